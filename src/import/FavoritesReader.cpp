@@ -159,34 +159,38 @@ private:
     int m_fd;
 };
 
-// The file's text: everything before its first NUL byte.
-QByteArray readShortcutText(const QByteArray &rawPath)
+// The file's text: everything before its first NUL byte. `name` is opened relative to
+// the folder `folderFd` (AT_FDCWD for a full path); `shownPath` names the file in errors.
+QByteArray readShortcutText(int folderFd, const char *name, const QByteArray &shownPath)
 {
     // Non-blocking, so that a pipe that happens to carry a shortcut's name cannot hang
     // the listing before fstat tells what it is.
-    FileDescriptor fd(::open(rawPath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    FileDescriptor fd(::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0)
-        throwUnreadable(rawPath, systemReason(errno));
+        throwUnreadable(shownPath, systemReason(errno));
     struct stat info;
     if (::fstat(fd.get(), &info) != 0)
-        throwUnreadable(rawPath, systemReason(errno));
+        throwUnreadable(shownPath, systemReason(errno));
     if (S_ISDIR(info.st_mode))
-        throwUnreadable(rawPath, QStringLiteral("这是一个文件夹"));
+        throwUnreadable(shownPath, QStringLiteral("这是一个文件夹"));
     if (!S_ISREG(info.st_mode))
-        throwUnreadable(rawPath, QStringLiteral("不是普通文件"));
+        throwUnreadable(shownPath, QStringLiteral("不是普通文件"));
 
-    QByteArray text;
-    text.reserve(std::min<qint64>(info.st_size, MaxShortcutText) + 1);
+    // Room for the whole file as fstat saw it and one byte more, so that the first read
+    // usually takes all of it; the buffer grows if the file grew meanwhile.
+    QByteArray text(std::min<qint64>(info.st_size, MaxShortcutText) + 1, Qt::Uninitialized);
     qsizetype used = 0;
     for (;;) {
-        if (used >= MaxShortcutText)
-            throwUnreadable(rawPath, QStringLiteral("文件过大"));
-        text.resize(used + ReadChunk);
-        const ssize_t got = ::read(fd.get(), text.data() + used, ReadChunk);
+        if (used == text.size()) {
+            if (used > MaxShortcutText)
+                throwUnreadable(shownPath, QStringLiteral("文件过大"));
+            text.resize(std::min(used * 2, MaxShortcutText + 1));
+        }
+        const ssize_t got = ::read(fd.get(), text.data() + used, size_t(text.size() - used));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throwUnreadable(rawPath, systemReason(errno));
+            throwUnreadable(shownPath, systemReason(errno));
         if (got == 0)
             break;
         if (const void *nul = std::memchr(text.constData() + used, '\0', size_t(got))) {
@@ -197,6 +201,47 @@ QByteArray readShortcutText(const QByteArray &rawPath)
     }
     text.truncate(used);
     return text;
+}
+
+// The address in a shortcut's text (see V_Url_GetFavoritesUrl).
+QString addressFromText(QByteArrayView text, const QByteArray &shownPath)
+{
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
+
+    // Line breaks and the header are ASCII, and neither UTF-8 nor GB18030 uses ASCII bytes
+    // inside a multi-byte character, so the lines can be found on the bytes themselves.
+    const qsizetype size = text.size();
+    qsizetype lineStart = 0;
+    while (lineStart < size) {
+        qsizetype lineEnd = lineStart;
+        while (lineEnd < size && !isLineBreak(text[lineEnd]))
+            ++lineEnd;
+        qsizetype next = lineEnd;
+        if (next < size && text[next] == '\r')
+            ++next;
+        if (next < size && text[next] == '\n')
+            ++next;
+
+        const QByteArrayView line = text.sliced(lineStart, lineEnd - lineStart);
+        if (equalsIgnoringAsciiCase(line, ShortcutHeader, ShortcutHeaderLength)) {
+            if (next >= size) {
+                throw AppError(QStringLiteral("收藏夹文件格式错误：%1（%2 之后没有网址行）")
+                                   .arg(decodeLocalText(shownPath),
+                                        QLatin1StringView(ShortcutHeader)));
+            }
+            qsizetype urlEnd = next;
+            while (urlEnd < size && !isLineBreak(text[urlEnd]))
+                ++urlEnd;
+            const QByteArrayView urlLine = text.sliced(next, urlEnd - next);
+            // Whether the file is UTF-8 is a question about all of it; an ASCII line reads
+            // the same either way, so the common case skips the check.
+            const bool utf8 = isAscii(urlLine) || isValidUtf8(text);
+            return withoutLeadingCharacters(decodeAs(urlLine, utf8), UrlKeyLength);
+        }
+        lineStart = next;
+    }
+    return QString();
 }
 
 // A name that ends in ".url" in any letter case.
@@ -231,23 +276,40 @@ struct FoundShortcut
     QString sortKey;
 };
 
-std::vector<FoundShortcut> listShortcutNames(const QByteArray &folder)
+// An open folder, closed when it goes out of scope.
+class Folder
+{
+public:
+    explicit Folder(const QByteArray &path) : m_dir(::opendir(path.constData())) {}
+    ~Folder()
+    {
+        if (m_dir)
+            ::closedir(m_dir);
+    }
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+    DIR *get() const { return m_dir; }
+
+private:
+    DIR *m_dir;
+};
+
+[[noreturn]] void throwFolderUnreadable(const QByteArray &folder, int error)
+{
+    throw AppError(QStringLiteral("无法读取收藏夹文件夹：%1（%2）")
+                       .arg(decodeLocalText(folder), systemReason(error)));
+}
+
+std::vector<FoundShortcut> listShortcutNames(DIR *dir, const QByteArray &folder)
 {
     std::vector<FoundShortcut> found;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return found;
-        throw AppError(QStringLiteral("无法读取收藏夹文件夹：%1（%2）")
-                           .arg(decodeLocalText(folder), systemReason(errno)));
-    }
-    int error = 0;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(dir);
         if (!entry) {
-            error = errno;
-            break;
+            if (errno != 0)
+                throwFolderUnreadable(folder, errno);
+            return found;
         }
         const size_t length = std::strlen(entry->d_name);
         if (!hasShortcutSuffix(entry->d_name, length) || !isShortcutFile(dir, entry))
@@ -261,12 +323,6 @@ std::vector<FoundShortcut> listShortcutNames(const QByteArray &folder)
             (shortcut.displayName + QLatin1StringView(entry->d_name + length - 4)).toCaseFolded();
         found.push_back(std::move(shortcut));
     }
-    ::closedir(dir);
-    if (error != 0) {
-        throw AppError(QStringLiteral("无法读取收藏夹文件夹：%1（%2）")
-                           .arg(decodeLocalText(folder), systemReason(error)));
-    }
-    return found;
 }
 
 void sortByNameIgnoringCase(std::vector<FoundShortcut> &shortcuts)
@@ -376,55 +432,28 @@ QByteArray favoritesFolder()
 
 QString V_Url_GetFavoritesUrl(const QByteArray &rawPath)
 {
-    const QByteArray content = readShortcutText(rawPath);
-    QByteArrayView text(content);
-    if (text.startsWith("\xEF\xBB\xBF"))
-        text = text.sliced(3);
-
-    // Line breaks and the header are ASCII, and neither UTF-8 nor GB18030 uses ASCII bytes
-    // inside a multi-byte character, so the lines can be found on the bytes themselves.
-    const qsizetype size = text.size();
-    qsizetype lineStart = 0;
-    while (lineStart < size) {
-        qsizetype lineEnd = lineStart;
-        while (lineEnd < size && !isLineBreak(text[lineEnd]))
-            ++lineEnd;
-        qsizetype next = lineEnd;
-        if (next < size && text[next] == '\r')
-            ++next;
-        if (next < size && text[next] == '\n')
-            ++next;
-
-        const QByteArrayView line = text.sliced(lineStart, lineEnd - lineStart);
-        if (equalsIgnoringAsciiCase(line, ShortcutHeader, ShortcutHeaderLength)) {
-            if (next >= size) {
-                throw AppError(QStringLiteral("收藏夹文件格式错误：%1（%2 之后没有网址行）")
-                                   .arg(decodeLocalText(rawPath),
-                                        QLatin1StringView(ShortcutHeader)));
-            }
-            qsizetype urlEnd = next;
-            while (urlEnd < size && !isLineBreak(text[urlEnd]))
-                ++urlEnd;
-            const QByteArrayView urlLine = text.sliced(next, urlEnd - next);
-            // Whether the file is UTF-8 is a question about all of it; an ASCII line reads
-            // the same either way, so the common case skips the check.
-            const bool utf8 = isAscii(urlLine) || isValidUtf8(text);
-            return withoutLeadingCharacters(decodeAs(urlLine, utf8), UrlKeyLength);
-        }
-        lineStart = next;
-    }
-    return QString();
+    return addressFromText(readShortcutText(AT_FDCWD, rawPath.constData(), rawPath), rawPath);
 }
 
 void enumerateFavorites(const QByteArray &folder,
                         const std::function<void(const ShortcutEntry &)> &sink)
 {
     const QByteArray base = withTrailingSlash(folder);
-    std::vector<FoundShortcut> shortcuts = listShortcutNames(base);
+    const Folder dir(base);
+    if (!dir.get()) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return; // no folder, no shortcuts
+        throwFolderUnreadable(base, errno);
+    }
+    std::vector<FoundShortcut> shortcuts = listShortcutNames(dir.get(), base);
     sortByNameIgnoringCase(shortcuts);
+    // Files are opened relative to the open folder: no path lookup per file.
+    const int folderFd = ::dirfd(dir.get());
     for (const FoundShortcut &shortcut : shortcuts) {
+        const QByteArray shownPath = base + shortcut.rawName;
         ShortcutEntry entry;
-        entry.address = V_Url_GetFavoritesUrl(base + shortcut.rawName);
+        entry.address = addressFromText(
+            readShortcutText(folderFd, shortcut.rawName.constData(), shownPath), shownPath);
         entry.displayName = shortcut.displayName;
         sink(entry);
     }

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing and builds the program in ./build.
+# Used by run.sh and test.sh; safe to run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6svg6 xvfb xauth
+          imagemagick fonts-wqy-microhei dbus-daemon dbus-x11 libglib2.0-bin sqlite3 time)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESTRANE_WERROR="${VESTRANE_WERROR:-OFF}"
+cmake --build build -j"$(nproc)"

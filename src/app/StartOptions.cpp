@@ -1,0 +1,50 @@
+#include "app/StartOptions.h"
+
+namespace {
+
+QString switchName(const QString &argument)
+{
+    if (argument.size() < 2 || (argument[0] != QLatin1Char('-') && argument[0] != QLatin1Char('/')))
+        return QString();
+    return argument.mid(1).toUpper();
+}
+
+} // namespace
+
+StartOptions StartOptions::parse(const QStringList &arguments)
+{
+    StartOptions options;
+    const int sendAt = arguments.indexOf(QStringLiteral("--send-url"));
+    if (sendAt >= 0) {
+        options.mode = StartMode::SendUrl;
+        if (arguments.size() < sendAt + 3) {
+            options.error = QStringLiteral("usage: vestrane --send-url ADDRESS NAME");
+            return options;
+        }
+        options.address = arguments.at(sendAt + 1);
+        options.name = arguments.at(sendAt + 2);
+        return options;
+    }
+    bool automation = false, reg = false, unreg = false;
+    for (const QString &argument : arguments) {
+        const QString name = switchName(argument);
+        automation |= name == QLatin1String("AUTOMATION") || name == QLatin1String("EMBEDDING");
+        reg |= name == QLatin1String("REGSERVER");
+        unreg |= name == QLatin1String("UNREGSERVER");
+    }
+    if (automation)
+        options.mode = StartMode::BusStarted;
+    else if (reg)
+        options.mode = StartMode::Register;
+    else if (unreg)
+        options.mode = StartMode::Unregister;
+    return options;
+}
+
+StartOptions StartOptions::parse(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return parse(arguments);
+}

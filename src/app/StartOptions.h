@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// How the program was started, decided from the arguments before any application object
+// exists, so that modes without a window need no display.
+enum class StartMode {
+    Normal,
+    BusStarted, // AUTOMATION or EMBEDDING: started for an automation client
+    Register,   // REGSERVER
+    Unregister, // UNREGSERVER
+    SendUrl,    // --send-url ADDRESS NAME: the command-line client
+};
+
+struct StartOptions
+{
+    StartMode mode = StartMode::Normal;
+    QString address; // --send-url only
+    QString name;
+    QString error;   // a malformed --send-url
+
+    // Switches come after "-" or "/", in any letter case; AUTOMATION and EMBEDDING win
+    // over REGSERVER, which wins over UNREGSERVER. `arguments` excludes the program name.
+    static StartOptions parse(const QStringList &arguments);
+    static StartOptions parse(int argc, char **argv);
+};

@@ -1,0 +1,68 @@
+#include "app/Startup.h"
+
+#include "app/SingleInstance.h"
+#include "app/StartOptions.h"
+#include "automation/AutomationServer.h"
+#include "data/DataModule.h"
+#include "data/SettingsStore.h"
+#include "editor/FrmEditGroup.h"
+#include "main/FrmMain.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The default error report for an error raised while an object is created: its text in
+// a message box, then start-up goes on with the next step.
+template <typename Create>
+void createReportingErrors(Create create)
+{
+    try {
+        create();
+    } catch (const AppError &error) {
+        Dialogs::errorReport(nullptr, error.message());
+    }
+}
+
+} // namespace
+
+int runVestrane(int argc, char **argv)
+{
+    const StartOptions options = StartOptions::parse(argc, argv);
+    if (options.mode == StartMode::SendUrl) {
+        if (!options.error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(options.error));
+            return 2;
+        }
+        return AutomationServer::runSendUrlClient(argc, argv, options);
+    }
+
+    SingleInstance instance;
+    if (!instance.acquire())
+        return 0; // another instance runs: end at once, silently
+
+    if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode))
+        return *exitCode;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vestrane"));
+    QApplication::setApplicationDisplayName(Dialogs::applicationTitle());
+    SettingsStore::writeDefaultsIfMissing();
+    AutomationServer::startServing(options.mode);
+
+    TDm1 dm1;
+    createReportingErrors([&] { dm1.init(); });
+    TFrmMain mainWindow(dm1);
+    QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
+    mainWindow.show();
+    auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
+    mainWindow.setEditor(editor.get());
+
+    app.exec();
+    return 0;
+}

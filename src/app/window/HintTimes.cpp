@@ -1,0 +1,76 @@
+#include "app/window/HintTimes.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QProxyStyle>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QWidget>
+
+namespace {
+
+int hintDelay = 700;
+int hintDisplay = 10000;
+
+class HintStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return hintDelay;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Shows the hint of any widget with a hint text for the configured display time; hints
+// are plain text.
+class HintFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->toolTip().isEmpty())
+            return false;
+        auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(widget->toolTip(), Qt::WhiteSpacePre),
+                           widget, QRect(), hintDisplay);
+        return true;
+    }
+};
+
+void installOnce()
+{
+    static bool installed = false;
+    if (installed || !qApp)
+        return;
+    installed = true;
+    qApp->setStyle(new HintStyle);
+    qApp->installEventFilter(new HintFilter(qApp));
+}
+
+} // namespace
+
+void HintTimes::apply(int delayMs, int displayMs)
+{
+    hintDelay = delayMs;
+    hintDisplay = displayMs;
+    installOnce();
+}
+
+int HintTimes::delay()
+{
+    return hintDelay;
+}
+
+int HintTimes::displayTime()
+{
+    return hintDisplay;
+}

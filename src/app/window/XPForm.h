@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+class QVBoxLayout;
+
+// A frameless top-level window that draws its own caption bar: an icon, the caption text
+// and minimise / maximise / close buttons. The bar moves the window when dragged and
+// toggles the maximised state when double-clicked; the edges resize the window. Every
+// window of the program derives from it and lays out its controls in contentArea().
+class TXPForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int CaptionHeight = 25;
+    static constexpr int SysBoxWidth = 65;
+    static constexpr int SysButtonSize = 21;
+    static constexpr int ResizeBorder = 3;
+
+    // `owner` becomes the window's parent (the window stays a top-level window).
+    explicit TXPForm(QWidget *owner = nullptr);
+
+    QWidget *contentArea() const { return m_content; }
+
+    void setCaptionText(const QString &text);
+    QString captionText() const;
+
+    void SetMinButtonVisible(bool visible);
+    void SetMaxButtonVisible(bool visible);
+    void SetCloseButtonVisible(bool visible);
+    void ArrangeSysButtons();
+
+    void SetAlpha(quint8 value);
+    quint8 AlphaValue() const { return m_alphaValue; }
+    bool Maximized() const { return m_maximized; }
+
+    // The main window's minimise button minimises the whole application.
+    void setApplicationMainWindow(bool isMain) { m_isApplicationMainWindow = isMain; }
+    bool isApplicationMainWindow() const { return m_isApplicationMainWindow; }
+
+    // Window placement: ((screen − window − 10) / 2, (screen − window − 110) / 2),
+    // truncating toward zero.
+    static QPoint centredPosition(const QSize &screen, const QSize &window);
+    void centreOnScreen();
+    // The set-up every window performs when it is created: centring, hint times, the
+    // three caption buttons shown, the caption colour and the 13-point bold caption.
+    void standardSetup();
+
+    // Shows the window application-modal and returns at once; closed() tells the end.
+    void openModal();
+    // Shows the window application-modal and returns when it has closed.
+    void execModal();
+
+    // Caption-bar controls, named as in the window design.
+    QWidget *pnlCaptionParent = nullptr;
+    QLabel *ImgIcon = nullptr;
+    QLabel *pnlCaption = nullptr;
+    QWidget *pnlSysBox = nullptr;
+    QToolButton *btnMin = nullptr;
+    QToolButton *btnMax = nullptr;
+    QToolButton *btnClose = nullptr;
+
+public Q_SLOTS:
+    void btnMinClick();
+    void btnMaxClick();
+    void btnCloseClick();
+    void ImgIconClick();
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void buildCaptionBar();
+    QToolButton *makeSysButton(const QString &iconPath, void (TXPForm::*handler)());
+    void pnlCaptionMouseDown(QMouseEvent *event);
+    Qt::Edges edgesAt(const QPoint &pos) const;
+
+    QWidget *m_content = nullptr;
+    QVBoxLayout *m_layout = nullptr;
+    bool m_maximized = false;
+    quint8 m_alphaValue = 0;
+    bool m_isApplicationMainWindow = false;
+
+    // Fallback moving and sizing where the window system cannot do it.
+    enum class Drag { None, Move, Resize } m_drag = Drag::None;
+    Qt::Edges m_dragEdges;
+    QPoint m_dragStartGlobal;
+    QRect m_dragStartGeometry;
+};

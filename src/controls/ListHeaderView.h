@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QHeaderView>
+
+class TListView1;
+
+// Header of the report list. It draws each section itself: the caption in the
+// list's HeaderFont and, on the sorted column, a small triangle that points up
+// for an ascending and down for a descending order. A click on a section sorts
+// the list by that column.
+class ListHeaderView : public QHeaderView
+{
+    Q_OBJECT
+
+public:
+    explicit ListHeaderView(TListView1* list);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    QSize sectionSizeFromContents(int logicalIndex) const override;
+
+private:
+    void drawSectionFrame(QPainter* painter, const QRect& rect, int logicalIndex) const;
+    void drawSortMark(QPainter* painter, const QRect& rect, int captionWidth) const;
+    QString caption(int logicalIndex) const;
+
+    TListView1* m_list;
+};

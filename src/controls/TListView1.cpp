@@ -1,0 +1,260 @@
+#include "TListView1.h"
+
+#include "ListHeaderView.h"
+#include "ListRowModel.h"
+
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
+
+namespace {
+
+QFont defaultHeaderFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+// Hint texts may separate their lines with carriage returns, which a tooltip
+// would run together on one line.
+QString hintAsRichText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return Qt::convertFromPlainText(text);
+}
+
+// First coordinate of a run of tiles that starts at `start` and steps by
+// `step`, skipping the tiles that lie wholly before 0.
+int firstVisibleTile(int start, int step)
+{
+    if (start >= 0)
+        return start;
+    const int skipped = (-start) / step;
+    return start + skipped * step;
+}
+
+} // namespace
+
+TListView1::TListView1(QWidget* parent)
+    : QTreeView(parent),
+      HeaderFont(defaultHeaderFont()),
+      m_rows(new ListRowModel(this)),
+      m_header(new ListHeaderView(this))
+{
+    setHeader(m_header);
+    setModel(m_rows);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    setMouseTracking(true);
+    setIconSize(QSize(16, 16));
+
+    connect(m_header, &QHeaderView::sectionClicked, this, &TListView1::SortByColumn);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TListView1::reportSelectionChange);
+    connect(m_rows, &ListRowModel::checkStateChanged, this, &TListView1::checkStateChanged);
+}
+
+TListView1::~TListView1() = default;
+
+void TListView1::SetHeaderFont(const QFont& font)
+{
+    if (&font == &HeaderFont)
+        return;
+    HeaderFont = font;
+    m_header->updateGeometry();
+    m_header->viewport()->update();
+}
+
+void TListView1::SetBackPicture(const QPixmap& picture)
+{
+    if (&picture == &BackPicture)
+        return;
+    BackPicture = picture;
+    viewport()->update();
+}
+
+void TListView1::addColumn(const QString& caption, int width)
+{
+    m_rows->appendColumn(caption);
+    m_header->resizeSection(m_rows->columnCount() - 1, width);
+}
+
+void TListView1::clearColumns()
+{
+    m_rows->setColumnCaptions({});
+}
+
+void TListView1::setCheckBoxes(bool on)
+{
+    m_rows->setCheckable(on);
+}
+
+void TListView1::setSmallImages(const QList<QIcon>& images)
+{
+    m_rows->setImages(images);
+}
+
+int TListView1::selectedRow() const
+{
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void TListView1::selectRow(int row)
+{
+    if (row < 0 || row >= m_rows->count()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = m_rows->index(row, 0);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+int TListView1::rowAt(const QPoint& viewportPos) const
+{
+    if (!viewport()->rect().contains(viewportPos) || m_rows->columnCount() == 0)
+        return -1;
+    // Right of the last column a point still lies on its row.
+    const int rowsRight = m_header->length() - m_header->offset();
+    QPoint probe = viewportPos;
+    if (probe.x() >= rowsRight)
+        probe.setX(rowsRight - 1);
+    const QModelIndex index = indexAt(probe);
+    return index.isValid() ? index.row() : -1;
+}
+
+void TListView1::SortByColumn(int column)
+{
+    if (column == SortColumn)
+        SortAscending = !SortAscending;
+    else
+        SortColumn = column;
+    m_rows->sortRows(column, SortAscending);
+    m_header->viewport()->update();
+}
+
+void TListView1::setHintText(const QString& text)
+{
+    m_hintText = text;
+}
+
+void TListView1::reportSelectionChange(const QItemSelection& selected,
+                                       const QItemSelection& deselected)
+{
+    // A row losing the selection is reported before the row gaining it.
+    for (const QModelIndex& index : deselected.indexes()) {
+        if (index.column() == 0)
+            Q_EMIT rowSelected(index.row(), false);
+    }
+    for (const QModelIndex& index : selected.indexes()) {
+        if (index.column() == 0)
+            Q_EMIT rowSelected(index.row(), true);
+    }
+}
+
+void TListView1::paintEvent(QPaintEvent* event)
+{
+    if (!BackPicture.isNull() && BackPicture.width() > 0 && BackPicture.height() > 0)
+        tileBackPicture();
+    QTreeView::paintEvent(event);
+}
+
+// Tiles start at the first row, two pixels above its top, so that they move
+// with the rows when the list scrolls.
+void TListView1::tileBackPicture()
+{
+    int left = 0;
+    int top = 0;
+    if (m_rows->count() > 0) {
+        const QRect first = rowRect(0);
+        left = first.left();
+        top = first.top() - 2;
+    }
+    const int width = BackPicture.width();
+    const int height = BackPicture.height();
+    const QRect area = viewport()->rect();
+
+    QPainter painter(viewport());
+    for (int y = firstVisibleTile(top, height); y <= area.height(); y += height) {
+        for (int x = firstVisibleTile(left, width); x <= area.width(); x += width)
+            painter.drawPixmap(x, y, BackPicture);
+    }
+}
+
+QRect TListView1::rowRect(int row) const
+{
+    const QRect cell = visualRect(m_rows->index(row, 0));
+    return QRect(-m_header->offset(), cell.top(), m_header->length(), cell.height());
+}
+
+bool TListView1::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (!showHint(help->pos(), help->globalPos()))
+            event->ignore();
+        return true;
+    }
+    return QTreeView::viewportEvent(event);
+}
+
+bool TListView1::showHint(const QPoint& viewportPos, const QPoint& globalPos)
+{
+    if (m_hintText.isEmpty()) {
+        QToolTip::hideText();
+        return false;
+    }
+    // Bound to the row under the mouse, so that the tip is asked for again on
+    // the next row, whose hint text may differ.
+    const int row = rowAt(viewportPos);
+    const QRect area = row >= 0 ? rowRect(row) : QRect();
+    QToolTip::showText(globalPos, hintAsRichText(m_hintText), viewport(), area, HintDisplayMs);
+    return true;
+}
+
+void TListView1::keyPressEvent(QKeyEvent* event)
+{
+    // Space toggles the check box of the current row whichever cell has focus.
+    const int row = currentIndex().row();
+    if (event->key() == Qt::Key_Space && m_rows->isCheckable() && row >= 0
+        && event->modifiers() == Qt::NoModifier) {
+        m_rows->setChecked(row, !m_rows->isChecked(row));
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TListView1::keyReleaseEvent(QKeyEvent* event)
+{
+    QTreeView::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        Q_EMIT keyReleased(event->key());
+}
+
+void TListView1::mouseMoveEvent(QMouseEvent* event)
+{
+    QTreeView::mouseMoveEvent(event);
+    Q_EMIT mouseMovedTo(event->position().toPoint());
+}
+
+void TListView1::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT doubleClickedAnywhere();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ListRow.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QList>
+#include <QPixmap>
+#include <QTreeView>
+
+class ListHeaderView;
+class ListRowModel;
+class QItemSelection;
+
+// Report list: columns, rows with sub-items and small images, optional check
+// boxes. A click on a column header sorts the rows by that column (a second
+// click on the same header flips the direction); the header is drawn in a
+// font of its own with a mark on the sorted column; a picture may be tiled
+// behind the rows. Rows are never sorted when they are added.
+class TListView1 : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit TListView1(QWidget* parent = nullptr);
+    ~TListView1() override;
+
+    // The column of the last sort and the direction of the next comparison.
+    int SortColumn = 0;
+    bool SortAscending = false;
+
+    // Font of the header captions. Written directly it shows at the next
+    // repaint of the header; SetHeaderFont repaints at once.
+    QFont HeaderFont;
+    void SetHeaderFont(const QFont& font);
+
+    // Picture tiled behind the rows; a null picture draws nothing.
+    QPixmap BackPicture;
+    void SetBackPicture(const QPixmap& picture);
+
+    void addColumn(const QString& caption, int width);
+    void clearColumns();
+
+    ListRowModel* rows() const { return m_rows; }
+    void setCheckBoxes(bool on);
+    void setSmallImages(const QList<QIcon>& images);
+
+    int selectedRow() const;
+    void selectRow(int row);
+    int rowAt(const QPoint& viewportPos) const;
+
+    // The header click: the same column flips SortAscending, another column
+    // becomes SortColumn with the direction unchanged; then the rows are sorted.
+    void SortByColumn(int column);
+
+    // Tooltip of the list, shown as plain text; empty shows none.
+    void setHintText(const QString& text);
+    QString hintText() const { return m_hintText; }
+
+    static constexpr int HintDisplayMs = 60000;
+
+Q_SIGNALS:
+    void rowSelected(int row, bool selected);
+    void keyReleased(int key);
+    void mouseMovedTo(const QPoint& viewportPos);
+    void doubleClickedAnywhere();
+    void checkStateChanged(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void reportSelectionChange(const QItemSelection& selected, const QItemSelection& deselected);
+    void tileBackPicture();
+    bool showHint(const QPoint& viewportPos, const QPoint& globalPos);
+    QRect rowRect(int row) const;
+
+    ListRowModel* m_rows;
+    ListHeaderView* m_header;
+    QString m_hintText;
+};

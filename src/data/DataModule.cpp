@@ -1,0 +1,49 @@
+#include "data/DataModule.h"
+
+#include "data/SettingsStore.h"
+#include "platform/AppError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString databaseFileFor(const QString &pathSetting)
+{
+    static const QString fileName = QStringLiteral("address.mdb");
+    if (pathSetting.isEmpty()) {
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Kelvo");
+        if (!QDir().mkpath(folder))
+            throw AppError(QStringLiteral("无法创建数据文件夹：%1").arg(folder));
+        return folder + QLatin1Char('/') + fileName;
+    }
+    const QFileInfo folder(pathSetting);
+    if (folder.isRelative() || !folder.isDir())
+        throw AppError(QStringLiteral("无法打开数据库：Path 所指的文件夹“%1”不存在或不是绝对路径").arg(pathSetting));
+    return QDir(folder.absoluteFilePath()).filePath(fileName);
+}
+
+void configureConnection(DbConnection &connection)
+{
+    QString path;
+    try {
+        path = SettingsStore::path();
+    } catch (const AppError &error) {
+        connection.setConfigurationError(error.message());
+        throw;
+    }
+    try {
+        connection.setDatabaseFile(databaseFileFor(path));
+    } catch (const AppError &error) {
+        connection.setConfigurationError(error.message());
+    }
+}
+
+TDm1::TDm1() : m_connection(std::make_unique<DbConnection>(QStringLiteral("Dm1")))
+{
+}
+
+void TDm1::init()
+{
+    configureConnection(*m_connection);
+}

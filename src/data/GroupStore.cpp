@@ -1,0 +1,62 @@
+#include "data/GroupStore.h"
+
+#include <QVariant>
+
+QStringList GroupStore::groupNames(DbConnection &db)
+{
+    QStringList names;
+    QSqlQuery query = db.query(QStringLiteral("SELECT GroupName FROM BaseGroup"));
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+std::optional<int> GroupStore::groupNoOf(DbConnection &db, const QString &name)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = ?"), {name});
+    if (!query.next())
+        return std::nullopt;
+    return query.value(0).toInt();
+}
+
+int GroupStore::nextGroupNo(DbConnection &db)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT Max FROM MaxGroupNo"));
+    // An empty table gives no maximum: the first group gets number 1.
+    const int max = query.next() ? query.value(0).toInt() : 0;
+    return max + 1;
+}
+
+GroupStore::Outcome GroupStore::addGroup(DbConnection &db, const QString &name)
+{
+    Transaction transaction(db);
+    if (groupNoOf(db, name))
+        return Outcome::NameExists;
+    db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"),
+               {nextGroupNo(db), name});
+    transaction.commit();
+    return Outcome::Done;
+}
+
+GroupStore::Outcome GroupStore::renameGroup(DbConnection &db, const QString &oldName, const QString &newName)
+{
+    Transaction transaction(db);
+    if (newName != oldName && groupNoOf(db, newName))
+        return Outcome::NameExists;
+    const int changed = db.execute(QStringLiteral("UPDATE BaseGroup SET GroupName = ? WHERE GroupName = ?"),
+                                   {newName, oldName});
+    transaction.commit();
+    return changed > 0 ? Outcome::Done : Outcome::NotFound;
+}
+
+GroupStore::Outcome GroupStore::deleteGroupWithAddresses(DbConnection &db, const QString &name)
+{
+    Transaction transaction(db);
+    const std::optional<int> groupNo = groupNoOf(db, name);
+    if (!groupNo)
+        return Outcome::NotFound;
+    db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
+    db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
+    transaction.commit();
+    return Outcome::Done;
+}

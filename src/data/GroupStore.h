@@ -1,0 +1,23 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+#include <QStringList>
+#include <optional>
+
+// Statements on the address groups (`BaseGroup`). Groups are looked up by name; the
+// first matching row wins. Every function throws AppError when the database refuses.
+namespace GroupStore {
+
+enum class Outcome { Done, NameExists, NotFound };
+
+QStringList groupNames(DbConnection &db);
+std::optional<int> groupNoOf(DbConnection &db, const QString &name);
+// Number for a new group: the highest number plus 1, or 1 when there is no group.
+int nextGroupNo(DbConnection &db);
+Outcome addGroup(DbConnection &db, const QString &name);
+Outcome renameGroup(DbConnection &db, const QString &oldName, const QString &newName);
+// Deletes the group and all its addresses, in one transaction.
+Outcome deleteGroupWithAddresses(DbConnection &db, const QString &name);
+
+} // namespace GroupStore

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The program's settings file, ~/.config/Kelvo/Kelvo.conf (INI), with the system-wide
+// XDG config folder as fallback. It holds the database folder `Path` in its general
+// section and the shell-folder group with the "Favorites" value.
+class SettingsStore
+{
+public:
+    static constexpr const char *ShellFolderGroup = "ShellFolders";
+    static constexpr const char *FavoritesKey = "Favorites";
+    static constexpr const char *DefaultFavorites = "%USERPROFILE%/Favorites";
+
+    // The user's settings file (it may not exist yet).
+    static QString userFileName();
+
+    // Writes the file with an empty `Path` and the shell-folder group when it does not
+    // exist yet. An existing file, readable or not, is never rewritten.
+    static void writeDefaultsIfMissing();
+
+    // `Path`: missing or empty gives empty text; a value that is not a single text throws
+    // AppError("Invalid data type for 'Path'").
+    static QString path();
+
+    // Writes `Path` (used by tests and by the README's instructions). A folder name with a
+    // comma is written quoted, so that it reads back as one text.
+    static void setPath(const QString &folder);
+
+    // The "Favorites" shell-folder value: nullopt when the settings cannot be read or lack
+    // the shell-folder group; empty text when the value is missing; throws
+    // AppError("Invalid data type for 'Favorites'") when it is not a single text.
+    static std::optional<QString> favoritesSetting();
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/window/XPForm.h"
+#include "data/DbConnection.h"
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The address editor: adds or changes one address. It reads and writes through a
+// connection of its own. The instance of the main window lives as long as the program
+// and is hidden between uses; each automation call creates one of its own.
+class TFrmEditGroup : public TXPForm
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint8 AddMode = 1;
+    static constexpr quint8 ChangeMode = 0;
+
+    explicit TFrmEditGroup(QWidget *owner = nullptr);
+    ~TFrmEditGroup() override;
+
+    // Entry points of the main window: show the editor modally, return when it has closed.
+    void P_ShowAdd(const QString &groupName);
+    void P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
+
+    void P_SetMode(quint8 mode);
+    quint8 editMode() const { return m_editMode; }
+    void P_SetGroup(const QString &groupName);
+    QString P_GetGroup() const;
+
+    // Fills the group list and preselects the group (runs on every showing).
+    void P_Init();
+    // Save steps; false when the save did not write (validation message or failure).
+    bool P_AddData();
+    bool P_EditData();
+    DbConnection &connection() { return *m_connection; }
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QListWidget *ListBox1 = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QLineEdit *Edit2 = nullptr;
+
+public Q_SLOTS:
+    void OKButtonClick();
+
+private:
+    std::unique_ptr<DbConnection> m_connection;
+    QString m_presetGroup;
+    quint8 m_editMode = AddMode;
+    QString m_oldAddress;
+    QString m_oldName;
+};

@@ -1,0 +1,27 @@
+#include "platform/DesktopHelp.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+QString DesktopHelp::helpFile()
+{
+    static const QString name = QStringLiteral("addresshelp.html");
+    const QStringList candidates = {
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vestrane/") + name,
+        QStringLiteral(VESTRANE_HELP_DIR "/") + name,
+        QStringLiteral(VESTRANE_SOURCE_DIR "/resources/help/") + name,
+    };
+    for (const QString &candidate : candidates) {
+        if (QFileInfo::exists(candidate))
+            return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
+    }
+    return candidates.last();
+}
+
+void DesktopHelp::open()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
+}

@@ -1,0 +1,99 @@
+#include "platform/Dialogs.h"
+
+namespace {
+
+struct Recorder
+{
+    bool on = false;
+    QList<Dialogs::Shown> shown;
+    QMessageBox::StandardButton nextAnswer = QMessageBox::NoButton;
+};
+
+Recorder &recorder()
+{
+    static Recorder instance;
+    return instance;
+}
+
+QMessageBox::StandardButton recordedAnswer(QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton)
+{
+    Recorder &r = recorder();
+    if (r.nextAnswer != QMessageBox::NoButton) {
+        const QMessageBox::StandardButton answer = r.nextAnswer;
+        r.nextAnswer = QMessageBox::NoButton;
+        return answer;
+    }
+    if (defaultButton != QMessageBox::NoButton)
+        return defaultButton;
+    return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::NoButton;
+}
+
+} // namespace
+
+QString Dialogs::applicationTitle()
+{
+    return QStringLiteral("网址管理软件V1.0");
+}
+
+QMessageBox::StandardButton Dialogs::show(QWidget *parent, const QString &text, const QString &caption,
+                                          QMessageBox::StandardButtons buttons,
+                                          QMessageBox::StandardButton defaultButton, QMessageBox::Icon icon)
+{
+    if (recorder().on) {
+        recorder().shown.append({text, caption, buttons, icon});
+        return recordedAnswer(buttons, defaultButton);
+    }
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void Dialogs::message(QWidget *parent, const QString &text)
+{
+    show(parent, text, applicationTitle());
+}
+
+void Dialogs::failure(QWidget *parent)
+{
+    show(parent, QStringLiteral("error!!!"), QStringLiteral("error"));
+}
+
+void Dialogs::errorReport(QWidget *parent, const QString &errorText)
+{
+    show(parent, errorText, applicationTitle(), QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::Critical);
+}
+
+void Dialogs::startRecording()
+{
+    recorder().on = true;
+}
+
+void Dialogs::stopRecording()
+{
+    recorder().on = false;
+}
+
+bool Dialogs::isRecording()
+{
+    return recorder().on;
+}
+
+const QList<Dialogs::Shown> &Dialogs::recorded()
+{
+    return recorder().shown;
+}
+
+void Dialogs::clearRecorded()
+{
+    recorder().shown.clear();
+    recorder().nextAnswer = QMessageBox::NoButton;
+}
+
+void Dialogs::setNextAnswer(QMessageBox::StandardButton answer)
+{
+    recorder().nextAnswer = answer;
+}

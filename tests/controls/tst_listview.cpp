@@ -1,0 +1,497 @@
+#include "controls/ListRowModel.h"
+#include "controls/TListView1.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QLocale>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QtTest>
+
+namespace {
+
+ListRow makeRow(const QString& caption, const QStringList& subItems = {})
+{
+    ListRow row;
+    row.caption = caption;
+    row.subItems = subItems;
+    return row;
+}
+
+// A row whose sub-item `subItem` holds `text`, the others empty.
+ListRow rowWithSubItem(const QString& caption, int subItem, const QString& text)
+{
+    QStringList subItems(4);
+    subItems[subItem] = text;
+    return makeRow(caption, subItems);
+}
+
+QStringList captions(const TListView1& list)
+{
+    QStringList result;
+    for (int i = 0; i < list.rows()->count(); ++i)
+        result << list.rows()->rowAt(i).caption;
+    return result;
+}
+
+// The list as the address list sets it up: five columns.
+class AddressList : public TListView1
+{
+public:
+    AddressList()
+    {
+        addColumn(QStringLiteral("网址"), 100);
+        addColumn(QStringLiteral("名称"), 160);
+        addColumn(QStringLiteral("访问时间"), 60);
+        addColumn(QStringLiteral("访问次数"), 60);
+        addColumn(QStringLiteral("组"), 100);
+        resize(600, 300);
+    }
+
+    using TListView1::initViewItemOption;
+};
+
+} // namespace
+
+class TestListView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+
+    void firstSortOfColumnZeroIsAscendingAndFlips();
+    void otherColumnsStartDescendingAndKeepDirection();
+    void headerClickSorts();
+    void countColumnIsNumericWithTextsFirst();
+    void textColumnsFoldAsciiLettersOnly();
+    void textColumnsFollowGb18030();
+    void missingSubItemsSortAsEmpty();
+    void captionColumnUsesCollator();
+    void refillKeepsAppendOrder();
+    void rowsAddedOrRemovedAfterSortSortCorrectly();
+    void sortKeepsSelectedRow();
+    void headerDrawsSortMark();
+    void backPictureTilesWithRows();
+    void emptyBackPictureDrawsNothing();
+    void rowSelectedReportsBothChanges();
+    void rowAtAndDoubleClickAnywhere();
+    void keyReleaseIsReported();
+    void hintShownAsPlainText();
+    void checkBoxesToggleByClickAndSpace();
+};
+
+void TestListView::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestListView::cleanup()
+{
+    QToolTip::hideText();
+}
+
+void TestListView::firstSortOfColumnZeroIsAscendingAndFlips()
+{
+    AddressList list;
+    QCOMPARE(list.SortColumn, 0);
+    QCOMPARE(list.SortAscending, false);
+    list.rows()->append(std::vector<ListRow>{makeRow("b"), makeRow("c"), makeRow("a")});
+
+    list.SortByColumn(0);
+    QCOMPARE(list.SortAscending, true);
+    QCOMPARE(captions(list), QStringList({"a", "b", "c"}));
+
+    list.SortByColumn(0);
+    QCOMPARE(list.SortAscending, false);
+    QCOMPARE(captions(list), QStringList({"c", "b", "a"}));
+}
+
+void TestListView::otherColumnsStartDescendingAndKeepDirection()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{
+        makeRow("r1", {"n", "2", "0", "x"}),
+        makeRow("r2", {"n", "3", "0", "z"}),
+        makeRow("r3", {"n", "1", "0", "y"}),
+    });
+
+    list.SortByColumn(2);
+    QCOMPARE(list.SortColumn, 2);
+    QCOMPARE(list.SortAscending, false);
+    QCOMPARE(captions(list), QStringList({"r2", "r1", "r3"}));
+
+    list.SortByColumn(4);
+    QCOMPARE(list.SortColumn, 4);
+    QCOMPARE(list.SortAscending, false);
+    QCOMPARE(captions(list), QStringList({"r2", "r3", "r1"}));
+
+    list.SortByColumn(4);
+    QCOMPARE(list.SortAscending, true);
+    QCOMPARE(captions(list), QStringList({"r1", "r3", "r2"}));
+}
+
+void TestListView::headerClickSorts()
+{
+    AddressList list;
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.rows()->append(std::vector<ListRow>{makeRow("b"), makeRow("a")});
+
+    QHeaderView* header = list.header();
+    const QPoint onColumnZero(header->sectionViewportPosition(0) + 10, header->height() / 2);
+    QSignalSpy pressed(header, &QHeaderView::sectionPressed);
+    QSignalSpy clicked(header, &QHeaderView::sectionClicked);
+    qDebug() << header->geometry() << header->viewport()->geometry() << onColumnZero << header->sectionsClickable();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onColumnZero);
+    qDebug() << pressed << clicked;
+    QCOMPARE(list.SortAscending, true);
+    QCOMPARE(captions(list), QStringList({"a", "b"}));
+}
+
+void TestListView::countColumnIsNumericWithTextsFirst()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{
+        rowWithSubItem("ten", 2, "10"),
+        rowWithSubItem("nine", 2, "9"),
+        rowWithSubItem("empty", 2, ""),
+        rowWithSubItem("hundred", 2, "100"),
+        rowWithSubItem("text", 2, "abc"),
+    });
+
+    list.SortColumn = 3; // next click flips to ascending
+    list.SortByColumn(3);
+    QCOMPARE(list.SortAscending, true);
+    QCOMPARE(captions(list), QStringList({"empty", "text", "nine", "ten", "hundred"}));
+
+    list.SortByColumn(3);
+    QCOMPARE(captions(list), QStringList({"hundred", "ten", "nine", "empty", "text"}));
+
+    // The same texts in a text column compare as text.
+    ListRowModel model;
+    model.append(std::vector<ListRow>{rowWithSubItem("ten", 1, "10"), rowWithSubItem("nine", 1, "9")});
+    model.sortRows(2, true);
+    QCOMPARE(model.rowAt(0).caption, QStringLiteral("ten"));
+}
+
+void TestListView::textColumnsFoldAsciiLettersOnly()
+{
+    ListRowModel model;
+    model.append(std::vector<ListRow>{
+        makeRow("lower", {"abc"}),
+        makeRow("bracket", {"["}),
+        makeRow("upper", {"ABC"}),
+    });
+    // "a" becomes "A" (0x41) before comparing, so it sorts before "[" (0x5B);
+    // the two spellings of "abc" are equal and keep their order either way.
+    model.sortRows(1, true);
+    QCOMPARE(model.rowAt(0).caption, QStringLiteral("lower"));
+    QCOMPARE(model.rowAt(1).caption, QStringLiteral("upper"));
+    QCOMPARE(model.rowAt(2).caption, QStringLiteral("bracket"));
+
+    model.sortRows(1, false);
+    QCOMPARE(model.rowAt(0).caption, QStringLiteral("bracket"));
+    QCOMPARE(model.rowAt(1).caption, QStringLiteral("lower"));
+    QCOMPARE(model.rowAt(2).caption, QStringLiteral("upper"));
+}
+
+void TestListView::textColumnsFollowGb18030()
+{
+    // U+4E2D comes before U+5927 in Unicode, but 大 (B4 F3) comes before
+    // 中 (D6 D0) in GB18030.
+    const QString zhong = QStringLiteral("中");
+    const QString da = QStringLiteral("大");
+    QVERIFY(zhong < da);
+
+    ListRowModel model;
+    model.append(std::vector<ListRow>{makeRow("zhong", {zhong}), makeRow("da", {da})});
+    model.sortRows(1, true);
+    QCOMPARE(model.rowAt(0).caption, QStringLiteral("da"));
+    QCOMPARE(model.rowAt(1).caption, QStringLiteral("zhong"));
+
+    // A prefix sorts before the longer text.
+    model.append(makeRow("prefix", {QStringLiteral("大")}));
+    model.append(makeRow("longer", {QStringLiteral("大学")}));
+    model.sortRows(1, true);
+    QCOMPARE(model.rowAt(0).caption, QStringLiteral("da"));
+    QCOMPARE(model.rowAt(1).caption, QStringLiteral("prefix"));
+    QCOMPARE(model.rowAt(2).caption, QStringLiteral("longer"));
+}
+
+void TestListView::missingSubItemsSortAsEmpty()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("full", {"a", "b", "7", "d"}), makeRow("bare")});
+    for (int column = 1; column <= 4; ++column) {
+        list.SortByColumn(column); // descending
+        QCOMPARE(captions(list), QStringList({"full", "bare"}));
+    }
+    list.SortByColumn(7); // beyond the columns: nothing to order by
+    QCOMPARE(list.rows()->count(), 2);
+}
+
+void TestListView::captionColumnUsesCollator()
+{
+    ListRowModel model;
+    model.append(std::vector<ListRow>{makeRow("B"), makeRow("b"), makeRow("A"), makeRow("a")});
+    model.sortRows(0, true);
+    // Case-sensitive, yet letters before case: not the order of code points.
+    QStringList order;
+    for (int i = 0; i < model.count(); ++i)
+        order << model.rowAt(i).caption;
+    QCOMPARE(order, QStringList({"a", "A", "b", "B"}));
+}
+
+void TestListView::refillKeepsAppendOrder()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("b"), makeRow("a")});
+    list.SortByColumn(0);
+    QCOMPARE(captions(list), QStringList({"a", "b"}));
+
+    list.rows()->clear();
+    list.rows()->append(std::vector<ListRow>{makeRow("z"), makeRow("c"), makeRow("m")});
+    list.rows()->append(makeRow("d"));
+    QCOMPARE(captions(list), QStringList({"z", "c", "m", "d"}));
+    QCOMPARE(list.SortColumn, 0);
+    QCOMPARE(list.SortAscending, true);
+}
+
+void TestListView::rowsAddedOrRemovedAfterSortSortCorrectly()
+{
+    // Sort keys are kept per row; they must follow their rows.
+    ListRowModel model;
+    model.append(std::vector<ListRow>{makeRow("c", {"c", "", "3"}), makeRow("a", {"a", "", "1"}),
+                                      makeRow("b", {"b", "", "2"})});
+    model.sortRows(1, true);
+    model.sortRows(3, true);
+    model.sortRows(0, true);
+    model.removeRowAt(0);
+    model.append(makeRow("0", {"0", "", "0"}));
+    model.append(makeRow("d", {"d", "", "4"}));
+
+    for (int column : {0, 1, 3}) {
+        model.sortRows(column, false);
+        QStringList order;
+        for (int i = 0; i < model.count(); ++i)
+            order << model.rowAt(i).caption;
+        QCOMPARE(order, QStringList({"d", "c", "b", "0"}));
+    }
+}
+
+void TestListView::sortKeepsSelectedRow()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("c"), makeRow("a"), makeRow("b")});
+    list.selectRow(0);
+    QSignalSpy spy(&list, &TListView1::rowSelected);
+    list.SortByColumn(0);
+    QCOMPARE(list.selectedRow(), 2);
+    QCOMPARE(list.currentIndex().row(), 2);
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestListView::headerDrawsSortMark()
+{
+    AddressList list;
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QHeaderView* header = list.header();
+    const QColor lit = header->palette().color(QPalette::Light);
+    const QColor shaded = header->palette().color(QPalette::Dark);
+    const int captionWidth = QFontMetrics(list.HeaderFont).horizontalAdvance(QStringLiteral("名称"));
+    const int x = header->sectionViewportPosition(1) + captionWidth + 15;
+    const int top = 5;
+    const int bottom = header->height() - 5;
+
+    list.SortByColumn(1); // descending: the flat edge on top, in shadow colour
+    QImage image = header->viewport()->grab().toImage();
+    QCOMPARE(image.pixelColor(x + 2, top), shaded);
+    QVERIFY(image.pixelColor(x + 2, bottom) != lit);
+
+    list.SortByColumn(1); // ascending: the flat edge at the bottom, lit
+    image = header->viewport()->grab().toImage();
+    QCOMPARE(image.pixelColor(x + 2, bottom), lit);
+    QVERIFY(image.pixelColor(x + 2, top) != shaded);
+}
+
+void TestListView::backPictureTilesWithRows()
+{
+    AddressList list;
+    list.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    std::vector<ListRow> rows;
+    for (int i = 0; i < 200; ++i)
+        rows.push_back(makeRow(QString()));
+    list.rows()->append(std::move(rows));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+    // A 4 x 4 tile, blue in its top-left pixel and red elsewhere.
+    QImage tile(4, 4, QImage::Format_RGB32);
+    tile.fill(Qt::red);
+    tile.setPixelColor(0, 0, Qt::blue);
+    list.SetBackPicture(QPixmap::fromImage(tile));
+
+    for (int scroll : {0, 1234}) {
+        list.verticalScrollBar()->setValue(scroll);
+        const int firstTop = list.visualRect(list.rows()->index(0, 0)).top() - 2;
+        int y = firstTop;
+        while (y < 8)
+            y += 4;
+        const QImage image = list.viewport()->grab().toImage();
+        image.save(QStringLiteral("/tmp/lvprobe/tile%1.png").arg(scroll));
+        qDebug() << y << firstTop << image.format() << list.currentIndex() << list.selectedRow() << list.hasFocus();
+        { QString line; for (int yy=0; yy<60; yy+=3) line += image.pixelColor(201, yy).name() + " "; qDebug() << line; }
+        for (int dy = -1; dy < 3; ++dy) { QString line; for (int dx=-1; dx<6; ++dx) line += image.pixelColor(200+dx, y+dy).name() + " "; qDebug() << line; }
+        QCOMPARE(image.pixelColor(200, y), QColor(Qt::blue));
+        QCOMPARE(image.pixelColor(201, y), QColor(Qt::red));
+        QCOMPARE(image.pixelColor(200, y + 1), QColor(Qt::red));
+    }
+}
+
+void TestListView::emptyBackPictureDrawsNothing()
+{
+    AddressList list;
+    list.rows()->append(makeRow("a"));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.SetBackPicture(QPixmap(0, 10)); // no graphic: must not loop
+    const QImage image = list.viewport()->grab().toImage();
+    QCOMPARE(image.pixelColor(300, 200), list.viewport()->palette().color(QPalette::Base));
+}
+
+void TestListView::rowSelectedReportsBothChanges()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b"), makeRow("c")});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy spy(&list, &TListView1::rowSelected);
+
+    list.selectRow(1);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0), QVariantList({1, true}));
+    QCOMPARE(list.selectedRow(), 1);
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.rows()->index(2, 1)).center());
+    QCOMPARE(spy.count(), 3);
+    QCOMPARE(spy.at(1), QVariantList({1, false}));
+    QCOMPARE(spy.at(2), QVariantList({2, true}));
+
+    // A click below the rows clears the selection.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(20, list.viewport()->height() - 5));
+    QCOMPARE(spy.count(), 4);
+    QCOMPARE(spy.at(3), QVariantList({2, false}));
+    QCOMPARE(list.selectedRow(), -1);
+}
+
+void TestListView::rowAtAndDoubleClickAnywhere()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b")});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QRect second = list.visualRect(list.rows()->index(1, 0));
+
+    QCOMPARE(list.rowAt(second.center()), 1);
+    QCOMPARE(list.rowAt(QPoint(list.viewport()->width() - 2, second.center().y())), 1);
+    QCOMPARE(list.rowAt(QPoint(10, list.viewport()->height() - 5)), -1);
+
+    QSignalSpy moves(&list, &TListView1::mouseMovedTo);
+    QTest::mouseMove(list.viewport(), second.center());
+    QTRY_VERIFY(!moves.isEmpty());
+    QCOMPARE(moves.last().at(0).toPoint(), second.center());
+
+    QSignalSpy doubleClicks(&list, &TListView1::doubleClickedAnywhere);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 5));
+    QCOMPARE(doubleClicks.count(), 1);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(doubleClicks.count(), 2);
+}
+
+void TestListView::keyReleaseIsReported()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b")});
+    list.selectRow(0);
+    QSignalSpy spy(&list, &TListView1::keyReleased);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), int(Qt::Key_Down));
+    QCOMPARE(list.selectedRow(), 1);
+}
+
+void TestListView::hintShownAsPlainText()
+{
+    AddressList list;
+    list.rows()->append(makeRow("a"));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QPoint onRow = list.visualRect(list.rows()->index(0, 0)).center();
+
+    list.setHintText(QStringLiteral("组        别：<b>x</b>\r网        址：a&b"));
+    QHelpEvent tip(QEvent::ToolTip, onRow, list.viewport()->mapToGlobal(onRow));
+    QApplication::sendEvent(list.viewport(), &tip);
+    QTRY_VERIFY(QToolTip::isVisible());
+    const QString shown = QToolTip::text();
+    QCOMPARE(shown, Qt::convertFromPlainText(
+                        QStringLiteral("组        别：<b>x</b>\n网        址：a&b")));
+    QVERIFY(shown.contains(QStringLiteral("&lt;b&gt;")));
+    QVERIFY(shown.contains(QStringLiteral("<br>")));
+
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    list.setHintText(QString());
+    QHelpEvent again(QEvent::ToolTip, onRow, list.viewport()->mapToGlobal(onRow));
+    QApplication::sendEvent(list.viewport(), &again);
+    QTest::qWait(50);
+    QVERIFY(!QToolTip::isVisible());
+}
+
+void TestListView::checkBoxesToggleByClickAndSpace()
+{
+    AddressList list;
+    list.setCheckBoxes(true);
+    ListRow row = makeRow("a");
+    row.checked = true;
+    list.rows()->append(std::vector<ListRow>{row, makeRow("b")});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy spy(&list, &TListView1::checkStateChanged);
+
+    const QModelIndex first = list.rows()->index(0, 0);
+    QCOMPARE(first.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    QStyleOptionViewItem option;
+    list.initViewItemOption(&option);
+    option.rect = list.visualRect(first);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("a");
+    const QRect box = list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
+    QVERIFY(!list.rows()->isChecked(0));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 0);
+
+    // Space toggles the current row, even with another cell current.
+    list.setCurrentIndex(list.rows()->index(1, 2));
+    QTest::keyClick(&list, Qt::Key_Space);
+    QVERIFY(list.rows()->isChecked(1));
+    QTest::keyClick(&list, Qt::Key_Space);
+    QVERIFY(!list.rows()->isChecked(1));
+
+    // Without check boxes the column shows none and a click changes nothing.
+    list.setCheckBoxes(false);
+    QVERIFY(!first.data(Qt::CheckStateRole).isValid());
+    QTest::keyClick(&list, Qt::Key_Space);
+    QVERIFY(!list.rows()->isChecked(1));
+}
+
+QTEST_MAIN(TestListView)
+#include "tst_listview.moc"
