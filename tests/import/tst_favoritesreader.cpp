@@ -1,5 +1,6 @@
 #include "import/FavoritesReader.h"
 
+#include "TestEnv.h"
 #include "data/SettingsStore.h"
 #include "platform/AppError.h"
 
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QSettings>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -51,8 +51,8 @@ class TstFavoritesReader : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QByteArray path(const QByteArray &name) const { return QFile::encodeName(m_dir.path()) + '/' + name; }
+    QByteArray m_home; // the test's own home folder, from TestEnv
+    QByteArray path(const QByteArray &name) const { return m_home + '/' + name; }
 
     // The entries handed over, and the error that ended the listing (null when none).
     static QList<ShortcutEntry> listFolder(const QByteArray &folder, QString &error)
@@ -67,8 +67,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()) + "/config");
+        m_home = qgetenv("HOME");
+        QVERIFY(m_home.contains("/home"));
     }
 
     void readsTheLineAfterTheHeader_data()
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QVERIFY2(message.contains(u"last.url"_s) && message.contains(u"[InternetShortcut]"_s),
                  qPrintable(message));
 
-        QVERIFY(QDir(m_dir.path()).mkdir(u"folder.url"_s));
+        QVERIFY(QDir().mkdir(QString::fromUtf8(path("folder.url"))));
         QCOMPARE(::symlink("nowhere", path("dangling.url").constData()), 0);
         for (const QByteArray &name : {QByteArray("missing.url"), QByteArray("folder.url"),
                                        QByteArray("dangling.url")}) {
@@ -167,6 +167,7 @@ private Q_SLOTS:
         QCOMPARE(::symlink("b.url", (folder + "linked.url").constData()), 0);
         QCOMPARE(::mkfifo((folder + "pipe.url").constData(), 0644), 0);
 
+        QCOMPARE(favoritesFolder(), folder);
         QString error;
         QStringList seen;
         for (const ShortcutEntry &e : listFolder(folder.chopped(1), error))
@@ -205,6 +206,7 @@ private Q_SLOTS:
         QCOMPARE(favoritesFolder(), QByteArray("/home/someone/Favorites/"));
         qunsetenv("USERPROFILE");
         QCOMPARE(favoritesFolder(), QByteArray("/home/someone/Favorites/"));
+        qputenv("HOME", m_home);
     }
 
     void expandsEnvironmentReferences()
@@ -224,24 +226,23 @@ private Q_SLOTS:
         QFile::remove(file);
         QCOMPARE(V_Url_GetFavoritesPath(), QString());
 
-        QDir().mkpath(QFileInfo(file).absolutePath());
+        SettingsStore::writeDefaultsIfMissing();
+        QCOMPARE(V_Url_GetFavoritesPath(), u"%USERPROFILE%/Favorites/"_s);
+
         {
             QSettings settings(file, QSettings::IniFormat);
-            settings.setValue(u"Path"_s, QString());
-        }
-        QCOMPARE(V_Url_GetFavoritesPath(), QString());
-        {
-            QSettings settings(file, QSettings::IniFormat);
+            settings.remove(u"ShellFolders/Favorites"_s);
             settings.setValue(u"ShellFolders/Other"_s, u"x"_s);
         }
         QCOMPARE(V_Url_GetFavoritesPath(), u"/"_s);
+
         {
             QSettings settings(file, QSettings::IniFormat);
-            settings.setValue(u"ShellFolders/Favorites"_s, u"%USERPROFILE%/Favorites"_s);
+            settings.remove(u"ShellFolders"_s);
         }
-        QCOMPARE(V_Url_GetFavoritesPath(), u"%USERPROFILE%/Favorites/"_s);
+        QCOMPARE(V_Url_GetFavoritesPath(), QString());
     }
 };
 
-QTEST_GUILESS_MAIN(TstFavoritesReader)
+VESTRANE_TEST_MAIN(TstFavoritesReader)
 #include "tst_favoritesreader.moc"
