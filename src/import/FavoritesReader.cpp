@@ -28,7 +28,9 @@ constexpr qsizetype UrlKeyLength = 4; // "URL="
 // A shortcut is a few hundred bytes. The text ends at its first NUL, so a bigger file is
 // read only until a NUL turns up, and refused when none does within this much.
 constexpr qsizetype MaxShortcutText = 64 * 1024 * 1024;
-constexpr qsizetype ReadChunk = 64 * 1024;
+// The first read takes a file up to this size whole; the text of a bigger one may end
+// at a NUL early on (a sparse file), which spares reading the rest.
+constexpr qsizetype FirstRead = 1024 * 1024;
 
 QString systemReason(int error)
 {
@@ -176,15 +178,16 @@ QByteArray readShortcutText(int folderFd, const char *name, const QByteArray &sh
     if (!S_ISREG(info.st_mode))
         throwUnreadable(shownPath, QStringLiteral("不是普通文件"));
 
-    // Room for the whole file as fstat saw it and one byte more, so that the first read
-    // usually takes all of it; the buffer grows if the file grew meanwhile.
-    QByteArray text(std::min<qint64>(info.st_size, MaxShortcutText) + 1, Qt::Uninitialized);
+    const qsizetype fileSize = std::min<qint64>(info.st_size, MaxShortcutText);
+    // Room for one byte more than the file (or its first part): a read that fills the
+    // buffer means there is more to read.
+    QByteArray text(std::min(fileSize, FirstRead) + 1, Qt::Uninitialized);
     qsizetype used = 0;
     for (;;) {
         if (used == text.size()) {
             if (used > MaxShortcutText)
                 throwUnreadable(shownPath, QStringLiteral("文件过大"));
-            text.resize(std::min(used * 2, MaxShortcutText + 1));
+            text.resize(std::min(std::max(used * 2, fileSize + 1), MaxShortcutText + 1));
         }
         const ssize_t got = ::read(fd.get(), text.data() + used, size_t(text.size() - used));
         if (got < 0 && errno == EINTR)
