@@ -22,9 +22,9 @@ QSqlQuery openListing(DbConnection &db, const AddressFilter &filter)
         return db.query(listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text});
     case AddressFilter::Kind::Search:
         // instr() takes the text literally (no wildcards); lower() folds ASCII letters only.
-        return db.query(listColumns + QStringLiteral(" WHERE instr(lower(Address), lower(?1)) > 0"
-                                                     " OR instr(lower(AddressName), lower(?1)) > 0"),
-                        {filter.text});
+        return db.query(listColumns + QStringLiteral(" WHERE instr(lower(Address), lower(?)) > 0"
+                                                     " OR instr(lower(AddressName), lower(?)) > 0"),
+                        {filter.text, filter.text});
     }
     return db.query(listColumns);
 }

@@ -108,8 +108,13 @@ QSqlQuery DbConnection::prepared(const QString &sql, const QVariantList &values)
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         throw AppError(errorText(query.lastError()));
-    for (const QVariant &value : values)
-        query.addBindValue(value);
+    for (const QVariant &value : values) {
+        // A null QString would bind as SQL NULL; the program's texts are never NULL.
+        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+            query.addBindValue(QString(QLatin1String("")));
+        else
+            query.addBindValue(value);
+    }
     if (!query.exec())
         throw AppError(errorText(query.lastError()));
     return query;

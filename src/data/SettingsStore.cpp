@@ -10,10 +10,17 @@
 
 namespace {
 
+// The user's file when it exists, else the first system-wide one (XDG config dirs).
+QString settingsFileToRead()
+{
+    const QStringList existing =
+        QStandardPaths::locateAll(QStandardPaths::GenericConfigLocation, QStringLiteral("Kelvo/Kelvo.conf"));
+    return existing.isEmpty() ? SettingsStore::userFileName() : existing.first();
+}
+
 QSettings openSettings()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvo"),
-                     QStringLiteral("Kelvo"));
+    return QSettings(settingsFileToRead(), QSettings::IniFormat);
 }
 
 // A value read from the file must be one text: an unquoted comma makes QSettings read a
@@ -29,7 +36,7 @@ QString requireText(const QVariant &value, const QString &name)
 
 bool settingsReadable(const QSettings &settings)
 {
-    return settings.status() == QSettings::NoError;
+    return settings.status() == QSettings::NoError && QFileInfo(settings.fileName()).isReadable();
 }
 
 } // namespace

@@ -1,0 +1,293 @@
+#include "TestEnv.h"
+
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/Dates.h"
+#include "data/GroupStore.h"
+#include "data/Schema.h"
+#include "data/SearchStore.h"
+#include "data/SettingsStore.h"
+#include "platform/AppError.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlRecord>
+#include <QtTest>
+
+namespace {
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+QStringList schemaObjects(DbConnection &db)
+{
+    QStringList names;
+    QSqlQuery query = db.query(QStringLiteral("SELECT type || ':' || name FROM sqlite_master "
+                                              "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+} // namespace
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestEnv *env = nullptr;
+    std::unique_ptr<DbConnection> db;
+
+private Q_SLOTS:
+    void init()
+    {
+        env = new TestEnv;
+        db = std::make_unique<DbConnection>(QStringLiteral("test"));
+        configureConnection(*db);
+    }
+    void cleanup()
+    {
+        db.reset();
+        delete env;
+    }
+
+    void missingFileIsCreatedWithSchemaAndImportGroup()
+    {
+        QVERIFY(!QFile::exists(env->defaultDatabaseFile()));
+        db->open();
+        QVERIFY(QFile::exists(env->defaultDatabaseFile()));
+        const QStringList objects = schemaObjects(*db);
+        for (const char *name : {"table:BaseGroup", "table:address", "table:Search", "view:address_1", "view:MaxGroupNo"})
+            QVERIFY2(objects.contains(QLatin1String(name)), name);
+        QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
+        QCOMPARE(GroupStore::groupNoOf(*db, Schema::ImportGroup), std::optional<int>(1));
+    }
+
+    void existingDatabaseIsReopenedUnchanged()
+    {
+        db->open();
+        GroupStore::addGroup(*db, QStringLiteral("新闻"));
+        db->close();
+        db.reset();
+        const QByteArray before = fileHash(env->defaultDatabaseFile());
+
+        DbConnection again(QStringLiteral("again"));
+        configureConnection(again);
+        again.open();
+        QCOMPARE(GroupStore::groupNames(again), (QStringList{Schema::ImportGroup, QStringLiteral("新闻")}));
+        again.close();
+        QCOMPARE(fileHash(env->defaultDatabaseFile()), before);
+    }
+
+    void fileThatIsNoDatabaseIsReportedAndKept()
+    {
+        QFile file(env->defaultDatabaseFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray content(4096, 'x');
+        file.write(content);
+        file.close();
+        try {
+            db->open();
+            QFAIL("opening a file that is no database must fail");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().contains(QLatin1String("not a database")), qPrintable(error.message()));
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+    }
+
+    void unusablePathIsReportedAtFirstStatementAndCreatesNothing()
+    {
+        const QString missing = env->root() + QStringLiteral("/gone");
+        SettingsStore::setPath(missing);
+        DbConnection other(QStringLiteral("other"));
+        configureConnection(other);
+        QVERIFY_THROWS_EXCEPTION(AppError, other.query(QStringLiteral("SELECT 1")));
+        QVERIFY(!QFile::exists(missing));
+
+        SettingsStore::setPath(env->root());
+        DbConnection good(QStringLiteral("good"));
+        configureConnection(good);
+        good.open();
+        QVERIFY(QFile::exists(env->root() + QStringLiteral("/address.mdb")));
+    }
+
+    void wrongTypedPathIsRaisedAndLeavesNoConnection()
+    {
+        SettingsStore::writeDefaultsIfMissing();
+        QFile file(env->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[General]\nPath=a, b\n");
+        file.close();
+        DbConnection other(QStringLiteral("other"));
+        try {
+            configureConnection(other);
+            QFAIL("a list value must be refused");
+        } catch (const AppError &error) {
+            QCOMPARE(error.message(), QStringLiteral("Invalid data type for 'Path'"));
+        }
+        QVERIFY_THROWS_EXCEPTION(AppError, other.open());
+    }
+
+    void awkwardTextsAreStoredAndFoundAsTyped()
+    {
+        db->open();
+        const QStringList texts = {QStringLiteral("it's"), QStringLiteral("say \"hi\""), QStringLiteral("100%_off"),
+                                   QStringLiteral("  blanks  "), QStringLiteral("网址'\"%")};
+        for (const QString &text : texts) {
+            QCOMPARE(GroupStore::addGroup(*db, text), GroupStore::Outcome::Done);
+            const int groupNo = *GroupStore::groupNoOf(*db, text);
+            AddressStore::insert(*db, text, text, groupNo);
+            const auto rows = AddressStore::list(*db, AddressFilter::group(text));
+            QCOMPARE(rows.size(), size_t(1));
+            QCOMPARE(rows[0].address, text);
+            QCOMPARE(rows[0].name, text);
+            QCOMPARE(rows[0].groupName, text);
+            QCOMPARE(rows[0].times, QStringLiteral("0"));
+        }
+    }
+
+    void namesInAnotherLetterCaseWork()
+    {
+        db->open();
+        QSqlQuery query = db->query(QStringLiteral("select GROUPNAME, groupno from basegroup where GroupName = ?"),
+                                    {Schema::ImportGroup});
+        QVERIFY(query.next());
+        QCOMPARE(query.record().value(QStringLiteral("groupname")).toString(), Schema::ImportGroup);
+        db->execute(QStringLiteral("INSERT INTO ADDRESS (address, ADDRESSNAME, groupNo) VALUES (?, ?, ?)"),
+                    {QStringLiteral("a.com"), QStringLiteral("A"), 1});
+        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
+    }
+
+    void groupNumbersAndGuards()
+    {
+        db->open();
+        db->execute(QStringLiteral("DELETE FROM BaseGroup"));
+        QCOMPARE(GroupStore::nextGroupNo(*db), 1);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("b")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::groupNoOf(*db, QStringLiteral("b")), std::optional<int>(2));
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::Outcome::NameExists);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("b")), GroupStore::Outcome::NameExists);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("zz"), QStringLiteral("c")), GroupStore::Outcome::NotFound);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("a")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::groupNames(*db), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    }
+
+    void deletingAGroupTakesItsAddressesInOneTransaction()
+    {
+        db->open();
+        GroupStore::addGroup(*db, QStringLiteral("g"));
+        const int g = *GroupStore::groupNoOf(*db, QStringLiteral("g"));
+        AddressStore::insert(*db, QStringLiteral("x.com"), QStringLiteral("x"), g);
+        AddressStore::insert(*db, QStringLiteral("x.com"), QStringLiteral("x"), 1);
+
+        // A trigger makes the last statement fail: nothing of the group may be gone.
+        db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
+                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")));
+        QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("g"))).size(), size_t(1));
+        QVERIFY(GroupStore::groupNoOf(*db, QStringLiteral("g")));
+
+        db->execute(QStringLiteral("DROP TRIGGER refuse"));
+        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::Outcome::Done);
+        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
+        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::Outcome::NotFound);
+    }
+
+    void listingsFavouritesVisitsAndSearch()
+    {
+        db->open();
+        GroupStore::addGroup(*db, QStringLiteral("g"));
+        const int g = *GroupStore::groupNoOf(*db, QStringLiteral("g"));
+        AddressStore::insert(*db, QStringLiteral("www.Example.com/a"), QStringLiteral("例子"), 1);
+        AddressStore::insert(*db, QStringLiteral("www.Example.com/a"), QStringLiteral("例子"), g);
+        AddressStore::insert(*db, QStringLiteral("50%_sale.cn"), QStringLiteral("it's"), g);
+
+        QCOMPARE(AddressStore::countVisit(*db, QStringLiteral("www.Example.com/a")), 2);
+        QCOMPARE(AddressStore::setFavourite(*db, QStringLiteral("www.Example.com/a")), 2);
+        QCOMPARE(AddressStore::clearFavourite(*db, QStringLiteral("www.Example.com/a"), g), 1);
+        const auto favourites = AddressStore::list(*db, AddressFilter::favourites());
+        QCOMPARE(favourites.size(), size_t(1));
+        QCOMPARE(favourites[0].groupName, Schema::ImportGroup);
+        QCOMPARE(favourites[0].times, QStringLiteral("1"));
+        QCOMPARE(favourites[0].viewTime, QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+
+        auto found = [&](const QString &text) { return AddressStore::list(*db, AddressFilter::search(text)).size(); };
+        QCOMPARE(found(QStringLiteral("EXAMPLE")), size_t(2));
+        QCOMPARE(found(QStringLiteral("例")), size_t(2));
+        QCOMPARE(found(QStringLiteral("%")), size_t(1));
+        QCOMPARE(found(QStringLiteral("_")), size_t(1));
+        QCOMPARE(found(QStringLiteral("e%e")), size_t(0));
+        QCOMPARE(found(QStringLiteral("'")), size_t(1));
+        QCOMPARE(found(QString()), size_t(3));
+
+        QCOMPARE(AddressStore::remove(*db, QStringLiteral("www.Example.com/a"), g), 1);
+        QCOMPARE(AddressStore::update(*db, QStringLiteral("b.com"), QStringLiteral("B"), g, QStringLiteral("gone"),
+                                      QStringLiteral("x")),
+                 0);
+    }
+
+    void importKeepsRowsBeforeAFailure()
+    {
+        db->open();
+        db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = 'bad' "
+                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        const std::vector<NewAddress> rows = {{QStringLiteral("a"), QStringLiteral("A")},
+                                              {QStringLiteral("b"), QStringLiteral("B")},
+                                              {QStringLiteral("bad"), QStringLiteral("X")},
+                                              {QStringLiteral("c"), QStringLiteral("C")}};
+        int stored = -1;
+        QVERIFY_THROWS_EXCEPTION(AppError, AddressStore::insertAll(*db, rows, 1, &stored));
+        QCOMPARE(stored, 2);
+        const auto listed = AddressStore::list(*db, AddressFilter::all());
+        QCOMPARE(listed.size(), size_t(2));
+        QCOMPARE(listed[1].address, QStringLiteral("b"));
+    }
+
+    void searchHistoryKeepsOrderAndTrims()
+    {
+        db->open();
+        for (int i = 0; i < 21; ++i)
+            SearchStore::save(*db, QStringLiteral("t%1").arg(i % 20));
+        QCOMPARE(SearchStore::count(*db), 21);
+        QCOMPARE(SearchStore::history(*db).first(), QStringLiteral("t0"));
+        SearchStore::deleteOldest(*db, 2);
+        const QStringList left = SearchStore::history(*db);
+        QCOMPARE(left.size(), 19);
+        QCOMPARE(left.last(), QStringLiteral("t2"));
+    }
+
+    void twoConnectionsSeeEachOthersWrites()
+    {
+        db->open();
+        DbConnection editor(QStringLiteral("editor"));
+        configureConnection(editor);
+        QVERIFY(editor.connectionName() != db->connectionName());
+        AddressStore::insert(editor, QStringLiteral("e.com"), QStringLiteral("E"), 1);
+        editor.close();
+        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
+    }
+
+    void datesShowInTheShortFormat()
+    {
+        QCOMPARE(Dates::todayForStorage(), QDate::currentDate().toString(Qt::ISODate));
+        const QLocale locale;
+        QCOMPARE(Dates::forDisplay(QStringLiteral("2024-02-29")),
+                 locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat));
+        QCOMPARE(Dates::forDisplay(QStringLiteral("2024-02-29T00:00:00")),
+                 locale.toString(QDate(2024, 2, 29), QLocale::ShortFormat));
+        QVERIFY(Dates::forDisplay(QStringLiteral("2024-02-29T13:05:09"))
+                    .endsWith(locale.toString(QTime(13, 5, 9), QLocale::LongFormat)));
+        QCOMPARE(Dates::forDisplay(QStringLiteral("someday")), QStringLiteral("someday"));
+    }
+};
+
+VESTRANE_TEST_MAIN(TestDatabase)
+#include "tst_database.moc"
