@@ -32,7 +32,7 @@ QString P_ExpandEnv(const QString &text);
 
 // The folder to list, as raw bytes ending in '/': $USERPROFILE/Favorites/ when USERPROFILE
 // is set and not blank, else $HOME/Favorites/ (the account's home folder when HOME is not
-// set). Blanks and control characters around the variable's value are removed.
+// set). Blanks and control characters around the value of USERPROFILE are removed.
 QByteArray favoritesFolder();
 
 // The address in a shortcut file: the line right after the first "[InternetShortcut]"
