@@ -1,6 +1,6 @@
 #include "import/FavoritesReader.h"
 
-#include "support/TestEnv.h"
+#include "TestEnv.h"
 #include "data/SettingsStore.h"
 #include "platform/AppError.h"
 
