@@ -1,34 +1,9 @@
 #include "ListRowModel.h"
 
-#include "ListSortKeys.h"
-
-#include <QCollator>
-#include <QCollatorSortKey>
-#include <QLocale>
-
 #include <algorithm>
-#include <optional>
-
-namespace {
-constexpr int CountColumn = 3;
-constexpr int CountSubItem = 2;
-} // namespace
-
-// A row with the sort keys that have been computed for it so far. The keys
-// are built at the first sort that needs them and move with the row.
-struct ListRowModel::Entry
-{
-    explicit Entry(ListRow&& r) : row(std::move(r)) {}
-
-    ListRow row;
-    std::optional<QCollatorSortKey> captionKey;
-    std::optional<ListSortKeys::CountKey> countKey;
-    std::vector<std::optional<QByteArray>> textKeys; // by sub-item index
-};
+#include <numeric>
 
 ListRowModel::ListRowModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-ListRowModel::~ListRowModel() = default;
 
 void ListRowModel::setColumnCaptions(const QStringList& captions)
 {
@@ -48,7 +23,8 @@ void ListRowModel::appendColumn(const QString& caption)
 void ListRowModel::clear()
 {
     beginResetModel();
-    m_entries.clear();
+    m_rows.clear();
+    m_sortKeys.clear();
     endResetModel();
 }
 
@@ -56,7 +32,7 @@ void ListRowModel::append(ListRow row)
 {
     const int position = count();
     beginInsertRows({}, position, position);
-    m_entries.emplace_back(std::move(row));
+    m_rows.push_back(std::move(row));
     endInsertRows();
 }
 
@@ -66,9 +42,12 @@ void ListRowModel::append(std::vector<ListRow>&& rows)
         return;
     const int first = count();
     beginInsertRows({}, first, first + int(rows.size()) - 1);
-    m_entries.reserve(m_entries.size() + rows.size());
-    for (ListRow& row : rows)
-        m_entries.emplace_back(std::move(row));
+    if (m_rows.empty()) {
+        m_rows = std::move(rows);
+    } else {
+        m_rows.reserve(m_rows.size() + rows.size());
+        std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
+    }
     endInsertRows();
     rows.clear();
 }
@@ -78,35 +57,36 @@ void ListRowModel::removeRowAt(int row)
     if (!isValidRow(row))
         return;
     beginRemoveRows({}, row, row);
-    m_entries.erase(m_entries.begin() + row);
+    m_rows.erase(m_rows.begin() + row);
+    m_sortKeys.removeAt(row);
     endRemoveRows();
 }
 
 const ListRow& ListRowModel::rowAt(int row) const
 {
     static const ListRow noRow;
-    return isValidRow(row) ? m_entries[size_t(row)].row : noRow;
+    return isValidRow(row) ? m_rows[size_t(row)] : noRow;
 }
 
 int ListRowModel::count() const
 {
-    return int(m_entries.size());
+    return int(m_rows.size());
 }
 
 void ListRowModel::setImageIndex(int row, int imageIndex)
 {
     if (!isValidRow(row))
         return;
-    m_entries[size_t(row)].row.imageIndex = imageIndex;
+    m_rows[size_t(row)].imageIndex = imageIndex;
     const QModelIndex cell = index(row, 0);
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
 }
 
 void ListRowModel::setChecked(int row, bool checked)
 {
-    if (!isValidRow(row) || m_entries[size_t(row)].row.checked == checked)
+    if (!isValidRow(row) || m_rows[size_t(row)].checked == checked)
         return;
-    m_entries[size_t(row)].row.checked = checked;
+    m_rows[size_t(row)].checked = checked;
     const QModelIndex cell = index(row, 0);
     Q_EMIT dataChanged(cell, cell, {Qt::CheckStateRole});
     Q_EMIT checkStateChanged(row);
@@ -114,7 +94,7 @@ void ListRowModel::setChecked(int row, bool checked)
 
 bool ListRowModel::isChecked(int row) const
 {
-    return isValidRow(row) && m_entries[size_t(row)].row.checked;
+    return isValidRow(row) && m_rows[size_t(row)].checked;
 }
 
 void ListRowModel::setCheckable(bool checkable)
@@ -147,7 +127,7 @@ QVariant ListRowModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !isValidRow(index.row()))
         return {};
-    const ListRow& row = m_entries[size_t(index.row())].row;
+    const ListRow& row = m_rows[size_t(index.row())];
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
@@ -199,13 +179,12 @@ void ListRowModel::sortRows(int column, bool ascending)
 {
     if (count() < 2 || column < 0)
         return;
-    prepareKeys(column);
+    m_sortKeys.prepare(column, m_rows);
 
-    std::vector<int> order(m_entries.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int r = compareEntries(m_entries[size_t(a)], m_entries[size_t(b)], column);
+    std::vector<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int first, int second) {
+        const int r = m_sortKeys.compare(column, first, second);
         return ascending ? r < 0 : r > 0;
     });
 
@@ -214,73 +193,24 @@ void ListRowModel::sortRows(int column, bool ascending)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ListRowModel::prepareKeys(int column)
-{
-    if (column == 0) {
-        prepareCaptionKeys();
-        return;
-    }
-    if (column == CountColumn) {
-        for (Entry& entry : m_entries) {
-            if (!entry.countKey)
-                entry.countKey = ListSortKeys::countKey(entry.row.subItems.value(CountSubItem));
-        }
-        return;
-    }
-    const size_t subItem = size_t(column - 1);
-    QStringEncoder encoder = ListSortKeys::textEncoder();
-    for (Entry& entry : m_entries) {
-        if (entry.textKeys.size() <= subItem)
-            entry.textKeys.resize(subItem + 1);
-        if (!entry.textKeys[subItem]) {
-            entry.textKeys[subItem] =
-                ListSortKeys::textKey(encoder, entry.row.subItems.value(qsizetype(subItem)));
-        }
-    }
-}
-
-void ListRowModel::prepareCaptionKeys()
-{
-    // Collator keys belong to one locale; a changed default locale starts afresh.
-    const QLocale locale;
-    if (locale.name() != m_captionKeyLocale) {
-        for (Entry& entry : m_entries)
-            entry.captionKey.reset();
-        m_captionKeyLocale = locale.name();
-    }
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    for (Entry& entry : m_entries) {
-        if (!entry.captionKey)
-            entry.captionKey = collator.sortKey(entry.row.caption);
-    }
-}
-
-int ListRowModel::compareEntries(const Entry& first, const Entry& second, int column) const
-{
-    if (column == 0)
-        return first.captionKey->compare(*second.captionKey);
-    if (column == CountColumn)
-        return ListSortKeys::compareCountKeys(*first.countKey, *second.countKey);
-    const size_t subItem = size_t(column - 1);
-    return ListSortKeys::compareTextKeys(*first.textKeys[subItem], *second.textKeys[subItem]);
-}
-
+// Moves the rows and their keys into the new order and carries the views'
+// persistent indexes (selection, current row) along with their rows.
 void ListRowModel::applyOrder(const std::vector<int>& order)
 {
     std::vector<int> newPosition(order.size());
-    std::vector<Entry> sorted;
-    sorted.reserve(m_entries.size());
+    std::vector<ListRow> sorted;
+    sorted.reserve(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i) {
         newPosition[size_t(order[i])] = int(i);
-        sorted.push_back(std::move(m_entries[size_t(order[i])]));
+        sorted.push_back(std::move(m_rows[size_t(order[i])]));
     }
-    m_entries = std::move(sorted);
+    m_rows = std::move(sorted);
+    m_sortKeys.permute(order);
 
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& index : before)
-        after.append(this->index(newPosition[size_t(index.row())], index.column()));
+    for (const QModelIndex& old : before)
+        after.append(index(newPosition[size_t(old.row())], old.column()));
     changePersistentIndexList(before, after);
 }

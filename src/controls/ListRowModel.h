@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListRow.h"
+#include "ListSortKeys.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -17,7 +18,6 @@ class ListRowModel : public QAbstractTableModel
 
 public:
     explicit ListRowModel(QObject* parent = nullptr);
-    ~ListRowModel() override;
 
     void setColumnCaptions(const QStringList& captions);
     void appendColumn(const QString& caption);
@@ -58,17 +58,12 @@ Q_SIGNALS:
     void checkStateChanged(int row);
 
 private:
-    struct Entry;
-
     bool isValidRow(int row) const;
-    void prepareKeys(int column);
-    void prepareCaptionKeys();
-    int compareEntries(const Entry& first, const Entry& second, int column) const;
     void applyOrder(const std::vector<int>& order);
 
-    std::vector<Entry> m_entries;
+    std::vector<ListRow> m_rows;
+    ListSortKeys::RowSortKeys m_sortKeys;
     QStringList m_captions;
     QList<QIcon> m_images;
-    QString m_captionKeyLocale;
     bool m_checkable = false;
 };

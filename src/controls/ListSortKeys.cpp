@@ -1,7 +1,9 @@
 #include "ListSortKeys.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include <algorithm>
-#include <cstring>
 
 namespace ListSortKeys {
 
@@ -25,18 +27,19 @@ QByteArray textKey(QStringEncoder& encoder, const QString& text)
     return bytes;
 }
 
-int compareTextKeys(const QByteArray& first, const QByteArray& second)
+int compareTextKeys(const char* first, qsizetype firstLength, const char* second,
+                    qsizetype secondLength)
 {
-    const qsizetype common = std::min(first.size(), second.size());
-    const auto* a = reinterpret_cast<const unsigned char*>(first.constData());
-    const auto* b = reinterpret_cast<const unsigned char*>(second.constData());
+    const qsizetype common = std::min(firstLength, secondLength);
+    const auto* a = reinterpret_cast<const unsigned char*>(first);
+    const auto* b = reinterpret_cast<const unsigned char*>(second);
     for (qsizetype i = 0; i < common; ++i) {
         if (a[i] != b[i])
             return int(a[i]) - int(b[i]);
     }
-    if (first.size() == second.size())
+    if (firstLength == secondLength)
         return 0;
-    return first.size() < second.size() ? -1 : 1;
+    return firstLength < secondLength ? -1 : 1;
 }
 
 CountKey countKey(const QString& text)
@@ -53,6 +56,115 @@ int compareCountKeys(const CountKey& first, const CountKey& second)
     if (first.value == second.value)
         return 0;
     return first.value < second.value ? -1 : 1;
+}
+
+void TextKeyColumn::clear()
+{
+    m_bytes.clear();
+    m_spans.clear();
+}
+
+void TextKeyColumn::removeAt(int row)
+{
+    // The bytes stay in the buffer until the next clear.
+    if (size_t(row) < m_spans.size())
+        m_spans.erase(m_spans.begin() + row);
+}
+
+void TextKeyColumn::permute(const std::vector<int>& order)
+{
+    if (m_spans.empty())
+        return;
+    m_spans.resize(order.size());
+    std::vector<Span> sorted;
+    sorted.reserve(order.size());
+    for (int from : order)
+        sorted.push_back(m_spans[size_t(from)]);
+    m_spans = std::move(sorted);
+}
+
+void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QStringEncoder& encoder)
+{
+    m_spans.resize(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        Span& span = m_spans[row];
+        if (span.length >= 0)
+            continue;
+        const QByteArray key = textKey(encoder, rows[row].subItems.value(subItem));
+        span.offset = m_bytes.size();
+        span.length = key.size();
+        m_bytes.append(key);
+    }
+}
+
+int TextKeyColumn::compare(int first, int second) const
+{
+    const Span& a = m_spans[size_t(first)];
+    const Span& b = m_spans[size_t(second)];
+    const char* bytes = m_bytes.constData();
+    return compareTextKeys(bytes + a.offset, a.length, bytes + b.offset, b.length);
+}
+
+void RowSortKeys::clear()
+{
+    m_captions.clear();
+    m_counts.clear();
+    m_texts.clear();
+}
+
+void RowSortKeys::removeAt(int row)
+{
+    m_captions.removeAt(row);
+    m_counts.removeAt(row);
+    for (auto& [subItem, keys] : m_texts)
+        keys.removeAt(row);
+}
+
+void RowSortKeys::permute(const std::vector<int>& order)
+{
+    m_captions.permute(order);
+    m_counts.permute(order);
+    for (auto& [subItem, keys] : m_texts)
+        keys.permute(order);
+}
+
+void RowSortKeys::prepare(int column, const std::vector<ListRow>& rows)
+{
+    const int rowCount = int(rows.size());
+    if (column == 0) {
+        prepareCaptions(rows);
+    } else if (column == CountColumn) {
+        m_counts.build(rowCount, [&rows](int row) {
+            return countKey(rows[size_t(row)].subItems.value(CountSubItem));
+        });
+    } else {
+        QStringEncoder encoder = textEncoder();
+        m_texts[column - 1].build(rows, column - 1, encoder);
+    }
+}
+
+void RowSortKeys::prepareCaptions(const std::vector<ListRow>& rows)
+{
+    // Collator keys belong to one locale; a changed default locale starts afresh.
+    const QLocale locale;
+    if (locale.name() != m_captionLocale) {
+        m_captions.clear();
+        m_captionLocale = locale.name();
+    }
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    m_captions.build(int(rows.size()), [&](int row) {
+        return collator.sortKey(rows[size_t(row)].caption);
+    });
+}
+
+int RowSortKeys::compare(int column, int first, int second) const
+{
+    if (column == 0)
+        return m_captions.at(first).compare(m_captions.at(second));
+    if (column == CountColumn)
+        return compareCountKeys(m_counts.at(first), m_counts.at(second));
+    return m_texts.at(column - 1).compare(first, second);
 }
 
 } // namespace ListSortKeys

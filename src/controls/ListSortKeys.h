@@ -1,11 +1,19 @@
 #pragma once
 
+#include "ListRow.h"
+
 #include <QByteArray>
+#include <QCollatorSortKey>
 #include <QString>
 #include <QStringEncoder>
 
-// Sort keys of the report list's columns. Each key is computed once per row and
-// kept, so that a sort compares prepared keys only.
+#include <map>
+#include <optional>
+#include <vector>
+
+// Sort keys of the report list's columns. Each key is computed once per row,
+// at the first sort that needs it, and kept in the order of the rows, so that
+// a sort compares prepared keys only.
 namespace ListSortKeys {
 
 // The text columns compare the GB18030 bytes of their texts, so that Chinese
@@ -16,7 +24,8 @@ QByteArray textKey(QStringEncoder& encoder, const QString& text);
 
 // Byte by byte, unsigned: the difference of the first differing bytes, or of
 // the lengths when one key is a prefix of the other.
-int compareTextKeys(const QByteArray& first, const QByteArray& second);
+int compareTextKeys(const char* first, qsizetype firstLength, const char* second,
+                    qsizetype secondLength);
 
 // The visit-count column compares decimal integers; a text that is not one
 // (an empty text included) stands before every number.
@@ -28,5 +37,96 @@ struct CountKey
 
 CountKey countKey(const QString& text);
 int compareCountKeys(const CountKey& first, const CountKey& second);
+
+// Keys of one column, one per row, in the order of the rows.
+template <typename Key>
+class KeyColumn
+{
+public:
+    void clear() { m_keys.clear(); }
+
+    void removeAt(int row)
+    {
+        if (size_t(row) < m_keys.size())
+            m_keys.erase(m_keys.begin() + row);
+    }
+
+    // The row at position i afterwards is the row that stood at order[i].
+    void permute(const std::vector<int>& order)
+    {
+        if (m_keys.empty())
+            return;
+        m_keys.resize(order.size());
+        std::vector<std::optional<Key>> sorted;
+        sorted.reserve(order.size());
+        for (int from : order)
+            sorted.push_back(std::move(m_keys[size_t(from)]));
+        m_keys = std::move(sorted);
+    }
+
+    // Builds the keys that are missing, makeKey(row) giving a row's key.
+    template <typename MakeKey>
+    void build(int rowCount, MakeKey makeKey)
+    {
+        m_keys.resize(size_t(rowCount));
+        for (int row = 0; row < rowCount; ++row) {
+            if (!m_keys[size_t(row)])
+                m_keys[size_t(row)] = makeKey(row);
+        }
+    }
+
+    const Key& at(int row) const { return *m_keys[size_t(row)]; }
+
+private:
+    std::vector<std::optional<Key>> m_keys;
+};
+
+// The byte keys of one text column, all in one buffer: a refill then frees a
+// few blocks instead of one per row.
+class TextKeyColumn
+{
+public:
+    void clear();
+    void removeAt(int row);
+    void permute(const std::vector<int>& order);
+    void build(const std::vector<ListRow>& rows, int subItem, QStringEncoder& encoder);
+    int compare(int first, int second) const;
+
+private:
+    struct Span
+    {
+        qsizetype offset = 0;
+        qsizetype length = -1; // -1: not built yet
+    };
+
+    QByteArray m_bytes;
+    std::vector<Span> m_spans;
+};
+
+// All the sort keys of a list of rows, by column.
+class RowSortKeys
+{
+public:
+    static constexpr int CountColumn = 3;
+    static constexpr int CountSubItem = 2;
+
+    void clear();
+    void removeAt(int row);
+    void permute(const std::vector<int>& order);
+
+    // Column 0: the caption, by the collator of the default locale,
+    // case-sensitive. Column 3: sub-item 2 as a number. Any other column c:
+    // sub-item c - 1 as text. A missing sub-item counts as an empty text.
+    void prepare(int column, const std::vector<ListRow>& rows);
+    int compare(int column, int first, int second) const;
+
+private:
+    void prepareCaptions(const std::vector<ListRow>& rows);
+
+    KeyColumn<QCollatorSortKey> m_captions;
+    QString m_captionLocale;
+    KeyColumn<CountKey> m_counts;
+    std::map<int, TextKeyColumn> m_texts; // by sub-item
+};
 
 } // namespace ListSortKeys

@@ -57,6 +57,7 @@ TListView1::TListView1(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAllColumnsShowFocus(true);
     setSortingEnabled(false);
+    m_header->setSectionsClickable(true); // turned off by setSortingEnabled(false)
     setMouseTracking(true);
     setIconSize(QSize(16, 16));
 
