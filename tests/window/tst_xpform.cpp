@@ -1,0 +1,150 @@
+#include "TestEnv.h"
+
+#include "app/window/HintTimes.h"
+#include "app/window/XPForm.h"
+
+#include <QLabel>
+#include <QToolButton>
+#include <QtTest>
+
+class TestXPForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void captionBarAfterConstruction()
+    {
+        TXPForm form;
+        QCOMPARE(form.AlphaValue(), quint8(255));
+        QVERIFY(!form.Maximized());
+        QCOMPARE(form.pnlCaptionParent->height(), 25);
+        QCOMPARE(form.pnlSysBox->width(), 65);
+        QCOMPARE(form.btnMin->geometry(), QRect(1, 1, 21, 21));
+        QCOMPARE(form.btnMax->geometry(), QRect(22, 1, 21, 21));
+        QCOMPARE(form.btnClose->geometry(), QRect(43, 1, 21, 21));
+        QCOMPARE(form.btnClose->toolTip(), QStringLiteral("关闭"));
+        QCOMPARE(form.btnMin->toolTip(), QStringLiteral("最小化"));
+        QCOMPARE(form.btnMax->toolTip(), QStringLiteral("最大化"));
+        QVERIFY(!form.ImgIcon->pixmap().isNull());
+    }
+
+    void hiddenButtonsTakeNoSlot()
+    {
+        TXPForm form;
+        form.SetMaxButtonVisible(false);
+        QCOMPARE(form.btnMin->x(), 22);
+        QCOMPARE(form.btnClose->x(), 43);
+        form.SetCloseButtonVisible(false);
+        QCOMPARE(form.btnMin->x(), 43);
+        QCOMPARE(form.btnMax->x(), 22); // a hidden button keeps its old place
+        form.SetMaxButtonVisible(true);
+        form.SetCloseButtonVisible(true);
+        QCOMPARE(form.btnMin->x(), 1);
+    }
+
+    void maximiseToggleAndItsHint()
+    {
+        TXPForm form;
+        form.resize(300, 200);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseDClick(form.pnlCaption, Qt::LeftButton);
+        QVERIFY(form.Maximized());
+        QTRY_VERIFY(form.windowState() & Qt::WindowMaximized);
+        QCOMPARE(form.btnMax->toolTip(), QStringLiteral("还原"));
+
+        // Changing a button's visibility resets the hint while the window stays maximised.
+        form.SetMinButtonVisible(false);
+        QCOMPARE(form.btnMax->toolTip(), QStringLiteral("最大化"));
+        QVERIFY(form.Maximized());
+        form.SetMinButtonVisible(true);
+
+        QTest::mouseClick(form.btnMax, Qt::LeftButton);
+        QVERIFY(!form.Maximized());
+        QTRY_VERIFY(!(form.windowState() & Qt::WindowMaximized));
+        QCOMPARE(form.btnMax->toolTip(), QStringLiteral("最大化"));
+
+        form.SetMaxButtonVisible(false);
+        QTest::mouseDClick(form.pnlCaption, Qt::LeftButton);
+        QVERIFY(!form.Maximized());
+    }
+
+    void iconDoubleClickClosesAndSingleClickDoesNothing()
+    {
+        TXPForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy closed(&form, &TXPForm::closed);
+        QTest::mouseClick(form.ImgIcon, Qt::LeftButton);
+        QVERIFY(form.isVisible());
+        form.SetCloseButtonVisible(false);
+        QTest::mouseDClick(form.ImgIcon, Qt::LeftButton);
+        QVERIFY(form.isVisible());
+        form.SetCloseButtonVisible(true);
+        QTest::mouseDClick(form.ImgIcon, Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void minimiseOnlyThisWindowUnlessMain()
+    {
+        TXPForm main;
+        main.setApplicationMainWindow(true);
+        TXPForm other;
+        main.show();
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QTest::mouseClick(other.btnMin, Qt::LeftButton);
+        QTRY_VERIFY(other.windowState() & Qt::WindowMinimized);
+        QVERIFY(!(main.windowState() & Qt::WindowMinimized));
+        other.showNormal();
+        QTest::mouseClick(main.btnMin, Qt::LeftButton);
+        QTRY_VERIFY(main.windowState() & Qt::WindowMinimized);
+        QTRY_VERIFY(other.windowState() & Qt::WindowMinimized);
+    }
+
+    void setAlphaWithStoredValueDoesNothing()
+    {
+        TXPForm form;
+        form.SetAlpha(200);
+        QCOMPARE(form.AlphaValue(), quint8(200));
+        // The offscreen platform has no opacity: the value is kept, the window unchanged.
+        QCOMPARE(form.windowOpacity(), 1.0);
+        form.setWindowOpacity(0.5);
+        const qreal before = form.windowOpacity();
+        form.SetAlpha(200);
+        QCOMPARE(form.windowOpacity(), before);
+    }
+
+    void centringFormula_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("design size") << QSize(1024, 768) << QSize(591, 404) << QPoint(211, 127);
+        QTest::newRow("negative odd") << QSize(800, 600) << QSize(811, 500) << QPoint(-10, -5);
+        QTest::newRow("window larger than screen") << QSize(640, 480) << QSize(700, 700) << QPoint(-35, -165);
+    }
+
+    void centringFormula()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(QSize, window);
+        QFETCH(QPoint, expected);
+        QCOMPARE(TXPForm::centredPosition(screen, window), expected);
+    }
+
+    void standardSetupColoursCaptionAndHints()
+    {
+        TXPForm form;
+        form.standardSetup();
+        QCOMPARE(form.pnlCaptionParent->palette().color(QPalette::Window), QColor(70, 189, 215));
+        QCOMPARE(form.pnlCaption->font().pointSize(), 13);
+        QVERIFY(form.pnlCaption->font().bold());
+        QCOMPARE(HintTimes::delay(), 0);
+        QCOMPARE(HintTimes::displayTime(), 60000);
+    }
+};
+
+VESTRANE_TEST_MAIN(TestXPForm)
+#include "tst_xpform.moc"
