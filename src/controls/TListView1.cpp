@@ -259,3 +259,13 @@ void TListView1::mouseDoubleClickEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         Q_EMIT doubleClickedAnywhere();
 }
+
+void TListView1::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The view would make the next row current and, with single selection,
+    // select it, reporting a row the user never chose.
+    const int current = currentIndex().row();
+    if (current >= start && current <= end)
+        selectionModel()->clearCurrentIndex();
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}

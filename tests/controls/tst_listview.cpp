@@ -81,6 +81,8 @@ private Q_SLOTS:
     void backPictureTilesWithRows();
     void emptyBackPictureDrawsNothing();
     void rowSelectedReportsBothChanges();
+    void removingSelectedRowReportsItWhileItExists();
+    void imagesAndOutOfRangeRows();
     void rowAtAndDoubleClickAnywhere();
     void keyReleaseIsReported();
     void hintShownAsPlainText();
@@ -388,6 +390,44 @@ void TestListView::rowSelectedReportsBothChanges()
     QCOMPARE(spy.count(), 4);
     QCOMPARE(spy.at(3), QVariantList({2, false}));
     QCOMPARE(list.selectedRow(), -1);
+}
+
+void TestListView::removingSelectedRowReportsItWhileItExists()
+{
+    AddressList list;
+    list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b"), makeRow("c")});
+    list.selectRow(1);
+    QStringList reported;
+    connect(&list, &TListView1::rowSelected, &list, [&](int row, bool selected) {
+        reported << list.rows()->rowAt(row).caption + (selected ? "+" : "-");
+    });
+    list.rows()->removeRowAt(1);
+    QCOMPARE(reported, QStringList({"b-"}));
+    QCOMPARE(list.selectedRow(), -1);
+    QCOMPARE(captions(list), QStringList({"a", "c"}));
+}
+
+void TestListView::imagesAndOutOfRangeRows()
+{
+    AddressList list;
+    QPixmap star(16, 16);
+    star.fill(Qt::yellow);
+    list.setSmallImages({QIcon(), QIcon(star)});
+    list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b")});
+    ListRowModel* rows = list.rows();
+
+    rows->setImageIndex(0, 1);
+    rows->setImageIndex(1, 3); // beyond the image list: no picture
+    QVERIFY(!rows->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    QVERIFY(!rows->index(1, 0).data(Qt::DecorationRole).isValid());
+    QVERIFY(!rows->index(0, 1).data(Qt::DecorationRole).isValid());
+
+    rows->setImageIndex(5, 1);
+    rows->setChecked(-1, true);
+    rows->removeRowAt(2);
+    QCOMPARE(rows->rowAt(2).caption, QString());
+    QCOMPARE(rows->count(), 2);
+    QCOMPARE(rows->rowAt(1).imageIndex, 3);
 }
 
 void TestListView::rowAtAndDoubleClickAnywhere()
