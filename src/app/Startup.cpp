@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
+#include "automation/SendUrlClient.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
@@ -39,26 +40,31 @@ int runVestrane(int argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(options.error));
             return 2;
         }
-        return AutomationServer::runSendUrlClient(argc, argv, options);
+        return SendUrlClient::run(argc, argv, options.address, options.name);
     }
 
     SingleInstance instance;
     if (!instance.acquire())
         return 0; // another instance runs: end at once, silently
 
-    if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode))
+    if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode, argc, argv))
         return *exitCode;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vestrane"));
     QApplication::setApplicationDisplayName(Dialogs::applicationTitle());
     SettingsStore::writeDefaultsIfMissing();
-    AutomationServer::startServing(options.mode);
+    AutomationServer server(options.mode);
+    QObject::connect(&server, &AutomationServer::endRequested, &app, &QCoreApplication::quit);
+    server.startServing();
 
     TDm1 dm1;
     createReportingErrors([&] { dm1.init(); });
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
+    mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
+    // Closing the main window ends the program even while an editor of a call is open.
+    QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     mainWindow.show();
     auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
     mainWindow.setEditor(editor.get());

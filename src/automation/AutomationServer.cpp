@@ -1,20 +1,173 @@
 #include "automation/AutomationServer.h"
 
+#include "automation/Registration.h"
+#include "automation/TPIO.h"
+#include "app/window/XPForm.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDialog>
+
 #include <cstdio>
 
-std::optional<int> AutomationServer::registrationStep(StartMode mode)
+namespace {
+
+// A message box needs a window system; "offscreen" and "minimal" have none a user sees,
+// and a box there would wait for ever.
+bool displayAvailable()
 {
-    if (mode == StartMode::Register || mode == StartMode::Unregister)
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+        return false;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+void reportRegistrationFailure(const QString &text, int &argc, char **argv)
+{
+    std::fprintf(stderr, "vestrane: %s\n", qPrintable(text));
+    if (!displayAvailable())
+        return;
+    QApplication app(argc, argv);
+    Dialogs::errorReport(nullptr, text);
+}
+
+} // namespace
+
+std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc, char **argv)
+{
+    switch (mode) {
+    case StartMode::Unregister:
+        try {
+            Registration::removeFiles();
+        } catch (const AppError &error) {
+            std::fprintf(stderr, "vestrane: %s\n", qPrintable(error.message()));
+            return 1;
+        }
         return 0;
-    return std::nullopt;
+    case StartMode::Register:
+        try {
+            Registration::writeFiles(Registration::executablePath());
+        } catch (const AppError &error) {
+            reportRegistrationFailure(error.message(), argc, argv);
+            return 1;
+        }
+        return 0;
+    default:
+        try {
+            Registration::writeFiles(Registration::executablePath());
+        } catch (const AppError &) {
+            // A normal start goes on without an up-to-date registration.
+        }
+        return std::nullopt;
+    }
 }
 
-void AutomationServer::startServing(StartMode)
+AutomationServer::AutomationServer(StartMode mode, std::chrono::milliseconds activationWait, QObject *parent)
+    : QObject(parent), m_mode(mode), m_object(new TPIO(this))
 {
+    connect(m_object, &TPIO::callStarted, this, &AutomationServer::onCallStarted);
+    connect(m_object, &TPIO::callFinished, this, &AutomationServer::onCallFinished);
+    m_activationTimer.setSingleShot(true);
+    m_activationTimer.setInterval(activationWait);
+    connect(&m_activationTimer, &QTimer::timeout, this, &AutomationServer::watchForIdle);
+    m_idleTimer.setInterval(200);
+    connect(&m_idleTimer, &QTimer::timeout, this, &AutomationServer::checkIdle);
 }
 
-int AutomationServer::runSendUrlClient(int, char **, const StartOptions &)
+AutomationServer::~AutomationServer()
 {
-    std::fputs("vestrane: --send-url is not available in this build\n", stderr);
-    return 2;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (m_ownsName)
+        bus.unregisterService(QLatin1String(Registration::BusName));
+    if (m_registered)
+        bus.unregisterObject(QLatin1String(Registration::ObjectPath));
+}
+
+void AutomationServer::startServing()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (m_mode == StartMode::BusStarted)
+        m_activationTimer.start();
+    if (!bus.isConnected())
+        return;
+    m_registered = bus.registerVirtualObject(QLatin1String(Registration::ObjectPath), m_object);
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
+        QLatin1String(Registration::BusName), QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    m_ownsName = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+}
+
+int AutomationServer::pendingCalls() const
+{
+    return m_object->pendingCalls();
+}
+
+QString AutomationServer::closeWarningText()
+{
+    return QStringLiteral("There are still active COM objects in this application.  One or more clients may have "
+                          "references to these objects, so manually closing ")
+           + QStringLiteral("this application may cause those client application(s) to fail.") + QStringLiteral("\n\n")
+           + QStringLiteral("Are you sure you want to close this application?");
+}
+
+bool AutomationServer::mayClose(QWidget *parent) const
+{
+    if (pendingCalls() == 0)
+        return true;
+    const QMessageBox::StandardButton answer =
+        Dialogs::show(parent, closeWarningText(), QStringLiteral("COM Server Warning"),
+                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Warning);
+    return answer == QMessageBox::Yes;
+}
+
+void AutomationServer::onCallStarted()
+{
+    m_activationTimer.stop();
+    m_idleTimer.stop();
+}
+
+void AutomationServer::onCallFinished()
+{
+    if (m_mode == StartMode::BusStarted && pendingCalls() == 0)
+        watchForIdle();
+}
+
+// The end waits until the user has closed every dialog of the program, so nothing is
+// cut off in the middle; the check repeats until then.
+void AutomationServer::watchForIdle()
+{
+    m_idleTimer.start();
+    checkIdle();
+}
+
+void AutomationServer::checkIdle()
+{
+    if (pendingCalls() > 0) {
+        m_idleTimer.stop();
+        return;
+    }
+    if (dialogOpen())
+        return;
+    m_idleTimer.stop();
+    Q_EMIT endRequested();
+}
+
+bool AutomationServer::dialogOpen()
+{
+    if (QApplication::activeModalWidget())
+        return true;
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (!window->isVisible())
+            continue;
+        if (qobject_cast<QDialog *>(window))
+            return true;
+        const auto *form = qobject_cast<TXPForm *>(window);
+        if (form && !form->isApplicationMainWindow())
+            return true;
+    }
+    return false;
 }

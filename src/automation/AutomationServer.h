@@ -2,18 +2,59 @@
 
 #include "app/StartOptions.h"
 
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
 #include <optional>
 
-// The automation server's share of start-up. Empty steps for now: the D-Bus object,
-// its registration files and the command-line client come with the automation work.
-namespace AutomationServer {
+class QWidget;
+class TPIO;
 
-// Before any window: brings the registration up to date. In the register and unregister
-// modes it gives the exit code with which the process ends at once.
-std::optional<int> registrationStep(StartMode mode);
-// After the application object exists: offers the automation object on the session bus.
-void startServing(StartMode mode);
-// The command-line client (--send-url); gives the process's exit code.
-int runSendUrlClient(int argc, char **argv, const StartOptions &options);
+// The automation server: offers the automation object on the session bus and decides
+// when a process that the bus started for a client ends.
+class AutomationServer : public QObject
+{
+    Q_OBJECT
 
-} // namespace AutomationServer
+public:
+    static constexpr std::chrono::milliseconds ActivationWait{60000};
+
+    // Before any application object: brings the registration files up to date. Gives the
+    // exit code in the register and unregister modes, where the process ends at once;
+    // nothing in the other modes, where a file that cannot be written is passed over.
+    static std::optional<int> registrationStep(StartMode mode, int &argc, char **argv);
+
+    explicit AutomationServer(StartMode mode, std::chrono::milliseconds activationWait = ActivationWait,
+                              QObject *parent = nullptr);
+    ~AutomationServer() override;
+
+    // Puts the object on the bus and asks for the bus name. A name that another process
+    // owns, or no bus at all, is passed over silently: the program runs on without it.
+    void startServing();
+    bool ownsBusName() const { return m_ownsName; }
+    TPIO *object() const { return m_object; }
+    int pendingCalls() const;
+
+    // The main window asks before it closes: with calls pending the user confirms.
+    bool mayClose(QWidget *parent) const;
+    static QString closeWarningText();
+
+Q_SIGNALS:
+    // A bus-started process has nothing more to do: no call pending, no dialog open.
+    void endRequested();
+
+private:
+    void onCallStarted();
+    void onCallFinished();
+    void watchForIdle();
+    void checkIdle();
+    static bool dialogOpen();
+
+    StartMode m_mode;
+    TPIO *m_object = nullptr;
+    bool m_registered = false;
+    bool m_ownsName = false;
+    QTimer m_activationTimer;
+    QTimer m_idleTimer;
+};

@@ -1,0 +1,122 @@
+#include "automation/Registration.h"
+
+#include "platform/AppError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+// Registers the compiled-in resources of this static library; must be a free function
+// outside any namespace for Q_INIT_RESOURCE.
+static void initAutomationResources()
+{
+    Q_INIT_RESOURCE(automation);
+}
+
+namespace Registration {
+
+namespace {
+
+QString dbusFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/dbus-1");
+}
+
+// Inside double quotes the bus's command-line parser takes a backslash as an escape
+// for these characters only.
+QString quotedForExec(const QString &path)
+{
+    QString quoted;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"') || c == QLatin1Char('$') || c == QLatin1Char('`'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// Writes `contents` to `file` unless it already holds exactly that.
+void writeIfChanged(const QString &file, const QByteArray &contents)
+{
+    QFile current(file);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == contents)
+        return;
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        throw AppError(writeErrorText());
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() || !out.commit())
+        throw AppError(writeErrorText());
+}
+
+void removeIfPresent(const QString &file)
+{
+    if (QFileInfo::exists(file) && !QFile::remove(file))
+        throw AppError(QStringLiteral("Cannot remove %1").arg(file));
+}
+
+} // namespace
+
+QString writeErrorText()
+{
+    return QStringLiteral("Error creating system registry entry");
+}
+
+QByteArray interfaceXml()
+{
+    initAutomationResources();
+    QFile file(QStringLiteral(":/automation/Quorvel.IPIO.xml"));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QString interfaceElement()
+{
+    const QString xml = QString::fromUtf8(interfaceXml());
+    const qsizetype from = xml.indexOf(QStringLiteral("<interface"));
+    const QString endTag = QStringLiteral("</interface>");
+    const qsizetype to = xml.indexOf(endTag, from);
+    if (from < 0 || to < 0)
+        return QString();
+    return xml.mid(from, to + endTag.size() - from) + QLatin1Char('\n');
+}
+
+QString serviceFile()
+{
+    return dbusFolder() + QStringLiteral("/services/") + QLatin1String(BusName) + QStringLiteral(".service");
+}
+
+QString interfaceFile()
+{
+    return dbusFolder() + QStringLiteral("/interfaces/") + QLatin1String(InterfaceName) + QStringLiteral(".xml");
+}
+
+QString executablePath()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QByteArray serviceFileContents(const QString &executable)
+{
+    if (executable.isEmpty() || executable.contains(QLatin1Char('\n')) || executable.contains(QLatin1Char('\r')))
+        throw AppError(writeErrorText());
+    const QString text = QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2 -EMBEDDING\n")
+                             .arg(QLatin1String(BusName), quotedForExec(executable));
+    return text.toUtf8();
+}
+
+void writeFiles(const QString &executable)
+{
+    const QByteArray service = serviceFileContents(executable);
+    writeIfChanged(interfaceFile(), interfaceXml());
+    writeIfChanged(serviceFile(), service);
+}
+
+void removeFiles()
+{
+    removeIfPresent(interfaceFile());
+    removeIfPresent(serviceFile());
+}
+
+} // namespace Registration
