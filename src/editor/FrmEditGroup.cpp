@@ -1,27 +1,317 @@
-// Placeholder until the editor is built; keeps the program linkable.
 #include "editor/FrmEditGroup.h"
 
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "editor/TrimUrl.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QtDebug>
+
+// Registers the pictures of this static library (outside any namespace, as
+// Q_INIT_RESOURCE requires).
+static void initEditorResources()
+{
+    static bool done = false;
+    if (!done) {
+        Q_INIT_RESOURCE(editor);
+        done = true;
+    }
+}
+
+namespace {
+
+constexpr int ClientWidth = 410;
+constexpr int ClientHeight = 186;
+constexpr int ListItemHeight = 13;
+
+const QString promptCaption = QStringLiteral("提示");
+const QString saveCaption = QStringLiteral("保存");
+
+QIcon okGlyph()
+{
+    // Two images: the normal one and the one of the disabled button.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
+    icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
 
 TFrmEditGroup::TFrmEditGroup(QWidget *owner)
     : TXPForm(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor")))
 {
-    Edit1 = new QLineEdit(contentArea());
-    Edit2 = new QLineEdit(contentArea());
-    ListBox1 = new QListWidget(contentArea());
+    initEditorResources();
+    // A tool window: no taskbar entry, kept above its owner.
+    setWindowFlags(windowFlags() | Qt::Tool);
+    setWindowTitle(QStringLiteral("添加组别"));
+    buildControls();
+    arrangeTabOrder();
+    resize(ClientWidth + 2 * ResizeBorder, ClientHeight + CaptionHeight + 2 * ResizeBorder);
+
+    try {
+        configureConnection(*m_connection);
+    } catch (const AppError &error) {
+        // The connection keeps the error and reports it again at its first statement.
+        Dialogs::errorReport(owner, error.message());
+    }
+    standardSetup();
 }
 
 TFrmEditGroup::~TFrmEditGroup() = default;
 
-void TFrmEditGroup::P_ShowAdd(const QString &) {}
-void TFrmEditGroup::P_ShowEdit(const QString &, const QString &, const QString &) {}
-void TFrmEditGroup::P_SetMode(quint8 mode) { m_editMode = mode; }
-void TFrmEditGroup::P_SetGroup(const QString &groupName) { m_presetGroup = groupName; }
-QString TFrmEditGroup::P_GetGroup() const { return m_presetGroup; }
-void TFrmEditGroup::P_Init() {}
-bool TFrmEditGroup::P_AddData() { return false; }
-bool TFrmEditGroup::P_EditData() { return false; }
-void TFrmEditGroup::OKButtonClick() {}
+void TFrmEditGroup::buildControls()
+{
+    QWidget *panel = contentArea();
+    panel->setObjectName(QStringLiteral("Panel1"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    panel->setFont(font);
+
+    auto place = [](QWidget *widget, const char *name, int left, int top, int width = -1, int height = -1) {
+        widget->setObjectName(QLatin1String(name));
+        if (width < 0)
+            widget->adjustSize();
+        else
+            widget->resize(width, height);
+        widget->move(left, top);
+    };
+
+    Label1 = new QLabel(QStringLiteral("网址 HTTP:\\\\"), panel);
+    place(Label1, "Label1", 14, 11);
+    Label2 = new QLabel(QStringLiteral("网址名称"), panel);
+    place(Label2, "Label2", 34, 34);
+    Label3 = new QLabel(QStringLiteral("组别"), panel);
+    place(Label3, "Label3", 61, 60);
+
+    ListBox1 = new QListWidget(panel);
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->setUniformItemSizes(true);
+    place(ListBox1, "ListBox1", 96, 56, 237, 97);
+
+    OKButton = new QPushButton(okGlyph(), QStringLiteral("保存"), panel);
+    OKButton->setDefault(true);
+    place(OKButton, "OKButton", 338, 81, 57, 33);
+    connect(OKButton, &QPushButton::clicked, this, &TFrmEditGroup::OKButtonClick);
+
+    CancelButton = new QPushButton(QStringLiteral("退出"), panel);
+    place(CancelButton, "CancelButton", 338, 121, 57, 33);
+    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+    CancelButton->installEventFilter(this);
+
+    Edit1 = new QLineEdit(panel);
+    place(Edit1, "Edit1", 96, 8, 298, 21);
+    Edit2 = new QLineEdit(panel);
+    place(Edit2, "Edit2", 96, 32, 298, 21);
+}
+
+void TFrmEditGroup::arrangeTabOrder()
+{
+    QWidget::setTabOrder(ListBox1, OKButton);
+    QWidget::setTabOrder(OKButton, CancelButton);
+    QWidget::setTabOrder(CancelButton, Edit1);
+    QWidget::setTabOrder(Edit1, Edit2);
+}
+
+void TFrmEditGroup::P_ShowAdd(const QString &groupName)
+{
+    Edit1->clear();
+    Edit2->clear();
+    m_editMode = AddMode;
+    setCaptionText(QStringLiteral("添加网址"));
+    P_SetGroup(groupName);
+    execModal();
+}
+
+void TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name, const QString &groupName)
+{
+    m_editMode = ChangeMode;
+    setCaptionText(QStringLiteral("修改网址"));
+    Edit1->setText(address);
+    m_oldAddress = address;
+    Edit2->setText(name);
+    m_oldName = name;
+    P_SetGroup(groupName);
+    execModal();
+}
+
+void TFrmEditGroup::P_SetMode(quint8 mode)
+{
+    m_editMode = mode;
+}
+
+void TFrmEditGroup::P_SetGroup(const QString &groupName)
+{
+    m_presetGroup = groupName;
+}
+
+QString TFrmEditGroup::P_GetGroup() const
+{
+    return m_presetGroup;
+}
+
+void TFrmEditGroup::P_Init()
+{
+    ListBox1->clear();
+    m_groupsLoaded = false;
+    QStringList names;
+    try {
+        names = GroupStore::groupNames(*m_connection);
+        m_groupsLoaded = true;
+    } catch (const AppError &error) {
+        m_connection->close();
+        Dialogs::errorReport(this, error.message());
+        return;
+    }
+    m_connection->close();
+
+    int index = -1;
+    for (const QString &name : std::as_const(names)) {
+        auto *item = new QListWidgetItem(name, ListBox1);
+        item->setSizeHint(QSize(item->sizeHint().width(), ListItemHeight));
+        // With two equal names the later line wins.
+        if (name == m_presetGroup)
+            index = ListBox1->count() - 1;
+    }
+    if (!m_presetGroup.isEmpty())
+        ListBox1->setCurrentRow(index);
+    if (index == -1 && ListBox1->count() > 0)
+        ListBox1->setCurrentRow(0);
+    if (QListWidgetItem *current = ListBox1->currentItem())
+        ListBox1->scrollToItem(current);
+}
+
+bool TFrmEditGroup::inputComplete()
+{
+    // Only emptiness counts: a text of blanks is content.
+    if (Edit1->text().isEmpty()) {
+        Dialogs::show(this, QStringLiteral("请输入网址!"), promptCaption);
+        Edit1->setFocus();
+        return false;
+    }
+    if (Edit2->text().isEmpty()) {
+        Dialogs::show(this, QStringLiteral("请输入网址名称!"), promptCaption);
+        Edit2->setFocus();
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> TFrmEditGroup::selectedGroupNo()
+{
+    if (ListBox1->count() == 0 && m_groupsLoaded) {
+        Dialogs::show(this, QStringLiteral("请先添加网址组别！"), promptCaption);
+        return std::nullopt;
+    }
+    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    if (selected.isEmpty())
+        throw AppError(QStringLiteral("no group selected"));
+    const QString groupName = selected.first()->text();
+    const std::optional<int> groupNo = GroupStore::groupNoOf(*m_connection, groupName);
+    if (!groupNo)
+        throw AppError(QStringLiteral("group \"%1\" is no longer stored").arg(groupName));
+    return groupNo;
+}
+
+bool TFrmEditGroup::P_AddData()
+{
+    if (!inputComplete())
+        return false;
+    try {
+        const std::optional<int> groupNo = selectedGroupNo();
+        if (!groupNo)
+            return false;
+        AddressStore::insert(*m_connection, P_TrimUrl(Edit1->text()), Edit2->text(), *groupNo);
+    } catch (const AppError &error) {
+        qWarning().noquote() << "Saving the new address failed:" << error.message();
+        Dialogs::failure(this);
+        return false;
+    }
+    Dialogs::show(this, QStringLiteral("保存成功！!"), saveCaption);
+    return true;
+}
+
+bool TFrmEditGroup::P_EditData()
+{
+    if (!inputComplete())
+        return false;
+    int changed = 0;
+    try {
+        const std::optional<int> groupNo = selectedGroupNo();
+        if (!groupNo)
+            return false;
+        // The old address identifies the row as it was handed in, not normalised.
+        changed = AddressStore::update(*m_connection, P_TrimUrl(Edit1->text()), Edit2->text(), *groupNo,
+                                       m_oldAddress, m_oldName);
+    } catch (const AppError &error) {
+        qWarning().noquote() << "Saving the changed address failed:" << error.message();
+        Dialogs::failure(this);
+        return false;
+    }
+    if (changed == 0) {
+        Dialogs::show(this, QStringLiteral("该网址已不存在，未能修改！"), saveCaption);
+        return false;
+    }
+    Dialogs::show(this, QStringLiteral("修改保存成功！!"), saveCaption);
+    return true;
+}
+
+void TFrmEditGroup::OKButtonClick()
+{
+    // Every mode other than 1 changes an existing address.
+    const bool saved = m_editMode == AddMode ? P_AddData() : P_EditData();
+    if (saved)
+        close();
+}
+
+void TFrmEditGroup::showEvent(QShowEvent *event)
+{
+    TXPForm::showEvent(event);
+    if (event->spontaneous())
+        return;
+    P_Init();
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        ListBox1->setFocus();
+    }
+}
+
+void TFrmEditGroup::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
+        TXPForm::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OKButton->click();
+        return;
+    case Qt::Key_Escape:
+        CancelButton->click();
+        return;
+    default:
+        TXPForm::keyPressEvent(event);
+    }
+}
+
+bool TFrmEditGroup::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter on the exit button presses that button, not the default one.
+    if (watched == CancelButton && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CancelButton->click();
+            return true;
+        }
+    }
+    return TXPForm::eventFilter(watched, event);
+}

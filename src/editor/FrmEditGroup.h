@@ -4,9 +4,12 @@
 #include "data/DbConnection.h"
 
 #include <memory>
+#include <optional>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QShowEvent;
 class QListWidget;
 class QPushButton;
 
@@ -52,10 +55,26 @@ public:
 public Q_SLOTS:
     void OKButtonClick();
 
+protected:
+    // Runs P_Init on every showing.
+    void showEvent(QShowEvent *event) override;
+    // Enter presses the save button, Esc the exit button.
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void buildControls();
+    void arrangeTabOrder();
+    bool inputComplete();
+    // The number of the selected group; nullopt after telling the user why there is none.
+    std::optional<int> selectedGroupNo();
+
     std::unique_ptr<DbConnection> m_connection;
     QString m_presetGroup;
     quint8 m_editMode = AddMode;
     QString m_oldAddress;
     QString m_oldName;
+    // Whether the last P_Init read the group table (an empty list then means no groups).
+    bool m_groupsLoaded = false;
+    bool m_shownBefore = false;
 };

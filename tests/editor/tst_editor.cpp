@@ -1,0 +1,464 @@
+#include "TestEnv.h"
+
+#include "data/DataModule.h"
+#include "data/DbConnection.h"
+#include "data/GroupStore.h"
+#include "data/SettingsStore.h"
+#include "editor/FrmEditGroup.h"
+#include "editor/TrimUrl.h"
+#include "platform/Dialogs.h"
+
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+struct StoredRow
+{
+    QString address;
+    QString name;
+    int times = -1;
+    QString viewTime;
+    int groupNo = -1;
+};
+
+QString lastText()
+{
+    return Dialogs::recorded().isEmpty() ? QString() : Dialogs::recorded().last().text;
+}
+
+QString lastCaption()
+{
+    return Dialogs::recorded().isEmpty() ? QString() : Dialogs::recorded().last().caption;
+}
+
+// Runs `steps` once the editor's modal loop is running, then closes the editor if the
+// steps left it open, so that a failed check never leaves the test waiting.
+void whileOpen(TFrmEditGroup &editor, std::function<void()> steps)
+{
+    QTimer::singleShot(0, &editor, [&editor, steps = std::move(steps)] {
+        if (QTest::qWaitForWindowActive(&editor))
+            steps();
+        else
+            QTest::qFail("the editor did not become active", __FILE__, __LINE__);
+        if (editor.isVisible())
+            editor.close();
+    });
+}
+
+// Types like a user, one key per character (also for characters outside Latin-1, which
+// QTest::keyClicks cannot send).
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DbConnection> m_db;
+
+    void resetTables(const QStringList &groups)
+    {
+        m_db->execute(QStringLiteral("DELETE FROM address"));
+        m_db->execute(QStringLiteral("DELETE FROM BaseGroup"));
+        int no = 0;
+        for (const QString &name : groups)
+            m_db->execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {++no, name});
+    }
+
+    void addRow(const QString &address, const QString &name, int times, const QString &viewTime, int groupNo)
+    {
+        m_db->execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) "
+                                     "VALUES (?, ?, ?, ?, ?)"),
+                      {address, name, times, viewTime, groupNo});
+    }
+
+    int firstListedGroupNo()
+    {
+        return GroupStore::groupNoOf(*m_db, GroupStore::groupNames(*m_db).value(0)).value_or(-1);
+    }
+
+    QList<StoredRow> rows()
+    {
+        QList<StoredRow> result;
+        QSqlQuery query = m_db->query(
+            QStringLiteral("SELECT Address, AddressName, Times, ViewTime, GroupNo FROM address ORDER BY rowid"));
+        while (query.next())
+            result.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toInt(),
+                           query.value(3).toString(), query.value(4).toInt()});
+        return result;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = std::make_unique<DbConnection>(QStringLiteral("test"));
+        configureConnection(*m_db);
+        m_db->open();
+        Dialogs::startRecording();
+    }
+
+    void init()
+    {
+        Dialogs::clearRecorded();
+        resetTables({QStringLiteral("IE收藏夹"), QStringLiteral("新闻"), QStringLiteral("工作")});
+    }
+
+    void trimUrl_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("host and path") << "http://www.x.com/a/b/" << "www.x.com/a/b";
+        QTest::newRow("capital prefix") << "HTTP://www.x.com" << "www.x.com";
+        QTest::newRow("secure scheme") << "https://www.x.com/" << "https://www.x.com";
+        QTest::newRow("mixed case kept") << "Http://www.x.com" << "Http://www.x.com";
+        QTest::newRow("scheme only") << "http://" << "";
+        QTest::newRow("shorter than prefix") << "http:/" << "";
+        QTest::newRow("any two after colon") << "http:abwww.x.com" << "www.x.com";
+        QTest::newRow("two final slashes") << "www.x.com//" << "www.x.com/";
+        QTest::newRow("blanks kept") << " http://x.com/ " << " http://x.com/ ";
+        QTest::newRow("plain") << "www.x.com" << "www.x.com";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void trimUrl()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QCOMPARE(P_TrimUrl(typed), stored);
+    }
+
+    void windowLayout()
+    {
+        TFrmEditGroup editor;
+        QVERIFY(editor.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(editor.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        editor.show();
+        QCOMPARE(editor.contentArea()->size(), QSize(410, 186));
+        QCOMPARE(editor.ListBox1->geometry(), QRect(96, 56, 237, 97));
+        QCOMPARE(editor.OKButton->geometry(), QRect(338, 81, 57, 33));
+        QCOMPARE(editor.CancelButton->geometry(), QRect(338, 121, 57, 33));
+        QCOMPARE(editor.Edit1->geometry(), QRect(96, 8, 298, 21));
+        QCOMPARE(editor.Edit2->geometry(), QRect(96, 32, 298, 21));
+        QCOMPARE(editor.Label1->text(), QStringLiteral("网址 HTTP:\\\\"));
+        QCOMPARE(editor.OKButton->text(), QStringLiteral("保存"));
+        QCOMPARE(editor.CancelButton->text(), QStringLiteral("退出"));
+
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QCOMPARE(QApplication::focusWidget(), editor.ListBox1);
+        QList<QWidget *> order;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget();
+        }
+        QCOMPARE(order, (QList<QWidget *>{editor.OKButton, editor.CancelButton, editor.Edit1, editor.Edit2,
+                                          editor.ListBox1}));
+        editor.close();
+    }
+
+    void preselection_data()
+    {
+        QTest::addColumn<QStringList>("groups");
+        QTest::addColumn<QString>("preset");
+        const QStringList three{QStringLiteral("IE收藏夹"), QStringLiteral("新闻"), QStringLiteral("工作")};
+        QTest::newRow("none given") << three << QString();
+        QTest::newRow("not a group") << three << QStringLiteral("网址");
+        QTest::newRow("named group") << three << QStringLiteral("工作");
+        QTest::newRow("case counts") << QStringList{"a", "A"} << QStringLiteral("A");
+        QTest::newRow("later of equal names") << QStringList{"x", "同名", "y", "同名", "z"} << QStringLiteral("同名");
+    }
+
+    void preselection()
+    {
+        QFETCH(QStringList, groups);
+        QFETCH(QString, preset);
+        resetTables(groups);
+        // The list keeps the order in which the database returns the groups; the given
+        // group is preselected (the later line of two equal names), else the first line.
+        const QStringList returned = GroupStore::groupNames(*m_db);
+        const int row = qMax(0, returned.lastIndexOf(preset));
+        if (!preset.isEmpty() && groups.contains(preset))
+            QCOMPARE(returned.at(row), preset);
+        TFrmEditGroup editor;
+        editor.P_SetGroup(preset);
+        QCOMPARE(editor.P_GetGroup(), preset);
+        editor.P_Init();
+        QStringList listed;
+        for (int i = 0; i < editor.ListBox1->count(); ++i)
+            listed << editor.ListBox1->item(i)->text();
+        QCOMPARE(listed, returned);
+        QCOMPARE(editor.ListBox1->selectedItems().size(), 1);
+        QCOMPARE(editor.ListBox1->row(editor.ListBox1->selectedItems().first()), row);
+        QVERIFY(!editor.connection().isOpen());
+    }
+
+    void listFollowsTheTable()
+    {
+        TFrmEditGroup editor;
+        whileOpen(editor, [] {});
+        editor.P_ShowAdd(QStringLiteral("新闻"));
+        m_db->execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '要闻' WHERE GroupName = '新闻'"));
+        whileOpen(editor, [&] {
+            QCOMPARE(editor.ListBox1->currentRow(), 0);
+            QCOMPARE(editor.ListBox1->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
+            QVERIFY(editor.ListBox1->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
+        });
+        editor.P_ShowAdd(QStringLiteral("新闻"));
+    }
+
+    void addSavesAsTyped()
+    {
+        TFrmEditGroup editor;
+        editor.Edit1->setText(QStringLiteral("left over"));
+        const QString name = QStringLiteral(" 老王's \"网站\" ");
+        whileOpen(editor, [&] {
+            QVERIFY(editor.Edit1->text().isEmpty());
+            QCOMPARE(editor.captionText(), QStringLiteral("添加网址"));
+            QCOMPARE(editor.ListBox1->currentItem()->text(), QStringLiteral("工作"));
+            typeText(editor.Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(editor.Edit2, name);
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QVERIFY(!editor.isVisible());
+        });
+        editor.P_ShowAdd(QStringLiteral("工作"));
+
+        QCOMPARE(lastText(), QStringLiteral("保存成功！!"));
+        QCOMPARE(lastCaption(), QStringLiteral("保存"));
+        const QList<StoredRow> stored = rows();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0].address, QStringLiteral("www.o'hara.com/\"q\""));
+        QCOMPARE(stored[0].name, name);
+        QCOMPARE(stored[0].times, 0);
+        QCOMPARE(stored[0].viewTime, QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(stored[0].groupNo, 3);
+
+        // The same address again is a second row.
+        whileOpen(editor, [&] {
+            typeText(editor.Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(editor.Edit2, name);
+            QTest::keyClick(editor.Edit2, Qt::Key_Return);
+        });
+        editor.P_ShowAdd(QString());
+        QCOMPARE(rows().size(), 2);
+        QCOMPARE(rows()[1].groupNo, firstListedGroupNo());
+    }
+
+    void changeKeepsVisitsAndMovesGroup()
+    {
+        addRow(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), 7, QStringLiteral("2001-02-03"), 2);
+        addRow(QStringLiteral("http://old.cn/"), QStringLiteral("另一个"), 1, QStringLiteral("2001-02-03"), 2);
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            QCOMPARE(editor.captionText(), QStringLiteral("修改网址"));
+            QCOMPARE(editor.Edit1->text(), QStringLiteral("http://old.cn/"));
+            QCOMPARE(editor.Edit2->text(), QStringLiteral("旧"));
+            QCOMPARE(editor.ListBox1->currentItem()->text(), QStringLiteral("新闻"));
+            editor.Edit1->clear();
+            typeText(editor.Edit1, QStringLiteral("HTTP://new.cn/it's"));
+            editor.ListBox1->setCurrentItem(editor.ListBox1->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
+            QTest::keyClick(editor.Edit1, Qt::Key_Enter);
+        });
+        editor.P_ShowEdit(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), QStringLiteral("新闻"));
+
+        QCOMPARE(lastText(), QStringLiteral("修改保存成功！!"));
+        QCOMPARE(lastCaption(), QStringLiteral("保存"));
+        QVERIFY(!editor.isVisible());
+        const QList<StoredRow> stored = rows();
+        QCOMPARE(stored[0].address, QStringLiteral("new.cn/it's"));
+        QCOMPARE(stored[0].name, QStringLiteral("旧"));
+        QCOMPARE(stored[0].times, 7);
+        QCOMPARE(stored[0].viewTime, QStringLiteral("2001-02-03"));
+        QCOMPARE(stored[0].groupNo, 3);
+        QCOMPARE(stored[1].address, QStringLiteral("http://old.cn/"));
+        QCOMPARE(stored[1].groupNo, 2);
+    }
+
+    void emptyFieldsAreAskedFor()
+    {
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(lastText(), QStringLiteral("请输入网址!"));
+            QCOMPARE(lastCaption(), QStringLiteral("提示"));
+            QVERIFY(editor.isVisible());
+            QTRY_COMPARE(QApplication::focusWidget(), editor.Edit1);
+
+            typeText(editor.Edit1, QStringLiteral(" "));
+            QTest::keyClick(editor.Edit1, Qt::Key_Return);
+            QCOMPARE(lastText(), QStringLiteral("请输入网址名称!"));
+            QCOMPARE(lastCaption(), QStringLiteral("提示"));
+            QVERIFY(editor.isVisible());
+            QTRY_COMPARE(QApplication::focusWidget(), editor.Edit2);
+
+            QTest::keyClick(editor.Edit2, Qt::Key_Escape);
+            QVERIFY(!editor.isVisible());
+        });
+        editor.P_ShowAdd(QString());
+        QCOMPARE(Dialogs::recorded().size(), 2);
+        QVERIFY(rows().isEmpty());
+    }
+
+    void enterOnExitButtonLeaves()
+    {
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            typeText(editor.Edit1, QStringLiteral("a.com"));
+            typeText(editor.Edit2, QStringLiteral("a"));
+            editor.CancelButton->setFocus();
+            QTest::keyClick(editor.CancelButton, Qt::Key_Return);
+            QVERIFY(!editor.isVisible());
+        });
+        editor.P_ShowAdd(QString());
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QVERIFY(rows().isEmpty());
+    }
+
+    void changeOfVanishedRowIsReported()
+    {
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(lastText(), QStringLiteral("该网址已不存在，未能修改！"));
+            QCOMPARE(lastCaption(), QStringLiteral("保存"));
+            QVERIFY(editor.isVisible());
+            QCOMPARE(editor.Edit1->text(), QStringLiteral("gone.com"));
+            QCOMPARE(editor.Edit2->text(), QStringLiteral("没了"));
+        });
+        editor.P_ShowEdit(QStringLiteral("gone.com"), QStringLiteral("没了"), QStringLiteral("工作"));
+        QVERIFY(rows().isEmpty());
+    }
+
+    void noGroupWritesNothing()
+    {
+        resetTables({});
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            QCOMPARE(editor.ListBox1->count(), 0);
+            typeText(editor.Edit1, QStringLiteral("a.com"));
+            typeText(editor.Edit2, QStringLiteral("a"));
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(lastText(), QStringLiteral("请先添加网址组别！"));
+            QCOMPARE(lastCaption(), QStringLiteral("提示"));
+            QVERIFY(editor.isVisible());
+        });
+        editor.P_ShowAdd(QStringLiteral("工作"));
+        QVERIFY(rows().isEmpty());
+    }
+
+    void failedSaveKeepsInput_data()
+    {
+        QTest::addColumn<bool>("addMode");
+        QTest::newRow("add") << true;
+        QTest::newRow("change") << false;
+    }
+
+    void failedSaveKeepsInput()
+    {
+        QFETCH(bool, addMode);
+        addRow(QStringLiteral("b.com"), QStringLiteral("b"), 0, QStringLiteral("2001-02-03"), 2);
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            typeText(editor.Edit1, QStringLiteral("c.com"));
+            typeText(editor.Edit2, QStringLiteral("c"));
+            // The group table disappears behind the editor's back.
+            m_db->execute(QStringLiteral("ALTER TABLE BaseGroup RENAME TO BaseGroupAway"));
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            m_db->execute(QStringLiteral("ALTER TABLE BaseGroupAway RENAME TO BaseGroup"));
+            QCOMPARE(lastText(), QStringLiteral("error!!!"));
+            QCOMPARE(lastCaption(), QStringLiteral("error"));
+            QVERIFY(editor.isVisible());
+            QVERIFY(editor.Edit1->text().endsWith(QStringLiteral("c.com")));
+            QVERIFY(editor.Edit2->text().endsWith(QStringLiteral("c")));
+        });
+        if (addMode)
+            editor.P_ShowAdd(QStringLiteral("新闻"));
+        else
+            editor.P_ShowEdit(QStringLiteral("b.com"), QStringLiteral("b"), QStringLiteral("新闻"));
+        QCOMPARE(rows().size(), 1);
+        QCOMPARE(rows()[0].address, QStringLiteral("b.com"));
+    }
+
+    void vanishedGroupFails()
+    {
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            typeText(editor.Edit1, QStringLiteral("c.com"));
+            typeText(editor.Edit2, QStringLiteral("c"));
+            m_db->execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'"));
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(lastText(), QStringLiteral("error!!!"));
+            QVERIFY(editor.isVisible());
+        });
+        editor.P_ShowAdd(QStringLiteral("新闻"));
+        QVERIFY(rows().isEmpty());
+    }
+
+    void automationStyleUse()
+    {
+        // Two editors at once, each with a connection of its own.
+        auto *first = new TFrmEditGroup(nullptr);
+        auto *second = new TFrmEditGroup(nullptr);
+        QVERIFY(first->connection().connectionName() != second->connection().connectionName());
+        int closedCount = 0;
+        for (TFrmEditGroup *editor : {first, second}) {
+            connect(editor, &TXPForm::closed, editor, [&closedCount, editor] {
+                ++closedCount;
+                editor->deleteLater();
+            });
+            editor->P_SetMode(TFrmEditGroup::AddMode);
+            editor->setCaptionText(QStringLiteral("添加网址"));
+        }
+        first->Edit1->setText(QStringLiteral("http://one.com"));
+        first->Edit2->setText(QStringLiteral("一"));
+        second->Edit1->setText(QStringLiteral("http://two.com"));
+        second->Edit2->setText(QStringLiteral("二"));
+        first->openModal();
+        second->openModal();
+        QTest::mouseClick(second->OKButton, Qt::LeftButton);
+        QTest::mouseClick(first->OKButton, Qt::LeftButton);
+        QCOMPARE(closedCount, 2);
+        const QList<StoredRow> stored = rows();
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[0].address, QStringLiteral("two.com"));
+        QCOMPARE(stored[1].address, QStringLiteral("one.com"));
+        QCOMPARE(stored[1].groupNo, firstListedGroupNo());
+    }
+
+    void unusableFolder()
+    {
+        const QString missing = QDir::tempPath() + QStringLiteral("/vestrane-no-such-folder");
+        SettingsStore::setPath(missing);
+        TFrmEditGroup editor;
+        whileOpen(editor, [&] {
+            QCOMPARE(editor.ListBox1->count(), 0);
+            typeText(editor.Edit1, QStringLiteral("d.com"));
+            typeText(editor.Edit2, QStringLiteral("d"));
+            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(lastText(), QStringLiteral("error!!!"));
+            QVERIFY(editor.isVisible());
+        });
+        editor.P_ShowAdd(QString());
+        SettingsStore::setPath(QString());
+        QCOMPARE(Dialogs::recorded().size(), 2);
+        QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+        QVERIFY(Dialogs::recorded().first().text.contains(missing));
+        QVERIFY(rows().isEmpty());
+    }
+};
+
+VESTRANE_TEST_MAIN(TestEditor)
+#include "tst_editor.moc"
