@@ -3,6 +3,7 @@
 #include "ListHeaderView.h"
 #include "ListRowModel.h"
 
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -74,7 +75,9 @@ void TListView1::SetHeaderFont(const QFont& font)
     if (&font == &HeaderFont)
         return;
     HeaderFont = font;
-    m_header->updateGeometry();
+    // The header measures its height anew on a font change of its own.
+    QEvent fontChange(QEvent::FontChange);
+    QCoreApplication::sendEvent(m_header->viewport(), &fontChange);
     m_header->viewport()->update();
 }
 

@@ -78,6 +78,7 @@ private Q_SLOTS:
     void rowsAddedOrRemovedAfterSortSortCorrectly();
     void sortKeepsSelectedRow();
     void headerDrawsSortMark();
+    void headerFitsHeaderFont();
     void backPictureTilesWithRows();
     void emptyBackPictureDrawsNothing();
     void rowSelectedReportsBothChanges();
@@ -324,6 +325,20 @@ void TestListView::headerDrawsSortMark()
     image = header->viewport()->grab().toImage();
     QCOMPARE(image.pixelColor(x + 2, bottom).rgb(), lit.rgb());
     QVERIFY(image.pixelColor(x + 2, top).rgb() != shaded.rgb());
+}
+
+void TestListView::headerFitsHeaderFont()
+{
+    AddressList list;
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const int before = list.header()->height();
+    QFont big = list.HeaderFont;
+    big.setPixelSize(40);
+    list.SetHeaderFont(big);
+    QTRY_VERIFY(list.header()->height() >= QFontMetrics(big).height());
+    QVERIFY(list.header()->height() > before);
+    QCOMPARE(list.HeaderFont.pixelSize(), 40);
 }
 
 void TestListView::backPictureTilesWithRows()
