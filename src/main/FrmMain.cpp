@@ -1,17 +1,127 @@
-// Placeholder window until the main window is built.
+// Creation, activation and closing of the main window.
 #include "main/FrmMain.h"
 
 #include "data/DataModule.h"
+#include "controls/TListView1.h"
+#include "platform/AppError.h"
+#include "platform/DesktopHelp.h"
+#include "platform/Dialogs.h"
+#include "platform/HostResolver.h"
 
-TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPropertyAnimation>
+
+const QString TFrmMain::RootLabel = QStringLiteral("网址");
+const QString TFrmMain::FavoritesLabel = QStringLiteral("收藏夹");
+
+namespace {
+
+constexpr int CloseAnimationMs = 200;
+
+} // namespace
+
+TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
+    : TXPForm(owner), m_dm1(dm1), m_openHelp(&DesktopHelp::open), m_resolver(std::make_unique<HostResolver>())
 {
     setApplicationMainWindow(true);
-    resize(591, 404);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    resize(DesignWidth, DesignHeight);
+    buildLayout();
+    qApp->installEventFilter(this); // activation of the program's windows
     FormCreate();
 }
 
+TFrmMain::~TFrmMain() = default;
+
+void TFrmMain::setHostResolver(std::unique_ptr<HostResolver> resolver)
+{
+    m_resolver = resolver ? std::move(resolver) : std::make_unique<HostResolver>();
+}
+
+// Runs once, before the window is first shown. A failing step ends the sequence with the
+// default error report; the window is shown all the same.
 void TFrmMain::FormCreate()
 {
-    standardSetup();
+    standardSetup(); // centred, hint times, the three caption buttons, caption colours
     setCaptionText(QStringLiteral("Vestrane V1.1.2"));
+    setWindowTitle(Dialogs::applicationTitle());
+    try {
+        P_SetCurAddress(QString());
+        P_SetCurGroup(RootLabel);
+        // The list fill selects the tree's root node and its rows need the columns: this
+        // order matters.
+        P_LoadTree();
+        P_SetColumns();
+        P_FillList();
+    } catch (const AppError &error) {
+        Dialogs::errorReport(this, error.message());
+    }
+}
+
+void TFrmMain::FormActivate()
+{
+    centreOnScreen();
+}
+
+bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        // Only the program's own windows count: a message box or another program in
+        // between does not make the main window jump back to the centre.
+        auto *window = qobject_cast<TXPForm *>(watched);
+        if (window && window->isWindow()) {
+            const bool cameFromElsewhere = m_lastActivated != window;
+            m_lastActivated = window;
+            if (window == this && cameFromElsewhere)
+                FormActivate();
+        }
+    } else if (event->type() == QEvent::Resize && watched == TabSheet2) {
+        arrangeSearchTab();
+    } else if (event->type() == QEvent::KeyPress && watched == ListView1) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            m_enterPressedInList = true;
+    }
+    return TXPForm::eventFilter(watched, event);
+}
+
+// Every way of closing comes here: "退出", the caption's close button, a double-click on
+// the caption icon, the window system. The window first shrinks toward its centre; the
+// close itself happens when the animation has finished.
+void TFrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_closeConfirmed) {
+        TXPForm::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (m_closeAnimation)
+        return;
+    if (m_mayClose && !m_mayClose())
+        return;
+    playCloseAnimation();
+}
+
+void TFrmMain::playCloseAnimation()
+{
+    // The layout would keep the window from shrinking below its minimum size.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(0, 0);
+    const QRect start = geometry();
+    const QRect end(start.center(), QSize(1, 1));
+    m_closeAnimation = new QPropertyAnimation(this, "geometry", this);
+    m_closeAnimation->setDuration(CloseAnimationMs);
+    m_closeAnimation->setStartValue(start);
+    m_closeAnimation->setEndValue(end);
+    connect(m_closeAnimation, &QPropertyAnimation::finished, this, &TFrmMain::finishClose);
+    m_closeAnimation->start();
+}
+
+void TFrmMain::finishClose()
+{
+    m_closeConfirmed = true;
+    close();
 }

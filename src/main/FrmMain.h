@@ -2,29 +2,188 @@
 
 #include "app/window/XPForm.h"
 
-#include <functional>
+#include <QPointer>
 
+#include <functional>
+#include <memory>
+
+class HostResolver;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPropertyAnimation;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 class TDm1;
 class TFrmEditGroup;
+class TListView1;
+struct AddressFilter;
 
-// The main window.
+// The main window: toolbar, the group tree and the search tab on the left, the address
+// list on the right, the status bar with the current group, the current address and the
+// row count. Its code is split by concern: FrmMain.cpp (creation, activation, closing),
+// FrmMainLayout.cpp (the controls), FrmMainToolbar.cpp, FrmMainTree.cpp, FrmMainList.cpp
+// and FrmMainVisit.cpp.
 class TFrmMain : public TXPForm
 {
     Q_OBJECT
 
 public:
+    static constexpr int DesignWidth = 591;
+    static constexpr int DesignHeight = 404;
+
+    // Labels of the two fixed tree nodes.
+    static const QString RootLabel;      // "网址": every address
+    static const QString FavoritesLabel; // "收藏夹": the favourites
+    // Item data of a tree node: its picture and its picture while selected (indices of
+    // MainPictures::SmallImage).
+    static constexpr int NodeImageRole = Qt::UserRole;
+    static constexpr int NodeSelectedImageRole = Qt::UserRole + 1;
+
     explicit TFrmMain(TDm1 &dm1, QWidget *owner = nullptr);
+    ~TFrmMain() override;
 
     // The long-lived editor, created after the main window.
     void setEditor(TFrmEditGroup *editor) { m_editor = editor; }
     // Asked in the close handler before the window goes; false keeps the window open
     // (the automation server asks the user while calls are pending).
     void setCloseQuestion(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
+    // Seams for tests: the host lookup of visits by IP and the opening of the help page.
+    void setHostResolver(std::unique_ptr<HostResolver> resolver);
+    void setHelpOpener(std::function<void()> openHelp) { m_openHelp = std::move(openHelp); }
+
+    // Group tree.
+    void P_LoadTree();
+    QTreeWidgetItem *FavoritesNode() const { return m_favoritesNode; }
+    void TreeView1Click();
+    void P_SetMenus();
+
+    // Address list.
+    void P_SetColumns();
+    void P_FillList();
+    // Replaces the list's rows with the listing, writes the row count into panel 2 and
+    // gives the count. Throws AppError when the database refuses.
+    int P_AddRows(const AddressFilter &filter);
+    void P_SetCurGroup(const QString &group);
+    void P_SetCurAddress(const QString &address);
+    const QString &CurGroup() const { return m_curGroup; }
+    const QString &CurAddress() const { return m_curAddress; }
+    const QString &HintText() const { return m_hintText; }
+    // The five-line detail text of a list row.
+    QString detailTextOf(int row) const;
+
+    // Visiting.
+    void P_Visit(const QString &address);
+    QString P_HostToIP(const QString &address) const;
+
+    QString statusPanelText(int panel) const;
+    // True between the start of the close animation and the end of the window.
+    bool isClosing() const { return m_closeAnimation != nullptr; }
+
+    // Controls, named as in the window design.
+    QWidget *CoolBar1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *AlphTBtn = nullptr;
+    QToolButton *SetTopTBtn = nullptr;
+    QToolButton *IPTBtn = nullptr;
+    QToolButton *CTBtn = nullptr;
+    QToolButton *ImportTBtn = nullptr;
+    QToolButton *HelpTBtn = nullptr;
+    QToolButton *ExitTBtn = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QWidget *Panel2 = nullptr;
+    QTabWidget *PageControl1 = nullptr;
+    QWidget *TabSheet1 = nullptr;
+    QWidget *TabSheet2 = nullptr;
+    QTreeWidget *TreeView1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QFrame *Bevel1 = nullptr;
+    QComboBox *Cbo1 = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    TListView1 *ListView1 = nullptr;
+    QWidget *StatusBar1 = nullptr;
+    QMenu *TreeViewPopupMenu = nullptr;
+    QAction *TreePM1 = nullptr;
+    QAction *TreePM2 = nullptr;
+    QAction *TreePM3 = nullptr;
+    QAction *TreePM4 = nullptr;
+    QMenu *ListViewPopupMenu = nullptr;
+    QAction *ListPM1 = nullptr;
+    QAction *ListPM2 = nullptr;
+    QAction *ListPM3 = nullptr;
+    QAction *ListPM4 = nullptr;
+    QAction *ListPM5 = nullptr;
+
+public Q_SLOTS:
+    void AlphTBtnClick();
+    void SetTopTBtnClick();
+    void CTBtnClick();
+    void ImportTBtnClick();
+    void HelpTBtnClick();
+    void ExitTBtnClick();
+    void PageControl1Change(int index);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Creation.
     void FormCreate();
+    void FormActivate();
+    void buildLayout();
+    void buildToolBar(QWidget *parent);
+    QToolButton *addToolButton(const QString &caption, const QString &hint, const QString &picture,
+                               bool checkable, bool handCursor);
+    void buildLeftPane();
+    void buildSearchTab();
+    void arrangeSearchTab();
+    void buildListPane();
+    void buildStatusBar(QWidget *parent);
+    void buildPopupMenus();
+    void Splitter1Moved();
+
+    // Closing.
+    void playCloseAnimation();
+    void finishClose();
+
+    // Tree.
+    void TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previous);
+    void selectNodeSilently(QTreeWidgetItem *node);
+
+    // List.
+    void ListView111SelectItem(int row, bool selected);
+    void ListView111KeyUp(int key);
+    void ListView111MouseMove(const QPoint &position);
+    void ListView111DblClick();
+    AddressFilter filterForCurGroup();
 
     TDm1 &m_dm1;
     TFrmEditGroup *m_editor = nullptr;
     std::function<bool()> m_mayClose;
+    std::function<void()> m_openHelp;
+    std::unique_ptr<HostResolver> m_resolver;
+
+    QString m_curGroup;
+    QString m_curAddress;
+    QString m_hintText;
+    QTreeWidgetItem *m_favoritesNode = nullptr;
+    QLabel *m_statusPanels[3] = {};
+
+    // The program window that was activated last: activation from another window of the
+    // program re-centres the main window, activation from another program does not.
+    QPointer<QWidget> m_lastActivated;
+    QPropertyAnimation *m_closeAnimation = nullptr;
+    bool m_closeConfirmed = false;
+    bool m_enterPressedInList = false;
 };

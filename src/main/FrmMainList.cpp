@@ -1,0 +1,161 @@
+// The address list: columns, filling, the current group and address, keys and hover text.
+#include "main/FrmMain.h"
+
+#include "controls/ListRowModel.h"
+#include "controls/TListView1.h"
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "main/MainPictures.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QLabel>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+
+ListRow rowFor(AddressRecord &&record)
+{
+    ListRow row;
+    row.caption = std::move(record.address);
+    row.subItems = QStringList{std::move(record.name), std::move(record.viewTime), std::move(record.times),
+                               std::move(record.groupName)};
+    row.imageIndex = record.favourite ? MainPictures::Crystal : MainPictures::Binder;
+    return row;
+}
+
+} // namespace
+
+void TFrmMain::P_SetColumns()
+{
+    ListView1->setUpdatesEnabled(false);
+    ListView1->clearColumns();
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->addColumn(QStringLiteral("网址"), 100);
+    ListView1->addColumn(QStringLiteral("名称"), 160);
+    ListView1->addColumn(QStringLiteral("访问时间"), 60);
+    ListView1->addColumn(QStringLiteral("访问次数"), 60);
+    ListView1->addColumn(QStringLiteral("组"), 100);
+    ListView1->setUpdatesEnabled(true);
+}
+
+// Lists the addresses of the current tree node in the order of the statement. The names
+// "网址" and "收藏夹" are checked before the group filter, so a group that bears one of them
+// is never listed by its own name.
+void TFrmMain::P_FillList()
+{
+    try {
+        P_AddRows(filterForCurGroup());
+    } catch (const AppError &) {
+        Dialogs::failure(this);
+    }
+}
+
+AddressFilter TFrmMain::filterForCurGroup()
+{
+    if (m_curGroup == RootLabel) {
+        for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
+            if ((*node)->text(0) == RootLabel) {
+                selectNodeSilently(*node);
+                P_SetCurGroup((*node)->text(0));
+                break;
+            }
+        }
+        return AddressFilter::all();
+    }
+    if (m_curGroup == FavoritesLabel)
+        return AddressFilter::favourites();
+    return AddressFilter::group(m_curGroup);
+}
+
+// The rows are read in full before the list changes (SQLite cannot tell the row count in
+// advance), then the list takes them in one step and repaints once.
+int TFrmMain::P_AddRows(const AddressFilter &filter)
+{
+    std::vector<ListRow> rows;
+    AddressStore::forEach(m_dm1.connection(), filter,
+                          [&rows](AddressRecord &&record) { rows.push_back(rowFor(std::move(record))); });
+    const int count = int(rows.size());
+    ListView1->setUpdatesEnabled(false);
+    ListView1->rows()->clear();
+    m_statusPanels[2]->setText(QStringLiteral("共条%1记录").arg(count));
+    ListView1->rows()->append(std::move(rows));
+    ListView1->setUpdatesEnabled(true);
+    return count;
+}
+
+void TFrmMain::P_SetCurGroup(const QString &group)
+{
+    m_curGroup = group;
+    m_statusPanels[0]->setText(group);
+}
+
+void TFrmMain::P_SetCurAddress(const QString &address)
+{
+    m_curAddress = address;
+    m_statusPanels[1]->setText(address);
+}
+
+// A row that loses the selection also names the current address: after a click on the
+// empty part of the list the current address is still the row just left.
+void TFrmMain::ListView111SelectItem(int row, bool selected)
+{
+    Q_UNUSED(selected);
+    if (row >= 0 && row < ListView1->rows()->count())
+        P_SetCurAddress(ListView1->rows()->rowAt(row).caption);
+}
+
+void TFrmMain::ListView111KeyUp(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Only an Enter pressed in the list: the release of the Enter that closed a
+        // message box must not start the visit again.
+        if (m_enterPressedInList) {
+            m_enterPressedInList = false;
+            P_Visit(m_curAddress);
+        }
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int row = ListView1->selectedRow();
+        if (row >= 0)
+            P_SetCurAddress(ListView1->rows()->rowAt(row).caption);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TFrmMain::ListView111DblClick()
+{
+    P_Visit(m_curAddress);
+}
+
+// Over a row the list's hint becomes that row's details; over no row only HintText is
+// emptied and the list keeps its last hint.
+void TFrmMain::ListView111MouseMove(const QPoint &position)
+{
+    const int row = ListView1->rowAt(position);
+    if (row < 0) {
+        m_hintText.clear();
+        return;
+    }
+    m_hintText = detailTextOf(row);
+    ListView1->setHintText(m_hintText);
+}
+
+QString TFrmMain::detailTextOf(int row) const
+{
+    const ListRow &shown = ListView1->rows()->rowAt(row);
+    auto subItem = [&shown](int index) { return shown.subItems.value(index); };
+    return QStringLiteral("组        别：") + subItem(3) + QLatin1Char('\n') + QStringLiteral("网        址：")
+           + shown.caption + QLatin1Char('\n') + QStringLiteral("网址名称：") + subItem(0) + QLatin1Char('\n')
+           + QStringLiteral("访问时间：") + subItem(1) + QLatin1Char('\n') + QStringLiteral("访问次数：")
+           + subItem(2);
+}

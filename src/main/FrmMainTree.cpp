@@ -1,0 +1,79 @@
+// The group tree: loading, the left click and the node pictures.
+#include "main/FrmMain.h"
+
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "main/MainPictures.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+QTreeWidgetItem *makeNode(const QString &label, int image, int selectedImage)
+{
+    auto *node = new QTreeWidgetItem(QStringList{label});
+    node->setIcon(0, MainPictures::nodeIcon(image, selectedImage));
+    node->setData(0, TFrmMain::NodeImageRole, image);
+    node->setData(0, TFrmMain::NodeSelectedImageRole, selectedImage);
+    return node;
+}
+
+bool nodeHolds(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *node)
+{
+    for (const QTreeWidgetItem *up = node; up; up = up->parent()) {
+        if (up == ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The root "网址" with one child per group, in the order the database gives them, then
+// "收藏夹". Nothing is selected: the first list fill selects the root. When the groups
+// cannot be read the error goes to the caller and the tree stays as it was.
+void TFrmMain::P_LoadTree()
+{
+    const QStringList groups = GroupStore::groupNames(m_dm1.connection());
+    TreeView1->clear();
+    m_favoritesNode = nullptr;
+
+    QTreeWidgetItem *root = makeNode(RootLabel, MainPictures::Computer, MainPictures::Computer);
+    TreeView1->addTopLevelItem(root);
+    for (const QString &group : groups)
+        root->addChild(makeNode(group, MainPictures::Binders, MainPictures::OpenFolder));
+    m_favoritesNode = makeNode(FavoritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
+    TreeView1->addTopLevelItem(m_favoritesNode);
+}
+
+// A left click (and the favourites button): list the addresses of the selected node.
+// Moving the selection with the keyboard does not come here.
+void TFrmMain::TreeView1Click()
+{
+    QTreeWidgetItem *node = TreeView1->currentItem();
+    if (!node)
+        return;
+    P_SetCurGroup(node->text(0));
+    P_SetMenus();
+    P_FillList();
+}
+
+// The popup items follow the selected node; the tree's and the list's commands set them.
+void TFrmMain::P_SetMenus()
+{
+}
+
+// Auto-expand: the newly selected node opens, the node selected before closes unless it
+// holds the new one.
+void TFrmMain::TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previous)
+{
+    if (previous && !nodeHolds(previous, current))
+        previous->setExpanded(false);
+    if (current)
+        current->setExpanded(true);
+}
+
+void TFrmMain::selectNodeSilently(QTreeWidgetItem *node)
+{
+    TreeView1->setCurrentItem(node);
+}
