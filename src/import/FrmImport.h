@@ -2,7 +2,11 @@
 
 #include "app/window/XPForm.h"
 
+class QToolBar;
+class QToolButton;
 class TDm1;
+class TListView1;
+class ToolSeparator;
 
 // The import window: lists the Internet shortcuts of the Favorites folder with check
 // boxes and stores the checked ones in the group "IE收藏夹". Created for each use, shown
@@ -14,6 +18,48 @@ class TFrmImport : public TXPForm
 public:
     explicit TFrmImport(TDm1 &dm1, QWidget *owner = nullptr);
 
+    static constexpr int DesignWidth = 544;
+    static constexpr int DesignHeight = 362;
+    static constexpr int BandHeight = 33;
+    static constexpr int ButtonWidth = 75;
+    static constexpr int SeparatorWidth = 8;
+
+    // Controls, named as in the window design. The list's rows are the window's whole
+    // state: caption = the address as read, sub-item = the display name, check box =
+    // whether to import it.
+    TListView1 *ListView1 = nullptr;
+    QWidget *CoolBar1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *TIEBtn = nullptr;
+    ToolSeparator *ToolButton1 = nullptr;
+    QToolButton *TSelectAllBtn = nullptr;
+    QToolButton *TNoSelectAllBtn = nullptr;
+    QToolButton *TOrSelectAllBtn = nullptr;
+    ToolSeparator *ToolButton4 = nullptr;
+    QToolButton *TImportBtn = nullptr;
+    ToolSeparator *ToolButton5 = nullptr;
+    QToolButton *TExitBtn = nullptr;
+
+public Q_SLOTS:
+    // Lists the shortcuts of the Favorites folder, every row checked; once it succeeded
+    // the button is disabled.
+    void TIEBtnClick();
+    void TSelectAllBtnClick();
+    void TNoSelectAllBtnClick();
+    void TOrSelectAllBtnClick();
+    // Stores every checked row in the group "IE收藏夹", in one transaction.
+    void TImportBtnClick();
+    void TExitBtnClick();
+    void ListView1MouseMove(const QPoint &viewportPos);
+
 private:
+    void buildToolBar();
+    void buildList();
+    QToolButton *addToolButton(const QString &caption, const QString &picture, void (TFrmImport::*handler)());
+    ToolSeparator *addSeparator();
+    // Sets each row's check box to what `newState` gives for its present state; the
+    // selection then rests on the last row.
+    void setChecks(bool (*newState)(bool checked));
+
     TDm1 &m_dm1;
 };
