@@ -5,7 +5,7 @@
 QStringList GroupStore::groupNames(DbConnection &db)
 {
     QStringList names;
-    QSqlQuery query = db.query(QStringLiteral("SELECT GroupName FROM BaseGroup"));
+    QSqlQuery query = db.query(QStringLiteral("SELECT GroupName FROM BaseGroup ORDER BY rowid"));
     while (query.next())
         names << query.value(0).toString();
     return names;

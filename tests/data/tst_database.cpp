@@ -178,6 +178,10 @@ private Q_SLOTS:
         QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("zz"), QStringLiteral("c")), GroupStore::Outcome::NotFound);
         QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("a")), GroupStore::Outcome::Done);
         QCOMPARE(GroupStore::groupNames(*db), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        // Groups come back in the order they were stored, not sorted by name.
+        GroupStore::addGroup(*db, QStringLiteral("新闻"));
+        GroupStore::addGroup(*db, QStringLiteral("工作"));
+        QCOMPARE(GroupStore::groupNames(*db).mid(2), (QStringList{QStringLiteral("新闻"), QStringLiteral("工作")}));
     }
 
     void deletingAGroupTakesItsAddressesInOneTransaction()
