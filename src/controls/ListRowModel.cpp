@@ -1,7 +1,7 @@
 #include "ListRowModel.h"
 
 #include <algorithm>
-#include <numeric>
+#include <iterator>
 
 ListRowModel::ListRowModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -179,14 +179,7 @@ void ListRowModel::sortRows(int column, bool ascending)
 {
     if (count() < 2 || column < 0)
         return;
-    m_sortKeys.prepare(column, m_rows);
-
-    std::vector<int> order(m_rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int first, int second) {
-        const int r = m_sortKeys.compare(column, first, second);
-        return ascending ? r < 0 : r > 0;
-    });
+    const std::vector<int> order = m_sortKeys.sortedOrder(column, ascending, m_rows);
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     applyOrder(order);

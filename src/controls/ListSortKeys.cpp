@@ -4,6 +4,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <numeric>
 
 namespace ListSortKeys {
 
@@ -158,13 +159,31 @@ void RowSortKeys::prepareCaptions(const std::vector<ListRow>& rows)
     });
 }
 
-int RowSortKeys::compare(int column, int first, int second) const
+std::vector<int> RowSortKeys::sortedOrder(int column, bool ascending,
+                                          const std::vector<ListRow>& rows)
 {
-    if (column == 0)
-        return m_captions.at(first).compare(m_captions.at(second));
-    if (column == CountColumn)
-        return compareCountKeys(m_counts.at(first), m_counts.at(second));
-    return m_texts.at(column - 1).compare(first, second);
+    prepare(column, rows);
+    std::vector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+
+    // The column's keys are looked up once, not at every comparison.
+    auto sortBy = [&order, ascending](auto compare) {
+        std::stable_sort(order.begin(), order.end(), [&compare, ascending](int first, int second) {
+            const int r = compare(first, second);
+            return ascending ? r < 0 : r > 0;
+        });
+    };
+    if (column == 0) {
+        const KeyColumn<QCollatorSortKey>& keys = m_captions;
+        sortBy([&keys](int a, int b) { return keys.at(a).compare(keys.at(b)); });
+    } else if (column == CountColumn) {
+        const KeyColumn<CountKey>& keys = m_counts;
+        sortBy([&keys](int a, int b) { return compareCountKeys(keys.at(a), keys.at(b)); });
+    } else {
+        const TextKeyColumn& keys = m_texts.at(column - 1);
+        sortBy([&keys](int a, int b) { return keys.compare(a, b); });
+    }
+    return order;
 }
 
 } // namespace ListSortKeys

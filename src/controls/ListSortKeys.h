@@ -114,13 +114,15 @@ public:
     void removeAt(int row);
     void permute(const std::vector<int>& order);
 
-    // Column 0: the caption, by the collator of the default locale,
-    // case-sensitive. Column 3: sub-item 2 as a number. Any other column c:
-    // sub-item c - 1 as text. A missing sub-item counts as an empty text.
-    void prepare(int column, const std::vector<ListRow>& rows);
-    int compare(int column, int first, int second) const;
+    // The positions of the rows in the order of one column, stable: rows
+    // that compare equal keep their order. Column 0: the caption, by the
+    // collator of the default locale, case-sensitive. Column 3: sub-item 2 as
+    // a number. Any other column c: sub-item c - 1 as text. A missing
+    // sub-item counts as an empty text.
+    std::vector<int> sortedOrder(int column, bool ascending, const std::vector<ListRow>& rows);
 
 private:
+    void prepare(int column, const std::vector<ListRow>& rows);
     void prepareCaptions(const std::vector<ListRow>& rows);
 
     KeyColumn<QCollatorSortKey> m_captions;
