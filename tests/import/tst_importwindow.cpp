@@ -1,0 +1,373 @@
+#include "import/FrmImport.h"
+
+#include "TestEnv.h"
+#include "controls/ListRowModel.h"
+#include "controls/TListView1.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "data/Schema.h"
+#include "data/SettingsStore.h"
+#include "import/ToolSeparator.h"
+#include "platform/Dialogs.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString CheckConnection = u"import-check"_s;
+
+QString favoritesDir()
+{
+    return QDir::homePath() + u"/Favorites"_s;
+}
+
+void writeShortcut(const QString &name, const QByteArray &content)
+{
+    QFile file(favoritesDir() + u'/' + name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+void writeShortcutTo(const QString &name, const QByteArray &url)
+{
+    writeShortcut(name, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+}
+
+// Runs a statement on a connection of its own, beside the window's.
+void sql(const QString &statement, const QVariantList &values = {})
+{
+    QSqlQuery query(QSqlDatabase::database(CheckConnection));
+    QVERIFY2(query.prepare(statement), qPrintable(query.lastError().text()));
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+}
+
+struct StoredRow
+{
+    QString address, name, viewTime;
+    int times = -1, groupNo = -1;
+};
+
+QList<StoredRow> storedAddresses()
+{
+    QList<StoredRow> rows;
+    QSqlQuery query(QSqlDatabase::database(CheckConnection));
+    query.exec(u"SELECT Address, AddressName, Times, ViewTime, GroupNo FROM address ORDER BY rowid"_s);
+    while (query.next())
+        rows.append({query.value(0).toString(), query.value(1).toString(), query.value(3).toString(),
+                     query.value(2).toInt(), query.value(4).toInt()});
+    return rows;
+}
+
+QStringList storedAddressTexts()
+{
+    QStringList texts;
+    for (const StoredRow &row : storedAddresses())
+        texts << row.address;
+    return texts;
+}
+
+QStringList recordedTexts()
+{
+    QStringList texts;
+    for (const Dialogs::Shown &shown : Dialogs::recorded())
+        texts << shown.text;
+    return texts;
+}
+
+} // namespace
+
+class TstImportWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TDm1> m_dm1;
+    std::unique_ptr<TFrmImport> m_window;
+
+    ListRowModel *rows() const { return m_window->ListView1->rows(); }
+    QList<bool> checks() const
+    {
+        QList<bool> states;
+        for (int row = 0; row < rows()->count(); ++row)
+            states << rows()->isChecked(row);
+        return states;
+    }
+    int importGroupNo() { return GroupStore::groupNoOf(m_dm1->connection(), Schema::ImportGroup).value_or(-1); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        SettingsStore::writeDefaultsIfMissing();
+        Dialogs::startRecording();
+        TDm1 dm1;
+        dm1.init();
+        GroupStore::groupNames(dm1.connection()); // creates the database
+        QSqlDatabase check = QSqlDatabase::addDatabase(u"QSQLITE"_s, CheckConnection);
+        check.setDatabaseName(databaseFileFor(QString()));
+        QVERIFY(check.open());
+    }
+
+    void init()
+    {
+        QDir(favoritesDir()).removeRecursively();
+        QVERIFY(QDir().mkpath(favoritesDir()));
+        sql(u"DROP TRIGGER IF EXISTS refuse"_s);
+        sql(u"DELETE FROM address"_s);
+        Dialogs::clearRecorded();
+        m_dm1 = std::make_unique<TDm1>();
+        m_dm1->init();
+        if (importGroupNo() < 0)
+            GroupStore::addGroup(m_dm1->connection(), Schema::ImportGroup);
+        m_window = std::make_unique<TFrmImport>(*m_dm1);
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_dm1.reset();
+    }
+
+    void cleanupTestCase() { QSqlDatabase::removeDatabase(CheckConnection); }
+
+    void windowLayout()
+    {
+        QCOMPARE(m_window->size(), QSize(544, 362));
+        QCOMPARE(m_window->captionText(), u"导入IE数据"_s);
+        QCOMPARE(rows()->columnCaptions(), QStringList({u"网址地址"_s, u"网址名称"_s}));
+        QCOMPARE(m_window->ListView1->header()->sectionSize(0), 200);
+        QCOMPARE(m_window->ListView1->header()->sectionSize(1), 350);
+        QCOMPARE(rows()->count(), 0);
+
+        QList<QWidget *> order;
+        for (QAction *action : m_window->ToolBar1->actions())
+            order << m_window->ToolBar1->widgetForAction(action);
+        const QList<QWidget *> expected = {
+            m_window->TIEBtn,     m_window->ToolButton1,     m_window->TSelectAllBtn,
+            m_window->TNoSelectAllBtn, m_window->TOrSelectAllBtn, m_window->ToolButton4,
+            m_window->TImportBtn, m_window->ToolButton5,     m_window->TExitBtn};
+        QCOMPARE(order, expected);
+        QCOMPARE(m_window->ToolButton4->width(), 8);
+        QCOMPARE(m_window->TImportBtn->text(), u"导入数据"_s);
+        QCOMPARE(m_window->TImportBtn->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        QVERIFY(!m_window->TExitBtn->icon().isNull());
+    }
+
+    void missingShellFolderGroupIsReported()
+    {
+        {
+            QSettings settings(SettingsStore::userFileName(), QSettings::IniFormat);
+            settings.remove(QLatin1String(SettingsStore::ShellFolderGroup));
+        }
+        writeShortcutTo(u"a.url"_s, "http://a.com/");
+        m_window->TIEBtn->click();
+        {
+            QSettings settings(SettingsStore::userFileName(), QSettings::IniFormat);
+            settings.setValue(u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup),
+                                            QLatin1String(SettingsStore::FavoritesKey)),
+                              QLatin1String(SettingsStore::DefaultFavorites));
+        }
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().text, u"访问收藏夹主键错误！"_s);
+        QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
+        QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(rows()->count(), 0);
+        QVERIFY(m_window->TIEBtn->isEnabled());
+    }
+
+    void listingFillsCheckedRowsAndDisablesTheButton()
+    {
+        writeShortcutTo(u"b.url"_s, "http://b.com/");
+        writeShortcutTo(u"A.URL"_s, "http://a.com/x");
+        writeShortcut(u"notes.txt"_s, "x");
+        m_window->TIEBtn->click();
+
+        QCOMPARE(rows()->count(), 2);
+        QCOMPARE(rows()->rowAt(0).caption, u"http://a.com/x"_s);
+        QCOMPARE(rows()->rowAt(0).subItems, QStringList{u"A"_s});
+        QCOMPARE(rows()->rowAt(1).caption, u"http://b.com/"_s);
+        QCOMPARE(rows()->rowAt(1).subItems, QStringList{u"b"_s});
+        QCOMPARE(checks(), QList<bool>({true, true}));
+        QVERIFY(!m_window->TIEBtn->isEnabled());
+        QVERIFY(Dialogs::recorded().isEmpty());
+    }
+
+    void emptyFolderAlsoDisablesTheButton()
+    {
+        m_window->TIEBtnClick();
+        QCOMPARE(rows()->count(), 0);
+        QVERIFY(!m_window->TIEBtn->isEnabled());
+    }
+
+    void unreadableShortcutEndsTheListingKeepingRowsBefore()
+    {
+        writeShortcutTo(u"a.url"_s, "http://a.com/");
+        writeShortcut(u"b.url"_s, "[InternetShortcut]"); // the header is its last line
+        writeShortcutTo(u"c.url"_s, "http://c.com/");
+        m_window->TIEBtnClick();
+
+        QCOMPARE(rows()->count(), 1);
+        QCOMPARE(rows()->rowAt(0).caption, u"http://a.com/"_s);
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QVERIFY(!Dialogs::recorded().first().text.isEmpty());
+        QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+        QVERIFY(m_window->TIEBtn->isEnabled());
+
+        // Once the file is mended, a second listing starts afresh.
+        writeShortcutTo(u"b.url"_s, "http://b.com/");
+        m_window->TIEBtnClick();
+        QCOMPARE(rows()->count(), 3);
+        QVERIFY(!m_window->TIEBtn->isEnabled());
+    }
+
+    void checkButtonsSetTheBoxesAndSelectTheLastRow()
+    {
+        for (const char *name : {"a.url", "b.url", "c.url"})
+            writeShortcutTo(QString::fromLatin1(name), "http://x.com/");
+        m_window->TIEBtnClick();
+        rows()->setChecked(0, false);
+
+        m_window->ListView1->selectRow(0);
+        m_window->TOrSelectAllBtn->click();
+        QCOMPARE(checks(), QList<bool>({true, false, false}));
+        QCOMPARE(m_window->ListView1->selectedRow(), 2);
+
+        m_window->ListView1->selectRow(0);
+        m_window->TSelectAllBtn->click();
+        QCOMPARE(checks(), QList<bool>({true, true, true}));
+        QCOMPARE(m_window->ListView1->selectedRow(), 2);
+
+        m_window->ListView1->selectRow(1);
+        m_window->TNoSelectAllBtn->click();
+        QCOMPARE(checks(), QList<bool>({false, false, false}));
+        QCOMPARE(m_window->ListView1->selectedRow(), 2);
+    }
+
+    void importStoresTheCheckedRows()
+    {
+        writeShortcutTo(u"1 甲.url"_s, "http://www.a.com/");
+        writeShortcutTo(u"2 it's.url"_s, "HTTP://b.org/x/?q='1'");
+        writeShortcutTo(u"3 skipped.url"_s, "http://skipped.com/");
+        writeShortcut(u"4 no header.url"_s, "[Other]\r\nURL=http://c.com/\r\n");
+        writeShortcutTo(u"5 ftp.url"_s, "ftp://d.net/");
+        m_window->TIEBtnClick();
+        QCOMPARE(rows()->count(), 5);
+        rows()->setChecked(2, false);
+
+        m_window->TImportBtn->click();
+        QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
+        QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+        QCOMPARE(m_window->ListView1->selectedRow(), 4);
+
+        const QList<StoredRow> stored = storedAddresses();
+        QCOMPARE(stored.size(), 4);
+        const QStringList expectedAddresses = {u"www.a.com"_s, u"b.org/x/?q='1'"_s, QString(), u"ftp://d.net"_s};
+        const QStringList expectedNames = {u"1 甲"_s, u"2 it's"_s, u"4 no header"_s, u"5 ftp"_s};
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        for (int i = 0; i < stored.size(); ++i) {
+            QCOMPARE(stored[i].address, expectedAddresses[i]);
+            QCOMPARE(stored[i].name, expectedNames[i]);
+            QCOMPARE(stored[i].times, 0);
+            QCOMPARE(stored[i].viewTime, today);
+            QCOMPARE(stored[i].groupNo, importGroupNo());
+        }
+
+        // The rows stay as they were, and a second import stores them all again.
+        QCOMPARE(checks(), QList<bool>({true, true, false, true, true}));
+        m_window->TImportBtnClick();
+        QCOMPARE(storedAddressTexts(), expectedAddresses + expectedAddresses);
+        QCOMPARE(recordedTexts(), QStringList({u"成功导入！"_s, u"成功导入！"_s}));
+    }
+
+    void importWithNothingCheckedWritesNothing()
+    {
+        writeShortcutTo(u"a.url"_s, "http://a.com/");
+        m_window->TIEBtnClick();
+        m_window->TNoSelectAllBtnClick();
+        m_window->TImportBtnClick();
+        QVERIFY(storedAddresses().isEmpty());
+        QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
+    }
+
+    void refusedRowEndsTheImportKeepingRowsBefore()
+    {
+        writeShortcutTo(u"a.url"_s, "http://good-1.com/");
+        writeShortcutTo(u"b.url"_s, "http://bad.com/");
+        writeShortcutTo(u"c.url"_s, "http://good-2.com/");
+        m_window->TIEBtnClick();
+        sql(u"CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = 'bad.com' "
+            "BEGIN SELECT RAISE(ABORT, 'address refused'); END"_s);
+
+        m_window->TImportBtnClick();
+        QCOMPARE(storedAddressTexts(), QStringList{u"good-1.com"_s});
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QVERIFY2(Dialogs::recorded().first().text.contains(u"address refused"_s),
+                 qPrintable(Dialogs::recorded().first().text));
+        QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+        QCOMPARE(m_window->ListView1->selectedRow(), 1);
+
+        // No transaction is left open: another connection can write, and so can the window.
+        sql(u"INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) VALUES ('x', 'x', 0, '', 0)"_s);
+        sql(u"DROP TRIGGER refuse"_s);
+        m_window->TImportBtnClick();
+        QCOMPARE(storedAddressTexts(),
+                 QStringList({u"good-1.com"_s, u"x"_s, u"good-1.com"_s, u"bad.com"_s, u"good-2.com"_s}));
+        QCOMPARE(recordedTexts().last(), u"成功导入！"_s);
+    }
+
+    void missingGroupIsReportedBeforeAnythingIsWritten()
+    {
+        writeShortcutTo(u"a.url"_s, "http://a.com/");
+        m_window->TIEBtnClick();
+        sql(u"DELETE FROM BaseGroup WHERE GroupName = ?"_s, {Schema::ImportGroup});
+
+        m_window->TImportBtnClick();
+        QVERIFY(storedAddresses().isEmpty());
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QVERIFY(Dialogs::recorded().first().text.contains(Schema::ImportGroup));
+        QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+    }
+
+    void hoverTextNamesTheRowUnderThePointer()
+    {
+        writeShortcutTo(u"a.url"_s, "http://a.com/");
+        writeShortcutTo(u"b.url"_s, "http://b.com/");
+        m_window->show();
+        m_window->TIEBtnClick();
+        TListView1 *list = m_window->ListView1;
+        const QPoint overSecond = list->visualRect(rows()->index(1, 1)).center();
+
+        QTest::mouseMove(list->viewport(), overSecond);
+        QCOMPARE(list->hintText(), u"网址地址: http://b.com/\n网址名称: b"_s);
+
+        // Below the rows the text stays as it was.
+        m_window->ListView1MouseMove(QPoint(5, list->viewport()->height() - 2));
+        QCOMPARE(list->hintText(), u"网址地址: http://b.com/\n网址名称: b"_s);
+    }
+
+    void exitButtonClosesTheWindow()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->TExitBtn->click();
+        QVERIFY(!m_window->isVisible());
+    }
+};
+
+VESTRANE_TEST_MAIN(TstImportWindow)
+#include "tst_importwindow.moc"
