@@ -1,0 +1,350 @@
+#include "BusTest.h"
+
+#include "automation/AutomationServer.h"
+#include "automation/TPIO.h"
+#include "editor/FrmEditGroup.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QDBusConnectionInterface>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+class TestSendUrl : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AutomationServer> m_server;
+
+    AutomationServer &serve(StartMode mode = StartMode::Normal, std::chrono::milliseconds wait = 60s)
+    {
+        m_server = std::make_unique<AutomationServer>(mode, wait);
+        m_server->startServing();
+        return *m_server;
+    }
+    QList<TFrmEditGroup *> editors() const { return m_server->object()->openEditors(); }
+    TFrmEditGroup *waitForEditor(int count = 1)
+    {
+        QDeadlineTimer deadline(5000);
+        while (editors().size() < count && !deadline.hasExpired())
+            QTest::qWait(10);
+        return editors().size() == count ? editors().last() : nullptr;
+    }
+    static void closeLater(QWidget *window) { QTimer::singleShot(0, window, &QWidget::close); }
+
+private Q_SLOTS:
+    void initTestCase() { Dialogs::startRecording(); }
+    void cleanup()
+    {
+        m_server.reset();
+        Dialogs::clearRecorded();
+    }
+
+    void introspectionDescribesSendUrl()
+    {
+        serve();
+        QVERIFY(m_server->ownsBusName());
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.call(
+            BusClient::method(QStringLiteral("Introspect"), QStringLiteral("org.freedesktop.DBus.Introspectable"))));
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        const QString xml = reply.arguments().value(0).toString();
+        QVERIFY2(xml.contains(QLatin1String("<interface name=\"Quorvel.IPIO\">")), qPrintable(xml));
+        QVERIFY(xml.contains(QLatin1String("<method name=\"SendUrl\">")));
+        QVERIFY(xml.contains(QLatin1String("<arg name=\"Name1\" type=\"s\" direction=\"in\"/>")));
+        QVERIFY(xml.contains(QLatin1String("<arg name=\"Name2\" type=\"s\" direction=\"in\"/>")));
+        QVERIFY(xml.indexOf(QLatin1String("Name1")) < xml.indexOf(QLatin1String("Name2")));
+    }
+
+    void blankCallSucceedsAndOpensNothing_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("both empty") << QString() << QString();
+        QTest::newRow("empty name") << QStringLiteral("http://example.com/") << QString();
+        QTest::newRow("blank address") << QStringLiteral("  \t ") << QStringLiteral("例子");
+        QTest::newRow("control characters only") << QStringLiteral("http://a/") << QStringLiteral(" \n\r\x01 ");
+    }
+    void blankCallSucceedsAndOpensNothing()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, name);
+        serve();
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.sendUrl({address, name}));
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QVERIFY(reply.arguments().isEmpty());
+        QCOMPARE(m_server->pendingCalls(), 0);
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY(!(qobject_cast<TFrmEditGroup *>(window) && window->isVisible()));
+    }
+
+    void callOpensFilledEditorAndAnswersWhenItCloses()
+    {
+        serve();
+        BusClient client;
+        QDBusPendingCall call = client.sendUrl({QStringLiteral(" http://example.com/ "), QStringLiteral("例子")});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QVERIFY(editor->isVisible());
+        QVERIFY(editor->parent() == nullptr);
+        QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
+        QCOMPARE(editor->editMode(), TFrmEditGroup::AddMode);
+        QCOMPARE(editor->Edit1->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
+        QCOMPARE(editor->Edit2->text(), QStringLiteral("例子"));
+        QCOMPARE(editor->ListBox1->currentRow(), 0); // the first group
+
+        QTest::qWait(200);
+        QVERIFY(!call.isFinished()); // still waiting for the user
+        QCOMPARE(m_server->pendingCalls(), 1);
+
+        QPointer<TFrmEditGroup> watched(editor);
+        closeLater(editor);
+        const QDBusMessage reply = waitForReply(call);
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(m_server->pendingCalls(), 0);
+        QTRY_VERIFY(watched.isNull()); // each call's editor is freed after use
+    }
+
+    void savedAddressIsStoredAndTheCallSucceeds()
+    {
+        serve();
+        BusClient client;
+        QDBusPendingCall call = client.sendUrl({QStringLiteral("http://example.com/path/"), QStringLiteral("例子")});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QTimer::singleShot(0, editor->OKButton, &QPushButton::click);
+        QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("保存成功！!"));
+
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                               + QStringLiteral("/Kelvo/address.mdb"));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("select AddressName, Times from address where Address = 'example.com/path'")));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toString(), QStringLiteral("例子"));
+            QCOMPARE(query.value(1).toInt(), 0);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+    void oddTextsReachTheFieldsUnchanged_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("control characters") << QStringLiteral("a\x01" "b\tc") << QStringLiteral("x\x7f" "y");
+        QTest::newRow("right-to-left mark") << QStringLiteral("\u200Fhttp://例子.中国/") << QStringLiteral("\u202Eabc");
+        QTest::newRow("ideographic space is content") << QStringLiteral("\u3000") << QStringLiteral("\u3000");
+        QTest::newRow("quotes") << QStringLiteral("http://x/?q='\"%_") << QStringLiteral("it's \"quoted\"");
+    }
+    void oddTextsReachTheFieldsUnchanged()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, name);
+        serve();
+        BusClient client;
+        QDBusPendingCall call = client.sendUrl({address, name});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->Edit1->text(), address);
+        QCOMPARE(editor->Edit2->text(), name);
+        closeLater(editor);
+        QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
+    }
+
+    void longTextsOpenAnEditorAndReturn()
+    {
+        serve();
+        BusClient client;
+        const QString address = QStringLiteral("http://example.com/") + QString(100 * 1024, QLatin1Char('a'));
+        const QString name = QString(50 * 1024, QChar(0x4F8B));
+        QDBusPendingCall call = client.sendUrl({address, name});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QVERIFY(address.startsWith(editor->Edit1->text().left(1000)));
+        closeLater(editor);
+        QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
+    }
+
+    void wrongArgumentsAreRejectedClearly_data()
+    {
+        QTest::addColumn<QVariantList>("arguments");
+        QTest::newRow("none") << QVariantList();
+        QTest::newRow("one") << QVariantList{QStringLiteral("http://a/")};
+        QTest::newRow("three") << QVariantList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        QTest::newRow("number") << QVariantList{5, QStringLiteral("b")};
+    }
+    void wrongArgumentsAreRejectedClearly()
+    {
+        QFETCH(QVariantList, arguments);
+        serve();
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.sendUrl(arguments));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QVERIFY2(reply.errorMessage().contains(QLatin1String("\"ss\"")), qPrintable(reply.errorMessage()));
+        QCOMPARE(m_server->pendingCalls(), 0);
+    }
+
+    void unknownMethodIsAnError()
+    {
+        serve();
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.call(BusClient::method(QStringLiteral("SendUrls"))));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QVERIFY(editors().isEmpty());
+    }
+
+    void failureInsideTheCallReturnsItsText()
+    {
+        serve();
+        m_server->object()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("无法打开数据库")); });
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QLatin1String(TPIO::ErrorName));
+        QCOMPARE(reply.errorMessage(), QStringLiteral("无法打开数据库"));
+        QCOMPARE(m_server->pendingCalls(), 0);
+        QVERIFY(Dialogs::recorded().isEmpty()); // not shown to the user
+    }
+
+    void twoCallsAnswerInTheOrderTheirEditorsClose()
+    {
+        serve();
+        BusClient client;
+        QDBusPendingCall first = client.sendUrl({QStringLiteral("http://one/"), QStringLiteral("一")});
+        TFrmEditGroup *firstEditor = waitForEditor(1);
+        QDBusPendingCall second = client.sendUrl({QStringLiteral("http://two/"), QStringLiteral("二")});
+        TFrmEditGroup *secondEditor = waitForEditor(2);
+        QVERIFY(firstEditor && secondEditor && firstEditor != secondEditor);
+        QCOMPARE(secondEditor->Edit1->text(), QStringLiteral("http://two/"));
+        QCOMPARE(QApplication::activeModalWidget(), secondEditor); // the later one on top
+
+        closeLater(secondEditor);
+        QCOMPARE(waitForReply(second).type(), QDBusMessage::ReplyMessage);
+        QTest::qWait(100);
+        QVERIFY(!first.isFinished());
+        QCOMPARE(m_server->pendingCalls(), 1);
+
+        closeLater(firstEditor);
+        QCOMPARE(waitForReply(first).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(m_server->pendingCalls(), 0);
+    }
+
+    void editorStaysUsableWhenItsClientHasGone()
+    {
+        serve();
+        auto client = std::make_unique<BusClient>();
+        client->sendUrl({QStringLiteral("http://gone/"), QStringLiteral("走了")});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        client.reset();
+        QTest::qWait(100);
+        QVERIFY(editor->isVisible());
+        editor->Edit2->clear();
+        QTest::keyClicks(editor->Edit2, QStringLiteral("still here"));
+        QCOMPARE(editor->Edit2->text(), QStringLiteral("still here"));
+        closeLater(editor);
+        QTRY_COMPARE(m_server->pendingCalls(), 0);
+    }
+
+    void closingAsksOnlyWhileCallsArePending()
+    {
+        serve();
+        QVERIFY(m_server->mayClose(nullptr));
+        QVERIFY(Dialogs::recorded().isEmpty());
+
+        BusClient client;
+        QDBusPendingCall call = client.sendUrl({QStringLiteral("a"), QStringLiteral("b")});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QVERIFY(!m_server->mayClose(nullptr)); // No is the default
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        const Dialogs::Shown shown = Dialogs::recorded().first();
+        QCOMPARE(shown.caption, QStringLiteral("COM Server Warning"));
+        QCOMPARE(shown.text,
+                 QStringLiteral("There are still active COM objects in this application.  One or more clients may have "
+                                "references to these objects, so manually closing this application may cause those "
+                                "client application(s) to fail.\n\nAre you sure you want to close this application?"));
+        QCOMPARE(shown.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shown.icon, QMessageBox::Warning);
+        Dialogs::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(m_server->mayClose(nullptr));
+        QVERIFY(editor->isVisible());
+        closeLater(editor);
+        waitForReply(call);
+    }
+
+    void busStartedProcessEndsWhenNoCallComes()
+    {
+        serve(StartMode::BusStarted, 150ms);
+        QSignalSpy ended(m_server.get(), &AutomationServer::endRequested);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 3000);
+
+        serve(StartMode::Normal, 150ms);
+        QSignalSpy normal(m_server.get(), &AutomationServer::endRequested);
+        QTest::qWait(500);
+        QCOMPARE(normal.count(), 0);
+    }
+
+    void busStartedProcessEndsAfterItsCallAndDialogs()
+    {
+        serve(StartMode::BusStarted);
+        QSignalSpy ended(m_server.get(), &AutomationServer::endRequested);
+        BusClient client;
+        QDBusPendingCall call = client.sendUrl({QStringLiteral("a"), QStringLiteral("b")});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QTest::qWait(300);
+        QCOMPARE(ended.count(), 0);
+
+        QDialog otherDialog; // a dialog the user opened meanwhile
+        otherDialog.show();
+        closeLater(editor);
+        QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
+        QTest::qWait(500);
+        QCOMPARE(ended.count(), 0);
+        otherDialog.close();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 3000);
+    }
+
+    void blankCallEndsABusStartedProcess()
+    {
+        serve(StartMode::BusStarted);
+        QSignalSpy ended(m_server.get(), &AutomationServer::endRequested);
+        BusClient client;
+        QCOMPARE(waitForReply(client.sendUrl({QString(), QString()})).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 3000);
+    }
+
+    void nameOwnedByAnotherProcessIsPassedOverSilently()
+    {
+        BusClient other;
+        QVERIFY(other.bus().registerService(QStringLiteral("Quorvel.PIO")));
+        serve();
+        QVERIFY(!m_server->ownsBusName());
+        QVERIFY(Dialogs::recorded().isEmpty());
+        m_server.reset();
+        other.bus().unregisterService(QStringLiteral("Quorvel.PIO"));
+    }
+};
+
+VESTRANE_BUS_TEST_MAIN(TestSendUrl)
+#include "tst_sendurl.moc"
