@@ -1,0 +1,77 @@
+#pragma once
+
+#include "controls/ListRowModel.h"
+#include "controls/TListView1.h"
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "main/FrmMain.h"
+#include "platform/Dialogs.h"
+
+#include <QSqlQuery>
+#include <QTest>
+#include <QVariant>
+
+#include <memory>
+
+// A real database in the test's temporary data folder, emptied before each test, and a
+// main window opened over it.
+class MainFixture
+{
+public:
+    MainFixture() { dm1.init(); }
+
+    void reset()
+    {
+        window.reset();
+        db().execute(QStringLiteral("DELETE FROM address"));
+        db().execute(QStringLiteral("DELETE FROM BaseGroup"));
+        Dialogs::clearRecorded();
+    }
+
+    DbConnection &db() { return dm1.connection(); }
+
+    int group(const QString &name)
+    {
+        if (const auto number = GroupStore::groupNoOf(db(), name))
+            return *number;
+        const int number = GroupStore::nextGroupNo(db());
+        db().execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {number, name});
+        return number;
+    }
+
+    void add(const QString &address, const QString &name, const QString &groupName, int times = 0,
+             const QString &viewTime = QStringLiteral("2024-03-05"), bool favourite = false)
+    {
+        db().execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
+                                    "VALUES (?, ?, ?, ?, ?, ?)"),
+                     {address, name, times, viewTime, group(groupName), favourite ? 1 : 0});
+    }
+
+    int timesOf(const QString &address, const QString &groupName)
+    {
+        QSqlQuery query = db().query(QStringLiteral("SELECT Times FROM address WHERE Address = ? AND GroupNo = ?"),
+                                     {address, group(groupName)});
+        return query.next() ? query.value(0).toInt() : -1;
+    }
+
+    TFrmMain &open()
+    {
+        window = std::make_unique<TFrmMain>(dm1);
+        return *window;
+    }
+
+    // Column 0 of every row, top to bottom.
+    QStringList captions() const { return column(0); }
+    QStringList column(int index) const
+    {
+        QStringList texts;
+        const ListRowModel *rows = window->ListView1->rows();
+        for (int row = 0; row < rows->count(); ++row)
+            texts << rows->data(rows->index(row, index)).toString();
+        return texts;
+    }
+
+    TDm1 dm1;
+    std::unique_ptr<TFrmMain> window;
+};

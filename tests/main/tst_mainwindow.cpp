@@ -1,0 +1,290 @@
+// The main window at start, its group tree and its toolbar.
+#include "MainTestSupport.h"
+#include "TestEnv.h"
+
+#include "app/window/HintTimes.h"
+#include "data/SettingsStore.h"
+
+#include <QComboBox>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainFixture> f;
+
+    void seed()
+    {
+        f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("www.b.com"), QStringLiteral("乙"), QStringLiteral("软件"), 0, QStringLiteral("2024-03-05"), true);
+        f->add(QStringLiteral("www.c.com"), QStringLiteral("丙"), QStringLiteral("软件"));
+        f->group(QStringLiteral("空组"));
+    }
+
+    static QStringList childLabels(QTreeWidgetItem *node)
+    {
+        QStringList labels;
+        for (int i = 0; i < node->childCount(); ++i)
+            labels << node->child(i)->text(0);
+        return labels;
+    }
+
+    static QPair<int, int> imagesOf(QTreeWidgetItem *node)
+    {
+        return {node->data(0, TFrmMain::NodeImageRole).toInt(), node->data(0, TFrmMain::NodeSelectedImageRole).toInt()};
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Dialogs::startRecording();
+        QApplication::setQuitOnLastWindowClosed(false);
+        f = std::make_unique<MainFixture>();
+    }
+
+    void init()
+    {
+        f->reset();
+        seed();
+    }
+
+    void cleanupTestCase() { f.reset(); }
+
+    void stateAtStart()
+    {
+        TFrmMain &w = f->open();
+        QCOMPARE(w.captionText(), QStringLiteral("Vestrane V1.1.2"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("网址管理软件V1.0"));
+        QCOMPARE(w.size(), QSize(591, 404));
+        const QSize screen = w.screen()->geometry().size();
+        QCOMPARE(w.pos(), TXPForm::centredPosition(screen, QSize(591, 404)));
+        QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(int(w.AlphaValue()), 255);
+        QCOMPARE(HintTimes::delay(), 0);
+        QCOMPARE(HintTimes::displayTime(), 60000);
+        for (QToolButton *check : {w.AlphTBtn, w.SetTopTBtn, w.IPTBtn}) {
+            QVERIFY(check->isCheckable());
+            QVERIFY(!check->isChecked());
+        }
+        QCOMPARE(w.PageControl1->currentIndex(), 0);
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
+        QCOMPARE(w.statusPanelText(1), QString());
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
+        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+        QCOMPARE(w.CurAddress(), QString());
+        QCOMPARE(w.TreeView1->currentItem(), w.TreeView1->topLevelItem(0));
+        QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com", "www.c.com"}));
+        QVERIFY(Dialogs::recorded().isEmpty());
+    }
+
+    void toolbarButtonsInOrder()
+    {
+        TFrmMain &w = f->open();
+        const QList<QToolButton *> buttons = {w.AlphTBtn, w.SetTopTBtn, w.IPTBtn, w.CTBtn,
+                                              w.ImportTBtn, w.HelpTBtn, w.ExitTBtn};
+        const QStringList captions = {"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出"};
+        const QStringList hints = {"使窗体变透明", "把窗体置后", "以文字方式或以IP地址方式访问网址", "直接跳到收藏夹",
+                                   "从IE收藏夹导入", "寻求帮助", "退出软件"};
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        int lastRight = -1;
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i]->text(), captions[i]);
+            QCOMPARE(buttons[i]->toolTip(), hints[i]);
+            QCOMPARE(buttons[i]->width(), 63);
+            QVERIFY(!buttons[i]->icon().isNull());
+            QVERIFY(buttons[i]->x() > lastRight); // left to right, apart
+            lastRight = buttons[i]->x() + buttons[i]->width();
+        }
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
+    }
+
+    void creationErrorIsReportedAndWindowStillOpens()
+    {
+        // A `Path` that names no folder: the database cannot be opened.
+        SettingsStore::setPath(QStringLiteral("/nonexistent/folder"));
+        TDm1 dm1;
+        dm1.init();
+        Dialogs::clearRecorded();
+        TFrmMain w(dm1);
+        SettingsStore::setPath(QString());
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+        QVERIFY(Dialogs::recorded().first().text != QStringLiteral("error!!!"));
+        QCOMPARE(w.TreeView1->topLevelItemCount(), 0); // later steps skipped
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.CTBtnClick(); // no favourites node: nothing happens
+        QCOMPARE(Dialogs::recorded().size(), 1);
+    }
+
+    void treeShape()
+    {
+        TFrmMain &w = f->open();
+        QCOMPARE(w.TreeView1->topLevelItemCount(), 2);
+        QTreeWidgetItem *root = w.TreeView1->topLevelItem(0);
+        QTreeWidgetItem *favourites = w.TreeView1->topLevelItem(1);
+        QCOMPARE(root->text(0), QStringLiteral("网址"));
+        QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
+        QCOMPARE(w.FavoritesNode(), favourites);
+        QCOMPARE(childLabels(root), (QStringList{"新闻", "软件", "空组"}));
+        QCOMPARE(imagesOf(root), qMakePair(0, 0));
+        QCOMPARE(imagesOf(root->child(0)), qMakePair(2, 4));
+        QCOMPARE(imagesOf(favourites), qMakePair(1, 4));
+        QCOMPARE(favourites->childCount(), 0);
+        QVERIFY(root->isExpanded());
+        QCOMPARE(w.TreeView1->indentation(), 19);
+    }
+
+    void leftClickOnEachKindOfNode()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto click = [&w](QTreeWidgetItem *node) {
+            const QRect rect = w.TreeView1->visualItemRect(node);
+            QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, rect.center());
+        };
+        QTreeWidgetItem *root = w.TreeView1->topLevelItem(0);
+        click(root->child(1));
+        QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
+        QCOMPARE(f->captions(), (QStringList{"www.b.com", "www.c.com"}));
+        click(w.FavoritesNode());
+        QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
+        QCOMPARE(f->captions(), QStringList{"www.b.com"});
+        click(root);
+        click(root->child(2));
+        QCOMPARE(f->captions(), QStringList());
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条0记录"));
+        click(root);
+        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+        QCOMPARE(f->captions().size(), 3);
+        // A right click is not a tree click.
+        QTest::mouseClick(w.TreeView1->viewport(), Qt::RightButton, {},
+                          w.TreeView1->visualItemRect(w.FavoritesNode()).center());
+        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+    }
+
+    void transparentToggle()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(w.AlphTBtn, Qt::LeftButton);
+        QCOMPARE(int(w.AlphaValue()), 200);
+        QVERIFY(w.AlphTBtn->isChecked());
+        QTest::mouseClick(w.AlphTBtn, Qt::LeftButton);
+        QCOMPARE(int(w.AlphaValue()), 255);
+        QVERIFY(!w.AlphTBtn->isChecked());
+    }
+
+    void putBehindToggle()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QPoint before = w.pos();
+        QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
+        QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.pos(), before);
+        QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
+        QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(w.isVisible());
+    }
+
+    void favouritesButtonFromSearchTab()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(w.CTBtn, Qt::LeftButton);
+        QCOMPARE(w.PageControl1->currentIndex(), 0);
+        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
+        QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
+        QCOMPARE(f->captions(), QStringList{"www.b.com"});
+    }
+
+    void helpMinimisesFirst()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        bool minimisedWhenOpened = false;
+        w.setHelpOpener([&] { minimisedWhenOpened = w.isMinimized(); });
+        QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
+        QVERIFY(minimisedWhenOpened);
+    }
+
+    void exitShrinksThenCloses()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        bool allow = false;
+        int asked = 0;
+        w.setCloseQuestion([&] { ++asked; return allow; });
+        QTest::mouseClick(w.ExitTBtn, Qt::LeftButton);
+        QCOMPARE(asked, 1);
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.isClosing());
+
+        allow = true;
+        const QRect start = w.geometry();
+        QSignalSpy closed(&w, &TXPForm::closed);
+        QTest::mouseClick(w.btnClose, Qt::LeftButton);
+        QVERIFY(w.isClosing());
+        QTest::qWait(100);
+        QVERIFY(w.isVisible());
+        QVERIFY(w.width() < start.width());
+        QVERIFY(qAbs(w.geometry().center().x() - start.center().x()) <= 1);
+        QVERIFY(closed.wait(1000));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(asked, 2);
+    }
+
+    void reCentredWhenAnotherProgramWindowCloses()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const QPoint centred = w.pos();
+        w.move(centred + QPoint(40, 30));
+        TXPForm other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(w.pos(), centred + QPoint(40, 30));
+        other.close();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(w.pos(), centred);
+    }
+
+    void splitterFoldsANarrowPane()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.Splitter1->sizes().first(), 159);
+        QCOMPARE(w.Splitter1->handleWidth(), 5);
+        const int total = w.Splitter1->sizes()[0] + w.Splitter1->sizes()[1];
+        w.Splitter1->setSizes({25, total - 25});
+        Q_EMIT w.Splitter1->splitterMoved(25, 1);
+        QCOMPARE(w.Splitter1->sizes().first(), 0);
+    }
+};
+
+VESTRANE_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
