@@ -1,0 +1,266 @@
+// Speed of the import window against the floor of the same work done by hand.
+//
+// For 1,000 and 10,000 shortcut files in a Favorites folder of a temporary home:
+//   listing:  TIEBtnClick (offscreen)            vs  readdir + read of every file
+//   import:   TImportBtnClick, all rows ticked   vs  readdir + read of every file and
+//             (message box recorded)                 the inserts through the sqlite3 C API
+//                                                    in one transaction
+// Each figure is the median of several runs; the address table is emptied before each
+// import run (not timed). Targets: each ratio at most 3.
+
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "data/Schema.h"
+#include "data/SettingsStore.h"
+#include "import/FrmImport.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Runs = 5;
+
+double medianMs(int runs, const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void writeFile(const std::string &path, const std::string &content)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, content.data(), content.size()) != ssize_t(content.size())) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    ::close(fd);
+}
+
+// A shortcut as browsers write them: a few keys before and after the address; one in
+// eight has a Chinese name.
+void writeShortcuts(const std::string &folder, int count)
+{
+    QDir(QString::fromStdString(folder)).removeRecursively();
+    QDir().mkpath(QString::fromStdString(folder));
+    for (int i = 0; i < count; ++i) {
+        char stem[64];
+        std::snprintf(stem, sizeof stem, i % 8 == 0 ? "网站 %05d" : "site %05d", i);
+        char url[128];
+        std::snprintf(url, sizeof url, "http://www.site%05d.example.com/path/index.html", i);
+        const std::string content = std::string("[DEFAULT]\r\nBASEURL=") + url
+            + "\r\n[InternetShortcut]\r\nURL=" + url + "\r\nIDList=\r\nIconFile=http://www.example.com/favicon.ico\r\n"
+              "IconIndex=1\r\nHotKey=0\r\n";
+        writeFile(folder + stem + ".url", content);
+    }
+}
+
+bool endsWithUrl(const char *name)
+{
+    const size_t length = std::strlen(name);
+    return length > 4 && strncasecmp(name + length - 4, ".url", 4) == 0;
+}
+
+struct RawShortcut
+{
+    std::string name;
+    std::string content;
+};
+
+// The floor of reading: list the folder and read every shortcut whole.
+std::vector<RawShortcut> readAll(const std::string &folder)
+{
+    std::vector<RawShortcut> shortcuts;
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return shortcuts;
+    char buffer[65536];
+    while (dirent *entry = ::readdir(dir)) {
+        if (!endsWithUrl(entry->d_name))
+            continue;
+        const int fd = ::openat(::dirfd(dir), entry->d_name, O_RDONLY);
+        if (fd < 0)
+            continue;
+        RawShortcut shortcut{entry->d_name, {}};
+        ssize_t got;
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+            shortcut.content.append(buffer, size_t(got));
+        ::close(fd);
+        shortcuts.push_back(std::move(shortcut));
+    }
+    ::closedir(dir);
+    return shortcuts;
+}
+
+std::string addressIn(const std::string &content)
+{
+    const size_t header = content.find("[InternetShortcut]");
+    if (header == std::string::npos)
+        return {};
+    const size_t start = content.find('\n', header);
+    if (start == std::string::npos)
+        return {};
+    const size_t end = content.find_first_of("\r\n", start + 1);
+    std::string line = content.substr(start + 1, end - start - 1);
+    return line.size() > 4 ? line.substr(4) : std::string();
+}
+
+void check(int rc, sqlite3 *db, int expected = SQLITE_OK)
+{
+    if (rc != expected) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+void exec(sqlite3 *db, const char *sql)
+{
+    check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), db);
+}
+
+// The floor of importing: read the files, then insert one row per file in one
+// transaction through a prepared statement.
+void floorImport(sqlite3 *db, const std::string &folder, int groupNo)
+{
+    const std::vector<RawShortcut> shortcuts = readAll(folder);
+    const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    sqlite3_stmt *insert = nullptr;
+    check(sqlite3_prepare_v2(db,
+                             "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) "
+                             "VALUES (?, ?, 0, ?, ?)",
+                             -1, &insert, nullptr),
+          db);
+    exec(db, "BEGIN");
+    for (const RawShortcut &shortcut : shortcuts) {
+        const std::string address = addressIn(shortcut.content);
+        const std::string name = shortcut.name.substr(0, shortcut.name.size() - 4);
+        sqlite3_bind_text(insert, 1, address.data(), int(address.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, name.data(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, today.data(), int(today.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 4, groupNo);
+        check(sqlite3_step(insert), db, SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    exec(db, "COMMIT");
+    sqlite3_finalize(insert);
+}
+
+int countRows(sqlite3 *db)
+{
+    sqlite3_stmt *count = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM address", -1, &count, nullptr);
+    sqlite3_step(count);
+    const int rows = sqlite3_column_int(count, 0);
+    sqlite3_finalize(count);
+    return rows;
+}
+
+void emptyAddresses(sqlite3 *db)
+{
+    exec(db, "DELETE FROM address");
+    sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+}
+
+void ratioLine(const char *what, int count, double measured, double floor)
+{
+    const double ratio = measured / floor;
+    std::printf("%-8s %6d  %10.1f ms  %10.1f ms  %6.2fx  %s\n", what, count, measured, floor, ratio,
+                ratio <= 3.0 ? "ok" : "OVER TARGET");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir root;
+    const QByteArray base = root.path().toLocal8Bit();
+    for (const char *sub : {"/home", "/config", "/data", "/runtime"})
+        QDir().mkpath(QString::fromLocal8Bit(base + sub));
+    ::chmod((base + "/runtime").constData(), 0700);
+    qputenv("HOME", base + "/home");
+    qputenv("XDG_CONFIG_HOME", base + "/config");
+    qputenv("XDG_DATA_HOME", base + "/data");
+    qputenv("XDG_RUNTIME_DIR", base + "/runtime");
+    qunsetenv("USERPROFILE");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    SettingsStore::writeDefaultsIfMissing();
+    Dialogs::startRecording();
+
+    TDm1 dm1;
+    dm1.init();
+    const int groupNo = GroupStore::groupNoOf(dm1.connection(), Schema::ImportGroup).value_or(-1);
+    sqlite3 *db = nullptr;
+    check(sqlite3_open(databaseFileFor(QString()).toUtf8().constData(), &db), db);
+    exec(db, "PRAGMA journal_mode=WAL");
+    exec(db, "PRAGMA busy_timeout=5000");
+
+    const std::string folder = std::string(base.constData()) + "/home/Favorites/";
+    std::printf("median of %d runs each\n", Runs);
+    std::printf("%-8s %6s  %13s  %13s  %7s\n", "what", "files", "window", "floor", "ratio");
+
+    for (const int count : {1000, 10000}) {
+        writeShortcuts(folder, count);
+        readAll(folder); // warm the page cache for both sides
+
+        TFrmImport window(dm1);
+        const double listing = medianMs(
+            Runs, [&] { window.TIEBtn->setEnabled(true); }, [&] { window.TIEBtnClick(); });
+        const double readFloor = medianMs(Runs, [] {}, [&] { readAll(folder); });
+        if (window.ListView1 == nullptr || window.TIEBtn->isEnabled()) {
+            std::fprintf(stderr, "listing failed\n");
+            return 1;
+        }
+
+        const double importing = medianMs(
+            Runs, [&] { emptyAddresses(db); Dialogs::clearRecorded(); }, [&] { window.TImportBtnClick(); });
+        if (countRows(db) != count || Dialogs::recorded().size() != 1
+            || Dialogs::recorded().first().text != QStringLiteral("成功导入！")) {
+            std::fprintf(stderr, "import failed: %d rows\n", countRows(db));
+            return 1;
+        }
+        const double listAndImport = medianMs(
+            Runs, [&] { emptyAddresses(db); window.TIEBtn->setEnabled(true); },
+            [&] { window.TIEBtnClick(); window.TImportBtnClick(); });
+        const double importFloor = medianMs(Runs, [&] { emptyAddresses(db); }, [&] { floorImport(db, folder, groupNo); });
+        if (countRows(db) != count) {
+            std::fprintf(stderr, "floor import failed\n");
+            return 1;
+        }
+
+        ratioLine("listing", count, listing, readFloor);
+        ratioLine("import", count, importing, importFloor);
+        ratioLine("list+imp", count, listAndImport, importFloor);
+    }
+    sqlite3_close(db);
+    return 0;
+}
