@@ -24,16 +24,19 @@ QString dbusFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/dbus-1");
 }
 
-// Inside double quotes the bus's command-line parser takes a backslash as an escape
-// for these characters only.
+// The bus reads Exec in two passes: first the key file's own escapes (a doubled
+// backslash stands for one), then a shell-like split where, inside double quotes, a
+// backslash escapes a quote or a backslash. So a quote or backslash of the path takes
+// one backslash for the split, and every backslash is then doubled for the key file.
 QString quotedForExec(const QString &path)
 {
     QString quoted;
     for (const QChar c : path) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('"') || c == QLatin1Char('$') || c == QLatin1Char('`'))
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
             quoted += QLatin1Char('\\');
         quoted += c;
     }
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 

@@ -93,7 +93,7 @@ inline bool onPrivateBus()
     {                                                                                      \
         if (!onPrivateBus())                                                               \
             return 1;                                                                      \
-        QCoreApplication app(argc, argv);                                                  \
+        QApplication app(argc, argv);                                                      \
         TestClass tc;                                                                      \
         return QTest::qExec(&tc, argc, argv);                                              \
     }

@@ -1,0 +1,222 @@
+#include "BusTest.h"
+
+#include "automation/AutomationServer.h"
+#include "automation/Registration.h"
+#include "automation/TPIO.h"
+#include "editor/FrmEditGroup.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+// The environment of these tests is the bus daemon's own (set by the script), so an
+// activated program sees the same folders as this test.
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    return env;
+}
+
+int runToEnd(const QString &program, const QStringList &arguments, QByteArray *standardError = nullptr)
+{
+    QProcess process;
+    process.setProcessEnvironment(withoutDisplay());
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (standardError)
+        *standardError = process.readAllStandardError();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+}
+
+QStringList commandLine(uint pid)
+{
+    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList parts = QString::fromLocal8Bit(file.readAll()).split(QChar(0));
+    if (!parts.isEmpty() && parts.last().isEmpty())
+        parts.removeLast();
+    return parts;
+}
+
+bool running(uint pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype end = text.lastIndexOf(')');
+    return end < 0 || text.mid(end + 2, 1) != "Z";
+}
+
+QString settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Kelvo/Kelvo.conf");
+}
+
+} // namespace
+
+class TestActivation : public QObject
+{
+    Q_OBJECT
+
+private:
+    QList<uint> m_activated;
+    std::unique_ptr<AutomationServer> m_server;
+
+    QDBusConnectionInterface *bus() { return QDBusConnection::sessionBus().interface(); }
+    bool nameOwned() { return bus()->isServiceRegistered(QStringLiteral("Quorvel.PIO")).value(); }
+    TFrmEditGroup *waitForEditor()
+    {
+        QDeadlineTimer deadline(10000);
+        while (m_server->object()->openEditors().isEmpty() && !deadline.hasExpired())
+            QTest::qWait(10);
+        return m_server->object()->openEditors().value(0);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(programPath()).isExecutable(), "VESTRANE_BINARY names no program");
+        Dialogs::startRecording();
+    }
+    void cleanup()
+    {
+        m_server.reset();
+        for (uint pid : std::as_const(m_activated)) {
+            if (running(pid))
+                ::kill(pid_t(pid), SIGKILL);
+        }
+        m_activated.clear();
+        QTRY_VERIFY(!nameOwned());
+        Registration::removeFiles();
+    }
+
+    void busStartsTheProgramWhichEndsAfterItsCall_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("build folder") << QString();
+        QTest::newRow("blank, quotes and dollar") << QStringLiteral("my apps/it's \"q\" $HOME \\x");
+    }
+    void busStartsTheProgramWhichEndsAfterItsCall()
+    {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        QString program = QFileInfo(programPath()).canonicalFilePath();
+        if (!folder.isEmpty()) {
+            const QString copy = dir.path() + QLatin1Char('/') + folder + QStringLiteral("/vestrane");
+            QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+            QVERIFY(QFile::copy(program, copy));
+            QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            program = copy;
+        }
+        QCOMPARE(runToEnd(program, {QStringLiteral("-regserver")}), 0);
+
+        BusClient client;
+        // Introspection starts the program without a SendUrl call.
+        const QDBusMessage introspection = waitForReply(
+            client.call(BusClient::method(QStringLiteral("Introspect"), QStringLiteral("org.freedesktop.DBus.Introspectable"))),
+            30000);
+        QVERIFY2(introspection.type() == QDBusMessage::ReplyMessage, qPrintable(introspection.errorMessage()));
+        const uint pid = bus()->servicePid(QStringLiteral("Quorvel.PIO")).value();
+        QVERIFY(pid != 0);
+        m_activated << pid;
+        QCOMPARE(commandLine(pid), (QStringList{program, QStringLiteral("-EMBEDDING")}));
+        QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath(), program);
+
+        QTest::qWait(300);
+        QVERIFY(running(pid)); // waits for its call
+        QCOMPARE(waitForReply(client.sendUrl({QString(), QString()})).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(!running(pid), 10000);
+    }
+
+    void sendUrlClientStartsTheProgramWhenNoneRuns()
+    {
+        QCOMPARE(runToEnd(programPath(), {QStringLiteral("/RegServer")}), 0);
+        QFile::remove(settingsFile());
+        QByteArray error;
+        QCOMPARE(runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral(" "), QStringLiteral("x")}, &error), 0);
+        QVERIFY2(error.isEmpty(), error.constData());
+        QVERIFY(QFileInfo::exists(settingsFile())); // the program did start
+        QTRY_VERIFY_WITH_TIMEOUT(!nameOwned(), 10000); // and ended after the call
+    }
+
+    void sendUrlClientFailsWhenNothingCanServe()
+    {
+        QByteArray error;
+        QCOMPARE(runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://a/"), QStringLiteral("b")}, &error), 1);
+        QVERIFY2(error.contains("Quorvel.PIO"), error.constData());
+        QCOMPARE(runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://a/")}, &error), 2);
+        QVERIFY(error.contains("usage"));
+    }
+
+    void sendUrlClientWaitsForTheRunningInstancesEditor()
+    {
+        m_server = std::make_unique<AutomationServer>(StartMode::Normal);
+        m_server->startServing();
+        QVERIFY(m_server->ownsBusName());
+        QProcess client;
+        client.setProcessEnvironment(withoutDisplay());
+        client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://example.com/"), QStringLiteral("例子")});
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->Edit1->text(), QStringLiteral("http://example.com/"));
+        QCOMPARE(editor->Edit2->text(), QStringLiteral("例子"));
+        QTest::qWait(300);
+        QCOMPARE(client.state(), QProcess::Running);
+        editor->close();
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(client.exitCode(), 0);
+    }
+
+    void sendUrlClientReportsTheCallsError()
+    {
+        m_server = std::make_unique<AutomationServer>(StartMode::Normal);
+        m_server->startServing();
+        m_server->object()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
+        QProcess client;
+        client.setProcessEnvironment(withoutDisplay());
+        client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")});
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(client.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(client.readAllStandardError()).contains(QStringLiteral("磁盘已满")));
+    }
+
+    void secondInstanceWithASwitchDoesNothing()
+    {
+        QProcess first;
+        first.start(programPath(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(nameOwned(), 20000);
+        QVERIFY(QFileInfo::exists(Registration::serviceFile())); // a normal start registers
+        Registration::removeFiles();
+
+        QCOMPARE(runToEnd(programPath(), {QStringLiteral("/REGSERVER")}), 0);
+        QVERIFY(!QFileInfo::exists(Registration::serviceFile()));
+        QVERIFY(!QFileInfo::exists(Registration::interfaceFile()));
+        QCOMPARE(runToEnd(programPath(), {}), 0); // without a display: it never got that far
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.kill();
+        QVERIFY(first.waitForFinished());
+    }
+};
+
+VESTRANE_BUS_TEST_MAIN_DAEMON_FOLDERS(TestActivation)
+#include "tst_activation.moc"
