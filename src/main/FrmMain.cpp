@@ -30,7 +30,9 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     resize(DesignWidth, DesignHeight);
     buildLayout();
-    qApp->installEventFilter(this); // activation of the program's windows
+    // Sees the activation of every window of the program, the search tab's resizing and
+    // the keys pressed in the list.
+    qApp->installEventFilter(this);
     FormCreate();
 }
 

@@ -167,7 +167,6 @@ void TFrmMain::buildSearchTab()
     Cbo1->setFrame(false);
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), TabSheet2);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    TabSheet2->installEventFilter(this);
     arrangeSearchTab();
 }
 
@@ -204,7 +203,6 @@ void TFrmMain::buildListPane()
     connect(ListView1, &TListView1::keyReleased, this, &TFrmMain::ListView111KeyUp);
     connect(ListView1, &TListView1::mouseMovedTo, this, &TFrmMain::ListView111MouseMove);
     connect(ListView1, &TListView1::doubleClickedAnywhere, this, &TFrmMain::ListView111DblClick);
-    ListView1->installEventFilter(this);
 }
 
 void TFrmMain::buildStatusBar(QWidget *parent)
