@@ -29,8 +29,8 @@ struct AddressFilter;
 // The main window: toolbar, the group tree and the search tab on the left, the address
 // list on the right, the status bar with the current group, the current address and the
 // row count. Its code is split by concern: FrmMain.cpp (creation, activation, closing),
-// FrmMainLayout.cpp (the controls), FrmMainToolbar.cpp, FrmMainTree.cpp, FrmMainList.cpp
-// and FrmMainVisit.cpp.
+// FrmMainLayout.cpp (the controls), FrmMainToolbar.cpp, FrmMainTree.cpp, FrmMainList.cpp,
+// FrmMainSearch.cpp and FrmMainVisit.cpp.
 class TFrmMain : public TXPForm
 {
     Q_OBJECT
@@ -78,6 +78,13 @@ public:
     const QString &HintText() const { return m_hintText; }
     // The five-line detail text of a list row.
     QString detailTextOf(int row) const;
+
+    // Search and its history.
+    void P_Search(const QString &text);
+    void P_SaveHistory(const QString &text);
+    void P_LoadHistory();
+    // Entries of the search history the table keeps.
+    static constexpr int HistoryKept = 19;
 
     // Visiting.
     void P_Visit(const QString &address);
@@ -132,6 +139,7 @@ public Q_SLOTS:
     void HelpTBtnClick();
     void ExitTBtnClick();
     void PageControl1Change(int index);
+    void BitBtn1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -148,6 +156,7 @@ private:
     void buildLeftPane();
     void buildSearchTab();
     void arrangeSearchTab();
+    void connectSearchTab();
     void buildListPane();
     void buildStatusBar(QWidget *parent);
     void buildPopupMenus();

@@ -168,6 +168,7 @@ void TFrmMain::buildSearchTab()
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), TabSheet2);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     arrangeSearchTab();
+    connectSearchTab();
 }
 
 void TFrmMain::arrangeSearchTab()

@@ -142,9 +142,3 @@ void TFrmMain::ExitTBtnClick()
 {
     close();
 }
-
-// The search tab reloads its history when it is shown; that comes with the search.
-void TFrmMain::PageControl1Change(int index)
-{
-    Q_UNUSED(index);
-}

@@ -1,0 +1,75 @@
+// The search tab: finding addresses and names that contain a text, and the history of
+// search texts offered in the drop-down.
+#include "main/FrmMain.h"
+
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/SearchStore.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+void TFrmMain::connectSearchTab()
+{
+    connect(BitBtn1, &QPushButton::clicked, this, &TFrmMain::BitBtn1Click);
+    // The window is no dialog with a default button: Enter in the search box starts the
+    // search itself. The box never takes the typed text as an item of its own.
+    connect(Cbo1->lineEdit(), &QLineEdit::returnPressed, this, &TFrmMain::BitBtn1Click);
+}
+
+void TFrmMain::BitBtn1Click()
+{
+    P_Search(Cbo1->currentText());
+    P_LoadHistory();
+}
+
+void TFrmMain::PageControl1Change(int index)
+{
+    if (index == 1)
+        P_LoadHistory();
+}
+
+// The result replaces the list; the current group, the current address and the tree's
+// selection stay as they were. A failed search remembers nothing.
+void TFrmMain::P_Search(const QString &text)
+{
+    try {
+        P_AddRows(AddressFilter::search(text));
+    } catch (const AppError &) {
+        Dialogs::failure(this);
+        return;
+    }
+    if (!text.isEmpty())
+        P_SaveHistory(text);
+}
+
+// Remembering a text is a convenience: a failure leaves the search result as it is and
+// says nothing.
+void TFrmMain::P_SaveHistory(const QString &text)
+{
+    try {
+        SearchStore::save(m_dm1.connection(), text);
+    } catch (const AppError &) {
+    }
+}
+
+// Newest first. All stored entries are offered before the table is trimmed to the ones it
+// keeps, so right after a search the drop-down holds one entry more than the table. A
+// failure is not reported; the typed text is put back in any case.
+void TFrmMain::P_LoadHistory()
+{
+    const QString typed = Cbo1->currentText();
+    Cbo1->clear();
+    try {
+        Cbo1->addItems(SearchStore::history(m_dm1.connection()));
+        const int excess = SearchStore::count(m_dm1.connection()) - HistoryKept;
+        if (excess > 0)
+            SearchStore::deleteOldest(m_dm1.connection(), excess);
+    } catch (const AppError &) {
+    }
+    Cbo1->setEditText(typed);
+    Cbo1->setFocus();
+}
