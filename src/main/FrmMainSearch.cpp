@@ -9,15 +9,42 @@
 #include "platform/Dialogs.h"
 
 #include <QComboBox>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QPushButton>
+
+namespace {
+
+// Enter in the search box presses "开始查询": the window is no dialog with a default
+// button. The key reaches the box either directly or from its line edit, which passes
+// Enter on to it; catching it on the box runs the search once either way.
+class EnterPressesButton : public QObject
+{
+public:
+    EnterPressesButton(QPushButton *button, QObject *parent) : QObject(parent), m_button(button) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        m_button->click();
+        return true;
+    }
+
+private:
+    QPushButton *m_button;
+};
+
+} // namespace
 
 void TFrmMain::connectSearchTab()
 {
     connect(BitBtn1, &QPushButton::clicked, this, &TFrmMain::BitBtn1Click);
-    // The window is no dialog with a default button: Enter in the search box starts the
-    // search itself. The box never takes the typed text as an item of its own.
-    connect(Cbo1->lineEdit(), &QLineEdit::returnPressed, this, &TFrmMain::BitBtn1Click);
+    // Insert policy NoInsert: the box never takes the typed text as an item of its own.
+    Cbo1->installEventFilter(new EnterPressesButton(BitBtn1, Cbo1));
 }
 
 void TFrmMain::BitBtn1Click()

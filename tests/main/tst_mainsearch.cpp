@@ -1,0 +1,194 @@
+// The search tab: matching, the count, the history and its trimming.
+#include "MainTestSupport.h"
+#include "TestEnv.h"
+
+#include "data/Schema.h"
+#include "data/SearchStore.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+class TestMainSearch : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainFixture> f;
+
+    TFrmMain &openOnSearchTab()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("main window not shown");
+        w.PageControl1->setCurrentIndex(1);
+        return w;
+    }
+
+    // Types the text into the search box and presses Enter, as a user does.
+    void search(TFrmMain &w, const QString &text)
+    {
+        // keyClicks cannot type Chinese: the text is put in, the Enter is pressed.
+        w.Cbo1->lineEdit()->setText(text);
+        QTest::keyClick(w.Cbo1->lineEdit(), Qt::Key_Return);
+    }
+
+    QStringList dropDown(TFrmMain &w)
+    {
+        QStringList items;
+        for (int i = 0; i < w.Cbo1->count(); ++i)
+            items << w.Cbo1->itemText(i);
+        return items;
+    }
+
+    QStringList stored() { return SearchStore::history(f->db()); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Dialogs::startRecording();
+        f = std::make_unique<MainFixture>();
+    }
+
+    void init()
+    {
+        f->reset();
+        f->db().execute(QStringLiteral("DELETE FROM Search"));
+        f->add(QStringLiteral("www.Example.com/news"), QStringLiteral("新闻首页"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("shop.cn/50%_off"), QStringLiteral("it's a sale"), QStringLiteral("购物"));
+        f->add(QStringLiteral("www.a.com"), QStringLiteral("例子"), QStringLiteral("新闻"), 3, QStringLiteral("2024-03-05"), true);
+        f->add(QStringLiteral("www.a.com"), QStringLiteral("例子"), QStringLiteral("购物"));
+        f->add(QStringLiteral("x.y"), QStringLiteral("x_y"), QStringLiteral("购物"));
+    }
+
+    void cleanupTestCase() { f.reset(); }
+
+    void matchesAddressOrNameLiterally_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("address, other letter case") << QStringLiteral("EXAMPLE") << QStringList{QStringLiteral("www.Example.com/news")};
+        QTest::newRow("name") << QStringLiteral("sale") << QStringList{QStringLiteral("shop.cn/50%_off")};
+        QTest::newRow("chinese in both groups") << QStringLiteral("例子") << QStringList{QStringLiteral("www.a.com"), QStringLiteral("www.a.com")};
+        QTest::newRow("apostrophe") << QStringLiteral("it's") << QStringList{QStringLiteral("shop.cn/50%_off")};
+        QTest::newRow("percent is no wildcard") << QStringLiteral("%") << QStringList{QStringLiteral("shop.cn/50%_off")};
+        QTest::newRow("underscore is no wildcard") << QStringLiteral("x_y") << QStringList{QStringLiteral("x.y")};
+        QTest::newRow("underscore alone") << QStringLiteral("_") << QStringList{QStringLiteral("shop.cn/50%_off"), QStringLiteral("x.y")};
+        QTest::newRow("nothing") << QStringLiteral("zzz") << QStringList{};
+    }
+
+    void matchesAddressOrNameLiterally()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        TFrmMain &w = openOnSearchTab();
+        const QString groupBefore = w.CurGroup();
+        search(w, text);
+        QCOMPARE(f->captions(), expected);
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条%1记录").arg(expected.size()));
+        QCOMPARE(w.CurGroup(), groupBefore);
+        QCOMPARE(w.TreeView1->currentItem()->text(0), TFrmMain::RootLabel);
+        QCOMPARE(stored(), QStringList{text});
+        QVERIFY(Dialogs::recorded().isEmpty());
+    }
+
+    void resultRowsCarryColumnsAndPictures()
+    {
+        TFrmMain &w = openOnSearchTab();
+        search(w, QStringLiteral("www.a.com"));
+        QCOMPARE(f->column(4), (QStringList{QStringLiteral("新闻"), QStringLiteral("购物")}));
+        QCOMPARE(f->column(3), (QStringList{QStringLiteral("3"), QStringLiteral("0")}));
+        QCOMPARE(w.ListView1->rows()->rowAt(0).imageIndex, 1);
+        QCOMPARE(w.ListView1->rows()->rowAt(1).imageIndex, 3);
+    }
+
+    void emptyTextListsEverythingAndStoresNothing()
+    {
+        TFrmMain &w = openOnSearchTab();
+        QTest::mouseClick(w.BitBtn1, Qt::LeftButton);
+        QCOMPARE(f->captions().size(), 5);
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条5记录"));
+        QVERIFY(stored().isEmpty());
+    }
+
+    void historyIsNewestFirstWithDuplicatesAndTypedTextSurvives()
+    {
+        TFrmMain &w = openOnSearchTab();
+        search(w, QStringLiteral("a"));
+        search(w, QStringLiteral("新闻"));
+        search(w, QStringLiteral("a"));
+        QCOMPARE(dropDown(w), (QStringList{QStringLiteral("a"), QStringLiteral("新闻"), QStringLiteral("a")}));
+        QCOMPARE(stored(), dropDown(w));
+        QCOMPARE(w.Cbo1->currentText(), QStringLiteral("a"));
+
+        w.Cbo1->lineEdit()->setText(QStringLiteral("半截"));
+        w.P_LoadHistory();
+        QCOMPARE(w.Cbo1->currentText(), QStringLiteral("半截"));
+        QCOMPARE(w.Cbo1->count(), 3);
+    }
+
+    void historyIsTrimmedToNineteenAfterShowingTwenty()
+    {
+        for (int i = 1; i <= 19; ++i)
+            SearchStore::save(f->db(), QStringLiteral("old%1").arg(i));
+        TFrmMain &w = openOnSearchTab();
+        QCOMPARE(w.Cbo1->count(), 19);
+
+        search(w, QStringLiteral("new"));
+        QCOMPARE(w.Cbo1->count(), 20); // all that was stored, before trimming
+        QCOMPARE(w.Cbo1->itemText(0), QStringLiteral("new"));
+        QCOMPARE(w.Cbo1->itemText(19), QStringLiteral("old1"));
+        QCOMPARE(stored().size(), 19);
+        QVERIFY(!stored().contains(QStringLiteral("old1")));
+
+        w.P_LoadHistory();
+        QCOMPARE(w.Cbo1->count(), 19);
+    }
+
+    void switchingToTheSearchTabReloadsTheHistory()
+    {
+        TFrmMain &w = openOnSearchTab();
+        QCOMPARE(w.Cbo1->count(), 0);
+        SearchStore::save(f->db(), QStringLiteral("elsewhere"));
+        w.PageControl1->setCurrentIndex(0);
+        QCOMPARE(w.Cbo1->count(), 0);
+        w.PageControl1->setCurrentIndex(1);
+        QCOMPARE(dropDown(w), QStringList{QStringLiteral("elsewhere")});
+    }
+
+    void enterDoesNotAddTheTypedTextAsAnItem()
+    {
+        TFrmMain &w = openOnSearchTab();
+        f->db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Search BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        search(w, QStringLiteral("typed"));
+        QCOMPARE(w.Cbo1->count(), 0);          // the failed save is silent and adds nothing
+        QCOMPARE(w.Cbo1->currentText(), QStringLiteral("typed"));
+        QCOMPARE(f->captions().size(), 0);
+        QVERIFY(Dialogs::recorded().isEmpty());
+        f->db().execute(QStringLiteral("DROP TRIGGER refuse"));
+    }
+
+    void aFailedSearchSaysErrorAndRemembersNothing()
+    {
+        TFrmMain &w = openOnSearchTab();
+        search(w, QStringLiteral("www"));
+        QCOMPARE(f->captions().size(), 3);
+        f->db().execute(QStringLiteral("DROP VIEW address_1"));
+        search(w, QStringLiteral("www"));
+        for (const QString &statement : Schema::statements()) {
+            if (statement.startsWith(QStringLiteral("CREATE VIEW address_1")))
+                f->db().execute(statement);
+        }
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("error!!!"));
+        QCOMPARE(Dialogs::recorded().first().caption, QStringLiteral("error"));
+        QCOMPARE(stored(), QStringList{QStringLiteral("www")});
+        QVERIFY(w.isVisible());
+    }
+};
+
+VESTRANE_TEST_MAIN(TestMainSearch)
+#include "tst_mainsearch.moc"
