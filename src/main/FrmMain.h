@@ -195,4 +195,51 @@ private:
     QPropertyAnimation *m_closeAnimation = nullptr;
     bool m_closeConfirmed = false;
     bool m_enterPressedInList = false;
+
+    // Commands of the tree's and the list's popup menus (FrmMainTreeCommands.cpp,
+    // FrmMainListCommands.cpp).
+public:
+    // Tree: the right button, the four commands and in-place editing of group names.
+    void TreeView1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void TreePM1Click();
+    void TreePM2Click();
+    void TreePM3Click();
+    void TreePM4Click();
+    // Whether in-place editing of the node's label may start.
+    bool TreeView1Editing(QTreeWidgetItem *node) const;
+    // The text the user confirmed for a label.
+    void TreeView1Edited(QTreeWidgetItem *node, const QString &text);
+    bool AddingGroup() const { return m_addingGroup; }
+    // Group statements; each tells the user why when it stores nothing and gives false.
+    bool P_AddGroup(const QString &name);
+    bool P_RenameGroup(const QString &name);
+    bool P_DeleteGroup(const QString &name);
+
+    // List: the five commands and the favourites.
+    void ListPM1Click();
+    void ListPM2Click();
+    void ListPM3Click();
+    void ListPM4Click();
+    void ListPM5Click();
+    void P_AddAddress();
+    // Number of the selected row's group; throws AppError when there is no such group.
+    int P_GroupNoOf();
+    bool P_DeleteAddress();
+    bool P_SetFavorite(const QString &address);
+    bool P_ClearFavorite();
+
+private:
+    void connectTreeCommands();
+    void connectListCommands();
+    void startEditing(QTreeWidgetItem *node);
+    void treeEditCancelled(QTreeWidgetItem *node);
+    void dropNewGroupNode(QTreeWidgetItem *node);
+    void ListView1ContextMenu(const QPoint &position);
+    void showListRowsAsFavourite(const QString &address, bool favourite);
+
+    bool m_addingGroup = false;
+    // The node that "添加网址组别" appended and that no edit has ended yet, and the node
+    // selected before it.
+    QTreeWidgetItem *m_newGroupNode = nullptr;
+    QTreeWidgetItem *m_nodeBeforeNewGroup = nullptr;
 };

@@ -93,6 +93,8 @@ void TFrmMain::buildLayout()
     buildStatusBar(area);
     column->addWidget(StatusBar1);
     buildPopupMenus();
+    connectTreeCommands();
+    connectListCommands();
 }
 
 void TFrmMain::buildLeftPane()

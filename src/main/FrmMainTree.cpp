@@ -58,11 +58,6 @@ void TFrmMain::TreeView1Click()
     P_FillList();
 }
 
-// The popup items follow the selected node; the tree's and the list's commands set them.
-void TFrmMain::P_SetMenus()
-{
-}
-
 // Auto-expand: the newly selected node opens, the node selected before closes unless it
 // holds the new one.
 void TFrmMain::TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previous)

@@ -1,0 +1,174 @@
+// The address list's popup menu: add, change and delete an address, mark and unmark a
+// favourite; and the visibility of both popup menus' items.
+#include "main/FrmMain.h"
+
+#include "controls/ListRowModel.h"
+#include "controls/TListView1.h"
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "editor/FrmEditGroup.h"
+#include "main/MainPictures.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+
+// Sub-items of a list row.
+constexpr int NameItem = 0;
+constexpr int GroupItem = 3;
+
+} // namespace
+
+void TFrmMain::connectListCommands()
+{
+    // A right click selects the row under the pointer first (the list's own press).
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this, &TFrmMain::ListView1ContextMenu);
+    connect(ListPM1, &QAction::triggered, this, &TFrmMain::ListPM1Click);
+    connect(ListPM2, &QAction::triggered, this, &TFrmMain::ListPM2Click);
+    connect(ListPM3, &QAction::triggered, this, &TFrmMain::ListPM3Click);
+    connect(ListPM4, &QAction::triggered, this, &TFrmMain::ListPM4Click);
+    connect(ListPM5, &QAction::triggered, this, &TFrmMain::ListPM5Click);
+}
+
+void TFrmMain::ListView1ContextMenu(const QPoint &position)
+{
+    ListViewPopupMenu->popup(ListView1->viewport()->mapToGlobal(position));
+}
+
+// The items follow the selected tree node: the favourites offer only unmarking and none
+// of the group commands; every other node offers marking.
+void TFrmMain::P_SetMenus()
+{
+    const QTreeWidgetItem *node = TreeView1->currentItem();
+    const bool favourites = node && node->text(0) == FavoritesLabel;
+    for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4})
+        item->setVisible(!favourites);
+    for (QAction *item : {ListPM1, ListPM2, ListPM3})
+        item->setVisible(true);
+    ListPM4->setVisible(!favourites);
+    ListPM5->setVisible(favourites);
+}
+
+void TFrmMain::ListPM1Click()
+{
+    P_AddAddress();
+}
+
+// The editor proposes the selected node's group; afterwards the node is listed anew, so
+// that an address added to the shown group appears at once.
+void TFrmMain::P_AddAddress()
+{
+    QTreeWidgetItem *node = TreeView1->currentItem();
+    if (!node || !m_editor)
+        return;
+    m_editor->P_ShowAdd(node->text(0));
+    TreeView1Click();
+}
+
+// "修改网址": the list keeps its texts until it is next filled.
+void TFrmMain::ListPM2Click()
+{
+    const int row = ListView1->selectedRow();
+    if (row < 0 || !m_editor)
+        return;
+    const ListRow &shown = ListView1->rows()->rowAt(row);
+    const QString name = shown.subItems.value(NameItem);
+    const QString group = shown.subItems.value(GroupItem);
+    m_editor->P_ShowEdit(m_curAddress, name, group);
+}
+
+// "删除网址": only the row of the selected row's group; the row leaves the list only
+// when the database let it go.
+void TFrmMain::ListPM3Click()
+{
+    const int row = ListView1->selectedRow();
+    if (row < 0)
+        return;
+    if (P_DeleteAddress())
+        ListView1->rows()->removeRowAt(row);
+}
+
+// "加入到收藏夹": every row with this address, in every group, becomes a favourite.
+void TFrmMain::ListPM4Click()
+{
+    if (ListView1->selectedRow() < 0)
+        return;
+    const QString address = m_curAddress;
+    if (P_SetFavorite(address))
+        showListRowsAsFavourite(address, true);
+}
+
+// "从收藏夹中删除": only the selected row's group. In the favourites the row leaves the
+// list; elsewhere it keeps its place with the plain picture.
+void TFrmMain::ListPM5Click()
+{
+    const int row = ListView1->selectedRow();
+    if (row < 0)
+        return;
+    if (!P_ClearFavorite())
+        return;
+    if (m_curGroup == FavoritesLabel)
+        ListView1->rows()->removeRowAt(row);
+    else
+        ListView1->rows()->setImageIndex(row, MainPictures::Binder);
+}
+
+int TFrmMain::P_GroupNoOf()
+{
+    const int row = ListView1->selectedRow();
+    const QString group = ListView1->rows()->rowAt(row).subItems.value(GroupItem);
+    const std::optional<int> number = GroupStore::groupNoOf(m_dm1.connection(), group);
+    if (!number)
+        throw AppError(QStringLiteral("no group named \"%1\"").arg(group));
+    return *number;
+}
+
+bool TFrmMain::P_DeleteAddress()
+{
+    try {
+        AddressStore::remove(m_dm1.connection(), m_curAddress, P_GroupNoOf());
+    } catch (const AppError &) {
+        Dialogs::failure(this);
+        return false;
+    }
+    Dialogs::show(this, QStringLiteral("成功删除！!"), QStringLiteral("删除"));
+    return true;
+}
+
+bool TFrmMain::P_SetFavorite(const QString &address)
+{
+    try {
+        AddressStore::setFavourite(m_dm1.connection(), address);
+        return true;
+    } catch (const AppError &) {
+        Dialogs::failure(this);
+        return false;
+    }
+}
+
+bool TFrmMain::P_ClearFavorite()
+{
+    try {
+        AddressStore::clearFavourite(m_dm1.connection(), m_curAddress, P_GroupNoOf());
+        return true;
+    } catch (const AppError &) {
+        Dialogs::failure(this);
+        return false;
+    }
+}
+
+// Marking reaches every group's row of the address: every listed row of it shows so.
+void TFrmMain::showListRowsAsFavourite(const QString &address, bool favourite)
+{
+    ListRowModel *rows = ListView1->rows();
+    for (int row = 0; row < rows->count(); ++row) {
+        if (rows->rowAt(row).caption == address)
+            rows->setImageIndex(row, favourite ? MainPictures::Crystal : MainPictures::Binder);
+    }
+}

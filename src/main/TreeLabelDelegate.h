@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QHash>
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+
+#include <optional>
+
+// Edits a tree label in place without writing it into the tree. Once the editor is gone,
+// it says whether the user confirmed a text (Enter, or leaving the editor) or cancelled
+// (Esc); the window then decides what the label becomes, so that the tree shows only
+// what the database took.
+class TreeLabelDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit TreeLabelDelegate(QObject *parent = nullptr);
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+
+Q_SIGNALS:
+    void labelConfirmed(const QPersistentModelIndex &index, const QString &text);
+    void editCancelled(const QPersistentModelIndex &index);
+
+private:
+    struct Edit
+    {
+        QPersistentModelIndex index;
+        std::optional<QString> confirmed;
+    };
+
+    void editorGone(QObject *editor);
+
+    // The edits whose editor still exists, by editor.
+    mutable QHash<const QObject *, Edit> m_edits;
+};
