@@ -4,6 +4,7 @@
 // the same rows of address_1 with the SQLite C API into a vector of strings.
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
+#include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
 #include "main/FrmMain.h"
@@ -93,15 +94,22 @@ void seed(const QString &file, int count)
     sqlite3_close(db);
 }
 
+const char *const listStatement = "SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1";
+const std::string searchStatement = std::string(listStatement)
+    + " WHERE instr(lower(Address), lower(?)) > 0 OR instr(lower(AddressName), lower(?)) > 0";
+
 // The floor: the same statement's rows as strings, nothing else.
-double floorMs(const QString &file)
+double floorMs(const QString &file, const std::string &statement = listStatement, const std::string &text = {})
 {
-    return medianMs([&file] {
+    return medianMs([&] {
         sqlite3 *db = nullptr;
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt *query = nullptr;
-        sqlite3_prepare_v2(db, "SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1",
-                           -1, &query, nullptr);
+        sqlite3_prepare_v2(db, statement.c_str(), -1, &query, nullptr);
+        if (sqlite3_bind_parameter_count(query) == 2) {
+            sqlite3_bind_text(query, 1, text.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(query, 2, text.c_str(), -1, SQLITE_TRANSIENT);
+        }
         std::vector<std::string> texts;
         while (sqlite3_step(query) == SQLITE_ROW) {
             for (int column = 0; column < 6; ++column) {
@@ -112,6 +120,18 @@ double floorMs(const QString &file)
         sqlite3_finalize(query);
         sqlite3_close(db);
     });
+}
+
+// A search as the user starts it (the list, the count and the history insert) against
+// the same statement stepped with the C API.
+void measureSearch(TFrmMain &window, const QString &file, const QString &text, const char *label)
+{
+    const double search = medianMs([&] { window.P_Search(text); });
+    const double searchOnly = medianMs([&] { window.P_AddRows(AddressFilter::search(text)); });
+    const double floor = floorMs(file, searchStatement, text.toStdString());
+    std::printf("          search %-9s: %s | command %7.1f ms, rows only %7.1f ms (floor %7.1f ms, %.2fx / %.2fx)\n",
+                label, qPrintable(window.statusPanelText(2)), search, searchOnly, floor, search / floor,
+                searchOnly / floor);
 }
 
 void measure(int count, const QString &folder)
@@ -151,6 +171,8 @@ void measure(int count, const QString &folder)
         std::printf(" %6.1f", sort);
     std::printf(" ms | first paint %5.1f ms | page scroll %5.2f ms | panel \"%s\"\n", firstPaint, scroll,
                 qPrintable(window.statusPanelText(2)));
+    measureSearch(window, folder + QStringLiteral("/address.mdb"), QStringLiteral("/PATH/7/"), "about 1%");
+    measureSearch(window, folder + QStringLiteral("/address.mdb"), QStringLiteral("no such text"), "none");
     std::fflush(stdout);
 }
 
