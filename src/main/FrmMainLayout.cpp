@@ -216,6 +216,9 @@ void TFrmMain::buildStatusBar(QWidget *parent)
     auto *row = new QHBoxLayout(StatusBar1);
     row->setContentsMargins(0, 2, 0, 0);
     row->setSpacing(2);
+    // The panels keep their widths and are cut off at the right edge of a narrow window;
+    // they never make the window wider than it is.
+    StatusBar1->setMinimumWidth(1);
     for (int panel = 0; panel < 3; ++panel) {
         m_statusPanels[panel] = makeStatusPanel(StatusBar1, StatusPanelWidths[panel]);
         row->addWidget(m_statusPanels[panel]);
