@@ -58,6 +58,15 @@ private Q_SLOTS:
 
     void cleanupTestCase() { f.reset(); }
 
+    void keepsItsDesignSizeOnceShown()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // No control (the status panels, the tool bar) may force a wider window.
+        QCOMPARE(w.size(), QSize(591, 404));
+    }
+
     void stateAtStart()
     {
         TFrmMain &w = f->open();
