@@ -1,6 +1,7 @@
 #include "main/MainPictures.h"
 
-#include <QImage>
+#include "app/window/ToolPictures.h"
+
 
 // Registers the pictures of this static library (outside any namespace, as
 // Q_INIT_RESOURCE requires).
@@ -33,22 +34,6 @@ QPixmap pictureOf(const QString &name)
     return QIcon(resourcePath(name)).pixmap(PictureSize, PictureSize);
 }
 
-// The picture at rest: colours pulled two thirds of the way toward their grey, as flat
-// toolbars show their buttons until the mouse comes over them.
-QPixmap subdued(const QPixmap &picture)
-{
-    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = line[x];
-            const int grey = qGray(pixel);
-            auto mix = [grey](int channel) { return (channel + 2 * grey) / 3; };
-            line[x] = qRgba(mix(qRed(pixel)), mix(qGreen(pixel)), mix(qBlue(pixel)), qAlpha(pixel));
-        }
-    }
-    return QPixmap::fromImage(image);
-}
 
 } // namespace
 
@@ -70,13 +55,7 @@ QIcon MainPictures::nodeIcon(int image, int selectedImage)
 
 QIcon MainPictures::toolButtonIcon(const QString &name)
 {
-    const QPixmap hot = pictureOf(name);
-    QIcon icon;
-    icon.addPixmap(subdued(hot), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(subdued(hot), QIcon::Normal, QIcon::On);
-    icon.addPixmap(hot, QIcon::Active, QIcon::Off);
-    icon.addPixmap(hot, QIcon::Active, QIcon::On);
-    return icon;
+    return ToolPictures::hotTracked(pictureOf(name));
 }
 
 QIcon MainPictures::tabImage(int index)
