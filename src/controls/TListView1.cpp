@@ -2,6 +2,7 @@
 
 #include "ListHeaderView.h"
 #include "ListRowModel.h"
+#include "platform/DesignFont.h"
 
 #include <QCoreApplication>
 #include <QHelpEvent>
@@ -12,14 +13,6 @@
 #include <QToolTip>
 
 namespace {
-
-QFont defaultHeaderFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
 
 // Hint texts may separate their lines with carriage returns, which a tooltip
 // would run together on one line.
@@ -44,7 +37,7 @@ int firstVisibleTile(int start, int step)
 
 TListView1::TListView1(QWidget* parent)
     : QTreeView(parent),
-      HeaderFont(defaultHeaderFont()),
+      HeaderFont(designFont(11)),
       m_rows(new ListRowModel(this)),
       m_header(new ListHeaderView(this))
 {

@@ -1,5 +1,6 @@
 #include "editor/FrmEditGroup.h"
 
+#include "platform/DesignFont.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
@@ -72,9 +73,7 @@ void TFrmEditGroup::buildControls()
 {
     QWidget *panel = contentArea();
     panel->setObjectName(QStringLiteral("Panel1"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    panel->setFont(font);
+    panel->setFont(designFont(11));
 
     auto place = [](QWidget *widget, const char *name, int left, int top, int width = -1, int height = -1) {
         widget->setObjectName(QLatin1String(name));

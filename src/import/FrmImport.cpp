@@ -9,6 +9,7 @@
 #include "editor/TrimUrl.h"
 #include "import/FavoritesReader.h"
 #include "import/ImportPictures.h"
+#include "platform/DesignFont.h"
 #include "import/ToolSeparator.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
@@ -23,14 +24,6 @@
 
 namespace {
 
-QFont designFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
 QString missingGroupText()
 {
     return QStringLiteral("找不到网址组别“%1”，没有导入任何网址。").arg(Schema::ImportGroup);
@@ -41,7 +34,7 @@ QString missingGroupText()
 TFrmImport::TFrmImport(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
 {
     resize(DesignWidth, DesignHeight);
-    contentArea()->setFont(designFont());
+    contentArea()->setFont(designFont(11));
     buildToolBar();
     buildList();
 
@@ -118,7 +111,7 @@ void TFrmImport::buildList()
     ListView1->setCheckBoxes(true);
     ListView1->addColumn(QStringLiteral("网址地址"), 200);
     ListView1->addColumn(QStringLiteral("网址名称"), 350);
-    ListView1->SetHeaderFont(designFont());
+    ListView1->SetHeaderFont(designFont(11));
     connect(ListView1, &TListView1::mouseMovedTo, this, &TFrmImport::ListView1MouseMove);
 
     auto *layout = new QVBoxLayout(contentArea());

@@ -1,6 +1,7 @@
 // The controls of the main window and where they sit.
 #include "main/FrmMain.h"
 
+#include "platform/DesignFont.h"
 #include "controls/TListView1.h"
 #include "main/MainPictures.h"
 
@@ -32,14 +33,6 @@ constexpr int StatusPanelWidths[3] = {150, 300, 200};
 const QColor buttonFace(0xEC, 0xE9, 0xD8);
 const QColor light3D(0xE3, 0xE3, 0xE3);
 
-QFont pixelFont(int pixels)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    return font;
-}
-
 void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
     QPalette palette = widget->palette();
@@ -61,7 +54,7 @@ QLabel *makeStatusPanel(QWidget *parent, int width)
 void TFrmMain::buildLayout()
 {
     QWidget *area = contentArea();
-    area->setFont(pixelFont(11));
+    area->setFont(designFont(11));
     setColour(area, QPalette::Window, buttonFace);
     area->setAutoFillBackground(true);
 
@@ -194,7 +187,7 @@ void TFrmMain::buildListPane()
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setMinimumWidth(Panel2MinimumWidth);
     setColour(ListView1, QPalette::Base, Qt::white);
-    QFont header = pixelFont(11);
+    QFont header = designFont(11);
     ListView1->SetHeaderFont(header);
     QPalette headerPalette = ListView1->header()->palette();
     headerPalette.setColor(QPalette::ButtonText, Qt::black);

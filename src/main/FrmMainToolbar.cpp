@@ -1,6 +1,7 @@
 // The toolbar band and its seven commands.
 #include "main/FrmMain.h"
 
+#include "platform/DesignFont.h"
 #include "import/FrmImport.h"
 #include "main/MainPictures.h"
 #include "platform/AppError.h"
@@ -42,10 +43,7 @@ void TFrmMain::buildToolBar(QWidget *parent)
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: 0; spacing: 0; }"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    ToolBar1->setFont(font);
+    ToolBar1->setFont(designFont(13));
     row->addWidget(ToolBar1);
 
     AlphTBtn = addToolButton(QStringLiteral("透明"), QStringLiteral("使窗体变透明"), QStringLiteral("tb_alpha"), true, true);
