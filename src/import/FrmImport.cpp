@@ -9,9 +9,9 @@
 #include "editor/TrimUrl.h"
 #include "import/FavoritesReader.h"
 #include "import/ImportPictures.h"
-#include "platform/DesignFont.h"
 #include "import/ToolSeparator.h"
 #include "platform/AppError.h"
+#include "platform/DesignFont.h"
 #include "platform/Dialogs.h"
 
 #include <QPalette>
