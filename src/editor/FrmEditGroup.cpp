@@ -16,6 +16,8 @@
 #include <QShowEvent>
 #include <QtDebug>
 
+#include <limits>
+
 // Registers the pictures of this static library (outside any namespace, as
 // Q_INIT_RESOURCE requires).
 static void initEditorResources()
@@ -110,6 +112,10 @@ void TFrmEditGroup::buildControls()
     place(Edit1, "Edit1", 96, 8, 298, 21);
     Edit2 = new QLineEdit(panel);
     place(Edit2, "Edit2", 96, 32, 298, 21);
+    // No length limit of the editor's own: an address handed over by another program may
+    // be long, and the line edit would otherwise cut it at 32,767 characters.
+    for (QLineEdit *edit : {Edit1, Edit2})
+        edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void TFrmEditGroup::arrangeTabOrder()
