@@ -178,10 +178,6 @@ private Q_SLOTS:
         click(root);
         QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
         QCOMPARE(f->captions().size(), 3);
-        // A right click is not a tree click.
-        QTest::mouseClick(w.TreeView1->viewport(), Qt::RightButton, {},
-                          w.TreeView1->visualItemRect(w.FavoritesNode()).center());
-        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
     }
 
     void transparentToggle()
