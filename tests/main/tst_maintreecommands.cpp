@@ -1,0 +1,422 @@
+// The group tree's right button, popup menu and group commands, checked against the
+// database after each command.
+#include "MainTestSupport.h"
+#include "TestEnv.h"
+
+#include "editor/FrmEditGroup.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+
+// Lets a closed label editor go and the window handle the end of the edit.
+void settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+}
+
+QStringList childLabels(const QTreeWidgetItem *node)
+{
+    QStringList labels;
+    for (int i = 0; i < node->childCount(); ++i)
+        labels << node->child(i)->text(0);
+    return labels;
+}
+
+} // namespace
+
+class TestMainTreeCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainFixture> f;
+    std::unique_ptr<DbConnection> m_other; // a second connection, as another program would have
+
+    TFrmMain &openShown()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("main window not shown");
+        return w;
+    }
+
+    QTreeWidgetItem *node(const QString &label) const
+    {
+        for (QTreeWidgetItemIterator it(f->window->TreeView1); *it; ++it) {
+            if ((*it)->text(0) == label)
+                return *it;
+        }
+        return nullptr;
+    }
+
+    QTreeWidgetItem *root() const { return f->window->TreeView1->topLevelItem(0); }
+
+    void rightClick(QTreeWidgetItem *target)
+    {
+        QTreeWidget *tree = f->window->TreeView1;
+        QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(target).center());
+    }
+
+    QLineEdit *labelEditor() const
+    {
+        QTreeWidget *tree = f->window->TreeView1;
+        return qobject_cast<QLineEdit *>(tree->indexWidget(tree->currentIndex()));
+    }
+
+    // Types into the open label editor and ends the edit with the key.
+    void endEdit(const QString &text, Qt::Key key = Qt::Key_Return)
+    {
+        QLineEdit *editor = labelEditor();
+        QVERIFY2(editor, "no label editor is open");
+        editor->setText(text);
+        QTest::keyClick(editor, key);
+        settle();
+    }
+
+    // The tree holds the stored groups in their order, the list the listing of the
+    // current group, and no editor is left open.
+    void expectScreenMatchesDatabase()
+    {
+        TFrmMain &w = *f->window;
+        QCOMPARE(childLabels(root()), GroupStore::groupNames(f->db()));
+        QCOMPARE(w.TreeView1->topLevelItemCount(), 2);
+        QCOMPARE(w.TreeView1->topLevelItem(1)->text(0), TFrmMain::FavoritesLabel);
+        const AddressFilter filter = w.CurGroup() == TFrmMain::RootLabel        ? AddressFilter::all()
+                                     : w.CurGroup() == TFrmMain::FavoritesLabel ? AddressFilter::favourites()
+                                                                                : AddressFilter::group(w.CurGroup());
+        QStringList stored, storedGroups;
+        for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
+            stored << record.address;
+            storedGroups << record.groupName;
+        }
+        QCOMPARE(f->captions(), stored);
+        QCOMPARE(f->column(4), storedGroups);
+    }
+
+    int addressCount(const QString &groupName)
+    {
+        QSqlQuery query = f->db().query(
+            QStringLiteral("SELECT COUNT(*) FROM address a JOIN BaseGroup g ON a.GroupNo = g.GroupNo "
+                           "WHERE g.GroupName = ?"),
+            {groupName});
+        return query.next() ? query.value(0).toInt() : -1;
+    }
+
+    void expectOnlyBox(const QString &text, const QString &caption)
+    {
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().text, text);
+        QCOMPARE(Dialogs::recorded().first().caption, caption);
+        Dialogs::clearRecorded();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Dialogs::startRecording();
+        QApplication::setQuitOnLastWindowClosed(false);
+        f = std::make_unique<MainFixture>();
+        m_other = std::make_unique<DbConnection>(QStringLiteral("other"));
+        configureConnection(*m_other);
+    }
+
+    void init()
+    {
+        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
+        f->reset();
+        f->group(QStringLiteral("IE收藏夹"));
+        f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("www.b.com"), QStringLiteral("乙"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("www.c.com"), QStringLiteral("丙"), QStringLiteral("软件"), 0, QStringLiteral("2024-03-05"), true);
+        f->add(QStringLiteral("www.ie.com"), QStringLiteral("导入"), QStringLiteral("IE收藏夹"));
+    }
+
+    void cleanupTestCase()
+    {
+        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
+        m_other.reset();
+        f.reset();
+    }
+
+    void rightButtonSelectsListsAndOpensTheMenu()
+    {
+        TFrmMain &w = openShown();
+        QTreeWidgetItem *news = node(QStringLiteral("新闻"));
+        rightClick(news);
+        QCOMPARE(w.TreeView1->currentItem(), news);
+        QCOMPARE(w.CurGroup(), QStringLiteral("新闻"));
+        QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com"}));
+        QVERIFY(w.TreeViewPopupMenu->isVisible());
+        const QPoint pointer = w.TreeView1->viewport()->mapToGlobal(w.TreeView1->visualItemRect(news).center());
+        QCOMPARE(w.TreeViewPopupMenu->pos(), pointer);
+        w.TreeViewPopupMenu->hide();
+
+        // Empty space: nothing changes.
+        QTest::mousePress(w.TreeView1->viewport(), Qt::RightButton, {},
+                          QPoint(5, w.TreeView1->viewport()->height() - 3));
+        QCOMPARE(w.TreeView1->currentItem(), news);
+        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+
+        // The import group is listed but offers no menu; "收藏夹" offers no visible item.
+        rightClick(node(QStringLiteral("IE收藏夹")));
+        QCOMPARE(w.CurGroup(), QStringLiteral("IE收藏夹"));
+        QCOMPARE(f->captions(), QStringList{"www.ie.com"});
+        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+        rightClick(w.FavoritesNode());
+        QCOMPARE(f->captions(), QStringList{"www.c.com"});
+        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+
+        // The left button lists without a menu.
+        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(root()).center());
+        QCOMPARE(w.CurGroup(), TFrmMain::RootLabel);
+        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+    }
+
+    void menusFollowTheChosenNode()
+    {
+        TFrmMain &w = openShown();
+        const QList<QAction *> treeItems{w.TreePM1, w.TreePM2, w.TreePM3, w.TreePM4};
+        const QList<QAction *> listItems{w.ListPM1, w.ListPM2, w.ListPM3, w.ListPM4, w.ListPM5};
+        auto visible = [](const QList<QAction *> &items) {
+            QList<bool> shown;
+            for (QAction *item : items)
+                shown << item->isVisible();
+            return shown;
+        };
+        const QList<bool> allTree{true, true, true, true};
+        const QList<bool> noTree{false, false, false, false};
+        // Until the first tree click every item is offered.
+        QCOMPARE(visible(treeItems), allTree);
+        QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, true}));
+        for (const QString &label : {QStringLiteral("网址"), QStringLiteral("新闻"), QStringLiteral("IE收藏夹")}) {
+            rightClick(node(label));
+            w.TreeViewPopupMenu->hide();
+            QCOMPARE(visible(treeItems), allTree);
+            QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, false}));
+        }
+        rightClick(w.FavoritesNode());
+        QCOMPARE(visible(treeItems), noTree);
+        QCOMPARE(visible(listItems), (QList<bool>{true, true, true, false, true}));
+    }
+
+    void addGroupStoresTheTypedName()
+    {
+        TFrmMain &w = openShown();
+        rightClick(node(QStringLiteral("软件")));
+        w.TreePM3->trigger(); // chosen on a group: the new node still goes under "网址"
+        QVERIFY(w.AddingGroup());
+        QCOMPARE(root()->childCount(), 4);
+        QTreeWidgetItem *added = root()->child(3);
+        QCOMPARE(w.TreeView1->currentItem(), added);
+        QCOMPARE(added->text(0), QString());
+        QCOMPARE(w.CurGroup(), QStringLiteral("软件")); // selecting the new node lists nothing
+        const QString name = QStringLiteral(" 朋友's \"站\" ");
+        endEdit(name);
+        QCOMPARE(added->text(0), name);
+        QVERIFY(GroupStore::groupNoOf(f->db(), name).has_value());
+        QVERIFY(Dialogs::recorded().isEmpty());
+        expectScreenMatchesDatabase();
+        // The label can't be edited by the user.
+        QTest::mouseDClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(added).center());
+        QTest::keyClick(w.TreeView1, Qt::Key_F2);
+        QVERIFY(!labelEditor());
+    }
+
+    void addGroupThatStoresNothingLeavesNoNode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("empty") << QString() << int(Qt::Key_Return) << QString();
+        QTest::newRow("blanks") << QStringLiteral("   ") << int(Qt::Key_Return) << QString();
+        QTest::newRow("cancelled") << QStringLiteral("x") << int(Qt::Key_Escape) << QString();
+        QTest::newRow("existing name") << QStringLiteral("新闻") << int(Qt::Key_Return) << QStringLiteral("该组别已存在！");
+        QTest::newRow("refused by the database") << QStringLiteral("坏") << int(Qt::Key_Return) << QStringLiteral("error!!!");
+    }
+
+    void addGroupThatStoresNothingLeavesNoNode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, box);
+        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON BaseGroup WHEN NEW.GroupName = '坏' "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        TFrmMain &w = openShown();
+        QTreeWidgetItem *news = node(QStringLiteral("新闻"));
+        rightClick(news);
+        w.TreePM3->trigger();
+        endEdit(typed, Qt::Key(key));
+        QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
+        QCOMPARE(w.TreeView1->currentItem(), news);
+        if (box.isEmpty())
+            QVERIFY(Dialogs::recorded().isEmpty());
+        else
+            expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
+        expectScreenMatchesDatabase();
+    }
+
+    void renameGroup()
+    {
+        TFrmMain &w = openShown();
+        QTreeWidgetItem *news = node(QStringLiteral("新闻"));
+        rightClick(news);
+        w.TreePM2->trigger();
+        QVERIFY(!w.AddingGroup());
+        QCOMPARE(labelEditor()->text(), QStringLiteral("新闻"));
+        endEdit(QStringLiteral("要闻 'x'"));
+        QCOMPARE(news->text(0), QStringLiteral("要闻 'x'"));
+        QCOMPARE(w.CurGroup(), QStringLiteral("要闻 'x'"));
+        QCOMPARE(addressCount(QStringLiteral("要闻 'x'")), 2);
+        QVERIFY(Dialogs::recorded().isEmpty());
+        expectScreenMatchesDatabase();
+        // A second rename right away starts from the new name.
+        w.TreePM2->trigger();
+        endEdit(QStringLiteral("新闻"));
+        QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
+        expectScreenMatchesDatabase();
+    }
+
+    void renameThatStoresNothingKeepsTheOldLabel_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("blanks") << QStringLiteral("  ") << int(Qt::Key_Return) << QString();
+        QTest::newRow("cancelled") << QStringLiteral("x") << int(Qt::Key_Escape) << QString();
+        QTest::newRow("existing name") << QStringLiteral("软件") << int(Qt::Key_Return) << QStringLiteral("该组别已存在！");
+        QTest::newRow("refused by the database") << QStringLiteral("坏") << int(Qt::Key_Return) << QStringLiteral("error!!!");
+    }
+
+    void renameThatStoresNothingKeepsTheOldLabel()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, box);
+        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BaseGroup WHEN NEW.GroupName = '坏' "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        TFrmMain &w = openShown();
+        QTreeWidgetItem *news = node(QStringLiteral("新闻"));
+        rightClick(news);
+        w.TreePM2->trigger();
+        endEdit(typed, Qt::Key(key));
+        QCOMPARE(news->text(0), QStringLiteral("新闻"));
+        QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
+        if (box.isEmpty())
+            QVERIFY(Dialogs::recorded().isEmpty());
+        else
+            expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
+        expectScreenMatchesDatabase();
+    }
+
+    void renameIsRefusedOutsideGroupsAndOnTheImportGroup()
+    {
+        TFrmMain &w = openShown();
+        rightClick(node(QStringLiteral("软件")));
+        w.TreePM3->trigger();
+        endEdit(QString(), Qt::Key_Escape);
+        QVERIFY(w.AddingGroup());
+        rightClick(root());
+        w.TreePM2->trigger();
+        QVERIFY(!w.AddingGroup());
+        QVERIFY(!labelEditor());
+        w.TreeView1->setCurrentItem(node(QStringLiteral("IE收藏夹")));
+        w.TreePM2->trigger();
+        QVERIFY(!labelEditor());
+        QVERIFY(!w.TreeView1Editing(node(QStringLiteral("IE收藏夹"))));
+        QTreeWidgetItem blankLabel(QStringList{QStringLiteral(" ")});
+        QVERIFY(!w.TreeView1Editing(&blankLabel));
+        expectScreenMatchesDatabase();
+    }
+
+    void deleteGroupWithItsAddresses()
+    {
+        TFrmMain &w = openShown();
+        rightClick(node(QStringLiteral("新闻")));
+        w.TreePM4->trigger();
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "软件"}));
+        QCOMPARE(addressCount(QStringLiteral("新闻")), 0);
+        QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(2));
+        // The next node is chosen and listed.
+        QCOMPARE(w.TreeView1->currentItem()->text(0), QStringLiteral("软件"));
+        QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
+        expectScreenMatchesDatabase();
+        // After the last group comes "收藏夹".
+        w.TreePM4->trigger();
+        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
+        QCOMPARE(w.CurGroup(), TFrmMain::FavoritesLabel);
+        expectScreenMatchesDatabase();
+    }
+
+    void deleteGroupIsOneTransaction()
+    {
+        // The group's row is refused after its addresses went: they come back.
+        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        TFrmMain &w = openShown();
+        QTreeWidgetItem *news = node(QStringLiteral("新闻"));
+        rightClick(news);
+        w.TreePM4->trigger();
+        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
+        QCOMPARE(w.TreeView1->currentItem(), news);
+        expectScreenMatchesDatabase();
+    }
+
+    void deleteOnTheRootOrTheFavouritesChangesNothing()
+    {
+        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), TFrmMain::RootLabel);
+        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavoritesLabel);
+        TFrmMain &w = openShown();
+        for (QTreeWidgetItem *top : {root(), w.FavoritesNode()}) {
+            w.TreeView1->setCurrentItem(top);
+            w.TreePM4Click();
+            QCOMPARE(w.TreeView1->currentItem(), top);
+        }
+        QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件", "网址", "收藏夹"}));
+        QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(6));
+        QCOMPARE(root()->childCount(), 5);
+        QVERIFY(Dialogs::recorded().isEmpty());
+    }
+
+    void addAddressFromTheTreeListsItAfterwards()
+    {
+        TFrmMain &w = openShown();
+        TFrmEditGroup editor;
+        w.setEditor(&editor);
+        rightClick(node(QStringLiteral("软件")));
+        QString proposed;
+        QTimer::singleShot(0, &editor, [&] {
+            if (!QTest::qWaitForWindowActive(&editor)) {
+                editor.close();
+                return;
+            }
+            proposed = editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString();
+            editor.Edit1->setText(QStringLiteral("http://www.new.com/"));
+            editor.Edit2->setText(QStringLiteral("新站"));
+            editor.OKButton->click();
+            if (editor.isVisible())
+                editor.close();
+        });
+        w.TreePM1->trigger();
+        QCOMPARE(proposed, QStringLiteral("软件"));
+        expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
+        QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));
+        expectScreenMatchesDatabase();
+        w.setEditor(nullptr);
+    }
+};
+
+VESTRANE_TEST_MAIN(TestMainTreeCommands)
+#include "tst_maintreecommands.moc"
