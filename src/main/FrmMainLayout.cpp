@@ -6,6 +6,7 @@
 #include "main/MainPictures.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -122,7 +123,12 @@ void TFrmMain::buildLeftPane()
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     setColour(TreeView1, QPalette::Base, light3D);
     treeLayout->addWidget(TreeView1);
-    connect(TreeView1, &QTreeWidget::clicked, this, [this] { TreeView1Click(); });
+    // The left press lists the node: selecting it may fold the branch above it, so the
+    // release can land on another node and a whole click would go unnoticed.
+    connect(TreeView1, &QTreeWidget::pressed, this, [this] {
+        if (QApplication::mouseButtons() & Qt::LeftButton)
+            TreeView1Click();
+    });
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, &TFrmMain::TreeView1Change);
     PageControl1->addTab(TabSheet1, MainPictures::tabImage(0), QStringLiteral("目录"));
 

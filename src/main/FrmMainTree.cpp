@@ -5,6 +5,8 @@
 #include "data/GroupStore.h"
 #include "main/MainPictures.h"
 
+#include <QApplication>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -62,10 +64,22 @@ void TFrmMain::TreeView1Click()
 // holds the new one.
 void TFrmMain::TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previous)
 {
-    if (previous && !nodeHolds(previous, current))
-        previous->setExpanded(false);
     if (current)
         current->setExpanded(true);
+    if (!previous || nodeHolds(previous, current))
+        return;
+    if (QApplication::mouseButtons() == Qt::NoButton) {
+        previous->setExpanded(false);
+        return;
+    }
+    // A press is still being handled: folding now would move the nodes under the pointer
+    // and the press would end on another node. Fold once the press is done.
+    const QPersistentModelIndex folding = TreeView1->indexFromItem(previous);
+    QTimer::singleShot(0, this, [this, folding] {
+        QTreeWidgetItem *node = TreeView1->itemFromIndex(folding);
+        if (node && !nodeHolds(node, TreeView1->currentItem()))
+            node->setExpanded(false);
+    });
 }
 
 void TFrmMain::selectNodeSilently(QTreeWidgetItem *node)

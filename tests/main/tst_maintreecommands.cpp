@@ -181,6 +181,13 @@ private Q_SLOTS:
         QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(root()).center());
         QCOMPARE(w.CurGroup(), TFrmMain::RootLabel);
         QVERIFY(!w.TreeViewPopupMenu->isVisible());
+        // Choosing "收藏夹" folds the open root above it: the click still lists it.
+        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {},
+                          w.TreeView1->visualItemRect(w.FavoritesNode()).center());
+        QCOMPARE(w.CurGroup(), TFrmMain::FavoritesLabel);
+        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
+        QCOMPARE(f->captions(), QStringList{"www.c.com"});
+        QTRY_VERIFY(!root()->isExpanded());
     }
 
     void menusFollowTheChosenNode()

@@ -1,0 +1,290 @@
+// The address list's popup menu: add, change, delete, mark and unmark, with an address
+// stored in two groups, checked against the database.
+#include "MainTestSupport.h"
+#include "TestEnv.h"
+
+#include "editor/FrmEditGroup.h"
+#include "main/MainPictures.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+class TestMainListCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainFixture> f;
+    std::unique_ptr<DbConnection> m_other; // a second connection, as another program would have
+
+    const QString shared = QStringLiteral("www.shared.com/it's");
+
+    TFrmMain &openShown()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("main window not shown");
+        return w;
+    }
+
+    // The row of the address in the group, as listed now.
+    int rowOf(const QString &address, const QString &group) const
+    {
+        const QStringList captions = f->captions();
+        const QStringList groups = f->column(4);
+        for (int row = 0; row < captions.size(); ++row) {
+            if (captions[row] == address && groups[row] == group)
+                return row;
+        }
+        return -1;
+    }
+
+    // A right click on the row: the row is chosen and the menu opens.
+    void rightClickRow(int row)
+    {
+        TListView1 *list = f->window->ListView1;
+        const QPoint at = list->visualRect(list->rows()->index(row, 1)).center();
+        QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &menuEvent);
+    }
+
+    void chooseRow(const QString &address, const QString &group)
+    {
+        const int row = rowOf(address, group);
+        QVERIFY(row >= 0);
+        rightClickRow(row);
+        QVERIFY(f->window->ListViewPopupMenu->isVisible());
+        f->window->ListViewPopupMenu->hide();
+        QCOMPARE(f->window->ListView1->selectedRow(), row);
+        QCOMPARE(f->window->CurAddress(), address);
+    }
+
+    void clickNode(const QString &label)
+    {
+        QTreeWidget *tree = f->window->TreeView1;
+        const QList<QTreeWidgetItem *> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
+        QVERIFY(!found.isEmpty());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found.first()).center());
+    }
+
+    // Group -> favourite flag of every stored row of the address.
+    QMap<QString, bool> storedFlags(const QString &address)
+    {
+        QMap<QString, bool> flags;
+        QSqlQuery query = f->db().query(
+            QStringLiteral("SELECT g.GroupName, a.MyAddress FROM address a JOIN BaseGroup g ON a.GroupNo = g.GroupNo "
+                           "WHERE a.Address = ?"),
+            {address});
+        while (query.next())
+            flags.insert(query.value(0).toString(), query.value(1).toBool());
+        return flags;
+    }
+
+    int imageOf(int row) const { return f->window->ListView1->rows()->rowAt(row).imageIndex; }
+
+    void expectOnlyBox(const QString &text, const QString &caption)
+    {
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().text, text);
+        QCOMPARE(Dialogs::recorded().first().caption, caption);
+        QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        Dialogs::clearRecorded();
+    }
+
+    void refuseThroughTrigger(const QString &event)
+    {
+        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON address "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END").arg(event));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Dialogs::startRecording();
+        QApplication::setQuitOnLastWindowClosed(false);
+        f = std::make_unique<MainFixture>();
+        m_other = std::make_unique<DbConnection>(QStringLiteral("other"));
+        configureConnection(*m_other);
+    }
+
+    void init()
+    {
+        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
+        f->reset();
+        f->add(shared, QStringLiteral("共享"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("www.other.com"), QStringLiteral("其他"), QStringLiteral("新闻"));
+        f->add(shared, QStringLiteral("共享二"), QStringLiteral("软件"));
+    }
+
+    void cleanupTestCase()
+    {
+        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
+        m_other.reset();
+        f.reset();
+    }
+
+    void deleteRemovesOnlyTheChosenGroupsRow()
+    {
+        TFrmMain &w = openShown();
+        chooseRow(shared, QStringLiteral("新闻"));
+        w.ListPM3->trigger();
+        expectOnlyBox(QStringLiteral("成功删除！!"), QStringLiteral("删除"));
+        QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
+        QCOMPARE(f->captions(), (QStringList{"www.other.com", shared}));
+        QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录")); // the count of the last fill
+    }
+
+    void failedDeleteKeepsTheRow_data()
+    {
+        QTest::addColumn<bool>("groupGone");
+        QTest::newRow("refused by the database") << false;
+        QTest::newRow("group no longer stored") << true;
+    }
+
+    void failedDeleteKeepsTheRow()
+    {
+        QFETCH(bool, groupGone);
+        TFrmMain &w = openShown();
+        chooseRow(shared, QStringLiteral("新闻"));
+        if (groupGone)
+            m_other->execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '别处' WHERE GroupName = '新闻'"));
+        else
+            refuseThroughTrigger(QStringLiteral("DELETE"));
+        w.ListPM3->trigger();
+        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        QCOMPARE(storedFlags(shared).size(), 2);
+        QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
+    }
+
+    void markSetsEveryGroupUnmarkOnlyTheChosenOne()
+    {
+        TFrmMain &w = openShown();
+        chooseRow(shared, QStringLiteral("软件"));
+        w.ListPM4->trigger();
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
+        // Both listed rows of the address show the favourite picture.
+        QCOMPARE(imageOf(0), int(MainPictures::Crystal));
+        QCOMPARE(imageOf(1), int(MainPictures::Binder));
+        QCOMPARE(imageOf(2), int(MainPictures::Crystal));
+
+        clickNode(TFrmMain::FavoritesLabel);
+        QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
+        chooseRow(shared, QStringLiteral("新闻"));
+        w.ListPM5->trigger();
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
+        QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
+        clickNode(TFrmMain::FavoritesLabel);
+        QCOMPARE(f->column(4), QStringList{"软件"});
+    }
+
+    void unmarkOutsideTheFavouritesKeepsTheRow()
+    {
+        f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
+        TFrmMain &w = openShown(); // before any tree click both favourite items are offered
+        chooseRow(shared, QStringLiteral("软件"));
+        w.ListPM5->trigger();
+        QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", false}}));
+        QCOMPARE(f->captions().size(), 3);
+        QCOMPARE(imageOf(rowOf(shared, QStringLiteral("软件"))), int(MainPictures::Binder));
+        QCOMPARE(imageOf(rowOf(shared, QStringLiteral("新闻"))), int(MainPictures::Crystal));
+    }
+
+    void failedMarkOrUnmarkChangesNothingShown()
+    {
+        refuseThroughTrigger(QStringLiteral("UPDATE"));
+        TFrmMain &w = openShown();
+        chooseRow(shared, QStringLiteral("新闻"));
+        w.ListPM4->trigger();
+        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        QCOMPARE(imageOf(0), int(MainPictures::Binder));
+        QCOMPARE(imageOf(2), int(MainPictures::Binder));
+
+        m_other->execute(QStringLiteral("DROP TRIGGER refuse"));
+        f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
+        refuseThroughTrigger(QStringLiteral("UPDATE"));
+        clickNode(TFrmMain::FavoritesLabel);
+        chooseRow(shared, QStringLiteral("新闻"));
+        w.ListPM5->trigger();
+        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
+        QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
+    }
+
+    void commandsNeedAChosenRow()
+    {
+        TFrmMain &w = openShown();
+        TFrmEditGroup editor;
+        w.setEditor(&editor);
+        QVERIFY(w.ListView1->selectedRow() < 0);
+        for (QAction *item : {w.ListPM2, w.ListPM3, w.ListPM4, w.ListPM5})
+            item->trigger();
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", false}}));
+        QCOMPARE(f->captions().size(), 3);
+        w.setEditor(nullptr);
+    }
+
+    void addListsTheNewAddressOfTheShownGroup()
+    {
+        TFrmMain &w = openShown();
+        TFrmEditGroup editor;
+        w.setEditor(&editor);
+        clickNode(QStringLiteral("软件"));
+        QString proposed;
+        QTimer::singleShot(0, &editor, [&] {
+            if (QTest::qWaitForWindowActive(&editor)) {
+                proposed = editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString();
+                editor.Edit1->setText(QStringLiteral("HTTP://www.new.com/"));
+                editor.Edit2->setText(QStringLiteral("新站"));
+                editor.OKButton->click();
+            }
+            if (editor.isVisible())
+                editor.close();
+        });
+        w.ListPM1->trigger();
+        QCOMPARE(proposed, QStringLiteral("软件"));
+        expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
+        QCOMPARE(f->captions(), (QStringList{shared, "www.new.com"}));
+        w.setEditor(nullptr);
+    }
+
+    void changeOpensTheEditorWithTheRowAndKeepsTheListAsItWas()
+    {
+        TFrmMain &w = openShown();
+        TFrmEditGroup editor;
+        w.setEditor(&editor);
+        chooseRow(shared, QStringLiteral("软件"));
+        QStringList shown;
+        QTimer::singleShot(0, &editor, [&] {
+            if (QTest::qWaitForWindowActive(&editor)) {
+                shown << editor.captionText() << editor.Edit1->text() << editor.Edit2->text()
+                      << (editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString());
+                editor.Edit2->setText(QStringLiteral("改名"));
+                editor.OKButton->click();
+            }
+            if (editor.isVisible())
+                editor.close();
+        });
+        w.ListPM2->trigger();
+        QCOMPARE(shown, (QStringList{"修改网址", shared, "共享二", "软件"}));
+        expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
+        QCOMPARE(AddressStore::list(f->db(), AddressFilter::group(QStringLiteral("软件"))).front().name,
+                 QStringLiteral("改名"));
+        QCOMPARE(f->column(1), (QStringList{"共享", "其他", "共享二"})); // refreshed only at the next fill
+        w.setEditor(nullptr);
+    }
+};
+
+VESTRANE_TEST_MAIN(TestMainListCommands)
+#include "tst_mainlistcommands.moc"
