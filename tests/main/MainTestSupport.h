@@ -24,6 +24,7 @@ public:
     void reset()
     {
         window.reset();
+        other().execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
         db().execute(QStringLiteral("DELETE FROM address"));
         db().execute(QStringLiteral("DELETE FROM BaseGroup"));
         Dialogs::clearRecorded();
@@ -61,6 +62,36 @@ public:
         return *window;
     }
 
+    TFrmMain &openShown()
+    {
+        TFrmMain &w = open();
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("main window not shown");
+        return w;
+    }
+
+    // A second connection to the same file, as another program would have; the tests
+    // make statements fail through it with a trigger named "refuse".
+    DbConnection &other()
+    {
+        if (!m_other) {
+            m_other = std::make_unique<DbConnection>(QStringLiteral("other"));
+            configureConnection(*m_other);
+        }
+        return *m_other;
+    }
+
+    // Exactly one message box was shown, with this text and caption and an OK button.
+    static void expectOnlyBox(const QString &text, const QString &caption)
+    {
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QCOMPARE(Dialogs::recorded().first().text, text);
+        QCOMPARE(Dialogs::recorded().first().caption, caption);
+        QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        Dialogs::clearRecorded();
+    }
+
     // Column 0 of every row, top to bottom.
     QStringList captions() const { return column(0); }
     QStringList column(int index) const
@@ -74,4 +105,7 @@ public:
 
     TDm1 dm1;
     std::unique_ptr<TFrmMain> window;
+
+private:
+    std::unique_ptr<DbConnection> m_other;
 };

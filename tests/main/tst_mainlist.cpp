@@ -14,15 +14,6 @@ class TestMainList : public QObject
 private:
     std::unique_ptr<MainFixture> f;
 
-    TFrmMain &openShown()
-    {
-        TFrmMain &w = f->open();
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("main window not shown");
-        return w;
-    }
-
     void clickHeader(TFrmMain &w, int column)
     {
         QHeaderView *header = w.ListView1->header();
@@ -87,7 +78,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("fav.com"), QStringLiteral("F"), QStringLiteral("其他"), 0, QStringLiteral("2024-01-01"), true);
         f->add(QStringLiteral("plain.com"), QStringLiteral("P"), QStringLiteral("收藏夹"));
         f->add(QStringLiteral("root.com"), QStringLiteral("R"), QStringLiteral("网址"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTreeWidgetItem *root = w.TreeView1->topLevelItem(0);
         auto click = [&w](QTreeWidgetItem *node) {
             QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(node).center());
@@ -106,7 +97,7 @@ private Q_SLOTS:
         f->add(addresses[0], QStringLiteral("O'Brien \"引号\" 100%"), QStringLiteral("组'一"));
         f->add(addresses[1], QString(), QStringLiteral("组'一"));
         f->add(addresses[2], QStringLiteral("长"), QStringLiteral("组'一"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QCOMPARE(f->captions(), addresses);
         QCOMPARE(f->column(1).first(), QStringLiteral("O'Brien \"引号\" 100%"));
         QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {},
@@ -123,7 +114,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("b.com"), QStringLiteral("beta"), QStringLiteral("G"), 10);
         f->add(QStringLiteral("A.com"), QStringLiteral("Alpha"), QStringLiteral("G"), 9);
         f->add(QStringLiteral("c.com"), QStringLiteral("ALPHB"), QStringLiteral("G"), 100);
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         clickHeader(w, 3); // first click on another column: descending
         QCOMPARE(f->column(3), (QStringList{"100", "10", "9"}));
         clickHeader(w, 3);
@@ -142,7 +133,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("b.com"), QStringLiteral("1"), QStringLiteral("G"));
         f->add(QStringLiteral("a.com"), QStringLiteral("2"), QStringLiteral("G"));
         f->add(QStringLiteral("c.com"), QStringLiteral("3"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         clickHeader(w, 0);
         QCOMPARE(f->captions(), (QStringList{"a.com", "b.com", "c.com"}));
         clickHeader(w, 0);
@@ -153,7 +144,7 @@ private Q_SLOTS:
     {
         for (const char *address : {"one.com", "two.com", "three.com"})
             f->add(QString::fromLatin1(address), QStringLiteral("n"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {}, rowPoint(w, 0));
         QCOMPARE(w.CurAddress(), QStringLiteral("one.com"));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("one.com"));
@@ -175,7 +166,7 @@ private Q_SLOTS:
     void hoverTextHasFiveLines()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"), 4);
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTest::mouseMove(w.ListView1->viewport(), rowPoint(w, 0));
         const QString expected = QStringLiteral("组        别：新闻\n网        址：www.a.com\n网址名称：甲\n访问时间：")
                                  + QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat)
@@ -190,7 +181,7 @@ private Q_SLOTS:
     void fillErrorShowsFailureAndLeavesWindowUsable()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         f->db().execute(QStringLiteral("DROP VIEW address_1"));
         w.P_FillList();
         f->db().execute(viewStatement());

@@ -19,18 +19,8 @@ class TestMainListCommands : public QObject
 
 private:
     std::unique_ptr<MainFixture> f;
-    std::unique_ptr<DbConnection> m_other; // a second connection, as another program would have
 
     const QString shared = QStringLiteral("www.shared.com/it's");
-
-    TFrmMain &openShown()
-    {
-        TFrmMain &w = f->open();
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("main window not shown");
-        return w;
-    }
 
     // The row of the address in the group, as listed now.
     int rowOf(const QString &address, const QString &group) const
@@ -89,18 +79,10 @@ private:
 
     int imageOf(int row) const { return f->window->ListView1->rows()->rowAt(row).imageIndex; }
 
-    void expectOnlyBox(const QString &text, const QString &caption)
-    {
-        QCOMPARE(Dialogs::recorded().size(), 1);
-        QCOMPARE(Dialogs::recorded().first().text, text);
-        QCOMPARE(Dialogs::recorded().first().caption, caption);
-        QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        Dialogs::clearRecorded();
-    }
 
     void refuseThroughTrigger(const QString &event)
     {
-        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON address "
+        f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON address "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END").arg(event));
     }
 
@@ -110,13 +92,10 @@ private Q_SLOTS:
         Dialogs::startRecording();
         QApplication::setQuitOnLastWindowClosed(false);
         f = std::make_unique<MainFixture>();
-        m_other = std::make_unique<DbConnection>(QStringLiteral("other"));
-        configureConnection(*m_other);
     }
 
     void init()
     {
-        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
         f->reset();
         f->add(shared, QStringLiteral("共享"), QStringLiteral("新闻"));
         f->add(QStringLiteral("www.other.com"), QStringLiteral("其他"), QStringLiteral("新闻"));
@@ -125,17 +104,15 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
-        m_other.reset();
         f.reset();
     }
 
     void deleteRemovesOnlyTheChosenGroupsRow()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
         w.ListPM3->trigger();
-        expectOnlyBox(QStringLiteral("成功删除！!"), QStringLiteral("删除"));
+        MainFixture::expectOnlyBox(QStringLiteral("成功删除！!"), QStringLiteral("删除"));
         QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
         QCOMPARE(f->captions(), (QStringList{"www.other.com", shared}));
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
@@ -152,21 +129,21 @@ private Q_SLOTS:
     void failedDeleteKeepsTheRow()
     {
         QFETCH(bool, groupGone);
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
         if (groupGone)
-            m_other->execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '别处' WHERE GroupName = '新闻'"));
+            f->other().execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '别处' WHERE GroupName = '新闻'"));
         else
             refuseThroughTrigger(QStringLiteral("DELETE"));
         w.ListPM3->trigger();
-        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(storedFlags(shared).size(), 2);
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
     }
 
     void markSetsEveryGroupUnmarkOnlyTheChosenOne()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("软件"));
         w.ListPM4->trigger();
         QVERIFY(Dialogs::recorded().isEmpty());
@@ -190,7 +167,7 @@ private Q_SLOTS:
     void unmarkOutsideTheFavouritesKeepsTheRow()
     {
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
-        TFrmMain &w = openShown(); // before any tree click both favourite items are offered
+        TFrmMain &w = f->openShown(); // before any tree click both favourite items are offered
         chooseRow(shared, QStringLiteral("软件"));
         w.ListPM5->trigger();
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", false}}));
@@ -202,27 +179,27 @@ private Q_SLOTS:
     void failedMarkOrUnmarkChangesNothingShown()
     {
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
         w.ListPM4->trigger();
-        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(imageOf(0), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Binder));
 
-        m_other->execute(QStringLiteral("DROP TRIGGER refuse"));
+        f->other().execute(QStringLiteral("DROP TRIGGER refuse"));
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         refuseThroughTrigger(QStringLiteral("UPDATE"));
         clickNode(TFrmMain::FavoritesLabel);
         chooseRow(shared, QStringLiteral("新闻"));
         w.ListPM5->trigger();
-        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
     }
 
     void commandsNeedAChosenRow()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         TFrmEditGroup editor;
         w.setEditor(&editor);
         QVERIFY(w.ListView1->selectedRow() < 0);
@@ -237,7 +214,7 @@ private Q_SLOTS:
 
     void addListsTheNewAddressOfTheShownGroup()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         TFrmEditGroup editor;
         w.setEditor(&editor);
         clickNode(QStringLiteral("软件"));
@@ -254,14 +231,14 @@ private Q_SLOTS:
         });
         w.ListPM1->trigger();
         QCOMPARE(proposed, QStringLiteral("软件"));
-        expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
+        MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.new.com"}));
         w.setEditor(nullptr);
     }
 
     void changeOpensTheEditorWithTheRowAndKeepsTheListAsItWas()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         TFrmEditGroup editor;
         w.setEditor(&editor);
         chooseRow(shared, QStringLiteral("软件"));
@@ -278,7 +255,7 @@ private Q_SLOTS:
         });
         w.ListPM2->trigger();
         QCOMPARE(shown, (QStringList{"修改网址", shared, "共享二", "软件"}));
-        expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
+        MainFixture::expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::group(QStringLiteral("软件"))).front().name,
                  QStringLiteral("改名"));
         QCOMPARE(f->column(1), (QStringList{"共享", "其他", "共享二"})); // refreshed only at the next fill

@@ -40,16 +40,6 @@ class TestMainTreeCommands : public QObject
 
 private:
     std::unique_ptr<MainFixture> f;
-    std::unique_ptr<DbConnection> m_other; // a second connection, as another program would have
-
-    TFrmMain &openShown()
-    {
-        TFrmMain &w = f->open();
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("main window not shown");
-        return w;
-    }
 
     QTreeWidgetItem *node(const QString &label) const
     {
@@ -113,13 +103,6 @@ private:
         return query.next() ? query.value(0).toInt() : -1;
     }
 
-    void expectOnlyBox(const QString &text, const QString &caption)
-    {
-        QCOMPARE(Dialogs::recorded().size(), 1);
-        QCOMPARE(Dialogs::recorded().first().text, text);
-        QCOMPARE(Dialogs::recorded().first().caption, caption);
-        Dialogs::clearRecorded();
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -127,13 +110,10 @@ private Q_SLOTS:
         Dialogs::startRecording();
         QApplication::setQuitOnLastWindowClosed(false);
         f = std::make_unique<MainFixture>();
-        m_other = std::make_unique<DbConnection>(QStringLiteral("other"));
-        configureConnection(*m_other);
     }
 
     void init()
     {
-        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
         f->reset();
         f->group(QStringLiteral("IE收藏夹"));
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
@@ -144,14 +124,12 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        m_other->execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
-        m_other.reset();
         f.reset();
     }
 
     void rightButtonSelectsListsAndOpensTheMenu()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
         QCOMPARE(w.TreeView1->currentItem(), news);
@@ -192,7 +170,7 @@ private Q_SLOTS:
 
     void menusFollowTheChosenNode()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         const QList<QAction *> treeItems{w.TreePM1, w.TreePM2, w.TreePM3, w.TreePM4};
         const QList<QAction *> listItems{w.ListPM1, w.ListPM2, w.ListPM3, w.ListPM4, w.ListPM5};
         auto visible = [](const QList<QAction *> &items) {
@@ -219,7 +197,7 @@ private Q_SLOTS:
 
     void addGroupStoresTheTypedName()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
         w.TreePM3->trigger(); // chosen on a group: the new node still goes under "网址"
         QVERIFY(w.AddingGroup());
@@ -257,9 +235,9 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, key);
         QFETCH(QString, box);
-        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON BaseGroup WHEN NEW.GroupName = '坏' "
+        f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON BaseGroup WHEN NEW.GroupName = '坏' "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
         w.TreePM3->trigger();
@@ -269,13 +247,13 @@ private Q_SLOTS:
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
-            expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
+            MainFixture::expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
         expectScreenMatchesDatabase();
     }
 
     void renameGroup()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
         w.TreePM2->trigger();
@@ -310,9 +288,9 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, key);
         QFETCH(QString, box);
-        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BaseGroup WHEN NEW.GroupName = '坏' "
+        f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BaseGroup WHEN NEW.GroupName = '坏' "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
         w.TreePM2->trigger();
@@ -322,13 +300,13 @@ private Q_SLOTS:
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
-            expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
+            MainFixture::expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
         expectScreenMatchesDatabase();
     }
 
     void renameIsRefusedOutsideGroupsAndOnTheImportGroup()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
         w.TreePM3->trigger();
         endEdit(QString(), Qt::Key_Escape);
@@ -348,7 +326,7 @@ private Q_SLOTS:
 
     void deleteGroupWithItsAddresses()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         rightClick(node(QStringLiteral("新闻")));
         w.TreePM4->trigger();
         QVERIFY(Dialogs::recorded().isEmpty());
@@ -369,13 +347,13 @@ private Q_SLOTS:
     void deleteGroupIsOneTransaction()
     {
         // The group's row is refused after its addresses went: they come back.
-        m_other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
+        f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
         w.TreePM4->trigger();
-        expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
+        MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
         QCOMPARE(w.TreeView1->currentItem(), news);
         expectScreenMatchesDatabase();
@@ -385,7 +363,7 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), TFrmMain::RootLabel);
         f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavoritesLabel);
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         for (QTreeWidgetItem *top : {root(), w.FavoritesNode()}) {
             w.TreeView1->setCurrentItem(top);
             w.TreePM4Click();
@@ -399,7 +377,7 @@ private Q_SLOTS:
 
     void addAddressFromTheTreeListsItAfterwards()
     {
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         TFrmEditGroup editor;
         w.setEditor(&editor);
         rightClick(node(QStringLiteral("软件")));
@@ -418,7 +396,7 @@ private Q_SLOTS:
         });
         w.TreePM1->trigger();
         QCOMPARE(proposed, QStringLiteral("软件"));
-        expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
+        MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));
         expectScreenMatchesDatabase();
         w.setEditor(nullptr);

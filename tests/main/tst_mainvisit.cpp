@@ -40,15 +40,6 @@ private:
     std::unique_ptr<MainFixture> f;
     QStringList asked;
 
-    TFrmMain &openShown()
-    {
-        TFrmMain &w = f->open();
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("main window not shown");
-        return w;
-    }
-
     void selectRow(TFrmMain &w, int row)
     {
         const QPoint point = w.ListView1->visualRect(w.ListView1->rows()->index(row, 1)).center();
@@ -92,7 +83,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("一"), 2, QStringLiteral("2020-01-01"));
         f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("二"), 5);
         f->add(QStringLiteral("www.y.com"), QStringLiteral("Y"), QStringLiteral("二"), 1);
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         doubleClickRow(w, 0);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.x.com/p"}); // as stored, no scheme
         QCOMPARE(f->timesOf(QStringLiteral("www.x.com/p"), QStringLiteral("一")), 3);
@@ -109,7 +100,7 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"));
         f->add(QStringLiteral("www.b.com"), QStringLiteral("B"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         selectRow(w, 1);
         w.ListView1->setFocus();
         QTest::keyClick(w.ListView1, Qt::Key_Return);
@@ -125,7 +116,7 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("intranet/a/b.html"), QStringLiteral("I"), QStringLiteral("G"));
         f->add(QStringLiteral(" intranet "), QStringLiteral("J"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         useResolver(w, {{QStringLiteral("intranet"), QStringLiteral("10.0.0.1")}});
         QTest::mouseClick(w.IPTBtn, Qt::LeftButton);
         QVERIFY(w.IPTBtn->isChecked());
@@ -140,7 +131,7 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("127.0.0.1/x"), QStringLiteral("N"), QStringLiteral("G"));
         f->add(QStringLiteral("localhost/y"), QStringLiteral("L"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QCOMPARE(w.P_HostToIP(QStringLiteral("127.0.0.1/x")), QStringLiteral("127.0.0.1/x"));
         QCOMPARE(w.P_HostToIP(QStringLiteral("localhost/y")), QStringLiteral("127.0.0.1/y"));
         QCOMPARE(w.P_HostToIP(QStringLiteral("/no-host")), QString());
@@ -149,7 +140,7 @@ private Q_SLOTS:
     void unresolvedHostIsNotOnline()
     {
         f->add(QStringLiteral("nowhere.invalid/p"), QStringLiteral("N"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         useResolver(w, {});
         QTest::mouseClick(w.IPTBtn, Qt::LeftButton);
         doubleClickRow(w, 0);
@@ -164,7 +155,7 @@ private Q_SLOTS:
     void noCurrentAddressYet()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"), 3);
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         QTest::mouseDClick(w.ListView1->viewport(), Qt::LeftButton, {}, QPoint(5, w.ListView1->viewport()->height() - 5));
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{QString()});
         QCOMPARE(f->timesOf(QStringLiteral("www.a.com"), QStringLiteral("G")), 3);
@@ -174,7 +165,7 @@ private Q_SLOTS:
     void failingCountOpensNothing()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"));
-        TFrmMain &w = openShown();
+        TFrmMain &w = f->openShown();
         selectRow(w, 0);
         f->db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address BEGIN "
                                        "SELECT RAISE(ABORT, 'refused'); END"));
