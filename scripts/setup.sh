@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing and builds the program in ./build.
-# Used by run.sh and test.sh; safe to run again.
+# Installs the Debian packages that are missing and builds in ./build: the targets given
+# as arguments, or everything. Used by run.sh and test.sh; safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,4 +18,6 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESTRANE_WERROR="${VESTRANE_WERROR:-OFF}"
-cmake --build build -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build build -j"$(nproc)" "${targets[@]}"
