@@ -4,6 +4,7 @@
 
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
+#include "data/Schema.h"
 #include "main/MainPictures.h"
 #include "main/TreeLabelDelegate.h"
 #include "platform/AppError.h"
@@ -18,8 +19,6 @@
 #include <functional>
 
 namespace {
-
-const QString ImportGroupLabel = QStringLiteral("IE收藏夹");
 
 // Hands every mouse press in the tree to the window before the tree sees it; a press
 // that the window acted on goes no further.
@@ -115,7 +114,7 @@ void TFrmMain::TreeView1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
         return;
     TreeView1->setCurrentItem(node);
     TreeView1Click();
-    if (node->text(0) == ImportGroupLabel)
+    if (node->text(0) == Schema::ImportGroup)
         return;
     // On "收藏夹" every item is hidden: no empty menu then.
     if (hasVisibleAction(TreeViewPopupMenu))
@@ -188,7 +187,7 @@ bool TFrmMain::TreeView1Editing(QTreeWidgetItem *node) const
     if (node == m_newGroupNode)
         return true;
     const QString label = node->text(0).trimmed();
-    return !label.isEmpty() && label != ImportGroupLabel;
+    return !label.isEmpty() && label != Schema::ImportGroup;
 }
 
 // The label shows only what was stored: a new group that was not stored loses its node,
