@@ -2,7 +2,7 @@
 
 #include "automation/Registration.h"
 #include "automation/TPIO.h"
-#include "app/window/XPForm.h"
+#include "window/XPForm.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
 

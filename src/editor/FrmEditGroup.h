@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window/XPForm.h"
+#include "window/XPForm.h"
 #include "data/DbConnection.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "main/MainPictures.h"
 
-#include "app/window/ToolPictures.h"
+#include "window/ToolPictures.h"
 
 
 // Registers the pictures of this static library (outside any namespace, as

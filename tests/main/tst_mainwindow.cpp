@@ -2,7 +2,7 @@
 #include "MainTestSupport.h"
 #include "TestEnv.h"
 
-#include "app/window/HintTimes.h"
+#include "window/HintTimes.h"
 #include "data/SettingsStore.h"
 
 #include <QComboBox>

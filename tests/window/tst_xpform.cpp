@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
-#include "app/window/HintTimes.h"
-#include "app/window/XPForm.h"
+#include "window/HintTimes.h"
+#include "window/XPForm.h"
 
 #include <QLabel>
 #include <QToolButton>

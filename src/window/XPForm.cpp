@@ -1,7 +1,7 @@
-#include "app/window/XPForm.h"
+#include "window/XPForm.h"
 
-#include "app/window/HintTimes.h"
-#include "app/window/WindowLayer.h"
+#include "window/HintTimes.h"
+#include "window/WindowLayer.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "app/window/ToolPictures.h"
+#include "window/ToolPictures.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "app/window/HintTimes.h"
+#include "window/HintTimes.h"
 
 #include <QApplication>
 #include <QHelpEvent>

@@ -1,4 +1,4 @@
-#include "app/window/WindowLayer.h"
+#include "window/WindowLayer.h"
 
 #include <QGuiApplication>
 #include <QWidget>
