@@ -7,6 +7,7 @@
 #include "editor/TrimUrl.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
+#include "window/SharedIcons.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -41,10 +42,12 @@ const QString saveCaption = QStringLiteral("保存");
 QIcon okGlyph()
 {
     // Two images: the normal one and the one of the disabled button.
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
-    icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
-    return icon;
+    return SharedIcons::cached(QStringLiteral("editor/ok"), [] {
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
+        icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
+        return icon;
+    });
 }
 
 } // namespace

@@ -15,7 +15,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -325,6 +327,27 @@ private Q_SLOTS:
         closeLater(firstEditor);
         QCOMPARE(waitForReply(first).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_server->pendingCalls(), 0);
+    }
+
+    void editorsOfSuccessiveCallsSharePictures()
+    {
+        // A picture made anew for each editor stays in Qt's pixmap cache under a key of its
+        // own: memory grew with every call. The editors must draw the same icons.
+        serve();
+        BusClient client;
+        QList<qint64> keys[2];
+        for (QList<qint64> &key : keys) {
+            QDBusPendingCall call = client.sendUrl({QStringLiteral("http://a/"), QStringLiteral("b")});
+            TFrmEditGroup *editor = waitForEditor();
+            QVERIFY(editor);
+            QTest::qWait(20); // painted once
+            key = {editor->OKButton->icon().cacheKey(), editor->btnClose->icon().cacheKey(),
+                   editor->btnMin->icon().cacheKey(), editor->ImgIcon->pixmap().cacheKey()};
+            closeLater(editor);
+            QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
+            QTRY_COMPARE(m_server->pendingCalls(), 0);
+        }
+        QCOMPARE(keys[0], keys[1]);
     }
 
     void editorStaysUsableWhenItsClientHasGone()
