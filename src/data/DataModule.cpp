@@ -20,7 +20,9 @@ QString databaseFileFor(const QString &pathSetting)
     }
     const QFileInfo folder(pathSetting);
     if (folder.isRelative() || !folder.isDir())
-        throw AppError(QStringLiteral("无法打开数据库：Path 所指的文件夹“%1”不存在或不是绝对路径")
+        // The folder comes last: a long name without a break point runs past the box's
+        // edge, and then it is the name that is cut off, not what is wrong with it.
+        throw AppError(QStringLiteral("无法打开数据库：Path 所指的文件夹不存在或不是绝对路径：“%1”")
                            .arg(excerptForMessage(pathSetting)));
     return QDir(folder.absoluteFilePath()).filePath(fileName);
 }
