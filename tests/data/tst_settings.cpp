@@ -124,15 +124,6 @@ private Q_SLOTS:
         QCOMPARE(SettingsStore::favoritesSetting(), std::optional<QString>(QStringLiteral("/home/fav")));
     }
 
-    void firstStartWithEverythingSystemWideWritesNoDefault()
-    {
-        writeSystemSettings("[General]\nPath=/srv/x\n[ShellFolders]\nFavorites=/srv/favorites\n");
-        SettingsStore::writeDefaultsIfMissing();
-        QVERIFY(!settingsContent().contains("Path"));
-        QVERIFY(!settingsContent().contains("Favorites"));
-        QCOMPARE(SettingsStore::path(), QStringLiteral("/srv/x"));
-    }
-
     void folderWithCommaIsWrittenQuotedAndReadsBack()
     {
         SettingsStore::writeDefaultsIfMissing();
@@ -172,13 +163,6 @@ private Q_SLOTS:
         } catch (const AppError &error) {
             QVERIFY2(error.message().size() < 300, qPrintable(QString::number(error.message().size())));
             QVERIFY(error.message().contains(huge.left(200) + QChar(0x2026)));
-        }
-        const QString shortMissing = env->root() + QStringLiteral("/gone");
-        try {
-            databaseFileFor(shortMissing);
-            QFAIL("a missing folder must be refused");
-        } catch (const AppError &error) {
-            QVERIFY(error.message().contains(QStringLiteral("“") + shortMissing + QStringLiteral("”")));
         }
     }
 
