@@ -4,6 +4,7 @@
 #include "automation/Registration.h"
 #include "editor/FrmEditGroup.h"
 #include "platform/AppError.h"
+#include "platform/MessageText.h"
 
 #include <QDBusMessage>
 #include <QLineEdit>
@@ -37,7 +38,8 @@ QDBusMessage propertiesAnswer(const QDBusMessage &message)
 {
     const QString member = message.member();
     const QString signature = message.signature();
-    const QString interface = message.arguments().value(0).toString();
+    // The caller's texts are quoted in the answers: cut, since they may be of any length.
+    const QString interface = excerptForMessage(message.arguments().value(0).toString());
     const bool ours = interface.isEmpty() || interface == QLatin1String(Registration::InterfaceName);
     if (member == QLatin1String("GetAll") && signature == QLatin1String("s")) {
         if (!ours)
@@ -50,7 +52,7 @@ QDBusMessage propertiesAnswer(const QDBusMessage &message)
         || (member == QLatin1String("Set") && signature == QLatin1String("ssv")))
         return message.createErrorReply(QDBusError::UnknownProperty,
                                         QStringLiteral("No property \"%1\" in interface \"%2\"")
-                                            .arg(message.arguments().value(1).toString(), interface));
+                                            .arg(excerptForMessage(message.arguments().value(1).toString()), interface));
     if (member == QLatin1String("GetAll") || member == QLatin1String("Get") || member == QLatin1String("Set"))
         return message.createErrorReply(QDBusError::InvalidArgs,
                                         QStringLiteral("Wrong arguments (signature \"%1\") for %2.%3")
