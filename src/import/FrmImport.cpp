@@ -327,7 +327,7 @@ void TFrmImport::listBookmarkFile(const QString &file)
 void TFrmImport::listBookmarks(std::function<BookmarkSet()> reader)
 {
     BackgroundImport job(m_dm1.connection().databaseFile());
-    if (!runInBackground(job, QStringLiteral("正在读取书签…"), [&] { job.startPlan(std::move(reader)); }))
+    if (!runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); }))
         return;
 
     ListRowModel *rows = ListView1->rows();
@@ -354,7 +354,7 @@ void TFrmImport::importBookmarks()
             m_plan.rows[index].checked = rows->isChecked(row);
     }
     BackgroundImport job(m_dm1.connection().databaseFile());
-    if (!runInBackground(job, QStringLiteral("正在导入书签…"), [&] { job.startStore(m_plan); }))
+    if (!runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); }))
         return;
     const ImportReport &report = job.report();
     // What was stored is listed no more, so that a second click cannot store it twice.
@@ -364,22 +364,28 @@ void TFrmImport::importBookmarks()
     Dialogs::reportWithDetails(this, reportText(report), Dialogs::applicationTitle(), report.details());
 }
 
-bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, const std::function<void()> &start)
+bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qsizetype total,
+                                 const std::function<void()> &start)
 {
     QEventLoop loop;
     std::unique_ptr<QProgressDialog> progress;
+    const auto showProgress = [&](qint64 size) {
+        progress = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, int(size), this);
+        progress->setObjectName(QStringLiteral("ImportProgress"));
+        progress->setWindowTitle(Dialogs::applicationTitle());
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(0);
+        progress->show();
+        connect(progress.get(), &QProgressDialog::canceled, &job, &BackgroundImport::cancel);
+    };
+    if (total > ProgressThreshold)
+        showProgress(total);
     connect(&job, &BackgroundImport::finished, &loop, &QEventLoop::quit);
-    connect(&job, &BackgroundImport::progressed, &loop, [&](qint64 done, qint64 total) {
-        if (total <= ProgressThreshold)
+    connect(&job, &BackgroundImport::progressed, &loop, [&](qint64 done, qint64 size) {
+        if (size <= ProgressThreshold)
             return;
-        if (!progress) {
-            progress = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, int(total), this);
-            progress->setObjectName(QStringLiteral("ImportProgress"));
-            progress->setWindowTitle(Dialogs::applicationTitle());
-            progress->setWindowModality(Qt::WindowModal);
-            progress->setMinimumDuration(0);
-            connect(progress.get(), &QProgressDialog::canceled, &job, &BackgroundImport::cancel);
-        }
+        if (!progress)
+            showProgress(size);
         if (!progress->wasCanceled())
             progress->setValue(int(done));
     });

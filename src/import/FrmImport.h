@@ -76,7 +76,9 @@ private:
     // Runs `start` on the worker and waits for it, keeping the window answering; shows
     // a progress dialog with a cancel button when the work is large. Gives whether it
     // ended well; a failure has been shown.
-    bool runInBackground(class BackgroundImport &job, const QString &label, const std::function<void()> &start);
+    // `total` is the work's size when known beforehand (else 0).
+    bool runInBackground(class BackgroundImport &job, const QString &label, qsizetype total,
+                         const std::function<void()> &start);
 
     void buildToolBar();
     void buildList();
