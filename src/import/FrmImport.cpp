@@ -58,6 +58,9 @@ TFrmImport::TFrmImport(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
     contentArea()->setFont(designFont(11));
     buildToolBar();
     buildList();
+    // The browser and file buttons make the tool bar wider than the design width; the
+    // window grows so that "导入数据" and "退出" stay on the bar.
+    resize(qMax(DesignWidth, CoolBar1->sizeHint().width()), DesignHeight);
 
     standardSetup();
     setCaptionText(QStringLiteral("导入IE数据"));

@@ -138,6 +138,7 @@ void Dialogs::reportWithDetails(QWidget *parent, const QString &text, const QStr
     detailView->hide();
     layout->addWidget(detailView, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     QPushButton *more = buttons->addButton(QStringLiteral("详细信息"), QDialogButtonBox::ActionRole);
     more->setCheckable(true);
     more->setEnabled(!details.isEmpty());
@@ -156,9 +157,16 @@ int Dialogs::choose(QWidget *parent, const QString &text, const QString &caption
         const int index = std::exchange(recorder().nextChoice, 0);
         return index < choices.size() ? index : -1;
     }
-    bool ok = false;
-    const QString picked = QInputDialog::getItem(parent, caption, text, choices, 0, false, &ok);
-    return ok ? int(choices.indexOf(picked)) : -1;
+    QInputDialog box(parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(text);
+    box.setComboBoxItems(choices);
+    box.setComboBoxEditable(false);
+    box.setOkButtonText(QStringLiteral("确定"));
+    box.setCancelButtonText(QStringLiteral("取消"));
+    if (box.exec() != QDialog::Accepted)
+        return -1;
+    return int(choices.indexOf(box.textValue()));
 }
 
 QString Dialogs::lastDetails()
