@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 class TestMainWindow : public QObject
 {
@@ -199,12 +200,18 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QPoint before = w.pos();
+        // Only the stacking changes: the same native window carries the new flag, so
+        // its opacity and normal geometry stay.
+        QWindow *const native = w.windowHandle();
         QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
         QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
+        QCOMPARE(w.windowHandle(), native);
+        QVERIFY(!(native->flags() & Qt::WindowStaysOnTopHint));
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), before);
         QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(native->flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible());
     }
 
