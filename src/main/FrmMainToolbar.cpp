@@ -123,11 +123,20 @@ void TFrmMain::ImportTBtnClick()
     P_FillList();
 }
 
+QString TFrmMain::helpFailureText()
+{
+    return QStringLiteral("未能打开帮助页面：没有可以启动的浏览器。");
+}
+
+// The program makes room for the help page; when no browser starts, it comes back and
+// says so.
 void TFrmMain::HelpTBtnClick()
 {
     btnMinClick();
-    if (m_openHelp)
-        m_openHelp();
+    if (!m_openHelp || m_openHelp())
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    Dialogs::show(this, helpFailureText(), QStringLiteral("提示"));
 }
 
 void TFrmMain::ExitTBtnClick()

@@ -234,9 +234,25 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         bool minimisedWhenOpened = false;
-        w.setHelpOpener([&] { minimisedWhenOpened = w.isMinimized(); });
+        w.setHelpOpener([&] {
+            minimisedWhenOpened = w.isMinimized();
+            return true;
+        });
         QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
         QVERIFY(minimisedWhenOpened);
+        QVERIFY(Dialogs::recorded().isEmpty());
+    }
+
+    // With no browser to start, the window comes back and a box says why.
+    void helpWithoutBrowser()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.setHelpOpener([] { return false; });
+        QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
+        QVERIFY(!w.isMinimized());
+        MainFixture::expectOnlyBox(TFrmMain::helpFailureText(), QStringLiteral("提示"));
     }
 
     void exitShrinksThenCloses()

@@ -51,6 +51,13 @@ inline bool waitUntilGone(const WmSession &session, const WmSession::Client &cli
     return WmSession::waitFor([&] { return session.stackIndex(client.window) < 0; });
 }
 
+// Whether the process has ended or ends within 10 s (waitForFinished alone fails for a
+// process whose end the event loop has already seen).
+inline bool hasEnded(QProcess *process)
+{
+    return process->state() == QProcess::NotRunning || process->waitForFinished(10000);
+}
+
 // Starts a small program of another vendor, as a window the user might work in.
 inline WmSession::Client startOtherProgram(WmSession &session)
 {
