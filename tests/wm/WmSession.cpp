@@ -93,7 +93,9 @@ bool WmSession::startXvfb()
 
 bool WmSession::startBus()
 {
+    // With the session's folders, so that the bus finds the program's service file.
     m_bus = std::make_unique<QProcess>();
+    m_bus->setEnvironment(environment());
     m_bus->start(QStringLiteral("dbus-daemon"),
                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     m_busAddress = QString::fromLatin1(readLine(*m_bus, 10000));

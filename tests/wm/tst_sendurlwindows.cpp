@@ -92,6 +92,35 @@ private Q_SLOTS:
         QVERIFY(WmSession::waitFor([&] { return isActive(session, mainAfter); }));
     }
 
+    // No instance runs: the call starts one through the bus. Its editor comes up with the
+    // keyboard and stays until the user closes it; then the call ends and so does the
+    // process.
+    void busStartedEditor()
+    {
+        WmSession session;
+        QVERIFY2(session.start(), qPrintable(session.error()));
+        QProcess *registration = session.startProgram({QStringLiteral("-regserver")});
+        QVERIFY(hasEnded(registration));
+        QCOMPARE(registration->exitCode(), 0);
+
+        QProcess *call = sendUrl(session, QStringLiteral("http://localhost/started"));
+        const WmSession::Client editor = waitForClient(session, EditorTitle);
+        QVERIFY2(editor.window, "the editor did not appear");
+        QVERIFY(WmSession::waitFor([&] { return isActive(session, editor); }));
+        const WmSession::Client main = session.clientTitled(MainTitle);
+        if (main.window)
+            QVERIFY(isAbove(session, editor, main));
+        QTest::qWait(2500); // the editor stays while the user works in it
+        QVERIFY(isActive(session, editor));
+        QCOMPARE(call->state(), QProcess::Running);
+
+        session.key(QStringLiteral("Escape"));
+        QVERIFY(waitUntilGone(session, editor));
+        QVERIFY(hasEnded(call));
+        QCOMPARE(call->exitCode(), 0);
+        QVERIFY(WmSession::waitFor([&] { return !session.clientTitled(MainTitle).window; }));
+    }
+
     // Started by the bus for a call, with no call yet: when the session bus goes away
     // there is no one left to serve, and the process ends.
     void busStartedEndsWithTheBus()
