@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
@@ -21,6 +22,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -164,6 +167,11 @@ void TFrmMain::buildSearchTab()
     Cbo1->setObjectName(QStringLiteral("Cbo1"));
     Cbo1->setEditable(true);
     Cbo1->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what is searched: no inline completion from the history (Enter
+    // would search the completed text). The drop-down still lists the history.
+    Cbo1->setCompleter(nullptr);
+    // A line edit cuts at 32,767 characters by default; a pasted text is taken whole.
+    Cbo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     Cbo1->setMaxVisibleItems(20);
     Cbo1->setFrame(false);
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), TabSheet2);
