@@ -514,10 +514,10 @@ void TestListView::hintShownAsPlainText()
     QApplication::sendEvent(list.viewport(), &tip);
     QTRY_VERIFY(QToolTip::isVisible());
     const QString shown = QToolTip::text();
-    QCOMPARE(shown, Qt::convertFromPlainText(
-                        QStringLiteral("组        别：<b>x</b>\n网        址：a&b")));
+    QTextDocument document;
+    document.setHtml(shown);
+    QCOMPARE(document.toPlainText(), QStringLiteral("组        别：<b>x</b>\n网        址：a&b"));
     QVERIFY(shown.contains(QStringLiteral("&lt;b&gt;")));
-    QVERIFY(shown.contains(QStringLiteral("<br>")));
 
     QToolTip::hideText();
     QTRY_VERIFY(!QToolTip::isVisible());
