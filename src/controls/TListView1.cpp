@@ -211,7 +211,7 @@ bool TListView1::showHint(const QPoint& viewportPos, const QPoint& globalPos)
     // the next row, whose hint text may differ.
     const int row = rowAt(viewportPos);
     const QRect area = row >= 0 ? rowRect(row) : QRect();
-    QToolTip::showText(globalPos, PlainHint::asRichText(m_hintText), viewport(), area, HintDisplayMs);
+    QToolTip::showText(globalPos, PlainHint::asRichText(m_hintText, viewport()), viewport(), area, HintDisplayMs);
     return true;
 }
 

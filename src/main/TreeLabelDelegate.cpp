@@ -53,7 +53,7 @@ bool TreeLabelDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, co
         event->ignore();
         return true;
     }
-    QToolTip::showText(event->globalPos(), PlainHint::asRichText(index.data().toString()), view->viewport(),
+    QToolTip::showText(event->globalPos(), PlainHint::asRichText(index.data().toString(), view), view->viewport(),
                        option.rect, HintTimes::displayTime());
     return true;
 }

@@ -42,7 +42,7 @@ protected:
         if (widget->toolTip().isEmpty())
             return false;
         auto *help = static_cast<QHelpEvent *>(event);
-        QToolTip::showText(help->globalPos(), PlainHint::asRichText(widget->toolTip()), widget, QRect(),
+        QToolTip::showText(help->globalPos(), PlainHint::asRichText(widget->toolTip(), widget), widget, QRect(),
                            hintDisplay);
         return true;
     }

@@ -4,6 +4,7 @@
 #include "TestEnv.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QToolTip>
@@ -95,6 +96,28 @@ private Q_SLOTS:
         QCOMPARE(w.HintText().section(QLatin1Char('\n'), 1, 1), QStringLiteral("网        址：") + longAddress);
         restMouse(list->viewport(), onRow);
         expectHintInWholeLines(w.HintText());
+    }
+
+    // A line wider than the screen could not be read whole: only it is broken, and the
+    // hint shows every character within the screen.
+    void lineWiderThanTheScreenIsBrokenToFit()
+    {
+        const QString huge = QStringLiteral("www.huge.com/") + QStringLiteral("ab/").repeated(600);
+        f->add(huge, QStringLiteral("巨长"), QStringLiteral("新闻"));
+        TFrmMain &w = f->openShown();
+        TListView1 *list = w.ListView1;
+        const QPoint onRow = list->visualRect(list->rows()->index(2, 1)).center();
+        QTest::mouseMove(list->viewport(), onRow);
+        restMouse(list->viewport(), onRow);
+        QTRY_VERIFY(shownHint());
+        QTextDocument document;
+        document.setHtml(shownHint()->text());
+        const QStringList shownLines = document.toPlainText().split(QLatin1Char('\n'));
+        QVERIFY(shownLines.size() > 6);
+        QCOMPARE(shownLines.first(), w.HintText().section(QLatin1Char('\n'), 0, 0));
+        QCOMPARE(shownLines.last(), w.HintText().section(QLatin1Char('\n'), 4, 4));
+        QCOMPARE(document.toPlainText().remove(QLatin1Char('\n')), QString(w.HintText()).remove(QLatin1Char('\n')));
+        QVERIFY(shownHint()->width() <= list->screen()->availableGeometry().width());
     }
 
     // The current address is cut short inside its panel; the row count beside it shows
