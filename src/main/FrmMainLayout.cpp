@@ -67,6 +67,7 @@ protected:
 QLabel *makeStatusPanel(QWidget *parent, int left, int width)
 {
     auto *panel = new StatusPanel(parent);
+    panel->setTextFormat(Qt::PlainText);
     panel->setGeometry(left, StatusPanelTop, width, StatusBarHeight - StatusPanelTop);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setContentsMargins(2, 0, 2, 0);
