@@ -3,19 +3,46 @@
 #include "bookmarks/NetscapeWriter.h"
 #include "platform/AppError.h"
 
-#include <QHash>
 #include <QSaveFile>
+#include <ctime>
 
 namespace {
 
-QDateTime storedDate(const QString &viewTime)
+int digits(const QString &text, qsizetype at, qsizetype count)
 {
-    QDateTime when = QDateTime::fromString(viewTime, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!when.isValid())
-        when = QDateTime::fromString(viewTime, Qt::ISODate);
-    if (!when.isValid())
-        when = QDate::fromString(viewTime, Qt::ISODate).startOfDay();
-    return when;
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// Seconds since the epoch of a stored ViewTime ("YYYY-MM-DD", with " HH:MM:SS" where a
+// time exists), read as local time; 0 for text that is no such date. Every row has a
+// time of its own, so this runs 100,000 times for a large export: the plain C
+// conversion is many times faster than QDateTime's parsing and zone lookup.
+qint64 storedSeconds(const QString &viewTime)
+{
+    if (viewTime.size() != 10 && viewTime.size() != 19)
+        return 0;
+    std::tm when{};
+    when.tm_year = digits(viewTime, 0, 4) - 1900;
+    when.tm_mon = digits(viewTime, 5, 2) - 1;
+    when.tm_mday = digits(viewTime, 8, 2);
+    if (viewTime.size() == 19) {
+        when.tm_hour = digits(viewTime, 11, 2);
+        when.tm_min = digits(viewTime, 14, 2);
+        when.tm_sec = digits(viewTime, 17, 2);
+    }
+    if (when.tm_year < 0 || when.tm_mon < 0 || when.tm_mon > 11 || when.tm_mday < 1 || when.tm_mday > 31
+        || when.tm_hour < 0 || when.tm_min < 0 || when.tm_sec < 0)
+        return 0;
+    when.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&when);
+    return seconds > 0 ? qint64(seconds) : 0;
 }
 
 } // namespace
@@ -23,13 +50,6 @@ QDateTime storedDate(const QString &viewTime)
 QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int *count)
 {
     NetscapeWriter writer;
-    QHash<QString, QDateTime> dates; // most rows share a handful of days
-    const auto dateOf = [&dates](const QString &viewTime) {
-        auto known = dates.constFind(viewTime);
-        if (known == dates.constEnd())
-            known = dates.insert(viewTime, storedDate(viewTime));
-        return *known;
-    };
     int written = 0;
     QStringList groups = ExportRows::groups(db, scope);
     qsizetype nextGroup = 0;
@@ -56,7 +76,7 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
             catchUpTo(row.groupName);
             openFolder(row.groupName);
         }
-        writer.addLink(row.address, row.name, dateOf(row.viewTime));
+        writer.addLink(row.address, row.name, storedSeconds(row.viewTime));
         ++written;
     });
     if (scope.kind != ExportScope::Kind::Favourites)

@@ -84,12 +84,12 @@ void NetscapeWriter::endFolder()
     m_out += "</DL><p>\n";
 }
 
-void NetscapeWriter::addLink(const QString &address, const QString &title, const QDateTime &added)
+void NetscapeWriter::addLink(const QString &address, const QString &title, qint64 added)
 {
     indent();
     m_out += "<DT><A HREF=\"" + escaped(withScheme(address)).toUtf8() + '"';
-    if (added.isValid()) {
-        const QByteArray seconds = QByteArray::number(added.toSecsSinceEpoch());
+    if (added > 0) {
+        const QByteArray seconds = QByteArray::number(added);
         m_out += " ADD_DATE=\"" + seconds + "\" LAST_VISIT=\"" + seconds + '"';
     }
     m_out += '>' + escaped(title).toUtf8() + "</A>\n";

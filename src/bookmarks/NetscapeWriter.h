@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 // Writes a Netscape bookmark file: UTF-8 with its meta tag, one folder per group, every
@@ -15,7 +14,8 @@ public:
     void endFolder();
     // An address without a scheme (as the editor stores it) is written with "http://"
     // in front, so that browsers take it for a web address.
-    void addLink(const QString &address, const QString &title, const QDateTime &added);
+    // `added` in seconds since the epoch; 0 writes no dates.
+    void addLink(const QString &address, const QString &title, qint64 added);
     // The whole file; closes what is still open.
     QByteArray finish();
 
