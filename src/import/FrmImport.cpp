@@ -17,6 +17,7 @@
 #include "platform/DesignFont.h"
 #include "platform/Dialogs.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -291,6 +292,15 @@ void TFrmImport::ListView1MouseMove(const QPoint &viewportPos)
     ListView1->setHintText(hint);
 }
 
+void TFrmImport::closeEvent(QCloseEvent *event)
+{
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    TXPForm::closeEvent(event);
+}
+
 void TFrmImport::TBrowserBtnClick()
 {
     const std::vector<BrowserProfile> profiles = BrowserProfiles::find(QDir::homePath());
@@ -392,9 +402,18 @@ bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qs
         if (!progress->wasCanceled())
             progress->setValue(int(done));
     });
+    // While the worker runs, the window takes no command and cannot be closed: a second
+    // click would start a second import, and closing would destroy the window under
+    // this loop.
     setCursor(Qt::BusyCursor);
+    contentArea()->setEnabled(false);
+    pnlSysBox->setEnabled(false);
+    m_busy = true;
     start();
     loop.exec(); // the worker holds the transaction on its own connection
+    m_busy = false;
+    pnlSysBox->setEnabled(true);
+    contentArea()->setEnabled(true);
     unsetCursor();
     if (progress)
         progress->hide();

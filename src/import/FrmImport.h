@@ -70,6 +70,10 @@ public:
     // Sources and lists above this many entries show a progress dialog.
     static constexpr qsizetype ProgressThreshold = 2000;
 
+protected:
+    // Refused while an import runs in the background.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void listBookmarks(std::function<BookmarkSet()> reader);
     void importBookmarks();
@@ -92,4 +96,5 @@ private:
     // The bookmarks listed (empty while the list holds the Favorites folder's rows).
     ImportPlan m_plan;
     bool m_listsBookmarks = false;
+    bool m_busy = false;
 };

@@ -165,6 +165,8 @@ private Q_SLOTS:
             if (!progress || sawProgress)
                 return;
             sawProgress = progress->isVisible();
+            QVERIFY(!window.close()); // not while the worker runs
+            QVERIFY(!window.TImportBtn->isEnabled());
             if (auto *cancel = progress->findChild<QPushButton *>())
                 cancel->click(); // as the user does
             other.rollback();
