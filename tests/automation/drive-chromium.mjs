@@ -107,8 +107,24 @@ function handlerCall(call) {
 const page = JSON.stringify({ url: "http://127.0.0.1:9/浏览器/页面?q=1", title: "测试页面 Test" });
 const link = JSON.stringify({ menuItemId: "vestrane-add", linkUrl: "http://127.0.0.1:9/link", pageUrl: "http://127.0.0.1:9/" });
 
+// The background's script may still be starting when the worker appears.
+async function waitForHandlers(sessionId) {
+  for (let i = 0; i < 200; i++) {
+    const { result } = await send(
+      "Runtime.evaluate",
+      { expression: "typeof chrome === 'object' && typeof vestrane === 'object'", returnByValue: true },
+      sessionId,
+    );
+    if (result.value === true) return;
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  fail("the extension's background did not start");
+}
+
 const target = await backgroundTarget();
 const { sessionId } = await send("Target.attachToTarget", { targetId: target.targetId, flatten: true });
+await send("Runtime.runIfWaitingForDebugger", {}, sessionId).catch(() => {});
+await waitForHandlers(sessionId);
 const button = await evaluate(sessionId, handlerCall(`vestrane.onButtonClicked({ ...${page}, id: tab.id })`));
 process.stdout.write(JSON.stringify(button) + "\n");
 const menu = await evaluate(sessionId, handlerCall(`vestrane.onMenuClicked(${link}, tab)`));
