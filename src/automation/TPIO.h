@@ -25,6 +25,9 @@ public:
     static constexpr char SavedResult[] = "saved";
     static constexpr char CancelledResult[] = "cancelled";
     using EditorFactory = std::function<TFrmEditGroup *()>;
+    // How far a call's editor is set off from the one opened before it (the height of
+    // the caption bar, so that the caption below stays readable).
+    static constexpr int CascadeOffset = 25;
 
     explicit TPIO(QObject *parent = nullptr);
     ~TPIO() override;
