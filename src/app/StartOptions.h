@@ -13,6 +13,7 @@ enum class StartMode {
     SendUrl,    // --send-url ADDRESS NAME: the command-line client
     Import,     // --import FILE: bookmarks in, without a window
     Export,     // --export FILE [GROUP]: bookmarks out, without a window
+    NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
 };
 
 struct StartOptions

@@ -4,6 +4,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
+#include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
 #include "automation/TPIO.h"
 #include "data/DataModule.h"
@@ -46,6 +47,8 @@ int runVestrane(int argc, char **argv)
     }
     if (options.mode == StartMode::Import || options.mode == StartMode::Export)
         return BookmarkCommands::run(argc, argv, options);
+    if (options.mode == StartMode::NativeMessaging)
+        return NativeHost::run(argc, argv);
 
     SingleInstance instance;
     switch (instance.acquire()) {
