@@ -50,6 +50,9 @@ void BackgroundImport::start(std::function<void(DbConnection &, const ImportServ
         DbConnection db(QStringLiteral("import"));
         db.setDatabaseFile(m_databaseFile);
         try {
+            // Another program may be writing: wait for it longer than the window's own
+            // statements do, since the user sees the progress and may cancel.
+            db.execute(QStringLiteral("PRAGMA busy_timeout=15000"));
             work(db, progress);
         } catch (const ImportCancelled &) {
             m_cancelled = true;
