@@ -205,6 +205,9 @@ int main(int argc, char **argv)
     // No session bus: the program would otherwise own the automation name of the user's bus.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
     qputenv("VESTRANE_EXIT_AFTER_FIRST_PAINT", "1");
+    // The user's locale: Chinese dates and collation.
+    qunsetenv("LC_ALL");
+    qputenv("LANG", "zh_CN.UTF-8");
     QCoreApplication app(argc, argv);
 
     std::printf("median of %d whole processes each; platform %s\n", Runs,
