@@ -15,15 +15,11 @@ namespace {
 class Random
 {
 public:
-    explicit Random(std::uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {}
+    // The seed is mixed first: sequences of neighbouring seeds would otherwise be the
+    // same sequence shifted by one.
+    explicit Random(std::uint64_t seed) : m_state(mix(seed ^ 0x2545F4914F6CDD1Dull)) {}
 
-    std::uint64_t next()
-    {
-        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
+    std::uint64_t next() { return mix(m_state += 0x9E3779B97F4A7C15ull); }
 
     int below(int bound) { return int(next() % std::uint64_t(bound)); }
     int between(int low, int high) { return low + below(high - low + 1); }
@@ -31,6 +27,13 @@ public:
     const T &pick(const T (&items)[N]) { return items[below(int(N))]; }
 
 private:
+    static std::uint64_t mix(std::uint64_t z)
+    {
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+
     std::uint64_t m_state;
 };
 
