@@ -105,6 +105,24 @@ void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
     });
 }
 
+int AddressStore::countHint(DbConnection &db, const AddressFilter &filter)
+{
+    QString sql;
+    QVariantList values;
+    if (filter.kind == AddressFilter::Kind::All) {
+        sql = QStringLiteral("SELECT count(*) FROM address"); // counted on an index
+    } else if (filter.kind == AddressFilter::Kind::Group) {
+        sql = QStringLiteral("SELECT count(*) FROM address WHERE GroupNo IN "
+                             "(SELECT GroupNo FROM BaseGroup WHERE GroupName = ?)");
+        values = {filter.text};
+    } else {
+        return 0; // would cost as much as the listing itself
+    }
+    int count = 0;
+    db.readRows(sql, values, [&count](const RowReader &row) { count = int(row.integer(0)); });
+    return count;
+}
+
 std::vector<AddressRecord> AddressStore::list(DbConnection &db, const AddressFilter &filter)
 {
     std::vector<AddressRecord> rows;

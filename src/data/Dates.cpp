@@ -130,6 +130,10 @@ Dates::DisplayFormatter::DisplayFormatter(const QLocale &locale)
       m_latinDigits(locale.zeroDigit() == QLatin1String("0"))
 {
     parseTimeFormat(m_timeFormat);
+    // Most times are as long as this one; the rest grow or leave a little room.
+    QString sample;
+    appendTime(sample, 23, 59, 59, 0);
+    m_timeLength = sample.size();
 }
 
 // The fields of a time format as QLocale reads them: h and H hours (h counts 1 to 12
@@ -273,7 +277,7 @@ QString Dates::DisplayFormatter::compose(int year, int month, int dayOfMonth, in
     if (hour == 0 && minute == 0 && second == 0 && millisecond == 0)
         return date; // shared, not copied
     QString text;
-    text.reserve(date.size() + 16);
+    text.reserve(date.size() + 1 + m_timeLength);
     text += date;
     text += QLatin1Char(' ');
     appendTime(text, hour, minute, second, millisecond);

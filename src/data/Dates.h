@@ -54,6 +54,7 @@ private:
     QLocale m_locale;
     QString m_timeFormat;
     bool m_latinDigits;
+    qsizetype m_timeLength = 0; // of a typical formatted time
     QHash<int, QString> m_days; // by year * 10000 + month * 100 + day
     std::vector<TimeField> m_timeFields;
 };
