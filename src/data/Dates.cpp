@@ -59,19 +59,46 @@ bool parseStored(const Unit *text, qsizetype length, StoredParts &parts)
            && parts.millisecond >= 0 && QTime::isValid(parts.hour, parts.minute, parts.second, parts.millisecond);
 }
 
-void appendNumber(QString &text, int value, int width)
+// Digits and short literals go into a small buffer first: appending them one by one to
+// the text costs more than the rest of a date's formatting.
+class Digits
 {
-    char16_t digits[8];
-    int count = 0;
-    do {
-        digits[count++] = char16_t(u'0' + value % 10);
-        value /= 10;
-    } while (value > 0 && count < 8);
-    for (int i = count; i < width; ++i)
-        text.append(QLatin1Char('0'));
-    while (count > 0)
-        text.append(QChar(digits[--count]));
-}
+public:
+    void append(int value, int width)
+    {
+        char16_t reversed[10];
+        int count = 0;
+        do {
+            reversed[count++] = char16_t(u'0' + value % 10);
+            value /= 10;
+        } while (value > 0 && count < 10);
+        for (int i = count; i < width && m_size < Capacity; ++i)
+            m_units[m_size++] = u'0';
+        while (count > 0 && m_size < Capacity)
+            m_units[m_size++] = reversed[--count];
+    }
+    // Short literal text joins the digits; a longer one goes out directly.
+    void appendLiteral(QString &text, const QString &literal)
+    {
+        if (m_size + literal.size() > Capacity) {
+            flushInto(text);
+            text += literal;
+            return;
+        }
+        for (QChar c : literal)
+            m_units[m_size++] = c.unicode();
+    }
+    void flushInto(QString &text)
+    {
+        text.append(QStringView(m_units, m_size));
+        m_size = 0;
+    }
+
+private:
+    static constexpr int Capacity = 32;
+    char16_t m_units[Capacity];
+    int m_size = 0;
+};
 
 int repeatsAt(const QString &format, qsizetype position, int most)
 {
@@ -220,45 +247,49 @@ void Dates::DisplayFormatter::appendTime(QString &text, int hour, int minute, in
         text += m_locale.toString(QTime(hour, minute, second, millisecond), m_timeFormat);
         return;
     }
+    Digits digits;
     for (const TimeField &field : m_timeFields) {
         switch (field.kind) {
         case TimeField::Literal:
-            text += field.text;
+            digits.appendLiteral(text, field.text);
             break;
         case TimeField::Hour24:
-            appendNumber(text, hour, field.width);
+            digits.append(hour, field.width);
             break;
         case TimeField::Hour12:
-            appendNumber(text, hour % 12 == 0 ? 12 : hour % 12, field.width);
+            digits.append(hour % 12 == 0 ? 12 : hour % 12, field.width);
             break;
         case TimeField::Minute:
-            appendNumber(text, minute, field.width);
+            digits.append(minute, field.width);
             break;
         case TimeField::Second:
-            appendNumber(text, second, field.width);
+            digits.append(second, field.width);
             break;
         case TimeField::Millisecond:
             if (field.width == 3) {
-                appendNumber(text, millisecond, 3);
+                digits.append(millisecond, 3);
             } else {
                 // The fraction of the second without trailing zeros.
                 int value = millisecond;
-                int digits = 3;
-                while (digits > 1 && value % 10 == 0) {
+                int width = 3;
+                while (width > 1 && value % 10 == 0) {
                     value /= 10;
-                    --digits;
+                    --width;
                 }
-                appendNumber(text, value, digits);
+                digits.append(value, width);
             }
             break;
         case TimeField::AmPmUpper:
+            digits.flushInto(text);
             text += (hour < 12 ? m_locale.amText() : m_locale.pmText()).toUpper();
             break;
         case TimeField::AmPmLower:
+            digits.flushInto(text);
             text += (hour < 12 ? m_locale.amText() : m_locale.pmText()).toLower();
             break;
         }
     }
+    digits.flushInto(text);
 }
 
 const QString &Dates::DisplayFormatter::day(int year, int month, int day)
