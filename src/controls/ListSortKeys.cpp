@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QHash>
 #include <QLocale>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -45,8 +46,22 @@ int compareTextKeys(const char* first, qsizetype firstLength, const char* second
 
 bool AsciiCollation::isPrintableAscii(QStringView text)
 {
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+    // Four UTF-16 units at a time: a unit is printable ASCII when it is below 0x80, at
+    // least 0x20 (0x60 added sets its bit 7) and not 0x7F (1 added leaves bit 7 clear).
+    // No sum carries into the next unit.
+    constexpr quint64 lanes = 0x0001000100010001ull;
+    constexpr quint64 bit7 = 0x0080 * lanes;
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        quint64 word;
+        std::memcpy(&word, units + i, sizeof word);
+        if ((word & (0xFF80 * lanes)) != 0 || ((word + 0x60 * lanes) & bit7) != bit7 || ((word + lanes) & bit7) != 0)
+            return false;
+    }
+    for (; i < size; ++i) {
+        if (units[i] < 0x20 || units[i] > 0x7E)
             return false;
     }
     return true;
@@ -103,11 +118,13 @@ std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& colla
 
 void AsciiCollation::primaryPrefix(QStringView text, quint64* prefix) const
 {
+    unsigned char weights[PrefixBytes] = {};
     const char16_t* units = text.utf16();
-    for (int i = 0; i < PrefixBytes; ++i) {
-        const quint64 weight = i < text.size() ? m_primary[units[i]] : 0;
-        prefix[i / 8] = (prefix[i / 8] << 8) | weight;
-    }
+    const qsizetype count = std::min<qsizetype>(text.size(), PrefixBytes);
+    for (qsizetype i = 0; i < count; ++i)
+        weights[i] = m_primary[units[i]];
+    for (int word = 0; word < PrefixWords; ++word)
+        prefix[word] = qFromBigEndian<quint64>(weights + word * 8);
 }
 
 int AsciiCollation::compare(QStringView first, QStringView second) const
@@ -178,8 +195,9 @@ void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QString
         Span& span = m_spans[row];
         if (span.length >= 0)
             continue;
+        static const QString noText;
         const QStringList& items = rows[row].subItems;
-        const QString text = subItem < items.size() ? items.at(subItem) : QString();
+        const QString& text = subItem < items.size() ? items.at(subItem) : noText;
         const bool isShared = text.data_ptr()->isShared();
         if (isShared) {
             const auto known = shared.constFind(text.constData());
@@ -217,11 +235,10 @@ void TextKeyColumn::append(const QString& text, QStringEncoder& encoder)
 bool TextKeyColumn::prefix(int row, quint64* prefix) const
 {
     const Span& span = m_spans[size_t(row)];
-    const auto* bytes = reinterpret_cast<const unsigned char*>(m_bytes.constData() + span.offset);
-    for (int i = 0; i < PrefixBytes; ++i) {
-        const quint64 byte = i < span.length ? bytes[i] : 0;
-        prefix[i / 8] = (prefix[i / 8] << 8) | byte;
-    }
+    unsigned char bytes[PrefixBytes] = {};
+    std::memcpy(bytes, m_bytes.constData() + span.offset, size_t(std::min<qsizetype>(span.length, PrefixBytes)));
+    for (int word = 0; word < PrefixWords; ++word)
+        prefix[word] = qFromBigEndian<quint64>(bytes + word * 8);
     return span.length <= PrefixBytes;
 }
 
@@ -237,6 +254,8 @@ bool TextKeyColumn::appendByCharacter(const QString& text, QStringEncoder& encod
     };
     static std::vector<CharacterKey> known(0x10000);
     const qsizetype start = m_bytes.size();
+    m_bytes.resize(start + text.size() * 4); // the most a character of the plane takes
+    char* out = m_bytes.data() + start;
     for (QChar c : text) {
         if (c.isSurrogate()) {
             m_bytes.resize(start);
@@ -252,8 +271,10 @@ bool TextKeyColumn::appendByCharacter(const QString& text, QStringEncoder& encod
             std::memcpy(key.bytes, bytes.constData(), size_t(bytes.size()));
             key.length = quint8(bytes.size());
         }
-        m_bytes.append(key.bytes, key.length);
+        std::memcpy(out, key.bytes, key.length);
+        out += key.length;
     }
+    m_bytes.resize(out - m_bytes.constData());
     return true;
 }
 

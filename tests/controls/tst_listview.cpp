@@ -378,6 +378,19 @@ void TestListView::asciiTableOnlyWhereTheCollatorAgrees()
     QVERIFY(tableFor("en_US"));
     QVERIFY(!tableFor("cs_CZ")); // "ch" sorts after "h"
     QVERIFY(!tableFor("da_DK")); // "aa" sorts as "å"
+
+    // Only printable ASCII texts may use the table; the test reads four units at a time.
+    using ListSortKeys::AsciiCollation;
+    QVERIFY(AsciiCollation::isPrintableAscii(u""));
+    QVERIFY(AsciiCollation::isPrintableAscii(u" ~ab"));
+    QVERIFY(AsciiCollation::isPrintableAscii(u"https://www.a.com/?q=1&r=~"));
+    for (char16_t odd : {u'\x1f', u'\t', u'\x7f', u'\x80', u'é', u'中'}) {
+        for (int position : {0, 3, 4, 9}) {
+            QString text(10, QLatin1Char('a'));
+            text[position] = QChar(odd);
+            QVERIFY2(!AsciiCollation::isPrintableAscii(text), qPrintable(QString::number(int(odd))));
+        }
+    }
 }
 
 void TestListView::headerDrawsSortMark()
