@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FrmEditGroup.h"
 #include "window/XPForm.h"
 
 #include <QPointer>
@@ -22,7 +23,6 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TDm1;
-class TFrmEditGroup;
 class TListView1;
 struct AddressFilter;
 
@@ -57,7 +57,9 @@ public:
     void setCloseQuestion(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
     // Seams for tests: the host lookup of visits by IP and the opening of the help page.
     void setHostResolver(std::unique_ptr<HostResolver> resolver);
-    void setHelpOpener(std::function<void()> openHelp) { m_openHelp = std::move(openHelp); }
+    // The opener gives false when no browser could be started.
+    void setHelpOpener(std::function<bool()> openHelp) { m_openHelp = std::move(openHelp); }
+    static QString helpFailureText();
 
     // Group tree.
     void P_LoadTree();
@@ -180,7 +182,7 @@ private:
     TDm1 &m_dm1;
     TFrmEditGroup *m_editor = nullptr;
     std::function<bool()> m_mayClose;
-    std::function<void()> m_openHelp;
+    std::function<bool()> m_openHelp;
     std::unique_ptr<HostResolver> m_resolver;
 
     QString m_curGroup;
@@ -236,6 +238,8 @@ private:
     void dropNewGroupNode(QTreeWidgetItem *node);
     void ListView1ContextMenu(const QPoint &position);
     void showListRowsAsFavourite(const QString &address, bool favourite);
+    void showSavedAddress(const QString &oldAddress, const QString &oldName,
+                          const TFrmEditGroup::SavedAddress &saved);
 
     bool m_addingGroup = false;
     // The node that "添加网址组别" appended and that no edit has ended yet, and the node
