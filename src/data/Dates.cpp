@@ -59,9 +59,12 @@ bool parseStored(const Unit *text, qsizetype length, StoredParts &parts)
            && parts.millisecond >= 0 && QTime::isValid(parts.hour, parts.minute, parts.second, parts.millisecond);
 }
 
-// Digits and short literals go into a small buffer first: appending them one by one to
-// the text costs more than the rest of a date's formatting.
-class Digits
+} // namespace
+
+// A date text is composed in a buffer on the stack and made a QString in one step:
+// appending its pieces one by one to a QString costs more than the rest of the work.
+// What does not fit goes to `text` as it comes.
+class Dates::DisplayFormatter::Digits
 {
 public:
     void append(int value, int width)
@@ -93,12 +96,22 @@ public:
         text.append(QStringView(m_units, m_size));
         m_size = 0;
     }
+    // The composed text, in one allocation where it all fitted in the buffer.
+    QString take(QString &text)
+    {
+        if (text.isEmpty())
+            return QString(reinterpret_cast<const QChar *>(m_units), m_size);
+        flushInto(text);
+        return text;
+    }
 
 private:
-    static constexpr int Capacity = 32;
+    static constexpr int Capacity = 96;
     char16_t m_units[Capacity];
     int m_size = 0;
 };
+
+namespace {
 
 int repeatsAt(const QString &format, qsizetype position, int most)
 {
@@ -154,13 +167,10 @@ Dates::DisplayFormatter::DisplayFormatter() : DisplayFormatter(QLocale()) {}
 
 Dates::DisplayFormatter::DisplayFormatter(const QLocale &locale)
     : m_locale(locale), m_timeFormat(timeFormatWithoutZone(locale)),
-      m_latinDigits(locale.zeroDigit() == QLatin1String("0"))
+      m_latinDigits(locale.zeroDigit() == QLatin1String("0")), m_amUpper(locale.amText().toUpper()),
+      m_pmUpper(locale.pmText().toUpper()), m_amLower(locale.amText().toLower()), m_pmLower(locale.pmText().toLower())
 {
     parseTimeFormat(m_timeFormat);
-    // Most times are as long as this one; the rest grow or leave a little room.
-    QString sample;
-    appendTime(sample, 23, 59, 59, 0);
-    m_timeLength = sample.size();
 }
 
 // The fields of a time format as QLocale reads them: h and H hours (h counts 1 to 12
@@ -240,14 +250,14 @@ void Dates::DisplayFormatter::parseTimeFormat(const QString &format)
     }
 }
 
-void Dates::DisplayFormatter::appendTime(QString &text, int hour, int minute, int second, int millisecond) const
+void Dates::DisplayFormatter::appendTime(Digits &digits, QString &text, int hour, int minute, int second,
+                                         int millisecond) const
 {
     // Digits of other scripts are the locale's business.
     if (!m_latinDigits) {
-        text += m_locale.toString(QTime(hour, minute, second, millisecond), m_timeFormat);
+        digits.appendLiteral(text, m_locale.toString(QTime(hour, minute, second, millisecond), m_timeFormat));
         return;
     }
-    Digits digits;
     for (const TimeField &field : m_timeFields) {
         switch (field.kind) {
         case TimeField::Literal:
@@ -280,16 +290,13 @@ void Dates::DisplayFormatter::appendTime(QString &text, int hour, int minute, in
             }
             break;
         case TimeField::AmPmUpper:
-            digits.flushInto(text);
-            text += (hour < 12 ? m_locale.amText() : m_locale.pmText()).toUpper();
+            digits.appendLiteral(text, hour < 12 ? m_amUpper : m_pmUpper);
             break;
         case TimeField::AmPmLower:
-            digits.flushInto(text);
-            text += (hour < 12 ? m_locale.amText() : m_locale.pmText()).toLower();
+            digits.appendLiteral(text, hour < 12 ? m_amLower : m_pmLower);
             break;
         }
     }
-    digits.flushInto(text);
 }
 
 const QString &Dates::DisplayFormatter::day(int year, int month, int day)
@@ -308,11 +315,11 @@ QString Dates::DisplayFormatter::compose(int year, int month, int dayOfMonth, in
     if (hour == 0 && minute == 0 && second == 0 && millisecond == 0)
         return date; // shared, not copied
     QString text;
-    text.reserve(date.size() + 1 + m_timeLength);
-    text += date;
-    text += QLatin1Char(' ');
-    appendTime(text, hour, minute, second, millisecond);
-    return text;
+    Digits digits;
+    digits.appendLiteral(text, date);
+    digits.appendLiteral(text, QStringLiteral(" "));
+    appendTime(digits, text, hour, minute, second, millisecond);
+    return digits.take(text);
 }
 
 QString Dates::DisplayFormatter::slowFormat(const QString &stored)

@@ -48,13 +48,14 @@ private:
     void parseTimeFormat(const QString &format);
     const QString &day(int year, int month, int day);
     QString compose(int year, int month, int day, int hour, int minute, int second, int millisecond);
-    void appendTime(QString &text, int hour, int minute, int second, int millisecond) const;
+    class Digits;
+    void appendTime(Digits &digits, QString &text, int hour, int minute, int second, int millisecond) const;
     QString slowFormat(const QString &stored);
 
     QLocale m_locale;
     QString m_timeFormat;
     bool m_latinDigits;
-    qsizetype m_timeLength = 0; // of a typical formatted time
+    QString m_amUpper, m_pmUpper, m_amLower, m_pmLower;
     QHash<int, QString> m_days; // by year * 10000 + month * 100 + day
     std::vector<TimeField> m_timeFields;
 };
