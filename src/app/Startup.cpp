@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
+#include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
 #include "automation/TPIO.h"
 #include "data/DataModule.h"
@@ -70,6 +71,8 @@ int runVestrane(int argc, char **argv)
         }
         return SendUrlClient::run(argc, argv, options.address, options.name);
     }
+    if (options.mode == StartMode::NativeMessaging)
+        return NativeHost::run(argc, argv);
 
     SingleInstance instance;
     switch (instance.acquire()) {
