@@ -25,6 +25,15 @@ StartOptions StartOptions::parse(const QStringList &arguments)
         options.name = arguments.at(sendAt + 2);
         return options;
     }
+    const int importAt = arguments.indexOf(QStringLiteral("--import-mdb"));
+    if (importAt >= 0) {
+        options.mode = StartMode::ImportMdb;
+        if (arguments.size() < importAt + 2)
+            options.error = QStringLiteral("usage: vestrane --import-mdb FILE");
+        else
+            options.file = arguments.at(importAt + 1);
+        return options;
+    }
     bool automation = false, reg = false, unreg = false;
     for (const QString &argument : arguments) {
         const QString name = switchName(argument);

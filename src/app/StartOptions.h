@@ -11,6 +11,7 @@ enum class StartMode {
     Register,   // REGSERVER
     Unregister, // UNREGSERVER
     SendUrl,    // --send-url ADDRESS NAME: the command-line client
+    ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
 };
 
 struct StartOptions
@@ -18,7 +19,8 @@ struct StartOptions
     StartMode mode = StartMode::Normal;
     QString address; // --send-url only
     QString name;
-    QString error;   // a malformed --send-url
+    QString file;    // --import-mdb only
+    QString error;   // a malformed --send-url or --import-mdb
 
     // Switches come after "-" or "/", in any letter case; AUTOMATION and EMBEDDING win
     // over REGSERVER, which wins over UNREGSERVER. `arguments` excludes the program name.

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "app/ImportMdbCommand.h"
+#include "app/JetStart.h"
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
@@ -42,6 +44,13 @@ int runVestrane(int argc, char **argv)
         }
         return SendUrlClient::run(argc, argv, options.address, options.name);
     }
+    if (options.mode == StartMode::ImportMdb) {
+        if (!options.error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(options.error));
+            return 2;
+        }
+        return ImportMdbCommand::run(argc, argv, options.file);
+    }
 
     SingleInstance instance;
     if (!instance.acquire())
@@ -60,6 +69,7 @@ int runVestrane(int argc, char **argv)
 
     TDm1 dm1;
     createReportingErrors([&] { dm1.init(); });
+    offerJetConversion(dm1.connection());
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });

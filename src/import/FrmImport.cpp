@@ -6,7 +6,7 @@
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
-#include "editor/TrimUrl.h"
+#include "data/TrimUrl.h"
 #include "import/FavoritesReader.h"
 #include "import/ImportPictures.h"
 #include "import/ToolSeparator.h"

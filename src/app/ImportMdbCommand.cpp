@@ -1,0 +1,26 @@
+#include "app/ImportMdbCommand.h"
+
+#include "data/DataModule.h"
+#include "data/SettingsStore.h"
+#include "jet/JetMerge.h"
+#include "platform/AppError.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+int ImportMdbCommand::run(int &argc, char **argv, const QString &file)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
+    try {
+        SettingsStore::writeDefaultsIfMissing();
+        DbConnection db(QStringLiteral("import-mdb"));
+        configureConnection(db);
+        const JetMerge::Result result = JetMerge::merge(db, file);
+        std::printf("%s\n", qPrintable(JetMerge::summary(result)));
+        return 0;
+    } catch (const AppError &error) {
+        std::fprintf(stderr, "vestrane: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+}

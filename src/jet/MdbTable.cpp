@@ -1,0 +1,183 @@
+#include "jet/MdbTable.h"
+
+#include "platform/AppError.h"
+
+#include <QDate>
+#include <QFile>
+#include <cmath>
+#include <mdbtools.h>
+
+namespace {
+
+MdbHandle *mdbHandle(const MdbDatabase &database)
+{
+    return static_cast<MdbHandle *>(database.handle());
+}
+
+MdbColumn *columnAt(MdbTableDef *table, int column)
+{
+    return static_cast<MdbColumn *>(g_ptr_array_index(table->columns, guint(column)));
+}
+
+// A Memo value starts with its length in bytes (the top bits are flags). Its text needs
+// at most three bytes of UTF-8 for every two bytes stored.
+size_t memoTextSize(MdbHandle *mdb, const MdbColumn *col)
+{
+    if (col->cur_value_len < MDB_MEMO_OVERHEAD)
+        return MDB_BIND_SIZE;
+    const size_t stored = size_t(mdb_get_int32(mdb->pg_buf, col->cur_value_start)) & 0x00ffffff;
+    return std::max<size_t>(MDB_BIND_SIZE, stored * 2 + MDB_MEMO_OVERHEAD + 16);
+}
+
+} // namespace
+
+MdbDatabase::MdbDatabase(const QString &file)
+{
+    MdbHandle *mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
+    if (!mdb)
+        throw AppError(QStringLiteral("不是可以读取的 Jet 数据文件"));
+    mdb_set_boolean_fmt_numbers(mdb);
+    m_handle = mdb;
+}
+
+MdbDatabase::~MdbDatabase()
+{
+    mdb_close(mdbHandle(*this));
+}
+
+std::unique_ptr<MdbTable> MdbTable::open(MdbDatabase &database, const char *name)
+{
+    MdbTableDef *table = mdb_read_table_by_name(mdbHandle(database), const_cast<gchar *>(name), MDB_TABLE);
+    if (!table)
+        return nullptr;
+    if (!mdb_read_columns(table)) {
+        mdb_free_tabledef(table);
+        return nullptr;
+    }
+    return std::unique_ptr<MdbTable>(new MdbTable(database, table));
+}
+
+MdbTable::MdbTable(MdbDatabase &database, MdbTableDef *table)
+    : m_database(database), m_table(table), m_buffers(table->num_cols), m_lengths(table->num_cols, 0),
+      m_null(table->num_cols, true)
+{
+    for (int i = 0; i < int(table->num_cols); ++i) {
+        // Memo values are converted on demand with a buffer of their own size; libmdb
+        // would cut them at its bind size.
+        if (columnAt(table, i)->col_type == MDB_MEMO)
+            continue;
+        m_buffers[size_t(i)] = QByteArray(MDB_BIND_SIZE + 1, '\0');
+        mdb_bind_column(table, i + 1, m_buffers[size_t(i)].data(), &m_lengths[size_t(i)]);
+    }
+    mdb_rewind_table(table);
+}
+
+MdbTable::~MdbTable()
+{
+    mdb_free_tabledef(m_table);
+}
+
+int MdbTable::column(const char *name) const
+{
+    for (int i = 0; i < int(m_table->num_cols); ++i)
+        if (g_ascii_strcasecmp(columnAt(m_table, i)->name, name) == 0)
+            return i;
+    return -1;
+}
+
+qint64 MdbTable::storedRowCount() const
+{
+    return m_table->num_rows;
+}
+
+bool MdbTable::next()
+{
+    if (!mdb_fetch_row(m_table))
+        return false;
+    readNullFlags();
+    return true;
+}
+
+// libmdb hands a missing value and an empty text over alike; the row's own null mask
+// tells them apart. The row just fetched is still in the page buffer.
+void MdbTable::readNullFlags()
+{
+    MdbHandle *mdb = mdbHandle(m_database);
+    int start = 0;
+    size_t size = 0;
+    std::fill(m_null.begin(), m_null.end(), false);
+    if (m_table->cur_row == 0 || mdb_find_row(mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
+        return;
+    std::vector<MdbField> fields(m_table->num_cols);
+    const int count = mdb_crack_row(m_table, start & 0x1fff, size, fields.data());
+    for (int i = 0; i < count && i < int(m_table->num_cols); ++i) {
+        const int col = fields[size_t(i)].colnum;
+        if (col >= 0 && col < int(m_table->num_cols) && columnAt(m_table, col)->col_type != MDB_BOOL)
+            m_null[size_t(col)] = fields[size_t(i)].is_null;
+    }
+}
+
+bool MdbTable::isNull(int column) const
+{
+    return column < 0 || m_null[size_t(column)];
+}
+
+QString MdbTable::text(int column) const
+{
+    if (isNull(column))
+        return QString();
+    MdbColumn *col = columnAt(m_table, column);
+    if (col->col_type != MDB_MEMO)
+        return QString::fromUtf8(m_buffers[size_t(column)].constData(), m_lengths[size_t(column)]);
+    MdbHandle *mdb = mdbHandle(m_database);
+    const size_t usual = mdb->bind_size;
+    mdb_set_bind_size(mdb, memoTextSize(mdb, col));
+    char *value = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, MDB_MEMO, col->cur_value_len);
+    mdb_set_bind_size(mdb, usual);
+    const QString result = QString::fromUtf8(value);
+    g_free(value);
+    return result;
+}
+
+std::optional<qint64> MdbTable::integer(int column) const
+{
+    if (isNull(column))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = text(column).toLongLong(&ok);
+    if (ok)
+        return value;
+    const double real = text(column).toDouble(&ok);
+    return ok && std::isfinite(real) ? std::optional<qint64>(qint64(real)) : std::nullopt;
+}
+
+QString MdbTable::date(int column) const
+{
+    if (isNull(column))
+        return QString();
+    MdbColumn *col = columnAt(m_table, column);
+    if (col->col_type != MDB_DATETIME)
+        return text(column);
+    // Days since 1899-12-30; the fraction is the time of day, counted away from that day
+    // also for days before it.
+    const double stored = mdb_get_double(mdbHandle(m_database)->pg_buf, col->cur_value_start);
+    if (!std::isfinite(stored) || std::fabs(stored) > 3e6)
+        return QString::number(stored, 'g', 17);
+    const double days = std::trunc(stored);
+    const QDate day = QDate(1899, 12, 30).addDays(qint64(days));
+    const int seconds = int(std::lround(std::fabs(stored - days) * 86400.0));
+    if (seconds == 0)
+        return day.toString(Qt::ISODate);
+    if (seconds >= 86400)
+        return day.addDays(days < 0 ? -1 : 1).toString(Qt::ISODate);
+    return day.toString(Qt::ISODate) + QLatin1Char(' ') + QTime(0, 0).addSecs(seconds).toString(Qt::ISODate);
+}
+
+bool MdbTable::flag(int column) const
+{
+    if (column < 0)
+        return false;
+    if (columnAt(m_table, column)->col_type == MDB_BOOL)
+        return m_buffers[size_t(column)].startsWith('1');
+    return integer(column).value_or(0) != 0;
+}
