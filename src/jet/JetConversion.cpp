@@ -96,6 +96,12 @@ JetConversion::Result writeDatabase(const QString &file, const QString &work, co
     DbConnection db(QStringLiteral("jet-convert"));
     db.setDatabaseFile(work);
     db.open(); // creates the tables of a new library
+    // Nobody else sees the work file, and a failed run throws it away: it needs no
+    // journal on disk and no sync per commit. It is synced once, whole, before it takes
+    // the Jet file's place.
+    db.query(QStringLiteral("PRAGMA journal_mode=MEMORY"));
+    db.execute(QStringLiteral("PRAGMA synchronous=OFF"));
+    db.execute(QStringLiteral("PRAGMA cache_size=-32768"));
     {
         Transaction transaction(db);
         // The new file's own groups give way to the Jet file's, numbers and all.

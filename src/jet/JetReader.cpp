@@ -3,7 +3,6 @@
 #include "jet/MdbTable.h"
 #include "platform/AppError.h"
 
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -23,33 +22,88 @@ namespace {
 // framed by its length.
 enum class Kind : quint8 { Group = 1, Address, Search, Counts, Error };
 
-QDataStream &operator<<(QDataStream &out, const std::optional<QString> &text)
+// Fields go over the pipe as they lie in memory: both ends are this same program.
+class Encoder
 {
-    return out << bool(text) << text.value_or(QString());
-}
+public:
+    explicit Encoder(QByteArray &out) : m_out(out) {}
+    void put(quint8 value) { m_out.append(char(value)); }
+    void put(bool value) { m_out.append(char(value ? 1 : 0)); }
+    void put(qint64 value) { m_out.append(reinterpret_cast<const char *>(&value), sizeof value); }
+    void put(const QString &text)
+    {
+        const qint32 size = qint32(text.size());
+        m_out.append(reinterpret_cast<const char *>(&size), sizeof size);
+        m_out.append(reinterpret_cast<const char *>(text.utf16()), size * 2);
+    }
+    void put(const std::optional<QString> &text)
+    {
+        put(bool(text));
+        if (text)
+            put(*text);
+    }
+    void put(const std::optional<qint64> &number)
+    {
+        put(bool(number));
+        if (number)
+            put(*number);
+    }
+    void put(Kind kind) { put(quint8(kind)); }
 
-QDataStream &operator>>(QDataStream &in, std::optional<QString> &text)
-{
-    bool present = false;
-    QString value;
-    in >> present >> value;
-    text = present ? std::optional<QString>(value) : std::nullopt;
-    return in;
-}
+private:
+    QByteArray &m_out;
+};
 
-QDataStream &operator<<(QDataStream &out, const std::optional<qint64> &number)
+class Decoder
 {
-    return out << bool(number) << number.value_or(0);
-}
+public:
+    Decoder(const char *data, qsizetype size) : m_at(data), m_end(data + size) {}
+    void get(quint8 &value) { value = quint8(take(1)[0]); }
+    void get(bool &value) { value = take(1)[0] != 0; }
+    void get(qint64 &value) { std::memcpy(&value, take(sizeof value), sizeof value); }
+    void get(QString &text)
+    {
+        qint32 size = 0;
+        std::memcpy(&size, take(sizeof size), sizeof size);
+        const char *chars = take(qsizetype(size) * 2);
+        text = QString(reinterpret_cast<const QChar *>(chars), size);
+    }
+    void get(std::optional<QString> &text)
+    {
+        bool present = false;
+        get(present);
+        text.reset();
+        if (present) {
+            QString value;
+            get(value);
+            text = value;
+        }
+    }
+    void get(std::optional<qint64> &number)
+    {
+        bool present = false;
+        get(present);
+        number.reset();
+        if (present) {
+            qint64 value = 0;
+            get(value);
+            number = value;
+        }
+    }
 
-QDataStream &operator>>(QDataStream &in, std::optional<qint64> &number)
-{
-    bool present = false;
-    qint64 value = 0;
-    in >> present >> value;
-    number = present ? std::optional<qint64>(value) : std::nullopt;
-    return in;
-}
+private:
+    const char *take(qsizetype size)
+    {
+        if (size < 0 || m_end - m_at < size)
+            throw AppError(QStringLiteral("读取程序传来的数据不完整"));
+        const char *at = m_at;
+        m_at += size;
+        return at;
+    }
+
+    const char *m_at;
+    const char *m_end;
+};
 
 // ---- the child's side ----
 
@@ -62,13 +116,13 @@ public:
     template <typename... Fields>
     void send(Kind kind, const Fields &...fields)
     {
-        QByteArray payload;
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out << quint8(kind);
-        (out << ... << fields);
-        QDataStream frame(&m_pending, QIODevice::Append);
-        frame << quint32(payload.size());
-        m_pending.append(payload);
+        const qsizetype start = m_pending.size();
+        m_pending.append(4, '\0'); // the size, known once the fields are in
+        Encoder out(m_pending);
+        out.put(kind);
+        (out.put(fields), ...);
+        const quint32 size = quint32(m_pending.size() - start - 4);
+        std::memcpy(m_pending.data() + start, &size, sizeof size);
         if (m_pending.size() > 64 * 1024)
             flush();
     }
@@ -269,25 +323,26 @@ private:
         qsizetype at = 0;
         while (m_buffer.size() - at >= 4) {
             quint32 size = 0;
-            QDataStream(m_buffer.mid(at, 4)) >> size;
+            std::memcpy(&size, m_buffer.constData() + at, sizeof size);
             if (m_buffer.size() - at - 4 < qsizetype(size))
                 break;
-            QDataStream in(QByteArray::fromRawData(m_buffer.constData() + at + 4, size));
+            Decoder in(m_buffer.constData() + at + 4, qsizetype(size));
             dispatch(in);
             at += 4 + qsizetype(size);
         }
         m_buffer.remove(0, at);
     }
 
-    void dispatch(QDataStream &in)
+    void dispatch(Decoder &in)
     {
         quint8 kind = 0;
-        in >> kind;
+        in.get(kind);
         switch (Kind(kind)) {
         case Kind::Group: {
             std::optional<qint64> no;
             JetGroup group;
-            in >> no >> group.name;
+            in.get(no);
+            in.get(group.name);
             // A group without a number cannot hold an address; it keeps its name.
             group.groupNo = no.value_or(0);
             m_sink.group(group);
@@ -295,22 +350,32 @@ private:
         }
         case Kind::Address: {
             JetAddress row;
-            in >> row.address >> row.name >> row.times >> row.viewTime >> row.groupNo >> row.favourite;
+            in.get(row.address);
+            in.get(row.name);
+            in.get(row.times);
+            in.get(row.viewTime);
+            in.get(row.groupNo);
+            in.get(row.favourite);
             m_sink.address(row);
             break;
         }
         case Kind::Search: {
             JetSearch row;
-            in >> row.text >> row.date >> row.sortNo;
+            in.get(row.text);
+            in.get(row.date);
+            in.get(row.sortNo);
             m_sink.search(row);
             break;
         }
         case Kind::Counts:
-            in >> m_counts.groups >> m_counts.addresses >> m_counts.searches >> m_counts.hasSearch;
+            in.get(m_counts.groups);
+            in.get(m_counts.addresses);
+            in.get(m_counts.searches);
+            in.get(m_counts.hasSearch);
             m_finished = true;
             break;
         case Kind::Error:
-            in >> m_error;
+            in.get(m_error);
             break;
         }
     }

@@ -62,9 +62,11 @@ MdbTable::MdbTable(MdbDatabase &database, MdbTableDef *table)
       m_null(table->num_cols, true)
 {
     for (int i = 0; i < int(table->num_cols); ++i) {
-        // Memo values are converted on demand with a buffer of their own size; libmdb
-        // would cut them at its bind size.
-        if (columnAt(table, i)->col_type == MDB_MEMO)
+        // Only texts and flags are bound. Memo values are converted on demand with a
+        // buffer of their own size (libmdb would cut them at its bind size); numbers and
+        // dates are read as stored, without a detour through text.
+        const int type = columnAt(table, i)->col_type;
+        if (type != MDB_TEXT && type != MDB_BOOL)
             continue;
         m_buffers[size_t(i)] = QByteArray(MDB_BIND_SIZE + 1, '\0');
         mdb_bind_column(table, i + 1, m_buffers[size_t(i)].data(), &m_lengths[size_t(i)]);
@@ -127,9 +129,15 @@ QString MdbTable::text(int column) const
     if (isNull(column))
         return QString();
     MdbColumn *col = columnAt(m_table, column);
-    if (col->col_type != MDB_MEMO)
+    if (!m_buffers[size_t(column)].isEmpty())
         return QString::fromUtf8(m_buffers[size_t(column)].constData(), m_lengths[size_t(column)]);
     MdbHandle *mdb = mdbHandle(m_database);
+    if (col->col_type != MDB_MEMO) {
+        char *value = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, col->cur_value_len);
+        const QString result = QString::fromUtf8(value ? value : "");
+        g_free(value);
+        return result;
+    }
     const size_t usual = mdb->bind_size;
     mdb_set_bind_size(mdb, memoTextSize(mdb, col));
     char *value = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, MDB_MEMO, col->cur_value_len);
@@ -143,6 +151,14 @@ std::optional<qint64> MdbTable::integer(int column) const
 {
     if (isNull(column))
         return std::nullopt;
+    const MdbColumn *col = columnAt(m_table, column);
+    const unsigned char *pg = mdbHandle(m_database)->pg_buf;
+    if (col->col_type == MDB_LONGINT)
+        return qint32(mdb_get_int32(const_cast<unsigned char *>(pg), col->cur_value_start));
+    if (col->col_type == MDB_INT)
+        return qint16(mdb_get_int16(const_cast<unsigned char *>(pg), col->cur_value_start));
+    if (col->col_type == MDB_BYTE)
+        return mdb_get_byte(const_cast<unsigned char *>(pg), col->cur_value_start);
     bool ok = false;
     const qint64 value = text(column).toLongLong(&ok);
     if (ok)
