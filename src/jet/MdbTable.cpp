@@ -110,7 +110,8 @@ void MdbTable::readNullFlags()
     std::fill(m_null.begin(), m_null.end(), false);
     if (m_table->cur_row == 0 || mdb_find_row(mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
         return;
-    std::vector<MdbField> fields(m_table->num_cols);
+    thread_local std::vector<MdbField> fields; // kept from row to row
+    fields.resize(m_table->num_cols);
     const int count = mdb_crack_row(m_table, start & 0x1fff, size, fields.data());
     for (int i = 0; i < count && i < int(m_table->num_cols); ++i) {
         const int col = fields[size_t(i)].colnum;

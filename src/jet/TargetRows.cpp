@@ -2,8 +2,11 @@
 
 #include "platform/AppError.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QVariant>
+#include <array>
+#include <initializer_list>
+#include <sqlite3.h>
 
 namespace {
 
@@ -25,55 +28,103 @@ QString notNull(const QString &text)
 
 } // namespace
 
-TargetRows::TargetRows(DbConnection &db)
-    : m_db(db),
-      m_group(prepare(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"))),
-      m_address(prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
-                                       "MyAddress) VALUES (?, ?, ?, ?, ?, ?)"))),
-      m_searchNumbered(prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate, Sort_No) VALUES (?, ?, ?)"))),
-      m_search(prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate) VALUES (?, ?)")))
+// One prepared statement, run with its values in column order.
+class TargetRows::Statement
 {
-}
+public:
+    Statement(DbConnection &db, sqlite3 *sqlite, const QString &sql) : m_sqlite(sqlite)
+    {
+        if (m_sqlite) {
+            const QByteArray text = sql.toUtf8();
+            if (sqlite3_prepare_v2(m_sqlite, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+                throw AppError(QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
+            return;
+        }
+        m_query = QSqlQuery(QSqlDatabase::database(db.connectionName(), false));
+        if (!m_query.prepare(sql))
+            throw AppError(m_query.lastError().text());
+    }
 
-QSqlQuery TargetRows::prepare(const QString &sql)
+    ~Statement() { sqlite3_finalize(m_statement); }
+
+    void run(std::initializer_list<QVariant> values)
+    {
+        if (!m_statement) {
+            int i = 0;
+            for (const QVariant &value : values)
+                m_query.bindValue(i++, value);
+            if (!m_query.exec())
+                throw AppError(m_query.lastError().text());
+            return;
+        }
+        Q_ASSERT(values.size() <= m_texts.size());
+        int column = 1;
+        for (const QVariant &value : values)
+            bind(column++, value);
+        const int rc = sqlite3_step(m_statement);
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        if (rc != SQLITE_DONE)
+            throw AppError(QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
+    }
+
+private:
+    void bind(int column, const QVariant &value)
+    {
+        if (value.isNull()) {
+            sqlite3_bind_null(m_statement, column);
+        } else if (value.typeId() == QMetaType::QString) {
+            // Qt's conversion to UTF-8 is quicker than the engine's own; the text stays
+            // alive here until the statement has run, so the engine need not copy it.
+            QByteArray &text = m_texts[size_t(column - 1)];
+            text = value.toString().toUtf8();
+            sqlite3_bind_text(m_statement, column, text.constData(), int(text.size()), SQLITE_STATIC);
+        } else {
+            sqlite3_bind_int64(m_statement, column, value.toLongLong());
+        }
+    }
+
+    sqlite3 *m_sqlite;
+    sqlite3_stmt *m_statement = nullptr;
+    std::array<QByteArray, 8> m_texts;
+    QSqlQuery m_query;
+};
+
+TargetRows::TargetRows(DbConnection &db) : m_db(db)
 {
     m_db.open();
-    QSqlQuery query(QSqlDatabase::database(m_db.connectionName(), false));
-    if (!query.prepare(sql))
-        throw AppError(query.lastError().text());
-    return query;
+    const QVariant handle = QSqlDatabase::database(db.connectionName(), false).driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        m_sqlite = *static_cast<sqlite3 *const *>(handle.constData());
+    m_group = prepare(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"));
+    m_address = prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
+                                       "VALUES (?, ?, ?, ?, ?, ?)"));
+    m_searchNumbered = prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate, Sort_No) VALUES (?, ?, ?)"));
+    m_search = prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate) VALUES (?, ?)"));
 }
 
-void TargetRows::run(QSqlQuery &query)
+TargetRows::~TargetRows() = default;
+
+std::unique_ptr<TargetRows::Statement> TargetRows::prepare(const QString &sql)
 {
-    if (!query.exec())
-        throw AppError(query.lastError().text());
+    return std::make_unique<Statement>(m_db, m_sqlite, sql);
 }
 
 void TargetRows::insertGroup(qint64 groupNo, const QString &name)
 {
-    m_group.bindValue(0, groupNo);
-    m_group.bindValue(1, notNull(name));
-    run(m_group);
+    m_group->run({groupNo, notNull(name)});
 }
 
 void TargetRows::insertAddress(const JetAddress &row, std::optional<qint64> groupNo)
 {
-    m_address.bindValue(0, textOrNull(row.address));
-    m_address.bindValue(1, notNull(row.name));
-    m_address.bindValue(2, row.times);
-    m_address.bindValue(3, dateOrNull(row.viewTime));
-    m_address.bindValue(4, groupNo ? QVariant(*groupNo) : QVariant(QMetaType(QMetaType::LongLong)));
-    m_address.bindValue(5, row.favourite ? 1 : 0);
-    run(m_address);
+    m_address->run({textOrNull(row.address), notNull(row.name), row.times, dateOrNull(row.viewTime),
+                    groupNo ? QVariant(*groupNo) : QVariant(QMetaType(QMetaType::LongLong)), row.favourite ? 1 : 0});
 }
 
 void TargetRows::insertSearch(const JetSearch &row, bool keepNumber)
 {
-    QSqlQuery &query = keepNumber ? m_searchNumbered : m_search;
-    query.bindValue(0, textOrNull(row.text));
-    query.bindValue(1, dateOrNull(row.date));
     if (keepNumber)
-        query.bindValue(2, row.sortNo);
-    run(query);
+        m_searchNumbered->run({textOrNull(row.text), dateOrNull(row.date), row.sortNo});
+    else
+        m_search->run({textOrNull(row.text), dateOrNull(row.date)});
 }

@@ -4,14 +4,27 @@
 #include "jet/JetRecords.h"
 
 #include <QSqlQuery>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 // Writes rows read from a Jet file into the program's tables, with statements prepared
 // once for the whole run. Each table has one function here that names every column it
 // writes. A refused row throws AppError with the database's text.
+//
+// On SQLite the statements run through the engine's own interface, which the bulk of a
+// conversion needs: Qt's layer costs several times the insert itself per row. Another
+// engine goes through Qt Sql.
 class TargetRows
 {
 public:
     explicit TargetRows(DbConnection &db);
+    ~TargetRows();
+    TargetRows(const TargetRows &) = delete;
+    TargetRows &operator=(const TargetRows &) = delete;
 
     void insertGroup(qint64 groupNo, const QString &name);
     // `groupNo` may differ from the row's own (a merge renumbers groups).
@@ -20,12 +33,13 @@ public:
     void insertSearch(const JetSearch &row, bool keepNumber);
 
 private:
-    QSqlQuery prepare(const QString &sql);
-    void run(QSqlQuery &query);
+    class Statement;
+    std::unique_ptr<Statement> prepare(const QString &sql);
 
     DbConnection &m_db;
-    QSqlQuery m_group;
-    QSqlQuery m_address;
-    QSqlQuery m_searchNumbered;
-    QSqlQuery m_search;
+    sqlite3 *m_sqlite = nullptr;
+    std::unique_ptr<Statement> m_group;
+    std::unique_ptr<Statement> m_address;
+    std::unique_ptr<Statement> m_searchNumbered;
+    std::unique_ptr<Statement> m_search;
 };
