@@ -143,6 +143,32 @@ private Q_SLOTS:
         QVERIFY(!query.next());
     }
 
+    void missingImportGroupIsAddedWithTheNextNumber()
+    {
+        const QString file = placeAsDatabase(QStringLiteral("small.mdb"), folder());
+        // Rename group 1 in place: its name is stored once, as UTF-16.
+        QFile jet(file);
+        QVERIFY(jet.open(QIODevice::ReadWrite));
+        QByteArray bytes = jet.readAll();
+        const QString importGroup = QStringLiteral("IE收藏夹");
+        const QByteArray stored(reinterpret_cast<const char *>(importGroup.utf16()), importGroup.size() * 2);
+        const qsizetype at = bytes.indexOf(stored);
+        QVERIFY(at > 0);
+        QCOMPARE(bytes.indexOf(stored, at + 1), qsizetype(-1));
+        bytes[at] = 'X';
+        jet.seek(0);
+        jet.write(bytes);
+        jet.close();
+
+        const JetConversion::Result result = JetConversion::convertInPlace(file);
+
+        QVERIFY(result.importGroupAdded);
+        DbConnection db(QStringLiteral("check"));
+        db.setDatabaseFile(file);
+        QCOMPARE(rows(db, QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup WHERE GroupNo IN (1, 8) ORDER BY GroupNo")),
+                 QStringList({QStringLiteral("1|XE收藏夹"), QStringLiteral("8|IE收藏夹")}));
+    }
+
     void keptNameNeverOverwritesAnotherFile()
     {
         const QString file = placeAsDatabase(QStringLiteral("small.mdb"), folder());

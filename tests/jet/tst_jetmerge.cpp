@@ -116,6 +116,25 @@ private Q_SLOTS:
         QCOMPARE(rows(*m_db, QStringLiteral("SELECT count(*) FROM address")), QStringList(QStringLiteral("0")));
     }
 
+    void aRefusedRowUndoesTheWholeMerge()
+    {
+        m_db->execute(QStringLiteral("CREATE TRIGGER refuse_orphan BEFORE INSERT ON address "
+                                     "WHEN NEW.Address = 'www.orphan.example' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        const QStringList groupsBefore = rows(*m_db, QStringLiteral("SELECT * FROM BaseGroup"));
+        try {
+            JetMerge::merge(*m_db, fixture(QStringLiteral("small.mdb")));
+            QFAIL("the merge went on past a refused row");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("refused")), qPrintable(error.message()));
+        }
+        QCOMPARE(rows(*m_db, QStringLiteral("SELECT * FROM BaseGroup")), groupsBefore);
+        QCOMPARE(rows(*m_db, QStringLiteral("SELECT count(*) FROM address")), QStringList(QStringLiteral("0")));
+        QCOMPARE(rows(*m_db, QStringLiteral("SELECT count(*) FROM Search")), QStringList(QStringLiteral("0")));
+        // The connection is usable afterwards.
+        m_db->execute(QStringLiteral("DROP TRIGGER refuse_orphan"));
+        QCOMPARE(JetMerge::merge(*m_db, fixture(QStringLiteral("small.mdb"))).addressesImported, 9);
+    }
+
     void commandLineMergesWithoutDisplay()
     {
         if (binary().isEmpty() || !QFile::exists(binary()))
