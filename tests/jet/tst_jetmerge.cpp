@@ -148,6 +148,15 @@ private Q_SLOTS:
         QProcess run;
         run.setProcessEnvironment(environment);
 
+        // A library that is still a Jet file is left to the start-up's conversion.
+        QFile::copy(fixture(QStringLiteral("small.mdb")), m_env->defaultDatabaseFile());
+        run.start(binary(), {QStringLiteral("--import-mdb"), fixture(QStringLiteral("small.mdb"))});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(run.readAllStandardError()).contains(QStringLiteral("旧版（Jet）")));
+        QCOMPARE(digest(m_env->defaultDatabaseFile()), digest(fixture(QStringLiteral("small.mdb"))));
+        QFile::remove(m_env->defaultDatabaseFile());
+
         // No library yet: it is created first, as a start would.
         run.start(binary(), {QStringLiteral("--import-mdb"), fixture(QStringLiteral("small.mdb"))});
         QVERIFY(run.waitForFinished(30000));
