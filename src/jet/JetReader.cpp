@@ -3,13 +3,13 @@
 #include "jet/MdbTable.h"
 #include "platform/AppError.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -18,8 +18,7 @@
 
 namespace {
 
-// One message from the reading child: a kind, then its fields in QDataStream form,
-// framed by its length.
+// One message from the reading child: its length, a kind, then its fields.
 enum class Kind : quint8 { Group = 1, Address, Search, Counts, Error };
 
 // Fields go over the pipe as they lie in memory: both ends are this same program.
@@ -253,6 +252,9 @@ JetCounts sendSearches(MdbDatabase &db, FrameWriter &out, JetCounts counts)
             out.send(Kind::Counts, counts.groups, counts.addresses, counts.searches, counts.hasSearch);
         } catch (const AppError &error) {
             out.send(Kind::Error, error.message());
+            status = 1;
+        } catch (const std::exception &error) {
+            out.send(Kind::Error, QString::fromLocal8Bit(error.what()));
             status = 1;
         }
     }
