@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QFile>
 #include <cmath>
+#include <cstring>
 #include <mdbtools.h>
 
 namespace {
@@ -21,12 +22,35 @@ MdbColumn *columnAt(MdbTableDef *table, int column)
 
 // A Memo value starts with its length in bytes (the top bits are flags). Its text needs
 // at most three bytes of UTF-8 for every two bytes stored.
-size_t memoTextSize(MdbHandle *mdb, const MdbColumn *col)
+// Jet 4 keeps texts in UTF-16, little-endian. A text that starts with FF FE is
+// compressed: each zero byte switches between runs of one byte per character (the
+// character's high byte is zero) and runs of two bytes per character.
+QString decodeStoredText(const char *bytes, qsizetype size)
 {
-    if (col->cur_value_len < MDB_MEMO_OVERHEAD)
-        return MDB_BIND_SIZE;
-    const size_t stored = size_t(mdb_get_int32(mdb->pg_buf, col->cur_value_start)) & 0x00ffffff;
-    return std::max<size_t>(MDB_BIND_SIZE, stored * 2 + MDB_MEMO_OVERHEAD + 16);
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    QString text;
+    if (size >= 2 && p[0] == 0xff && p[1] == 0xfe) {
+        text.reserve(size);
+        bool compressed = true;
+        for (qsizetype i = 2; i < size;) {
+            if (p[i] == 0) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                text.append(QChar(p[i++]));
+            } else if (i + 1 < size) {
+                text.append(QChar(char16_t(p[i] | (p[i + 1] << 8))));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        return text;
+    }
+    text.resize(size / 2);
+    for (qsizetype i = 0; i < size / 2; ++i)
+        text[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
+    return text;
 }
 
 } // namespace
@@ -61,12 +85,13 @@ MdbTable::MdbTable(MdbDatabase &database, MdbTableDef *table)
     : m_database(database), m_table(table), m_buffers(table->num_cols), m_lengths(table->num_cols, 0),
       m_null(table->num_cols, true)
 {
+    const bool codePageText = IS_JET3(mdbHandle(database));
     for (int i = 0; i < int(table->num_cols); ++i) {
-        // Only texts and flags are bound. Memo values are converted on demand with a
-        // buffer of their own size (libmdb would cut them at its bind size); numbers and
-        // dates are read as stored, without a detour through text.
+        // Flags must be bound: libmdb writes them nowhere else. Texts of a Jet 3 file
+        // are bound for libmdb's code-page conversion. Everything else is read as
+        // stored, without a detour through libmdb's text.
         const int type = columnAt(table, i)->col_type;
-        if (type != MDB_TEXT && type != MDB_BOOL)
+        if (type != MDB_BOOL && !(codePageText && type == MDB_TEXT))
             continue;
         m_buffers[size_t(i)] = QByteArray(MDB_BIND_SIZE + 1, '\0');
         mdb_bind_column(table, i + 1, m_buffers[size_t(i)].data(), &m_lengths[size_t(i)]);
@@ -133,19 +158,46 @@ QString MdbTable::text(int column) const
     if (!m_buffers[size_t(column)].isEmpty())
         return QString::fromUtf8(m_buffers[size_t(column)].constData(), m_lengths[size_t(column)]);
     MdbHandle *mdb = mdbHandle(m_database);
-    if (col->col_type != MDB_MEMO) {
+    if (IS_JET3(mdb) || (col->col_type != MDB_TEXT && col->col_type != MDB_MEMO)) {
         char *value = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, col->cur_value_len);
         const QString result = QString::fromUtf8(value ? value : "");
         g_free(value);
         return result;
     }
-    const size_t usual = mdb->bind_size;
-    mdb_set_bind_size(mdb, memoTextSize(mdb, col));
-    char *value = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, MDB_MEMO, col->cur_value_len);
-    mdb_set_bind_size(mdb, usual);
-    const QString result = QString::fromUtf8(value);
-    g_free(value);
-    return result;
+    if (col->col_type == MDB_TEXT)
+        return decodeStoredText(reinterpret_cast<const char *>(mdb->pg_buf) + col->cur_value_start,
+                                qsizetype(col->cur_value_len));
+    const QByteArray stored = memoBytes(column);
+    return decodeStoredText(stored.constData(), stored.size());
+}
+
+// A Memo value lives in its row when short, else on pages of its own; libmdb's long-value
+// reader hands it over a page at a time.
+QByteArray MdbTable::memoBytes(int column) const
+{
+    MdbColumn *col = columnAt(m_table, column);
+    MdbHandle *mdb = mdbHandle(m_database);
+    if (col->cur_value_len < MDB_MEMO_OVERHEAD)
+        return {};
+    unsigned char header[MDB_MEMO_OVERHEAD];
+    std::memcpy(header, mdb->pg_buf + col->cur_value_start, MDB_MEMO_OVERHEAD);
+    const qsizetype declared = qsizetype(mdb_get_int32(header, 0) & 0x3fffffff);
+    QByteArray chunk(std::max<qsizetype>(qsizetype(mdb->fmt->pg_size), col->cur_value_len), '\0');
+    void *bound = col->bind_ptr;
+    col->bind_ptr = chunk.data();
+    QByteArray value;
+    size_t got = mdb_ole_read(mdb, col, header, size_t(chunk.size()));
+    while (got > 0 && value.size() + qsizetype(got) <= declared) {
+        value.append(chunk.constData(), qsizetype(got));
+        got = mdb_ole_read_next(mdb, col, header);
+    }
+    col->bind_ptr = bound;
+    if (value.size() != declared)
+        throw AppError(QStringLiteral("表 %1 的备注内容不完整（%2 字节中读出 %3 字节）")
+                           .arg(QString::fromUtf8(m_table->name))
+                           .arg(declared)
+                           .arg(value.size()));
+    return value;
 }
 
 std::optional<qint64> MdbTable::integer(int column) const

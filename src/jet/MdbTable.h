@@ -55,6 +55,7 @@ public:
 private:
     MdbTable(MdbDatabase &database, S_MdbTableDef *table);
     void readNullFlags();
+    QByteArray memoBytes(int column) const;
 
     MdbDatabase &m_database;
     S_MdbTableDef *m_table;

@@ -169,6 +169,50 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("1|XE收藏夹"), QStringLiteral("8|IE收藏夹")}));
     }
 
+    // Characters beyond the 16-bit range are kept as stored in Jet's UTF-16, as a pair.
+    void charactersBeyondSixteenBitsSurvive_data()
+    {
+        QTest::addColumn<QString>("fixtureName");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("expected");
+        const QString smile = QStringLiteral("\U0001F600");
+        QTest::newRow("text column") << QStringLiteral("small.mdb") << QStringLiteral("新浪网")
+                                     << QStringLiteral("SELECT AddressName FROM address WHERE Address = 'www.sina.com.cn'")
+                                     << QStringLiteral("新") + smile;
+        QTest::newRow("memo over several pages")
+            << QStringLiteral("longmemo.mdb") << QStringLiteral("q=长长")
+            << QStringLiteral("SELECT substr(Address, 1, 26) FROM address WHERE AddressName = '四万字的网址'")
+            << QStringLiteral("www.example.org/long?q=") + smile + QStringLiteral("长长");
+    }
+
+    void charactersBeyondSixteenBitsSurvive()
+    {
+        QFETCH(QString, fixtureName);
+        QFETCH(QString, stored);
+        QFETCH(QString, query);
+        QFETCH(QString, expected);
+        const QString file = placeAsDatabase(fixtureName, folder());
+        QFile jet(file);
+        QVERIFY(jet.open(QIODevice::ReadWrite));
+        QByteArray bytes = jet.readAll();
+        const QByteArray before(reinterpret_cast<const char *>(stored.utf16()), stored.size() * 2);
+        const qsizetype at = bytes.indexOf(before);
+        QVERIFY(at > 0);
+        // The last two characters of `stored` give way to one pair of the same size.
+        const QString smile = QStringLiteral("\U0001F600");
+        bytes.replace(at + before.size() - 4, 4, QByteArray(reinterpret_cast<const char *>(smile.utf16()), 4));
+        jet.seek(0);
+        jet.write(bytes);
+        jet.close();
+
+        JetConversion::convertInPlace(file);
+
+        DbConnection db(QStringLiteral("check"));
+        db.setDatabaseFile(file);
+        QCOMPARE(rows(db, query), QStringList(expected));
+    }
+
     void keptNameNeverOverwritesAnotherFile()
     {
         const QString file = placeAsDatabase(QStringLiteral("small.mdb"), folder());
