@@ -146,19 +146,8 @@ private Q_SLOTS:
     void missingImportGroupIsAddedWithTheNextNumber()
     {
         const QString file = placeAsDatabase(QStringLiteral("small.mdb"), folder());
-        // Rename group 1 in place: its name is stored once, as UTF-16.
-        QFile jet(file);
-        QVERIFY(jet.open(QIODevice::ReadWrite));
-        QByteArray bytes = jet.readAll();
-        const QString importGroup = QStringLiteral("IE收藏夹");
-        const QByteArray stored(reinterpret_cast<const char *>(importGroup.utf16()), importGroup.size() * 2);
-        const qsizetype at = bytes.indexOf(stored);
-        QVERIFY(at > 0);
-        QCOMPARE(bytes.indexOf(stored, at + 1), qsizetype(-1));
-        bytes[at] = 'X';
-        jet.seek(0);
-        jet.write(bytes);
-        jet.close();
+        // Rename group 1 in place.
+        QVERIFY(patchStoredText(file, QStringLiteral("IE收藏夹"), QStringLiteral("XE收藏夹")));
 
         const JetConversion::Result result = JetConversion::convertInPlace(file);
 
@@ -176,6 +165,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("expected");
+        // Two characters give way to one pair of the same size.
         const QString smile = QStringLiteral("\U0001F600");
         QTest::newRow("text column") << QStringLiteral("small.mdb") << QStringLiteral("新浪网")
                                      << QStringLiteral("SELECT AddressName FROM address WHERE Address = 'www.sina.com.cn'")
@@ -193,18 +183,7 @@ private Q_SLOTS:
         QFETCH(QString, query);
         QFETCH(QString, expected);
         const QString file = placeAsDatabase(fixtureName, folder());
-        QFile jet(file);
-        QVERIFY(jet.open(QIODevice::ReadWrite));
-        QByteArray bytes = jet.readAll();
-        const QByteArray before(reinterpret_cast<const char *>(stored.utf16()), stored.size() * 2);
-        const qsizetype at = bytes.indexOf(before);
-        QVERIFY(at > 0);
-        // The last two characters of `stored` give way to one pair of the same size.
-        const QString smile = QStringLiteral("\U0001F600");
-        bytes.replace(at + before.size() - 4, 4, QByteArray(reinterpret_cast<const char *>(smile.utf16()), 4));
-        jet.seek(0);
-        jet.write(bytes);
-        jet.close();
+        QVERIFY(patchStoredText(file, stored, stored.left(stored.size() - 2) + QStringLiteral("\U0001F600")));
 
         JetConversion::convertInPlace(file);
 
