@@ -148,6 +148,11 @@ private Q_SLOTS:
         QProcess run;
         run.setProcessEnvironment(environment);
 
+        run.start(binary(), {QStringLiteral("--import-mdb")});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitCode(), 2);
+        QVERIFY(run.readAllStandardError().startsWith("usage: vestrane --import-mdb FILE"));
+
         // A library that is still a Jet file is left to the start-up's conversion.
         QFile::copy(fixture(QStringLiteral("small.mdb")), m_env->defaultDatabaseFile());
         run.start(binary(), {QStringLiteral("--import-mdb"), fixture(QStringLiteral("small.mdb"))});
