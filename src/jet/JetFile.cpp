@@ -1,6 +1,7 @@
 #include "jet/JetFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <sys/stat.h>
 
 namespace {
@@ -16,6 +17,9 @@ bool sameFile(const QString &a, const QString &b)
 
 bool JetFile::isJetFile(const QString &file)
 {
+    // Opening a named pipe would wait for a writer.
+    if (!QFileInfo(file).isFile())
+        return false;
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return false;

@@ -404,6 +404,8 @@ JetCounts JetReader::read(const QString &file, JetSink &sink, const Options &opt
     const QString shown = QFileInfo(file).fileName();
     const auto fail = [&](const QString &what) { return AppError(QStringLiteral("无法读取 %1：%2").arg(shown, what)); };
 
+    if (QFileInfo(file).exists() && !QFileInfo(file).isFile())
+        throw fail(QStringLiteral("不是普通文件"));
     QFile probe(file);
     if (!probe.open(QIODevice::ReadOnly))
         throw fail(probe.errorString());

@@ -12,6 +12,7 @@
 #include <QSqlRecord>
 #include <QtTest>
 #include <csignal>
+#include <sys/stat.h>
 #include <cstdio>
 
 using namespace JetTest;
@@ -85,6 +86,11 @@ private Q_SLOTS:
         QFile(empty).open(QIODevice::WriteOnly);
         QVERIFY(!JetFile::isJetFile(empty));
         QVERIFY(!JetFile::isJetFile(folder() + QStringLiteral("/missing.mdb")));
+        // A named pipe is never opened: that would wait for a writer.
+        const QString pipe = folder() + QStringLiteral("/pipe.mdb");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!JetFile::isJetFile(pipe));
+        QVERIFY_THROWS_EXCEPTION(AppError, JetConversion::convertInPlace(pipe));
         DbConnection sqlite(QStringLiteral("header"));
         sqlite.setDatabaseFile(folder() + QStringLiteral("/ours.mdb"));
         sqlite.open();
