@@ -15,7 +15,7 @@ class MergingSink : public JetSink
 public:
     explicit MergingSink(DbConnection &db) : m_db(db), m_rows(db)
     {
-        QSqlQuery groups = db.query(QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup ORDER BY rowid"));
+        QSqlQuery groups = db.query(QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup"));
         while (groups.next()) {
             const qint64 no = groups.value(0).toLongLong();
             m_nextGroupNo = std::max(m_nextGroupNo, no + 1);
