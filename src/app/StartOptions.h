@@ -12,6 +12,7 @@ enum class StartMode {
     Unregister, // UNREGSERVER
     SendUrl,    // --send-url ADDRESS NAME: the command-line client
     ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
+    NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
 };
 
 struct StartOptions

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
+#include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
 #include "automation/TPIO.h"
 #include "data/DataModule.h"
@@ -52,6 +53,8 @@ int runVestrane(int argc, char **argv)
         }
         return ImportMdbCommand::run(argc, argv, options.file);
     }
+    if (options.mode == StartMode::NativeMessaging)
+        return NativeHost::run(argc, argv);
 
     SingleInstance instance;
     switch (instance.acquire()) {

@@ -70,6 +70,10 @@ private Q_SLOTS:
                                 << int(StartMode::SendUrl);
         QTest::newRow("merge") << QStringList{QStringLiteral("--import-mdb"), QStringLiteral("old.mdb")}
                                << int(StartMode::ImportMdb);
+        // A browser adds its own arguments after the host's switch (the extension's origin).
+        QTest::newRow("browser host")
+            << QStringList{QStringLiteral("--native-messaging"), QStringLiteral("chrome-extension://abc/")}
+            << int(StartMode::NativeMessaging);
     }
 
     void switchesDecideTheMode()
