@@ -4,6 +4,7 @@
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
 #include "automation/SendUrlClient.h"
+#include "data/DailyBackup.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -60,12 +62,18 @@ int runVestrane(int argc, char **argv)
 
     TDm1 dm1;
     createReportingErrors([&] { dm1.init(); });
+    // Before the main window opens the database, which may upgrade it.
+    const QString backupFailure = DailyBackup::takeIfDue(dm1.connection().databaseFile());
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     mainWindow.show();
+    if (!backupFailure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(backupFailure));
+        QTimer::singleShot(0, &mainWindow, [&] { Dialogs::show(&mainWindow, backupFailure, QStringLiteral("提示")); });
+    }
     auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
     mainWindow.setEditor(editor.get());
 

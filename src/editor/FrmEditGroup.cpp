@@ -237,7 +237,7 @@ bool TFrmEditGroup::P_AddData()
         AddressStore::insert(*m_connection, P_TrimUrl(Edit1->text()), Edit2->text(), *groupNo);
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the new address failed:" << error.message();
-        Dialogs::failure(this);
+        Dialogs::failure(this, error);
         return false;
     }
     Dialogs::show(this, QStringLiteral("保存成功！!"), saveCaption);
@@ -258,7 +258,7 @@ bool TFrmEditGroup::P_EditData()
                                        m_oldAddress, m_oldName);
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the changed address failed:" << error.message();
-        Dialogs::failure(this);
+        Dialogs::failure(this, error);
         return false;
     }
     if (changed == 0) {
