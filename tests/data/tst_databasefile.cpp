@@ -276,6 +276,7 @@ private Q_SLOTS:
         QVERIFY(saysReadOnly([&] { AddressStore::countVisit(*db, QStringLiteral("www.Ünïcode.org")); }));
         QCOMPARE(fileHash(file), before);
         db.reset();
+        QCOMPARE(DailyBackup::takeIfDue(file), QString()); // nothing can change: no copy, no complaint
 
         Dialogs::startRecording();
         Dialogs::failure(nullptr, AppError(QStringLiteral("只读"), AppError::Kind::ReadOnly));
