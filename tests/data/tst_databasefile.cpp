@@ -224,7 +224,7 @@ private Q_SLOTS:
             db->open();
             QCOMPARE(GroupStore::groupNames(*db).size(), 1); // a read before the other program writes
             std::promise<void> locked;
-            std::thread holder(holdLock, 400, std::ref(locked));
+            std::jthread holder(holdLock, 400, std::ref(locked));
             locked.get_future().wait();
             QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("新闻")), GroupStore::Outcome::Done);
             holder.join();
@@ -235,7 +235,7 @@ private Q_SLOTS:
             db->setBusyTimeout(200);
             db->open();
             std::promise<void> locked;
-            std::thread holder(holdLock, 1500, std::ref(locked));
+            std::jthread holder(holdLock, 1500, std::ref(locked));
             locked.get_future().wait();
             QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::addGroup(*db, QStringLiteral("体育")));
             QVERIFY_THROWS_EXCEPTION(AppError, AddressStore::insertAll(*db, {{QStringLiteral("a.cn"), QStringLiteral("A")}}, 1));
