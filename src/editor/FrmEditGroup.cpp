@@ -7,6 +7,7 @@
 #include "editor/TrimUrl.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
+#include "window/SharedIcons.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -41,16 +42,18 @@ const QString saveCaption = QStringLiteral("保存");
 QIcon okGlyph()
 {
     // Two images: the normal one and the one of the disabled button.
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
-    icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
-    return icon;
+    return SharedIcons::cached(QStringLiteral("editor/ok"), [] {
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
+        icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
+        return icon;
+    });
 }
 
 } // namespace
 
-TFrmEditGroup::TFrmEditGroup(QWidget *owner)
-    : TXPForm(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor")))
+TFrmEditGroup::TFrmEditGroup(QWidget *owner, ErrorReporting reporting)
+    : TXPForm(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor"))), m_reporting(reporting)
 {
     initEditorResources();
     // A tool window: no taskbar entry, kept above its owner.
@@ -64,12 +67,20 @@ TFrmEditGroup::TFrmEditGroup(QWidget *owner)
         configureConnection(*m_connection);
     } catch (const AppError &error) {
         // The connection keeps the error and reports it again at its first statement.
-        Dialogs::errorReport(owner, error.message());
+        reportError(owner, error.message());
     }
     standardSetup();
 }
 
 TFrmEditGroup::~TFrmEditGroup() = default;
+
+void TFrmEditGroup::reportError(QWidget *parent, const QString &message)
+{
+    if (m_reporting == ErrorReporting::ShowBox)
+        Dialogs::errorReport(parent, message);
+    else if (m_keptError.isEmpty())
+        m_keptError = message;
+}
 
 void TFrmEditGroup::buildControls()
 {
@@ -173,7 +184,7 @@ void TFrmEditGroup::P_Init()
         m_groupsLoaded = true;
     } catch (const AppError &error) {
         m_connection->close();
-        Dialogs::errorReport(this, error.message());
+        reportError(this, error.message());
         return;
     }
     m_connection->close();

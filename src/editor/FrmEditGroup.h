@@ -24,8 +24,15 @@ public:
     static constexpr quint8 AddMode = 1;
     static constexpr quint8 ChangeMode = 0;
 
-    explicit TFrmEditGroup(QWidget *owner = nullptr);
+    // Where an error of the creation or of reading the groups goes: a box for the user, or
+    // kept for the caller (an automation call answers with it instead).
+    enum class ErrorReporting { ShowBox, Keep };
+
+    explicit TFrmEditGroup(QWidget *owner = nullptr, ErrorReporting reporting = ErrorReporting::ShowBox);
     ~TFrmEditGroup() override;
+
+    // With ErrorReporting::Keep: the first error of the creation or of P_Init, else empty.
+    QString keptError() const { return m_keptError; }
 
     // Entry points of the main window: show the editor modally, return when it has closed.
     void P_ShowAdd(const QString &groupName);
@@ -68,8 +75,11 @@ private:
     bool inputComplete();
     // The number of the selected group; nullopt after telling the user why there is none.
     std::optional<int> selectedGroupNo();
+    void reportError(QWidget *parent, const QString &message);
 
     std::unique_ptr<DbConnection> m_connection;
+    ErrorReporting m_reporting = ErrorReporting::ShowBox;
+    QString m_keptError;
     QString m_presetGroup;
     quint8 m_editMode = AddMode;
     QString m_oldAddress;
