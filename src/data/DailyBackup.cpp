@@ -8,17 +8,11 @@
 #include <QRegularExpression>
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
 // Copies the database page by page with SQLite's online backup, which reads a
 // consistent state even while another program writes. Gives the error text, or empty.
-bool canWrite(const QString &path)
-{
-    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
-}
-
 QString copyDatabase(const QString &source, const QString &target)
 {
     sqlite3 *from = nullptr;
@@ -83,7 +77,7 @@ QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, 
     if (databaseFile.isEmpty() || !database.isFile() || database.size() == 0)
         return {}; // nothing stored yet
     // A library that cannot be changed (a read-only folder) has nothing to lose.
-    if (!canWrite(database.absolutePath()) || !canWrite(databaseFile))
+    if (!DbConnection::canChange(databaseFile))
         return {};
     const QString folder = folderFor(databaseFile);
     const QString target = QDir(folder).filePath(copyNameFor(today));

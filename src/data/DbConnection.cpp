@@ -84,6 +84,11 @@ void DbConnection::setConfigurationError(const QString &message)
     m_configurationError = message;
 }
 
+bool DbConnection::canChange(const QString &file)
+{
+    return canWrite(QFileInfo(file).absolutePath()) && canWrite(file);
+}
+
 void DbConnection::setNewFileHook(std::function<void(const QString &)> hook)
 {
     newFileHook() = std::move(hook);
@@ -149,7 +154,7 @@ void DbConnection::createDatabaseFile()
 void DbConnection::openConnection()
 {
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
-    m_readOnly = !canWrite(QFileInfo(m_file).absolutePath()) || !canWrite(m_file);
+    m_readOnly = !canChange(m_file);
     QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs)};
     QString name = m_file;
     if (m_readOnly) {

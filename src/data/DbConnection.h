@@ -57,6 +57,10 @@ public:
     void commit();
     void rollback();
 
+    // False for a file that this program cannot change: the file or its folder is not
+    // writable (a read-only folder or mount, say).
+    static bool canChange(const QString &file);
+
     // Test seam: called once a new database is complete in its temporary file, before
     // it is renamed into place. An AppError thrown here abandons the new file.
     static void setNewFileHook(std::function<void(const QString &temporaryFile)> hook);
