@@ -12,6 +12,7 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -130,6 +131,11 @@ void DbConnection::createDatabaseFile()
         file.setAutoRemove(false);
         if (!file.open())
             throw AppError(QStringLiteral("无法建立数据库文件“%1”：%2").arg(m_file, file.errorString()));
+        // A temporary file is private to its owner; the database gets the modes any new
+        // file of the user gets, so that a shared folder stays shared.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(file.handle(), 0666 & ~mask);
         temporary = file.fileName();
     }
     try {

@@ -16,6 +16,7 @@
 #include <sched.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <future>
@@ -131,8 +132,12 @@ private Q_SLOTS:
             QCOMPARE(scalar(temporary, QStringLiteral("SELECT count(*) FROM BaseGroup")), 1);
             QCOMPARE(scalar(temporary, QStringLiteral("PRAGMA user_version")), Schema::Version);
         });
+        const mode_t mask = ::umask(022);
         connection()->open();
+        ::umask(mask);
         QVERIFY(hookRan);
+        // The modes of any new file of the user, not those of a private temporary file.
+        QVERIFY(QFileInfo(file).permissions().testFlags(QFile::ReadGroup | QFile::ReadOther));
         QCOMPARE(scalar(file, QStringLiteral("SELECT count(*) FROM address")), 0);
 
         // Cut short before the rename: no database under the real name, nothing left over.
