@@ -147,8 +147,10 @@ void TFrmEditGroup::P_ShowAdd(const QString &groupName)
     execModal();
 }
 
-void TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name, const QString &groupName)
+std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name,
+                                                                     const QString &groupName)
 {
+    m_saved.reset();
     m_editMode = ChangeMode;
     setCaptionText(QStringLiteral("修改网址"));
     Edit1->setText(address);
@@ -157,6 +159,7 @@ void TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name, cons
     m_oldName = name;
     P_SetGroup(groupName);
     execModal();
+    return m_saved;
 }
 
 void TFrmEditGroup::P_SetMode(quint8 mode)
@@ -265,8 +268,10 @@ bool TFrmEditGroup::P_EditData()
         if (!groupNo)
             return false;
         // The old address identifies the row as it was handed in, not normalised.
-        changed = AddressStore::update(*m_connection, P_TrimUrl(Edit1->text()), Edit2->text(), *groupNo,
-                                       m_oldAddress, m_oldName);
+        const SavedAddress typed = typedAddress();
+        changed = AddressStore::update(*m_connection, typed.address, typed.name, *groupNo, m_oldAddress, m_oldName);
+        if (changed > 0)
+            m_saved = typed;
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the changed address failed:" << error.message();
         Dialogs::failure(this, error);
@@ -278,6 +283,12 @@ bool TFrmEditGroup::P_EditData()
     }
     Dialogs::show(this, QStringLiteral("修改保存成功！!"), saveCaption);
     return true;
+}
+
+TFrmEditGroup::SavedAddress TFrmEditGroup::typedAddress() const
+{
+    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    return {P_TrimUrl(Edit1->text()), Edit2->text(), selected.isEmpty() ? QString() : selected.first()->text()};
 }
 
 void TFrmEditGroup::OKButtonClick()

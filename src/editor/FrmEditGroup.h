@@ -21,6 +21,14 @@ class TFrmEditGroup : public TXPForm
     Q_OBJECT
 
 public:
+    // The texts a save wrote: the address as stored, the name and the group's name.
+    struct SavedAddress
+    {
+        QString address;
+        QString name;
+        QString groupName;
+    };
+
     static constexpr quint8 AddMode = 1;
     static constexpr quint8 ChangeMode = 0;
 
@@ -36,7 +44,8 @@ public:
 
     // Entry points of the main window: show the editor modally, return when it has closed.
     void P_ShowAdd(const QString &groupName);
-    void P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
+    // Gives what was saved, or nothing when the editor closed without saving.
+    std::optional<SavedAddress> P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
 
     void P_SetMode(quint8 mode);
     quint8 editMode() const { return m_editMode; }
@@ -75,6 +84,7 @@ private:
     bool inputComplete();
     // The number of the selected group; nullopt after telling the user why there is none.
     std::optional<int> selectedGroupNo();
+    SavedAddress typedAddress() const;
     void reportError(QWidget *parent, const QString &message);
 
     std::unique_ptr<DbConnection> m_connection;
@@ -84,6 +94,7 @@ private:
     quint8 m_editMode = AddMode;
     QString m_oldAddress;
     QString m_oldName;
+    std::optional<SavedAddress> m_saved;
     // Whether the last P_Init read the group table (an empty list then means no groups).
     bool m_groupsLoaded = false;
     bool m_shownBefore = false;
