@@ -26,6 +26,13 @@ QSqlQuery openListing(DbConnection &db, const AddressFilter &filter)
         // letter is ignored alike on every engine; the escaped pattern takes the text
         // literally.
         const QString pattern = AddressStore::containsPattern(filter.text);
+        if (!SqlEngine::likeTakesPattern(pattern)) {
+            const QString text = AddressStore::folded(filter.text);
+            return db.query(listColumns + QStringLiteral(" WHERE %1 OR %2")
+                                              .arg(SqlEngine::containsCondition(QStringLiteral("AddressFolded")),
+                                                   SqlEngine::containsCondition(QStringLiteral("AddressNameFolded"))),
+                            {text, text});
+        }
         return db.query(listColumns + QStringLiteral(" WHERE AddressFolded LIKE ? ESCAPE '\\'"
                                                      " OR AddressNameFolded LIKE ? ESCAPE '\\'"),
                         {pattern, pattern});

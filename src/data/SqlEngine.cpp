@@ -47,6 +47,17 @@ QStringList SqlEngine::tableNames(DbConnection &db)
     return names;
 }
 
+bool SqlEngine::likeTakesPattern(const QString &pattern)
+{
+    constexpr qsizetype longestPatternBytes = 50000; // SQLite's built-in limit
+    return pattern.size() * 3 <= longestPatternBytes || pattern.toUtf8().size() <= longestPatternBytes;
+}
+
+QString SqlEngine::containsCondition(const QString &column)
+{
+    return QStringLiteral("instr(%1, ?) > 0").arg(column);
+}
+
 QString SqlEngine::rowKeyColumn()
 {
     return QStringLiteral("rowid");

@@ -25,6 +25,12 @@ QString setSchemaVersionStatement(int version);
 // Names of the tables in the file, the engine's own ones left out.
 QStringList tableNames(DbConnection &db);
 
+// Whether LIKE takes a pattern this long (SQLite refuses one of more than 50,000 bytes).
+bool likeTakesPattern(const QString &pattern);
+// A condition true where `column` holds the bound text literally, for texts too long to
+// be a LIKE pattern.
+QString containsCondition(const QString &column);
+
 // The hidden key that picks one row of a table that has no key of its own.
 QString rowKeyColumn();
 

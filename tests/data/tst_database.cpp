@@ -244,6 +244,11 @@ private Q_SLOTS:
         QCOMPARE(found(QStringLiteral("ärger")), size_t(0));
         QCOMPARE(found(QStringLiteral("ÜBERALL")), size_t(1));
         QCOMPARE(found(QStringLiteral("ωMEGA")), size_t(1));
+        // A text too long for a LIKE pattern is still found literally, letter case folded.
+        const QString longText = QStringLiteral("%Ä_").repeated(20000);
+        AddressStore::insert(*db, longText, QStringLiteral("长"), g);
+        QCOMPARE(found(longText.toLower()), size_t(1));
+        QCOMPARE(found(QStringLiteral("_Ä%").repeated(20000)), size_t(0));
 
         QCOMPARE(AddressStore::remove(*db, QStringLiteral("www.Example.com/a"), g), 1);
         QCOMPARE(AddressStore::update(*db, QStringLiteral("b.com"), QStringLiteral("B"), g, QStringLiteral("gone"),
