@@ -4,6 +4,7 @@
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
 #include "automation/SendUrlClient.h"
+#include "automation/TPIO.h"
 #include "data/DailyBackup.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
@@ -61,7 +62,6 @@ int runVestrane(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vestrane"));
-    QApplication::setApplicationDisplayName(Dialogs::applicationTitle());
     SettingsStore::writeDefaultsIfMissing();
     AutomationServer server(options.mode);
     QObject::connect(&server, &AutomationServer::endRequested, &app, &QCoreApplication::quit);
@@ -74,6 +74,8 @@ int runVestrane(int argc, char **argv)
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
+    // The editors of calls belong to the main window, so that they open above it.
+    server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow); });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     mainWindow.show();

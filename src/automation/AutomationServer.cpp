@@ -98,6 +98,16 @@ void AutomationServer::startServing()
         QLatin1String(Registration::BusName), QDBusConnectionInterface::DontQueueService,
         QDBusConnectionInterface::DontAllowReplacement);
     m_ownsName = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    if (m_mode == StartMode::BusStarted)
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
+                    QStringLiteral("Disconnected"), this, SLOT(onBusGone()));
+}
+
+// The bus that started this process for its clients has gone (the session ended): no
+// client can reach it any more, and nothing is left to wait for.
+void AutomationServer::onBusGone()
+{
+    Q_EMIT endRequested();
 }
 
 int AutomationServer::pendingCalls() const

@@ -21,6 +21,9 @@ public:
     // The error name of a call that failed; its message is the error's text.
     static constexpr char ErrorName[] = "Quorvel.PIO.Error.Unexpected";
     using EditorFactory = std::function<TFrmEditGroup *()>;
+    // How far a call's editor is set off from the one opened before it (the height of
+    // the caption bar, so that the caption below stays readable).
+    static constexpr int CascadeOffset = 25;
 
     explicit TPIO(QObject *parent = nullptr);
     ~TPIO() override;
