@@ -1,7 +1,10 @@
 // Speed of the main window's address list at 1,000, 10,000 and 100,000 addresses in 20
 // groups, offscreen: filling the list for the root node, a header sort of each column, the
-// first paint, and the repaint after scrolling one page. The floor is stepping through
-// the same rows of address_1 with the SQLite C API into a vector of strings.
+// first paint, and the repaint after scrolling one page; realistic data first, then the
+// earlier data (see BenchData.h). The floor of the fill is stepping through the same rows
+// with the SQLite C API (the tables joined directly) into a vector of strings.
+#include "BenchData.h"
+
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
@@ -13,13 +16,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScrollBar>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,7 +30,6 @@
 namespace {
 
 constexpr int Runs = 7;
-constexpr int Groups = 20;
 
 // `prepare` runs before each timed run, outside the timing.
 double medianMs(const std::function<void()> &work, int runs = Runs, const std::function<void()> &prepare = {})
@@ -45,60 +47,13 @@ double medianMs(const std::function<void()> &work, int runs = Runs, const std::f
     return times[times.size() / 2];
 }
 
-void exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", error);
-        sqlite3_free(error);
-        std::exit(1);
-    }
-}
-
-// Rows look like real ones: Chinese names, varied lengths, a few favourites.
-void seed(const QString &file, int count)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    exec(db, "BEGIN");
-    exec(db, "DELETE FROM BaseGroup");
-    sqlite3_stmt *group = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)", -1, &group, nullptr);
-    for (int g = 1; g <= Groups; ++g) {
-        const std::string name = QStringLiteral("网址组别%1").arg(g).toStdString();
-        sqlite3_bind_int(group, 1, g);
-        sqlite3_bind_text(group, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(group);
-        sqlite3_reset(group);
-    }
-    sqlite3_finalize(group);
-    sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
-                           "VALUES (?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
-    for (int i = 0; i < count; ++i) {
-        const std::string address =
-            QStringLiteral("www.site%1.example.com/path/%2/index.html").arg(i * 7919 % 1000003).arg(i % 97).toStdString();
-        const std::string name = QStringLiteral("示例网站 %1 号 Example").arg(i).toStdString();
-        const std::string day = QStringLiteral("2024-%1-%2").arg(1 + i % 12, 2, 10, QLatin1Char('0'))
-                                    .arg(1 + i % 28, 2, 10, QLatin1Char('0')).toStdString();
-        sqlite3_bind_text(insert, 1, address.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 3, i * 31 % 500);
-        sqlite3_bind_text(insert, 4, day.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 5, 1 + i % Groups);
-        sqlite3_bind_int(insert, 6, i % 10 == 0 ? 1 : 0);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    exec(db, "COMMIT");
-    sqlite3_close(db);
-}
-
+const char *const listFloorStatement = "SELECT a.Address, a.AddressName, a.ViewTime, a.Times, a.MyAddress, "
+                                       "g.GroupName FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo";
 const char *const listStatement = "SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1";
 // The floor of a search: SQLite's own LIKE over the stored texts, which returns the same
 // rows for these texts (their letters are ASCII where they differ in case).
-const std::string searchFloorStatement = std::string(listStatement) + " WHERE Address LIKE ? OR AddressName LIKE ?";
+const std::string searchFloorStatement =
+    std::string(listFloorStatement) + " WHERE a.Address LIKE ? OR a.AddressName LIKE ?";
 
 // The floor: the same statement's rows as strings, nothing else.
 double floorMs(const QString &file, const std::string &statement = listStatement, const std::string &text = {})
@@ -122,40 +77,6 @@ double floorMs(const QString &file, const std::string &statement = listStatement
         sqlite3_finalize(query);
         sqlite3_close(db);
     });
-}
-
-// The seeded rows carry no folded copies; the program writes them with every address,
-// so they are written here once per file, as the program would have.
-void foldSeededRows(const QString &file)
-{
-    static QSet<QString> folded;
-    if (folded.contains(file))
-        return;
-    folded.insert(file);
-    sqlite3 *db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    exec(db, "BEGIN");
-    sqlite3_stmt *read = nullptr;
-    sqlite3_stmt *write = nullptr;
-    sqlite3_prepare_v2(db, "SELECT rowid, Address, AddressName FROM address", -1, &read, nullptr);
-    sqlite3_prepare_v2(db, "UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE rowid = ?", -1, &write,
-                       nullptr);
-    while (sqlite3_step(read) == SQLITE_ROW) {
-        const auto text = [&](int column) {
-            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(read, column)));
-        };
-        const std::string address = AddressStore::folded(text(1)).toStdString();
-        const std::string name = AddressStore::folded(text(2)).toStdString();
-        sqlite3_bind_text(write, 1, address.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(write, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int64(write, 3, sqlite3_column_int64(read, 0));
-        sqlite3_step(write);
-        sqlite3_reset(write);
-    }
-    sqlite3_finalize(read);
-    sqlite3_finalize(write);
-    exec(db, "COMMIT");
-    sqlite3_close(db);
 }
 
 // The same rows found by a plain LIKE, stepped into strings with the C API on a
@@ -187,7 +108,6 @@ double searchFloorMs(const QString &file, const std::string &pattern)
 // the C API. "store only" is the data layer's part: the search statement read into records.
 void measureSearch(TFrmMain &window, const QString &file, const QString &text, const char *label)
 {
-    foldSeededRows(file);
     constexpr int searchRuns = 21; // short runs: more of them steady the median
     const double search = medianMs([&] { window.P_Search(text); }, searchRuns);
     const double searchOnly = medianMs([&] { window.P_AddRows(AddressFilter::search(text)); }, searchRuns);
@@ -204,7 +124,7 @@ void measureSearch(TFrmMain &window, const QString &file, const QString &text, c
                 searchOnly / floor, storeOnly / floor);
 }
 
-void measure(int count, const QString &folder)
+void measure(int count, const QString &folder, BenchData::Kind kind)
 {
     QDir().mkpath(folder);
     SettingsStore::setPath(folder);
@@ -212,7 +132,7 @@ void measure(int count, const QString &folder)
     dm1.init();
     dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
     dm1.connection().close();
-    seed(folder + QStringLiteral("/address.mdb"), count);
+    BenchData::seed(folder + QStringLiteral("/address.mdb"), count, kind);
 
     TFrmMain window(dm1);
     window.show();
@@ -220,7 +140,7 @@ void measure(int count, const QString &folder)
     TListView1 *list = window.ListView1;
 
     const double fill = medianMs([&] { window.P_FillList(); });
-    const double floor = floorMs(folder + QStringLiteral("/address.mdb"));
+    const double floor = floorMs(folder + QStringLiteral("/address.mdb"), listFloorStatement);
     // Each sort starts from freshly filled rows, as after a tree click.
     const auto refill = [&] { window.P_FillList(); };
     std::vector<double> sorts;
@@ -235,7 +155,7 @@ void measure(int count, const QString &folder)
         list->viewport()->repaint();
     }, 21);
 
-    std::printf("%7d rows: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->rows()->count(), fill, floor,
+    std::printf("%7d %-9s: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->rows()->count(), BenchData::kindName(kind), fill, floor,
                 fill / floor);
     for (double sort : sorts)
         std::printf(" %6.1f", sort);
@@ -257,8 +177,18 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The user's locale: Chinese, whose collator orders the address column.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     std::printf("median of %d runs; sorts are columns 0..4\n", Runs);
-    for (int count : {1000, 10000, 100000})
-        measure(count, home.path() + QStringLiteral("/db%1").arg(count));
+    // Arguments, when given, are the row counts to measure (for profiling one size).
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::atoi(argv[i]));
+    if (counts.empty())
+        counts = {1000, 10000, 100000};
+    for (BenchData::Kind kind : {BenchData::Kind::Realistic, BenchData::Kind::Legacy}) {
+        for (int count : counts)
+            measure(count, home.path() + QStringLiteral("/%1-%2").arg(BenchData::kindName(kind)).arg(count), kind);
+    }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
+#include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
 #include "automation/TPIO.h"
 #include "data/DailyBackup.h"
@@ -33,6 +34,32 @@ void createReportingErrors(Create create)
     }
 }
 
+// For start-up benchmarks: ends the program once the main window has been painted for
+// the first time, as though the user closed it at once (no question, no animation).
+class ExitAfterFirstPaint : public QObject
+{
+public:
+    explicit ExitAfterFirstPaint(QWidget *window) : m_window(window) { qApp->installEventFilter(this); }
+
+    static bool requested() { return qEnvironmentVariableIntValue("VESTRANE_EXIT_AFTER_FIRST_PAINT") == 1; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The window and its children paint in one pass; the timer runs after that pass.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Paint && widget && widget->window() == m_window && !m_done) {
+            m_done = true;
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    bool m_done = false;
+};
+
 } // namespace
 
 int runVestrane(int argc, char **argv)
@@ -45,6 +72,8 @@ int runVestrane(int argc, char **argv)
         }
         return SendUrlClient::run(argc, argv, options.address, options.name);
     }
+    if (options.mode == StartMode::NativeMessaging)
+        return NativeHost::run(argc, argv);
 
     SingleInstance instance;
     switch (instance.acquire()) {
@@ -78,6 +107,9 @@ int runVestrane(int argc, char **argv)
     server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow); });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
+    std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;
+    if (ExitAfterFirstPaint::requested())
+        benchmarkExit = std::make_unique<ExitAfterFirstPaint>(&mainWindow);
     mainWindow.show();
     if (!backupFailure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(backupFailure));
