@@ -186,16 +186,24 @@ void seed(const QString &file, int count, Kind kind)
     }
     sqlite3_finalize(group);
     sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
-                           "VALUES (?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    // The folded copies are written as the program writes them with every address.
+    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                           "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    const auto folded = [](const std::string &text) {
+        return QString::fromStdString(text).toCaseFolded().toStdString();
+    };
     for (int i = 0; i < count; ++i) {
         const Row r = row(kind, i, count);
+        const std::string addressFolded = folded(r.address);
+        const std::string nameFolded = folded(r.name);
         sqlite3_bind_text(insert, 1, r.address.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 2, r.name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 3, r.times);
         sqlite3_bind_text(insert, 4, r.viewTime.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 5, r.groupNo);
         sqlite3_bind_int(insert, 6, r.favourite ? 1 : 0);
+        sqlite3_bind_text(insert, 7, addressFolded.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 8, nameFolded.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(insert) != SQLITE_DONE) {
             std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
             std::exit(1);

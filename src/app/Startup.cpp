@@ -9,9 +9,11 @@
 #include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
 #include "automation/TPIO.h"
+#include "data/DailyBackup.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
+#include "jet/JetFile.h"
 #include "main/FrmMain.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
@@ -110,17 +112,27 @@ int runVestrane(int argc, char **argv)
     TDm1 dm1;
     createReportingErrors([&] { dm1.init(); });
     offerJetConversion(dm1.connection());
+    // Before the main window opens the database, which may upgrade it. A Jet file the user
+    // chose not to convert is no SQLite database to copy; its error comes with the window.
+    const QString databaseFile = dm1.connection().databaseFile();
+    const QString backupFailure =
+        JetFile::isJetFile(databaseFile) ? QString() : DailyBackup::takeIfDue(databaseFile);
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // The editors of calls belong to the main window, so that they open above it.
-    server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow); });
+    server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow, TFrmEditGroup::ErrorReporting::Keep);
+    });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;
     if (ExitAfterFirstPaint::requested())
         benchmarkExit = std::make_unique<ExitAfterFirstPaint>(&mainWindow);
     mainWindow.show();
+    if (!backupFailure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(backupFailure));
+        QTimer::singleShot(0, &mainWindow, [&] { Dialogs::show(&mainWindow, backupFailure, QStringLiteral("提示")); });
+    }
     auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
     mainWindow.setEditor(editor.get());
 

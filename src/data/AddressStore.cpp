@@ -1,6 +1,7 @@
 #include "data/AddressStore.h"
 
 #include "data/Dates.h"
+#include "data/SqlEngine.h"
 #include "platform/AppError.h"
 
 #include <QVariant>
@@ -27,13 +28,30 @@ Listing listingFor(const AddressFilter &filter)
         return {listColumns + QStringLiteral(" WHERE MyAddress <> 0"), {}};
     case AddressFilter::Kind::Group:
         return {listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text}};
-    case AddressFilter::Kind::Search:
-        // instr() takes the text literally (no wildcards); lower() folds ASCII letters only.
-        return {listColumns + QStringLiteral(" WHERE instr(lower(Address), lower(?)) > 0"
-                                             " OR instr(lower(AddressName), lower(?)) > 0"),
-                {filter.text, filter.text}};
+    case AddressFilter::Kind::Search: {
+        // The folded columns are compared with the folded text, so the case of every
+        // letter is ignored alike on every engine; the escaped pattern takes the text
+        // literally.
+        const QString pattern = AddressStore::containsPattern(filter.text);
+        if (!SqlEngine::likeTakesPattern(pattern)) {
+            const QString text = AddressStore::folded(filter.text);
+            return {listColumns + QStringLiteral(" WHERE %1 OR %2")
+                                      .arg(SqlEngine::containsCondition(QStringLiteral("AddressFolded")),
+                                           SqlEngine::containsCondition(QStringLiteral("AddressNameFolded"))),
+                    {text, text}};
+        }
+        return {listColumns + QStringLiteral(" WHERE AddressFolded LIKE ? ESCAPE '\\'"
+                                             " OR AddressNameFolded LIKE ? ESCAPE '\\'"),
+                {pattern, pattern}};
+    }
     }
     return {listColumns, {}};
+}
+
+QString insertStatement()
+{
+    return QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
+                          "AddressFolded, AddressNameFolded) VALUES (?, ?, 0, ?, ?, ?, ?)");
 }
 
 // Texts that many rows share (group names, visit counts) are made once and shared by
@@ -130,6 +148,43 @@ std::vector<AddressRecord> AddressStore::list(DbConnection &db, const AddressFil
     return rows;
 }
 
+QString AddressStore::folded(const QString &text)
+{
+    return text.toCaseFolded();
+}
+
+QString AddressStore::containsPattern(const QString &text)
+{
+    QString pattern = QStringLiteral("%");
+    for (const QChar c : folded(text)) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            pattern += QLatin1Char('\\');
+        pattern += c;
+    }
+    return pattern + QLatin1Char('%');
+}
+
+void AddressStore::refoldAll(DbConnection &db)
+{
+    struct Row
+    {
+        QVariant key;
+        QString address;
+        QString name;
+    };
+    std::vector<Row> rows;
+    const QString key = SqlEngine::rowKeyColumn();
+    {
+        QSqlQuery query = db.query(QStringLiteral("SELECT %1, Address, AddressName FROM address").arg(key));
+        while (query.next())
+            rows.push_back({query.value(0), query.value(1).toString(), query.value(2).toString()});
+    }
+    QSqlQuery update = db.prepare(
+        QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
+    for (const Row &row : rows)
+        db.run(update, {folded(row.address), folded(row.name), row.key});
+}
+
 int AddressStore::countVisit(DbConnection &db, const QString &address)
 {
     return db.execute(QStringLiteral("UPDATE address SET Times = Times + 1, ViewTime = ? WHERE Address = ?"),
@@ -138,17 +193,16 @@ int AddressStore::countVisit(DbConnection &db, const QString &address)
 
 void AddressStore::insert(DbConnection &db, const QString &address, const QString &name, int groupNo)
 {
-    db.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) "
-                              "VALUES (?, ?, 0, ?, ?)"),
-               {address, name, Dates::todayForStorage(), groupNo});
+    db.execute(insertStatement(), {address, name, Dates::todayForStorage(), groupNo, folded(address), folded(name)});
 }
 
 int AddressStore::update(DbConnection &db, const QString &address, const QString &name, int groupNo,
                          const QString &oldAddress, const QString &oldName)
 {
-    return db.execute(QStringLiteral("UPDATE address SET Address = ?, AddressName = ?, GroupNo = ? "
+    return db.execute(QStringLiteral("UPDATE address SET Address = ?, AddressName = ?, GroupNo = ?, "
+                                     "AddressFolded = ?, AddressNameFolded = ? "
                                      "WHERE Address = ? AND AddressName = ?"),
-                      {address, name, groupNo, oldAddress, oldName});
+                      {address, name, groupNo, folded(address), folded(name), oldAddress, oldName});
 }
 
 int AddressStore::remove(DbConnection &db, const QString &address, int groupNo)
@@ -174,11 +228,10 @@ void AddressStore::insertAll(DbConnection &db, const std::vector<NewAddress> &ro
         *stored = 0;
     Transaction transaction(db);
     const QString today = Dates::todayForStorage();
-    const QString sql = QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) "
-                                       "VALUES (?, ?, 0, ?, ?)");
+    QSqlQuery insert = db.prepare(insertStatement());
     for (const NewAddress &row : rows) {
         try {
-            db.execute(sql, {row.address, row.name, today, groupNo});
+            db.run(insert, {row.address, row.name, today, groupNo, folded(row.address), folded(row.name)});
         } catch (const AppError &) {
             transaction.commit(); // keep the rows before the failing one
             if (stored)

@@ -22,7 +22,7 @@ struct AddressFilter
 {
     enum class Kind { All, Favourites, Group, Search };
     Kind kind = Kind::All;
-    QString text; // the group name, or the search text (matched literally, ASCII case folded)
+    QString text; // the group name, or the search text (matched literally, the case of every letter ignored)
 
     static AddressFilter all() { return {Kind::All, {}}; }
     static AddressFilter favourites() { return {Kind::Favourites, {}}; }
@@ -40,6 +40,13 @@ struct NewAddress
 // Statements on the stored addresses. Rows have no key of their own: they are picked by
 // their texts. Every function throws AppError when the database refuses.
 namespace AddressStore {
+
+// The text as the folded columns hold it: every letter's case folded.
+QString folded(const QString &text);
+// A LIKE pattern (escape character '\') that finds the folded text anywhere, literally.
+QString containsPattern(const QString &text);
+// Writes the folded columns of every row anew from Address and AddressName.
+void refoldAll(DbConnection &db);
 
 // Rows in the order the database returns them.
 std::vector<AddressRecord> list(DbConnection &db, const AddressFilter &filter);

@@ -5,7 +5,6 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
-
 #include <functional>
 
 // The current row of a statement being read by DbConnection::readRows. Its texts are
@@ -26,9 +25,19 @@ public:
 // unique name and is removed when its owner is destroyed. A statement run on a closed
 // connection opens it first; a failed open or statement throws AppError with the
 // database's own error text.
+//
+// Opening makes the file ready for use: a missing file is built complete in a temporary
+// file beside it and then renamed into place; a file with no table at all gets the
+// tables; a file of an older version is upgraded in one transaction. A file of a newer
+// version, or one holding only some of the tables, is refused and left as it is. A file
+// that cannot be written (a read-only folder) is opened for reading only; every write
+// then throws AppError of kind ReadOnly.
 class DbConnection
 {
 public:
+    // How long every statement and transaction waits for another program's lock.
+    static constexpr int DefaultBusyTimeoutMs = 5000;
+
     // `role` only helps reading connection names while debugging ("Dm1", "editor").
     explicit DbConnection(const QString &role);
     ~DbConnection();
@@ -41,10 +50,14 @@ public:
     void setConfigurationError(const QString &message);
     QString databaseFile() const { return m_file; }
     QString connectionName() const { return m_name; }
+    // Takes effect at the next open.
+    void setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
 
     void open();
     void close();
     bool isOpen() const;
+    // True once opened on a file that cannot be written.
+    bool isReadOnly() const { return m_readOnly; }
 
     // Runs a statement that returns rows; the query is positioned before the first row.
     QSqlQuery query(const QString &sql, const QVariantList &values = {});
@@ -53,20 +66,40 @@ public:
     void readRows(const QString &sql, const QVariantList &values, const std::function<void(const RowReader &)> &sink);
     // Runs a statement that returns no rows; gives the number of rows it changed.
     int execute(const QString &sql, const QVariantList &values = {});
+    // A statement prepared once and run for many rows; `run` gives the rows changed.
+    QSqlQuery prepare(const QString &sql);
+    int run(QSqlQuery &statement, const QVariantList &values);
 
+    // Write transactions: the write lock is taken at the start.
     void beginTransaction();
     void commit();
     void rollback();
+
+    // False for a file that this program cannot change: the file or its folder is not
+    // writable (a read-only folder or mount, say).
+    static bool canChange(const QString &file);
+
+    // Test seam: called once a new database is complete in its temporary file, before
+    // it is renamed into place. An AppError thrown here abandons the new file.
+    static void setNewFileHook(std::function<void(const QString &temporaryFile)> hook);
 
 private:
     QSqlQuery prepared(const QString &sql, const QVariantList &values);
     bool readNativeRows(const QString &sql, const QVariantList &values,
                         const std::function<void(const RowReader &)> &sink);
+    void runStatement(const QString &sql);
+    void requireWritable() const;
+    void createDatabaseFile();
+    void openConnection();
+    void prepareForUse();
     void createSchema();
+    void upgradeFrom(int version);
 
     QString m_name;
     QString m_file;
     QString m_configurationError;
+    int m_busyTimeoutMs = DefaultBusyTimeoutMs;
+    bool m_readOnly = false;
 };
 
 // RAII transaction: rolls back unless committed.

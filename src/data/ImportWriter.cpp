@@ -1,5 +1,6 @@
 #include "data/ImportWriter.h"
 
+#include "data/AddressStore.h"
 #include "data/GroupStore.h"
 #include "platform/AppError.h"
 
@@ -10,8 +11,8 @@ ImportWriter::ImportWriter(DbConnection &db) : m_db(db)
 {
     m_db.open();
     m_insert = QSqlQuery(QSqlDatabase::database(m_db.connectionName(), false));
-    if (!m_insert.prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) "
-                                         "VALUES (?, ?, 0, ?, ?)")))
+    if (!m_insert.prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
+                                         "AddressFolded, AddressNameFolded) VALUES (?, ?, 0, ?, ?, ?, ?)")))
         throw AppError(m_insert.lastError().text());
 }
 
@@ -38,10 +39,14 @@ int ImportWriter::groupNo(const QString &name, bool *created)
 
 void ImportWriter::insert(const QString &address, const QString &name, const QString &viewTime, int groupNo)
 {
-    m_insert.bindValue(0, address.isNull() ? QString(QLatin1String("")) : address);
-    m_insert.bindValue(1, name.isNull() ? QString(QLatin1String("")) : name);
+    const QString storedAddress = address.isNull() ? QString(QLatin1String("")) : address;
+    const QString storedName = name.isNull() ? QString(QLatin1String("")) : name;
+    m_insert.bindValue(0, storedAddress);
+    m_insert.bindValue(1, storedName);
     m_insert.bindValue(2, viewTime);
     m_insert.bindValue(3, groupNo);
+    m_insert.bindValue(4, AddressStore::folded(storedAddress));
+    m_insert.bindValue(5, AddressStore::folded(storedName));
     run(m_insert);
 }
 

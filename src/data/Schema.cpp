@@ -1,25 +1,58 @@
 #include "data/Schema.h"
 
+namespace {
+
+// Every address with the name of its group; an address whose group is gone is still
+// listed, with an empty group name. The folded copies serve the search.
+QString addressViewStatement()
+{
+    return QStringLiteral("CREATE VIEW address_1 AS SELECT a.Address AS Address, "
+                          "a.AddressName AS AddressName, a.ViewTime AS ViewTime, a.Times AS Times, "
+                          "a.MyAddress AS MyAddress, a.GroupNo AS GroupNo, g.GroupName AS GroupName, "
+                          "a.AddressFolded AS AddressFolded, a.AddressNameFolded AS AddressNameFolded "
+                          "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo");
+}
+
+} // namespace
+
+QStringList Schema::tableNames()
+{
+    return {QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("Search")};
+}
+
 QStringList Schema::statements()
 {
     return {
         QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)"),
+        // AddressFolded and AddressNameFolded hold the texts with every letter's case
+        // folded; every write of Address or AddressName writes them too.
         QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, "
                        "Times INTEGER NOT NULL DEFAULT 0, ViewTime TEXT, GroupNo INTEGER, "
-                       "MyAddress INTEGER NOT NULL DEFAULT 0)"),
+                       "MyAddress INTEGER NOT NULL DEFAULT 0, "
+                       "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT '')"),
         // Sort_No is assigned by the database and grows with every insert.
         QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, "
                        "Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
         QStringLiteral("CREATE INDEX address_by_address ON address(Address)"),
         QStringLiteral("CREATE INDEX address_by_group ON address(GroupNo)"),
         QStringLiteral("CREATE INDEX basegroup_by_name ON BaseGroup(GroupName)"),
-        // Every address with the name of its group; an address whose group is gone is
-        // still listed, with an empty group name.
-        QStringLiteral("CREATE VIEW address_1 AS SELECT a.Address AS Address, "
-                       "a.AddressName AS AddressName, a.ViewTime AS ViewTime, a.Times AS Times, "
-                       "a.MyAddress AS MyAddress, a.GroupNo AS GroupNo, g.GroupName AS GroupName "
-                       "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo"),
+        addressViewStatement(),
         QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
         QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')").arg(ImportGroup),
     };
+}
+
+QStringList Schema::upgradeStatements(int from)
+{
+    switch (from) {
+    case 0:
+        return {
+            QStringLiteral("ALTER TABLE address ADD COLUMN AddressFolded TEXT NOT NULL DEFAULT ''"),
+            QStringLiteral("ALTER TABLE address ADD COLUMN AddressNameFolded TEXT NOT NULL DEFAULT ''"),
+            QStringLiteral("DROP VIEW IF EXISTS address_1"),
+            addressViewStatement(),
+        };
+    default:
+        return {};
+    }
 }

@@ -254,7 +254,7 @@ bool TFrmEditGroup::P_AddData()
         m_saved = SavedAddress{address, Edit2->text(), ListBox1->selectedItems().first()->text()};
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the new address failed:" << error.message();
-        Dialogs::failure(this);
+        Dialogs::failure(this, error);
         return false;
     }
     Dialogs::show(this, QStringLiteral("保存成功！!"), saveCaption);
@@ -277,7 +277,7 @@ bool TFrmEditGroup::P_EditData()
             m_saved = typed;
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the changed address failed:" << error.message();
-        Dialogs::failure(this);
+        Dialogs::failure(this, error);
         return false;
     }
     if (changed == 0) {

@@ -1,5 +1,6 @@
 #include "jet/TargetRows.h"
 
+#include "data/AddressStore.h"
 #include "platform/AppError.h"
 
 #include <QSqlDriver>
@@ -97,8 +98,8 @@ TargetRows::TargetRows(DbConnection &db) : m_db(db)
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         m_sqlite = *static_cast<sqlite3 *const *>(handle.constData());
     m_group = prepare(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"));
-    m_address = prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
-                                       "VALUES (?, ?, ?, ?, ?, ?)"));
+    m_address = prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                       "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     m_searchNumbered = prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate, Sort_No) VALUES (?, ?, ?)"));
     m_search = prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate) VALUES (?, ?)"));
 }
@@ -118,7 +119,8 @@ void TargetRows::insertGroup(qint64 groupNo, const QString &name)
 void TargetRows::insertAddress(const JetAddress &row, std::optional<qint64> groupNo)
 {
     m_address->run({textOrNull(row.address), notNull(row.name), row.times, dateOrNull(row.viewTime),
-                    groupNo ? QVariant(*groupNo) : QVariant(QMetaType(QMetaType::LongLong)), row.favourite ? 1 : 0});
+                    groupNo ? QVariant(*groupNo) : QVariant(QMetaType(QMetaType::LongLong)), row.favourite ? 1 : 0,
+                    AddressStore::folded(row.address), AddressStore::folded(notNull(row.name))});
 }
 
 void TargetRows::insertSearch(const JetSearch &row, bool keepNumber)

@@ -47,8 +47,8 @@ void TFrmMain::P_FillList()
 {
     try {
         P_AddRows(filterForCurGroup());
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
     }
 }
 

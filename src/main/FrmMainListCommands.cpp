@@ -156,8 +156,8 @@ bool TFrmMain::P_DeleteAddress()
 {
     try {
         AddressStore::remove(m_dm1.connection(), m_curAddress, P_GroupNoOf());
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
         return false;
     }
     Dialogs::show(this, QStringLiteral("成功删除！!"), QStringLiteral("删除"));
@@ -169,8 +169,8 @@ bool TFrmMain::P_SetFavorite(const QString &address)
     try {
         AddressStore::setFavourite(m_dm1.connection(), address);
         return true;
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
         return false;
     }
 }
@@ -180,8 +180,8 @@ bool TFrmMain::P_ClearFavorite()
     try {
         AddressStore::clearFavourite(m_dm1.connection(), m_curAddress, P_GroupNoOf());
         return true;
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
         return false;
     }
 }

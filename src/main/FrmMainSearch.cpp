@@ -72,8 +72,8 @@ void TFrmMain::P_Search(const QString &text)
 {
     try {
         P_AddRows(AddressFilter::search(text));
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
         return;
     }
     if (!text.isEmpty())

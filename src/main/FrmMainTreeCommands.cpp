@@ -261,8 +261,8 @@ bool TFrmMain::P_AddGroup(const QString &name)
             return false;
         }
         return true;
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
         return false;
     }
 }
@@ -280,7 +280,9 @@ bool TFrmMain::P_RenameGroup(const QString &name)
         case GroupStore::Outcome::NotFound:
             break;
         }
-    } catch (const AppError &) {
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
+        return false;
     }
     Dialogs::failure(this);
     return false;
@@ -293,8 +295,8 @@ bool TFrmMain::P_DeleteGroup(const QString &name)
     try {
         GroupStore::deleteGroupWithAddresses(m_dm1.connection(), name);
         return true;
-    } catch (const AppError &) {
-        Dialogs::failure(this);
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
         return false;
     }
 }

@@ -38,14 +38,16 @@ public:
 } // namespace
 
 // The visit is counted first, in every group that holds the address; a failure there
-// opens nothing. The list is not refreshed.
+// opens nothing, unless the database only cannot be changed. The list is not refreshed.
 void TFrmMain::P_Visit(const QString &address)
 {
     try {
         AddressStore::countVisit(m_dm1.connection(), m_curAddress);
-    } catch (const AppError &) {
-        Dialogs::failure(this);
-        return;
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
+        // A library that can only be read is still there to be visited.
+        if (error.kind() != AppError::Kind::ReadOnly)
+            return;
     }
     QString target = address;
     if (IPTBtn->isChecked()) {

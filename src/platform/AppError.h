@@ -8,9 +8,15 @@
 class AppError
 {
 public:
-    explicit AppError(QString message) : m_message(std::move(message)) {}
+    // ReadOnly: the database can be read but not changed; the text says so in words
+    // the user understands, and commands show it instead of their usual failure box.
+    enum class Kind { Failure, ReadOnly };
+
+    explicit AppError(QString message, Kind kind = Kind::Failure) : m_message(std::move(message)), m_kind(kind) {}
     const QString &message() const { return m_message; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_message;
+    Kind m_kind;
 };

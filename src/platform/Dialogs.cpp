@@ -103,6 +103,14 @@ void Dialogs::failure(QWidget *parent)
     show(parent, QStringLiteral("error!!!"), QStringLiteral("error"));
 }
 
+void Dialogs::failure(QWidget *parent, const AppError &error)
+{
+    if (error.kind() == AppError::Kind::ReadOnly)
+        show(parent, error.message(), QStringLiteral("提示"));
+    else
+        failure(parent);
+}
+
 void Dialogs::errorReport(QWidget *parent, const QString &errorText)
 {
     show(parent, errorText, applicationTitle(), QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::Critical);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AppError.h"
+
 #include <QList>
 #include <QMessageBox>
 #include <QString>
@@ -43,6 +45,9 @@ public:
     static void message(QWidget *parent, const QString &text);
     // The usual failure box: "error!!!", caption "error", OK, no icon.
     static void failure(QWidget *parent);
+    // The failure box for a command that caught `error`: a database that cannot be
+    // changed is said in words (caption "提示"); any other error gives the usual box.
+    static void failure(QWidget *parent, const AppError &error);
     // The default error report: the error's own text, captioned with the application's title.
     static void errorReport(QWidget *parent, const QString &errorText);
 

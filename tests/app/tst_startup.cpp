@@ -2,6 +2,9 @@
 
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
+#include "data/AddressStore.h"
+#include "data/DailyBackup.h"
+#include "data/DataModule.h"
 
 #include <QDir>
 #include <QProcess>
@@ -205,6 +208,36 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env.defaultDatabaseFile()), 10000);
         first.terminate();
         QVERIFY(first.waitForFinished(5000));
+    }
+
+    void dayStartsWithABackupAndAFailedOneDoesNotStopTheStart()
+    {
+        TestEnv env;
+        {
+            DbConnection db(QStringLiteral("seed"));
+            configureConnection(db);
+            AddressStore::insert(db, QStringLiteral("www.a.cn"), QStringLiteral("甲"), 1);
+        }
+        const QString backups = DailyBackup::folderFor(env.defaultDatabaseFile());
+        const QString copy = backups + QLatin1Char('/') + DailyBackup::copyNameFor(QDate::currentDate());
+        QProcess first;
+        first.start(binary(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy), 10000);
+        first.terminate();
+        QVERIFY(first.waitForFinished(5000));
+
+        QVERIFY(QDir(backups).removeRecursively());
+        QFile blocker(backups); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QProcess second;
+        second.start(binary(), {});
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += second.readAllStandardError()).contains("今天的数据库备份未能完成"), 10000);
+        QCOMPARE(second.state(), QProcess::Running);
+        second.terminate();
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(said.count("备份"), 1);
     }
 };
 

@@ -232,6 +232,24 @@ private Q_SLOTS:
         QCOMPARE(found(QStringLiteral("'")), size_t(1));
         QCOMPARE(found(QString()), size_t(3));
 
+        // Every letter's case is ignored, and every write keeps the folded copies current.
+        AddressStore::insertAll(*db, {{QStringLiteral("ÄRGER.de/C:\\x"), QStringLiteral("ΣΊΣΥΦΟΣ")}}, g);
+        QCOMPARE(found(QStringLiteral("ärger")), size_t(1));
+        QCOMPARE(found(QStringLiteral("σίσυφος")), size_t(1));
+        QCOMPARE(found(QStringLiteral(":\\X")), size_t(1));
+        QCOMPARE(found(QStringLiteral("\\")), size_t(1));
+        QCOMPARE(AddressStore::update(*db, QStringLiteral("Überall.at"), QStringLiteral("Ωmega"), g,
+                                      QStringLiteral("ÄRGER.de/C:\\x"), QStringLiteral("ΣΊΣΥΦΟΣ")),
+                 1);
+        QCOMPARE(found(QStringLiteral("ärger")), size_t(0));
+        QCOMPARE(found(QStringLiteral("ÜBERALL")), size_t(1));
+        QCOMPARE(found(QStringLiteral("ωMEGA")), size_t(1));
+        // A text too long for a LIKE pattern is still found literally, letter case folded.
+        const QString longText = QStringLiteral("%Ä_").repeated(20000);
+        AddressStore::insert(*db, longText, QStringLiteral("长"), g);
+        QCOMPARE(found(longText.toLower()), size_t(1));
+        QCOMPARE(found(QStringLiteral("_Ä%").repeated(20000)), size_t(0));
+
         QCOMPARE(AddressStore::remove(*db, QStringLiteral("www.Example.com/a"), g), 1);
         QCOMPARE(AddressStore::update(*db, QStringLiteral("b.com"), QStringLiteral("B"), g, QStringLiteral("gone"),
                                       QStringLiteral("x")),

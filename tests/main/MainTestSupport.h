@@ -44,9 +44,10 @@ public:
     void add(const QString &address, const QString &name, const QString &groupName, int times = 0,
              const QString &viewTime = QStringLiteral("2024-03-05"), bool favourite = false)
     {
-        db().execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
-                                    "VALUES (?, ?, ?, ?, ?, ?)"),
-                     {address, name, times, viewTime, group(groupName), favourite ? 1 : 0});
+        db().execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                    "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                     {address, name, times, viewTime, group(groupName), favourite ? 1 : 0,
+                      AddressStore::folded(address), AddressStore::folded(name)});
     }
 
     int timesOf(const QString &address, const QString &groupName)

@@ -1,0 +1,344 @@
+#include "TestEnv.h"
+
+#include "data/AddressStore.h"
+#include "data/DailyBackup.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "data/Schema.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <sched.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace {
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Runs statements on a file with the C API, as another program would.
+void runSql(const QString &file, const QStringList &statements)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    for (const QString &statement : statements) {
+        char *error = nullptr;
+        const int rc = sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &error);
+        QVERIFY2(rc == SQLITE_OK, error);
+    }
+    sqlite3_close(db);
+}
+
+int scalar(const QString &file, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    // Read-write, so that closing removes the journal files a read leaves beside the file.
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt *statement = nullptr;
+    int value = -1;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+// The tables as the program made them before the folded search columns.
+const QStringList versionZeroSchema = {
+    QStringLiteral("PRAGMA journal_mode=WAL"),
+    QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)"),
+    QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
+                   "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0)"),
+    QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
+    QStringLiteral("CREATE VIEW address_1 AS SELECT a.Address AS Address, a.AddressName AS AddressName, "
+                   "a.ViewTime AS ViewTime, a.Times AS Times, a.MyAddress AS MyAddress, a.GroupNo AS GroupNo, "
+                   "g.GroupName AS GroupName FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo"),
+    QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
+    QStringLiteral("INSERT INTO BaseGroup VALUES (1, 'IE收藏夹')"),
+    QStringLiteral("INSERT INTO address (Address, AddressName, ViewTime, GroupNo) "
+                   "VALUES ('www.ÄRGER.de', 'Straße', '2020-01-02', 1), ('b.com', 'ΣΊΣΥΦΟΣ', '2020-01-03', 1)"),
+};
+
+// Makes `folder` read-only for this thread: a private mount namespace with a read-only
+// bind mount over it, undone when the process ends. Root ignores file modes, so this is
+// what really keeps the program from writing there.
+bool makeReadOnly(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+        && ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0
+        && ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+} // namespace
+
+class TestDatabaseFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestEnv *env = nullptr;
+    QString file;
+
+    std::unique_ptr<DbConnection> connection()
+    {
+        auto db = std::make_unique<DbConnection>(QStringLiteral("test"));
+        configureConnection(*db);
+        return db;
+    }
+
+    size_t found(DbConnection &db, const QString &text)
+    {
+        return AddressStore::list(db, AddressFilter::search(text)).size();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env = new TestEnv;
+        file = env->defaultDatabaseFile();
+        QDir().mkpath(QFileInfo(file).absolutePath());
+    }
+    void cleanup()
+    {
+        DbConnection::setNewFileHook({});
+        delete env;
+    }
+
+    void newFileIsCompleteBeforeItGetsItsName()
+    {
+        bool hookRan = false;
+        DbConnection::setNewFileHook([&](const QString &temporary) {
+            hookRan = true;
+            QVERIFY(!QFile::exists(file));
+            QCOMPARE(QFileInfo(temporary).absolutePath(), QFileInfo(file).absolutePath());
+            QCOMPARE(scalar(temporary, QStringLiteral("SELECT count(*) FROM BaseGroup")), 1);
+            QCOMPARE(scalar(temporary, QStringLiteral("PRAGMA user_version")), Schema::Version);
+        });
+        const mode_t mask = ::umask(022);
+        connection()->open();
+        ::umask(mask);
+        QVERIFY(hookRan);
+        // The modes of any new file of the user, not those of a private temporary file.
+        QVERIFY(QFileInfo(file).permissions().testFlags(QFile::ReadGroup | QFile::ReadOther));
+        QCOMPARE(scalar(file, QStringLiteral("SELECT count(*) FROM address")), 0);
+
+        // Cut short before the rename: no database under the real name, nothing left over.
+        QVERIFY(QFile::remove(file));
+        DbConnection::setNewFileHook([](const QString &) { throw AppError(QStringLiteral("cut short")); });
+        QVERIFY_THROWS_EXCEPTION(AppError, connection()->open());
+        QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files).join(QLatin1Char(' ')), QString());
+    }
+
+    void fileWithoutTablesGetsTheSchema_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::newRow("0 bytes") << QStringList{};
+        QTest::newRow("journal set, no table") << QStringList{QStringLiteral("PRAGMA journal_mode=WAL")};
+    }
+    void fileWithoutTablesGetsTheSchema()
+    {
+        QFETCH(QStringList, before);
+        QFile empty(file);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        runSql(file, before);
+        auto db = connection();
+        QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
+        db.reset();
+        QCOMPARE(scalar(file, QStringLiteral("PRAGMA user_version")), Schema::Version);
+    }
+
+    void foreignOrNewerFilesAreRefusedUntouched_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("some tables") << QStringList{QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER, GroupName TEXT)")}
+                                     << QStringLiteral("缺少表 address、Search");
+        QTest::newRow("newer version") << versionZeroSchema.mid(1) + QStringList{QStringLiteral("PRAGMA user_version = 99")}
+                                       << QStringLiteral("版本 99");
+    }
+    void foreignOrNewerFilesAreRefusedUntouched()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(QString, said);
+        runSql(file, statements); // a rollback journal: turning on the shared one would change the file
+        const QByteArray before = fileHash(file);
+        try {
+            connection()->open();
+            QFAIL("the file must be refused");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().contains(said), qPrintable(error.message()));
+        }
+        QCOMPARE(fileHash(file), before);
+    }
+
+    void olderFileIsUpgradedInOneTransaction()
+    {
+        runSql(file, versionZeroSchema);
+        // A trigger refuses the second row's new texts: the upgrade must leave version 0 whole.
+        runSql(file, {QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address WHEN OLD.Address = 'b.com' "
+                                     "BEGIN SELECT RAISE(ABORT, 'refused'); END")});
+        QVERIFY_THROWS_EXCEPTION(AppError, connection()->open());
+        QCOMPARE(scalar(file, QStringLiteral("PRAGMA user_version")), 0);
+        QCOMPARE(scalar(file, QStringLiteral("SELECT count(*) FROM pragma_table_info('address')")), 6);
+
+        runSql(file, {QStringLiteral("DROP TRIGGER refuse")});
+        auto db = connection();
+        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(2));
+        QCOMPARE(found(*db, QStringLiteral("ärger")), size_t(1));
+        QCOMPARE(found(*db, QStringLiteral("σίσυφος")), size_t(1));
+        QCOMPARE(found(*db, QStringLiteral("STRASSE")), size_t(0)); // simple folding: ß stays one letter
+        QCOMPARE(found(*db, QStringLiteral("STRAßE")), size_t(1));
+        db.reset();
+        QCOMPARE(scalar(file, QStringLiteral("PRAGMA user_version")), Schema::Version);
+    }
+
+    void writesWaitForABusyDatabaseAndFailWhole()
+    {
+        connection()->open();
+        // Another program holds the write lock for a while, then writes.
+        const auto holdLock = [this](int milliseconds, std::promise<void> &locked) {
+            sqlite3 *other = nullptr;
+            sqlite3_open(QFile::encodeName(file).constData(), &other);
+            sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO BaseGroup VALUES (50, 'other')", nullptr, nullptr, nullptr);
+            locked.set_value();
+            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+            sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+        };
+        {
+            auto db = connection();
+            db->open();
+            QCOMPARE(GroupStore::groupNames(*db).size(), 1); // a read before the other program writes
+            std::promise<void> locked;
+            std::jthread holder(holdLock, 400, std::ref(locked));
+            locked.get_future().wait();
+            QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("新闻")), GroupStore::Outcome::Done);
+            holder.join();
+            QCOMPARE(GroupStore::groupNames(*db).size(), 3);
+        }
+        {
+            auto db = connection();
+            db->setBusyTimeout(200);
+            db->open();
+            std::promise<void> locked;
+            std::jthread holder(holdLock, 1500, std::ref(locked));
+            locked.get_future().wait();
+            QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::addGroup(*db, QStringLiteral("体育")));
+            QVERIFY_THROWS_EXCEPTION(AppError, AddressStore::insertAll(*db, {{QStringLiteral("a.cn"), QStringLiteral("A")}}, 1));
+            holder.join();
+            QCOMPARE(GroupStore::groupNames(*db).size(), 4);
+            QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(0));
+        }
+    }
+
+    void readOnlyFolderIsReadAndEveryWriteSaysSo()
+    {
+        {
+            auto db = connection();
+            AddressStore::insert(*db, QStringLiteral("www.Ünïcode.org"), QStringLiteral("只读"), 1);
+        }
+        QVERIFY(!QFile::exists(file + QStringLiteral("-shm")));
+        const QByteArray before = fileHash(file);
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!makeReadOnly(folder))
+            QSKIP("cannot make a folder read-only here (needs root)");
+        const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+        QFile probe(folder + QStringLiteral("/probe"));
+        QVERIFY(!probe.open(QIODevice::WriteOnly));
+
+        auto db = connection();
+        QCOMPARE(found(*db, QStringLiteral("üNÏ")), size_t(1));
+        QVERIFY(db->isReadOnly());
+        const auto saysReadOnly = [](const std::function<void()> &write) {
+            try {
+                write();
+                return false;
+            } catch (const AppError &error) {
+                return error.kind() == AppError::Kind::ReadOnly;
+            }
+        };
+        QVERIFY(saysReadOnly([&] { AddressStore::insert(*db, QStringLiteral("x"), QStringLiteral("x"), 1); }));
+        QVERIFY(saysReadOnly([&] { GroupStore::addGroup(*db, QStringLiteral("g")); }));
+        QVERIFY(saysReadOnly([&] { AddressStore::countVisit(*db, QStringLiteral("www.Ünïcode.org")); }));
+        QCOMPARE(fileHash(file), before);
+        db.reset();
+        QCOMPARE(DailyBackup::takeIfDue(file), QString()); // nothing can change: no copy, no complaint
+
+        Dialogs::startRecording();
+        Dialogs::failure(nullptr, AppError(QStringLiteral("只读"), AppError::Kind::ReadOnly));
+        Dialogs::failure(nullptr, AppError(QStringLiteral("disk I/O error")));
+        QCOMPARE(Dialogs::recorded().size(), 2);
+        QCOMPARE(Dialogs::recorded().at(0).text, QStringLiteral("只读"));
+        QCOMPARE(Dialogs::recorded().at(0).caption, QStringLiteral("提示"));
+        QCOMPARE(Dialogs::recorded().at(1).text, QStringLiteral("error!!!"));
+        Dialogs::stopRecording();
+        Dialogs::clearRecorded();
+    }
+
+    void dailyBackupCopiesOncePerDayAndKeepsSeven()
+    {
+        const QDate day(2026, 3, 1);
+        QCOMPARE(DailyBackup::takeIfDue(file, day), QString()); // nothing stored yet
+        QVERIFY(!QFile::exists(DailyBackup::folderFor(file)));
+
+        auto db = connection();
+        AddressStore::insert(*db, QStringLiteral("a.cn"), QStringLiteral("甲"), 1);
+        QCOMPARE(DailyBackup::takeIfDue(file, day), QString());
+        const QString first = DailyBackup::folderFor(file) + QLatin1Char('/') + DailyBackup::copyNameFor(day);
+        QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM address")), 1);
+
+        // The same day again keeps the first copy, taken before the day's changes.
+        AddressStore::insert(*db, QStringLiteral("b.cn"), QStringLiteral("乙"), 1);
+        QCOMPARE(DailyBackup::takeIfDue(file, day), QString());
+        QCOMPARE(scalar(first, QStringLiteral("SELECT count(*) FROM address")), 1);
+
+        QFile other(DailyBackup::folderFor(file) + QStringLiteral("/notes.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.close();
+        for (int i = 1; i <= 8; ++i)
+            QCOMPARE(DailyBackup::takeIfDue(file, day.addDays(i)), QString());
+        QStringList expected{QStringLiteral("notes.txt")};
+        for (int i = 2; i <= 8; ++i)
+            expected << DailyBackup::copyNameFor(day.addDays(i));
+        QStringList kept = QDir(DailyBackup::folderFor(file)).entryList(QDir::Files, QDir::Name);
+        kept.sort();
+        expected.sort();
+        QCOMPARE(kept.join(QLatin1Char(' ')), expected.join(QLatin1Char(' ')));
+        QCOMPARE(scalar(DailyBackup::folderFor(file) + QLatin1Char('/') + DailyBackup::copyNameFor(day.addDays(8)),
+                        QStringLiteral("SELECT count(*) FROM address")),
+                 2);
+    }
+
+    void failedBackupIsToldAndLeavesNoCopy()
+    {
+        connection()->open();
+        QFile blocker(DailyBackup::folderFor(file));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+        blocker.close();
+        const QString said = DailyBackup::takeIfDue(file, QDate(2026, 3, 1));
+        QVERIFY2(said.startsWith(QStringLiteral("今天的数据库备份未能完成")), qPrintable(said));
+        QVERIFY(QFileInfo(DailyBackup::folderFor(file)).isFile());
+    }
+};
+
+VESTRANE_TEST_MAIN(TestDatabaseFile)
+#include "tst_databasefile.moc"
