@@ -120,7 +120,8 @@ void TargetRows::insertAddress(const JetAddress &row, std::optional<qint64> grou
 {
     m_address->run({textOrNull(row.address), notNull(row.name), row.times, dateOrNull(row.viewTime),
                     groupNo ? QVariant(*groupNo) : QVariant(QMetaType(QMetaType::LongLong)), row.favourite ? 1 : 0,
-                    AddressStore::folded(row.address), AddressStore::folded(notNull(row.name))});
+                    QVariant(row.address ? AddressStore::folded(*row.address) : QString()),
+                    QVariant(AddressStore::folded(notNull(row.name)))});
 }
 
 void TargetRows::insertSearch(const JetSearch &row, bool keepNumber)
