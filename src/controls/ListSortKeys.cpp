@@ -195,22 +195,20 @@ void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QString
         Span& span = m_spans[row];
         if (span.length >= 0)
             continue;
-        static const QString noText;
-        const QStringList& items = rows[row].subItems;
-        const QString& text = subItem < items.size() ? items.at(subItem) : noText;
-        const bool isShared = text.data_ptr()->isShared();
-        if (isShared) {
-            const auto known = shared.constFind(text.constData());
+        const ListText& text = rows[row].subItems.at(subItem);
+        const QChar* sharedData = text.sharedData();
+        if (sharedData) {
+            const auto known = shared.constFind(sharedData);
             if (known != shared.constEnd()) {
                 span = *known;
                 continue;
             }
         }
         span.offset = m_bytes.size();
-        append(text, encoder);
+        append(text.toString(), encoder);
         span.length = m_bytes.size() - span.offset;
-        if (isShared)
-            shared.insert(text.constData(), span);
+        if (sharedData)
+            shared.insert(sharedData, span);
     }
 }
 

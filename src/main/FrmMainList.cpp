@@ -19,8 +19,7 @@ ListRow rowFor(AddressRecord &&record)
 {
     ListRow row;
     row.caption = std::move(record.address);
-    row.subItems = QStringList{std::move(record.name), std::move(record.viewTime), std::move(record.times),
-                               std::move(record.groupName)};
+    row.subItems = RowTexts{record.name, record.viewTime, record.times, record.groupName};
     row.imageIndex = record.favourite ? MainPictures::Crystal : MainPictures::Binder;
     return row;
 }

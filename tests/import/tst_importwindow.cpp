@@ -199,9 +199,9 @@ private Q_SLOTS:
 
         QCOMPARE(rows()->count(), 2);
         QCOMPARE(rows()->rowAt(0).caption, u"http://a.com/x"_s);
-        QCOMPARE(rows()->rowAt(0).subItems, QStringList{u"A"_s});
+        QCOMPARE(rows()->rowAt(0).subItems.toList(), QStringList{u"A"_s});
         QCOMPARE(rows()->rowAt(1).caption, u"http://b.com/"_s);
-        QCOMPARE(rows()->rowAt(1).subItems, QStringList{u"b"_s});
+        QCOMPARE(rows()->rowAt(1).subItems.toList(), QStringList{u"b"_s});
         QCOMPARE(checks(), QList<bool>({true, true}));
         QVERIFY(!m_window->TIEBtn->isEnabled());
         QVERIFY(Dialogs::recorded().isEmpty());
