@@ -4,52 +4,48 @@
 
 ListText::ListText(const QString& text)
 {
-    if (fitsInline(text))
-        m_text = makeInline(text);
-    else
-        m_text = text;
+    assign(text);
 }
 
 ListText::ListText(QString&& text)
 {
-    if (fitsInline(text))
-        m_text = makeInline(text);
-    else
-        m_text = std::move(text);
+    assign(text);
+    if (std::holds_alternative<QString>(m_text))
+        std::get<QString>(m_text) = std::move(text);
 }
 
-bool ListText::fitsInline(const QString& text)
+void ListText::assign(const QString& text)
 {
-    if (text.size() > Inline::Capacity)
-        return false;
+    bool latin1 = true;
     for (QChar c : text) {
-        if (c.unicode() > 0xff)
-            return false;
+        if (c.unicode() > 0xff) {
+            latin1 = false;
+            break;
+        }
     }
-    return true;
-}
-
-ListText::Inline ListText::makeInline(const QString& text)
-{
-    Inline stored;
-    stored.length = static_cast<unsigned char>(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        stored.latin1[i] = static_cast<char>(text.at(i).unicode());
-    return stored;
+    if (latin1 && text.size() <= Inline::Capacity) {
+        Inline stored;
+        stored.length = static_cast<unsigned char>(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            stored.latin1[i] = static_cast<char>(text.at(i).unicode());
+        m_text = stored;
+    } else if (latin1 && !text.data_ptr()->isShared()) {
+        m_text = text.toLatin1();
+    } else {
+        m_text = text;
+    }
 }
 
 QString ListText::toString() const
 {
-    if (const auto* stored = std::get_if<Inline>(&m_text))
-        return QString::fromLatin1(stored->latin1, stored->length);
-    return std::get<QString>(m_text);
+    if (const auto* text = std::get_if<QString>(&m_text))
+        return *text;
+    return visit([](auto view) { return view.toString(); });
 }
 
 bool ListText::isEmpty() const
 {
-    if (const auto* stored = std::get_if<Inline>(&m_text))
-        return stored->length == 0;
-    return std::get<QString>(m_text).isEmpty();
+    return visit([](auto view) { return view.isEmpty(); });
 }
 
 const QChar* ListText::sharedData() const
@@ -60,10 +56,10 @@ const QChar* ListText::sharedData() const
     return text->constData();
 }
 
-RowTexts::RowTexts(std::initializer_list<QString> texts)
+RowTexts::RowTexts(std::initializer_list<ListText> texts)
 {
     int index = 0;
-    for (const QString& text : texts)
+    for (const ListText& text : texts)
         assign(index++, text);
 }
 
@@ -73,13 +69,13 @@ RowTexts::RowTexts(const QStringList& texts)
         assign(index, texts.at(index));
 }
 
-void RowTexts::assign(int index, QString text)
+void RowTexts::assign(int index, ListText text)
 {
     // The lists show at most Capacity further columns; a longer list is a caller's fault.
     Q_ASSERT(index < Capacity);
     if (index >= Capacity)
         return;
-    m_texts[size_t(index)] = ListText(std::move(text));
+    m_texts[size_t(index)] = std::move(text);
     m_size = static_cast<unsigned char>(qMax(int(m_size), index + 1));
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QLatin1StringView>
 #include <QString>
+#include <QStringView>
 #include <QStringList>
 
 #include <array>
@@ -15,9 +18,11 @@ struct ShortLatin1Text
     unsigned char length = 0;
 };
 
-// One text of a list row. Short Latin-1 texts (dates, counts) are kept in place; a
-// hundred thousand rows would otherwise hold a hundred thousand small heap blocks.
-// Other texts stay a QString, so that rows which share one (a group name) share its data.
+// One text of a list row. Short Latin-1 texts (dates, counts) are kept in place, longer
+// ones as Latin-1 bytes (most addresses), at half the size of UTF-16: a hundred thousand
+// rows would otherwise hold a hundred thousand small heap blocks and twice the bytes.
+// Other texts stay a QString, and so does a QString that other texts share already (a
+// group name): its rows keep sharing it.
 class ListText
 {
 public:
@@ -30,6 +35,22 @@ public:
     // The text's data when it is a QString whose data other texts share, or null.
     const QChar* sharedData() const;
 
+    // Calls view with a QLatin1StringView or a QStringView of the text.
+    template <typename View>
+    decltype(auto) visit(View&& view) const
+    {
+        if (const auto* stored = std::get_if<Inline>(&m_text))
+            return view(QLatin1StringView(stored->latin1, stored->length));
+        if (const auto* bytes = std::get_if<QByteArray>(&m_text))
+            return view(QLatin1StringView(*bytes));
+        return view(QStringView(std::get<QString>(m_text)));
+    }
+
+    friend bool operator==(const ListText& first, const QString& second)
+    {
+        return first.visit([&second](auto view) { return view == second; });
+    }
+    friend bool operator!=(const ListText& first, const QString& second) { return !(first == second); }
     friend bool operator==(const ListText& first, const ListText& second)
     {
         return first.toString() == second.toString();
@@ -38,10 +59,9 @@ public:
 private:
     using Inline = ShortLatin1Text;
 
-    static bool fitsInline(const QString& text);
-    static Inline makeInline(const QString& text);
+    void assign(const QString& text);
 
-    std::variant<Inline, QString> m_text;
+    std::variant<Inline, QByteArray, QString> m_text;
 };
 
 // The texts of a row's further columns (sub-item i is shown in column i + 1), held in
@@ -52,7 +72,7 @@ public:
     static constexpr int Capacity = 4;
 
     RowTexts() = default;
-    RowTexts(std::initializer_list<QString> texts); // NOLINT(google-explicit-constructor)
+    RowTexts(std::initializer_list<ListText> texts); // NOLINT(google-explicit-constructor)
     RowTexts(const QStringList& texts);             // NOLINT(google-explicit-constructor)
 
     // An index outside the row reads as an empty text.
@@ -62,7 +82,7 @@ public:
     QStringList toList() const;
 
 private:
-    void assign(int index, QString text);
+    void assign(int index, ListText text);
 
     std::array<ListText, Capacity> m_texts;
     unsigned char m_size = 0;
@@ -73,7 +93,7 @@ private:
 // boxes, whether it is checked.
 struct ListRow
 {
-    QString caption;
+    ListText caption;
     RowTexts subItems;
     int imageIndex = -1;
     bool checked = false;
