@@ -79,6 +79,7 @@ private Q_SLOTS:
     void missingSubItemsSortAsEmpty();
     void captionColumnUsesCollator();
     void largeListsSortAsTheCollatorAndEncoderDo();
+    void rowTextsKeepEveryCharacterAndSharing();
     void asciiTableOnlyWhereTheCollatorAgrees();
     void refillKeepsAppendOrder();
     void rowsAddedOrRemovedAfterSortSortCorrectly();
@@ -346,10 +347,13 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
                              QStringLiteral("网址 Example"), QStringLiteral("新闻 2"), QStringLiteral("😀 smile")};
     ListRowModel model;
     std::vector<ListRow> rows;
+    QStringList sharedCaptions; // a caption shared elsewhere is kept as UTF-16, the others as Latin-1
     for (int i = 0; i < 3000; ++i) {
         const int stem = i % 53 == 0 ? 5 + i % 2 : (i * 7) % 5; // a few non-ASCII captions
-        rows.push_back(makeRow(stems[stem] + QString::number((i * 7919) % 1000),
-                               {names[(i * 13) % 6], QString(), QString::number(i % 7), QString()}));
+        const QString caption = stems[stem] + QString::number((i * 7919) % 1000);
+        if (i % 11 == 0)
+            sharedCaptions.append(caption);
+        rows.push_back(makeRow(caption, {names[(i * 13) % 6], QString(), QString::number(i % 7), QString()}));
     }
     const std::vector<ListRow> original = rows;
     model.append(std::move(rows));
@@ -385,6 +389,36 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
         for (size_t i = 0; i < byName.size(); ++i)
             QCOMPARE(model.rowAt(int(i)).caption.toString(), before[size_t(byName[i])].caption);
     }
+}
+
+void TestListView::rowTextsKeepEveryCharacterAndSharing()
+{
+    const QString texts[] = {QString(), QStringLiteral("2024/3/5 14:05:09"), QString(23, QLatin1Char('x')),
+                             QString(24, QLatin1Char('y')), QStringLiteral("http://café.fr/") + QString(30, u'é'),
+                             QStringLiteral("新闻"), QStringLiteral("https://a.com/") + QStringLiteral("例子") + QString(40, u'z')};
+    for (const QString& text : texts) {
+        QString own = QString(text.constData(), text.size()); // not shared with `text`
+        const ListText stored(std::move(own));
+        QCOMPARE(stored.toString(), text);
+        QCOMPARE(stored.isEmpty(), text.isEmpty());
+        QVERIFY(stored == text);
+        QVERIFY(stored != text + QLatin1Char('!'));
+    }
+
+    // A long text shared already (a group name the reader hands every row of its group)
+    // stays one block for all of them.
+    const QString cached = QString(40, QLatin1Char('g'));
+    const QString group = cached;
+    const ListText first(group);
+    const ListText second(group);
+    QVERIFY(first.sharedData() == group.constData());
+    QVERIFY(second.sharedData() == group.constData());
+
+    const RowTexts row{QStringLiteral("a"), QStringLiteral("b")};
+    QCOMPARE(row.size(), 2);
+    QCOMPARE(row.toList(), QStringList({"a", "b"}));
+    QCOMPARE(row.value(2), QString());
+    QCOMPARE(row.value(-1), QString());
 }
 
 void TestListView::asciiTableOnlyWhereTheCollatorAgrees()
