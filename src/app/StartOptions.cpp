@@ -29,6 +29,25 @@ StartOptions StartOptions::parse(const QStringList &arguments)
         options.name = arguments.at(sendAt + 2);
         return options;
     }
+    const int importAt = arguments.indexOf(QStringLiteral("--import"));
+    if (importAt >= 0) {
+        options.mode = StartMode::Import;
+        if (arguments.size() < importAt + 2)
+            options.error = QStringLiteral("usage: vestrane --import FILE");
+        else
+            options.file = arguments.at(importAt + 1);
+        return options;
+    }
+    const int exportAt = arguments.indexOf(QStringLiteral("--export"));
+    if (exportAt >= 0) {
+        options.mode = StartMode::Export;
+        if (arguments.size() < exportAt + 2)
+            options.error = QStringLiteral("usage: vestrane --export FILE [GROUP]");
+        else
+            options.file = arguments.at(exportAt + 1);
+        options.group = arguments.value(exportAt + 2);
+        return options;
+    }
     bool automation = false, reg = false, unreg = false;
     for (const QString &argument : arguments) {
         const QString name = switchName(argument);

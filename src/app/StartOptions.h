@@ -11,6 +11,8 @@ enum class StartMode {
     Register,   // REGSERVER
     Unregister, // UNREGSERVER
     SendUrl,    // --send-url ADDRESS NAME: the command-line client
+    Import,     // --import FILE: bookmarks in, without a window
+    Export,     // --export FILE [GROUP]: bookmarks out, without a window
     NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
 };
 
@@ -19,7 +21,9 @@ struct StartOptions
     StartMode mode = StartMode::Normal;
     QString address; // --send-url only
     QString name;
-    QString error;   // a malformed --send-url
+    QString file;    // --import and --export
+    QString group;   // --export only; empty for every group
+    QString error;   // a malformed --send-url, --import or --export
 
     // Switches come after "-" or "/", in any letter case; AUTOMATION and EMBEDDING win
     // over REGSERVER, which wins over UNREGSERVER. `arguments` excludes the program name.

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/BookmarkCommands.h"
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
@@ -71,6 +72,8 @@ int runVestrane(int argc, char **argv)
         }
         return SendUrlClient::run(argc, argv, options.address, options.name);
     }
+    if (options.mode == StartMode::Import || options.mode == StartMode::Export)
+        return BookmarkCommands::run(argc, argv, options);
     if (options.mode == StartMode::NativeMessaging)
         return NativeHost::run(argc, argv);
 

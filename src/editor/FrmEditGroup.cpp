@@ -4,7 +4,7 @@
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
-#include "editor/TrimUrl.h"
+#include "data/TrimUrl.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
 #include "window/SharedIcons.h"

@@ -1,12 +1,15 @@
 #include "import/FrmImport.h"
 
+#include "bookmarks/BackgroundImport.h"
+#include "bookmarks/BookmarkFile.h"
+#include "bookmarks/BrowserProfiles.h"
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
-#include "editor/TrimUrl.h"
+#include "data/TrimUrl.h"
 #include "import/FavoritesReader.h"
 #include "import/ImportPictures.h"
 #include "import/ToolSeparator.h"
@@ -14,7 +17,12 @@
 #include "platform/DesignFont.h"
 #include "platform/Dialogs.h"
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
 #include <QPalette>
+#include <QProgressDialog>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,6 +37,20 @@ QString missingGroupText()
     return QStringLiteral("找不到网址组别“%1”，没有导入任何网址。").arg(Schema::ImportGroup);
 }
 
+// A bookmark row keeps the index of its plan row as a sub-item beyond the shown columns,
+// so that a sorted list still finds it.
+constexpr int PlanIndexItem = 2;
+
+QString reportText(const ImportReport &report)
+{
+    return QStringLiteral("导入完成。\n\n导入：%1 条\n重复跳过：%2 条\n未选中：%3 条\n非网址：%4 条\n新建组别：%5 个")
+        .arg(report.imported)
+        .arg(report.duplicates)
+        .arg(report.unchecked)
+        .arg(report.notWeb)
+        .arg(report.groupsCreated);
+}
+
 } // namespace
 
 TFrmImport::TFrmImport(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
@@ -37,6 +59,9 @@ TFrmImport::TFrmImport(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
     contentArea()->setFont(designFont(11));
     buildToolBar();
     buildList();
+    // The browser and file buttons make the tool bar wider than the design width; the
+    // window grows so that "导入数据" and "退出" stay on the bar.
+    resize(qMax(DesignWidth, CoolBar1->sizeHint().width()), DesignHeight);
 
     standardSetup();
     setCaptionText(QStringLiteral("导入IE数据"));
@@ -65,6 +90,10 @@ void TFrmImport::buildToolBar()
 
     TIEBtn = addToolButton(QStringLiteral("从IE导入"), QStringLiteral("tb_ie"), &TFrmImport::TIEBtnClick);
     TIEBtn->setMinimumWidth(0); // sized to its caption
+    TBrowserBtn = addToolButton(QStringLiteral("从浏览器导入"), QStringLiteral("tb_browser"), &TFrmImport::TBrowserBtnClick);
+    TBrowserBtn->setMinimumWidth(0);
+    TFileBtn = addToolButton(QStringLiteral("从文件导入…"), QStringLiteral("tb_file"), &TFrmImport::TFileBtnClick);
+    TFileBtn->setMinimumWidth(0);
     ToolButton1 = addSeparator();
     TSelectAllBtn = addToolButton(QStringLiteral("全选"), QStringLiteral("tb_selectall"), &TFrmImport::TSelectAllBtnClick);
     TNoSelectAllBtn =
@@ -111,6 +140,8 @@ void TFrmImport::buildList()
     ListView1->setCheckBoxes(true);
     ListView1->addColumn(QStringLiteral("网址地址"), 200);
     ListView1->addColumn(QStringLiteral("网址名称"), 350);
+    ListView1->addColumn(QStringLiteral("组别"), 150);
+    ListView1->setSmallImages({ImportPictures::duplicateIcon()});
     ListView1->SetHeaderFont(designFont(11));
     connect(ListView1, &TListView1::mouseMovedTo, this, &TFrmImport::ListView1MouseMove);
 
@@ -125,6 +156,8 @@ void TFrmImport::TIEBtnClick()
 {
     ListRowModel *rows = ListView1->rows();
     rows->clear();
+    m_plan = ImportPlan{};
+    m_listsBookmarks = false;
 
     QString favoritesPath;
     try {
@@ -144,7 +177,7 @@ void TFrmImport::TIEBtnClick()
     std::optional<QString> failure;
     try {
         enumerateFavorites(favoritesFolder(), [&listed](const ShortcutEntry &entry) {
-            listed.push_back(ListRow{entry.address, {entry.displayName}, -1, true});
+            listed.push_back(ListRow{entry.address, {entry.displayName, Schema::ImportGroup}, -1, true});
         });
     } catch (const AppError &error) {
         failure = error.message();
@@ -185,6 +218,10 @@ void TFrmImport::TOrSelectAllBtnClick()
 
 void TFrmImport::TImportBtnClick()
 {
+    if (m_listsBookmarks) {
+        importBookmarks();
+        return;
+    }
     DbConnection &db = m_dm1.connection();
     ListRowModel *rows = ListView1->rows();
 
@@ -244,6 +281,149 @@ void TFrmImport::ListView1MouseMove(const QPoint &viewportPos)
         return;
     const ListRow &shown = ListView1->rows()->rowAt(row);
     // A line feed separates the two lines (a carriage return would run them together).
-    ListView1->setHintText(QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n')
-                           + QStringLiteral("网址名称: ") + shown.subItems.value(0));
+    QString hint = QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n') + QStringLiteral("网址名称: ")
+                   + shown.subItems.value(0);
+    if (m_listsBookmarks) {
+        const ImportRow &planned = m_plan.rows.at(size_t(shown.subItems.value(PlanIndexItem).toLongLong()));
+        hint += QLatin1Char('\n') + QStringLiteral("组别: ") + planned.group;
+        if (planned.duplicate)
+            hint += QLatin1Char('\n') + QStringLiteral("重复：") + planned.duplicateHint;
+    }
+    ListView1->setHintText(hint);
+}
+
+void TFrmImport::closeEvent(QCloseEvent *event)
+{
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    TXPForm::closeEvent(event);
+}
+
+void TFrmImport::TBrowserBtnClick()
+{
+    const std::vector<BrowserProfile> profiles = BrowserProfiles::find(QDir::homePath());
+    if (profiles.empty()) {
+        Dialogs::show(this, QStringLiteral("没有找到浏览器的书签。"), QStringLiteral("提示信息"), QMessageBox::Ok);
+        return;
+    }
+    size_t chosen = 0;
+    if (profiles.size() > 1) {
+        QStringList labels;
+        for (const BrowserProfile &profile : profiles)
+            labels << profile.label();
+        const int index = Dialogs::choose(this, QStringLiteral("请选择要导入书签的浏览器配置："),
+                                          QStringLiteral("从浏览器导入"), labels);
+        if (index < 0)
+            return;
+        chosen = size_t(index);
+    }
+    const BrowserProfile profile = profiles[chosen];
+    listBookmarks([profile] { return BrowserProfiles::read(profile); });
+}
+
+void TFrmImport::TFileBtnClick()
+{
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("从文件导入"), QDir::homePath(),
+        QStringLiteral("书签文件 (*.html *.htm *.sqlite Bookmarks);;所有文件 (*)"));
+    if (!file.isEmpty())
+        listBookmarkFile(file);
+}
+
+void TFrmImport::listBookmarkFile(const QString &file)
+{
+    listBookmarks([file] { return BookmarkFile::read(file); });
+}
+
+void TFrmImport::listBookmarks(std::function<BookmarkSet()> reader)
+{
+    BackgroundImport job(m_dm1.connection().databaseFile());
+    if (!runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); }))
+        return;
+
+    ListRowModel *rows = ListView1->rows();
+    rows->clear();
+    m_plan = job.takePlan();
+    m_listsBookmarks = true;
+    std::vector<ListRow> listed;
+    listed.reserve(m_plan.rows.size());
+    for (size_t i = 0; i < m_plan.rows.size(); ++i) {
+        const ImportRow &row = m_plan.rows[i];
+        listed.push_back(ListRow{row.url, {row.title, row.group, QString::number(i)}, row.duplicate ? 0 : -1,
+                                 row.checked});
+    }
+    rows->append(std::move(listed));
+    TIEBtn->setEnabled(true);
+}
+
+void TFrmImport::importBookmarks()
+{
+    ListRowModel *rows = ListView1->rows();
+    for (int row = 0; row < rows->count(); ++row) {
+        const size_t index = size_t(rows->rowAt(row).subItems.value(PlanIndexItem).toLongLong());
+        if (index < m_plan.rows.size())
+            m_plan.rows[index].checked = rows->isChecked(row);
+    }
+    BackgroundImport job(m_dm1.connection().databaseFile());
+    if (!runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); }))
+        return;
+    const ImportReport &report = job.report();
+    // What was stored is listed no more, so that a second click cannot store it twice.
+    rows->clear();
+    m_plan = ImportPlan{};
+    m_listsBookmarks = false;
+    Dialogs::reportWithDetails(this, reportText(report), Dialogs::applicationTitle(), report.details());
+}
+
+bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qsizetype total,
+                                 const std::function<void()> &start)
+{
+    QEventLoop loop;
+    std::unique_ptr<QProgressDialog> progress;
+    const auto showProgress = [&](qint64 size) {
+        progress = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, int(size), this);
+        progress->setObjectName(QStringLiteral("ImportProgress"));
+        progress->setWindowTitle(Dialogs::applicationTitle());
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(0);
+        progress->show();
+        connect(progress.get(), &QProgressDialog::canceled, &job, &BackgroundImport::cancel);
+    };
+    if (total > ProgressThreshold)
+        showProgress(total);
+    connect(&job, &BackgroundImport::finished, &loop, &QEventLoop::quit);
+    connect(&job, &BackgroundImport::progressed, &loop, [&](qint64 done, qint64 size) {
+        if (size <= ProgressThreshold)
+            return;
+        if (!progress)
+            showProgress(size);
+        if (!progress->wasCanceled())
+            progress->setValue(int(done));
+    });
+    // While the worker runs, the window takes no command and cannot be closed: a second
+    // click would start a second import, and closing would destroy the window under
+    // this loop.
+    setCursor(Qt::BusyCursor);
+    contentArea()->setEnabled(false);
+    pnlSysBox->setEnabled(false);
+    m_busy = true;
+    start();
+    loop.exec(); // the worker holds the transaction on its own connection
+    m_busy = false;
+    pnlSysBox->setEnabled(true);
+    contentArea()->setEnabled(true);
+    unsetCursor();
+    if (progress)
+        progress->hide();
+    if (job.cancelled()) {
+        Dialogs::show(this, QStringLiteral("已取消，没有导入任何网址。"), QStringLiteral("提示信息"), QMessageBox::Ok);
+        return false;
+    }
+    if (!job.error().isEmpty()) {
+        Dialogs::errorReport(this, job.error());
+        return false;
+    }
+    return true;
 }

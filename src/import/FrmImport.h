@@ -1,6 +1,9 @@
 #pragma once
 
+#include "bookmarks/ImportService.h"
 #include "window/XPForm.h"
+
+#include <functional>
 
 class QToolBar;
 class QToolButton;
@@ -9,8 +12,10 @@ class TListView1;
 class ToolSeparator;
 
 // The import window: lists the Internet shortcuts of the Favorites folder with check
-// boxes and stores the checked ones in the group "IE收藏夹". Created for each use, shown
-// modally (execModal) and destroyed by its caller.
+// boxes and stores the checked ones in the group "IE收藏夹"; or lists the bookmarks of a
+// browser profile or a bookmark file, duplicates unchecked, and stores the checked ones
+// in the groups of their folders, with a report. Created for each use, shown modally
+// (execModal) and destroyed by its caller.
 class TFrmImport : public TXPForm
 {
     Q_OBJECT
@@ -31,6 +36,8 @@ public:
     QWidget *CoolBar1 = nullptr;
     QToolBar *ToolBar1 = nullptr;
     QToolButton *TIEBtn = nullptr;
+    QToolButton *TBrowserBtn = nullptr;
+    QToolButton *TFileBtn = nullptr;
     ToolSeparator *ToolButton1 = nullptr;
     QToolButton *TSelectAllBtn = nullptr;
     QToolButton *TNoSelectAllBtn = nullptr;
@@ -44,6 +51,11 @@ public Q_SLOTS:
     // Lists the shortcuts of the Favorites folder, every row checked; once it succeeded
     // the button is disabled.
     void TIEBtnClick();
+    // Lists the bookmarks of the user's browser profile (asking which one when there
+    // are several).
+    void TBrowserBtnClick();
+    // Asks for a bookmark file and lists its bookmarks.
+    void TFileBtnClick();
     void TSelectAllBtnClick();
     void TNoSelectAllBtnClick();
     void TOrSelectAllBtnClick();
@@ -52,7 +64,26 @@ public Q_SLOTS:
     void TExitBtnClick();
     void ListView1MouseMove(const QPoint &viewportPos);
 
+public:
+    // Lists the bookmarks of a file (what TFileBtnClick does after its file dialog).
+    void listBookmarkFile(const QString &file);
+    // Sources and lists above this many entries show a progress dialog.
+    static constexpr qsizetype ProgressThreshold = 2000;
+
+protected:
+    // Refused while an import runs in the background.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void listBookmarks(std::function<BookmarkSet()> reader);
+    void importBookmarks();
+    // Runs `start` on the worker and waits for it, keeping the window answering; shows
+    // a progress dialog with a cancel button when the work is large. Gives whether it
+    // ended well; a failure has been shown.
+    // `total` is the work's size when known beforehand (else 0).
+    bool runInBackground(class BackgroundImport &job, const QString &label, qsizetype total,
+                         const std::function<void()> &start);
+
     void buildToolBar();
     void buildList();
     QToolButton *addToolButton(const QString &caption, const QString &picture, void (TFrmImport::*handler)());
@@ -62,4 +93,8 @@ private:
     void setChecks(bool (*newState)(bool checked));
 
     TDm1 &m_dm1;
+    // The bookmarks listed (empty while the list holds the Favorites folder's rows).
+    ImportPlan m_plan;
+    bool m_listsBookmarks = false;
+    bool m_busy = false;
 };

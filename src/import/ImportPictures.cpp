@@ -40,3 +40,9 @@ QPixmap ImportPictures::bandTile(int height)
 {
     return SharedIcons::fromFile(resourcePath(QStringLiteral("band"))).pixmap(64, qMax(1, height));
 }
+
+QIcon ImportPictures::duplicateIcon()
+{
+    return SharedIcons::cached(QStringLiteral("import/duplicate"),
+                               [] { return SharedIcons::fromFile(resourcePath(QStringLiteral("duplicate"))); });
+}

@@ -11,6 +11,9 @@ namespace ImportPictures {
 // coloured one under the mouse.
 QIcon toolButtonIcon(const QString &name);
 
+// The picture of a row whose address is stored already.
+QIcon duplicateIcon();
+
 // One tile of the band behind the tool bar, `height` pixels high; it repeats sideways.
 QPixmap bandTile(int height);
 

@@ -63,6 +63,10 @@ public:
 
     // Group tree.
     void P_LoadTree();
+    // After an import created groups: the tree anew, the same node selected again.
+    void reloadTreeIfGroupsChanged();
+    // Writes the addresses of the node's scope to a bookmark file and says how it went.
+    void exportAddresses(const QTreeWidgetItem *node, const QString &file);
     QTreeWidgetItem *FavoritesNode() const { return m_favoritesNode; }
     void TreeView1Click();
     void P_SetMenus();
@@ -126,6 +130,7 @@ public:
     QAction *TreePM2 = nullptr;
     QAction *TreePM3 = nullptr;
     QAction *TreePM4 = nullptr;
+    QAction *TreePM5 = nullptr;
     QMenu *ListViewPopupMenu = nullptr;
     QAction *ListPM1 = nullptr;
     QAction *ListPM2 = nullptr;
@@ -207,6 +212,8 @@ public:
     void TreePM2Click();
     void TreePM3Click();
     void TreePM4Click();
+    // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
+    void TreePM5Click();
     // Whether in-place editing of the node's label may start.
     bool TreeView1Editing(QTreeWidgetItem *node) const;
     // The text the user confirmed for a label.

@@ -259,6 +259,7 @@ void TFrmMain::buildPopupMenus()
     TreePM2 = TreeViewPopupMenu->addAction(QStringLiteral("修改组别名"));
     TreePM3 = TreeViewPopupMenu->addAction(QStringLiteral("添加网址组别"));
     TreePM4 = TreeViewPopupMenu->addAction(QStringLiteral("删除网址组别"));
+    TreePM5 = TreeViewPopupMenu->addAction(QStringLiteral("导出网址…"));
 
     ListViewPopupMenu = new QMenu(this);
     ListPM1 = ListViewPopupMenu->addAction(QStringLiteral("添加网址"));

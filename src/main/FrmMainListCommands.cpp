@@ -49,6 +49,7 @@ void TFrmMain::P_SetMenus()
     const bool favourites = node && node->text(0) == FavoritesLabel;
     for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4})
         item->setVisible(!favourites);
+    TreePM5->setVisible(true); // the favourites can be exported too
     for (QAction *item : {ListPM1, ListPM2, ListPM3})
         item->setVisible(true);
     ListPM4->setVisible(!favourites);

@@ -116,6 +116,7 @@ void TFrmMain::ImportTBtnClick()
     try {
         auto importWindow = std::make_unique<TFrmImport>(m_dm1, this);
         importWindow->execModal();
+        reloadTreeIfGroupsChanged();
     } catch (const AppError &error) {
         Dialogs::errorReport(this, error.message());
         return;

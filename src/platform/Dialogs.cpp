@@ -1,9 +1,17 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSpacerItem>
+#include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -12,6 +20,9 @@ struct Recorder
     bool on = false;
     QList<Dialogs::Shown> shown;
     QMessageBox::StandardButton nextAnswer = QMessageBox::NoButton;
+    int nextChoice = 0;
+    QString lastDetails;
+    QStringList lastChoices;
 };
 
 Recorder &recorder()
@@ -121,9 +132,78 @@ void Dialogs::clearRecorded()
 {
     recorder().shown.clear();
     recorder().nextAnswer = QMessageBox::NoButton;
+    recorder().nextChoice = 0;
 }
 
 void Dialogs::setNextAnswer(QMessageBox::StandardButton answer)
 {
     recorder().nextAnswer = answer;
+}
+
+void Dialogs::setNextChoice(int index)
+{
+    recorder().nextChoice = index;
+}
+
+void Dialogs::reportWithDetails(QWidget *parent, const QString &text, const QString &caption, const QString &details)
+{
+    if (recorder().on) {
+        recorder().shown.append({text, caption, QMessageBox::Ok, QMessageBox::Information});
+        recorder().lastDetails = details;
+        return;
+    }
+    QDialog box(parent);
+    box.setWindowTitle(caption);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    auto *layout = new QVBoxLayout(&box);
+    auto *label = new QLabel(text, &box);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto *detailView = new QPlainTextEdit(details, &box);
+    detailView->setReadOnly(true);
+    detailView->setLineWrapMode(QPlainTextEdit::NoWrap);
+    detailView->setMinimumSize(480, 200);
+    detailView->hide();
+    layout->addWidget(detailView, 1);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    QPushButton *more = buttons->addButton(QStringLiteral("详细信息"), QDialogButtonBox::ActionRole);
+    more->setCheckable(true);
+    more->setEnabled(!details.isEmpty());
+    QObject::connect(more, &QPushButton::toggled, detailView, &QWidget::setVisible);
+    QObject::connect(more, &QPushButton::toggled, &box, [&box] { box.adjustSize(); });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    box.exec();
+}
+
+int Dialogs::choose(QWidget *parent, const QString &text, const QString &caption, const QStringList &choices)
+{
+    if (recorder().on) {
+        recorder().shown.append({text, caption, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question});
+        recorder().lastChoices = choices;
+        const int index = std::exchange(recorder().nextChoice, 0);
+        return index < choices.size() ? index : -1;
+    }
+    QInputDialog box(parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(text);
+    box.setComboBoxItems(choices);
+    box.setComboBoxEditable(false);
+    box.setOkButtonText(QStringLiteral("确定"));
+    box.setCancelButtonText(QStringLiteral("取消"));
+    if (box.exec() != QDialog::Accepted)
+        return -1;
+    return int(choices.indexOf(box.textValue()));
+}
+
+QString Dialogs::lastDetails()
+{
+    return recorder().lastDetails;
+}
+
+QStringList Dialogs::lastChoices()
+{
+    return recorder().lastChoices;
 }

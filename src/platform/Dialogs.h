@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -45,6 +46,13 @@ public:
     // The default error report: the error's own text, captioned with the application's title.
     static void errorReport(QWidget *parent, const QString &errorText);
 
+    // A report: `text` with an OK button and a "详细信息" button that shows or hides the
+    // `details` (one entry a line) below it.
+    static void reportWithDetails(QWidget *parent, const QString &text, const QString &caption,
+                                  const QString &details);
+    // Lets the user pick one of `choices`; gives its index, or -1 when cancelled.
+    static int choose(QWidget *parent, const QString &text, const QString &caption, const QStringList &choices);
+
     // Test seam.
     static void startRecording();
     static void stopRecording();
@@ -53,4 +61,10 @@ public:
     static void clearRecorded();
     // The answer that the next recorded box gives (otherwise its default button, or OK).
     static void setNextAnswer(QMessageBox::StandardButton answer);
+    // The index that the next recorded choose() gives (otherwise 0).
+    static void setNextChoice(int index);
+    // The details of the last recorded reportWithDetails and the choices of the last
+    // recorded choose.
+    static QString lastDetails();
+    static QStringList lastChoices();
 };

@@ -5,7 +5,7 @@
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
-#include "editor/TrimUrl.h"
+#include "data/TrimUrl.h"
 #include "platform/Dialogs.h"
 
 #include <QDate>

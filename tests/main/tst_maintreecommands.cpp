@@ -146,14 +146,16 @@ private Q_SLOTS:
         QCOMPARE(w.TreeView1->currentItem(), news);
         QVERIFY(!w.TreeViewPopupMenu->isVisible());
 
-        // The import group is listed but offers no menu; "收藏夹" offers no visible item.
+        // The import group is listed but offers no menu; "收藏夹" offers only the export.
         rightClick(node(QStringLiteral("IE收藏夹")));
         QCOMPARE(w.CurGroup(), QStringLiteral("IE收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.ie.com"});
         QVERIFY(!w.TreeViewPopupMenu->isVisible());
         rightClick(w.FavoritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
-        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+        QVERIFY(w.TreeViewPopupMenu->isVisible());
+        QVERIFY(w.TreePM5->isVisible() && !w.TreePM1->isVisible());
+        w.TreeViewPopupMenu->hide();
 
         // The left button lists without a menu.
         QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(root()).center());

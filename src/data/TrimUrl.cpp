@@ -1,4 +1,4 @@
-#include "editor/TrimUrl.h"
+#include "data/TrimUrl.h"
 
 QString P_TrimUrl(const QString &address)
 {

@@ -1,0 +1,66 @@
+#include "bookmarks/BackgroundImport.h"
+
+#include "platform/AppError.h"
+
+BackgroundImport::BackgroundImport(QString databaseFile, QObject *parent)
+    : QObject(parent), m_databaseFile(std::move(databaseFile))
+{
+}
+
+BackgroundImport::~BackgroundImport()
+{
+    cancel();
+    wait();
+}
+
+void BackgroundImport::wait()
+{
+    if (m_thread)
+        m_thread->wait();
+}
+
+void BackgroundImport::startPlan(std::function<BookmarkSet()> reader)
+{
+    start([this, reader = std::move(reader)](DbConnection &db, const ImportService::Progress &progress) {
+        m_plan = ImportService::plan(db, reader(), progress);
+    });
+}
+
+void BackgroundImport::startStore(ImportPlan plan)
+{
+    m_plan = std::move(plan);
+    start([this](DbConnection &db, const ImportService::Progress &progress) {
+        m_report = ImportService::store(db, m_plan, progress);
+    });
+}
+
+void BackgroundImport::start(std::function<void(DbConnection &, const ImportService::Progress &)> work)
+{
+    wait();
+    m_cancel = false;
+    m_cancelled = false;
+    m_error.clear();
+    m_report = ImportReport{};
+    m_thread.reset(QThread::create([this, work = std::move(work)] {
+        const ImportService::Progress progress = [this](qsizetype done, qsizetype total) {
+            Q_EMIT progressed(done, total);
+            return !m_cancel.load();
+        };
+        // The connection belongs to this thread: made, used and removed here.
+        DbConnection db(QStringLiteral("import"));
+        db.setDatabaseFile(m_databaseFile);
+        try {
+            // Another program may be writing: wait for it longer than the window's own
+            // statements do, since the user sees the progress and may cancel.
+            db.execute(QStringLiteral("PRAGMA busy_timeout=15000"));
+            work(db, progress);
+        } catch (const ImportCancelled &) {
+            m_cancelled = true;
+        } catch (const AppError &error) {
+            m_error = error.message();
+        }
+    }));
+    // Queued to the owner's thread: the results are complete when it arrives.
+    connect(m_thread.get(), &QThread::finished, this, &BackgroundImport::finished, Qt::QueuedConnection);
+    m_thread->start();
+}

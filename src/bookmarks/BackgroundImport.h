@@ -1,0 +1,52 @@
+#pragma once
+
+#include "bookmarks/ImportService.h"
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+// Runs the slow half of an import (reading and planning a large source, or storing its
+// rows) on a thread of its own, with a database connection of its own, so that the
+// window keeps answering and never runs an event loop while the shared connection has
+// a transaction open. Progress arrives as signals on the owner's thread.
+class BackgroundImport : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BackgroundImport(QString databaseFile, QObject *parent = nullptr);
+    // Cancels what still runs and waits for it.
+    ~BackgroundImport() override;
+
+    // Reads `file` (or calls `reader`) and plans the import.
+    void startPlan(std::function<BookmarkSet()> reader);
+    // Stores the checked rows of `plan` in one transaction.
+    void startStore(ImportPlan plan);
+    // Asks the work to stop; a store is then rolled back.
+    void cancel() { m_cancel = true; }
+    bool isRunning() const { return m_thread && m_thread->isRunning(); }
+
+    // After finished(): what the work gave.
+    ImportPlan takePlan() { return std::move(m_plan); }
+    const ImportReport &report() const { return m_report; }
+    const QString &error() const { return m_error; }
+    bool cancelled() const { return m_cancelled; }
+
+Q_SIGNALS:
+    void progressed(qint64 done, qint64 total);
+    void finished();
+
+private:
+    void start(std::function<void(DbConnection &, const ImportService::Progress &)> work);
+    void wait();
+
+    QString m_databaseFile;
+    std::unique_ptr<QThread> m_thread;
+    std::atomic<bool> m_cancel{false};
+    ImportPlan m_plan;
+    ImportReport m_report;
+    QString m_error;
+    bool m_cancelled = false;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "bookmarks/Bookmark.h"
+
+#include <QByteArray>
+
+// Reads a Chromium-family `Bookmarks` file (JSON). Its roots bookmark_bar, other and
+// synced are shown as "书签栏", "其他书签" and "移动设备书签". Throws AppError when the
+// file is no such JSON document.
+namespace ChromiumReader {
+
+BookmarkSet read(const QByteArray &json, const QString &sourceName);
+
+} // namespace ChromiumReader

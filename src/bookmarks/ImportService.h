@@ -1,0 +1,67 @@
+#pragma once
+
+#include "bookmarks/Bookmark.h"
+#include "data/DbConnection.h"
+
+#include <functional>
+
+// One bookmark as the import offers it.
+struct ImportRow
+{
+    QString group;
+    QString title;
+    QString url;      // as the source stored it
+    QString address;  // as it will be stored: the editor's normalisation applied
+    QString viewTime; // stored form of the last visit, else of the day it was added
+    bool duplicate = false;
+    QString duplicateHint; // where the same address is stored already
+    bool checked = true;   // duplicates start unchecked
+};
+
+// What an import would do: the rows with their duplicates marked, and what the source
+// held that is no row.
+struct ImportPlan
+{
+    QString sourceName;
+    std::vector<ImportRow> rows;
+    std::vector<SkippedEntry> notWeb;
+    int separators = 0;
+    int emptyFolders = 0;
+};
+
+// What an import did.
+struct ImportReport
+{
+    int imported = 0;
+    int duplicates = 0; // skipped as duplicates
+    int unchecked = 0;  // left out by the user
+    int notWeb = 0;
+    int groupsCreated = 0;
+    std::vector<SkippedEntry> skipped; // every entry that was not stored, with the reason
+
+    // The counts on one line.
+    QString summary() const;
+    // One skipped entry a line: group, title, address and reason.
+    QString details() const;
+};
+
+// Thrown when the caller cancels an import; nothing of it was stored.
+struct ImportCancelled
+{
+};
+
+namespace ImportService {
+
+// Gives whether to go on; called now and then with the rows done so far.
+using Progress = std::function<bool(qsizetype done, qsizetype total)>;
+
+// Marks the duplicates: an address whose key (the editor's normalisation, host case
+// ignored) is stored in the row's group already, or came earlier in the same source.
+ImportPlan plan(DbConnection &db, BookmarkSet &&set, const Progress &progress = {});
+// Stores the checked rows, creating the groups that are missing, in one transaction.
+// A failure (AppError) or a cancel (ImportCancelled) rolls all of it back.
+ImportReport store(DbConnection &db, const ImportPlan &plan, const Progress &progress = {});
+// Reads a bookmark file, plans and stores every row that is no duplicate.
+ImportReport importFile(DbConnection &db, const QString &file);
+
+} // namespace ImportService

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes a Netscape bookmark file: UTF-8 with its meta tag, one folder per group, every
+// text escaped. Folders are written in the order they are begun.
+class NetscapeWriter
+{
+public:
+    NetscapeWriter();
+
+    void beginFolder(const QString &name);
+    void endFolder();
+    // An address without a scheme (as the editor stores it) is written with "http://"
+    // in front, so that browsers take it for a web address.
+    // `added` in seconds since the epoch; 0 writes no dates.
+    void addLink(const QString &address, const QString &title, qint64 added);
+    // The whole file; closes what is still open.
+    QByteArray finish();
+
+    static QString escaped(const QString &text);
+    static QString withScheme(const QString &address);
+
+private:
+    void indent();
+
+    QByteArray m_out;
+    int m_depth = 1;
+};

@@ -1,0 +1,54 @@
+#include "data/ImportWriter.h"
+
+#include "data/GroupStore.h"
+#include "platform/AppError.h"
+
+#include <QSqlError>
+#include <QVariant>
+
+ImportWriter::ImportWriter(DbConnection &db) : m_db(db)
+{
+    m_db.open();
+    m_insert = QSqlQuery(QSqlDatabase::database(m_db.connectionName(), false));
+    if (!m_insert.prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) "
+                                         "VALUES (?, ?, 0, ?, ?)")))
+        throw AppError(m_insert.lastError().text());
+}
+
+int ImportWriter::groupNo(const QString &name, bool *created)
+{
+    if (created)
+        *created = false;
+    if (const auto known = m_groups.constFind(name); known != m_groups.constEnd())
+        return *known;
+    int number = 0;
+    if (const std::optional<int> stored = GroupStore::groupNoOf(m_db, name)) {
+        number = *stored;
+    } else {
+        if (m_nextGroupNo == 0)
+            m_nextGroupNo = GroupStore::nextGroupNo(m_db);
+        number = m_nextGroupNo++;
+        m_db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {number, name});
+        if (created)
+            *created = true;
+    }
+    m_groups.insert(name, number);
+    return number;
+}
+
+void ImportWriter::insert(const QString &address, const QString &name, const QString &viewTime, int groupNo)
+{
+    m_insert.bindValue(0, address.isNull() ? QString(QLatin1String("")) : address);
+    m_insert.bindValue(1, name.isNull() ? QString(QLatin1String("")) : name);
+    m_insert.bindValue(2, viewTime);
+    m_insert.bindValue(3, groupNo);
+    run(m_insert);
+}
+
+void ImportWriter::run(QSqlQuery &query)
+{
+    if (!query.exec()) {
+        const QString text = query.lastError().text().trimmed();
+        throw AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+#include <QHash>
+#include <QSqlQuery>
+
+// Writes imported groups and addresses inside a transaction the caller holds open, with
+// the statements prepared once (an import can hold a hundred thousand rows). Throws
+// AppError with the database's text when a statement fails.
+class ImportWriter
+{
+public:
+    explicit ImportWriter(DbConnection &db);
+
+    // The number of the group with this name, creating the group when there is none.
+    // `created` tells which happened.
+    int groupNo(const QString &name, bool *created = nullptr);
+    // `viewTime` as stored ("YYYY-MM-DD", with " HH:MM:SS" where a time exists).
+    void insert(const QString &address, const QString &name, const QString &viewTime, int groupNo);
+
+private:
+    void run(QSqlQuery &query);
+
+    DbConnection &m_db;
+    QSqlQuery m_insert;
+    QHash<QString, int> m_groups;
+    int m_nextGroupNo = 0;
+};

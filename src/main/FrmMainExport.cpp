@@ -1,0 +1,69 @@
+// The tree's "导出网址…" and the tree's refresh after an import made groups.
+#include "main/FrmMain.h"
+
+#include "bookmarks/ExportService.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QTreeWidget>
+
+void TFrmMain::TreePM5Click()
+{
+    const QTreeWidgetItem *node = TreeView1->currentItem();
+    if (!node)
+        return;
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出网址"),
+                                                      QDir::home().filePath(QStringLiteral("bookmarks.html")),
+                                                      QStringLiteral("书签文件 (*.html *.htm)"));
+    if (!file.isEmpty())
+        exportAddresses(node, file);
+}
+
+void TFrmMain::exportAddresses(const QTreeWidgetItem *node, const QString &file)
+{
+    ExportScope scope = ExportScope::all();
+    if (node == m_favoritesNode)
+        scope = ExportScope::favourites();
+    else if (node->parent())
+        scope = ExportScope::group(node->text(0));
+    int written = 0;
+    try {
+        written = ExportService::exportTo(m_dm1.connection(), file, scope);
+    } catch (const AppError &error) {
+        Dialogs::errorReport(this, error.message());
+        return;
+    }
+    Dialogs::message(this, QStringLiteral("成功导出 %1 个网址！").arg(written));
+}
+
+void TFrmMain::reloadTreeIfGroupsChanged()
+{
+    const QStringList groups = GroupStore::groupNames(m_dm1.connection());
+    QTreeWidgetItem *root = TreeView1->topLevelItem(0);
+    QStringList shown;
+    for (int i = 0; root && i < root->childCount(); ++i)
+        shown << root->child(i)->text(0);
+    if (groups == shown)
+        return;
+    const QTreeWidgetItem *current = TreeView1->currentItem();
+    const QString label = current ? current->text(0) : QString();
+    const bool wasFavourites = current && current == m_favoritesNode;
+    const bool wasGroup = current && current->parent();
+    P_LoadTree(); // `current` is gone from here on
+
+    QTreeWidgetItem *again = TreeView1->topLevelItem(0);
+    if (wasFavourites) {
+        again = m_favoritesNode;
+    } else if (wasGroup) {
+        const QList<QTreeWidgetItem *> found = TreeView1->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
+        if (!found.isEmpty())
+            again = found.first();
+    }
+    selectNodeSilently(again);
+    P_SetCurGroup(again->text(0));
+    P_SetMenus();
+}

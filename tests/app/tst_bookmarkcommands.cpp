@@ -1,0 +1,88 @@
+#include "TestEnv.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome runProgram(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-at-all"));
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("VESTRANE_BINARY"), arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString fixture(const QString &name)
+{
+    return QStringLiteral(VESTRANE_SOURCE_DIR "/tests/bookmarks/data/") + name;
+}
+
+} // namespace
+
+// The command lines need no display: the platform named above does not exist, so any
+// attempt to make a window would abort the program.
+class TestBookmarkCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void importCreatesTheLibraryAndPrintsTheCounts()
+    {
+        TestEnv env;
+        QVERIFY(!QFile::exists(env.defaultDatabaseFile()));
+        const Outcome first = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.out, QStringLiteral("导入 28 条，重复跳过 0 条，未选中 0 条，非网址 1 条，新建组别 10 个\n"));
+        QVERIFY(QFile::exists(env.defaultDatabaseFile()));
+        QVERIFY(QFile::exists(env.settingsFile()));
+
+        const Outcome again = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/bookmarks.html"))});
+        QCOMPARE(again.exitCode, 0);
+        QVERIFY2(again.out.startsWith(QStringLiteral("导入 0 条，重复跳过 28 条")), qPrintable(again.out));
+    }
+
+    void exportWritesTheFileOrSaysWhyNot()
+    {
+        TestEnv env;
+        QCOMPARE(runProgram({QStringLiteral("--import"), fixture(QStringLiteral("firefox/places.sqlite"))}).exitCode, 0);
+        const QString all = env.root() + QStringLiteral("/all.html");
+        const Outcome exported = runProgram({QStringLiteral("--export"), all});
+        QCOMPARE(exported.exitCode, 0);
+        QCOMPARE(exported.out, QStringLiteral("导出 28 条\n"));
+        const QString one = env.root() + QStringLiteral("/one.html");
+        QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("书签菜单 / Reading")}).out,
+                 QStringLiteral("导出 3 条\n"));
+
+        const Outcome noGroup = runProgram({QStringLiteral("--export"), one, QStringLiteral("没有这个组")});
+        QCOMPARE(noGroup.exitCode, 1);
+        QVERIFY(noGroup.err.contains(QStringLiteral("没有这个组")));
+    }
+
+    void failuresAndMisuse()
+    {
+        TestEnv env;
+        const Outcome missing = runProgram({QStringLiteral("--import"), env.root() + QStringLiteral("/none.html")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains(QStringLiteral("none.html")));
+        QVERIFY(missing.out.isEmpty());
+        QCOMPARE(runProgram({QStringLiteral("--import")}).exitCode, 2);
+        QCOMPARE(runProgram({QStringLiteral("--export")}).exitCode, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBookmarkCommands)
+#include "tst_bookmarkcommands.moc"

@@ -1,0 +1,185 @@
+#include "import/FrmImport.h"
+
+#include "TestEnv.h"
+#include "controls/ListRowModel.h"
+#include "controls/TListView1.h"
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QString fixture(const QString &name)
+{
+    return QStringLiteral(VESTRANE_SOURCE_DIR "/tests/bookmarks/data/") + name;
+}
+
+int storedCount(DbConnection &db)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT count(*) FROM address"));
+    return query.next() ? query.value(0).toInt() : -1;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(bytes);
+}
+
+} // namespace
+
+class TestBookmarkImport : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TDm1> m_dm1;
+
+    DbConnection &db() { return m_dm1->connection(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Dialogs::startRecording();
+        m_dm1 = std::make_unique<TDm1>();
+        m_dm1->init();
+    }
+
+    void init()
+    {
+        db().execute(QStringLiteral("DELETE FROM address"));
+        db().execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupNo > 1"));
+        Dialogs::clearRecorded();
+        QDir(QDir::homePath() + QStringLiteral("/.mozilla")).removeRecursively();
+        QDir(QDir::homePath() + QStringLiteral("/.config/chromium")).removeRecursively();
+    }
+
+    void buttonsFollowTheFavoritesButton()
+    {
+        TFrmImport window(*m_dm1);
+        const QList<QToolButton *> buttons = window.ToolBar1->findChildren<QToolButton *>();
+        QStringList captions;
+        for (QToolButton *button : buttons)
+            if (!button->text().isEmpty()) // the tool bar's own extension button has none
+                captions << button->text();
+        QCOMPARE(captions.mid(0, 3), (QStringList{"从IE导入", "从浏览器导入", "从文件导入…"}));
+        QCOMPARE(window.ListView1->rows()->columnCaptions(), (QStringList{"网址地址", "网址名称", "组别"}));
+    }
+
+    void fileRowsShowGroupsAndDuplicatesThenReport()
+    {
+        QCOMPARE(GroupStore::addGroup(db(), QStringLiteral("书签栏 / Dev")), GroupStore::Outcome::Done);
+        AddressStore::insert(db(), QStringLiteral("https://docs.python.org/3"), QStringLiteral("py"),
+                             *GroupStore::groupNoOf(db(), QStringLiteral("书签栏 / Dev")));
+
+        TFrmImport window(*m_dm1);
+        window.listBookmarkFile(fixture(QStringLiteral("chromium/bookmarks.html")));
+        ListRowModel *rows = window.ListView1->rows();
+        QCOMPARE(rows->count(), 28);
+        QCOMPARE(rows->rowAt(0).caption.toString(), QStringLiteral("http://www.people.com.cn/"));
+        QCOMPARE(rows->rowAt(0).subItems.toList().mid(0, 2), (QStringList{"人民网", "书签栏 / 新闻 / 国内"}));
+        int duplicates = 0;
+        for (int row = 0; row < rows->count(); ++row) {
+            const bool duplicate = rows->rowAt(row).imageIndex == 0;
+            duplicates += duplicate;
+            QCOMPARE(rows->isChecked(row), !duplicate);
+            if (duplicate)
+                QCOMPARE(rows->rowAt(row).caption.toString(), QStringLiteral("https://docs.python.org/3/"));
+        }
+        QCOMPARE(duplicates, 1);
+        rows->setChecked(0, false);
+
+        window.TImportBtnClick();
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        const QString report = Dialogs::recorded().first().text;
+        QVERIFY2(report.contains(QStringLiteral("导入：26 条")) && report.contains(QStringLiteral("重复跳过：1 条"))
+                     && report.contains(QStringLiteral("未选中：1 条")) && report.contains(QStringLiteral("非网址：1 条"))
+                     && report.contains(QStringLiteral("新建组别：9 个")),
+                 qPrintable(report));
+        QCOMPARE(Dialogs::lastDetails().split(QLatin1Char('\n')).size(), 3);
+        QVERIFY(Dialogs::lastDetails().contains(QStringLiteral("已存在于组别“书签栏 / Dev”")));
+        QCOMPARE(storedCount(db()), 27);
+        QCOMPARE(rows->count(), 0); // stored rows cannot be stored twice
+    }
+
+    void browserProfilesAreOfferedByName()
+    {
+        TFrmImport window(*m_dm1);
+        window.TBrowserBtnClick();
+        QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("没有找到浏览器的书签。"));
+
+        const QString home = QDir::homePath();
+        writeFile(home + QStringLiteral("/.mozilla/firefox/profiles.ini"),
+                  "[Profile0]\nName=工作\nIsRelative=1\nPath=abcd.work\n");
+        QDir().mkpath(home + QStringLiteral("/.mozilla/firefox/abcd.work"));
+        QVERIFY(QFile::copy(fixture(QStringLiteral("firefox/places.sqlite")),
+                            home + QStringLiteral("/.mozilla/firefox/abcd.work/places.sqlite")));
+        QFile bookmarks(fixture(QStringLiteral("chromium/Bookmarks")));
+        QVERIFY(bookmarks.open(QIODevice::ReadOnly));
+        writeFile(home + QStringLiteral("/.config/chromium/Profile 1/Bookmarks"), bookmarks.readAll());
+        writeFile(home + QStringLiteral("/.config/chromium/Local State"),
+                  R"({"profile":{"info_cache":{"Profile 1":{"name":"家里"}}}})");
+
+        Dialogs::clearRecorded();
+        Dialogs::setNextChoice(1);
+        window.TBrowserBtnClick();
+        QCOMPARE(Dialogs::lastChoices(), (QStringList{"Firefox – 工作", "Chromium – 家里"}));
+        QCOMPARE(window.ListView1->rows()->count(), 28);
+        QCOMPARE(window.ListView1->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
+    }
+
+    // A large import shows its progress; cancelling it stores nothing.
+    void largeImportShowsProgressAndCancels()
+    {
+        QByteArray body = "<DL>";
+        for (int i = 0; i < 6000; ++i)
+            body += "<DT><A HREF=\"https://h" + QByteArray::number(i) + ".example/\">n</A>\n";
+        const QString file = QDir::homePath() + QStringLiteral("/big.html");
+        writeFile(file, body);
+
+        TFrmImport window(*m_dm1);
+        window.listBookmarkFile(file);
+        QCOMPARE(window.ListView1->rows()->count(), 6000);
+
+        // Another program holds the write lock, so the worker waits at its first row
+        // until the dialog has been seen and cancelled.
+        DbConnection other(QStringLiteral("other"));
+        other.setDatabaseFile(db().databaseFile());
+        other.beginTransaction();
+        other.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (99, 'lock')"));
+        bool sawProgress = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &window, [&] {
+            auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("ImportProgress"));
+            if (!progress || sawProgress)
+                return;
+            sawProgress = progress->isVisible();
+            QVERIFY(!window.close()); // not while the worker runs
+            QVERIFY(!window.TImportBtn->isEnabled());
+            if (auto *cancel = progress->findChild<QPushButton *>())
+                cancel->click(); // as the user does
+            other.rollback();
+        });
+        poll.start(0);
+        window.TImportBtnClick();
+        poll.stop();
+        QVERIFY(sawProgress);
+        QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("已取消，没有导入任何网址。"));
+        QCOMPARE(storedCount(db()), 0);
+        QCOMPARE(window.ListView1->rows()->count(), 6000); // still there to try again
+    }
+};
+
+VESTRANE_TEST_MAIN(TestBookmarkImport)
+#include "tst_bookmarkimport.moc"
