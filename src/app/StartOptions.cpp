@@ -29,13 +29,22 @@ StartOptions StartOptions::parse(const QStringList &arguments)
         options.name = arguments.at(sendAt + 2);
         return options;
     }
-    const int importAt = arguments.indexOf(QStringLiteral("--import"));
+    const int importAt = arguments.indexOf(QStringLiteral("--import-mdb"));
     if (importAt >= 0) {
-        options.mode = StartMode::Import;
+        options.mode = StartMode::ImportMdb;
         if (arguments.size() < importAt + 2)
-            options.error = QStringLiteral("usage: vestrane --import FILE");
+            options.error = QStringLiteral("usage: vestrane --import-mdb FILE");
         else
             options.file = arguments.at(importAt + 1);
+        return options;
+    }
+    const int bookmarkImportAt = arguments.indexOf(QStringLiteral("--import"));
+    if (bookmarkImportAt >= 0) {
+        options.mode = StartMode::Import;
+        if (arguments.size() < bookmarkImportAt + 2)
+            options.error = QStringLiteral("usage: vestrane --import FILE");
+        else
+            options.file = arguments.at(bookmarkImportAt + 1);
         return options;
     }
     const int exportAt = arguments.indexOf(QStringLiteral("--export"));

@@ -13,6 +13,7 @@ enum class StartMode {
     SendUrl,    // --send-url ADDRESS NAME: the command-line client
     Import,     // --import FILE: bookmarks in, without a window
     Export,     // --export FILE [GROUP]: bookmarks out, without a window
+    ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
     NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
 };
 
@@ -21,9 +22,9 @@ struct StartOptions
     StartMode mode = StartMode::Normal;
     QString address; // --send-url only
     QString name;
-    QString file;    // --import and --export
+    QString file;    // --import, --export and --import-mdb
     QString group;   // --export only; empty for every group
-    QString error;   // a malformed --send-url, --import or --export
+    QString error;   // a malformed --send-url, --import, --export or --import-mdb
 
     // Switches come after "-" or "/", in any letter case; AUTOMATION and EMBEDDING win
     // over REGSERVER, which wins over UNREGSERVER. `arguments` excludes the program name.

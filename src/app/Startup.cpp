@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/BookmarkCommands.h"
+#include "app/ImportMdbCommand.h"
+#include "app/JetStart.h"
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
@@ -74,6 +76,13 @@ int runVestrane(int argc, char **argv)
     }
     if (options.mode == StartMode::Import || options.mode == StartMode::Export)
         return BookmarkCommands::run(argc, argv, options);
+    if (options.mode == StartMode::ImportMdb) {
+        if (!options.error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(options.error));
+            return 2;
+        }
+        return ImportMdbCommand::run(argc, argv, options.file);
+    }
     if (options.mode == StartMode::NativeMessaging)
         return NativeHost::run(argc, argv);
 
@@ -100,6 +109,7 @@ int runVestrane(int argc, char **argv)
 
     TDm1 dm1;
     createReportingErrors([&] { dm1.init(); });
+    offerJetConversion(dm1.connection());
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });

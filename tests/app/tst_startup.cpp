@@ -68,6 +68,8 @@ private Q_SLOTS:
         QTest::newRow("no introducer") << QStringList{QStringLiteral("regserver")} << int(StartMode::Normal);
         QTest::newRow("client") << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")}
                                 << int(StartMode::SendUrl);
+        QTest::newRow("merge") << QStringList{QStringLiteral("--import-mdb"), QStringLiteral("old.mdb")}
+                               << int(StartMode::ImportMdb);
         // A browser adds its own arguments after the host's switch (the extension's origin).
         QTest::newRow("browser host")
             << QStringList{QStringLiteral("--native-messaging"), QStringLiteral("chrome-extension://abc/")}

@@ -1,0 +1,30 @@
+#include "app/ImportMdbCommand.h"
+
+#include "data/DataModule.h"
+#include "data/SettingsStore.h"
+#include "jet/JetFile.h"
+#include "jet/JetMerge.h"
+#include "platform/AppError.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+int ImportMdbCommand::run(int &argc, char **argv, const QString &file)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
+    try {
+        SettingsStore::writeDefaultsIfMissing();
+        DbConnection db(QStringLiteral("import-mdb"));
+        configureConnection(db);
+        if (JetFile::isJetFile(db.databaseFile()))
+            throw AppError(QStringLiteral("数据库 %1 是旧版（Jet）数据文件，请先启动本程序把它转换为本程序的格式")
+                               .arg(db.databaseFile()));
+        const JetMerge::Result result = JetMerge::merge(db, file);
+        std::printf("%s\n", qPrintable(JetMerge::summary(result)));
+        return 0;
+    } catch (const AppError &error) {
+        std::fprintf(stderr, "vestrane: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+}

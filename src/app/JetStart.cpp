@@ -1,0 +1,33 @@
+#include "app/JetStart.h"
+
+#include "data/DbConnection.h"
+#include "jet/JetConversion.h"
+#include "jet/JetFile.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+void offerJetConversion(DbConnection &connection)
+{
+    const QString file = connection.databaseFile();
+    if (file.isEmpty() || !JetFile::isJetFile(file))
+        return;
+    const QString question = QStringLiteral("%1 是旧版（Jet）数据文件。转换为本程序的格式吗？原文件将保留为 %2。")
+                                 .arg(QFileInfo(file).fileName(), QFileInfo(JetFile::keptName(file)).fileName());
+    if (Dialogs::show(nullptr, question, QStringLiteral("提示"), QMessageBox::Yes | QMessageBox::No,
+                      QMessageBox::Yes, QMessageBox::Question)
+        != QMessageBox::Yes)
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString failure;
+    try {
+        JetConversion::convertInPlace(file);
+    } catch (const AppError &error) {
+        failure = error.message();
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (!failure.isEmpty())
+        Dialogs::errorReport(nullptr, failure + QStringLiteral("。原文件未作任何改动。"));
+}

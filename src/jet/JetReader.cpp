@@ -1,0 +1,327 @@
+#include "jet/JetReader.h"
+
+#include "jet/JetWire.h"
+#include "jet/MdbTable.h"
+#include "platform/AppError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace JetWire;
+
+// ---- the child's side ----
+
+int requiredColumn(const MdbTable &table, const char *tableName, const char *name)
+{
+    const int column = table.column(name);
+    if (column < 0)
+        throw AppError(QStringLiteral("表 %1 缺少列 %2").arg(QLatin1String(tableName), QLatin1String(name)));
+    return column;
+}
+
+std::unique_ptr<MdbTable> requiredTable(MdbDatabase &db, const char *name)
+{
+    std::unique_ptr<MdbTable> table = MdbTable::open(db, name);
+    if (!table)
+        throw AppError(QStringLiteral("缺少表 %1").arg(QLatin1String(name)));
+    return table;
+}
+
+// Every row the table holds must come through: libmdb skips a row it cannot make sense
+// of without a word.
+void checkAllRowsRead(const MdbTable &table, const char *name, qint64 read)
+{
+    if (read != table.storedRowCount())
+        throw AppError(QStringLiteral("表 %1 只读出 %2 行，应有 %3 行")
+                           .arg(QLatin1String(name))
+                           .arg(read)
+                           .arg(table.storedRowCount()));
+}
+
+JetCounts sendGroups(MdbDatabase &db, FrameWriter &out, JetCounts counts)
+{
+    std::unique_ptr<MdbTable> table = requiredTable(db, "BaseGroup");
+    const int no = requiredColumn(*table, "BaseGroup", "GroupNo");
+    const int name = requiredColumn(*table, "BaseGroup", "GroupName");
+    while (table->next()) {
+        out.send(Kind::Group, table->integer(no), table->text(name));
+        ++counts.groups;
+    }
+    checkAllRowsRead(*table, "BaseGroup", counts.groups);
+    return counts;
+}
+
+JetCounts sendAddresses(MdbDatabase &db, FrameWriter &out, JetCounts counts)
+{
+    std::unique_ptr<MdbTable> table = requiredTable(db, "address");
+    const int address = requiredColumn(*table, "address", "Address");
+    const int name = requiredColumn(*table, "address", "AddressName");
+    const int times = requiredColumn(*table, "address", "Times");
+    const int viewTime = requiredColumn(*table, "address", "ViewTime");
+    const int groupNo = requiredColumn(*table, "address", "GroupNo");
+    const int favourite = table->column("MyAddress");
+    while (table->next()) {
+        const std::optional<QString> text =
+            table->isNull(address) ? std::nullopt : std::optional<QString>(table->text(address));
+        out.send(Kind::Address, text, table->text(name), table->integer(times).value_or(0), table->date(viewTime),
+                 table->integer(groupNo), table->flag(favourite));
+        ++counts.addresses;
+    }
+    checkAllRowsRead(*table, "address", counts.addresses);
+    return counts;
+}
+
+JetCounts sendSearches(MdbDatabase &db, FrameWriter &out, JetCounts counts)
+{
+    std::unique_ptr<MdbTable> table = MdbTable::open(db, "Search");
+    if (!table)
+        return counts;
+    counts.hasSearch = true;
+    const int text = requiredColumn(*table, "Search", "SearchText");
+    const int date = requiredColumn(*table, "Search", "Searchdate");
+    const int sortNo = requiredColumn(*table, "Search", "Sort_No");
+    struct Row
+    {
+        QString text;
+        bool missing;
+        QString date;
+        qint64 sortNo;
+    };
+    std::vector<Row> rows;
+    while (table->next())
+        rows.push_back({table->text(text), table->isNull(text), table->date(date), table->integer(sortNo).value_or(0)});
+    checkAllRowsRead(*table, "Search", qint64(rows.size()));
+    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.sortNo < b.sortNo; });
+    for (const Row &row : rows)
+        out.send(Kind::Search, row.missing ? std::nullopt : std::optional<QString>(row.text), row.date, row.sortNo);
+    counts.searches = qint64(rows.size());
+    return counts;
+}
+
+[[noreturn]] void runChild(const QString &file, int fd)
+{
+    // libmdb reports on standard error; the caller gives the user its own message.
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    if (devNull >= 0)
+        ::dup2(devNull, STDERR_FILENO);
+    int status = 0;
+    {
+        FrameWriter out(fd);
+        try {
+            MdbDatabase db(file);
+            JetCounts counts;
+            counts = sendGroups(db, out, counts);
+            counts = sendAddresses(db, out, counts);
+            counts = sendSearches(db, out, counts);
+            out.send(Kind::Counts, counts.groups, counts.addresses, counts.searches, counts.hasSearch);
+        } catch (const AppError &error) {
+            out.send(Kind::Error, error.message());
+            status = 1;
+        } catch (const std::exception &error) {
+            out.send(Kind::Error, QString::fromLocal8Bit(error.what()));
+            status = 1;
+        }
+    }
+    ::_exit(status);
+}
+
+// ---- the caller's side ----
+
+class ChildProcess
+{
+public:
+    explicit ChildProcess(pid_t pid) : m_pid(pid) {}
+    ~ChildProcess()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            wait();
+        }
+    }
+    // The exit status; waits for the end.
+    int wait()
+    {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_pid = -1;
+        return status;
+    }
+    void kill() { ::kill(m_pid, SIGKILL); }
+
+private:
+    pid_t m_pid;
+};
+
+class FrameReader
+{
+public:
+    FrameReader(int fd, JetSink &sink) : m_fd(fd), m_sink(sink) {}
+
+    // Reads until the child closes its end; false when it stalled.
+    bool readAll(int stallTimeoutMs)
+    {
+        char chunk[64 * 1024];
+        for (;;) {
+            pollfd p = {m_fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, stallTimeoutMs);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready == 0)
+                return false;
+            const ssize_t n = ::read(m_fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return true;
+            m_buffer.append(chunk, n);
+            dispatchFrames();
+        }
+    }
+
+    bool finished() const { return m_finished; }
+    const JetCounts &counts() const { return m_counts; }
+    const QString &error() const { return m_error; }
+
+private:
+    void dispatchFrames()
+    {
+        qsizetype at = 0;
+        while (m_buffer.size() - at >= 4) {
+            quint32 size = 0;
+            std::memcpy(&size, m_buffer.constData() + at, sizeof size);
+            if (m_buffer.size() - at - 4 < qsizetype(size))
+                break;
+            Decoder in(m_buffer.constData() + at + 4, qsizetype(size));
+            dispatch(in);
+            at += 4 + qsizetype(size);
+        }
+        m_buffer.remove(0, at);
+    }
+
+    void dispatch(Decoder &in)
+    {
+        quint8 kind = 0;
+        in.get(kind);
+        switch (Kind(kind)) {
+        case Kind::Group: {
+            std::optional<qint64> no;
+            JetGroup group;
+            in.get(no);
+            in.get(group.name);
+            // A group without a number cannot hold an address; it keeps its name.
+            group.groupNo = no.value_or(0);
+            m_sink.group(group);
+            break;
+        }
+        case Kind::Address: {
+            JetAddress row;
+            in.get(row.address);
+            in.get(row.name);
+            in.get(row.times);
+            in.get(row.viewTime);
+            in.get(row.groupNo);
+            in.get(row.favourite);
+            m_sink.address(row);
+            break;
+        }
+        case Kind::Search: {
+            JetSearch row;
+            in.get(row.text);
+            in.get(row.date);
+            in.get(row.sortNo);
+            m_sink.search(row);
+            break;
+        }
+        case Kind::Counts:
+            in.get(m_counts.groups);
+            in.get(m_counts.addresses);
+            in.get(m_counts.searches);
+            in.get(m_counts.hasSearch);
+            m_finished = true;
+            break;
+        case Kind::Error:
+            in.get(m_error);
+            break;
+        }
+    }
+
+    int m_fd;
+    JetSink &m_sink;
+    QByteArray m_buffer;
+    JetCounts m_counts;
+    QString m_error;
+    bool m_finished = false;
+};
+
+QString childFailure(int status)
+{
+    if (WIFSIGNALED(status))
+        return QStringLiteral("读取程序异常终止（信号 %1）").arg(WTERMSIG(status));
+    return QStringLiteral("读取程序异常结束（代码 %1）").arg(WEXITSTATUS(status));
+}
+
+} // namespace
+
+JetCounts JetReader::read(const QString &file, JetSink &sink, const Options &options)
+{
+    const QString shown = QFileInfo(file).fileName();
+    const auto fail = [&](const QString &what) { return AppError(QStringLiteral("无法读取 %1：%2").arg(shown, what)); };
+
+    if (QFileInfo(file).exists() && !QFileInfo(file).isFile())
+        throw fail(QStringLiteral("不是普通文件"));
+    QFile probe(file);
+    if (!probe.open(QIODevice::ReadOnly))
+        throw fail(probe.errorString());
+    probe.close();
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    // A wide pipe lets the two processes take turns less often.
+    ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        runChild(file, fds[1]);
+    }
+    ::close(fds[1]);
+    ChildProcess child(pid);
+    FrameReader reader(fds[0], sink);
+    bool complete = false;
+    try {
+        complete = reader.readAll(options.stallTimeoutMs);
+    } catch (...) {
+        ::close(fds[0]);
+        throw;
+    }
+    ::close(fds[0]);
+    if (!complete) {
+        child.kill();
+        child.wait();
+        throw fail(QStringLiteral("读取超时，文件可能已损坏"));
+    }
+    const int status = child.wait();
+    if (!reader.error().isEmpty())
+        throw fail(reader.error());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !reader.finished())
+        throw fail(childFailure(status));
+    return reader.counts();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+
+// Shared by the Jet tests: the fixture files in the repository and a look into the
+// database that a conversion or a merge wrote.
+namespace JetTest {
+
+inline QString fixture(const QString &name)
+{
+    return QStringLiteral(VESTRANE_SOURCE_DIR "/tests/data/fixtures/jet/") + name;
+}
+
+inline QByteArray digest(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// Copies a fixture to `folder/address.mdb`, writable, and gives that path.
+inline QString placeAsDatabase(const QString &fixtureName, const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QString target = folder + QStringLiteral("/address.mdb");
+    QFile::remove(target);
+    QFile::copy(fixture(fixtureName), target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+// Replaces, in a Jet file, the one place where `from` is stored (as UTF-16) by `to` of
+// the same size. False when `from` is not stored exactly once.
+inline bool patchStoredText(const QString &file, const QString &from, const QString &to)
+{
+    QFile jet(file);
+    if (from.size() != to.size() || !jet.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = jet.readAll();
+    const auto utf16 = [](const QString &text) {
+        return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    };
+    const qsizetype at = bytes.indexOf(utf16(from));
+    if (at < 0 || bytes.indexOf(utf16(from), at + 1) >= 0)
+        return false;
+    bytes.replace(at, from.size() * 2, utf16(to));
+    return jet.seek(0) && jet.write(bytes) == bytes.size();
+}
+
+// Every row of a query, its values joined by "|", NULL shown as "<null>".
+inline QStringList rows(DbConnection &db, const QString &sql)
+{
+    QStringList result;
+    QSqlQuery query = db.query(sql);
+    while (query.next()) {
+        QStringList values;
+        for (int i = 0; i < query.record().count(); ++i)
+            values << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
+        result << values.join(QLatin1Char('|'));
+    }
+    return result;
+}
+
+} // namespace JetTest
