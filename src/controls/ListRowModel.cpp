@@ -143,7 +143,7 @@ QVariant ListRowModel::data(const QModelIndex& index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-        return column == 0 ? row.caption : row.subItems.value(column - 1);
+        return column == 0 ? row.caption.toString() : row.subItems.value(column - 1);
     case Qt::DecorationRole:
         if (column == 0 && row.imageIndex >= 0 && row.imageIndex < m_images.size())
             return m_images.at(row.imageIndex);

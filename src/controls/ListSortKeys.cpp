@@ -67,6 +67,15 @@ bool AsciiCollation::isPrintableAscii(QStringView text)
     return true;
 }
 
+bool AsciiCollation::isPrintableAscii(QLatin1StringView text)
+{
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
 std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& collator)
 {
     // Characters that differ only in case share a primary weight; the collator without
@@ -116,33 +125,71 @@ std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& colla
     return table;
 }
 
-void AsciiCollation::primaryPrefix(QStringView text, quint64* prefix) const
+namespace {
+
+// The code of a character of a Latin-1 or UTF-16 text, as an index into the tables.
+inline unsigned unitAt(QLatin1StringView text, qsizetype i)
+{
+    return static_cast<unsigned char>(text.data()[i]);
+}
+
+inline unsigned unitAt(QStringView text, qsizetype i)
+{
+    return text.utf16()[i];
+}
+
+} // namespace
+
+template <typename View>
+void AsciiCollation::primaryPrefixOf(View text, quint64* prefix) const
 {
     unsigned char weights[PrefixBytes] = {};
-    const char16_t* units = text.utf16();
     const qsizetype count = std::min<qsizetype>(text.size(), PrefixBytes);
     for (qsizetype i = 0; i < count; ++i)
-        weights[i] = m_primary[units[i]];
+        weights[i] = m_primary[unitAt(text, i)];
     for (int word = 0; word < PrefixWords; ++word)
         prefix[word] = qFromBigEndian<quint64>(weights + word * 8);
 }
 
-int AsciiCollation::compare(QStringView first, QStringView second) const
+void AsciiCollation::primaryPrefix(QStringView text, quint64* prefix) const
+{
+    primaryPrefixOf(text, prefix);
+}
+
+void AsciiCollation::primaryPrefix(QLatin1StringView text, quint64* prefix) const
+{
+    primaryPrefixOf(text, prefix);
+}
+
+template <typename FirstView, typename SecondView>
+int AsciiCollation::compareViews(FirstView first, SecondView second) const
 {
     const qsizetype common = std::min(first.size(), second.size());
-    const char16_t* a = first.utf16();
-    const char16_t* b = second.utf16();
     for (qsizetype i = 0; i < common; ++i) {
-        if (a[i] != b[i] && m_primary[a[i]] != m_primary[b[i]])
-            return m_primary[a[i]] < m_primary[b[i]] ? -1 : 1;
+        const unsigned a = unitAt(first, i);
+        const unsigned b = unitAt(second, i);
+        if (a != b && m_primary[a] != m_primary[b])
+            return m_primary[a] < m_primary[b] ? -1 : 1;
     }
     if (first.size() != second.size())
         return first.size() < second.size() ? -1 : 1;
     for (qsizetype i = 0; i < common; ++i) {
-        if (m_tertiary[a[i]] != m_tertiary[b[i]])
-            return m_tertiary[a[i]] < m_tertiary[b[i]] ? -1 : 1;
+        const unsigned a = unitAt(first, i);
+        const unsigned b = unitAt(second, i);
+        if (m_tertiary[a] != m_tertiary[b])
+            return m_tertiary[a] < m_tertiary[b] ? -1 : 1;
     }
     return 0;
+}
+
+int AsciiCollation::compare(QStringView first, QStringView second) const
+{
+    return compareViews(first, second);
+}
+
+int AsciiCollation::compareTexts(const ListText& first, const ListText& second) const
+{
+    return first.visit([&](auto a) { return second.visit([&](auto b) { return compareViews(a, b); }); });
 }
 
 CountKey countKey(const QString& text)
@@ -195,22 +242,20 @@ void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QString
         Span& span = m_spans[row];
         if (span.length >= 0)
             continue;
-        static const QString noText;
-        const QStringList& items = rows[row].subItems;
-        const QString& text = subItem < items.size() ? items.at(subItem) : noText;
-        const bool isShared = text.data_ptr()->isShared();
-        if (isShared) {
-            const auto known = shared.constFind(text.constData());
+        const ListText& text = rows[row].subItems.at(subItem);
+        const QChar* sharedData = text.sharedData();
+        if (sharedData) {
+            const auto known = shared.constFind(sharedData);
             if (known != shared.constEnd()) {
                 span = *known;
                 continue;
             }
         }
         span.offset = m_bytes.size();
-        append(text, encoder);
+        append(text.toString(), encoder);
         span.length = m_bytes.size() - span.offset;
-        if (isShared)
-            shared.insert(text.constData(), span);
+        if (sharedData)
+            shared.insert(sharedData, span);
     }
 }
 
@@ -377,7 +422,7 @@ void RowSortKeys::prepareCaptions(const std::vector<ListRow>& rows)
         m_asciiCollation = AsciiCollation::forCollator(*m_collator);
     }
     m_captionIsAscii.build(int(rows.size()), [&rows](int row) {
-        return AsciiCollation::isPrintableAscii(rows[size_t(row)].caption);
+        return rows[size_t(row)].caption.visit([](auto view) { return AsciiCollation::isPrintableAscii(view); });
     });
 }
 
@@ -406,18 +451,18 @@ std::vector<int> RowSortKeys::captionOrder(bool ascending, const std::vector<Lis
             item.row = row;
             item.hasPrefix = isAscii.at(row);
             if (item.hasPrefix)
-                table.primaryPrefix(rows[size_t(row)].caption, item.prefix);
+                rows[size_t(row)].caption.visit([&](auto view) { table.primaryPrefix(view, item.prefix); });
         }
         return sortPrefixed(prefixed, ascending, [&](int a, int b) {
-            const QString& first = rows[size_t(a)].caption;
-            const QString& second = rows[size_t(b)].caption;
+            const ListText& first = rows[size_t(a)].caption;
+            const ListText& second = rows[size_t(b)].caption;
             if (isAscii.at(a) && isAscii.at(b))
-                return table.compare(first, second);
-            return collator.compare(first, second);
+                return table.compareTexts(first, second);
+            return collator.compare(first.toString(), second.toString());
         });
     }
     const QCollator& collator = *m_collator;
-    m_captions.build(int(rows.size()), [&](int row) { return collator.sortKey(rows[size_t(row)].caption); });
+    m_captions.build(int(rows.size()), [&](int row) { return collator.sortKey(rows[size_t(row)].caption.toString()); });
     const KeyColumn<QCollatorSortKey>& keys = m_captions;
     sortBy([&keys](int a, int b) { return keys.at(a).compare(keys.at(b)); });
     return order;

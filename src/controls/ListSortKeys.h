@@ -55,14 +55,22 @@ class AsciiCollation
 public:
     static std::optional<AsciiCollation> forCollator(const QCollator& collator);
     static bool isPrintableAscii(QStringView text);
+    static bool isPrintableAscii(QLatin1StringView text);
     // For printable ASCII texts only.
     int compare(QStringView first, QStringView second) const;
+    int compareTexts(const ListText& first, const ListText& second) const;
     // The primary weights of the first PrefixBytes characters, 8 bits each, in PrefixWords
     // words, 0 past the end: keys
     // that differ order their texts as compare() does.
     void primaryPrefix(QStringView text, quint64* prefix) const;
+    void primaryPrefix(QLatin1StringView text, quint64* prefix) const;
 
 private:
+    template <typename View>
+    void primaryPrefixOf(View text, quint64* prefix) const;
+    template <typename FirstView, typename SecondView>
+    int compareViews(FirstView first, SecondView second) const;
+
     unsigned char m_primary[128] = {};
     unsigned char m_tertiary[128] = {};
 };

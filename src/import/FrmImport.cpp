@@ -244,7 +244,7 @@ void TFrmImport::TImportBtnClick()
         if (!rows->isChecked(row))
             continue;
         const ListRow &shown = rows->rowAt(row);
-        toStore.push_back(NewAddress{P_TrimUrl(shown.caption), shown.subItems.value(0)});
+        toStore.push_back(NewAddress{P_TrimUrl(shown.caption.toString()), shown.subItems.value(0)});
         sourceRow.push_back(row);
     }
 
@@ -281,7 +281,7 @@ void TFrmImport::ListView1MouseMove(const QPoint &viewportPos)
         return;
     const ListRow &shown = ListView1->rows()->rowAt(row);
     // A line feed separates the two lines (a carriage return would run them together).
-    QString hint = QStringLiteral("网址地址: ") + shown.caption + QLatin1Char('\n') + QStringLiteral("网址名称: ")
+    QString hint = QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n') + QStringLiteral("网址名称: ")
                    + shown.subItems.value(0);
     if (m_listsBookmarks) {
         const ImportRow &planned = m_plan.rows.at(size_t(shown.subItems.value(PlanIndexItem).toLongLong()));

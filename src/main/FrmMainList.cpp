@@ -19,8 +19,8 @@ ListRow rowFor(AddressRecord &&record)
 {
     ListRow row;
     row.caption = std::move(record.address);
-    row.subItems = QStringList{std::move(record.name), std::move(record.viewTime), std::move(record.times),
-                               std::move(record.groupName)};
+    row.subItems = RowTexts{std::move(record.name), std::move(record.viewTime), std::move(record.times),
+                            std::move(record.groupName)};
     row.imageIndex = record.favourite ? MainPictures::Crystal : MainPictures::Binder;
     return row;
 }
@@ -105,7 +105,7 @@ void TFrmMain::ListView111SelectItem(int row, bool selected)
 {
     Q_UNUSED(selected);
     if (row >= 0 && row < ListView1->rows()->count())
-        P_SetCurAddress(ListView1->rows()->rowAt(row).caption);
+        P_SetCurAddress(ListView1->rows()->rowAt(row).caption.toString());
 }
 
 void TFrmMain::ListView111KeyUp(int key)
@@ -126,7 +126,7 @@ void TFrmMain::ListView111KeyUp(int key)
     case Qt::Key_Down: {
         const int row = ListView1->selectedRow();
         if (row >= 0)
-            P_SetCurAddress(ListView1->rows()->rowAt(row).caption);
+            P_SetCurAddress(ListView1->rows()->rowAt(row).caption.toString());
         break;
     }
     default:
@@ -157,7 +157,7 @@ QString TFrmMain::detailTextOf(int row) const
     const ListRow &shown = ListView1->rows()->rowAt(row);
     auto subItem = [&shown](int index) { return shown.subItems.value(index); };
     return QStringLiteral("组        别：") + subItem(3) + QLatin1Char('\n') + QStringLiteral("网        址：")
-           + shown.caption + QLatin1Char('\n') + QStringLiteral("网址名称：") + subItem(0) + QLatin1Char('\n')
+           + shown.caption.toString() + QLatin1Char('\n') + QStringLiteral("网址名称：") + subItem(0) + QLatin1Char('\n')
            + QStringLiteral("访问时间：") + subItem(1) + QLatin1Char('\n') + QStringLiteral("访问次数：")
            + subItem(2);
 }

@@ -96,7 +96,7 @@ void TFrmMain::showSavedAddress(const QString &oldAddress, const QString &oldNam
         const ListRow &shown = rows->rowAt(row);
         if (shown.caption != oldAddress || shown.subItems.value(NameItem) != oldName)
             continue;
-        QStringList subItems = shown.subItems;
+        QStringList subItems = shown.subItems.toList();
         while (subItems.size() <= GroupItem)
             subItems.append(QString());
         subItems[NameItem] = saved.name;

@@ -40,7 +40,7 @@ QStringList captions(const TListView1& list)
 {
     QStringList result;
     for (int i = 0; i < list.rows()->count(); ++i)
-        result << list.rows()->rowAt(i).caption;
+        result << list.rows()->rowAt(i).caption.toString();
     return result;
 }
 
@@ -79,6 +79,7 @@ private Q_SLOTS:
     void missingSubItemsSortAsEmpty();
     void captionColumnUsesCollator();
     void largeListsSortAsTheCollatorAndEncoderDo();
+    void rowTextsKeepEveryCharacterAndSharing();
     void asciiTableOnlyWhereTheCollatorAgrees();
     void refillKeepsAppendOrder();
     void rowsAddedOrRemovedAfterSortSortCorrectly();
@@ -179,7 +180,7 @@ void TestListView::countColumnIsNumericWithTextsFirst()
     ListRowModel model;
     model.append(std::vector<ListRow>{rowWithSubItem("ten", 1, "10"), rowWithSubItem("nine", 1, "9")});
     model.sortRows(2, true);
-    QCOMPARE(model.rowAt(0).caption, QStringLiteral("ten"));
+    QCOMPARE(model.rowAt(0).caption.toString(), QStringLiteral("ten"));
 }
 
 void TestListView::textColumnsFoldAsciiLettersOnly()
@@ -193,14 +194,14 @@ void TestListView::textColumnsFoldAsciiLettersOnly()
     // "a" becomes "A" (0x41) before comparing, so it sorts before "[" (0x5B);
     // the two spellings of "abc" are equal and keep their order either way.
     model.sortRows(1, true);
-    QCOMPARE(model.rowAt(0).caption, QStringLiteral("lower"));
-    QCOMPARE(model.rowAt(1).caption, QStringLiteral("upper"));
-    QCOMPARE(model.rowAt(2).caption, QStringLiteral("bracket"));
+    QCOMPARE(model.rowAt(0).caption.toString(), QStringLiteral("lower"));
+    QCOMPARE(model.rowAt(1).caption.toString(), QStringLiteral("upper"));
+    QCOMPARE(model.rowAt(2).caption.toString(), QStringLiteral("bracket"));
 
     model.sortRows(1, false);
-    QCOMPARE(model.rowAt(0).caption, QStringLiteral("bracket"));
-    QCOMPARE(model.rowAt(1).caption, QStringLiteral("lower"));
-    QCOMPARE(model.rowAt(2).caption, QStringLiteral("upper"));
+    QCOMPARE(model.rowAt(0).caption.toString(), QStringLiteral("bracket"));
+    QCOMPARE(model.rowAt(1).caption.toString(), QStringLiteral("lower"));
+    QCOMPARE(model.rowAt(2).caption.toString(), QStringLiteral("upper"));
 }
 
 void TestListView::textColumnsFollowGb18030()
@@ -214,16 +215,16 @@ void TestListView::textColumnsFollowGb18030()
     ListRowModel model;
     model.append(std::vector<ListRow>{makeRow("zhong", {zhong}), makeRow("da", {da})});
     model.sortRows(1, true);
-    QCOMPARE(model.rowAt(0).caption, QStringLiteral("da"));
-    QCOMPARE(model.rowAt(1).caption, QStringLiteral("zhong"));
+    QCOMPARE(model.rowAt(0).caption.toString(), QStringLiteral("da"));
+    QCOMPARE(model.rowAt(1).caption.toString(), QStringLiteral("zhong"));
 
     // A prefix sorts before the longer text.
     model.append(makeRow("prefix", {QStringLiteral("大")}));
     model.append(makeRow("longer", {QStringLiteral("大学")}));
     model.sortRows(1, true);
-    QCOMPARE(model.rowAt(0).caption, QStringLiteral("da"));
-    QCOMPARE(model.rowAt(1).caption, QStringLiteral("prefix"));
-    QCOMPARE(model.rowAt(2).caption, QStringLiteral("longer"));
+    QCOMPARE(model.rowAt(0).caption.toString(), QStringLiteral("da"));
+    QCOMPARE(model.rowAt(1).caption.toString(), QStringLiteral("prefix"));
+    QCOMPARE(model.rowAt(2).caption.toString(), QStringLiteral("longer"));
 }
 
 void TestListView::missingSubItemsSortAsEmpty()
@@ -249,7 +250,7 @@ void TestListView::captionColumnUsesCollator()
     auto order = [&model] {
         QStringList result;
         for (int i = 0; i < model.count(); ++i)
-            result << model.rowAt(i).caption;
+            result << model.rowAt(i).caption.toString();
         return result;
     };
     QCOMPARE(order(), QStringList({"大", "中", "a", "A", "b", "B"}));
@@ -293,7 +294,7 @@ void TestListView::rowsAddedOrRemovedAfterSortSortCorrectly()
         model.sortRows(column, false);
         QStringList order;
         for (int i = 0; i < model.count(); ++i)
-            order << model.rowAt(i).caption;
+            order << model.rowAt(i).caption.toString();
         QCOMPARE(order, QStringList({"d", "c", "b", "0"}));
     }
 }
@@ -313,7 +314,7 @@ void TestListView::changedTextsShowAndSortByTheirNewValues()
     QCOMPARE(model.rowAt(0).imageIndex, 1);
     for (int column : {0, 1, 3}) {
         model.sortRows(column, true);
-        QCOMPARE(model.rowAt(1).caption, QStringLiteral("z"));
+        QCOMPARE(model.rowAt(1).caption.toString(), QStringLiteral("z"));
     }
 }
 
@@ -346,10 +347,13 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
                              QStringLiteral("网址 Example"), QStringLiteral("新闻 2"), QStringLiteral("😀 smile")};
     ListRowModel model;
     std::vector<ListRow> rows;
+    QStringList sharedCaptions; // a caption shared elsewhere is kept as UTF-16, the others as Latin-1
     for (int i = 0; i < 3000; ++i) {
         const int stem = i % 53 == 0 ? 5 + i % 2 : (i * 7) % 5; // a few non-ASCII captions
-        rows.push_back(makeRow(stems[stem] + QString::number((i * 7919) % 1000),
-                               {names[(i * 13) % 6], QString(), QString::number(i % 7), QString()}));
+        const QString caption = stems[stem] + QString::number((i * 7919) % 1000);
+        if (i % 11 == 0)
+            sharedCaptions.append(caption);
+        rows.push_back(makeRow(caption, {names[(i * 13) % 6], QString(), QString::number(i % 7), QString()}));
     }
     const std::vector<ListRow> original = rows;
     model.append(std::move(rows));
@@ -361,12 +365,12 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
         std::vector<int> expected(original.size());
         std::iota(expected.begin(), expected.end(), 0);
         std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
-            const int r = collator.compare(original[size_t(a)].caption, original[size_t(b)].caption);
+            const int r = collator.compare(original[size_t(a)].caption.toString(), original[size_t(b)].caption.toString());
             return ascending ? r < 0 : r > 0;
         });
         model.sortRows(0, ascending);
         for (size_t i = 0; i < expected.size(); ++i)
-            QCOMPARE(model.rowAt(int(i)).caption, original[size_t(expected[i])].caption);
+            QCOMPARE(model.rowAt(int(i)).caption.toString(), original[size_t(expected[i])].caption);
 
         // Column 1 from the order column 0 left: equal names keep that order.
         std::vector<ListRow> before;
@@ -383,8 +387,38 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
         });
         model.sortRows(1, ascending);
         for (size_t i = 0; i < byName.size(); ++i)
-            QCOMPARE(model.rowAt(int(i)).caption, before[size_t(byName[i])].caption);
+            QCOMPARE(model.rowAt(int(i)).caption.toString(), before[size_t(byName[i])].caption);
     }
+}
+
+void TestListView::rowTextsKeepEveryCharacterAndSharing()
+{
+    const QString texts[] = {QString(), QStringLiteral("2024/3/5 14:05:09"), QString(23, QLatin1Char('x')),
+                             QString(24, QLatin1Char('y')), QStringLiteral("http://café.fr/") + QString(30, u'é'),
+                             QStringLiteral("新闻"), QStringLiteral("https://a.com/") + QStringLiteral("例子") + QString(40, u'z')};
+    for (const QString& text : texts) {
+        QString own = QString(text.constData(), text.size()); // not shared with `text`
+        const ListText stored(std::move(own));
+        QCOMPARE(stored.toString(), text);
+        QCOMPARE(stored.isEmpty(), text.isEmpty());
+        QVERIFY(stored == text);
+        QVERIFY(stored != text + QLatin1Char('!'));
+    }
+
+    // A long text shared already (a group name the reader hands every row of its group)
+    // stays one block for all of them.
+    const QString cached = QString(40, QLatin1Char('g'));
+    const QString group = cached;
+    const ListText first(group);
+    const ListText second(group);
+    QVERIFY(first.sharedData() == group.constData());
+    QVERIFY(second.sharedData() == group.constData());
+
+    const RowTexts row{QStringLiteral("a"), QStringLiteral("b")};
+    QCOMPARE(row.size(), 2);
+    QCOMPARE(row.toList(), QStringList({"a", "b"}));
+    QCOMPARE(row.value(2), QString());
+    QCOMPARE(row.value(-1), QString());
 }
 
 void TestListView::asciiTableOnlyWhereTheCollatorAgrees()
@@ -540,7 +574,7 @@ void TestListView::removingSelectedRowReportsItWhileItExists()
     list.selectRow(1);
     QStringList reported;
     connect(&list, &TListView1::rowSelected, &list, [&](int row, bool selected) {
-        reported << list.rows()->rowAt(row).caption + (selected ? "+" : "-");
+        reported << list.rows()->rowAt(row).caption.toString() + (selected ? "+" : "-");
     });
     list.rows()->removeRowAt(1);
     QCOMPARE(reported, QStringList({"b-"}));
@@ -566,7 +600,7 @@ void TestListView::imagesAndOutOfRangeRows()
     rows->setImageIndex(5, 1);
     rows->setChecked(-1, true);
     rows->removeRowAt(2);
-    QCOMPARE(rows->rowAt(2).caption, QString());
+    QCOMPARE(rows->rowAt(2).caption.toString(), QString());
     QCOMPARE(rows->count(), 2);
     QCOMPARE(rows->rowAt(1).imageIndex, 3);
 }

@@ -87,15 +87,15 @@ private Q_SLOTS:
         window.listBookmarkFile(fixture(QStringLiteral("chromium/bookmarks.html")));
         ListRowModel *rows = window.ListView1->rows();
         QCOMPARE(rows->count(), 28);
-        QCOMPARE(rows->rowAt(0).caption, QStringLiteral("http://www.people.com.cn/"));
-        QCOMPARE(rows->rowAt(0).subItems.mid(0, 2), (QStringList{"人民网", "书签栏 / 新闻 / 国内"}));
+        QCOMPARE(rows->rowAt(0).caption.toString(), QStringLiteral("http://www.people.com.cn/"));
+        QCOMPARE(rows->rowAt(0).subItems.toList().mid(0, 2), (QStringList{"人民网", "书签栏 / 新闻 / 国内"}));
         int duplicates = 0;
         for (int row = 0; row < rows->count(); ++row) {
             const bool duplicate = rows->rowAt(row).imageIndex == 0;
             duplicates += duplicate;
             QCOMPARE(rows->isChecked(row), !duplicate);
             if (duplicate)
-                QCOMPARE(rows->rowAt(row).caption, QStringLiteral("https://docs.python.org/3/"));
+                QCOMPARE(rows->rowAt(row).caption.toString(), QStringLiteral("https://docs.python.org/3/"));
         }
         QCOMPARE(duplicates, 1);
         rows->setChecked(0, false);

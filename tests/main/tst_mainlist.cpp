@@ -51,7 +51,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.b.com"), QString(), QStringLiteral("软件"), 0, QStringLiteral("2024-03-06 14:05:09"), true);
         TFrmMain &w = f->open();
         const ListRow &first = w.ListView1->rows()->rowAt(0);
-        QCOMPARE(first.caption, QStringLiteral("www.a.com"));
+        QCOMPARE(first.caption.toString(), QStringLiteral("www.a.com"));
         QCOMPARE(first.subItems.value(0), QStringLiteral("甲站"));
         QCOMPARE(first.subItems.value(1), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
         QCOMPARE(first.subItems.value(2), QStringLiteral("7"));
