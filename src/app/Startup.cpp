@@ -44,8 +44,15 @@ int runVestrane(int argc, char **argv)
     }
 
     SingleInstance instance;
-    if (!instance.acquire())
+    switch (instance.acquire()) {
+    case SingleInstance::Outcome::HeldByAnother:
         return 0; // another instance runs: end at once, silently
+    case SingleInstance::Outcome::Unavailable:
+        std::fprintf(stderr, "vestrane: %s\n", qPrintable(instance.problem()));
+        break;
+    case SingleInstance::Outcome::Acquired:
+        break;
+    }
 
     if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode, argc, argv))
         return *exitCode;

@@ -1,5 +1,6 @@
 #include "automation/SendUrlClient.h"
 
+#include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,11 @@ int fail(const QString &text)
 
 int run(int &argc, char **argv, const QString &address, const QString &name)
 {
+    // Refused here as the running program would refuse it, without a trip over the bus.
+    if (const QString refusal = ArgumentLimit::refusal(address, name); !refusal.isEmpty()) {
+        fail(refusal);
+        return 2;
+    }
     QCoreApplication app(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())

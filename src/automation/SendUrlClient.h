@@ -4,8 +4,8 @@
 
 // The command-line client (vestrane --send-url ADDRESS NAME): calls SendUrl on the
 // session bus and waits, without a time limit, until the editor it opened has closed.
-// Needs no display. Gives the process's exit code: 0 on success, 1 with the error on
-// standard error otherwise.
+// Needs no display. Gives the process's exit code: 0 on success, 2 for a text longer than
+// the object takes, 1 for any other error; the error goes to standard error.
 namespace SendUrlClient {
 
 int run(int &argc, char **argv, const QString &address, const QString &name);

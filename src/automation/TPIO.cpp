@@ -1,8 +1,10 @@
 #include "automation/TPIO.h"
 
+#include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
 #include "editor/FrmEditGroup.h"
 #include "platform/AppError.h"
+#include "platform/MessageText.h"
 
 #include <QDBusMessage>
 #include <QLineEdit>
@@ -12,6 +14,9 @@
 
 namespace {
 
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString introspectableInterface = QStringLiteral("org.freedesktop.DBus.Introspectable");
+
 QDBusMessage invalidArguments(const QDBusMessage &message)
 {
     return message.createErrorReply(
@@ -19,11 +24,49 @@ QDBusMessage invalidArguments(const QDBusMessage &message)
         QStringLiteral("SendUrl takes two strings (signature \"ss\"), not \"%1\"").arg(message.signature()));
 }
 
+QDBusMessage unknownMethod(const QDBusMessage &message)
+{
+    return message.createErrorReply(QDBusError::UnknownMethod,
+                                    QStringLiteral("No method \"%1\" with signature \"%2\" in interface \"%3\"")
+                                        .arg(message.member(), message.signature(),
+                                             QLatin1String(Registration::InterfaceName)));
+}
+
+// The object has no properties: GetAll gives an empty dictionary for its interface, Get
+// and Set name a property that does not exist.
+QDBusMessage propertiesAnswer(const QDBusMessage &message)
+{
+    const QString member = message.member();
+    const QString signature = message.signature();
+    // The caller's texts are quoted in the answers: cut, since they may be of any length.
+    const QString interface = excerptForMessage(message.arguments().value(0).toString());
+    const bool ours = interface.isEmpty() || interface == QLatin1String(Registration::InterfaceName);
+    if (member == QLatin1String("GetAll") && signature == QLatin1String("s")) {
+        if (!ours)
+            return message.createErrorReply(QDBusError::UnknownInterface,
+                                            QStringLiteral("No interface \"%1\" at \"%2\"")
+                                                .arg(interface, QLatin1String(Registration::ObjectPath)));
+        return message.createReply(QVariant::fromValue(QVariantMap()));
+    }
+    if ((member == QLatin1String("Get") && signature == QLatin1String("ss"))
+        || (member == QLatin1String("Set") && signature == QLatin1String("ssv")))
+        return message.createErrorReply(QDBusError::UnknownProperty,
+                                        QStringLiteral("No property \"%1\" in interface \"%2\"")
+                                            .arg(excerptForMessage(message.arguments().value(1).toString()), interface));
+    if (member == QLatin1String("GetAll") || member == QLatin1String("Get") || member == QLatin1String("Set"))
+        return message.createErrorReply(QDBusError::InvalidArgs,
+                                        QStringLiteral("Wrong arguments (signature \"%1\") for %2.%3")
+                                            .arg(signature, propertiesInterface, member));
+    return message.createErrorReply(QDBusError::UnknownMethod,
+                                    QStringLiteral("No method \"%1\" in interface \"%2\"")
+                                        .arg(member, propertiesInterface));
+}
+
 } // namespace
 
 TPIO::TPIO(QObject *parent) : QDBusVirtualObject(parent)
 {
-    m_makeEditor = [] { return new TFrmEditGroup(nullptr); };
+    m_makeEditor = [] { return new TFrmEditGroup(nullptr, TFrmEditGroup::ErrorReporting::Keep); };
 }
 
 TPIO::~TPIO()
@@ -52,15 +95,35 @@ QString TPIO::introspect(const QString &) const
 bool TPIO::handleMessage(const QDBusMessage &message, const QDBusConnection &connection)
 {
     const QString interface = message.interface();
-    if (message.member() != QLatin1String("SendUrl")
-        || (!interface.isEmpty() && interface != QLatin1String(Registration::InterfaceName)))
+    // Introspection is answered by Qt from introspect().
+    if (interface == introspectableInterface)
         return false;
+    if (interface == propertiesInterface) {
+        connection.send(propertiesAnswer(message));
+        return true;
+    }
+    if (!interface.isEmpty() && interface != QLatin1String(Registration::InterfaceName)) {
+        connection.send(message.createErrorReply(
+            QDBusError::UnknownInterface,
+            QStringLiteral("No interface \"%1\" at \"%2\"").arg(interface, QLatin1String(Registration::ObjectPath))));
+        return true;
+    }
+    if (message.member() != QLatin1String("SendUrl")) {
+        connection.send(unknownMethod(message));
+        return true;
+    }
     if (message.signature() != QLatin1String("ss")) {
         connection.send(invalidArguments(message));
         return true;
     }
     const QList<QVariant> arguments = message.arguments();
-    SendUrl(arguments.at(0).toString(), arguments.at(1).toString(), message, connection);
+    const QString Name1 = arguments.at(0).toString();
+    const QString Name2 = arguments.at(1).toString();
+    if (const QString refusal = ArgumentLimit::refusal(Name1, Name2); !refusal.isEmpty()) {
+        connection.send(message.createErrorReply(QDBusError::InvalidArgs, refusal));
+        return true;
+    }
+    SendUrl(Name1, Name2, message, connection);
     return true;
 }
 
@@ -94,13 +157,26 @@ void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessag
 TFrmEditGroup *TPIO::P_OpenEditor(const QString &Name1, const QString &Name2)
 {
     std::unique_ptr<TFrmEditGroup> editor(m_makeEditor());
+    // An editor that cannot read its settings or its groups is the call's error, never a
+    // box and never an editor with an empty group list. The groups are read once before
+    // the editor shows, so that a failure shows nothing at all.
+    throwKeptError(*editor);
+    editor->P_Init();
+    throwKeptError(*editor);
     editor->raise();
     editor->P_SetMode(TFrmEditGroup::AddMode);
     editor->setCaptionText(QStringLiteral("添加网址"));
     editor->Edit1->setText(Name1);
     editor->Edit2->setText(Name2);
     editor->openModal();
+    throwKeptError(*editor);
     return editor.release();
+}
+
+void TPIO::throwKeptError(const TFrmEditGroup &editor)
+{
+    if (!editor.keptError().isEmpty())
+        throw AppError(editor.keptError());
 }
 
 void TPIO::answerWhenClosed(TFrmEditGroup *editor, const QDBusMessage &message, const QDBusConnection &connection)

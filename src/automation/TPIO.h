@@ -26,7 +26,7 @@ public:
     ~TPIO() override;
 
     // How editors are made (a test makes creation fail); the default makes a new
-    // editor without owner.
+    // editor without owner that keeps its errors for the call instead of showing them.
     void setEditorFactory(EditorFactory factory) { m_makeEditor = std::move(factory); }
 
     // True when the text is empty once characters up to the blank are cut from both ends.
@@ -47,6 +47,7 @@ private:
     void SendUrl(const QString &Name1, const QString &Name2, const QDBusMessage &message,
                  const QDBusConnection &connection);
     TFrmEditGroup *P_OpenEditor(const QString &Name1, const QString &Name2);
+    static void throwKeptError(const TFrmEditGroup &editor);
     void answerWhenClosed(TFrmEditGroup *editor, const QDBusMessage &message, const QDBusConnection &connection);
 
     EditorFactory m_makeEditor;

@@ -82,6 +82,18 @@ void ListRowModel::setImageIndex(int row, int imageIndex)
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
 }
 
+void ListRowModel::setTexts(int row, const QString& caption, const QStringList& subItems)
+{
+    if (!isValidRow(row))
+        return;
+    ListRow& changed = m_rows[size_t(row)];
+    changed.caption = caption;
+    changed.subItems = subItems;
+    // The keys are kept by position; a rare change costs a new set at the next sort.
+    m_sortKeys.clear();
+    Q_EMIT dataChanged(index(row, 0), index(row, qMax(0, columnCount() - 1)), {Qt::DisplayRole});
+}
+
 void ListRowModel::setChecked(int row, bool checked)
 {
     if (!isValidRow(row) || m_rows[size_t(row)].checked == checked)

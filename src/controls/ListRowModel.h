@@ -33,6 +33,8 @@ public:
     int count() const;
 
     void setImageIndex(int row, int imageIndex);
+    // New texts for the caption and the sub-items of a row; its picture and check stay.
+    void setTexts(int row, const QString& caption, const QStringList& subItems);
     void setChecked(int row, bool checked);
     bool isChecked(int row) const;
     void setCheckable(bool checkable);

@@ -3,6 +3,7 @@
 #include "ListHeaderView.h"
 #include "ListRowModel.h"
 #include "platform/DesignFont.h"
+#include "platform/PlainHint.h"
 
 #include <QCoreApplication>
 #include <QHelpEvent>
@@ -13,15 +14,6 @@
 #include <QToolTip>
 
 namespace {
-
-// Hint texts may separate their lines with carriage returns, which a tooltip
-// would run together on one line.
-QString hintAsRichText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return Qt::convertFromPlainText(text);
-}
 
 // First coordinate of a run of tiles that starts at `start` and steps by
 // `step`, skipping the tiles that lie wholly before 0.
@@ -219,7 +211,7 @@ bool TListView1::showHint(const QPoint& viewportPos, const QPoint& globalPos)
     // the next row, whose hint text may differ.
     const int row = rowAt(viewportPos);
     const QRect area = row >= 0 ? rowRect(row) : QRect();
-    QToolTip::showText(globalPos, hintAsRichText(m_hintText), viewport(), area, HintDisplayMs);
+    QToolTip::showText(globalPos, PlainHint::asRichText(m_hintText, viewport()), viewport(), area, HintDisplayMs);
     return true;
 }
 

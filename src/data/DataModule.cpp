@@ -2,6 +2,7 @@
 
 #include "data/SettingsStore.h"
 #include "platform/AppError.h"
+#include "platform/MessageText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,12 +15,15 @@ QString databaseFileFor(const QString &pathSetting)
         const QString folder =
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Kelvo");
         if (!QDir().mkpath(folder))
-            throw AppError(QStringLiteral("无法创建数据文件夹：%1").arg(folder));
+            throw AppError(QStringLiteral("无法创建数据文件夹：%1").arg(excerptForMessage(folder)));
         return folder + QLatin1Char('/') + fileName;
     }
     const QFileInfo folder(pathSetting);
     if (folder.isRelative() || !folder.isDir())
-        throw AppError(QStringLiteral("无法打开数据库：Path 所指的文件夹“%1”不存在或不是绝对路径").arg(pathSetting));
+        // The folder comes last: a long name without a break point runs past the box's
+        // edge, and then it is the name that is cut off, not what is wrong with it.
+        throw AppError(QStringLiteral("无法打开数据库：Path 所指的文件夹不存在或不是绝对路径：“%1”")
+                           .arg(excerptForMessage(pathSetting)));
     return QDir(folder.absoluteFilePath()).filePath(fileName);
 }
 

@@ -2,41 +2,64 @@
 
 #include "platform/AppError.h"
 
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QDir>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
-// The user's file when it exists, else the first system-wide one (XDG config dirs).
-QString settingsFileToRead()
+const QString pathKey = QStringLiteral("Path");
+
+QString favoritesKey()
 {
-    const QStringList existing =
-        QStandardPaths::locateAll(QStandardPaths::GenericConfigLocation, QStringLiteral("Kelvo/Kelvo.conf"));
-    return existing.isEmpty() ? SettingsStore::userFileName() : existing.first();
+    return QLatin1String(SettingsStore::ShellFolderGroup) + QLatin1Char('/') + QLatin1String(SettingsStore::FavoritesKey);
 }
 
-QSettings openSettings()
+// Every settings file in the order they count: the user's own first, then the system-wide
+// ones of the XDG config folders. A file that cannot be read or parsed is left out, so that
+// its keys count as missing and the next file (or the default) holds.
+std::vector<std::unique_ptr<QSettings>> readableSettings()
 {
-    return QSettings(settingsFileToRead(), QSettings::IniFormat);
+    const QString relative = QStringLiteral("Kelvo/Kelvo.conf");
+    QStringList files{SettingsStore::userFileName()};
+    const QStringList located = QStandardPaths::locateAll(QStandardPaths::GenericConfigLocation, relative);
+    for (const QString &file : located) {
+        if (!files.contains(file))
+            files << file;
+    }
+    std::vector<std::unique_ptr<QSettings>> result;
+    for (const QString &file : std::as_const(files)) {
+        if (!QFileInfo(file).isFile() || !QFileInfo(file).isReadable())
+            continue;
+        auto settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+        if (settings->status() == QSettings::NoError)
+            result.push_back(std::move(settings));
+    }
+    return result;
 }
 
-// A value read from the file must be one text: an unquoted comma makes QSettings read a
-// list, and "@Variant(...)" other types.
-QString requireText(const QVariant &value, const QString &name)
+// The first file that has the key, key by key; nullptr when none has it.
+QSettings *holderOf(const std::vector<std::unique_ptr<QSettings>> &files, const QString &key)
 {
-    if (!value.isValid())
-        return QString();
-    if (value.typeId() != QMetaType::QString)
+    for (const auto &settings : files) {
+        if (settings->contains(key))
+            return settings.get();
+    }
+    return nullptr;
+}
+
+// A value read from a file must be one text: an unquoted comma makes QSettings read a
+// list, "@Variant(...)" another type, and a "@Variant(...)" it cannot decode no value at all.
+QString requireText(const QSettings &settings, const QString &key, const QString &name)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid() || value.typeId() != QMetaType::QString)
         throw AppError(QStringLiteral("Invalid data type for '%1'").arg(name));
     return value.toString();
-}
-
-bool settingsReadable(const QSettings &settings)
-{
-    return settings.status() == QSettings::NoError && QFileInfo(settings.fileName()).isReadable();
 }
 
 } // namespace
@@ -52,38 +75,42 @@ void SettingsStore::writeDefaultsIfMissing()
     const QString file = userFileName();
     if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
         return;
+    // Only what no system-wide file provides: a default written here would hide it.
+    const auto existing = readableSettings();
+    const bool needPath = !holderOf(existing, pathKey);
+    const bool needFavorites = !holderOf(existing, favoritesKey());
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSettings settings(file, QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Path"), QString());
-    settings.beginGroup(QLatin1String(ShellFolderGroup));
-    settings.setValue(QLatin1String(FavoritesKey), QLatin1String(DefaultFavorites));
-    settings.endGroup();
+    if (needPath)
+        settings.setValue(pathKey, QString());
+    if (needFavorites)
+        settings.setValue(favoritesKey(), QLatin1String(DefaultFavorites));
     settings.sync();
 }
 
 QString SettingsStore::path()
 {
-    QSettings settings = openSettings();
-    if (!settingsReadable(settings))
-        return QString();
-    return requireText(settings.value(QStringLiteral("Path")), QStringLiteral("Path"));
+    const auto files = readableSettings();
+    const QSettings *holder = holderOf(files, pathKey);
+    return holder ? requireText(*holder, pathKey, pathKey) : QString();
 }
 
 void SettingsStore::setPath(const QString &folder)
 {
     // QSettings quotes a text with a comma itself; it is written as one text value.
     QSettings settings(userFileName(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Path"), folder);
+    settings.setValue(pathKey, folder);
     settings.sync();
 }
 
 std::optional<QString> SettingsStore::favoritesSetting()
 {
-    QSettings settings = openSettings();
-    if (!settingsReadable(settings))
-        return std::nullopt;
-    if (!settings.childGroups().contains(QLatin1String(ShellFolderGroup)))
-        return std::nullopt;
-    settings.beginGroup(QLatin1String(ShellFolderGroup));
-    return requireText(settings.value(QLatin1String(FavoritesKey)), QLatin1String(FavoritesKey));
+    const auto files = readableSettings();
+    if (const QSettings *holder = holderOf(files, favoritesKey()))
+        return requireText(*holder, favoritesKey(), QLatin1String(FavoritesKey));
+    for (const auto &settings : files) {
+        if (settings->childGroups().contains(QLatin1String(ShellFolderGroup)))
+            return QString();
+    }
+    return std::nullopt;
 }

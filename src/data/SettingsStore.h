@@ -4,8 +4,10 @@
 #include <optional>
 
 // The program's settings file, ~/.config/Kelvo/Kelvo.conf (INI), with the system-wide
-// XDG config folder as fallback. It holds the database folder `Path` in its general
-// section and the shell-folder group with the "Favorites" value.
+// ones of the XDG config folders (/etc/xdg/Kelvo/Kelvo.conf) as fallback, key by key: the
+// user's file wins, then the system file, then the default. A file that cannot be read
+// counts as missing. It holds the database folder `Path` in its general section and the
+// shell-folder group with the "Favorites" value.
 class SettingsStore
 {
 public:
@@ -16,12 +18,13 @@ public:
     // The user's settings file (it may not exist yet).
     static QString userFileName();
 
-    // Writes the file with an empty `Path` and the shell-folder group when it does not
-    // exist yet. An existing file, readable or not, is never rewritten.
+    // At the first start (no user's file yet) writes the user's file with the defaults of
+    // the keys that no system-wide file has: an empty `Path`, the shell-folder group. An
+    // existing file, readable or not, is never rewritten.
     static void writeDefaultsIfMissing();
 
-    // `Path`: missing or empty gives empty text; a value that is not a single text throws
-    // AppError("Invalid data type for 'Path'").
+    // `Path`: missing or empty gives empty text; a value that is not a single text, or one
+    // that cannot be decoded, throws AppError("Invalid data type for 'Path'").
     static QString path();
 
     // Writes `Path` (used by tests and by the README's instructions). A folder name with a

@@ -7,6 +7,7 @@
 #include "editor/TrimUrl.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
+#include "window/SharedIcons.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -41,16 +42,18 @@ const QString saveCaption = QStringLiteral("保存");
 QIcon okGlyph()
 {
     // Two images: the normal one and the one of the disabled button.
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
-    icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
-    return icon;
+    return SharedIcons::cached(QStringLiteral("editor/ok"), [] {
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
+        icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
+        return icon;
+    });
 }
 
 } // namespace
 
-TFrmEditGroup::TFrmEditGroup(QWidget *owner)
-    : TXPForm(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor")))
+TFrmEditGroup::TFrmEditGroup(QWidget *owner, ErrorReporting reporting)
+    : TXPForm(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor"))), m_reporting(reporting)
 {
     initEditorResources();
     // A tool window: no taskbar entry, kept above its owner.
@@ -64,12 +67,20 @@ TFrmEditGroup::TFrmEditGroup(QWidget *owner)
         configureConnection(*m_connection);
     } catch (const AppError &error) {
         // The connection keeps the error and reports it again at its first statement.
-        Dialogs::errorReport(owner, error.message());
+        reportError(owner, error.message());
     }
     standardSetup();
 }
 
 TFrmEditGroup::~TFrmEditGroup() = default;
+
+void TFrmEditGroup::reportError(QWidget *parent, const QString &message)
+{
+    if (m_reporting == ErrorReporting::ShowBox)
+        Dialogs::errorReport(parent, message);
+    else if (m_keptError.isEmpty())
+        m_keptError = message;
+}
 
 void TFrmEditGroup::buildControls()
 {
@@ -136,8 +147,10 @@ void TFrmEditGroup::P_ShowAdd(const QString &groupName)
     execModal();
 }
 
-void TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name, const QString &groupName)
+std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name,
+                                                                     const QString &groupName)
 {
+    m_saved.reset();
     m_editMode = ChangeMode;
     setCaptionText(QStringLiteral("修改网址"));
     Edit1->setText(address);
@@ -146,6 +159,7 @@ void TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name, cons
     m_oldName = name;
     P_SetGroup(groupName);
     execModal();
+    return m_saved;
 }
 
 void TFrmEditGroup::P_SetMode(quint8 mode)
@@ -173,7 +187,7 @@ void TFrmEditGroup::P_Init()
         m_groupsLoaded = true;
     } catch (const AppError &error) {
         m_connection->close();
-        Dialogs::errorReport(this, error.message());
+        reportError(this, error.message());
         return;
     }
     m_connection->close();
@@ -254,8 +268,10 @@ bool TFrmEditGroup::P_EditData()
         if (!groupNo)
             return false;
         // The old address identifies the row as it was handed in, not normalised.
-        changed = AddressStore::update(*m_connection, P_TrimUrl(Edit1->text()), Edit2->text(), *groupNo,
-                                       m_oldAddress, m_oldName);
+        const SavedAddress typed = typedAddress();
+        changed = AddressStore::update(*m_connection, typed.address, typed.name, *groupNo, m_oldAddress, m_oldName);
+        if (changed > 0)
+            m_saved = typed;
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the changed address failed:" << error.message();
         Dialogs::failure(this);
@@ -267,6 +283,12 @@ bool TFrmEditGroup::P_EditData()
     }
     Dialogs::show(this, QStringLiteral("修改保存成功！!"), saveCaption);
     return true;
+}
+
+TFrmEditGroup::SavedAddress TFrmEditGroup::typedAddress() const
+{
+    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    return {P_TrimUrl(Edit1->text()), Edit2->text(), selected.isEmpty() ? QString() : selected.first()->text()};
 }
 
 void TFrmEditGroup::OKButtonClick()

@@ -21,15 +21,31 @@ class TFrmEditGroup : public TXPForm
     Q_OBJECT
 
 public:
+    // The texts a save wrote: the address as stored, the name and the group's name.
+    struct SavedAddress
+    {
+        QString address;
+        QString name;
+        QString groupName;
+    };
+
     static constexpr quint8 AddMode = 1;
     static constexpr quint8 ChangeMode = 0;
 
-    explicit TFrmEditGroup(QWidget *owner = nullptr);
+    // Where an error of the creation or of reading the groups goes: a box for the user, or
+    // kept for the caller (an automation call answers with it instead).
+    enum class ErrorReporting { ShowBox, Keep };
+
+    explicit TFrmEditGroup(QWidget *owner = nullptr, ErrorReporting reporting = ErrorReporting::ShowBox);
     ~TFrmEditGroup() override;
+
+    // With ErrorReporting::Keep: the first error of the creation or of P_Init, else empty.
+    QString keptError() const { return m_keptError; }
 
     // Entry points of the main window: show the editor modally, return when it has closed.
     void P_ShowAdd(const QString &groupName);
-    void P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
+    // Gives what was saved, or nothing when the editor closed without saving.
+    std::optional<SavedAddress> P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
 
     void P_SetMode(quint8 mode);
     quint8 editMode() const { return m_editMode; }
@@ -68,12 +84,17 @@ private:
     bool inputComplete();
     // The number of the selected group; nullopt after telling the user why there is none.
     std::optional<int> selectedGroupNo();
+    SavedAddress typedAddress() const;
+    void reportError(QWidget *parent, const QString &message);
 
     std::unique_ptr<DbConnection> m_connection;
+    ErrorReporting m_reporting = ErrorReporting::ShowBox;
+    QString m_keptError;
     QString m_presetGroup;
     quint8 m_editMode = AddMode;
     QString m_oldAddress;
     QString m_oldName;
+    std::optional<SavedAddress> m_saved;
     // Whether the last P_Init read the group table (an empty list then means no groups).
     bool m_groupsLoaded = false;
     bool m_shownBefore = false;

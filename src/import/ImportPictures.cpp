@@ -1,5 +1,6 @@
 #include "import/ImportPictures.h"
 
+#include "window/SharedIcons.h"
 #include "window/ToolPictures.h"
 
 
@@ -29,10 +30,13 @@ QString resourcePath(const QString &name)
 
 QIcon ImportPictures::toolButtonIcon(const QString &name)
 {
-    return ToolPictures::hotTracked(QIcon(resourcePath(name)).pixmap(PictureSize, PictureSize));
+    // Made once: the import window is made anew for each use.
+    return SharedIcons::cached(QStringLiteral("import/tool/") + name, [&name] {
+        return ToolPictures::hotTracked(SharedIcons::fromFile(resourcePath(name)).pixmap(PictureSize, PictureSize));
+    });
 }
 
 QPixmap ImportPictures::bandTile(int height)
 {
-    return QIcon(resourcePath(QStringLiteral("band"))).pixmap(64, qMax(1, height));
+    return SharedIcons::fromFile(resourcePath(QStringLiteral("band"))).pixmap(64, qMax(1, height));
 }

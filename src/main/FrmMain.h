@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FrmEditGroup.h"
 #include "window/XPForm.h"
 
 #include <QPointer>
@@ -22,7 +23,6 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TDm1;
-class TFrmEditGroup;
 class TListView1;
 struct AddressFilter;
 
@@ -236,6 +236,8 @@ private:
     void dropNewGroupNode(QTreeWidgetItem *node);
     void ListView1ContextMenu(const QPoint &position);
     void showListRowsAsFavourite(const QString &address, bool favourite);
+    void showSavedAddress(const QString &oldAddress, const QString &oldName,
+                          const TFrmEditGroup::SavedAddress &saved);
 
     bool m_addingGroup = false;
     // The node that "添加网址组别" appended and that no edit has ended yet, and the node

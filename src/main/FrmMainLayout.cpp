@@ -9,10 +9,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
@@ -22,6 +23,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 constexpr int Panel1Width = 159;
@@ -30,6 +33,8 @@ constexpr int Panel2MinimumWidth = 30;
 constexpr int CollapseWidth = 30;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanelWidths[3] = {150, 300, 200};
+constexpr int StatusPanelTop = 2;
+constexpr int StatusPanelSpacing = 2;
 
 const QColor buttonFace(0xEC, 0xE9, 0xD8);
 const QColor light3D(0xE3, 0xE3, 0xE3);
@@ -41,10 +46,29 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
     widget->setPalette(palette);
 }
 
-QLabel *makeStatusPanel(QWidget *parent, int width)
+// A status panel shows as much of its text as fits and ends a longer one with "…"; text()
+// keeps the whole text.
+class StatusPanel : public QLabel
 {
-    auto *panel = new QLabel(parent);
-    panel->setFixedWidth(width);
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+};
+
+QLabel *makeStatusPanel(QWidget *parent, int left, int width)
+{
+    auto *panel = new StatusPanel(parent);
+    panel->setTextFormat(Qt::PlainText);
+    panel->setGeometry(left, StatusPanelTop, width, StatusBarHeight - StatusPanelTop);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setContentsMargins(2, 0, 2, 0);
     return panel;
@@ -164,6 +188,11 @@ void TFrmMain::buildSearchTab()
     Cbo1->setObjectName(QStringLiteral("Cbo1"));
     Cbo1->setEditable(true);
     Cbo1->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what is searched: no inline completion from the history (Enter
+    // would search the completed text). The drop-down still lists the history.
+    Cbo1->setCompleter(nullptr);
+    // A line edit cuts at 32,767 characters by default; a pasted text is taken whole.
+    Cbo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     Cbo1->setMaxVisibleItems(20);
     Cbo1->setFrame(false);
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), TabSheet2);
@@ -212,17 +241,15 @@ void TFrmMain::buildStatusBar(QWidget *parent)
     StatusBar1 = new QWidget(parent);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setFixedHeight(StatusBarHeight);
-    auto *row = new QHBoxLayout(StatusBar1);
-    row->setContentsMargins(0, 2, 0, 0);
-    row->setSpacing(2);
-    // The panels keep their widths and are cut off at the right edge of a narrow window;
-    // they never make the window wider than it is.
+    // The panels keep their widths and places, and a narrow window cuts them off at its
+    // right edge; they never make the window wider than it is. (A layout would squeeze
+    // their places but not their fixed widths, and the panels would overlap.)
     StatusBar1->setMinimumWidth(1);
+    int left = 0;
     for (int panel = 0; panel < 3; ++panel) {
-        m_statusPanels[panel] = makeStatusPanel(StatusBar1, StatusPanelWidths[panel]);
-        row->addWidget(m_statusPanels[panel]);
+        m_statusPanels[panel] = makeStatusPanel(StatusBar1, left, StatusPanelWidths[panel]);
+        left += StatusPanelWidths[panel] + StatusPanelSpacing;
     }
-    row->addStretch(1);
 }
 
 void TFrmMain::buildPopupMenus()

@@ -71,16 +71,38 @@ void TFrmMain::P_AddAddress()
     TreeView1Click();
 }
 
-// "修改网址": the list keeps its texts until it is next filled.
+// "修改网址". The change reaches every stored row with the old address and name, so every
+// listed one of them shows the saved texts (visits and picture stay): the list never
+// offers texts that a second change could no longer find.
 void TFrmMain::ListPM2Click()
 {
     const int row = ListView1->selectedRow();
     if (row < 0 || !m_editor)
         return;
     const ListRow &shown = ListView1->rows()->rowAt(row);
+    const QString address = m_curAddress;
     const QString name = shown.subItems.value(NameItem);
     const QString group = shown.subItems.value(GroupItem);
-    m_editor->P_ShowEdit(m_curAddress, name, group);
+    if (const auto saved = m_editor->P_ShowEdit(address, name, group))
+        showSavedAddress(address, name, *saved);
+}
+
+void TFrmMain::showSavedAddress(const QString &oldAddress, const QString &oldName,
+                                const TFrmEditGroup::SavedAddress &saved)
+{
+    ListRowModel *rows = ListView1->rows();
+    for (int row = 0; row < rows->count(); ++row) {
+        const ListRow &shown = rows->rowAt(row);
+        if (shown.caption != oldAddress || shown.subItems.value(NameItem) != oldName)
+            continue;
+        QStringList subItems = shown.subItems;
+        while (subItems.size() <= GroupItem)
+            subItems.append(QString());
+        subItems[NameItem] = saved.name;
+        subItems[GroupItem] = saved.groupName;
+        rows->setTexts(row, saved.address, subItems);
+    }
+    P_SetCurAddress(saved.address);
 }
 
 // "删除网址": only the row of the selected row's group; the row leaves the list only

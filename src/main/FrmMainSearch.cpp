@@ -14,9 +14,11 @@
 
 namespace {
 
-// Enter in the search box presses "开始查询": the window is no dialog with a default
-// button. The key reaches the box either directly or from its line edit, which passes
-// Enter on to it; catching it on the box runs the search once either way.
+// "开始查询" is the search tab's default button: Enter presses it wherever the focus is on
+// the tab, the button itself included. The window is no dialog, so QPushButton's own
+// default handling does not apply. Installed on the tab, the filter sees the Enter keys
+// that the focused widget passed on (a line edit, a label, a button that is not a
+// default button all do); the search box is watched itself, since it would take them.
 class EnterPressesButton : public QObject
 {
 public:
@@ -25,10 +27,13 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        Q_UNUSED(watched);
         if (event->type() != QEvent::KeyPress)
             return false;
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if (key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier))
             return false;
         m_button->click();
         return true;
@@ -44,7 +49,9 @@ void TFrmMain::connectSearchTab()
 {
     connect(BitBtn1, &QPushButton::clicked, this, &TFrmMain::BitBtn1Click);
     // Insert policy NoInsert: the box never takes the typed text as an item of its own.
-    Cbo1->installEventFilter(new EnterPressesButton(BitBtn1, Cbo1));
+    auto *enter = new EnterPressesButton(BitBtn1, TabSheet2);
+    TabSheet2->installEventFilter(enter);
+    Cbo1->installEventFilter(enter);
 }
 
 void TFrmMain::BitBtn1Click()

@@ -1,6 +1,13 @@
 #include "main/TreeLabelDelegate.h"
 
+#include "platform/PlainHint.h"
+#include "window/HintTimes.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QMetaProperty>
+#include <QStyle>
+#include <QToolTip>
 
 TreeLabelDelegate::TreeLabelDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
@@ -34,4 +41,32 @@ void TreeLabelDelegate::editorGone(QObject *editor)
         Q_EMIT labelConfirmed(edit.index, *edit.confirmed);
     else
         Q_EMIT editCancelled(edit.index);
+}
+
+bool TreeLabelDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                  const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (!index.isValid() || !isCutShort(option, index, view)) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(event->globalPos(), PlainHint::asRichText(index.data().toString(), view), view->viewport(),
+                       option.rect, HintTimes::displayTime());
+    return true;
+}
+
+// Measured as the style draws an item's text: in its text rectangle, less the focus
+// frame's margin on either side.
+bool TreeLabelDelegate::isCutShort(const QStyleOptionViewItem &option, const QModelIndex &index,
+                                   const QWidget *view) const
+{
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QStyle *style = view->style();
+    const QRect textArea = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    return item.fontMetrics.horizontalAdvance(item.text) > textArea.width() - 2 * margin;
 }

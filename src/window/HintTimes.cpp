@@ -1,5 +1,7 @@
 #include "window/HintTimes.h"
 
+#include "platform/PlainHint.h"
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QProxyStyle>
@@ -25,7 +27,7 @@ public:
 };
 
 // Shows the hint of any widget with a hint text for the configured display time; hints
-// are plain text.
+// are plain text, broken only at their line feeds.
 class HintFilter : public QObject
 {
 public:
@@ -40,8 +42,8 @@ protected:
         if (widget->toolTip().isEmpty())
             return false;
         auto *help = static_cast<QHelpEvent *>(event);
-        QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(widget->toolTip(), Qt::WhiteSpacePre),
-                           widget, QRect(), hintDisplay);
+        QToolTip::showText(help->globalPos(), PlainHint::asRichText(widget->toolTip(), widget), widget, QRect(),
+                           hintDisplay);
         return true;
     }
 };

@@ -1,6 +1,7 @@
 #include "window/XPForm.h"
 
 #include "window/HintTimes.h"
+#include "window/SharedIcons.h"
 #include "window/WindowLayer.h"
 
 #include <QApplication>
@@ -73,7 +74,7 @@ void TXPForm::buildCaptionBar()
     ImgIcon->setObjectName(QStringLiteral("ImgIcon"));
     ImgIcon->setFixedSize(CaptionHeight, CaptionHeight);
     ImgIcon->setAlignment(Qt::AlignCenter);
-    ImgIcon->setPixmap(QIcon(QStringLiteral(":/window/icon.svg")).pixmap(16, 16));
+    ImgIcon->setPixmap(SharedIcons::fromFile(QStringLiteral(":/window/icon.svg")).pixmap(16, 16));
     ImgIcon->installEventFilter(this);
     bar->addWidget(ImgIcon);
 
@@ -110,7 +111,7 @@ QToolButton *TXPForm::makeSysButton(const QString &iconPath, void (TXPForm::*han
     auto *button = new QToolButton(pnlSysBox);
     button->setAutoRaise(true);
     button->setFixedSize(SysButtonSize, SysButtonSize);
-    button->setIcon(QIcon(iconPath));
+    button->setIcon(SharedIcons::fromFile(iconPath));
     button->setIconSize(QSize(19, 19));
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QToolButton::clicked, this, handler);

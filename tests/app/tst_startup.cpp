@@ -3,9 +3,11 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
 #include <csignal>
+#include <sys/stat.h>
 
 // Runs the real program: single instance, first start, exit codes.
 class TestStartup : public QObject
@@ -23,6 +25,25 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env.settingsFile()), 10000);
         QTest::qWait(300);
         QCOMPARE(first.state(), QProcess::Running);
+    }
+
+    static void writeFile(const QString &name, const QByteArray &content)
+    {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+
+    // A small tmpfs over `folder` (root only); false where mounting is not allowed.
+    static bool mountTmpfs(const QString &folder, const QString &options)
+    {
+        return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                           QStringLiteral("-o"), options, QStringLiteral("tmpfs"),
+                                                           folder}) == 0;
+    }
+    static void unmount(const QString &folder)
+    {
+        QProcess::execute(QStringLiteral("umount"), {folder});
     }
 
 private Q_SLOTS:
@@ -83,6 +104,91 @@ private Q_SLOTS:
         QCOMPARE(third.state(), QProcess::Running); // it took over the dead process's lock
         third.terminate();
         QVERIFY(third.waitForFinished(5000));
+    }
+
+    void leftoverLockIsTakenOver_data()
+    {
+        QTest::addColumn<QString>("leftover");
+        QTest::newRow("empty file") << QStringLiteral("empty");
+        QTest::newRow("garbage file") << QStringLiteral("garbage");
+        QTest::newRow("empty folder") << QStringLiteral("folder");
+        QTest::newRow("pipe") << QStringLiteral("pipe");
+        QTest::newRow("dead process") << QStringLiteral("dead");
+    }
+    void leftoverLockIsTakenOver()
+    {
+        QFETCH(QString, leftover);
+        TestEnv env;
+        const QString name = SingleInstance::lockFileName();
+        if (leftover == QLatin1String("empty"))
+            writeFile(name, QByteArray());
+        else if (leftover == QLatin1String("garbage"))
+            writeFile(name, QByteArray("\x7f\x01garbage\nnot a pid\n"));
+        else if (leftover == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(name));
+        else if (leftover == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        else
+            writeFile(name, "999999\nvestrane\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+
+        SingleInstance instance(name);
+        QCOMPARE(instance.acquire(), SingleInstance::Outcome::Acquired);
+        QVERIFY(QFileInfo(name).isFile());
+        // The lock now names this process: a second instance is turned away.
+        SingleInstance second(name);
+        QCOMPARE(second.acquire(), SingleInstance::Outcome::HeldByAnother);
+    }
+
+    void lockThatCannotBeMadeIsReported()
+    {
+        TestEnv env;
+        // A folder with contents of its own is never removed.
+        const QString name = SingleInstance::lockFileName();
+        QVERIFY(QDir().mkpath(name + QStringLiteral("/inside")));
+        SingleInstance blocked(name);
+        QCOMPARE(blocked.acquire(), SingleInstance::Outcome::Unavailable);
+        QVERIFY(blocked.problem().contains(name));
+        QVERIFY(QDir(name + QStringLiteral("/inside")).exists());
+
+        SingleInstance missingFolder(env.root() + QStringLiteral("/no-such-folder/Kelvo1977.lock"));
+        QCOMPARE(missingFolder.acquire(), SingleInstance::Outcome::Unavailable);
+        QVERIFY(!missingFolder.problem().isEmpty());
+    }
+
+    void programStartsWhereNoLockCanBeMade_data()
+    {
+        QTest::addColumn<QString>("runtime");
+        QTest::newRow("folder in the way") << QStringLiteral("folder");
+        QTest::newRow("read-only runtime folder") << QStringLiteral("ro,mode=0700,size=64k");
+        QTest::newRow("full runtime folder") << QStringLiteral("full");
+    }
+    void programStartsWhereNoLockCanBeMade()
+    {
+        QFETCH(QString, runtime);
+        TestEnv env;
+        if (runtime == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(SingleInstance::lockFileName() + QStringLiteral("/inside")));
+        } else if (runtime == QLatin1String("full")) {
+            if (!mountTmpfs(env.runtimeDir(), QStringLiteral("mode=0700,size=4k")))
+                QSKIP("mounting a tmpfs needs root");
+            QFile filler(env.runtimeDir() + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(1024, 'x')) > 0 && filler.flush()) {
+            }
+        } else if (!mountTmpfs(env.runtimeDir(), runtime)) {
+            QSKIP("mounting a tmpfs needs root");
+        }
+        const auto cleanupMount = qScopeGuard([&] {
+            if (runtime != QLatin1String("folder"))
+                unmount(env.runtimeDir());
+        });
+
+        QProcess program;
+        startFirst(program, env);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        const QStringList lines = QString::fromLocal8Bit(program.readAllStandardError()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.filter(QStringLiteral("Kelvo1977.lock")).size(), 1);
     }
 
     void firstStartCreatesDatabaseWithImportGroup()

@@ -1,14 +1,23 @@
 #include "BusTest.h"
 
+#include "automation/ArgumentLimit.h"
 #include "automation/AutomationServer.h"
+#include "automation/SendUrlClient.h"
 #include "automation/TPIO.h"
+#include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
 
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
+#include <QDBusVariant>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -191,13 +200,97 @@ private Q_SLOTS:
         QCOMPARE(m_server->pendingCalls(), 0);
     }
 
-    void unknownMethodIsAnError()
+    void otherCallsGetTheStandardAnswers()
     {
         serve();
         BusClient client;
-        const QDBusMessage reply = waitForReply(client.call(BusClient::method(QStringLiteral("SendUrls"))));
-        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        const auto errorName = [&](const QString &member, const QString &interface, const QVariantList &arguments = {}) {
+            QDBusMessage message = BusClient::method(member, interface);
+            message.setArguments(arguments);
+            const QDBusMessage reply = waitForReply(client.call(message));
+            return reply.type() == QDBusMessage::ErrorMessage ? reply.errorName() : QStringLiteral("(no error)");
+        };
+        const QString ipio = QStringLiteral("Quorvel.IPIO");
+        const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+        QCOMPARE(errorName(QStringLiteral("Nope"), ipio), QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
+        QCOMPARE(errorName(QStringLiteral("SendUrl"), QStringLiteral("Quorvel.Other"), {QStringLiteral("a"), QStringLiteral("b")}),
+                 QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
+        QCOMPARE(errorName(QStringLiteral("Get"), properties, {ipio, QStringLiteral("Name1")}),
+                 QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
+        QCOMPARE(errorName(QStringLiteral("Set"), properties,
+                           {ipio, QStringLiteral("Name1"), QVariant::fromValue(QDBusVariant(QStringLiteral("x")))}),
+                 QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
+        QCOMPARE(errorName(QStringLiteral("GetAll"), properties, {5}), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QCOMPARE(errorName(QStringLiteral("GetAll"), properties, {QStringLiteral("Quorvel.Other")}),
+                 QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
+
+        QDBusMessage getAll = BusClient::method(QStringLiteral("GetAll"), properties);
+        getAll << ipio;
+        const QDBusMessage all = waitForReply(client.call(getAll));
+        QCOMPARE(all.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(all.signature(), QStringLiteral("a{sv}"));
+        QVERIFY(qdbus_cast<QVariantMap>(all.arguments().value(0)).isEmpty());
         QVERIFY(editors().isEmpty());
+    }
+
+    void overlongTextIsRefusedBeforeAnyWidget()
+    {
+        serve();
+        BusClient client;
+        const QString longest(ArgumentLimit::MaxCharacters, QLatin1Char('a'));
+        const QString tooLong = longest + QLatin1Char('a');
+        const QDBusMessage refused = waitForReply(client.sendUrl({QStringLiteral("http://a/"), tooLong}), 30000);
+        QCOMPARE(refused.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(refused.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QVERIFY2(refused.errorMessage().contains(QLatin1String("2097152")), qPrintable(refused.errorMessage()));
+        QVERIFY(editors().isEmpty());
+        QCOMPARE(m_server->pendingCalls(), 0);
+        // A text of exactly the limit passes the check (the blank name then ends the call).
+        QCOMPARE(waitForReply(client.sendUrl({longest, QString()}), 30000).type(), QDBusMessage::ReplyMessage);
+
+        // The command-line client refuses before it calls.
+        int argc = 1;
+        char name[] = "vestrane";
+        char *argv[] = {name, nullptr};
+        QCOMPARE(SendUrlClient::run(argc, argv, tooLong, QStringLiteral("b")), 2);
+        QVERIFY(editors().isEmpty());
+    }
+
+    void errorWhileTheEditorIsMadeIsTheCallsAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("path is a list") << QByteArray("[General]\nPath=a, b\n") << QStringLiteral("Invalid data type for 'Path'");
+        QTest::newRow("folder missing") << QByteArray("[General]\nPath=/nonexistent-vestrane-folder\n")
+                                        << QStringLiteral("/nonexistent-vestrane-folder");
+    }
+    void errorWhileTheEditorIsMadeIsTheCallsAnswer()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, error);
+        serve();
+        const QString file = SettingsStore::userFileName();
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile::remove(file + QStringLiteral(".saved"));
+        QFile::rename(file, file + QStringLiteral(".saved"));
+        const auto restore = qScopeGuard([&] {
+            QFile::remove(file);
+            QFile::rename(file + QStringLiteral(".saved"), file);
+        });
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(settings);
+        }
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("http://a/"), QStringLiteral("b")}));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QLatin1String(TPIO::ErrorName));
+        QVERIFY2(reply.errorMessage().contains(error), qPrintable(reply.errorMessage()));
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QCOMPARE(m_server->pendingCalls(), 0);
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY(!(qobject_cast<TFrmEditGroup *>(window) && window->isVisible()));
     }
 
     void failureInsideTheCallReturnsItsText()
@@ -234,6 +327,27 @@ private Q_SLOTS:
         closeLater(firstEditor);
         QCOMPARE(waitForReply(first).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_server->pendingCalls(), 0);
+    }
+
+    void editorsOfSuccessiveCallsSharePictures()
+    {
+        // A picture made anew for each editor stays in Qt's pixmap cache under a key of its
+        // own: memory grew with every call. The editors must draw the same icons.
+        serve();
+        BusClient client;
+        QList<qint64> keys[2];
+        for (QList<qint64> &key : keys) {
+            QDBusPendingCall call = client.sendUrl({QStringLiteral("http://a/"), QStringLiteral("b")});
+            TFrmEditGroup *editor = waitForEditor();
+            QVERIFY(editor);
+            QTest::qWait(20); // painted once
+            key = {editor->OKButton->icon().cacheKey(), editor->btnClose->icon().cacheKey(),
+                   editor->btnMin->icon().cacheKey(), editor->ImgIcon->pixmap().cacheKey()};
+            closeLater(editor);
+            QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
+            QTRY_COMPARE(m_server->pendingCalls(), 0);
+        }
+        QCOMPARE(keys[0], keys[1]);
     }
 
     void editorStaysUsableWhenItsClientHasGone()

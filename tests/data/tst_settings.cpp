@@ -24,6 +24,17 @@ private:
         file.write(content);
     }
 
+    // A system-wide settings file in a folder of XDG_CONFIG_DIRS, for this test only.
+    void writeSystemSettings(const QByteArray &content)
+    {
+        const QString folder = env->root() + QStringLiteral("/etc-xdg");
+        QDir().mkpath(folder + QStringLiteral("/Kelvo"));
+        QFile file(folder + QStringLiteral("/Kelvo/Kelvo.conf"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(QStringLiteral("/nonexistent-xdg-config:") + folder));
+    }
+
     QByteArray settingsContent()
     {
         QFile file(env->settingsFile());
@@ -38,6 +49,7 @@ private Q_SLOTS:
     void cleanup()
     {
         delete env;
+        qputenv("XDG_CONFIG_DIRS", QByteArray("/nonexistent-xdg-config"));
     }
 
     void defaultsAreWrittenOnceAtFirstStart()
@@ -65,6 +77,8 @@ private Q_SLOTS:
         QTest::newRow("chinese") << QByteArray("[General]\nPath=/数据/网址\n") << QStringLiteral("/数据/网址") << false;
         QTest::newRow("unquoted comma is a list") << QByteArray("[General]\nPath=/data/a, b\n") << QString() << true;
         QTest::newRow("other type") << QByteArray("[General]\nPath=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n") << QString() << true;
+        QTest::newRow("undecodable variant") << QByteArray("[General]\nPath=@Variant(\\0\\x1)\n") << QString() << true;
+        QTest::newRow("invalid marker") << QByteArray("[General]\nPath=@Invalid()\n") << QString() << true;
     }
 
     void pathRules()
@@ -80,6 +94,34 @@ private Q_SLOTS:
             QVERIFY(typeError);
             QCOMPARE(error.message(), QStringLiteral("Invalid data type for 'Path'"));
         }
+    }
+
+    void systemFileHoldsKeyByKeyWhereTheUserHasNone()
+    {
+        writeSystemSettings("[General]\nPath=/srv/x\n");
+        SettingsStore::writeDefaultsIfMissing();
+        // The first start writes only what the system file lacks.
+        const QByteArray written = settingsContent();
+        QVERIFY2(!written.contains("Path"), written.constData());
+        QVERIFY(written.contains("Favorites="));
+        QCOMPARE(SettingsStore::path(), QStringLiteral("/srv/x"));
+        QCOMPARE(SettingsStore::favoritesSetting(), std::optional<QString>(QStringLiteral("%USERPROFILE%/Favorites")));
+
+        // The user's key wins; the system's other keys still hold.
+        writeSystemSettings("[General]\nPath=/srv/x\n[ShellFolders]\nFavorites=/srv/favorites\n");
+        writeSettings("[General]\nPath=/home/mine\n");
+        QCOMPARE(SettingsStore::path(), QStringLiteral("/home/mine"));
+        QCOMPARE(SettingsStore::favoritesSetting(), std::optional<QString>(QStringLiteral("/srv/favorites")));
+
+        // A user's file that cannot be parsed counts as missing.
+        writeSettings("[General\nPath=/x\n\x01\x02[[[");
+        QCOMPARE(SettingsStore::path(), QStringLiteral("/srv/x"));
+
+        // A wrong type in the system file is reported like one in the user's file.
+        writeSettings("[ShellFolders]\nFavorites=/home/fav\n");
+        writeSystemSettings("[General]\nPath=/a, b\n");
+        QVERIFY_THROWS_EXCEPTION(AppError, SettingsStore::path());
+        QCOMPARE(SettingsStore::favoritesSetting(), std::optional<QString>(QStringLiteral("/home/fav")));
     }
 
     void folderWithCommaIsWrittenQuotedAndReadsBack()
@@ -108,6 +150,20 @@ private Q_SLOTS:
         QCOMPARE(SettingsStore::favoritesSetting(), std::optional<QString>(QString()));
         writeSettings("[ShellFolders]\nFavorites=a, b\n");
         QVERIFY_THROWS_EXCEPTION(AppError, SettingsStore::favoritesSetting());
+    }
+
+    void hugePathIsQuotedShortInItsMessage()
+    {
+        const QString huge = QStringLiteral("/不存在/") + QString(5 * 1024 * 1024, QLatin1Char('a'));
+        SettingsStore::setPath(huge);
+        QCOMPARE(SettingsStore::path().size(), huge.size());
+        try {
+            databaseFileFor(huge);
+            QFAIL("a missing folder must be refused");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().size() < 300, qPrintable(QString::number(error.message().size())));
+            QVERIFY(error.message().contains(huge.left(200) + QChar(0x2026)));
+        }
     }
 
     void databaseFolderRules()

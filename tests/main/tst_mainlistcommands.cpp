@@ -19,6 +19,7 @@ class TestMainListCommands : public QObject
 
 private:
     std::unique_ptr<MainFixture> f;
+    TFrmEditGroup *m_editor = nullptr;
 
     const QString shared = QStringLiteral("www.shared.com/it's");
 
@@ -236,29 +237,76 @@ private Q_SLOTS:
         w.setEditor(nullptr);
     }
 
-    void changeOpensTheEditorWithTheRowAndKeepsTheListAsItWas()
+    // Runs "修改网址" on the chosen row; the editor gets the address, name and group typed
+    // in and saves. Gives what the editor showed when it opened.
+    QStringList changeChosenRow(const QString &address, const QString &name, const QString &group)
     {
-        TFrmMain &w = f->openShown();
-        TFrmEditGroup editor;
-        w.setEditor(&editor);
-        chooseRow(shared, QStringLiteral("软件"));
+        TFrmEditGroup &editor = *m_editor;
         QStringList shown;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
                 shown << editor.captionText() << editor.Edit1->text() << editor.Edit2->text()
                       << (editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString());
-                editor.Edit2->setText(QStringLiteral("改名"));
+                editor.Edit1->setText(address);
+                editor.Edit2->setText(name);
+                editor.ListBox1->setCurrentItem(editor.ListBox1->findItems(group, Qt::MatchExactly).value(0));
                 editor.OKButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
-        w.ListPM2->trigger();
+        f->window->ListPM2->trigger();
+        return shown;
+    }
+
+    // The changed row shows what was saved, so that it can be changed again; the other
+    // rows, the visits and the picture stay as they were.
+    void changeShowsTheSavedValuesInTheRow()
+    {
+        f->db().execute(QStringLiteral("UPDATE address SET Times = 4, MyAddress = 1 WHERE AddressName = ?"),
+                        {QStringLiteral("共享二")});
+        TFrmMain &w = f->openShown();
+        TFrmEditGroup editor;
+        m_editor = &editor;
+        w.setEditor(&editor);
+        chooseRow(shared, QStringLiteral("软件"));
+        const QStringList shown = changeChosenRow(QStringLiteral("http://www.moved.cn/"), QStringLiteral("改名"),
+                                                  QStringLiteral("新闻"));
         QCOMPARE(shown, (QStringList{"修改网址", shared, "共享二", "软件"}));
         MainFixture::expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
-        QCOMPARE(AddressStore::list(f->db(), AddressFilter::group(QStringLiteral("软件"))).front().name,
-                 QStringLiteral("改名"));
-        QCOMPARE(f->column(1), (QStringList{"共享", "其他", "共享二"})); // refreshed only at the next fill
+        QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", "www.moved.cn"}));
+        QCOMPARE(f->column(1), (QStringList{"共享", "其他", "改名"}));
+        QCOMPARE(f->column(3), (QStringList{"0", "0", "4"}));
+        QCOMPARE(f->column(4), (QStringList{"新闻", "新闻", "新闻"}));
+        QCOMPARE(imageOf(2), int(MainPictures::Crystal));
+        QCOMPARE(w.CurAddress(), QStringLiteral("www.moved.cn"));
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("www.moved.cn"));
+
+        chooseRow(QStringLiteral("www.moved.cn"), QStringLiteral("新闻"));
+        changeChosenRow(QStringLiteral("www.moved.cn"), QStringLiteral("再改"), QStringLiteral("软件"));
+        MainFixture::expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
+        QCOMPARE(f->column(1), (QStringList{"共享", "其他", "再改"}));
+        QCOMPARE(f->column(4), (QStringList{"新闻", "新闻", "软件"}));
+        const std::vector<AddressRecord> stored = AddressStore::list(f->db(), AddressFilter::group(QStringLiteral("软件")));
+        QCOMPARE(stored.size(), size_t(1));
+        QCOMPARE(stored.front().address, QStringLiteral("www.moved.cn"));
+        QCOMPARE(stored.front().name, QStringLiteral("再改"));
+        w.setEditor(nullptr);
+    }
+
+    // A save that changed nothing leaves the row as it was.
+    void failedChangeKeepsTheRow()
+    {
+        TFrmMain &w = f->openShown();
+        TFrmEditGroup editor;
+        m_editor = &editor;
+        w.setEditor(&editor);
+        chooseRow(QStringLiteral("www.other.com"), QStringLiteral("新闻"));
+        f->db().execute(QStringLiteral("DELETE FROM address WHERE Address = ?"), {QStringLiteral("www.other.com")});
+        changeChosenRow(QStringLiteral("www.gone.com"), QStringLiteral("没了"), QStringLiteral("新闻"));
+        MainFixture::expectOnlyBox(QStringLiteral("该网址已不存在，未能修改！"), QStringLiteral("保存"));
+        QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
+        QCOMPARE(w.CurAddress(), QStringLiteral("www.other.com"));
         w.setEditor(nullptr);
     }
 };

@@ -5,7 +5,9 @@
 #include "data/Schema.h"
 #include "data/SearchStore.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -169,6 +171,57 @@ private Q_SLOTS:
         QCOMPARE(f->captions().size(), 0);
         QVERIFY(Dialogs::recorded().isEmpty());
         f->db().execute(QStringLiteral("DROP TRIGGER refuse"));
+    }
+
+    void typedLettersAreSearchedAsTypedNotCompletedFromTheHistory()
+    {
+        SearchStore::save(f->db(), QStringLiteral("sina"));
+        TFrmMain &w = openOnSearchTab();
+        QTest::keyClicks(w.Cbo1, QStringLiteral("s"));
+        QCOMPARE(w.Cbo1->currentText(), QStringLiteral("s"));
+        QTest::keyClick(w.Cbo1, Qt::Key_Return);
+        QCOMPARE(f->captions(), (QStringList{QStringLiteral("www.Example.com/news"), QStringLiteral("shop.cn/50%_off")}));
+        QCOMPARE(dropDown(w), (QStringList{QStringLiteral("s"), QStringLiteral("sina")}));
+        QCOMPARE(w.Cbo1->currentText(), QStringLiteral("s"));
+    }
+
+    // The button acts as a dialog's default button would, once per Enter, wherever the
+    // focus is on the search tab; keys elsewhere do not search.
+    void enterAnywhereOnTheSearchTabSearchesOnce()
+    {
+        TFrmMain &w = openOnSearchTab();
+        w.Cbo1->lineEdit()->setText(QStringLiteral("news"));
+        QTest::keyClick(w.BitBtn1, Qt::Key_Return);
+        QCOMPARE(f->captions(), QStringList{QStringLiteral("www.Example.com/news")});
+        QCOMPARE(stored(), QStringList{QStringLiteral("news")});
+
+        w.Cbo1->lineEdit()->setText(QStringLiteral("sale"));
+        QTest::keyClick(w.Label1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(f->captions(), QStringList{QStringLiteral("shop.cn/50%_off")});
+        QCOMPARE(stored(), (QStringList{QStringLiteral("sale"), QStringLiteral("news")}));
+
+        QTest::keyClick(w.TreeView1, Qt::Key_Return);
+        QTest::keyClick(w.BitBtn1, Qt::Key_Space);
+        QCOMPARE(stored().size(), 3);
+    }
+
+    // A pasted text longer than a line edit takes by default is searched and remembered
+    // whole: an address holding only its first 32,767 characters is no match.
+    void aVeryLongPastedTextIsSearchedAndStoredWhole()
+    {
+        const QString text = QStringLiteral("长long").repeated(8000);
+        const QString whole = QStringLiteral("whole.example/") + text;
+        f->add(QStringLiteral("cut.example/") + text.left(32767), QStringLiteral("截断"), QStringLiteral("新闻"));
+        f->add(whole, QStringLiteral("完整"), QStringLiteral("新闻"));
+        TFrmMain &w = openOnSearchTab();
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(w.Cbo1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.Cbo1->currentText().size(), text.size());
+        QTest::keyClick(w.Cbo1, Qt::Key_Return);
+        QVERIFY(f->captions() == QStringList{whole});
+        QVERIFY(stored() == QStringList{text});
+        QVERIFY(w.Cbo1->currentText() == text);
+        QVERIFY(w.Cbo1->itemText(0) == text);
     }
 
     void aFailedSearchSaysErrorAndRemembersNothing()
