@@ -14,6 +14,10 @@ QString switchName(const QString &argument)
 StartOptions StartOptions::parse(const QStringList &arguments)
 {
     StartOptions options;
+    if (arguments.contains(QStringLiteral("--native-messaging"))) {
+        options.mode = StartMode::NativeMessaging;
+        return options;
+    }
     const int sendAt = arguments.indexOf(QStringLiteral("--send-url"));
     if (sendAt >= 0) {
         options.mode = StartMode::SendUrl;

@@ -11,6 +11,7 @@ enum class StartMode {
     Register,   // REGSERVER
     Unregister, // UNREGSERVER
     SendUrl,    // --send-url ADDRESS NAME: the command-line client
+    NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
 };
 
 struct StartOptions

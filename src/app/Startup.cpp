@@ -3,7 +3,9 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "automation/AutomationServer.h"
+#include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
+#include "automation/TPIO.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
@@ -42,6 +44,8 @@ int runVestrane(int argc, char **argv)
         }
         return SendUrlClient::run(argc, argv, options.address, options.name);
     }
+    if (options.mode == StartMode::NativeMessaging)
+        return NativeHost::run(argc, argv);
 
     SingleInstance instance;
     switch (instance.acquire()) {
@@ -59,7 +63,6 @@ int runVestrane(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vestrane"));
-    QApplication::setApplicationDisplayName(Dialogs::applicationTitle());
     SettingsStore::writeDefaultsIfMissing();
     AutomationServer server(options.mode);
     QObject::connect(&server, &AutomationServer::endRequested, &app, &QCoreApplication::quit);
@@ -70,6 +73,8 @@ int runVestrane(int argc, char **argv)
     TFrmMain mainWindow(dm1);
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
+    // The editors of calls belong to the main window, so that they open above it.
+    server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow); });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     mainWindow.show();

@@ -1,5 +1,6 @@
 #include "automation/AutomationServer.h"
 
+#include "automation/BrowserHosts.h"
 #include "automation/Registration.h"
 #include "automation/TPIO.h"
 #include "window/XPForm.h"
@@ -42,6 +43,7 @@ std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc,
     case StartMode::Unregister:
         try {
             Registration::removeFiles();
+            BrowserHosts::removeFiles();
         } catch (const AppError &error) {
             std::fprintf(stderr, "vestrane: %s\n", qPrintable(error.message()));
             return 1;
@@ -50,6 +52,7 @@ std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc,
     case StartMode::Register:
         try {
             Registration::writeFiles(Registration::executablePath());
+            BrowserHosts::writeFiles(Registration::executablePath());
         } catch (const AppError &error) {
             reportRegistrationFailure(error.message(), argc, argv);
             return 1;
@@ -98,6 +101,16 @@ void AutomationServer::startServing()
         QLatin1String(Registration::BusName), QDBusConnectionInterface::DontQueueService,
         QDBusConnectionInterface::DontAllowReplacement);
     m_ownsName = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    if (m_mode == StartMode::BusStarted)
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
+                    QStringLiteral("Disconnected"), this, SLOT(onBusGone()));
+}
+
+// The bus that started this process for its clients has gone (the session ended): no
+// client can reach it any more, and nothing is left to wait for.
+void AutomationServer::onBusGone()
+{
+    Q_EMIT endRequested();
 }
 
 int AutomationServer::pendingCalls() const

@@ -44,6 +44,9 @@ Q_SIGNALS:
     // A bus-started process has nothing more to do: no call pending, no dialog open.
     void endRequested();
 
+private Q_SLOTS:
+    void onBusGone();
+
 private:
     void onCallStarted();
     void onCallFinished();

@@ -2,6 +2,7 @@
 
 #include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
+#include "automation/TPIO.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -20,6 +21,27 @@ int fail(const QString &text)
     return 1;
 }
 
+// Calls `method` with the two texts and waits for its reply; the reply is an error
+// message when the bus cannot be reached.
+QDBusMessage callOnBus(const QString &method, const QString &address, const QString &name)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return QDBusMessage::createError(
+            QDBusError::Disconnected, QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(Registration::BusName), QLatin1String(Registration::ObjectPath),
+                                       QLatin1String(Registration::InterfaceName), method);
+    call << address << name;
+    // The longest wait the bus knows means no limit: the user may keep the editor open.
+    return bus.call(call, QDBus::Block, std::numeric_limits<int>::max());
+}
+
+QString errorText(const QDBusMessage &reply)
+{
+    return reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+}
+
 } // namespace
 
 int run(int &argc, char **argv, const QString &address, const QString &name)
@@ -30,19 +52,26 @@ int run(int &argc, char **argv, const QString &address, const QString &name)
         return 2;
     }
     QCoreApplication app(argc, argv);
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return fail(QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
-
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(Registration::BusName), QLatin1String(Registration::ObjectPath),
-                                       QLatin1String(Registration::InterfaceName), QStringLiteral("SendUrl"));
-    call << address << name;
-    // The longest wait the bus knows means no limit: the user may keep the editor open.
-    const QDBusMessage reply = bus.call(call, QDBus::Block, std::numeric_limits<int>::max());
+    const QDBusMessage reply = callOnBus(QStringLiteral("SendUrl"), address, name);
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return fail(reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage());
+        return fail(errorText(reply));
     return 0;
+}
+
+NativeMessage::Outcome sendUrlWithResult(const QString &address, const QString &name)
+{
+    using Kind = NativeMessage::Outcome::Kind;
+    if (const QString refusal = ArgumentLimit::refusal(address, name); !refusal.isEmpty())
+        return {Kind::Failed, refusal};
+    const QDBusMessage reply = callOnBus(QLatin1String(TPIO::ResultMethod), address, name);
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        return {Kind::Failed, errorText(reply)};
+    const QString result = reply.arguments().value(0).toString();
+    if (result == QLatin1String(TPIO::SavedResult))
+        return {Kind::Saved, QString()};
+    if (result == QLatin1String(TPIO::CancelledResult))
+        return {Kind::Cancelled, QString()};
+    return {Kind::Failed, QStringLiteral("the program answered \"%1\"").arg(result.left(100))};
 }
 
 } // namespace SendUrlClient

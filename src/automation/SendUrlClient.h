@@ -1,5 +1,7 @@
 #pragma once
 
+#include "automation/NativeMessage.h"
+
 #include <QString>
 
 // The command-line client (vestrane --send-url ADDRESS NAME): calls SendUrl on the
@@ -9,5 +11,10 @@
 namespace SendUrlClient {
 
 int run(int &argc, char **argv, const QString &address, const QString &name);
+
+// Makes the call that tells the user's decision (SendUrlWithResult), also without a time
+// limit. Needs an application object; a refused text, a missing bus or the call's error
+// is a failure with its text.
+NativeMessage::Outcome sendUrlWithResult(const QString &address, const QString &name);
 
 } // namespace SendUrlClient

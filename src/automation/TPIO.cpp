@@ -19,9 +19,17 @@ const QString introspectableInterface = QStringLiteral("org.freedesktop.DBus.Int
 
 QDBusMessage invalidArguments(const QDBusMessage &message)
 {
-    return message.createErrorReply(
-        QDBusError::InvalidArgs,
-        QStringLiteral("SendUrl takes two strings (signature \"ss\"), not \"%1\"").arg(message.signature()));
+    return message.createErrorReply(QDBusError::InvalidArgs,
+                                    QStringLiteral("%1 takes two strings (signature \"ss\"), not \"%2\"")
+                                        .arg(message.member(), message.signature()));
+}
+
+// SendUrl answers with no value; its sibling that tells the result answers with the text.
+QDBusMessage answerFor(const QDBusMessage &message, bool tellResult, bool saved)
+{
+    if (!tellResult)
+        return message.createReply();
+    return message.createReply(QLatin1String(saved ? TPIO::SavedResult : TPIO::CancelledResult));
 }
 
 QDBusMessage unknownMethod(const QDBusMessage &message)
@@ -108,7 +116,8 @@ bool TPIO::handleMessage(const QDBusMessage &message, const QDBusConnection &con
             QStringLiteral("No interface \"%1\" at \"%2\"").arg(interface, QLatin1String(Registration::ObjectPath))));
         return true;
     }
-    if (message.member() != QLatin1String("SendUrl")) {
+    const bool tellsResult = message.member() == QLatin1String(ResultMethod);
+    if (message.member() != QLatin1String("SendUrl") && !tellsResult) {
         connection.send(unknownMethod(message));
         return true;
     }
@@ -123,16 +132,16 @@ bool TPIO::handleMessage(const QDBusMessage &message, const QDBusConnection &con
         connection.send(message.createErrorReply(QDBusError::InvalidArgs, refusal));
         return true;
     }
-    SendUrl(Name1, Name2, message, connection);
+    SendUrl(Name1, Name2, message, connection, tellsResult);
     return true;
 }
 
 void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessage &message,
-                   const QDBusConnection &connection)
+                   const QDBusConnection &connection, bool tellResult)
 {
     Q_EMIT callStarted();
     if (isBlank(Name1) || isBlank(Name2)) {
-        connection.send(message.createReply());
+        connection.send(answerFor(message, tellResult, false));
         Q_EMIT callFinished();
         return;
     }
@@ -141,7 +150,7 @@ void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessag
     QString failure;
     try {
         TFrmEditGroup *editor = P_OpenEditor(Name1, Name2);
-        answerWhenClosed(editor, message, connection);
+        answerWhenClosed(editor, message, connection, tellResult);
         return;
     } catch (const AppError &error) {
         failure = error.message();
@@ -168,6 +177,9 @@ TFrmEditGroup *TPIO::P_OpenEditor(const QString &Name1, const QString &Name2)
     editor->setCaptionText(QStringLiteral("添加网址"));
     editor->Edit1->setText(Name1);
     editor->Edit2->setText(Name2);
+    // Set off from the editor opened last, so that the user sees there are two.
+    if (!m_editors.isEmpty())
+        editor->move(m_editors.last()->pos() + QPoint(CascadeOffset, CascadeOffset));
     editor->openModal();
     throwKeptError(*editor);
     return editor.release();
@@ -179,20 +191,21 @@ void TPIO::throwKeptError(const TFrmEditGroup &editor)
         throw AppError(editor.keptError());
 }
 
-void TPIO::answerWhenClosed(TFrmEditGroup *editor, const QDBusMessage &message, const QDBusConnection &connection)
+void TPIO::answerWhenClosed(TFrmEditGroup *editor, const QDBusMessage &message, const QDBusConnection &connection,
+                            bool tellResult)
 {
     m_editors.append(editor);
-    // Answered once: when the editor closes, or should it be destroyed unclosed. A client
-    // that has gone by then simply gets no answer; the bus drops it.
-    auto answer = [this, editor, reply = message.createReply(), connection] {
+    // Answered once: when the editor closes, or should it be destroyed unclosed (which
+    // saved nothing). A client that has gone by then simply gets no answer; the bus drops it.
+    auto answer = [this, editor, message, connection, tellResult](bool saved) {
         if (!m_editors.removeOne(editor))
             return;
-        connection.send(reply);
+        connection.send(answerFor(message, tellResult, saved));
         Q_EMIT callFinished();
     };
     connect(editor, &TXPForm::closed, this, [answer, editor] {
-        answer();
+        answer(editor->savedAddress().has_value());
         editor->deleteLater();
     });
-    connect(editor, &QObject::destroyed, this, answer);
+    connect(editor, &QObject::destroyed, this, [answer] { answer(false); });
 }

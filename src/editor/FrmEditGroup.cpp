@@ -139,6 +139,7 @@ void TFrmEditGroup::arrangeTabOrder()
 
 void TFrmEditGroup::P_ShowAdd(const QString &groupName)
 {
+    m_saved.reset();
     Edit1->clear();
     Edit2->clear();
     m_editMode = AddMode;
@@ -248,7 +249,9 @@ bool TFrmEditGroup::P_AddData()
         const std::optional<int> groupNo = selectedGroupNo();
         if (!groupNo)
             return false;
-        AddressStore::insert(*m_connection, P_TrimUrl(Edit1->text()), Edit2->text(), *groupNo);
+        const QString address = P_TrimUrl(Edit1->text());
+        AddressStore::insert(*m_connection, address, Edit2->text(), *groupNo);
+        m_saved = SavedAddress{address, Edit2->text(), ListBox1->selectedItems().first()->text()};
     } catch (const AppError &error) {
         qWarning().noquote() << "Saving the new address failed:" << error.message();
         Dialogs::failure(this);

@@ -46,6 +46,9 @@ public:
     void P_ShowAdd(const QString &groupName);
     // Gives what was saved, or nothing when the editor closed without saving.
     std::optional<SavedAddress> P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
+    // What the last save stored (in either mode); nothing while no save succeeded since
+    // the editor was last shown.
+    const std::optional<SavedAddress> &savedAddress() const { return m_saved; }
 
     void P_SetMode(quint8 mode);
     quint8 editMode() const { return m_editMode; }

@@ -57,7 +57,9 @@ public:
     void setCloseQuestion(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
     // Seams for tests: the host lookup of visits by IP and the opening of the help page.
     void setHostResolver(std::unique_ptr<HostResolver> resolver);
-    void setHelpOpener(std::function<void()> openHelp) { m_openHelp = std::move(openHelp); }
+    // The opener gives false when no browser could be started.
+    void setHelpOpener(std::function<bool()> openHelp) { m_openHelp = std::move(openHelp); }
+    static QString helpFailureText();
 
     // Group tree.
     void P_LoadTree();
@@ -180,7 +182,7 @@ private:
     TDm1 &m_dm1;
     TFrmEditGroup *m_editor = nullptr;
     std::function<bool()> m_mayClose;
-    std::function<void()> m_openHelp;
+    std::function<bool()> m_openHelp;
     std::unique_ptr<HostResolver> m_resolver;
 
     QString m_curGroup;

@@ -6,6 +6,7 @@
 #include "main/MainPictures.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
+#include "window/WindowLayer.h"
 
 #include <QHBoxLayout>
 #include <QTabWidget>
@@ -92,18 +93,11 @@ void TFrmMain::AlphTBtnClick()
     SetAlpha(AlphaValue() == 255 ? 200 : 255);
 }
 
-// Down: other windows may cover this one. Up: it stays on top again.
+// Down: other windows may cover this one. Up: it stays on top again. Only the stacking
+// changes: the opacity and the normal geometry stay as they are.
 void TFrmMain::SetTopTBtnClick()
 {
-    const bool stayOnTop = !SetTopTBtn->isChecked();
-    const bool wasVisible = isVisible();
-    const QPoint position = pos();
-    // Changing a window flag hides the window; show it again where it was.
-    setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTop);
-    if (wasVisible) {
-        move(position);
-        show();
-    }
+    SetWindowStaysOnTop(this, !SetTopTBtn->isChecked());
 }
 
 void TFrmMain::CTBtnClick()
@@ -129,11 +123,20 @@ void TFrmMain::ImportTBtnClick()
     P_FillList();
 }
 
+QString TFrmMain::helpFailureText()
+{
+    return QStringLiteral("未能打开帮助页面：没有可以启动的浏览器。");
+}
+
+// The program makes room for the help page; when no browser starts, it comes back and
+// says so.
 void TFrmMain::HelpTBtnClick()
 {
     btnMinClick();
-    if (m_openHelp)
-        m_openHelp();
+    if (!m_openHelp || m_openHelp())
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    Dialogs::show(this, helpFailureText(), QStringLiteral("提示"));
 }
 
 void TFrmMain::ExitTBtnClick()

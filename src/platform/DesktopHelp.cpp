@@ -1,7 +1,8 @@
 #include "platform/DesktopHelp.h"
 
+#include "platform/Browser.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -21,7 +22,12 @@ QString DesktopHelp::helpFile()
     return candidates.last();
 }
 
-void DesktopHelp::open()
+QString DesktopHelp::helpUrl()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
+    return QUrl::fromLocalFile(helpFile()).toString(QUrl::FullyEncoded);
+}
+
+bool DesktopHelp::open()
+{
+    return Browser::open(helpUrl());
 }

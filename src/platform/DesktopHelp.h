@@ -7,7 +7,11 @@
 namespace DesktopHelp {
 
 QString helpFile();
-// Opens the help page with the desktop's default handler; failures are not reported.
-void open();
+// The help page as a file:// address: the browser command takes a text without a
+// scheme for a web address.
+QString helpUrl();
+// Opens the help page with the browser command of a visit; false when no browser could
+// be started.
+bool open();
 
 } // namespace DesktopHelp

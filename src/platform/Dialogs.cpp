@@ -1,5 +1,10 @@
 #include "platform/Dialogs.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
+
 namespace {
 
 struct Recorder
@@ -44,12 +49,37 @@ QMessageBox::StandardButton Dialogs::show(QWidget *parent, const QString &text, 
         recorder().shown.append({text, caption, buttons, icon});
         return recordedAnswer(buttons, defaultButton);
     }
-    QMessageBox box(icon, caption, text, buttons, parent);
-    box.setTextFormat(Qt::PlainText);
+    const std::unique_ptr<QMessageBox> box = makeBox(parent, text, caption, buttons, defaultButton, icon);
+    return static_cast<QMessageBox::StandardButton>(box->exec());
+}
+
+std::unique_ptr<QMessageBox> Dialogs::makeBox(QWidget *parent, const QString &text, const QString &caption,
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton, QMessageBox::Icon icon)
+{
+    auto box = std::make_unique<QMessageBox>(icon, caption, text, buttons, parent);
+    box->setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(defaultButton);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+        box->setDefaultButton(defaultButton);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // A message box sizes itself to its text alone, and the window manager then cuts a
+    // caption longer than that; a row of the caption's width keeps it readable.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
+        grid->addItem(new QSpacerItem(captionWidth(caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
+}
+
+int Dialogs::captionWidth(const QString &caption)
+{
+    // Window managers draw captions in a bold font of about 12 points, beside an icon
+    // and up to three buttons of about the caption's height each.
+    QFont titleFont = QApplication::font();
+    titleFont.setPointSize(12);
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    return metrics.horizontalAdvance(caption) + 4 * (metrics.height() + 8) + 16;
 }
 
 void Dialogs::message(QWidget *parent, const QString &text)

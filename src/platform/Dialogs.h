@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <memory>
+
 // Every message box of the program goes through here. In normal use it shows a modal
 // QMessageBox; a test switches on recording, and then each box is recorded (text,
 // caption, buttons, icon) and answered at once without blocking.
@@ -26,6 +28,14 @@ public:
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
                                             QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+    // The box that show() runs, without running it.
+    static std::unique_ptr<QMessageBox> makeBox(QWidget *parent, const QString &text, const QString &caption,
+                                                QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+                                                QMessageBox::Icon icon = QMessageBox::NoIcon);
+    // The width a box keeps for its caption in the window manager's caption bar.
+    static int captionWidth(const QString &caption);
 
     // A plain message with an OK button, captioned with the application's title
     // ("不在线！", "成功导入！").

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -21,4 +22,25 @@ bool SetWindowLayered(QWidget *window, quint32 colorKey, quint8 alpha, quint32 f
     if (flags & LWA_ALPHA)
         window->setWindowOpacity(alpha / 255.0);
     return true;
+}
+
+void SetWindowStaysOnTop(QWidget *window, bool onTop)
+{
+    if (!window || WindowStaysOnTop(window) == onTop)
+        return;
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    QWindow *native = window->windowHandle();
+    if (!native) {
+        window->setWindowFlags(flags);
+        return;
+    }
+    // Keeps the widget's record of its flags in step without re-creating the window.
+    window->overrideWindowFlags(flags);
+    native->setFlags(flags);
+}
+
+bool WindowStaysOnTop(const QWidget *window)
+{
+    return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -214,10 +215,55 @@ void TXPForm::standardSetup()
 
 void TXPForm::openModal()
 {
+    placeAboveOwner();
     setWindowModality(Qt::ApplicationModal);
+    m_openedModal = true;
     show();
     raise();
     activateWindow();
+}
+
+// The window system keeps a window above its owner only when it knows the owner (a
+// dialog or tool window is transient for it) and the two share the stay-on-top state.
+// A minimised owner comes back first, so the window is not hidden along with it.
+void TXPForm::placeAboveOwner()
+{
+    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    if (windowType() == Qt::Window && !windowHandle())
+        setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    SetWindowStaysOnTop(this, WindowStaysOnTop(owner));
+    if (owner->isMinimized())
+        owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
+}
+
+// Once a modal window has gone, the keyboard goes to the modal window still open, else
+// to the owner (else the application's main window), as the window system may leave no
+// window active at all.
+void TXPForm::returnFocusAfterModal()
+{
+    QPointer<QWidget> owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QTimer::singleShot(0, qApp, [owner] {
+        QWidget *next = QApplication::activeModalWidget();
+        if (!next)
+            next = owner ? owner.data() : applicationMainWindow();
+        if (!next || !next->isVisible() || next->isMinimized())
+            return;
+        next->raise();
+        next->activateWindow();
+    });
+}
+
+QWidget *TXPForm::applicationMainWindow()
+{
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        const auto *form = qobject_cast<TXPForm *>(window);
+        if (form && form->isApplicationMainWindow())
+            return window;
+    }
+    return nullptr;
 }
 
 void TXPForm::execModal()
@@ -249,12 +295,41 @@ void TXPForm::btnMaxClick()
         return;
     m_maximized = !m_maximized;
     if (m_maximized) {
-        showMaximized();
+        maximise();
         btnMax->setToolTip(QStringLiteral("还原"));
     } else {
-        showNormal();
+        restore();
         btnMax->setToolTip(QStringLiteral("最大化"));
     }
+}
+
+// A window that stays on top is maximised by its geometry: window managers give such a
+// window the whole screen, over the desktop's panels, instead of the available area.
+void TXPForm::maximise()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!WindowStaysOnTop(this) || !screen) {
+        showMaximized();
+        return;
+    }
+    m_geometryBeforeMaximise = geometry();
+    m_maximisedByGeometry = true;
+    setGeometry(screen->availableGeometry());
+}
+
+void TXPForm::restore()
+{
+    if (!m_maximisedByGeometry) {
+        showNormal();
+        return;
+    }
+    m_maximisedByGeometry = false;
+    setGeometry(m_geometryBeforeMaximise);
+}
+
+bool TXPForm::isMaximisedNow() const
+{
+    return m_maximisedByGeometry || (windowState() & Qt::WindowMaximized);
 }
 
 void TXPForm::btnCloseClick()
@@ -271,8 +346,13 @@ void TXPForm::ImgIconClick()
 void TXPForm::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
-    if (event->isAccepted())
-        Q_EMIT closed();
+    if (!event->isAccepted())
+        return;
+    if (m_openedModal) {
+        m_openedModal = false;
+        returnFocusAfterModal();
+    }
+    Q_EMIT closed();
 }
 
 bool TXPForm::eventFilter(QObject *watched, QEvent *event)
@@ -311,7 +391,7 @@ bool TXPForm::eventFilter(QObject *watched, QEvent *event)
 
 void TXPForm::pnlCaptionMouseDown(QMouseEvent *event)
 {
-    if (windowState() & Qt::WindowMaximized)
+    if (isMaximisedNow())
         return;
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
@@ -337,7 +417,7 @@ Qt::Edges TXPForm::edgesAt(const QPoint &pos) const
 void TXPForm::mousePressEvent(QMouseEvent *event)
 {
     const Qt::Edges edges = edgesAt(event->position().toPoint());
-    if (edges && event->button() == Qt::LeftButton && !(windowState() & Qt::WindowMaximized)) {
+    if (edges && event->button() == Qt::LeftButton && !isMaximisedNow()) {
         if (windowHandle() && windowHandle()->startSystemResize(edges))
             return;
         m_drag = Drag::Resize;

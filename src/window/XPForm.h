@@ -50,7 +50,8 @@ public:
     // three caption buttons shown, the caption colour and the 13-point bold caption.
     void standardSetup();
 
-    // Shows the window application-modal and returns at once; closed() tells the end.
+    // Shows the window application-modal, above its owner and with the keyboard, and
+    // returns at once; closed() tells the end. When it closes the keyboard goes back.
     void openModal();
     // Shows the window application-modal and returns when it has closed.
     void execModal();
@@ -82,6 +83,13 @@ protected:
 
 private:
     void buildCaptionBar();
+    void placeAboveOwner();
+    void maximise();
+    void restore();
+    // The window's real state (the maximise button keeps its own record in m_maximized).
+    bool isMaximisedNow() const;
+    void returnFocusAfterModal();
+    static QWidget *applicationMainWindow();
     QToolButton *makeSysButton(const QString &iconPath, void (TXPForm::*handler)());
     void pnlCaptionMouseDown(QMouseEvent *event);
     Qt::Edges edgesAt(const QPoint &pos) const;
@@ -91,6 +99,9 @@ private:
     bool m_maximized = false;
     quint8 m_alphaValue = 0;
     bool m_isApplicationMainWindow = false;
+    bool m_openedModal = false;
+    bool m_maximisedByGeometry = false;
+    QRect m_geometryBeforeMaximise;
 
     // Fallback moving and sizing where the window system cannot do it.
     enum class Drag { None, Move, Resize } m_drag = Drag::None;

@@ -68,6 +68,10 @@ private Q_SLOTS:
         QTest::newRow("no introducer") << QStringList{QStringLiteral("regserver")} << int(StartMode::Normal);
         QTest::newRow("client") << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")}
                                 << int(StartMode::SendUrl);
+        // A browser adds its own arguments after the host's switch (the extension's origin).
+        QTest::newRow("browser host")
+            << QStringList{QStringLiteral("--native-messaging"), QStringLiteral("chrome-extension://abc/")}
+            << int(StartMode::NativeMessaging);
     }
 
     void switchesDecideTheMode()

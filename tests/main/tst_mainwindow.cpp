@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 class TestMainWindow : public QObject
 {
@@ -199,12 +200,18 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QPoint before = w.pos();
+        // Only the stacking changes: the same native window carries the new flag, so
+        // its opacity and normal geometry stay.
+        QWindow *const native = w.windowHandle();
         QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
         QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
+        QCOMPARE(w.windowHandle(), native);
+        QVERIFY(!(native->flags() & Qt::WindowStaysOnTopHint));
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), before);
         QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(native->flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible());
     }
 
@@ -227,9 +234,25 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         bool minimisedWhenOpened = false;
-        w.setHelpOpener([&] { minimisedWhenOpened = w.isMinimized(); });
+        w.setHelpOpener([&] {
+            minimisedWhenOpened = w.isMinimized();
+            return true;
+        });
         QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
         QVERIFY(minimisedWhenOpened);
+        QVERIFY(Dialogs::recorded().isEmpty());
+    }
+
+    // With no browser to start, the window comes back and a box says why.
+    void helpWithoutBrowser()
+    {
+        TFrmMain &w = f->open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.setHelpOpener([] { return false; });
+        QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
+        QVERIFY(!w.isMinimized());
+        MainFixture::expectOnlyBox(TFrmMain::helpFailureText(), QStringLiteral("提示"));
     }
 
     void exitShrinksThenCloses()

@@ -1,9 +1,11 @@
 #include "TestEnv.h"
 
 #include "window/HintTimes.h"
+#include "window/WindowLayer.h"
 #include "window/XPForm.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QToolButton>
 #include <QtTest>
 
@@ -67,6 +69,48 @@ private Q_SLOTS:
         form.SetMaxButtonVisible(false);
         QTest::mouseDClick(form.pnlCaption, Qt::LeftButton);
         QVERIFY(!form.Maximized());
+    }
+
+    // On top, the window fills only the screen's available area, and restoring gives
+    // back the geometry from before.
+    void maximiseWhileOnTopUsesTheAvailableArea()
+    {
+        TXPForm form;
+        SetWindowStaysOnTop(&form, true);
+        form.setGeometry(40, 50, 300, 200);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect before = form.geometry();
+        QTest::mouseClick(form.btnMax, Qt::LeftButton);
+        QVERIFY(form.Maximized());
+        QCOMPARE(form.geometry(), form.screen()->availableGeometry());
+        QTest::mouseClick(form.btnMax, Qt::LeftButton);
+        QVERIFY(!form.Maximized());
+        QCOMPARE(form.geometry(), before);
+    }
+
+    // A modal window is tied to its owner and shares its stacking; a minimised owner
+    // comes back first; once the window closes, the owner is active again.
+    void modalWindowAboveItsOwner()
+    {
+        TXPForm owner;
+        SetWindowStaysOnTop(&owner, true);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowActive(&owner));
+        owner.showMinimized();
+        QTRY_VERIFY(owner.isMinimized());
+
+        auto *modal = new TXPForm(&owner);
+        modal->setAttribute(Qt::WA_DeleteOnClose);
+        modal->openModal();
+        QCOMPARE(modal->windowType(), Qt::Dialog);
+        QVERIFY(WindowStaysOnTop(modal));
+        QVERIFY(!owner.isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(modal));
+        QCOMPARE(QApplication::activeModalWidget(), modal);
+
+        modal->close();
+        QTRY_COMPARE(QApplication::activeWindow(), &owner);
     }
 
     void iconDoubleClickClosesAndSingleClickDoesNothing()

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The files that let browsers start the program as the native messaging host of our
+// browser extension: one host manifest per browser, naming a small launcher script that
+// starts this executable with --native-messaging (a manifest names a program, never
+// arguments). Firefox reads ~/.mozilla/native-messaging-hosts; each Chromium-family browser
+// reads NativeMessagingHosts in its folder of the user's configuration.
+namespace BrowserHosts {
+
+inline constexpr char HostName[] = "vestrane";
+// The extension's id in Firefox (browser_specific_settings of its manifest).
+inline constexpr char FirefoxExtensionId[] = "browser-button@vestrane";
+// The extension's id in the Chromium family, fixed by the public key in its manifest.
+inline constexpr char ChromiumExtensionId[] = "klmlchckdiheeinngilghkfcjhfomihd";
+
+QString launcherFile();
+QString firefoxManifestFile();
+QStringList chromiumManifestFiles();
+
+// The launcher's text: a shell script that starts `executable` with --native-messaging
+// and hands on the browser's own arguments.
+QByteArray launcherContents(const QString &executable);
+QByteArray firefoxManifest(const QString &launcher);
+QByteArray chromiumManifest(const QString &launcher);
+
+// Writes the launcher and every manifest (only where they differ); throws AppError with
+// the registration's write error at the first file that cannot be written.
+void writeFiles(const QString &executable);
+// Removes them; throws AppError naming a file that exists and cannot be removed.
+void removeFiles();
+
+} // namespace BrowserHosts
