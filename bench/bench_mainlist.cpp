@@ -1,7 +1,10 @@
 // Speed of the main window's address list at 1,000, 10,000 and 100,000 addresses in 20
 // groups, offscreen: filling the list for the root node, a header sort of each column, the
-// first paint, and the repaint after scrolling one page. The floor is stepping through
-// the same rows of address_1 with the SQLite C API into a vector of strings.
+// first paint, and the repaint after scrolling one page; realistic data first, then the
+// earlier data (see BenchData.h). The floor of the fill is stepping through the same rows
+// with the SQLite C API (the tables joined directly) into a vector of strings.
+#include "BenchData.h"
+
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
@@ -19,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,7 +30,6 @@
 namespace {
 
 constexpr int Runs = 7;
-constexpr int Groups = 20;
 
 // `prepare` runs before each timed run, outside the timing.
 double medianMs(const std::function<void()> &work, int runs = Runs, const std::function<void()> &prepare = {})
@@ -44,56 +47,8 @@ double medianMs(const std::function<void()> &work, int runs = Runs, const std::f
     return times[times.size() / 2];
 }
 
-void exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", error);
-        sqlite3_free(error);
-        std::exit(1);
-    }
-}
-
-// Rows look like real ones: Chinese names, varied lengths, a few favourites.
-void seed(const QString &file, int count)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    exec(db, "BEGIN");
-    exec(db, "DELETE FROM BaseGroup");
-    sqlite3_stmt *group = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)", -1, &group, nullptr);
-    for (int g = 1; g <= Groups; ++g) {
-        const std::string name = QStringLiteral("网址组别%1").arg(g).toStdString();
-        sqlite3_bind_int(group, 1, g);
-        sqlite3_bind_text(group, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(group);
-        sqlite3_reset(group);
-    }
-    sqlite3_finalize(group);
-    sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
-                           "VALUES (?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
-    for (int i = 0; i < count; ++i) {
-        const std::string address =
-            QStringLiteral("www.site%1.example.com/path/%2/index.html").arg(i * 7919 % 1000003).arg(i % 97).toStdString();
-        const std::string name = QStringLiteral("示例网站 %1 号 Example").arg(i).toStdString();
-        const std::string day = QStringLiteral("2024-%1-%2").arg(1 + i % 12, 2, 10, QLatin1Char('0'))
-                                    .arg(1 + i % 28, 2, 10, QLatin1Char('0')).toStdString();
-        sqlite3_bind_text(insert, 1, address.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 3, i * 31 % 500);
-        sqlite3_bind_text(insert, 4, day.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 5, 1 + i % Groups);
-        sqlite3_bind_int(insert, 6, i % 10 == 0 ? 1 : 0);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    exec(db, "COMMIT");
-    sqlite3_close(db);
-}
-
+const char *const listFloorStatement = "SELECT a.Address, a.AddressName, a.ViewTime, a.Times, a.MyAddress, "
+                                       "g.GroupName FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo";
 const char *const listStatement = "SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1";
 const std::string searchStatement = std::string(listStatement)
     + " WHERE instr(lower(Address), lower(?)) > 0 OR instr(lower(AddressName), lower(?)) > 0";
@@ -134,7 +89,7 @@ void measureSearch(TFrmMain &window, const QString &file, const QString &text, c
                 searchOnly / floor);
 }
 
-void measure(int count, const QString &folder)
+void measure(int count, const QString &folder, BenchData::Kind kind)
 {
     QDir().mkpath(folder);
     SettingsStore::setPath(folder);
@@ -142,7 +97,7 @@ void measure(int count, const QString &folder)
     dm1.init();
     dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
     dm1.connection().close();
-    seed(folder + QStringLiteral("/address.mdb"), count);
+    BenchData::seed(folder + QStringLiteral("/address.mdb"), count, kind);
 
     TFrmMain window(dm1);
     window.show();
@@ -150,7 +105,7 @@ void measure(int count, const QString &folder)
     TListView1 *list = window.ListView1;
 
     const double fill = medianMs([&] { window.P_FillList(); });
-    const double floor = floorMs(folder + QStringLiteral("/address.mdb"));
+    const double floor = floorMs(folder + QStringLiteral("/address.mdb"), listFloorStatement);
     // Each sort starts from freshly filled rows, as after a tree click.
     const auto refill = [&] { window.P_FillList(); };
     std::vector<double> sorts;
@@ -165,7 +120,7 @@ void measure(int count, const QString &folder)
         list->viewport()->repaint();
     }, 21);
 
-    std::printf("%7d rows: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->rows()->count(), fill, floor,
+    std::printf("%7d %-9s: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->rows()->count(), BenchData::kindName(kind), fill, floor,
                 fill / floor);
     for (double sort : sorts)
         std::printf(" %6.1f", sort);
@@ -187,8 +142,18 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The user's locale: Chinese, whose collator orders the address column.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     std::printf("median of %d runs; sorts are columns 0..4\n", Runs);
-    for (int count : {1000, 10000, 100000})
-        measure(count, home.path() + QStringLiteral("/db%1").arg(count));
+    // Arguments, when given, are the row counts to measure (for profiling one size).
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::atoi(argv[i]));
+    if (counts.empty())
+        counts = {1000, 10000, 100000};
+    for (BenchData::Kind kind : {BenchData::Kind::Realistic, BenchData::Kind::Legacy}) {
+        for (int count : counts)
+            measure(count, home.path() + QStringLiteral("/%1-%2").arg(BenchData::kindName(kind)).arg(count), kind);
+    }
     return 0;
 }

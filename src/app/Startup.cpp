@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -31,6 +32,32 @@ void createReportingErrors(Create create)
         Dialogs::errorReport(nullptr, error.message());
     }
 }
+
+// For start-up benchmarks: ends the program once the main window has been painted for
+// the first time, as though the user closed it at once (no question, no animation).
+class ExitAfterFirstPaint : public QObject
+{
+public:
+    explicit ExitAfterFirstPaint(QWidget *window) : m_window(window) { qApp->installEventFilter(this); }
+
+    static bool requested() { return qEnvironmentVariableIntValue("VESTRANE_EXIT_AFTER_FIRST_PAINT") == 1; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The window and its children paint in one pass; the timer runs after that pass.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Paint && widget && widget->window() == m_window && !m_done) {
+            m_done = true;
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    bool m_done = false;
+};
 
 } // namespace
 
@@ -77,6 +104,9 @@ int runVestrane(int argc, char **argv)
     server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow); });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
+    std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;
+    if (ExitAfterFirstPaint::requested())
+        benchmarkExit = std::make_unique<ExitAfterFirstPaint>(&mainWindow);
     mainWindow.show();
     auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
     mainWindow.setEditor(editor.get());

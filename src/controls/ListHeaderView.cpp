@@ -9,9 +9,11 @@
 namespace {
 constexpr int CaptionLeft = 6;
 constexpr int CaptionTop = 2;
-constexpr int MarkGap = 15;
-constexpr int MarkWidth = 8;
-constexpr int MarkInset = 5;
+constexpr int MarkGap = 15;      // from the caption's end
+constexpr int MarkWidth = 9;
+constexpr int MarkHeight = 5;
+constexpr int MarkRightMargin = 4; // kept free at the section's right edge
+constexpr int CaptionToMark = 2;   // at least, between a shortened caption and the mark
 } // namespace
 
 ListHeaderView::ListHeaderView(TListView1* list)
@@ -31,15 +33,34 @@ void ListHeaderView::paintSection(QPainter* painter, const QRect& rect, int logi
     drawSectionFrame(painter, rect, logicalIndex);
 
     const QString text = caption(logicalIndex);
+    const QFontMetrics metrics(m_list->HeaderFont);
+    const bool sorted = logicalIndex == m_list->SortColumn;
+    const int markLeft = sorted ? sortMarkLeft(rect, metrics.horizontalAdvance(text)) : rect.right();
+
+    // A narrow section gives the mark precedence: a caption that would run under it is
+    // shortened with an ellipsis, and nothing is drawn beyond the section.
+    const int captionRoom = markLeft - rect.left() - CaptionLeft - CaptionToMark;
+    const QString shown = sorted && metrics.horizontalAdvance(text) > captionRoom
+                              ? metrics.elidedText(text, Qt::ElideRight, qMax(0, captionRoom))
+                              : text;
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
     painter->setFont(m_list->HeaderFont);
     painter->setPen(palette().color(QPalette::WindowText));
     painter->setBackgroundMode(Qt::TransparentMode);
-    const QFontMetrics metrics(m_list->HeaderFont);
-    painter->drawText(QPoint(rect.left() + CaptionLeft, rect.top() + CaptionTop + metrics.ascent()),
-                      text);
+    painter->drawText(QPoint(rect.left() + CaptionLeft, rect.top() + CaptionTop + metrics.ascent()), shown);
+    painter->restore();
 
-    if (logicalIndex == m_list->SortColumn)
-        drawSortMark(painter, rect, metrics.horizontalAdvance(text));
+    if (sorted)
+        drawSortMark(painter, rect, markLeft);
+}
+
+// Behind the caption, but never beyond the section's right edge.
+int ListHeaderView::sortMarkLeft(const QRect& rect, int captionWidth)
+{
+    const int afterCaption = rect.left() + captionWidth + MarkGap;
+    const int lastFitting = rect.right() - MarkRightMargin - MarkWidth + 1;
+    return qMax(rect.left() + 1, qMin(afterCaption, lastFitting));
 }
 
 // The section's button face comes from the style, without text or indicator.
@@ -56,34 +77,26 @@ void ListHeaderView::drawSectionFrame(QPainter* painter, const QRect& rect, int 
     style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
 }
 
-// Three strokes: a lit edge and a shaded edge, as a raised triangle.
-void ListHeaderView::drawSortMark(QPainter* painter, const QRect& rect, int captionWidth) const
+// A solid triangle in the caption's colour, pointing up for an ascending order and down
+// for a descending one, centred on the section's height.
+void ListHeaderView::drawSortMark(QPainter* painter, const QRect& rect, int left) const
 {
-    const QColor lit = palette().color(QPalette::Light);
-    const QColor shaded = palette().color(QPalette::Dark);
-    const int x = rect.left() + captionWidth + MarkGap;
-    const int top = rect.top() + MarkInset;
-    const int bottom = rect.top() + rect.height() - MarkInset;
-
-    auto stroke = [painter](const QColor& colour, QPoint from, QPoint to) {
-        painter->setPen(colour);
-        painter->drawLine(from, to);
-    };
-    if (m_list->SortAscending) {
-        const QPoint start(x, bottom);
-        const QPoint right(x + MarkWidth, bottom);
-        const QPoint apex(x + MarkWidth / 2, top);
-        stroke(lit, start, right);
-        stroke(lit, right, apex);
-        stroke(shaded, apex, start);
-    } else {
-        const QPoint start(x, top);
-        const QPoint right(x + MarkWidth, top);
-        const QPoint apex(x + MarkWidth / 2, bottom);
-        stroke(shaded, start, right);
-        stroke(lit, right, apex);
-        stroke(shaded, apex, start);
-    }
+    const int top = rect.top() + (rect.height() - MarkHeight) / 2;
+    const int bottom = top + MarkHeight - 1;
+    const int right = left + MarkWidth - 1;
+    const int apexX = left + MarkWidth / 2;
+    QPolygon triangle;
+    if (m_list->SortAscending)
+        triangle << QPoint(left, bottom) << QPoint(right, bottom) << QPoint(apexX, top);
+    else
+        triangle << QPoint(left, top) << QPoint(right, top) << QPoint(apexX, bottom);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    const QColor colour = palette().color(QPalette::WindowText);
+    painter->setPen(colour);
+    painter->setBrush(colour);
+    painter->drawPolygon(triangle);
+    painter->restore();
 }
 
 QSize ListHeaderView::sectionSizeFromContents(int logicalIndex) const

@@ -5,9 +5,9 @@
 class TListView1;
 
 // Header of the report list. It draws each section itself: the caption in the
-// list's HeaderFont and, on the sorted column, a small triangle that points up
-// for an ascending and down for a descending order. A click on a section sorts
-// the list by that column.
+// list's HeaderFont and, on the sorted column, a small solid triangle that
+// points up for an ascending and down for a descending order, inside the section
+// however narrow it is. A click on a section sorts the list by that column.
 class ListHeaderView : public QHeaderView
 {
     Q_OBJECT
@@ -21,7 +21,8 @@ protected:
 
 private:
     void drawSectionFrame(QPainter* painter, const QRect& rect, int logicalIndex) const;
-    void drawSortMark(QPainter* painter, const QRect& rect, int captionWidth) const;
+    void drawSortMark(QPainter* painter, const QRect& rect, int left) const;
+    static int sortMarkLeft(const QRect& rect, int captionWidth);
     QString caption(int logicalIndex) const;
 
     TListView1* m_list;

@@ -1,9 +1,12 @@
 #include "ListSortKeys.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
+#include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace ListSortKeys {
@@ -32,15 +35,114 @@ int compareTextKeys(const char* first, qsizetype firstLength, const char* second
                     qsizetype secondLength)
 {
     const qsizetype common = std::min(firstLength, secondLength);
-    const auto* a = reinterpret_cast<const unsigned char*>(first);
-    const auto* b = reinterpret_cast<const unsigned char*>(second);
-    for (qsizetype i = 0; i < common; ++i) {
-        if (a[i] != b[i])
-            return int(a[i]) - int(b[i]);
+    if (common > 0) {
+        if (const int result = std::memcmp(first, second, size_t(common)))
+            return result;
     }
     if (firstLength == secondLength)
         return 0;
     return firstLength < secondLength ? -1 : 1;
+}
+
+bool AsciiCollation::isPrintableAscii(QStringView text)
+{
+    // Four UTF-16 units at a time: a unit is printable ASCII when it is below 0x80, at
+    // least 0x20 (0x60 added sets its bit 7) and not 0x7F (1 added leaves bit 7 clear).
+    // No sum carries into the next unit.
+    constexpr quint64 lanes = 0x0001000100010001ull;
+    constexpr quint64 bit7 = 0x0080 * lanes;
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        quint64 word;
+        std::memcpy(&word, units + i, sizeof word);
+        if ((word & (0xFF80 * lanes)) != 0 || ((word + 0x60 * lanes) & bit7) != bit7 || ((word + lanes) & bit7) != 0)
+            return false;
+    }
+    for (; i < size; ++i) {
+        if (units[i] < 0x20 || units[i] > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& collator)
+{
+    // Characters that differ only in case share a primary weight; the collator without
+    // case tells which those are, the collator itself orders each such class.
+    QCollator caseless = collator;
+    caseless.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QString> characters;
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
+        characters.emplace_back(QChar(c));
+    std::stable_sort(characters.begin(), characters.end(),
+                     [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    AsciiCollation table;
+    int primary = 0;
+    int tertiary = 0;
+    for (size_t i = 0; i < characters.size(); ++i) {
+        if (i > 0 && caseless.compare(characters[i - 1], characters[i]) != 0) {
+            ++primary;
+            tertiary = 0;
+        } else if (i > 0) {
+            ++tertiary;
+        }
+        const char16_t c = characters[i].at(0).unicode();
+        table.m_primary[c] = static_cast<unsigned char>(primary + 1);
+        table.m_tertiary[c] = static_cast<unsigned char>(tertiary);
+    }
+
+    // Every text of one or two such characters, in the collator's order, must stand in
+    // the table's order too, with the same ties.
+    std::vector<QString> texts = characters;
+    for (const QString& a : characters) {
+        for (const QString& b : characters)
+            texts.push_back(a + b);
+    }
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(texts.size());
+    for (const QString& text : texts)
+        keys.push_back(collator.sortKey(text));
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    for (size_t i = 1; i < order.size(); ++i) {
+        const int expected = keys[size_t(order[i - 1])].compare(keys[size_t(order[i])]);
+        const int actual = table.compare(texts[size_t(order[i - 1])], texts[size_t(order[i])]);
+        if ((expected < 0) != (actual < 0) || (expected == 0) != (actual == 0))
+            return std::nullopt;
+    }
+    return table;
+}
+
+void AsciiCollation::primaryPrefix(QStringView text, quint64* prefix) const
+{
+    unsigned char weights[PrefixBytes] = {};
+    const char16_t* units = text.utf16();
+    const qsizetype count = std::min<qsizetype>(text.size(), PrefixBytes);
+    for (qsizetype i = 0; i < count; ++i)
+        weights[i] = m_primary[units[i]];
+    for (int word = 0; word < PrefixWords; ++word)
+        prefix[word] = qFromBigEndian<quint64>(weights + word * 8);
+}
+
+int AsciiCollation::compare(QStringView first, QStringView second) const
+{
+    const qsizetype common = std::min(first.size(), second.size());
+    const char16_t* a = first.utf16();
+    const char16_t* b = second.utf16();
+    for (qsizetype i = 0; i < common; ++i) {
+        if (a[i] != b[i] && m_primary[a[i]] != m_primary[b[i]])
+            return m_primary[a[i]] < m_primary[b[i]] ? -1 : 1;
+    }
+    if (first.size() != second.size())
+        return first.size() < second.size() ? -1 : 1;
+    for (qsizetype i = 0; i < common; ++i) {
+        if (m_tertiary[a[i]] != m_tertiary[b[i]])
+            return m_tertiary[a[i]] < m_tertiary[b[i]] ? -1 : 1;
+    }
+    return 0;
 }
 
 CountKey countKey(const QString& text)
@@ -87,15 +189,93 @@ void TextKeyColumn::permute(const std::vector<int>& order)
 void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QStringEncoder& encoder)
 {
     m_spans.resize(rows.size());
+    // Rows that share one text (a group name, a count) share its key too.
+    QHash<const QChar*, Span> shared;
     for (size_t row = 0; row < rows.size(); ++row) {
         Span& span = m_spans[row];
         if (span.length >= 0)
             continue;
-        const QByteArray key = textKey(encoder, rows[row].subItems.value(subItem));
+        static const QString noText;
+        const QStringList& items = rows[row].subItems;
+        const QString& text = subItem < items.size() ? items.at(subItem) : noText;
+        const bool isShared = text.data_ptr()->isShared();
+        if (isShared) {
+            const auto known = shared.constFind(text.constData());
+            if (known != shared.constEnd()) {
+                span = *known;
+                continue;
+            }
+        }
         span.offset = m_bytes.size();
-        span.length = key.size();
-        m_bytes.append(key);
+        append(text, encoder);
+        span.length = m_bytes.size() - span.offset;
+        if (isShared)
+            shared.insert(text.constData(), span);
     }
+}
+
+// ASCII texts are their own GB18030 bytes; only the others go through the encoder.
+void TextKeyColumn::append(const QString& text, QStringEncoder& encoder)
+{
+    const qsizetype start = m_bytes.size();
+    m_bytes.resize(start + text.size());
+    char* out = m_bytes.data() + start;
+    for (QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x80) {
+            m_bytes.resize(start);
+            if (!appendByCharacter(text, encoder))
+                m_bytes.append(textKey(encoder, text));
+            return;
+        }
+        *out++ = unit >= u'a' && unit <= u'z' ? char(unit - u'a' + u'A') : char(unit);
+    }
+}
+
+bool TextKeyColumn::prefix(int row, quint64* prefix) const
+{
+    const Span& span = m_spans[size_t(row)];
+    unsigned char bytes[PrefixBytes] = {};
+    std::memcpy(bytes, m_bytes.constData() + span.offset, size_t(std::min<qsizetype>(span.length, PrefixBytes)));
+    for (int word = 0; word < PrefixWords; ++word)
+        prefix[word] = qFromBigEndian<quint64>(bytes + word * 8);
+    return span.length <= PrefixBytes;
+}
+
+// GB18030 encodes each character on its own, so a text's key is the keys of its
+// characters in a row; those of the basic plane are encoded once per program and kept.
+// A surrogate pair leaves the text to the encoder.
+bool TextKeyColumn::appendByCharacter(const QString& text, QStringEncoder& encoder)
+{
+    struct CharacterKey
+    {
+        char bytes[4];
+        quint8 length = 0; // 0: not encoded yet
+    };
+    static std::vector<CharacterKey> known(0x10000);
+    const qsizetype start = m_bytes.size();
+    m_bytes.resize(start + text.size() * 4); // the most a character of the plane takes
+    char* out = m_bytes.data() + start;
+    for (QChar c : text) {
+        if (c.isSurrogate()) {
+            m_bytes.resize(start);
+            return false;
+        }
+        CharacterKey& key = known[c.unicode()];
+        if (key.length == 0) {
+            const QByteArray bytes = textKey(encoder, QString(c));
+            if (bytes.isEmpty() || bytes.size() > 4) {
+                m_bytes.resize(start);
+                return false;
+            }
+            std::memcpy(key.bytes, bytes.constData(), size_t(bytes.size()));
+            key.length = quint8(bytes.size());
+        }
+        std::memcpy(out, key.bytes, key.length);
+        out += key.length;
+    }
+    m_bytes.resize(out - m_bytes.constData());
+    return true;
 }
 
 int TextKeyColumn::compare(int first, int second) const
@@ -106,9 +286,50 @@ int TextKeyColumn::compare(int first, int second) const
     return compareTextKeys(bytes + a.offset, a.length, bytes + b.offset, b.length);
 }
 
+namespace {
+
+// A row with the first bytes of its key beside it. Sorting these compares keys held in
+// the array itself; only rows whose prefixes tie reach for their full keys, which lie
+// scattered in memory, where each access of a large list misses the processor's cache.
+struct PrefixedRow
+{
+    quint64 prefix[PrefixWords] = {};
+    int row = 0;
+    bool hasPrefix = false;
+    bool isComplete = false; // the prefix is the whole key
+};
+
+// Equal rows keep their order, as in a stable sort.
+template <typename FullCompare>
+std::vector<int> sortPrefixed(std::vector<PrefixedRow>& rows, bool ascending, FullCompare fullCompare)
+{
+    std::sort(rows.begin(), rows.end(), [&](const PrefixedRow& a, const PrefixedRow& b) {
+        int r = 0;
+        if (a.hasPrefix && b.hasPrefix) {
+            for (int i = 0; i < PrefixWords && r == 0; ++i) {
+                if (a.prefix[i] != b.prefix[i])
+                    r = a.prefix[i] < b.prefix[i] ? -1 : 1;
+            }
+        }
+        if (r == 0 && !(a.isComplete && b.isComplete))
+            r = fullCompare(a.row, b.row);
+        if (r != 0)
+            return ascending ? r < 0 : r > 0;
+        return a.row < b.row;
+    });
+    std::vector<int> order;
+    order.reserve(rows.size());
+    for (const PrefixedRow& row : rows)
+        order.push_back(row.row);
+    return order;
+}
+
+} // namespace
+
 void RowSortKeys::clear()
 {
     m_captions.clear();
+    m_captionIsAscii.clear();
     m_counts.clear();
     m_texts.clear();
 }
@@ -116,6 +337,7 @@ void RowSortKeys::clear()
 void RowSortKeys::removeAt(int row)
 {
     m_captions.removeAt(row);
+    m_captionIsAscii.removeAt(row);
     m_counts.removeAt(row);
     for (auto& [subItem, keys] : m_texts)
         keys.removeAt(row);
@@ -124,6 +346,7 @@ void RowSortKeys::removeAt(int row)
 void RowSortKeys::permute(const std::vector<int>& order)
 {
     m_captions.permute(order);
+    m_captionIsAscii.permute(order);
     m_counts.permute(order);
     for (auto& [subItem, keys] : m_texts)
         keys.permute(order);
@@ -132,9 +355,7 @@ void RowSortKeys::permute(const std::vector<int>& order)
 void RowSortKeys::prepare(int column, const std::vector<ListRow>& rows)
 {
     const int rowCount = int(rows.size());
-    if (column == 0) {
-        prepareCaptions(rows);
-    } else if (column == CountColumn) {
+    if (column == CountColumn) {
         m_counts.build(rowCount, [&rows](int row) {
             return countKey(rows[size_t(row)].subItems.value(CountSubItem));
         });
@@ -148,20 +369,65 @@ void RowSortKeys::prepareCaptions(const std::vector<ListRow>& rows)
 {
     // Collator keys belong to one locale; a changed default locale starts afresh.
     const QLocale locale;
-    if (locale.name() != m_captionLocale) {
+    if (locale.name() != m_captionLocale || !m_collator) {
         m_captions.clear();
         m_captionLocale = locale.name();
+        m_collator.emplace(locale);
+        m_collator->setCaseSensitivity(Qt::CaseSensitive);
+        m_asciiCollation = AsciiCollation::forCollator(*m_collator);
     }
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    m_captions.build(int(rows.size()), [&](int row) {
-        return collator.sortKey(rows[size_t(row)].caption);
+    m_captionIsAscii.build(int(rows.size()), [&rows](int row) {
+        return AsciiCollation::isPrintableAscii(rows[size_t(row)].caption);
     });
+}
+
+std::vector<int> RowSortKeys::captionOrder(bool ascending, const std::vector<ListRow>& rows)
+{
+    prepareCaptions(rows);
+    std::vector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    auto sortBy = [&order, ascending](auto compare) {
+        std::stable_sort(order.begin(), order.end(), [&compare, ascending](int first, int second) {
+            const int r = compare(first, second);
+            return ascending ? r < 0 : r > 0;
+        });
+    };
+    int others = 0;
+    for (int row = 0; row < int(rows.size()); ++row)
+        others += m_captionIsAscii.at(row) ? 0 : 1;
+    // A few other captions are compared by the collator itself; many get keys.
+    if (m_asciiCollation && others <= int(rows.size()) / 8) {
+        const AsciiCollation& table = *m_asciiCollation;
+        const QCollator& collator = *m_collator;
+        const KeyColumn<bool>& isAscii = m_captionIsAscii;
+        std::vector<PrefixedRow> prefixed(rows.size());
+        for (int row = 0; row < int(rows.size()); ++row) {
+            PrefixedRow& item = prefixed[size_t(row)];
+            item.row = row;
+            item.hasPrefix = isAscii.at(row);
+            if (item.hasPrefix)
+                table.primaryPrefix(rows[size_t(row)].caption, item.prefix);
+        }
+        return sortPrefixed(prefixed, ascending, [&](int a, int b) {
+            const QString& first = rows[size_t(a)].caption;
+            const QString& second = rows[size_t(b)].caption;
+            if (isAscii.at(a) && isAscii.at(b))
+                return table.compare(first, second);
+            return collator.compare(first, second);
+        });
+    }
+    const QCollator& collator = *m_collator;
+    m_captions.build(int(rows.size()), [&](int row) { return collator.sortKey(rows[size_t(row)].caption); });
+    const KeyColumn<QCollatorSortKey>& keys = m_captions;
+    sortBy([&keys](int a, int b) { return keys.at(a).compare(keys.at(b)); });
+    return order;
 }
 
 std::vector<int> RowSortKeys::sortedOrder(int column, bool ascending,
                                           const std::vector<ListRow>& rows)
 {
+    if (column == 0)
+        return captionOrder(ascending, rows);
     prepare(column, rows);
     std::vector<int> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
@@ -173,15 +439,19 @@ std::vector<int> RowSortKeys::sortedOrder(int column, bool ascending,
             return ascending ? r < 0 : r > 0;
         });
     };
-    if (column == 0) {
-        const KeyColumn<QCollatorSortKey>& keys = m_captions;
-        sortBy([&keys](int a, int b) { return keys.at(a).compare(keys.at(b)); });
-    } else if (column == CountColumn) {
+    if (column == CountColumn) {
         const KeyColumn<CountKey>& keys = m_counts;
         sortBy([&keys](int a, int b) { return compareCountKeys(keys.at(a), keys.at(b)); });
     } else {
         const TextKeyColumn& keys = m_texts.at(column - 1);
-        sortBy([&keys](int a, int b) { return keys.compare(a, b); });
+        std::vector<PrefixedRow> prefixed(rows.size());
+        for (int row = 0; row < int(rows.size()); ++row) {
+            PrefixedRow& item = prefixed[size_t(row)];
+            item.row = row;
+            item.hasPrefix = true;
+            item.isComplete = keys.prefix(row, item.prefix);
+        }
+        return sortPrefixed(prefixed, ascending, [&keys](int a, int b) { return keys.compare(a, b); });
     }
     return order;
 }

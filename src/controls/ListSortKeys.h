@@ -3,6 +3,7 @@
 #include "ListRow.h"
 
 #include <QByteArray>
+#include <QCollator>
 #include <QCollatorSortKey>
 #include <QString>
 #include <QStringEncoder>
@@ -15,6 +16,10 @@
 // at the first sort that needs it, and kept in the order of the rows, so that
 // a sort compares prepared keys only.
 namespace ListSortKeys {
+
+// How much of a key a sort keeps beside each row (see sortedOrder()).
+constexpr int PrefixWords = 4;
+constexpr int PrefixBytes = PrefixWords * 8;
 
 // The text columns compare the GB18030 bytes of their texts, so that Chinese
 // texts stand in the order of their national encoding, with the ASCII letters
@@ -37,6 +42,30 @@ struct CountKey
 
 CountKey countKey(const QString& text);
 int compareCountKeys(const CountKey& first, const CountKey& second);
+
+// The collator's order on texts of printable ASCII characters, read from the collator
+// itself: each character has one primary weight (letters of both cases share one) and
+// one tertiary weight, and texts compare by their primary weights first, then by their
+// tertiary weights. Comparing with this table gives the collator's result at a fraction of
+// its cost. A locale where that does not hold (contractions such as "ch", ignored
+// punctuation) gives no table: every pair of such characters is checked against the
+// collator when the table is made.
+class AsciiCollation
+{
+public:
+    static std::optional<AsciiCollation> forCollator(const QCollator& collator);
+    static bool isPrintableAscii(QStringView text);
+    // For printable ASCII texts only.
+    int compare(QStringView first, QStringView second) const;
+    // The primary weights of the first PrefixBytes characters, 8 bits each, in PrefixWords
+    // words, 0 past the end: keys
+    // that differ order their texts as compare() does.
+    void primaryPrefix(QStringView text, quint64* prefix) const;
+
+private:
+    unsigned char m_primary[128] = {};
+    unsigned char m_tertiary[128] = {};
+};
 
 // Keys of one column, one per row, in the order of the rows.
 template <typename Key>
@@ -91,8 +120,15 @@ public:
     void permute(const std::vector<int>& order);
     void build(const std::vector<ListRow>& rows, int subItem, QStringEncoder& encoder);
     int compare(int first, int second) const;
+    // The first PrefixBytes bytes of a row's key in PrefixWords words, big-endian, 0 past
+    // the end.
+    // Gives whether the prefix holds the whole key.
+    bool prefix(int row, quint64* prefix) const;
 
 private:
+    void append(const QString& text, QStringEncoder& encoder);
+    bool appendByCharacter(const QString& text, QStringEncoder& encoder);
+
     struct Span
     {
         qsizetype offset = 0;
@@ -124,9 +160,15 @@ public:
 private:
     void prepare(int column, const std::vector<ListRow>& rows);
     void prepareCaptions(const std::vector<ListRow>& rows);
+    std::vector<int> captionOrder(bool ascending, const std::vector<ListRow>& rows);
 
+    // Column 0: ASCII captions compare through the table; where too many captions are
+    // not ASCII, or the locale has no table, every caption gets a collator key.
     KeyColumn<QCollatorSortKey> m_captions;
     QString m_captionLocale;
+    std::optional<QCollator> m_collator;
+    std::optional<AsciiCollation> m_asciiCollation;
+    KeyColumn<bool> m_captionIsAscii;
     KeyColumn<CountKey> m_counts;
     std::map<int, TextKeyColumn> m_texts; // by sub-item
 };

@@ -3,53 +3,124 @@
 #include "data/Dates.h"
 #include "platform/AppError.h"
 
-#include <QHash>
 #include <QVariant>
+
+#include <utility>
 
 namespace {
 
 const QString listColumns =
     QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1");
 
-QSqlQuery openListing(DbConnection &db, const AddressFilter &filter)
+struct Listing
+{
+    QString sql;
+    QVariantList values;
+};
+
+Listing listingFor(const AddressFilter &filter)
 {
     switch (filter.kind) {
     case AddressFilter::Kind::All:
-        return db.query(listColumns);
+        return {listColumns, {}};
     case AddressFilter::Kind::Favourites:
-        return db.query(listColumns + QStringLiteral(" WHERE MyAddress <> 0"));
+        return {listColumns + QStringLiteral(" WHERE MyAddress <> 0"), {}};
     case AddressFilter::Kind::Group:
-        return db.query(listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text});
+        return {listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text}};
     case AddressFilter::Kind::Search:
         // instr() takes the text literally (no wildcards); lower() folds ASCII letters only.
-        return db.query(listColumns + QStringLiteral(" WHERE instr(lower(Address), lower(?)) > 0"
-                                                     " OR instr(lower(AddressName), lower(?)) > 0"),
-                        {filter.text, filter.text});
+        return {listColumns + QStringLiteral(" WHERE instr(lower(Address), lower(?)) > 0"
+                                             " OR instr(lower(AddressName), lower(?)) > 0"),
+                {filter.text, filter.text}};
     }
-    return db.query(listColumns);
+    return {listColumns, {}};
 }
+
+// Texts that many rows share (group names, visit counts) are made once and shared by
+// every row that has them, which saves a string per row.
+class SharedTexts
+{
+public:
+    const QString &text(QByteArrayView utf8)
+    {
+        for (const auto &[bytes, text] : m_texts) {
+            if (bytes == utf8)
+                return text;
+        }
+        if (m_texts.size() >= MaxShared) {
+            m_unshared = QString::fromUtf8(utf8);
+            return m_unshared;
+        }
+        m_texts.emplace_back(utf8.toByteArray(), QString::fromUtf8(utf8));
+        return m_texts.back().second;
+    }
+
+private:
+    static constexpr size_t MaxShared = 64; // beyond that a lookup costs more than it saves
+    std::vector<std::pair<QByteArray, QString>> m_texts;
+    QString m_unshared;
+};
+
+class SharedCounts
+{
+public:
+    QString text(const RowReader &row, int column)
+    {
+        if (!row.isInteger(column))
+            return row.text(column);
+        const qint64 value = row.integer(column);
+        if (value < 0 || value >= MaxShared)
+            return QString::number(value);
+        if (m_texts.size() <= size_t(value))
+            m_texts.resize(size_t(value) + 1);
+        QString &text = m_texts[size_t(value)];
+        if (text.isNull())
+            text = QString::number(value);
+        return text;
+    }
+
+private:
+    static constexpr qint64 MaxShared = 10000;
+    std::vector<QString> m_texts;
+};
 
 } // namespace
 
 void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
                            const std::function<void(AddressRecord &&)> &sink)
 {
-    QSqlQuery query = openListing(db, filter);
-    QHash<QString, QString> shownDates; // most rows share a handful of dates
-    while (query.next()) {
+    const Listing listing = listingFor(filter);
+    Dates::DisplayFormatter dates;
+    SharedTexts groups;
+    SharedCounts counts;
+    db.readRows(listing.sql, listing.values, [&](const RowReader &row) {
         AddressRecord record;
-        record.address = query.value(0).toString();
-        record.name = query.value(1).toString();
-        const QString stored = query.value(2).toString();
-        auto shown = shownDates.constFind(stored);
-        if (shown == shownDates.constEnd())
-            shown = shownDates.insert(stored, Dates::forDisplay(stored));
-        record.viewTime = *shown;
-        record.times = query.value(3).toString();
-        record.favourite = query.value(4).toInt() != 0;
-        record.groupName = query.value(5).toString();
+        record.address = row.text(0);
+        record.name = row.text(1);
+        record.viewTime = dates.format(row.utf8(2));
+        record.times = counts.text(row, 3);
+        record.favourite = row.integer(4) != 0;
+        record.groupName = groups.text(row.utf8(5));
         sink(std::move(record));
+    });
+}
+
+int AddressStore::countHint(DbConnection &db, const AddressFilter &filter)
+{
+    QString sql;
+    QVariantList values;
+    if (filter.kind == AddressFilter::Kind::All) {
+        sql = QStringLiteral("SELECT count(*) FROM address"); // counted on an index
+    } else if (filter.kind == AddressFilter::Kind::Group) {
+        sql = QStringLiteral("SELECT count(*) FROM address WHERE GroupNo IN "
+                             "(SELECT GroupNo FROM BaseGroup WHERE GroupName = ?)");
+        values = {filter.text};
+    } else {
+        return 0; // would cost as much as the listing itself
     }
+    int count = 0;
+    db.readRows(sql, values, [&count](const RowReader &row) { count = int(row.integer(0)); });
+    return count;
 }
 
 std::vector<AddressRecord> AddressStore::list(DbConnection &db, const AddressFilter &filter)

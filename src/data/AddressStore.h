@@ -43,6 +43,9 @@ namespace AddressStore {
 
 // Rows in the order the database returns them.
 std::vector<AddressRecord> list(DbConnection &db, const AddressFilter &filter);
+// About how many rows list() would give, where the database can tell at little cost
+// (every address, a group); 0 where it cannot. Only for reserving room.
+int countHint(DbConnection &db, const AddressFilter &filter);
 // The same, handing each row over as it is read (for very large listings).
 void forEach(DbConnection &db, const AddressFilter &filter, const std::function<void(AddressRecord &&)> &sink);
 

@@ -1,9 +1,26 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+
+#include <functional>
+
+// The current row of a statement being read by DbConnection::readRows. Its texts are
+// valid only while the row is.
+class RowReader
+{
+public:
+    virtual ~RowReader() = default;
+    // The column as UTF-8 text; NULL reads as empty.
+    virtual QByteArrayView utf8(int column) const = 0;
+    QString text(int column) const { return QString::fromUtf8(utf8(column)); }
+    // Whether the column holds an integer, and the integer.
+    virtual bool isInteger(int column) const = 0;
+    virtual qint64 integer(int column) const = 0;
+};
 
 // One named connection to the address database. Every connection of the program has a
 // unique name and is removed when its owner is destroyed. A statement run on a closed
@@ -31,6 +48,9 @@ public:
 
     // Runs a statement that returns rows; the query is positioned before the first row.
     QSqlQuery query(const QString &sql, const QVariantList &values = {});
+    // Runs a statement and hands each row to `sink` as it is stepped. On SQLite the rows
+    // are read through the driver's own handle, without a QVariant per value.
+    void readRows(const QString &sql, const QVariantList &values, const std::function<void(const RowReader &)> &sink);
     // Runs a statement that returns no rows; gives the number of rows it changed.
     int execute(const QString &sql, const QVariantList &values = {});
 
@@ -40,6 +60,8 @@ public:
 
 private:
     QSqlQuery prepared(const QString &sql, const QVariantList &values);
+    bool readNativeRows(const QString &sql, const QVariantList &values,
+                        const std::function<void(const RowReader &)> &sink);
     void createSchema();
 
     QString m_name;

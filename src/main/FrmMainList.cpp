@@ -74,6 +74,8 @@ AddressFilter TFrmMain::filterForCurGroup()
 int TFrmMain::P_AddRows(const AddressFilter &filter)
 {
     std::vector<ListRow> rows;
+    // Growing the vector row by row would, at its last doubling, hold the rows twice.
+    rows.reserve(size_t(AddressStore::countHint(m_dm1.connection(), filter)));
     AddressStore::forEach(m_dm1.connection(), filter,
                           [&rows](AddressRecord &&record) { rows.push_back(rowFor(std::move(record))); });
     const int count = int(rows.size());

@@ -3,6 +3,7 @@
 #include "controls/TListView1.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QHeaderView>
 #include <QImage>
 #include <QLocale>
@@ -13,6 +14,9 @@
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -74,6 +78,8 @@ private Q_SLOTS:
     void textColumnsFollowGb18030();
     void missingSubItemsSortAsEmpty();
     void captionColumnUsesCollator();
+    void largeListsSortAsTheCollatorAndEncoderDo();
+    void asciiTableOnlyWhereTheCollatorAgrees();
     void refillKeepsAppendOrder();
     void rowsAddedOrRemovedAfterSortSortCorrectly();
     void changedTextsShowAndSortByTheirNewValues();
@@ -323,28 +329,128 @@ void TestListView::sortKeepsSelectedRow()
     QCOMPARE(spy.count(), 0);
 }
 
+// The mark is the set of caption-coloured pixels that sorting by a column adds to its
+// section. It must lie inside the section, also on the 60-pixel columns whose captions
+// nearly fill them, and point up for an ascending, down for a descending order.
+// Sorting compares prefixes kept beside the rows and a table of the collator's ASCII
+// weights; the result must be exactly the plain stable sort by the collator (column 0)
+// and by the GB18030 bytes (other columns), with long shared prefixes, letter case,
+// punctuation, a few non-ASCII captions and equal keys.
+void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
+{
+    const QString stems[] = {QStringLiteral("https://www.example.com/path/to/a/long/page/"),
+                             QStringLiteral("HTTPS://www.Example.com/path/to/a/long/page/"),
+                             QStringLiteral("http://a-b.cn/"), QStringLiteral("http://a_b.cn/"),
+                             QStringLiteral("www.x.com?q="), QStringLiteral("例子.中国/"), QStringLiteral("café.fr/")};
+    const QString names[] = {QStringLiteral("新闻"), QStringLiteral("Apple"), QStringLiteral("apple"),
+                             QStringLiteral("网址 Example"), QStringLiteral("新闻 2"), QStringLiteral("😀 smile")};
+    ListRowModel model;
+    std::vector<ListRow> rows;
+    for (int i = 0; i < 3000; ++i) {
+        const int stem = i % 53 == 0 ? 5 + i % 2 : (i * 7) % 5; // a few non-ASCII captions
+        rows.push_back(makeRow(stems[stem] + QString::number((i * 7919) % 1000),
+                               {names[(i * 13) % 6], QString(), QString::number(i % 7), QString()}));
+    }
+    const std::vector<ListRow> original = rows;
+    model.append(std::move(rows));
+
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    QStringEncoder encoder = ListSortKeys::textEncoder();
+    for (bool ascending : {true, false}) {
+        std::vector<int> expected(original.size());
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            const int r = collator.compare(original[size_t(a)].caption, original[size_t(b)].caption);
+            return ascending ? r < 0 : r > 0;
+        });
+        model.sortRows(0, ascending);
+        for (size_t i = 0; i < expected.size(); ++i)
+            QCOMPARE(model.rowAt(int(i)).caption, original[size_t(expected[i])].caption);
+
+        // Column 1 from the order column 0 left: equal names keep that order.
+        std::vector<ListRow> before;
+        for (int i = 0; i < model.count(); ++i)
+            before.push_back(model.rowAt(i));
+        std::vector<int> byName(before.size());
+        std::iota(byName.begin(), byName.end(), 0);
+        std::stable_sort(byName.begin(), byName.end(), [&](int a, int b) {
+            const QByteArray first = ListSortKeys::textKey(encoder, before[size_t(a)].subItems.value(0));
+            const QByteArray second = ListSortKeys::textKey(encoder, before[size_t(b)].subItems.value(0));
+            const int r = ListSortKeys::compareTextKeys(first.constData(), first.size(), second.constData(),
+                                                        second.size());
+            return ascending ? r < 0 : r > 0;
+        });
+        model.sortRows(1, ascending);
+        for (size_t i = 0; i < byName.size(); ++i)
+            QCOMPARE(model.rowAt(int(i)).caption, before[size_t(byName[i])].caption);
+    }
+}
+
+void TestListView::asciiTableOnlyWhereTheCollatorAgrees()
+{
+    auto tableFor = [](const char* name) {
+        QCollator collator{QLocale(QString::fromLatin1(name))};
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        return ListSortKeys::AsciiCollation::forCollator(collator);
+    };
+    QVERIFY(tableFor("zh_CN"));
+    QVERIFY(tableFor("en_US"));
+    QVERIFY(!tableFor("cs_CZ")); // "ch" sorts after "h"
+    QVERIFY(!tableFor("da_DK")); // "aa" sorts as "å"
+
+    // Only printable ASCII texts may use the table; the test reads four units at a time.
+    using ListSortKeys::AsciiCollation;
+    QVERIFY(AsciiCollation::isPrintableAscii(u""));
+    QVERIFY(AsciiCollation::isPrintableAscii(u" ~ab"));
+    QVERIFY(AsciiCollation::isPrintableAscii(u"https://www.a.com/?q=1&r=~"));
+    for (char16_t odd : {u'\x1f', u'\t', u'\x7f', u'\x80', u'é', u'中'}) {
+        for (int position : {0, 3, 4, 9}) {
+            QString text(10, QLatin1Char('a'));
+            text[position] = QChar(odd);
+            QVERIFY2(!AsciiCollation::isPrintableAscii(text), qPrintable(QString::number(int(odd))));
+        }
+    }
+}
+
 void TestListView::headerDrawsSortMark()
 {
     AddressList list;
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QHeaderView* header = list.header();
-    const QColor lit = header->palette().color(QPalette::Light);
-    const QColor shaded = header->palette().color(QPalette::Dark);
-    const int captionWidth = QFontMetrics(list.HeaderFont).horizontalAdvance(QStringLiteral("名称"));
-    const int x = header->sectionViewportPosition(1) + captionWidth + 15;
-    const int top = 5;
-    const int bottom = header->height() - 5;
+    const QRgb ink = header->palette().color(QPalette::WindowText).rgb();
+    auto grabSortedBy = [&](int column, bool ascending) {
+        list.SortColumn = column;
+        list.SortAscending = ascending;
+        header->viewport()->repaint();
+        return header->viewport()->grab().toImage();
+    };
 
-    list.SortByColumn(1); // descending: the flat edge on top, in shadow colour
-    QImage image = header->viewport()->grab().toImage();
-    QCOMPARE(image.pixelColor(x + 2, top).rgb(), shaded.rgb());
-    QVERIFY(image.pixelColor(x + 2, bottom).rgb() != lit.rgb());
-
-    list.SortByColumn(1); // ascending: the flat edge at the bottom, lit
-    image = header->viewport()->grab().toImage();
-    QCOMPARE(image.pixelColor(x + 2, bottom).rgb(), lit.rgb());
-    QVERIFY(image.pixelColor(x + 2, top).rgb() != shaded.rgb());
+    for (int column = 0; column < 5; ++column) {
+        const QImage unsorted = grabSortedBy(column == 0 ? 1 : 0, true);
+        const int left = header->sectionViewportPosition(column);
+        const int right = left + header->sectionSize(column) - 1;
+        for (bool ascending : {true, false}) {
+            const QImage sorted = grabSortedBy(column, ascending);
+            QMap<int, int> widthByRow; // of the mark, by pixel row
+            for (int y = 0; y < sorted.height(); ++y) {
+                for (int x = 0; x < sorted.width(); ++x) {
+                    if (sorted.pixel(x, y) == ink && unsorted.pixel(x, y) != ink) {
+                        QVERIFY2(x >= left && x <= right, qPrintable(QStringLiteral("column %1, x %2").arg(column).arg(x)));
+                        ++widthByRow[y];
+                    }
+                }
+            }
+            QVERIFY2(widthByRow.size() >= 3, qPrintable(QStringLiteral("no mark on column %1").arg(column)));
+            const int topWidth = widthByRow.first();
+            const int bottomWidth = widthByRow.last();
+            if (ascending)
+                QVERIFY(bottomWidth > topWidth);
+            else
+                QVERIFY(topWidth > bottomWidth);
+        }
+    }
 }
 
 void TestListView::headerFitsHeaderFont()
