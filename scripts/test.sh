@@ -1,7 +1,23 @@
 #!/usr/bin/env bash
-# Set-up, build with warnings as errors, and run the whole test suite (no display needed).
+# Set-up, build with warnings as errors, and run the whole test suite (no display needed);
+# then the same suite under the address and undefined-behaviour sanitizers, then each
+# fuzz target for 60 s. Prints how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-VESTRANE_WERROR=ON bash scripts/setup.sh
-cd build
-ctest --output-on-failure --no-tests=error -j"$(nproc)"
+
+timings=()
+step() {
+  local name="$1" start=$SECONDS
+  shift
+  echo "=== $name"
+  "$@"
+  timings+=("$(printf '%-40s %4d s' "$name" $((SECONDS - start)))")
+}
+
+step "build and test" bash -c 'VESTRANE_WERROR=ON bash scripts/setup.sh &&
+  cd build && ctest --output-on-failure --no-tests=error -j"$(nproc)"'
+step "sanitizer build and test (build-asan)" bash scripts/sanitize.sh
+step "fuzz targets (build-fuzz)" bash scripts/fuzz.sh 60
+
+echo "=== timings"
+printf '%s\n' "${timings[@]}"

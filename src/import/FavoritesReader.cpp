@@ -433,9 +433,17 @@ QByteArray favoritesFolder()
     return withTrailingSlash(profile) + "Favorites/";
 }
 
+QString addressFromShortcutBytes(QByteArrayView bytes, const QByteArray &shownPath)
+{
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        bytes.truncate(nul);
+    return addressFromText(bytes, shownPath);
+}
+
 QString V_Url_GetFavoritesUrl(const QByteArray &rawPath)
 {
-    return addressFromText(readShortcutText(AT_FDCWD, rawPath.constData(), rawPath), rawPath);
+    return addressFromShortcutBytes(readShortcutText(AT_FDCWD, rawPath.constData(), rawPath),
+                                    rawPath);
 }
 
 void enumerateFavorites(const QByteArray &folder,
@@ -455,7 +463,7 @@ void enumerateFavorites(const QByteArray &folder,
     for (const FoundShortcut &shortcut : shortcuts) {
         const QByteArray shownPath = base + shortcut.rawName;
         ShortcutEntry entry;
-        entry.address = addressFromText(
+        entry.address = addressFromShortcutBytes(
             readShortcutText(folderFd, shortcut.rawName.constData(), shownPath), shownPath);
         entry.displayName = shortcut.displayName;
         sink(entry);

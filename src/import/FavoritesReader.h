@@ -43,6 +43,10 @@ QByteArray favoritesFolder();
 // the header is its last line.
 QString V_Url_GetFavoritesUrl(const QByteArray &rawPath);
 
+// The address in the bytes of a shortcut file, found as V_Url_GetFavoritesUrl finds it in
+// the file; `shownPath` names the file in the error thrown when the header is the last line.
+QString addressFromShortcutBytes(QByteArrayView bytes, const QByteArray &shownPath);
+
 // Text from a file or a file name: UTF-8 when the bytes are valid UTF-8, else GB18030.
 QString decodeLocalText(const QByteArray &bytes);
 
