@@ -6,6 +6,7 @@
 #include "jet/TargetRows.h"
 #include "platform/AppError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -44,10 +45,17 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// The work file and its journals, and the temporary files in which the database layer
+// builds a new work file (`<work>.new-XXXXXX`) when a run was stopped while building it.
 void removeWorkFiles(const QString &work)
 {
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
-        QFile::remove(work + QLatin1String(suffix));
+    QStringList files{work};
+    const QFileInfo info(work);
+    for (const QString &name : info.dir().entryList({info.fileName() + QStringLiteral(".new-*")}, QDir::Files | QDir::Hidden))
+        files << info.dir().filePath(name);
+    for (const QString &file : std::as_const(files))
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(file + QLatin1String(suffix));
 }
 
 qint64 countRows(DbConnection &db, const QString &table)
