@@ -161,7 +161,11 @@ void measure(int count, const QString &folder, BenchData::Kind kind)
         std::printf(" %6.1f", sort);
     std::printf(" ms | first paint %5.1f ms | page scroll %5.2f ms | panel \"%s\"\n", firstPaint, scroll,
                 qPrintable(window.statusPanelText(2)));
-    measureSearch(window, folder + QStringLiteral("/address.mdb"), QStringLiteral("/PATH/7/"), "about 1%");
+    // About 1% of the rows: on realistic rows, addresses in ".edu.cn" whose path starts
+    // with "list" (1/8 x 1/16), typed in capitals so that the case is folded.
+    const QString onePercent = kind == BenchData::Kind::Realistic ? QStringLiteral("EDU.CN/LIST")
+                                                                  : QStringLiteral("/PATH/7/");
+    measureSearch(window, folder + QStringLiteral("/address.mdb"), onePercent, "about 1%");
     measureSearch(window, folder + QStringLiteral("/address.mdb"), QStringLiteral("no such text"), "none");
     std::fflush(stdout);
 }
