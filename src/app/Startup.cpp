@@ -121,8 +121,9 @@ int runVestrane(int argc, char **argv)
     QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // The editors of calls belong to the main window, so that they open above it.
-    server.object()->setEditorFactory([&mainWindow] { return new TFrmEditGroup(&mainWindow, TFrmEditGroup::ErrorReporting::Keep);
-    });
+    // They keep the errors of their making, which the call answers instead of a box.
+    server.object()->setEditorFactory(
+        [&mainWindow] { return new TFrmEditGroup(&mainWindow, TFrmEditGroup::ErrorReporting::Keep); });
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;
