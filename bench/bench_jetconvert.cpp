@@ -73,8 +73,14 @@ int runFloor(const QString &jetFile, const QString &target)
     sqlite3 *db = nullptr;
     check(sqlite3_open(QFile::encodeName(target).constData(), &db), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
-    for (const QString &statement : Schema::statements())
-        check(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr), db);
+    // The fastest plain way: the tables first, their indexes once the rows are in.
+    QStringList indexes;
+    for (const QString &statement : Schema::statements()) {
+        if (statement.startsWith(QLatin1String("CREATE INDEX ")))
+            indexes << statement;
+        else
+            check(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr), db);
+    }
     check(sqlite3_exec(db, "DELETE FROM BaseGroup", nullptr, nullptr, nullptr), db);
     copyTable(mdb, db, "BaseGroup", "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)", 2);
     copyTable(mdb, db, "address",
@@ -82,6 +88,8 @@ int runFloor(const QString &jetFile, const QString &target)
               "VALUES (?, ?, ?, ?, ?, ?)",
               6);
     copyTable(mdb, db, "Search", "INSERT INTO Search (SearchText, Searchdate, Sort_No) VALUES (?, ?, ?)", 3);
+    for (const QString &statement : std::as_const(indexes))
+        check(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr), db);
     check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
     sqlite3_close(db);
     mdb_close(mdb);
