@@ -199,6 +199,29 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(client.readAllStandardError()).contains(QStringLiteral("磁盘已满")));
     }
 
+    // The running program's own editors keep the errors of their making for the call,
+    // so the client hears the error and no box waits for someone to close it.
+    void runningProgramAnswersTheEditorsErrorToTheClient()
+    {
+        QProcess program;
+        program.start(programPath(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(nameOwned(), 20000);
+        QFile settings(settingsFile());
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write("[General]\nPath=a, b\n");
+        settings.close();
+
+        QProcess client;
+        client.setProcessEnvironment(withoutDisplay());
+        client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://a/"), QStringLiteral("b")});
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 15000);
+        QCOMPARE(client.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(client.readAllStandardError()).contains(QStringLiteral("Invalid data type for 'Path'")));
+
+        program.kill();
+        QVERIFY(program.waitForFinished());
+    }
+
     void secondInstanceWithASwitchDoesNothing()
     {
         QProcess first;
