@@ -29,32 +29,28 @@ StartOptions StartOptions::parse(const QStringList &arguments)
         options.name = arguments.at(sendAt + 2);
         return options;
     }
-    const int importAt = arguments.indexOf(QStringLiteral("--import-mdb"));
-    if (importAt >= 0) {
-        options.mode = StartMode::ImportMdb;
-        if (arguments.size() < importAt + 2)
-            options.error = QStringLiteral("usage: vestrane --import-mdb FILE");
+    // The switches that take a file: the first one given decides.
+    struct FileSwitch {
+        const char *name;
+        StartMode mode;
+        const char *usage;
+    };
+    static const FileSwitch fileSwitches[] = {
+        {"--import-mdb", StartMode::ImportMdb, "usage: vestrane --import-mdb FILE"},
+        {"--import", StartMode::Import, "usage: vestrane --import FILE"},
+        {"--export", StartMode::Export, "usage: vestrane --export FILE [GROUP]"},
+    };
+    for (const FileSwitch &fileSwitch : fileSwitches) {
+        const int at = arguments.indexOf(QLatin1String(fileSwitch.name));
+        if (at < 0)
+            continue;
+        options.mode = fileSwitch.mode;
+        if (arguments.size() < at + 2)
+            options.error = QLatin1String(fileSwitch.usage);
         else
-            options.file = arguments.at(importAt + 1);
-        return options;
-    }
-    const int bookmarkImportAt = arguments.indexOf(QStringLiteral("--import"));
-    if (bookmarkImportAt >= 0) {
-        options.mode = StartMode::Import;
-        if (arguments.size() < bookmarkImportAt + 2)
-            options.error = QStringLiteral("usage: vestrane --import FILE");
-        else
-            options.file = arguments.at(bookmarkImportAt + 1);
-        return options;
-    }
-    const int exportAt = arguments.indexOf(QStringLiteral("--export"));
-    if (exportAt >= 0) {
-        options.mode = StartMode::Export;
-        if (arguments.size() < exportAt + 2)
-            options.error = QStringLiteral("usage: vestrane --export FILE [GROUP]");
-        else
-            options.file = arguments.at(exportAt + 1);
-        options.group = arguments.value(exportAt + 2);
+            options.file = arguments.at(at + 1);
+        if (fileSwitch.mode == StartMode::Export)
+            options.group = arguments.value(at + 2);
         return options;
     }
     bool automation = false, reg = false, unreg = false;
