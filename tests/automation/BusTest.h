@@ -6,6 +6,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <cstdio>
@@ -56,6 +59,26 @@ inline QDBusMessage waitForReply(QDBusPendingCall call, int timeoutMs = 10000)
     while (!call.isFinished() && !deadline.hasExpired())
         QTest::qWait(10);
     return call.reply();
+}
+
+// The name stored with `address` in the library of this test's data folder, read through
+// a connection of its own; empty when there is no such row.
+inline QString storedName(const QString &address)
+{
+    QString name;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                           + QStringLiteral("/Kelvo/address.mdb"));
+        QSqlQuery query(db);
+        if (db.open() && query.prepare(QStringLiteral("select AddressName from address where Address = ?"))) {
+            query.addBindValue(address);
+            if (query.exec() && query.next())
+                name = query.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return name;
 }
 
 inline QString programPath()

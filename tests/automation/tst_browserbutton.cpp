@@ -72,23 +72,6 @@ private:
             results << QJsonDocument::fromJson(line).object();
         return results;
     }
-    static QString storedName(const QString &address)
-    {
-        QString name;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-            db.setDatabaseName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                               + QStringLiteral("/Kelvo/address.mdb"));
-            QSqlQuery query(db);
-            if (db.open() && query.prepare(QStringLiteral("select AddressName from address where Address = ?"))) {
-                query.addBindValue(address);
-                if (query.exec() && query.next())
-                    name = query.value(0).toString();
-            }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        return name;
-    }
 
 private Q_SLOTS:
     void initTestCase()
