@@ -14,7 +14,7 @@
 
 #include "data/Schema.h"
 #include "jet/JetConversion.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

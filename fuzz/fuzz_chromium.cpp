@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the reader of Chromium's Bookmarks file.
 #include "bookmarks/ChromiumReader.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <cstddef>
 #include <cstdint>

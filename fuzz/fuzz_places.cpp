@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes, written as a places.sqlite file, to Firefox's bookmark reader.
 #include "bookmarks/FirefoxReader.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QCoreApplication>
 #include <QFile>

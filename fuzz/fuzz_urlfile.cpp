@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the reader of Internet shortcut files (*.url): once as the
 // content of a file, once as a file name, since both come from the user's Favorites folder.
 
-#include "import/FavoritesReader.h"
-#include "platform/AppError.h"
+#include "favorites/FavoritesReader.h"
+#include "data/AppError.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,7 +5,7 @@
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QCoreApplication>
 #include <cstdio>

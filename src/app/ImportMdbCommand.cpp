@@ -4,7 +4,7 @@
 #include "data/SettingsStore.h"
 #include "jet/JetFile.h"
 #include "jet/JetMerge.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "data/DbConnection.h"
 #include "jet/JetConversion.h"
 #include "jet/JetFile.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QFileInfo>

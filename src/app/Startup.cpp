@@ -15,7 +15,7 @@
 #include "editor/FrmEditGroup.h"
 #include "jet/JetFile.h"
 #include "main/FrmMain.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>

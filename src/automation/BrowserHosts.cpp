@@ -1,7 +1,7 @@
 #include "automation/BrowserHosts.h"
 
 #include "automation/Registration.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>

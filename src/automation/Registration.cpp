@@ -1,6 +1,6 @@
 #include "automation/Registration.h"
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
 #include "editor/FrmEditGroup.h"
-#include "platform/AppError.h"
-#include "platform/MessageText.h"
+#include "data/AppError.h"
+#include "data/MessageText.h"
 
 #include <QDBusMessage>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "bookmarks/BackgroundImport.h"
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 BackgroundImport::BackgroundImport(QString databaseFile, QObject *parent)
     : QObject(parent), m_databaseFile(std::move(databaseFile))

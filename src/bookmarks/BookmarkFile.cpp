@@ -3,7 +3,7 @@
 #include "bookmarks/ChromiumReader.h"
 #include "bookmarks/FirefoxReader.h"
 #include "bookmarks/NetscapeReader.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "bookmarks/ChromiumReader.h"
 #include "bookmarks/FirefoxReader.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "bookmarks/ChromiumReader.h"
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

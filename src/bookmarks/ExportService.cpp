@@ -1,7 +1,7 @@
 #include "bookmarks/ExportService.h"
 
 #include "bookmarks/NetscapeWriter.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QSaveFile>
 #include <ctime>

@@ -1,6 +1,6 @@
 #include "bookmarks/FirefoxReader.h"
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QAtomicInt>
 #include <QFile>

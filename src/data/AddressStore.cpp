@@ -2,7 +2,7 @@
 
 #include "data/Dates.h"
 #include "data/SqlEngine.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QVariant>
 

@@ -1,8 +1,8 @@
 #include "data/DataModule.h"
 
 #include "data/SettingsStore.h"
-#include "platform/AppError.h"
-#include "platform/MessageText.h"
+#include "data/AppError.h"
+#include "data/MessageText.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "data/AddressStore.h"
 #include "data/Schema.h"
 #include "data/SqlEngine.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QAtomicInt>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "data/AddressStore.h"
 #include "data/GroupStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QSqlError>
 #include <QVariant>

@@ -1,6 +1,6 @@
 #include "data/SettingsStore.h"
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "data/TrimUrl.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "window/SharedIcons.h"
 

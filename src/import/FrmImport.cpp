@@ -10,10 +10,10 @@
 #include "data/GroupStore.h"
 #include "data/Schema.h"
 #include "data/TrimUrl.h"
-#include "import/FavoritesReader.h"
+#include "favorites/FavoritesReader.h"
 #include "import/ImportPictures.h"
 #include "import/ToolSeparator.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/DesignFont.h"
 #include "platform/Dialogs.h"
 

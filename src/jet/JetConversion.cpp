@@ -4,7 +4,7 @@
 #include "data/Schema.h"
 #include "jet/JetFile.h"
 #include "jet/TargetRows.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "jet/JetWire.h"
 #include "jet/MdbTable.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "jet/MdbTable.h"
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDate>
 #include <QFile>

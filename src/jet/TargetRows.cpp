@@ -1,7 +1,7 @@
 #include "jet/TargetRows.h"
 
 #include "data/AddressStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QSqlDriver>
 #include <QSqlError>

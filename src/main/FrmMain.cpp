@@ -3,7 +3,7 @@
 
 #include "data/DataModule.h"
 #include "controls/TListView1.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"

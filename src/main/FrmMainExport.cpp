@@ -4,7 +4,7 @@
 #include "bookmarks/ExportService.h"
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QDir>

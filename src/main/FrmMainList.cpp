@@ -6,7 +6,7 @@
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "main/MainPictures.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QLabel>

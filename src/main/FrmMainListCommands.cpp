@@ -9,7 +9,7 @@
 #include "data/GroupStore.h"
 #include "editor/FrmEditGroup.h"
 #include "main/MainPictures.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/SearchStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QComboBox>

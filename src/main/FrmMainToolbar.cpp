@@ -4,7 +4,7 @@
 #include "platform/DesignFont.h"
 #include "import/FrmImport.h"
 #include "main/MainPictures.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "window/WindowLayer.h"
 

@@ -7,7 +7,7 @@
 #include "data/Schema.h"
 #include "main/MainPictures.h"
 #include "main/TreeLabelDelegate.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"

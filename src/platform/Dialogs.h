@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QList>
 #include <QMessageBox>

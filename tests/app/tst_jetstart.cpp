@@ -2,7 +2,7 @@
 
 #include "app/JetStart.h"
 #include "data/DbConnection.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QCryptographicHash>

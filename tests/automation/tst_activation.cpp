@@ -4,7 +4,7 @@
 #include "automation/Registration.h"
 #include "automation/TPIO.h"
 #include "editor/FrmEditGroup.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QDBusConnectionInterface>

@@ -3,7 +3,7 @@
 #include "automation/AutomationServer.h"
 #include "automation/TPIO.h"
 #include "editor/FrmEditGroup.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 
 #include "app/StartOptions.h"
 #include "automation/Registration.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>

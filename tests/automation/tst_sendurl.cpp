@@ -6,7 +6,7 @@
 #include "automation/TPIO.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 #include "platform/Dialogs.h"
 
 #include <QDBusArgument>

@@ -5,7 +5,7 @@
 #include "bookmarks/NetscapeWriter.h"
 #include "data/AddressStore.h"
 #include "data/GroupStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QRegularExpression>
 

@@ -6,7 +6,7 @@
 #include "bookmarks/NetscapeReader.h"
 #include "data/AddressStore.h"
 #include "data/GroupStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QSignalSpy>
 

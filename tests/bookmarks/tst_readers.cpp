@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/NetscapeReader.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QFile>
 #include <QSqlDatabase>

@@ -7,7 +7,7 @@
 #include "data/Schema.h"
 #include "data/SearchStore.h"
 #include "data/SettingsStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -5,8 +5,7 @@
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
-#include "platform/AppError.h"
-#include "platform/Dialogs.h"
+#include "data/AppError.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -283,15 +282,6 @@ private Q_SLOTS:
         db.reset();
         QCOMPARE(DailyBackup::takeIfDue(file), QString()); // nothing can change: no copy, no complaint
 
-        Dialogs::startRecording();
-        Dialogs::failure(nullptr, AppError(QStringLiteral("只读"), AppError::Kind::ReadOnly));
-        Dialogs::failure(nullptr, AppError(QStringLiteral("disk I/O error")));
-        QCOMPARE(Dialogs::recorded().size(), 2);
-        QCOMPARE(Dialogs::recorded().at(0).text, QStringLiteral("只读"));
-        QCOMPARE(Dialogs::recorded().at(0).caption, QStringLiteral("提示"));
-        QCOMPARE(Dialogs::recorded().at(1).text, QStringLiteral("error!!!"));
-        Dialogs::stopRecording();
-        Dialogs::clearRecorded();
     }
 
     void dailyBackupCopiesOncePerDayAndKeepsSeven()

@@ -2,7 +2,7 @@
 
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "jet/JetConversion.h"
 #include "jet/JetFile.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -4,7 +4,7 @@
 #include "data/AddressKey.h"
 #include "data/DataModule.h"
 #include "jet/JetMerge.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -4,6 +4,7 @@
 
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -56,6 +57,21 @@ private Q_SLOTS:
         const bool opened = DesktopHelp::open();
         qputenv("PATH", oldPath);
         QVERIFY(!opened);
+    }
+
+    // A read-only database is explained in its own words; any other failure is the
+    // usual "error!!!".
+    void failureBoxSaysReadOnlyInItsOwnWords()
+    {
+        Dialogs::startRecording();
+        Dialogs::failure(nullptr, AppError(QStringLiteral("只读"), AppError::Kind::ReadOnly));
+        Dialogs::failure(nullptr, AppError(QStringLiteral("disk I/O error")));
+        QCOMPARE(Dialogs::recorded().size(), 2);
+        QCOMPARE(Dialogs::recorded().at(0).text, QStringLiteral("只读"));
+        QCOMPARE(Dialogs::recorded().at(0).caption, QStringLiteral("提示"));
+        QCOMPARE(Dialogs::recorded().at(1).text, QStringLiteral("error!!!"));
+        Dialogs::stopRecording();
+        Dialogs::clearRecorded();
     }
 };
 

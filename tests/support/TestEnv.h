@@ -1,6 +1,10 @@
 #pragma once
 
+#ifdef QT_WIDGETS_LIB
 #include <QApplication>
+#else
+#include <QCoreApplication>
+#endif
 #include <QByteArray>
 #include <QLocale>
 #include <QTest>
@@ -39,13 +43,19 @@ private:
 };
 
 // Like QTEST_MAIN, with a TestEnv set up before the application object and a fixed
-// locale, so that date formats do not depend on the machine.
+// locale, so that date formats do not depend on the machine. As with QTEST_MAIN, a test
+// of the core (which never links Qt Widgets) gets a QCoreApplication.
+#ifdef QT_WIDGETS_LIB
+#define VESTRANE_TEST_APPLICATION QApplication
+#else
+#define VESTRANE_TEST_APPLICATION QCoreApplication
+#endif
 #define VESTRANE_TEST_MAIN(TestClass)                                                      \
     int main(int argc, char **argv)                                                        \
     {                                                                                      \
         TestEnv testEnv;                                                                   \
         QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));                   \
-        QApplication app(argc, argv);                                                      \
+        VESTRANE_TEST_APPLICATION app(argc, argv);                                         \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                           \
         QTEST_SET_MAIN_SOURCE_PATH                                                         \
         TestClass tc;                                                                      \

@@ -1,7 +1,7 @@
-#include "import/FavoritesReader.h"
+#include "favorites/FavoritesReader.h"
 
 #include "data/SettingsStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QStringDecoder>
 

@@ -1,8 +1,8 @@
-#include "import/FavoritesReader.h"
+#include "favorites/FavoritesReader.h"
 
 #include "TestEnv.h"
 #include "data/SettingsStore.h"
-#include "platform/AppError.h"
+#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>
