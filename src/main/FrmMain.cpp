@@ -34,6 +34,7 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     // the keys pressed in the list.
     qApp->installEventFilter(this);
     FormCreate();
+    setupRefresh();
 }
 
 TFrmMain::~TFrmMain() = default;

@@ -253,4 +253,24 @@ private:
     // selected before it.
     QTreeWidgetItem *m_newGroupNode = nullptr;
     QTreeWidgetItem *m_nodeBeforeNewGroup = nullptr;
+
+    // Reloading from the database: F5, and changes that other programs made
+    // (FrmMainRefresh.cpp).
+public:
+    // The tree and the list anew, as they are stored now. The selected node, the selected
+    // row where it still exists, the scroll position, the sort and the search box stay;
+    // a list that showed a search shows the same search again. While the user edits a
+    // label, or a dialog or a menu is open, the reload waits until that has ended.
+    void P_Refresh();
+    // A reload that waits for the user, or for a burst of changes to end.
+    bool refreshPending() const;
+
+private:
+    class Refresher;
+    void setupRefresh();
+    void noteListing(const AddressFilter &filter);
+    bool refreshMustWait() const;
+    void reloadKeepingView(bool reportFailure);
+    bool isListedNode(const QString &label) const;
+    Refresher *m_refresher = nullptr;
 };

@@ -84,6 +84,7 @@ int TFrmMain::P_AddRows(const AddressFilter &filter)
     m_statusPanels[2]->setText(QStringLiteral("共条%1记录").arg(count));
     ListView1->rows()->append(std::move(rows));
     ListView1->setUpdatesEnabled(true);
+    noteListing(filter);
     return count;
 }
 

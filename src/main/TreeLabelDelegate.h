@@ -22,6 +22,8 @@ public:
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
+    // True while an editor of a label exists.
+    bool isEditing() const { return !m_edits.isEmpty(); }
 
 Q_SIGNALS:
     void labelConfirmed(const QPersistentModelIndex &index, const QString &text);

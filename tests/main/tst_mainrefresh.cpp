@@ -1,0 +1,222 @@
+// F5 in the main window: the tree and the list anew from the database, with what the user
+// sees and is doing kept.
+#include "MainTestSupport.h"
+#include "TestEnv.h"
+
+#include "data/Schema.h"
+#include "data/SearchStore.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+class TestMainRefresh : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainFixture> f;
+
+    template <typename Widget>
+    static Widget *part(TFrmMain &w, const char *name)
+    {
+        auto *widget = w.findChild<Widget *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    static TListView1 *list(TFrmMain &w) { return part<TListView1>(w, "ListView1"); }
+    static QTreeWidget *tree(TFrmMain &w) { return part<QTreeWidget>(w, "TreeView1"); }
+    static QComboBox *searchBox(TFrmMain &w) { return part<QComboBox>(w, "Cbo1"); }
+
+    TFrmMain &openActive()
+    {
+        TFrmMain &w = f->openShown();
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w))
+            qFatal("main window not active");
+        return w;
+    }
+
+    static void pressF5(TFrmMain &w) { QTest::keyClick(&w, Qt::Key_F5); }
+
+    static void clickNode(TFrmMain &w, const QString &label)
+    {
+        const QList<QTreeWidgetItem *> found = tree(w)->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
+        QVERIFY(!found.isEmpty());
+        QTreeWidget *t = tree(w);
+        t->scrollToItem(found.first());
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(found.first()).center());
+        QCOMPARE(w.CurGroup(), label);
+    }
+
+    static QStringList groupLabels(TFrmMain &w)
+    {
+        QStringList labels;
+        const QTreeWidgetItem *root = tree(w)->topLevelItem(0);
+        for (int i = 0; i < root->childCount(); ++i)
+            labels << root->child(i)->text(0);
+        return labels;
+    }
+
+    static QString selectedCaption(TFrmMain &w)
+    {
+        const int row = list(w)->selectedRow();
+        return row < 0 ? QString() : list(w)->rows()->rowAt(row).caption.toString();
+    }
+
+    static QString topCaption(TFrmMain &w)
+    {
+        return list(w)->rows()->rowAt(list(w)->rowAt(QPoint(1, 1))).caption.toString();
+    }
+
+    // What another program does: a statement on its own connection.
+    void elsewhere(const QString &sql, const QVariantList &values = {}) { f->other().execute(sql, values); }
+
+    void addElsewhere(const QString &address, const QString &groupName)
+    {
+        const int number = f->group(groupName);
+        elsewhere(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                 "AddressFolded, AddressNameFolded) VALUES (?, '', 0, '2024-05-01', ?, 0, ?, '')"),
+                  {address, number, AddressStore::folded(address)});
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Dialogs::startRecording();
+        f = std::make_unique<MainFixture>();
+    }
+
+    void init() { f->reset(); }
+    void cleanupTestCase() { f.reset(); }
+
+    // The group's listing with another program's changes; the node, the selected row, the
+    // top row and the typed search text stay.
+    void f5ShowsChangesAndKeepsTheView()
+    {
+        for (int i = 0; i < 80; ++i)
+            f->add(QStringLiteral("www.site%1.com").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("站%1").arg(i),
+                   QStringLiteral("新闻"));
+        f->add(QStringLiteral("www.other.com"), QStringLiteral("别"), QStringLiteral("软件"));
+        TFrmMain &w = openActive();
+        clickNode(w, QStringLiteral("新闻"));
+        list(w)->selectRow(50);
+        list(w)->verticalScrollBar()->setValue(40);
+        const QString top = topCaption(w);
+        QVERIFY(top != QStringLiteral("www.site00.com"));
+        searchBox(w)->setEditText(QStringLiteral("半句"));
+
+        addElsewhere(QStringLiteral("www.new.com"), QStringLiteral("新闻"));
+        elsewhere(QStringLiteral("DELETE FROM address WHERE Address = 'www.site10.com'"));
+        elsewhere(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (99, '远方')"));
+        pressF5(w);
+
+        QCOMPARE(groupLabels(w), (QStringList{"新闻", "软件", "远方"}));
+        QCOMPARE(tree(w)->currentItem()->text(0), QStringLiteral("新闻"));
+        QCOMPARE(w.CurGroup(), QStringLiteral("新闻"));
+        QCOMPARE(list(w)->rows()->count(), 80);
+        QVERIFY(f->captions().contains(QStringLiteral("www.new.com")));
+        QVERIFY(!f->captions().contains(QStringLiteral("www.site10.com")));
+        QCOMPARE(w.statusPanelText(2), QStringLiteral("共条80记录"));
+        QCOMPARE(selectedCaption(w), QStringLiteral("www.site50.com"));
+        QCOMPARE(w.CurAddress(), QStringLiteral("www.site50.com"));
+        QCOMPARE(topCaption(w), top);
+        QCOMPARE(searchBox(w)->currentText(), QStringLiteral("半句"));
+        QCOMPARE(Dialogs::recorded().size(), 0);
+    }
+
+    // A list that shows a search shows the same search again, without storing the text
+    // again; a sort by a header stays; a selected row that is gone leaves none selected.
+    void f5RepeatsTheSearchAndKeepsTheSort()
+    {
+        f->add(QStringLiteral("b.example.com"), QStringLiteral("乙"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("d.example.com"), QStringLiteral("丁"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("unrelated.org"), QStringLiteral("无"), QStringLiteral("新闻"));
+        TFrmMain &w = openActive();
+        w.P_Search(QStringLiteral("example"));
+        QHeaderView *header = list(w)->header();
+        const QPoint firstColumn(header->sectionViewportPosition(0) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, firstColumn);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, firstColumn); // descending
+        QCOMPARE(f->captions(), (QStringList{"d.example.com", "b.example.com"}));
+        list(w)->selectRow(0);
+        const QStringList history = SearchStore::history(f->db());
+
+        addElsewhere(QStringLiteral("c.example.com"), QStringLiteral("新闻"));
+        elsewhere(QStringLiteral("DELETE FROM address WHERE Address = 'd.example.com'"));
+        pressF5(w);
+
+        QCOMPARE(f->captions(), (QStringList{"c.example.com", "b.example.com"}));
+        QCOMPARE(list(w)->selectedRow(), -1);
+        QCOMPARE(SearchStore::history(f->db()), history);
+        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+    }
+
+    // The listed group was deleted or renamed elsewhere: every address is listed.
+    void listedGroupGoneElsewhere()
+    {
+        f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("b.com"), QStringLiteral("乙"), QStringLiteral("软件"));
+        TFrmMain &w = openActive();
+        clickNode(w, QStringLiteral("软件"));
+        elsewhere(QStringLiteral("UPDATE BaseGroup SET GroupName = '工具' WHERE GroupName = '软件'"));
+        pressF5(w);
+        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+        QCOMPARE(tree(w)->currentItem()->text(0), QStringLiteral("网址"));
+        QCOMPARE(f->captions(), (QStringList{"a.com", "b.com"}));
+        QCOMPARE(f->column(4), (QStringList{"新闻", "工具"}));
+    }
+
+    // A label being typed is not taken away: the reload waits until the edit has ended,
+    // then shows both the stored name and the other program's group.
+    void waitsWhileALabelIsEdited()
+    {
+        f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
+        TFrmMain &w = openActive();
+        clickNode(w, QStringLiteral("新闻"));
+        w.TreePM2Click();
+        auto *editor = tree(w)->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("要闻"));
+        elsewhere(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (99, '远方')"));
+        pressF5(w);
+        QVERIFY(w.refreshPending());
+        QCOMPARE(editor->text(), QStringLiteral("要闻"));
+        QCOMPARE(groupLabels(w), QStringList{"新闻"});
+
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!w.refreshPending());
+        QCOMPARE(groupLabels(w), (QStringList{"要闻", "远方"}));
+        QCOMPARE(w.CurGroup(), QStringLiteral("要闻"));
+        QCOMPARE(f->captions(), QStringList{"a.com"});
+        QCOMPARE(Dialogs::recorded().size(), 0);
+    }
+
+    // A reload that fails says so and leaves the window as it was.
+    void failureIsShownAndTheListStays()
+    {
+        f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
+        TFrmMain &w = openActive();
+        QString view;
+        for (const QString &statement : Schema::statements()) {
+            if (statement.startsWith(QStringLiteral("CREATE VIEW address_1")))
+                view = statement;
+        }
+        f->db().execute(QStringLiteral("DROP VIEW address_1"));
+        pressF5(w);
+        f->db().execute(view);
+        expectOnlyFailure();
+        QCOMPARE(f->captions(), QStringList{"a.com"});
+        QCOMPARE(groupLabels(w), QStringList{"新闻"});
+    }
+
+private:
+    static void expectOnlyFailure() { MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error")); }
+};
+
+VESTRANE_TEST_MAIN(TestMainRefresh)
+#include "tst_mainrefresh.moc"
