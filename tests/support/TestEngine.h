@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+// The database engine a test of the data layer runs on: SQLite (a file in the test's own
+// folders) unless VESTRANE_TEST_ENGINE=postgres, then the test run's PostgreSQL server,
+// whose URI CTest gives in VESTRANE_TEST_POSTGRES.
+namespace TestEngine {
+
+bool isPostgres();
+// The URI of the test run's server (its maintenance database); empty when there is none.
+QString serverUri();
+
+} // namespace TestEngine
+
+// A fresh database of its own on the test server, dropped again by the destructor (with
+// every connection still open to it), so that tests never see each other's rows.
+class TestServerDatabase
+{
+public:
+    TestServerDatabase();
+    ~TestServerDatabase();
+    TestServerDatabase(const TestServerDatabase &) = delete;
+    TestServerDatabase &operator=(const TestServerDatabase &) = delete;
+
+    QString name() const { return m_name; }
+    QString uri() const { return m_uri; }
+
+private:
+    QString m_name;
+    QString m_uri;
+};
+
+// For tests that run on both engines: on PostgreSQL, a fresh database named by the user's
+// settings (`[General] Database=`); on SQLite nothing, the default file is used. Construct
+// it after the TestEnv whose settings it writes.
+class TestLibrary
+{
+public:
+    TestLibrary();
+    ~TestLibrary();
+    // The settings' `Database` value: a URI, or empty for the SQLite file.
+    QString location() const;
+
+private:
+    TestServerDatabase *m_server = nullptr;
+};
