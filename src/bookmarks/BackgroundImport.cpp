@@ -52,7 +52,8 @@ void BackgroundImport::start(std::function<void(DbConnection &, const ImportServ
         try {
             // Another program may be writing: wait for it longer than the window's own
             // statements do, since the user sees the progress and may cancel.
-            db.execute(QStringLiteral("PRAGMA busy_timeout=15000"));
+            if (!db.isServer())
+                db.execute(QStringLiteral("PRAGMA busy_timeout=15000"));
             work(db, progress);
         } catch (const ImportCancelled &) {
             m_cancelled = true;

@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "data/SqliteEngine.h"
+
 namespace {
 
 // Every address with the name of its group; an address whose group is gone is still
@@ -20,26 +22,33 @@ QStringList Schema::tableNames()
     return {QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("Search")};
 }
 
-QStringList Schema::statements()
+QStringList Schema::statements(const SqlEngine &engine)
 {
-    return {
-        QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)"),
+    const QString rowKey = engine.rowKeyDefinition();
+    return QStringList{
+        QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL%1)").arg(rowKey),
         // AddressFolded and AddressNameFolded hold the texts with every letter's case
         // folded; every write of Address or AddressName writes them too.
         QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, "
                        "Times INTEGER NOT NULL DEFAULT 0, ViewTime TEXT, GroupNo INTEGER, "
                        "MyAddress INTEGER NOT NULL DEFAULT 0, "
-                       "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT '')"),
+                       "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT ''%1)")
+            .arg(rowKey),
         // Sort_No is assigned by the database and grows with every insert.
-        QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, "
-                       "Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
+        QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, %1)")
+            .arg(engine.autoNumberColumn(QStringLiteral("Sort_No"))),
         QStringLiteral("CREATE INDEX address_by_address ON address(Address)"),
         QStringLiteral("CREATE INDEX address_by_group ON address(GroupNo)"),
         QStringLiteral("CREATE INDEX basegroup_by_name ON BaseGroup(GroupName)"),
         addressViewStatement(),
         QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
         QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')").arg(ImportGroup),
-    };
+    } + engine.extraSchemaStatements();
+}
+
+QStringList Schema::statements()
+{
+    return statements(SqliteEngine());
 }
 
 QStringList Schema::upgradeStatements(int from)

@@ -82,6 +82,8 @@ private Q_SLOTS:
     void settingNamesTheEngine()
     {
         TestEnv env;
+        QCOMPARE(SettingsStore::database(), env.serverDatabase());
+        SettingsStore::setDatabase(QString());
         QCOMPARE(SettingsStore::database(), QString());
         SettingsStore::setDatabase(QStringLiteral("SQLite"));
         QCOMPARE(SettingsStore::database(), QString());

@@ -2,7 +2,6 @@
 
 #include "data/AppError.h"
 #include "data/ServerAddress.h"
-#include "data/SettingsStore.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -71,22 +70,4 @@ TestServerDatabase::~TestServerDatabase()
     } catch (const std::exception &error) {
         qWarning("%s", error.what());
     }
-}
-
-TestLibrary::TestLibrary()
-{
-    if (!TestEngine::isPostgres())
-        return;
-    m_server = new TestServerDatabase;
-    SettingsStore::setDatabase(m_server->uri());
-}
-
-TestLibrary::~TestLibrary()
-{
-    delete m_server;
-}
-
-QString TestLibrary::location() const
-{
-    return m_server ? m_server->uri() : QString();
 }

@@ -30,18 +30,3 @@ private:
     QString m_name;
     QString m_uri;
 };
-
-// For tests that run on both engines: on PostgreSQL, a fresh database named by the user's
-// settings (`[General] Database=`); on SQLite nothing, the default file is used. Construct
-// it after the TestEnv whose settings it writes.
-class TestLibrary
-{
-public:
-    TestLibrary();
-    ~TestLibrary();
-    // The settings' `Database` value: a URI, or empty for the SQLite file.
-    QString location() const;
-
-private:
-    TestServerDatabase *m_server = nullptr;
-};
