@@ -14,6 +14,10 @@ QString switchName(const QString &argument)
 StartOptions StartOptions::parse(const QStringList &arguments)
 {
     StartOptions options;
+    if (arguments.contains(QStringLiteral("--help"))) {
+        options.mode = StartMode::Help;
+        return options;
+    }
     if (arguments.contains(QStringLiteral("--native-messaging"))) {
         options.mode = StartMode::NativeMessaging;
         return options;
@@ -39,6 +43,7 @@ StartOptions StartOptions::parse(const QStringList &arguments)
         {"--import-mdb", StartMode::ImportMdb, "usage: vestrane --import-mdb FILE"},
         {"--import", StartMode::Import, "usage: vestrane --import FILE"},
         {"--export", StartMode::Export, "usage: vestrane --export FILE [GROUP]"},
+        {"--copy-database", StartMode::CopyDatabase, "usage: vestrane --copy-database TO"},
     };
     for (const FileSwitch &fileSwitch : fileSwitches) {
         const int at = arguments.indexOf(QLatin1String(fileSwitch.name));
@@ -67,6 +72,21 @@ StartOptions StartOptions::parse(const QStringList &arguments)
     else if (unreg)
         options.mode = StartMode::Unregister;
     return options;
+}
+
+QString StartOptions::usage()
+{
+    return QStringLiteral(
+        "usage: vestrane                       the main window\n"
+        "       vestrane --import FILE         bookmarks in (Netscape HTML, places.sqlite, Bookmarks)\n"
+        "       vestrane --export FILE [GROUP] bookmarks out, as Netscape HTML\n"
+        "       vestrane --import-mdb FILE     merge a Jet address.mdb of the Windows program\n"
+        "       vestrane --copy-database TO    the whole library to TO: a postgresql:// URI or an SQLite file\n"
+        "       vestrane --send-url ADDRESS NAME  offer an address to the running program\n"
+        "       vestrane --native-messaging    the browser extension's host\n"
+        "       vestrane -REGSERVER | -UNREGSERVER | -AUTOMATION | -EMBEDDING\n"
+        "The library is [General] Database= (a PostgreSQL URI; empty or sqlite: address.mdb in Path)\n"
+        "in ~/.config/Kelvo/Kelvo.conf. See man vestrane.\n");
 }
 
 StartOptions StartOptions::parse(int argc, char **argv)

@@ -14,6 +14,8 @@ enum class StartMode {
     Import,     // --import FILE: bookmarks in, without a window
     Export,     // --export FILE [GROUP]: bookmarks out, without a window
     ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
+    CopyDatabase, // --copy-database TO: the whole library to a server or a file
+    Help,       // --help: the switches
     NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
 };
 
@@ -22,9 +24,12 @@ struct StartOptions
     StartMode mode = StartMode::Normal;
     QString address; // --send-url only
     QString name;
-    QString file;    // --import, --export and --import-mdb
+    QString file;    // --import, --export, --import-mdb; the target of --copy-database
     QString group;   // --export only; empty for every group
-    QString error;   // a malformed --send-url, --import, --export or --import-mdb
+    QString error;   // a malformed --send-url or switch that takes a file
+
+    // What --help prints.
+    static QString usage();
 
     // Switches come after "-" or "/", in any letter case; AUTOMATION and EMBEDDING win
     // over REGSERVER, which wins over UNREGSERVER. `arguments` excludes the program name.

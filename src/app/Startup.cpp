@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/BookmarkCommands.h"
+#include "app/CopyDatabaseCommand.h"
 #include "app/ImportMdbCommand.h"
 #include "app/JetStart.h"
 #include "app/SingleInstance.h"
@@ -87,6 +88,17 @@ int runVestrane(int argc, char **argv)
     }
     if (options.mode == StartMode::NativeMessaging)
         return NativeHost::run(argc, argv);
+    if (options.mode == StartMode::Help) {
+        std::fputs(StartOptions::usage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (options.mode == StartMode::CopyDatabase) {
+        if (!options.error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(options.error));
+            return 2;
+        }
+        return CopyDatabaseCommand::run(argc, argv, options.file);
+    }
 
     SingleInstance instance;
     switch (instance.acquire()) {

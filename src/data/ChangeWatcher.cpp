@@ -1,10 +1,11 @@
 #include "data/ChangeWatcher.h"
 
 #include "data/DbConnection.h"
+#include "data/PostgresEngine.h"
 
 #include <QSqlDatabase>
 
-const QString ChangeWatcher::Channel = QStringLiteral("vestrane_changes");
+const QString ChangeWatcher::Channel = QLatin1String(PostgresEngine::ChangesChannel);
 
 ChangeWatcher::ChangeWatcher(DbConnection &connection, QObject *parent) : QObject(parent), m_connection(connection)
 {
@@ -26,9 +27,11 @@ bool ChangeWatcher::isListening() const
 // it listened for; its driver may be another object too.
 void ChangeWatcher::check()
 {
+    if (!m_connection.isServer())
+        return;
     const QSqlDatabase database = QSqlDatabase::database(m_connection.connectionName(), false);
     QSqlDriver *driver = database.driver();
-    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL || !driver->isOpen())
+    if (!driver || !driver->isOpen())
         return;
     if (driver == m_driver && driver->subscribedToNotifications().contains(Channel))
         return;

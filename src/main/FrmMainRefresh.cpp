@@ -247,6 +247,7 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
         P_LoadTree();
+        m_nodeBeforeNewGroup = nullptr; // gone with the old nodes
         if (m_refresher->listShowsSearch) {
             P_AddRows(AddressFilter::search(m_refresher->searchText));
         } else {
