@@ -1,6 +1,7 @@
 #include "data/DbConnection.h"
 
 #include "data/AddressStore.h"
+#include "data/PostgresRows.h"
 #include "data/Schema.h"
 #include "data/SqlEngine.h"
 #include "data/AppError.h"
@@ -467,6 +468,8 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
 {
     open();
     if (readNativeRows(sql, values, sink))
+        return;
+    if (m_engine->isServer() && PostgresRows::read(QSqlDatabase::database(m_name, false), sql, values, sink))
         return;
     QSqlQuery query = this->query(sql, values);
     QueryRow row(query);
