@@ -278,6 +278,20 @@ private Q_SLOTS:
                  0);
     }
 
+    // A changed row keeps its place (a server stores a changed row anew elsewhere).
+    void listsKeepTheOrderRowsWereAddedIn()
+    {
+        for (const char *address : {"a.com", "b.com", "c.com"})
+            AddressStore::insert(*db, QLatin1String(address), QStringLiteral("n"), 1);
+        AddressStore::countVisit(*db, QStringLiteral("a.com"));
+        AddressStore::update(*db, QStringLiteral("b2.com"), QStringLiteral("n"), 1, QStringLiteral("b.com"),
+                             QStringLiteral("n"));
+        QStringList order;
+        for (const AddressRecord &row : AddressStore::list(*db, AddressFilter::group(Schema::ImportGroup)))
+            order << row.address;
+        QCOMPARE(order, (QStringList{QStringLiteral("a.com"), QStringLiteral("b2.com"), QStringLiteral("c.com")}));
+    }
+
     // On a server a failed statement ends its transaction: the import then keeps nothing.
     void importKeepsRowsBeforeAFailure()
     {
