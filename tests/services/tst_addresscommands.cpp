@@ -66,22 +66,6 @@ private Q_SLOTS:
         QCOMPARE(f->rows(), (QStringList{QStringLiteral("www.a.com|新闻|1|0"), QStringLiteral("www.a.com|体育|1|0"),
                                          QStringLiteral("www.b.com|新闻|0|0")}));
     }
-
-    void hostIsReplacedByItsIpv4Address()
-    {
-        QStringList asked;
-        const auto lookup = [&asked](const QString &host) {
-            asked << host;
-            return host == QLatin1String("localhost") ? QStringLiteral(" 127.0.0.1\n") : QString();
-        };
-        QCOMPARE(AddressCommands::withHostAsIpv4(QStringLiteral("\tlocalhost /a/b.html \r"), lookup),
-                 QStringLiteral("127.0.0.1/a/b.html"));
-        QCOMPARE(AddressCommands::withHostAsIpv4(QStringLiteral("localhost"), lookup), QStringLiteral("127.0.0.1"));
-        QCOMPARE(AddressCommands::withHostAsIpv4(QStringLiteral("/no-host"), lookup), QString());
-        QCOMPARE(AddressCommands::withHostAsIpv4(QStringLiteral("nowhere.invalid/x"), lookup), QString());
-        QCOMPARE(asked, (QStringList{QStringLiteral("localhost"), QStringLiteral("localhost"), QString(),
-                                     QStringLiteral("nowhere.invalid")}));
-    }
 };
 
 VESTRANE_TEST_MAIN(TestAddressCommands)
