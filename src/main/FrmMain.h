@@ -43,7 +43,7 @@ public:
     static constexpr int DesignHeight = 404;
 
     // Labels of the two fixed tree nodes.
-    static const QString RootLabel;      // "网址": every address
+    static const QString RootLabel;       // "网址": every address
     static const QString FavouritesLabel; // "收藏夹": the favourites
     // Item data of a tree node: its picture and its picture while selected (indices of
     // MainPictures::SmallImage).
@@ -90,7 +90,6 @@ public:
 
     // Search and its history.
     void P_Search(const QString &text);
-    void P_SaveHistory(const QString &text);
     void P_LoadHistory();
 
     // Visiting: counts a visit of the current address and opens it.

@@ -66,7 +66,8 @@ void TFrmMain::PageControl1Change(int index)
 }
 
 // The result replaces the list; the current group, the current address and the tree's
-// selection stay as they were. A failed search remembers nothing.
+// selection stay as they were. A failed search remembers nothing; a text that cannot be
+// remembered leaves the result as it is and says nothing.
 void TFrmMain::P_Search(const QString &text)
 {
     std::vector<ListRow> rows;
@@ -75,13 +76,6 @@ void TFrmMain::P_Search(const QString &text)
     });
     if (showOutcome(outcome))
         showRows(std::move(rows));
-}
-
-// Remembering a text is a convenience: a failure leaves the search result as it is and
-// says nothing.
-void TFrmMain::P_SaveHistory(const QString &text)
-{
-    SearchService::remember(m_dm1.connection(), text);
 }
 
 // Newest first. A failure is not reported; the typed text is put back in any case.
