@@ -4,7 +4,7 @@
 #include "data/AppError.h"
 #include "data/GroupStore.h"
 #include "data/TrimUrl.h"
-#include "services/ErrorOutcome.h"
+#include "services/FailureOutcome.h"
 
 // Intended: the two prompts end with a plain exclamation mark, unlike the other texts.
 QString AddressEditing::noAddressText()
@@ -65,7 +65,7 @@ Outcome AddressEditing::add(const TypedAddress &typed)
             return Outcome::refused(noGroupsText());
         AddressStore::insert(m_db, storedAddress(typed.address), typed.name, *groupNo);
     } catch (const AppError &error) {
-        return outcomeOf(error);
+        return failureOutcome(error);
     }
     return Outcome::done(1);
 }
@@ -81,7 +81,7 @@ Outcome AddressEditing::change(const TypedAddress &typed, const QString &oldAddr
             return Outcome::refused(noGroupsText());
         changed = AddressStore::update(m_db, storedAddress(typed.address), typed.name, *groupNo, oldAddress, oldName);
     } catch (const AppError &error) {
-        return outcomeOf(error);
+        return failureOutcome(error);
     }
     if (changed == 0)
         return Outcome::refused(rowGoneText());

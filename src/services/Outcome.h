@@ -2,18 +2,13 @@
 
 #include <QString>
 
-#include <utility>
-
-// What a service command gives back to the front end that called it: the window shows it
-// in a box, the command line on standard error, the D-Bus object as an error reply.
-// Refused: the command is not allowed, `message` is the text the user sees.
-// Failed: the database failed, `message` is its own text.
-// ReadOnly: the database cannot be changed, `message` says so in words.
-// `count` tells how many rows a command that was done wrote.
+// What a command did, for the front end to show in its own way (a box, a line on standard
+// error, a D-Bus error). Refused: the command is not allowed, `message` is the text the
+// user sees (empty: nothing to tell). Failed: the database failed, `message` is its own
+// text. ReadOnly: the database cannot be changed, `message` says so in words.
 struct Outcome
 {
     enum class Kind { Done, Refused, Failed, ReadOnly };
-
     Kind kind;
     QString message;
     int count = 0;

@@ -5,7 +5,7 @@
 #include "data/GroupStore.h"
 #include "data/Schema.h"
 #include "services/AddressEditing.h"
-#include "services/ErrorOutcome.h"
+#include "services/FailureOutcome.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ Outcome UrlImportService::store(DbConnection &db, const std::vector<ShortcutEntr
         // The group is looked up before anything is written.
         groupNo = GroupStore::groupNoOf(db, Schema::ImportGroup);
     } catch (const AppError &error) {
-        return outcomeOf(error);
+        return failureOutcome(error);
     }
     if (!groupNo)
         return Outcome::refused(missingGroupText());
@@ -78,7 +78,7 @@ Outcome UrlImportService::store(DbConnection &db, const std::vector<ShortcutEntr
     try {
         AddressStore::insertAll(db, rows, *groupNo, &stored);
     } catch (const AppError &error) {
-        Outcome outcome = outcomeOf(error);
+        Outcome outcome = failureOutcome(error);
         outcome.count = stored;
         return outcome;
     }
