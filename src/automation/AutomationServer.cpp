@@ -127,6 +127,7 @@ int AutomationServer::pendingCalls() const
 
 QString AutomationServer::closeWarningText()
 {
+    // Intended: two blanks after the first sentence, as the warning has always read.
     return QStringLiteral("There are still active COM objects in this application.  One or more clients may have "
                           "references to these objects, so manually closing ")
            + QStringLiteral("this application may cause those client application(s) to fail.") + QStringLiteral("\n\n")
