@@ -180,16 +180,6 @@ private Q_SLOTS:
         QVERIFY(UrlImportService::store(*m_db, {{u"c.com"_s, u"c"_s}}).ok());
         QCOMPARE(stored().size(), 2);
     }
-
-    void readOnlyDatabaseIsToldApart()
-    {
-        m_db->execute(u"PRAGMA query_only = 1"_s);
-        const Outcome outcome = UrlImportService::store(*m_db, {{u"a.com"_s, u"a"_s}});
-        m_db->execute(u"PRAGMA query_only = 0"_s);
-        QCOMPARE(outcome.kind, Outcome::Kind::ReadOnly);
-        QCOMPARE(outcome.count, 0);
-        QVERIFY(stored().isEmpty());
-    }
 };
 
 VESTRANE_TEST_MAIN(TstUrlImportService)
