@@ -18,6 +18,7 @@ struct ListingCancelled
 
 QString UrlImportService::favoritesSettingMissingText()
 {
+    // Intended: "主键" (the key of the settings) is how this text has always named it.
     return QStringLiteral("访问收藏夹主键错误！");
 }
 
