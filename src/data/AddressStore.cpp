@@ -107,7 +107,8 @@ private:
 void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
                            const std::function<void(AddressRecord &&)> &sink)
 {
-    const Listing listing = listingFor(db.engine(), filter);
+    Listing listing = listingFor(db.engine(), filter);
+    listing.sql += db.engine().addedOrderClause();
     Dates::DisplayFormatter dates;
     SharedTexts groups;
     SharedCounts counts;

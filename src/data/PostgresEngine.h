@@ -27,6 +27,7 @@ public:
     QString autoNumberColumn(const QString &name) const override;
     QString rowKeyColumn() const override { return QStringLiteral("RowNo"); }
     QString rowKeyDefinition() const override;
+    QString addedOrderClause() const override { return QStringLiteral(" ORDER BY RowNo"); }
     QStringList extraSchemaStatements() const override;
     QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
     bool likeTakesPattern(const QString &) const override { return true; }

@@ -60,6 +60,10 @@ public:
     // engine has no such key by itself.
     virtual QString rowKeyColumn() const = 0;
     virtual QString rowKeyDefinition() const = 0;
+    // What a listing of the addresses (the view address_1) appends to come back in the
+    // order the rows were added: empty where the engine's scan gives that order anyway,
+    // whereas a server moves a row whenever it is changed.
+    virtual QString addedOrderClause() const = 0;
     // Statements that complete the schema beyond the shared tables and views.
     virtual QStringList extraSchemaStatements() const = 0;
     // After rows were inserted with explicit automatic numbers: the next automatic

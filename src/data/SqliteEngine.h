@@ -21,6 +21,7 @@ public:
     QString autoNumberColumn(const QString &name) const override;
     QString rowKeyColumn() const override { return QStringLiteral("rowid"); }
     QString rowKeyDefinition() const override { return {}; }
+    QString addedOrderClause() const override { return {}; }
     QStringList extraSchemaStatements() const override { return {}; }
     QStringList followExplicitNumbersStatements(const QString &, const QString &) const override { return {}; }
     bool likeTakesPattern(const QString &pattern) const override;

@@ -12,6 +12,8 @@ class QLineEdit;
 class QShowEvent;
 class QListWidget;
 class QPushButton;
+struct Outcome;
+struct TypedAddress;
 
 // The address editor: adds or changes one address. It reads and writes through a
 // connection of its own. The instance of the main window lives as long as the program
@@ -29,8 +31,8 @@ public:
         QString groupName;
     };
 
-    static constexpr quint8 AddMode = 1;
-    static constexpr quint8 ChangeMode = 0;
+    // Whether a save adds a new address or changes the one the editor was handed.
+    enum class EditMode { Add, Change };
 
     // Where an error of the creation or of reading the groups goes: a box for the user, or
     // kept for the caller (an automation call answers with it instead).
@@ -50,8 +52,11 @@ public:
     // the editor was last shown.
     const std::optional<SavedAddress> &savedAddress() const { return m_saved; }
 
-    void P_SetMode(quint8 mode);
-    quint8 editMode() const { return m_editMode; }
+    // Fills the editor to add this address, without showing it (an automation call).
+    void fillForAdd(const QString &address, const QString &name);
+
+    void P_SetMode(EditMode mode);
+    EditMode editMode() const { return m_editMode; }
     void P_SetGroup(const QString &groupName);
     QString P_GetGroup() const;
 
@@ -84,21 +89,18 @@ protected:
 private:
     void buildControls();
     void arrangeTabOrder();
-    bool inputComplete();
-    // The number of the selected group; nullopt after telling the user why there is none.
-    std::optional<int> selectedGroupNo();
-    SavedAddress typedAddress() const;
+    // Shows what a save gave; true when it wrote.
+    bool showSaveOutcome(const Outcome &outcome, const QString &doneText);
+    TypedAddress typedInput() const;
     void reportError(QWidget *parent, const QString &message);
 
     std::unique_ptr<DbConnection> m_connection;
     ErrorReporting m_reporting = ErrorReporting::ShowBox;
     QString m_keptError;
     QString m_presetGroup;
-    quint8 m_editMode = AddMode;
+    EditMode m_editMode = EditMode::Add;
     QString m_oldAddress;
     QString m_oldName;
     std::optional<SavedAddress> m_saved;
-    // Whether the last P_Init read the group table (an empty list then means no groups).
-    bool m_groupsLoaded = false;
     bool m_shownBefore = false;
 };

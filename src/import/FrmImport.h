@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookmarks/ImportService.h"
+#include "services/UrlImportService.h"
 #include "window/XPForm.h"
 
 #include <functional>
@@ -75,6 +76,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Reads the Favorites folder, with a progress dialog for a large one.
+    UrlImportService::Listing listFavoritesWithProgress();
     void listBookmarks(std::function<BookmarkSet()> reader);
     void importBookmarks();
     // Runs `start` on the worker and waits for it, keeping the window answering; shows

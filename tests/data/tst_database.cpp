@@ -39,26 +39,6 @@ QStringList schemaObjects(DbConnection &db)
     return names;
 }
 
-// Makes statements on `table` fail (when `condition` on the new row holds), by the
-// engine's own means.
-void refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition = {})
-{
-    if (db.isServer()) {
-        db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                                  "$$ BEGIN RAISE EXCEPTION 'refused'; END $$"));
-        db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 FOR EACH ROW %3 EXECUTE FUNCTION refuse()")
-                       .arg(event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition)));
-    } else {
-        db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 %3 BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                       .arg(event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition)));
-    }
-}
-
-void allowWrites(DbConnection &db, const QString &table)
-{
-    db.execute(db.isServer() ? QStringLiteral("DROP TRIGGER refuse ON %1").arg(table) : QStringLiteral("DROP TRIGGER refuse"));
-}
-
 // Ends every other connection to the test's database, as a restarted server would.
 void dropOtherConnections(DbConnection &db)
 {
@@ -236,12 +216,12 @@ private Q_SLOTS:
         AddressStore::insert(*db, QStringLiteral("x.com"), QStringLiteral("x"), 1);
 
         // A trigger makes the last statement fail: nothing of the group may be gone.
-        refuseWrites(*db, QStringLiteral("BaseGroup"), QStringLiteral("DELETE"));
+        TestEngine::refuseWrites(*db, QStringLiteral("BaseGroup"), QStringLiteral("DELETE"));
         QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")));
         QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("g"))).size(), size_t(1));
         QVERIFY(GroupStore::groupNoOf(*db, QStringLiteral("g")));
 
-        allowWrites(*db, QStringLiteral("BaseGroup"));
+        TestEngine::allowWrites(*db, QStringLiteral("BaseGroup"));
         QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::Outcome::Done);
         QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
         QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::Outcome::NotFound);
@@ -298,11 +278,25 @@ private Q_SLOTS:
                  0);
     }
 
+    // A changed row keeps its place (a server stores a changed row anew elsewhere).
+    void listsKeepTheOrderRowsWereAddedIn()
+    {
+        for (const char *address : {"a.com", "b.com", "c.com"})
+            AddressStore::insert(*db, QLatin1String(address), QStringLiteral("n"), 1);
+        AddressStore::countVisit(*db, QStringLiteral("a.com"));
+        AddressStore::update(*db, QStringLiteral("b2.com"), QStringLiteral("n"), 1, QStringLiteral("b.com"),
+                             QStringLiteral("n"));
+        QStringList order;
+        for (const AddressRecord &row : AddressStore::list(*db, AddressFilter::group(Schema::ImportGroup)))
+            order << row.address;
+        QCOMPARE(order, (QStringList{QStringLiteral("a.com"), QStringLiteral("b2.com"), QStringLiteral("c.com")}));
+    }
+
     // On a server a failed statement ends its transaction: the import then keeps nothing.
     void importKeepsRowsBeforeAFailure()
     {
         db->open();
-        refuseWrites(*db, QStringLiteral("address"), QStringLiteral("INSERT"), QStringLiteral("NEW.Address = 'bad'"));
+        TestEngine::refuseWrites(*db, QStringLiteral("address"), QStringLiteral("INSERT"), QStringLiteral("NEW.Address = 'bad'"));
         const std::vector<NewAddress> rows = {{QStringLiteral("a"), QStringLiteral("A")},
                                               {QStringLiteral("b"), QStringLiteral("B")},
                                               {QStringLiteral("bad"), QStringLiteral("X")},

@@ -81,9 +81,9 @@ private:
         TFrmMain &w = *f->window;
         QCOMPARE(childLabels(root()), GroupStore::groupNames(f->db()));
         QCOMPARE(w.TreeView1->topLevelItemCount(), 2);
-        QCOMPARE(w.TreeView1->topLevelItem(1)->text(0), TFrmMain::FavoritesLabel);
+        QCOMPARE(w.TreeView1->topLevelItem(1)->text(0), TFrmMain::FavouritesLabel);
         const AddressFilter filter = w.CurGroup() == TFrmMain::RootLabel        ? AddressFilter::all()
-                                     : w.CurGroup() == TFrmMain::FavoritesLabel ? AddressFilter::favourites()
+                                     : w.CurGroup() == TFrmMain::FavouritesLabel ? AddressFilter::favourites()
                                                                                 : AddressFilter::group(w.CurGroup());
         QStringList stored, storedGroups;
         for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
@@ -151,7 +151,7 @@ private Q_SLOTS:
         QCOMPARE(w.CurGroup(), QStringLiteral("IE收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.ie.com"});
         QVERIFY(!w.TreeViewPopupMenu->isVisible());
-        rightClick(w.FavoritesNode());
+        rightClick(w.FavouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QVERIFY(w.TreeViewPopupMenu->isVisible());
         QVERIFY(w.TreePM5->isVisible() && !w.TreePM1->isVisible());
@@ -163,9 +163,9 @@ private Q_SLOTS:
         QVERIFY(!w.TreeViewPopupMenu->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
         QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {},
-                          w.TreeView1->visualItemRect(w.FavoritesNode()).center());
-        QCOMPARE(w.CurGroup(), TFrmMain::FavoritesLabel);
-        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
+                          w.TreeView1->visualItemRect(w.FavouritesNode()).center());
+        QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
+        QCOMPARE(w.TreeView1->currentItem(), w.FavouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QTRY_VERIFY(!root()->isExpanded());
     }
@@ -192,7 +192,7 @@ private Q_SLOTS:
             QCOMPARE(visible(treeItems), allTree);
             QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, false}));
         }
-        rightClick(w.FavoritesNode());
+        rightClick(w.FavouritesNode());
         QCOMPARE(visible(treeItems), noTree);
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, false, true}));
     }
@@ -341,8 +341,8 @@ private Q_SLOTS:
         expectScreenMatchesDatabase();
         // After the last group comes "收藏夹".
         w.TreePM4->trigger();
-        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
-        QCOMPARE(w.CurGroup(), TFrmMain::FavoritesLabel);
+        QCOMPARE(w.TreeView1->currentItem(), w.FavouritesNode());
+        QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
         expectScreenMatchesDatabase();
     }
 
@@ -364,9 +364,9 @@ private Q_SLOTS:
     void deleteOnTheRootOrTheFavouritesChangesNothing()
     {
         f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), TFrmMain::RootLabel);
-        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavoritesLabel);
+        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavouritesLabel);
         TFrmMain &w = f->openShown();
-        for (QTreeWidgetItem *top : {root(), w.FavoritesNode()}) {
+        for (QTreeWidgetItem *top : {root(), w.FavouritesNode()}) {
             w.TreeView1->setCurrentItem(top);
             w.TreePM4Click();
             QCOMPARE(w.TreeView1->currentItem(), top);

@@ -145,7 +145,7 @@ private Q_SLOTS:
         QTreeWidgetItem *favourites = w.TreeView1->topLevelItem(1);
         QCOMPARE(root->text(0), QStringLiteral("网址"));
         QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
-        QCOMPARE(w.FavoritesNode(), favourites);
+        QCOMPARE(w.FavouritesNode(), favourites);
         QCOMPARE(childLabels(root), (QStringList{"新闻", "软件", "空组"}));
         QCOMPARE(imagesOf(root), qMakePair(0, 0));
         QCOMPARE(imagesOf(root->child(0)), qMakePair(2, 4));
@@ -169,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
         QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
         QCOMPARE(f->captions(), (QStringList{"www.b.com", "www.c.com"}));
-        click(w.FavoritesNode());
+        click(w.FavouritesNode());
         QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
         click(root);
@@ -223,7 +223,7 @@ private Q_SLOTS:
         w.PageControl1->setCurrentIndex(1);
         QTest::mouseClick(w.CTBtn, Qt::LeftButton);
         QCOMPARE(w.PageControl1->currentIndex(), 0);
-        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
+        QCOMPARE(w.TreeView1->currentItem(), w.FavouritesNode());
         QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
     }

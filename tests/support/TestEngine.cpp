@@ -1,6 +1,7 @@
 #include "TestEngine.h"
 
 #include "data/AppError.h"
+#include "data/DbConnection.h"
 #include "data/ServerAddress.h"
 
 #include <QAtomicInt>
@@ -70,4 +71,22 @@ TestServerDatabase::~TestServerDatabase()
     } catch (const std::exception &error) {
         qWarning("%s", error.what());
     }
+}
+
+void TestEngine::refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition)
+{
+    if (db.isServer()) {
+        db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                                  "$$ BEGIN RAISE EXCEPTION 'refused'; END $$"));
+        db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 FOR EACH ROW %3 EXECUTE FUNCTION refuse()")
+                       .arg(event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition)));
+    } else {
+        db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 %3 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                       .arg(event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition)));
+    }
+}
+
+void TestEngine::allowWrites(DbConnection &db, const QString &table)
+{
+    db.execute(db.isServer() ? QStringLiteral("DROP TRIGGER refuse ON %1").arg(table) : QStringLiteral("DROP TRIGGER refuse"));
 }

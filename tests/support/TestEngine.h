@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class DbConnection;
+
 // The database engine a test of the data layer runs on: SQLite (a file in the test's own
 // folders) unless VESTRANE_TEST_ENGINE=postgres, then the test run's PostgreSQL server,
 // whose URI CTest gives in VESTRANE_TEST_POSTGRES.
@@ -10,6 +12,11 @@ namespace TestEngine {
 bool isPostgres();
 // The URI of the test run's server (its maintenance database); empty when there is none.
 QString serverUri();
+
+// Makes `event` statements on `table` fail (where `condition` on the new row holds), with
+// the engine's own kind of trigger; allowWrites() removes it again.
+void refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition = {});
+void allowWrites(DbConnection &db, const QString &table);
 
 } // namespace TestEngine
 

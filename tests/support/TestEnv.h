@@ -37,6 +37,9 @@ public:
     QString settingsFile() const { return configHome() + QStringLiteral("/Kelvo/Kelvo.conf"); }
     // The server database's URI when running on PostgreSQL; empty on SQLite.
     QString serverDatabase() const;
+    // The database a test of the data layer opens: the server's when running on
+    // PostgreSQL, else `file`.
+    QString databaseOr(const QString &file) const { return m_server ? serverDatabase() : file; }
     // Makes the server database where the test runs on PostgreSQL. Qt's database drivers
     // need the application object: the constructor does this when one exists, the test
     // main once it made one.
