@@ -382,11 +382,10 @@ AppError DbConnection::failure(const QSqlError &error)
         close();
         return AppError(QStringLiteral("与数据库的连接中断（%1）：%2").arg(describe(), error.text().trimmed()));
     }
-    if (m_engine->isServer()) {
-        const QString text = error.text().trimmed();
-        return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
-    }
-    return errorFrom(error);
+    if (m_engine->isReadOnlyRefusal(error))
+        return AppError(readOnlyText, AppError::Kind::ReadOnly);
+    const QString text = error.text().trimmed();
+    return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
 }
 
 template<typename Result>

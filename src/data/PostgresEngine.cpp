@@ -36,6 +36,11 @@ QString PostgresEngine::lockTablesStatement(const QStringList &tables) const
     return QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(tables.join(QStringLiteral(", ")));
 }
 
+bool PostgresEngine::isReadOnlyRefusal(const QSqlError &error) const
+{
+    return error.nativeErrorCode() == QLatin1String("25006"); // read_only_sql_transaction
+}
+
 bool PostgresEngine::isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const
 {
     const QString state = error.nativeErrorCode();

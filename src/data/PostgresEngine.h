@@ -18,6 +18,7 @@ public:
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN"); }
     QString lockTablesStatement(const QStringList &tables) const override;
     bool failedStatementEndsTransaction() const override { return true; }
+    bool isReadOnlyRefusal(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const override;
     void prepareSession(DbConnection &) const override {}
     int schemaVersion(DbConnection &db) const override;

@@ -37,6 +37,8 @@ public:
     virtual QString lockTablesStatement(const QStringList &tables) const = 0;
     // Whether a failed statement leaves the rest of its transaction unusable.
     virtual bool failedStatementEndsTransaction() const = 0;
+    // Whether the database refused a write because it may only be read.
+    virtual bool isReadOnlyRefusal(const QSqlError &error) const = 0;
     // Whether the connection itself is gone (a server that went away), after `error`.
     virtual bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const = 0;
 

@@ -2,6 +2,7 @@
 
 #include "data/DbConnection.h"
 
+#include <QSqlError>
 #include <QVariant>
 
 QString SqliteEngine::beginWriteStatement() const
@@ -14,6 +15,14 @@ QString SqliteEngine::beginWriteStatement() const
 QString SqliteEngine::lockTablesStatement(const QStringList &) const
 {
     return {}; // the write transaction holds the whole file's write lock already
+}
+
+bool SqliteEngine::isReadOnlyRefusal(const QSqlError &error) const
+{
+    constexpr int sqliteReadOnly = 8; // primary result code; extended codes keep it in the low byte
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xff) == sqliteReadOnly;
 }
 
 void SqliteEngine::prepareSession(DbConnection &db) const

@@ -73,20 +73,33 @@ TestServerDatabase::~TestServerDatabase()
     }
 }
 
-void TestEngine::refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition)
+void TestEngine::refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition,
+                              const QString &message, const QString &name)
 {
+    // The message is the test's own constant text, without quotes.
     if (db.isServer()) {
-        db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                                  "$$ BEGIN RAISE EXCEPTION 'refused'; END $$"));
-        db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 FOR EACH ROW %3 EXECUTE FUNCTION refuse()")
-                       .arg(event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition)));
+        db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_write() RETURNS trigger LANGUAGE plpgsql AS "
+                                  "$$ BEGIN RAISE EXCEPTION '%', TG_ARGV[0]; END $$"));
+        db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION refuse_write('%5')")
+                       .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition),
+                            message));
     } else {
-        db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 %3 BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                       .arg(event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition)));
+        db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT RAISE(ABORT, '%5'); END")
+                       .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition),
+                            message));
     }
 }
 
-void TestEngine::allowWrites(DbConnection &db, const QString &table)
+void TestEngine::allowWrites(DbConnection &db, const QString &table, const QString &name)
 {
-    db.execute(db.isServer() ? QStringLiteral("DROP TRIGGER refuse ON %1").arg(table) : QStringLiteral("DROP TRIGGER refuse"));
+    db.execute(db.isServer() ? QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(name, table)
+                             : QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(name));
+}
+
+void TestEngine::setReadOnly(DbConnection &db, bool readOnly)
+{
+    if (db.isServer())
+        db.execute(QStringLiteral("SET default_transaction_read_only = %1").arg(readOnly ? "on" : "off"));
+    else
+        db.execute(QStringLiteral("PRAGMA query_only = %1").arg(readOnly ? 1 : 0));
 }

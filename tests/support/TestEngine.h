@@ -13,10 +13,14 @@ bool isPostgres();
 // The URI of the test run's server (its maintenance database); empty when there is none.
 QString serverUri();
 
-// Makes `event` statements on `table` fail (where `condition` on the new row holds), with
-// the engine's own kind of trigger; allowWrites() removes it again.
-void refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition = {});
-void allowWrites(DbConnection &db, const QString &table);
+// Makes `event` statements on `table` fail with `message` (where `condition` on the new
+// row holds), with a trigger named `name` of the engine's own kind; allowWrites() removes
+// it again, if it is there.
+void refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition = {},
+                  const QString &message = QStringLiteral("refused"), const QString &name = QStringLiteral("refuse"));
+void allowWrites(DbConnection &db, const QString &table, const QString &name = QStringLiteral("refuse"));
+// Makes the connection refuse every write, or allow them again.
+void setReadOnly(DbConnection &db, bool readOnly);
 
 } // namespace TestEngine
 

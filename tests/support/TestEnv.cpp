@@ -43,6 +43,9 @@ void TestEnv::useTestServerIfAsked()
     if (!TestEngine::isPostgres() || m_server)
         return;
     m_server = std::make_unique<TestServerDatabase>();
+    // The settings of a user who pointed the program at a server: the first start's
+    // defaults, and the server's URI.
+    SettingsStore::writeDefaultsIfMissing();
     SettingsStore::setDatabase(m_server->uri());
 }
 
