@@ -66,7 +66,9 @@ AddressFilter TFrmMain::filterForCurGroup()
 // advance), then the list takes them in one step and repaints once.
 int TFrmMain::P_AddRows(const AddressFilter &filter)
 {
-    return showRows(readRows(filter));
+    const int count = showRows(readRows(filter));
+    noteListing(filter);
+    return count;
 }
 
 std::vector<ListRow> TFrmMain::readRows(const AddressFilter &filter)
@@ -87,7 +89,6 @@ int TFrmMain::showRows(std::vector<ListRow> &&rows)
     m_statusPanels[2]->setText(RowCountText.arg(count));
     ListView1->rows()->append(std::move(rows));
     ListView1->setUpdatesEnabled(true);
-    noteListing(filter);
     return count;
 }
 

@@ -74,8 +74,10 @@ void TFrmMain::P_Search(const QString &text)
     const Outcome outcome = SearchService::search(m_dm1.connection(), text, [&rows](AddressRecord &&record) {
         rows.push_back(listRowFor(std::move(record)));
     });
-    if (showOutcome(outcome))
+    if (showOutcome(outcome)) {
         showRows(std::move(rows));
+        noteListing(AddressFilter::search(text));
+    }
 }
 
 // Newest first. A failure is not reported; the typed text is put back in any case.
