@@ -175,8 +175,7 @@ TFrmEditGroup *TPIO::P_OpenEditor(const QString &Name1, const QString &Name2)
     editor->raise();
     editor->P_SetMode(TFrmEditGroup::AddMode);
     editor->setCaptionText(QStringLiteral("添加网址"));
-    editor->Edit1->setText(Name1);
-    editor->Edit2->setText(Name2);
+    editor->fillInput(Name1, Name2);
     // Set off from the editor opened last, so that the user sees there are two.
     if (!m_editors.isEmpty())
         editor->move(m_editors.last()->pos() + QPoint(CascadeOffset, CascadeOffset));

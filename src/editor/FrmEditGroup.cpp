@@ -178,6 +178,12 @@ QString TFrmEditGroup::P_GetGroup() const
     return m_presetGroup;
 }
 
+void TFrmEditGroup::fillInput(const QString &address, const QString &name)
+{
+    Edit1->setText(address);
+    Edit2->setText(name);
+}
+
 void TFrmEditGroup::P_Init()
 {
     ListBox1->clear();

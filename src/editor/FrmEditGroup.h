@@ -62,14 +62,8 @@ public:
     bool P_EditData();
     DbConnection &connection() { return *m_connection; }
 
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QListWidget *ListBox1 = nullptr;
-    QPushButton *OKButton = nullptr;
-    QPushButton *CancelButton = nullptr;
-    QLineEdit *Edit1 = nullptr;
-    QLineEdit *Edit2 = nullptr;
+    // Puts an address and its name into the two text fields, as if the user typed them.
+    void fillInput(const QString &address, const QString &name);
 
 public Q_SLOTS:
     void OKButtonClick();
@@ -82,6 +76,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Controls, named as in the window design; each carries its name as its object name.
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QListWidget *ListBox1 = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QLineEdit *Edit2 = nullptr;
+
     void buildControls();
     void arrangeTabOrder();
     bool inputComplete();

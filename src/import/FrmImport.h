@@ -29,24 +29,6 @@ public:
     static constexpr int ButtonWidth = 75;
     static constexpr int SeparatorWidth = 8;
 
-    // Controls, named as in the window design. The list's rows are the window's whole
-    // state: caption = the address as read, sub-item = the display name, check box =
-    // whether to import it.
-    TListView1 *ListView1 = nullptr;
-    QWidget *CoolBar1 = nullptr;
-    QToolBar *ToolBar1 = nullptr;
-    QToolButton *TIEBtn = nullptr;
-    QToolButton *TBrowserBtn = nullptr;
-    QToolButton *TFileBtn = nullptr;
-    ToolSeparator *ToolButton1 = nullptr;
-    QToolButton *TSelectAllBtn = nullptr;
-    QToolButton *TNoSelectAllBtn = nullptr;
-    QToolButton *TOrSelectAllBtn = nullptr;
-    ToolSeparator *ToolButton4 = nullptr;
-    QToolButton *TImportBtn = nullptr;
-    ToolSeparator *ToolButton5 = nullptr;
-    QToolButton *TExitBtn = nullptr;
-
 public Q_SLOTS:
     // Lists the shortcuts of the Favorites folder, every row checked; once it succeeded
     // the button is disabled.
@@ -75,6 +57,24 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Controls, named as in the window design; each carries its name as its object name.
+    // The list's rows are the window's whole state: caption = the address as read,
+    // sub-item = the display name, check box = whether to import it.
+    TListView1 *ListView1 = nullptr;
+    QWidget *CoolBar1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *TIEBtn = nullptr;
+    QToolButton *TBrowserBtn = nullptr;
+    QToolButton *TFileBtn = nullptr;
+    ToolSeparator *ToolButton1 = nullptr;
+    QToolButton *TSelectAllBtn = nullptr;
+    QToolButton *TNoSelectAllBtn = nullptr;
+    QToolButton *TOrSelectAllBtn = nullptr;
+    ToolSeparator *ToolButton4 = nullptr;
+    QToolButton *TImportBtn = nullptr;
+    ToolSeparator *ToolButton5 = nullptr;
+    QToolButton *TExitBtn = nullptr;
+
     void listBookmarks(std::function<BookmarkSet()> reader);
     void importBookmarks();
     // Runs `start` on the worker and waits for it, keeping the window answering; shows

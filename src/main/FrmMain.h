@@ -100,7 +100,22 @@ public:
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
-    // Controls, named as in the window design.
+public Q_SLOTS:
+    void AlphTBtnClick();
+    void SetTopTBtnClick();
+    void CTBtnClick();
+    void ImportTBtnClick();
+    void HelpTBtnClick();
+    void ExitTBtnClick();
+    void PageControl1Change(int index);
+    void BitBtn1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Controls, named as in the window design; each carries its name as its object name.
     QWidget *CoolBar1 = nullptr;
     QToolBar *ToolBar1 = nullptr;
     QToolButton *AlphTBtn = nullptr;
@@ -138,22 +153,8 @@ public:
     QAction *ListPM4 = nullptr;
     QAction *ListPM5 = nullptr;
 
-public Q_SLOTS:
-    void AlphTBtnClick();
-    void SetTopTBtnClick();
-    void CTBtnClick();
-    void ImportTBtnClick();
-    void HelpTBtnClick();
-    void ExitTBtnClick();
-    void PageControl1Change(int index);
-    void BitBtn1Click();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     // Creation.
+    void nameControls();
     void FormCreate();
     void FormActivate();
     void buildLayout();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -56,14 +57,10 @@ public:
     // Shows the window application-modal and returns when it has closed.
     void execModal();
 
-    // Caption-bar controls, named as in the window design.
-    QWidget *pnlCaptionParent = nullptr;
-    QLabel *ImgIcon = nullptr;
-    QLabel *pnlCaption = nullptr;
-    QWidget *pnlSysBox = nullptr;
-    QToolButton *btnMin = nullptr;
-    QToolButton *btnMax = nullptr;
-    QToolButton *btnClose = nullptr;
+    // The picture at the left of the caption bar.
+    QPixmap iconPicture() const;
+    // Whether the minimise, maximise and close buttons take clicks.
+    void setSysButtonsEnabled(bool enabled);
 
 public Q_SLOTS:
     void btnMinClick();
@@ -82,6 +79,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Caption-bar controls, named as in the window design; each carries its name as its
+    // object name.
+    QWidget *pnlCaptionParent = nullptr;
+    QLabel *ImgIcon = nullptr;
+    QLabel *pnlCaption = nullptr;
+    QWidget *pnlSysBox = nullptr;
+    QToolButton *btnMin = nullptr;
+    QToolButton *btnMax = nullptr;
+    QToolButton *btnClose = nullptr;
+
     void buildCaptionBar();
     void placeAboveOwner();
     void maximise();

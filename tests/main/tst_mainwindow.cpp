@@ -80,17 +80,17 @@ private Q_SLOTS:
         QCOMPARE(int(w.AlphaValue()), 255);
         QCOMPARE(HintTimes::delay(), 0);
         QCOMPARE(HintTimes::displayTime(), 60000);
-        for (QToolButton *check : {w.AlphTBtn, w.SetTopTBtn, w.IPTBtn}) {
+        for (QToolButton *check : {controls(w).AlphTBtn, controls(w).SetTopTBtn, controls(w).IPTBtn}) {
             QVERIFY(check->isCheckable());
             QVERIFY(!check->isChecked());
         }
-        QCOMPARE(w.PageControl1->currentIndex(), 0);
+        QCOMPARE(controls(w).PageControl1->currentIndex(), 0);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         QCOMPARE(w.statusPanelText(1), QString());
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
         QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
         QCOMPARE(w.CurAddress(), QString());
-        QCOMPARE(w.TreeView1->currentItem(), w.TreeView1->topLevelItem(0));
+        QCOMPARE(controls(w).TreeView1->currentItem(), controls(w).TreeView1->topLevelItem(0));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com", "www.c.com"}));
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -98,8 +98,8 @@ private Q_SLOTS:
     void toolbarButtonsInOrder()
     {
         TFrmMain &w = f->open();
-        const QList<QToolButton *> buttons = {w.AlphTBtn, w.SetTopTBtn, w.IPTBtn, w.CTBtn,
-                                              w.ImportTBtn, w.HelpTBtn, w.ExitTBtn};
+        const QList<QToolButton *> buttons = {controls(w).AlphTBtn, controls(w).SetTopTBtn, controls(w).IPTBtn, controls(w).CTBtn,
+                                              controls(w).ImportTBtn, controls(w).HelpTBtn, controls(w).ExitTBtn};
         const QStringList captions = {"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出"};
         const QStringList hints = {"使窗体变透明", "把窗体置后", "以文字方式或以IP地址方式访问网址", "直接跳到收藏夹",
                                    "从IE收藏夹导入", "寻求帮助", "退出软件"};
@@ -129,20 +129,20 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
         QVERIFY(Dialogs::recorded().first().text != QStringLiteral("error!!!"));
-        QCOMPARE(w.TreeView1->topLevelItemCount(), 0); // later steps skipped
+        QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 0); // later steps skipped
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.CTBtnClick(); // no favourites node: nothing happens
+        QTest::mouseClick(controls(w).CTBtn, Qt::LeftButton); // no favourites node: nothing happens
         QCOMPARE(Dialogs::recorded().size(), 1);
     }
 
     void treeShape()
     {
         TFrmMain &w = f->open();
-        QCOMPARE(w.TreeView1->topLevelItemCount(), 2);
-        QTreeWidgetItem *root = w.TreeView1->topLevelItem(0);
-        QTreeWidgetItem *favourites = w.TreeView1->topLevelItem(1);
+        QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 2);
+        QTreeWidgetItem *root = controls(w).TreeView1->topLevelItem(0);
+        QTreeWidgetItem *favourites = controls(w).TreeView1->topLevelItem(1);
         QCOMPARE(root->text(0), QStringLiteral("网址"));
         QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
         QCOMPARE(w.FavoritesNode(), favourites);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(imagesOf(favourites), qMakePair(1, 4));
         QCOMPARE(favourites->childCount(), 0);
         QVERIFY(root->isExpanded());
-        QCOMPARE(w.TreeView1->indentation(), 19);
+        QCOMPARE(controls(w).TreeView1->indentation(), 19);
     }
 
     void leftClickOnEachKindOfNode()
@@ -161,10 +161,10 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto click = [&w](QTreeWidgetItem *node) {
-            const QRect rect = w.TreeView1->visualItemRect(node);
-            QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, rect.center());
+            const QRect rect = controls(w).TreeView1->visualItemRect(node);
+            QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, rect.center());
         };
-        QTreeWidgetItem *root = w.TreeView1->topLevelItem(0);
+        QTreeWidgetItem *root = controls(w).TreeView1->topLevelItem(0);
         click(root->child(1));
         QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
         QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
@@ -186,12 +186,12 @@ private Q_SLOTS:
         TFrmMain &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(w.AlphTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).AlphTBtn, Qt::LeftButton);
         QCOMPARE(int(w.AlphaValue()), 200);
-        QVERIFY(w.AlphTBtn->isChecked());
-        QTest::mouseClick(w.AlphTBtn, Qt::LeftButton);
+        QVERIFY(controls(w).AlphTBtn->isChecked());
+        QTest::mouseClick(controls(w).AlphTBtn, Qt::LeftButton);
         QCOMPARE(int(w.AlphaValue()), 255);
-        QVERIFY(!w.AlphTBtn->isChecked());
+        QVERIFY(!controls(w).AlphTBtn->isChecked());
     }
 
     void putBehindToggle()
@@ -203,13 +203,13 @@ private Q_SLOTS:
         // Only the stacking changes: the same native window carries the new flag, so
         // its opacity and normal geometry stay.
         QWindow *const native = w.windowHandle();
-        QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).SetTopTBtn, Qt::LeftButton);
         QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
         QCOMPARE(w.windowHandle(), native);
         QVERIFY(!(native->flags() & Qt::WindowStaysOnTopHint));
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), before);
-        QTest::mouseClick(w.SetTopTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).SetTopTBtn, Qt::LeftButton);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(native->flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible());
@@ -220,10 +220,10 @@ private Q_SLOTS:
         TFrmMain &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.PageControl1->setCurrentIndex(1);
-        QTest::mouseClick(w.CTBtn, Qt::LeftButton);
-        QCOMPARE(w.PageControl1->currentIndex(), 0);
-        QCOMPARE(w.TreeView1->currentItem(), w.FavoritesNode());
+        controls(w).PageControl1->setCurrentIndex(1);
+        QTest::mouseClick(controls(w).CTBtn, Qt::LeftButton);
+        QCOMPARE(controls(w).PageControl1->currentIndex(), 0);
+        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavoritesNode());
         QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
     }
@@ -238,7 +238,7 @@ private Q_SLOTS:
             minimisedWhenOpened = w.isMinimized();
             return true;
         });
-        QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).HelpTBtn, Qt::LeftButton);
         QVERIFY(minimisedWhenOpened);
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -250,7 +250,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.setHelpOpener([] { return false; });
-        QTest::mouseClick(w.HelpTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).HelpTBtn, Qt::LeftButton);
         QVERIFY(!w.isMinimized());
         MainFixture::expectOnlyBox(TFrmMain::helpFailureText(), QStringLiteral("提示"));
     }
@@ -263,7 +263,7 @@ private Q_SLOTS:
         bool allow = false;
         int asked = 0;
         w.setCloseQuestion([&] { ++asked; return allow; });
-        QTest::mouseClick(w.ExitTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).ExitTBtn, Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(w.isVisible());
         QVERIFY(!w.isClosing());
@@ -271,7 +271,7 @@ private Q_SLOTS:
         allow = true;
         const QRect start = w.geometry();
         QSignalSpy closed(&w, &TXPForm::closed);
-        QTest::mouseClick(w.btnClose, Qt::LeftButton);
+        QTest::mouseClick(controls(w).btnClose, Qt::LeftButton);
         QVERIFY(w.isClosing());
         QTest::qWait(100);
         QVERIFY(w.isVisible());
@@ -305,12 +305,12 @@ private Q_SLOTS:
         TFrmMain &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.Splitter1->sizes().first(), 159);
-        QCOMPARE(w.Splitter1->handleWidth(), 5);
-        const int total = w.Splitter1->sizes()[0] + w.Splitter1->sizes()[1];
-        w.Splitter1->setSizes({25, total - 25});
-        Q_EMIT w.Splitter1->splitterMoved(25, 1);
-        QCOMPARE(w.Splitter1->sizes().first(), 0);
+        QCOMPARE(controls(w).Splitter1->sizes().first(), 159);
+        QCOMPARE(controls(w).Splitter1->handleWidth(), 5);
+        const int total = controls(w).Splitter1->sizes()[0] + controls(w).Splitter1->sizes()[1];
+        controls(w).Splitter1->setSizes({25, total - 25});
+        Q_EMIT controls(w).Splitter1->splitterMoved(25, 1);
+        QCOMPARE(controls(w).Splitter1->sizes().first(), 0);
     }
 };
 
