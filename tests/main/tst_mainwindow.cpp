@@ -186,11 +186,12 @@ private Q_SLOTS:
         TFrmMain &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.windowOpacity(), 1.0);
         QTest::mouseClick(controls(w).AlphTBtn, Qt::LeftButton);
-        QCOMPARE(int(w.AlphaValue()), 200);
+        QCOMPARE(qRound(w.windowOpacity() * 255), 200);
         QVERIFY(controls(w).AlphTBtn->isChecked());
         QTest::mouseClick(controls(w).AlphTBtn, Qt::LeftButton);
-        QCOMPARE(int(w.AlphaValue()), 255);
+        QCOMPARE(w.windowOpacity(), 1.0);
         QVERIFY(!controls(w).AlphTBtn->isChecked());
     }
 
