@@ -149,12 +149,16 @@ private Q_SLOTS:
         QVERIFY(editor.windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(editor.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
         editor.show();
-        QCOMPARE(editor.contentArea()->size(), QSize(410, 186));
-        QCOMPARE(controls(editor).ListBox1->geometry(), QRect(96, 56, 237, 97));
-        QCOMPARE(controls(editor).OKButton->geometry(), QRect(338, 81, 57, 33));
-        QCOMPARE(controls(editor).CancelButton->geometry(), QRect(338, 121, 57, 33));
-        QCOMPARE(controls(editor).Edit1->geometry(), QRect(96, 8, 298, 21));
-        QCOMPARE(controls(editor).Edit2->geometry(), QRect(96, 32, 298, 21));
+        // Every control shows whole and none covers another.
+        const EditorControls c(editor);
+        const QList<QWidget *> placed{c.Label1, c.Label2, c.Label3, c.ListBox1, c.OKButton, c.CancelButton, c.Edit1, c.Edit2};
+        for (QWidget *control : placed) {
+            QVERIFY2(editor.contentArea()->rect().contains(control->geometry()), qPrintable(control->objectName()));
+            for (QWidget *other : placed) {
+                QVERIFY2(control == other || !control->geometry().intersects(other->geometry()),
+                         qPrintable(control->objectName() + QLatin1Char('/') + other->objectName()));
+            }
+        }
         QCOMPARE(controls(editor).Label1->text(), QStringLiteral("网址 HTTP:\\\\"));
         QCOMPARE(controls(editor).OKButton->text(), QStringLiteral("保存"));
         QCOMPARE(controls(editor).CancelButton->text(), QStringLiteral("退出"));
