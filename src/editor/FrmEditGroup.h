@@ -1,3 +1,25 @@
+// The address editor, TFrmEditGroup. Despite its name it edits one address (adds a new
+// one or changes a stored one), never a group; the name is the window design's and other
+// parts of the program know the class by it. What its names stand for:
+//
+// Controls
+//   Edit1         the address; Label1 "网址 HTTP:\\" in front of it
+//   Edit2         the address's display name; Label2 "网址名称"
+//   ListBox1      the groups, one of which takes the address; Label3 "组别"
+//   OKButton      "保存": saves and closes (Enter anywhere in the window presses it)
+//   CancelButton  "退出": closes without saving (so does Esc)
+//
+// Handlers and procedures
+//   P_ShowAdd     opens the editor empty, to add an address to the given group
+//   P_ShowEdit    opens it filled, to change a stored address; gives what was saved
+//   P_SetMode     add or change: which of the two saves OKButtonClick runs
+//   P_SetGroup, P_GetGroup   the group preselected in ListBox1 at the next showing
+//   P_Init        fills ListBox1 from the database and preselects the group; runs at
+//                 every showing
+//   OKButtonClick checks the input, then P_AddData (add) or P_EditData (change); closes
+//                 once the address is stored
+//   fillInput     puts an address and a name into Edit1 and Edit2, as the automation
+//                 object does for a caller
 #pragma once
 
 #include "window/XPForm.h"

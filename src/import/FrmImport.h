@@ -1,3 +1,22 @@
+// The import window, TFrmImport: brings addresses from outside into the database. Its names
+// are those of the window design; what they stand for:
+//
+// Controls
+//   CoolBar1, ToolBar1  the band at the top and its tool bar:
+//     TIEBtn          "从IE导入": lists the Internet shortcuts (*.url) of the Favorites
+//                     folder, all checked; they go into the group "IE收藏夹"
+//     TBrowserBtn     "从浏览器导入": lists the bookmarks of a browser profile
+//     TFileBtn        "从文件导入…": lists the bookmarks of a bookmark file
+//     TSelectAllBtn   "全选": checks every row; TNoSelectAllBtn "全不选" unchecks every
+//                     row; TOrSelectAllBtn "反选" flips every row's check
+//     TImportBtn      "导入数据": stores the checked rows
+//     TExitBtn        "退出": closes the window
+//     ToolButton1, ToolButton4, ToolButton5   the gaps between the button groups
+//   ListView1         the listed rows: address, name, group, and a check box each
+//
+// Handlers (each named after its control: TIEBtnClick is TIEBtn's click)
+//   ListView1MouseMove  the hover text: the address and name of the row under the pointer
+//   listBookmarkFile    what TFileBtnClick does once a file is chosen
 #pragma once
 
 #include "bookmarks/ImportService.h"

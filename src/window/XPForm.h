@@ -1,3 +1,25 @@
+// The caption window, TXPForm, the base of every window of the program. Its names are those
+// of the window design; what they stand for:
+//
+// Controls (the caption bar)
+//   pnlCaptionParent  the bar across the top
+//   ImgIcon           the program's icon at its left: a double-click closes the window
+//                     while btnClose is shown
+//   pnlCaption        the caption text: dragging it moves the window, a double-click
+//                     maximises or restores it
+//   pnlSysBox         the box at the right holding btnMin (minimise), btnMax (maximise or
+//                     restore) and btnClose (close)
+//
+// Handlers and procedures
+//   btnMinClick, btnMaxClick, btnCloseClick   the caption bar's buttons
+//   ImgIconClick      a single click on the icon, which does nothing
+//   SetMinButtonVisible, SetMaxButtonVisible, SetCloseButtonVisible, ArrangeSysButtons
+//                     show or hide a button; the shown ones close up to the right
+//   SetAlpha          the window's opacity, 0 (clear) to 255 (opaque)
+//   Maximized         the maximise button's record of the state
+//   standardSetup     what every window does when made: centred, hint times, all three
+//                     buttons, the caption's look
+//   openModal, execModal   show the window modal over its owner
 #pragma once
 
 #include <QPixmap>
