@@ -98,13 +98,13 @@ bool blankCall(Client &client, int i)
     return !call.isError();
 }
 
-bool editorCall(Client &client, TPIO &object, int i)
+bool editorCall(Client &client, AutomationServer &server, int i)
 {
     QDBusPendingCall call = client.sendUrl(address(i), name(i));
-    spinUntil([&] { return call.isFinished() || object.pendingCalls() == 1; });
+    spinUntil([&] { return call.isFinished() || server.pendingCalls() == 1; });
     if (call.isFinished())
         return false; // answered without an editor: an error
-    QPointer<TFrmEditGroup> editor = object.openEditors().constFirst();
+    QPointer<TFrmEditGroup> editor = server.editors()->openEditors().constFirst();
     editor->close();
     spinUntil([&] { return call.isFinished() && editor.isNull(); });
     return !call.isError();
@@ -177,7 +177,7 @@ int main(int argc, char **argv)
     Client client;
 
     const long blank = measure("blank", 500, BlankCalls, [&](int i) { return blankCall(client, i); });
-    const long editor = measure("editor", 100, EditorCalls, [&](int i) { return editorCall(client, *server.object(), i); });
+    const long editor = measure("editor", 100, EditorCalls, [&](int i) { return editorCall(client, server, i); });
     if (blank < 0 || editor < 0)
         return 1;
     return blank < LimitKb && editor < LimitKb ? 0 : 1;

@@ -8,7 +8,6 @@
 #include "automation/AutomationServer.h"
 #include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
-#include "automation/TPIO.h"
 #include "data/DailyBackup.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
@@ -121,9 +120,7 @@ int runVestrane(int argc, char **argv)
     QApplication::setWindowIcon(mainWindow.iconPicture());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // The editors of calls belong to the main window, so that they open above it.
-    // They keep the errors of their making, which the call answers instead of a box.
-    server.object()->setEditorFactory(
-        [&mainWindow] { return new TFrmEditGroup(&mainWindow, TFrmEditGroup::ErrorReporting::Keep); });
+    server.editors()->setOwner(&mainWindow);
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
     std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;

@@ -68,8 +68,15 @@ std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc,
     }
 }
 
+namespace {
+
+// Intended: the caption names the Windows object model the program once served.
+const QString closeWarningCaption = QStringLiteral("COM Server Warning");
+
+} // namespace
+
 AutomationServer::AutomationServer(StartMode mode, std::chrono::milliseconds activationWait, QObject *parent)
-    : QObject(parent), m_mode(mode), m_object(new TPIO(this))
+    : QObject(parent), m_mode(mode), m_object(new TPIO(m_editors, this))
 {
     connect(m_object, &TPIO::callStarted, this, &AutomationServer::onCallStarted);
     connect(m_object, &TPIO::callFinished, this, &AutomationServer::onCallFinished);
@@ -120,6 +127,7 @@ int AutomationServer::pendingCalls() const
 
 QString AutomationServer::closeWarningText()
 {
+    // Intended: two blanks after the first sentence, as the warning has always read.
     return QStringLiteral("There are still active COM objects in this application.  One or more clients may have "
                           "references to these objects, so manually closing ")
            + QStringLiteral("this application may cause those client application(s) to fail.") + QStringLiteral("\n\n")
@@ -131,7 +139,7 @@ bool AutomationServer::mayClose(QWidget *parent) const
     if (pendingCalls() == 0)
         return true;
     const QMessageBox::StandardButton answer =
-        Dialogs::show(parent, closeWarningText(), QStringLiteral("COM Server Warning"),
+        Dialogs::show(parent, closeWarningText(), closeWarningCaption,
                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Warning);
     return answer == QMessageBox::Yes;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/StartOptions.h"
+#include "editor/EditorOpener.h"
 
 #include <QObject>
 #include <QTimer>
@@ -34,6 +35,8 @@ public:
     void startServing();
     bool ownsBusName() const { return m_ownsName; }
     TPIO *object() const { return m_object; }
+    // Opens the editors of the object's calls.
+    EditorOpener *editors() { return &m_editors; }
     int pendingCalls() const;
 
     // The main window asks before it closes: with calls pending the user confirms.
@@ -55,6 +58,8 @@ private:
     static bool dialogOpen();
 
     StartMode m_mode;
+    // Destroyed before the object (a child): editors still open go without an answer.
+    EditorOpener m_editors;
     TPIO *m_object = nullptr;
     bool m_registered = false;
     bool m_ownsName = false;

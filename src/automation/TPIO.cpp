@@ -2,15 +2,11 @@
 
 #include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
-#include "editor/FrmEditGroup.h"
-#include "data/AppError.h"
+#include "editor/AddressEditorOpener.h"
 #include "data/MessageText.h"
 
 #include <QDBusMessage>
-#include <QLineEdit>
-
-#include <exception>
-#include <memory>
+#include <QPointer>
 
 namespace {
 
@@ -72,18 +68,8 @@ QDBusMessage propertiesAnswer(const QDBusMessage &message)
 
 } // namespace
 
-TPIO::TPIO(QObject *parent) : QDBusVirtualObject(parent)
+TPIO::TPIO(AddressEditorOpener &editors, QObject *parent) : QDBusVirtualObject(parent), m_editors(editors)
 {
-    m_makeEditor = [] { return new TFrmEditGroup(nullptr, TFrmEditGroup::ErrorReporting::Keep); };
-}
-
-TPIO::~TPIO()
-{
-    const QList<TFrmEditGroup *> editors = m_editors;
-    for (TFrmEditGroup *editor : editors) {
-        disconnect(editor, nullptr, this, nullptr);
-        delete editor;
-    }
 }
 
 bool TPIO::isBlank(const QString &text)
@@ -146,65 +132,20 @@ void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessag
         return;
     }
     // The call is answered later, when its editor closes; an error while opening it is
-    // the call's answer and never leaves this function.
-    QString failure;
-    try {
-        TFrmEditGroup *editor = P_OpenEditor(Name1, Name2);
-        answerWhenClosed(editor, message, connection, tellResult);
+    // the call's answer. A client that has gone by then simply gets no answer; the bus
+    // drops it. Once this object is gone, nobody answers.
+    const QPointer<TPIO> self(this);
+    const QString failure = m_editors.openEditor(Name1, Name2, [self, message, connection, tellResult](bool saved) {
+        if (!self)
+            return;
+        --self->m_pendingCalls;
+        connection.send(answerFor(message, tellResult, saved));
+        Q_EMIT self->callFinished();
+    });
+    if (failure.isEmpty()) {
+        ++m_pendingCalls;
         return;
-    } catch (const AppError &error) {
-        failure = error.message();
-    } catch (const std::exception &error) {
-        failure = QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        failure = QStringLiteral("Unexpected error");
     }
     connection.send(message.createErrorReply(QLatin1String(ErrorName), failure));
     Q_EMIT callFinished();
-}
-
-TFrmEditGroup *TPIO::P_OpenEditor(const QString &Name1, const QString &Name2)
-{
-    std::unique_ptr<TFrmEditGroup> editor(m_makeEditor());
-    // An editor that cannot read its settings or its groups is the call's error, never a
-    // box and never an editor with an empty group list. The groups are read once before
-    // the editor shows, so that a failure shows nothing at all.
-    throwKeptError(*editor);
-    editor->P_Init();
-    throwKeptError(*editor);
-    editor->raise();
-    editor->P_SetMode(TFrmEditGroup::AddMode);
-    editor->setCaptionText(QStringLiteral("添加网址"));
-    editor->fillInput(Name1, Name2);
-    // Set off from the editor opened last, so that the user sees there are two.
-    if (!m_editors.isEmpty())
-        editor->move(m_editors.last()->pos() + QPoint(CascadeOffset, CascadeOffset));
-    editor->openModal();
-    throwKeptError(*editor);
-    return editor.release();
-}
-
-void TPIO::throwKeptError(const TFrmEditGroup &editor)
-{
-    if (!editor.keptError().isEmpty())
-        throw AppError(editor.keptError());
-}
-
-void TPIO::answerWhenClosed(TFrmEditGroup *editor, const QDBusMessage &message, const QDBusConnection &connection,
-                            bool tellResult)
-{
-    m_editors.append(editor);
-    // Answered once: when the editor closes, or should it be destroyed unclosed (which
-    // saved nothing). A client that has gone by then simply gets no answer; the bus drops it.
-    auto answer = [this, editor, message, connection, tellResult](bool saved) {
-        if (!m_editors.removeOne(editor))
-            return;
-        connection.send(answerFor(message, tellResult, saved));
-        Q_EMIT callFinished();
-    };
-    connect(editor, &TXPForm::closed, this, [answer, editor] {
-        answer(editor->savedAddress().has_value());
-        editor->deleteLater();
-    });
-    connect(editor, &QObject::destroyed, this, [answer] { answer(false); });
 }

@@ -1,12 +1,11 @@
 #include "editor/FrmEditGroup.h"
 
 #include "platform/DesignFont.h"
-#include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
-#include "data/TrimUrl.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "services/AddressEditing.h"
 #include "window/SharedIcons.h"
 
 #include <QKeyEvent>
@@ -38,6 +37,11 @@ constexpr int ListItemHeight = 13;
 
 const QString promptCaption = QStringLiteral("提示");
 const QString saveCaption = QStringLiteral("保存");
+// Intended: the label shows the scheme with backslashes, as the program always has.
+const QString addressLabelText = QStringLiteral("网址 HTTP:\\\\");
+// Intended: both marks, the full-width and the plain one, end the success texts.
+const QString addedText = QStringLiteral("保存成功！!");
+const QString changedText = QStringLiteral("修改保存成功！!");
 
 QIcon okGlyph()
 {
@@ -97,7 +101,7 @@ void TFrmEditGroup::buildControls()
         widget->move(left, top);
     };
 
-    Label1 = new QLabel(QStringLiteral("网址 HTTP:\\\\"), panel);
+    Label1 = new QLabel(addressLabelText, panel);
     place(Label1, "Label1", 14, 11);
     Label2 = new QLabel(QStringLiteral("网址名称"), panel);
     place(Label2, "Label2", 34, 34);
@@ -142,7 +146,7 @@ void TFrmEditGroup::P_ShowAdd(const QString &groupName)
     m_saved.reset();
     Edit1->clear();
     Edit2->clear();
-    m_editMode = AddMode;
+    m_editMode = EditMode::Add;
     setCaptionText(QStringLiteral("添加网址"));
     P_SetGroup(groupName);
     execModal();
@@ -152,7 +156,7 @@ std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QStri
                                                                      const QString &groupName)
 {
     m_saved.reset();
-    m_editMode = ChangeMode;
+    m_editMode = EditMode::Change;
     setCaptionText(QStringLiteral("修改网址"));
     Edit1->setText(address);
     m_oldAddress = address;
@@ -163,7 +167,15 @@ std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QStri
     return m_saved;
 }
 
-void TFrmEditGroup::P_SetMode(quint8 mode)
+void TFrmEditGroup::fillForAdd(const QString &address, const QString &name)
+{
+    m_editMode = EditMode::Add;
+    setCaptionText(QStringLiteral("添加网址"));
+    Edit1->setText(address);
+    Edit2->setText(name);
+}
+
+void TFrmEditGroup::P_SetMode(EditMode mode)
 {
     m_editMode = mode;
 }
@@ -178,20 +190,12 @@ QString TFrmEditGroup::P_GetGroup() const
     return m_presetGroup;
 }
 
-void TFrmEditGroup::fillInput(const QString &address, const QString &name)
-{
-    Edit1->setText(address);
-    Edit2->setText(name);
-}
-
 void TFrmEditGroup::P_Init()
 {
     ListBox1->clear();
-    m_groupsLoaded = false;
     QStringList names;
     try {
         names = GroupStore::groupNames(*m_connection);
-        m_groupsLoaded = true;
     } catch (const AppError &error) {
         m_connection->close();
         reportError(this, error.message());
@@ -215,95 +219,67 @@ void TFrmEditGroup::P_Init()
         ListBox1->scrollToItem(current);
 }
 
-bool TFrmEditGroup::inputComplete()
+TypedAddress TFrmEditGroup::typedInput() const
 {
-    // Only emptiness counts: a text of blanks is content.
-    if (Edit1->text().isEmpty()) {
-        Dialogs::show(this, QStringLiteral("请输入网址!"), promptCaption);
-        Edit1->setFocus();
-        return false;
-    }
-    if (Edit2->text().isEmpty()) {
-        Dialogs::show(this, QStringLiteral("请输入网址名称!"), promptCaption);
-        Edit2->setFocus();
-        return false;
-    }
-    return true;
+    TypedAddress typed{Edit1->text(), Edit2->text(), std::nullopt};
+    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    if (!selected.isEmpty())
+        typed.groupName = selected.first()->text();
+    return typed;
 }
 
-std::optional<int> TFrmEditGroup::selectedGroupNo()
+bool TFrmEditGroup::showSaveOutcome(const Outcome &outcome, const QString &doneText)
 {
-    if (ListBox1->count() == 0 && m_groupsLoaded) {
-        Dialogs::show(this, QStringLiteral("请先添加网址组别！"), promptCaption);
-        return std::nullopt;
+    switch (outcome.kind) {
+    case Outcome::Kind::Done:
+        Dialogs::show(this, doneText, saveCaption);
+        return true;
+    case Outcome::Kind::Refused:
+        // A row that vanished is told under the save's caption; what the user must still
+        // give, under the prompt's, with the cursor put into the empty field.
+        if (outcome.message == AddressEditing::rowGoneText()) {
+            Dialogs::show(this, outcome.message, saveCaption);
+            return false;
+        }
+        Dialogs::show(this, outcome.message, promptCaption);
+        if (Edit1->text().isEmpty())
+            Edit1->setFocus();
+        else if (Edit2->text().isEmpty())
+            Edit2->setFocus();
+        return false;
+    case Outcome::Kind::Failed:
+    case Outcome::Kind::ReadOnly:
+        break;
     }
-    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
-    if (selected.isEmpty())
-        throw AppError(QStringLiteral("no group selected"));
-    const QString groupName = selected.first()->text();
-    const std::optional<int> groupNo = GroupStore::groupNoOf(*m_connection, groupName);
-    if (!groupNo)
-        throw AppError(QStringLiteral("group \"%1\" is no longer stored").arg(groupName));
-    return groupNo;
+    qWarning().noquote() << (m_editMode == EditMode::Add ? "Saving the new address failed:"
+                                                         : "Saving the changed address failed:")
+                         << outcome.message;
+    const auto kind = outcome.kind == Outcome::Kind::ReadOnly ? AppError::Kind::ReadOnly : AppError::Kind::Failure;
+    Dialogs::failure(this, AppError(outcome.message, kind));
+    return false;
 }
 
 bool TFrmEditGroup::P_AddData()
 {
-    if (!inputComplete())
-        return false;
-    try {
-        const std::optional<int> groupNo = selectedGroupNo();
-        if (!groupNo)
-            return false;
-        const QString address = P_TrimUrl(Edit1->text());
-        AddressStore::insert(*m_connection, address, Edit2->text(), *groupNo);
-        m_saved = SavedAddress{address, Edit2->text(), ListBox1->selectedItems().first()->text()};
-    } catch (const AppError &error) {
-        qWarning().noquote() << "Saving the new address failed:" << error.message();
-        Dialogs::failure(this, error);
-        return false;
-    }
-    Dialogs::show(this, QStringLiteral("保存成功！!"), saveCaption);
-    return true;
+    const TypedAddress typed = typedInput();
+    const Outcome outcome = AddressEditing(*m_connection).add(typed);
+    if (outcome.ok())
+        m_saved = SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
+    return showSaveOutcome(outcome, addedText);
 }
 
 bool TFrmEditGroup::P_EditData()
 {
-    if (!inputComplete())
-        return false;
-    int changed = 0;
-    try {
-        const std::optional<int> groupNo = selectedGroupNo();
-        if (!groupNo)
-            return false;
-        // The old address identifies the row as it was handed in, not normalised.
-        const SavedAddress typed = typedAddress();
-        changed = AddressStore::update(*m_connection, typed.address, typed.name, *groupNo, m_oldAddress, m_oldName);
-        if (changed > 0)
-            m_saved = typed;
-    } catch (const AppError &error) {
-        qWarning().noquote() << "Saving the changed address failed:" << error.message();
-        Dialogs::failure(this, error);
-        return false;
-    }
-    if (changed == 0) {
-        Dialogs::show(this, QStringLiteral("该网址已不存在，未能修改！"), saveCaption);
-        return false;
-    }
-    Dialogs::show(this, QStringLiteral("修改保存成功！!"), saveCaption);
-    return true;
-}
-
-TFrmEditGroup::SavedAddress TFrmEditGroup::typedAddress() const
-{
-    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
-    return {P_TrimUrl(Edit1->text()), Edit2->text(), selected.isEmpty() ? QString() : selected.first()->text()};
+    const TypedAddress typed = typedInput();
+    const Outcome outcome = AddressEditing(*m_connection).change(typed, m_oldAddress, m_oldName);
+    if (outcome.ok())
+        m_saved = SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
+    return showSaveOutcome(outcome, changedText);
 }
 
 void TFrmEditGroup::OKButtonClick()
 {
-    // Every mode other than 1 changes an existing address.
-    const bool saved = m_editMode == AddMode ? P_AddData() : P_EditData();
+    const bool saved = m_editMode == EditMode::Add ? P_AddData() : P_EditData();
     if (saved)
         close();
 }

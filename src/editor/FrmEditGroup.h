@@ -12,14 +12,14 @@
 // Handlers and procedures
 //   P_ShowAdd     opens the editor empty, to add an address to the given group
 //   P_ShowEdit    opens it filled, to change a stored address; gives what was saved
-//   P_SetMode     add or change: which of the two saves OKButtonClick runs
+//   P_SetMode     EditMode::Add or EditMode::Change: which save OKButtonClick runs
 //   P_SetGroup, P_GetGroup   the group preselected in ListBox1 at the next showing
 //   P_Init        fills ListBox1 from the database and preselects the group; runs at
 //                 every showing
-//   OKButtonClick checks the input, then P_AddData (add) or P_EditData (change); closes
-//                 once the address is stored
-//   fillInput     puts an address and a name into Edit1 and Edit2, as the automation
-//                 object does for a caller
+//   OKButtonClick saves through P_AddData (add) or P_EditData (change), which hand the
+//                 input to the address service and show its outcome; closes once stored
+//   fillForAdd    fills Edit1 and Edit2 to add an address, without showing the editor
+//                 (an automation call)
 #pragma once
 
 #include "window/XPForm.h"
@@ -34,6 +34,8 @@ class QLineEdit;
 class QShowEvent;
 class QListWidget;
 class QPushButton;
+struct Outcome;
+struct TypedAddress;
 
 // The address editor: adds or changes one address. It reads and writes through a
 // connection of its own. The instance of the main window lives as long as the program
@@ -51,8 +53,8 @@ public:
         QString groupName;
     };
 
-    static constexpr quint8 AddMode = 1;
-    static constexpr quint8 ChangeMode = 0;
+    // Whether a save adds a new address or changes the one the editor was handed.
+    enum class EditMode { Add, Change };
 
     // Where an error of the creation or of reading the groups goes: a box for the user, or
     // kept for the caller (an automation call answers with it instead).
@@ -72,8 +74,11 @@ public:
     // the editor was last shown.
     const std::optional<SavedAddress> &savedAddress() const { return m_saved; }
 
-    void P_SetMode(quint8 mode);
-    quint8 editMode() const { return m_editMode; }
+    // Fills the editor to add this address, without showing it (an automation call).
+    void fillForAdd(const QString &address, const QString &name);
+
+    void P_SetMode(EditMode mode);
+    EditMode editMode() const { return m_editMode; }
     void P_SetGroup(const QString &groupName);
     QString P_GetGroup() const;
 
@@ -83,9 +88,6 @@ public:
     bool P_AddData();
     bool P_EditData();
     DbConnection &connection() { return *m_connection; }
-
-    // Puts an address and its name into the two text fields, as if the user typed them.
-    void fillInput(const QString &address, const QString &name);
 
 public Q_SLOTS:
     void OKButtonClick();
@@ -110,21 +112,18 @@ private:
 
     void buildControls();
     void arrangeTabOrder();
-    bool inputComplete();
-    // The number of the selected group; nullopt after telling the user why there is none.
-    std::optional<int> selectedGroupNo();
-    SavedAddress typedAddress() const;
+    // Shows what a save gave; true when it wrote.
+    bool showSaveOutcome(const Outcome &outcome, const QString &doneText);
+    TypedAddress typedInput() const;
     void reportError(QWidget *parent, const QString &message);
 
     std::unique_ptr<DbConnection> m_connection;
     ErrorReporting m_reporting = ErrorReporting::ShowBox;
     QString m_keptError;
     QString m_presetGroup;
-    quint8 m_editMode = AddMode;
+    EditMode m_editMode = EditMode::Add;
     QString m_oldAddress;
     QString m_oldName;
     std::optional<SavedAddress> m_saved;
-    // Whether the last P_Init read the group table (an empty list then means no groups).
-    bool m_groupsLoaded = false;
     bool m_shownBefore = false;
 };

@@ -5,12 +5,8 @@
 #include "bookmarks/BrowserProfiles.h"
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
-#include "data/AddressStore.h"
 #include "data/DataModule.h"
-#include "data/GroupStore.h"
 #include "data/Schema.h"
-#include "data/TrimUrl.h"
-#include "favorites/FavoritesReader.h"
 #include "import/ImportPictures.h"
 #include "import/ToolSeparator.h"
 #include "data/AppError.h"
@@ -18,6 +14,7 @@
 #include "platform/Dialogs.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -27,16 +24,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <optional>
 #include <utility>
 #include <vector>
 
 namespace {
-
-QString missingGroupText()
-{
-    return QStringLiteral("找不到网址组别“%1”，没有导入任何网址。").arg(Schema::ImportGroup);
-}
 
 // A bookmark row keeps the index of its plan row as a sub-item beyond the shown columns,
 // so that a sorted list still finds it.
@@ -168,36 +159,49 @@ void TFrmImport::TIEBtnClick()
     m_plan = ImportPlan{};
     m_listsBookmarks = false;
 
-    QString favoritesPath;
-    try {
-        favoritesPath = V_Url_GetFavoritesPath();
-    } catch (const AppError &error) {
-        Dialogs::errorReport(this, error.message());
+    const UrlImportService::Listing listing = listFavoritesWithProgress();
+    if (listing.outcome.kind == Outcome::Kind::Refused) {
+        Dialogs::show(this, listing.outcome.message, QStringLiteral("提示信息"), QMessageBox::Ok);
         return;
     }
-    if (favoritesPath.isEmpty()) {
-        Dialogs::show(this, QStringLiteral("访问收藏夹主键错误！"), QStringLiteral("提示信息"), QMessageBox::Ok);
-        return;
-    }
-
     // The rows are handed to the list in one step, also when a file ends the listing:
     // what was read before it stays listed.
     std::vector<ListRow> listed;
-    std::optional<QString> failure;
-    try {
-        enumerateFavorites(favoritesFolder(), [&listed](const ShortcutEntry &entry) {
-            listed.push_back(ListRow{entry.address, {entry.displayName, Schema::ImportGroup}, -1, true});
-        });
-    } catch (const AppError &error) {
-        failure = error.message();
-    }
+    listed.reserve(listing.entries.size());
+    for (const ShortcutEntry &entry : listing.entries)
+        listed.push_back(ListRow{entry.address, {entry.displayName, Schema::ImportGroup}, -1, true});
     rows->append(std::move(listed));
 
-    if (failure) {
-        Dialogs::errorReport(this, *failure);
+    if (!listing.outcome.ok()) {
+        Dialogs::errorReport(this, listing.outcome.message);
         return;
     }
     TIEBtn->setEnabled(false);
+}
+
+UrlImportService::Listing TFrmImport::listFavoritesWithProgress()
+{
+    // A large folder takes a while to read (one file per shortcut): past the threshold a
+    // progress dialog with a cancel button shows. No transaction is open while it runs.
+    std::unique_ptr<QProgressDialog> progress;
+    m_busy = true;
+    const UrlImportService::Listing listing = UrlImportService::listFavorites([&](qsizetype done) {
+        if (done <= ProgressThreshold)
+            return true;
+        if (!progress) {
+            progress = std::make_unique<QProgressDialog>(QStringLiteral("正在读取收藏夹…"), QStringLiteral("取消"), 0, 0, this);
+            progress->setObjectName(QStringLiteral("ImportProgress"));
+            progress->setWindowTitle(Dialogs::applicationTitle());
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+            progress->show();
+        }
+        if (done % 100 == 0)
+            QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    });
+    m_busy = false;
+    return listing;
 }
 
 void TFrmImport::setChecks(bool (*newState)(bool checked))
@@ -231,46 +235,24 @@ void TFrmImport::TImportBtnClick()
         importBookmarks();
         return;
     }
-    DbConnection &db = m_dm1.connection();
     ListRowModel *rows = ListView1->rows();
-
-    // The group is looked up before anything is written.
-    std::optional<int> groupNo;
-    try {
-        groupNo = GroupStore::groupNoOf(db, Schema::ImportGroup);
-    } catch (const AppError &error) {
-        Dialogs::errorReport(this, error.message());
-        return;
-    }
-    if (!groupNo) {
-        Dialogs::errorReport(this, missingGroupText());
-        return;
-    }
-
-    std::vector<NewAddress> toStore;
-    std::vector<int> sourceRow; // the list row of each entry of toStore
+    std::vector<ShortcutEntry> chosen;
+    std::vector<int> sourceRow; // the list row of each entry of chosen
     for (int row = 0; row < rows->count(); ++row) {
         if (!rows->isChecked(row))
             continue;
         const ListRow &shown = rows->rowAt(row);
-        toStore.push_back(NewAddress{P_TrimUrl(shown.caption.toString()), shown.subItems.value(0)});
+        chosen.push_back(ShortcutEntry{shown.caption.toString(), shown.subItems.value(0)});
         sourceRow.push_back(row);
     }
 
-    int stored = 0;
-    std::optional<QString> failure;
-    try {
-        AddressStore::insertAll(db, toStore, *groupNo, &stored);
-    } catch (const AppError &error) {
-        failure = error.message();
-    }
-
+    const Outcome outcome = UrlImportService::store(m_dm1.connection(), chosen);
     // The transaction has ended: from here on a message box may run its event loop.
-    if (failure) {
-        // The selection rests on the row that could not be stored.
-        if (stored >= 0 && size_t(stored) < sourceRow.size())
-            ListView1->selectRow(sourceRow[size_t(stored)]);
-        Dialogs::errorReport(this, *failure);
+    if (!outcome.ok()) {
+        // After a failed row the selection rests on that row.
+        if (outcome.kind != Outcome::Kind::Refused && outcome.count >= 0 && size_t(outcome.count) < sourceRow.size())
+            ListView1->selectRow(sourceRow[size_t(outcome.count)]);
+        Dialogs::errorReport(this, outcome.message);
         return;
     }
     if (rows->count() > 0)

@@ -20,6 +20,7 @@
 #pragma once
 
 #include "bookmarks/ImportService.h"
+#include "services/UrlImportService.h"
 #include "window/XPForm.h"
 
 #include <functional>
@@ -94,6 +95,8 @@ private:
     ToolSeparator *ToolButton5 = nullptr;
     QToolButton *TExitBtn = nullptr;
 
+    // Reads the Favorites folder, with a progress dialog for a large one.
+    UrlImportService::Listing listFavoritesWithProgress();
     void listBookmarks(std::function<BookmarkSet()> reader);
     void importBookmarks();
     // Runs `start` on the worker and waits for it, keeping the window answering; shows

@@ -7,6 +7,7 @@
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
+#include "services/Outcome.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,7 +16,7 @@
 #include <QPropertyAnimation>
 
 const QString TFrmMain::RootLabel = QStringLiteral("网址");
-const QString TFrmMain::FavoritesLabel = QStringLiteral("收藏夹");
+const QString TFrmMain::FavouritesLabel = QStringLiteral("收藏夹");
 
 namespace {
 
@@ -41,6 +42,25 @@ TFrmMain::~TFrmMain() = default;
 void TFrmMain::setHostResolver(std::unique_ptr<HostResolver> resolver)
 {
     m_resolver = resolver ? std::move(resolver) : std::make_unique<HostResolver>();
+}
+
+bool TFrmMain::showOutcome(const Outcome &outcome)
+{
+    switch (outcome.kind) {
+    case Outcome::Kind::Done:
+        return true;
+    case Outcome::Kind::Refused:
+        if (!outcome.message.isEmpty())
+            Dialogs::show(this, outcome.message, QStringLiteral("提示"));
+        break;
+    case Outcome::Kind::ReadOnly:
+        Dialogs::show(this, outcome.message, QStringLiteral("提示"));
+        break;
+    case Outcome::Kind::Failed:
+        Dialogs::failure(this);
+        break;
+    }
+    return false;
 }
 
 // Runs once, before the window is first shown. A failing step ends the sequence with the

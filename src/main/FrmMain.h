@@ -46,11 +46,14 @@
 //   P_LoadTree, P_FillList, P_AddRows, P_SetColumns   fill the tree and the list
 //   P_SetCurGroup, P_SetCurAddress   the current group and address and their panels
 //   P_SetMenus    which menu items the selected node offers
-//   P_Search, P_SaveHistory, P_LoadHistory   the search and its history
-//   P_Visit, P_HostToIP   count a visit and open an address in the browser, by name or IP
+//   P_Search, P_LoadHistory   the search and the history in the drop-down
+//   P_Visit       counts a visit of the current address and opens it (openAddress);
+//                 P_HostToIP gives the address by IP while IPTBtn is down
 //   P_AddGroup, P_RenameGroup, P_DeleteGroup   the group commands
-//   P_AddAddress, P_DeleteAddress, P_SetFavorite, P_ClearFavorite, P_GroupNoOf   the
-//                 address commands of the list's menu
+//   P_AddAddress, P_DeleteAddress, P_SetFavourite, P_ClearFavourite   the address
+//                 commands of the list's menu
+// The commands' rules live in the services (src/services); showOutcome shows what a
+// service answered.
 #pragma once
 
 #include "editor/FrmEditGroup.h"
@@ -60,6 +63,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class HostResolver;
 class QAction;
@@ -78,6 +82,8 @@ class QTreeWidgetItem;
 class TDm1;
 class TListView1;
 struct AddressFilter;
+struct ListRow;
+struct Outcome;
 
 // The main window: toolbar, the group tree and the search tab on the left, the address
 // list on the right, the status bar with the current group, the current address and the
@@ -93,8 +99,8 @@ public:
     static constexpr int DesignHeight = 404;
 
     // Labels of the two fixed tree nodes.
-    static const QString RootLabel;      // "网址": every address
-    static const QString FavoritesLabel; // "收藏夹": the favourites
+    static const QString RootLabel;       // "网址": every address
+    static const QString FavouritesLabel; // "收藏夹": the favourites
     // Item data of a tree node: its picture and its picture while selected (indices of
     // MainPictures::SmallImage).
     static constexpr int NodeImageRole = Qt::UserRole;
@@ -120,7 +126,7 @@ public:
     void reloadTreeIfGroupsChanged();
     // Writes the addresses of the node's scope to a bookmark file and says how it went.
     void exportAddresses(const QTreeWidgetItem *node, const QString &file);
-    QTreeWidgetItem *FavoritesNode() const { return m_favoritesNode; }
+    QTreeWidgetItem *FavouritesNode() const { return m_favouritesNode; }
     void TreeView1Click();
     void P_SetMenus();
 
@@ -140,13 +146,10 @@ public:
 
     // Search and its history.
     void P_Search(const QString &text);
-    void P_SaveHistory(const QString &text);
     void P_LoadHistory();
-    // Entries of the search history the table keeps.
-    static constexpr int HistoryKept = 19;
 
-    // Visiting.
-    void P_Visit(const QString &address);
+    // Visiting: counts a visit of the current address and opens it.
+    void P_Visit();
     QString P_HostToIP(const QString &address) const;
 
     QString statusPanelText(int panel) const;
@@ -223,13 +226,18 @@ private:
     void buildPopupMenus();
     void Splitter1Moved();
 
+    // Shows why a command did nothing (the usual failure box, a refusal's text, a database
+    // that cannot be changed); true when it was done.
+    bool showOutcome(const Outcome &outcome);
+
     // Closing.
     void playCloseAnimation();
     void finishClose();
 
     // Tree.
     void TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previous);
-    void selectNodeSilently(QTreeWidgetItem *node);
+    // Makes the node current; its addresses are not listed (TreeView1Click does that).
+    void selectNodeWithoutListing(QTreeWidgetItem *node);
 
     // List.
     void ListView111SelectItem(int row, bool selected);
@@ -237,6 +245,13 @@ private:
     void ListView111MouseMove(const QPoint &position);
     void ListView111DblClick();
     AddressFilter filterForCurGroup();
+    // The listing's rows before they reach the list; throws AppError when the database refuses.
+    std::vector<ListRow> readRows(const AddressFilter &filter);
+    // Replaces the list's rows and writes their count into panel 2; gives the count.
+    int showRows(std::vector<ListRow> &&rows);
+
+    // Visit.
+    void openAddress(const QString &address);
 
     TDm1 &m_dm1;
     TFrmEditGroup *m_editor = nullptr;
@@ -247,7 +262,7 @@ private:
     QString m_curGroup;
     QString m_curAddress;
     QString m_hintText;
-    QTreeWidgetItem *m_favoritesNode = nullptr;
+    QTreeWidgetItem *m_favouritesNode = nullptr;
     QLabel *m_statusPanels[3] = {};
 
     // The program window that was activated last: activation from another window of the
@@ -285,11 +300,9 @@ public:
     void ListPM4Click();
     void ListPM5Click();
     void P_AddAddress();
-    // Number of the selected row's group; throws AppError when there is no such group.
-    int P_GroupNoOf();
     bool P_DeleteAddress();
-    bool P_SetFavorite(const QString &address);
-    bool P_ClearFavorite();
+    bool P_SetFavourite(const QString &address);
+    bool P_ClearFavourite();
 
 private:
     void connectTreeCommands();
@@ -298,6 +311,8 @@ private:
     void treeEditCancelled(QTreeWidgetItem *node);
     void dropNewGroupNode(QTreeWidgetItem *node);
     void ListView1ContextMenu(const QPoint &position);
+    // The group column of the selected row.
+    QString selectedRowGroup() const;
     void showListRowsAsFavourite(const QString &address, bool favourite);
     void showSavedAddress(const QString &oldAddress, const QString &oldName,
                           const TFrmEditGroup::SavedAddress &saved);

@@ -26,7 +26,7 @@ void TFrmMain::TreePM5Click()
 void TFrmMain::exportAddresses(const QTreeWidgetItem *node, const QString &file)
 {
     ExportScope scope = ExportScope::all();
-    if (node == m_favoritesNode)
+    if (node == m_favouritesNode)
         scope = ExportScope::favourites();
     else if (node->parent())
         scope = ExportScope::group(node->text(0));
@@ -51,19 +51,19 @@ void TFrmMain::reloadTreeIfGroupsChanged()
         return;
     const QTreeWidgetItem *current = TreeView1->currentItem();
     const QString label = current ? current->text(0) : QString();
-    const bool wasFavourites = current && current == m_favoritesNode;
+    const bool wasFavourites = current && current == m_favouritesNode;
     const bool wasGroup = current && current->parent();
     P_LoadTree(); // `current` is gone from here on
 
     QTreeWidgetItem *again = TreeView1->topLevelItem(0);
     if (wasFavourites) {
-        again = m_favoritesNode;
+        again = m_favouritesNode;
     } else if (wasGroup) {
         const QList<QTreeWidgetItem *> found = TreeView1->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         if (!found.isEmpty())
             again = found.first();
     }
-    selectNodeSilently(again);
+    selectNodeWithoutListing(again);
     P_SetCurGroup(again->text(0));
     P_SetMenus();
 }

@@ -5,8 +5,8 @@
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
-#include "main/MainPictures.h"
 #include "data/AppError.h"
+#include "main/ListRows.h"
 #include "platform/Dialogs.h"
 
 #include <QLabel>
@@ -15,15 +15,8 @@
 
 namespace {
 
-ListRow rowFor(AddressRecord &&record)
-{
-    ListRow row;
-    row.caption = std::move(record.address);
-    row.subItems = RowTexts{std::move(record.name), std::move(record.viewTime), std::move(record.times),
-                            std::move(record.groupName)};
-    row.imageIndex = record.favourite ? MainPictures::Crystal : MainPictures::Binder;
-    return row;
-}
+// Row count in the status bar. The word order is intended as it reads: do not "fix" it.
+const QString RowCountText = QStringLiteral("共条%1记录");
 
 } // namespace
 
@@ -57,14 +50,14 @@ AddressFilter TFrmMain::filterForCurGroup()
     if (m_curGroup == RootLabel) {
         for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
             if ((*node)->text(0) == RootLabel) {
-                selectNodeSilently(*node);
+                selectNodeWithoutListing(*node);
                 P_SetCurGroup((*node)->text(0));
                 break;
             }
         }
         return AddressFilter::all();
     }
-    if (m_curGroup == FavoritesLabel)
+    if (m_curGroup == FavouritesLabel)
         return AddressFilter::favourites();
     return AddressFilter::group(m_curGroup);
 }
@@ -73,15 +66,25 @@ AddressFilter TFrmMain::filterForCurGroup()
 // advance), then the list takes them in one step and repaints once.
 int TFrmMain::P_AddRows(const AddressFilter &filter)
 {
+    return showRows(readRows(filter));
+}
+
+std::vector<ListRow> TFrmMain::readRows(const AddressFilter &filter)
+{
     std::vector<ListRow> rows;
     // Growing the vector row by row would, at its last doubling, hold the rows twice.
     rows.reserve(size_t(AddressStore::countHint(m_dm1.connection(), filter)));
     AddressStore::forEach(m_dm1.connection(), filter,
-                          [&rows](AddressRecord &&record) { rows.push_back(rowFor(std::move(record))); });
+                          [&rows](AddressRecord &&record) { rows.push_back(listRowFor(std::move(record))); });
+    return rows;
+}
+
+int TFrmMain::showRows(std::vector<ListRow> &&rows)
+{
     const int count = int(rows.size());
     ListView1->setUpdatesEnabled(false);
     ListView1->rows()->clear();
-    m_statusPanels[2]->setText(QStringLiteral("共条%1记录").arg(count));
+    m_statusPanels[2]->setText(RowCountText.arg(count));
     ListView1->rows()->append(std::move(rows));
     ListView1->setUpdatesEnabled(true);
     return count;
@@ -117,7 +120,7 @@ void TFrmMain::ListView111KeyUp(int key)
         // message box must not start the visit again.
         if (m_enterPressedInList) {
             m_enterPressedInList = false;
-            P_Visit(m_curAddress);
+            P_Visit();
         }
         break;
     case Qt::Key_PageUp:
@@ -136,7 +139,7 @@ void TFrmMain::ListView111KeyUp(int key)
 
 void TFrmMain::ListView111DblClick()
 {
-    P_Visit(m_curAddress);
+    P_Visit();
 }
 
 // Over a row the list's hint becomes that row's details; over no row only HintText is

@@ -4,13 +4,11 @@
 
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
-#include "data/AddressStore.h"
 #include "data/DataModule.h"
-#include "data/GroupStore.h"
 #include "editor/FrmEditGroup.h"
 #include "main/MainPictures.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "services/AddressCommands.h"
 
 #include <QAction>
 #include <QMenu>
@@ -46,7 +44,7 @@ void TFrmMain::ListView1ContextMenu(const QPoint &position)
 void TFrmMain::P_SetMenus()
 {
     const QTreeWidgetItem *node = TreeView1->currentItem();
-    const bool favourites = node && node->text(0) == FavoritesLabel;
+    const bool favourites = node && node->text(0) == FavouritesLabel;
     for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4})
         item->setVisible(!favourites);
     TreePM5->setVisible(true); // the favourites can be exported too
@@ -123,7 +121,7 @@ void TFrmMain::ListPM4Click()
     if (ListView1->selectedRow() < 0)
         return;
     const QString address = m_curAddress;
-    if (P_SetFavorite(address))
+    if (P_SetFavourite(address))
         showListRowsAsFavourite(address, true);
 }
 
@@ -134,56 +132,36 @@ void TFrmMain::ListPM5Click()
     const int row = ListView1->selectedRow();
     if (row < 0)
         return;
-    if (!P_ClearFavorite())
+    if (!P_ClearFavourite())
         return;
-    if (m_curGroup == FavoritesLabel)
+    if (m_curGroup == FavouritesLabel)
         ListView1->rows()->removeRowAt(row);
     else
         ListView1->rows()->setImageIndex(row, MainPictures::Binder);
 }
 
-int TFrmMain::P_GroupNoOf()
+QString TFrmMain::selectedRowGroup() const
 {
-    const int row = ListView1->selectedRow();
-    const QString group = ListView1->rows()->rowAt(row).subItems.value(GroupItem);
-    const std::optional<int> number = GroupStore::groupNoOf(m_dm1.connection(), group);
-    if (!number)
-        throw AppError(QStringLiteral("no group named \"%1\"").arg(group));
-    return *number;
+    return ListView1->rows()->rowAt(ListView1->selectedRow()).subItems.value(GroupItem);
 }
 
 bool TFrmMain::P_DeleteAddress()
 {
-    try {
-        AddressStore::remove(m_dm1.connection(), m_curAddress, P_GroupNoOf());
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
+    const Outcome outcome = AddressCommands::remove(m_dm1.connection(), m_curAddress, selectedRowGroup());
+    if (!showOutcome(outcome))
         return false;
-    }
-    Dialogs::show(this, QStringLiteral("成功删除！!"), QStringLiteral("删除"));
+    Dialogs::show(this, outcome.message, QStringLiteral("删除"));
     return true;
 }
 
-bool TFrmMain::P_SetFavorite(const QString &address)
+bool TFrmMain::P_SetFavourite(const QString &address)
 {
-    try {
-        AddressStore::setFavourite(m_dm1.connection(), address);
-        return true;
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        return false;
-    }
+    return showOutcome(AddressCommands::setFavourite(m_dm1.connection(), address));
 }
 
-bool TFrmMain::P_ClearFavorite()
+bool TFrmMain::P_ClearFavourite()
 {
-    try {
-        AddressStore::clearFavourite(m_dm1.connection(), m_curAddress, P_GroupNoOf());
-        return true;
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        return false;
-    }
+    return showOutcome(AddressCommands::clearFavourite(m_dm1.connection(), m_curAddress, selectedRowGroup()));
 }
 
 // Marking reaches every group's row of the address: every listed row of it shows so.

@@ -2,11 +2,10 @@
 // search texts offered in the drop-down.
 #include "main/FrmMain.h"
 
-#include "data/AddressStore.h"
+#include "controls/ListRow.h"
 #include "data/DataModule.h"
-#include "data/SearchStore.h"
-#include "data/AppError.h"
-#include "platform/Dialogs.h"
+#include "main/ListRows.h"
+#include "services/SearchService.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -67,43 +66,24 @@ void TFrmMain::PageControl1Change(int index)
 }
 
 // The result replaces the list; the current group, the current address and the tree's
-// selection stay as they were. A failed search remembers nothing.
+// selection stay as they were. A failed search remembers nothing; a text that cannot be
+// remembered leaves the result as it is and says nothing.
 void TFrmMain::P_Search(const QString &text)
 {
-    try {
-        P_AddRows(AddressFilter::search(text));
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        return;
-    }
-    if (!text.isEmpty())
-        P_SaveHistory(text);
+    std::vector<ListRow> rows;
+    const Outcome outcome = SearchService::search(m_dm1.connection(), text, [&rows](AddressRecord &&record) {
+        rows.push_back(listRowFor(std::move(record)));
+    });
+    if (showOutcome(outcome))
+        showRows(std::move(rows));
 }
 
-// Remembering a text is a convenience: a failure leaves the search result as it is and
-// says nothing.
-void TFrmMain::P_SaveHistory(const QString &text)
-{
-    try {
-        SearchStore::save(m_dm1.connection(), text);
-    } catch (const AppError &) {
-    }
-}
-
-// Newest first. All stored entries are offered before the table is trimmed to the ones it
-// keeps, so right after a search the drop-down holds one entry more than the table. A
-// failure is not reported; the typed text is put back in any case.
+// Newest first. A failure is not reported; the typed text is put back in any case.
 void TFrmMain::P_LoadHistory()
 {
     const QString typed = Cbo1->currentText();
     Cbo1->clear();
-    try {
-        Cbo1->addItems(SearchStore::history(m_dm1.connection()));
-        const int excess = SearchStore::count(m_dm1.connection()) - HistoryKept;
-        if (excess > 0)
-            SearchStore::deleteOldest(m_dm1.connection(), excess);
-    } catch (const AppError &) {
-    }
+    Cbo1->addItems(SearchService::loadHistory(m_dm1.connection()).entries);
     Cbo1->setEditText(typed);
     Cbo1->setFocus();
 }

@@ -103,9 +103,9 @@ void TFrmMain::SetTopTBtnClick()
 void TFrmMain::CTBtnClick()
 {
     PageControl1->setCurrentIndex(0);
-    if (!m_favoritesNode)
+    if (!m_favouritesNode)
         return; // the tree could not be loaded
-    selectNodeSilently(m_favoritesNode);
+    selectNodeWithoutListing(m_favouritesNode);
     TreeView1Click();
 }
 

@@ -38,14 +38,14 @@ void TFrmMain::P_LoadTree()
 {
     const QStringList groups = GroupStore::groupNames(m_dm1.connection());
     TreeView1->clear();
-    m_favoritesNode = nullptr;
+    m_favouritesNode = nullptr;
 
     QTreeWidgetItem *root = makeNode(RootLabel, MainPictures::Computer, MainPictures::Computer);
     TreeView1->addTopLevelItem(root);
     for (const QString &group : groups)
         root->addChild(makeNode(group, MainPictures::Binders, MainPictures::OpenFolder));
-    m_favoritesNode = makeNode(FavoritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
-    TreeView1->addTopLevelItem(m_favoritesNode);
+    m_favouritesNode = makeNode(FavouritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
+    TreeView1->addTopLevelItem(m_favouritesNode);
 }
 
 // A left click (and the favourites button): list the addresses of the selected node.
@@ -82,7 +82,7 @@ void TFrmMain::TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previo
     });
 }
 
-void TFrmMain::selectNodeSilently(QTreeWidgetItem *node)
+void TFrmMain::selectNodeWithoutListing(QTreeWidgetItem *node)
 {
     TreeView1->setCurrentItem(node);
 }

@@ -3,12 +3,10 @@
 #include "main/FrmMain.h"
 
 #include "data/DataModule.h"
-#include "data/GroupStore.h"
 #include "data/Schema.h"
 #include "main/MainPictures.h"
 #include "main/TreeLabelDelegate.h"
-#include "data/AppError.h"
-#include "platform/Dialogs.h"
+#include "services/GroupService.h"
 
 #include <QAction>
 #include <QMenu>
@@ -153,7 +151,7 @@ void TFrmMain::TreePM3Click()
     node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
     root->addChild(node);
     m_newGroupNode = node;
-    selectNodeSilently(node);
+    selectNodeWithoutListing(node);
     startEditing(node);
 }
 
@@ -169,12 +167,12 @@ void TFrmMain::TreePM4Click()
         return;
     QTreeWidgetItem *next = TreeView1->itemBelow(node);
     if (!next)
-        next = m_favoritesNode;
+        next = m_favouritesNode;
     if (node == m_newGroupNode)
         m_newGroupNode = nullptr;
     delete node;
     if (next) {
-        selectNodeSilently(next);
+        selectNodeWithoutListing(next);
         TreeView1Click();
     }
 }
@@ -187,8 +185,7 @@ bool TFrmMain::TreeView1Editing(QTreeWidgetItem *node) const
         return false;
     if (node == m_newGroupNode)
         return true;
-    const QString label = node->text(0).trimmed();
-    return !label.isEmpty() && label != Schema::ImportGroup;
+    return GroupService::mayRename(node->text(0));
 }
 
 // The label shows only what was stored: a new group that was not stored loses its node,
@@ -198,9 +195,8 @@ void TFrmMain::TreeView1Edited(QTreeWidgetItem *node, const QString &text)
     const bool isNewGroup = node == m_newGroupNode;
     if (isNewGroup)
         m_newGroupNode = nullptr;
-    const bool blank = text.trimmed().isEmpty();
     if (m_addingGroup && isNewGroup) {
-        if (!blank && P_AddGroup(text))
+        if (P_AddGroup(text))
             node->setText(0, text);
         else
             dropNewGroupNode(node);
@@ -210,7 +206,7 @@ void TFrmMain::TreeView1Edited(QTreeWidgetItem *node, const QString &text)
         dropNewGroupNode(node);
         return;
     }
-    if (blank || !P_RenameGroup(text))
+    if (!P_RenameGroup(text))
         return;
     node->setText(0, text);
     // The list's group column and the current group follow the new name.
@@ -249,54 +245,24 @@ void TFrmMain::dropNewGroupNode(QTreeWidgetItem *node)
         return;
     QTreeWidgetItem *back = treeHolds(TreeView1, m_nodeBeforeNewGroup) ? m_nodeBeforeNewGroup
                                                                        : TreeView1->topLevelItem(0);
-    selectNodeSilently(back);
+    selectNodeWithoutListing(back);
 }
 
-// A name stored already is refused.
+// A name stored already is refused; a blank one is not stored, without a word.
 bool TFrmMain::P_AddGroup(const QString &name)
 {
-    try {
-        if (GroupStore::addGroup(m_dm1.connection(), name) == GroupStore::Outcome::NameExists) {
-            Dialogs::show(this, QStringLiteral("该组别已存在！"), QStringLiteral("提示"));
-            return false;
-        }
-        return true;
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        return false;
-    }
+    return showOutcome(GroupService::add(m_dm1.connection(), name));
 }
 
 // Renames the current group (the node clicked last).
 bool TFrmMain::P_RenameGroup(const QString &name)
 {
-    try {
-        switch (GroupStore::renameGroup(m_dm1.connection(), m_curGroup, name)) {
-        case GroupStore::Outcome::Done:
-            return true;
-        case GroupStore::Outcome::NameExists:
-            Dialogs::show(this, QStringLiteral("该组别已存在！"), QStringLiteral("提示"));
-            return false;
-        case GroupStore::Outcome::NotFound:
-            break;
-        }
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        return false;
-    }
-    Dialogs::failure(this);
-    return false;
+    return showOutcome(GroupService::rename(m_dm1.connection(), m_curGroup, name));
 }
 
 // Deletes the group and its addresses in one transaction. True when no such group is
 // stored afterwards (also when there was none); false after telling the user of a failure.
 bool TFrmMain::P_DeleteGroup(const QString &name)
 {
-    try {
-        GroupStore::deleteGroupWithAddresses(m_dm1.connection(), name);
-        return true;
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        return false;
-    }
+    return showOutcome(GroupService::remove(m_dm1.connection(), name));
 }

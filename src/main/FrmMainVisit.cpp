@@ -1,29 +1,16 @@
 // Visiting an address: count the visit, resolve the host where asked, start the browser.
 #include "main/FrmMain.h"
 
-#include "data/AddressStore.h"
 #include "data/DataModule.h"
-#include "data/AppError.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
+#include "services/AddressCommands.h"
 
 #include <QApplication>
 #include <QToolButton>
 
 namespace {
-
-// Blanks and control characters at either end go, as a host name lookup expects.
-QString trimmedOfControls(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= 0x20)
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= 0x20)
-        --last;
-    return text.mid(first, last - first);
-}
 
 // The lookup blocks the window; the pointer says so.
 class WaitCursor
@@ -39,16 +26,19 @@ public:
 
 // The visit is counted first, in every group that holds the address; a failure there
 // opens nothing, unless the database only cannot be changed. The list is not refreshed.
-void TFrmMain::P_Visit(const QString &address)
+void TFrmMain::P_Visit()
 {
-    try {
-        AddressStore::countVisit(m_dm1.connection(), m_curAddress);
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-        // A library that can only be read is still there to be visited.
-        if (error.kind() != AppError::Kind::ReadOnly)
-            return;
-    }
+    const QString address = m_curAddress;
+    const Outcome counted = AddressCommands::countVisit(m_dm1.connection(), address);
+    showOutcome(counted);
+    if (AddressCommands::mayOpenAfter(counted))
+        openAddress(address);
+}
+
+// Starts the browser on the address, or on its host's IPv4 address while the IP button
+// is down.
+void TFrmMain::openAddress(const QString &address)
+{
     QString target = address;
     if (IPTBtn->isChecked()) {
         const QString byAddress = P_HostToIP(address);
@@ -56,24 +46,17 @@ void TFrmMain::P_Visit(const QString &address)
             Dialogs::message(this, QStringLiteral("不在线！"));
             return;
         }
-        target = QStringLiteral("http:\\\\") + byAddress;
+        target = AddressCommands::ByIpPrefix + byAddress;
     }
     Browser::open(target); // a browser that does not start is not reported
 }
 
-// The address with its host (everything before the first "/") replaced by the host's
-// dotted IPv4 address; empty when the host does not resolve.
+// The address with its host replaced by the host's dotted IPv4 address; empty when the
+// host does not resolve.
 QString TFrmMain::P_HostToIP(const QString &address) const
 {
-    const qsizetype slash = address.indexOf(QLatin1Char('/'));
-    const QString host = slash < 0 ? address : address.left(slash);
-    const QString path = slash < 0 ? QString() : address.mid(slash);
-    QString dotted;
-    {
+    return AddressCommands::withHostAsIpv4(address, [this](const QString &host) {
         WaitCursor waiting;
-        dotted = m_resolver->ipv4Of(trimmedOfControls(host));
-    }
-    if (dotted.isEmpty())
-        return QString();
-    return trimmedOfControls(dotted) + trimmedOfControls(path);
+        return m_resolver->ipv4Of(host);
+    });
 }

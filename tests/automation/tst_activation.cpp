@@ -87,9 +87,9 @@ private:
     TFrmEditGroup *waitForEditor()
     {
         QDeadlineTimer deadline(10000);
-        while (m_server->object()->openEditors().isEmpty() && !deadline.hasExpired())
+        while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired())
             QTest::qWait(10);
-        return m_server->object()->openEditors().value(0);
+        return m_server->editors()->openEditors().value(0);
     }
 
 private Q_SLOTS:
@@ -191,7 +191,7 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<AutomationServer>(StartMode::Normal);
         m_server->startServing();
-        m_server->object()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
+        m_server->editors()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
         QProcess client;
         client.setProcessEnvironment(withoutDisplay());
         client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")});

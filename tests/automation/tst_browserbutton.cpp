@@ -31,10 +31,10 @@ private:
     TFrmEditGroup *waitForEditor()
     {
         QDeadlineTimer deadline(90000);
-        while (m_server->object()->openEditors().isEmpty() && !deadline.hasExpired()
+        while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired()
                && m_driver.state() != QProcess::NotRunning)
             QTest::qWait(20);
-        return m_server->object()->openEditors().value(0);
+        return m_server->editors()->openEditors().value(0);
     }
     QString driverOutput() { return QString::fromUtf8(m_driver.readAllStandardError()); }
 
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
 
         // The context menu on a link: the link's address names it; cancelled.
-        QTRY_VERIFY_WITH_TIMEOUT(m_server->object()->openEditors().isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->editors()->openEditors().isEmpty(), 10000);
         editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
         QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://127.0.0.1:9/link"));

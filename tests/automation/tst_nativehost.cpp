@@ -124,9 +124,9 @@ private:
     TFrmEditGroup *waitForEditor()
     {
         QDeadlineTimer deadline(10000);
-        while (m_server->object()->openEditors().isEmpty() && !deadline.hasExpired())
+        while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired())
             QTest::qWait(10);
-        return m_server->object()->openEditors().value(0);
+        return m_server->editors()->openEditors().value(0);
     }
 
 private Q_SLOTS:
@@ -168,7 +168,7 @@ private Q_SLOTS:
     void theProgramsErrorIsTheAnswer()
     {
         serve();
-        m_server->object()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
+        m_server->editors()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
         Host host;
         host.write(request(QStringLiteral("http://a/"), QStringLiteral("b")));
         const QJsonObject answer = host.answer();
@@ -212,7 +212,7 @@ private Q_SLOTS:
             QVERIFY2(answer.value(QStringLiteral("result")).toString() == QLatin1String("error"), message.constData());
             QVERIFY(!answer.value(QStringLiteral("message")).toString().isEmpty());
         }
-        QVERIFY(m_server->object()->openEditors().isEmpty());
+        QVERIFY(m_server->editors()->openEditors().isEmpty());
         host.closeInput();
         QCOMPARE(host.exitCode(), 0);
         QVERIFY(host.unreadOutput().isEmpty());
@@ -257,7 +257,7 @@ private Q_SLOTS:
         host.closeInput();
         QCOMPARE(host.exitCode(), exitCode);
         QVERIFY(host.unreadOutput().isEmpty());
-        QVERIFY(m_server->object()->openEditors().isEmpty());
+        QVERIFY(m_server->editors()->openEditors().isEmpty());
     }
 
     // What the host relies on, called directly: the call that tells the user's decision.

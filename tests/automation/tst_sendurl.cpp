@@ -44,7 +44,7 @@ private:
         m_server->startServing();
         return *m_server;
     }
-    QList<TFrmEditGroup *> editors() const { return m_server->object()->openEditors(); }
+    QList<TFrmEditGroup *> editors() const { return m_server->editors()->openEditors(); }
     TFrmEditGroup *waitForEditor(int count = 1)
     {
         QDeadlineTimer deadline(5000);
@@ -112,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(editor->parent() == nullptr);
         QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(editor->editMode(), TFrmEditGroup::AddMode);
+        QCOMPARE(editor->editMode(), TFrmEditGroup::EditMode::Add);
         QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
         QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子"));
         QCOMPARE(controls(*editor).ListBox1->currentRow(), 0); // the first group
@@ -297,7 +297,7 @@ private Q_SLOTS:
     void failureInsideTheCallReturnsItsText()
     {
         serve();
-        m_server->object()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("无法打开数据库")); });
+        m_server->editors()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("无法打开数据库")); });
         BusClient client;
         const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);

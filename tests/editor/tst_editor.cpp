@@ -415,7 +415,7 @@ private Q_SLOTS:
                 ++closedCount;
                 editor->deleteLater();
             });
-            editor->P_SetMode(TFrmEditGroup::AddMode);
+            editor->P_SetMode(TFrmEditGroup::EditMode::Add);
             editor->setCaptionText(QStringLiteral("添加网址"));
         }
         controls(*first).Edit1->setText(QStringLiteral("http://one.com"));

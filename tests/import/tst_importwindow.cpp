@@ -16,11 +16,14 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -343,6 +346,43 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(Dialogs::recorded().first().text.contains(Schema::ImportGroup));
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
+    }
+
+    void largeFolderListsUnderAProgressDialogThatCancels()
+    {
+        const int count = int(TFrmImport::ProgressThreshold) + 300;
+        for (int i = 0; i < count; ++i)
+            writeShortcutTo(u"s%1.url"_s.arg(i, 5, 10, QLatin1Char('0')), "http://x.com/" + QByteArray::number(i));
+
+        // Read to the end, the dialog goes with the listing.
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QCOMPARE(rows()->count(), count);
+        QVERIFY(Dialogs::recorded().isEmpty());
+        auto *progress = m_window->findChild<QProgressDialog *>(u"ImportProgress"_s);
+        QVERIFY(!progress || !progress->isVisible());
+
+        // The cancel button, pressed while the files are read, lists nothing. (The listing
+        // disabled the button: a new window lists again.)
+        m_window = std::make_unique<TFrmImport>(*m_dm1);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTimer presser;
+        bool pressed = false;
+        connect(&presser, &QTimer::timeout, this, [&] {
+            auto *dialog = m_window->findChild<QProgressDialog *>(u"ImportProgress"_s);
+            auto *cancel = dialog ? dialog->findChild<QPushButton *>() : nullptr;
+            if (cancel && cancel->isVisible() && !pressed) {
+                pressed = true;
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            }
+        });
+        presser.start(0);
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(pressed);
+        QCOMPARE(rows()->count(), 0);
+        QCOMPARE(recordedTexts(), QStringList{u"已取消，没有导入任何网址。"_s});
+        QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
+        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
     }
 
     void hoverTextNamesTheRowUnderThePointer()

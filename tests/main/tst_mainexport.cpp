@@ -48,7 +48,7 @@ private Q_SLOTS:
         QVERIFY(group.contains("<DT><H3>二组</H3>"));
         Dialogs::clearRecorded();
 
-        const QByteArray favourites = exported(window.FavoritesNode());
+        const QByteArray favourites = exported(window.FavouritesNode());
         QVERIFY(favourites.contains("<DT><H3>收藏夹</H3>"));
         QVERIFY(favourites.contains("HREF=\"https://b.com/\""));
         Dialogs::clearRecorded();
@@ -62,7 +62,7 @@ private Q_SLOTS:
     {
         m_fixture->reset();
         TFrmMain &window = m_fixture->open();
-        controls(window).TreeView1->setCurrentItem(window.FavoritesNode());
+        controls(window).TreeView1->setCurrentItem(window.FavouritesNode());
         window.P_SetMenus();
         QVERIFY(controls(window).TreePM5->isVisible());
         QVERIFY(!controls(window).TreePM1->isVisible());

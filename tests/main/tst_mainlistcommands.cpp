@@ -171,14 +171,14 @@ private Q_SLOTS:
         QCOMPARE(imageOf(1), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Crystal));
 
-        clickNode(TFrmMain::FavoritesLabel);
+        clickNode(TFrmMain::FavouritesLabel);
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         chooseRow(shared, QStringLiteral("新闻"));
         QVERIFY(choose(controls(w).ListPM5));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
         QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
-        clickNode(TFrmMain::FavoritesLabel);
+        clickNode(TFrmMain::FavouritesLabel);
         QCOMPARE(f->column(4), QStringList{"软件"});
     }
 
@@ -207,7 +207,7 @@ private Q_SLOTS:
         f->other().execute(QStringLiteral("DROP TRIGGER refuse"));
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        clickNode(TFrmMain::FavoritesLabel);
+        clickNode(TFrmMain::FavouritesLabel);
         chooseRow(shared, QStringLiteral("新闻"));
         QVERIFY(choose(controls(w).ListPM5));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));

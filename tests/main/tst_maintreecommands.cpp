@@ -88,9 +88,9 @@ private:
         TFrmMain &w = *f->window;
         QCOMPARE(childLabels(root()), GroupStore::groupNames(f->db()));
         QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 2);
-        QCOMPARE(controls(w).TreeView1->topLevelItem(1)->text(0), TFrmMain::FavoritesLabel);
+        QCOMPARE(controls(w).TreeView1->topLevelItem(1)->text(0), TFrmMain::FavouritesLabel);
         const AddressFilter filter = w.CurGroup() == TFrmMain::RootLabel        ? AddressFilter::all()
-                                     : w.CurGroup() == TFrmMain::FavoritesLabel ? AddressFilter::favourites()
+                                     : w.CurGroup() == TFrmMain::FavouritesLabel ? AddressFilter::favourites()
                                                                                 : AddressFilter::group(w.CurGroup());
         QStringList stored, storedGroups;
         for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(w.CurGroup(), QStringLiteral("IE收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.ie.com"});
         QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
-        rightClick(w.FavoritesNode());
+        rightClick(w.FavouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QVERIFY(controls(w).TreeViewPopupMenu->isVisible());
         QVERIFY(controls(w).TreePM5->isVisible() && !controls(w).TreePM1->isVisible());
@@ -170,9 +170,9 @@ private Q_SLOTS:
         QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
         QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {},
-                          controls(w).TreeView1->visualItemRect(w.FavoritesNode()).center());
-        QCOMPARE(w.CurGroup(), TFrmMain::FavoritesLabel);
-        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavoritesNode());
+                          controls(w).TreeView1->visualItemRect(w.FavouritesNode()).center());
+        QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
+        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QTRY_VERIFY(!root()->isExpanded());
     }
@@ -199,7 +199,7 @@ private Q_SLOTS:
             QCOMPARE(visible(treeItems), allTree);
             QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, false}));
         }
-        rightClick(w.FavoritesNode());
+        rightClick(w.FavouritesNode());
         QCOMPARE(visible(treeItems), noTree);
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, false, true}));
     }
@@ -350,8 +350,8 @@ private Q_SLOTS:
         // After the last group comes "收藏夹".
         rightClick(node(QStringLiteral("软件")));
         QVERIFY(choose(controls(w).TreePM4));
-        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavoritesNode());
-        QCOMPARE(w.CurGroup(), TFrmMain::FavoritesLabel);
+        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
+        QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
         expectScreenMatchesDatabase();
     }
 
@@ -373,12 +373,12 @@ private Q_SLOTS:
     void deleteOnTheRootOrTheFavouritesChangesNothing()
     {
         f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), TFrmMain::RootLabel);
-        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavoritesLabel);
+        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavouritesLabel);
         TFrmMain &w = f->openShown();
         rightClick(root());
         QVERIFY(choose(controls(w).TreePM4));
         QCOMPARE(controls(w).TreeView1->currentItem(), root());
-        rightClick(w.FavoritesNode());
+        rightClick(w.FavouritesNode());
         QVERIFY(!controls(w).TreePM4->isVisible()); // "收藏夹" offers no delete
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件", "网址", "收藏夹"}));
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(6));

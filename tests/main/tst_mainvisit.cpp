@@ -169,7 +169,7 @@ private Q_SLOTS:
         selectRow(w, 0);
         f->db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address BEGIN "
                                        "SELECT RAISE(ABORT, 'refused'); END"));
-        w.P_Visit(w.CurAddress());
+        w.P_Visit();
         f->db().execute(QStringLiteral("DROP TRIGGER refuse"));
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("error!!!"));

@@ -143,7 +143,7 @@ private Q_SLOTS:
         QTreeWidgetItem *favourites = controls(w).TreeView1->topLevelItem(1);
         QCOMPARE(root->text(0), QStringLiteral("网址"));
         QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
-        QCOMPARE(w.FavoritesNode(), favourites);
+        QCOMPARE(w.FavouritesNode(), favourites);
         QCOMPARE(childLabels(root), (QStringList{"新闻", "软件", "空组"}));
         QCOMPARE(imagesOf(root), qMakePair(0, 0));
         QCOMPARE(imagesOf(root->child(0)), qMakePair(2, 4));
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
         QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
         QCOMPARE(f->captions(), (QStringList{"www.b.com", "www.c.com"}));
-        click(w.FavoritesNode());
+        click(w.FavouritesNode());
         QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
         click(root);
@@ -222,7 +222,7 @@ private Q_SLOTS:
         controls(w).PageControl1->setCurrentIndex(1);
         QTest::mouseClick(controls(w).CTBtn, Qt::LeftButton);
         QCOMPARE(controls(w).PageControl1->currentIndex(), 0);
-        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavoritesNode());
+        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
         QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
     }

@@ -1,0 +1,78 @@
+#include "editor/EditorOpener.h"
+
+#include "data/AppError.h"
+#include "editor/FrmEditGroup.h"
+
+#include <exception>
+#include <memory>
+
+EditorOpener::EditorOpener(QObject *parent) : QObject(parent)
+{
+    m_makeEditor = [this] { return new TFrmEditGroup(m_owner, TFrmEditGroup::ErrorReporting::Keep); };
+}
+
+EditorOpener::~EditorOpener()
+{
+    const QList<TFrmEditGroup *> editors = m_editors;
+    for (TFrmEditGroup *editor : editors) {
+        disconnect(editor, nullptr, this, nullptr);
+        delete editor;
+    }
+}
+
+void EditorOpener::setOwner(QWidget *owner)
+{
+    m_owner = owner;
+}
+
+QString EditorOpener::openEditor(const QString &address, const QString &name, ClosedHandler whenClosed)
+{
+    TFrmEditGroup *editor = nullptr;
+    try {
+        editor = makeFilledEditor(address, name);
+    } catch (const AppError &error) {
+        return error.message();
+    } catch (const std::exception &error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unexpected error");
+    }
+    m_editors.append(editor);
+    // Told once: when the editor closes, or should it be destroyed unclosed (which saved
+    // nothing).
+    auto tell = [this, editor, whenClosed = std::move(whenClosed)](bool saved) {
+        if (m_editors.removeOne(editor))
+            whenClosed(saved);
+    };
+    connect(editor, &TXPForm::closed, this, [tell, editor] {
+        tell(editor->savedAddress().has_value());
+        editor->deleteLater();
+    });
+    connect(editor, &QObject::destroyed, this, [tell] { tell(false); });
+    return QString();
+}
+
+TFrmEditGroup *EditorOpener::makeFilledEditor(const QString &address, const QString &name)
+{
+    std::unique_ptr<TFrmEditGroup> editor(m_makeEditor());
+    // An editor that cannot read its settings or its groups is the call's error, never a
+    // box and never an editor with an empty group list. The groups are read once before
+    // the editor shows, so that a failure shows nothing at all.
+    throwKeptError(*editor);
+    editor->P_Init();
+    throwKeptError(*editor);
+    editor->raise();
+    editor->fillForAdd(address, name);
+    // Set off from the editor opened last, so that the user sees there are two.
+    if (!m_editors.isEmpty())
+        editor->move(m_editors.last()->pos() + QPoint(CascadeOffset, CascadeOffset));
+    editor->openModal();
+    throwKeptError(*editor);
+    return editor.release();
+}
+
+void EditorOpener::throwKeptError(const TFrmEditGroup &editor)
+{
+    if (!editor.keptError().isEmpty())
+        throw AppError(editor.keptError());
+}

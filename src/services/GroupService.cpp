@@ -1,0 +1,61 @@
+#include "services/GroupService.h"
+
+#include "data/GroupStore.h"
+#include "data/Schema.h"
+#include "services/FailureOutcome.h"
+
+namespace {
+
+bool isBlank(const QString &name)
+{
+    return name.trimmed().isEmpty();
+}
+
+} // namespace
+
+bool GroupService::mayRename(const QString &name)
+{
+    return !isBlank(name) && name.trimmed() != Schema::ImportGroup;
+}
+
+Outcome GroupService::add(DbConnection &db, const QString &name)
+{
+    if (isBlank(name))
+        return Outcome::refused(QString());
+    try {
+        if (GroupStore::addGroup(db, name) == GroupStore::Outcome::NameExists)
+            return Outcome::refused(NameExistsText);
+        return Outcome::done(1);
+    } catch (const AppError &error) {
+        return failureOutcome(error);
+    }
+}
+
+Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QString &newName)
+{
+    if (isBlank(newName) || !mayRename(oldName))
+        return Outcome::refused(QString());
+    try {
+        switch (GroupStore::renameGroup(db, oldName, newName)) {
+        case GroupStore::Outcome::Done:
+            return Outcome::done(1);
+        case GroupStore::Outcome::NameExists:
+            return Outcome::refused(NameExistsText);
+        case GroupStore::Outcome::NotFound:
+            break;
+        }
+    } catch (const AppError &error) {
+        return failureOutcome(error);
+    }
+    return Outcome::failed(QStringLiteral("no group named \"%1\"").arg(oldName));
+}
+
+Outcome GroupService::remove(DbConnection &db, const QString &name)
+{
+    try {
+        const bool deleted = GroupStore::deleteGroupWithAddresses(db, name) == GroupStore::Outcome::Done;
+        return Outcome::done(deleted ? 1 : 0);
+    } catch (const AppError &error) {
+        return failureOutcome(error);
+    }
+}

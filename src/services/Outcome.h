@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What a command did, for the front end to show in its own way (a box, a line on standard
+// error, a D-Bus error). Refused: the command is not allowed, `message` is the text the
+// user sees (empty: nothing to tell). Failed: the database failed, `message` is its own
+// text. ReadOnly: the database cannot be changed, `message` says so in words.
+struct Outcome
+{
+    enum class Kind { Done, Refused, Failed, ReadOnly };
+    Kind kind;
+    QString message;
+    int count = 0;
+
+    static Outcome done(int count = 0) { return {Kind::Done, QString(), count}; }
+    static Outcome refused(QString message) { return {Kind::Refused, std::move(message)}; }
+    static Outcome failed(QString message) { return {Kind::Failed, std::move(message)}; }
+    static Outcome readOnly(QString message) { return {Kind::ReadOnly, std::move(message)}; }
+    bool ok() const { return kind == Kind::Done; }
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "TestEnv.h"
+
+#include "data/AddressStore.h"
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+
+#include <QVariant>
+
+#include <memory>
+
+// A fresh database in a temporary HOME for each test, and the few reads the tests of the
+// services compare with.
+class ServiceFixture
+{
+public:
+    ServiceFixture() : db(std::make_unique<DbConnection>(QStringLiteral("services")))
+    {
+        configureConnection(*db);
+        db->open();
+    }
+    ~ServiceFixture() { db.reset(); }
+
+    DbConnection &connection() { return *db; }
+
+    // Stores the address in the group, creating the group if needed.
+    void add(const QString &address, const QString &name, const QString &group)
+    {
+        if (!GroupStore::groupNoOf(*db, group))
+            GroupStore::addGroup(*db, group);
+        AddressStore::insert(*db, address, name, *GroupStore::groupNoOf(*db, group));
+    }
+    // "address|group|visits|favourite" of every stored row, in insertion order.
+    QStringList rows()
+    {
+        QStringList shown;
+        QSqlQuery query = db->query(QStringLiteral("SELECT a.Address, g.GroupName, a.Times, a.MyAddress FROM address a "
+                                                   "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ORDER BY a.rowid"));
+        while (query.next()) {
+            shown << QStringLiteral("%1|%2|%3|%4").arg(query.value(0).toString(), query.value(1).toString(),
+                                                        query.value(2).toString(), query.value(3).toString());
+        }
+        return shown;
+    }
+    // Makes every statement of `event` ("INSERT", "UPDATE", "DELETE") on `table` fail.
+    void refuse(const char *event, const char *table)
+    {
+        db->execute(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                        .arg(QLatin1String(event), QLatin1String(table)));
+    }
+
+private:
+    TestEnv env;
+    std::unique_ptr<DbConnection> db;
+};
