@@ -304,12 +304,14 @@ private Q_SLOTS:
         TFrmMain &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(controls(w).Splitter1->sizes().first(), 159);
-        QCOMPARE(controls(w).Splitter1->handleWidth(), 5);
-        const int total = controls(w).Splitter1->sizes()[0] + controls(w).Splitter1->sizes()[1];
-        controls(w).Splitter1->setSizes({25, total - 25});
-        Q_EMIT controls(w).Splitter1->splitterMoved(25, 1);
-        QCOMPARE(controls(w).Splitter1->sizes().first(), 0);
+        QSplitter *splitter = controls(w).Splitter1;
+        const int total = splitter->sizes()[0] + splitter->sizes()[1];
+        splitter->setSizes({31, total - 31});
+        Q_EMIT splitter->splitterMoved(31, 1);
+        QCOMPARE(splitter->sizes().first(), 31);
+        splitter->setSizes({30, total - 30});
+        Q_EMIT splitter->splitterMoved(30, 1);
+        QCOMPARE(splitter->sizes().first(), 0);
     }
 };
 
