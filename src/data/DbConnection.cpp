@@ -4,7 +4,6 @@
 #include "data/Schema.h"
 #include "data/SqlEngine.h"
 #include "data/AppError.h"
-#include "data/MessageText.h"
 
 #include <QAtomicInt>
 #include <QDir>
