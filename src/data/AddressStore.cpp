@@ -19,7 +19,7 @@ struct Listing
     QVariantList values;
 };
 
-Listing listingFor(const AddressFilter &filter)
+Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
 {
     switch (filter.kind) {
     case AddressFilter::Kind::All:
@@ -33,11 +33,11 @@ Listing listingFor(const AddressFilter &filter)
         // letter is ignored alike on every engine; the escaped pattern takes the text
         // literally.
         const QString pattern = AddressStore::containsPattern(filter.text);
-        if (!SqlEngine::likeTakesPattern(pattern)) {
+        if (!engine.likeTakesPattern(pattern)) {
             const QString text = AddressStore::folded(filter.text);
             return {listColumns + QStringLiteral(" WHERE %1 OR %2")
-                                      .arg(SqlEngine::containsCondition(QStringLiteral("AddressFolded")),
-                                           SqlEngine::containsCondition(QStringLiteral("AddressNameFolded"))),
+                                      .arg(engine.containsCondition(QStringLiteral("AddressFolded")),
+                                           engine.containsCondition(QStringLiteral("AddressNameFolded"))),
                     {text, text}};
         }
         return {listColumns + QStringLiteral(" WHERE AddressFolded LIKE ? ESCAPE '\\'"
@@ -107,7 +107,8 @@ private:
 void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
                            const std::function<void(AddressRecord &&)> &sink)
 {
-    const Listing listing = listingFor(filter);
+    Listing listing = listingFor(db.engine(), filter);
+    listing.sql += db.engine().addedOrderClause();
     Dates::DisplayFormatter dates;
     SharedTexts groups;
     SharedCounts counts;
@@ -173,7 +174,7 @@ void AddressStore::refoldAll(DbConnection &db)
         QString name;
     };
     std::vector<Row> rows;
-    const QString key = SqlEngine::rowKeyColumn();
+    const QString key = db.engine().rowKeyColumn();
     {
         QSqlQuery query = db.query(QStringLiteral("SELECT %1, Address, AddressName FROM address").arg(key));
         while (query.next())
@@ -233,6 +234,9 @@ void AddressStore::insertAll(DbConnection &db, const std::vector<NewAddress> &ro
         try {
             db.run(insert, {row.address, row.name, today, groupNo, folded(row.address), folded(row.name)});
         } catch (const AppError &) {
+            // Where a failed statement ends the transaction, nothing of it is kept.
+            if (db.engine().failedStatementEndsTransaction())
+                throw;
             transaction.commit(); // keep the rows before the failing one
             if (stored)
                 *stored = done;

@@ -1,5 +1,6 @@
 #include "data/DataModule.h"
 
+#include "data/ServerAddress.h"
 #include "data/SettingsStore.h"
 #include "data/AppError.h"
 #include "data/MessageText.h"
@@ -29,6 +30,21 @@ QString databaseFileFor(const QString &pathSetting)
 
 void configureConnection(DbConnection &connection)
 {
+    QString database;
+    try {
+        database = SettingsStore::database();
+    } catch (const AppError &error) {
+        connection.setConfigurationError(error.message());
+        throw;
+    }
+    if (!database.isEmpty()) {
+        if (ServerAddress::isServerUri(database))
+            connection.setDatabaseFile(database); // a faulty URI is reported at the first statement
+        else
+            connection.setConfigurationError(
+                QStringLiteral("设置中的数据库 Database 只能为空、sqlite 或 postgresql:// 开头的服务器地址"));
+        return;
+    }
     QString path;
     try {
         path = SettingsStore::path();

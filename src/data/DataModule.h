@@ -9,7 +9,8 @@
 // an absolute folder that exists (nothing is created in a missing folder).
 QString databaseFileFor(const QString &pathSetting);
 
-// Points a connection at the database file named by the settings. A `Path` of the wrong
+// Points a connection at the database named by the settings: a PostgreSQL server when
+// `Database` holds its URI, else the file named by `Path`. A `Path` of the wrong
 // type throws AppError("Invalid data type for 'Path'"); an unusable folder leaves the
 // connection with that error, which its first statement reports.
 void configureConnection(DbConnection &connection);

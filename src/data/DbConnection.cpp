@@ -131,9 +131,10 @@ void bindNative(sqlite3_stmt *statement, int position, const QVariant &value)
 } // namespace
 
 DbConnection::DbConnection(const QString &role)
-    : m_name(QStringLiteral("%1#%2").arg(role).arg(connectionCounter.fetchAndAddRelaxed(1) + 1))
+    : m_name(QStringLiteral("%1#%2").arg(role).arg(connectionCounter.fetchAndAddRelaxed(1) + 1)),
+      m_engine(SqlEngine::forLocation({}))
 {
-    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    QSqlDatabase::addDatabase(m_engine->driverName(), m_name);
 }
 
 DbConnection::~DbConnection()
@@ -146,16 +147,42 @@ DbConnection::~DbConnection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-void DbConnection::setDatabaseFile(const QString &file)
+void DbConnection::setDatabaseFile(const QString &location)
 {
-    m_file = file;
     m_configurationError.clear();
+    try {
+        useLocation(location);
+    } catch (const AppError &error) {
+        setConfigurationError(error.message());
+    }
 }
 
 void DbConnection::setConfigurationError(const QString &message)
 {
     m_file.clear();
+    m_server.reset();
     m_configurationError = message;
+}
+
+// Each engine has its own Qt driver, so the named connection is made anew for another one.
+void DbConnection::useLocation(const QString &location)
+{
+    close();
+    std::unique_ptr<SqlEngine> engine = SqlEngine::forLocation(location);
+    m_server.reset();
+    if (engine->isServer())
+        m_server = ServerAddress::parse(location);
+    m_file = location;
+    if (engine->driverName() != m_engine->driverName()) {
+        QSqlDatabase::removeDatabase(m_name);
+        QSqlDatabase::addDatabase(engine->driverName(), m_name);
+    }
+    m_engine = std::move(engine);
+}
+
+QString DbConnection::describe() const
+{
+    return m_server ? m_server->describe() : m_file;
 }
 
 bool DbConnection::canChange(const QString &file)
@@ -182,9 +209,13 @@ void DbConnection::open()
     if (m_file.isEmpty())
         throw AppError(QStringLiteral("未设置数据库文件"));
 
-    if (!QFileInfo::exists(m_file))
-        createDatabaseFile();
-    openConnection();
+    if (m_server) {
+        openServerConnection();
+    } else {
+        if (!QFileInfo::exists(m_file))
+            createDatabaseFile();
+        openConnection();
+    }
     try {
         prepareForUse();
     } catch (const AppError &) {
@@ -251,16 +282,37 @@ void DbConnection::openConnection()
         throw errorFrom(db.lastError());
 }
 
+// The password never reaches this text: it is not in the settings, and the client
+// library's reasons do not repeat it.
+void DbConnection::openServerConnection()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    m_readOnly = false;
+    db.setHostName(m_server->host);
+    db.setPort(m_server->port);
+    db.setUserName(m_server->user);
+    db.setDatabaseName(m_server->database);
+    QString options = m_server->connectOptions();
+    // A server that does not answer is given up after a while, as a busy file is.
+    if (m_server->connectTimeout.isEmpty())
+        options = QStringLiteral("connect_timeout=10;") + options;
+    db.setConnectOptions(options);
+    if (!db.open())
+        throw AppError(QStringLiteral("无法连接数据库（%1）：%2")
+                           .arg(m_server->describe(), db.lastError().text().trimmed()));
+}
+
 void DbConnection::prepareForUse()
 {
-    // Nothing is written before the file is known to be ours and not too new.
-    const int version = SqlEngine::schemaVersion(*this); // "file is not a database" fails here
+    const QString where = describe();
+    // Nothing is written before the database is known to be ours and not too new.
+    const int version = m_engine->schemaVersion(*this); // "file is not a database" fails here
     if (version > Schema::Version)
         throw AppError(QStringLiteral("数据库“%1”由较新版本的程序建立（版本 %2，本程序只能使用版本 %3 及以前的数据库），未作任何改动。")
-                           .arg(m_file)
+                           .arg(where)
                            .arg(version)
                            .arg(Schema::Version));
-    const QStringList tables = SqlEngine::tableNames(*this);
+    const QStringList tables = m_engine->tableNames(*this);
     QStringList missing;
     for (const QString &table : Schema::tableNames()) {
         if (!tables.contains(table, Qt::CaseInsensitive))
@@ -268,14 +320,14 @@ void DbConnection::prepareForUse()
     }
     const bool empty = tables.isEmpty();
     if (!empty && !missing.isEmpty())
-        throw AppError(QStringLiteral("数据库“%1”不完整，缺少表 %2，未作任何改动。").arg(m_file, missing.join(QStringLiteral("、"))));
+        throw AppError(QStringLiteral("数据库“%1”不完整，缺少表 %2，未作任何改动。").arg(where, missing.join(QStringLiteral("、"))));
     if (m_readOnly) {
         if (empty || version < Schema::Version)
-            throw AppError(QStringLiteral("数据库“%1”所在的位置是只读的，无法建立或升级数据库。").arg(m_file),
+            throw AppError(QStringLiteral("数据库“%1”所在的位置是只读的，无法建立或升级数据库。").arg(where),
                            AppError::Kind::ReadOnly);
         return;
     }
-    SqlEngine::useSharedJournal(*this);
+    m_engine->prepareSession(*this);
     if (empty)
         createSchema();
     else if (version < Schema::Version)
@@ -285,33 +337,68 @@ void DbConnection::prepareForUse()
 void DbConnection::createSchema()
 {
     Transaction transaction(*this);
-    if (!SqlEngine::tableNames(*this).isEmpty())
+    if (const QString lock = m_engine->schemaLockStatement(); !lock.isEmpty())
+        query(lock);
+    if (!m_engine->tableNames(*this).isEmpty())
         return; // another program made them meanwhile
-    for (const QString &statement : Schema::statements())
+    for (const QString &statement : Schema::statements(*m_engine))
         runStatement(statement);
-    runStatement(SqlEngine::setSchemaVersionStatement(Schema::Version));
+    for (const QString &statement : m_engine->setSchemaVersionStatements(Schema::Version))
+        runStatement(statement);
     transaction.commit();
 }
 
 void DbConnection::upgradeFrom(int version)
 {
     Transaction transaction(*this);
-    version = SqlEngine::schemaVersion(*this); // another program may have upgraded it meanwhile
+    if (const QString lock = m_engine->schemaLockStatement(); !lock.isEmpty())
+        query(lock);
+    version = m_engine->schemaVersion(*this); // another program may have upgraded it meanwhile
     for (; version < Schema::Version; ++version) {
         for (const QString &statement : Schema::upgradeStatements(version))
             runStatement(statement);
         if (version == 0)
             AddressStore::refoldAll(*this);
     }
-    runStatement(SqlEngine::setSchemaVersionStatement(Schema::Version));
+    for (const QString &statement : m_engine->setSchemaVersionStatements(Schema::Version))
+        runStatement(statement);
     transaction.commit();
 }
 
 void DbConnection::close()
 {
+    m_inTransaction = false;
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
     if (db.isOpen())
         db.close();
+}
+
+// A lost connection is closed, so that the next statement opens a new one.
+AppError DbConnection::failure(const QSqlError &error)
+{
+    if (m_engine->isConnectionLost(QSqlDatabase::database(m_name, false), error)) {
+        close();
+        return AppError(QStringLiteral("与数据库的连接中断（%1）：%2").arg(describe(), error.text().trimmed()));
+    }
+    if (m_engine->isReadOnlyRefusal(error))
+        return AppError(readOnlyText, AppError::Kind::ReadOnly);
+    const QString text = error.text().trimmed();
+    return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
+}
+
+template<typename Result>
+Result DbConnection::retryingOnce(const std::function<Result()> &statement)
+{
+    const bool wasOpen = isOpen();
+    const bool canRetry = wasOpen && !m_inTransaction && m_engine->isServer();
+    try {
+        return statement();
+    } catch (const AppError &) {
+        // Closed by failure(): the connection was found lost, not the statement refused.
+        if (!canRetry || isOpen())
+            throw;
+    }
+    return statement();
 }
 
 void DbConnection::requireWritable() const
@@ -326,7 +413,7 @@ QSqlQuery DbConnection::prepare(const QString &sql)
     QSqlQuery query(QSqlDatabase::database(m_name, false));
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw errorFrom(query.lastError());
+        throw failure(query.lastError());
     return query;
 }
 
@@ -341,12 +428,23 @@ int DbConnection::run(QSqlQuery &statement, const QVariantList &values)
             statement.bindValue(i, value);
     }
     if (!statement.exec())
-        throw errorFrom(statement.lastError());
+        throw failure(statement.lastError());
     return statement.numRowsAffected();
 }
 
 QSqlQuery DbConnection::prepared(const QString &sql, const QVariantList &values)
 {
+    // Qt's PostgreSQL driver prepares with the PREPARE statement, which takes only
+    // queries and changes of rows (no transaction control, no lock, no schema): a
+    // statement without values is sent as it is.
+    if (values.isEmpty() && m_engine->isServer()) {
+        open();
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        query.setForwardOnly(true);
+        if (!query.exec(sql))
+            throw failure(query.lastError());
+        return query;
+    }
     QSqlQuery query = prepare(sql);
     run(query, values);
     return query;
@@ -359,7 +457,7 @@ void DbConnection::runStatement(const QString &sql)
 
 QSqlQuery DbConnection::query(const QString &sql, const QVariantList &values)
 {
-    return prepared(sql, values);
+    return retryingOnce<QSqlQuery>([&] { return prepared(sql, values); });
 }
 
 void DbConnection::readRows(const QString &sql, const QVariantList &values,
@@ -368,7 +466,7 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
     open();
     if (readNativeRows(sql, values, sink))
         return;
-    QSqlQuery query = prepared(sql, values);
+    QSqlQuery query = this->query(sql, values);
     QueryRow row(query);
     while (query.next()) {
         row.load();
@@ -415,22 +513,40 @@ void DbConnection::beginTransaction()
 {
     open();
     requireWritable();
-    // Qt's driver would send a plain BEGIN, which takes the write lock only at the first
-    // write and then fails at once when another program holds it.
-    runStatement(SqlEngine::beginWriteStatement());
+    // Qt's driver would send a plain BEGIN, which on SQLite takes the write lock only at
+    // the first write and then fails at once when another program holds it.
+    retryingOnce<int>([this] {
+        runStatement(m_engine->beginWriteStatement());
+        return 0;
+    });
+    m_inTransaction = true;
 }
 
 void DbConnection::commit()
 {
-    runStatement(SqlEngine::commitStatement());
+    // A connection lost inside the transaction took its writes with it; a new one has
+    // nothing to commit, which must not pass for success.
+    if (!m_inTransaction)
+        throw AppError(QStringLiteral("与数据库的连接已中断，所作的修改未保存"));
+    runStatement(m_engine->commitStatement());
+    m_inTransaction = false;
 }
 
 void DbConnection::rollback()
 {
+    m_inTransaction = false;
     if (!isOpen())
         return;
     QSqlQuery query(QSqlDatabase::database(m_name, false));
-    query.exec(SqlEngine::rollbackStatement()); // nothing to undo is no error here
+    // Nothing to undo is no error here; a connection lost meanwhile is closed.
+    if (!query.exec(m_engine->rollbackStatement()))
+        failure(query.lastError());
+}
+
+void DbConnection::lockTables(const QStringList &tables)
+{
+    if (const QString lock = m_engine->lockTablesStatement(tables); !lock.isEmpty())
+        runStatement(lock);
 }
 
 Transaction::Transaction(DbConnection &connection) : m_connection(connection)

@@ -6,6 +6,12 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <memory>
+#include <optional>
+
+#include "data/AppError.h"
+#include "data/ServerAddress.h"
+#include "data/SqlEngine.h"
 
 // The current row of a statement being read by DbConnection::readRows. Its texts are
 // valid only while the row is.
@@ -21,10 +27,19 @@ public:
     virtual qint64 integer(int column) const = 0;
 };
 
-// One named connection to the address database. Every connection of the program has a
-// unique name and is removed when its owner is destroyed. A statement run on a closed
-// connection opens it first; a failed open or statement throws AppError with the
-// database's own error text.
+// One named connection to the address database: an SQLite file, or a database on a
+// PostgreSQL server named by its URI. Every connection of the program has a unique name
+// and is removed when its owner is destroyed. A statement run on a closed connection
+// opens it first; a failed open or statement throws AppError with the database's own
+// error text.
+//
+// A server that went away fails the statement that finds out, and closes the
+// connection; the next statement opens it again. A read, or the start of a transaction,
+// that finds a lost connection outside a transaction is tried once more on a new one,
+// since nothing of it can have been done.
+//
+// Opening makes a server's database ready for use as it does a file: missing tables are
+// made in one transaction, and a newer or incomplete database is refused.
 //
 // Opening makes the file ready for use: a missing file is built complete in a temporary
 // file beside it and then renamed into place; a file with no table at all gets the
@@ -44,14 +59,22 @@ public:
     DbConnection(const DbConnection &) = delete;
     DbConnection &operator=(const DbConnection &) = delete;
 
-    // The database file this connection opens, or the error that keeps it from having
-    // one (a `Path` that is not a usable folder, say). Set once by the owner.
-    void setDatabaseFile(const QString &file);
+    // The database this connection opens: a file's path, or a PostgreSQL server's URI
+    // (ServerAddress). Or the error that keeps it from having one (a `Path` that is not
+    // a usable folder, say). Set once by the owner, before the first statement.
+    void setDatabaseFile(const QString &location);
     void setConfigurationError(const QString &message);
+    // The location given, file or URI; another connection given it opens the same database.
     QString databaseFile() const { return m_file; }
+    // True when the database is on a server (there is no file then).
+    bool isServer() const { return m_engine->isServer(); }
+    const SqlEngine &engine() const { return *m_engine; }
+    // How messages name the database: the file, or the server, its port and database.
+    QString describe() const;
     QString connectionName() const { return m_name; }
     // Takes effect at the next open.
     void setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
+    int busyTimeout() const { return m_busyTimeoutMs; }
 
     void open();
     void close();
@@ -74,6 +97,10 @@ public:
     void beginTransaction();
     void commit();
     void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+    // Inside a write transaction: no other program writes these tables until it ends, so
+    // that what was read stays true until the transaction's writes are done.
+    void lockTables(const QStringList &tables);
 
     // False for a file that this program cannot change: the file or its folder is not
     // writable (a read-only folder or mount, say).
@@ -85,6 +112,11 @@ public:
 
 private:
     QSqlQuery prepared(const QString &sql, const QVariantList &values);
+    template<typename Result>
+    Result retryingOnce(const std::function<Result()> &statement);
+    AppError failure(const QSqlError &error);
+    void useLocation(const QString &location);
+    void openServerConnection();
     bool readNativeRows(const QString &sql, const QVariantList &values,
                         const std::function<void(const RowReader &)> &sink);
     void runStatement(const QString &sql);
@@ -97,6 +129,9 @@ private:
 
     QString m_name;
     QString m_file;
+    std::unique_ptr<SqlEngine> m_engine;
+    std::optional<ServerAddress> m_server;
+    bool m_inTransaction = false;
     QString m_configurationError;
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
     bool m_readOnly = false;

@@ -5,7 +5,8 @@
 QStringList GroupStore::groupNames(DbConnection &db)
 {
     QStringList names;
-    QSqlQuery query = db.query(QStringLiteral("SELECT GroupName FROM BaseGroup ORDER BY rowid"));
+    QSqlQuery query =
+        db.query(QStringLiteral("SELECT GroupName FROM BaseGroup ORDER BY %1").arg(db.engine().rowKeyColumn()));
     while (query.next())
         names << query.value(0).toString();
     return names;
@@ -13,7 +14,9 @@ QStringList GroupStore::groupNames(DbConnection &db)
 
 std::optional<int> GroupStore::groupNoOf(DbConnection &db, const QString &name)
 {
-    QSqlQuery query = db.query(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = ?"), {name});
+    QSqlQuery query = db.query(
+        QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = ? ORDER BY %1 LIMIT 1").arg(db.engine().rowKeyColumn()),
+        {name});
     if (!query.next())
         return std::nullopt;
     return query.value(0).toInt();
@@ -30,6 +33,9 @@ int GroupStore::nextGroupNo(DbConnection &db)
 GroupStore::Outcome GroupStore::addGroup(DbConnection &db, const QString &name)
 {
     Transaction transaction(db);
+    // Another program adding a group waits, so that no two groups get one number and
+    // a name added twice at once is stored once.
+    db.lockTables({QStringLiteral("BaseGroup")});
     if (groupNoOf(db, name))
         return Outcome::NameExists;
     db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"),
@@ -41,6 +47,7 @@ GroupStore::Outcome GroupStore::addGroup(DbConnection &db, const QString &name)
 GroupStore::Outcome GroupStore::renameGroup(DbConnection &db, const QString &oldName, const QString &newName)
 {
     Transaction transaction(db);
+    db.lockTables({QStringLiteral("BaseGroup")});
     if (newName != oldName && groupNoOf(db, newName))
         return Outcome::NameExists;
     const int changed = db.execute(QStringLiteral("UPDATE BaseGroup SET GroupName = ? WHERE GroupName = ?"),

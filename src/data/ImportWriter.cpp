@@ -9,11 +9,11 @@
 
 ImportWriter::ImportWriter(DbConnection &db) : m_db(db)
 {
-    m_db.open();
-    m_insert = QSqlQuery(QSqlDatabase::database(m_db.connectionName(), false));
-    if (!m_insert.prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
-                                         "AddressFolded, AddressNameFolded) VALUES (?, ?, 0, ?, ?, ?, ?)")))
-        throw AppError(m_insert.lastError().text());
+    // New groups are numbered from the highest number read here: no other program may
+    // add one until the caller's transaction ends.
+    m_db.lockTables({QStringLiteral("BaseGroup")});
+    m_insert = m_db.prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
+                                           "AddressFolded, AddressNameFolded) VALUES (?, ?, 0, ?, ?, ?, ?)"));
 }
 
 int ImportWriter::groupNo(const QString &name, bool *created)

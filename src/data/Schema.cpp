@@ -1,16 +1,24 @@
 #include "data/Schema.h"
 
+#include "data/SqliteEngine.h"
+
 namespace {
 
 // Every address with the name of its group; an address whose group is gone is still
 // listed, with an empty group name. The folded copies serve the search.
-QString addressViewStatement()
+// The row key is listed where the engine has a column for it, so that listings can keep
+// the order the rows were added in.
+QString addressViewStatement(const SqlEngine &engine)
 {
+    const QString rowKey = engine.rowKeyDefinition().isEmpty()
+                               ? QString()
+                               : QStringLiteral(", a.%1 AS %1").arg(engine.rowKeyColumn());
     return QStringLiteral("CREATE VIEW address_1 AS SELECT a.Address AS Address, "
                           "a.AddressName AS AddressName, a.ViewTime AS ViewTime, a.Times AS Times, "
                           "a.MyAddress AS MyAddress, a.GroupNo AS GroupNo, g.GroupName AS GroupName, "
-                          "a.AddressFolded AS AddressFolded, a.AddressNameFolded AS AddressNameFolded "
-                          "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo");
+                          "a.AddressFolded AS AddressFolded, a.AddressNameFolded AS AddressNameFolded%1 "
+                          "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo")
+        .arg(rowKey);
 }
 
 } // namespace
@@ -20,26 +28,33 @@ QStringList Schema::tableNames()
     return {QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("Search")};
 }
 
-QStringList Schema::statements()
+QStringList Schema::statements(const SqlEngine &engine)
 {
-    return {
-        QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)"),
+    const QString rowKey = engine.rowKeyDefinition();
+    return QStringList{
+        QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL%1)").arg(rowKey),
         // AddressFolded and AddressNameFolded hold the texts with every letter's case
         // folded; every write of Address or AddressName writes them too.
         QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, "
                        "Times INTEGER NOT NULL DEFAULT 0, ViewTime TEXT, GroupNo INTEGER, "
                        "MyAddress INTEGER NOT NULL DEFAULT 0, "
-                       "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT '')"),
+                       "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT ''%1)")
+            .arg(rowKey),
         // Sort_No is assigned by the database and grows with every insert.
-        QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, "
-                       "Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
+        QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, %1)")
+            .arg(engine.autoNumberColumn(QStringLiteral("Sort_No"))),
         QStringLiteral("CREATE INDEX address_by_address ON address(Address)"),
         QStringLiteral("CREATE INDEX address_by_group ON address(GroupNo)"),
         QStringLiteral("CREATE INDEX basegroup_by_name ON BaseGroup(GroupName)"),
-        addressViewStatement(),
+        addressViewStatement(engine),
         QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
         QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')").arg(ImportGroup),
-    };
+    } + engine.extraSchemaStatements();
+}
+
+QStringList Schema::statements()
+{
+    return statements(SqliteEngine());
 }
 
 QStringList Schema::upgradeStatements(int from)
@@ -50,7 +65,7 @@ QStringList Schema::upgradeStatements(int from)
             QStringLiteral("ALTER TABLE address ADD COLUMN AddressFolded TEXT NOT NULL DEFAULT ''"),
             QStringLiteral("ALTER TABLE address ADD COLUMN AddressNameFolded TEXT NOT NULL DEFAULT ''"),
             QStringLiteral("DROP VIEW IF EXISTS address_1"),
-            addressViewStatement(),
+            addressViewStatement(SqliteEngine()), // files of version 0 are SQLite's
         };
     default:
         return {};

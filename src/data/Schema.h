@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+class SqlEngine;
+
 // The tables and views of the address database, its one required group, and the steps
 // that bring a file of an older version up to date.
 namespace Schema {
@@ -16,7 +18,9 @@ inline const QString ImportGroup = QStringLiteral("IE收藏夹");
 // The program's own tables; a file holding only some of them is not ours to change.
 QStringList tableNames();
 
-// Creates a database of the current version.
+// Creates a database of the current version on this engine.
+QStringList statements(const SqlEngine &engine);
+// The same for an SQLite file.
 QStringList statements();
 
 // Changes the tables of a file of version `from` to version `from + 1`. Filling new

@@ -13,6 +13,7 @@
 namespace {
 
 const QString pathKey = QStringLiteral("Path");
+const QString databaseKey = QStringLiteral("Database");
 
 QString favoritesKey()
 {
@@ -100,6 +101,21 @@ void SettingsStore::setPath(const QString &folder)
     // QSettings quotes a text with a comma itself; it is written as one text value.
     QSettings settings(userFileName(), QSettings::IniFormat);
     settings.setValue(pathKey, folder);
+    settings.sync();
+}
+
+QString SettingsStore::database()
+{
+    const auto files = readableSettings();
+    const QSettings *holder = holderOf(files, databaseKey);
+    const QString value = holder ? requireText(*holder, databaseKey, databaseKey).trimmed() : QString();
+    return value.compare(QLatin1String("sqlite"), Qt::CaseInsensitive) == 0 ? QString() : value;
+}
+
+void SettingsStore::setDatabase(const QString &location)
+{
+    QSettings settings(userFileName(), QSettings::IniFormat);
+    settings.setValue(databaseKey, location);
     settings.sync();
 }
 

@@ -31,6 +31,12 @@ public:
     // comma is written quoted, so that it reads back as one text.
     static void setPath(const QString &folder);
 
+    // `Database`: which database the program uses. Missing, empty or "sqlite" gives empty
+    // text (the file `address.mdb` in `Path`); otherwise a PostgreSQL server's URI. A value
+    // that is not a single text throws AppError("Invalid data type for 'Database'").
+    static QString database();
+    static void setDatabase(const QString &location);
+
     // The "Favorites" shell-folder value: nullopt when the settings cannot be read or lack
     // the shell-folder group; empty text when the value is missing; throws
     // AppError("Invalid data type for 'Favorites'") when it is not a single text.

@@ -91,6 +91,9 @@ private:
 JetMerge::Result JetMerge::merge(DbConnection &db, const QString &jetFile, const JetReader::Options &options)
 {
     Transaction transaction(db);
+    // Group numbers and the addresses already stored are read once at the start; they
+    // stay true while no other program writes these tables.
+    db.lockTables({QStringLiteral("BaseGroup"), QStringLiteral("address")});
     MergingSink sink(db);
     JetReader::read(jetFile, sink, options);
     transaction.commit();

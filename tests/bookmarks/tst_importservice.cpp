@@ -1,4 +1,5 @@
 #include "BookmarkTestSupport.h"
+#include "TestEngine.h"
 #include "TestEnv.h"
 #include "bookmarks/BackgroundImport.h"
 #include "bookmarks/BookmarkFile.h"
@@ -24,7 +25,7 @@ private Q_SLOTS:
     {
         m_env = std::make_unique<TestEnv>();
         m_db = std::make_unique<DbConnection>(QStringLiteral("test"));
-        m_db->setDatabaseFile(m_env->root() + QStringLiteral("/address.mdb"));
+        m_db->setDatabaseFile(m_env->databaseOr(m_env->root() + QStringLiteral("/address.mdb")));
         m_db->open();
     }
 
@@ -116,14 +117,14 @@ private Q_SLOTS:
 "<DT><A HREF='https://ok.example/'>ok</A>"
 "<DT><A HREF='https://boom.example/'>boom</A>"
 "</DL></DL>"));
-        m_db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = "
-                                     "'https://boom.example' BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        TestEngine::refuseWrites(*m_db, QStringLiteral("address"), QStringLiteral("INSERT"),
+                                 QStringLiteral("NEW.Address = 'https://boom.example'"));
         const int groups = countRows(*m_db, QStringLiteral("BaseGroup"));
         QVERIFY_THROWS_EXCEPTION(AppError, ImportService::store(*m_db, plan));
         QCOMPARE(countRows(*m_db, QStringLiteral("address")), 0);
         QCOMPARE(countRows(*m_db, QStringLiteral("BaseGroup")), groups);
 
-        m_db->execute(QStringLiteral("DROP TRIGGER refuse"));
+        TestEngine::allowWrites(*m_db, QStringLiteral("address"));
         int calls = 0;
         const auto cancelAtOnce = [&calls](qsizetype, qsizetype) { return ++calls < 0; };
         QVERIFY_THROWS_EXCEPTION(ImportCancelled, ImportService::store(*m_db, plan, cancelAtOnce));

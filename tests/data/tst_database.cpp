@@ -1,3 +1,4 @@
+#include "TestEngine.h"
 #include "TestEnv.h"
 
 #include "data/AddressStore.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlRecord>
 #include <QtTest>
 
@@ -31,11 +33,23 @@ QByteArray fileHash(const QString &path)
 QStringList schemaObjects(DbConnection &db)
 {
     QStringList names;
-    QSqlQuery query = db.query(QStringLiteral("SELECT type || ':' || name FROM sqlite_master "
-                                              "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
+    QSqlQuery query = db.query(
+        db.isServer() ? QStringLiteral("SELECT CASE table_type WHEN 'VIEW' THEN 'view' ELSE 'table' END || ':' || table_name "
+                                       "FROM information_schema.tables WHERE table_schema = current_schema()")
+                      : QStringLiteral("SELECT type || ':' || name FROM sqlite_master "
+                                       "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
     while (query.next())
-        names << query.value(0).toString();
+        names << query.value(0).toString().toLower();
     return names;
+}
+
+// Ends every other connection to the test's database, as a restarted server would.
+void dropOtherConnections(DbConnection &db)
+{
+    DbConnection admin(QStringLiteral("admin"));
+    admin.setDatabaseFile(db.databaseFile());
+    admin.query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                               "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
 }
 
 } // namespace
@@ -47,6 +61,7 @@ class TestDatabase : public QObject
 private:
     TestEnv *env = nullptr;
     std::unique_ptr<DbConnection> db;
+
 
 private Q_SLOTS:
     void init()
@@ -65,10 +80,11 @@ private Q_SLOTS:
     {
         QVERIFY(!QFile::exists(env->defaultDatabaseFile()));
         db->open();
-        QVERIFY(QFile::exists(env->defaultDatabaseFile()));
+        QCOMPARE(QFile::exists(env->defaultDatabaseFile()), !TestEngine::isPostgres());
         const QStringList objects = schemaObjects(*db);
-        for (const char *name : {"table:BaseGroup", "table:address", "table:Search", "view:address_1", "view:MaxGroupNo"})
+        for (const char *name : {"table:basegroup", "table:address", "table:search", "view:address_1", "view:maxgroupno"})
             QVERIFY2(objects.contains(QLatin1String(name)), name);
+        QCOMPARE(db->engine().schemaVersion(*db), Schema::Version);
         QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
         QCOMPARE(GroupStore::groupNoOf(*db, Schema::ImportGroup), std::optional<int>(1));
     }
@@ -86,11 +102,14 @@ private Q_SLOTS:
         again.open();
         QCOMPARE(GroupStore::groupNames(again), (QStringList{Schema::ImportGroup, QStringLiteral("新闻")}));
         again.close();
-        QCOMPARE(fileHash(env->defaultDatabaseFile()), before);
+        if (!TestEngine::isPostgres())
+            QCOMPARE(fileHash(env->defaultDatabaseFile()), before);
     }
 
     void fileThatIsNoDatabaseIsReportedAndKept()
     {
+        if (TestEngine::isPostgres())
+            QSKIP("a property of the SQLite file");
         QFile file(env->defaultDatabaseFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
         const QByteArray content(4096, 'x');
@@ -108,6 +127,8 @@ private Q_SLOTS:
 
     void unusablePathIsReportedAtFirstStatementAndCreatesNothing()
     {
+        if (TestEngine::isPostgres())
+            QSKIP("a property of the SQLite file");
         const QString missing = env->root() + QStringLiteral("/gone");
         SettingsStore::setPath(missing);
         DbConnection other(QStringLiteral("other"));
@@ -124,6 +145,8 @@ private Q_SLOTS:
 
     void wrongTypedPathIsRaisedAndLeavesNoConnection()
     {
+        if (TestEngine::isPostgres())
+            QSKIP("a property of the SQLite file");
         SettingsStore::writeDefaultsIfMissing();
         QFile file(env->settingsFile());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -164,7 +187,7 @@ private Q_SLOTS:
     {
         const QString file = env->defaultDatabaseFile();
         QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
-        {
+        if (!TestEngine::isPostgres()) { // the upper-case tables are a case of the SQLite file
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
             other.setDatabaseName(file);
             QVERIFY(other.open());
@@ -177,6 +200,7 @@ private Q_SLOTS:
             QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version)));
             QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'BASEGROUP'")));
             QVERIFY(query.next() && query.value(0).toInt() == 1);
+            other.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
 
@@ -221,13 +245,12 @@ private Q_SLOTS:
         AddressStore::insert(*db, QStringLiteral("x.com"), QStringLiteral("x"), 1);
 
         // A trigger makes the last statement fail: nothing of the group may be gone.
-        db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
-                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        TestEngine::refuseWrites(*db, QStringLiteral("BaseGroup"), QStringLiteral("DELETE"));
         QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")));
         QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("g"))).size(), size_t(1));
         QVERIFY(GroupStore::groupNoOf(*db, QStringLiteral("g")));
 
-        db->execute(QStringLiteral("DROP TRIGGER refuse"));
+        TestEngine::allowWrites(*db, QStringLiteral("BaseGroup"));
         QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::Outcome::Done);
         QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
         QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::Outcome::NotFound);
@@ -284,19 +307,38 @@ private Q_SLOTS:
                  0);
     }
 
+    // A changed row keeps its place (a server stores a changed row anew elsewhere).
+    void listsKeepTheOrderRowsWereAddedIn()
+    {
+        for (const char *address : {"a.com", "b.com", "c.com"})
+            AddressStore::insert(*db, QLatin1String(address), QStringLiteral("n"), 1);
+        AddressStore::countVisit(*db, QStringLiteral("a.com"));
+        AddressStore::update(*db, QStringLiteral("b2.com"), QStringLiteral("n"), 1, QStringLiteral("b.com"),
+                             QStringLiteral("n"));
+        QStringList order;
+        for (const AddressRecord &row : AddressStore::list(*db, AddressFilter::group(Schema::ImportGroup)))
+            order << row.address;
+        QCOMPARE(order, (QStringList{QStringLiteral("a.com"), QStringLiteral("b2.com"), QStringLiteral("c.com")}));
+    }
+
+    // On a server a failed statement ends its transaction: the import then keeps nothing.
     void importKeepsRowsBeforeAFailure()
     {
         db->open();
-        db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = 'bad' "
-                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        TestEngine::refuseWrites(*db, QStringLiteral("address"), QStringLiteral("INSERT"), QStringLiteral("NEW.Address = 'bad'"));
         const std::vector<NewAddress> rows = {{QStringLiteral("a"), QStringLiteral("A")},
                                               {QStringLiteral("b"), QStringLiteral("B")},
                                               {QStringLiteral("bad"), QStringLiteral("X")},
                                               {QStringLiteral("c"), QStringLiteral("C")}};
         int stored = -1;
         QVERIFY_THROWS_EXCEPTION(AppError, AddressStore::insertAll(*db, rows, 1, &stored));
-        QCOMPARE(stored, 2);
         const auto listed = AddressStore::list(*db, AddressFilter::all());
+        if (TestEngine::isPostgres()) {
+            QCOMPARE(stored, 0);
+            QCOMPARE(listed.size(), size_t(0));
+            return;
+        }
+        QCOMPARE(stored, 2);
         QCOMPARE(listed.size(), size_t(2));
         QCOMPARE(listed[1].address, QStringLiteral("b"));
     }
@@ -349,6 +391,75 @@ private Q_SLOTS:
         db->readRows(QStringLiteral("SELECT count(*) FROM BaseGroup"), {},
                      [&count](const RowReader &row) { count = int(row.integer(0)); });
         QCOMPARE(count, 1);
+    }
+
+    // A server that drops the connection: a read or a new transaction opens a new one by
+    // itself; a transaction that loses it fails whole and leaves nothing behind.
+    void lostServerFailsOneCommandAndReconnects()
+    {
+        if (!TestEngine::isPostgres())
+            QSKIP("a server only");
+        db->open();
+        dropOtherConnections(*db);
+        QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
+        dropOtherConnections(*db);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("after")), GroupStore::Outcome::Done);
+
+        try {
+            Transaction transaction(*db);
+            AddressStore::insert(*db, QStringLiteral("half.com"), QStringLiteral("half"), 1);
+            dropOtherConnections(*db);
+            AddressStore::insert(*db, QStringLiteral("other.com"), QStringLiteral("other"), 1);
+            transaction.commit();
+            QFAIL("a lost transaction must fail");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("连接中断")), qPrintable(error.message()));
+        }
+        QVERIFY(!db->inTransaction());
+        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(0));
+        AddressStore::insert(*db, QStringLiteral("next.com"), QStringLiteral("next"), 1);
+        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
+    }
+
+    void unreachableServerIsNamedWithoutThePassword()
+    {
+        if (!TestEngine::isPostgres())
+            QSKIP("a server only");
+        qputenv("PGPASSWORD", "pw-not-shown");
+        const QString folder = env->root() + QStringLiteral("/no-server");
+        SettingsStore::setDatabase(QStringLiteral("postgresql://someone@/lib?host=%1&port=5999").arg(folder));
+        DbConnection other(QStringLiteral("other"));
+        configureConnection(other);
+        try {
+            other.open();
+            QFAIL("no server there");
+        } catch (const AppError &error) {
+            for (const QString &part : {folder, QStringLiteral("5999"), QStringLiteral("lib")})
+                QVERIFY2(error.message().contains(part), qPrintable(error.message()));
+            QVERIFY(!error.message().contains(QLatin1String("pw-not-shown")));
+        }
+        qunsetenv("PGPASSWORD");
+    }
+
+    void changesOfAddressesAndGroupsAreAnnounced()
+    {
+        if (!TestEngine::isPostgres())
+            QSKIP("a server only");
+        db->open();
+        DbConnection listener(QStringLiteral("listener"));
+        configureConnection(listener);
+        listener.open();
+        QSqlDriver *driver = QSqlDatabase::database(listener.connectionName(), false).driver();
+        QStringList payloads;
+        connect(driver, &QSqlDriver::notification, this,
+                [&payloads](const QString &, QSqlDriver::NotificationSource, const QVariant &payload) {
+                    payloads << payload.toString();
+                });
+        QVERIFY(driver->subscribeToNotification(QStringLiteral("vestrane_changes")));
+        GroupStore::addGroup(*db, QStringLiteral("g"));
+        AddressStore::insert(*db, QStringLiteral("a.com"), QStringLiteral("A"), 1);
+        SearchStore::save(*db, QStringLiteral("not announced"));
+        QTRY_COMPARE(payloads, (QStringList{QStringLiteral("basegroup"), QStringLiteral("address")}));
     }
 
     void datesShowInTheShortFormat()

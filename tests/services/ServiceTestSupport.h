@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEngine.h"
 #include "TestEnv.h"
 
 #include "data/AddressStore.h"
@@ -36,7 +37,8 @@ public:
     {
         QStringList shown;
         QSqlQuery query = db->query(QStringLiteral("SELECT a.Address, g.GroupName, a.Times, a.MyAddress FROM address a "
-                                                   "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ORDER BY a.rowid"));
+                                                   "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ORDER BY a.%1")
+                                        .arg(db->engine().rowKeyColumn()));
         while (query.next()) {
             shown << QStringLiteral("%1|%2|%3|%4").arg(query.value(0).toString(), query.value(1).toString(),
                                                         query.value(2).toString(), query.value(3).toString());
@@ -46,8 +48,8 @@ public:
     // Makes every statement of `event` ("INSERT", "UPDATE", "DELETE") on `table` fail.
     void refuse(const char *event, const char *table)
     {
-        db->execute(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                        .arg(QLatin1String(event), QLatin1String(table)));
+        TestEngine::refuseWrites(*db, QLatin1String(table), QLatin1String(event), {}, QStringLiteral("refused"),
+                                 QStringLiteral("refuse_%1").arg(QLatin1String(event)));
     }
 
 private:

@@ -1,3 +1,4 @@
+#include "TestEngine.h"
 #include "TestEnv.h"
 
 #include "data/DataModule.h"
@@ -37,7 +38,7 @@ private:
     {
         QList<StoredRow> result;
         QSqlQuery query = m_db->query(u"SELECT Address, AddressName, AddressFolded, AddressNameFolded, ViewTime, "
-                                      "Times, GroupNo FROM address ORDER BY rowid"_s);
+                                      "Times, GroupNo FROM address ORDER BY "_s + m_db->engine().rowKeyColumn());
         while (query.next())
             result.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
                            query.value(3).toString(), query.value(4).toString(), query.value(5).toInt(),
@@ -168,15 +169,15 @@ private Q_SLOTS:
     {
         addRow(u"a.com"_s, u"a"_s, 0, u"2001-02-03"_s, 4);
         AddressEditing editing(*m_db);
-        m_db->execute(u"CREATE TRIGGER refuse BEFORE UPDATE ON address BEGIN SELECT RAISE(ABORT, 'no change'); END"_s);
+        TestEngine::refuseWrites(*m_db, u"address"_s, u"UPDATE"_s, {}, u"no change"_s);
         Outcome outcome = editing.change({u"b.com"_s, u"b"_s, u"新闻"_s}, u"a.com"_s, u"a"_s);
-        m_db->execute(u"DROP TRIGGER refuse"_s);
+        TestEngine::allowWrites(*m_db, u"address"_s);
         QCOMPARE(outcome.kind, Outcome::Kind::Failed);
         QVERIFY2(outcome.message.contains(u"no change"_s), qPrintable(outcome.message));
 
-        m_db->execute(u"PRAGMA query_only = 1"_s);
+        TestEngine::setReadOnly(*m_db, true);
         outcome = editing.add({u"b.com"_s, u"b"_s, u"新闻"_s});
-        m_db->execute(u"PRAGMA query_only = 0"_s);
+        TestEngine::setReadOnly(*m_db, false);
         QCOMPARE(outcome.kind, Outcome::Kind::ReadOnly);
         QVERIFY(!outcome.message.isEmpty());
         QCOMPARE(rows().size(), 1);

@@ -1,5 +1,8 @@
 #include "TestEnv.h"
 
+#include "TestEngine.h"
+#include "data/SettingsStore.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -31,9 +34,27 @@ TestEnv::TestEnv()
     qunsetenv("BROWSER");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (QCoreApplication::instance())
+        useTestServerIfAsked();
+}
+
+void TestEnv::useTestServerIfAsked()
+{
+    if (!TestEngine::isPostgres() || m_server)
+        return;
+    m_server = std::make_unique<TestServerDatabase>();
+    // The settings of a user who pointed the program at a server: the first start's
+    // defaults, and the server's URI.
+    SettingsStore::writeDefaultsIfMissing();
+    SettingsStore::setDatabase(m_server->uri());
 }
 
 TestEnv::~TestEnv() = default;
+
+QString TestEnv::serverDatabase() const
+{
+    return m_server ? m_server->uri() : QString();
+}
 
 void TestEnv::installRecordingBrowser()
 {

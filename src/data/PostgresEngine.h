@@ -1,0 +1,36 @@
+#pragma once
+
+#include "data/SqlEngine.h"
+
+// A PostgreSQL server that several programs, on several computers, use at once. Writers
+// run side by side; whatever must be one step (a check and a write) locks its tables.
+// The schema's version is the one row of a table of its own, and every change of the
+// addresses or the groups is announced on the channel `vestrane_changes` (the payload is
+// the table's name), so that other programs can show it.
+class PostgresEngine : public SqlEngine
+{
+public:
+    static constexpr const char *ChangesChannel = "vestrane_changes";
+    static constexpr const char *VersionTable = "vestrane_schema";
+
+    QString driverName() const override { return QStringLiteral("QPSQL"); }
+    bool isServer() const override { return true; }
+    QString beginWriteStatement() const override { return QStringLiteral("BEGIN"); }
+    QString lockTablesStatement(const QStringList &tables) const override;
+    bool failedStatementEndsTransaction() const override { return true; }
+    bool isReadOnlyRefusal(const QSqlError &error) const override;
+    bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const override;
+    void prepareSession(DbConnection &db) const override;
+    int schemaVersion(DbConnection &db) const override;
+    QStringList setSchemaVersionStatements(int version) const override;
+    QString schemaLockStatement() const override;
+    QStringList tableNames(DbConnection &db) const override;
+    QString autoNumberColumn(const QString &name) const override;
+    QString rowKeyColumn() const override { return QStringLiteral("RowNo"); }
+    QString rowKeyDefinition() const override;
+    QString addedOrderClause() const override { return QStringLiteral(" ORDER BY RowNo"); }
+    QStringList extraSchemaStatements() const override;
+    QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
+    bool likeTakesPattern(const QString &) const override { return true; }
+    QString containsCondition(const QString &column) const override;
+};

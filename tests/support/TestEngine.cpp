@@ -1,0 +1,105 @@
+#include "TestEngine.h"
+
+#include "data/AppError.h"
+#include "data/DbConnection.h"
+#include "data/ServerAddress.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <stdexcept>
+
+namespace {
+
+QAtomicInt databaseCounter;
+
+// Runs one statement on the server's maintenance database, on a connection of its own.
+void administer(const QString &statement)
+{
+    const ServerAddress server = ServerAddress::parse(TestEngine::serverUri());
+    const QString name = QStringLiteral("test-admin");
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(server.host);
+        if (server.port > 0)
+            db.setPort(server.port);
+        db.setUserName(server.user);
+        db.setDatabaseName(server.database);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            if (!query.exec(statement))
+                error = query.lastError().text();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty())
+        throw std::runtime_error((statement + QStringLiteral(": ") + error).toStdString());
+}
+
+} // namespace
+
+bool TestEngine::isPostgres()
+{
+    return qEnvironmentVariable("VESTRANE_TEST_ENGINE") == QLatin1String("postgres");
+}
+
+QString TestEngine::serverUri()
+{
+    return qEnvironmentVariable("VESTRANE_TEST_POSTGRES");
+}
+
+TestServerDatabase::TestServerDatabase()
+{
+    if (TestEngine::serverUri().isEmpty())
+        throw std::runtime_error("VESTRANE_TEST_POSTGRES is not set: run the test through CTest");
+    m_name = QStringLiteral("vestrane_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(databaseCounter.fetchAndAddRelaxed(1) + 1);
+    administer(QStringLiteral("CREATE DATABASE %1").arg(m_name));
+    m_uri = ServerAddress::parse(TestEngine::serverUri()).toUri(m_name);
+}
+
+TestServerDatabase::~TestServerDatabase()
+{
+    try {
+        administer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+    } catch (const std::exception &error) {
+        qWarning("%s", error.what());
+    }
+}
+
+void TestEngine::refuseWrites(DbConnection &db, const QString &table, const QString &event, const QString &condition,
+                              const QString &message, const QString &name)
+{
+    // The message is the test's own constant text, without quotes.
+    if (db.isServer()) {
+        db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_write() RETURNS trigger LANGUAGE plpgsql AS "
+                                  "$$ BEGIN RAISE EXCEPTION '%', TG_ARGV[0]; END $$"));
+        db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION refuse_write('%5')")
+                       .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition),
+                            message));
+    } else {
+        db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT RAISE(ABORT, '%5'); END")
+                       .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition),
+                            message));
+    }
+}
+
+void TestEngine::allowWrites(DbConnection &db, const QString &table, const QString &name)
+{
+    db.execute(db.isServer() ? QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(name, table)
+                             : QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(name));
+}
+
+void TestEngine::setReadOnly(DbConnection &db, bool readOnly)
+{
+    if (db.isServer())
+        db.execute(QStringLiteral("SET default_transaction_read_only = %1").arg(readOnly ? "on" : "off"));
+    else
+        db.execute(QStringLiteral("PRAGMA query_only = %1").arg(readOnly ? 1 : 0));
+}
