@@ -49,11 +49,10 @@ void BackgroundImport::start(std::function<void(DbConnection &, const ImportServ
         // The connection belongs to this thread: made, used and removed here.
         DbConnection db(QStringLiteral("import"));
         db.setDatabaseFile(m_databaseFile);
+        // Another program may be writing: wait for it longer than the window's own
+        // statements do, since the user sees the progress and may cancel.
+        db.setBusyTimeout(15000);
         try {
-            // Another program may be writing: wait for it longer than the window's own
-            // statements do, since the user sees the progress and may cancel.
-            if (!db.isServer())
-                db.execute(QStringLiteral("PRAGMA busy_timeout=15000"));
             work(db, progress);
         } catch (const ImportCancelled &) {
             m_cancelled = true;

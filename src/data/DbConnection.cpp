@@ -5,7 +5,6 @@
 #include "data/Schema.h"
 #include "data/SqlEngine.h"
 #include "data/AppError.h"
-#include "data/MessageText.h"
 
 #include <QAtomicInt>
 #include <QDir>

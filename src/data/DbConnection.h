@@ -74,6 +74,7 @@ public:
     QString connectionName() const { return m_name; }
     // Takes effect at the next open.
     void setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
+    int busyTimeout() const { return m_busyTimeoutMs; }
 
     void open();
     void close();

@@ -59,6 +59,13 @@ bool PostgresEngine::isConnectionLost(const QSqlDatabase &db, const QSqlError &e
     return clientLibrarySaysBroken(db);
 }
 
+void PostgresEngine::prepareSession(DbConnection &db) const
+{
+    // A statement waits for another program's lock as long as it would wait for a busy
+    // SQLite file, and then fails, instead of waiting for good.
+    db.execute(QStringLiteral("SET lock_timeout = %1").arg(db.busyTimeout()));
+}
+
 int PostgresEngine::schemaVersion(DbConnection &db) const
 {
     QSqlQuery table = db.query(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {QLatin1String(VersionTable)});
