@@ -325,7 +325,7 @@ void measurePostgres(int count, const QString &folder, const BenchServer &server
     TFrmMain window(dm1);
     window.show();
     QApplication::processEvents();
-    TListView1 *list = window.ListView1;
+    auto *list = window.findChild<TListView1 *>(QStringLiteral("ListView1"));
 
     PGconn *direct = connectDirectly(SettingsStore::database());
     const double fill = medianMs([&] { window.P_FillList(); });
