@@ -233,10 +233,11 @@ int main(int argc, char **argv)
         readAll(folder); // warm the page cache for both sides
 
         TFrmImport window(dm1);
+        auto *ieButton = window.findChild<QToolButton *>(QStringLiteral("TIEBtn"));
         const double listing = medianMs(
-            Runs, [&] { window.TIEBtn->setEnabled(true); }, [&] { window.TIEBtnClick(); });
+            Runs, [&] { ieButton->setEnabled(true); }, [&] { window.TIEBtnClick(); });
         const double readFloor = medianMs(Runs, [] {}, [&] { readAll(folder); });
-        if (window.ListView1 == nullptr || window.TIEBtn->isEnabled()) {
+        if (ieButton->isEnabled()) {
             std::fprintf(stderr, "listing failed\n");
             return 1;
         }
@@ -249,7 +250,7 @@ int main(int argc, char **argv)
             return 1;
         }
         const double listAndImport = medianMs(
-            Runs, [&] { emptyAddresses(db); window.TIEBtn->setEnabled(true); },
+            Runs, [&] { emptyAddresses(db); ieButton->setEnabled(true); },
             [&] { window.TIEBtnClick(); window.TImportBtnClick(); });
         const double importFloor = medianMs(Runs, [&] { emptyAddresses(db); }, [&] { floorImport(db, folder, groupNo); });
         if (countRows(db) != count) {

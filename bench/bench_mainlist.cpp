@@ -137,7 +137,7 @@ void measure(int count, const QString &folder, BenchData::Kind kind)
     TFrmMain window(dm1);
     window.show();
     QApplication::processEvents();
-    TListView1 *list = window.ListView1;
+    auto *list = window.findChild<TListView1 *>(QStringLiteral("ListView1"));
 
     const double fill = medianMs([&] { window.P_FillList(); });
     const double floor = floorMs(folder + QStringLiteral("/address.mdb"), listFloorStatement);

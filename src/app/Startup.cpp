@@ -117,7 +117,7 @@ int runVestrane(int argc, char **argv)
     const QString backupFailure =
         JetFile::isJetFile(databaseFile) ? QString() : DailyBackup::takeIfDue(databaseFile);
     TFrmMain mainWindow(dm1);
-    QApplication::setWindowIcon(mainWindow.ImgIcon->pixmap());
+    QApplication::setWindowIcon(mainWindow.iconPicture());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // The editors of calls belong to the main window, so that they open above it.
     server.editors()->setOwner(&mainWindow);

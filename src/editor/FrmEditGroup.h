@@ -1,3 +1,25 @@
+// The address editor, TFrmEditGroup. Despite its name it edits one address (adds a new
+// one or changes a stored one), never a group; the name is the window design's and other
+// parts of the program know the class by it. What its names stand for:
+//
+// Controls
+//   Edit1         the address; Label1 "网址 HTTP:\\" in front of it
+//   Edit2         the address's display name; Label2 "网址名称"
+//   ListBox1      the groups, one of which takes the address; Label3 "组别"
+//   OKButton      "保存": saves and closes (Enter anywhere in the window presses it)
+//   CancelButton  "退出": closes without saving (so does Esc)
+//
+// Handlers and procedures
+//   P_ShowAdd     opens the editor empty, to add an address to the given group
+//   P_ShowEdit    opens it filled, to change a stored address; gives what was saved
+//   P_SetMode     EditMode::Add or EditMode::Change: which save OKButtonClick runs
+//   P_SetGroup, P_GetGroup   the group preselected in ListBox1 at the next showing
+//   P_Init        fills ListBox1 from the database and preselects the group; runs at
+//                 every showing
+//   OKButtonClick saves through P_AddData (add) or P_EditData (change), which hand the
+//                 input to the address service and show its outcome; closes once stored
+//   fillForAdd    fills Edit1 and Edit2 to add an address, without showing the editor
+//                 (an automation call)
 #pragma once
 
 #include "window/XPForm.h"
@@ -67,15 +89,6 @@ public:
     bool P_EditData();
     DbConnection &connection() { return *m_connection; }
 
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QListWidget *ListBox1 = nullptr;
-    QPushButton *OKButton = nullptr;
-    QPushButton *CancelButton = nullptr;
-    QLineEdit *Edit1 = nullptr;
-    QLineEdit *Edit2 = nullptr;
-
 public Q_SLOTS:
     void OKButtonClick();
 
@@ -87,6 +100,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Controls, named as in the window design; each carries its name as its object name.
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QListWidget *ListBox1 = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QLineEdit *Edit2 = nullptr;
+
     void buildControls();
     void arrangeTabOrder();
     // Shows what a save gave; true when it wrote.

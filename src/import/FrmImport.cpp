@@ -24,6 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -94,6 +95,14 @@ void TFrmImport::buildToolBar()
     TImportBtn = addToolButton(QStringLiteral("导入数据"), QStringLiteral("tb_import"), &TFrmImport::TImportBtnClick);
     ToolButton5 = addSeparator();
     TExitBtn = addToolButton(QStringLiteral("退出"), QStringLiteral("tb_exit"), &TFrmImport::TExitBtnClick);
+    const std::pair<QWidget *, const char *> names[] = {
+        {TIEBtn, "TIEBtn"}, {TBrowserBtn, "TBrowserBtn"}, {TFileBtn, "TFileBtn"},
+        {ToolButton1, "ToolButton1"}, {TSelectAllBtn, "TSelectAllBtn"}, {TNoSelectAllBtn, "TNoSelectAllBtn"},
+        {TOrSelectAllBtn, "TOrSelectAllBtn"}, {ToolButton4, "ToolButton4"}, {TImportBtn, "TImportBtn"},
+        {ToolButton5, "ToolButton5"}, {TExitBtn, "TExitBtn"},
+    };
+    for (const auto &[control, name] : names)
+        control->setObjectName(QLatin1String(name));
 
     auto *bandLayout = new QHBoxLayout(CoolBar1);
     bandLayout->setContentsMargins(2, 2, 2, 2);
@@ -389,12 +398,12 @@ bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qs
     // this loop.
     setCursor(Qt::BusyCursor);
     contentArea()->setEnabled(false);
-    pnlSysBox->setEnabled(false);
+    setSysButtonsEnabled(false);
     m_busy = true;
     start();
     loop.exec(); // the worker holds the transaction on its own connection
     m_busy = false;
-    pnlSysBox->setEnabled(true);
+    setSysButtonsEnabled(true);
     contentArea()->setEnabled(true);
     unsetCursor();
     if (progress)

@@ -1,3 +1,22 @@
+// The import window, TFrmImport: brings addresses from outside into the database. Its names
+// are those of the window design; what they stand for:
+//
+// Controls
+//   CoolBar1, ToolBar1  the band at the top and its tool bar:
+//     TIEBtn          "从IE导入": lists the Internet shortcuts (*.url) of the Favorites
+//                     folder, all checked; they go into the group "IE收藏夹"
+//     TBrowserBtn     "从浏览器导入": lists the bookmarks of a browser profile
+//     TFileBtn        "从文件导入…": lists the bookmarks of a bookmark file
+//     TSelectAllBtn   "全选": checks every row; TNoSelectAllBtn "全不选" unchecks every
+//                     row; TOrSelectAllBtn "反选" flips every row's check
+//     TImportBtn      "导入数据": stores the checked rows
+//     TExitBtn        "退出": closes the window
+//     ToolButton1, ToolButton4, ToolButton5   the gaps between the button groups
+//   ListView1         the listed rows: address, name, group, and a check box each
+//
+// Handlers (each named after its control: TIEBtnClick is TIEBtn's click)
+//   ListView1MouseMove  the hover text: the address and name of the row under the pointer
+//   listBookmarkFile    what TFileBtnClick does once a file is chosen
 #pragma once
 
 #include "bookmarks/ImportService.h"
@@ -30,24 +49,6 @@ public:
     static constexpr int ButtonWidth = 75;
     static constexpr int SeparatorWidth = 8;
 
-    // Controls, named as in the window design. The list's rows are the window's whole
-    // state: caption = the address as read, sub-item = the display name, check box =
-    // whether to import it.
-    TListView1 *ListView1 = nullptr;
-    QWidget *CoolBar1 = nullptr;
-    QToolBar *ToolBar1 = nullptr;
-    QToolButton *TIEBtn = nullptr;
-    QToolButton *TBrowserBtn = nullptr;
-    QToolButton *TFileBtn = nullptr;
-    ToolSeparator *ToolButton1 = nullptr;
-    QToolButton *TSelectAllBtn = nullptr;
-    QToolButton *TNoSelectAllBtn = nullptr;
-    QToolButton *TOrSelectAllBtn = nullptr;
-    ToolSeparator *ToolButton4 = nullptr;
-    QToolButton *TImportBtn = nullptr;
-    ToolSeparator *ToolButton5 = nullptr;
-    QToolButton *TExitBtn = nullptr;
-
 public Q_SLOTS:
     // Lists the shortcuts of the Favorites folder, every row checked; once it succeeded
     // the button is disabled.
@@ -76,6 +77,24 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Controls, named as in the window design; each carries its name as its object name.
+    // The list's rows are the window's whole state: caption = the address as read,
+    // sub-item = the display name, check box = whether to import it.
+    TListView1 *ListView1 = nullptr;
+    QWidget *CoolBar1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *TIEBtn = nullptr;
+    QToolButton *TBrowserBtn = nullptr;
+    QToolButton *TFileBtn = nullptr;
+    ToolSeparator *ToolButton1 = nullptr;
+    QToolButton *TSelectAllBtn = nullptr;
+    QToolButton *TNoSelectAllBtn = nullptr;
+    QToolButton *TOrSelectAllBtn = nullptr;
+    ToolSeparator *ToolButton4 = nullptr;
+    QToolButton *TImportBtn = nullptr;
+    ToolSeparator *ToolButton5 = nullptr;
+    QToolButton *TExitBtn = nullptr;
+
     // Reads the Favorites folder, with a progress dialog for a large one.
     UrlImportService::Listing listFavoritesWithProgress();
     void listBookmarks(std::function<BookmarkSet()> reader);

@@ -1,3 +1,59 @@
+// The main window, TFrmMain. Its names are those of the window design; what they stand for:
+//
+// Controls
+//   CoolBar1, ToolBar1   the band at the top and its tool bar with seven buttons:
+//     AlphTBtn   "透明": the window turns translucent, a second click opaque again
+//     SetTopTBtn "置后": down lets other windows cover this one, up keeps it on top
+//     IPTBtn     "IP": while down, a visit opens the host's IP address instead of its name
+//     CTBtn      "收藏夹": jumps to the favourites node and lists it
+//     ImportTBtn "导入": opens the import window (TFrmImport)
+//     HelpTBtn   "帮助": opens the help page in the browser
+//     ExitTBtn   "退出": closes the window and with it the program
+//   Splitter1    between the left pane Panel1 and the right pane Panel2
+//   PageControl1 the left pane's two tabs:
+//     TabSheet1  "目录": TreeView1, the group tree: the root "网址" (every address) with one
+//                node per group, then "收藏夹" (the favourites)
+//     TabSheet2  "查询": the search; Label1-Label3 and Bevel1 are its headings, Cbo1 the
+//                search box whose drop-down holds the search history, BitBtn1 "开始查询"
+//   ListView1    the address list (TListView1) of the selected node or of a search
+//   StatusBar1   three panels: the current group, the current address, the row count
+//   TreeViewPopupMenu  the tree's right-button menu:
+//     TreePM1 "添加网址" add an address to the group, TreePM2 "修改组别名" rename the
+//     group, TreePM3 "添加网址组别" add a group, TreePM4 "删除网址组别" delete the group
+//     with its addresses, TreePM5 "导出网址…" export the node's addresses to a file
+//   ListViewPopupMenu  the list's right-button menu:
+//     ListPM1 "添加网址" add an address, ListPM2 "修改网址" change the selected one,
+//     ListPM3 "删除网址" delete it, ListPM4 "加入到收藏夹" mark it a favourite in every
+//     group, ListPM5 "从收藏夹中删除" unmark it in its own group
+//
+// Handlers (a name ending in Click is the handler of that control or menu item)
+//   FormCreate            once before the first showing: the tree, the columns, the list
+//   FormActivate          re-centres the window when another window of the program hands
+//                         it the focus
+//   TreeView1Click        a left click on a node: lists the node's addresses
+//   TreeView1Change       opens the newly selected node, closes the one before
+//   TreeView1MouseDown    the right button: selects and lists the node, opens the menu
+//   TreeView1Editing, TreeView1Edited  in-place editing of a group's label (rename, add)
+//   PageControl1Change    the search tab reads the search history
+//   BitBtn1Click          searches for the text in Cbo1 and stores it in the history
+//   ListView111SelectItem a selected row becomes the current address
+//   ListView111KeyUp      Enter visits the current address; arrow and page keys make the
+//                         selected row the current address
+//   ListView111DblClick   visits the current address
+//   ListView111MouseMove  the hover text: the details of the row under the pointer
+//   Splitter1Moved        a pane narrowed to 30 pixels or less folds away
+// Procedures (P_ = a step the handlers share)
+//   P_LoadTree, P_FillList, P_AddRows, P_SetColumns   fill the tree and the list
+//   P_SetCurGroup, P_SetCurAddress   the current group and address and their panels
+//   P_SetMenus    which menu items the selected node offers
+//   P_Search, P_LoadHistory   the search and the history in the drop-down
+//   P_Visit       counts a visit of the current address and opens it (openAddress);
+//                 P_HostToIP gives the address by IP while IPTBtn is down
+//   P_AddGroup, P_RenameGroup, P_DeleteGroup   the group commands
+//   P_AddAddress, P_DeleteAddress, P_SetFavourite, P_ClearFavourite   the address
+//                 commands of the list's menu
+// The commands' rules live in the services (src/services); showOutcome shows what a
+// service answered.
 #pragma once
 
 #include "editor/FrmEditGroup.h"
@@ -100,7 +156,22 @@ public:
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
-    // Controls, named as in the window design.
+public Q_SLOTS:
+    void AlphTBtnClick();
+    void SetTopTBtnClick();
+    void CTBtnClick();
+    void ImportTBtnClick();
+    void HelpTBtnClick();
+    void ExitTBtnClick();
+    void PageControl1Change(int index);
+    void BitBtn1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Controls, named as in the window design; each carries its name as its object name.
     QWidget *CoolBar1 = nullptr;
     QToolBar *ToolBar1 = nullptr;
     QToolButton *AlphTBtn = nullptr;
@@ -138,22 +209,8 @@ public:
     QAction *ListPM4 = nullptr;
     QAction *ListPM5 = nullptr;
 
-public Q_SLOTS:
-    void AlphTBtnClick();
-    void SetTopTBtnClick();
-    void CTBtnClick();
-    void ImportTBtnClick();
-    void HelpTBtnClick();
-    void ExitTBtnClick();
-    void PageControl1Change(int index);
-    void BitBtn1Click();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     // Creation.
+    void nameControls();
     void FormCreate();
     void FormActivate();
     void buildLayout();

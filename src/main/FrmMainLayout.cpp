@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -111,8 +112,27 @@ void TFrmMain::buildLayout()
     buildStatusBar(area);
     column->addWidget(StatusBar1);
     buildPopupMenus();
+    nameControls();
     connectTreeCommands();
     connectListCommands();
+}
+
+// The controls not named where they are made get their design names as object names, by
+// which tests and tools find them.
+void TFrmMain::nameControls()
+{
+    const std::pair<QObject *, const char *> controls[] = {
+        {AlphTBtn, "AlphTBtn"}, {SetTopTBtn, "SetTopTBtn"}, {IPTBtn, "IPTBtn"},
+        {CTBtn, "CTBtn"}, {ImportTBtn, "ImportTBtn"}, {HelpTBtn, "HelpTBtn"},
+        {ExitTBtn, "ExitTBtn"}, {Label1, "Label1"}, {Label2, "Label2"},
+        {Label3, "Label3"}, {Bevel1, "Bevel1"}, {TreeViewPopupMenu, "TreeViewPopupMenu"},
+        {TreePM1, "TreePM1"}, {TreePM2, "TreePM2"}, {TreePM3, "TreePM3"},
+        {TreePM4, "TreePM4"}, {TreePM5, "TreePM5"}, {ListViewPopupMenu, "ListViewPopupMenu"},
+        {ListPM1, "ListPM1"}, {ListPM2, "ListPM2"}, {ListPM3, "ListPM3"},
+        {ListPM4, "ListPM4"}, {ListPM5, "ListPM5"},
+    };
+    for (const auto &[control, name] : controls)
+        control->setObjectName(QLatin1String(name));
 }
 
 void TFrmMain::buildLeftPane()

@@ -17,11 +17,13 @@ bool platformHasOpacity()
 bool SetWindowLayered(QWidget *window, quint32 colorKey, quint8 alpha, quint32 flags)
 {
     Q_UNUSED(colorKey);
-    if (!window || !platformHasOpacity())
+    if (!window)
         return false;
+    // The widget keeps the opacity also where the platform cannot show it, so that the
+    // window reports what it was given.
     if (flags & LWA_ALPHA)
         window->setWindowOpacity(alpha / 255.0);
-    return true;
+    return platformHasOpacity();
 }
 
 void SetWindowStaysOnTop(QWidget *window, bool onTop)

@@ -101,6 +101,9 @@ void TXPForm::buildCaptionBar()
     btnMin = makeSysButton(QStringLiteral(":/window/min.svg"), &TXPForm::btnMinClick);
     btnMax = makeSysButton(QStringLiteral(":/window/max.svg"), &TXPForm::btnMaxClick);
     btnClose = makeSysButton(QStringLiteral(":/window/close.svg"), &TXPForm::btnCloseClick);
+    btnMin->setObjectName(QStringLiteral("btnMin"));
+    btnMax->setObjectName(QStringLiteral("btnMax"));
+    btnClose->setObjectName(QStringLiteral("btnClose"));
     btnMin->move(1, 1);
     btnMax->move(22, 1);
     btnClose->move(43, 1);
@@ -128,6 +131,16 @@ void TXPForm::setCaptionText(const QString &text)
 QString TXPForm::captionText() const
 {
     return pnlCaption->text();
+}
+
+QPixmap TXPForm::iconPicture() const
+{
+    return ImgIcon->pixmap();
+}
+
+void TXPForm::setSysButtonsEnabled(bool enabled)
+{
+    pnlSysBox->setEnabled(enabled);
 }
 
 void TXPForm::SetMinButtonVisible(bool visible)

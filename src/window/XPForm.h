@@ -1,5 +1,28 @@
+// The caption window, TXPForm, the base of every window of the program. Its names are those
+// of the window design; what they stand for:
+//
+// Controls (the caption bar)
+//   pnlCaptionParent  the bar across the top
+//   ImgIcon           the program's icon at its left: a double-click closes the window
+//                     while btnClose is shown
+//   pnlCaption        the caption text: dragging it moves the window, a double-click
+//                     maximises or restores it
+//   pnlSysBox         the box at the right holding btnMin (minimise), btnMax (maximise or
+//                     restore) and btnClose (close)
+//
+// Handlers and procedures
+//   btnMinClick, btnMaxClick, btnCloseClick   the caption bar's buttons
+//   ImgIconClick      a single click on the icon, which does nothing
+//   SetMinButtonVisible, SetMaxButtonVisible, SetCloseButtonVisible, ArrangeSysButtons
+//                     show or hide a button; the shown ones close up to the right
+//   SetAlpha          the window's opacity, 0 (clear) to 255 (opaque)
+//   Maximized         the maximise button's record of the state
+//   standardSetup     what every window does when made: centred, hint times, all three
+//                     buttons, the caption's look
+//   openModal, execModal   show the window modal over its owner
 #pragma once
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -56,14 +79,10 @@ public:
     // Shows the window application-modal and returns when it has closed.
     void execModal();
 
-    // Caption-bar controls, named as in the window design.
-    QWidget *pnlCaptionParent = nullptr;
-    QLabel *ImgIcon = nullptr;
-    QLabel *pnlCaption = nullptr;
-    QWidget *pnlSysBox = nullptr;
-    QToolButton *btnMin = nullptr;
-    QToolButton *btnMax = nullptr;
-    QToolButton *btnClose = nullptr;
+    // The picture at the left of the caption bar.
+    QPixmap iconPicture() const;
+    // Whether the minimise, maximise and close buttons take clicks.
+    void setSysButtonsEnabled(bool enabled);
 
 public Q_SLOTS:
     void btnMinClick();
@@ -82,6 +101,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Caption-bar controls, named as in the window design; each carries its name as its
+    // object name.
+    QWidget *pnlCaptionParent = nullptr;
+    QLabel *ImgIcon = nullptr;
+    QLabel *pnlCaption = nullptr;
+    QWidget *pnlSysBox = nullptr;
+    QToolButton *btnMin = nullptr;
+    QToolButton *btnMax = nullptr;
+    QToolButton *btnClose = nullptr;
+
     void buildCaptionBar();
     void placeAboveOwner();
     void maximise();

@@ -6,6 +6,7 @@
 #include "editor/FrmEditGroup.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "WindowControls.h"
 
 #include <QDBusConnectionInterface>
 #include <QDir>
@@ -177,8 +178,8 @@ private Q_SLOTS:
         client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://example.com/"), QStringLiteral("例子")});
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(editor->Edit1->text(), QStringLiteral("http://example.com/"));
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("例子"));
+        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://example.com/"));
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子"));
         QTest::qWait(300);
         QCOMPARE(client.state(), QProcess::Running);
         editor->close();

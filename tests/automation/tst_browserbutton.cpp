@@ -5,6 +5,7 @@
 #include "automation/TPIO.h"
 #include "editor/FrmEditGroup.h"
 #include "platform/Dialogs.h"
+#include "WindowControls.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -103,16 +104,16 @@ private Q_SLOTS:
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(editor->Edit1->text(), QStringLiteral("http://127.0.0.1:9/浏览器/页面?q=1"));
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("测试页面 Test"));
-        QTimer::singleShot(0, editor->OKButton, &QPushButton::click);
+        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://127.0.0.1:9/浏览器/页面?q=1"));
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("测试页面 Test"));
+        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
 
         // The context menu on a link: the link's address names it; cancelled.
         QTRY_VERIFY_WITH_TIMEOUT(m_server->editors()->openEditors().isEmpty(), 10000);
         editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
-        QCOMPARE(editor->Edit1->text(), QStringLiteral("http://127.0.0.1:9/link"));
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("http://127.0.0.1:9/link"));
+        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://127.0.0.1:9/link"));
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("http://127.0.0.1:9/link"));
         QTimer::singleShot(0, editor, &QWidget::close);
 
         const QList<QJsonObject> results = driverResults();
@@ -134,11 +135,11 @@ private Q_SLOTS:
                     QLatin1String(BrowserHosts::FirefoxExtensionId));
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
-        const QString address = editor->Edit1->text();
+        const QString address = controls(*editor).Edit1->text();
         QVERIFY2(address.startsWith(QLatin1String("http://127.0.0.1:")) && address.endsWith(QLatin1String("/%E9%A1%B5%E9%9D%A2")),
                  qPrintable(address));
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("火狐页面 Test"));
-        QTimer::singleShot(0, editor->OKButton, &QPushButton::click);
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("火狐页面 Test"));
+        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
 
         const QList<QJsonObject> results = driverResults();
         QCOMPARE(results.size(), 1);

@@ -5,6 +5,7 @@
 #include "editor/FrmEditGroup.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "WindowControls.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -145,9 +146,9 @@ private Q_SLOTS:
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY(editor);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(editor->Edit1->text(), QStringLiteral("http://example.com/page"));
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("例子页面"));
-        QTimer::singleShot(0, editor->OKButton, &QPushButton::click);
+        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://example.com/page"));
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子页面"));
+        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
         QCOMPARE(host.answer(), result("saved"));
         QCOMPARE(storedName(QStringLiteral("example.com/page")), QStringLiteral("例子页面"));
 
@@ -155,7 +156,7 @@ private Q_SLOTS:
         host.write(request(QStringLiteral("http://example.com/other"), QStringLiteral("  ")));
         editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("http://example.com/other"));
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("http://example.com/other"));
         QTimer::singleShot(0, editor, &QWidget::close);
         QCOMPARE(host.answer(), result("cancelled"));
         QVERIFY(storedName(QStringLiteral("example.com/other")).isEmpty());
@@ -272,7 +273,7 @@ private Q_SLOTS:
         QDBusPendingCall plain = client.sendUrl({QStringLiteral("http://example.com/plain"), QStringLiteral("p")});
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY(editor);
-        QTimer::singleShot(0, editor->OKButton, &QPushButton::click);
+        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
         reply = waitForReply(plain);
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QVERIFY(reply.arguments().isEmpty());

@@ -8,6 +8,7 @@
 #include "editor/FrmEditGroup.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "WindowControls.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -112,9 +113,9 @@ private Q_SLOTS:
         QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
         QCOMPARE(editor->editMode(), TFrmEditGroup::EditMode::Add);
-        QCOMPARE(editor->Edit1->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("例子"));
-        QCOMPARE(editor->ListBox1->currentRow(), 0); // the first group
+        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子"));
+        QCOMPARE(controls(*editor).ListBox1->currentRow(), 0); // the first group
 
         QTest::qWait(200);
         QVERIFY(!call.isFinished()); // still waiting for the user
@@ -135,7 +136,7 @@ private Q_SLOTS:
         QDBusPendingCall call = client.sendUrl({QStringLiteral("http://example.com/path/"), QStringLiteral("例子")});
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY(editor);
-        QTimer::singleShot(0, editor->OKButton, &QPushButton::click);
+        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
         QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("保存成功！!"));
@@ -174,8 +175,8 @@ private Q_SLOTS:
         QDBusPendingCall call = client.sendUrl({address, name});
         TFrmEditGroup *editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(editor->Edit1->text(), address);
-        QCOMPARE(editor->Edit2->text(), name);
+        QCOMPARE(controls(*editor).Edit1->text(), address);
+        QCOMPARE(controls(*editor).Edit2->text(), name);
         closeLater(editor);
         QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
     }
@@ -315,7 +316,7 @@ private Q_SLOTS:
         QDBusPendingCall second = client.sendUrl({QStringLiteral("http://two/"), QStringLiteral("二")});
         TFrmEditGroup *secondEditor = waitForEditor(2);
         QVERIFY(firstEditor && secondEditor && firstEditor != secondEditor);
-        QCOMPARE(secondEditor->Edit1->text(), QStringLiteral("http://two/"));
+        QCOMPARE(controls(*secondEditor).Edit1->text(), QStringLiteral("http://two/"));
         QCOMPARE(QApplication::activeModalWidget(), secondEditor); // the later one on top
 
         closeLater(secondEditor);
@@ -341,8 +342,8 @@ private Q_SLOTS:
             TFrmEditGroup *editor = waitForEditor();
             QVERIFY(editor);
             QTest::qWait(20); // painted once
-            key = {editor->OKButton->icon().cacheKey(), editor->btnClose->icon().cacheKey(),
-                   editor->btnMin->icon().cacheKey(), editor->ImgIcon->pixmap().cacheKey()};
+            key = {controls(*editor).OKButton->icon().cacheKey(), controls(*editor).btnClose->icon().cacheKey(),
+                   controls(*editor).btnMin->icon().cacheKey(), controls(*editor).ImgIcon->pixmap().cacheKey()};
             closeLater(editor);
             QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
             QTRY_COMPARE(m_server->pendingCalls(), 0);
@@ -360,9 +361,9 @@ private Q_SLOTS:
         client.reset();
         QTest::qWait(100);
         QVERIFY(editor->isVisible());
-        editor->Edit2->clear();
-        QTest::keyClicks(editor->Edit2, QStringLiteral("still here"));
-        QCOMPARE(editor->Edit2->text(), QStringLiteral("still here"));
+        controls(*editor).Edit2->clear();
+        QTest::keyClicks(controls(*editor).Edit2, QStringLiteral("still here"));
+        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("still here"));
         closeLater(editor);
         QTRY_COMPARE(m_server->pendingCalls(), 0);
     }

@@ -11,8 +11,12 @@
 #include "data/AppError.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QtTest>
 
@@ -176,16 +180,43 @@ private Q_SLOTS:
         }
     }
 
-    void namesInAnotherLetterCaseWork()
+    // A file whose tables another program named in another letter case ("BASEGROUP") is
+    // complete and used as it is. Group names, though, are told apart by letter case:
+    // "News" and "news" are two groups, and neither finds "NEWS".
+    void letterCaseOfTableAndGroupNames()
     {
+        const QString file = env->defaultDatabaseFile();
+        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+        // The tables' letter case is the SQLite file's matter; the groups' is every engine's.
+        if (!TestEngine::isPostgres()) {
+            {
+                QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+                other.setDatabaseName(file);
+                QVERIFY(other.open());
+                QSqlQuery query(other);
+                for (QString statement : Schema::statements()) {
+                    for (const QString &table : Schema::tableNames())
+                        statement.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(table)), table.toUpper());
+                    QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+                }
+                QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = %1").arg(Schema::Version)));
+                QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'BASEGROUP'")));
+                QVERIFY(query.next() && query.value(0).toInt() == 1);
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        }
+
         db->open();
-        QSqlQuery query = db->query(QStringLiteral("select GROUPNAME, groupno from basegroup where GroupName = ?"),
-                                    {Schema::ImportGroup});
-        QVERIFY(query.next());
-        QCOMPARE(query.record().value(QStringLiteral("groupname")).toString(), Schema::ImportGroup);
-        db->execute(QStringLiteral("INSERT INTO ADDRESS (address, ADDRESSNAME, groupNo) VALUES (?, ?, ?)"),
-                    {QStringLiteral("a.com"), QStringLiteral("A"), 1});
-        QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
+        QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("News")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::Outcome::NameExists);
+        QCOMPARE(GroupStore::groupNoOf(*db, QStringLiteral("NEWS")), std::nullopt);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("News"), QStringLiteral("NEWS")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::groupNames(*db), (QStringList{Schema::ImportGroup, QStringLiteral("NEWS"), QStringLiteral("news")}));
+        AddressStore::insert(*db, QStringLiteral("a.com"), QStringLiteral("A"), *GroupStore::groupNoOf(*db, QStringLiteral("news")));
+        QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("news"))).size(), size_t(1));
+        QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("NEWS"))).size(), size_t(0));
     }
 
     void groupNumbersAndGuards()

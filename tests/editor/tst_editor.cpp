@@ -7,6 +7,7 @@
 #include "editor/FrmEditGroup.h"
 #include "data/TrimUrl.h"
 #include "platform/Dialogs.h"
+#include "WindowControls.h"
 
 #include <QDate>
 #include <QDir>
@@ -148,25 +149,29 @@ private Q_SLOTS:
         QVERIFY(editor.windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(editor.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
         editor.show();
-        QCOMPARE(editor.contentArea()->size(), QSize(410, 186));
-        QCOMPARE(editor.ListBox1->geometry(), QRect(96, 56, 237, 97));
-        QCOMPARE(editor.OKButton->geometry(), QRect(338, 81, 57, 33));
-        QCOMPARE(editor.CancelButton->geometry(), QRect(338, 121, 57, 33));
-        QCOMPARE(editor.Edit1->geometry(), QRect(96, 8, 298, 21));
-        QCOMPARE(editor.Edit2->geometry(), QRect(96, 32, 298, 21));
-        QCOMPARE(editor.Label1->text(), QStringLiteral("网址 HTTP:\\\\"));
-        QCOMPARE(editor.OKButton->text(), QStringLiteral("保存"));
-        QCOMPARE(editor.CancelButton->text(), QStringLiteral("退出"));
+        // Every control shows whole and none covers another.
+        const EditorControls c(editor);
+        const QList<QWidget *> placed{c.Label1, c.Label2, c.Label3, c.ListBox1, c.OKButton, c.CancelButton, c.Edit1, c.Edit2};
+        for (QWidget *control : placed) {
+            QVERIFY2(editor.contentArea()->rect().contains(control->geometry()), qPrintable(control->objectName()));
+            for (QWidget *other : placed) {
+                QVERIFY2(control == other || !control->geometry().intersects(other->geometry()),
+                         qPrintable(control->objectName() + QLatin1Char('/') + other->objectName()));
+            }
+        }
+        QCOMPARE(controls(editor).Label1->text(), QStringLiteral("网址 HTTP:\\\\"));
+        QCOMPARE(controls(editor).OKButton->text(), QStringLiteral("保存"));
+        QCOMPARE(controls(editor).CancelButton->text(), QStringLiteral("退出"));
 
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        QCOMPARE(QApplication::focusWidget(), editor.ListBox1);
+        QCOMPARE(QApplication::focusWidget(), controls(editor).ListBox1);
         QList<QWidget *> order;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget();
         }
-        QCOMPARE(order, (QList<QWidget *>{editor.OKButton, editor.CancelButton, editor.Edit1, editor.Edit2,
-                                          editor.ListBox1}));
+        QCOMPARE(order, (QList<QWidget *>{controls(editor).OKButton, controls(editor).CancelButton, controls(editor).Edit1, controls(editor).Edit2,
+                                          controls(editor).ListBox1}));
         editor.close();
     }
 
@@ -174,35 +179,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("groups");
         QTest::addColumn<QString>("preset");
+        QTest::addColumn<int>("selectedRow");
         const QStringList three{QStringLiteral("IE收藏夹"), QStringLiteral("新闻"), QStringLiteral("工作")};
-        QTest::newRow("none given") << three << QString();
-        QTest::newRow("not a group") << three << QStringLiteral("网址");
-        QTest::newRow("named group") << three << QStringLiteral("工作");
-        QTest::newRow("case counts") << QStringList{"a", "A"} << QStringLiteral("A");
-        QTest::newRow("later of equal names") << QStringList{"x", "同名", "y", "同名", "z"} << QStringLiteral("同名");
+        QTest::newRow("none given") << three << QString() << 0;
+        QTest::newRow("not a group") << three << QStringLiteral("网址") << 0;
+        QTest::newRow("named group") << three << QStringLiteral("工作") << 2;
+        QTest::newRow("case counts") << QStringList{"a", "A"} << QStringLiteral("a") << 0;
+        QTest::newRow("later of equal names") << QStringList{"x", "同名", "y", "同名", "z"} << QStringLiteral("同名") << 3;
     }
 
+    // The list shows the groups in the order they were stored; the given group is
+    // preselected (the later line of two equal names), else the first line.
     void preselection()
     {
         QFETCH(QStringList, groups);
         QFETCH(QString, preset);
+        QFETCH(int, selectedRow);
         resetTables(groups);
-        // The list keeps the order in which the database returns the groups; the given
-        // group is preselected (the later line of two equal names), else the first line.
-        const QStringList returned = GroupStore::groupNames(*m_db);
-        const int row = qMax(0, returned.lastIndexOf(preset));
-        if (!preset.isEmpty() && groups.contains(preset))
-            QCOMPARE(returned.at(row), preset);
         TFrmEditGroup editor;
         editor.P_SetGroup(preset);
         QCOMPARE(editor.P_GetGroup(), preset);
         editor.P_Init();
         QStringList listed;
-        for (int i = 0; i < editor.ListBox1->count(); ++i)
-            listed << editor.ListBox1->item(i)->text();
-        QCOMPARE(listed, returned);
-        QCOMPARE(editor.ListBox1->selectedItems().size(), 1);
-        QCOMPARE(editor.ListBox1->row(editor.ListBox1->selectedItems().first()), row);
+        for (int i = 0; i < controls(editor).ListBox1->count(); ++i)
+            listed << controls(editor).ListBox1->item(i)->text();
+        QCOMPARE(listed, groups);
+        QCOMPARE(controls(editor).ListBox1->selectedItems().size(), 1);
+        QCOMPARE(controls(editor).ListBox1->row(controls(editor).ListBox1->selectedItems().first()), selectedRow);
         QVERIFY(!editor.connection().isOpen());
     }
 
@@ -213,9 +216,9 @@ private Q_SLOTS:
         editor.P_ShowAdd(QStringLiteral("新闻"));
         m_db->execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '要闻' WHERE GroupName = '新闻'"));
         whileOpen(editor, [&] {
-            QCOMPARE(editor.ListBox1->currentRow(), 0);
-            QCOMPARE(editor.ListBox1->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
-            QVERIFY(editor.ListBox1->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
+            QCOMPARE(controls(editor).ListBox1->currentRow(), 0);
+            QCOMPARE(controls(editor).ListBox1->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
+            QVERIFY(controls(editor).ListBox1->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
         });
         editor.P_ShowAdd(QStringLiteral("新闻"));
     }
@@ -223,15 +226,15 @@ private Q_SLOTS:
     void addSavesAsTyped()
     {
         TFrmEditGroup editor;
-        editor.Edit1->setText(QStringLiteral("left over"));
+        controls(editor).Edit1->setText(QStringLiteral("left over"));
         const QString name = QStringLiteral(" 老王's \"网站\" ");
         whileOpen(editor, [&] {
-            QVERIFY(editor.Edit1->text().isEmpty());
+            QVERIFY(controls(editor).Edit1->text().isEmpty());
             QCOMPARE(editor.captionText(), QStringLiteral("添加网址"));
-            QCOMPARE(editor.ListBox1->currentItem()->text(), QStringLiteral("工作"));
-            typeText(editor.Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
-            typeText(editor.Edit2, name);
-            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(controls(editor).ListBox1->currentItem()->text(), QStringLiteral("工作"));
+            typeText(controls(editor).Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(controls(editor).Edit2, name);
+            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
             QVERIFY(!editor.isVisible());
         });
         editor.P_ShowAdd(QStringLiteral("工作"));
@@ -248,9 +251,9 @@ private Q_SLOTS:
 
         // The same address again is a second row.
         whileOpen(editor, [&] {
-            typeText(editor.Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
-            typeText(editor.Edit2, name);
-            QTest::keyClick(editor.Edit2, Qt::Key_Return);
+            typeText(controls(editor).Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(controls(editor).Edit2, name);
+            QTest::keyClick(controls(editor).Edit2, Qt::Key_Return);
         });
         editor.P_ShowAdd(QString());
         QCOMPARE(rows().size(), 2);
@@ -264,13 +267,13 @@ private Q_SLOTS:
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
             QCOMPARE(editor.captionText(), QStringLiteral("修改网址"));
-            QCOMPARE(editor.Edit1->text(), QStringLiteral("http://old.cn/"));
-            QCOMPARE(editor.Edit2->text(), QStringLiteral("旧"));
-            QCOMPARE(editor.ListBox1->currentItem()->text(), QStringLiteral("新闻"));
-            editor.Edit1->clear();
-            typeText(editor.Edit1, QStringLiteral("HTTP://new.cn/it's"));
-            editor.ListBox1->setCurrentItem(editor.ListBox1->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
-            QTest::keyClick(editor.Edit1, Qt::Key_Enter);
+            QCOMPARE(controls(editor).Edit1->text(), QStringLiteral("http://old.cn/"));
+            QCOMPARE(controls(editor).Edit2->text(), QStringLiteral("旧"));
+            QCOMPARE(controls(editor).ListBox1->currentItem()->text(), QStringLiteral("新闻"));
+            controls(editor).Edit1->clear();
+            typeText(controls(editor).Edit1, QStringLiteral("HTTP://new.cn/it's"));
+            controls(editor).ListBox1->setCurrentItem(controls(editor).ListBox1->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
+            QTest::keyClick(controls(editor).Edit1, Qt::Key_Enter);
         });
         editor.P_ShowEdit(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), QStringLiteral("新闻"));
 
@@ -291,20 +294,20 @@ private Q_SLOTS:
     {
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
-            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("请输入网址!"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), editor.Edit1);
+            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).Edit1);
 
-            typeText(editor.Edit1, QStringLiteral(" "));
-            QTest::keyClick(editor.Edit1, Qt::Key_Return);
+            typeText(controls(editor).Edit1, QStringLiteral(" "));
+            QTest::keyClick(controls(editor).Edit1, Qt::Key_Return);
             QCOMPARE(lastText(), QStringLiteral("请输入网址名称!"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), editor.Edit2);
+            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).Edit2);
 
-            QTest::keyClick(editor.Edit2, Qt::Key_Escape);
+            QTest::keyClick(controls(editor).Edit2, Qt::Key_Escape);
             QVERIFY(!editor.isVisible());
         });
         editor.P_ShowAdd(QString());
@@ -316,10 +319,10 @@ private Q_SLOTS:
     {
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
-            typeText(editor.Edit1, QStringLiteral("a.com"));
-            typeText(editor.Edit2, QStringLiteral("a"));
-            editor.CancelButton->setFocus();
-            QTest::keyClick(editor.CancelButton, Qt::Key_Return);
+            typeText(controls(editor).Edit1, QStringLiteral("a.com"));
+            typeText(controls(editor).Edit2, QStringLiteral("a"));
+            controls(editor).CancelButton->setFocus();
+            QTest::keyClick(controls(editor).CancelButton, Qt::Key_Return);
             QVERIFY(!editor.isVisible());
         });
         editor.P_ShowAdd(QString());
@@ -331,12 +334,12 @@ private Q_SLOTS:
     {
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
-            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("该网址已不存在，未能修改！"));
             QCOMPARE(lastCaption(), QStringLiteral("保存"));
             QVERIFY(editor.isVisible());
-            QCOMPARE(editor.Edit1->text(), QStringLiteral("gone.com"));
-            QCOMPARE(editor.Edit2->text(), QStringLiteral("没了"));
+            QCOMPARE(controls(editor).Edit1->text(), QStringLiteral("gone.com"));
+            QCOMPARE(controls(editor).Edit2->text(), QStringLiteral("没了"));
         });
         editor.P_ShowEdit(QStringLiteral("gone.com"), QStringLiteral("没了"), QStringLiteral("工作"));
         QVERIFY(rows().isEmpty());
@@ -347,10 +350,10 @@ private Q_SLOTS:
         resetTables({});
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
-            QCOMPARE(editor.ListBox1->count(), 0);
-            typeText(editor.Edit1, QStringLiteral("a.com"));
-            typeText(editor.Edit2, QStringLiteral("a"));
-            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(controls(editor).ListBox1->count(), 0);
+            typeText(controls(editor).Edit1, QStringLiteral("a.com"));
+            typeText(controls(editor).Edit2, QStringLiteral("a"));
+            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("请先添加网址组别！"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
@@ -375,22 +378,22 @@ private Q_SLOTS:
         addRow(QStringLiteral("b.com"), QStringLiteral("b"), 0, QStringLiteral("2001-02-03"), 2);
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
-            typeText(editor.Edit1, QStringLiteral("c.com"));
-            typeText(editor.Edit2, QStringLiteral("c"));
+            typeText(controls(editor).Edit1, QStringLiteral("c.com"));
+            typeText(controls(editor).Edit2, QStringLiteral("c"));
             // The group, or the whole group table, disappears behind the editor's back.
             if (onlyGroupGone) {
                 m_db->execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'"));
-                QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+                QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
             } else {
                 m_db->execute(QStringLiteral("ALTER TABLE BaseGroup RENAME TO BaseGroupAway"));
-                QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+                QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
                 m_db->execute(QStringLiteral("ALTER TABLE BaseGroupAway RENAME TO BaseGroup"));
             }
             QCOMPARE(lastText(), QStringLiteral("error!!!"));
             QCOMPARE(lastCaption(), QStringLiteral("error"));
             QVERIFY(editor.isVisible());
-            QVERIFY(editor.Edit1->text().endsWith(QStringLiteral("c.com")));
-            QVERIFY(editor.Edit2->text().endsWith(QStringLiteral("c")));
+            QVERIFY(controls(editor).Edit1->text().endsWith(QStringLiteral("c.com")));
+            QVERIFY(controls(editor).Edit2->text().endsWith(QStringLiteral("c")));
         });
         if (addMode)
             editor.P_ShowAdd(QStringLiteral("新闻"));
@@ -415,14 +418,14 @@ private Q_SLOTS:
             editor->P_SetMode(TFrmEditGroup::EditMode::Add);
             editor->setCaptionText(QStringLiteral("添加网址"));
         }
-        first->Edit1->setText(QStringLiteral("http://one.com"));
-        first->Edit2->setText(QStringLiteral("一"));
-        second->Edit1->setText(QStringLiteral("http://two.com"));
-        second->Edit2->setText(QStringLiteral("二"));
+        controls(*first).Edit1->setText(QStringLiteral("http://one.com"));
+        controls(*first).Edit2->setText(QStringLiteral("一"));
+        controls(*second).Edit1->setText(QStringLiteral("http://two.com"));
+        controls(*second).Edit2->setText(QStringLiteral("二"));
         first->openModal();
         second->openModal();
-        QTest::mouseClick(second->OKButton, Qt::LeftButton);
-        QTest::mouseClick(first->OKButton, Qt::LeftButton);
+        QTest::mouseClick(controls(*second).OKButton, Qt::LeftButton);
+        QTest::mouseClick(controls(*first).OKButton, Qt::LeftButton);
         QCOMPARE(closedCount, 2);
         const QList<StoredRow> stored = rows();
         QCOMPARE(stored.size(), 2);
@@ -437,10 +440,10 @@ private Q_SLOTS:
         SettingsStore::setPath(missing);
         TFrmEditGroup editor;
         whileOpen(editor, [&] {
-            QCOMPARE(editor.ListBox1->count(), 0);
-            typeText(editor.Edit1, QStringLiteral("d.com"));
-            typeText(editor.Edit2, QStringLiteral("d"));
-            QTest::mouseClick(editor.OKButton, Qt::LeftButton);
+            QCOMPARE(controls(editor).ListBox1->count(), 0);
+            typeText(controls(editor).Edit1, QStringLiteral("d.com"));
+            typeText(controls(editor).Edit2, QStringLiteral("d"));
+            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("error!!!"));
             QVERIFY(editor.isVisible());
         });

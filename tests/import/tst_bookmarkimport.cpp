@@ -7,6 +7,8 @@
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "platform/Dialogs.h"
+#include "UserInput.h"
+#include "WindowControls.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +50,12 @@ class TestBookmarkImport : public QObject
 
     DbConnection &db() { return m_dm1->connection(); }
 
+    static void showWindow(TFrmImport &window)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -68,13 +76,13 @@ private Q_SLOTS:
     void buttonsFollowTheFavoritesButton()
     {
         TFrmImport window(*m_dm1);
-        const QList<QToolButton *> buttons = window.ToolBar1->findChildren<QToolButton *>();
+        const QList<QToolButton *> buttons = controls(window).ToolBar1->findChildren<QToolButton *>();
         QStringList captions;
         for (QToolButton *button : buttons)
             if (!button->text().isEmpty()) // the tool bar's own extension button has none
                 captions << button->text();
         QCOMPARE(captions.mid(0, 3), (QStringList{"从IE导入", "从浏览器导入", "从文件导入…"}));
-        QCOMPARE(window.ListView1->rows()->columnCaptions(), (QStringList{"网址地址", "网址名称", "组别"}));
+        QCOMPARE(controls(window).ListView1->rows()->columnCaptions(), (QStringList{"网址地址", "网址名称", "组别"}));
     }
 
     void fileRowsShowGroupsAndDuplicatesThenReport()
@@ -84,8 +92,9 @@ private Q_SLOTS:
                              *GroupStore::groupNoOf(db(), QStringLiteral("书签栏 / Dev")));
 
         TFrmImport window(*m_dm1);
+        showWindow(window);
         window.listBookmarkFile(fixture(QStringLiteral("chromium/bookmarks.html")));
-        ListRowModel *rows = window.ListView1->rows();
+        ListRowModel *rows = controls(window).ListView1->rows();
         QCOMPARE(rows->count(), 28);
         QCOMPARE(rows->rowAt(0).caption.toString(), QStringLiteral("http://www.people.com.cn/"));
         QCOMPARE(rows->rowAt(0).subItems.toList().mid(0, 2), (QStringList{"人民网", "书签栏 / 新闻 / 国内"}));
@@ -100,7 +109,7 @@ private Q_SLOTS:
         QCOMPARE(duplicates, 1);
         rows->setChecked(0, false);
 
-        window.TImportBtnClick();
+        QVERIFY(clickButton(controls(window).TImportBtn));
         QCOMPARE(Dialogs::recorded().size(), 1);
         const QString report = Dialogs::recorded().first().text;
         QVERIFY2(report.contains(QStringLiteral("导入：26 条")) && report.contains(QStringLiteral("重复跳过：1 条"))
@@ -116,7 +125,8 @@ private Q_SLOTS:
     void browserProfilesAreOfferedByName()
     {
         TFrmImport window(*m_dm1);
-        window.TBrowserBtnClick();
+        showWindow(window);
+        QVERIFY(clickButton(controls(window).TBrowserBtn));
         QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("没有找到浏览器的书签。"));
 
         const QString home = QDir::homePath();
@@ -133,10 +143,10 @@ private Q_SLOTS:
 
         Dialogs::clearRecorded();
         Dialogs::setNextChoice(1);
-        window.TBrowserBtnClick();
+        QVERIFY(clickButton(controls(window).TBrowserBtn));
         QCOMPARE(Dialogs::lastChoices(), (QStringList{"Firefox – 工作", "Chromium – 家里"}));
-        QCOMPARE(window.ListView1->rows()->count(), 28);
-        QCOMPARE(window.ListView1->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
+        QCOMPARE(controls(window).ListView1->rows()->count(), 28);
+        QCOMPARE(controls(window).ListView1->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
     }
 
     // A large import shows its progress; cancelling it stores nothing.
@@ -149,8 +159,9 @@ private Q_SLOTS:
         writeFile(file, body);
 
         TFrmImport window(*m_dm1);
+        showWindow(window);
         window.listBookmarkFile(file);
-        QCOMPARE(window.ListView1->rows()->count(), 6000);
+        QCOMPARE(controls(window).ListView1->rows()->count(), 6000);
 
         // Another program holds the write lock, so the worker waits at its first row
         // until the dialog has been seen and cancelled.
@@ -166,18 +177,18 @@ private Q_SLOTS:
                 return;
             sawProgress = progress->isVisible();
             QVERIFY(!window.close()); // not while the worker runs
-            QVERIFY(!window.TImportBtn->isEnabled());
+            QVERIFY(!controls(window).TImportBtn->isEnabled());
             if (auto *cancel = progress->findChild<QPushButton *>())
                 cancel->click(); // as the user does
             other.rollback();
         });
         poll.start(0);
-        window.TImportBtnClick();
+        QVERIFY(clickButton(controls(window).TImportBtn));
         poll.stop();
         QVERIFY(sawProgress);
         QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("已取消，没有导入任何网址。"));
         QCOMPARE(storedCount(db()), 0);
-        QCOMPARE(window.ListView1->rows()->count(), 6000); // still there to try again
+        QCOMPARE(controls(window).ListView1->rows()->count(), 6000); // still there to try again
     }
 };
 

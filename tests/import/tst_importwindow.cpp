@@ -9,6 +9,8 @@
 #include "data/SettingsStore.h"
 #include "import/ToolSeparator.h"
 #include "platform/Dialogs.h"
+#include "UserInput.h"
+#include "WindowControls.h"
 
 #include <QDate>
 #include <QDir>
@@ -103,7 +105,7 @@ private:
     std::unique_ptr<TDm1> m_dm1;
     std::unique_ptr<TFrmImport> m_window;
 
-    ListRowModel *rows() const { return m_window->ListView1->rows(); }
+    ListRowModel *rows() const { return controls(*m_window).ListView1->rows(); }
     QList<bool> checks() const
     {
         QList<bool> states;
@@ -138,6 +140,8 @@ private Q_SLOTS:
         if (importGroupNo() < 0)
             GroupStore::addGroup(m_dm1->connection(), Schema::ImportGroup);
         m_window = std::make_unique<TFrmImport>(*m_dm1);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
     void cleanup()
@@ -150,28 +154,23 @@ private Q_SLOTS:
 
     void windowLayout()
     {
-        QCOMPARE(m_window->height(), 362);
-        QVERIFY(m_window->width() >= 544);
-        QVERIFY(m_window->width() >= m_window->ToolBar1->sizeHint().width());
+        // Every button fits: the window is as wide as the toolbar needs.
+        QVERIFY(m_window->width() >= controls(*m_window).ToolBar1->sizeHint().width());
         QCOMPARE(m_window->captionText(), u"导入IE数据"_s);
         QCOMPARE(rows()->columnCaptions(), QStringList({u"网址地址"_s, u"网址名称"_s, u"组别"_s}));
-        QCOMPARE(m_window->ListView1->header()->sectionSize(0), 200);
-        QCOMPARE(m_window->ListView1->header()->sectionSize(1), 350);
         QCOMPARE(rows()->count(), 0);
 
         QList<QWidget *> order;
-        for (QAction *action : m_window->ToolBar1->actions())
-            order << m_window->ToolBar1->widgetForAction(action);
+        for (QAction *action : controls(*m_window).ToolBar1->actions())
+            order << controls(*m_window).ToolBar1->widgetForAction(action);
         const QList<QWidget *> expected = {
-            m_window->TIEBtn,     m_window->TBrowserBtn,     m_window->TFileBtn, m_window->ToolButton1,
-            m_window->TSelectAllBtn,
-            m_window->TNoSelectAllBtn, m_window->TOrSelectAllBtn, m_window->ToolButton4,
-            m_window->TImportBtn, m_window->ToolButton5,     m_window->TExitBtn};
+            controls(*m_window).TIEBtn,     controls(*m_window).TBrowserBtn,     controls(*m_window).TFileBtn, controls(*m_window).ToolButton1,
+            controls(*m_window).TSelectAllBtn,
+            controls(*m_window).TNoSelectAllBtn, controls(*m_window).TOrSelectAllBtn, controls(*m_window).ToolButton4,
+            controls(*m_window).TImportBtn, controls(*m_window).ToolButton5,     controls(*m_window).TExitBtn};
         QCOMPARE(order, expected);
-        QCOMPARE(m_window->ToolButton4->width(), 8);
-        QCOMPARE(m_window->TImportBtn->text(), u"导入数据"_s);
-        QCOMPARE(m_window->TImportBtn->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
-        QVERIFY(!m_window->TExitBtn->icon().isNull());
+        QCOMPARE(controls(*m_window).TImportBtn->text(), u"导入数据"_s);
+        QVERIFY(!controls(*m_window).TExitBtn->icon().isNull());
     }
 
     void missingShellFolderGroupIsReported()
@@ -181,7 +180,7 @@ private Q_SLOTS:
             settings.remove(QLatin1String(SettingsStore::ShellFolderGroup));
         }
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        m_window->TIEBtn->click();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         {
             QSettings settings(SettingsStore::userFileName(), QSettings::IniFormat);
             settings.setValue(u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup),
@@ -193,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
         QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(rows()->count(), 0);
-        QVERIFY(m_window->TIEBtn->isEnabled());
+        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
     }
 
     void listingFillsCheckedRowsAndDisablesTheButton()
@@ -201,7 +200,7 @@ private Q_SLOTS:
         writeShortcutTo(u"b.url"_s, "http://b.com/");
         writeShortcutTo(u"A.URL"_s, "http://a.com/x");
         writeShortcut(u"notes.txt"_s, "x");
-        m_window->TIEBtn->click();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
 
         QCOMPARE(rows()->count(), 2);
         QCOMPARE(rows()->rowAt(0).caption.toString(), u"http://a.com/x"_s);
@@ -209,15 +208,15 @@ private Q_SLOTS:
         QCOMPARE(rows()->rowAt(1).caption.toString(), u"http://b.com/"_s);
         QCOMPARE(rows()->rowAt(1).subItems.toList(), QStringList({u"b"_s, u"IE收藏夹"_s}));
         QCOMPARE(checks(), QList<bool>({true, true}));
-        QVERIFY(!m_window->TIEBtn->isEnabled());
+        QVERIFY(!controls(*m_window).TIEBtn->isEnabled());
         QVERIFY(Dialogs::recorded().isEmpty());
     }
 
     void emptyFolderAlsoDisablesTheButton()
     {
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         QCOMPARE(rows()->count(), 0);
-        QVERIFY(!m_window->TIEBtn->isEnabled());
+        QVERIFY(!controls(*m_window).TIEBtn->isEnabled());
     }
 
     void unreadableShortcutEndsTheListingKeepingRowsBefore()
@@ -225,43 +224,43 @@ private Q_SLOTS:
         writeShortcutTo(u"a.url"_s, "http://a.com/");
         writeShortcut(u"b.url"_s, "[InternetShortcut]"); // the header is its last line
         writeShortcutTo(u"c.url"_s, "http://c.com/");
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
 
         QCOMPARE(rows()->count(), 1);
         QCOMPARE(rows()->rowAt(0).caption.toString(), u"http://a.com/"_s);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(!Dialogs::recorded().first().text.isEmpty());
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QVERIFY(m_window->TIEBtn->isEnabled());
+        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
 
         // Once the file is mended, a second listing starts afresh.
         writeShortcutTo(u"b.url"_s, "http://b.com/");
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         QCOMPARE(rows()->count(), 3);
-        QVERIFY(!m_window->TIEBtn->isEnabled());
+        QVERIFY(!controls(*m_window).TIEBtn->isEnabled());
     }
 
     void checkButtonsSetTheBoxesAndSelectTheLastRow()
     {
         for (const char *name : {"a.url", "b.url", "c.url"})
             writeShortcutTo(QString::fromLatin1(name), "http://x.com/");
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         rows()->setChecked(0, false);
 
-        m_window->ListView1->selectRow(0);
-        m_window->TOrSelectAllBtn->click();
+        controls(*m_window).ListView1->selectRow(0);
+        QVERIFY(clickButton(controls(*m_window).TOrSelectAllBtn));
         QCOMPARE(checks(), QList<bool>({true, false, false}));
-        QCOMPARE(m_window->ListView1->selectedRow(), 2);
+        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 2);
 
-        m_window->ListView1->selectRow(0);
-        m_window->TSelectAllBtn->click();
+        controls(*m_window).ListView1->selectRow(0);
+        QVERIFY(clickButton(controls(*m_window).TSelectAllBtn));
         QCOMPARE(checks(), QList<bool>({true, true, true}));
-        QCOMPARE(m_window->ListView1->selectedRow(), 2);
+        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 2);
 
-        m_window->ListView1->selectRow(1);
-        m_window->TNoSelectAllBtn->click();
+        controls(*m_window).ListView1->selectRow(1);
+        QVERIFY(clickButton(controls(*m_window).TNoSelectAllBtn));
         QCOMPARE(checks(), QList<bool>({false, false, false}));
-        QCOMPARE(m_window->ListView1->selectedRow(), 2);
+        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 2);
     }
 
     void importStoresTheCheckedRows()
@@ -271,14 +270,14 @@ private Q_SLOTS:
         writeShortcutTo(u"3 skipped.url"_s, "http://skipped.com/");
         writeShortcut(u"4 no header.url"_s, "[Other]\r\nURL=http://c.com/\r\n");
         writeShortcutTo(u"5 ftp.url"_s, "ftp://d.net/");
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         QCOMPARE(rows()->count(), 5);
         rows()->setChecked(2, false);
 
-        m_window->TImportBtn->click();
+        QVERIFY(clickButton(controls(*m_window).TImportBtn));
         QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QCOMPARE(m_window->ListView1->selectedRow(), 4);
+        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 4);
 
         const QList<StoredRow> stored = storedAddresses();
         QCOMPARE(stored.size(), 4);
@@ -295,7 +294,7 @@ private Q_SLOTS:
 
         // The rows stay as they were, and a second import stores them all again.
         QCOMPARE(checks(), QList<bool>({true, true, false, true, true}));
-        m_window->TImportBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TImportBtn));
         QCOMPARE(storedAddressTexts(), expectedAddresses + expectedAddresses);
         QCOMPARE(recordedTexts(), QStringList({u"成功导入！"_s, u"成功导入！"_s}));
     }
@@ -303,9 +302,9 @@ private Q_SLOTS:
     void importWithNothingCheckedWritesNothing()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        m_window->TIEBtnClick();
-        m_window->TNoSelectAllBtnClick();
-        m_window->TImportBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).TNoSelectAllBtn));
+        QVERIFY(clickButton(controls(*m_window).TImportBtn));
         QVERIFY(storedAddresses().isEmpty());
         QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
     }
@@ -315,22 +314,22 @@ private Q_SLOTS:
         writeShortcutTo(u"a.url"_s, "http://good-1.com/");
         writeShortcutTo(u"b.url"_s, "http://bad.com/");
         writeShortcutTo(u"c.url"_s, "http://good-2.com/");
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         sql(u"CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = 'bad.com' "
             "BEGIN SELECT RAISE(ABORT, 'address refused'); END"_s);
 
-        m_window->TImportBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TImportBtn));
         QCOMPARE(storedAddressTexts(), QStringList{u"good-1.com"_s});
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY2(Dialogs::recorded().first().text.contains(u"address refused"_s),
                  qPrintable(Dialogs::recorded().first().text));
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QCOMPARE(m_window->ListView1->selectedRow(), 1);
+        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 1);
 
         // No transaction is left open: another connection can write, and so can the window.
         sql(u"INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) VALUES ('x', 'x', 0, '', 0)"_s);
         sql(u"DROP TRIGGER refuse"_s);
-        m_window->TImportBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TImportBtn));
         QCOMPARE(storedAddressTexts(),
                  QStringList({u"good-1.com"_s, u"x"_s, u"good-1.com"_s, u"bad.com"_s, u"good-2.com"_s}));
         QCOMPARE(recordedTexts().last(), u"成功导入！"_s);
@@ -339,10 +338,10 @@ private Q_SLOTS:
     void missingGroupIsReportedBeforeAnythingIsWritten()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         sql(u"DELETE FROM BaseGroup WHERE GroupName = ?"_s, {Schema::ImportGroup});
 
-        m_window->TImportBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TImportBtn));
         QVERIFY(storedAddresses().isEmpty());
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(Dialogs::recorded().first().text.contains(Schema::ImportGroup));
@@ -354,17 +353,19 @@ private Q_SLOTS:
         const int count = int(TFrmImport::ProgressThreshold) + 300;
         for (int i = 0; i < count; ++i)
             writeShortcutTo(u"s%1.url"_s.arg(i, 5, 10, QLatin1Char('0')), "http://x.com/" + QByteArray::number(i));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 
         // Read to the end, the dialog goes with the listing.
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         QCOMPARE(rows()->count(), count);
         QVERIFY(Dialogs::recorded().isEmpty());
         auto *progress = m_window->findChild<QProgressDialog *>(u"ImportProgress"_s);
         QVERIFY(!progress || !progress->isVisible());
 
-        // The cancel button, pressed while the files are read, lists nothing.
+        // The cancel button, pressed while the files are read, lists nothing. (The listing
+        // disabled the button: a new window lists again.)
+        m_window = std::make_unique<TFrmImport>(*m_dm1);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QTimer presser;
         bool pressed = false;
         connect(&presser, &QTimer::timeout, this, [&] {
@@ -376,22 +377,20 @@ private Q_SLOTS:
             }
         });
         presser.start(0);
-        m_window->TIEBtn->setEnabled(true);
-        m_window->TIEBtnClick();
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
         QVERIFY(pressed);
         QCOMPARE(rows()->count(), 0);
         QCOMPARE(recordedTexts(), QStringList{u"已取消，没有导入任何网址。"_s});
         QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
-        QVERIFY(m_window->TIEBtn->isEnabled());
+        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
     }
 
     void hoverTextNamesTheRowUnderThePointer()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
         writeShortcutTo(u"b.url"_s, "http://b.com/");
-        m_window->show();
-        m_window->TIEBtnClick();
-        TListView1 *list = m_window->ListView1;
+        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        TListView1 *list = controls(*m_window).ListView1;
         const QPoint overSecond = list->visualRect(rows()->index(1, 1)).center();
 
         QTest::mouseMove(list->viewport(), overSecond);
@@ -404,9 +403,7 @@ private Q_SLOTS:
 
     void exitButtonClosesTheWindow()
     {
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->TExitBtn->click();
+        QVERIFY(clickButton(controls(*m_window).TExitBtn));
         QVERIFY(!m_window->isVisible());
     }
 };

