@@ -1,6 +1,7 @@
 #include "import/FrmImport.h"
 
 #include "TestEnv.h"
+#include "ShortcutFiles.h"
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/DataModule.h"
@@ -34,23 +35,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString CheckConnection = u"import-check"_s;
-
-QString favoritesDir()
-{
-    return QDir::homePath() + u"/Favorites"_s;
-}
-
-void writeShortcut(const QString &name, const QByteArray &content)
-{
-    QFile file(favoritesDir() + u'/' + name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-void writeShortcutTo(const QString &name, const QByteArray &url)
-{
-    writeShortcut(name, "[InternetShortcut]\r\nURL=" + url + "\r\n");
-}
 
 // Runs a statement on a connection of its own, beside the window's.
 void sql(const QString &statement, const QVariantList &values = {})

@@ -1,5 +1,6 @@
 #include "TestEngine.h"
 #include "TestEnv.h"
+#include "ShortcutFiles.h"
 
 #include "data/DataModule.h"
 #include "data/DbConnection.h"
@@ -17,23 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString favoritesDir()
-{
-    return QDir::homePath() + u"/Favorites"_s;
-}
-
-void writeShortcut(const QString &name, const QByteArray &content)
-{
-    QFile file(favoritesDir() + u'/' + name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-void writeShortcutTo(const QString &name, const QByteArray &url)
-{
-    writeShortcut(name, "[InternetShortcut]\r\nURL=" + url + "\r\n");
-}
 
 QStringList addressesOf(const std::vector<ShortcutEntry> &entries)
 {
