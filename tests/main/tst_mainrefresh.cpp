@@ -2,6 +2,7 @@
 // sees and is doing kept.
 #include "MainTestSupport.h"
 #include "TestEnv.h"
+#include "WindowControls.h"
 
 #include "data/Schema.h"
 #include "data/SearchStore.h"
@@ -20,17 +21,9 @@ class TestMainRefresh : public QObject
 private:
     std::unique_ptr<MainFixture> f;
 
-    template <typename Widget>
-    static Widget *part(TFrmMain &w, const char *name)
-    {
-        auto *widget = w.findChild<Widget *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
-    static TListView1 *list(TFrmMain &w) { return part<TListView1>(w, "ListView1"); }
-    static QTreeWidget *tree(TFrmMain &w) { return part<QTreeWidget>(w, "TreeView1"); }
-    static QComboBox *searchBox(TFrmMain &w) { return part<QComboBox>(w, "Cbo1"); }
+    static TListView1 *list(TFrmMain &w) { return controls(w).ListView1; }
+    static QTreeWidget *tree(TFrmMain &w) { return controls(w).TreeView1; }
+    static QComboBox *searchBox(TFrmMain &w) { return controls(w).Cbo1; }
 
     TFrmMain &openActive()
     {

@@ -2,6 +2,7 @@
 // rows there, and what another program stores shows in the open list by itself.
 #include "TestEngine.h"
 #include "TestEnv.h"
+#include "WindowControls.h"
 
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
@@ -36,16 +37,8 @@ private:
     std::unique_ptr<TFrmMain> m_window;
     std::unique_ptr<DbConnection> m_other;
 
-    template <typename Widget>
-    static Widget *part(QWidget &window, const char *name)
-    {
-        auto *widget = window.findChild<Widget *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
-    TListView1 *list() { return part<TListView1>(*m_window, "ListView1"); }
-    QTreeWidget *tree() { return part<QTreeWidget>(*m_window, "TreeView1"); }
+    TListView1 *list() { return controls(*m_window).ListView1; }
+    QTreeWidget *tree() { return controls(*m_window).TreeView1; }
 
     TFrmMain &openWindow()
     {
@@ -178,9 +171,9 @@ private Q_SLOTS:
         chooseMenuItem(list()->viewport(), QPoint(20, 20), QStringLiteral("添加网址"), [&] {
             QTimer::singleShot(0, &editor, [&] {
                 if (QTest::qWaitForWindowActive(&editor)) {
-                    part<QLineEdit>(editor, "Edit1")->setText(QStringLiteral("http://www.server.example/"));
-                    part<QLineEdit>(editor, "Edit2")->setText(QStringLiteral("服务器上的站"));
-                    part<QPushButton>(editor, "OKButton")->click();
+                    controls(editor).Edit1->setText(QStringLiteral("http://www.server.example/"));
+                    controls(editor).Edit2->setText(QStringLiteral("服务器上的站"));
+                    controls(editor).OKButton->click();
                 }
                 if (editor.isVisible())
                     editor.close();
@@ -200,7 +193,7 @@ private Q_SLOTS:
         TFrmMain &w = openWindow();
         QCOMPARE(captions(), QStringList{"www.server.example"});
         list()->selectRow(0);
-        part<QComboBox>(w, "Cbo1")->setEditText(QStringLiteral("typed"));
+        controls(w).Cbo1->setEditText(QStringLiteral("typed"));
         const int group = stored(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = '服务器组'")).value(0).toInt();
         const auto insertElsewhere = [&](const QString &address) {
             other().execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
@@ -215,7 +208,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(captions().contains(QStringLiteral("www.elsewhere.example")), 1000);
         QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(list()->rows()->rowAt(list()->selectedRow()).caption.toString(), QStringLiteral("www.server.example"));
-        QCOMPARE(part<QComboBox>(w, "Cbo1")->currentText(), QStringLiteral("typed"));
+        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("typed"));
 
         other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                      "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
