@@ -215,4 +215,16 @@ void seed(const QString &file, int count, Kind kind)
     sqlite3_close(db);
 }
 
+std::vector<std::string> stepTexts(sqlite3_stmt *query, int columns)
+{
+    std::vector<std::string> texts;
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        for (int column = 0; column < columns; ++column) {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
+            texts.emplace_back(text ? text : "");
+        }
+    }
+    return texts;
+}
+
 } // namespace BenchData

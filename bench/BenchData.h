@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -39,5 +40,9 @@ std::vector<std::string> groupNames();
 // Replaces the groups and adds `count` rows to an address database that already has the
 // program's tables, with the SQLite C API in one transaction. Exits on failure.
 void seed(const QString &file, int count, Kind kind);
+
+// Steps a prepared statement to its end and copies the first `columns` texts of every row
+// into strings: what a floor does with the rows it reads. NULL reads as empty.
+std::vector<std::string> stepTexts(sqlite3_stmt *query, int columns);
 
 } // namespace BenchData

@@ -80,13 +80,7 @@ double floorMs(const QString &file, const std::string &statement = listStatement
             sqlite3_bind_text(query, 1, text.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(query, 2, text.c_str(), -1, SQLITE_TRANSIENT);
         }
-        std::vector<std::string> texts;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            for (int column = 0; column < 6; ++column) {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
-                texts.emplace_back(text ? text : "");
-            }
-        }
+        const std::vector<std::string> texts = BenchData::stepTexts(query, 6);
         sqlite3_finalize(query);
         sqlite3_close(db);
     });
@@ -103,13 +97,7 @@ double searchFloorMs(const QString &file, const std::string &pattern)
         sqlite3_prepare_v2(db, searchFloorStatement.c_str(), -1, &query, nullptr);
         sqlite3_bind_text(query, 1, pattern.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(query, 2, pattern.c_str(), -1, SQLITE_TRANSIENT);
-        std::vector<std::string> texts;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            for (int column = 0; column < 6; ++column) {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
-                texts.emplace_back(text ? text : "");
-            }
-        }
+        const std::vector<std::string> texts = BenchData::stepTexts(query, 6);
         sqlite3_finalize(query);
     }, 21);
     sqlite3_close(db);

@@ -114,13 +114,7 @@ int readFloor(const char *file)
                        "SELECT a.Address, a.AddressName, a.ViewTime, a.Times, a.MyAddress, g.GroupName "
                        "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo",
                        -1, &query, nullptr);
-    std::vector<std::string> texts;
-    while (sqlite3_step(query) == SQLITE_ROW) {
-        for (int column = 0; column < 6; ++column) {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
-            texts.emplace_back(text ? text : "");
-        }
-    }
+    const std::vector<std::string> texts = BenchData::stepTexts(query, 6);
     sqlite3_finalize(query);
     sqlite3_close(db);
     volatile size_t read = texts.size(); // keeps the strings from being optimised away
