@@ -26,6 +26,7 @@ fi
 
 seconds=$((total / ${#targets[@]}))
 ((seconds >= least_each)) || seconds=$least_each
+echo "== ${#targets[@]} fuzz targets, ${seconds} s each (${total} s shared, at least ${least_each} s each)"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vestrane-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -50,4 +51,4 @@ for name in "${targets[@]}"; do
   fi
   grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$work/$name.log" || true
 done
-echo "All ${#targets[@]} fuzz targets ran ${seconds} s each (${total} s shared) without a finding."
+echo "All ${#targets[@]} fuzz targets ran ${seconds} s each without a finding."
