@@ -296,8 +296,8 @@ private Q_SLOTS:
     }
 
     // A folder that cannot be written, and a disk without room (a file size limit stands in
-    // for it: no file can grow, not even the shared journal's index), give a library that
-    // is read, and every write says why it cannot be.
+    // for it: no file of this process can grow, not even the shared journal's index, while
+    // the limit holds), give a library that is read, and every write says why it cannot be.
     void libraryThatCannotBeWrittenIsRead_data()
     {
         QTest::addColumn<bool>("fullDisk");
