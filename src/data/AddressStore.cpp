@@ -31,18 +31,24 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
     case AddressFilter::Kind::Search: {
         // The folded columns are compared with the folded text, so the case of every
         // letter is ignored alike on every engine; the escaped pattern takes the text
-        // literally.
+        // literally. Where the search index can serve the text, it picks the rows to
+        // compare, which then come in the same order as without it.
+        const QString text = AddressStore::folded(filter.text);
         const QString pattern = AddressStore::containsPattern(filter.text);
-        if (!engine.likeTakesPattern(pattern)) {
-            const QString text = AddressStore::folded(filter.text);
-            return {listColumns + QStringLiteral(" WHERE %1 OR %2")
-                                      .arg(engine.containsCondition(QStringLiteral("AddressFolded")),
-                                           engine.containsCondition(QStringLiteral("AddressNameFolded"))),
-                    {text, text}};
+        Listing listing{listColumns + QStringLiteral(" WHERE "), {}};
+        if (const SqlEngine::IndexedSearch indexed = engine.indexedSearch(text); !indexed.condition.isEmpty()) {
+            listing.sql += indexed.condition + QStringLiteral(" AND ");
+            listing.values = indexed.values;
         }
-        return {listColumns + QStringLiteral(" WHERE AddressFolded LIKE ? ESCAPE '\\'"
-                                             " OR AddressNameFolded LIKE ? ESCAPE '\\'"),
-                {pattern, pattern}};
+        if (!engine.likeTakesPattern(pattern)) {
+            listing.sql += QStringLiteral("(%1 OR %2)").arg(engine.containsCondition(QStringLiteral("AddressFolded")),
+                                                             engine.containsCondition(QStringLiteral("AddressNameFolded")));
+            listing.values << text << text;
+        } else {
+            listing.sql += QStringLiteral("(AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\')");
+            listing.values << pattern << pattern;
+        }
+        return listing;
     }
     }
     return {listColumns, {}};

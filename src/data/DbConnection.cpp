@@ -381,7 +381,7 @@ void DbConnection::upgradeFrom(int version)
         query(lock);
     version = m_engine->schemaVersion(*this); // another program may have upgraded it meanwhile
     for (; version < Schema::Version; ++version) {
-        for (const QString &statement : Schema::upgradeStatements(version))
+        for (const QString &statement : Schema::upgradeStatements(*m_engine, version))
             runStatement(statement);
         if (version == 0)
             AddressStore::refoldAll(*this);

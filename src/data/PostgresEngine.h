@@ -30,7 +30,11 @@ public:
     QString rowKeyColumn() const override { return QStringLiteral("RowNo"); }
     QString rowKeyDefinition() const override;
     QString addedOrderClause() const override { return QStringLiteral(" ORDER BY RowNo"); }
+    QString addressKeyDefinition() const override { return rowKeyDefinition(); }
     QStringList extraSchemaStatements() const override;
+    QStringList indexStatements() const override;
+    QStringList refillSearchIndexStatements() const override { return {}; }
+    IndexedSearch indexedSearch(const QString &) const override { return {}; }
     QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
     bool likeTakesPattern(const QString &) const override { return true; }
     QString containsCondition(const QString &column) const override;

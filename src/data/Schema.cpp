@@ -5,20 +5,62 @@
 namespace {
 
 // Every address with the name of its group; an address whose group is gone is still
-// listed, with an empty group name. The folded copies serve the search.
-// The row key is listed where the engine has a column for it, so that listings can keep
-// the order the rows were added in.
-QString addressViewStatement(const SqlEngine &engine)
+// listed, with an empty group name. The folded copies serve the search; the row key lets
+// listings keep the order the rows were added in.
+QString addressViewStatement()
 {
-    const QString rowKey = engine.rowKeyDefinition().isEmpty()
-                               ? QString()
-                               : QStringLiteral(", a.%1 AS %1").arg(engine.rowKeyColumn());
     return QStringLiteral("CREATE VIEW address_1 AS SELECT a.Address AS Address, "
                           "a.AddressName AS AddressName, a.ViewTime AS ViewTime, a.Times AS Times, "
                           "a.MyAddress AS MyAddress, a.GroupNo AS GroupNo, g.GroupName AS GroupName, "
-                          "a.AddressFolded AS AddressFolded, a.AddressNameFolded AS AddressNameFolded%1 "
-                          "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo")
-        .arg(rowKey);
+                          "a.AddressFolded AS AddressFolded, a.AddressNameFolded AS AddressNameFolded, "
+                          "a.RowNo AS RowNo "
+                          "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo");
+}
+
+QString addressTableStatement(const SqlEngine &engine)
+{
+    // AddressFolded and AddressNameFolded hold the texts with every letter's case
+    // folded; every write of Address or AddressName writes them too.
+    return QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, "
+                          "Times INTEGER NOT NULL DEFAULT 0, ViewTime TEXT, GroupNo INTEGER, "
+                          "MyAddress INTEGER NOT NULL DEFAULT 0, "
+                          "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT ''%1)")
+        .arg(engine.addressKeyDefinition());
+}
+
+const QStringList addressIndexes = {
+    QStringLiteral("CREATE INDEX address_by_address ON address(Address)"),
+    QStringLiteral("CREATE INDEX address_by_group ON address(GroupNo)"),
+};
+const QString groupIndex = QStringLiteral("CREATE INDEX basegroup_by_name ON BaseGroup(GroupName)");
+
+QStringList ifMissing(const QStringList &indexes)
+{
+    QStringList statements;
+    for (const QString &index : indexes)
+        statements << QString(index).replace(QLatin1String("CREATE INDEX "), QLatin1String("CREATE INDEX IF NOT EXISTS "));
+    return statements;
+}
+
+// The address table is made anew with the key a new database has (SQLite's hidden key
+// gets a column that names it), its rows keeping their numbers; its indexes, and whatever
+// another program hung on it, go with the old table.
+QStringList rebuildAddressTable(const SqlEngine &engine)
+{
+    const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                           "AddressFolded, AddressNameFolded");
+    QStringList statements;
+    for (const QString &index : addressIndexes)
+        statements << QStringLiteral("DROP INDEX IF EXISTS %1").arg(index.section(QLatin1Char(' '), 2, 2));
+    return statements
+           + QStringList{
+               QStringLiteral("ALTER TABLE address RENAME TO address_before_upgrade"),
+               addressTableStatement(engine),
+               QStringLiteral("INSERT INTO address (RowNo, %1) SELECT %2, %1 FROM address_before_upgrade ORDER BY %2")
+                   .arg(columns, engine.rowKeyColumn()),
+               QStringLiteral("DROP TABLE address_before_upgrade"),
+           }
+           + addressIndexes;
 }
 
 } // namespace
@@ -30,26 +72,19 @@ QStringList Schema::tableNames()
 
 QStringList Schema::statements(const SqlEngine &engine)
 {
-    const QString rowKey = engine.rowKeyDefinition();
     return QStringList{
-        QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL%1)").arg(rowKey),
-        // AddressFolded and AddressNameFolded hold the texts with every letter's case
-        // folded; every write of Address or AddressName writes them too.
-        QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, "
-                       "Times INTEGER NOT NULL DEFAULT 0, ViewTime TEXT, GroupNo INTEGER, "
-                       "MyAddress INTEGER NOT NULL DEFAULT 0, "
-                       "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT ''%1)")
-            .arg(rowKey),
-        // Sort_No is assigned by the database and grows with every insert.
-        QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, %1)")
-            .arg(engine.autoNumberColumn(QStringLiteral("Sort_No"))),
-        QStringLiteral("CREATE INDEX address_by_address ON address(Address)"),
-        QStringLiteral("CREATE INDEX address_by_group ON address(GroupNo)"),
-        QStringLiteral("CREATE INDEX basegroup_by_name ON BaseGroup(GroupName)"),
-        addressViewStatement(engine),
-        QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
-        QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')").arg(ImportGroup),
-    } + engine.extraSchemaStatements();
+               QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL%1)")
+                   .arg(engine.rowKeyDefinition()),
+               addressTableStatement(engine),
+               // Sort_No is assigned by the database and grows with every insert.
+               QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, %1)")
+                   .arg(engine.autoNumberColumn(QStringLiteral("Sort_No"))),
+           }
+           + addressIndexes + QStringList{groupIndex, addressViewStatement(),
+                                          QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
+                                          QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')")
+                                              .arg(ImportGroup)}
+           + engine.extraSchemaStatements() + engine.indexStatements();
 }
 
 QStringList Schema::statements()
@@ -57,16 +92,26 @@ QStringList Schema::statements()
     return statements(SqliteEngine());
 }
 
-QStringList Schema::upgradeStatements(int from)
+QStringList Schema::upgradeStatements(const SqlEngine &engine, int from)
 {
     switch (from) {
-    case 0:
+    case 0: // files of version 0 are SQLite's; the view is made again by the next step
         return {
             QStringLiteral("ALTER TABLE address ADD COLUMN AddressFolded TEXT NOT NULL DEFAULT ''"),
             QStringLiteral("ALTER TABLE address ADD COLUMN AddressNameFolded TEXT NOT NULL DEFAULT ''"),
             QStringLiteral("DROP VIEW IF EXISTS address_1"),
-            addressViewStatement(SqliteEngine()), // files of version 0 are SQLite's
         };
+    case 1: {
+        // Version 0 had no index at all; every version gets those of a new database.
+        QStringList statements = ifMissing(QStringList{groupIndex});
+        if (engine.rowKeyDefinition().isEmpty()) {
+            statements << QStringLiteral("DROP VIEW IF EXISTS address_1") << rebuildAddressTable(engine)
+                       << addressViewStatement();
+        } else {
+            statements << ifMissing(addressIndexes); // the view and the key are those of version 2
+        }
+        return statements + engine.indexStatements() + engine.refillSearchIndexStatements();
+    }
     default:
         return {};
     }

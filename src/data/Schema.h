@@ -9,8 +9,9 @@ class SqlEngine;
 namespace Schema {
 
 // Version of the tables this program reads and writes. 0 is a file from before the
-// folded search columns.
-constexpr int Version = 1;
+// folded search columns, 1 one from before the search index (and, on SQLite, before the
+// column that names each address's row key).
+constexpr int Version = 2;
 
 // Group that receives imported favourites; it must exist in every database.
 inline const QString ImportGroup = QStringLiteral("IE收藏夹");
@@ -23,8 +24,8 @@ QStringList statements(const SqlEngine &engine);
 // The same for an SQLite file.
 QStringList statements();
 
-// Changes the tables of a file of version `from` to version `from + 1`. Filling new
-// columns from the stored rows is the caller's part.
-QStringList upgradeStatements(int from);
+// Changes the tables of a database of version `from` on this engine to version
+// `from + 1`. Filling the folded columns from the stored texts is the caller's part.
+QStringList upgradeStatements(const SqlEngine &engine, int from);
 
 } // namespace Schema

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <memory>
 
@@ -64,12 +65,32 @@ public:
     // engine has no such key by itself.
     virtual QString rowKeyColumn() const = 0;
     virtual QString rowKeyDefinition() const = 0;
+    // The address table's key, RowNo (with a leading comma): it keeps the order rows were
+    // added in and numbers them for good, where SQLite's hidden key would be renumbered
+    // by a VACUUM, say, and the search index would then point at other rows.
+    virtual QString addressKeyDefinition() const = 0;
     // What a listing of the addresses (the view address_1) appends to come back in the
     // order the rows were added: empty where the engine's scan gives that order anyway,
     // whereas a server moves a row whenever it is changed.
     virtual QString addedOrderClause() const = 0;
     // Statements that complete the schema beyond the shared tables and views.
     virtual QStringList extraSchemaStatements() const = 0;
+    // Indexes beyond the shared ones, with whatever keeps them in step with every writer
+    // of the rows: the index of the listing order where the engine needs one, and the one
+    // that finds a text inside the folded columns. Made after the shared tables and views.
+    virtual QStringList indexStatements() const = 0;
+    // Fills the search index from the stored rows, where it does not read them itself.
+    virtual QStringList refillSearchIndexStatements() const = 0;
+    // A condition on the view address_1 that picks, through the search index, at least
+    // every row whose folded columns contain `foldedText`, and the values it binds. Empty
+    // where the index cannot serve this text (too short, say) or where the plain
+    // comparison uses the index by itself.
+    struct IndexedSearch
+    {
+        QString condition;
+        QVariantList values;
+    };
+    virtual IndexedSearch indexedSearch(const QString &foldedText) const = 0;
     // After rows were inserted with explicit automatic numbers: the next automatic
     // number follows them.
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;

@@ -5,6 +5,8 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <algorithm>
+
 QString SqliteEngine::beginWriteStatement() const
 {
     // Takes the write lock at once, so that a busy database makes the caller wait the
@@ -68,4 +70,63 @@ bool SqliteEngine::likeTakesPattern(const QString &pattern) const
 QString SqliteEngine::containsCondition(const QString &column) const
 {
     return QStringLiteral("instr(%1, ?) > 0").arg(column);
+}
+
+// The search index holds every run of three characters of the folded columns (the
+// `trigram` tokenizer built into SQLite), reading the texts themselves from the address
+// table. Triggers keep it in step with every writer, the sqlite3 shell included; they
+// use nothing but SQLite's own functions, so any program can still write the file.
+QStringList SqliteEngine::indexStatements() const
+{
+    const QString removeOld = QStringLiteral(
+        "INSERT INTO address_search (address_search, rowid, AddressFolded, AddressNameFolded) "
+        "VALUES ('delete', old.RowNo, old.AddressFolded, old.AddressNameFolded);");
+    const QString addNew = QStringLiteral(
+        "INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
+        "VALUES (new.RowNo, new.AddressFolded, new.AddressNameFolded);");
+    return {
+        // detail=none keeps no positions: the index is a third of the size, and a search
+        // asks for each run of three characters separately anyway.
+        QStringLiteral("CREATE VIRTUAL TABLE address_search USING fts5(AddressFolded, AddressNameFolded, "
+                       "tokenize = 'trigram', detail = none, content = 'address', content_rowid = 'RowNo')"),
+        QStringLiteral("CREATE TRIGGER address_search_insert AFTER INSERT ON address BEGIN %1 END").arg(addNew),
+        QStringLiteral("CREATE TRIGGER address_search_delete AFTER DELETE ON address BEGIN %1 END").arg(removeOld),
+        QStringLiteral("CREATE TRIGGER address_search_update AFTER UPDATE OF AddressFolded, AddressNameFolded, RowNo "
+                       "ON address BEGIN %1 %2 END")
+            .arg(removeOld, addNew),
+    };
+}
+
+QStringList SqliteEngine::refillSearchIndexStatements() const
+{
+    return {QStringLiteral("INSERT INTO address_search (address_search) VALUES ('rebuild')")};
+}
+
+// The index is asked for runs of three characters of the text, each a quoted string of
+// the full-text query language (a quote doubled inside), all of which a row must hold.
+// That finds every row containing the text, and a few more, which the plain comparison
+// beside this condition drops. LIKE on the index is no use: it scans the whole index
+// when given an escape character, and misses patterns shorter than three characters.
+SqlEngine::IndexedSearch SqliteEngine::indexedSearch(const QString &foldedText) const
+{
+    // Characters, not UTF-16 units: the tokenizer counts code points.
+    const QList<uint> characters = foldedText.toUcs4();
+    constexpr qsizetype runLength = 3;
+    // A few runs spread over a long text pick the rows as well as all of them would, and
+    // every run costs a read of its part of the index.
+    constexpr qsizetype mostRuns = 8;
+    if (characters.size() < runLength || foldedText.contains(QChar(0)))
+        return {};
+    const qsizetype runs = characters.size() - runLength + 1;
+    const qsizetype asked = std::min(runs, mostRuns);
+    QStringList terms;
+    for (qsizetype i = 0; i < asked; ++i) {
+        const qsizetype start = asked == 1 ? 0 : i * (runs - 1) / (asked - 1);
+        QString run = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + start), runLength);
+        const QString term = QLatin1Char('"') + run.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+        if (!terms.contains(term))
+            terms << term;
+    }
+    return {QStringLiteral("RowNo IN (SELECT rowid FROM address_search WHERE address_search MATCH ?)"),
+            {terms.join(QLatin1String(" AND "))}};
 }

@@ -23,7 +23,11 @@ public:
     QString rowKeyColumn() const override { return QStringLiteral("rowid"); }
     QString rowKeyDefinition() const override { return {}; }
     QString addedOrderClause() const override { return {}; }
+    QString addressKeyDefinition() const override { return QStringLiteral(", RowNo INTEGER PRIMARY KEY"); }
     QStringList extraSchemaStatements() const override { return {}; }
+    QStringList indexStatements() const override;
+    QStringList refillSearchIndexStatements() const override;
+    IndexedSearch indexedSearch(const QString &foldedText) const override;
     QStringList followExplicitNumbersStatements(const QString &, const QString &) const override { return {}; }
     bool likeTakesPattern(const QString &pattern) const override;
     QString containsCondition(const QString &column) const override;

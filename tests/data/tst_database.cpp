@@ -1,3 +1,5 @@
+#include "BenchData.h"
+#include "OldSchemas.h"
 #include "TestEngine.h"
 #include "TestEnv.h"
 
@@ -19,6 +21,8 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -50,6 +54,68 @@ void dropOtherConnections(DbConnection &db)
     admin.setDatabaseFile(db.databaseFile());
     admin.query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+}
+
+
+// Every index and view with its definition; on SQLite every object of the file.
+QStringList schemaDefinitions(DbConnection &db)
+{
+    QStringList definitions;
+    QSqlQuery query = db.query(
+        db.isServer() ? QStringLiteral("SELECT indexname || ': ' || indexdef FROM pg_indexes WHERE schemaname = current_schema() "
+                                       "UNION ALL SELECT viewname || ': ' || definition FROM pg_views "
+                                       "WHERE schemaname = current_schema() ORDER BY 1")
+                      : QStringLiteral("SELECT type || ' ' || name || ': ' || coalesce(sql, '') FROM sqlite_master ORDER BY 1"));
+    while (query.next())
+        definitions << query.value(0).toString();
+    return definitions;
+}
+
+// "address|name" of the rows a search finds.
+QStringList searchResult(DbConnection &db, const QString &text)
+{
+    QStringList rows;
+    for (const AddressRecord &row : AddressStore::list(db, AddressFilter::search(text)))
+        rows << row.address + QLatin1Char('|') + row.name;
+    return rows;
+}
+
+// The same with the plain comparison of the folded columns, row by row, that the search
+// made before it had an index.
+QStringList plainSearchResult(DbConnection &db, const QString &text)
+{
+    const QString pattern = AddressStore::containsPattern(text);
+    const QString folded = AddressStore::folded(text);
+    const bool like = db.engine().likeTakesPattern(pattern);
+    const QString condition =
+        like ? QStringLiteral("AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\'")
+             : db.engine().containsCondition(QStringLiteral("AddressFolded")) + QStringLiteral(" OR ")
+                   + db.engine().containsCondition(QStringLiteral("AddressNameFolded"));
+    QSqlQuery query = db.query(QStringLiteral("SELECT Address, AddressName FROM address_1 WHERE ") + condition
+                                   + db.engine().addedOrderClause(),
+                               like ? QVariantList{pattern, pattern} : QVariantList{folded, folded});
+    QStringList rows;
+    while (query.next())
+        rows << query.value(0).toString() + QLatin1Char('|') + query.value(1).toString();
+    return rows;
+}
+
+constexpr int SearchedRows = 3000;
+
+// Pieces of the stored realistic addresses or names, `shortest` to `longest` characters
+// long, every other one in capitals.
+QStringList piecesOfStoredTexts(bool names, int count, int shortest, int longest)
+{
+    QStringList pieces;
+    for (int i = 0; i < count; ++i) {
+        const BenchData::Row row = BenchData::row(BenchData::Kind::Realistic, i * 389 % SearchedRows, SearchedRows);
+        const QList<uint> characters = QString::fromStdString(names ? row.name : row.address).toUcs4();
+        const qsizetype length = std::min<qsizetype>(shortest + i % (longest - shortest + 1), characters.size());
+        const qsizetype start = i * 7 % (characters.size() - length + 1);
+        const QString piece = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + start), length);
+        pieces << (i % 2 ? piece.toUpper() : piece);
+    }
+    return pieces;
 }
 
 } // namespace
@@ -307,6 +373,105 @@ private Q_SLOTS:
         QCOMPARE(AddressStore::update(*db, QStringLiteral("b.com"), QStringLiteral("B"), g, QStringLiteral("gone"),
                                       QStringLiteral("x")),
                  0);
+    }
+
+    // A library of any older version, once opened, has exactly the indexes (and on SQLite
+    // every table, view and trigger) of a new one, keeps its rows and finds them by index.
+    void upgradedLibraryHasTheSchemaOfANewOne_data()
+    {
+        QTest::addColumn<int>("version");
+        if (!TestEngine::isPostgres())
+            QTest::newRow("version 0") << 0; // only files were made by version 0
+        QTest::newRow("version 1") << 1;
+    }
+    void upgradedLibraryHasTheSchemaOfANewOne()
+    {
+        QFETCH(int, version);
+        db->open();
+        const QStringList fresh = schemaDefinitions(*db);
+        std::unique_ptr<TestServerDatabase> server;
+        if (TestEngine::isPostgres())
+            server = std::make_unique<TestServerDatabase>();
+        const QString location = server ? server->uri() : env->root() + QStringLiteral("/old.mdb");
+        TestEngine::runAsAnotherProgram(location, version == 0 ? OldSchemas::versionZero()
+                                                               : OldSchemas::versionOne(db->engine()));
+
+        DbConnection old(QStringLiteral("old"));
+        old.setDatabaseFile(location);
+        QCOMPARE(schemaDefinitions(old), fresh);
+        QCOMPARE(old.engine().schemaVersion(old), Schema::Version);
+        QStringList addresses;
+        for (const AddressRecord &row : AddressStore::list(old, AddressFilter::all()))
+            addresses << row.address;
+        QCOMPARE(addresses, (QStringList{QStringLiteral("www.ÄRGER.de"), QStringLiteral("b.com")}));
+        QCOMPARE(searchResult(old, QStringLiteral("ärger")), QStringList{QStringLiteral("www.ÄRGER.de|Straße")});
+        QCOMPARE(searchResult(old, QStringLiteral("σίσυφος")), QStringList{QStringLiteral("b.com|ΣΊΣΥΦΟΣ")});
+        if (!old.isServer()) {
+            // The search index was filled from the stored rows: emptied, it finds nothing
+            // of three characters or more, while shorter texts are still compared row by row.
+            old.execute(QStringLiteral("INSERT INTO address_search (address_search) VALUES ('delete-all')"));
+            QCOMPARE(searchResult(old, QStringLiteral("ärger")), QStringList());
+            QCOMPARE(searchResult(old, QStringLiteral("är")), QStringList{QStringLiteral("www.ÄRGER.de|Straße")});
+        }
+    }
+
+    // Texts of three characters or more are looked up in the search index, shorter ones
+    // compared row by row; either way a search finds exactly the rows, in the same order,
+    // of the plain comparison, over realistic rows that another program changed too.
+    void indexedSearchFindsWhatThePlainComparisonFinds_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<bool>("findsSome");
+        QTest::newRow("pieces of addresses") << piecesOfStoredTexts(false, 80, 3, 12) << true;
+        QTest::newRow("pieces of names") << piecesOfStoredTexts(true, 80, 3, 8) << true;
+        QTest::newRow("one or two characters")
+            << piecesOfStoredTexts(false, 20, 1, 2) + piecesOfStoredTexts(true, 20, 1, 2)
+                   + QStringList{u"国"_s, u"%"_s, u"_"_s, u"中国"_s, u"😀"_s, u"\""_s, u"'"_s, u"é"_s}
+            << true;
+        QTest::newRow("wildcards and escapes")
+            << QStringList{u"%_"_s, u"_%"_s, u"%%%"_s, u"50%"_s, u"a_b"_s, u"\\"_s, u"\\%"_s, u"\\_"_s,
+                           u"%ew"_s, u"n_ws"_s, u"new%"_s, u"_ _"_s, u"?id=%"_s, u"ht_p"_s, u"[a-z]"_s, u"***"_s}
+            << false;
+        QTest::newRow("quotes and the query language")
+            << QStringList{u"\"\""_s, u"\"\"\""_s, u"it's"_s, u"\"hi\""_s, u"a\"b"_s, u"www\""_s, u"AND"_s,
+                           u"news OR mail"_s, u"NEAR(news mail)"_s, u"new*"_s, u"^htt"_s, u"AddressFolded:news"_s,
+                           u"-news"_s, u"+news"_s, u"(news)"_s, u"{AddressFolded}: news"_s, u"NOT news"_s}
+                   // A server takes no text with a NUL character at all.
+                   + (TestEngine::isPostgres() ? QStringList() : QStringList{u"ab"_s + QChar(0) + u"cd"_s})
+            << false;
+        QTest::newRow("other scripts and symbols")
+            << QStringList{u"://"_s, u"?id="_s, u"&lang=zh"_s, u".com.cn"_s, u"/index"_s, u"WWW."_s, u"中国在"_s,
+                           u"网站新闻"_s, u"ΩMEGA"_s, u"Straße"_s, u"ǅemal"_s, u"😀😀😀"_s, u"😀ab"_s, u"   "_s,
+                           u"\t\t\t"_s, u"x"_s.repeated(300), u"网"_s.repeated(17000), u" 追加"_s, u"外部网"_s}
+            << true;
+    }
+    void indexedSearchFindsWhatThePlainComparisonFinds()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(bool, findsSome);
+        std::vector<NewAddress> rows;
+        for (int i = 0; i < SearchedRows; ++i) {
+            const BenchData::Row row = BenchData::row(BenchData::Kind::Realistic, i, SearchedRows);
+            rows.push_back({QString::fromStdString(row.address), QString::fromStdString(row.name)});
+        }
+        AddressStore::insertAll(*db, rows, 1);
+        QStringList otherProgram{
+            QStringLiteral("DELETE FROM address WHERE RowNo % 7 = 0"),
+            QStringLiteral("UPDATE address SET Address = Address || ' 追加', AddressFolded = AddressFolded || ' 追加' "
+                           "WHERE RowNo % 5 = 0"),
+            QStringLiteral("INSERT INTO address (Address, AddressName, GroupNo, AddressFolded, AddressNameFolded) "
+                           "VALUES ('shell.example/\"x\"', '外部网址', 1, 'shell.example/\"x\"', '外部网址')"),
+            QStringLiteral("VACUUM"),
+        };
+        TestEngine::runAsAnotherProgram(db->databaseFile(), otherProgram);
+
+        bool someFound = false;
+        for (const QString &text : std::as_const(texts)) {
+            const QStringList expected = plainSearchResult(*db, text);
+            QCOMPARE(searchResult(*db, text), expected);
+            someFound |= !expected.isEmpty();
+        }
+        QCOMPARE(someFound, findsSome);
     }
 
     // A changed row keeps its place (a server stores a changed row anew elsewhere).

@@ -1,3 +1,4 @@
+#include "OldSchemas.h"
 #include "TestEnv.h"
 
 #include "data/AddressStore.h"
@@ -62,22 +63,6 @@ int scalar(const QString &file, const QString &sql)
     sqlite3_close(db);
     return value;
 }
-
-// The tables as the program made them before the folded search columns.
-const QStringList versionZeroSchema = {
-    QStringLiteral("PRAGMA journal_mode=WAL"),
-    QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)"),
-    QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
-                   "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0)"),
-    QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
-    QStringLiteral("CREATE VIEW address_1 AS SELECT a.Address AS Address, a.AddressName AS AddressName, "
-                   "a.ViewTime AS ViewTime, a.Times AS Times, a.MyAddress AS MyAddress, a.GroupNo AS GroupNo, "
-                   "g.GroupName AS GroupName FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo"),
-    QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
-    QStringLiteral("INSERT INTO BaseGroup VALUES (1, 'IE收藏夹')"),
-    QStringLiteral("INSERT INTO address (Address, AddressName, ViewTime, GroupNo) "
-                   "VALUES ('www.ÄRGER.de', 'Straße', '2020-01-02', 1), ('b.com', 'ΣΊΣΥΦΟΣ', '2020-01-03', 1)"),
-};
 
 // Makes `folder` read-only for this thread: a private mount namespace with a read-only
 // bind mount over it, undone when the process ends. Root ignores file modes, so this is
@@ -217,7 +202,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("said");
         QTest::newRow("some tables") << QStringList{QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER, GroupName TEXT)")}
                                      << QStringLiteral("缺少表 address、Search");
-        QTest::newRow("newer version") << versionZeroSchema.mid(1) + QStringList{QStringLiteral("PRAGMA user_version = 99")}
+        QTest::newRow("newer version") << OldSchemas::versionZero().mid(1) + QStringList{QStringLiteral("PRAGMA user_version = 99")}
                                        << QStringLiteral("版本 99");
     }
     void foreignOrNewerFilesAreRefusedUntouched()
@@ -237,7 +222,7 @@ private Q_SLOTS:
 
     void olderFileIsUpgradedInOneTransaction()
     {
-        runSql(file, versionZeroSchema);
+        runSql(file, OldSchemas::versionZero());
         // A trigger refuses the second row's new texts: the upgrade must leave version 0 whole.
         runSql(file, {QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address WHEN OLD.Address = 'b.com' "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")});

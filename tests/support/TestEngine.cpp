@@ -16,34 +16,43 @@ namespace {
 
 QAtomicInt databaseCounter;
 
-// Runs one statement on the server's maintenance database, on a connection of its own.
-void administer(const QString &statement)
+} // namespace
+
+void TestEngine::runAsAnotherProgram(const QString &location, const QStringList &statements)
 {
-    const ServerAddress server = ServerAddress::parse(TestEngine::serverUri());
-    const QString name = QStringLiteral("test-admin");
+    const QString name = QStringLiteral("another-program");
     QString error;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(server.host);
-        if (server.port > 0)
-            db.setPort(server.port);
-        db.setUserName(server.user);
-        db.setDatabaseName(server.database);
+        const bool server = ServerAddress::isServerUri(location);
+        QSqlDatabase db = QSqlDatabase::addDatabase(server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
+        if (server) {
+            const ServerAddress address = ServerAddress::parse(location);
+            db.setHostName(address.host);
+            if (address.port > 0)
+                db.setPort(address.port);
+            db.setUserName(address.user);
+            db.setDatabaseName(address.database);
+        } else {
+            db.setDatabaseName(location);
+        }
         if (!db.open()) {
             error = db.lastError().text();
         } else {
             QSqlQuery query(db);
-            if (!query.exec(statement))
-                error = query.lastError().text();
+            for (const QString &statement : statements) {
+                if (!query.exec(statement)) {
+                    error = statement + QStringLiteral(": ") + query.lastError().text();
+                    break;
+                }
+            }
+            query.finish();
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
     if (!error.isEmpty())
-        throw std::runtime_error((statement + QStringLiteral(": ") + error).toStdString());
+        throw std::runtime_error(error.toStdString());
 }
-
-} // namespace
 
 bool TestEngine::isPostgres()
 {
@@ -60,14 +69,15 @@ TestServerDatabase::TestServerDatabase()
     if (TestEngine::serverUri().isEmpty())
         throw std::runtime_error("VESTRANE_TEST_POSTGRES is not set: run the test through CTest");
     m_name = QStringLiteral("vestrane_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(databaseCounter.fetchAndAddRelaxed(1) + 1);
-    administer(QStringLiteral("CREATE DATABASE %1").arg(m_name));
+    TestEngine::runAsAnotherProgram(TestEngine::serverUri(), {QStringLiteral("CREATE DATABASE %1").arg(m_name)});
     m_uri = ServerAddress::parse(TestEngine::serverUri()).toUri(m_name);
 }
 
 TestServerDatabase::~TestServerDatabase()
 {
     try {
-        administer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+        TestEngine::runAsAnotherProgram(TestEngine::serverUri(),
+                                         {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name)});
     } catch (const std::exception &error) {
         qWarning("%s", error.what());
     }

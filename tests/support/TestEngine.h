@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class DbConnection;
 
@@ -12,6 +13,11 @@ namespace TestEngine {
 bool isPostgres();
 // The URI of the test run's server (its maintenance database); empty when there is none.
 QString serverUri();
+
+// Runs statements on a database (a file, or a server's URI) through a connection of its
+// own, as another program would: without the program's connection, which would make or
+// upgrade the tables first. Throws std::runtime_error with the statement that failed.
+void runAsAnotherProgram(const QString &location, const QStringList &statements);
 
 // Makes `event` statements on `table` fail with `message` (where `condition` on the new
 // row holds), with a trigger named `name` of the engine's own kind; allowWrites() removes
