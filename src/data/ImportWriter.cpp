@@ -63,7 +63,7 @@ bool ImportWriter::isStored(const QString &group, const QString &address)
         }
         keys = m_storedKeys.insert(group, std::move(stored));
     }
-    return keys->contains(addressKey(address));
+    return !keys->isEmpty() && keys->contains(addressKey(address));
 }
 
 void ImportWriter::run(QSqlQuery &query)
