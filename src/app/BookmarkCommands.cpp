@@ -8,13 +8,29 @@
 #include "data/AppError.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-void printLine(FILE *stream, const QString &text)
+// Gives whether the line reached the stream.
+bool printLine(FILE *stream, const QString &text)
 {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stream);
+    return std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stream) >= 0 && std::fflush(stream) == 0;
+}
+
+// Whether the file is the one the standard output writes to (/dev/stdout, or the file
+// the output was sent to): the count then goes to the standard error, not into it.
+bool isStandardOutput(const QString &file)
+{
+    struct stat target, output;
+    return ::stat(QFile::encodeName(file).constData(), &target) == 0 && ::fstat(STDOUT_FILENO, &output) == 0
+           && target.st_dev == output.st_dev && target.st_ino == output.st_ino;
 }
 
 ExportScope exportScope(DbConnection &db, const QString &group)
@@ -23,9 +39,19 @@ ExportScope exportScope(DbConnection &db, const QString &group)
         return ExportScope::all();
     if (GroupStore::groupNoOf(db, group))
         return ExportScope::group(group);
-    if (group == QLatin1String("收藏夹"))
+    if (group == QStringLiteral("收藏夹"))
         return ExportScope::favourites();
     throw AppError(QStringLiteral("组别不存在：%1").arg(group));
+}
+
+// The command's one line of result; a line that cannot be written fails the command.
+int printResult(FILE *stream, const QString &line)
+{
+    if (printLine(stream, line))
+        return 0;
+    const int error = errno;
+    printLine(stderr, QStringLiteral("vestrane: 无法写出结果（%1）").arg(QString::fromLocal8Bit(std::strerror(error))));
+    return 1;
 }
 
 int runCommand(const StartOptions &options)
@@ -36,12 +62,10 @@ int runCommand(const StartOptions &options)
     db.open(); // creates the library when there is none yet
     if (options.mode == StartMode::Import) {
         const ImportReport report = ImportService::importFile(db, options.file);
-        printLine(stdout, report.summary());
-        return 0;
+        return printResult(stdout, report.summary());
     }
     const int written = ExportService::exportTo(db, options.file, exportScope(db, options.group));
-    printLine(stdout, QStringLiteral("导出 %1 条").arg(written));
-    return 0;
+    return printResult(isStandardOutput(options.file) ? stderr : stdout, QStringLiteral("导出 %1 条").arg(written));
 }
 
 } // namespace
@@ -52,6 +76,9 @@ int BookmarkCommands::run(int &argc, char **argv, const StartOptions &options)
         printLine(stderr, options.error);
         return 2;
     }
+    // A reader of the output that has gone makes the write fail, which is reported,
+    // instead of ending the program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {

@@ -13,6 +13,22 @@ namespace {
 // elsewhere (a bus error quoting its caller) is cut well below it.
 constexpr qsizetype MaxErrorCharacters = 2000;
 
+// A control character (C0 or DEL) or a surrogate without its pair: no page address or
+// title holds one, and stored it would show as a box or cut the text.
+bool hasForbiddenCharacter(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 FrameReader::Status FrameReader::next(QByteArray *message)
@@ -62,6 +78,10 @@ QJsonObject answer(const QByteArray &message, const SendUrl &send)
     const QString address = url.toString().trimmed();
     if (address.isEmpty())
         return errorAnswer(QStringLiteral("the address is empty"));
+    if (hasForbiddenCharacter(address))
+        return errorAnswer(QStringLiteral("the address holds a control character or a broken surrogate"));
+    if (hasForbiddenCharacter(title.toString().trimmed()))
+        return errorAnswer(QStringLiteral("the title holds a control character or a broken surrogate"));
     // A page without a title is named by its address, as a blank name would be refused.
     QString name = title.toString().trimmed();
     if (name.isEmpty())

@@ -50,8 +50,9 @@ using SendUrl = std::function<Outcome(const QString &address, const QString &nam
 
 // The answer to one message: {"url": "...", "title": "..."} is handed to `send`, and
 // its outcome becomes {"result": "saved"}, {"result": "cancelled"} or
-// {"result": "error", "message": "..."}. A message that is not such an object is
-// answered with an error and nothing is sent.
+// {"result": "error", "message": "..."}. A message that is not such an object, or whose
+// url or title holds a control character or a lone surrogate, is answered with an
+// error and nothing is sent.
 QJsonObject answer(const QByteArray &message, const SendUrl &send);
 QJsonObject errorAnswer(const QString &text);
 

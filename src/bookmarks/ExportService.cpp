@@ -3,8 +3,19 @@
 #include "bookmarks/NetscapeWriter.h"
 #include "data/AppError.h"
 
+#include <QFile>
+#include <QHash>
 #include <QSaveFile>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <ctime>
+#include <memory>
+#include <vector>
+#include <pthread.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -45,44 +56,206 @@ qint64 storedSeconds(const QString &viewTime)
     return seconds > 0 ? qint64(seconds) : 0;
 }
 
+// A device, a pipe or a socket (also reached through /dev/stdout) is written in place:
+// replacing it by a renamed file would put a plain file where the device was.
+bool isSpecialFile(const QString &file)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(file).constData(), &info) == 0 && !S_ISREG(info.st_mode)
+           && !S_ISDIR(info.st_mode);
+}
+
+// Writes all of `bytes`. A short write is tried again, so that the error of the write
+// that fails (a full disk) is the one reported, not an unnamed short count.
+bool writeAll(QFileDevice &out, const QByteArray &bytes, QString *reason)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            *reason = out.error() != QFileDevice::NoError ? out.errorString() : QStringLiteral("写入中断");
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// A reader that has gone makes a write fail with "Broken pipe" instead of ending the
+// program: the signal is held back in this thread while it writes, and a pending one
+// is taken away before it is let through again.
+class PipeSignalHeld
+{
+public:
+    PipeSignalHeld()
+    {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_before);
+    }
+    ~PipeSignalHeld()
+    {
+        const timespec none{0, 0};
+        while (sigtimedwait(&m_pipe, nullptr, &none) > 0) {
+        }
+        pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
+    }
+    PipeSignalHeld(const PipeSignalHeld &) = delete;
+    PipeSignalHeld &operator=(const PipeSignalHeld &) = delete;
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_before;
+};
+
+// The standard output itself when the file is it (/dev/stdout): a pipe whose reader has
+// gone cannot be opened again. Any other device or pipe is opened anew, without waiting
+// for a reader of a named pipe that has none.
+int openSpecial(const QString &file)
+{
+    const QByteArray path = QFile::encodeName(file);
+    struct stat target, output;
+    if (::stat(path.constData(), &target) == 0 && ::fstat(STDOUT_FILENO, &output) == 0
+        && target.st_dev == output.st_dev && target.st_ino == output.st_ino)
+        return ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool writeDirectly(const QString &file, const QByteArray &bytes, QString *reason)
+{
+    PipeSignalHeld held;
+    const int fd = openSpecial(file);
+    if (fd < 0) {
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QFile out;
+    if (!out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *reason = out.errorString();
+        return false;
+    }
+    if (!writeAll(out, bytes, reason))
+        return false;
+    out.close();
+    if (out.error() != QFileDevice::NoError) {
+        *reason = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+// A file is written whole beside the old one and takes its name only when all of it
+// is on the disk.
+bool replaceWhole(const QString &file, const QByteArray &bytes, QString *reason)
+{
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(out, bytes, reason)) {
+        if (reason->isEmpty())
+            *reason = out.errorString();
+        return false;
+    }
+    if (!out.commit()) {
+        *reason = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+struct ExportLink
+{
+    QString address;
+    QString title;
+    qint64 added = 0;
+};
+
+// One folder of the file: its own links, then its sub-folders in the order first met.
+// A group "新闻 / 国内 / 北京" (as the bookmark import names groups) is the folder 北京 in
+// 国内 in 新闻, so that browsers show the tree and reading the file back gives the
+// same group names; groups sharing a parent share its folder.
+struct ExportFolder
+{
+    QString name;
+    std::vector<ExportLink> links;
+    std::vector<std::unique_ptr<ExportFolder>> folders;
+    QHash<QString, ExportFolder *> byName;
+
+    ExportFolder &child(const QString &folderName)
+    {
+        if (ExportFolder *known = byName.value(folderName))
+            return *known;
+        folders.push_back(std::make_unique<ExportFolder>());
+        ExportFolder *made = folders.back().get();
+        made->name = folderName;
+        byName.insert(folderName, made);
+        return *made;
+    }
+
+    ExportFolder &folderOf(const QString &group)
+    {
+        ExportFolder *folder = this;
+        for (const QString &part : folderPath(group))
+            folder = &folder->child(part);
+        return *folder;
+    }
+
+    void writeContents(NetscapeWriter &writer) const
+    {
+        for (const ExportLink &link : links)
+            writer.addLink(link.address, link.title, link.added);
+        for (const auto &folder : folders) {
+            writer.beginFolder(folder->name);
+            folder->writeContents(writer);
+            writer.endFolder();
+        }
+    }
+
+    // The folder names of a group. A name whose parts would not read back as written
+    // (a reader trims each folder's name) stays one folder.
+    static QStringList folderPath(const QString &group)
+    {
+        const QStringList parts = group.split(QStringLiteral(" / "));
+        for (const QString &part : parts)
+            if (part != part.trimmed())
+                return {group};
+        return parts;
+    }
+};
+
 } // namespace
 
 QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int *count)
 {
-    NetscapeWriter writer;
+    ExportFolder top;
     int written = 0;
-    QStringList groups = ExportRows::groups(db, scope);
-    qsizetype nextGroup = 0;
-    QString open;
-    bool folderOpen = false;
-    const auto openFolder = [&](const QString &name) {
-        if (folderOpen)
-            writer.endFolder();
-        writer.beginFolder(name);
-        folderOpen = true;
-        open = name;
-    };
-    // Groups without addresses are written as empty folders in their place.
-    const auto catchUpTo = [&](const QString &name) {
-        while (nextGroup < groups.size() && groups[nextGroup] != name)
-            openFolder(groups[nextGroup++]);
-        if (nextGroup < groups.size())
-            ++nextGroup;
-    };
-    if (scope.kind == ExportScope::Kind::Favourites)
-        openFolder(QStringLiteral("收藏夹"));
-    ExportRows::forEach(db, scope, [&](ExportRow &&row) {
-        if (scope.kind != ExportScope::Kind::Favourites && (!folderOpen || row.groupName != open)) {
-            catchUpTo(row.groupName);
-            openFolder(row.groupName);
-        }
-        writer.addLink(row.address, row.name, storedSeconds(row.viewTime));
-        ++written;
-    });
-    if (scope.kind != ExportScope::Kind::Favourites)
-        catchUpTo(QString(QChar(0))); // the empty groups after the last address
+    if (scope.kind == ExportScope::Kind::Favourites) {
+        ExportFolder &favourites = top.child(QStringLiteral("收藏夹"));
+        ExportRows::forEach(db, scope, [&](ExportRow &&row) {
+            favourites.links.push_back({std::move(row.address), std::move(row.name), storedSeconds(row.viewTime)});
+            ++written;
+        });
+    } else {
+        // Groups without addresses are written as empty folders in their place.
+        for (const QString &group : ExportRows::groups(db, scope))
+            top.folderOf(group);
+        QString lastGroup;
+        ExportFolder *folder = nullptr;
+        ExportRows::forEach(db, scope, [&](ExportRow &&row) {
+            if (!folder || row.groupName != lastGroup) {
+                folder = &top.folderOf(row.groupName);
+                lastGroup = row.groupName;
+            }
+            folder->links.push_back({std::move(row.address), std::move(row.name), storedSeconds(row.viewTime)});
+            ++written;
+        });
+    }
     if (count)
         *count = written;
+    NetscapeWriter writer;
+    top.writeContents(writer);
     return writer.finish();
 }
 
@@ -90,8 +263,9 @@ int ExportService::exportTo(DbConnection &db, const QString &file, const ExportS
 {
     int count = 0;
     const QByteArray bytes = render(db, scope, &count);
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw AppError(QStringLiteral("无法写入文件：%1（%2）").arg(file, out.errorString()));
+    QString reason;
+    const bool written = isSpecialFile(file) ? writeDirectly(file, bytes, &reason) : replaceWhole(file, bytes, &reason);
+    if (!written)
+        throw AppError(QStringLiteral("无法写入文件：%1（%2）").arg(file, reason));
     return count;
 }

@@ -28,6 +28,11 @@ void report(const ImportService::Progress &progress, qsizetype done, qsizetype t
         throw ImportCancelled{};
 }
 
+QString storedHint(const QString &group)
+{
+    return QStringLiteral("已存在于组别“%1”").arg(group);
+}
+
 // The keys stored in each group.
 QHash<QString, QSet<QString>> storedKeys(DbConnection &db)
 {
@@ -62,7 +67,7 @@ ImportPlan ImportService::plan(DbConnection &db, BookmarkSet &&set, const Progre
         const QString key = addressKey(row.address);
         if (stored.value(row.group).contains(key)) {
             row.duplicate = true;
-            row.duplicateHint = QStringLiteral("已存在于组别“%1”").arg(row.group);
+            row.duplicateHint = storedHint(row.group);
         } else if (seen[row.group].contains(key)) {
             row.duplicate = true;
             row.duplicateHint = QStringLiteral("与本次导入中组别“%1”的另一条书签相同").arg(row.group);
@@ -89,7 +94,13 @@ ImportReport ImportService::store(DbConnection &db, const ImportPlan &plan, cons
     const qsizetype total = qsizetype(plan.rows.size());
     qsizetype done = 0;
     for (const ImportRow &row : plan.rows) {
-        if (row.checked) {
+        // Another import may have stored the row since the plan was made; it is looked up
+        // again under the writer's lock. A duplicate the user checked is stored as asked.
+        if (row.checked && !row.duplicate && writer.isStored(row.group, row.address)) {
+            ++result.duplicates;
+            result.skipped.push_back({row.group, row.title, row.url,
+                                      QStringLiteral("重复：") + storedHint(row.group)});
+        } else if (row.checked) {
             bool created = false;
             const int groupNo = writer.groupNo(row.group, &created);
             writer.insert(row.address, row.title, row.viewTime, groupNo);

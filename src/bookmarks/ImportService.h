@@ -59,6 +59,8 @@ using Progress = std::function<bool(qsizetype done, qsizetype total)>;
 // ignored) is stored in the row's group already, or came earlier in the same source.
 ImportPlan plan(DbConnection &db, BookmarkSet &&set, const Progress &progress = {});
 // Stores the checked rows, creating the groups that are missing, in one transaction.
+// A row that was no duplicate when planned but is stored by now (another import ran
+// meanwhile) is skipped as a duplicate.
 // A failure (AppError) or a cancel (ImportCancelled) rolls all of it back.
 ImportReport store(DbConnection &db, const ImportPlan &plan, const Progress &progress = {});
 // Reads a bookmark file, plans and stores every row that is no duplicate.

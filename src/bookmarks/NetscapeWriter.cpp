@@ -48,9 +48,14 @@ QString NetscapeWriter::escaped(const QString &text)
         case '<': out += QLatin1String("&lt;"); break;
         case '>': out += QLatin1String("&gt;"); break;
         case '"': out += QLatin1String("&quot;"); break;
-        case '\n':
-        case '\r': out += QLatin1Char(' '); break; // a line break would end the entry for some readers
-        default: out += c;
+        default:
+            // A line break would end the entry for some readers, and no control
+            // character may stand in the text raw: each is written as a reference,
+            // which reads back as the same character.
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                out += QStringLiteral("&#%1;").arg(c.unicode());
+            else
+                out += c;
         }
     }
     return out;

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes a Netscape bookmark file: UTF-8 with its meta tag, one folder per group, every
-// text escaped. Folders are written in the order they are begun.
+// Writes a Netscape bookmark file: UTF-8 with its meta tag, every text escaped (control
+// characters as character references). Folders are written in the order they are begun.
 class NetscapeWriter
 {
 public:

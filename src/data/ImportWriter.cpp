@@ -1,5 +1,6 @@
 #include "data/ImportWriter.h"
 
+#include "data/AddressKey.h"
 #include "data/AddressStore.h"
 #include "data/GroupStore.h"
 #include "data/AppError.h"
@@ -48,6 +49,21 @@ void ImportWriter::insert(const QString &address, const QString &name, const QSt
     m_insert.bindValue(4, AddressStore::folded(storedAddress));
     m_insert.bindValue(5, AddressStore::folded(storedName));
     run(m_insert);
+}
+
+bool ImportWriter::isStored(const QString &group, const QString &address)
+{
+    auto keys = m_storedKeys.find(group);
+    if (keys == m_storedKeys.end()) {
+        QSet<QString> stored;
+        if (const std::optional<int> number = GroupStore::groupNoOf(m_db, group)) {
+            QSqlQuery query = m_db.query(QStringLiteral("SELECT Address FROM address WHERE GroupNo = ?"), {*number});
+            while (query.next())
+                stored.insert(addressKey(query.value(0).toString()));
+        }
+        keys = m_storedKeys.insert(group, std::move(stored));
+    }
+    return !keys->isEmpty() && keys->contains(addressKey(address));
 }
 
 void ImportWriter::run(QSqlQuery &query)

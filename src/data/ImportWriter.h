@@ -3,11 +3,14 @@
 #include "data/DbConnection.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 
 // Writes imported groups and addresses inside a transaction the caller holds open, with
-// the statements prepared once (an import can hold a hundred thousand rows). Throws
-// AppError with the database's text when a statement fails.
+// the statements prepared once (an import can hold a hundred thousand rows). It takes
+// the groups' write lock first, so imports run one after the other: what one of them
+// finds stored stays true until it commits. Throws AppError with the database's text
+// when a statement fails.
 class ImportWriter
 {
 public:
@@ -18,6 +21,11 @@ public:
     int groupNo(const QString &name, bool *created = nullptr);
     // `viewTime` as stored ("YYYY-MM-DD", with " HH:MM:SS" where a time exists).
     void insert(const QString &address, const QString &name, const QString &viewTime, int groupNo);
+    // Whether an address of the same key (addressKey) is stored in the group already, as
+    // the database holds it now (another import may have stored it since the rows were
+    // planned). A group's keys are read when it is first asked about: ask before
+    // inserting into it.
+    bool isStored(const QString &group, const QString &address);
 
 private:
     void run(QSqlQuery &query);
@@ -25,5 +33,6 @@ private:
     DbConnection &m_db;
     QSqlQuery m_insert;
     QHash<QString, int> m_groups;
+    QHash<QString, QSet<QString>> m_storedKeys; // per group, read when first asked
     int m_nextGroupNo = 0;
 };

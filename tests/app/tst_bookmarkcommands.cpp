@@ -3,6 +3,12 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
 namespace {
 
 struct Outcome
@@ -12,9 +18,13 @@ struct Outcome
     QString err;
 };
 
-Outcome runProgram(const QStringList &arguments)
+// `prepareChild` runs in the child before the program starts (to give it another
+// standard output, say).
+Outcome runProgram(const QStringList &arguments, const std::function<void()> &prepareChild = {})
 {
     QProcess process;
+    if (prepareChild)
+        process.setChildProcessModifier(prepareChild);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-at-all"));
@@ -67,9 +77,39 @@ private Q_SLOTS:
         QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("书签菜单 / Reading")}).out,
                  QStringLiteral("导出 3 条\n"));
 
+        QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("收藏夹")}).out, QStringLiteral("导出 0 条\n"));
+
         const Outcome noGroup = runProgram({QStringLiteral("--export"), one, QStringLiteral("没有这个组")});
         QCOMPARE(noGroup.exitCode, 1);
         QVERIFY(noGroup.err.contains(QStringLiteral("没有这个组")));
+    }
+
+    // An export whose output is lost fails with the system's reason, never as a success.
+    void exportToAnOutputThatFailsSaysWhy_data()
+    {
+        QTest::addColumn<QString>("output"); // the standard output: a file, or a pipe nobody reads
+        QTest::addColumn<int>("error");
+        QTest::newRow("full device") << QStringLiteral("/dev/full") << ENOSPC;
+        QTest::newRow("pipe whose reader has gone") << QString() << EPIPE;
+    }
+    void exportToAnOutputThatFailsSaysWhy()
+    {
+        QFETCH(QString, output);
+        QFETCH(int, error);
+        TestEnv env;
+        QCOMPARE(runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))}).exitCode, 0);
+        int pipeEnds[2] = {-1, -1};
+        QVERIFY(::pipe(pipeEnds) == 0);
+        ::close(pipeEnds[0]);
+        const int target = output.isEmpty() ? pipeEnds[1] : ::open(QFile::encodeName(output).constData(), O_WRONLY);
+        QVERIFY(target >= 0);
+        const Outcome exported = runProgram({QStringLiteral("--export"), QStringLiteral("/dev/stdout")},
+                                            [target] { ::dup2(target, STDOUT_FILENO); });
+        ::close(pipeEnds[1]);
+        if (target != pipeEnds[1])
+            ::close(target);
+        QCOMPARE(exported.exitCode, 1);
+        QVERIFY2(exported.err.contains(QString::fromLocal8Bit(std::strerror(error))), qPrintable(exported.err));
     }
 
     void failuresAndMisuse()

@@ -201,6 +201,13 @@ private Q_SLOTS:
             "{\"url\": \"http://a/\", \"title\": null}",
             "{\"url\": \" \", \"title\": \"b\"}",
             "\xff\xfe{}",
+            // Control characters and broken surrogates are never stored.
+            "{\"url\": \"http://c/\\u0001x\", \"title\": \"t\"}",
+            "{\"url\": \"http://c/x\", \"title\": \"t\\u0000\"}",
+            "{\"url\": \"http://c/\\u007f\", \"title\": \"t\"}",
+            "{\"url\": \"http://c/x\", \"title\": \"a\\tb\"}",
+            "{\"url\": \"http://c/x\", \"title\": \"\\ud800 \"}",
+            "{\"url\": \"http://c/\\udc00\", \"title\": \"t\"}",
         };
         Host host;
         QByteArray all;

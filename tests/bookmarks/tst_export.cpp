@@ -7,7 +7,13 @@
 #include "data/GroupStore.h"
 #include "data/AppError.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -128,10 +134,14 @@ private Q_SLOTS:
         AddressStore::insert(source, QStringLiteral("www.x.com:8080/a?b=1&c=<2>"), QStringLiteral("a \"q\" & <b>"), hostile);
         AddressStore::insert(source, QStringLiteral("example.org"), QString(), hostile);
         QCOMPARE(GroupStore::addGroup(source, QStringLiteral("空组")), GroupStore::Outcome::Done);
+        // Line feeds and tabs inside names come back as they were.
+        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("书签工具栏 / 两\n行\t组")), GroupStore::Outcome::Done);
+        AddressStore::insert(source, QStringLiteral("c.example"), QStringLiteral("标\t题\n二行"),
+                             *GroupStore::groupNoOf(source, QStringLiteral("书签工具栏 / 两\n行\t组")));
 
         const QString file = env.root() + QStringLiteral("/out.html");
         const int written = ExportService::exportTo(source, file, ExportScope::all());
-        QCOMPARE(written, 30);
+        QCOMPARE(written, 31);
         QFile in(file);
         QVERIFY(in.open(QIODevice::ReadOnly));
         const QByteArray bytes = in.readAll();
@@ -139,12 +149,18 @@ private Q_SLOTS:
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
         QVERIFY(bytes.contains("HREF=\"http://www.x.com:8080/a?b=1&amp;c=&lt;2&gt;\""));
         QVERIFY(bytes.contains("<DT><H3>空组</H3>"));
+        QVERIFY(bytes.contains("<DT><H3>两&#10;行&#9;组</H3>"));
+        // One folder per level, shared parents written once: the browsers show the tree.
+        QCOMPARE(bytes.count("<DT><H3>书签工具栏</H3>"), 1);
+        QCOMPARE(bytes.count("<DT><H3>新闻</H3>"), 1);
+        QVERIFY(bytes.contains("<DT><H3>北京</H3>"));
+        QVERIFY(!bytes.contains(" / "));
         QVERIFY(bytes.contains(" ADD_DATE=\"1709280120\" LAST_VISIT=\"1709280120\">人民网</A>"));
 
         DbConnection target(QStringLiteral("target"));
         target.setDatabaseFile(env.root() + QStringLiteral("/b.mdb"));
         const ImportReport report = ImportService::importFile(target, file);
-        QCOMPARE(report.imported, 30);
+        QCOMPARE(report.imported, 31);
         QCOMPARE(storedRows(target), storedRows(source));
     }
 
@@ -165,11 +181,52 @@ private Q_SLOTS:
         int count = 0;
         const QByteArray group = ExportService::render(db, ExportScope::group(QStringLiteral("书签菜单 / Reading")), &count);
         QCOMPARE(count, 3);
-        QCOMPARE(group.count("<H3>"), 1);
+        QCOMPARE(group.count("<H3>"), 2);
+        QVERIFY(group.contains("<H3>书签菜单</H3>"));
         QVERIFY(strictProblems(group).isEmpty());
+    }
 
-        QVERIFY_THROWS_EXCEPTION(AppError, ExportService::exportTo(db, env.root() + QStringLiteral("/no/such/dir/x.html"),
-                                                                   ExportScope::all()));
+    // A write that fails is reported with the system's reason (a disk that fills up as the
+    // file grows: a size limit here) and leaves no file of half an export.
+    void failedWritesGiveTheReason_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("sizeLimit"); // 0: none
+        QTest::addColumn<int>("error");
+        QTest::newRow("no such folder") << QStringLiteral("no/such/dir/x.html") << qint64(0) << ENOENT;
+        QTest::newRow("disk fills up") << QStringLiteral("x.html") << qint64(1024) << EFBIG;
+        QTest::newRow("full device") << QStringLiteral("/dev/full") << qint64(0) << ENOSPC;
+    }
+    void failedWritesGiveTheReason()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, sizeLimit);
+        QFETCH(int, error);
+        TestEnv env;
+        DbConnection db(QStringLiteral("db"));
+        db.setDatabaseFile(env.root() + QStringLiteral("/a.mdb"));
+        ImportService::importFile(db, bookmarkData(QStringLiteral("firefox/bookmarks.html")));
+        const QString target = file.startsWith(QLatin1Char('/')) ? file : env.root() + QLatin1Char('/') + file;
+
+        rlimit before{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+        if (sizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+            rlimit limited = before;
+            limited.rlim_cur = rlim_t(sizeLimit);
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        }
+        QString message;
+        try {
+            ExportService::exportTo(db, target, ExportScope::all());
+        } catch (const AppError &failure) {
+            message = failure.message();
+        }
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        QVERIFY2(message.contains(QString::fromLocal8Bit(std::strerror(error))), qPrintable(message));
+        if (!target.startsWith(QLatin1String("/dev/")))
+            QVERIFY(!QFile::exists(target));
+        QVERIFY(!QFileInfo(QStringLiteral("/dev/full")).isFile()); // a device is never replaced
     }
 };
 

@@ -10,6 +10,10 @@
 #include "data/AppError.h"
 
 #include <QSignalSpy>
+#include <QThread>
+
+#include <array>
+#include <latch>
 
 class TestImportService : public QObject
 {
@@ -132,6 +136,49 @@ private Q_SLOTS:
         QCOMPARE(calls, 1);
         QCOMPARE(countRows(*m_db, QStringLiteral("address")), 0);
         QCOMPARE(countRows(*m_db, QStringLiteral("BaseGroup")), groups);
+    }
+
+    // Imports of one file started together, each with a connection of its own, store it
+    // once: every import plans before any stores, and the duplicates are looked up again
+    // under the write lock.
+    void concurrentImportsStoreTheFileOnce()
+    {
+        constexpr int imports = 4;
+        const QString file = bookmarkData(QStringLiteral("chromium/Bookmarks"));
+        const QString database = m_db->databaseFile();
+        std::latch planned(imports);
+        std::array<ImportReport, imports> reports;
+        std::array<QString, imports> errors;
+        std::vector<std::unique_ptr<QThread>> threads;
+        for (int i = 0; i < imports; ++i) {
+            threads.emplace_back(QThread::create([&, i] {
+                bool arrived = false;
+                try {
+                    DbConnection db(QStringLiteral("import%1").arg(i));
+                    db.setDatabaseFile(database);
+                    const ImportPlan plan = ImportService::plan(db, BookmarkFile::read(file));
+                    arrived = true;
+                    planned.arrive_and_wait();
+                    reports[i] = ImportService::store(db, plan);
+                } catch (const AppError &error) {
+                    if (!arrived)
+                        planned.count_down();
+                    errors[i] = error.message();
+                }
+            }));
+            threads.back()->start();
+        }
+        for (const auto &thread : threads)
+            QVERIFY(thread->wait(60000));
+        int imported = 0, duplicates = 0;
+        for (int i = 0; i < imports; ++i) {
+            QVERIFY2(errors[i].isEmpty(), qPrintable(errors[i]));
+            imported += reports[i].imported;
+            duplicates += reports[i].duplicates;
+        }
+        QCOMPARE(imported, 28);
+        QCOMPARE(duplicates, 28 * (imports - 1));
+        QCOMPARE(countRows(*m_db, QStringLiteral("address")), 28);
     }
 
     // The worker has a connection of its own; a cancel there rolls back as well.

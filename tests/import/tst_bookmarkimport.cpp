@@ -1,5 +1,6 @@
 #include "import/FrmImport.h"
 
+#include "bookmarks/BrowserProfiles.h"
 #include "TestEnv.h"
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
@@ -15,6 +16,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -147,6 +149,56 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::lastChoices(), (QStringList{"Firefox – 工作", "Chromium – 家里"}));
         QCOMPARE(controls(window).ListView1->rows()->count(), 28);
         QCOMPARE(controls(window).ListView1->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
+    }
+
+    // Every place a browser of the user's keeps its profiles is searched; a store reached
+    // two ways is offered once. "~" is the home folder, "$XDG" is $XDG_CONFIG_HOME.
+    void browserProfilesAreFoundWhereverInstalled_data()
+    {
+        QTest::addColumn<QString>("root");      // Firefox's profiles.ini folder, or a Chromium's
+        QTest::addColumn<QString>("linkedFrom"); // a link to the root, or empty
+        QTest::addColumn<QString>("label");
+        QTest::newRow("Firefox") << "~/.mozilla/firefox" << "" << "Firefox – 默认";
+        QTest::newRow("Firefox, new account") << "$XDG/mozilla/firefox" << "" << "Firefox – 默认";
+        QTest::newRow("Firefox, default config") << "~/.config/mozilla/firefox" << "" << "Firefox – 默认";
+        QTest::newRow("Firefox snap") << "~/snap/firefox/common/.mozilla/firefox" << "" << "Firefox – 默认（Snap）";
+        QTest::newRow("Firefox flatpak") << "~/.var/app/org.mozilla.firefox/.mozilla/firefox" << ""
+                                         << "Firefox – 默认（Flatpak）";
+        QTest::newRow("Firefox linked") << "~/.config/mozilla/firefox" << "~/.mozilla/firefox" << "Firefox – 默认";
+        QTest::newRow("Chromium") << "$XDG/chromium" << "" << "Chromium – Default";
+        QTest::newRow("Chromium snap") << "~/snap/chromium/common/chromium" << "" << "Chromium – Default（Snap）";
+        QTest::newRow("Brave flatpak") << "~/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser" << ""
+                                       << "Brave – Default（Flatpak）";
+        QTest::newRow("Vivaldi linked") << "~/.config/vivaldi" << "$XDG/vivaldi" << "Vivaldi – Default";
+    }
+    void browserProfilesAreFoundWhereverInstalled()
+    {
+        QFETCH(QString, root);
+        QFETCH(QString, linkedFrom);
+        QFETCH(QString, label);
+        QTemporaryDir dir;
+        const QString home = dir.filePath(QStringLiteral("home"));
+        const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("xdg"))));
+        const auto place = [&](QString path) {
+            return path.replace(QStringLiteral("~"), home).replace(QStringLiteral("$XDG"), dir.filePath(QStringLiteral("xdg")));
+        };
+        if (root.contains(QLatin1String("firefox"))) {
+            writeFile(place(root) + QStringLiteral("/profiles.ini"),
+                      "[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=默认\nIsRelative=1\nPath=p.default\n");
+            writeFile(place(root) + QStringLiteral("/p.default/places.sqlite"), "x");
+        } else {
+            writeFile(place(root) + QStringLiteral("/Default/Bookmarks"), "{}");
+        }
+        if (!linkedFrom.isEmpty()) {
+            QDir().mkpath(QFileInfo(place(linkedFrom)).path());
+            QVERIFY(QFile::link(place(root), place(linkedFrom)));
+        }
+        QStringList labels;
+        for (const BrowserProfile &profile : BrowserProfiles::find(home))
+            labels << profile.label();
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+        QCOMPARE(labels, QStringList{label});
     }
 
     // A large import shows its progress; cancelling it stores nothing.
