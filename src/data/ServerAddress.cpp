@@ -8,9 +8,15 @@ namespace {
 
 const QStringList schemes{QStringLiteral("postgresql://"), QStringLiteral("postgres://")};
 
+// Why a URI cannot be used; parse() names where the URI came from in front of it.
+struct Refusal
+{
+    QString why;
+};
+
 [[noreturn]] void refuse(const QString &why)
 {
-    throw AppError(QStringLiteral("设置中的数据库地址 Database 不能使用：%1").arg(why));
+    throw Refusal{why};
 }
 
 QString decoded(const QString &text)
@@ -55,7 +61,7 @@ void setParameter(ServerAddress &address, const QString &key, const QString &val
     else if (key == QLatin1String("application_name"))
         address.applicationName = value;
     else if (key == QLatin1String("password"))
-        refuse(QStringLiteral("密码不写在设置里，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中"));
+        refuse(QStringLiteral("地址中不能写密码，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中"));
     else
         refuse(QStringLiteral("不认识的参数“%1”").arg(key));
 }
@@ -93,8 +99,8 @@ bool ServerAddress::isServerUri(const QString &text)
     return false;
 }
 
-ServerAddress ServerAddress::parse(const QString &uri)
-{
+ServerAddress ServerAddress::parse(const QString &uri, const QString &origin)
+try {
     QString rest;
     for (const QString &scheme : schemes) {
         if (uri.startsWith(scheme, Qt::CaseInsensitive))
@@ -116,7 +122,7 @@ ServerAddress ServerAddress::parse(const QString &uri)
     if (const qsizetype at = authority.lastIndexOf(QLatin1Char('@')); at >= 0) {
         const QString userInfo = authority.left(at);
         if (userInfo.contains(QLatin1Char(':')))
-            refuse(QStringLiteral("密码不写在设置里，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中"));
+            refuse(QStringLiteral("地址中不能写密码，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中"));
         address.user = decoded(userInfo);
         authority = authority.mid(at + 1);
     }
@@ -128,6 +134,8 @@ ServerAddress ServerAddress::parse(const QString &uri)
         setParameter(address, decoded(pair.left(equals)), decoded(pair.mid(equals + 1)));
     }
     return address;
+} catch (const Refusal &refusal) {
+    throw AppError(QStringLiteral("%1 不能使用：%2").arg(origin, refusal.why));
 }
 
 QString ServerAddress::connectOptions() const
