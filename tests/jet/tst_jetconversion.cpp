@@ -164,20 +164,6 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("1|XE收藏夹"), QStringLiteral("8|IE收藏夹")}));
     }
 
-    // A missing search text stays missing: an empty one would read as a search for nothing.
-    void missingSearchTextStaysMissing()
-    {
-        const QString file = placeAsDatabase(QStringLiteral("small.mdb"), folder());
-        QVERIFY(markMissing(file, QStringLiteral("100%"), 0)); // SearchText is the table's first column
-
-        JetConversion::convertInPlace(file);
-
-        DbConnection db(QStringLiteral("check"));
-        db.setDatabaseFile(file);
-        QCOMPARE(rows(db, QStringLiteral("SELECT Sort_No, SearchText FROM Search ORDER BY Sort_No")),
-                 QStringList({QStringLiteral("1|新浪"), QStringLiteral("2|example"), QStringLiteral("3|<null>")}));
-    }
-
     // Characters beyond the 16-bit range are kept as stored in Jet's UTF-16, as a pair.
     void charactersBeyondSixteenBitsSurvive_data()
     {
