@@ -63,9 +63,14 @@ StartOptions parseCommand(const CommandSwitch &command, const QStringList &argum
 StartOptions parseServerSwitches(const QStringList &arguments)
 {
     bool automation = false, reg = false, unreg = false;
-    for (const QString &argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
         const QString name = switchName(argument);
-        if (name == QLatin1String("AUTOMATION") || name == QLatin1String("EMBEDDING"))
+        // A session manager restores the window with the session's name after Qt's
+        // "-session", which the application object takes.
+        if (argument == QLatin1String("-session") && i + 1 < arguments.size())
+            ++i;
+        else if (name == QLatin1String("AUTOMATION") || name == QLatin1String("EMBEDDING"))
             automation = true;
         else if (name == QLatin1String("REGSERVER"))
             reg = true;

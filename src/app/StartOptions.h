@@ -42,7 +42,8 @@ struct StartOptions
     // A switch written with "--" comes first and is followed by exactly its arguments
     // (--native-messaging takes whatever the browser adds). Otherwise every argument is
     // one of AUTOMATION, EMBEDDING, REGSERVER, UNREGSERVER after "-" or "/", in any letter
-    // case; AUTOMATION and EMBEDDING win over REGSERVER, which wins over UNREGSERVER.
+    // case, or "-session NAME" of a session manager; AUTOMATION and EMBEDDING win over
+    // REGSERVER, which wins over UNREGSERVER.
     // `arguments` excludes the program name.
     static StartOptions parse(const QStringList &arguments);
     static StartOptions parse(int argc, char **argv);

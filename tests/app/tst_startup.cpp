@@ -118,6 +118,9 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("-unregserver"), QStringLiteral("-regserver")} << int(StartMode::Register);
         QTest::newRow("automation") << QStringList{QStringLiteral("-AUTOMATION")} << int(StartMode::BusStarted);
         QTest::newRow("no introducer") << QStringList{QStringLiteral("regserver")} << int(StartMode::Refused);
+        QTest::newRow("restored by the session manager")
+            << QStringList{QStringLiteral("-session"), QStringLiteral("10a1b2c3")} << int(StartMode::Normal);
+        QTest::newRow("session without its name") << QStringList{QStringLiteral("-session")} << int(StartMode::Refused);
         QTest::newRow("server switch and another")
             << QStringList{QStringLiteral("-regserver"), QStringLiteral("--import")} << int(StartMode::Refused);
         QTest::newRow("client") << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")}
