@@ -12,7 +12,12 @@
 void offerJetConversion(DbConnection &connection)
 {
     const QString file = connection.databaseFile();
-    if (file.isEmpty() || !JetFile::isJetFile(file))
+    if (file.isEmpty())
+        return;
+    // A conversion killed part-way left its work file (as large as the library); it is
+    // of no use whatever the answer to the question below.
+    JetConversion::removeLeftovers(file);
+    if (!JetFile::isJetFile(file))
         return;
     const QString question = QStringLiteral("%1 是旧版（Jet）数据文件。转换为本程序的格式吗？原文件将保留为 %2。")
                                  .arg(QFileInfo(file).fileName(), QFileInfo(JetFile::keptName(file)).fileName());

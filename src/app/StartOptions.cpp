@@ -2,6 +2,28 @@
 
 namespace {
 
+// A switch written with "--": the arguments it takes follow it (maxArguments -1: any).
+struct CommandSwitch {
+    const char *name;
+    StartMode mode;
+    int minArguments;
+    int maxArguments;
+    const char *usage;
+};
+
+const CommandSwitch commandSwitches[] = {
+    {"--help", StartMode::Help, 0, 0, nullptr},
+    {"--version", StartMode::Version, 0, 0, nullptr},
+    // A browser starts its host with arguments of its own (the manifest's path, the
+    // extension's origin).
+    {"--native-messaging", StartMode::NativeMessaging, 0, -1, nullptr},
+    {"--send-url", StartMode::SendUrl, 2, 2, "usage: vestrane --send-url ADDRESS NAME"},
+    {"--import", StartMode::Import, 1, 1, "usage: vestrane --import FILE"},
+    {"--export", StartMode::Export, 1, 2, "usage: vestrane --export FILE [GROUP]"},
+    {"--import-mdb", StartMode::ImportMdb, 1, 1, "usage: vestrane --import-mdb FILE"},
+    {"--copy-database", StartMode::CopyDatabase, 1, 1, "usage: vestrane --copy-database TO"},
+};
+
 QString switchName(const QString &argument)
 {
     if (argument.size() < 2 || (argument[0] != QLatin1Char('-') && argument[0] != QLatin1Char('/')))
@@ -9,62 +31,55 @@ QString switchName(const QString &argument)
     return argument.mid(1).toUpper();
 }
 
-} // namespace
-
-StartOptions StartOptions::parse(const QStringList &arguments)
+StartOptions refused(const QString &argument)
 {
     StartOptions options;
-    if (arguments.contains(QStringLiteral("--help"))) {
-        options.mode = StartMode::Help;
+    options.mode = StartMode::Refused;
+    options.error = QStringLiteral("vestrane: unknown option %1").arg(argument);
+    return options;
+}
+
+StartOptions parseCommand(const CommandSwitch &command, const QStringList &arguments)
+{
+    StartOptions options;
+    options.mode = command.mode;
+    if (arguments.size() < command.minArguments) {
+        options.error = QLatin1String(command.usage);
         return options;
     }
-    if (arguments.contains(QStringLiteral("--native-messaging"))) {
-        options.mode = StartMode::NativeMessaging;
-        return options;
+    if (command.maxArguments >= 0 && arguments.size() > command.maxArguments)
+        return refused(arguments.at(command.maxArguments));
+    if (command.mode == StartMode::SendUrl) {
+        options.address = arguments.at(0);
+        options.name = arguments.at(1);
+    } else if (command.minArguments > 0) {
+        options.file = arguments.at(0);
+        options.group = arguments.value(1);
     }
-    const int sendAt = arguments.indexOf(QStringLiteral("--send-url"));
-    if (sendAt >= 0) {
-        options.mode = StartMode::SendUrl;
-        if (arguments.size() < sendAt + 3) {
-            options.error = QStringLiteral("usage: vestrane --send-url ADDRESS NAME");
-            return options;
-        }
-        options.address = arguments.at(sendAt + 1);
-        options.name = arguments.at(sendAt + 2);
-        return options;
-    }
-    // The switches that take a file: the first one given decides.
-    struct FileSwitch {
-        const char *name;
-        StartMode mode;
-        const char *usage;
-    };
-    static const FileSwitch fileSwitches[] = {
-        {"--import-mdb", StartMode::ImportMdb, "usage: vestrane --import-mdb FILE"},
-        {"--import", StartMode::Import, "usage: vestrane --import FILE"},
-        {"--export", StartMode::Export, "usage: vestrane --export FILE [GROUP]"},
-        {"--copy-database", StartMode::CopyDatabase, "usage: vestrane --copy-database TO"},
-    };
-    for (const FileSwitch &fileSwitch : fileSwitches) {
-        const int at = arguments.indexOf(QLatin1String(fileSwitch.name));
-        if (at < 0)
-            continue;
-        options.mode = fileSwitch.mode;
-        if (arguments.size() < at + 2)
-            options.error = QLatin1String(fileSwitch.usage);
-        else
-            options.file = arguments.at(at + 1);
-        if (fileSwitch.mode == StartMode::Export)
-            options.group = arguments.value(at + 2);
-        return options;
-    }
+    return options;
+}
+
+// The switches of the automation server: any number of them, in any order.
+StartOptions parseServerSwitches(const QStringList &arguments)
+{
     bool automation = false, reg = false, unreg = false;
-    for (const QString &argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
         const QString name = switchName(argument);
-        automation |= name == QLatin1String("AUTOMATION") || name == QLatin1String("EMBEDDING");
-        reg |= name == QLatin1String("REGSERVER");
-        unreg |= name == QLatin1String("UNREGSERVER");
+        // A session manager restores the window with the session's name after Qt's
+        // "-session", which the application object takes.
+        if (argument == QLatin1String("-session") && i + 1 < arguments.size())
+            ++i;
+        else if (name == QLatin1String("AUTOMATION") || name == QLatin1String("EMBEDDING"))
+            automation = true;
+        else if (name == QLatin1String("REGSERVER"))
+            reg = true;
+        else if (name == QLatin1String("UNREGSERVER"))
+            unreg = true;
+        else
+            return refused(argument);
     }
+    StartOptions options;
     if (automation)
         options.mode = StartMode::BusStarted;
     else if (reg)
@@ -72,6 +87,18 @@ StartOptions StartOptions::parse(const QStringList &arguments)
     else if (unreg)
         options.mode = StartMode::Unregister;
     return options;
+}
+
+} // namespace
+
+StartOptions StartOptions::parse(const QStringList &arguments)
+{
+    if (!arguments.isEmpty()) {
+        for (const CommandSwitch &command : commandSwitches)
+            if (arguments.first() == QLatin1String(command.name))
+                return parseCommand(command, arguments.mid(1));
+    }
+    return parseServerSwitches(arguments);
 }
 
 QString StartOptions::usage()
@@ -84,9 +111,23 @@ QString StartOptions::usage()
         "       vestrane --copy-database TO    the whole library to TO: a postgresql:// URI or an SQLite file\n"
         "       vestrane --send-url ADDRESS NAME  offer an address to the running program\n"
         "       vestrane --native-messaging    the browser extension's host\n"
+        "       vestrane --help | --version\n"
         "       vestrane -REGSERVER | -UNREGSERVER | -AUTOMATION | -EMBEDDING\n"
         "The library is [General] Database= (a PostgreSQL URI; empty or sqlite: address.mdb in Path)\n"
         "in ~/.config/Kelvo/Kelvo.conf. See man vestrane.\n");
+}
+
+QString StartOptions::versionLine()
+{
+    return QStringLiteral("vestrane " VESTRANE_VERSION "\n");
+}
+
+QString StartOptions::errorReport() const
+{
+    QString report = error + QLatin1Char('\n');
+    if (mode == StartMode::Refused)
+        report += usage();
+    return report;
 }
 
 StartOptions StartOptions::parse(int argc, char **argv)

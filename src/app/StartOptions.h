@@ -16,7 +16,9 @@ enum class StartMode {
     ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
     CopyDatabase, // --copy-database TO: the whole library to a server or a file
     Help,       // --help: the switches
+    Version,    // --version: the program's version
     NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
+    Refused,    // an argument the program does not know; `error` names it
 };
 
 struct StartOptions
@@ -26,13 +28,23 @@ struct StartOptions
     QString name;
     QString file;    // --import, --export, --import-mdb; the target of --copy-database
     QString group;   // --export only; empty for every group
-    QString error;   // a malformed --send-url or switch that takes a file
+    // Set when the command line cannot be carried out (exit 2): a switch without the
+    // arguments it needs, or an argument the program does not know.
+    QString error;
 
     // What --help prints.
     static QString usage();
+    // What --version prints: the name and the project's version.
+    static QString versionLine();
+    // What a refused command line prints on standard error.
+    QString errorReport() const;
 
-    // Switches come after "-" or "/", in any letter case; AUTOMATION and EMBEDDING win
-    // over REGSERVER, which wins over UNREGSERVER. `arguments` excludes the program name.
+    // A switch written with "--" comes first and is followed by exactly its arguments
+    // (--native-messaging takes whatever the browser adds). Otherwise every argument is
+    // one of AUTOMATION, EMBEDDING, REGSERVER, UNREGSERVER after "-" or "/", in any letter
+    // case, or "-session NAME" of a session manager; AUTOMATION and EMBEDDING win over
+    // REGSERVER, which wins over UNREGSERVER.
+    // `arguments` excludes the program name.
     static StartOptions parse(const QStringList &arguments);
     static StartOptions parse(int argc, char **argv);
 };

@@ -17,6 +17,7 @@
 #include "main/FrmMain.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -69,34 +70,39 @@ private:
 int runVestrane(int argc, char **argv)
 {
     const StartOptions options = StartOptions::parse(argc, argv);
-    if (options.mode == StartMode::SendUrl) {
-        if (!options.error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(options.error));
-            return 2;
-        }
+    // A command line the program does not take is refused before anything starts, beside
+    // a running instance too.
+    if (!options.error.isEmpty()) {
+        std::fputs(options.errorReport().toUtf8().constData(), stderr);
+        return 2;
+    }
+    switch (options.mode) {
+    case StartMode::SendUrl:
         return SendUrlClient::run(argc, argv, options.address, options.name);
-    }
-    if (options.mode == StartMode::Import || options.mode == StartMode::Export)
+    case StartMode::Import:
+    case StartMode::Export:
         return BookmarkCommands::run(argc, argv, options);
-    if (options.mode == StartMode::ImportMdb) {
-        if (!options.error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(options.error));
-            return 2;
-        }
+    case StartMode::ImportMdb:
         return ImportMdbCommand::run(argc, argv, options.file);
-    }
-    if (options.mode == StartMode::NativeMessaging)
+    case StartMode::CopyDatabase:
+        return CopyDatabaseCommand::run(argc, argv, options.file);
+    case StartMode::NativeMessaging:
         return NativeHost::run(argc, argv);
-    if (options.mode == StartMode::Help) {
+    case StartMode::Help:
         std::fputs(StartOptions::usage().toUtf8().constData(), stdout);
         return 0;
-    }
-    if (options.mode == StartMode::CopyDatabase) {
-        if (!options.error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(options.error));
-            return 2;
-        }
-        return CopyDatabaseCommand::run(argc, argv, options.file);
+    case StartMode::Version:
+        std::fputs(StartOptions::versionLine().toUtf8().constData(), stdout);
+        return 0;
+    case StartMode::Register:
+    case StartMode::Unregister:
+        // The files are brought up to date whether or not a window is open: this start
+        // is a command, not a second instance of the window.
+        return AutomationServer::registrationStep(options.mode, argc, argv).value_or(0);
+    case StartMode::Normal:
+    case StartMode::BusStarted:
+    case StartMode::Refused:
+        break;
     }
 
     SingleInstance instance;
@@ -115,6 +121,7 @@ int runVestrane(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vestrane"));
+    QtTranslations::install();
     SettingsStore::writeDefaultsIfMissing();
     AutomationServer server(options.mode);
     QObject::connect(&server, &AutomationServer::endRequested, &app, &QCoreApplication::quit);

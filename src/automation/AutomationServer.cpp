@@ -6,6 +6,7 @@
 #include "window/XPForm.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -32,6 +33,7 @@ void reportRegistrationFailure(const QString &text, int &argc, char **argv)
     if (!displayAvailable())
         return;
     QApplication app(argc, argv);
+    QtTranslations::install();
     Dialogs::errorReport(nullptr, text);
 }
 

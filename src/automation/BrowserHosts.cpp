@@ -94,6 +94,25 @@ QStringList chromiumManifestFiles()
     return files;
 }
 
+QStringList firefoxManifestFiles()
+{
+    return {firefoxManifestFile(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                                       + QStringLiteral("/mozilla/native-messaging-hosts/") + manifestName()};
+}
+
+QStringList installedBrowsersManifestFiles()
+{
+    // A manifest's folder lies in the browser's own folder; a browser that never ran as
+    // this user has none, and none is made for it.
+    QStringList files;
+    for (const QString &file : firefoxManifestFiles() + chromiumManifestFiles()) {
+        const QString hostsFolder = QFileInfo(file).absolutePath();
+        if (QFileInfo(QFileInfo(hostsFolder).absolutePath()).isDir())
+            files << file;
+    }
+    return files;
+}
+
 QByteArray launcherContents(const QString &executable)
 {
     if (executable.isEmpty())
@@ -118,16 +137,15 @@ void writeFiles(const QString &executablePath)
 {
     const QString launcher = launcherFile();
     writeIfChanged(launcher, launcherContents(executablePath), executable);
-    writeIfChanged(firefoxManifestFile(), firefoxManifest(launcher), readable);
-    const QByteArray chromium = chromiumManifest(launcher);
-    for (const QString &file : chromiumManifestFiles())
-        writeIfChanged(file, chromium, readable);
+    const QStringList firefoxFiles = firefoxManifestFiles();
+    for (const QString &file : installedBrowsersManifestFiles())
+        writeIfChanged(file, firefoxFiles.contains(file) ? firefoxManifest(launcher) : chromiumManifest(launcher),
+                       readable);
 }
 
 void removeFiles()
 {
-    removeIfPresent(firefoxManifestFile());
-    for (const QString &file : chromiumManifestFiles())
+    for (const QString &file : firefoxManifestFiles() + chromiumManifestFiles())
         removeIfPresent(file);
     removeIfPresent(launcherFile());
 }

@@ -7,8 +7,9 @@
 // The files that let browsers start the program as the native messaging host of our
 // browser extension: one host manifest per browser, naming a small launcher script that
 // starts this executable with --native-messaging (a manifest names a program, never
-// arguments). Firefox reads ~/.mozilla/native-messaging-hosts; each Chromium-family browser
-// reads NativeMessagingHosts in its folder of the user's configuration.
+// arguments). Firefox reads native-messaging-hosts in its folder (~/.mozilla, or mozilla in
+// the user's configuration); each Chromium-family browser reads NativeMessagingHosts in its
+// folder of the user's configuration.
 namespace BrowserHosts {
 
 inline constexpr char HostName[] = "vestrane";
@@ -19,7 +20,13 @@ inline constexpr char ChromiumExtensionId[] = "klmlchckdiheeinngilghkfcjhfomihd"
 
 QString launcherFile();
 QString firefoxManifestFile();
+// Where Firefox looks: ~/.mozilla for a profile of old, the configuration folder's
+// mozilla for a new account's.
+QStringList firefoxManifestFiles();
 QStringList chromiumManifestFiles();
+// The manifests of the browsers whose own folder exists (the ones that have run as this
+// user): those that writeFiles() writes.
+QStringList installedBrowsersManifestFiles();
 
 // The launcher's text: a shell script that starts `executable` with --native-messaging
 // and hands on the browser's own arguments.
@@ -27,7 +34,8 @@ QByteArray launcherContents(const QString &executable);
 QByteArray firefoxManifest(const QString &launcher);
 QByteArray chromiumManifest(const QString &launcher);
 
-// Writes the launcher and every manifest (only where they differ); throws AppError with
+// Writes the launcher and the manifests of the installed browsers (only where they
+// differ; no browser's folder is made); throws AppError with
 // the registration's write error at the first file that cannot be written.
 void writeFiles(const QString &executable);
 // Removes them; throws AppError naming a file that exists and cannot be removed.

@@ -408,6 +408,9 @@ AppError DbConnection::failure(const QSqlError &error)
     }
     if (m_engine->isReadOnlyRefusal(error))
         return AppError(readOnlyText, AppError::Kind::ReadOnly);
+    // A Jet file left unconverted, or any other file under the database's name.
+    if (m_engine->isForeignFile(error))
+        return AppError(QStringLiteral("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。").arg(describe()));
     const QString text = error.text().trimmed();
     return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
 }

@@ -8,14 +8,20 @@ namespace {
 
 const QStringList schemes{QStringLiteral("postgresql://"), QStringLiteral("postgres://")};
 
+// Why a URI cannot be used; parse() names where the URI came from in front of it.
+struct Refusal
+{
+    QString why;
+};
+
 [[noreturn]] void refuse(const QString &why)
 {
-    throw AppError(QStringLiteral("设置中的数据库地址 Database 不能使用：%1").arg(why));
+    throw Refusal{why};
 }
 
 QString passwordAdvice()
 {
-    return QStringLiteral("密码不写在设置里，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中");
+    return QStringLiteral("地址中不能写密码，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中");
 }
 
 QString decoded(const QString &text)
@@ -98,8 +104,8 @@ bool ServerAddress::isServerUri(const QString &text)
     return false;
 }
 
-ServerAddress ServerAddress::parse(const QString &uri)
-{
+ServerAddress ServerAddress::parse(const QString &uri, const QString &origin)
+try {
     QString rest;
     for (const QString &scheme : schemes) {
         if (uri.startsWith(scheme, Qt::CaseInsensitive))
@@ -137,6 +143,8 @@ ServerAddress ServerAddress::parse(const QString &uri)
         setParameter(address, decoded(pair.left(equals)), decoded(pair.mid(equals + 1)));
     }
     return address;
+} catch (const Refusal &refusal) {
+    throw AppError(QStringLiteral("%1 不能使用：%2").arg(origin, refusal.why));
 }
 
 QString ServerAddress::connectOptions() const

@@ -24,8 +24,10 @@ struct ServerAddress
     // True for a text that names a server rather than a file: it starts with one of the
     // two URI schemes (any letter case).
     static bool isServerUri(const QString &text);
-    // Throws AppError saying what is wrong; the text never repeats a password.
-    static ServerAddress parse(const QString &uri);
+    // Throws AppError naming `origin` (where the URI was given) and saying what is wrong;
+    // the text never repeats a password.
+    static ServerAddress parse(const QString &uri,
+                               const QString &origin = QStringLiteral("设置中的数据库地址 Database"));
 
     // The options of Qt's PostgreSQL driver beyond host, port, user and database.
     QString connectOptions() const;

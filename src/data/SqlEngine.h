@@ -40,6 +40,8 @@ public:
     virtual bool failedStatementEndsTransaction() const = 0;
     // Whether the database refused a write because it may only be read.
     virtual bool isReadOnlyRefusal(const QSqlError &error) const = 0;
+    // True when the error says the database is a file of another kind.
+    virtual bool isForeignFile(const QSqlError &) const { return false; }
     // Whether the connection itself is gone (a server that went away), after `error`.
     virtual bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const = 0;
 

@@ -27,6 +27,14 @@ bool SqliteEngine::isReadOnlyRefusal(const QSqlError &error) const
     return ok && (code & 0xff) == sqliteReadOnly;
 }
 
+bool SqliteEngine::isForeignFile(const QSqlError &error) const
+{
+    constexpr int sqliteNotADatabase = 26; // "file is not a database"
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xff) == sqliteNotADatabase;
+}
+
 void SqliteEngine::prepareSession(DbConnection &db) const
 {
     // Readers and writers run side by side; the setting is stored in the file. Fails with

@@ -13,6 +13,7 @@ public:
     QString lockTablesStatement(const QStringList &tables) const override;
     bool failedStatementEndsTransaction() const override { return false; }
     bool isReadOnlyRefusal(const QSqlError &error) const override;
+    bool isForeignFile(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlDatabase &, const QSqlError &) const override { return false; }
     void prepareSession(DbConnection &db) const override;
     int schemaVersion(DbConnection &db) const override;

@@ -156,6 +156,11 @@ QString JetConversion::workFileFor(const QString &file)
     return file + QStringLiteral(".converting");
 }
 
+void JetConversion::removeLeftovers(const QString &file)
+{
+    removeWorkFiles(workFileFor(file));
+}
+
 JetConversion::Result JetConversion::convertInPlace(const QString &file, const JetReader::Options &options)
 {
     const QString work = workFileFor(file);

@@ -30,4 +30,8 @@ Result convertInPlace(const QString &file, const JetReader::Options &options = {
 // The name of the work file beside `file`; one left by a stopped run is removed first.
 QString workFileFor(const QString &file);
 
+// Removes what a conversion of `file` that was stopped part-way left beside it (the work
+// file, its journals, a half-built new file); the Jet file itself is never touched.
+void removeLeftovers(const QString &file);
+
 } // namespace JetConversion

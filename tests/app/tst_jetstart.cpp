@@ -30,6 +30,12 @@ private:
         QFile::remove(m_file + QStringLiteral(".jet"));
         QFile::copy(QStringLiteral(VESTRANE_SOURCE_DIR "/tests/data/fixtures/jet/") + fixture, m_file);
         QFile::setPermissions(m_file, QFile::ReadOwner | QFile::WriteOwner);
+        // What a conversion killed part-way leaves: gone after the start, whatever the answer.
+        for (const char *leftover : {".converting", ".converting-journal", ".converting.new-a1b2c3"}) {
+            QFile file(m_file + QLatin1String(leftover));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("half a database");
+        }
     }
 
     QStringList folderListing() const { return QFileInfo(m_file).dir().entryList(QDir::Files, QDir::Name); }
@@ -64,8 +70,14 @@ private Q_SLOTS:
         QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(digest(m_file), before);
         QCOMPARE(folderListing(), QStringList(QStringLiteral("address.mdb")));
-        // Start-up goes on as with any unreadable database.
-        QVERIFY_THROWS_EXCEPTION(AppError, db.query(QStringLiteral("SELECT * FROM BaseGroup")));
+        // Start-up goes on as with any unreadable database, whose error names the file.
+        try {
+            db.query(QStringLiteral("SELECT * FROM BaseGroup"));
+            QFAIL("a Jet file was read as a database");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().startsWith(QStringLiteral("数据库文件“%1”不是本程序的数据库").arg(m_file)),
+                     qPrintable(error.message()));
+        }
         QCOMPARE(digest(m_file), before);
     }
 

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 #include <csignal>
 #include <sys/stat.h>
@@ -19,6 +21,53 @@ class TestStartup : public QObject
 
 private:
     QString binary() const { return qEnvironmentVariable("VESTRANE_BINARY"); }
+
+    struct Run
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    // Runs the program to its end without any display: a start that made a window would
+    // abort.
+    Run runWithoutDisplay(const QStringList &arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QLatin1String(name));
+        process.setProcessEnvironment(environment);
+        process.start(binary(), arguments);
+        process.closeWriteChannel(); // the browser host ends when its input closes
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return {};
+        }
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // The version the build names in its project() command.
+    static QString projectVersion()
+    {
+        QFile cmake(QStringLiteral(VESTRANE_SOURCE_DIR "/CMakeLists.txt"));
+        if (!cmake.open(QIODevice::ReadOnly))
+            return {};
+        const QRegularExpression project(QStringLiteral(R"(project\(\w+ VERSION ([0-9.]+))"));
+        return project.match(QString::fromUtf8(cmake.readAll())).captured(1);
+    }
+
+    // The switches a text names: "--name" words and server switches in capitals.
+    static QSet<QString> switchesIn(QString text)
+    {
+        text.replace(QStringLiteral("\\-"), QStringLiteral("-")); // the man page's escaped minus
+        QSet<QString> switches;
+        const QRegularExpression word(QStringLiteral(R"((?<![\w-])(--[a-z][a-z-]*|-[A-Z]{4,}))"));
+        for (const QRegularExpressionMatch &match : word.globalMatch(text))
+            switches << match.captured(1);
+        return switches;
+    }
 
     void startFirst(QProcess &first, const TestEnv &env)
     {
@@ -68,7 +117,12 @@ private Q_SLOTS:
         QTest::newRow("register over unregister")
             << QStringList{QStringLiteral("-unregserver"), QStringLiteral("-regserver")} << int(StartMode::Register);
         QTest::newRow("automation") << QStringList{QStringLiteral("-AUTOMATION")} << int(StartMode::BusStarted);
-        QTest::newRow("no introducer") << QStringList{QStringLiteral("regserver")} << int(StartMode::Normal);
+        QTest::newRow("no introducer") << QStringList{QStringLiteral("regserver")} << int(StartMode::Refused);
+        QTest::newRow("restored by the session manager")
+            << QStringList{QStringLiteral("-session"), QStringLiteral("10a1b2c3")} << int(StartMode::Normal);
+        QTest::newRow("session without its name") << QStringList{QStringLiteral("-session")} << int(StartMode::Refused);
+        QTest::newRow("server switch and another")
+            << QStringList{QStringLiteral("-regserver"), QStringLiteral("--import")} << int(StartMode::Refused);
         QTest::newRow("client") << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")}
                                 << int(StartMode::SendUrl);
         QTest::newRow("merge") << QStringList{QStringLiteral("--import-mdb"), QStringLiteral("old.mdb")}
@@ -84,6 +138,83 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, mode);
         QCOMPARE(int(StartOptions::parse(arguments).mode), mode);
+    }
+
+    // Every command line is decided before anything starts, the same without a display and
+    // beside a running window: each case runs both ways.
+    void commandLineIsCarriedOutOrRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("errStart");
+        const QString unknown = QStringLiteral("vestrane: unknown option %1\n") + StartOptions::usage();
+        QTest::newRow("mistyped switch") << QStringList{QStringLiteral("--exprot"), QStringLiteral("out.html")} << 2
+                                         << QString() << unknown.arg(QStringLiteral("--exprot"));
+        QTest::newRow("switch in capitals") << QStringList{QStringLiteral("--Import"), QStringLiteral("a.html")} << 2
+                                            << QString() << unknown.arg(QStringLiteral("--Import"));
+        QTest::newRow("one minus") << QStringList{QStringLiteral("-import"), QStringLiteral("a.html")} << 2 << QString()
+                                   << unknown.arg(QStringLiteral("-import"));
+        QTest::newRow("more than the switch takes")
+            << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")} << 2
+            << QString() << unknown.arg(QStringLiteral("c"));
+        QTest::newRow("beside a server switch") << QStringList{QStringLiteral("/RegServer"), QStringLiteral("--exprot")}
+                                                << 2 << QString() << unknown.arg(QStringLiteral("--exprot"));
+        QTest::newRow("switch without its file") << QStringList{QStringLiteral("--import-mdb")} << 2 << QString()
+                                                 << QStringLiteral("usage: vestrane --import-mdb FILE\n");
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                                 << QStringLiteral("vestrane %1\n").arg(projectVersion()) << QString();
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << StartOptions::usage() << QString();
+        // A browser starts its host with the manifest's path and the extension's origin.
+        QTest::newRow("browser host with the browser's arguments")
+            << QStringList{QStringLiteral("--native-messaging"), QStringLiteral("/x/vestrane.json"),
+                           QStringLiteral("chrome-extension://abc/")}
+            << 0 << QString() << QString();
+    }
+    void commandLineIsCarriedOutOrRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, errStart);
+        QVERIFY(!projectVersion().isEmpty());
+        TestEnv env;
+        QProcess window;
+        const auto endWindow = qScopeGuard([&] {
+            window.kill();
+            window.waitForFinished(5000);
+        });
+        for (const bool besideWindow : {false, true}) {
+            if (besideWindow)
+                startFirst(window, env);
+            const Run run = runWithoutDisplay(arguments);
+            QCOMPARE(run.exitCode, exitCode);
+            QCOMPARE(run.out, out);
+            QVERIFY2(errStart.isEmpty() ? run.err.isEmpty() : run.err.startsWith(errStart), qPrintable(run.err));
+        }
+    }
+
+    // The man page lists and describes every switch of --help, and no other.
+    void manPageHasTheSwitchesOfHelp()
+    {
+        QFile man(QStringLiteral(VESTRANE_SOURCE_DIR "/resources/man/vestrane.1"));
+        QVERIFY(man.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(man.readAll());
+        const QSet<QString> help = switchesIn(StartOptions::usage());
+        QVERIFY(help.contains(QStringLiteral("--import-mdb")) && help.contains(QStringLiteral("-REGSERVER")));
+        const qsizetype synopsis = page.indexOf(QLatin1String(".SH SYNOPSIS"));
+        const qsizetype description = page.indexOf(QLatin1String(".SH DESCRIPTION"));
+        const qsizetype options = page.indexOf(QLatin1String(".SH OPTIONS"));
+        const qsizetype exitStatus = page.indexOf(QLatin1String(".SH EXIT STATUS"));
+        QVERIFY(synopsis >= 0 && description > synopsis && options > description && exitStatus > options);
+        QCOMPARE(switchesIn(page.mid(synopsis, description - synopsis)), help);
+        // Each item of OPTIONS starts with its switches on the line after ".TP".
+        QSet<QString> described;
+        const QStringList lines = page.mid(options, exitStatus - options).split(QLatin1Char('\n'));
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            if (lines.at(i) == QLatin1String(".TP"))
+                described += switchesIn(lines.at(i + 1));
+        QCOMPARE(described, help);
     }
 
     void secondInstanceEndsAtOnceAndStaleLockIsTakenOver()

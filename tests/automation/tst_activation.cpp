@@ -223,7 +223,9 @@ private Q_SLOTS:
         QVERIFY(program.waitForFinished());
     }
 
-    void secondInstanceWithASwitchDoesNothing()
+    // Registering is a command of its own, not a second instance of the window: it does
+    // its work beside a running window. A second plain start ends at once.
+    void registrationWorksBesideARunningWindow()
     {
         QProcess first;
         first.start(programPath(), {});
@@ -232,6 +234,9 @@ private Q_SLOTS:
         Registration::removeFiles();
 
         QCOMPARE(runToEnd(programPath(), {QStringLiteral("/REGSERVER")}), 0);
+        QVERIFY(QFileInfo::exists(Registration::serviceFile()));
+        QVERIFY(QFileInfo::exists(Registration::interfaceFile()));
+        QCOMPARE(runToEnd(programPath(), {QStringLiteral("-unregserver")}), 0);
         QVERIFY(!QFileInfo::exists(Registration::serviceFile()));
         QVERIFY(!QFileInfo::exists(Registration::interfaceFile()));
         QCOMPARE(runToEnd(programPath(), {}), 0); // without a display: it never got that far

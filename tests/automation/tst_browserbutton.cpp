@@ -38,10 +38,12 @@ private:
     }
     QString driverOutput() { return QString::fromUtf8(m_driver.readAllStandardError()); }
 
-    // Registers the program as the installation does (the browsers find the host's
-    // manifests in this test's home and configuration folders) and serves the object.
-    void registerAndServe()
+    // Registers the program as the installation does for a browser that has run (its
+    // folder exists: the browsers find the host's manifests in this test's home and
+    // configuration folders) and serves the object.
+    void registerAndServe(const QString &browserFolder)
     {
+        QVERIFY(QDir().mkpath(browserFolder));
         QProcess reg;
         reg.start(programPath(), {QStringLiteral("-regserver")});
         QVERIFY(reg.waitForFinished(20000));
@@ -94,10 +96,11 @@ private Q_SLOTS:
 
     void chromiumButtonAndMenuReachTheEditorAndShowItsAnswer()
     {
-        registerAndServe();
         // Chromium looks for host manifests in its profile folder.
-        startDriver(QStringLiteral("drive-chromium.mjs"), QStringLiteral("chromium"),
-                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/chromium"),
+        const QString profile =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/chromium");
+        registerAndServe(profile);
+        startDriver(QStringLiteral("drive-chromium.mjs"), QStringLiteral("chromium"), profile,
                     QLatin1String(BrowserHosts::ChromiumExtensionId));
 
         // The toolbar button: the page's address and title; saved.
@@ -129,7 +132,7 @@ private Q_SLOTS:
     // Firefox's own toolbar button, clicked on a page served on loopback.
     void firefoxButtonReachesTheEditorAndShowsItsAnswer()
     {
-        registerAndServe();
+        registerAndServe(QDir::homePath() + QStringLiteral("/.mozilla"));
         startDriver(QStringLiteral("drive-firefox.mjs"), QStringLiteral("firefox-esr"),
                     QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/firefox-profile"),
                     QLatin1String(BrowserHosts::FirefoxExtensionId));

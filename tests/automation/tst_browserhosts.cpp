@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -37,7 +38,13 @@ int run(const QString &program, const QStringList &arguments)
 
 QStringList allManifests()
 {
-    return QStringList{BrowserHosts::firefoxManifestFile()} + BrowserHosts::chromiumManifestFiles();
+    return BrowserHosts::firefoxManifestFiles() + BrowserHosts::chromiumManifestFiles();
+}
+
+// The browser's own folder, which holds the folder of its hosts' manifests.
+QString browserFolderOf(const QString &manifest)
+{
+    return QFileInfo(QFileInfo(manifest).absolutePath()).absolutePath();
 }
 
 } // namespace
@@ -47,23 +54,39 @@ class TestBrowserHosts : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Only browsers that have run (their own folder exists) get a manifest; the folders of
+    // the others are not made.
     void registerWritesTheManifestsAndUnregisterRemovesThem()
     {
+        QVERIFY(BrowserHosts::firefoxManifestFile().startsWith(QDir::homePath() + QStringLiteral("/.mozilla/")));
+        QCOMPARE(BrowserHosts::firefoxManifestFiles().size(), 2);
+        QCOMPARE(BrowserHosts::chromiumManifestFiles().size(), 5);
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        const QStringList installed{BrowserHosts::firefoxManifestFiles().at(1), BrowserHosts::chromiumManifestFiles().at(0),
+                                    BrowserHosts::chromiumManifestFiles().at(4)};
+        QVERIFY(installed.at(0).startsWith(config + QStringLiteral("/mozilla/")));
+        for (const QString &file : installed)
+            QVERIFY(QDir().mkpath(browserFolderOf(file)));
+        QCOMPARE(BrowserHosts::installedBrowsersManifestFiles(), installed);
+
         QCOMPARE(run(programPath(), {QStringLiteral("-regserver")}), 0);
         const QString launcher = BrowserHosts::launcherFile();
         QVERIFY(QFileInfo(launcher).isExecutable());
-        QVERIFY(BrowserHosts::firefoxManifestFile().startsWith(QDir::homePath() + QStringLiteral("/.mozilla/")));
-        QCOMPARE(BrowserHosts::chromiumManifestFiles().size(), 5);
         for (const QString &file : allManifests()) {
+            if (!installed.contains(file)) {
+                QVERIFY2(!QFileInfo::exists(browserFolderOf(file)), qPrintable(file));
+                continue;
+            }
             const QJsonObject manifest = jsonOf(file);
             QVERIFY2(!manifest.isEmpty(), qPrintable(file));
             QCOMPARE(manifest.value(QStringLiteral("name")).toString(), QStringLiteral("vestrane"));
             QCOMPARE(manifest.value(QStringLiteral("type")).toString(), QStringLiteral("stdio"));
             QCOMPARE(manifest.value(QStringLiteral("path")).toString(), launcher);
         }
-        QCOMPARE(jsonOf(BrowserHosts::firefoxManifestFile()).value(QStringLiteral("allowed_extensions")).toArray(),
+        QVERIFY(!QFileInfo::exists(config + QStringLiteral("/BraveSoftware")));
+        QCOMPARE(jsonOf(installed.at(0)).value(QStringLiteral("allowed_extensions")).toArray(),
                  QJsonArray{QStringLiteral("browser-button@vestrane")});
-        QCOMPARE(jsonOf(BrowserHosts::chromiumManifestFiles().first()).value(QStringLiteral("allowed_origins")).toArray(),
+        QCOMPARE(jsonOf(installed.at(1)).value(QStringLiteral("allowed_origins")).toArray(),
                  QJsonArray{QStringLiteral("chrome-extension://klmlchckdiheeinngilghkfcjhfomihd/")});
         // The launcher starts the host, which ends when the browser closes its input.
         QCOMPARE(run(launcher, {QStringLiteral("chrome-extension://klmlchckdiheeinngilghkfcjhfomihd/")}), 0);

@@ -65,7 +65,7 @@ private Q_SLOTS:
         QTest::newRow("minus, mixed case") << QStringList{QStringLiteral("-UnRegServer")} << int(StartMode::Unregister);
         QTest::newRow("as the bus passes it") << QStringList{QStringLiteral("-Embedding")} << int(StartMode::BusStarted);
         QTest::newRow("automation") << QStringList{QStringLiteral("/AUTOMATION")} << int(StartMode::BusStarted);
-        QTest::newRow("without a prefix") << QStringList{QStringLiteral("regserver")} << int(StartMode::Normal);
+        QTest::newRow("without a prefix") << QStringList{QStringLiteral("regserver")} << int(StartMode::Refused);
         QTest::newRow("embedding wins over regserver")
             << QStringList{QStringLiteral("-regserver"), QStringLiteral("-embedding")} << int(StartMode::BusStarted);
         QTest::newRow("regserver wins over unregserver")

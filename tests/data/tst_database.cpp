@@ -185,7 +185,8 @@ private Q_SLOTS:
             db->open();
             QFAIL("opening a file that is no database must fail");
         } catch (const AppError &error) {
-            QVERIFY2(error.message().contains(QLatin1String("not a database")), qPrintable(error.message()));
+            QCOMPARE(error.message(), QStringLiteral("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。")
+                                          .arg(env->defaultDatabaseFile()));
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content);

@@ -62,6 +62,36 @@ inline bool patchStoredText(const QString &file, const QString &from, const QStr
     return patchStoredBytes(file, utf16(from), utf16(to));
 }
 
+// Marks, in a Jet file, the value of column `columnNumber` missing (NULL) in the one row
+// that stores `text` (as UTF-16): clears the column's bit of the row's null mask, the
+// last bytes of the row. False when the text is not stored exactly once.
+inline bool markMissing(const QString &file, const QString &text, int columnNumber)
+{
+    QFile jet(file);
+    if (!jet.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = jet.readAll();
+    const QByteArray stored(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    const qsizetype at = bytes.indexOf(stored);
+    if (at < 0 || bytes.indexOf(stored, at + 1) >= 0)
+        return false;
+    constexpr qsizetype pageSize = 4096;
+    const auto word = [&](qsizetype offset) { return int(quint8(bytes[offset])) | int(quint8(bytes[offset + 1])) << 8; };
+    const qsizetype page = at - at % pageSize;
+    // A data page lists its rows' starts from offset 14; rows fill the page from its end.
+    qsizetype end = pageSize;
+    for (int row = 0; row < word(page + 12); ++row) {
+        const qsizetype start = word(page + 14 + 2 * row) & 0x1fff;
+        if (page + start <= at && at < page + end) {
+            const int maskBytes = (word(page + start) + 7) / 8;
+            bytes[page + end - maskBytes + columnNumber / 8] &= char(~(1 << (columnNumber % 8)));
+            return jet.seek(0) && jet.write(bytes) == bytes.size();
+        }
+        end = start;
+    }
+    return false;
+}
+
 // Every row of a query, its values joined by "|", NULL shown as "<null>".
 inline QStringList rows(DbConnection &db, const QString &sql)
 {

@@ -67,7 +67,11 @@ private Q_SLOTS:
         m_db->execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (3, '常用')"));
         m_db->execute(QStringLiteral("INSERT INTO Search (SearchText, Searchdate) VALUES ('mine', '2020-01-01')"));
 
-        const JetMerge::Result result = JetMerge::merge(*m_db, fixture(QStringLiteral("small.mdb")));
+        // A missing search text stays missing.
+        const QString jetFile = placeAsDatabase(QStringLiteral("small.mdb"), m_env->root() + QStringLiteral("/jet"));
+        QVERIFY(markMissing(jetFile, QStringLiteral("100%"), 0));
+
+        const JetMerge::Result result = JetMerge::merge(*m_db, jetFile);
 
         // IE收藏夹 and 常用 exist; 新闻 & 资讯, It's "quoted" and 未分组 are new.
         QCOMPARE(JetMerge::summary(result), QStringLiteral("3 groups, 9 addresses imported, 0 skipped"));
@@ -83,7 +87,7 @@ private Q_SLOTS:
         QVERIFY(addresses.contains(QStringLiteral("localhost/a/b.html|IE收藏夹|0|2006-03-01|0")));
         QCOMPARE(rows(*m_db, QStringLiteral("SELECT Sort_No, SearchText FROM Search ORDER BY Sort_No")),
                  QStringList({QStringLiteral("1|mine"), QStringLiteral("2|新浪"), QStringLiteral("3|example"),
-                              QStringLiteral("4|100%")}));
+                              QStringLiteral("4|<null>")}));
     }
 
     void duplicatesInTheSameGroupAreSkipped()

@@ -5,16 +5,67 @@
 #include "platform/Browser.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
+#include "platform/QtTranslations.h"
 #include "data/AppError.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTranslator>
 
 class TestDialogs : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // As the program does at start.
+    void initTestCase() { QVERIFY2(QtTranslations::install(), QtTranslations::Catalogue); }
+
+    // Qt's own texts read as Qt's Chinese catalogue gives them: the standard buttons of a
+    // box (`button`), and the labels (`child`) and the Open button of the file dialog.
+    void qtTextsComeFromItsCatalogue_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("child");
+        QTest::newRow("OK") << "QPlatformTheme" << "OK" << int(QMessageBox::Ok) << QString();
+        QTest::newRow("Yes") << "QPlatformTheme" << "&Yes" << int(QMessageBox::Yes) << QString();
+        QTest::newRow("No") << "QPlatformTheme" << "&No" << int(QMessageBox::No) << QString();
+        QTest::newRow("Cancel") << "QPlatformTheme" << "Cancel" << int(QMessageBox::Cancel) << QString();
+        QTest::newRow("Look in") << "QFileDialog" << "Look in:" << 0 << QStringLiteral("lookInLabel");
+        QTest::newRow("File name") << "QFileDialog" << "File &name:" << 0 << QStringLiteral("fileNameLabel");
+        QTest::newRow("Open") << "QFileDialog" << "&Open" << 0 << QString();
+    }
+    void qtTextsComeFromItsCatalogue()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(int, button);
+        QFETCH(QString, child);
+        QTranslator catalogue;
+        QVERIFY(catalogue.load(QLatin1String(QtTranslations::Catalogue), QtTranslations::folder()));
+        const QString expected = catalogue.translate(context.toLatin1().constData(), source.toLatin1().constData());
+        QVERIFY2(!expected.isEmpty() && expected != source, qPrintable(expected));
+        QString shown;
+        if (button) {
+            const auto box = Dialogs::makeBox(nullptr, QStringLiteral("x"), QStringLiteral("提示"),
+                                              QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            shown = box->button(QMessageBox::StandardButton(button))->text();
+        } else {
+            QFileDialog dialog;
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            if (!child.isEmpty())
+                shown = dialog.findChild<QLabel *>(child)->text();
+            else
+                shown = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text();
+        }
+        QCOMPARE(shown, expected);
+    }
+
     // The window title is the caption alone, and even a box with a short text is wide
     // enough for the caption beside the window manager's icon and buttons.
     void boxKeepsItsCaption_data()
