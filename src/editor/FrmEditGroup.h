@@ -114,6 +114,7 @@ private:
     void arrangeTabOrder();
     // Shows what a save gave; true when it wrote.
     bool showSaveOutcome(const Outcome &outcome, const QString &doneText);
+    bool groupsReadable();
     TypedAddress typedInput() const;
     void reportError(QWidget *parent, const QString &message);
 
