@@ -56,11 +56,13 @@ void ChangeWatcher::checkFile()
     } catch (const AppError &) {
         return; // the next look tries again
     }
-    // Another connection of the same program reports its writes itself; this also finds
-    // them, and the settle time makes both one report.
-    if (m_dataVersion >= 0 && version != m_dataVersion)
-        changedElsewhere();
+    // The look's own period gathers a burst of commits: reported without the settle time.
+    const bool changedSinceLastLook = m_dataVersion >= 0 && version != m_dataVersion;
     m_dataVersion = version;
+    if (changedSinceLastLook) {
+        m_settleTimer.stop();
+        report();
+    }
 }
 
 // A connection opened anew (by a command or by reconnect()) has forgotten what it

@@ -32,7 +32,7 @@ public:
     // A burst of changes within this time gives one report.
     static constexpr int SettleMs = 100;
     // How often the file's data version is read, and the server's connection looked at.
-    static constexpr int PollMs = 250;
+    static constexpr int PollMs = 200;
     // How often a connection to a server that went away is tried again.
     static constexpr int ReconnectMs = 3000;
     // The connection time-out of such a try, so that a host that does not answer keeps

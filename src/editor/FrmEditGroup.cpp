@@ -141,7 +141,7 @@ void TFrmEditGroup::arrangeTabOrder()
     QWidget::setTabOrder(Edit1, Edit2);
 }
 
-void TFrmEditGroup::P_ShowAdd(const QString &groupName)
+bool TFrmEditGroup::P_ShowAdd(const QString &groupName)
 {
     m_saved.reset();
     Edit1->clear();
@@ -149,8 +149,10 @@ void TFrmEditGroup::P_ShowAdd(const QString &groupName)
     m_editMode = EditMode::Add;
     setCaptionText(QStringLiteral("添加网址"));
     P_SetGroup(groupName);
-    if (groupsReadable())
-        execModal();
+    if (!groupsReadable())
+        return false;
+    execModal();
+    return true;
 }
 
 std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name,
