@@ -118,6 +118,8 @@ int runVestrane(int argc, char **argv)
 
     if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode, argc, argv))
         return *exitCode;
+    if (options.mode == StartMode::BusStarted && AutomationServer::displayMissing())
+        return AutomationServer::answerWithoutDisplay(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vestrane"));

@@ -8,6 +8,8 @@
 #include "platform/Dialogs.h"
 #include "platform/QtTranslations.h"
 
+#include "editor/AddressEditorOpener.h"
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -68,6 +70,57 @@ std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc,
         }
         return std::nullopt;
     }
+}
+
+namespace {
+
+// Refuses every editor with the reason.
+class RefusingEditors : public AddressEditorOpener
+{
+public:
+    explicit RefusingEditors(QString reason) : m_reason(std::move(reason)) {}
+    QString openEditor(const QString &, const QString &, ClosedHandler) override { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
+} // namespace
+
+bool AutomationServer::displayMissing()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    // Platforms without a window system (offscreen, minimal, vnc) need no display.
+    if (!platform.isEmpty() && !platform.contains("xcb") && !platform.contains("wayland"))
+        return false;
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int AutomationServer::answerWithoutDisplay(int &argc, char **argv)
+{
+    const QString reason = QStringLiteral("No display: the address editor cannot be shown, because the program was "
+                                          "started without DISPLAY or WAYLAND_DISPLAY; the address was not saved");
+    std::fprintf(stderr, "vestrane: %s\n", qPrintable(reason));
+    QCoreApplication app(argc, argv);
+    RefusingEditors editors(reason);
+    TPIO object(editors);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return 1;
+    bus.registerVirtualObject(QLatin1String(Registration::ObjectPath), &object);
+    bus.interface()->registerService(QLatin1String(Registration::BusName), QDBusConnectionInterface::DontQueueService,
+                                     QDBusConnectionInterface::DontAllowReplacement);
+    // The call that started the process comes once the name is owned; a few more may follow.
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    quiet.setInterval(2000);
+    QObject::connect(&object, &TPIO::callFinished, &quiet, qOverload<>(&QTimer::start));
+    QObject::connect(&quiet, &QTimer::timeout, &app, &QCoreApplication::quit);
+    quiet.start();
+    app.exec();
+    bus.unregisterService(QLatin1String(Registration::BusName));
+    bus.unregisterObject(QLatin1String(Registration::ObjectPath));
+    return 1;
 }
 
 namespace {

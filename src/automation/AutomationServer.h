@@ -26,6 +26,14 @@ public:
     // nothing in the other modes, where a file that cannot be written is passed over.
     static std::optional<int> registrationStep(StartMode mode, int &argc, char **argv);
 
+    // True when the window system the program would use has no display to connect to (an
+    // activation environment without DISPLAY and WAYLAND_DISPLAY): a window would abort.
+    static bool displayMissing();
+    // Serves the bus without windows: every call is answered at once with an error saying
+    // that no editor can be shown; the process ends once no call came for a while. Gives
+    // the exit code.
+    static int answerWithoutDisplay(int &argc, char **argv);
+
     explicit AutomationServer(StartMode mode, std::chrono::milliseconds activationWait = ActivationWait,
                               QObject *parent = nullptr);
     ~AutomationServer() override;
@@ -58,7 +66,8 @@ private:
     static bool dialogOpen();
 
     StartMode m_mode;
-    // Destroyed before the object (a child): editors still open go without an answer.
+    // Destroyed before the object (a child): the calls of editors still open are answered
+    // with an error.
     EditorOpener m_editors;
     TPIO *m_object = nullptr;
     bool m_registered = false;

@@ -28,6 +28,11 @@ QDBusMessage answerFor(const QDBusMessage &message, bool tellResult, bool saved)
     return message.createReply(QLatin1String(saved ? TPIO::SavedResult : TPIO::CancelledResult));
 }
 
+// An editor that went without the user closing it saved nothing and was no choice of the
+// user: the caller must not take it for a cancel.
+const QString lostText =
+    QStringLiteral("The program ended before the address was saved; the address editor was closed without an answer");
+
 QDBusMessage unknownMethod(const QDBusMessage &message)
 {
     return message.createErrorReply(QDBusError::UnknownMethod,
@@ -70,6 +75,13 @@ QDBusMessage propertiesAnswer(const QDBusMessage &message)
 
 TPIO::TPIO(AddressEditorOpener &editors, QObject *parent) : QDBusVirtualObject(parent), m_editors(editors)
 {
+}
+
+// Calls still waiting get an error: success would tell the caller the address is kept.
+TPIO::~TPIO()
+{
+    for (const auto &[id, waiting] : m_waiting)
+        waiting.connection.send(waiting.message.createErrorReply(QLatin1String(ErrorName), lostText));
 }
 
 bool TPIO::isBlank(const QString &text)
@@ -126,6 +138,15 @@ void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessag
                    const QDBusConnection &connection, bool tellResult)
 {
     Q_EMIT callStarted();
+    if (m_pendingCalls >= MaxPendingCalls) {
+        // Each waiting call holds an editor; without a bound a caller could take all memory.
+        connection.send(message.createErrorReply(
+            QLatin1String(ErrorName),
+            QStringLiteral("%1 calls are waiting for their address editors to close; no more are taken until one closes")
+                .arg(m_pendingCalls)));
+        Q_EMIT callFinished();
+        return;
+    }
     if (isBlank(Name1) || isBlank(Name2)) {
         connection.send(answerFor(message, tellResult, false));
         Q_EMIT callFinished();
@@ -135,14 +156,20 @@ void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessag
     // the call's answer. A client that has gone by then simply gets no answer; the bus
     // drops it. Once this object is gone, nobody answers.
     const QPointer<TPIO> self(this);
-    const QString failure = m_editors.openEditor(Name1, Name2, [self, message, connection, tellResult](bool saved) {
-        if (!self)
+    const quint64 id = ++m_lastCallId;
+    const QString failure = m_editors.openEditor(Name1, Name2, [self, id, message, connection, tellResult](
+                                                                   AddressEditorOpener::Ending ending) {
+        if (!self || self->m_waiting.erase(id) == 0)
             return;
         --self->m_pendingCalls;
-        connection.send(answerFor(message, tellResult, saved));
+        if (ending == AddressEditorOpener::Ending::Lost)
+            connection.send(message.createErrorReply(QLatin1String(ErrorName), lostText));
+        else
+            connection.send(answerFor(message, tellResult, ending == AddressEditorOpener::Ending::Saved));
         Q_EMIT self->callFinished();
     });
     if (failure.isEmpty()) {
+        m_waiting.emplace(id, Waiting{message, connection});
         ++m_pendingCalls;
         return;
     }

@@ -6,7 +6,9 @@
 
 #include <QVariant>
 
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -190,6 +192,32 @@ void AddressStore::refoldAll(DbConnection &db)
         QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
     for (const Row &row : rows)
         db.run(update, {folded(row.address), folded(row.name), row.key});
+}
+
+int AddressStore::foldMissing(DbConnection &db)
+{
+    static const QString missing =
+        QStringLiteral(" FROM address WHERE (AddressFolded = '' AND Address <> '') "
+                       "OR (AddressNameFolded = '' AND AddressName <> '')");
+    // Most looks find nothing: the scan alone decides, without a write lock.
+    QSqlQuery any = db.query(QStringLiteral("SELECT 1") + missing + QStringLiteral(" LIMIT 1"));
+    if (!any.next())
+        return 0;
+    any.finish();
+    Transaction transaction(db);
+    const QString key = db.engine().rowKeyColumn();
+    std::vector<std::tuple<QVariant, QString, QString>> rows;
+    {
+        QSqlQuery query = db.query(QStringLiteral("SELECT %1, Address, AddressName").arg(key) + missing);
+        while (query.next())
+            rows.emplace_back(query.value(0), query.value(1).toString(), query.value(2).toString());
+    }
+    QSqlQuery update = db.prepare(
+        QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
+    for (const auto &[rowKey, address, name] : rows)
+        db.run(update, {folded(address), folded(name), rowKey});
+    transaction.commit();
+    return int(rows.size());
 }
 
 int AddressStore::countVisit(DbConnection &db, const QString &address)

@@ -47,6 +47,9 @@ QString folded(const QString &text);
 QString containsPattern(const QString &text);
 // Writes the folded columns of every row anew from Address and AddressName.
 void refoldAll(DbConnection &db);
+// Writes the folded columns of the rows that another writer stored without them (empty
+// where Address or AddressName is not), in one transaction; gives the rows mended.
+int foldMissing(DbConnection &db);
 
 // Rows in the order the database returns them.
 std::vector<AddressRecord> list(DbConnection &db, const AddressFilter &filter);

@@ -10,7 +10,9 @@ class AppError
 public:
     // ReadOnly: the database can be read but not changed; the text says so in words
     // the user understands, and commands show it instead of their usual failure box.
-    enum class Kind { Failure, ReadOnly };
+    // Unreachable: the database's server cannot be reached; the text names the server and
+    // the reason, and is shown as it is.
+    enum class Kind { Failure, ReadOnly, Unreachable };
 
     explicit AppError(QString message, Kind kind = Kind::Failure) : m_message(std::move(message)), m_kind(kind) {}
     const QString &message() const { return m_message; }

@@ -1,6 +1,7 @@
 #include "data/DbConnection.h"
 
 #include "data/AddressStore.h"
+#include "data/LibraryWrites.h"
 #include "data/PostgresEngine.h"
 #include "data/PostgresRows.h"
 #include "data/PrivateFiles.h"
@@ -216,6 +217,19 @@ bool DbConnection::isOpen() const
     return QSqlDatabase::database(m_name, false).isOpen();
 }
 
+bool DbConnection::tryOpenQuickly(int connectTimeoutSeconds)
+{
+    m_quickConnectSeconds = connectTimeoutSeconds;
+    try {
+        open();
+    } catch (const AppError &) {
+        m_quickConnectSeconds = 0;
+        return false;
+    }
+    m_quickConnectSeconds = 0;
+    return true;
+}
+
 void DbConnection::open()
 {
     if (isOpen())
@@ -314,12 +328,15 @@ void DbConnection::openServerConnection()
     db.setDatabaseName(m_server->database);
     QString options = m_server->connectOptions();
     // A server that does not answer is given up after a while, as a busy file is.
-    if (m_server->connectTimeout.isEmpty())
+    if (m_quickConnectSeconds > 0) // the later setting wins
+        options = QStringLiteral("%1connect_timeout=%2").arg(options.isEmpty() ? QString() : options + QLatin1Char(';')).arg(m_quickConnectSeconds);
+    else if (m_server->connectTimeout.isEmpty())
         options = QStringLiteral("connect_timeout=10;") + options;
     db.setConnectOptions(options);
     if (!db.open())
         throw AppError(QStringLiteral("无法连接数据库（%1）：%2")
-                           .arg(m_server->describe(), db.lastError().text().trimmed()));
+                           .arg(m_server->describe(), db.lastError().text().trimmed()),
+                       AppError::Kind::Unreachable);
 }
 
 void DbConnection::prepareForUse()
@@ -404,7 +421,8 @@ AppError DbConnection::failure(const QSqlError &error)
 {
     if (m_engine->isConnectionLost(QSqlDatabase::database(m_name, false), error)) {
         close();
-        return AppError(QStringLiteral("与数据库的连接中断（%1）：%2").arg(describe(), error.text().trimmed()));
+        return AppError(QStringLiteral("与数据库的连接中断（%1）：%2").arg(describe(), error.text().trimmed()),
+                        AppError::Kind::Unreachable);
     }
     if (m_engine->isReadOnlyRefusal(error))
         return AppError(readOnlyText, AppError::Kind::ReadOnly);
@@ -458,7 +476,9 @@ int DbConnection::run(QSqlQuery &statement, const QVariantList &values)
     }
     if (!statement.exec())
         throw failure(statement.lastError());
-    return statement.numRowsAffected();
+    const int changed = statement.numRowsAffected();
+    noteWrite(changed);
+    return changed;
 }
 
 QSqlQuery DbConnection::prepared(const QString &sql, const QVariantList &values)
@@ -537,7 +557,21 @@ int DbConnection::execute(const QString &sql, const QVariantList &values)
 {
     open();
     requireWritable();
-    return prepared(sql, values).numRowsAffected();
+    const int changed = prepared(sql, values).numRowsAffected();
+    noteWrite(changed);
+    return changed;
+}
+
+// Outside a transaction a statement that changed rows is a finished write; inside one,
+// the commit is.
+void DbConnection::noteWrite(int changedRows)
+{
+    if (changedRows <= 0)
+        return;
+    if (m_inTransaction)
+        m_wroteInTransaction = true;
+    else
+        LibraryWrites::report(m_file, m_name);
 }
 
 void DbConnection::beginTransaction()
@@ -551,6 +585,7 @@ void DbConnection::beginTransaction()
         return 0;
     });
     m_inTransaction = true;
+    m_wroteInTransaction = false;
 }
 
 void DbConnection::commit()
@@ -561,6 +596,10 @@ void DbConnection::commit()
         throw AppError(QStringLiteral("与数据库的连接已中断，所作的修改未保存"));
     runStatement(m_engine->commitStatement());
     m_inTransaction = false;
+    // A transaction's statements may change rows through queries the connection does not
+    // count (a lock, an upgrade), so every commit counts as a write.
+    m_wroteInTransaction = false;
+    LibraryWrites::report(m_file, m_name);
 }
 
 void DbConnection::rollback()

@@ -77,6 +77,9 @@ public:
     int busyTimeout() const { return m_busyTimeoutMs; }
 
     void open();
+    // Opens with a connection time-out of its own (a server's), for tries that run
+    // without a user waiting; false when it failed.
+    bool tryOpenQuickly(int connectTimeoutSeconds);
     void close();
     bool isOpen() const;
     // True once opened on a file that cannot be written.
@@ -120,6 +123,7 @@ private:
     bool readNativeRows(const QString &sql, const QVariantList &values,
                         const std::function<void(const RowReader &)> &sink);
     void runStatement(const QString &sql);
+    void noteWrite(int changedRows);
     void requireWritable() const;
     void createDatabaseFile();
     void openConnection(bool readOnly);
@@ -132,6 +136,8 @@ private:
     std::unique_ptr<SqlEngine> m_engine;
     std::optional<ServerAddress> m_server;
     bool m_inTransaction = false;
+    bool m_wroteInTransaction = false;
+    int m_quickConnectSeconds = 0;
     QString m_configurationError;
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
     bool m_readOnly = false;

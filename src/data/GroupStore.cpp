@@ -5,11 +5,19 @@
 QStringList GroupStore::groupNames(DbConnection &db)
 {
     QStringList names;
-    QSqlQuery query =
-        db.query(QStringLiteral("SELECT GroupName FROM BaseGroup ORDER BY %1").arg(db.engine().rowKeyColumn()));
-    while (query.next())
-        names << query.value(0).toString();
+    for (const Group &group : groups(db))
+        names << group.name;
     return names;
+}
+
+QList<GroupStore::Group> GroupStore::groups(DbConnection &db)
+{
+    QList<Group> found;
+    QSqlQuery query = db.query(
+        QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup ORDER BY %1").arg(db.engine().rowKeyColumn()));
+    while (query.next())
+        found.append({query.value(0).toInt(), query.value(1).toString()});
+    return found;
 }
 
 std::optional<int> GroupStore::groupNoOf(DbConnection &db, const QString &name)

@@ -11,7 +11,15 @@ namespace GroupStore {
 
 enum class Outcome { Done, NameExists, NotFound };
 
+struct Group
+{
+    int number = 0;
+    QString name;
+};
+
 QStringList groupNames(DbConnection &db);
+// Every group with its number, in the order groupNames() gives them.
+QList<Group> groups(DbConnection &db);
 std::optional<int> groupNoOf(DbConnection &db, const QString &name);
 // Number for a new group: the highest number plus 1, or 1 when there is no group.
 int nextGroupNo(DbConnection &db);

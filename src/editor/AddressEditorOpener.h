@@ -9,8 +9,11 @@
 class AddressEditorOpener
 {
 public:
-    // Told once, when the editor closes: whether it saved the address.
-    using ClosedHandler = std::function<void(bool saved)>;
+    // How an editor ended: the user saved or closed it, or it went without being closed
+    // (the program ended, its owner went), which saved nothing and is no answer of the user.
+    enum class Ending { Saved, Cancelled, Lost };
+    // Told once, when the editor closes or goes.
+    using ClosedHandler = std::function<void(Ending ending)>;
 
     virtual ~AddressEditorOpener() = default;
 

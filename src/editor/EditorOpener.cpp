@@ -13,11 +13,10 @@ EditorOpener::EditorOpener(QObject *parent) : QObject(parent)
 
 EditorOpener::~EditorOpener()
 {
+    // Each editor still open tells its caller that it went unsaved.
     const QList<TFrmEditGroup *> editors = m_editors;
-    for (TFrmEditGroup *editor : editors) {
-        disconnect(editor, nullptr, this, nullptr);
+    for (TFrmEditGroup *editor : editors)
         delete editor;
-    }
 }
 
 void EditorOpener::setOwner(QWidget *owner)
@@ -40,15 +39,15 @@ QString EditorOpener::openEditor(const QString &address, const QString &name, Cl
     m_editors.append(editor);
     // Told once: when the editor closes, or should it be destroyed unclosed (which saved
     // nothing).
-    auto tell = [this, editor, whenClosed = std::move(whenClosed)](bool saved) {
+    auto tell = [this, editor, whenClosed = std::move(whenClosed)](Ending ending) {
         if (m_editors.removeOne(editor))
-            whenClosed(saved);
+            whenClosed(ending);
     };
     connect(editor, &TXPForm::closed, this, [tell, editor] {
-        tell(editor->savedAddress().has_value());
+        tell(editor->savedAddress().has_value() ? Ending::Saved : Ending::Cancelled);
         editor->deleteLater();
     });
-    connect(editor, &QObject::destroyed, this, [tell] { tell(false); });
+    connect(editor, &QObject::destroyed, this, [tell] { tell(Ending::Lost); });
     return QString();
 }
 

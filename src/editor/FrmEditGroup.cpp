@@ -141,7 +141,7 @@ void TFrmEditGroup::arrangeTabOrder()
     QWidget::setTabOrder(Edit1, Edit2);
 }
 
-void TFrmEditGroup::P_ShowAdd(const QString &groupName)
+bool TFrmEditGroup::P_ShowAdd(const QString &groupName)
 {
     m_saved.reset();
     Edit1->clear();
@@ -149,7 +149,10 @@ void TFrmEditGroup::P_ShowAdd(const QString &groupName)
     m_editMode = EditMode::Add;
     setCaptionText(QStringLiteral("添加网址"));
     P_SetGroup(groupName);
+    if (!groupsReadable())
+        return false;
     execModal();
+    return true;
 }
 
 std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name,
@@ -163,7 +166,8 @@ std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QStri
     Edit2->setText(name);
     m_oldName = name;
     P_SetGroup(groupName);
-    execModal();
+    if (groupsReadable())
+        execModal();
     return m_saved;
 }
 
@@ -188,6 +192,20 @@ void TFrmEditGroup::P_SetGroup(const QString &groupName)
 QString TFrmEditGroup::P_GetGroup() const
 {
     return m_presetGroup;
+}
+
+// An editor without its groups could only fail at the save: it says why and stays shut.
+bool TFrmEditGroup::groupsReadable()
+{
+    try {
+        GroupStore::groupNames(*m_connection);
+    } catch (const AppError &error) {
+        m_connection->close();
+        reportError(parentWidget(), error.message());
+        return false;
+    }
+    m_connection->close();
+    return true;
 }
 
 void TFrmEditGroup::P_Init()
@@ -249,12 +267,15 @@ bool TFrmEditGroup::showSaveOutcome(const Outcome &outcome, const QString &doneT
         return false;
     case Outcome::Kind::Failed:
     case Outcome::Kind::ReadOnly:
+    case Outcome::Kind::Unreachable:
         break;
     }
     qWarning().noquote() << (m_editMode == EditMode::Add ? "Saving the new address failed:"
                                                          : "Saving the changed address failed:")
                          << outcome.message;
-    const auto kind = outcome.kind == Outcome::Kind::ReadOnly ? AppError::Kind::ReadOnly : AppError::Kind::Failure;
+    const auto kind = outcome.kind == Outcome::Kind::ReadOnly      ? AppError::Kind::ReadOnly
+                      : outcome.kind == Outcome::Kind::Unreachable ? AppError::Kind::Unreachable
+                                                                   : AppError::Kind::Failure;
     Dialogs::failure(this, AppError(outcome.message, kind));
     return false;
 }

@@ -67,7 +67,8 @@ public:
     QString keptError() const { return m_keptError; }
 
     // Entry points of the main window: show the editor modally, return when it has closed.
-    void P_ShowAdd(const QString &groupName);
+    // False when the editor could not open (its groups cannot be read; the reason was told).
+    bool P_ShowAdd(const QString &groupName);
     // Gives what was saved, or nothing when the editor closed without saving.
     std::optional<SavedAddress> P_ShowEdit(const QString &address, const QString &name, const QString &groupName);
     // What the last save stored (in either mode); nothing while no save succeeded since
@@ -114,6 +115,7 @@ private:
     void arrangeTabOrder();
     // Shows what a save gave; true when it wrote.
     bool showSaveOutcome(const Outcome &outcome, const QString &doneText);
+    bool groupsReadable();
     TypedAddress typedInput() const;
     void reportError(QWidget *parent, const QString &message);
 

@@ -55,6 +55,7 @@ bool TFrmMain::showOutcome(const Outcome &outcome)
             Dialogs::show(this, outcome.message, QStringLiteral("提示"));
         break;
     case Outcome::Kind::ReadOnly:
+    case Outcome::Kind::Unreachable:
         Dialogs::show(this, outcome.message, QStringLiteral("提示"));
         break;
     case Outcome::Kind::Failed:

@@ -105,6 +105,8 @@ public:
     // MainPictures::SmallImage).
     static constexpr int NodeImageRole = Qt::UserRole;
     static constexpr int NodeSelectedImageRole = Qt::UserRole + 1;
+    // A group's node: the group's number, which stays when the group is renamed.
+    static constexpr int NodeGroupNoRole = Qt::UserRole + 2;
 
     explicit TFrmMain(TDm1 &dm1, QWidget *owner = nullptr);
     ~TFrmMain() override;
@@ -341,5 +343,9 @@ private:
     bool refreshMustWait() const;
     void reloadKeepingView(bool reportFailure);
     bool isListedNode(const QString &label) const;
+    // A group's number by its node's label, and the label of the node of a number (empty
+    // when there is none).
+    QVariant groupNoOfNode(const QString &label) const;
+    QString labelOfGroupNo(const QVariant &number) const;
     Refresher *m_refresher = nullptr;
 };

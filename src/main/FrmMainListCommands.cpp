@@ -66,8 +66,9 @@ void TFrmMain::P_AddAddress()
     QTreeWidgetItem *node = TreeView1->currentItem();
     if (!node || !m_editor)
         return;
-    m_editor->P_ShowAdd(node->text(0));
-    TreeView1Click();
+    // An editor that could not open has told why; a reload would only say it again.
+    if (m_editor->P_ShowAdd(node->text(0)))
+        TreeView1Click();
 }
 
 // "修改网址". The change reaches every stored row with the old address and name, so every

@@ -93,6 +93,15 @@ struct ListView
         return view;
     }
 
+    // The rows of a group renamed elsewhere show its new name.
+    void renameGroup(const QString &from, const QString &to)
+    {
+        for (std::optional<RowIdentity> *identity : {&selected, &top}) {
+            if (*identity && (*identity)->group == from)
+                (*identity)->group = to;
+        }
+    }
+
     void restoreIn(TListView1 &list) const
     {
         const int selectedRow = rowOf(*list.rows(), selected);
@@ -241,8 +250,9 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     m_refresher->pending = false;
     m_refresher->pendingReports = false;
 
-    const TreeView tree = TreeView::of(*TreeView1);
-    const ListView list = ListView::of(*ListView1);
+    TreeView tree = TreeView::of(*TreeView1);
+    ListView list = ListView::of(*ListView1);
+    const QVariant listedGroupNo = groupNoOfNode(m_curGroup);
     const bool sorted = m_refresher->listSorted;
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
@@ -251,9 +261,16 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
         if (m_refresher->listShowsSearch) {
             P_AddRows(AddressFilter::search(m_refresher->searchText));
         } else {
-            // A group that is gone (deleted or renamed elsewhere) leaves every address listed.
-            if (!isListedNode(m_curGroup))
-                P_SetCurGroup(RootLabel);
+            // A group renamed elsewhere is followed under its new name; one that is gone
+            // leaves every address listed.
+            if (!isListedNode(m_curGroup)) {
+                const QString renamed = labelOfGroupNo(listedGroupNo);
+                if (tree.currentLabel == m_curGroup && tree.currentIsGroup)
+                    tree.currentLabel = renamed;
+                if (!renamed.isEmpty())
+                    list.renameGroup(m_curGroup, renamed);
+                P_SetCurGroup(renamed.isEmpty() ? RootLabel : renamed);
+            }
             P_AddRows(filterForCurGroup());
         }
     } catch (const AppError &error) {
@@ -267,6 +284,29 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     if (sorted)
         ListView1->rows()->sortRows(ListView1->SortColumn, ListView1->SortAscending);
     list.restoreIn(*ListView1);
+    // The status bar names the row that is selected now, or none when it is gone.
+    const int selected = ListView1->selectedRow();
+    P_SetCurAddress(selected >= 0 ? ListView1->rows()->rowAt(selected).caption.toString() : QString());
+}
+
+QVariant TFrmMain::groupNoOfNode(const QString &label) const
+{
+    for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
+        if ((*node)->parent() && (*node)->text(0) == label)
+            return (*node)->data(0, NodeGroupNoRole);
+    }
+    return {};
+}
+
+QString TFrmMain::labelOfGroupNo(const QVariant &number) const
+{
+    if (!number.isValid())
+        return {};
+    for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
+        if ((*node)->parent() && (*node)->data(0, NodeGroupNoRole) == number)
+            return (*node)->text(0);
+    }
+    return {};
 }
 
 // Whether the tree has a node that lists the addresses under this label.

@@ -36,14 +36,17 @@ bool nodeHolds(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *node)
 // cannot be read the error goes to the caller and the tree stays as it was.
 void TFrmMain::P_LoadTree()
 {
-    const QStringList groups = GroupStore::groupNames(m_dm1.connection());
+    const QList<GroupStore::Group> groups = GroupStore::groups(m_dm1.connection());
     TreeView1->clear();
     m_favouritesNode = nullptr;
 
     QTreeWidgetItem *root = makeNode(RootLabel, MainPictures::Computer, MainPictures::Computer);
     TreeView1->addTopLevelItem(root);
-    for (const QString &group : groups)
-        root->addChild(makeNode(group, MainPictures::Binders, MainPictures::OpenFolder));
+    for (const GroupStore::Group &group : groups) {
+        QTreeWidgetItem *node = makeNode(group.name, MainPictures::Binders, MainPictures::OpenFolder);
+        node->setData(0, NodeGroupNoRole, group.number);
+        root->addChild(node);
+    }
     m_favouritesNode = makeNode(FavouritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
     TreeView1->addTopLevelItem(m_favouritesNode);
 }

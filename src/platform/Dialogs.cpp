@@ -105,7 +105,7 @@ void Dialogs::failure(QWidget *parent)
 
 void Dialogs::failure(QWidget *parent, const AppError &error)
 {
-    if (error.kind() == AppError::Kind::ReadOnly)
+    if (error.kind() == AppError::Kind::ReadOnly || error.kind() == AppError::Kind::Unreachable)
         show(parent, error.message(), QStringLiteral("提示"));
     else
         failure(parent);

@@ -46,7 +46,8 @@ public:
     // The usual failure box: "error!!!", caption "error", OK, no icon.
     static void failure(QWidget *parent);
     // The failure box for a command that caught `error`: a database that cannot be
-    // changed is said in words (caption "提示"); any other error gives the usual box.
+    // changed or a server that cannot be reached is said in words (caption "提示"); any
+    // other error gives the usual box.
     static void failure(QWidget *parent, const AppError &error);
     // The default error report: the error's own text, captioned with the application's title.
     static void errorReport(QWidget *parent, const QString &errorText);

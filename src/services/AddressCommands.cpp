@@ -63,7 +63,7 @@ Outcome AddressCommands::countVisit(DbConnection &db, const QString &address)
 
 bool AddressCommands::mayOpenAfter(const Outcome &counted)
 {
-    return counted.kind != Outcome::Kind::Failed;
+    return counted.kind != Outcome::Kind::Failed && counted.kind != Outcome::Kind::Unreachable;
 }
 
 QString AddressCommands::withHostAsIpv4(const QString &address, const Ipv4Lookup &ipv4Of)

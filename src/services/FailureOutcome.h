@@ -9,5 +9,7 @@ inline Outcome failureOutcome(const AppError &error)
 {
     if (error.kind() == AppError::Kind::ReadOnly)
         return Outcome::readOnly(error.message());
+    if (error.kind() == AppError::Kind::Unreachable)
+        return Outcome::unreachable(error.message());
     return Outcome::failed(error.message());
 }

@@ -8,7 +8,8 @@
 // text. ReadOnly: the database cannot be changed, `message` says so in words.
 struct Outcome
 {
-    enum class Kind { Done, Refused, Failed, ReadOnly };
+    // Unreachable: the database's server cannot be reached, `message` names it and why.
+    enum class Kind { Done, Refused, Failed, ReadOnly, Unreachable };
     Kind kind;
     QString message;
     int count = 0;
@@ -17,5 +18,6 @@ struct Outcome
     static Outcome refused(QString message) { return {Kind::Refused, std::move(message)}; }
     static Outcome failed(QString message) { return {Kind::Failed, std::move(message)}; }
     static Outcome readOnly(QString message) { return {Kind::ReadOnly, std::move(message)}; }
+    static Outcome unreachable(QString message) { return {Kind::Unreachable, std::move(message)}; }
     bool ok() const { return kind == Kind::Done; }
 };

@@ -231,6 +231,7 @@ void TXPForm::openModal()
     placeAboveOwner();
     setWindowModality(Qt::ApplicationModal);
     m_openedModal = true;
+    m_programHadKeyboard = QApplication::activeWindow() != nullptr;
     show();
     raise();
     activateWindow();
@@ -253,12 +254,15 @@ void TXPForm::placeAboveOwner()
 
 // Once a modal window has gone, the keyboard goes to the modal window still open, else
 // to the owner (else the application's main window), as the window system may leave no
-// window active at all.
+// window active at all. A window opened while another program had the keyboard (an
+// editor that a browser asked for) leaves it to the window system to give it back there.
 void TXPForm::returnFocusAfterModal()
 {
     QPointer<QWidget> owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QTimer::singleShot(0, qApp, [owner] {
+    QTimer::singleShot(0, qApp, [owner, programHadKeyboard = m_programHadKeyboard] {
         QWidget *next = QApplication::activeModalWidget();
+        if (!next && !programHadKeyboard)
+            return;
         if (!next)
             next = owner ? owner.data() : applicationMainWindow();
         if (!next || !next->isVisible() || next->isMinimized())

@@ -129,6 +129,8 @@ private:
     quint8 m_alphaValue = 0;
     bool m_isApplicationMainWindow = false;
     bool m_openedModal = false;
+    // Whether a window of the program had the keyboard when this one opened modal.
+    bool m_programHadKeyboard = true;
     bool m_maximisedByGeometry = false;
     QRect m_geometryBeforeMaximise;
 

@@ -148,6 +148,22 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!running(pid), 10000);
     }
 
+    // Started for the bus where there is no display: the call is answered with an error
+    // that says so, and the process ends by itself instead of aborting.
+    void startWithoutADisplayAnswersWithAnError()
+    {
+        QProcess program;
+        program.setProcessEnvironment(withoutDisplay());
+        program.start(programPath(), {QStringLiteral("-EMBEDDING")});
+        QTRY_VERIFY_WITH_TIMEOUT(nameOwned(), 10000);
+        BusClient client;
+        const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("http://a/"), QStringLiteral("b")}));
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QVERIFY2(reply.errorMessage().contains(QLatin1String("No display")), qPrintable(reply.errorMessage()));
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    }
+
     void sendUrlClientStartsTheProgramWhenNoneRuns()
     {
         QCOMPARE(runToEnd(programPath(), {QStringLiteral("/RegServer")}), 0);

@@ -294,6 +294,50 @@ private Q_SLOTS:
             QVERIFY(!(qobject_cast<TFrmEditGroup *>(window) && window->isVisible()));
     }
 
+    // A call is never answered as saved or cancelled unless the user did so: one whose
+    // editor the ending program takes away gets an error, and so does one beyond the bound
+    // of waiting calls, at once, saying how many wait.
+    void callsWithoutTheUsersAnswerGetAnError_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("waitingBefore");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("program ends, SendUrl") << "SendUrl" << 0 << "ended before the address was saved";
+        QTest::newRow("program ends, SendUrlWithResult") << "SendUrlWithResult" << 0
+                                                         << "ended before the address was saved";
+        QTest::newRow("more calls than the bound") << "SendUrl" << int(TPIO::MaxPendingCalls) << "20 calls are waiting";
+    }
+    void callsWithoutTheUsersAnswerGetAnError()
+    {
+        QFETCH(QString, method);
+        QFETCH(int, waitingBefore);
+        QFETCH(QString, error);
+        serve();
+        BusClient client;
+        QList<QDBusPendingCall> waiting;
+        for (int i = 0; i < waitingBefore; ++i) {
+            waiting << client.sendUrl({QStringLiteral("http://w%1/").arg(i), QStringLiteral("w")});
+            QVERIFY(waitForEditor(i + 1));
+        }
+        QDBusMessage message = BusClient::method(method);
+        message.setArguments({QStringLiteral("http://last/"), QStringLiteral("末")});
+        QDBusPendingCall last = client.call(message);
+        if (waitingBefore == 0) {
+            QVERIFY(waitForEditor());
+            m_server.reset(); // the program ends with the editor open
+        }
+        const QDBusMessage reply = waitForReply(last);
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QLatin1String(TPIO::ErrorName));
+        QVERIFY2(reply.errorMessage().contains(error), qPrintable(reply.errorMessage()));
+        if (m_server) {
+            QCOMPARE(m_server->pendingCalls(), waitingBefore);
+            m_server.reset();
+        }
+        for (const QDBusPendingCall &call : std::as_const(waiting))
+            QCOMPARE(waitForReply(call).type(), QDBusMessage::ErrorMessage);
+    }
+
     void failureInsideTheCallReturnsItsText()
     {
         serve();

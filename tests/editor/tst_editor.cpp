@@ -443,22 +443,17 @@ private Q_SLOTS:
         QCOMPARE(stored[1].groupNo, firstListedGroupNo());
     }
 
+    // An editor that cannot list its groups could only fail at the save: it says why
+    // once and does not open.
     void unusableFolder()
     {
         const QString missing = QDir::tempPath() + QStringLiteral("/vestrane-no-such-folder");
         SettingsStore::setPath(missing);
         TFrmEditGroup editor;
-        whileOpen(editor, [&] {
-            QCOMPARE(controls(editor).ListBox1->count(), 0);
-            typeText(controls(editor).Edit1, QStringLiteral("d.com"));
-            typeText(controls(editor).Edit2, QStringLiteral("d"));
-            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
-            QCOMPARE(lastText(), QStringLiteral("error!!!"));
-            QVERIFY(editor.isVisible());
-        });
-        editor.P_ShowAdd(QString());
+        QVERIFY(!editor.P_ShowAdd(QString()));
         SettingsStore::setPath(QString());
-        QCOMPARE(Dialogs::recorded().size(), 2);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
         QVERIFY(Dialogs::recorded().first().text.contains(missing));
         QVERIFY(rows().isEmpty());

@@ -185,6 +185,42 @@ private Q_SLOTS:
         w.setEditor(nullptr);
     }
 
+    // The server refuses the window while it is open: F5 and 添加网址 each say once why,
+    // naming the server, and open nothing; once it takes connections again, the window
+    // connects by itself.
+    void outageIsToldOnceAndOpensNothing_data()
+    {
+        QTest::addColumn<bool>("addAddress");
+        QTest::newRow("F5") << false;
+        QTest::newRow("添加网址") << true;
+    }
+    void outageIsToldOnceAndOpensNothing()
+    {
+        QFETCH(bool, addAddress);
+        TFrmMain &w = openWindow();
+        TFrmEditGroup editor(&w);
+        w.setEditor(&editor);
+        m_server->allowConnections(false);
+        const auto reopen = qScopeGuard([&] { m_server->allowConnections(true); });
+        other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                     "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+        Dialogs::clearRecorded();
+        if (addAddress)
+            w.P_AddAddress();
+        else
+            QTest::keyClick(&w, Qt::Key_F5);
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        QVERIFY2(Dialogs::recorded().first().text.startsWith(QStringLiteral("无法连接数据库（服务器")),
+                 qPrintable(Dialogs::recorded().first().text));
+        QVERIFY(!editor.isVisible());
+        // The dropped connection is noticed without a command, and opened again by itself.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dm1->connection().isOpen(), 2000);
+        m_server->allowConnections(true);
+        QTRY_VERIFY_WITH_TIMEOUT(m_dm1->connection().isOpen(), 5000);
+        QCOMPARE(Dialogs::recorded().size(), 1);
+        w.setEditor(nullptr);
+    }
+
     // Another program's insert shows within a second, the user's selected row and typed
     // search text stay; after the window's connection was cut, the next command connects
     // again and listening starts anew.

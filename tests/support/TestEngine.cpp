@@ -73,6 +73,11 @@ TestServerDatabase::TestServerDatabase()
     m_uri = ServerAddress::parse(TestEngine::serverUri()).toUri(m_name);
 }
 
+void TestServerDatabase::allowConnections(bool allow)
+{
+    administer(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2").arg(m_name, allow ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
 TestServerDatabase::~TestServerDatabase()
 {
     try {

@@ -42,6 +42,8 @@ public:
 
     QString name() const { return m_name; }
     QString uri() const { return m_uri; }
+    // Lets new connections in, or refuses them as a server that is away would.
+    void allowConnections(bool allow);
 
 private:
     QString m_name;
