@@ -520,9 +520,11 @@ QString NetscapeReader::decodeEntities(QStringView text)
     // text of many '&' without a ';' is read in linear time.
     qsizetype semicolon = 0;
     while (at >= 0) {
-        if (semicolon >= 0 && semicolon <= at)
+        if (semicolon <= at)
             semicolon = text.indexOf(QLatin1Char(';'), at + 1);
-        const bool shortEnough = semicolon >= 0 && semicolon - at <= 10;
+        if (semicolon < 0)
+            break; // no reference can follow
+        const bool shortEnough = semicolon - at <= 10;
         const char32_t code = shortEnough ? referencedCharacter(text.mid(at + 1, semicolon - at - 1)) : 0;
         if (code == 0) {
             at = text.indexOf(QLatin1Char('&'), at + 1);
