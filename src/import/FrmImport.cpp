@@ -402,9 +402,9 @@ bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qs
         if (!progress->wasCanceled())
             progress->setValue(int(done));
     });
-    // While the worker runs, the window takes no command and cannot be closed: a second
-    // click would start a second import, and closing would destroy the window under
-    // this loop.
+    // While the worker runs, the window takes no command: a second click would start a
+    // second import. Nor does it close under this loop: a close while a source is read
+    // cancels the reading, and the window closes once the loop has ended (closeEvent).
     setCursor(Qt::BusyCursor);
     contentArea()->setEnabled(false);
     setSysButtonsEnabled(m_readingJob != nullptr);
