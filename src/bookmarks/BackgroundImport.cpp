@@ -19,10 +19,10 @@ void BackgroundImport::wait()
         m_thread->wait();
 }
 
-void BackgroundImport::startPlan(std::function<BookmarkSet()> reader)
+void BackgroundImport::startPlan(Reader reader)
 {
     start([this, reader = std::move(reader)](DbConnection &db, const ImportService::Progress &progress) {
-        m_plan = ImportService::plan(db, reader(), progress);
+        m_plan = ImportService::plan(db, reader([this] { return m_cancel.load(); }), progress);
     });
 }
 

@@ -20,11 +20,12 @@ public:
     // Cancels what still runs and waits for it.
     ~BackgroundImport() override;
 
-    // Reads `file` (or calls `reader`) and plans the import.
-    void startPlan(std::function<BookmarkSet()> reader);
+    // Reads a source, asking the cancel given to it now and then, and plans the import.
+    using Reader = std::function<BookmarkSet(const ReadCancel &cancel)>;
+    void startPlan(Reader reader);
     // Stores the checked rows of `plan` in one transaction.
     void startStore(ImportPlan plan);
-    // Asks the work to stop; a store is then rolled back.
+    // Asks the work to stop: a reading stops, a store is rolled back.
     void cancel() { m_cancel = true; }
     bool isRunning() const { return m_thread && m_thread->isRunning(); }
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 // One bookmark read from a browser's store or a bookmark file.
@@ -32,6 +33,8 @@ struct BookmarkSet
     std::vector<SkippedEntry> notWeb; // javascript:, place:, empty addresses and the like
     int separators = 0;
     int emptyFolders = 0;
+    int tooDeep = 0;  // bookmarks in folders nested deeper than maxFolderDepth, left out
+    int badBytes = 0; // bytes that were no text in the file's charset, read as U+FFFD
 
     // The group a bookmark goes to: its folder chain joined with " / ", or the source's
     // name when it lies outside any folder.
@@ -39,6 +42,26 @@ struct BookmarkSet
     // Files a bookmark, or counts it as not a web address.
     void add(Bookmark &&bookmark);
 };
+
+// Folders nested deeper than this are made by no browser; every reader stops there, so
+// that a hostile file can neither exhaust the stack nor multiply its size in memory.
+constexpr int maxFolderDepth = 256;
+
+// Asked now and then while a source is read; true stops the reading, which then throws
+// ImportCancelled. Empty: the reading runs to its end.
+using ReadCancel = std::function<bool()>;
+
+// Thrown when the caller cancels an import; nothing of it was stored.
+struct ImportCancelled
+{
+};
+
+// Throws ImportCancelled when the caller asked to stop.
+inline void stopIfCancelled(const ReadCancel &cancel)
+{
+    if (cancel && cancel())
+        throw ImportCancelled{};
+}
 
 namespace BookmarkRoots {
 // Shown names of the browsers' root folders.

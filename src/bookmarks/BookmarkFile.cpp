@@ -7,49 +7,104 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-QByteArray readAll(const QString &file)
+constexpr qsizetype headSize = 4096;
+constexpr qint64 chunkSize = 1 << 20; // read between two looks at the cancel
+
+// Opens a file for reading only when it is a regular file. The check is made on the
+// opened descriptor, and the opening itself does not wait (O_NONBLOCK), so that a FIFO
+// put in the file's place is refused instead of blocking the reading.
+void openRegular(QFile &in, const QString &file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            throw AppError(QStringLiteral("文件不存在：%1").arg(file));
+        throw AppError(QStringLiteral("无法打开文件：%1（%2）").arg(file, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        throw AppError(QStringLiteral("不是普通文件：%1").arg(file));
+    }
+    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         throw AppError(QStringLiteral("无法打开文件：%1（%2）").arg(file, in.errorString()));
-    return in.readAll();
+    }
+}
+
+QByteArray readRest(QFile &in, QByteArray bytes, const ReadCancel &cancel)
+{
+    const qint64 size = in.size();
+    if (size > bytes.size())
+        bytes.reserve(qsizetype(size));
+    for (;;) {
+        stopIfCancelled(cancel);
+        const QByteArray chunk = in.read(chunkSize);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (in.error() != QFileDevice::NoError)
+        throw AppError(QStringLiteral("无法读取文件：%1（%2）").arg(in.fileName(), in.errorString()));
+    return bytes;
+}
+
+// The start of the file as text for the markers below: decoded by its byte-order mark,
+// else byte for byte (the markers are ASCII).
+QString headText(const QByteArray &head)
+{
+    if (const auto marked = QStringConverter::encodingForData(head)) {
+        QStringDecoder decoder(*marked);
+        return decoder.decode(head);
+    }
+    return QString::fromLatin1(head);
 }
 
 } // namespace
 
-BookmarkFile::Kind BookmarkFile::kindOf(const QString &file)
+BookmarkFile::Kind BookmarkFile::kindOf(const QByteArray &head)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return Kind::Unknown;
-    const QByteArray head = in.read(4096);
     if (head.startsWith("SQLite format 3"))
         return Kind::Firefox;
-    const QByteArray trimmed = head.trimmed();
-    if (trimmed.startsWith('{'))
+    const QString text = headText(head.left(headSize));
+    if (text.trimmed().startsWith(QLatin1Char('{')))
         return Kind::Chromium;
-    const QByteArray lower = head.toLower();
-    if (lower.contains("<dl") || lower.contains("<!doctype netscape") || lower.contains("<a "))
+    if (text.contains(QLatin1String("<dl"), Qt::CaseInsensitive)
+        || text.contains(QLatin1String("<!doctype netscape"), Qt::CaseInsensitive)
+        || text.contains(QLatin1String("<a "), Qt::CaseInsensitive))
         return Kind::Netscape;
     return Kind::Unknown;
 }
 
-BookmarkSet BookmarkFile::read(const QString &file)
+BookmarkSet BookmarkFile::read(const QString &file, const ReadCancel &cancel, const QString &sourceName)
 {
-    switch (kindOf(file)) {
+    QFile in;
+    openRegular(in, file);
+    const QByteArray head = in.read(headSize);
+    const auto named = [&sourceName](const QString &fallback) {
+        return sourceName.isEmpty() ? fallback : sourceName;
+    };
+    switch (kindOf(head)) {
     case Kind::Firefox:
-        return FirefoxReader::read(file, QStringLiteral("Firefox"));
+        in.close();
+        return FirefoxReader::read(file, named(QStringLiteral("Firefox")), cancel);
     case Kind::Chromium:
-        return ChromiumReader::read(readAll(file), QStringLiteral("Chromium"));
+        return ChromiumReader::read(readRest(in, head, cancel), named(QStringLiteral("Chromium")), cancel);
     case Kind::Netscape:
-        return NetscapeReader::read(readAll(file), QFileInfo(file).fileName());
+        return NetscapeReader::read(readRest(in, head, cancel), named(QFileInfo(file).fileName()), cancel);
     case Kind::Unknown:
         break;
     }
-    if (!QFileInfo::exists(file))
-        throw AppError(QStringLiteral("文件不存在：%1").arg(file));
     throw AppError(QStringLiteral("不是书签文件：%1").arg(file));
 }

@@ -6,11 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace {
+#include <vector>
 
-// Deeper trees than this are not made by a browser; the walk stops there rather than
-// exhausting the stack on a hostile file.
-constexpr int maxDepth = 256;
+namespace {
 
 // Chromium counts microseconds since 1601-01-01 (UTC), written as a decimal string.
 QDateTime chromiumDate(const QJsonValue &value)
@@ -24,9 +22,77 @@ QDateTime chromiumDate(const QJsonValue &value)
     return seconds > 0 ? QDateTime::fromSecsSinceEpoch(seconds) : QDateTime();
 }
 
-// Walks a folder; gives whether it holds a bookmark anywhere below.
-bool walk(const QJsonObject &folder, QStringList &path, BookmarkSet &set, int depth)
+bool isHexDigit(char c)
 {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The code unit of the "\uXXXX" escape at `at`, or -1 when there is none.
+int escapedUnit(const QByteArray &json, qsizetype at)
+{
+    if (at + 6 > json.size() || json[at] != '\\' || json[at + 1] != 'u')
+        return -1;
+    for (qsizetype i = at + 2; i < at + 6; ++i)
+        if (!isHexDigit(json[i]))
+            return -1;
+    return json.mid(at + 2, 4).toInt(nullptr, 16);
+}
+
+// Qt's JSON parser pairs a high surrogate escape with whatever follows it ("\ud800 "
+// becomes U+10020, the space lost). A surrogate escape without its partner is written
+// as U+FFFD here, so that it and the text after it read as they should.
+QByteArray withLoneSurrogatesReplaced(const QByteArray &json)
+{
+    QByteArray out;
+    qsizetype copied = 0;
+    for (qsizetype at = json.indexOf('\\'); at >= 0 && at + 1 < json.size(); at = json.indexOf('\\', at)) {
+        const int unit = escapedUnit(json, at);
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            at += 2; // any other escape, "\\" included
+            continue;
+        }
+        if (unit < 0xDC00) {
+            const int low = escapedUnit(json, at + 6);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                at += 12;
+                continue;
+            }
+        }
+        out += QByteArrayView(json).sliced(copied, at - copied);
+        out += "\\ufffd";
+        at += 6;
+        copied = at;
+    }
+    if (copied == 0)
+        return json;
+    out += QByteArrayView(json).sliced(copied);
+    return out;
+}
+
+// The bookmarks anywhere below a folder, walked without recursion.
+int bookmarksBelow(const QJsonObject &folder)
+{
+    int count = 0;
+    std::vector<QJsonArray> pending{folder.value(QLatin1String("children")).toArray()};
+    while (!pending.empty()) {
+        const QJsonArray children = std::move(pending.back());
+        pending.pop_back();
+        for (const QJsonValue &value : children) {
+            const QJsonObject node = value.toObject();
+            const QString type = node.value(QLatin1String("type")).toString();
+            if (type == QLatin1String("url"))
+                ++count;
+            else if (type == QLatin1String("folder"))
+                pending.push_back(node.value(QLatin1String("children")).toArray());
+        }
+    }
+    return count;
+}
+
+// Walks a folder; gives whether it holds a bookmark anywhere below.
+bool walk(const QJsonObject &folder, QStringList &path, BookmarkSet &set, int depth, const ReadCancel &cancel)
+{
+    stopIfCancelled(cancel);
     bool hasBookmark = false;
     const QJsonArray children = folder.value(QLatin1String("children")).toArray();
     for (const QJsonValue &value : children) {
@@ -42,9 +108,13 @@ bool walk(const QJsonObject &folder, QStringList &path, BookmarkSet &set, int de
             bookmark.lastVisit = chromiumDate(node.value(QLatin1String("date_last_used")));
             set.add(std::move(bookmark));
             hasBookmark = true;
-        } else if (type == QLatin1String("folder") && depth < maxDepth) {
+        } else if (type == QLatin1String("folder") && depth >= maxFolderDepth) {
+            const int cut = bookmarksBelow(node);
+            set.tooDeep += cut;
+            hasBookmark = hasBookmark || cut > 0;
+        } else if (type == QLatin1String("folder")) {
             path.append(name.trimmed());
-            const bool inside = walk(node, path, set, depth + 1);
+            const bool inside = walk(node, path, set, depth + 1, cancel);
             path.removeLast();
             if (!inside)
                 ++set.emptyFolders;
@@ -56,10 +126,11 @@ bool walk(const QJsonObject &folder, QStringList &path, BookmarkSet &set, int de
 
 } // namespace
 
-BookmarkSet ChromiumReader::read(const QByteArray &json, const QString &sourceName)
+BookmarkSet ChromiumReader::read(const QByteArray &json, const QString &sourceName, const ReadCancel &cancel)
 {
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(withLoneSurrogatesReplaced(json), &error);
+    stopIfCancelled(cancel);
     const QJsonObject roots = document.object().value(QLatin1String("roots")).toObject();
     if (error.error != QJsonParseError::NoError || roots.isEmpty())
         throw AppError(QStringLiteral("不是浏览器的书签文件：%1").arg(
@@ -74,7 +145,7 @@ BookmarkSet ChromiumReader::read(const QByteArray &json, const QString &sourceNa
     };
     for (const auto &[key, shown] : shownRoots) {
         QStringList path{shown};
-        walk(roots.value(key).toObject(), path, set, 0);
+        walk(roots.value(key).toObject(), path, set, 0, cancel);
     }
     return set;
 }

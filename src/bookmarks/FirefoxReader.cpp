@@ -4,7 +4,9 @@
 
 #include <QAtomicInt>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,7 +20,7 @@ QAtomicInt readerCounter;
 constexpr int typeBookmark = 1;
 constexpr int typeFolder = 2;
 constexpr int typeSeparator = 3;
-constexpr int maxDepth = 256;
+constexpr int cancelStep = 4096; // rows read between two looks at the cancel
 
 struct Node
 {
@@ -35,8 +37,39 @@ QDateTime fromMicros(qint64 micros)
     return micros > 0 ? QDateTime::fromSecsSinceEpoch(micros / 1000000) : QDateTime();
 }
 
+// Refuses anything but a regular file: a FIFO or a device would block the copy or
+// never end.
+void requireRegularFile(const QString &file)
+{
+    const QFileInfo info(file);
+    if (info.exists() && !info.isFile())
+        throw AppError(QStringLiteral("不是普通文件：%1").arg(file));
+}
+
+// The statements below read moz_bookmarks and moz_places. In a hostile file either
+// could be a view (a recursive one runs for minutes and takes gigabytes), and a trigger
+// could make the reading write; a places database of Firefox has neither.
+void requireRealTables(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('view', 'trigger') "
+                                   "OR name IN ('moz_bookmarks', 'moz_places')")))
+        throw AppError(QStringLiteral("不是 Firefox 的书签数据库：%1").arg(query.lastError().text()));
+    int tables = 0;
+    while (query.next()) {
+        if (query.value(0).toString() != QLatin1String("table"))
+            throw AppError(QStringLiteral("不是 Firefox 的书签数据库：含有视图或触发器“%1”")
+                               .arg(query.value(1).toString()));
+        ++tables;
+    }
+    if (tables != 2)
+        throw AppError(QStringLiteral("不是 Firefox 的书签数据库：缺少 moz_bookmarks 或 moz_places 表"));
+}
+
 QString copyWithWal(const QString &placesFile, const QTemporaryDir &dir)
 {
+    requireRegularFile(placesFile);
+    requireRegularFile(placesFile + QStringLiteral("-wal"));
     const QString copy = dir.filePath(QStringLiteral("places.sqlite"));
     if (!QFile::copy(placesFile, copy))
         throw AppError(QStringLiteral("无法读取文件：%1").arg(placesFile));
@@ -50,8 +83,9 @@ QString copyWithWal(const QString &placesFile, const QTemporaryDir &dir)
 class Tree
 {
 public:
-    void load(QSqlDatabase &db)
+    void load(QSqlDatabase &db, const ReadCancel &cancel)
     {
+        requireRealTables(db);
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.exec(QStringLiteral(
@@ -60,6 +94,8 @@ public:
             throw AppError(QStringLiteral("不是 Firefox 的书签数据库：%1").arg(query.lastError().text()));
         std::vector<std::pair<qint64, qint64>> links;
         while (query.next()) {
+            if (links.size() % cancelStep == 0)
+                stopIfCancelled(cancel);
             const qint64 id = query.value(0).toLongLong();
             Node &node = m_nodes[id];
             node.type = query.value(2).toInt();
@@ -81,7 +117,7 @@ public:
             m_roots.insert(roots.value(0).toString(), roots.value(1).toLongLong());
     }
 
-    void fill(BookmarkSet &set) const
+    void fill(BookmarkSet &set)
     {
         const std::pair<QLatin1String, QString> shownRoots[] = {
             {QLatin1String("toolbar_____"), BookmarkRoots::firefoxToolbar},
@@ -99,14 +135,39 @@ public:
     }
 
 private:
-    bool walk(qint64 folderId, QStringList &path, BookmarkSet &set, int depth) const
+    // The bookmarks anywhere below a folder, walked without recursion.
+    int bookmarksBelow(qint64 folderId)
+    {
+        int count = 0;
+        std::vector<qint64> pending{folderId};
+        while (!pending.empty()) {
+            const auto folder = m_nodes.constFind(pending.back());
+            pending.pop_back();
+            if (folder == m_nodes.constEnd())
+                continue;
+            for (qint64 id : folder->children) {
+                const Node &node = *m_nodes.constFind(id);
+                if (node.type == typeBookmark)
+                    ++count;
+                else if (node.type == typeFolder && !m_walked.contains(id)) {
+                    m_walked.insert(id);
+                    pending.push_back(id);
+                }
+            }
+        }
+        return count;
+    }
+
+    bool walk(qint64 folderId, QStringList &path, BookmarkSet &set, int depth)
     {
         const auto folder = m_nodes.constFind(folderId);
-        if (folder == m_nodes.constEnd())
+        // A damaged file may link folders in a ring: each is walked once.
+        if (folder == m_nodes.constEnd() || m_walked.contains(folderId))
             return false;
+        m_walked.insert(folderId);
         bool hasBookmark = false;
         for (qint64 id : folder->children) {
-            const Node &node = m_nodes[id];
+            const Node &node = *m_nodes.constFind(id);
             if (node.type == typeBookmark) {
                 Bookmark bookmark;
                 bookmark.folders = path;
@@ -118,7 +179,11 @@ private:
                 hasBookmark = true;
             } else if (node.type == typeSeparator) {
                 ++set.separators;
-            } else if (node.type == typeFolder && depth < maxDepth) {
+            } else if (node.type == typeFolder && depth >= maxFolderDepth) {
+                const int cut = bookmarksBelow(id);
+                set.tooDeep += cut;
+                hasBookmark = hasBookmark || cut > 0;
+            } else if (node.type == typeFolder) {
                 path.append(node.title);
                 const bool inside = walk(id, path, set, depth + 1);
                 path.removeLast();
@@ -132,11 +197,12 @@ private:
 
     QHash<qint64, Node> m_nodes;
     QHash<QString, qint64> m_roots;
+    QSet<qint64> m_walked;
 };
 
 } // namespace
 
-BookmarkSet FirefoxReader::read(const QString &placesFile, const QString &sourceName)
+BookmarkSet FirefoxReader::read(const QString &placesFile, const QString &sourceName, const ReadCancel &cancel)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -154,7 +220,7 @@ BookmarkSet FirefoxReader::read(const QString &placesFile, const QString &source
             if (!db.open())
                 throw AppError(db.lastError().text());
             Tree tree;
-            tree.load(db);
+            tree.load(db, cancel);
             tree.fill(set);
         } catch (...) {
             db.close();

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <tuple>
+
 namespace {
 
 constexpr qsizetype progressStep = 512;
@@ -52,6 +54,8 @@ ImportPlan ImportService::plan(DbConnection &db, BookmarkSet &&set, const Progre
     plan.notWeb = std::move(set.notWeb);
     plan.separators = set.separators;
     plan.emptyFolders = set.emptyFolders;
+    plan.tooDeep = set.tooDeep;
+    plan.badBytes = set.badBytes;
 
     QHash<QString, QSet<QString>> stored = storedKeys(db);
     QHash<QString, QSet<QString>> seen;
@@ -88,6 +92,9 @@ ImportReport ImportService::store(DbConnection &db, const ImportPlan &plan, cons
     ImportReport result;
     result.notWeb = int(plan.notWeb.size());
     result.skipped = plan.notWeb;
+    result.emptyFolders = plan.emptyFolders;
+    result.tooDeep = plan.tooDeep;
+    result.badBytes = plan.badBytes;
 
     Transaction transaction(db);
     ImportWriter writer(db);
@@ -124,14 +131,44 @@ ImportReport ImportService::importFile(DbConnection &db, const QString &file)
     return store(db, plan(db, BookmarkFile::read(file)));
 }
 
+namespace {
+
+// Each count the report gives: its label, its value and its unit; the rare ones only when
+// they are not zero.
+std::vector<std::tuple<QString, int, QString>> reportCounts(const ImportReport &report)
+{
+    std::vector<std::tuple<QString, int, QString>> counts = {
+        {QStringLiteral("导入"), report.imported, QStringLiteral("条")},
+        {QStringLiteral("重复跳过"), report.duplicates, QStringLiteral("条")},
+        {QStringLiteral("未选中"), report.unchecked, QStringLiteral("条")},
+        {QStringLiteral("非网址"), report.notWeb, QStringLiteral("条")},
+        {QStringLiteral("新建组别"), report.groupsCreated, QStringLiteral("个")},
+        {QStringLiteral("空文件夹"), report.emptyFolders, QStringLiteral("个")},
+    };
+    if (report.tooDeep > 0)
+        counts.emplace_back(QStringLiteral("超过 %1 层文件夹未导入").arg(maxFolderDepth), report.tooDeep,
+                            QStringLiteral("条"));
+    if (report.badBytes > 0)
+        counts.emplace_back(QStringLiteral("无法解码的字节"), report.badBytes, QStringLiteral("个"));
+    return counts;
+}
+
+} // namespace
+
 QString ImportReport::summary() const
 {
-    return QStringLiteral("导入 %1 条，重复跳过 %2 条，未选中 %3 条，非网址 %4 条，新建组别 %5 个")
-        .arg(imported)
-        .arg(duplicates)
-        .arg(unchecked)
-        .arg(notWeb)
-        .arg(groupsCreated);
+    QStringList parts;
+    for (const auto &[label, count, unit] : reportCounts(*this))
+        parts << QStringLiteral("%1 %2 %3").arg(label).arg(count).arg(unit);
+    return parts.join(QStringLiteral("，"));
+}
+
+QString ImportReport::lines() const
+{
+    QStringList parts;
+    for (const auto &[label, count, unit] : reportCounts(*this))
+        parts << QStringLiteral("%1：%2 %3").arg(label).arg(count).arg(unit);
+    return parts.join(QLatin1Char('\n'));
 }
 
 QString ImportReport::details() const

@@ -27,6 +27,8 @@ struct ImportPlan
     std::vector<SkippedEntry> notWeb;
     int separators = 0;
     int emptyFolders = 0;
+    int tooDeep = 0;  // bookmarks left out below the folder depth limit
+    int badBytes = 0; // bytes of the file read as U+FFFD
 };
 
 // What an import did.
@@ -37,17 +39,18 @@ struct ImportReport
     int unchecked = 0;  // left out by the user
     int notWeb = 0;
     int groupsCreated = 0;
+    int emptyFolders = 0; // folders of the source without bookmarks: no group is made
+    int tooDeep = 0;      // bookmarks in folders deeper than maxFolderDepth, left out
+    int badBytes = 0;     // bytes of the file that were no text, read as U+FFFD
     std::vector<SkippedEntry> skipped; // every entry that was not stored, with the reason
 
-    // The counts on one line.
+    // The counts on one line; those of what is rare (bookmarks too deep, bytes that are
+    // no text) only when there are any.
     QString summary() const;
+    // The counts a line each, as the import window shows them.
+    QString lines() const;
     // One skipped entry a line: group, title, address and reason.
     QString details() const;
-};
-
-// Thrown when the caller cancels an import; nothing of it was stored.
-struct ImportCancelled
-{
 };
 
 namespace ImportService {

@@ -1,8 +1,10 @@
 #include "bookmarks/NetscapeReader.h"
 
+#include "data/AppError.h"
+
 #include <QStringDecoder>
-#include <algorithm>
 #include <cctype>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -12,22 +14,122 @@ using Attributes = std::vector<std::pair<QString, QString>>;
 // Marks the toolbar folder until the file's layout tells which browser wrote it.
 const QString toolbarMark = QStringLiteral("\x01toolbar");
 
-bool isGbCharset(const QByteArray &name)
-{
-    return name == "gb18030" || name == "gbk" || name == "gb2312" || name == "cp936" || name == "x-gbk";
-}
+constexpr int cancelStep = 4096; // tags read between two looks at the cancel
 
-QByteArray metaCharset(const QByteArray &bytes)
+// The charset a <meta> tag of the file's head declares (charset=... in its CONTENT or as
+// an attribute of its own), in lower case; empty when none does.
+QByteArray declaredCharset(const QByteArray &bytes)
 {
     const QByteArray head = bytes.left(4096).toLower();
-    const qsizetype at = head.indexOf("charset=");
-    if (at < 0)
-        return {};
-    qsizetype end = at + 8;
-    while (end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-'
-                                 || head[end] == '_'))
-        ++end;
-    return head.mid(at + 8, end - at - 8);
+    for (qsizetype meta = head.indexOf("<meta"); meta >= 0; meta = head.indexOf("<meta", meta + 5)) {
+        qsizetype end = head.indexOf('>', meta);
+        if (end < 0)
+            end = head.size();
+        const qsizetype at = head.indexOf("charset", meta);
+        if (at < 0 || at > end)
+            continue;
+        qsizetype pos = at + 7;
+        while (pos < end && (head[pos] == ' ' || head[pos] == '=' || head[pos] == '"' || head[pos] == '\''))
+            ++pos;
+        qsizetype stop = pos;
+        while (stop < end && (std::isalnum(static_cast<unsigned char>(head[stop])) || head[stop] == '-'
+                              || head[stop] == '_' || head[stop] == ':' || head[stop] == '.'))
+            ++stop;
+        if (stop > pos)
+            return head.mid(pos, stop - pos);
+    }
+    return {};
+}
+
+// What to decode a declared charset with. Browsers read these labels as the larger
+// charset that files so labelled use in practice; a UTF-16 label on a file that is
+// readable as ASCII is wrong, and browsers read it as UTF-8.
+QByteArray decoderName(const QByteArray &declared)
+{
+    static const QList<QByteArray> gb = {"gb18030", "gbk", "gb2312", "cp936", "x-gbk", "gb_2312-80", "csgb2312",
+                                         "chinese", "windows-936"};
+    static const QList<QByteArray> latin = {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii",
+                                            "ascii", "cp819", "ibm819", "iso-ir-100", "csisolatin1"};
+    static const QList<QByteArray> utf8 = {"utf-8", "utf8", "unicode-1-1-utf-8", "utf-16", "utf-16le", "utf-16be",
+                                           "unicode", "ucs-2"};
+    if (gb.contains(declared))
+        return "GB18030";
+    if (latin.contains(declared))
+        return "windows-1252";
+    if (declared == "euc-kr" || declared == "ks_c_5601-1987" || declared == "cseuckr")
+        return "windows-949";
+    if (utf8.contains(declared))
+        return "UTF-8";
+    return declared;
+}
+
+struct Utf8Scan
+{
+    qsizetype multiByte = 0; // bytes in valid sequences of two bytes or more
+    qsizetype invalid = 0;   // bytes in no valid sequence
+};
+
+// Counts the bytes that are valid UTF-8 beyond ASCII and those that are no UTF-8 at all
+// (as Qt's decoder replaces them: one byte at a time).
+Utf8Scan scanUtf8(const QByteArray &bytes)
+{
+    Utf8Scan scan;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF; // the allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF)
+            length = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+            length = 3, low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+        else if (c >= 0xF0 && c <= 0xF4)
+            length = 4, low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+        bool valid = length > 0 && i + length <= n && p[i + 1] >= low && p[i + 1] <= high;
+        for (int k = 2; valid && k < length; ++k)
+            valid = p[i + k] >= 0x80 && p[i + k] <= 0xBF;
+        if (valid) {
+            scan.multiByte += length;
+            i += length;
+        } else {
+            ++scan.invalid;
+            ++i;
+        }
+    }
+    return scan;
+}
+
+int clampedCount(qsizetype count)
+{
+    return int(qMin<qsizetype>(count, std::numeric_limits<int>::max()));
+}
+
+// Decodes with a decoder of ICU (or Qt's own); the characters it could not decode become
+// U+FFFD and are counted. ICU gives U+001A for them, which no bookmark file holds.
+NetscapeReader::Text decodeWith(QStringDecoder &decoder, const QByteArray &bytes)
+{
+    NetscapeReader::Text result{decoder.decode(bytes), 0};
+    if (decoder.hasError()) {
+        for (QChar &c : result.text) {
+            if (c == QChar(0x1A) || c == QChar::ReplacementCharacter) {
+                c = QChar::ReplacementCharacter;
+                ++result.badBytes;
+            }
+        }
+    }
+    return result;
+}
+
+NetscapeReader::Text decodeUtf8(const QByteArray &bytes, qsizetype invalid)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    return {utf8.decode(bytes), clampedCount(invalid)};
 }
 
 QString attribute(const Attributes &attributes, QLatin1String name)
@@ -170,20 +272,25 @@ private:
 // One open <DL>: a folder, the file's root list, or a list without a heading.
 struct Level
 {
-    QString name;     // empty for the root and for lists without a heading
-    bool folder = false;
+    bool folder = false;  // opened by a heading; its name is the last of the path
+    bool root = false;    // a browser's root folder (toolbar, "Other Bookmarks"): never empty
     bool unfiled = false; // Firefox's "Other Bookmarks" folder
+    bool cut = false;     // deeper than maxFolderDepth: nothing inside is read
     bool hasBookmark = false;
 };
 
 class Builder
 {
 public:
+    explicit Builder(const ReadCancel &cancel) : m_cancel(cancel) {}
+
     void run(const QString &text)
     {
         Parser parser(text);
         Tag tag;
-        while (parser.nextTag(tag)) {
+        for (int tags = 0; parser.nextTag(tag); ++tags) {
+            if (tags % cancelStep == 0)
+                stopIfCancelled(m_cancel);
             if (tag.name.compare(QLatin1String("DL"), Qt::CaseInsensitive) == 0)
                 tag.closing ? closeList() : openList();
             else if (tag.closing)
@@ -194,6 +301,8 @@ public:
                 link(tag, parser.text());
             else if (tag.name.compare(QLatin1String("HR"), Qt::CaseInsensitive) == 0)
                 ++m_separators;
+            else if (tag.name.compare(QLatin1String("H1"), Qt::CaseInsensitive) == 0)
+                title(parser.text());
         }
         dropPendingFolder();
         while (!m_levels.empty())
@@ -206,14 +315,17 @@ public:
         set.sourceName = sourceName;
         set.separators = m_separators;
         set.emptyFolders = m_emptyFolders;
+        set.tooDeep = m_tooDeep;
         // Firefox writes the menu as the root list, with the toolbar and "Other
-        // Bookmarks" folders inside it; Chromium writes the toolbar folder and then its
-        // other bookmarks loose at the top. Name the roots as the browsers' stores do.
-        const bool firefoxLayout = m_sawUnfiled;
+        // Bookmarks" folders inside it (the latter left out when it is empty); Chromium
+        // writes the toolbar folder and then its other bookmarks loose at the top. Name
+        // the roots as the browsers' stores do.
+        const bool firefoxLayout = m_sawUnfiled || m_menuTitle;
         const QString looseRoot = firefoxLayout ? BookmarkRoots::firefoxMenu
                                   : m_sawToolbar ? BookmarkRoots::otherBookmarks
                                                  : QString();
         const QString toolbarName = firefoxLayout ? BookmarkRoots::firefoxToolbar : BookmarkRoots::chromiumBar;
+        set.bookmarks.reserve(m_bookmarks.size());
         for (Entry &bookmark : m_bookmarks) {
             const bool inRoot = !bookmark.folders.isEmpty()
                                 && (bookmark.folders.first() == toolbarMark || bookmark.underUnfiled);
@@ -232,16 +344,29 @@ private:
         bool underUnfiled = false;
     };
 
+    bool insideCut() const { return m_cutLevels > 0; }
+
     void openList()
     {
         Level level;
         if (m_pending) {
-            level.name = std::exchange(m_pendingName, QString());
             level.folder = true;
-            m_pending = false;
-            level.unfiled = std::exchange(m_pendingUnfiled, false);
+            level.root = m_pendingRoot;
+            level.unfiled = m_pendingUnfiled;
+            // The browsers' roots are not counted: their files then read as deep as
+            // their stores do.
+            level.cut = insideCut() || (!level.root && m_folderDepth >= maxFolderDepth);
+            if (!level.root)
+                ++m_folderDepth;
+            if (level.cut)
+                ++m_cutLevels;
+            else
+                m_path.append(m_pendingName);
+            if (level.unfiled && !level.cut)
+                ++m_unfiledLevels;
+            clearPending();
         }
-        m_levels.push_back(std::move(level));
+        m_levels.push_back(level);
     }
 
     void closeList()
@@ -254,23 +379,54 @@ private:
 
     void popLevel()
     {
-        const Level level = std::move(m_levels.back());
+        const Level level = m_levels.back();
         m_levels.pop_back();
+        if (level.folder) {
+            if (!level.root)
+                --m_folderDepth;
+            if (level.cut)
+                --m_cutLevels;
+            else
+                m_path.removeLast();
+            if (level.unfiled && !level.cut)
+                --m_unfiledLevels;
+        }
         if (level.hasBookmark) {
             if (!m_levels.empty())
                 m_levels.back().hasBookmark = true;
-        } else if (level.folder) {
+        } else if (level.folder && !level.root && !level.cut) {
             ++m_emptyFolders;
         }
+    }
+
+    void clearPending()
+    {
+        m_pending = false;
+        m_pendingRoot = false;
+        m_pendingUnfiled = false;
+        m_pendingName.clear();
     }
 
     // A heading that no list followed is a folder without bookmarks.
     void dropPendingFolder()
     {
-        if (m_pending)
+        if (m_pending && !m_pendingRoot && !insideCut() && m_folderDepth < maxFolderDepth)
             ++m_emptyFolders;
-        m_pending = false;
-        m_pendingUnfiled = false;
+        clearPending();
+    }
+
+    void title(const QString &text)
+    {
+        // Firefox heads its file with the menu's name, in English or in the language of
+        // its interface.
+        const QString shown = text.trimmed();
+        m_menuTitle = m_menuTitle || shown.compare(QLatin1String("Bookmarks Menu"), Qt::CaseInsensitive) == 0
+                      || shown == BookmarkRoots::firefoxMenu;
+    }
+
+    static bool isTrue(const Tag &tag, QLatin1String name)
+    {
+        return attribute(tag.attributes, name).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
     }
 
     void heading(const Tag &tag, const QString &text)
@@ -278,11 +434,16 @@ private:
         dropPendingFolder();
         m_pending = true;
         m_pendingName = text.trimmed();
-        if (attribute(tag.attributes, QLatin1String("PERSONAL_TOOLBAR_FOLDER")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        // A root lies outside any folder; a marked heading deeper down is a folder as any.
+        if (!m_path.isEmpty() || insideCut())
+            return;
+        if (isTrue(tag, QLatin1String("PERSONAL_TOOLBAR_FOLDER"))) {
             m_pendingName = toolbarMark;
+            m_pendingRoot = true;
             m_sawToolbar = true;
-        } else if (attribute(tag.attributes, QLatin1String("UNFILED_BOOKMARKS_FOLDER")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        } else if (isTrue(tag, QLatin1String("UNFILED_BOOKMARKS_FOLDER"))) {
             m_pendingName = BookmarkRoots::otherBookmarks;
+            m_pendingRoot = true;
             m_pendingUnfiled = true;
             m_sawUnfiled = true;
         }
@@ -291,110 +452,134 @@ private:
     void link(const Tag &tag, const QString &text)
     {
         dropPendingFolder();
-        Entry bookmark;
-        for (const Level &level : m_levels) {
-            if (level.folder)
-                bookmark.folders.append(level.name);
+        if (!m_levels.empty())
+            m_levels.back().hasBookmark = true;
+        if (insideCut()) {
+            ++m_tooDeep;
+            return;
         }
-        bookmark.underUnfiled =
-            std::any_of(m_levels.begin(), m_levels.end(), [](const Level &level) { return level.unfiled; });
+        Entry bookmark;
+        bookmark.folders = m_path; // shared until the path changes
+        bookmark.underUnfiled = m_unfiledLevels > 0;
         bookmark.title = text.trimmed();
         bookmark.url = attribute(tag.attributes, QLatin1String("HREF")).trimmed();
         bookmark.added = epochDate(attribute(tag.attributes, QLatin1String("ADD_DATE")));
         bookmark.lastVisit = epochDate(attribute(tag.attributes, QLatin1String("LAST_VISIT")));
-        if (!m_levels.empty())
-            m_levels.back().hasBookmark = true;
         m_bookmarks.push_back(std::move(bookmark));
     }
 
+    const ReadCancel &m_cancel;
     std::vector<Level> m_levels;
     std::vector<Entry> m_bookmarks;
+    QStringList m_path; // the names of the open folders that are read
+    int m_folderDepth = 0;   // open folders but the roots, cut ones included
+    int m_cutLevels = 0;     // open folders deeper than the limit
+    int m_unfiledLevels = 0; // open "Other Bookmarks" folders
     QString m_pendingName;
     bool m_pending = false;
+    bool m_pendingRoot = false;
     bool m_pendingUnfiled = false;
     bool m_sawToolbar = false;
     bool m_sawUnfiled = false;
+    bool m_menuTitle = false;
     int m_separators = 0;
     int m_emptyFolders = 0;
+    int m_tooDeep = 0;
 };
+
+// The character a reference names ("amp", "#39", "#x4E2D"), or 0 for none.
+char32_t referencedCharacter(QStringView name)
+{
+    if (name.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const bool hex = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'));
+        const uint value = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+        return ok && value > 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF) ? value : 0;
+    }
+    static const std::pair<QLatin1String, char32_t> named[] = {
+        {QLatin1String("amp"), U'&'},   {QLatin1String("lt"), U'<'},    {QLatin1String("gt"), U'>'},
+        {QLatin1String("quot"), U'"'},  {QLatin1String("apos"), U'\''}, {QLatin1String("nbsp"), 0xA0},
+    };
+    for (const auto &[entity, code] : named)
+        if (name == entity)
+            return code;
+    return 0;
+}
 
 } // namespace
 
 QString NetscapeReader::decodeEntities(QStringView text)
 {
-    if (!text.contains(QLatin1Char('&')))
+    qsizetype at = text.indexOf(QLatin1Char('&'));
+    if (at < 0)
         return text.toString();
     QString out;
     out.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text[i];
-        if (c != QLatin1Char('&')) {
-            out.append(c);
-            ++i;
-            continue;
-        }
-        const qsizetype semi = text.indexOf(QLatin1Char(';'), i + 1);
-        if (semi < 0 || semi - i > 10) {
-            out.append(c);
-            ++i;
-            continue;
-        }
-        const QStringView name = text.mid(i + 1, semi - i - 1);
-        char32_t code = 0;
-        if (name.startsWith(QLatin1Char('#'))) {
-            bool ok = false;
-            const bool hex = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'));
-            const uint value = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
-            if (ok && value > 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF))
-                code = value;
-        } else if (name == QLatin1String("amp")) {
-            code = '&';
-        } else if (name == QLatin1String("lt")) {
-            code = '<';
-        } else if (name == QLatin1String("gt")) {
-            code = '>';
-        } else if (name == QLatin1String("quot")) {
-            code = '"';
-        } else if (name == QLatin1String("apos")) {
-            code = '\'';
-        } else if (name == QLatin1String("nbsp")) {
-            code = 0xA0;
-        }
+    qsizetype copied = 0;
+    // The first ';' after the '&' in hand. Found by scans that never overlap, so that a
+    // text of many '&' without a ';' is read in linear time.
+    qsizetype semicolon = 0;
+    while (at >= 0) {
+        if (semicolon <= at)
+            semicolon = text.indexOf(QLatin1Char(';'), at + 1);
+        if (semicolon < 0)
+            break; // no reference can follow
+        const bool shortEnough = semicolon - at <= 10;
+        const char32_t code = shortEnough ? referencedCharacter(text.mid(at + 1, semicolon - at - 1)) : 0;
         if (code == 0) {
-            out.append(c);
-            ++i;
+            at = text.indexOf(QLatin1Char('&'), at + 1);
             continue;
         }
-        out.append(QString::fromUcs4(&code, 1));
-        i = semi + 1;
+        out.append(text.mid(copied, at - copied));
+        if (QChar::requiresSurrogates(code)) {
+            out.append(QChar(QChar::highSurrogate(code)));
+            out.append(QChar(QChar::lowSurrogate(code)));
+        } else {
+            out.append(QChar(char16_t(code)));
+        }
+        copied = semicolon + 1;
+        at = text.indexOf(QLatin1Char('&'), copied);
     }
+    out.append(text.mid(copied));
     return out;
 }
 
-QString NetscapeReader::decode(const QByteArray &bytes)
+NetscapeReader::Text NetscapeReader::decode(const QByteArray &bytes)
 {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
-    const QByteArray charset = metaCharset(body);
-    if (isGbCharset(charset)) {
-        QStringDecoder gb("GB18030");
-        return gb.decode(body);
+    // A byte-order mark wins over any declaration.
+    if (const auto marked = QStringConverter::encodingForData(bytes)) {
+        if (*marked == QStringConverter::Utf8)
+            return decodeUtf8(bytes, scanUtf8(bytes).invalid);
+        QStringDecoder decoder(*marked);
+        return decodeWith(decoder, bytes);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(body);
-    if (utf8.hasError() && charset.isEmpty()) {
+    const QByteArray declared = declaredCharset(bytes);
+    if (declared.isEmpty()) {
+        // Nothing declared: UTF-8, unless most of the bytes beyond ASCII are none, as in
+        // the GB18030 files of older Chinese programs.
+        const Utf8Scan scan = scanUtf8(bytes);
+        if (scan.invalid == 0 || scan.multiByte > scan.invalid)
+            return decodeUtf8(bytes, scan.invalid);
         QStringDecoder gb("GB18030");
-        if (gb.isValid())
-            return gb.decode(body);
+        return decodeWith(gb, bytes);
     }
-    return text;
+    const QByteArray name = decoderName(declared);
+    if (name == "UTF-8")
+        return decodeUtf8(bytes, scanUtf8(bytes).invalid);
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid())
+        throw AppError(QStringLiteral("无法读取文件声明的字符集“%1”，没有导入任何书签").arg(QString::fromLatin1(declared)));
+    return decodeWith(decoder, bytes);
 }
 
-BookmarkSet NetscapeReader::read(const QByteArray &bytes, const QString &sourceName)
+BookmarkSet NetscapeReader::read(const QByteArray &bytes, const QString &sourceName, const ReadCancel &cancel)
 {
-    Builder builder;
-    builder.run(decode(bytes));
-    return builder.finish(sourceName);
+    Text text = decode(bytes);
+    stopIfCancelled(cancel);
+    Builder builder(cancel);
+    builder.run(text.text);
+    text.text.clear();
+    BookmarkSet set = builder.finish(sourceName);
+    set.badBytes = text.badBytes;
+    return set;
 }

@@ -5,15 +5,24 @@
 #include <QByteArray>
 
 // Reads the Netscape bookmark file that every browser exports: <DL> lists, <H3> folders
-// nested to any depth, <A> links with ADD_DATE and LAST_VISIT, <HR> separators. Lenient
-// as browsers are: <DT> and <A> need not be closed, stray closing tags are ignored, and
-// a text ends at the next tag. UTF-8 unless a meta charset names GB18030, GBK or GB2312.
+// nested up to maxFolderDepth (the bookmarks of deeper ones are counted as tooDeep),
+// <A> links with ADD_DATE and LAST_VISIT, <HR> separators. Lenient as browsers are: <DT>
+// and <A> need not be closed, stray closing tags are ignored, and a text ends at the next
+// tag. A file that Firefox wrote gets the root names of Firefox's own store.
 namespace NetscapeReader {
 
-// Decodes the file's bytes by its meta charset (UTF-8 when there is none; GB18030 when
-// there is none and the bytes are no valid UTF-8).
-QString decode(const QByteArray &bytes);
-BookmarkSet read(const QByteArray &bytes, const QString &sourceName);
+struct Text
+{
+    QString text;
+    int badBytes = 0; // bytes that were no text in the charset, read as U+FFFD
+};
+
+// Decodes the file's bytes: by its byte-order mark, else by the charset its <meta>
+// declares (any that ICU knows), else as UTF-8 unless most of the bytes beyond ASCII
+// are no UTF-8, then as GB18030. Throws AppError, naming it, when the declared charset
+// is one that cannot be decoded.
+Text decode(const QByteArray &bytes);
+BookmarkSet read(const QByteArray &bytes, const QString &sourceName, const ReadCancel &cancel = {});
 // Replaces character references (&amp; &#39; &#x4E2D; ...); an unknown or unterminated
 // one is kept as written, as in Chromium's unescaped "&" inside addresses.
 QString decodeEntities(QStringView text);

@@ -35,12 +35,7 @@ constexpr int PlanIndexItem = 2;
 
 QString reportText(const ImportReport &report)
 {
-    return QStringLiteral("导入完成。\n\n导入：%1 条\n重复跳过：%2 条\n未选中：%3 条\n非网址：%4 条\n新建组别：%5 个")
-        .arg(report.imported)
-        .arg(report.duplicates)
-        .arg(report.unchecked)
-        .arg(report.notWeb)
-        .arg(report.groupsCreated);
+    return QStringLiteral("导入完成。\n\n") + report.lines();
 }
 
 } // namespace
@@ -286,6 +281,12 @@ void TFrmImport::ListView1MouseMove(const QPoint &viewportPos)
 void TFrmImport::closeEvent(QCloseEvent *event)
 {
     if (m_busy) {
+        // A reading is stopped and the window closes when it has; a store runs to its
+        // end or to the cancel of its progress dialog.
+        if (m_readingJob) {
+            m_closeAsked = true;
+            m_readingJob->cancel();
+        }
         event->ignore();
         return;
     }
@@ -311,7 +312,7 @@ void TFrmImport::TBrowserBtnClick()
         chosen = size_t(index);
     }
     const BrowserProfile profile = profiles[chosen];
-    listBookmarks([profile] { return BrowserProfiles::read(profile); });
+    listBookmarks([profile](const ReadCancel &cancel) { return BookmarkFile::read(profile.file, cancel, profile.browser); });
 }
 
 void TFrmImport::TFileBtnClick()
@@ -325,13 +326,21 @@ void TFrmImport::TFileBtnClick()
 
 void TFrmImport::listBookmarkFile(const QString &file)
 {
-    listBookmarks([file] { return BookmarkFile::read(file); });
+    listBookmarks([file](const ReadCancel &cancel) { return BookmarkFile::read(file, cancel); });
 }
 
-void TFrmImport::listBookmarks(std::function<BookmarkSet()> reader)
+void TFrmImport::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> reader)
 {
     BackgroundImport job(m_dm1.connection().databaseFile());
-    if (!runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); }))
+    m_readingJob = &job; // a close while it reads cancels the reading
+    const bool read =
+        runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); });
+    m_readingJob = nullptr;
+    if (std::exchange(m_closeAsked, false)) {
+        close();
+        return;
+    }
+    if (!read)
         return;
 
     ListRowModel *rows = ListView1->rows();
@@ -393,12 +402,12 @@ bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qs
         if (!progress->wasCanceled())
             progress->setValue(int(done));
     });
-    // While the worker runs, the window takes no command and cannot be closed: a second
-    // click would start a second import, and closing would destroy the window under
-    // this loop.
+    // While the worker runs, the window takes no command: a second click would start a
+    // second import. Nor does it close under this loop: a close while a source is read
+    // cancels the reading, and the window closes once the loop has ended (closeEvent).
     setCursor(Qt::BusyCursor);
     contentArea()->setEnabled(false);
-    setSysButtonsEnabled(false);
+    setSysButtonsEnabled(m_readingJob != nullptr);
     m_busy = true;
     start();
     loop.exec(); // the worker holds the transaction on its own connection
@@ -408,6 +417,8 @@ bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qs
     unsetCursor();
     if (progress)
         progress->hide();
+    if (m_closeAsked)
+        return false; // the window closes: no box about what it no longer shows
     if (job.cancelled()) {
         Dialogs::show(this, QStringLiteral("已取消，没有导入任何网址。"), QStringLiteral("提示信息"), QMessageBox::Ok);
         return false;

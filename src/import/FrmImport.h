@@ -69,11 +69,15 @@ public Q_SLOTS:
 public:
     // Lists the bookmarks of a file (what TFileBtnClick does after its file dialog).
     void listBookmarkFile(const QString &file);
+    // Lists what `reader` reads on the worker; closing the window meanwhile cancels the
+    // reading (through the cancel given to the reader) and then closes.
+    void listBookmarks(std::function<BookmarkSet(const ReadCancel &)> reader);
     // Sources and lists above this many entries show a progress dialog.
     static constexpr qsizetype ProgressThreshold = 2000;
 
 protected:
-    // Refused while an import runs in the background.
+    // Refused while an import is stored in the background; while a source is read, the
+    // reading is cancelled and the window closes once it has stopped.
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -97,7 +101,6 @@ private:
 
     // Reads the Favorites folder, with a progress dialog for a large one.
     UrlImportService::Listing listFavoritesWithProgress();
-    void listBookmarks(std::function<BookmarkSet()> reader);
     void importBookmarks();
     // Runs `start` on the worker and waits for it, keeping the window answering; shows
     // a progress dialog with a cancel button when the work is large. Gives whether it
@@ -119,4 +122,6 @@ private:
     ImportPlan m_plan;
     bool m_listsBookmarks = false;
     bool m_busy = false;
+    class BackgroundImport *m_readingJob = nullptr; // the reading under way, if any
+    bool m_closeAsked = false; // the window was closed while it read
 };

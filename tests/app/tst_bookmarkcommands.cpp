@@ -56,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(env.defaultDatabaseFile()));
         const Outcome first = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))});
         QCOMPARE(first.exitCode, 0);
-        QCOMPARE(first.out, QStringLiteral("导入 28 条，重复跳过 0 条，未选中 0 条，非网址 1 条，新建组别 10 个\n"));
+        QCOMPARE(first.out, QStringLiteral("导入 28 条，重复跳过 0 条，未选中 0 条，非网址 1 条，新建组别 10 个，空文件夹 1 个\n"));
         QVERIFY(QFile::exists(env.defaultDatabaseFile()));
         QVERIFY(QFile::exists(env.settingsFile()));
 

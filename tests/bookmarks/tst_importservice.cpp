@@ -89,14 +89,18 @@ private Q_SLOTS:
 
     void reportCountsWhatTheUserChose()
     {
-        ImportPlan plan = ImportService::plan(*m_db, netscape("<DL>"
+        BookmarkSet set = netscape("<DL>"
 "<DT><A HREF='https://a.example/' ADD_DATE='1700000000'>A</A>"
 "<DT><A HREF='https://a.example'>A twice</A>"
 "<DT><A HREF='https://b.example/'>B</A>"
-"<DT><A HREF='https://c.example/'>C</A>"
+"<DT><A HREF='https://c.example/'>C \xe4\xb8\xad\xe6\x96\x87\xff</A>"
 "<DT><A HREF='javascript:void(0)'>script</A>"
 "<DT><A HREF=' --remote-debugging-port=9333'>a browser's option</A>"
-"</DL>"));
+"<DT><H3>Empty</H3><DL></DL>"
+"</DL>");
+        QCOMPARE(set.badBytes, 1);
+        set.tooDeep = 2; // as a file nested deeper than the limit gives it
+        ImportPlan plan = ImportService::plan(*m_db, std::move(set));
         plan.rows[2].checked = false;
         const ImportReport report = ImportService::store(*m_db, plan);
         QCOMPARE(report.imported, 2);
@@ -104,7 +108,8 @@ private Q_SLOTS:
         QCOMPARE(report.unchecked, 1);
         QCOMPARE(report.notWeb, 2);
         QCOMPARE(report.groupsCreated, 1);
-        QCOMPARE(report.summary(), QStringLiteral("导入 2 条，重复跳过 1 条，未选中 1 条，非网址 2 条，新建组别 1 个"));
+        QCOMPARE(report.summary(), QStringLiteral("导入 2 条，重复跳过 1 条，未选中 1 条，非网址 2 条，新建组别 1 个，空文件夹 1 个，"
+                                                  "超过 256 层文件夹未导入 2 条，无法解码的字节 1 个"));
         const QStringList details = report.details().split(QLatin1Char('\n'));
         QCOMPARE(details.size(), 4);
         QVERIFY(details.filter(QStringLiteral("未选中：f.html / B <https://b.example/>")).size() == 1);
@@ -193,7 +198,7 @@ private Q_SLOTS:
         BackgroundImport job(m_db->databaseFile());
         QSignalSpy finished(&job, &BackgroundImport::finished);
         QSignalSpy progressed(&job, &BackgroundImport::progressed);
-        job.startPlan([file] { return BookmarkFile::read(file); });
+        job.startPlan([file](const ReadCancel &cancel) { return BookmarkFile::read(file, cancel); });
         QVERIFY(finished.wait(20000));
         ImportPlan plan = job.takePlan();
         QCOMPARE(plan.rows.size(), size_t(5000));

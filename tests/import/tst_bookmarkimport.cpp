@@ -11,15 +11,19 @@
 #include "UserInput.h"
 #include "WindowControls.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <atomic>
 
 namespace {
 
@@ -116,7 +120,7 @@ private Q_SLOTS:
         const QString report = Dialogs::recorded().first().text;
         QVERIFY2(report.contains(QStringLiteral("导入：26 条")) && report.contains(QStringLiteral("重复跳过：1 条"))
                      && report.contains(QStringLiteral("未选中：1 条")) && report.contains(QStringLiteral("非网址：1 条"))
-                     && report.contains(QStringLiteral("新建组别：9 个")),
+                     && report.contains(QStringLiteral("新建组别：9 个")) && report.contains(QStringLiteral("空文件夹：1 个")),
                  qPrintable(report));
         QCOMPARE(Dialogs::lastDetails().split(QLatin1Char('\n')).size(), 3);
         QVERIFY(Dialogs::lastDetails().contains(QStringLiteral("已存在于组别“书签栏 / Dev”")));
@@ -199,6 +203,33 @@ private Q_SLOTS:
             labels << profile.label();
         qputenv("XDG_CONFIG_HOME", oldXdg);
         QCOMPARE(labels, QStringList{label});
+    // The window can be closed while a source is read: the reading is asked to stop, the
+    // window closes once it has, and no box is shown about it.
+    void closingWhileReadingStopsTheReading()
+    {
+        TFrmImport window(*m_dm1);
+        showWindow(window);
+        std::atomic<bool> reading{false};
+        std::atomic<bool> stopped{false};
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &window, [&] {
+            if (reading && controls(window).btnClose->isEnabled()) {
+                poll.stop();
+                QVERIFY(clickButton(controls(window).btnClose));
+            }
+        });
+        poll.start(0);
+        window.listBookmarks([&](const ReadCancel &cancel) -> BookmarkSet {
+            reading = true;
+            QDeadlineTimer patience(20000); // a reading that is never cancelled ends the test, failed
+            while (!cancel() && !patience.hasExpired())
+                QThread::msleep(5);
+            stopped = cancel();
+            throw ImportCancelled{};
+        });
+        QVERIFY(stopped);
+        QVERIFY(!window.isVisible());
+        QVERIFY(Dialogs::recorded().isEmpty());
     }
 
     // A large import shows its progress; cancelling it stores nothing.
