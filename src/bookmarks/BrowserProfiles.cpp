@@ -155,13 +155,3 @@ std::vector<BrowserProfile> BrowserProfiles::find(const QString &home)
             findChromium(root, browser, found);
     return found.take();
 }
-
-BookmarkSet BrowserProfiles::read(const BrowserProfile &profile)
-{
-    if (profile.file.endsWith(QLatin1String(".sqlite")))
-        return FirefoxReader::read(profile.file, profile.browser);
-    QFile in(profile.file);
-    if (!in.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("无法打开文件：%1（%2）").arg(profile.file, in.errorString()));
-    return ChromiumReader::read(in.readAll(), profile.browser);
-}

@@ -33,10 +33,3 @@ std::vector<BrowserProfile> find(const QString &home);
 
 } // namespace BrowserProfiles
 
-namespace BrowserProfiles {
-
-// Reads a profile's bookmarks; bookmarks outside any folder go to a group named after
-// the browser. Throws AppError.
-BookmarkSet read(const BrowserProfile &profile);
-
-} // namespace BrowserProfiles
