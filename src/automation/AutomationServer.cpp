@@ -228,7 +228,25 @@ void AutomationServer::checkIdle()
     if (dialogOpen())
         return;
     m_idleTimer.stop();
-    Q_EMIT endRequested();
+    releaseBusName();
+    // A call the bus routed here before it took the name back is already on its way to
+    // this thread; it is served before the end, which then waits for its editor. Calls made
+    // from now on start a new instance instead of reaching one that is ending.
+    QMetaObject::invokeMethod(this, &AutomationServer::endUnlessCalled, Qt::QueuedConnection);
+}
+
+void AutomationServer::endUnlessCalled()
+{
+    if (pendingCalls() == 0)
+        Q_EMIT endRequested();
+}
+
+void AutomationServer::releaseBusName()
+{
+    if (!m_ownsName)
+        return;
+    QDBusConnection::sessionBus().unregisterService(QLatin1String(Registration::BusName));
+    m_ownsName = false;
 }
 
 bool AutomationServer::dialogOpen()

@@ -63,6 +63,8 @@ private:
     void onCallFinished();
     void watchForIdle();
     void checkIdle();
+    void endUnlessCalled();
+    void releaseBusName();
     static bool dialogOpen();
 
     StartMode m_mode;

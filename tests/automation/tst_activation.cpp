@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -201,6 +202,31 @@ private Q_SLOTS:
         editor->close();
         QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 10000);
         QCOMPARE(client.exitCode(), 0);
+    }
+
+    // A bus-started program that has served its last call gives the bus name back before
+    // it ends: a call that reached it just before is served, and later calls start a new
+    // instance, instead of reaching one that is ending and being dropped.
+    void endingProgramServesTheCallThatReachedItAndGivesItsNameBack()
+    {
+        m_server = std::make_unique<AutomationServer>(StartMode::BusStarted);
+        QSignalSpy ends(m_server.get(), &AutomationServer::endRequested);
+        m_server->startServing();
+        QVERIFY(m_server->ownsBusName());
+        BusClient client;
+        // The first call is answered at once and leaves nothing pending; the second is
+        // already queued behind it.
+        const QDBusPendingCall answeredAtOnce = client.sendUrl({QString(), QString()});
+        const QDBusPendingCall queued = client.sendUrl({QStringLiteral("http://example.com/"), QStringLiteral("例子")});
+        QCOMPARE(waitForReply(answeredAtOnce).type(), QDBusMessage::ReplyMessage);
+        TFrmEditGroup *editor = waitForEditor();
+        QVERIFY(editor);
+        QVERIFY(!m_server->ownsBusName());
+        QTRY_VERIFY(!nameOwned());
+        QCOMPARE(ends.count(), 0);
+        editor->close();
+        QCOMPARE(waitForReply(queued).type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(ends.count(), 1);
     }
 
     void sendUrlClientReportsTheCallsError()

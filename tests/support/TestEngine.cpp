@@ -75,7 +75,7 @@ TestServerDatabase::TestServerDatabase()
 
 void TestServerDatabase::allowConnections(bool allow)
 {
-    administer(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2").arg(m_name, allow ? QStringLiteral("true") : QStringLiteral("false")));
+    TestEngine::runAsAnotherProgram(TestEngine::serverUri(), {QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2").arg(m_name, allow ? QStringLiteral("true") : QStringLiteral("false"))});
 }
 
 TestServerDatabase::~TestServerDatabase()
