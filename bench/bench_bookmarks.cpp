@@ -19,6 +19,7 @@
 #include "bookmarks/NetscapeReader.h"
 #include "data/DbConnection.h"
 #include "data/Schema.h"
+#include "data/SqliteEngine.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -100,8 +101,12 @@ sqlite3 *openWithSchema(const std::string &file)
     sqlite3 *db = nullptr;
     check(sqlite3_open(file.c_str(), &db), db);
     check(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr), db);
-    for (const QString &statement : Schema::statements())
-        check(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr), db);
+    // The floor writes the table and the folded columns, not the program's search index.
+    const QStringList searchIndex = SqliteEngine().indexStatements();
+    for (const QString &statement : Schema::statements()) {
+        if (!searchIndex.contains(statement))
+            check(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr), db);
+    }
     return db;
 }
 

@@ -122,6 +122,7 @@ ImportReport ImportService::store(DbConnection &db, const ImportPlan &plan, cons
         }
         report(progress, ++done, total);
     }
+    writer.finish();
     transaction.commit();
     return result;
 }

@@ -3,6 +3,7 @@
 #include "data/Dates.h"
 #include "data/SqlEngine.h"
 #include "data/AppError.h"
+#include "data/BulkInsert.h"
 
 #include <QVariant>
 
@@ -12,13 +13,14 @@
 
 namespace {
 
-const QString listColumns =
-    QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1");
+const QString listedColumns = QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName");
+const QString listColumns = listedColumns + QStringLiteral(" FROM address_1");
 
 struct Listing
 {
     QString sql;
     QVariantList values;
+    bool ordered = false; // in the order the rows were added in already
 };
 
 Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
@@ -37,11 +39,12 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
         // compare, which then come in the same order as without it.
         const QString text = AddressStore::folded(filter.text);
         const QString pattern = AddressStore::containsPattern(filter.text);
-        Listing listing{listColumns + QStringLiteral(" WHERE "), {}};
-        if (const SqlEngine::IndexedSearch indexed = engine.indexedSearch(text); !indexed.condition.isEmpty()) {
-            listing.sql += indexed.condition + QStringLiteral(" AND ");
-            listing.values = indexed.values;
-        }
+        const SqlEngine::IndexedSearch indexed = engine.indexedSearch(text);
+        const bool useIndex = !indexed.rows.isEmpty();
+        Listing listing{useIndex ? listedColumns + QStringLiteral(" FROM %1 JOIN address_1 ON RowNo = FoundRowNo WHERE ")
+                                                       .arg(indexed.rows)
+                                 : listColumns + QStringLiteral(" WHERE "),
+                        indexed.values};
         if (!engine.likeTakesPattern(pattern)) {
             listing.sql += QStringLiteral("(%1 OR %2)").arg(engine.containsCondition(QStringLiteral("AddressFolded")),
                                                              engine.containsCondition(QStringLiteral("AddressNameFolded")));
@@ -49,6 +52,10 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
         } else {
             listing.sql += QStringLiteral("(AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\')");
             listing.values << pattern << pattern;
+        }
+        if (useIndex) {
+            listing.sql += QStringLiteral(" ORDER BY FoundRowNo");
+            listing.ordered = true;
         }
         return listing;
     }
@@ -116,7 +123,8 @@ void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
                            const std::function<void(AddressRecord &&)> &sink)
 {
     Listing listing = listingFor(db.engine(), filter);
-    listing.sql += db.engine().addedOrderClause();
+    if (!listing.ordered)
+        listing.sql += db.engine().addedOrderClause();
     Dates::DisplayFormatter dates;
     SharedTexts groups;
     SharedCounts counts;
@@ -262,6 +270,7 @@ void AddressStore::insertAll(DbConnection &db, const std::vector<NewAddress> &ro
     if (stored)
         *stored = 0;
     Transaction transaction(db);
+    BulkInsert bulk(db);
     const QString today = Dates::todayForStorage();
     QSqlQuery insert = db.prepare(insertStatement());
     for (const NewAddress &row : rows) {
@@ -271,6 +280,7 @@ void AddressStore::insertAll(DbConnection &db, const std::vector<NewAddress> &ro
             // Where a failed statement ends the transaction, nothing of it is kept.
             if (db.engine().failedStatementEndsTransaction())
                 throw;
+            bulk.finish();
             transaction.commit(); // keep the rows before the failing one
             if (stored)
                 *stored = done;
@@ -278,6 +288,7 @@ void AddressStore::insertAll(DbConnection &db, const std::vector<NewAddress> &ro
         }
         ++done;
     }
+    bulk.finish();
     transaction.commit();
     if (stored)
         *stored = done;

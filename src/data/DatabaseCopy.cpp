@@ -1,6 +1,7 @@
 #include "data/DatabaseCopy.h"
 
 #include "data/AppError.h"
+#include "data/BulkInsert.h"
 #include "data/DbConnection.h"
 
 #include <QSqlQuery>
@@ -83,7 +84,9 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
     to.execute(QStringLiteral("DELETE FROM %1").arg(Groups.name));
     to.execute(QStringLiteral("DELETE FROM %1").arg(Searches.name));
     insertAll(to, Groups, groups);
+    BulkInsert bulk(to);
     insertAll(to, Addresses, addresses);
+    bulk.finish();
     insertAll(to, Searches, searches);
     for (const QString &statement : to.engine().followExplicitNumbersStatements(Searches.name, QStringLiteral("Sort_No")))
         to.execute(statement);

@@ -8,7 +8,7 @@
 #include <QSqlError>
 #include <QVariant>
 
-ImportWriter::ImportWriter(DbConnection &db) : m_db(db)
+ImportWriter::ImportWriter(DbConnection &db) : m_db(db), m_bulk(db)
 {
     // New groups are numbered from the highest number read here: no other program may
     // add one until the caller's transaction ends.

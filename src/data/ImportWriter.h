@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/BulkInsert.h"
 #include "data/DbConnection.h"
 
 #include <QHash>
@@ -7,10 +8,11 @@
 #include <QSqlQuery>
 
 // Writes imported groups and addresses inside a transaction the caller holds open, with
-// the statements prepared once (an import can hold a hundred thousand rows). It takes
-// the groups' write lock first, so imports run one after the other: what one of them
-// finds stored stays true until it commits. Throws AppError with the database's text
-// when a statement fails.
+// the statements prepared once (an import can hold a hundred thousand rows), the search
+// index brought up to date once by finish(), which comes before the commit. It takes the
+// groups' write lock first, so imports run one after the other: what one of them finds
+// stored stays true until it commits. Throws AppError with the database's text when a
+// statement fails.
 class ImportWriter
 {
 public:
@@ -26,11 +28,13 @@ public:
     // planned). A group's keys are read when it is first asked about: ask before
     // inserting into it.
     bool isStored(const QString &group, const QString &address);
+    void finish() { m_bulk.finish(); }
 
 private:
     void run(QSqlQuery &query);
 
     DbConnection &m_db;
+    BulkInsert m_bulk;
     QSqlQuery m_insert;
     QHash<QString, int> m_groups;
     QHash<QString, QSet<QString>> m_storedKeys; // per group, read when first asked

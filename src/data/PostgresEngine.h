@@ -35,6 +35,8 @@ public:
     QStringList indexStatements() const override;
     QStringList refillSearchIndexStatements() const override { return {}; }
     IndexedSearch indexedSearch(const QString &) const override { return {}; }
+    void pauseSearchIndex(DbConnection &) const override {}
+    void resumeSearchIndex(DbConnection &, qint64) const override {}
     QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
     bool likeTakesPattern(const QString &) const override { return true; }
     QString containsCondition(const QString &column) const override;

@@ -83,16 +83,21 @@ public:
     virtual QStringList indexStatements() const = 0;
     // Fills the search index from the stored rows, where it does not read them itself.
     virtual QStringList refillSearchIndexStatements() const = 0;
-    // A condition on the view address_1 that picks, through the search index, at least
-    // every row whose folded columns contain `foldedText`, and the values it binds. Empty
-    // where the index cannot serve this text (too short, say) or where the plain
-    // comparison uses the index by itself.
+    // The numbers (column FoundRowNo, ascending) of at least every address whose folded
+    // columns contain `foldedText`, read from the search index, and the values the
+    // statement binds. Empty where the index cannot serve this text (too short, say) or
+    // where the plain comparison uses the index by itself.
     struct IndexedSearch
     {
-        QString condition;
+        QString rows;
         QVariantList values;
     };
     virtual IndexedSearch indexedSearch(const QString &foldedText) const = 0;
+    // Around many inserts of addresses in one write transaction, with no other change of
+    // the address table in between: the search index takes the new rows (RowNo above
+    // `lastRowNoBefore`) in one statement at the end, several times faster than one by one.
+    virtual void pauseSearchIndex(DbConnection &db) const = 0;
+    virtual void resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) const = 0;
     // After rows were inserted with explicit automatic numbers: the next automatic
     // number follows them.
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;

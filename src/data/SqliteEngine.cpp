@@ -80,29 +80,51 @@ QString SqliteEngine::containsCondition(const QString &column) const
     return QStringLiteral("instr(%1, ?) > 0").arg(column);
 }
 
+namespace {
+
+const QString removeOldFromIndex = QStringLiteral(
+    "INSERT INTO address_search (address_search, rowid, AddressFolded, AddressNameFolded) "
+    "VALUES ('delete', old.RowNo, old.AddressFolded, old.AddressNameFolded);");
+const QString addNewToIndex = QStringLiteral("INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
+                                             "VALUES (new.RowNo, new.AddressFolded, new.AddressNameFolded);");
+const QString insertTrigger =
+    QStringLiteral("CREATE TRIGGER address_search_insert AFTER INSERT ON address BEGIN %1 END").arg(addNewToIndex);
+
+} // namespace
+
 // The search index holds every run of three characters of the folded columns (the
 // `trigram` tokenizer built into SQLite), reading the texts themselves from the address
 // table. Triggers keep it in step with every writer, the sqlite3 shell included; they
 // use nothing but SQLite's own functions, so any program can still write the file.
 QStringList SqliteEngine::indexStatements() const
 {
-    const QString removeOld = QStringLiteral(
-        "INSERT INTO address_search (address_search, rowid, AddressFolded, AddressNameFolded) "
-        "VALUES ('delete', old.RowNo, old.AddressFolded, old.AddressNameFolded);");
-    const QString addNew = QStringLiteral(
-        "INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
-        "VALUES (new.RowNo, new.AddressFolded, new.AddressNameFolded);");
     return {
-        // detail=none keeps no positions: the index is a third of the size, and a search
-        // asks for each run of three characters separately anyway.
+        // detail=none keeps no positions: the index is half the size, and a search asks
+        // for each run of three characters separately anyway.
         QStringLiteral("CREATE VIRTUAL TABLE address_search USING fts5(AddressFolded, AddressNameFolded, "
                        "tokenize = 'trigram', detail = none, content = 'address', content_rowid = 'RowNo')"),
-        QStringLiteral("CREATE TRIGGER address_search_insert AFTER INSERT ON address BEGIN %1 END").arg(addNew),
-        QStringLiteral("CREATE TRIGGER address_search_delete AFTER DELETE ON address BEGIN %1 END").arg(removeOld),
+        insertTrigger,
+        QStringLiteral("CREATE TRIGGER address_search_delete AFTER DELETE ON address BEGIN %1 END").arg(removeOldFromIndex),
         QStringLiteral("CREATE TRIGGER address_search_update AFTER UPDATE OF AddressFolded, AddressNameFolded, RowNo "
                        "ON address BEGIN %1 %2 END")
-            .arg(removeOld, addNew),
+            .arg(removeOldFromIndex, addNewToIndex),
     };
+}
+
+// The index writes what it holds at every statement's end, so rows inserted one statement
+// each cost it several times what one statement for all of them does. The trigger is gone
+// only inside the caller's transaction: no other program ever sees the file without it.
+void SqliteEngine::pauseSearchIndex(DbConnection &db) const
+{
+    db.execute(QStringLiteral("DROP TRIGGER IF EXISTS address_search_insert"));
+}
+
+void SqliteEngine::resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) const
+{
+    db.execute(QStringLiteral("INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
+                              "SELECT RowNo, AddressFolded, AddressNameFolded FROM address WHERE RowNo > ?"),
+               {lastRowNoBefore});
+    db.execute(insertTrigger);
 }
 
 QStringList SqliteEngine::refillSearchIndexStatements() const
@@ -135,6 +157,8 @@ SqlEngine::IndexedSearch SqliteEngine::indexedSearch(const QString &foldedText) 
         if (!terms.contains(term))
             terms << term;
     }
-    return {QStringLiteral("RowNo IN (SELECT rowid FROM address_search WHERE address_search MATCH ?)"),
+    // Rows come from the index in the order of their numbers, one by one: the first ones
+    // are there at once, however many follow.
+    return {QStringLiteral("(SELECT rowid AS FoundRowNo FROM address_search WHERE address_search MATCH ?)"),
             {terms.join(QLatin1String(" AND "))}};
 }

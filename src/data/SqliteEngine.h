@@ -29,6 +29,8 @@ public:
     QStringList indexStatements() const override;
     QStringList refillSearchIndexStatements() const override;
     IndexedSearch indexedSearch(const QString &foldedText) const override;
+    void pauseSearchIndex(DbConnection &db) const override;
+    void resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) const override;
     QStringList followExplicitNumbersStatements(const QString &, const QString &) const override { return {}; }
     bool likeTakesPattern(const QString &pattern) const override;
     QString containsCondition(const QString &column) const override;

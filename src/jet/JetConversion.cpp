@@ -4,6 +4,7 @@
 #include "data/Schema.h"
 #include "jet/JetFile.h"
 #include "jet/TargetRows.h"
+#include "data/BulkInsert.h"
 #include "data/AppError.h"
 
 #include <QDir>
@@ -128,8 +129,10 @@ JetConversion::Result writeDatabase(const QString &file, const QString &work, co
         const QStringList addressIndexes = addressIndexStatements();
         for (const QString &statement : addressIndexes)
             db.execute(QStringLiteral("DROP INDEX %1").arg(statement.section(QLatin1Char(' '), 2, 2)));
+        BulkInsert bulk(db);
         CopyingSink sink(db);
         result.counts = JetReader::read(file, sink, options);
+        bulk.finish();
         for (const QString &statement : addressIndexes)
             db.execute(statement);
         if (!sink.importGroupSeen()) {

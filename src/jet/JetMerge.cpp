@@ -2,6 +2,7 @@
 
 #include "data/AddressKey.h"
 #include "jet/TargetRows.h"
+#include "data/BulkInsert.h"
 
 #include <QHash>
 #include <QSet>
@@ -94,8 +95,10 @@ JetMerge::Result JetMerge::merge(DbConnection &db, const QString &jetFile, const
     // Group numbers and the addresses already stored are read once at the start; they
     // stay true while no other program writes these tables.
     db.lockTables({QStringLiteral("BaseGroup"), QStringLiteral("address")});
+    BulkInsert bulk(db);
     MergingSink sink(db);
     JetReader::read(jetFile, sink, options);
+    bulk.finish();
     transaction.commit();
     return sink.result();
 }

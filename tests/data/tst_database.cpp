@@ -494,10 +494,10 @@ private Q_SLOTS:
     {
         db->open();
         TestEngine::refuseWrites(*db, QStringLiteral("address"), QStringLiteral("INSERT"), QStringLiteral("NEW.Address = 'bad'"));
-        const std::vector<NewAddress> rows = {{QStringLiteral("a"), QStringLiteral("A")},
-                                              {QStringLiteral("b"), QStringLiteral("B")},
+        const std::vector<NewAddress> rows = {{QStringLiteral("aaa"), QStringLiteral("A")},
+                                              {QStringLiteral("bbb"), QStringLiteral("B")},
                                               {QStringLiteral("bad"), QStringLiteral("X")},
-                                              {QStringLiteral("c"), QStringLiteral("C")}};
+                                              {QStringLiteral("ccc"), QStringLiteral("C")}};
         int stored = -1;
         QVERIFY_THROWS_EXCEPTION(AppError, AddressStore::insertAll(*db, rows, 1, &stored));
         const auto listed = AddressStore::list(*db, AddressFilter::all());
@@ -508,7 +508,11 @@ private Q_SLOTS:
         }
         QCOMPARE(stored, 2);
         QCOMPARE(listed.size(), size_t(2));
-        QCOMPARE(listed[1].address, QStringLiteral("b"));
+        QCOMPARE(listed[1].address, QStringLiteral("bbb"));
+        // The rows kept are in the search index, and so is a row added afterwards.
+        AddressStore::insert(*db, QStringLiteral("ddd"), QStringLiteral("D"), 1);
+        QCOMPARE(searchResult(*db, QStringLiteral("BBB")), QStringList{QStringLiteral("bbb|B")});
+        QCOMPARE(searchResult(*db, QStringLiteral("ddd")), QStringList{QStringLiteral("ddd|D")});
     }
 
     void searchHistoryKeepsOrderAndTrims()
