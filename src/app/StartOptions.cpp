@@ -33,6 +33,14 @@ StartOptions StartOptions::parse(const QStringList &arguments)
         options.name = arguments.at(sendAt + 2);
         return options;
     }
+    const int checkAt = arguments.indexOf(QStringLiteral("--check-links"));
+    if (checkAt >= 0) {
+        options.mode = StartMode::CheckLinks;
+        options.group = arguments.value(checkAt + 1);
+        if (arguments.size() > checkAt + 2 || options.group.startsWith(QLatin1String("--")))
+            options.error = QStringLiteral("usage: vestrane --check-links [GROUP]");
+        return options;
+    }
     // The switches that take a file: the first one given decides.
     struct FileSwitch {
         const char *name;
@@ -82,6 +90,7 @@ QString StartOptions::usage()
         "       vestrane --export FILE [GROUP] bookmarks out, as Netscape HTML\n"
         "       vestrane --import-mdb FILE     merge a Jet address.mdb of the Windows program\n"
         "       vestrane --copy-database TO    the whole library to TO: a postgresql:// URI or an SQLite file\n"
+        "       vestrane --check-links [GROUP] check every address (or a group's) for dead and moved ones\n"
         "       vestrane --send-url ADDRESS NAME  offer an address to the running program\n"
         "       vestrane --native-messaging    the browser extension's host\n"
         "       vestrane -REGSERVER | -UNREGSERVER | -AUTOMATION | -EMBEDDING\n"

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/BookmarkCommands.h"
+#include "app/CheckLinksCommand.h"
 #include "app/CopyDatabaseCommand.h"
 #include "app/ImportMdbCommand.h"
 #include "app/JetStart.h"
@@ -78,6 +79,8 @@ int runVestrane(int argc, char **argv)
     }
     if (options.mode == StartMode::Import || options.mode == StartMode::Export)
         return BookmarkCommands::run(argc, argv, options);
+    if (options.mode == StartMode::CheckLinks)
+        return CheckLinksCommand::run(argc, argv, options);
     if (options.mode == StartMode::ImportMdb) {
         if (!options.error.isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(options.error));

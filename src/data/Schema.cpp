@@ -21,6 +21,21 @@ QString addressViewStatement(const SqlEngine &engine)
         .arg(rowKey);
 }
 
+// The results of the link check, one row per address text, and the site icons it
+// fetched (base64 text, which every engine stores alike). Neither is needed to read a
+// library, so neither is listed in tableNames().
+QStringList linkCheckTables()
+{
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS LinkCheck (Address TEXT NOT NULL PRIMARY KEY, "
+                       "Status TEXT NOT NULL, HttpCode INTEGER NOT NULL DEFAULT 0, FinalAddress TEXT, "
+                       "TitleSeen TEXT, Reason TEXT, FirstFailure TEXT, "
+                       "FailuresInRow INTEGER NOT NULL DEFAULT 0, CheckedAt TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS SiteIcon (Site TEXT NOT NULL PRIMARY KEY, "
+                       "Icon TEXT NOT NULL, FetchedAt TEXT)"),
+    };
+}
+
 } // namespace
 
 QStringList Schema::tableNames()
@@ -49,7 +64,7 @@ QStringList Schema::statements(const SqlEngine &engine)
         addressViewStatement(engine),
         QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
         QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')").arg(ImportGroup),
-    } + engine.extraSchemaStatements();
+    } + linkCheckTables() + engine.extraSchemaStatements();
 }
 
 QStringList Schema::statements()
@@ -67,6 +82,8 @@ QStringList Schema::upgradeStatements(int from)
             QStringLiteral("DROP VIEW IF EXISTS address_1"),
             addressViewStatement(SqliteEngine()), // files of version 0 are SQLite's
         };
+    case 1:
+        return linkCheckTables(); // the same on every engine
     default:
         return {};
     }

@@ -9,8 +9,8 @@ class SqlEngine;
 namespace Schema {
 
 // Version of the tables this program reads and writes. 0 is a file from before the
-// folded search columns.
-constexpr int Version = 1;
+// folded search columns; 1 from before the stored link checks.
+constexpr int Version = 2;
 
 // Group that receives imported favourites; it must exist in every database.
 inline const QString ImportGroup = QStringLiteral("IE收藏夹");
