@@ -20,7 +20,8 @@
 //   TreeViewPopupMenu  the tree's right-button menu:
 //     TreePM1 "添加网址" add an address to the group, TreePM2 "修改组别名" rename the
 //     group, TreePM3 "添加网址组别" add a group, TreePM4 "删除网址组别" delete the group
-//     with its addresses, TreePM5 "导出网址…" export the node's addresses to a file
+//     with its addresses, TreePM5 "导出网址…" export the node's addresses to a file,
+//     TreePM6 "检查链接" check the node's addresses for dead and moved ones
 //   ListViewPopupMenu  the list's right-button menu:
 //     ListPM1 "添加网址" add an address, ListPM2 "修改网址" change the selected one,
 //     ListPM3 "删除网址" delete it, ListPM4 "加入到收藏夹" mark it a favourite in every
@@ -202,6 +203,7 @@ private:
     QAction *TreePM3 = nullptr;
     QAction *TreePM4 = nullptr;
     QAction *TreePM5 = nullptr;
+    QAction *TreePM6 = nullptr;
     QMenu *ListViewPopupMenu = nullptr;
     QAction *ListPM1 = nullptr;
     QAction *ListPM2 = nullptr;
@@ -283,6 +285,8 @@ public:
     void TreePM4Click();
     // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
     void TreePM5Click();
+    // "检查链接": the root checks every group, a group itself (FrmMainLinks.cpp).
+    void TreePM6Click();
     // Whether in-place editing of the node's label may start.
     bool TreeView1Editing(QTreeWidgetItem *node) const;
     // The text the user confirmed for a label.

@@ -45,7 +45,7 @@ void TFrmMain::P_SetMenus()
 {
     const QTreeWidgetItem *node = TreeView1->currentItem();
     const bool favourites = node && node->text(0) == FavouritesLabel;
-    for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4})
+    for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4, TreePM6})
         item->setVisible(!favourites);
     TreePM5->setVisible(true); // the favourites can be exported too
     for (QAction *item : {ListPM1, ListPM2, ListPM3})

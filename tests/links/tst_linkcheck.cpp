@@ -5,7 +5,10 @@
 #include "data/DataModule.h"
 #include "data/AddressStore.h"
 #include "data/GroupStore.h"
+#include "data/Schema.h"
+#include "services/AddressEditing.h"
 #include "links/LinkChecker.h"
+#include "links/LinkFixes.h"
 #include "links/LinkStore.h"
 
 #include <QProcess>
@@ -27,7 +30,7 @@ LoopbackWebServer::Answer answerFor(const LoopbackWebServer::Request &request)
     const bool head = request.method == "HEAD";
     const auto redirect = [](int status, const QByteArray &to) { return Answer{status, {{"Location", to}}, {}}; };
     static QAtomicInt busyAnswers;
-    if (path == "/ok" || path == "/new" || path == "/cli-ok")
+    if (path == "/ok" || path == "/new" || path == "/cli-ok" || path == "/cli-titled")
         return {200, {{"Content-Type", "text/html"}}, "<title>fine</title>"};
     if (path == "/gone404" || path == "/cli-404")
         return {404, {}, {}};
@@ -66,14 +69,14 @@ LoopbackWebServer::Answer answerFor(const LoopbackWebServer::Request &request)
     return {404, {}, {}};
 }
 
-struct Outcome
+struct ProgramRun
 {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Outcome runProgram(const QStringList &arguments)
+ProgramRun runProgram(const QStringList &arguments)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -220,6 +223,7 @@ private Q_SLOTS:
         }
         const QString ok = on(site, "/cli-ok"), gone = on(site, "/cli-404"), closed = on(closedSite, "/");
         const QString moved = on(site, "/moved301?to=" + on(otherSite, "/new"));
+        const QString titled = on(site, "/cli-titled");
         {
             DbConnection db(QStringLiteral("fill"));
             configureConnection(db);
@@ -227,15 +231,16 @@ private Q_SLOTS:
             const int group = *GroupStore::groupNoOf(db, QStringLiteral("链接"));
             AddressStore::insert(db, ok, QStringLiteral("好"), group);
             AddressStore::insert(db, gone, QString(), group);
-            AddressStore::insert(db, moved, QString(), 1);
+            AddressStore::insert(db, moved, QStringLiteral("搬走了"), 1);
+            AddressStore::insert(db, titled, titled, 1);
             AddressStore::insert(db, closed, closed, 1);
             AddressStore::insert(db, QStringLiteral("javascript:void(0)"), QString(), 1);
             AddressStore::insert(db, ok, QStringLiteral("又一个"), 1);
         }
-        const QString summary = QStringLiteral("checked 5: ok 1, moved 1, broken 1, unreachable 1, not checked 1\n");
+        const QString summary = QStringLiteral("checked 6: ok 2, moved 1, broken 1, unreachable 1, not checked 1\n");
         const QString lines = QStringLiteral("broken\t404\t%1\t\nmoved\t200\t%2\t%3\nunreachable\t0\t%4\t\n")
                                   .arg(gone, moved, on(otherSite, "/new"), closed);
-        const Outcome first = runProgram({QStringLiteral("--check-links")});
+        const ProgramRun first = runProgram({QStringLiteral("--check-links")});
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(first.out, lines + summary);
         QCOMPARE(first.err, QString()); // progress only on a terminal
@@ -249,10 +254,22 @@ private Q_SLOTS:
         QCOMPARE(LinkStore::checkOf(db, moved)->finalAddress, on(otherSite, "/new"));
         QCOMPARE(LinkStore::checkOf(db, ok)->titleSeen, QString()); // named rows need no title
         QVERIFY(!LinkStore::checkOf(db, QStringLiteral("javascript:void(0)")));
+
+        // The fixes it offers change the rows as the editor does; others are refused.
+        const QString importGroup = Schema::ImportGroup;
+        QCOMPARE(LinkFixes::useNewAddress(db, moved, QStringLiteral("搬走了"), importGroup).count, 1);
+        QCOMPARE(LinkFixes::usePageTitle(db, titled, titled, importGroup).count, 1);
+        QCOMPARE(LinkFixes::usePageTitle(db, ok, QStringLiteral("又一个"), importGroup).kind, Outcome::Kind::Refused);
+        QCOMPARE(LinkFixes::useNewAddress(db, gone, QString(), QStringLiteral("链接")).kind, Outcome::Kind::Refused);
+        QStringList rows;
+        for (const AddressRecord &record : AddressStore::list(db, AddressFilter::group(importGroup)))
+            rows << record.address + QLatin1Char('=') + record.name;
+        QCOMPARE(rows, (QStringList{QStringLiteral("127.0.0.1:%1/new=搬走了").arg(otherSite), AddressEditing::storedAddress(titled) + "=fine",
+                                    closed + QLatin1Char('=') + closed, QStringLiteral("javascript:void(0)="), ok + QStringLiteral("=又一个")}));
         db.close();
 
         QTest::qWait(1100); // a later second for the next check
-        const Outcome second = runProgram({QStringLiteral("--check-links"), QStringLiteral("链接")});
+        const ProgramRun second = runProgram({QStringLiteral("--check-links"), QStringLiteral("链接")});
         QCOMPARE(second.out, QStringLiteral("broken\t404\t%1\t\nchecked 2: ok 1, moved 0, broken 1, unreachable 0, not checked 0\n").arg(gone));
         const LinkStore::StoredCheck gotTwice = *LinkStore::checkOf(db, gone);
         QCOMPARE(gotTwice.failuresInRow, 2);
@@ -260,7 +277,7 @@ private Q_SLOTS:
         QVERIFY(gotTwice.checkedAt > gotOnce.checkedAt);
         QCOMPARE(LinkStore::checkOf(db, ok)->failuresInRow, 0);
 
-        const Outcome noGroup = runProgram({QStringLiteral("--check-links"), QStringLiteral("没有这个组")});
+        const ProgramRun noGroup = runProgram({QStringLiteral("--check-links"), QStringLiteral("没有这个组")});
         QCOMPARE(noGroup.exitCode, 1);
         QVERIFY(noGroup.err.contains(QStringLiteral("没有这个组")));
         QCOMPARE(runProgram({QStringLiteral("--check-links"), QStringLiteral("a"), QStringLiteral("b")}).exitCode, 2);

@@ -4,7 +4,10 @@
 #include "UserInput.h"
 #include "TestEnv.h"
 
+#include "LoopbackWebServer.h"
+
 #include "editor/FrmEditGroup.h"
+#include "links/LinkStore.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -411,6 +414,31 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));
         expectScreenMatchesDatabase();
         w.setEditor(nullptr);
+    }
+
+    // "检查链接" on a group checks its addresses behind a progress dialog, keeps the
+    // results and says what it found; "收藏夹" does not offer it.
+    void linkCheckOfAGroup()
+    {
+        LoopbackWebServer server([](const LoopbackWebServer::Request &request) {
+            return LoopbackWebServer::Answer{request.path == "/fine" ? 200 : 404, {}, {}};
+        });
+        const QString site = QStringLiteral("127.0.0.1:%1").arg(server.listen());
+        f->add(site + QStringLiteral("/fine"), QStringLiteral("好"), QStringLiteral("链接"));
+        f->add(site + QStringLiteral("/gone"), QStringLiteral("坏"), QStringLiteral("链接"));
+        TFrmMain &w = f->open();
+        auto *checkLinks = controlOf<QAction>(w, "TreePM6");
+        rightClick(w.FavouritesNode());
+        QVERIFY(!checkLinks->isVisible());
+        controls(w).TreeViewPopupMenu->hide();
+        rightClick(node(QStringLiteral("链接")));
+        QVERIFY(choose(checkLinks));
+        MainFixture::expectOnlyBox(QStringLiteral("检查了 2 个网址：正常 1，已搬迁 0，失效 1，无法访问 0，未检查 0。"),
+                                   Dialogs::applicationTitle());
+        const std::optional<LinkStore::StoredCheck> gone = LinkStore::checkOf(f->db(), site + QStringLiteral("/gone"));
+        QVERIFY(gone && gone->status == LinkStatus::Broken && gone->httpCode == 404);
+        QCOMPARE(LinkStore::checks(f->db()).size(), 2);
+        QCOMPARE(f->captions(), (QStringList{site + QStringLiteral("/fine"), site + QStringLiteral("/gone")}));
     }
 };
 
