@@ -54,6 +54,8 @@ LoopbackWebServer::Answer answerFor(const LoopbackWebServer::Request &request)
     }
     if (path == "/nohead")
         return head ? Answer{405, {}, {}} : Answer{200, {}, {}};
+    if (path == "/hang-up-on-head")
+        return head ? Answer{200, {}, {}, 0, false, true} : Answer{200, {}, {}};
     if (path == "/slow")
         return {200, {}, {}, 0, true};
     if (path == "/busy") // every other request is turned away for a second
@@ -157,6 +159,7 @@ private Q_SLOTS:
         row("10 hops") << on(site, "/chain/10") << false << "ok" << 200 << on(site, "/chain/0") << "" << QByteArray("/chain/0") << 1 << QByteArray();
         row("11 hops") << on(site, "/chain/11") << false << "broken" << 302 << on(site, "/chain/1") << "10" << QByteArray("/chain/0") << 0 << QByteArray();
         row("HEAD refused") << on(site, "/nohead") << false << "ok" << 200 << on(site, "/nohead") << "" << QByteArray("/nohead") << 2 << QByteArray();
+        row("HEAD hung up") << on(site, "/hang-up-on-head") << false << "ok" << 200 << on(site, "/hang-up-on-head") << "" << QByteArray() << 0 << QByteArray();
         row("slow page") << on(site, "/slow") << false << "unreachable" << 0 << on(site, "/slow") << "超时" << QByteArray("/slow") << 1 << QByteArray();
         row("closed port") << on(closedSite, "/") << false << "unreachable" << 0 << on(closedSite, "/") << "refused" << QByteArray() << 0 << QByteArray();
         row("429 waits") << on(site, "/busy") << false << "ok" << 200 << on(site, "/busy") << "" << QByteArray("/busy") << 2 << QByteArray();

@@ -60,6 +60,12 @@ private:
         const LoopbackWebServer::Answer answer = m_server->answer(request);
         if (answer.never)
             return;
+        if (answer.hangUp) {
+            m_busy = false;
+            m_server->answered(m_port);
+            m_socket->disconnectFromHost();
+            return;
+        }
         QTimer::singleShot(answer.delayMs, this, [this, answer, head = request.method == "HEAD"] { write(answer, head); });
     }
 

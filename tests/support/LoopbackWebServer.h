@@ -30,6 +30,7 @@ public:
         QByteArray body;
         int delayMs = 0;
         bool never = false; // keeps the connection open without answering
+        bool hangUp = false; // closes the connection without answering
     };
     using Handler = std::function<Answer(const Request &)>;
 
