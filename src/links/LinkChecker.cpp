@@ -82,8 +82,7 @@ struct LinkChecker::Job
     bool retriedServerError = false;
     bool timedOut = false;
     bool bodyCapped = false;
-    QList<LinkHop> hops;
-    QSet<QString> visited;
+    QList<LinkHop> hops; // every address of the chain but the current one
     QString tlsReason;
     QByteArray body;
 };
@@ -148,7 +147,6 @@ void LinkChecker::start(const std::vector<LinkTarget> &targets)
         job.original = requestUrlOf(job.address);
         job.url = job.original;
         job.wantTitle = job.useGet = targets[size_t(i)].wantTitle;
-        job.visited.insert(job.url.toString(QUrl::FullyEncoded));
         m_jobs.push_back(std::move(job));
     }
     // Results come from the event loop, never from inside this call.
@@ -310,15 +308,16 @@ void LinkChecker::answeredPage(int index, QNetworkReply *reply, int code)
     if (isRedirect(code) && !location.isEmpty()) {
         job.hops.append({code, job.url.toString()});
         const QUrl next = job.url.resolved(QUrl::fromEncoded(location, QUrl::TolerantMode));
-        const QString nextText = next.toString(QUrl::FullyEncoded);
+        const QString nextText = next.toString();
+        const bool seen = std::any_of(job.hops.cbegin(), job.hops.cend(),
+                                      [&nextText](const LinkHop &hop) { return hop.address == nextText; });
         if (!isWebScheme(next.scheme()) || next.host().isEmpty())
             finish(index, LinkStatus::Broken, code, QStringLiteral("转向无法检查的网址：%1").arg(next.toString()));
-        else if (job.visited.contains(nextText))
+        else if (seen)
             finish(index, LinkStatus::Broken, code, QStringLiteral("转向循环：%1").arg(next.toString()));
         else if (job.hops.size() > MaxHops)
             finish(index, LinkStatus::Broken, code, QStringLiteral("转向超过 %1 次").arg(MaxHops));
         else {
-            job.visited.insert(nextText);
             job.url = next;
             job.useGet = job.wantTitle;
             enqueue(index, true);
@@ -409,7 +408,6 @@ void LinkChecker::finish(int index, LinkStatus status, int code, const QString &
     result.hops = job.hops;
     // What is no longer needed is freed: a large library keeps only the results.
     job.hops.clear();
-    job.visited.clear();
     job.body.clear();
     ++m_done;
     --m_openJobs;
