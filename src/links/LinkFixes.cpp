@@ -25,6 +25,12 @@ bool LinkFixes::offersPageTitle(const std::optional<LinkStore::StoredCheck> &che
     return check && !check->titleSeen.isEmpty() && (trimmed.isEmpty() || trimmed == address.trimmed());
 }
 
+LinkFixes::Offer LinkFixes::offeredFor(DbConnection &db, const QString &address, const QString &name)
+{
+    const std::optional<LinkStore::StoredCheck> check = lastCheckOf(db, address);
+    return {offersNewAddress(check), offersPageTitle(check, address, name)};
+}
+
 Outcome LinkFixes::useNewAddress(DbConnection &db, const QString &address, const QString &name, const QString &group)
 {
     std::optional<LinkStore::StoredCheck> check;

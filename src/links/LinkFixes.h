@@ -16,6 +16,15 @@ bool offersNewAddress(const std::optional<LinkStore::StoredCheck> &check);
 // The row's name is empty or the address itself, and the last check read a title.
 bool offersPageTitle(const std::optional<LinkStore::StoredCheck> &check, const QString &address, const QString &name);
 
+// Which of the two the row of `address` named `name` is offered. Throws AppError when
+// the last check cannot be read.
+struct Offer
+{
+    bool newAddress = false;
+    bool pageTitle = false;
+};
+Offer offeredFor(DbConnection &db, const QString &address, const QString &name);
+
 // "改为新网址": the row's address becomes the final address of a moved one.
 Outcome useNewAddress(DbConnection &db, const QString &address, const QString &name, const QString &group);
 // "使用网页标题": the row's name becomes the page's title.

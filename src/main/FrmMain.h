@@ -25,7 +25,9 @@
 //   ListViewPopupMenu  the list's right-button menu:
 //     ListPM1 "添加网址" add an address, ListPM2 "修改网址" change the selected one,
 //     ListPM3 "删除网址" delete it, ListPM4 "加入到收藏夹" mark it a favourite in every
-//     group, ListPM5 "从收藏夹中删除" unmark it in its own group
+//     group, ListPM5 "从收藏夹中删除" unmark it in its own group; where the last link check
+//     offers it, ListPM6 "改为新网址" takes a moved address's new one and ListPM7
+//     "使用网页标题" names an unnamed row after its page's title
 //
 // Handlers (a name ending in Click is the handler of that control or menu item)
 //   FormCreate            once before the first showing: the tree, the columns, the list
@@ -210,6 +212,8 @@ private:
     QAction *ListPM3 = nullptr;
     QAction *ListPM4 = nullptr;
     QAction *ListPM5 = nullptr;
+    QAction *ListPM6 = nullptr;
+    QAction *ListPM7 = nullptr;
 
     // Creation.
     void nameControls();
@@ -303,6 +307,9 @@ public:
     void ListPM3Click();
     void ListPM4Click();
     void ListPM5Click();
+    // The link check's fixes of the selected row (FrmMainLinks.cpp).
+    void ListPM6Click();
+    void ListPM7Click();
     void P_AddAddress();
     bool P_DeleteAddress();
     bool P_SetFavourite(const QString &address);
@@ -315,6 +322,9 @@ private:
     void treeEditCancelled(QTreeWidgetItem *node);
     void dropNewGroupNode(QTreeWidgetItem *node);
     void ListView1ContextMenu(const QPoint &position);
+    // Shows ListPM6 and ListPM7 only where the selected row's last check offers them.
+    void offerLinkFixes();
+    void applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &));
     // The group column of the selected row.
     QString selectedRowGroup() const;
     void showListRowsAsFavourite(const QString &address, bool favourite);

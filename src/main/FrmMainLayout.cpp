@@ -129,7 +129,7 @@ void TFrmMain::nameControls()
         {TreePM1, "TreePM1"}, {TreePM2, "TreePM2"}, {TreePM3, "TreePM3"},
         {TreePM4, "TreePM4"}, {TreePM5, "TreePM5"}, {TreePM6, "TreePM6"}, {ListViewPopupMenu, "ListViewPopupMenu"},
         {ListPM1, "ListPM1"}, {ListPM2, "ListPM2"}, {ListPM3, "ListPM3"},
-        {ListPM4, "ListPM4"}, {ListPM5, "ListPM5"},
+        {ListPM4, "ListPM4"}, {ListPM5, "ListPM5"}, {ListPM6, "ListPM6"}, {ListPM7, "ListPM7"},
     };
     for (const auto &[control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -288,6 +288,10 @@ void TFrmMain::buildPopupMenus()
     ListPM3 = ListViewPopupMenu->addAction(QStringLiteral("删除网址"));
     ListPM4 = ListViewPopupMenu->addAction(QStringLiteral("加入到收藏夹"));
     ListPM5 = ListViewPopupMenu->addAction(QStringLiteral("从收藏夹中删除"));
+    ListPM6 = ListViewPopupMenu->addAction(QStringLiteral("改为新网址"));
+    ListPM7 = ListViewPopupMenu->addAction(QStringLiteral("使用网页标题"));
+    ListPM6->setVisible(false); // offered by the row's last link check
+    ListPM7->setVisible(false);
 }
 
 // A pane narrowed to 30 pixels or less folds away; the list keeps at least 30 pixels

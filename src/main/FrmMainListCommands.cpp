@@ -32,10 +32,13 @@ void TFrmMain::connectListCommands()
     connect(ListPM3, &QAction::triggered, this, &TFrmMain::ListPM3Click);
     connect(ListPM4, &QAction::triggered, this, &TFrmMain::ListPM4Click);
     connect(ListPM5, &QAction::triggered, this, &TFrmMain::ListPM5Click);
+    connect(ListPM6, &QAction::triggered, this, &TFrmMain::ListPM6Click);
+    connect(ListPM7, &QAction::triggered, this, &TFrmMain::ListPM7Click);
 }
 
 void TFrmMain::ListView1ContextMenu(const QPoint &position)
 {
+    offerLinkFixes();
     ListViewPopupMenu->popup(ListView1->viewport()->mapToGlobal(position));
 }
 
