@@ -3,12 +3,15 @@
 # starting from its seed inputs. Fails on the first target that crashes, leaks or hangs;
 # the input that did it is kept in build-fuzz/findings/ (run the target on that file to
 # see it again). The repository is never written: new inputs go to a temporary folder.
-#   bash scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 60 s each, every target)
+#   bash scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 300 s, every target)
+# The SECONDS are shared by the targets run, each getting an equal part but at least
+# $least_each s, so that adding a target does not lengthen the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=60
-if [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds="$1"; shift; fi
+total=300
+least_each=20
+if [[ "${1:-}" =~ ^[0-9]+$ ]]; then total="$1"; shift; fi
 
 bash scripts/setup.sh --dir build-fuzz -DVESTRANE_FUZZ=ON \
      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
@@ -21,6 +24,10 @@ if ((${#targets[@]} == 0)); then
   done
 fi
 
+seconds=$((total / ${#targets[@]}))
+((seconds >= least_each)) || seconds=$least_each
+echo "== ${#targets[@]} fuzz targets, ${seconds} s each (${total} s shared, at least ${least_each} s each)"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/vestrane-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 findings="$PWD/build-fuzz/findings"
@@ -29,7 +36,7 @@ mkdir -p "$findings"
 for name in "${targets[@]}"; do
   corpus="$work/$name"
   mkdir -p "$corpus"
-  cp -R "fuzz/corpus/$name/." "$corpus/"
+  cp -RL "fuzz/corpus/$name/." "$corpus/" # seeds may link to the tests' fixtures
   dict=()
   [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
   echo "== fuzz_$name: ${seconds} s from $(find "$corpus" -type f | wc -l) seed inputs"

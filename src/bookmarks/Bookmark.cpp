@@ -1,5 +1,7 @@
 #include "bookmarks/Bookmark.h"
 
+#include "data/TrimUrl.h"
+
 namespace {
 
 // Schemes whose addresses are no page of the web: scripts, the browser's own pages and
@@ -17,8 +19,8 @@ const QStringList internalSchemes = {
 bool isWebAddress(const QString &url)
 {
     const QString trimmed = url.trimmed();
-    if (trimmed.isEmpty())
-        return false;
+    if (trimmed.isEmpty() || looksLikeOption(trimmed))
+        return false; // nothing, or a text a browser would take for one of its options
     const qsizetype colon = trimmed.indexOf(QLatin1Char(':'));
     if (colon <= 0)
         return true; // no scheme: an address as the editor stores it

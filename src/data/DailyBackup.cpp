@@ -3,6 +3,7 @@
 #include "data/ServerAddress.h"
 
 #include "data/DbConnection.h"
+#include "data/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,11 +91,14 @@ QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, 
         return {};
     }
     const auto failed = [](const QString &why) { return QStringLiteral("今天的数据库备份未能完成：%1").arg(why); };
-    if (!QDir().mkpath(folder))
+    if (!PrivateFiles::makeFolder(folder))
         return failed(QStringLiteral("无法建立文件夹“%1”").arg(folder));
     // Written under another name first, so that a copy cut short is never taken for the day's.
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
+    // Made first, so that the copy (and its journal) has the modes of the library's files.
+    if (!PrivateFiles::createEmpty(partial))
+        return failed(QStringLiteral("无法写入“%1”").arg(partial));
     const QString error = copyDatabase(databaseFile, partial);
     if (!error.isEmpty()) {
         QFile::remove(partial);

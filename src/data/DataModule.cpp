@@ -4,6 +4,7 @@
 #include "data/SettingsStore.h"
 #include "data/AppError.h"
 #include "data/MessageText.h"
+#include "data/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +16,7 @@ QString databaseFileFor(const QString &pathSetting)
     if (pathSetting.isEmpty()) {
         const QString folder =
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Kelvo");
-        if (!QDir().mkpath(folder))
+        if (!PrivateFiles::makeFolder(folder))
             throw AppError(QStringLiteral("无法创建数据文件夹：%1").arg(excerptForMessage(folder)));
         return folder + QLatin1Char('/') + fileName;
     }

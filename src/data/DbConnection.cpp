@@ -1,7 +1,9 @@
 #include "data/DbConnection.h"
 
 #include "data/AddressStore.h"
+#include "data/PostgresEngine.h"
 #include "data/PostgresRows.h"
+#include "data/PrivateFiles.h"
 #include "data/Schema.h"
 #include "data/SqlEngine.h"
 #include "data/AppError.h"
@@ -47,6 +49,19 @@ AppError errorFrom(const QSqlError &error)
         return AppError(readOnlyText, AppError::Kind::ReadOnly);
     const QString text = error.text().trimmed();
     return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
+}
+
+// Whether a first read works; false when it fails for want of room to write beside the
+// file (SQLite's "disk I/O error" or "database or disk is full").
+bool canReadWithJournal(const QSqlDatabase &db)
+{
+    constexpr int sqliteIoError = 10, sqliteFull = 13;
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return true;
+    bool ok = false;
+    const int code = probe.lastError().nativeErrorCode().toInt(&ok) & 0xff;
+    return !ok || (code != sqliteIoError && code != sqliteFull);
 }
 
 bool canWrite(const QString &path)
@@ -215,7 +230,7 @@ void DbConnection::open()
     } else {
         if (!QFileInfo::exists(m_file))
             createDatabaseFile();
-        openConnection();
+        openConnection(!canChange(m_file));
     }
     try {
         prepareForUse();
@@ -236,11 +251,8 @@ void DbConnection::createDatabaseFile()
         file.setAutoRemove(false);
         if (!file.open())
             throw AppError(QStringLiteral("无法建立数据库文件“%1”：%2").arg(m_file, file.errorString()));
-        // A temporary file is private to its owner; the database gets the modes any new
-        // file of the user gets, so that a shared folder stays shared.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(file.handle(), 0666 & ~mask);
+        // The owner's alone, unless the folder is shared with a group (PrivateFiles).
+        ::fchmod(file.handle(), PrivateFiles::fileModeIn(target.absolutePath()));
         temporary = file.fileName();
     }
     try {
@@ -262,17 +274,18 @@ void DbConnection::createDatabaseFile()
     }
 }
 
-void DbConnection::openConnection()
+void DbConnection::openConnection(bool readOnly)
 {
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
-    m_readOnly = !canChange(m_file);
+    m_readOnly = readOnly;
     QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs)};
     QString name = m_file;
     if (m_readOnly) {
         options << QStringLiteral("QSQLITE_OPEN_READONLY");
         // The shared journal needs its index file beside the database; where it cannot be
-        // made, the file is read as it is. A journal left behind is still read normally.
-        if (!QFileInfo::exists(m_file + QStringLiteral("-wal"))) {
+        // made, the file is read as it is. A journal left behind is still read normally;
+        // an empty one (a read on a full disk leaves it) holds nothing to read.
+        if (QFileInfo(m_file + QStringLiteral("-wal")).size() == 0) {
             options << QStringLiteral("QSQLITE_OPEN_URI");
             name = QUrl::fromLocalFile(m_file).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
         }
@@ -281,6 +294,12 @@ void DbConnection::openConnection()
     db.setConnectOptions(options.join(QLatin1Char(';')));
     if (!db.open())
         throw errorFrom(db.lastError());
+    // On a full disk the shared journal's index file cannot be made, and not even a read
+    // succeeds; read as for a read-only folder, the library can still be looked up.
+    if (!m_readOnly && !canReadWithJournal(db)) {
+        db.close();
+        openConnection(true);
+    }
 }
 
 // The password never reaches this text: it is not in the settings, and the client
@@ -306,6 +325,7 @@ void DbConnection::openServerConnection()
 void DbConnection::prepareForUse()
 {
     const QString where = describe();
+    m_engine->startSession(*this);
     // Nothing is written before the database is known to be ours and not too new.
     const int version = m_engine->schemaVersion(*this); // "file is not a database" fails here
     if (version > Schema::Version)
@@ -322,6 +342,11 @@ void DbConnection::prepareForUse()
     const bool empty = tables.isEmpty();
     if (!empty && !missing.isEmpty())
         throw AppError(QStringLiteral("数据库“%1”不完整，缺少表 %2，未作任何改动。").arg(where, missing.join(QStringLiteral("、"))));
+    // Only SQLite files are as old as the first version, which had no record of its
+    // number; a server's tables without that record were made by someone else.
+    if (!empty && version == 0 && m_engine->isServer())
+        throw AppError(QStringLiteral("数据库“%1”缺少记录版本的表 %2，无法确定其中的表是否由本程序建立，未作任何改动。")
+                           .arg(where, QLatin1String(PostgresEngine::VersionTable)));
     if (m_readOnly) {
         if (empty || version < Schema::Version)
             throw AppError(QStringLiteral("数据库“%1”所在的位置是只读的，无法建立或升级数据库。").arg(where),

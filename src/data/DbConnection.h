@@ -122,7 +122,7 @@ private:
     void runStatement(const QString &sql);
     void requireWritable() const;
     void createDatabaseFile();
-    void openConnection();
+    void openConnection(bool readOnly);
     void prepareForUse();
     void createSchema();
     void upgradeFrom(int version);

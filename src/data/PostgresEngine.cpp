@@ -59,10 +59,11 @@ bool PostgresEngine::isConnectionLost(const QSqlDatabase &db, const QSqlError &e
     return clientLibrarySaysBroken(db);
 }
 
-void PostgresEngine::prepareSession(DbConnection &db) const
+void PostgresEngine::startSession(DbConnection &db) const
 {
     // A statement waits for another program's lock as long as it would wait for a busy
-    // SQLite file, and then fails, instead of waiting for good.
+    // SQLite file, and then fails, instead of waiting for good; reading the schema's
+    // version already may have to wait.
     db.execute(QStringLiteral("SET lock_timeout = %1").arg(db.busyTimeout()));
 }
 

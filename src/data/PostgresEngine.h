@@ -20,7 +20,8 @@ public:
     bool failedStatementEndsTransaction() const override { return true; }
     bool isReadOnlyRefusal(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const override;
-    void prepareSession(DbConnection &db) const override;
+    void startSession(DbConnection &db) const override;
+    void prepareSession(DbConnection &) const override {}
     int schemaVersion(DbConnection &db) const override;
     QStringList setSchemaVersionStatements(int version) const override;
     QString schemaLockStatement() const override;

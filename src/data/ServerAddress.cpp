@@ -13,6 +13,11 @@ const QStringList schemes{QStringLiteral("postgresql://"), QStringLiteral("postg
     throw AppError(QStringLiteral("设置中的数据库地址 Database 不能使用：%1").arg(why));
 }
 
+QString passwordAdvice()
+{
+    return QStringLiteral("密码不写在设置里，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中");
+}
+
 QString decoded(const QString &text)
 {
     return QUrl::fromPercentEncoding(text.toUtf8());
@@ -23,7 +28,7 @@ int portFrom(const QString &text)
     bool ok = false;
     const int port = text.toInt(&ok);
     if (!ok || port < 1 || port > 65535 || !text.front().isDigit())
-        refuse(QStringLiteral("端口“%1”不是 1 到 65535 的数").arg(text));
+        refuse(QStringLiteral("端口不是 1 到 65535 的数")); // the text may be part of a password
     return port;
 }
 
@@ -55,7 +60,7 @@ void setParameter(ServerAddress &address, const QString &key, const QString &val
     else if (key == QLatin1String("application_name"))
         address.applicationName = value;
     else if (key == QLatin1String("password"))
-        refuse(QStringLiteral("密码不写在设置里，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中"));
+        refuse(passwordAdvice());
     else
         refuse(QStringLiteral("不认识的参数“%1”").arg(key));
 }
@@ -108,6 +113,10 @@ ServerAddress ServerAddress::parse(const QString &uri)
         query = rest.mid(mark + 1);
         rest.truncate(mark);
     }
+    // An "@" after the first "/" means that the part before it held a "/": a password, most
+    // likely, cut in two. Nothing of it is shown, and no host is taken from it.
+    if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0 && rest.indexOf(QLatin1Char('@'), slash) >= 0)
+        refuse(QStringLiteral("无法解读（数据库名前有“@”）。%1").arg(passwordAdvice()));
     QString authority = rest;
     if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0) {
         authority = rest.left(slash);
@@ -116,7 +125,7 @@ ServerAddress ServerAddress::parse(const QString &uri)
     if (const qsizetype at = authority.lastIndexOf(QLatin1Char('@')); at >= 0) {
         const QString userInfo = authority.left(at);
         if (userInfo.contains(QLatin1Char(':')))
-            refuse(QStringLiteral("密码不写在设置里，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中"));
+            refuse(passwordAdvice());
         address.user = decoded(userInfo);
         authority = authority.mid(at + 1);
     }
@@ -124,7 +133,7 @@ ServerAddress ServerAddress::parse(const QString &uri)
     for (const QString &pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         if (equals < 0)
-            refuse(QStringLiteral("参数“%1”缺少“=”").arg(decoded(pair)));
+            refuse(QStringLiteral("有参数缺少“=”")); // the text may be a password
         setParameter(address, decoded(pair.left(equals)), decoded(pair.mid(equals + 1)));
     }
     return address;
@@ -149,7 +158,7 @@ QString ServerAddress::toUri(const QString &otherDatabase) const
     if (!user.isEmpty())
         uri += encoded(user) + QLatin1Char('@');
     if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('/')))
-        uri += QLatin1Char('[') + host + QLatin1Char(']');
+        uri += QLatin1Char('[') + QString::fromUtf8(QUrl::toPercentEncoding(host, ":")) + QLatin1Char(']');
     else
         uri += encoded(host);
     if (port > 0)

@@ -1,8 +1,8 @@
 #include "data/SettingsStore.h"
 
 #include "data/AppError.h"
+#include "data/PrivateFiles.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -63,6 +63,16 @@ QString requireText(const QSettings &settings, const QString &key, const QString
     return value.toString();
 }
 
+// The user's settings file, made (empty, the owner's alone) when missing; a rewrite by
+// QSettings keeps the modes of the file it replaces.
+QString privateUserFile()
+{
+    const QString file = SettingsStore::userFileName();
+    if (!QFileInfo::exists(file) && !QFileInfo(file).isSymLink() && PrivateFiles::makeFolder(QFileInfo(file).absolutePath()))
+        PrivateFiles::createEmpty(file);
+    return file;
+}
+
 } // namespace
 
 QString SettingsStore::userFileName()
@@ -80,8 +90,7 @@ void SettingsStore::writeDefaultsIfMissing()
     const auto existing = readableSettings();
     const bool needPath = !holderOf(existing, pathKey);
     const bool needFavorites = !holderOf(existing, favoritesKey());
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QSettings settings(file, QSettings::IniFormat);
+    QSettings settings(privateUserFile(), QSettings::IniFormat);
     if (needPath)
         settings.setValue(pathKey, QString());
     if (needFavorites)
@@ -99,7 +108,7 @@ QString SettingsStore::path()
 void SettingsStore::setPath(const QString &folder)
 {
     // QSettings quotes a text with a comma itself; it is written as one text value.
-    QSettings settings(userFileName(), QSettings::IniFormat);
+    QSettings settings(privateUserFile(), QSettings::IniFormat);
     settings.setValue(pathKey, folder);
     settings.sync();
 }
@@ -114,7 +123,7 @@ QString SettingsStore::database()
 
 void SettingsStore::setDatabase(const QString &location)
 {
-    QSettings settings(userFileName(), QSettings::IniFormat);
+    QSettings settings(privateUserFile(), QSettings::IniFormat);
     settings.setValue(databaseKey, location);
     settings.sync();
 }

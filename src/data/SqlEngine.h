@@ -42,6 +42,8 @@ public:
     // Whether the connection itself is gone (a server that went away), after `error`.
     virtual bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const = 0;
 
+    // Run on every new connection before anything is read from it.
+    virtual void startSession(DbConnection &) const {}
     // Run once on every new connection of a database that can be written.
     virtual void prepareSession(DbConnection &db) const = 0;
 

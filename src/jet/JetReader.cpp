@@ -50,6 +50,17 @@ void checkAllRowsRead(const MdbTable &table, const char *name, qint64 read)
                            .arg(table.storedRowCount()));
 }
 
+// A visit count that no one can have reached: a sign of bytes that are no count.
+constexpr qint64 MostVisits = 100'000'000;
+
+qint64 visitCount(const MdbTable &table, int column)
+{
+    const qint64 visits = table.integer(column).value_or(0);
+    if (visits < 0 || visits > MostVisits)
+        throw AppError(QStringLiteral("表 address 中的访问次数 %1 不可能").arg(visits));
+    return visits;
+}
+
 JetCounts sendGroups(MdbDatabase &db, FrameWriter &out, JetCounts counts)
 {
     std::unique_ptr<MdbTable> table = requiredTable(db, "BaseGroup");
@@ -75,7 +86,7 @@ JetCounts sendAddresses(MdbDatabase &db, FrameWriter &out, JetCounts counts)
     while (table->next()) {
         const std::optional<QString> text =
             table->isNull(address) ? std::nullopt : std::optional<QString>(table->text(address));
-        out.send(Kind::Address, text, table->text(name), table->integer(times).value_or(0), table->date(viewTime),
+        out.send(Kind::Address, text, table->text(name), visitCount(*table, times), table->date(viewTime),
                  table->integer(groupNo), table->flag(favourite));
         ++counts.addresses;
     }
@@ -165,12 +176,13 @@ private:
     pid_t m_pid;
 };
 
+// Reads the child's frames from the pipe until the child closes its end.
 class FrameReader
 {
 public:
-    FrameReader(int fd, JetSink &sink) : m_fd(fd), m_sink(sink) {}
+    FrameReader(int fd, JetSink &sink) : m_fd(fd), m_frames(sink) {}
 
-    // Reads until the child closes its end; false when it stalled.
+    // False when the child stalled.
     bool readAll(int stallTimeoutMs)
     {
         char chunk[64 * 1024];
@@ -186,84 +198,15 @@ public:
                 continue;
             if (n <= 0)
                 return true;
-            m_buffer.append(chunk, n);
-            dispatchFrames();
+            m_frames.feed(chunk, n);
         }
     }
 
-    bool finished() const { return m_finished; }
-    const JetCounts &counts() const { return m_counts; }
-    const QString &error() const { return m_error; }
+    const FrameDecoder &frames() const { return m_frames; }
 
 private:
-    void dispatchFrames()
-    {
-        qsizetype at = 0;
-        while (m_buffer.size() - at >= 4) {
-            quint32 size = 0;
-            std::memcpy(&size, m_buffer.constData() + at, sizeof size);
-            if (m_buffer.size() - at - 4 < qsizetype(size))
-                break;
-            Decoder in(m_buffer.constData() + at + 4, qsizetype(size));
-            dispatch(in);
-            at += 4 + qsizetype(size);
-        }
-        m_buffer.remove(0, at);
-    }
-
-    void dispatch(Decoder &in)
-    {
-        quint8 kind = 0;
-        in.get(kind);
-        switch (Kind(kind)) {
-        case Kind::Group: {
-            std::optional<qint64> no;
-            JetGroup group;
-            in.get(no);
-            in.get(group.name);
-            // A group without a number cannot hold an address; it keeps its name.
-            group.groupNo = no.value_or(0);
-            m_sink.group(group);
-            break;
-        }
-        case Kind::Address: {
-            JetAddress row;
-            in.get(row.address);
-            in.get(row.name);
-            in.get(row.times);
-            in.get(row.viewTime);
-            in.get(row.groupNo);
-            in.get(row.favourite);
-            m_sink.address(row);
-            break;
-        }
-        case Kind::Search: {
-            JetSearch row;
-            in.get(row.text);
-            in.get(row.date);
-            in.get(row.sortNo);
-            m_sink.search(row);
-            break;
-        }
-        case Kind::Counts:
-            in.get(m_counts.groups);
-            in.get(m_counts.addresses);
-            in.get(m_counts.searches);
-            in.get(m_counts.hasSearch);
-            m_finished = true;
-            break;
-        case Kind::Error:
-            in.get(m_error);
-            break;
-        }
-    }
-
     int m_fd;
-    JetSink &m_sink;
-    QByteArray m_buffer;
-    JetCounts m_counts;
-    QString m_error;
-    bool m_finished = false;
+    FrameDecoder m_frames;
 };
 
 QString childFailure(int status)
@@ -319,9 +262,9 @@ JetCounts JetReader::read(const QString &file, JetSink &sink, const Options &opt
         throw fail(QStringLiteral("读取超时，文件可能已损坏"));
     }
     const int status = child.wait();
-    if (!reader.error().isEmpty())
-        throw fail(reader.error());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !reader.finished())
+    if (!reader.frames().error().isEmpty())
+        throw fail(reader.frames().error());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !reader.frames().finished())
         throw fail(childFailure(status));
-    return reader.counts();
+    return reader.frames().counts();
 }

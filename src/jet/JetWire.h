@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/AppError.h"
+#include "jet/JetRecords.h"
 
 #include <QByteArray>
 #include <QString>
@@ -141,5 +142,87 @@ private:
     QByteArray m_pending;
 };
 
+// The caller's side: takes the bytes of the pipe as they come, and hands each whole frame
+// to the sink. A frame that does not decode throws AppError.
+class FrameDecoder
+{
+public:
+    explicit FrameDecoder(JetSink &sink) : m_sink(sink) {}
+
+    void feed(const char *bytes, qsizetype size)
+    {
+        m_buffer.append(bytes, size);
+        qsizetype at = 0;
+        while (m_buffer.size() - at >= 4) {
+            quint32 frameSize = 0;
+            std::memcpy(&frameSize, m_buffer.constData() + at, sizeof frameSize);
+            if (m_buffer.size() - at - 4 < qsizetype(frameSize))
+                break;
+            Decoder in(m_buffer.constData() + at + 4, qsizetype(frameSize));
+            dispatch(in);
+            at += 4 + qsizetype(frameSize);
+        }
+        m_buffer.remove(0, at);
+    }
+
+    // Whether the counts came, which the child sends last.
+    bool finished() const { return m_finished; }
+    const JetCounts &counts() const { return m_counts; }
+    const QString &error() const { return m_error; }
+
+private:
+    void dispatch(Decoder &in)
+    {
+        quint8 kind = 0;
+        in.get(kind);
+        switch (Kind(kind)) {
+        case Kind::Group: {
+            std::optional<qint64> no;
+            JetGroup group;
+            in.get(no);
+            in.get(group.name);
+            // A group without a number cannot hold an address; it keeps its name.
+            group.groupNo = no.value_or(0);
+            m_sink.group(group);
+            break;
+        }
+        case Kind::Address: {
+            JetAddress row;
+            in.get(row.address);
+            in.get(row.name);
+            in.get(row.times);
+            in.get(row.viewTime);
+            in.get(row.groupNo);
+            in.get(row.favourite);
+            m_sink.address(row);
+            break;
+        }
+        case Kind::Search: {
+            JetSearch row;
+            in.get(row.text);
+            in.get(row.date);
+            in.get(row.sortNo);
+            m_sink.search(row);
+            break;
+        }
+        case Kind::Counts:
+            in.get(m_counts.groups);
+            in.get(m_counts.addresses);
+            in.get(m_counts.searches);
+            in.get(m_counts.hasSearch);
+            m_finished = true;
+            break;
+        case Kind::Error:
+            in.get(m_error);
+            break;
+        }
+    }
+
+    JetSink &m_sink;
+    QByteArray m_buffer;
+    JetCounts m_counts;
+    QString m_error;
+    bool m_finished = false;
+};
 
 } // namespace JetWire

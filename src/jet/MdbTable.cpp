@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <cstring>
 #include <mdbtools.h>
@@ -62,6 +63,17 @@ MdbDatabase::MdbDatabase(const QString &file)
         throw AppError(QStringLiteral("不是可以读取的 Jet 数据文件"));
     mdb_set_boolean_fmt_numbers(mdb);
     m_handle = mdb;
+    m_size = QFileInfo(file).size();
+    if (m_size % mdb->fmt->pg_size != 0) {
+        mdb_close(mdb);
+        throw AppError(QStringLiteral("文件不完整（%1 字节，不是整页）").arg(m_size));
+    }
+}
+
+bool MdbDatabase::holdsPage(quint64 page) const
+{
+    const auto pageSize = quint64(static_cast<MdbHandle *>(m_handle)->fmt->pg_size);
+    return (page + 1) * pageSize <= quint64(m_size);
 }
 
 MdbDatabase::~MdbDatabase()
@@ -121,8 +133,38 @@ bool MdbTable::next()
 {
     if (!mdb_fetch_row(m_table))
         return false;
+    checkRowInPage();
     readNullFlags();
     return true;
+}
+
+void MdbTable::fail(const QString &what) const
+{
+    throw AppError(QStringLiteral("表 %1 %2").arg(QString::fromUtf8(m_table->name), what));
+}
+
+// libmdb hands over whatever its page buffer holds; a row counts only when its page is in
+// the file and the row and each of its values lie within that page.
+void MdbTable::checkRowInPage() const
+{
+    MdbHandle *mdb = mdbHandle(m_database);
+    if (!m_database.holdsPage(m_table->cur_phys_pg))
+        fail(QStringLiteral("的数据页 %1 在文件末尾之后").arg(m_table->cur_phys_pg));
+    int start = 0;
+    size_t size = 0;
+    if (m_table->cur_row == 0 || mdb_find_row(mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
+        fail(QStringLiteral("的一行超出了它的页（第 %1 页）").arg(m_table->cur_phys_pg));
+    const int rowStart = start & 0x1fff;
+    const qint64 rowEnd = qint64(rowStart) + qint64(size);
+    if (rowEnd > qint64(mdb->fmt->pg_size))
+        fail(QStringLiteral("的一行超出了它的页（第 %1 页）").arg(m_table->cur_phys_pg));
+    for (int i = 0; i < int(m_table->num_cols); ++i) {
+        const MdbColumn *col = columnAt(m_table, i);
+        if (col->col_type == MDB_BOOL || col->cur_value_len == 0)
+            continue;
+        if (col->cur_value_start < rowStart || qint64(col->cur_value_start) + col->cur_value_len > rowEnd)
+            fail(QStringLiteral("的一个值超出了它的行（列 %1）").arg(QString::fromUtf8(col->name)));
+    }
 }
 
 // libmdb hands a missing value and an empty text over alike; the row's own null mask
@@ -231,7 +273,7 @@ QString MdbTable::date(int column) const
     // also for days before it.
     const double stored = mdb_get_double(mdbHandle(m_database)->pg_buf, col->cur_value_start);
     if (!std::isfinite(stored) || std::fabs(stored) > 3e6)
-        return QString::number(stored, 'g', 17);
+        fail(QStringLiteral("中的日期无法解读（%1）").arg(stored, 0, 'g', 17));
     const double days = std::trunc(stored);
     const QDate day = QDate(1899, 12, 30).addDays(qint64(days));
     const int seconds = int(std::lround(std::fabs(stored - days) * 86400.0));

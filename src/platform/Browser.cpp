@@ -1,6 +1,9 @@
 #include "platform/Browser.h"
 
+#include "data/TrimUrl.h"
+
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -12,11 +15,19 @@ bool hasScheme(const QString &target)
     return scheme.match(target).hasMatch();
 }
 
+// The browser and the help get the program's environment without the server password,
+// which is the program's own business (the client library reads it at each connect).
 bool startDetached(const QStringList &command)
 {
     if (command.isEmpty() || command.first().isEmpty())
         return false;
-    return QProcess::startDetached(command.first(), command.mid(1));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("PGPASSWORD"));
+    QProcess process;
+    process.setProgram(command.first());
+    process.setArguments(command.mid(1));
+    process.setProcessEnvironment(environment);
+    return process.startDetached();
 }
 
 } // namespace
@@ -38,8 +49,11 @@ QStringList Browser::commandFor(const QString &browserEntry, const QString &targ
     return words;
 }
 
-bool Browser::open(const QString &target)
+bool Browser::open(const QString &given)
 {
+    // Firefox and Chromium read every argument that starts with "-" as an option, even
+    // after "--"; such a target goes with the scheme in front, as a web address.
+    const QString target = looksLikeOption(given) ? QStringLiteral("http://") + given.trimmed() : given;
     const QStringList entries =
         qEnvironmentVariable("BROWSER").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString &entry : entries) {

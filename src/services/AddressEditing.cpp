@@ -27,6 +27,12 @@ QString AddressEditing::rowGoneText()
     return QStringLiteral("该网址已不存在，未能修改！");
 }
 
+// A browser would take such an address for one of its options.
+QString AddressEditing::optionLikeText()
+{
+    return QStringLiteral("网址不能以“-”开头！");
+}
+
 QString AddressEditing::storedAddress(const QString &typed)
 {
     return P_TrimUrl(typed);
@@ -37,6 +43,8 @@ std::optional<Outcome> AddressEditing::refusalOf(const TypedAddress &typed)
     // Only emptiness counts: a text of blanks is content.
     if (typed.address.isEmpty())
         return Outcome::refused(noAddressText());
+    if (looksLikeOption(storedAddress(typed.address)))
+        return Outcome::refused(optionLikeText());
     if (typed.name.isEmpty())
         return Outcome::refused(noNameText());
     return std::nullopt;

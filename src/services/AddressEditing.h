@@ -17,7 +17,7 @@ struct TypedAddress
 // Adding and changing one address. Both check the typed texts, find the group by its
 // name and store the address normalised; neither shows anything. Outcomes:
 //   Done     the row was written (count = rows written);
-//   Refused  an empty address or name, no group in the database at all, or (change) the
+//   Refused  an empty address or name, an address that starts with "-", no group in the database at all, or (change) the
 //            row to change is gone; the message is the text for the user;
 //   Failed   the database failed, or the chosen group is no longer stored;
 //   ReadOnly the database cannot be changed.
@@ -32,14 +32,15 @@ public:
     // editor (not normalised); its visits and date stay.
     Outcome change(const TypedAddress &typed, const QString &oldAddress, const QString &oldName);
 
-    // The address as a save stores it: a leading "http:" or "HTTP:" goes with the two
-    // characters after it, then one final "/".
+    // The address as a save stores it (P_TrimUrl): a leading "http:" or "HTTP:" goes with
+    // the two characters after it, then one final "/".
     static QString storedAddress(const QString &typed);
 
     static QString noAddressText();
     static QString noNameText();
     static QString noGroupsText();
     static QString rowGoneText();
+    static QString optionLikeText();
 
 private:
     // The refusal for typed texts that cannot be saved, else nothing.

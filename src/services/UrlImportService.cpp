@@ -4,6 +4,7 @@
 #include "data/AppError.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
+#include "data/TrimUrl.h"
 #include "services/AddressEditing.h"
 #include "services/FailureOutcome.h"
 
@@ -73,8 +74,11 @@ Outcome UrlImportService::store(DbConnection &db, const std::vector<ShortcutEntr
 
     std::vector<NewAddress> rows;
     rows.reserve(entries.size());
-    for (const ShortcutEntry &entry : entries)
-        rows.push_back(NewAddress{AddressEditing::storedAddress(entry.address), entry.displayName});
+    for (const ShortcutEntry &entry : entries) {
+        const QString address = AddressEditing::storedAddress(entry.address);
+        if (!looksLikeOption(address)) // a browser would take it for one of its options
+            rows.push_back(NewAddress{address, entry.displayName});
+    }
     int stored = 0;
     try {
         AddressStore::insertAll(db, rows, *groupNo, &stored);

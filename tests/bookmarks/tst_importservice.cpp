@@ -91,19 +91,20 @@ private Q_SLOTS:
 "<DT><A HREF='https://b.example/'>B</A>"
 "<DT><A HREF='https://c.example/'>C</A>"
 "<DT><A HREF='javascript:void(0)'>script</A>"
+"<DT><A HREF=' --remote-debugging-port=9333'>a browser's option</A>"
 "</DL>"));
         plan.rows[2].checked = false;
         const ImportReport report = ImportService::store(*m_db, plan);
         QCOMPARE(report.imported, 2);
         QCOMPARE(report.duplicates, 1);
         QCOMPARE(report.unchecked, 1);
-        QCOMPARE(report.notWeb, 1);
+        QCOMPARE(report.notWeb, 2);
         QCOMPARE(report.groupsCreated, 1);
-        QCOMPARE(report.summary(), QStringLiteral("导入 2 条，重复跳过 1 条，未选中 1 条，非网址 1 条，新建组别 1 个"));
+        QCOMPARE(report.summary(), QStringLiteral("导入 2 条，重复跳过 1 条，未选中 1 条，非网址 2 条，新建组别 1 个"));
         const QStringList details = report.details().split(QLatin1Char('\n'));
-        QCOMPARE(details.size(), 3);
+        QCOMPARE(details.size(), 4);
         QVERIFY(details.filter(QStringLiteral("未选中：f.html / B <https://b.example/>")).size() == 1);
-        QVERIFY(details.filter(QStringLiteral("不是网址")).size() == 1);
+        QVERIFY(details.filter(QStringLiteral("不是网址")).size() == 2);
         const auto rows = AddressStore::list(*m_db, AddressFilter::group(QStringLiteral("f.html")));
         QCOMPARE(rows.size(), size_t(2));
         // The stored day is the bookmark's own.

@@ -444,6 +444,46 @@ private Q_SLOTS:
         QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
     }
 
+    // Opening a server library neither waits for good on a session that locks the
+    // version's table, nor takes tables without that table for an old library to upgrade.
+    void serverLibraryWithAFaultyVersionTableIsRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("locked by another session") << QStringLiteral("LOCK TABLE vestrane_schema IN ACCESS EXCLUSIVE MODE")
+                                                   << QStringLiteral("lock timeout");
+        QTest::newRow("missing") << QStringLiteral("DROP TABLE vestrane_schema")
+                                 << QStringLiteral("缺少记录版本的表 vestrane_schema");
+    }
+    void serverLibraryWithAFaultyVersionTableIsRefused()
+    {
+        if (!TestEngine::isPostgres())
+            QSKIP("a server only");
+        QFETCH(QString, fault);
+        QFETCH(QString, said);
+        db->open();
+        DbConnection holder(QStringLiteral("holder"));
+        holder.setDatabaseFile(db->databaseFile());
+        // Ends by itself: without the mend the opening below would wait for it.
+        holder.execute(QStringLiteral("SET idle_in_transaction_session_timeout = 20000"));
+        Transaction transaction(holder);
+        holder.execute(fault);
+        if (fault.startsWith(QLatin1String("DROP")))
+            transaction.commit();
+        const QStringList before = schemaObjects(holder);
+
+        DbConnection other(QStringLiteral("other"));
+        configureConnection(other);
+        other.setBusyTimeout(300);
+        try {
+            other.open();
+            QFAIL("opened");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().contains(said), qPrintable(error.message()));
+        }
+        QCOMPARE(schemaObjects(holder), before);
+    }
+
     void unreachableServerIsNamedWithoutThePassword()
     {
         if (!TestEngine::isPostgres())

@@ -5,6 +5,7 @@
 #include "data/DataModule.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
+#include "data/SettingsStore.h"
 #include "data/AppError.h"
 
 #include <QCryptographicHash>
@@ -15,9 +16,12 @@
 #include <sched.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <csignal>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -135,8 +139,6 @@ private Q_SLOTS:
         connection()->open();
         ::umask(mask);
         QVERIFY(hookRan);
-        // The modes of any new file of the user, not those of a private temporary file.
-        QVERIFY(QFileInfo(file).permissions().testFlags(QFile::ReadGroup | QFile::ReadOther));
         QCOMPARE(scalar(file, QStringLiteral("SELECT count(*) FROM address")), 0);
 
         // Cut short before the rename: no database under the real name, nothing left over.
@@ -144,6 +146,50 @@ private Q_SLOTS:
         DbConnection::setNewFileHook([](const QString &) { throw AppError(QStringLiteral("cut short")); });
         QVERIFY_THROWS_EXCEPTION(AppError, connection()->open());
         QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files).join(QLatin1Char(' ')), QString());
+    }
+
+    // What the first start makes is its owner's alone; inside a folder that its group may
+    // write (shared on purpose), the group's too.
+    void firstStartMakesPrivateFiles_data()
+    {
+        QTest::addColumn<bool>("sharedFolder");
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<QString>("made"); // beside the library; "settings" for the settings file
+        QTest::addColumn<int>("mode");
+        QTest::newRow("data folder") << false << 022 << "." << 0700;
+        QTest::newRow("library") << false << 022 << "address.mdb" << 0600;
+        QTest::newRow("backup folder") << false << 022 << "backups" << 0700;
+        QTest::newRow("backup") << false << 022 << "backups/address-2026-03-01.mdb" << 0600;
+        QTest::newRow("settings file") << false << 022 << "settings" << 0600;
+        QTest::newRow("library in a shared folder") << true << 002 << "address.mdb" << 0660;
+        QTest::newRow("backup folder in a shared folder") << true << 002 << "backups" << 0770;
+        QTest::newRow("backup in a shared folder") << true << 002 << "backups/address-2026-03-01.mdb" << 0660;
+        QTest::newRow("shared folder, strict umask") << true << 077 << "address.mdb" << 0600;
+    }
+    void firstStartMakesPrivateFiles()
+    {
+        QFETCH(bool, sharedFolder);
+        QFETCH(int, umask);
+        QFETCH(QString, made);
+        QFETCH(int, mode);
+        const mode_t oldMask = ::umask(mode_t(umask));
+        const auto restoreMask = qScopeGuard([oldMask] { ::umask(oldMask); });
+        QString folder = QFileInfo(file).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        if (sharedFolder) {
+            folder = env->root() + QStringLiteral("/shared");
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0770), 0);
+            SettingsStore::setPath(folder);
+        }
+        SettingsStore::writeDefaultsIfMissing();
+        AddressStore::insert(*connection(), QStringLiteral("a.cn"), QStringLiteral("甲"), 1);
+        QCOMPARE(DailyBackup::takeIfDue(folder + QStringLiteral("/address.mdb"), QDate(2026, 3, 1)), QString());
+
+        const QString path = made == QLatin1String("settings") ? env->settingsFile() : folder + QLatin1Char('/') + made;
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        QCOMPARE(QString::number(info.st_mode & 07777, 8), QString::number(mode, 8));
     }
 
     void fileWithoutTablesGetsTheSchema_data()
@@ -249,8 +295,20 @@ private Q_SLOTS:
         }
     }
 
-    void readOnlyFolderIsReadAndEveryWriteSaysSo()
+    // A folder that cannot be written, and a disk without room (a file size limit stands in
+    // for it: no file of this process can grow, not even the shared journal's index, while
+    // the limit holds), give a library that is read, and every write says why it cannot be.
+    void libraryThatCannotBeWrittenIsRead_data()
     {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::addColumn<QString>("backupSays");
+        QTest::newRow("read-only folder") << false << QString(); // nothing can change: no copy, no complaint
+        QTest::newRow("full disk") << true << QStringLiteral("今天的数据库备份未能完成");
+    }
+    void libraryThatCannotBeWrittenIsRead()
+    {
+        QFETCH(bool, fullDisk);
+        QFETCH(QString, backupSays);
         {
             auto db = connection();
             AddressStore::insert(*db, QStringLiteral("www.Ünïcode.org"), QStringLiteral("只读"), 1);
@@ -258,11 +316,26 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(file + QStringLiteral("-shm")));
         const QByteArray before = fileHash(file);
         const QString folder = QFileInfo(file).absolutePath();
-        if (!makeReadOnly(folder))
-            QSKIP("cannot make a folder read-only here (needs root)");
-        const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
-        QFile probe(folder + QStringLiteral("/probe"));
-        QVERIFY(!probe.open(QIODevice::WriteOnly));
+        std::function<void()> undo;
+        if (fullDisk) {
+            rlimit limit = {};
+            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+            const rlimit old = limit;
+            limit.rlim_cur = 0;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+            const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
+            undo = [old, oldSignal] {
+                ::setrlimit(RLIMIT_FSIZE, &old);
+                ::signal(SIGXFSZ, oldSignal);
+            };
+        } else {
+            if (!makeReadOnly(folder))
+                QSKIP("cannot make a folder read-only here (needs root)");
+            undo = [folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); };
+            QFile probe(folder + QStringLiteral("/probe"));
+            QVERIFY(!probe.open(QIODevice::WriteOnly));
+        }
+        const auto undoAtEnd = qScopeGuard([&] { undo(); });
 
         auto db = connection();
         QCOMPARE(found(*db, QStringLiteral("üNÏ")), size_t(1));
@@ -280,8 +353,8 @@ private Q_SLOTS:
         QVERIFY(saysReadOnly([&] { AddressStore::countVisit(*db, QStringLiteral("www.Ünïcode.org")); }));
         QCOMPARE(fileHash(file), before);
         db.reset();
-        QCOMPARE(DailyBackup::takeIfDue(file), QString()); // nothing can change: no copy, no complaint
-
+        const QString said = DailyBackup::takeIfDue(file);
+        QVERIFY2(backupSays.isEmpty() ? said.isEmpty() : said.startsWith(backupSays), qPrintable(said));
     }
 
     void dailyBackupCopiesOncePerDayAndKeepsSeven()

@@ -55,6 +55,7 @@ private Q_SLOTS:
         QCOMPARE(again.connectOptions(), address.connectOptions());
     }
 
+    // "s3cret" stands where a password may be; no message shows it.
     void faultyUrisAreRefusedWithoutShowingAPassword_data()
     {
         QTest::addColumn<QString>("uri");
@@ -62,9 +63,12 @@ private Q_SLOTS:
         QTest::newRow("password parameter") << "postgresql://host/db?password=s3cret";
         QTest::newRow("port not a number") << "postgresql://host:s3cret/db";
         QTest::newRow("port too large") << "postgresql://host:70000/db";
-        QTest::newRow("unknown parameter") << "postgresql://host/db?s3cret=1";
+        QTest::newRow("unknown parameter") << "postgresql://host/db?nosuch=s3cret";
+        QTest::newRow("parameter without value") << "postgresql://host/db?s3cret";
         QTest::newRow("semicolon in a value") << "postgresql://host/db?application_name=a;s3cret=1";
         QTest::newRow("unclosed IPv6") << "postgresql://[::1/db";
+        QTest::newRow("slash in a password") << "postgresql://sec:54329/s3cret@localhost/secdb";
+        QTest::newRow("slash in a password, no user") << "postgresql://s3cret/x@localhost";
     }
     void faultyUrisAreRefusedWithoutShowingAPassword()
     {
@@ -74,8 +78,8 @@ private Q_SLOTS:
             QFAIL("accepted");
         } catch (const AppError &error) {
             QVERIFY(!error.message().isEmpty());
-            if (uri.contains(QLatin1String("password")) || uri.contains(QLatin1String(":s3cret@")))
-                QVERIFY2(!error.message().contains(QLatin1String("s3cret")), qPrintable(error.message()));
+            QVERIFY2(!error.message().contains(QLatin1String("s3cret")), qPrintable(error.message()));
+            QVERIFY2(!error.message().contains(QLatin1String("54329")), qPrintable(error.message()));
         }
     }
 

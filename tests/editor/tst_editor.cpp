@@ -134,6 +134,15 @@ private Q_SLOTS:
         QTest::newRow("blanks kept") << " http://x.com/ " << " http://x.com/ ";
         QTest::newRow("plain") << "www.x.com" << "www.x.com";
         QTest::newRow("empty") << "" << "";
+        // The prefix stays where the rest would be a script or a browser's option.
+        QTest::newRow("script host") << "http://javascript:alert(1)//" << "http://javascript:alert(1)/";
+        QTest::newRow("script, capitals") << "HTTP://JavaScript:alert(1)" << "HTTP://JavaScript:alert(1)";
+        QTest::newRow("script with tab") << "http://java\tscript:x" << "http://java\tscript:x";
+        QTest::newRow("vbscript") << "http:ab vbscript:msgbox" << "http:ab vbscript:msgbox";
+        QTest::newRow("data") << "http://data:text/html,x/" << "http://data:text/html,x";
+        QTest::newRow("option host") << "http://--remote-debugging-port=9333/" << "http://--remote-debugging-port=9333";
+        QTest::newRow("option after blank") << "http:// -x" << "http:// -x";
+        QTest::newRow("host with dash inside") << "http://a-b.com/-x" << "a-b.com/-x";
     }
 
     void trimUrl()

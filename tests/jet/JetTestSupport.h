@@ -38,22 +38,28 @@ inline QString placeAsDatabase(const QString &fixtureName, const QString &folder
     return target;
 }
 
-// Replaces, in a Jet file, the one place where `from` is stored (as UTF-16) by `to` of
-// the same size. False when `from` is not stored exactly once.
-inline bool patchStoredText(const QString &file, const QString &from, const QString &to)
+// Replaces, in a file, the one place where the bytes `from` are stored by `to` of the
+// same size. False when `from` is not stored exactly once.
+inline bool patchStoredBytes(const QString &file, const QByteArray &from, const QByteArray &to)
 {
     QFile jet(file);
     if (from.size() != to.size() || !jet.open(QIODevice::ReadWrite))
         return false;
     QByteArray bytes = jet.readAll();
+    const qsizetype at = bytes.indexOf(from);
+    if (at < 0 || bytes.indexOf(from, at + 1) >= 0)
+        return false;
+    bytes.replace(at, from.size(), to);
+    return jet.seek(0) && jet.write(bytes) == bytes.size();
+}
+
+// The same for a text, stored as UTF-16.
+inline bool patchStoredText(const QString &file, const QString &from, const QString &to)
+{
     const auto utf16 = [](const QString &text) {
         return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     };
-    const qsizetype at = bytes.indexOf(utf16(from));
-    if (at < 0 || bytes.indexOf(utf16(from), at + 1) >= 0)
-        return false;
-    bytes.replace(at, from.size() * 2, utf16(to));
-    return jet.seek(0) && jet.write(bytes) == bytes.size();
+    return patchStoredBytes(file, utf16(from), utf16(to));
 }
 
 // Every row of a query, its values joined by "|", NULL shown as "<null>".

@@ -215,19 +215,55 @@ private Q_SLOTS:
         QCOMPARE(check.readAll(), QByteArray("someone else's file"));
     }
 
+    // A file cut short or with values that cannot be real fails whole, naming what is
+    // wrong, and is left as it was: no blank rows pass for a conversion.
     void brokenFilesAreNamedAndChangeNothing_data()
     {
         QTest::addColumn<QString>("fixtureName");
+        QTest::addColumn<qint64>("cutAt"); // bytes kept; 0 keeps all
+        QTest::addColumn<QByteArray>("from"); // bytes replaced by `to`, where given
+        QTest::addColumn<QByteArray>("to");
         QTest::addColumn<QString>("what");
-        QTest::newRow("truncated") << QStringLiteral("truncated.mdb") << QStringLiteral("缺少表");
-        QTest::newRow("damaged") << QStringLiteral("damaged.mdb") << QString();
+        // In small.mdb, the visits, date and group of www.sina.com.cn, and the row table of
+        // the page of addresses.
+        const QByteArray sina = QByteArray::fromHex("0c000000" "00000000a03be340" "05000000");
+        const auto sinaWith = [&](const char *visits, const char *date) {
+            return QByteArray::fromHex(visits) + QByteArray::fromHex(date) + sina.right(4);
+        };
+        const QByteArray rowTable = QByteArray::fromHex("0900c10f520f0f0fcc0e9f0e380e230cde0ba10b");
+        QByteArray rowOutOfOrder = rowTable;
+        rowOutOfOrder[4] = char(0xd0); // the second row starts inside the first
+        const QByteArray none;
+        QTest::newRow("truncated") << "truncated.mdb" << qint64(0) << none << none << "不是整页";
+        QTest::newRow("damaged") << "damaged.mdb" << qint64(0) << none << none << QString();
+        QTest::newRow("cut inside the last page") << "longmemo.mdb" << qint64(213023) << none << none << "不是整页";
+        QTest::newRow("cut inside the memo") << "longmemo.mdb" << qint64(196608) << none << none << "address";
+        QTest::newRow("cut at a page's end") << "longmemo.mdb" << qint64(217088) << none << none << "address";
+        QTest::newRow("cut to half") << "small.mdb" << qint64(73728) << none << none << "缺少表";
+        QTest::newRow("negative visits") << "small.mdb" << qint64(0) << sina << sinaWith("fbffffff", "00000000a03be340")
+                                         << "访问次数 -5 不可能";
+        QTest::newRow("absurd visits") << "small.mdb" << qint64(0) << sina << sinaWith("01016e0f", "00000000a03be340")
+                                       << "访问次数 258867457 不可能";
+        QTest::newRow("date not a number") << "small.mdb" << qint64(0) << sina << sinaWith("0c000000", "000000000000f87f")
+                                           << "表 address 中的日期无法解读";
+        QTest::newRow("date past any calendar") << "small.mdb" << qint64(0) << sina
+                                                << sinaWith("0c000000", "000000000000f07f") << "日期无法解读";
+        QTest::newRow("row leaves its place") << "small.mdb" << qint64(0) << rowTable << rowOutOfOrder << "表 address";
     }
 
     void brokenFilesAreNamedAndChangeNothing()
     {
         QFETCH(QString, fixtureName);
+        QFETCH(qint64, cutAt);
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
         QFETCH(QString, what);
         const QString file = placeAsDatabase(fixtureName, folder());
+        if (cutAt > 0)
+            QVERIFY(QFile::resize(file, cutAt));
+        if (!from.isEmpty())
+            QVERIFY(patchStoredBytes(file, from, to));
+        const QByteArray placed = digest(file);
         const QStringList before = folderListing();
         try {
             JetConversion::convertInPlace(file);
@@ -237,7 +273,7 @@ private Q_SLOTS:
             QVERIFY2(error.message().contains(what), qPrintable(error.message()));
         }
         QCOMPARE(folderListing(), before);
-        QCOMPARE(digest(file), digest(fixture(fixtureName)));
+        QCOMPARE(digest(file), placed);
     }
 
     void unreadableFileIsNamed()

@@ -2,6 +2,7 @@
 // command, and says when it cannot.
 #include "TestEnv.h"
 
+#include "platform/Browser.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
 #include "data/AppError.h"
@@ -46,6 +47,32 @@ private Q_SLOTS:
         QCOMPARE(calls.size(), 1);
         QVERIFY2(calls.first().startsWith(QLatin1String("file:///")), qPrintable(calls.first()));
         QVERIFY(calls.first().endsWith(QLatin1String("/addresshelp.html")));
+    }
+
+    // The browser gets the target as a web address, never as one of its options, and
+    // never the server password.
+    void browserGetsNoOption_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("web address") << QStringLiteral("www.x.com/a") << QStringLiteral("www.x.com/a");
+        QTest::newRow("with scheme") << QStringLiteral("https://x.com") << QStringLiteral("https://x.com");
+        QTest::newRow("option") << QStringLiteral("--remote-debugging-port=9333")
+                                << QStringLiteral("http://--remote-debugging-port=9333");
+        QTest::newRow("short option") << QStringLiteral("-new-instance") << QStringLiteral("http://-new-instance");
+        QTest::newRow("option after blanks") << QStringLiteral(" \t--headless") << QStringLiteral("http://--headless");
+    }
+    void browserGetsNoOption()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, argument);
+        TestEnv env;
+        env.installRecordingBrowser();
+        qputenv("PGPASSWORD", "secret");
+        const bool opened = Browser::open(target);
+        qunsetenv("PGPASSWORD");
+        QVERIFY(opened);
+        QCOMPARE(env.waitForBrowserCalls(1), QStringList{argument});
     }
 
     // No $BROWSER and neither x-www-browser nor xdg-open on the path.

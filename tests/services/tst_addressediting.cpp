@@ -83,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(rows(), (QList<StoredRow>{expected, expected}));
     }
 
-    void emptyTextsAreRefusedBeforeTheDatabase_data()
+    void unsavableTextsAreRefusedBeforeTheDatabase_data()
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("name");
@@ -91,9 +91,12 @@ private Q_SLOTS:
         QTest::newRow("no address") << QString() << u"名"_s << AddressEditing::noAddressText();
         QTest::newRow("neither") << QString() << QString() << AddressEditing::noAddressText();
         QTest::newRow("no name") << u"a.com"_s << QString() << AddressEditing::noNameText();
+        QTest::newRow("browser option") << u"--remote-debugging-port=9333"_s << u"名"_s
+                                        << AddressEditing::optionLikeText();
+        QTest::newRow("option after blanks") << u" \t-new-window"_s << u"名"_s << AddressEditing::optionLikeText();
     }
 
-    void emptyTextsAreRefusedBeforeTheDatabase()
+    void unsavableTextsAreRefusedBeforeTheDatabase()
     {
         QFETCH(QString, address);
         QFETCH(QString, name);

@@ -61,7 +61,9 @@ void TestEnv::installRecordingBrowser()
     const QString script = m_dir.path() + QStringLiteral("/browser.sh");
     QFile file(script);
     file.open(QIODevice::WriteOnly);
-    file.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(browserLog()).toLocal8Bit());
+    file.write(QStringLiteral("#!/bin/sh\nprintf '%s%s\\n' \"$1\" \"${PGPASSWORD+ PGPASSWORD}\" >> '%1'\n")
+                   .arg(browserLog())
+                   .toLocal8Bit());
     file.close();
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setEnv("BROWSER", script);

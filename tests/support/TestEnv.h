@@ -45,8 +45,9 @@ public:
     // main once it made one.
     void useTestServerIfAsked();
 
-    // Writes a browser script that appends each argument it gets, one per line, to
-    // browserLog(), and points $BROWSER at it.
+    // Writes a browser script that appends the first argument of each call, one per line,
+    // to browserLog() (followed by " PGPASSWORD" when it got that variable), and points
+    // $BROWSER at it.
     void installRecordingBrowser();
     QString browserLog() const { return m_dir.path() + QStringLiteral("/browser.log"); }
     // Waits (running the event loop) until the recording browser logged `count` calls;
