@@ -22,6 +22,7 @@ const CommandSwitch commandSwitches[] = {
     {"--export", StartMode::Export, 1, 2, "usage: vestrane --export FILE [GROUP]"},
     {"--import-mdb", StartMode::ImportMdb, 1, 1, "usage: vestrane --import-mdb FILE"},
     {"--copy-database", StartMode::CopyDatabase, 1, 1, "usage: vestrane --copy-database TO"},
+    {"--check-links", StartMode::CheckLinks, 0, 1, nullptr},
 };
 
 QString switchName(const QString &argument)
@@ -52,6 +53,8 @@ StartOptions parseCommand(const CommandSwitch &command, const QStringList &argum
     if (command.mode == StartMode::SendUrl) {
         options.address = arguments.at(0);
         options.name = arguments.at(1);
+    } else if (command.mode == StartMode::CheckLinks) {
+        options.group = arguments.value(0);
     } else if (command.minArguments > 0) {
         options.file = arguments.at(0);
         options.group = arguments.value(1);
@@ -109,6 +112,7 @@ QString StartOptions::usage()
         "       vestrane --export FILE [GROUP] bookmarks out, as Netscape HTML\n"
         "       vestrane --import-mdb FILE     merge a Jet address.mdb of the Windows program\n"
         "       vestrane --copy-database TO    the whole library to TO: a postgresql:// URI or an SQLite file\n"
+        "       vestrane --check-links [GROUP] check every address (or a group's) for dead and moved ones\n"
         "       vestrane --send-url ADDRESS NAME  offer an address to the running program\n"
         "       vestrane --native-messaging    the browser extension's host\n"
         "       vestrane --help | --version\n"

@@ -15,6 +15,7 @@ enum class StartMode {
     Export,     // --export FILE [GROUP]: bookmarks out, without a window
     ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
     CopyDatabase, // --copy-database TO: the whole library to a server or a file
+    CheckLinks, // --check-links [GROUP]: check the addresses, store and print what is not ok
     Help,       // --help: the switches
     Version,    // --version: the program's version
     NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
@@ -27,7 +28,7 @@ struct StartOptions
     QString address; // --send-url only
     QString name;
     QString file;    // --import, --export, --import-mdb; the target of --copy-database
-    QString group;   // --export only; empty for every group
+    QString group;   // --export, --check-links; empty for every group
     // Set when the command line cannot be carried out (exit 2): a switch without the
     // arguments it needs, or an argument the program does not know.
     QString error;

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/BookmarkCommands.h"
+#include "app/CheckLinksCommand.h"
 #include "app/CopyDatabaseCommand.h"
 #include "app/ImportMdbCommand.h"
 #include "app/JetStart.h"
@@ -82,6 +83,8 @@ int runVestrane(int argc, char **argv)
     case StartMode::Import:
     case StartMode::Export:
         return BookmarkCommands::run(argc, argv, options);
+    case StartMode::CheckLinks:
+        return CheckLinksCommand::run(argc, argv, options);
     case StartMode::ImportMdb:
         return ImportMdbCommand::run(argc, argv, options.file);
     case StartMode::CopyDatabase:

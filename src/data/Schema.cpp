@@ -63,6 +63,21 @@ QStringList rebuildAddressTable(const SqlEngine &engine)
            + addressIndexes;
 }
 
+// The results of the link check, one row per address text, and the site icons it
+// fetched (base64 text, which every engine stores alike). Neither is needed to read a
+// library, so neither is listed in tableNames().
+QStringList linkCheckTables()
+{
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS LinkCheck (Address TEXT NOT NULL PRIMARY KEY, "
+                       "Status TEXT NOT NULL, HttpCode INTEGER NOT NULL DEFAULT 0, FinalAddress TEXT, "
+                       "TitleSeen TEXT, Reason TEXT, FirstFailure TEXT, "
+                       "FailuresInRow INTEGER NOT NULL DEFAULT 0, CheckedAt TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS SiteIcon (Site TEXT NOT NULL PRIMARY KEY, "
+                       "Icon TEXT NOT NULL, FetchedAt TEXT)"),
+    };
+}
+
 } // namespace
 
 QStringList Schema::tableNames()
@@ -84,7 +99,7 @@ QStringList Schema::statements(const SqlEngine &engine)
                                           QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
                                           QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')")
                                               .arg(ImportGroup)}
-           + engine.extraSchemaStatements() + engine.indexStatements();
+           + linkCheckTables() + engine.extraSchemaStatements() + engine.indexStatements();
 }
 
 QStringList Schema::statements()
@@ -112,6 +127,8 @@ QStringList Schema::upgradeStatements(const SqlEngine &engine, int from)
         }
         return statements + engine.indexStatements() + engine.refillSearchIndexStatements();
     }
+    case 2:
+        return linkCheckTables(); // the same on every engine
     default:
         return {};
     }

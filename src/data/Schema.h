@@ -10,8 +10,8 @@ namespace Schema {
 
 // Version of the tables this program reads and writes. 0 is a file from before the
 // folded search columns, 1 one from before the search index (and, on SQLite, before the
-// column that names each address's row key).
-constexpr int Version = 2;
+// column that names each address's row key), 2 one from before the stored link checks.
+constexpr int Version = 3;
 
 // Group that receives imported favourites; it must exist in every database.
 inline const QString ImportGroup = QStringLiteral("IE收藏夹");

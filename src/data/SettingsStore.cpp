@@ -139,3 +139,11 @@ std::optional<QString> SettingsStore::favoritesSetting()
     }
     return std::nullopt;
 }
+
+std::optional<QString> SettingsStore::textValue(const QString &key)
+{
+    const auto files = readableSettings();
+    if (const QSettings *holder = holderOf(files, key))
+        return requireText(*holder, key, key.section(QLatin1Char('/'), -1));
+    return std::nullopt;
+}

@@ -41,4 +41,8 @@ public:
     // the shell-folder group; empty text when the value is missing; throws
     // AppError("Invalid data type for 'Favorites'") when it is not a single text.
     static std::optional<QString> favoritesSetting();
+
+    // Any other key ("Group/Key"), key by key as above: nullopt when no file has it;
+    // throws AppError("Invalid data type for '<Key>'") when it is not a single text.
+    static std::optional<QString> textValue(const QString &key);
 };

@@ -20,11 +20,14 @@
 //   TreeViewPopupMenu  the tree's right-button menu:
 //     TreePM1 "添加网址" add an address to the group, TreePM2 "修改组别名" rename the
 //     group, TreePM3 "添加网址组别" add a group, TreePM4 "删除网址组别" delete the group
-//     with its addresses, TreePM5 "导出网址…" export the node's addresses to a file
+//     with its addresses, TreePM5 "导出网址…" export the node's addresses to a file,
+//     TreePM6 "检查链接" check the node's addresses for dead and moved ones
 //   ListViewPopupMenu  the list's right-button menu:
 //     ListPM1 "添加网址" add an address, ListPM2 "修改网址" change the selected one,
 //     ListPM3 "删除网址" delete it, ListPM4 "加入到收藏夹" mark it a favourite in every
-//     group, ListPM5 "从收藏夹中删除" unmark it in its own group
+//     group, ListPM5 "从收藏夹中删除" unmark it in its own group; where the last link check
+//     offers it, ListPM6 "改为新网址" takes a moved address's new one and ListPM7
+//     "使用网页标题" names an unnamed row after its page's title
 //
 // Handlers (a name ending in Click is the handler of that control or menu item)
 //   FormCreate            once before the first showing: the tree, the columns, the list
@@ -204,12 +207,15 @@ private:
     QAction *TreePM3 = nullptr;
     QAction *TreePM4 = nullptr;
     QAction *TreePM5 = nullptr;
+    QAction *TreePM6 = nullptr;
     QMenu *ListViewPopupMenu = nullptr;
     QAction *ListPM1 = nullptr;
     QAction *ListPM2 = nullptr;
     QAction *ListPM3 = nullptr;
     QAction *ListPM4 = nullptr;
     QAction *ListPM5 = nullptr;
+    QAction *ListPM6 = nullptr;
+    QAction *ListPM7 = nullptr;
 
     // Creation.
     void nameControls();
@@ -285,6 +291,8 @@ public:
     void TreePM4Click();
     // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
     void TreePM5Click();
+    // "检查链接": the root checks every group, a group itself (FrmMainLinks.cpp).
+    void TreePM6Click();
     // Whether in-place editing of the node's label may start.
     bool TreeView1Editing(QTreeWidgetItem *node) const;
     // The text the user confirmed for a label.
@@ -301,6 +309,9 @@ public:
     void ListPM3Click();
     void ListPM4Click();
     void ListPM5Click();
+    // The link check's fixes of the selected row (FrmMainLinks.cpp).
+    void ListPM6Click();
+    void ListPM7Click();
     void P_AddAddress();
     bool P_DeleteAddress();
     bool P_SetFavourite(const QString &address);
@@ -313,6 +324,9 @@ private:
     void treeEditCancelled(QTreeWidgetItem *node);
     void dropNewGroupNode(QTreeWidgetItem *node);
     void ListView1ContextMenu(const QPoint &position);
+    // Shows ListPM6 and ListPM7 only where the selected row's last check offers them.
+    void offerLinkFixes();
+    void applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &));
     // The group column of the selected row.
     QString selectedRowGroup() const;
     void showListRowsAsFavourite(const QString &address, bool favourite);

@@ -127,9 +127,9 @@ void TFrmMain::nameControls()
         {ExitTBtn, "ExitTBtn"}, {Label1, "Label1"}, {Label2, "Label2"},
         {Label3, "Label3"}, {Bevel1, "Bevel1"}, {TreeViewPopupMenu, "TreeViewPopupMenu"},
         {TreePM1, "TreePM1"}, {TreePM2, "TreePM2"}, {TreePM3, "TreePM3"},
-        {TreePM4, "TreePM4"}, {TreePM5, "TreePM5"}, {ListViewPopupMenu, "ListViewPopupMenu"},
+        {TreePM4, "TreePM4"}, {TreePM5, "TreePM5"}, {TreePM6, "TreePM6"}, {ListViewPopupMenu, "ListViewPopupMenu"},
         {ListPM1, "ListPM1"}, {ListPM2, "ListPM2"}, {ListPM3, "ListPM3"},
-        {ListPM4, "ListPM4"}, {ListPM5, "ListPM5"},
+        {ListPM4, "ListPM4"}, {ListPM5, "ListPM5"}, {ListPM6, "ListPM6"}, {ListPM7, "ListPM7"},
     };
     for (const auto &[control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -280,6 +280,7 @@ void TFrmMain::buildPopupMenus()
     TreePM3 = TreeViewPopupMenu->addAction(QStringLiteral("添加网址组别"));
     TreePM4 = TreeViewPopupMenu->addAction(QStringLiteral("删除网址组别"));
     TreePM5 = TreeViewPopupMenu->addAction(QStringLiteral("导出网址…"));
+    TreePM6 = TreeViewPopupMenu->addAction(QStringLiteral("检查链接"));
 
     ListViewPopupMenu = new QMenu(this);
     ListPM1 = ListViewPopupMenu->addAction(QStringLiteral("添加网址"));
@@ -287,6 +288,10 @@ void TFrmMain::buildPopupMenus()
     ListPM3 = ListViewPopupMenu->addAction(QStringLiteral("删除网址"));
     ListPM4 = ListViewPopupMenu->addAction(QStringLiteral("加入到收藏夹"));
     ListPM5 = ListViewPopupMenu->addAction(QStringLiteral("从收藏夹中删除"));
+    ListPM6 = ListViewPopupMenu->addAction(QStringLiteral("改为新网址"));
+    ListPM7 = ListViewPopupMenu->addAction(QStringLiteral("使用网页标题"));
+    ListPM6->setVisible(false); // offered by the row's last link check
+    ListPM7->setVisible(false);
 }
 
 // A pane narrowed to 30 pixels or less folds away; the list keeps at least 30 pixels

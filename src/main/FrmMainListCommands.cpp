@@ -32,10 +32,13 @@ void TFrmMain::connectListCommands()
     connect(ListPM3, &QAction::triggered, this, &TFrmMain::ListPM3Click);
     connect(ListPM4, &QAction::triggered, this, &TFrmMain::ListPM4Click);
     connect(ListPM5, &QAction::triggered, this, &TFrmMain::ListPM5Click);
+    connect(ListPM6, &QAction::triggered, this, &TFrmMain::ListPM6Click);
+    connect(ListPM7, &QAction::triggered, this, &TFrmMain::ListPM7Click);
 }
 
 void TFrmMain::ListView1ContextMenu(const QPoint &position)
 {
+    offerLinkFixes();
     ListViewPopupMenu->popup(ListView1->viewport()->mapToGlobal(position));
 }
 
@@ -45,7 +48,7 @@ void TFrmMain::P_SetMenus()
 {
     const QTreeWidgetItem *node = TreeView1->currentItem();
     const bool favourites = node && node->text(0) == FavouritesLabel;
-    for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4})
+    for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4, TreePM6})
         item->setVisible(!favourites);
     TreePM5->setVisible(true); // the favourites can be exported too
     for (QAction *item : {ListPM1, ListPM2, ListPM3})

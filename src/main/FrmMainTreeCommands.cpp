@@ -99,6 +99,7 @@ void TFrmMain::connectTreeCommands()
     connect(TreePM3, &QAction::triggered, this, &TFrmMain::TreePM3Click);
     connect(TreePM4, &QAction::triggered, this, &TFrmMain::TreePM4Click);
     connect(TreePM5, &QAction::triggered, this, &TFrmMain::TreePM5Click);
+    connect(TreePM6, &QAction::triggered, this, &TFrmMain::TreePM6Click);
 }
 
 // The right button on a node selects it and lists its addresses; then the menu opens at

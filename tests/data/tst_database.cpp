@@ -172,6 +172,27 @@ private Q_SLOTS:
             QCOMPARE(fileHash(env->defaultDatabaseFile()), before);
     }
 
+    // The last upgrade step (the stored link checks) on either engine: the library of the
+    // version before gains the tables and keeps its rows.
+    void libraryOfThePreviousVersionIsUpgraded()
+    {
+        db->open();
+        GroupStore::addGroup(*db, QStringLiteral("新闻"));
+        const QStringList downgrade = QStringList{QStringLiteral("DROP TABLE LinkCheck"), QStringLiteral("DROP TABLE SiteIcon")}
+                                      + db->engine().setSchemaVersionStatements(Schema::Version - 1);
+        for (const QString &statement : downgrade)
+            db->execute(statement);
+        db.reset();
+
+        DbConnection again(QStringLiteral("again"));
+        configureConnection(again);
+        again.open();
+        QCOMPARE(again.engine().schemaVersion(again), Schema::Version);
+        const QStringList objects = schemaObjects(again);
+        QVERIFY(objects.contains(QLatin1String("table:linkcheck")) && objects.contains(QLatin1String("table:siteicon")));
+        QCOMPARE(GroupStore::groupNames(again), (QStringList{Schema::ImportGroup, QStringLiteral("新闻")}));
+    }
+
     void fileThatIsNoDatabaseIsReportedAndKept()
     {
         if (TestEngine::isPostgres())

@@ -4,13 +4,17 @@
 #include "UserInput.h"
 #include "TestEnv.h"
 
+#include "LoopbackWebServer.h"
+
 #include "editor/FrmEditGroup.h"
+#include "links/LinkStore.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QContextMenuEvent>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -411,6 +415,60 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));
         expectScreenMatchesDatabase();
         w.setEditor(nullptr);
+    }
+
+    // "检查链接" on a group checks its addresses behind a progress dialog, keeps the
+    // results and says what it found ("收藏夹" does not offer it); then the list offers
+    // each row the fix its check found, and only that one.
+    void linkCheckOfAGroupAndItsFixes()
+    {
+        quint16 port = 0;
+        LoopbackWebServer server([&port](const LoopbackWebServer::Request &request) {
+            if (request.path == "/fine")
+                return LoopbackWebServer::Answer{200, {}, "<title>好网页</title>"};
+            if (request.path == "/moved")
+                return LoopbackWebServer::Answer{301, {{"Location", "http://127.0.0.1:" + QByteArray::number(port) + "/fine"}}, {}};
+            return LoopbackWebServer::Answer{404, {}, {}};
+        });
+        port = server.listen();
+        const QString site = QStringLiteral("127.0.0.1:%1").arg(port);
+        f->add(site + QStringLiteral("/fine"), QString(), QStringLiteral("链接"));
+        f->add(site + QStringLiteral("/gone"), QStringLiteral("坏"), QStringLiteral("链接"));
+        f->add(site + QStringLiteral("/moved"), QStringLiteral("搬"), QStringLiteral("链接"));
+        TFrmMain &w = f->openShown();
+        auto *checkLinks = controlOf<QAction>(w, "TreePM6");
+        rightClick(w.FavouritesNode());
+        QVERIFY(!checkLinks->isVisible());
+        controls(w).TreeViewPopupMenu->hide();
+        rightClick(node(QStringLiteral("链接")));
+        QVERIFY(choose(checkLinks));
+        MainFixture::expectOnlyBox(QStringLiteral("检查了 3 个网址：正常 1，已搬迁 1，失效 1，无法访问 0，未检查 0。"),
+                                   Dialogs::applicationTitle());
+        const std::optional<LinkStore::StoredCheck> gone = LinkStore::checkOf(f->db(), site + QStringLiteral("/gone"));
+        QVERIFY(gone && gone->status == LinkStatus::Broken && gone->httpCode == 404);
+
+        auto *newAddress = controlOf<QAction>(w, "ListPM6");
+        auto *pageTitle = controlOf<QAction>(w, "ListPM7");
+        const auto rightClickRow = [&w](int row) {
+            TListView1 *list = controls(w).ListView1;
+            const QPoint at = list->visualRect(list->rows()->index(row, 1)).center();
+            QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+            QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &menuEvent);
+        };
+        rightClickRow(1);
+        QVERIFY(!newAddress->isVisible() && !pageTitle->isVisible());
+        controls(w).ListViewPopupMenu->hide();
+        rightClickRow(2);
+        QVERIFY(newAddress->isVisible() && !pageTitle->isVisible());
+        QVERIFY(choose(newAddress));
+        rightClickRow(0);
+        QVERIFY(!newAddress->isVisible() && pageTitle->isVisible());
+        QVERIFY(choose(pageTitle));
+        QVERIFY(Dialogs::recorded().isEmpty());
+        QCOMPARE(f->captions(), (QStringList{site + QStringLiteral("/fine"), site + QStringLiteral("/gone"), site + QStringLiteral("/fine")}));
+        QCOMPARE(f->column(1), (QStringList{QStringLiteral("好网页"), QStringLiteral("坏"), QStringLiteral("搬")}));
     }
 };
 

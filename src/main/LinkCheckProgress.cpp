@@ -1,0 +1,122 @@
+#include "main/LinkCheckProgress.h"
+
+#include "data/AppError.h"
+#include "data/DataModule.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QThread>
+
+namespace {
+
+// Lives in the worker thread: its connection and its check are made, used and
+// destroyed there.
+class LinkCheckWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LinkCheckWorker(const LinkCheckSettings &settings) : m_settings(settings) {}
+
+    void run(const QString &group)
+    {
+        LinkCheckProgress::Outcome outcome;
+        try {
+            DbConnection db(QStringLiteral("link-check"));
+            configureConnection(db);
+            LinkHealthCheck check(db, m_settings);
+            m_check = &check;
+            QEventLoop loop;
+            connect(&check, &LinkHealthCheck::progress, this, &LinkCheckWorker::progress);
+            connect(&check, &LinkHealthCheck::finished, &loop, &QEventLoop::quit);
+            check.start(group);
+            loop.exec();
+            m_check = nullptr;
+            outcome.ran = check.storeError().isEmpty();
+            outcome.error = check.storeError();
+            outcome.cancelled = m_cancelled;
+            outcome.summary = check.summary();
+        } catch (const AppError &error) {
+            m_check = nullptr;
+            outcome.error = error.message();
+        }
+        Q_EMIT ended(outcome);
+    }
+
+    // Called through the event loop of the worker thread.
+    void cancel()
+    {
+        m_cancelled = true;
+        if (m_check)
+            m_check->cancel();
+    }
+
+Q_SIGNALS:
+    void progress(int done, int total);
+    void ended(const LinkCheckProgress::Outcome &outcome);
+
+private:
+    LinkCheckSettings m_settings;
+    QPointer<LinkHealthCheck> m_check;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+LinkCheckProgress::Outcome LinkCheckProgress::run(QWidget *parent, const QString &group)
+{
+    LinkCheckSettings settings;
+    try {
+        settings = LinkCheckSettings::fromSettingsFile();
+    } catch (const AppError &error) {
+        return {false, false, {}, error.message()};
+    }
+    QThread thread;
+    auto *worker = new LinkCheckWorker(settings);
+    worker->moveToThread(&thread);
+    QObject::connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
+
+    QProgressDialog dialog(QStringLiteral("正在检查链接…"), QStringLiteral("取消"), 0, 0, parent);
+    dialog.setWindowTitle(QStringLiteral("检查链接"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    QObject::connect(worker, &LinkCheckWorker::progress, &dialog, [&dialog](int done, int total) {
+        dialog.setMaximum(total);
+        dialog.setValue(done);
+        dialog.setLabelText(QStringLiteral("已检查 %1/%2").arg(done).arg(total));
+    });
+    QObject::connect(&dialog, &QProgressDialog::canceled, worker, &LinkCheckWorker::cancel);
+
+    Outcome outcome;
+    QEventLoop loop;
+    QObject::connect(worker, &LinkCheckWorker::ended, &loop, [&](const Outcome &ended) {
+        outcome = ended;
+        loop.quit();
+    });
+    thread.start();
+    QMetaObject::invokeMethod(worker, [worker, group] { worker->run(group); });
+    dialog.show();
+    loop.exec();
+    dialog.hide();
+    thread.quit();
+    thread.wait();
+    return outcome;
+}
+
+QString LinkCheckProgress::report(const Outcome &outcome)
+{
+    const LinkCheckSummary &counts = outcome.summary;
+    const QString text = QStringLiteral("检查了 %1 个网址：正常 %2，已搬迁 %3，失效 %4，无法访问 %5，未检查 %6。")
+                             .arg(counts.total())
+                             .arg(counts.ok)
+                             .arg(counts.moved)
+                             .arg(counts.broken)
+                             .arg(counts.unreachable)
+                             .arg(counts.notChecked);
+    return outcome.cancelled ? QStringLiteral("检查已取消，已检查的结果已保存。") + text : text;
+}
+
+#include "LinkCheckProgress.moc"

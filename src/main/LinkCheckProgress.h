@@ -1,0 +1,28 @@
+#pragma once
+
+#include "links/LinkHealthCheck.h"
+
+#include <QString>
+
+class QWidget;
+
+// "检查链接" behind a progress dialog: the check runs in a worker thread with its own
+// connection, the dialog shows done/total and can cancel it (what was checked is kept).
+namespace LinkCheckProgress {
+
+struct Outcome
+{
+    bool ran = false;      // false: it could not run, `error` says why
+    bool cancelled = false;
+    LinkCheckSummary summary;
+    QString error;
+};
+
+// Checks the addresses of `group`, or of every group when it is empty. Returns when the
+// check ended; the dialog is gone by then.
+Outcome run(QWidget *parent, const QString &group);
+
+// What the box after the check says.
+QString report(const Outcome &outcome);
+
+} // namespace LinkCheckProgress
