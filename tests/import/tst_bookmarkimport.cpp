@@ -203,6 +203,8 @@ private Q_SLOTS:
             labels << profile.label();
         qputenv("XDG_CONFIG_HOME", oldXdg);
         QCOMPARE(labels, QStringList{label});
+    }
+
     // The window can be closed while a source is read: the reading is asked to stop, the
     // window closes once it has, and no box is shown about it.
     void closingWhileReadingStopsTheReading()
