@@ -27,6 +27,14 @@ const Table Addresses{QStringLiteral("address"),
 const Table Searches{QStringLiteral("Search"),
                      {QStringLiteral("SearchText"), QStringLiteral("Searchdate"), QStringLiteral("Sort_No")}};
 
+// What the link check found and the site icons it fetched, keyed by address and site.
+const Table LinkChecks{QStringLiteral("LinkCheck"),
+                       {QStringLiteral("Address"), QStringLiteral("Status"), QStringLiteral("HttpCode"),
+                        QStringLiteral("FinalAddress"), QStringLiteral("TitleSeen"), QStringLiteral("Reason"),
+                        QStringLiteral("FirstFailure"), QStringLiteral("FailuresInRow"), QStringLiteral("CheckedAt")}};
+const Table SiteIcons{QStringLiteral("SiteIcon"),
+                      {QStringLiteral("Site"), QStringLiteral("Icon"), QStringLiteral("FetchedAt")}};
+
 using Rows = std::vector<QVariantList>;
 
 // The rows in the order they were stored: the engine's row key, or the history's own number.
@@ -73,16 +81,19 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
     const Rows groups = readAll(from, Groups, fromKey);
     const Rows addresses = readAll(from, Addresses, fromKey);
     const Rows searches = readAll(from, Searches, QStringLiteral("Sort_No"));
+    const Rows linkChecks = readAll(from, LinkChecks, QStringLiteral("Address"));
+    const Rows siteIcons = readAll(from, SiteIcons, QStringLiteral("Site"));
 
     Transaction transaction(to);
-    to.lockTables({Groups.name, Addresses.name, Searches.name});
+    to.lockTables({Groups.name, Addresses.name, Searches.name, LinkChecks.name, SiteIcons.name});
     if (const int held = countOf(to, Addresses.name); held > 0)
         throw AppError(QStringLiteral("目标数据库“%1”中已有 %2 条网址，未复制任何内容：只能复制到没有网址的数据库。")
                            .arg(to.describe())
                            .arg(held));
     // A new library holds the import group already; the copy brings its own.
     to.execute(QStringLiteral("DELETE FROM %1").arg(Groups.name));
-    to.execute(QStringLiteral("DELETE FROM %1").arg(Searches.name));
+    for (const Table *table : {&Searches, &LinkChecks, &SiteIcons})
+        to.execute(QStringLiteral("DELETE FROM %1").arg(table->name));
     insertAll(to, Groups, groups);
     BulkInsert bulk(to);
     insertAll(to, Addresses, addresses);
@@ -90,6 +101,8 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
     insertAll(to, Searches, searches);
     for (const QString &statement : to.engine().followExplicitNumbersStatements(Searches.name, QStringLiteral("Sort_No")))
         to.execute(statement);
+    insertAll(to, LinkChecks, linkChecks);
+    insertAll(to, SiteIcons, siteIcons);
     transaction.commit();
     return Result{int(groups.size()), int(addresses.size()), int(searches.size())};
 }

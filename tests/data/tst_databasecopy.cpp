@@ -34,8 +34,8 @@ private:
     QString file(const QString &name) const { return m_folder.filePath(name); }
 
     // A library with what old data holds too: a gap in the group numbers, a name stored
-    // twice, texts with quotes and percent signs, an empty name beside a missing one, and a
-    // search history whose numbers start late.
+    // twice, texts with quotes and percent signs, an empty name beside a missing one, a
+    // search history whose numbers start late, and what a link check kept.
     static void seed(DbConnection &db)
     {
         db.execute(QStringLiteral("DELETE FROM BaseGroup"));
@@ -63,6 +63,12 @@ private:
             db.execute(QStringLiteral("INSERT INTO Search (SearchText, Searchdate, Sort_No) VALUES (?, ?, ?)"),
                        {QStringLiteral("查找%1").arg(number), QStringLiteral("2024-02-0%1").arg(number % 9), number});
         }
+        db.execute(QStringLiteral("INSERT INTO LinkCheck (Address, Status, HttpCode, FinalAddress, TitleSeen, Reason, "
+                                  "FirstFailure, FailuresInRow, CheckedAt) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {QStringLiteral("orphan.net"), QStringLiteral("broken"), 404, QVariant(), QStringLiteral("不见了"),
+                    QStringLiteral("404"), QStringLiteral("2024-03-01 10:00:00"), 3, QStringLiteral("2024-03-05 10:00:00")});
+        db.execute(QStringLiteral("INSERT INTO SiteIcon (Site, Icon, FetchedAt) VALUES (?, ?, ?)"),
+                   {QStringLiteral("http://www.b.com"), QStringLiteral("iVBORw0KGgo="), QStringLiteral("2024-03-05")});
     }
 
     // Every stored value, NULL told apart from an empty text, in the order rows were stored.
@@ -75,6 +81,8 @@ private:
                            "AddressNameFolded FROM address ORDER BY %1")
                 .arg(key),
             QStringLiteral("SELECT SearchText, Searchdate, Sort_No FROM Search ORDER BY Sort_No"),
+            QStringLiteral("SELECT * FROM LinkCheck ORDER BY Address"),
+            QStringLiteral("SELECT * FROM SiteIcon ORDER BY Site"),
         };
         QStringList rows;
         for (const QString &statement : statements) {
