@@ -227,4 +227,13 @@ std::vector<std::string> stepTexts(sqlite3_stmt *query, int columns)
     return texts;
 }
 
+void useOwnHome(const QString &folder)
+{
+    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(name, folder.toLocal8Bit() + "/" + name);
+    qputenv("XDG_CONFIG_DIRS", "/nonexistent");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 } // namespace BenchData

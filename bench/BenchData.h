@@ -45,4 +45,9 @@ void seed(const QString &file, int count, Kind kind);
 // into strings: what a floor does with the rows it reads. NULL reads as empty.
 std::vector<std::string> stepTexts(sqlite3_stmt *query, int columns);
 
+// Points HOME and the XDG folders into `folder` and shuts out the system's settings, so that
+// a benchmark never reads or writes the user's library; the offscreen platform unless one is
+// set. Call before the application object exists.
+void useOwnHome(const QString &folder);
+
 } // namespace BenchData

@@ -85,11 +85,7 @@ int main(int argc, char **argv)
         return writeOne(argv[2], argv[3]);
 
     QTemporaryDir home;
-    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, home.path().toLocal8Bit() + "/" + name);
-    qputenv("XDG_CONFIG_DIRS", "/nonexistent");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchData::useOwnHome(home.path());
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;

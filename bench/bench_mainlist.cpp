@@ -337,11 +337,7 @@ void measurePostgres(int count, const QString &folder, const BenchServer &server
 int main(int argc, char **argv)
 {
     QTemporaryDir home;
-    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, home.path().toLocal8Bit() + "/" + name);
-    qputenv("XDG_CONFIG_DIRS", "/nonexistent");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchData::useOwnHome(home.path());
     QApplication app(argc, argv);
     // The user's locale: Chinese, whose collator orders the address column.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));

@@ -1,3 +1,4 @@
+#include "ProgramRun.h"
 #include "TestEnv.h"
 
 #include <QFile>
@@ -10,31 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// `prepareChild` runs in the child before the program starts (to give it another
-// standard output, say).
-Outcome runProgram(const QStringList &arguments, const std::function<void()> &prepareChild = {})
-{
-    QProcess process;
-    if (prepareChild)
-        process.setChildProcessModifier(prepareChild);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-at-all"));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("VESTRANE_BINARY"), arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
 
 QString fixture(const QString &name)
 {
@@ -54,13 +30,13 @@ private Q_SLOTS:
     {
         TestEnv env;
         QVERIFY(!QFile::exists(env.defaultDatabaseFile()));
-        const Outcome first = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))});
+        const ProgramRun first = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))});
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(first.out, QStringLiteral("导入 28 条，重复跳过 0 条，未选中 0 条，非网址 1 条，新建组别 10 个，空文件夹 1 个\n"));
         QVERIFY(QFile::exists(env.defaultDatabaseFile()));
         QVERIFY(QFile::exists(env.settingsFile()));
 
-        const Outcome again = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/bookmarks.html"))});
+        const ProgramRun again = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/bookmarks.html"))});
         QCOMPARE(again.exitCode, 0);
         QVERIFY2(again.out.startsWith(QStringLiteral("导入 0 条，重复跳过 28 条")), qPrintable(again.out));
     }
@@ -70,7 +46,7 @@ private Q_SLOTS:
         TestEnv env;
         QCOMPARE(runProgram({QStringLiteral("--import"), fixture(QStringLiteral("firefox/places.sqlite"))}).exitCode, 0);
         const QString all = env.root() + QStringLiteral("/all.html");
-        const Outcome exported = runProgram({QStringLiteral("--export"), all});
+        const ProgramRun exported = runProgram({QStringLiteral("--export"), all});
         QCOMPARE(exported.exitCode, 0);
         QCOMPARE(exported.out, QStringLiteral("导出 28 条\n"));
         const QString one = env.root() + QStringLiteral("/one.html");
@@ -79,7 +55,7 @@ private Q_SLOTS:
 
         QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("收藏夹")}).out, QStringLiteral("导出 0 条\n"));
 
-        const Outcome noGroup = runProgram({QStringLiteral("--export"), one, QStringLiteral("没有这个组")});
+        const ProgramRun noGroup = runProgram({QStringLiteral("--export"), one, QStringLiteral("没有这个组")});
         QCOMPARE(noGroup.exitCode, 1);
         QVERIFY(noGroup.err.contains(QStringLiteral("没有这个组")));
     }
@@ -103,7 +79,7 @@ private Q_SLOTS:
         ::close(pipeEnds[0]);
         const int target = output.isEmpty() ? pipeEnds[1] : ::open(QFile::encodeName(output).constData(), O_WRONLY);
         QVERIFY(target >= 0);
-        const Outcome exported = runProgram({QStringLiteral("--export"), QStringLiteral("/dev/stdout")},
+        const ProgramRun exported = runProgram({QStringLiteral("--export"), QStringLiteral("/dev/stdout")},
                                             [target] { ::dup2(target, STDOUT_FILENO); });
         ::close(pipeEnds[1]);
         if (target != pipeEnds[1])
@@ -115,7 +91,7 @@ private Q_SLOTS:
     void failuresAndMisuse()
     {
         TestEnv env;
-        const Outcome missing = runProgram({QStringLiteral("--import"), env.root() + QStringLiteral("/none.html")});
+        const ProgramRun missing = runProgram({QStringLiteral("--import"), env.root() + QStringLiteral("/none.html")});
         QCOMPARE(missing.exitCode, 1);
         QVERIFY(missing.err.contains(QStringLiteral("none.html")));
         QVERIFY(missing.out.isEmpty());

@@ -1,4 +1,5 @@
 #include "LoopbackWebServer.h"
+#include "ProgramRun.h"
 #include "TestEngine.h"
 #include "TestEnv.h"
 
@@ -69,27 +70,6 @@ LoopbackWebServer::Answer answerFor(const LoopbackWebServer::Request &request)
     if (path == "/gbk-icon.png")
         return {200, {{"Content-Type", "image/png"}}, iconBytes};
     return {404, {}, {}};
-}
-
-struct ProgramRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ProgramRun runProgram(const QStringList &arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-at-all"));
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("VESTRANE_BINARY"), arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
