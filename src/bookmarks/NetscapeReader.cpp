@@ -41,28 +41,6 @@ QByteArray declaredCharset(const QByteArray &bytes)
     return {};
 }
 
-// What to decode a declared charset with. Browsers read these labels as the larger
-// charset that files so labelled use in practice; a UTF-16 label on a file that is
-// readable as ASCII is wrong, and browsers read it as UTF-8.
-QByteArray decoderName(const QByteArray &declared)
-{
-    static const QList<QByteArray> gb = {"gb18030", "gbk", "gb2312", "cp936", "x-gbk", "gb_2312-80", "csgb2312",
-                                         "chinese", "windows-936"};
-    static const QList<QByteArray> latin = {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii",
-                                            "ascii", "cp819", "ibm819", "iso-ir-100", "csisolatin1"};
-    static const QList<QByteArray> utf8 = {"utf-8", "utf8", "unicode-1-1-utf-8", "utf-16", "utf-16le", "utf-16be",
-                                           "unicode", "ucs-2"};
-    if (gb.contains(declared))
-        return "GB18030";
-    if (latin.contains(declared))
-        return "windows-1252";
-    if (declared == "euc-kr" || declared == "ks_c_5601-1987" || declared == "cseuckr")
-        return "windows-949";
-    if (utf8.contains(declared))
-        return "UTF-8";
-    return declared;
-}
-
 struct Utf8Scan
 {
     qsizetype multiByte = 0; // bytes in valid sequences of two bytes or more
@@ -508,6 +486,25 @@ char32_t referencedCharacter(QStringView name)
 
 } // namespace
 
+QByteArray NetscapeReader::decoderFor(const QByteArray &declared)
+{
+    static const QList<QByteArray> gb = {"gb18030", "gbk", "gb2312", "cp936", "x-gbk", "gb_2312-80", "csgb2312",
+                                         "chinese", "windows-936"};
+    static const QList<QByteArray> latin = {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii",
+                                            "ascii", "cp819", "ibm819", "iso-ir-100", "csisolatin1"};
+    static const QList<QByteArray> utf8 = {"utf-8", "utf8", "unicode-1-1-utf-8", "utf-16", "utf-16le", "utf-16be",
+                                           "unicode", "ucs-2"};
+    if (gb.contains(declared))
+        return "GB18030";
+    if (latin.contains(declared))
+        return "windows-1252";
+    if (declared == "euc-kr" || declared == "ks_c_5601-1987" || declared == "cseuckr")
+        return "windows-949";
+    if (utf8.contains(declared))
+        return "UTF-8";
+    return declared;
+}
+
 QString NetscapeReader::decodeEntities(QStringView text)
 {
     qsizetype at = text.indexOf(QLatin1Char('&'));
@@ -563,7 +560,7 @@ NetscapeReader::Text NetscapeReader::decode(const QByteArray &bytes)
         QStringDecoder gb("GB18030");
         return decodeWith(gb, bytes);
     }
-    const QByteArray name = decoderName(declared);
+    const QByteArray name = NetscapeReader::decoderFor(declared);
     if (name == "UTF-8")
         return decodeUtf8(bytes, scanUtf8(bytes).invalid);
     QStringDecoder decoder(name.constData());

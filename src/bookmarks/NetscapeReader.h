@@ -26,5 +26,10 @@ BookmarkSet read(const QByteArray &bytes, const QString &sourceName, const ReadC
 // Replaces character references (&amp; &#39; &#x4E2D; ...); an unknown or unterminated
 // one is kept as written, as in Chromium's unescaped "&" inside addresses.
 QString decodeEntities(QStringView text);
+// What to decode a declared charset label with (lower case). Browsers read these labels as
+// the larger charset that pages so labelled use in practice (GB2312 as GB18030, Latin-1 as
+// windows-1252); a UTF-16 label on bytes readable as ASCII is wrong, and browsers read it
+// as UTF-8. Other labels are given as they are.
+QByteArray decoderFor(const QByteArray &declared);
 
 } // namespace NetscapeReader

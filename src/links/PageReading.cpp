@@ -1,5 +1,7 @@
 #include "links/PageReading.h"
 
+#include "bookmarks/NetscapeReader.h"
+
 #include <QHash>
 #include <QStringDecoder>
 
@@ -75,18 +77,10 @@ bool relNamesIcon(const QByteArray &rel)
     return tokens.contains("icon");
 }
 
-// Names the decoders know under another name; GB18030 reads every GBK and GB2312 page.
-QByteArray decoderName(const QByteArray &charset)
-{
-    if (charset == "gbk" || charset == "gb2312" || charset == "x-gbk" || charset == "cp936")
-        return "GB18030";
-    return charset;
-}
-
 QString decode(const QByteArray &bytes, const QByteArray &charset)
 {
     if (!charset.isEmpty()) {
-        QStringDecoder decoder(decoderName(charset).constData());
+        QStringDecoder decoder(NetscapeReader::decoderFor(charset).constData());
         if (decoder.isValid())
             return decoder.decode(bytes);
     }
@@ -95,45 +89,6 @@ QString decode(const QByteArray &bytes, const QByteArray &charset)
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);
-}
-
-// &amp; &lt; &gt; &quot; &apos; &nbsp; and numeric references; anything else stays as written.
-QString resolveReferences(const QString &text)
-{
-    static const QHash<QString, QChar> named{
-        {QStringLiteral("amp"), QLatin1Char('&')},  {QStringLiteral("lt"), QLatin1Char('<')},
-        {QStringLiteral("gt"), QLatin1Char('>')},   {QStringLiteral("quot"), QLatin1Char('"')},
-        {QStringLiteral("apos"), QLatin1Char('\'')}, {QStringLiteral("nbsp"), QLatin1Char(' ')},
-    };
-    QString result;
-    result.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text[i];
-        const qsizetype semicolon = c == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), i + 1) : -1;
-        if (semicolon < 0 || semicolon - i > 10) {
-            result += c;
-            ++i;
-            continue;
-        }
-        const QString name = text.mid(i + 1, semicolon - i - 1);
-        bool ok = false;
-        uint code = 0;
-        if (name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive))
-            code = name.mid(2).toUInt(&ok, 16);
-        else if (name.startsWith(QLatin1Char('#')))
-            code = name.mid(1).toUInt(&ok, 10);
-        if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
-            const char32_t character = code;
-            result += QString::fromUcs4(&character, 1);
-        } else if (named.contains(name)) {
-            result += named.value(name);
-        } else {
-            result += text.mid(i, semicolon - i + 1);
-        }
-        i = semicolon + 1;
-    }
-    return result;
 }
 
 QByteArray charsetOfMeta(const Tag &tag)
@@ -201,6 +156,6 @@ PageFacts PageReading::read(const QByteArray &body, const QByteArray &contentTyp
         if (tag.name == "body" || (titleFound && !facts.iconLink.isEmpty() && !charset.isEmpty()))
             break;
     }
-    facts.title = resolveReferences(decode(titleBytes, charset)).simplified().left(MaxTitleLength);
+    facts.title = NetscapeReader::decodeEntities(decode(titleBytes, charset)).simplified().left(MaxTitleLength);
     return facts;
 }
