@@ -12,7 +12,7 @@
 // Arguments: row counts; --sqlite or --postgres measures one engine only.
 #include "BenchData.h"
 
-#include "controls/ListRowModel.h"
+#include "controls/ReportRows.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
@@ -157,7 +157,7 @@ void measure(int count, const QString &folder, BenchData::Kind kind)
         list->viewport()->repaint();
     }, 21);
 
-    std::printf("%7d %-9s: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->rows()->count(), BenchData::kindName(kind), fill, floor,
+    std::printf("%7d %-9s: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->reportRows()->count(), BenchData::kindName(kind), fill, floor,
                 fill / floor);
     for (double sort : sorts)
         std::printf(" %6.1f", sort);
@@ -323,7 +323,7 @@ void measurePostgres(int count, const QString &folder, const BenchServer &server
     });
     const double floor = copyFloorMs(direct);
     std::printf("%7d %-9s: fill %8.1f ms, store only %7.1f ms (COPY floor %7.1f ms, %.2fx / %.2fx) | panel \"%s\"\n",
-                list->rows()->count(), "postgres", fill, storeOnly, floor, fill / floor, storeOnly / floor,
+                list->reportRows()->count(), "postgres", fill, storeOnly, floor, fill / floor, storeOnly / floor,
                 qPrintable(window.statusPanelText(2)));
     const auto searchFloor = [direct](const std::string &pattern) { return likeFloorMs(direct, pattern); };
     measureSearch(window, searchFloor, QStringLiteral("EDU.CN/LIST"), "about 1%");

@@ -32,7 +32,7 @@ private:
 
     QPoint rowPoint(TFrmMain &w, int row)
     {
-        return controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
+        return controls(w).ListView1->visualRect(controls(w).ListView1->model()->index(row, 1)).center();
     }
 
 private Q_SLOTS:
@@ -50,18 +50,16 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲站"), QStringLiteral("新闻"), 7, QStringLiteral("2024-03-05"));
         f->add(QStringLiteral("www.b.com"), QString(), QStringLiteral("软件"), 0, QStringLiteral("2024-03-06 14:05:09"), true);
         TFrmMain &w = f->open();
-        const ListRow &first = controls(w).ListView1->rows()->rowAt(0);
-        QCOMPARE(first.caption.toString(), QStringLiteral("www.a.com"));
-        QCOMPARE(first.subItems.value(0), QStringLiteral("甲站"));
-        QCOMPARE(first.subItems.value(1), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
-        QCOMPARE(first.subItems.value(2), QStringLiteral("7"));
-        QCOMPARE(first.subItems.value(3), QStringLiteral("新闻"));
-        QCOMPARE(first.imageIndex, 3);
-        const ListRow &second = controls(w).ListView1->rows()->rowAt(1);
-        QCOMPARE(second.imageIndex, 1);
+        QCOMPARE(MainFixture::cellText(w, 0, 0), QStringLiteral("www.a.com"));
+        QCOMPARE(MainFixture::cellText(w, 0, 1), QStringLiteral("甲站"));
+        QCOMPARE(MainFixture::cellText(w, 0, 2), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+        QCOMPARE(MainFixture::cellText(w, 0, 3), QStringLiteral("7"));
+        QCOMPARE(MainFixture::cellText(w, 0, 4), QStringLiteral("新闻"));
+        QCOMPARE(MainFixture::imageOf(w, 0), 3);
+        QCOMPARE(MainFixture::imageOf(w, 1), 1);
         // The test locale is zh_CN; the stored time has no zone, so none is shown.
-        QCOMPARE(second.subItems.value(1), QStringLiteral("2024/3/6 14:05:09"));
-        QCOMPARE(controls(w).ListView1->rows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
+        QCOMPARE(MainFixture::cellText(w, 1, 2), QStringLiteral("2024/3/6 14:05:09"));
+        QCOMPARE(controls(w).ListView1->reportRows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
     }
 
     void addressInTwoGroupsIsListedTwice()
