@@ -23,9 +23,11 @@ struct Listing
     bool ordered = false; // in the order the rows were added in already
 };
 
-Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const QString &selected = listedColumns)
+// `table`: the view, or the address table where no group name is selected.
+Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const QString &selected = listedColumns,
+                   const QString &table = QStringLiteral("address_1"))
 {
-    const QString listColumns = selected + QStringLiteral(" FROM address_1");
+    const QString listColumns = selected + QStringLiteral(" FROM ") + table;
     switch (filter.kind) {
     case AddressFilter::Kind::All:
         return {listColumns, {}};
@@ -42,8 +44,8 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
         const QString pattern = AddressStore::containsPattern(filter.text);
         const SqlEngine::IndexedSearch indexed = engine.indexedSearch(text);
         const bool useIndex = !indexed.rows.isEmpty();
-        Listing listing{useIndex ? selected + QStringLiteral(" FROM %1 JOIN address_1 ON RowNo = FoundRowNo WHERE ")
-                                                       .arg(indexed.rows)
+        Listing listing{useIndex ? selected + QStringLiteral(" FROM %1 JOIN %2 ON RowNo = FoundRowNo WHERE ")
+                                                       .arg(indexed.rows, table)
                                  : listColumns + QStringLiteral(" WHERE "),
                         indexed.values};
         if (!engine.likeTakesPattern(pattern)) {
@@ -265,14 +267,15 @@ void AddressPaging::forEachColumn(int column, const std::function<void(const Row
     QString selected = QStringLiteral("SELECT RowNo");
     if (column >= 0)
         selected += QStringLiteral(", ") + columns.value(column);
+    // Only the group's name needs the view; the rest comes from the address table alone.
+    const QString table = column == 4 ? QStringLiteral("address_1") : QStringLiteral("address");
     if (m_readsKeys) {
-        Listing listing = listingFor(m_db.engine(), m_filter, selected);
+        Listing listing = listingFor(m_db.engine(), m_filter, selected, table);
         m_db.readRows(listing.sql, listing.values, sink);
         return;
     }
-    // Only the group's name needs the view; the rest comes from the address table alone.
-    const QString from = column == 4 ? QStringLiteral(" FROM address_1") : QStringLiteral(" FROM address");
-    m_db.readRows(selected + from + where() + QStringLiteral(" ORDER BY RowNo"), m_values, sink);
+    m_db.readRows(selected + QStringLiteral(" FROM ") + table + where() + QStringLiteral(" ORDER BY RowNo"), m_values,
+                  sink);
 }
 
 std::vector<AddressRecord> AddressPaging::rowsOf(DbConnection &db, const std::vector<qint64> &keys)
