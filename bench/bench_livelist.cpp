@@ -7,7 +7,7 @@
 // Arguments: [rows] [idle seconds].
 #include "BenchData.h"
 
-#include "controls/ListRowModel.h"
+#include "controls/ReportRows.h"
 #include "controls/TListView1.h"
 #include "data/DataModule.h"
 #include "data/SettingsStore.h"
@@ -104,7 +104,7 @@ int main(int argc, char **argv)
     TFrmMain window(dm1);
     window.show();
     QApplication::processEvents();
-    ListRowModel *rows = window.findChild<TListView1 *>(QStringLiteral("ListView1"))->rows();
+    ReportRows *rows = window.findChild<TListView1 *>(QStringLiteral("ListView1"))->reportRows();
 
     std::vector<double> reloads;
     for (int run = 0; run < Runs; ++run) {
@@ -143,7 +143,7 @@ int main(int argc, char **argv)
         const int expected = rows->count() + 1;
         qint64 shownAt = 0;
         QEventLoop shown;
-        const auto connection = QObject::connect(rows, &QAbstractItemModel::rowsInserted, &shown, [&] {
+        const auto connection = QObject::connect(rows, &QAbstractItemModel::modelReset, &shown, [&] {
             if (rows->count() == expected) {
                 shownAt = QDateTime::currentMSecsSinceEpoch();
                 shown.quit();

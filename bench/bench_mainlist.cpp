@@ -1,20 +1,25 @@
-// Speed of the main window's address list at 1,000, 10,000 and 100,000 addresses in 20
-// groups, offscreen: filling the list for the root node, a header sort of each column, the
-// first paint, and the repaint after scrolling one page; realistic data first, then the
-// earlier data (see BenchData.h). The floor of the fill is stepping through the same rows
-// with the SQLite C API (the tables joined directly) into a vector of strings.
+// Speed of the main window's paged address list, offscreen, at 100,000 and 1,000,000
+// realistic rows (BenchData.h) in 20 groups, or at the row counts given as arguments:
+//   fill        the root listed (count, first page) and painted
+//   group       a click on one group (about a twentieth of the rows), painted
+//   to end      the scroll bar dragged to its end, painted; back: to the start again
+//   sort c      the first header sort of column c after a fill, painted
+//   search      a search of "EDU.CN/LIST" (about 1% of the rows) to its first screen
+// each a fresh fill apart, so that no page is at hand before it. With --postgres the same
+// runs on a PostgreSQL server of the benchmark's own (the tests' script, a Unix socket; or
+// the server VESTRANE_TEST_POSTGRES names), the library copied there from the seeded file.
 //
-// The same on a PostgreSQL server of the benchmark's own (started with the tests' script
-// in a temporary folder, on a Unix socket, or the server VESTRANE_TEST_POSTGRES names): the
-// library is copied there from the seeded file. There the floor of the fill is a COPY of
-// the same rows through libpq into strings, and that of a search the plain LIKE statement
-// over the folded columns through libpq, each on a connection that is open already, as the program's is.
-// Arguments: row counts; --sqlite or --postgres measures one engine only.
+// The floors are a plain C++ program's reads (no Qt) over a plain SQLite file of the same
+// generated rows: the columns the list shows and nothing else (no folded copies, no search
+// index), an index on the group number only. Fill: count(*) and the first 60 rows; group:
+// the same for one group; to end: the last 60 rows; sort: every text of the column read
+// and sorted by its bytes; search: the first 60 rows whose address or name LIKE the text.
+// Program and floor run alternately, run by run; each figure is the median of the runs
+// with their minimum and maximum.
 #include "BenchData.h"
 
-#include "controls/ListRowModel.h"
+#include "controls/ReportRows.h"
 #include "controls/TListView1.h"
-#include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/DatabaseCopy.h"
 #include "data/ServerAddress.h"
@@ -26,16 +31,15 @@
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,135 +47,220 @@
 namespace {
 
 constexpr int Runs = 7;
+constexpr int FirstScreen = 60;
 
-// `prepare` runs before each timed run, outside the timing.
-double medianMs(const std::function<void()> &work, int runs = Runs, const std::function<void()> &prepare = {})
+double msOf(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+struct Spread
 {
     std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        if (prepare)
-            prepare();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
+    void add(double ms) { times.push_back(ms); }
+    double median() const
+    {
+        std::vector<double> sorted = times;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+    std::string text() const
+    {
+        if (times.empty())
+            return "-";
+        char buffer[96];
+        std::snprintf(buffer, sizeof buffer, "%8.1f [%.1f-%.1f]", median(), *std::min_element(times.begin(), times.end()),
+                      *std::max_element(times.begin(), times.end()));
+        return buffer;
+    }
+};
 
-const char *const listFloorStatement = "SELECT a.Address, a.AddressName, a.ViewTime, a.Times, a.MyAddress, "
-                                       "g.GroupName FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo";
-const char *const listStatement = "SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName FROM address_1";
-// The floor of a search: SQLite's own LIKE over the stored texts, which returns the same
-// rows for these texts (their letters are ASCII where they differ in case).
-const std::string searchFloorStatement =
-    std::string(listFloorStatement) + " WHERE a.Address LIKE ? OR a.AddressName LIKE ?";
-
-// The floor: the same statement's rows as strings, nothing else.
-double floorMs(const QString &file, const std::string &statement = listStatement, const std::string &text = {})
+// The plain file: the generator's rows in tables of the listed columns only.
+void makePlainFile(const std::string &file, int count)
 {
-    return medianMs([&] {
-        sqlite3 *db = nullptr;
-        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt *query = nullptr;
-        sqlite3_prepare_v2(db, statement.c_str(), -1, &query, nullptr);
-        if (sqlite3_bind_parameter_count(query) == 2) {
-            sqlite3_bind_text(query, 1, text.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(query, 2, text.c_str(), -1, SQLITE_TRANSIENT);
-        }
-        const std::vector<std::string> texts = BenchData::stepTexts(query, 6);
-        sqlite3_finalize(query);
-        sqlite3_close(db);
-    });
-}
-
-// The same rows found by a plain LIKE, stepped into strings with the C API on a
-// connection that is already open, as the program's is.
-double searchFloorMs(const QString &file, const std::string &pattern)
-{
+    std::remove(file.c_str());
     sqlite3 *db = nullptr;
-    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const double ms = medianMs([&] {
-        sqlite3_stmt *query = nullptr;
-        sqlite3_prepare_v2(db, searchFloorStatement.c_str(), -1, &query, nullptr);
-        sqlite3_bind_text(query, 1, pattern.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(query, 2, pattern.c_str(), -1, SQLITE_TRANSIENT);
-        const std::vector<std::string> texts = BenchData::stepTexts(query, 6);
-        sqlite3_finalize(query);
-    }, 21);
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_exec(db,
+                 "CREATE TABLE BaseGroup (GroupNo INTEGER, GroupName TEXT);"
+                 "CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER, ViewTime TEXT, GroupNo INTEGER, "
+                 "MyAddress INTEGER); BEGIN",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt *group = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO BaseGroup VALUES (?, ?)", -1, &group, nullptr);
+    const std::vector<std::string> names = BenchData::groupNames();
+    for (size_t i = 0; i < names.size(); ++i) {
+        sqlite3_bind_int(group, 1, int(i) + 1);
+        sqlite3_bind_text(group, 2, names[i].c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(group);
+        sqlite3_reset(group);
+    }
+    sqlite3_finalize(group);
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO address VALUES (?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const BenchData::Row row = BenchData::row(BenchData::Kind::Realistic, i, count);
+        sqlite3_bind_text(insert, 1, row.address.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, row.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 3, row.times);
+        sqlite3_bind_text(insert, 4, row.viewTime.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 5, row.groupNo);
+        sqlite3_bind_int(insert, 6, row.favourite ? 1 : 0);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT; CREATE INDEX address_group ON address(GroupNo)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    return ms;
 }
 
-// A search as the user starts it (the list, the count and the history insert), and the
-// rows alone, against the floor: the same rows found by a plain LIKE and stepped with
-// the C API. "store only" is the data layer's part: the search statement read into records.
-void measureSearch(TFrmMain &window, const std::function<double(const std::string &pattern)> &floorOf,
-                   const QString &text, const char *label)
+// The floor's reads, on a connection that is open already, as the program's is.
+class PlainReader
 {
-    constexpr int searchRuns = 21; // short runs: more of them steady the median
-    const double search = medianMs([&] { window.P_Search(text); }, searchRuns);
-    const double searchOnly = medianMs([&] { window.P_AddRows(AddressFilter::search(text)); }, searchRuns);
-    DbConnection store(QStringLiteral("bench"));
-    configureConnection(store);
-    const double storeOnly = medianMs([&] {
-        AddressStore::forEach(store, AddressFilter::search(text), [](AddressRecord &&) {});
-    }, searchRuns);
-    const std::string pattern = "%" + text.toStdString() + "%";
-    const double floor = floorOf(pattern);
-    std::printf("          search %-9s: %s | command %7.1f ms, rows only %7.1f ms, store only %7.1f ms "
-                "(floor %7.1f ms: %.2fx / %.2fx / %.2fx)\n",
-                label, qPrintable(window.statusPanelText(2)), search, searchOnly, storeOnly, floor, search / floor,
-                searchOnly / floor, storeOnly / floor);
+public:
+    explicit PlainReader(const std::string &file) { sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr); }
+    ~PlainReader() { sqlite3_close(m_db); }
+
+    std::vector<std::string> read(const char *sql, const std::string &bound = {}, int columns = 6)
+    {
+        sqlite3_stmt *query = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &query, nullptr);
+        for (int i = 1; i <= sqlite3_bind_parameter_count(query); ++i)
+            sqlite3_bind_text(query, i, bound.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::string> texts = BenchData::stepTexts(query, columns);
+        sqlite3_finalize(query);
+        return texts;
+    }
+
+    void firstScreen(const std::string &where = {}, const std::string &bound = {})
+    {
+        read(("SELECT count(*) FROM address a" + where).c_str(), bound, 1);
+        read((listed + where + " LIMIT " + std::to_string(FirstScreen)).c_str(), bound);
+    }
+    void lastScreen() { read((listed + " ORDER BY a.rowid DESC LIMIT " + std::to_string(FirstScreen)).c_str()); }
+    void sortColumn(const char *column)
+    {
+        std::vector<std::string> texts = read((std::string("SELECT ") + column + " FROM address").c_str(), {}, 1);
+        std::stable_sort(texts.begin(), texts.end());
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+    const std::string listed = "SELECT a.Address, a.AddressName, a.ViewTime, a.Times, a.MyAddress, g.GroupName "
+                               "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo";
+};
+
+long residentKb(const char *field)
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = 0;
+    while (status && std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, field, std::strlen(field)) == 0)
+            kb = std::atol(line + std::strlen(field));
+    }
+    if (status)
+        std::fclose(status);
+    return kb;
 }
 
-void measure(int count, const QString &folder, BenchData::Kind kind)
+// The program's part of each measure, with the floor's beside it where there is one.
+void measureWindow(TFrmMain &window, PlainReader *floor, const char *label)
+{
+    auto *list = window.findChild<TListView1 *>(QStringLiteral("ListView1"));
+    QScrollBar *bar = list->verticalScrollBar();
+    const auto paint = [&] { list->viewport()->repaint(); };
+    const auto fill = [&] {
+        window.P_SetCurGroup(TFrmMain::RootLabel);
+        window.P_FillList();
+        paint();
+    };
+    const QString group = QString::fromStdString(BenchData::groupNames().at(3));
+    const std::string groupWhere = " WHERE a.GroupNo = 4";
+    const char *sortColumns[] = {"Address", "AddressName", "ViewTime", "Times", "GroupNo"};
+    Spread fills, fillFloors, groups, groupFloors, toEnd, toEndFloors, back, searches, searchFloors;
+    Spread sorts[5], sortFloors[5];
+    for (int run = 0; run < Runs; ++run) {
+        fills.add(msOf(fill));
+        if (floor)
+            fillFloors.add(msOf([&] { floor->firstScreen(); }));
+        groups.add(msOf([&] {
+            window.P_SetCurGroup(group);
+            window.P_FillList();
+            paint();
+        }));
+        if (floor)
+            groupFloors.add(msOf([&] { floor->firstScreen(groupWhere); }));
+        fill();
+        toEnd.add(msOf([&] {
+            bar->setValue(bar->maximum());
+            paint();
+        }));
+        if (floor)
+            toEndFloors.add(msOf([&] { floor->lastScreen(); }));
+        back.add(msOf([&] {
+            bar->setValue(0);
+            paint();
+        }));
+        for (int column = 0; column < 5; ++column) {
+            fill();
+            sorts[column].add(msOf([&] {
+                list->SortByColumn(column);
+                paint();
+            }));
+            if (floor)
+                sortFloors[column].add(msOf([&] { floor->sortColumn(sortColumns[column]); }));
+        }
+        searches.add(msOf([&] {
+            window.P_Search(QStringLiteral("EDU.CN/LIST"));
+            paint();
+        }));
+        if (floor)
+            searchFloors.add(msOf([&] {
+                floor->firstScreen(" WHERE a.Address LIKE ?1 OR a.AddressName LIKE ?1", "%edu.cn/list%");
+            }));
+    }
+    std::printf("%s: %d rows listed, resident %ld MB now, peak %ld MB\n", label, list->reportRows()->count(),
+                residentKb("VmRSS:") / 1024, residentKb("VmHWM:") / 1024);
+    std::printf("  %-10s program %-26s floor %s\n", "fill", fills.text().c_str(), fillFloors.text().c_str());
+    std::printf("  %-10s program %-26s floor %s\n", "group", groups.text().c_str(), groupFloors.text().c_str());
+    std::printf("  %-10s program %-26s floor %s\n", "to end", toEnd.text().c_str(), toEndFloors.text().c_str());
+    std::printf("  %-10s program %s\n", "back", back.text().c_str());
+    for (int column = 0; column < 5; ++column)
+        std::printf("  sort %-5d program %-26s floor %s\n", column, sorts[column].text().c_str(),
+                    sortFloors[column].text().c_str());
+    std::printf("  %-10s program %-26s floor %s (%s)\n", "search", searches.text().c_str(), searchFloors.text().c_str(),
+                qPrintable(window.statusPanelText(2)));
+    std::fflush(stdout);
+}
+
+void seedLibrary(const QString &folder, int count)
 {
     QDir().mkpath(folder);
+    SettingsStore::setDatabase(QString());
     SettingsStore::setPath(folder);
+    DbConnection file(QStringLiteral("bench-file"));
+    configureConnection(file);
+    file.query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
+    file.close();
+    BenchData::seed(folder + QStringLiteral("/address.mdb"), count, BenchData::Kind::Realistic);
+}
+
+void measureFile(int count, const QString &folder)
+{
+    seedLibrary(folder, count);
+    const std::string plain = (folder + QStringLiteral("/plain.sqlite")).toStdString();
+    makePlainFile(plain, count);
+    PlainReader floor(plain);
     TDm1 dm1;
     dm1.init();
-    dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
-    dm1.connection().close();
-    BenchData::seed(folder + QStringLiteral("/address.mdb"), count, kind);
-
     TFrmMain window(dm1);
     window.show();
     QApplication::processEvents();
-    auto *list = window.findChild<TListView1 *>(QStringLiteral("ListView1"));
-
-    const double fill = medianMs([&] { window.P_FillList(); });
-    const double floor = floorMs(folder + QStringLiteral("/address.mdb"), listFloorStatement);
-    // Each sort starts from freshly filled rows, as after a tree click.
-    const auto refill = [&] { window.P_FillList(); };
-    std::vector<double> sorts;
-    for (int column = 0; column < 5; ++column)
-        sorts.push_back(medianMs([&] { list->SortByColumn(column); }, Runs, refill));
-    const double firstPaint = medianMs([&] { list->viewport()->repaint(); }, Runs, refill);
-    QScrollBar *bar = list->verticalScrollBar();
-    bar->setValue(0);
-    list->viewport()->repaint();
-    const double scroll = medianMs([&] {
-        bar->setValue(bar->value() + bar->pageStep());
-        list->viewport()->repaint();
-    }, 21);
-
-    std::printf("%7d %-9s: fill %8.1f ms (floor %7.1f ms, %.2fx) | sort", list->rows()->count(), BenchData::kindName(kind), fill, floor,
-                fill / floor);
-    for (double sort : sorts)
-        std::printf(" %6.1f", sort);
-    std::printf(" ms | first paint %5.1f ms | page scroll %5.2f ms | panel \"%s\"\n", firstPaint, scroll,
-                qPrintable(window.statusPanelText(2)));
-    // About 1% of the rows: on realistic rows, addresses in ".edu.cn" whose path starts
-    // with "list" (1/8 x 1/16), typed in capitals so that the case is folded.
-    const QString onePercent = kind == BenchData::Kind::Realistic ? QStringLiteral("EDU.CN/LIST")
-                                                                  : QStringLiteral("/PATH/7/");
-    const QString file = folder + QStringLiteral("/address.mdb");
-    const auto searchFloor = [&file](const std::string &pattern) { return searchFloorMs(file, pattern); };
-    measureSearch(window, searchFloor, onePercent, "about 1%");
-    measureSearch(window, searchFloor, QStringLiteral("no such text"), "none");
-    std::fflush(stdout);
+    measureWindow(window, &floor, qPrintable(QStringLiteral("%1 file").arg(count)));
 }
 
 // A PostgreSQL server for the benchmark: the one VESTRANE_TEST_POSTGRES names, or one of
@@ -226,81 +315,12 @@ private:
     QString m_folder;
 };
 
-// libpq's own connection to the benchmark's database, for the floors.
-PGconn *connectDirectly(const QString &uri)
-{
-    const ServerAddress server = ServerAddress::parse(uri);
-    const QByteArray conninfo = QStringLiteral("host='%1' port=%2 user='%3' dbname='%4'")
-                                    .arg(server.host)
-                                    .arg(server.port)
-                                    .arg(server.user, server.database)
-                                    .toUtf8();
-    PGconn *connection = PQconnectdb(conninfo.constData());
-    if (PQstatus(connection) != CONNECTION_OK) {
-        std::fprintf(stderr, "libpq: %s\n", PQerrorMessage(connection));
-        std::exit(1);
-    }
-    return connection;
-}
-
-// COPY of the listed rows, every row split into its texts.
-double copyFloorMs(PGconn *connection)
-{
-    const std::string copy = std::string("COPY (") + listFloorStatement + ") TO STDOUT";
-    return medianMs([&] {
-        PGresult *started = PQexec(connection, copy.c_str());
-        PQclear(started);
-        std::vector<std::string> texts;
-        char *line = nullptr;
-        int length = 0;
-        while ((length = PQgetCopyData(connection, &line, 0)) > 0) {
-            const char *field = line;
-            for (const char *at = line; at < line + length; ++at) {
-                if (*at == '\t' || *at == '\n') {
-                    texts.emplace_back(field, at);
-                    field = at + 1;
-                }
-            }
-            PQfreemem(line);
-        }
-        PQclear(PQgetResult(connection));
-    });
-}
-
-// The plain statement that finds the same rows: LIKE over the folded copies of the texts
-// with the folded pattern bound (faster than ILIKE over the texts themselves), the rows'
-// texts read into strings.
-double likeFloorMs(PGconn *connection, const std::string &pattern)
-{
-    const std::string statement =
-        std::string(listFloorStatement) + " WHERE a.AddressFolded LIKE $1 OR a.AddressNameFolded LIKE $1";
-    const std::string folded = QString::fromStdString(pattern).toCaseFolded().toStdString();
-    return medianMs([&] {
-        const char *values[] = {folded.c_str()};
-        PGresult *result = PQexecParams(connection, statement.c_str(), 1, nullptr, values, nullptr, nullptr, 0);
-        std::vector<std::string> texts;
-        const int rows = PQntuples(result);
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < 6; ++column)
-                texts.emplace_back(PQgetvalue(result, row, column));
-        }
-        PQclear(result);
-    }, 21);
-}
-
-// The list and the search on the server, with realistic rows copied from a seeded file.
 void measurePostgres(int count, const QString &folder, const BenchServer &server)
 {
-    const BenchData::Kind kind = BenchData::Kind::Realistic;
-    QDir().mkpath(folder);
-    SettingsStore::setDatabase(QString());
-    SettingsStore::setPath(folder);
+    seedLibrary(folder, count);
     {
         DbConnection file(QStringLiteral("bench-file"));
         configureConnection(file);
-        file.query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
-        file.close();
-        BenchData::seed(folder + QStringLiteral("/address.mdb"), count, kind);
         const QString uri = server.createDatabase(QStringLiteral("vestrane_bench_%1").arg(count));
         DbConnection target(QStringLiteral("bench-server"));
         target.setDatabaseFile(uri);
@@ -313,23 +333,7 @@ void measurePostgres(int count, const QString &folder, const BenchServer &server
     TFrmMain window(dm1);
     window.show();
     QApplication::processEvents();
-    auto *list = window.findChild<TListView1 *>(QStringLiteral("ListView1"));
-
-    PGconn *direct = connectDirectly(SettingsStore::database());
-    const double fill = medianMs([&] { window.P_FillList(); });
-    // The data layer's part: the listing read into records.
-    const double storeOnly = medianMs([&] {
-        AddressStore::forEach(dm1.connection(), AddressFilter::all(), [](AddressRecord &&) {});
-    });
-    const double floor = copyFloorMs(direct);
-    std::printf("%7d %-9s: fill %8.1f ms, store only %7.1f ms (COPY floor %7.1f ms, %.2fx / %.2fx) | panel \"%s\"\n",
-                list->rows()->count(), "postgres", fill, storeOnly, floor, fill / floor, storeOnly / floor,
-                qPrintable(window.statusPanelText(2)));
-    const auto searchFloor = [direct](const std::string &pattern) { return likeFloorMs(direct, pattern); };
-    measureSearch(window, searchFloor, QStringLiteral("EDU.CN/LIST"), "about 1%");
-    measureSearch(window, searchFloor, QStringLiteral("no such text"), "none");
-    PQfinish(direct);
-    std::fflush(stdout);
+    measureWindow(window, nullptr, qPrintable(QStringLiteral("%1 postgres").arg(count)));
 }
 
 } // namespace
@@ -341,26 +345,23 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // The user's locale: Chinese, whose collator orders the address column.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    std::printf("median of %d runs; sorts are columns 0..4\n", Runs);
-    // Arguments, when given, are the row counts to measure (for profiling one size).
+    std::printf("median [min-max] of %d runs, ms; program and floor alternate run by run\n", Runs);
     std::vector<int> counts;
-    bool sqlite = true;
-    bool postgres = true;
+    bool file = true;
+    bool postgres = false;
     for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--sqlite") == 0)
-            postgres = false;
-        else if (qstrcmp(argv[i], "--postgres") == 0)
-            sqlite = false;
-        else
+        if (qstrcmp(argv[i], "--postgres") == 0) {
+            postgres = true;
+            file = false;
+        } else {
             counts.push_back(std::atoi(argv[i]));
+        }
     }
     if (counts.empty())
-        counts = {1000, 10000, 100000};
-    if (sqlite) {
-        for (BenchData::Kind kind : {BenchData::Kind::Realistic, BenchData::Kind::Legacy}) {
-            for (int count : counts)
-                measure(count, home.path() + QStringLiteral("/%1-%2").arg(BenchData::kindName(kind)).arg(count), kind);
-        }
+        counts = {100000, 1000000};
+    if (file) {
+        for (int count : counts)
+            measureFile(count, home.path() + QStringLiteral("/file-%1").arg(count));
     }
     if (postgres) {
         const BenchServer server;

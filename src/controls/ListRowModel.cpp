@@ -3,22 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-ListRowModel::ListRowModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-void ListRowModel::setColumnCaptions(const QStringList& captions)
-{
-    beginResetModel();
-    m_captions = captions;
-    endResetModel();
-}
-
-void ListRowModel::appendColumn(const QString& caption)
-{
-    const int column = int(m_captions.size());
-    beginInsertColumns({}, column, column);
-    m_captions.append(caption);
-    endInsertColumns();
-}
+ListRowModel::ListRowModel(QObject* parent) : ReportRows(parent) {}
 
 void ListRowModel::clear()
 {
@@ -118,23 +103,6 @@ void ListRowModel::setCheckable(bool checkable)
         Q_EMIT dataChanged(index(0, 0), index(count() - 1, 0), {Qt::CheckStateRole});
 }
 
-void ListRowModel::setImages(const QList<QIcon>& images)
-{
-    m_images = images;
-    if (count() > 0)
-        Q_EMIT dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
-}
-
-int ListRowModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : count();
-}
-
-int ListRowModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_captions.size());
-}
-
 QVariant ListRowModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !isValidRow(index.row()))
@@ -145,9 +113,9 @@ QVariant ListRowModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return column == 0 ? row.caption.toString() : row.subItems.value(column - 1);
     case Qt::DecorationRole:
-        if (column == 0 && row.imageIndex >= 0 && row.imageIndex < m_images.size())
-            return m_images.at(row.imageIndex);
-        return {};
+        return column == 0 ? imageAt(row.imageIndex) : QVariant();
+    case ImageIndexRole:
+        return column == 0 ? QVariant(row.imageIndex) : QVariant();
     case Qt::CheckStateRole:
         if (column == 0 && m_checkable)
             return row.checked ? Qt::Checked : Qt::Unchecked;
@@ -173,13 +141,6 @@ Qt::ItemFlags ListRowModel::flags(const QModelIndex& index) const
     if (m_checkable && index.column() == 0)
         flags |= Qt::ItemIsUserCheckable;
     return flags;
-}
-
-QVariant ListRowModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return m_captions.value(section);
-    return {};
 }
 
 bool ListRowModel::isValidRow(int row) const

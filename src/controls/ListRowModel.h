@@ -2,26 +2,18 @@
 
 #include "ListRow.h"
 #include "ListSortKeys.h"
-
-#include <QAbstractTableModel>
-#include <QIcon>
-#include <QList>
-#include <QStringList>
+#include "ReportRows.h"
 
 #include <vector>
 
 // The rows of a report list, held in one vector. Rows stand in the order in
 // which they were appended; only sortRows() reorders them.
-class ListRowModel : public QAbstractTableModel
+class ListRowModel : public ReportRows
 {
     Q_OBJECT
 
 public:
     explicit ListRowModel(QObject* parent = nullptr);
-
-    void setColumnCaptions(const QStringList& captions);
-    void appendColumn(const QString& caption);
-    QStringList columnCaptions() const { return m_captions; }
 
     void clear();
     void append(ListRow row);
@@ -30,31 +22,26 @@ public:
 
     // A row outside the list reads as an empty row.
     const ListRow& rowAt(int row) const;
-    int count() const;
+    int count() const override;
 
     void setImageIndex(int row, int imageIndex);
     // New texts for the caption and the sub-items of a row; its picture and check stay.
     void setTexts(int row, const QString& caption, const QStringList& subItems);
-    void setChecked(int row, bool checked);
-    bool isChecked(int row) const;
-    void setCheckable(bool checkable);
-    bool isCheckable() const { return m_checkable; }
-    void setImages(const QList<QIcon>& images);
+    void setChecked(int row, bool checked) override;
+    bool isChecked(int row) const override;
+    void setCheckable(bool checkable) override;
+    bool isCheckable() const override { return m_checkable; }
 
     // Stable sort by one column. Column 0 compares the captions with the
     // collator of the default locale, case-sensitive; column 3 compares
     // sub-item 2 as a number; any other column c compares sub-item c - 1 by
     // its GB18030 bytes with ASCII letters in upper case. Selection and
     // current row stay on the same rows.
-    void sortRows(int column, bool ascending);
+    void sortRows(int column, bool ascending) override;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
 
 Q_SIGNALS:
     void checkStateChanged(int row);
@@ -65,7 +52,5 @@ private:
 
     std::vector<ListRow> m_rows;
     ListSortKeys::RowSortKeys m_sortKeys;
-    QStringList m_captions;
-    QList<QIcon> m_images;
     bool m_checkable = false;
 };

@@ -187,6 +187,11 @@ int AsciiCollation::compare(QStringView first, QStringView second) const
     return compareViews(first, second);
 }
 
+int AsciiCollation::compare(QLatin1StringView first, QLatin1StringView second) const
+{
+    return compareViews(first, second);
+}
+
 int AsciiCollation::compareTexts(const ListText& first, const ListText& second) const
 {
     return first.visit([&](auto a) { return second.visit([&](auto b) { return compareViews(a, b); }); });
@@ -257,6 +262,15 @@ void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QString
         if (sharedData)
             shared.insert(sharedData, span);
     }
+}
+
+void TextKeyColumn::add(const QString& text, QStringEncoder& encoder)
+{
+    Span span;
+    span.offset = m_bytes.size();
+    append(text, encoder);
+    span.length = m_bytes.size() - span.offset;
+    m_spans.push_back(span);
 }
 
 // ASCII texts are their own GB18030 bytes; only the others go through the encoder.
@@ -370,6 +384,146 @@ std::vector<int> sortPrefixed(std::vector<PrefixedRow>& rows, bool ascending, Fu
 }
 
 } // namespace
+
+namespace {
+
+// A key's place in the order being sorted, with the first bytes of its key beside it.
+struct SortItem
+{
+    quint64 prefix[PrefixWords] = {};
+    int key = 0;
+    int position = 0;
+    bool hasPrefix = false;
+    bool isComplete = false;
+};
+
+template <typename FullCompare>
+void sortItems(std::vector<SortItem>& items, std::vector<int>& order, bool ascending, FullCompare fullCompare)
+{
+    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+        int r = 0;
+        if (a.hasPrefix && b.hasPrefix) {
+            for (int i = 0; i < PrefixWords && r == 0; ++i) {
+                if (a.prefix[i] != b.prefix[i])
+                    r = a.prefix[i] < b.prefix[i] ? -1 : 1;
+            }
+        }
+        if (r == 0 && !(a.isComplete && b.isComplete))
+            r = fullCompare(a.key, b.key);
+        if (r != 0)
+            return ascending ? r < 0 : r > 0;
+        return a.position < b.position;
+    });
+    for (size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].key;
+}
+
+std::vector<SortItem> itemsOf(const std::vector<int>& order)
+{
+    std::vector<SortItem> items(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        items[i].key = order[i];
+        items[i].position = int(i);
+    }
+    return items;
+}
+
+} // namespace
+
+ColumnKeys::ColumnKeys(int column) : m_column(column), m_encoder(textEncoder()) {}
+
+void ColumnKeys::add(const QString& text)
+{
+    if (m_column == RowSortKeys::CountColumn) {
+        addCount(countKey(text));
+    } else if (m_column == 0) {
+        Caption caption;
+        if (AsciiCollation::isPrintableAscii(QStringView(text))) {
+            caption.offset = m_latin1.size();
+            caption.length = int(text.size());
+            m_latin1.append(text.toLatin1());
+        } else {
+            caption.offset = qsizetype(m_otherCaptions.size());
+            m_otherCaptions.push_back(text);
+        }
+        m_captions.push_back(caption);
+    } else {
+        m_texts.add(text, m_encoder);
+    }
+}
+
+void ColumnKeys::addCount(CountKey key)
+{
+    m_counts.push_back(key);
+}
+
+int ColumnKeys::size() const
+{
+    if (m_column == RowSortKeys::CountColumn)
+        return int(m_counts.size());
+    if (m_column == 0)
+        return int(m_captions.size());
+    return m_texts.size();
+}
+
+QString ColumnKeys::captionText(int key) const
+{
+    const Caption& caption = m_captions[size_t(key)];
+    if (caption.length < 0)
+        return m_otherCaptions[size_t(caption.offset)];
+    return QString::fromLatin1(m_latin1.constData() + caption.offset, caption.length);
+}
+
+void ColumnKeys::sort(std::vector<int>& order, bool ascending) const
+{
+    if (m_column == 0) {
+        sortCaptions(order, ascending);
+        return;
+    }
+    std::vector<SortItem> items = itemsOf(order);
+    if (m_column == RowSortKeys::CountColumn) {
+        sortItems(items, order, ascending,
+                  [this](int a, int b) { return compareCountKeys(m_counts[size_t(a)], m_counts[size_t(b)]); });
+        return;
+    }
+    for (SortItem& item : items) {
+        item.hasPrefix = true;
+        item.isComplete = m_texts.prefix(item.key, item.prefix);
+    }
+    sortItems(items, order, ascending, [this](int a, int b) { return m_texts.compare(a, b); });
+}
+
+// As RowSortKeys::captionOrder(): the collator of the default locale, through its table
+// for ASCII captions where most are ASCII.
+void ColumnKeys::sortCaptions(std::vector<int>& order, bool ascending) const
+{
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    const std::optional<AsciiCollation> table = AsciiCollation::forCollator(collator);
+    std::vector<SortItem> items = itemsOf(order);
+    if (table && m_otherCaptions.size() <= m_captions.size() / 8) {
+        auto latin1 = [this](int key) {
+            const Caption& caption = m_captions[size_t(key)];
+            return QLatin1StringView(m_latin1.constData() + caption.offset, caption.length);
+        };
+        for (SortItem& item : items) {
+            item.hasPrefix = m_captions[size_t(item.key)].length >= 0;
+            if (item.hasPrefix)
+                table->primaryPrefix(latin1(item.key), item.prefix);
+        }
+        sortItems(items, order, ascending, [&](int a, int b) {
+            if (m_captions[size_t(a)].length >= 0 && m_captions[size_t(b)].length >= 0)
+                return table->compare(latin1(a), latin1(b));
+            return collator.compare(captionText(a), captionText(b));
+        });
+        return;
+    }
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(m_captions.size());
+    for (int key = 0; key < int(m_captions.size()); ++key)
+        keys.push_back(collator.sortKey(captionText(key)));
+    sortItems(items, order, ascending, [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]); });
+}
 
 void RowSortKeys::clear()
 {

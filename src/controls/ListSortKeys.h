@@ -58,6 +58,7 @@ public:
     static bool isPrintableAscii(QLatin1StringView text);
     // For printable ASCII texts only.
     int compare(QStringView first, QStringView second) const;
+    int compare(QLatin1StringView first, QLatin1StringView second) const;
     int compareTexts(const ListText& first, const ListText& second) const;
     // The primary weights of the first PrefixBytes characters, 8 bits each, in PrefixWords
     // words, 0 past the end: keys
@@ -123,6 +124,9 @@ private:
 class TextKeyColumn
 {
 public:
+    // Appends the key of one more row.
+    void add(const QString& text, QStringEncoder& encoder);
+    int size() const { return int(m_spans.size()); }
     void clear();
     void removeAt(int row);
     void permute(const std::vector<int>& order);
@@ -145,6 +149,39 @@ private:
 
     QByteArray m_bytes;
     std::vector<Span> m_spans;
+};
+
+// The keys of one column of a list whose rows are kept elsewhere (read from a database,
+// say), one per row, added in the order of a listing; each column compares as in
+// RowSortKeys::sortedOrder(). Texts are kept as compact as their keys allow.
+class ColumnKeys
+{
+public:
+    explicit ColumnKeys(int column);
+
+    void add(const QString& text);
+    void addCount(CountKey key);
+    int size() const;
+    // Sorts `order`, the indexes of added keys in the rows' current order, by the keys;
+    // keys that compare equal keep their order.
+    void sort(std::vector<int>& order, bool ascending) const;
+
+private:
+    struct Caption
+    {
+        qsizetype offset = 0; // into the Latin-1 bytes, or into the other captions
+        int length = -1;      // -1: one of the other captions
+    };
+    void sortCaptions(std::vector<int>& order, bool ascending) const;
+    QString captionText(int key) const;
+
+    int m_column;
+    QStringEncoder m_encoder;
+    TextKeyColumn m_texts;
+    std::vector<CountKey> m_counts;
+    QByteArray m_latin1;
+    std::vector<Caption> m_captions;
+    std::vector<QString> m_otherCaptions;
 };
 
 // All the sort keys of a list of rows, by column.

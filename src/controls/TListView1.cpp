@@ -31,6 +31,7 @@ TListView1::TListView1(QWidget* parent)
     : QTreeView(parent),
       HeaderFont(designFont(11)),
       m_rows(new ListRowModel(this)),
+      m_model(m_rows),
       m_header(new ListHeaderView(this))
 {
     setHeader(m_header);
@@ -51,6 +52,15 @@ TListView1::TListView1(QWidget* parent)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TListView1::reportSelectionChange);
     connect(m_rows, &ListRowModel::checkStateChanged, this, &TListView1::checkStateChanged);
+}
+
+void TListView1::setReportRows(ReportRows* rows)
+{
+    m_model = rows ? rows : m_rows;
+    setModel(m_model);
+    // The view made a new selection model for the new rows.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TListView1::reportSelectionChange);
 }
 
 TListView1::~TListView1() = default;
@@ -76,23 +86,23 @@ void TListView1::SetBackPicture(const QPixmap& picture)
 
 void TListView1::addColumn(const QString& caption, int width)
 {
-    m_rows->appendColumn(caption);
-    m_header->resizeSection(m_rows->columnCount() - 1, width);
+    m_model->appendColumn(caption);
+    m_header->resizeSection(m_model->columnCount() - 1, width);
 }
 
 void TListView1::clearColumns()
 {
-    m_rows->setColumnCaptions({});
+    m_model->setColumnCaptions({});
 }
 
 void TListView1::setCheckBoxes(bool on)
 {
-    m_rows->setCheckable(on);
+    m_model->setCheckable(on);
 }
 
 void TListView1::setSmallImages(const QList<QIcon>& images)
 {
-    m_rows->setImages(images);
+    m_model->setImages(images);
 }
 
 int TListView1::selectedRow() const
@@ -103,11 +113,11 @@ int TListView1::selectedRow() const
 
 void TListView1::selectRow(int row)
 {
-    if (row < 0 || row >= m_rows->count()) {
+    if (row < 0 || row >= m_model->count()) {
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex index = m_rows->index(row, 0);
+    const QModelIndex index = m_model->index(row, 0);
     selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
@@ -115,7 +125,7 @@ void TListView1::selectRow(int row)
 
 int TListView1::rowAt(const QPoint& viewportPos) const
 {
-    if (!viewport()->rect().contains(viewportPos) || m_rows->columnCount() == 0)
+    if (!viewport()->rect().contains(viewportPos) || m_model->columnCount() == 0)
         return -1;
     // Right of the last column a point still lies on its row.
     const int rowsRight = m_header->length() - m_header->offset();
@@ -132,7 +142,7 @@ void TListView1::SortByColumn(int column)
         SortAscending = !SortAscending;
     else
         SortColumn = column;
-    m_rows->sortRows(column, SortAscending);
+    m_model->sortRows(column, SortAscending);
     m_header->viewport()->update();
 }
 
@@ -168,7 +178,7 @@ void TListView1::tileBackPicture()
 {
     int left = 0;
     int top = 0;
-    if (m_rows->count() > 0) {
+    if (m_model->count() > 0) {
         const QRect first = rowRect(0);
         left = first.left();
         top = first.top() - 2;
@@ -186,7 +196,7 @@ void TListView1::tileBackPicture()
 
 QRect TListView1::rowRect(int row) const
 {
-    const QRect cell = visualRect(m_rows->index(row, 0));
+    const QRect cell = visualRect(m_model->index(row, 0));
     return QRect(-m_header->offset(), cell.top(), m_header->length(), cell.height());
 }
 
@@ -219,9 +229,9 @@ void TListView1::keyPressEvent(QKeyEvent* event)
 {
     // Space toggles the check box of the current row whichever cell has focus.
     const int row = currentIndex().row();
-    if (event->key() == Qt::Key_Space && m_rows->isCheckable() && row >= 0
+    if (event->key() == Qt::Key_Space && m_model->isCheckable() && row >= 0
         && event->modifiers() == Qt::NoModifier) {
-        m_rows->setChecked(row, !m_rows->isChecked(row));
+        m_model->setChecked(row, !m_model->isChecked(row));
         event->accept();
         return;
     }

@@ -10,6 +10,7 @@
 
 class ListHeaderView;
 class ListRowModel;
+class ReportRows;
 class QItemSelection;
 
 // Report list: columns, rows with sub-items and small images, optional check
@@ -41,7 +42,12 @@ public:
     void addColumn(const QString& caption, int width);
     void clearColumns();
 
+    // The list's own rows, shown unless other rows were set.
     ListRowModel* rows() const { return m_rows; }
+    // Rows kept elsewhere take the list's place (null: its own again); the columns are
+    // those of the rows set.
+    void setReportRows(ReportRows* rows);
+    ReportRows* reportRows() const { return m_model; }
     void setCheckBoxes(bool on);
     void setSmallImages(const QList<QIcon>& images);
 
@@ -82,6 +88,7 @@ private:
     QRect rowRect(int row) const;
 
     ListRowModel* m_rows;
+    ReportRows* m_model;
     ListHeaderView* m_header;
     QString m_hintText;
 };

@@ -7,14 +7,14 @@
 
 #include <QVariant>
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 namespace {
 
-const QString listedColumns = QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName");
-const QString listColumns = listedColumns + QStringLiteral(" FROM address_1");
+const QString listedColumns = QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName, RowNo");
 
 struct Listing
 {
@@ -23,8 +23,11 @@ struct Listing
     bool ordered = false; // in the order the rows were added in already
 };
 
-Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
+// `table`: the view, or the address table where no group name is selected.
+Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const QString &selected = listedColumns,
+                   const QString &table = QStringLiteral("address_1"))
 {
+    const QString listColumns = selected + QStringLiteral(" FROM ") + table;
     switch (filter.kind) {
     case AddressFilter::Kind::All:
         return {listColumns, {}};
@@ -41,8 +44,8 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter)
         const QString pattern = AddressStore::containsPattern(filter.text);
         const SqlEngine::IndexedSearch indexed = engine.indexedSearch(text);
         const bool useIndex = !indexed.rows.isEmpty();
-        Listing listing{useIndex ? listedColumns + QStringLiteral(" FROM %1 JOIN address_1 ON RowNo = FoundRowNo WHERE ")
-                                                       .arg(indexed.rows)
+        Listing listing{useIndex ? selected + QStringLiteral(" FROM %1 JOIN %2 ON RowNo = FoundRowNo WHERE ")
+                                                       .arg(indexed.rows, table)
                                  : listColumns + QStringLiteral(" WHERE "),
                         indexed.values};
         if (!engine.likeTakesPattern(pattern)) {
@@ -117,6 +120,30 @@ private:
     std::vector<QString> m_texts;
 };
 
+
+// Reads the listed columns of a row into a record.
+class RecordReader
+{
+public:
+    AddressRecord read(const RowReader &row)
+    {
+        AddressRecord record;
+        record.address = row.text(0);
+        record.name = row.text(1);
+        record.viewTime = m_dates.format(row.utf8(2));
+        record.times = m_counts.text(row, 3);
+        record.favourite = row.integer(4) != 0;
+        record.groupName = m_groups.text(row.utf8(5));
+        record.rowNo = row.integer(6);
+        return record;
+    }
+
+private:
+    Dates::DisplayFormatter m_dates;
+    SharedTexts m_groups;
+    SharedCounts m_counts;
+};
+
 } // namespace
 
 void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
@@ -125,19 +152,147 @@ void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
     Listing listing = listingFor(db.engine(), filter);
     if (!listing.ordered)
         listing.sql += db.engine().addedOrderClause();
-    Dates::DisplayFormatter dates;
-    SharedTexts groups;
-    SharedCounts counts;
-    db.readRows(listing.sql, listing.values, [&](const RowReader &row) {
-        AddressRecord record;
-        record.address = row.text(0);
-        record.name = row.text(1);
-        record.viewTime = dates.format(row.utf8(2));
-        record.times = counts.text(row, 3);
-        record.favourite = row.integer(4) != 0;
-        record.groupName = groups.text(row.utf8(5));
-        sink(std::move(record));
-    });
+    RecordReader reader;
+    db.readRows(listing.sql, listing.values, [&](const RowReader &row) { sink(reader.read(row)); });
+}
+
+AddressPaging::AddressPaging(DbConnection &db, const AddressFilter &filter) : m_db(db), m_filter(filter)
+{
+    switch (filter.kind) {
+    case AddressFilter::Kind::All:
+        break;
+    case AddressFilter::Kind::Favourites:
+        m_condition = QStringLiteral("MyAddress <> 0");
+        break;
+    case AddressFilter::Kind::Group: {
+        // By number, so that the group's index gives its rows in the order of their keys.
+        QStringList marks;
+        db.readRows(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = ?"), {filter.text},
+                    [&](const RowReader &row) {
+                        m_values << row.integer(0);
+                        marks << QStringLiteral("?");
+                    });
+        m_condition = marks.isEmpty() ? QStringLiteral("1 = 0")
+                      : marks.size() == 1 ? QStringLiteral("GroupNo = ?")
+                                          : QStringLiteral("GroupNo IN (%1)").arg(marks.join(QLatin1Char(',')));
+        break;
+    }
+    case AddressFilter::Kind::Search:
+        // An empty text finds every row.
+        m_readsKeys = !filter.text.isEmpty();
+        break;
+    }
+}
+
+QString AddressPaging::where(const QString &also) const
+{
+    QStringList conditions;
+    if (!m_condition.isEmpty())
+        conditions << m_condition;
+    if (!also.isEmpty())
+        conditions << also;
+    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+}
+
+std::vector<AddressRecord> AddressPaging::read(const QString &sql, const QVariantList &values)
+{
+    std::vector<AddressRecord> rows;
+    RecordReader reader;
+    m_db.readRows(sql, values, [&](const RowReader &row) { rows.push_back(reader.read(row)); });
+    return rows;
+}
+
+int AddressPaging::count()
+{
+    if (m_readsKeys)
+        return int(keys().size());
+    int count = 0;
+    m_db.readRows(QStringLiteral("SELECT count(*) FROM address") + where(), m_values,
+                  [&count](const RowReader &row) { count = int(row.integer(0)); });
+    return count;
+}
+
+std::vector<qint64> AddressPaging::keys()
+{
+    std::vector<qint64> keys;
+    forEachColumn(-1, [&keys](const RowReader &row) { keys.push_back(row.integer(0)); });
+    std::sort(keys.begin(), keys.end()); // the plain scan's order is the engine's
+    return keys;
+}
+
+std::vector<AddressRecord> AddressPaging::after(qint64 rowNo, int limit)
+{
+    return read(listedColumns + QStringLiteral(" FROM address_1") + where(QStringLiteral("RowNo > ?"))
+                    + QStringLiteral(" ORDER BY RowNo LIMIT ?"),
+                m_values + QVariantList{rowNo, limit});
+}
+
+std::vector<AddressRecord> AddressPaging::before(qint64 rowNo, int limit)
+{
+    std::vector<AddressRecord> rows = read(listedColumns + QStringLiteral(" FROM address_1")
+                                               + where(QStringLiteral("RowNo < ?"))
+                                               + QStringLiteral(" ORDER BY RowNo DESC LIMIT ?"),
+                                           m_values + QVariantList{rowNo, limit});
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+// Only the keys are counted off, on the narrowest index that holds them; the rows are
+// read for the page alone.
+std::vector<AddressRecord> AddressPaging::atOffset(int offset, int limit, int total)
+{
+    const int wanted = std::max(0, std::min(limit, total - offset));
+    const int fromEnd = total - offset - wanted;
+    const bool forward = offset <= fromEnd;
+    return read(listedColumns
+                    + QStringLiteral(" FROM address_1 WHERE RowNo IN (SELECT RowNo FROM address%1 ORDER BY RowNo %2 "
+                                     "LIMIT ? OFFSET ?) ORDER BY RowNo")
+                          .arg(where(), forward ? QStringLiteral("ASC") : QStringLiteral("DESC")),
+                m_values + QVariantList{wanted, forward ? offset : fromEnd});
+}
+
+int AddressPaging::countBefore(qint64 rowNo)
+{
+    int count = 0;
+    m_db.readRows(QStringLiteral("SELECT count(*) FROM address") + where(QStringLiteral("RowNo < ?")),
+                  m_values + QVariantList{rowNo}, [&count](const RowReader &row) { count = int(row.integer(0)); });
+    return count;
+}
+
+void AddressPaging::forEachColumn(int column, const std::function<void(const RowReader &row)> &sink)
+{
+    static const QStringList columns = {QStringLiteral("Address"), QStringLiteral("AddressName"),
+                                        QStringLiteral("ViewTime"), QStringLiteral("Times"),
+                                        QStringLiteral("GroupName")};
+    QString selected = QStringLiteral("SELECT RowNo");
+    if (column >= 0)
+        selected += QStringLiteral(", ") + columns.value(column);
+    // Only the group's name needs the view; the rest comes from the address table alone.
+    const QString table = column == 4 ? QStringLiteral("address_1") : QStringLiteral("address");
+    if (m_readsKeys) {
+        Listing listing = listingFor(m_db.engine(), m_filter, selected, table);
+        m_db.readRows(listing.sql, listing.values, sink);
+        return;
+    }
+    m_db.readRows(selected + QStringLiteral(" FROM ") + table + where() + QStringLiteral(" ORDER BY RowNo"), m_values,
+                  sink);
+}
+
+std::vector<AddressRecord> AddressPaging::rowsOf(DbConnection &db, const std::vector<qint64> &keys)
+{
+    constexpr size_t chunk = 200; // bound values per statement
+    std::vector<AddressRecord> rows;
+    RecordReader reader;
+    for (size_t first = 0; first < keys.size(); first += chunk) {
+        const size_t size = std::min(chunk, keys.size() - first);
+        QVariantList values;
+        for (size_t i = first; i < first + size; ++i)
+            values << keys[i];
+        QStringList marks(qsizetype(size), QStringLiteral("?"));
+        db.readRows(listedColumns + QStringLiteral(" FROM address_1 WHERE RowNo IN (%1)").arg(marks.join(QLatin1Char(','))),
+                    values, [&](const RowReader &row) { rows.push_back(reader.read(row)); });
+    }
+    return rows;
 }
 
 int AddressStore::countHint(DbConnection &db, const AddressFilter &filter)

@@ -15,6 +15,7 @@ struct AddressRecord
     QString times;
     QString groupName;
     bool favourite = false;
+    qint64 rowNo = 0; // the row's key, which stays while the row is stored
 };
 
 // Which addresses a listing holds.
@@ -28,6 +29,46 @@ struct AddressFilter
     static AddressFilter favourites() { return {Kind::Favourites, {}}; }
     static AddressFilter group(const QString &name) { return {Kind::Group, name}; }
     static AddressFilter search(const QString &text) { return {Kind::Search, text}; }
+};
+
+// One listing read a part at a time, in the order the rows were added (their keys
+// ascending): its count, the rows after or before a row, or those at a distance from
+// either end. A search has no cheap count nor distance: its keys are read in full.
+// Every function throws AppError when the database refuses.
+class AddressPaging
+{
+public:
+    // The numbers of a listed group are looked up here, once.
+    AddressPaging(DbConnection &db, const AddressFilter &filter);
+
+    // Whether the rows are found by their keys, all of them read by keys().
+    bool readsKeys() const { return m_readsKeys; }
+    int count();
+    // Every listed key, ascending.
+    std::vector<qint64> keys();
+    // Up to `limit` rows, in the listing's order.
+    std::vector<AddressRecord> after(qint64 rowNo, int limit);
+    std::vector<AddressRecord> before(qint64 rowNo, int limit);
+    // The rows from `offset` on, counted from whichever end of the `total` rows is nearer.
+    std::vector<AddressRecord> atOffset(int offset, int limit, int total);
+    // The number of listed rows before the key.
+    int countBefore(qint64 rowNo);
+    // Every listed row's key (column 0 of `row`) and one of the list's columns (column 1):
+    // 0 address, 1 name, 2 visit date as stored, 3 visits, 4 group.
+    void forEachColumn(int column, const std::function<void(const RowReader &row)> &sink);
+
+    // The rows of these keys, in no particular order; keys no longer stored are left out.
+    static std::vector<AddressRecord> rowsOf(DbConnection &db, const std::vector<qint64> &keys);
+
+private:
+    QString where(const QString &also = {}) const;
+    std::vector<AddressRecord> read(const QString &sql, const QVariantList &values);
+
+    DbConnection &m_db;
+    AddressFilter m_filter;
+    bool m_readsKeys = false;
+    QString m_condition; // on the address table, which the view shares; empty for every row
+    QVariantList m_values;
 };
 
 // A shortcut to import: the address as it is to be stored and its display name.

@@ -82,10 +82,11 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class AddressListModel;
 class TDm1;
 class TListView1;
 struct AddressFilter;
-struct ListRow;
+struct AddressRecord;
 struct Outcome;
 
 // The main window: toolbar, the group tree and the search tab on the left, the address
@@ -253,10 +254,8 @@ private:
     void ListView111MouseMove(const QPoint &position);
     void ListView111DblClick();
     AddressFilter filterForCurGroup();
-    // The listing's rows before they reach the list; throws AppError when the database refuses.
-    std::vector<ListRow> readRows(const AddressFilter &filter);
-    // Replaces the list's rows and writes their count into panel 2; gives the count.
-    int showRows(std::vector<ListRow> &&rows);
+    // A listed row; an empty record for no row.
+    const AddressRecord &listedRecord(int row) const;
 
     // Visit.
     void openAddress(const QString &address);
@@ -272,6 +271,7 @@ private:
     QString m_hintText;
     QTreeWidgetItem *m_favouritesNode = nullptr;
     QLabel *m_statusPanels[3] = {};
+    AddressListModel *m_addressRows = nullptr;
 
     // The program window that was activated last: activation from another window of the
     // program re-centres the main window, activation from another program does not.
@@ -329,9 +329,6 @@ private:
     void applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &));
     // The group column of the selected row.
     QString selectedRowGroup() const;
-    void showListRowsAsFavourite(const QString &address, bool favourite);
-    void showSavedAddress(const QString &oldAddress, const QString &oldName,
-                          const TFrmEditGroup::SavedAddress &saved);
 
     bool m_addingGroup = false;
     // The node that "添加网址组别" appended and that no edit has ended yet, and the node
@@ -352,8 +349,14 @@ public:
 
 private:
     class Refresher;
+    struct ListPlace;
     void setupRefresh();
     void noteListing(const AddressFilter &filter);
+    // The filter of what the list shows: the search shown, or the current node.
+    AddressFilter listedFilter();
+    void restoreListView(const ListPlace &list, bool sorted);
+    // After a command of the list: the listing anew, with the view kept.
+    void relistKeepingView();
     bool refreshMustWait() const;
     void reloadKeepingView(bool reportFailure);
     bool isListedNode(const QString &label) const;

@@ -3,6 +3,8 @@
 
 #include "platform/DesignFont.h"
 #include "controls/TListView1.h"
+#include "data/DataModule.h"
+#include "main/AddressListModel.h"
 #include "main/MainPictures.h"
 
 #include <QAction>
@@ -240,6 +242,8 @@ void TFrmMain::buildListPane()
     layout->setContentsMargins(0, 0, 0, 0);
     ListView1 = new TListView1(Panel2);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    m_addressRows = new AddressListModel(m_dm1.connection(), ListView1);
+    ListView1->setReportRows(m_addressRows);
     ListView1->setMinimumWidth(Panel2MinimumWidth);
     setColour(ListView1, QPalette::Base, Qt::white);
     QFont header = designFont(11);

@@ -3,7 +3,7 @@
 #include "main/FrmMain.h"
 
 #include "controls/TListView1.h"
-#include "controls/ListRowModel.h"
+#include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/DataModule.h"
 #include "links/LinkFixes.h"
@@ -12,12 +12,6 @@
 
 #include <QAction>
 #include <QTreeWidget>
-
-namespace {
-
-constexpr int NameItem = 0; // the name's column among a row's texts
-
-} // namespace
 
 void TFrmMain::TreePM6Click()
 {
@@ -37,8 +31,7 @@ void TFrmMain::offerLinkFixes()
     const int row = ListView1->selectedRow();
     if (row >= 0) {
         try {
-            offer = LinkFixes::offeredFor(m_dm1.connection(), m_curAddress,
-                                          ListView1->rows()->rowAt(row).subItems.value(NameItem));
+            offer = LinkFixes::offeredFor(m_dm1.connection(), m_curAddress, listedRecord(row).name);
         } catch (const AppError &) {
             // no check to go by: nothing is offered
         }
@@ -63,7 +56,7 @@ void TFrmMain::applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, cons
     const int row = ListView1->selectedRow();
     if (row < 0)
         return;
-    const QString name = ListView1->rows()->rowAt(row).subItems.value(NameItem);
+    const QString name = listedRecord(row).name;
     if (showOutcome(fix(m_dm1.connection(), m_curAddress, name, selectedRowGroup())))
         TreeView1Click();
 }

@@ -1,12 +1,11 @@
 // The address list: columns, filling, the current group and address, keys and hover text.
 #include "main/FrmMain.h"
 
-#include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "data/AppError.h"
-#include "main/ListRows.h"
+#include "main/AddressListModel.h"
 #include "platform/Dialogs.h"
 
 #include <QLabel>
@@ -62,34 +61,18 @@ AddressFilter TFrmMain::filterForCurGroup()
     return AddressFilter::group(m_curGroup);
 }
 
-// The rows are read in full before the list changes (SQLite cannot tell the row count in
-// advance), then the list takes them in one step and repaints once.
+// The count is read first and shown at once; the rows are read as they are shown.
 int TFrmMain::P_AddRows(const AddressFilter &filter)
 {
-    const int count = showRows(readRows(filter));
+    const int count = m_addressRows->show(filter);
+    m_statusPanels[2]->setText(RowCountText.arg(count));
     noteListing(filter);
     return count;
 }
 
-std::vector<ListRow> TFrmMain::readRows(const AddressFilter &filter)
+const AddressRecord &TFrmMain::listedRecord(int row) const
 {
-    std::vector<ListRow> rows;
-    // Growing the vector row by row would, at its last doubling, hold the rows twice.
-    rows.reserve(size_t(AddressStore::countHint(m_dm1.connection(), filter)));
-    AddressStore::forEach(m_dm1.connection(), filter,
-                          [&rows](AddressRecord &&record) { rows.push_back(listRowFor(std::move(record))); });
-    return rows;
-}
-
-int TFrmMain::showRows(std::vector<ListRow> &&rows)
-{
-    const int count = int(rows.size());
-    ListView1->setUpdatesEnabled(false);
-    ListView1->rows()->clear();
-    m_statusPanels[2]->setText(RowCountText.arg(count));
-    ListView1->rows()->append(std::move(rows));
-    ListView1->setUpdatesEnabled(true);
-    return count;
+    return m_addressRows->recordAt(row);
 }
 
 void TFrmMain::P_SetCurGroup(const QString &group)
@@ -109,8 +92,8 @@ void TFrmMain::P_SetCurAddress(const QString &address)
 void TFrmMain::ListView111SelectItem(int row, bool selected)
 {
     Q_UNUSED(selected);
-    if (row >= 0 && row < ListView1->rows()->count())
-        P_SetCurAddress(ListView1->rows()->rowAt(row).caption.toString());
+    if (row >= 0 && row < m_addressRows->count())
+        P_SetCurAddress(listedRecord(row).address);
 }
 
 void TFrmMain::ListView111KeyUp(int key)
@@ -131,7 +114,7 @@ void TFrmMain::ListView111KeyUp(int key)
     case Qt::Key_Down: {
         const int row = ListView1->selectedRow();
         if (row >= 0)
-            P_SetCurAddress(ListView1->rows()->rowAt(row).caption.toString());
+            P_SetCurAddress(listedRecord(row).address);
         break;
     }
     default:
@@ -159,10 +142,9 @@ void TFrmMain::ListView111MouseMove(const QPoint &position)
 
 QString TFrmMain::detailTextOf(int row) const
 {
-    const ListRow &shown = ListView1->rows()->rowAt(row);
-    auto subItem = [&shown](int index) { return shown.subItems.value(index); };
-    return QStringLiteral("组        别：") + subItem(3) + QLatin1Char('\n') + QStringLiteral("网        址：")
-           + shown.caption.toString() + QLatin1Char('\n') + QStringLiteral("网址名称：") + subItem(0) + QLatin1Char('\n')
-           + QStringLiteral("访问时间：") + subItem(1) + QLatin1Char('\n') + QStringLiteral("访问次数：")
-           + subItem(2);
+    const AddressRecord &shown = listedRecord(row);
+    return QStringLiteral("组        别：") + shown.groupName + QLatin1Char('\n') + QStringLiteral("网        址：")
+           + shown.address + QLatin1Char('\n') + QStringLiteral("网址名称：") + shown.name + QLatin1Char('\n')
+           + QStringLiteral("访问时间：") + shown.viewTime + QLatin1Char('\n') + QStringLiteral("访问次数：")
+           + shown.times;
 }

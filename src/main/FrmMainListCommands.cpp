@@ -2,25 +2,16 @@
 // favourite; and the visibility of both popup menus' items.
 #include "main/FrmMain.h"
 
-#include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
+#include "data/AddressStore.h"
 #include "data/DataModule.h"
 #include "editor/FrmEditGroup.h"
-#include "main/MainPictures.h"
 #include "platform/Dialogs.h"
 #include "services/AddressCommands.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QTreeWidget>
-
-namespace {
-
-// Sub-items of a list row.
-constexpr int NameItem = 0;
-constexpr int GroupItem = 3;
-
-} // namespace
 
 void TFrmMain::connectListCommands()
 {
@@ -74,49 +65,26 @@ void TFrmMain::P_AddAddress()
         TreeView1Click();
 }
 
-// "修改网址". The change reaches every stored row with the old address and name, so every
-// listed one of them shows the saved texts (visits and picture stay): the list never
-// offers texts that a second change could no longer find.
+// "修改网址". The change reaches every stored row with the old address and name; the list
+// is read anew and shows them so, the changed row still chosen.
 void TFrmMain::ListPM2Click()
 {
     const int row = ListView1->selectedRow();
     if (row < 0 || !m_editor)
         return;
-    const ListRow &shown = ListView1->rows()->rowAt(row);
-    const QString address = m_curAddress;
-    const QString name = shown.subItems.value(NameItem);
-    const QString group = shown.subItems.value(GroupItem);
-    if (const auto saved = m_editor->P_ShowEdit(address, name, group))
-        showSavedAddress(address, name, *saved);
+    const AddressRecord shown = listedRecord(row);
+    if (m_editor->P_ShowEdit(m_curAddress, shown.name, shown.groupName))
+        relistKeepingView();
 }
 
-void TFrmMain::showSavedAddress(const QString &oldAddress, const QString &oldName,
-                                const TFrmEditGroup::SavedAddress &saved)
-{
-    ListRowModel *rows = ListView1->rows();
-    for (int row = 0; row < rows->count(); ++row) {
-        const ListRow &shown = rows->rowAt(row);
-        if (shown.caption != oldAddress || shown.subItems.value(NameItem) != oldName)
-            continue;
-        QStringList subItems = shown.subItems.toList();
-        while (subItems.size() <= GroupItem)
-            subItems.append(QString());
-        subItems[NameItem] = saved.name;
-        subItems[GroupItem] = saved.groupName;
-        rows->setTexts(row, saved.address, subItems);
-    }
-    P_SetCurAddress(saved.address);
-}
-
-// "删除网址": only the row of the selected row's group; the row leaves the list only
-// when the database let it go.
+// "删除网址": only the row of the selected row's group; the list is read anew only when
+// the database let it go.
 void TFrmMain::ListPM3Click()
 {
-    const int row = ListView1->selectedRow();
-    if (row < 0)
+    if (ListView1->selectedRow() < 0)
         return;
     if (P_DeleteAddress())
-        ListView1->rows()->removeRowAt(row);
+        relistKeepingView();
 }
 
 // "加入到收藏夹": every row with this address, in every group, becomes a favourite.
@@ -124,29 +92,23 @@ void TFrmMain::ListPM4Click()
 {
     if (ListView1->selectedRow() < 0)
         return;
-    const QString address = m_curAddress;
-    if (P_SetFavourite(address))
-        showListRowsAsFavourite(address, true);
+    if (P_SetFavourite(m_curAddress))
+        relistKeepingView();
 }
 
 // "从收藏夹中删除": only the selected row's group. In the favourites the row leaves the
 // list; elsewhere it keeps its place with the plain picture.
 void TFrmMain::ListPM5Click()
 {
-    const int row = ListView1->selectedRow();
-    if (row < 0)
+    if (ListView1->selectedRow() < 0)
         return;
-    if (!P_ClearFavourite())
-        return;
-    if (m_curGroup == FavouritesLabel)
-        ListView1->rows()->removeRowAt(row);
-    else
-        ListView1->rows()->setImageIndex(row, MainPictures::Binder);
+    if (P_ClearFavourite())
+        relistKeepingView();
 }
 
 QString TFrmMain::selectedRowGroup() const
 {
-    return ListView1->rows()->rowAt(ListView1->selectedRow()).subItems.value(GroupItem);
+    return listedRecord(ListView1->selectedRow()).groupName;
 }
 
 bool TFrmMain::P_DeleteAddress()
@@ -166,14 +128,4 @@ bool TFrmMain::P_SetFavourite(const QString &address)
 bool TFrmMain::P_ClearFavourite()
 {
     return showOutcome(AddressCommands::clearFavourite(m_dm1.connection(), m_curAddress, selectedRowGroup()));
-}
-
-// Marking reaches every group's row of the address: every listed row of it shows so.
-void TFrmMain::showListRowsAsFavourite(const QString &address, bool favourite)
-{
-    ListRowModel *rows = ListView1->rows();
-    for (int row = 0; row < rows->count(); ++row) {
-        if (rows->rowAt(row).caption == address)
-            rows->setImageIndex(row, favourite ? MainPictures::Crystal : MainPictures::Binder);
-    }
 }

@@ -2,12 +2,12 @@
 // programs make to a shared database. The reload keeps what the user sees and is doing.
 #include "main/FrmMain.h"
 
-#include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/ChangeWatcher.h"
 #include "data/DataModule.h"
+#include "main/AddressListModel.h"
 #include "main/TreeLabelDelegate.h"
 #include "platform/Dialogs.h"
 
@@ -24,99 +24,6 @@ namespace {
 
 // How often a reload that waits for the user looks again.
 constexpr int RetryMs = 200;
-
-// Sub-items of a list row.
-constexpr int NameItem = 0;
-constexpr int GroupItem = 3;
-
-// A list row as the user tells it apart: rows have no key of their own, so the texts
-// pick it, and among rows with the same texts its place.
-struct RowIdentity
-{
-    QString address;
-    QString name;
-    QString group;
-    int occurrence = 0;
-};
-
-bool sameTexts(const ListRow &row, const RowIdentity &identity)
-{
-    return row.caption == identity.address && row.subItems.value(NameItem) == identity.name
-           && row.subItems.value(GroupItem) == identity.group;
-}
-
-std::optional<RowIdentity> identityOf(const ListRowModel &rows, int row)
-{
-    if (row < 0 || row >= rows.count())
-        return std::nullopt;
-    const ListRow &shown = rows.rowAt(row);
-    RowIdentity identity{shown.caption.toString(), shown.subItems.value(NameItem), shown.subItems.value(GroupItem)};
-    for (int before = 0; before < row; ++before) {
-        if (sameTexts(rows.rowAt(before), identity))
-            ++identity.occurrence;
-    }
-    return identity;
-}
-
-int rowOf(const ListRowModel &rows, const std::optional<RowIdentity> &identity)
-{
-    if (!identity)
-        return -1;
-    int seen = 0;
-    int lastMatch = -1;
-    for (int row = 0; row < rows.count(); ++row) {
-        if (!sameTexts(rows.rowAt(row), *identity))
-            continue;
-        if (seen++ == identity->occurrence)
-            return row;
-        lastMatch = row;
-    }
-    // Fewer rows with these texts than before: the last of them is the nearest.
-    return lastMatch;
-}
-
-// What the list shows and where the user is in it.
-struct ListView
-{
-    std::optional<RowIdentity> selected;
-    std::optional<RowIdentity> top;
-    int verticalScroll = 0;
-    int horizontalScroll = 0;
-
-    static ListView of(const TListView1 &list)
-    {
-        ListView view;
-        view.selected = identityOf(*list.rows(), list.selectedRow());
-        view.top = identityOf(*list.rows(), list.rowAt(QPoint(0, 0)));
-        view.verticalScroll = list.verticalScrollBar()->value();
-        view.horizontalScroll = list.horizontalScrollBar()->value();
-        return view;
-    }
-
-    // The rows of a group renamed elsewhere show its new name.
-    void renameGroup(const QString &from, const QString &to)
-    {
-        for (std::optional<RowIdentity> *identity : {&selected, &top}) {
-            if (*identity && (*identity)->group == from)
-                (*identity)->group = to;
-        }
-    }
-
-    void restoreIn(TListView1 &list) const
-    {
-        const int selectedRow = rowOf(*list.rows(), selected);
-        if (selectedRow >= 0)
-            list.selectRow(selectedRow);
-        // The same row at the top where it is still listed, else the same distance from
-        // the start.
-        const int topRow = rowOf(*list.rows(), top);
-        if (topRow >= 0)
-            list.scrollTo(list.rows()->index(topRow, 0), QAbstractItemView::PositionAtTop);
-        else
-            list.verticalScrollBar()->setValue(verticalScroll);
-        list.horizontalScrollBar()->setValue(horizontalScroll);
-    }
-};
 
 // The tree's selected node and open branches, by their labels.
 struct TreeView
@@ -163,6 +70,45 @@ struct TreeView
 
 } // namespace
 
+// What the list shows and where the user is in it: rows are told apart by their keys.
+struct TFrmMain::ListPlace
+{
+    qint64 selectedKey = 0;
+    int selectedRow = -1;
+    qint64 topKey = 0;
+    int topRow = -1;
+    int verticalScroll = 0;
+    int horizontalScroll = 0;
+
+    static ListPlace of(const TListView1 &list, const AddressListModel &rows)
+    {
+        ListPlace view;
+        view.selectedRow = list.selectedRow();
+        view.selectedKey = rows.recordAt(view.selectedRow).rowNo;
+        view.topRow = list.rowAt(QPoint(0, 0));
+        view.topKey = rows.recordAt(view.topRow).rowNo;
+        view.verticalScroll = list.verticalScrollBar()->value();
+        view.horizontalScroll = list.horizontalScrollBar()->value();
+        return view;
+    }
+
+    void restoreIn(TListView1 &list, const AddressListModel &rows) const
+    {
+        const int selected = rows.rowOfKey(selectedKey, selectedRow);
+        if (selected >= 0)
+            list.selectRow(selected);
+        // The same row at the top where it is still listed, else the same distance from
+        // the start.
+        const int top = rows.rowOfKey(topKey, topRow);
+        if (top >= 0)
+            list.scrollTo(rows.index(top, 0), QAbstractItemView::PositionAtTop);
+        else
+            list.verticalScrollBar()->setValue(verticalScroll);
+        list.horizontalScrollBar()->setValue(horizontalScroll);
+    }
+};
+
+
 // The state of reloading: what the list was last filled with, whether the user sorted it
 // since, and a reload that waits.
 class TFrmMain::Refresher : public QObject
@@ -176,7 +122,6 @@ public:
 
     bool listShowsSearch = false;
     QString searchText;
-    bool listSorted = false;
 
     bool pending = false;
     // Whether the waiting reload was asked for by the user, who then hears of a failure.
@@ -196,11 +141,6 @@ void TFrmMain::setupRefresh()
     auto *f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
     f5->setContext(Qt::WindowShortcut);
     connect(f5, &QShortcut::activated, this, &TFrmMain::P_Refresh);
-
-    // A sort by a header click is kept by the reload; a fill shows the statement's order.
-    ListRowModel *rows = ListView1->rows();
-    connect(rows, &QAbstractItemModel::modelAboutToBeReset, m_refresher, [this] { m_refresher->listSorted = false; });
-    connect(rows, &QAbstractItemModel::layoutChanged, m_refresher, [this] { m_refresher->listSorted = true; });
 
     m_refresher->watcher = new ChangeWatcher(m_dm1.connection(), m_refresher);
     connect(m_refresher->watcher, &ChangeWatcher::changed, this, [this] {
@@ -251,28 +191,24 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     m_refresher->pendingReports = false;
 
     TreeView tree = TreeView::of(*TreeView1);
-    ListView list = ListView::of(*ListView1);
+    ListPlace list = ListPlace::of(*ListView1, *m_addressRows);
     const QVariant listedGroupNo = groupNoOfNode(m_curGroup);
-    const bool sorted = m_refresher->listSorted;
+    const bool sorted = m_addressRows->isSorted();
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
         P_LoadTree();
         m_nodeBeforeNewGroup = nullptr; // gone with the old nodes
-        if (m_refresher->listShowsSearch) {
-            P_AddRows(AddressFilter::search(m_refresher->searchText));
-        } else {
-            // A group renamed elsewhere is followed under its new name; one that is gone
-            // leaves every address listed.
-            if (!isListedNode(m_curGroup)) {
-                const QString renamed = labelOfGroupNo(listedGroupNo);
-                if (tree.currentLabel == m_curGroup && tree.currentIsGroup)
-                    tree.currentLabel = renamed;
-                if (!renamed.isEmpty())
-                    list.renameGroup(m_curGroup, renamed);
-                P_SetCurGroup(renamed.isEmpty() ? RootLabel : renamed);
-            }
-            P_AddRows(filterForCurGroup());
+        // A group renamed elsewhere is followed under its new name; one that is gone
+        // leaves every address listed, none of them chosen.
+        if (!m_refresher->listShowsSearch && !isListedNode(m_curGroup)) {
+            const QString renamed = labelOfGroupNo(listedGroupNo);
+            if (tree.currentLabel == m_curGroup && tree.currentIsGroup)
+                tree.currentLabel = renamed;
+            if (renamed.isEmpty())
+                list = ListPlace();
+            P_SetCurGroup(renamed.isEmpty() ? RootLabel : renamed);
         }
+        P_AddRows(listedFilter());
     } catch (const AppError &error) {
         if (reportFailure)
             Dialogs::failure(this, error);
@@ -281,12 +217,35 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     if (QTreeWidgetItem *current = tree.currentIn(*TreeView1))
         TreeView1->setCurrentItem(current);
     tree.restoreIn(*TreeView1);
+    restoreListView(list, sorted);
+}
+
+AddressFilter TFrmMain::listedFilter()
+{
+    return m_refresher->listShowsSearch ? AddressFilter::search(m_refresher->searchText) : filterForCurGroup();
+}
+
+void TFrmMain::restoreListView(const ListPlace &list, bool sorted)
+{
     if (sorted)
-        ListView1->rows()->sortRows(ListView1->SortColumn, ListView1->SortAscending);
-    list.restoreIn(*ListView1);
+        m_addressRows->sortRows(ListView1->SortColumn, ListView1->SortAscending);
+    list.restoreIn(*ListView1, *m_addressRows);
     // The status bar names the row that is selected now, or none when it is gone.
-    const int selected = ListView1->selectedRow();
-    P_SetCurAddress(selected >= 0 ? ListView1->rows()->rowAt(selected).caption.toString() : QString());
+    P_SetCurAddress(m_addressRows->recordAt(ListView1->selectedRow()).address);
+}
+
+// After a command of the list: the listing anew, the view kept; a failure is shown.
+void TFrmMain::relistKeepingView()
+{
+    const ListPlace list = ListPlace::of(*ListView1, *m_addressRows);
+    const bool sorted = m_addressRows->isSorted();
+    try {
+        P_AddRows(listedFilter());
+    } catch (const AppError &error) {
+        Dialogs::failure(this, error);
+        return;
+    }
+    restoreListView(list, sorted);
 }
 
 QVariant TFrmMain::groupNoOfNode(const QString &label) const

@@ -2,9 +2,7 @@
 // search texts offered in the drop-down.
 #include "main/FrmMain.h"
 
-#include "controls/ListRow.h"
 #include "data/DataModule.h"
-#include "main/ListRows.h"
 #include "services/SearchService.h"
 
 #include <QComboBox>
@@ -70,14 +68,8 @@ void TFrmMain::PageControl1Change(int index)
 // remembered leaves the result as it is and says nothing.
 void TFrmMain::P_Search(const QString &text)
 {
-    std::vector<ListRow> rows;
-    const Outcome outcome = SearchService::search(m_dm1.connection(), text, [&rows](AddressRecord &&record) {
-        rows.push_back(listRowFor(std::move(record)));
-    });
-    if (showOutcome(outcome)) {
-        showRows(std::move(rows));
-        noteListing(AddressFilter::search(text));
-    }
+    showOutcome(SearchService::searchListed(m_dm1.connection(), text,
+                                            [this](const AddressFilter &filter) { return P_AddRows(filter); }));
 }
 
 // Newest first. A failure is not reported; the typed text is put back in any case.

@@ -23,6 +23,19 @@ Outcome SearchService::search(DbConnection &db, const QString &text, const std::
     return Outcome::done(found);
 }
 
+Outcome SearchService::searchListed(DbConnection &db, const QString &text,
+                                    const std::function<int(const AddressFilter &)> &list)
+{
+    int found = 0;
+    try {
+        found = list(filterFor(text));
+    } catch (const AppError &error) {
+        return failureOutcome(error);
+    }
+    remember(db, text);
+    return Outcome::done(found);
+}
+
 Outcome SearchService::remember(DbConnection &db, const QString &text)
 {
     if (text.isEmpty())

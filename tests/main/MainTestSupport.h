@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/ListRowModel.h"
+#include "controls/ReportRows.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
@@ -96,13 +96,24 @@ public:
 
     // Column 0 of every row, top to bottom.
     QStringList captions() const { return column(0); }
-    QStringList column(int index) const
+    QStringList column(int index) const { return columnOf(*window, index); }
+    static QStringList columnOf(TFrmMain &w, int index)
     {
         QStringList texts;
-        const ListRowModel *rows = controls(*window).ListView1->rows();
-        for (int row = 0; row < rows->count(); ++row)
-            texts << rows->data(rows->index(row, index)).toString();
+        const QAbstractItemModel *rows = controls(w).ListView1->model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            texts << rows->index(row, index).data().toString();
         return texts;
+    }
+    // A listed row's text in one column, and the index of its picture.
+    static QString cellText(TFrmMain &w, int row, int column)
+    {
+        return controls(w).ListView1->model()->index(row, column).data().toString();
+    }
+    static int imageOf(TFrmMain &w, int row)
+    {
+        const QVariant image = controls(w).ListView1->model()->index(row, 0).data(ReportRows::ImageIndexRole);
+        return image.isValid() ? image.toInt() : -1;
     }
 
     TDm1 dm1;

@@ -95,13 +95,13 @@ private Q_SLOTS:
         f->add(huge, QStringLiteral("巨长"), QStringLiteral("新闻"));
         TFrmMain &w = f->openShown();
         TListView1 *list = controls(w).ListView1;
-        const QPoint onRow = list->visualRect(list->rows()->index(0, 1)).center();
+        const QPoint onRow = list->visualRect(list->model()->index(0, 1)).center();
         QTest::mouseMove(list->viewport(), onRow);
         QCOMPARE(w.HintText().section(QLatin1Char('\n'), 1, 1), QStringLiteral("网        址：") + longAddress);
         restMouse(list->viewport(), onRow);
         expectHintInWholeLines(w.HintText());
 
-        const QPoint onHugeRow = list->visualRect(list->rows()->index(2, 1)).center();
+        const QPoint onHugeRow = list->visualRect(list->model()->index(2, 1)).center();
         QTest::mouseMove(list->viewport(), onHugeRow);
         restMouse(list->viewport(), onHugeRow);
         QTRY_VERIFY(shownHint());

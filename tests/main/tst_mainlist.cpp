@@ -1,8 +1,11 @@
 // The address list of the main window: fill, sorting, current address, keys, hover text.
 #include "MainTestSupport.h"
+#include "TestEngine.h"
 #include "TestEnv.h"
 
+#include "controls/ListRowModel.h"
 #include "data/Schema.h"
+#include "main/AddressListModel.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -32,10 +35,134 @@ private:
 
     QPoint rowPoint(TFrmMain &w, int row)
     {
-        return controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
+        return controls(w).ListView1->visualRect(controls(w).ListView1->model()->index(row, 1)).center();
+    }
+
+    // Rows in three groups whose texts tie and differ in every column: mixed case, Chinese
+    // addresses and names, counts and dates shared by many rows, a few favourites.
+    static void seed(DbConnection &db, int rows)
+    {
+        static const QStringList groups{QStringLiteral("新闻"), QStringLiteral("软件"), QStringLiteral("购物")};
+        static const QStringList words{QStringLiteral("Www.Alpha"), QStringLiteral("www.beta"), QStringLiteral("中文网"),
+                                       QStringLiteral("example"), QStringLiteral("EXAMPLE"), QStringLiteral("北京")};
+        Transaction transaction(db);
+        for (int group = 0; group < int(groups.size()); ++group)
+            db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {group + 2, groups[group]});
+        for (int i = 0; i < rows; ++i) {
+            const QString address = QStringLiteral("%1.com/%2").arg(words[i % words.size()]).arg(i % 97);
+            const QString name = QStringLiteral("站点%1").arg(i % 13) + (i % 4 == 0 ? QStringLiteral("abc") : QString());
+            db.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                      "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                       {address, name, i % 5, QStringLiteral("2024-0%1-1%2").arg(i % 9 + 1).arg(i % 3), i % 3 + 2,
+                        i % 11 == 0 ? 1 : 0, AddressStore::folded(address), AddressStore::folded(name)});
+        }
+        transaction.commit();
+    }
+
+    // What another program does: rows gone, changed and added, so that the keys have gaps.
+    static void writeElsewhere(DbConnection &other)
+    {
+        other.execute(QStringLiteral("DELETE FROM address WHERE RowNo % 7 = 3"));
+        other.execute(QStringLiteral("UPDATE address SET Times = Times + 10 WHERE RowNo % 9 = 0"));
+        other.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                     "AddressFolded, AddressNameFolded) VALUES ('late.example', '后来', 1, '2023-01-01', "
+                                     "3, 0, 'late.example', '后来')"));
+    }
+
+    static QString rowText(const QAbstractItemModel &rows, int row)
+    {
+        QStringList texts;
+        for (int column = 0; column < 5; ++column)
+            texts << rows.index(row, column).data().toString();
+        return texts.join(QLatin1Char('|'));
     }
 
 private Q_SLOTS:
+    // The paged list shows, at every position, what the whole listing read by the plain
+    // statement and sorted as the list of rows held in full sorts it; positions are read in
+    // an order that reaches each page from its neighbours and from either end.
+    void pagedListMatchesThePlainStatement_data()
+    {
+        QTest::addColumn<bool>("onServer");
+        QTest::addColumn<int>("filterKind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("sorts"); // column + 1, negative for descending
+        QTest::addColumn<bool>("writtenElsewhere");
+        using Kind = AddressFilter::Kind;
+        for (bool onServer : {false, true}) {
+            const char *engine = onServer ? "server: " : "file: ";
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::newRow((QByteArray(engine) + name).constData()) << onServer;
+            };
+            row("every row") << int(Kind::All) << QString() << QList<int>{} << false;
+            row("every row, gaps in the keys") << int(Kind::All) << QString() << QList<int>{} << true;
+            row("a group") << int(Kind::Group) << QStringLiteral("软件") << QList<int>{} << true;
+            row("favourites") << int(Kind::Favourites) << QString() << QList<int>{} << false;
+            row("search by index") << int(Kind::Search) << QStringLiteral("XAMP") << QList<int>{} << true;
+            row("search of one character") << int(Kind::Search) << QStringLiteral("中") << QList<int>{} << false;
+            row("address up, then down") << int(Kind::All) << QString() << QList<int>{1, -1} << true;
+            row("name then group, ties kept") << int(Kind::All) << QString() << QList<int>{2, 5} << false;
+            row("date down, count up") << int(Kind::Group) << QStringLiteral("新闻") << QList<int>{-3, 4} << true;
+            row("sorted search") << int(Kind::Search) << QStringLiteral("example") << QList<int>{-5, 1} << false;
+        }
+    }
+
+    void pagedListMatchesThePlainStatement()
+    {
+        QFETCH(bool, onServer);
+        QFETCH(int, filterKind);
+        QFETCH(QString, text);
+        QFETCH(QList<int>, sorts);
+        QFETCH(bool, writtenElsewhere);
+        std::unique_ptr<TestServerDatabase> server;
+        std::unique_ptr<DbConnection> serverDb;
+        std::unique_ptr<DbConnection> serverOther;
+        if (onServer) {
+            if (TestEngine::serverUri().isEmpty())
+                QSKIP("needs the test run's PostgreSQL server (run through CTest)");
+            server = std::make_unique<TestServerDatabase>();
+            serverDb = std::make_unique<DbConnection>(QStringLiteral("paged"));
+            serverDb->setDatabaseFile(server->uri());
+            serverOther = std::make_unique<DbConnection>(QStringLiteral("paged-other"));
+            serverOther->setDatabaseFile(server->uri());
+            serverDb->execute(QStringLiteral("DELETE FROM BaseGroup"));
+        }
+        DbConnection &db = onServer ? *serverDb : f->db();
+        constexpr int rows = 3 * AddressListModel::PageSize + 70;
+        seed(db, rows);
+        if (writtenElsewhere)
+            writeElsewhere(onServer ? *serverOther : f->other());
+        const AddressFilter filter{AddressFilter::Kind(filterKind), text};
+
+        ListRowModel expected;
+        expected.setColumnCaptions({"网址", "名称", "访问时间", "访问次数", "组"});
+        for (AddressRecord &record : AddressStore::list(db, filter)) {
+            ListRow row;
+            row.caption = record.address;
+            row.subItems = RowTexts{record.name, record.viewTime, record.times, record.groupName};
+            expected.append(std::move(row));
+        }
+        AddressListModel paged(db);
+        paged.setColumnCaptions(expected.columnCaptions());
+        QCOMPARE(paged.show(filter), expected.count());
+        QVERIFY(expected.count() > 2);
+        for (int sort : std::as_const(sorts)) {
+            expected.sortRows(std::abs(sort) - 1, sort > 0);
+            paged.sortRows(std::abs(sort) - 1, sort > 0);
+        }
+        const int last = expected.count() - 1;
+        const int page = AddressListModel::PageSize;
+        QList<int> positions{last, 0, page + 5, 2 * page - 1, std::min(last, 3 * page), std::min(last, 2 * page),
+                             last / 2, page, page - 1};
+        for (int position = last; position >= 0; --position)
+            positions << position;
+        for (int position : std::as_const(positions))
+            QCOMPARE(rowText(paged, position), rowText(expected, position));
+        QCOMPARE(paged.rowOfKey(paged.recordAt(last).rowNo, 0), last);
+        const int middle = std::min(last, page + 1);
+        QCOMPARE(paged.rowOfKey(paged.recordAt(middle).rowNo, last), middle);
+    }
+
     void initTestCase()
     {
         Dialogs::startRecording();
@@ -50,18 +177,16 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲站"), QStringLiteral("新闻"), 7, QStringLiteral("2024-03-05"));
         f->add(QStringLiteral("www.b.com"), QString(), QStringLiteral("软件"), 0, QStringLiteral("2024-03-06 14:05:09"), true);
         TFrmMain &w = f->open();
-        const ListRow &first = controls(w).ListView1->rows()->rowAt(0);
-        QCOMPARE(first.caption.toString(), QStringLiteral("www.a.com"));
-        QCOMPARE(first.subItems.value(0), QStringLiteral("甲站"));
-        QCOMPARE(first.subItems.value(1), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
-        QCOMPARE(first.subItems.value(2), QStringLiteral("7"));
-        QCOMPARE(first.subItems.value(3), QStringLiteral("新闻"));
-        QCOMPARE(first.imageIndex, 3);
-        const ListRow &second = controls(w).ListView1->rows()->rowAt(1);
-        QCOMPARE(second.imageIndex, 1);
+        QCOMPARE(MainFixture::cellText(w, 0, 0), QStringLiteral("www.a.com"));
+        QCOMPARE(MainFixture::cellText(w, 0, 1), QStringLiteral("甲站"));
+        QCOMPARE(MainFixture::cellText(w, 0, 2), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+        QCOMPARE(MainFixture::cellText(w, 0, 3), QStringLiteral("7"));
+        QCOMPARE(MainFixture::cellText(w, 0, 4), QStringLiteral("新闻"));
+        QCOMPARE(MainFixture::imageOf(w, 0), 3);
+        QCOMPARE(MainFixture::imageOf(w, 1), 1);
         // The test locale is zh_CN; the stored time has no zone, so none is shown.
-        QCOMPARE(second.subItems.value(1), QStringLiteral("2024/3/6 14:05:09"));
-        QCOMPARE(controls(w).ListView1->rows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
+        QCOMPARE(MainFixture::cellText(w, 1, 2), QStringLiteral("2024/3/6 14:05:09"));
+        QCOMPARE(controls(w).ListView1->reportRows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
     }
 
     void addressInTwoGroupsIsListedTwice()

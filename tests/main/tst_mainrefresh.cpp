@@ -66,12 +66,12 @@ private:
     static QString selectedCaption(TFrmMain &w)
     {
         const int row = list(w)->selectedRow();
-        return row < 0 ? QString() : list(w)->rows()->rowAt(row).caption.toString();
+        return row < 0 ? QString() : MainFixture::cellText(w, row, 0);
     }
 
     static QString topCaption(TFrmMain &w)
     {
-        return list(w)->rows()->rowAt(list(w)->rowAt(QPoint(1, 1))).caption.toString();
+        return MainFixture::cellText(w, list(w)->rowAt(QPoint(1, 1)), 0);
     }
 
     // What another program does: a statement on its own connection.
@@ -146,10 +146,7 @@ private Q_SLOTS:
         }
         TFrmMain &w = *shown;
         const auto listed = [&] {
-            QStringList captions;
-            for (int row = 0; row < list(w)->rows()->count(); ++row)
-                captions << list(w)->rows()->rowAt(row).caption.toString();
-            return captions;
+            return MainFixture::columnOf(w, 0);
         };
         QCOMPARE(listed(), QStringList{"www.before.com"});
         const QString address = QStringLiteral("www.Door-%1.example/Page").arg(writer);
@@ -223,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(groupLabels(w), (QStringList{"新闻", "软件", "远方"}));
         QCOMPARE(tree(w)->currentItem()->text(0), QStringLiteral("新闻"));
         QCOMPARE(w.CurGroup(), QStringLiteral("新闻"));
-        QCOMPARE(list(w)->rows()->count(), 80);
+        QCOMPARE(list(w)->model()->rowCount(), 80);
         QVERIFY(f->captions().contains(QStringLiteral("www.new.com")));
         QVERIFY(!f->captions().contains(QStringLiteral("www.site10.com")));
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条80记录"));

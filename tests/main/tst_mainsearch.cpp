@@ -104,8 +104,8 @@ private Q_SLOTS:
         search(w, QStringLiteral("www.a.com"));
         QCOMPARE(f->column(4), (QStringList{QStringLiteral("新闻"), QStringLiteral("购物")}));
         QCOMPARE(f->column(3), (QStringList{QStringLiteral("3"), QStringLiteral("0")}));
-        QCOMPARE(controls(w).ListView1->rows()->rowAt(0).imageIndex, 1);
-        QCOMPARE(controls(w).ListView1->rows()->rowAt(1).imageIndex, 3);
+        QCOMPARE(MainFixture::imageOf(w, 0), 1);
+        QCOMPARE(MainFixture::imageOf(w, 1), 3);
     }
 
     void emptyTextListsEverythingAndStoresNothing()

@@ -4,7 +4,6 @@
 #include "TestEnv.h"
 #include "WindowControls.h"
 
-#include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AddressStore.h"
 #include "data/DataModule.h"
@@ -65,8 +64,8 @@ private:
     QStringList captions()
     {
         QStringList texts;
-        for (int row = 0; row < list()->rows()->count(); ++row)
-            texts << list()->rows()->rowAt(row).caption.toString();
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            texts << list()->model()->index(row, 0).data().toString();
         return texts;
     }
 
@@ -243,7 +242,7 @@ private Q_SLOTS:
         insertElsewhere(QStringLiteral("www.elsewhere.example"));
         QTRY_VERIFY_WITH_TIMEOUT(captions().contains(QStringLiteral("www.elsewhere.example")), 1000);
         QVERIFY(clock.elapsed() < 1000);
-        QCOMPARE(list()->rows()->rowAt(list()->selectedRow()).caption.toString(), QStringLiteral("www.server.example"));
+        QCOMPARE(list()->model()->index(list()->selectedRow(), 0).data().toString(), QStringLiteral("www.server.example"));
         QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("typed"));
 
         other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "

@@ -451,7 +451,7 @@ private Q_SLOTS:
         auto *pageTitle = controlOf<QAction>(w, "ListPM7");
         const auto rightClickRow = [&w](int row) {
             TListView1 *list = controls(w).ListView1;
-            const QPoint at = list->visualRect(list->rows()->index(row, 1)).center();
+            const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
             QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
             QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
             QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));

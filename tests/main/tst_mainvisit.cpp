@@ -42,13 +42,13 @@ private:
 
     void selectRow(TFrmMain &w, int row)
     {
-        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
+        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->model()->index(row, 1)).center();
         QTest::mouseClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, point);
     }
 
     void doubleClickRow(TFrmMain &w, int row)
     {
-        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->rows()->index(row, 1)).center();
+        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->model()->index(row, 1)).center();
         QTest::mouseDClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, point);
     }
 
