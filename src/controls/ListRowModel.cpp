@@ -145,6 +145,11 @@ QVariant ListRowModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return column == 0 ? row.caption.toString() : row.subItems.value(column - 1);
     case Qt::DecorationRole:
+        if (column == 0 && m_rowIcon) {
+            const QIcon own = m_rowIcon(row);
+            if (!own.isNull())
+                return own;
+        }
         if (column == 0 && row.imageIndex >= 0 && row.imageIndex < m_images.size())
             return m_images.at(row.imageIndex);
         return {};

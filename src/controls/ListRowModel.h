@@ -8,6 +8,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The rows of a report list, held in one vector. Rows stand in the order in
@@ -40,6 +41,9 @@ public:
     void setCheckable(bool checkable);
     bool isCheckable() const { return m_checkable; }
     void setImages(const QList<QIcon>& images);
+    // A picture of a row's own (a site's icon, say) shown instead of its image; a null
+    // icon leaves the image.
+    void setRowIcon(std::function<QIcon(const ListRow&)> rowIcon) { m_rowIcon = std::move(rowIcon); }
 
     // Stable sort by one column. Column 0 compares the captions with the
     // collator of the default locale, case-sensitive; column 3 compares
@@ -67,5 +71,6 @@ private:
     ListSortKeys::RowSortKeys m_sortKeys;
     QStringList m_captions;
     QList<QIcon> m_images;
+    std::function<QIcon(const ListRow&)> m_rowIcon;
     bool m_checkable = false;
 };

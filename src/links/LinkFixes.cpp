@@ -13,9 +13,23 @@ std::optional<LinkStore::StoredCheck> lastCheckOf(DbConnection &db, const QStrin
 
 } // namespace
 
+QString LinkFixes::newAddressOf(LinkStatus status, const QString &address, const QString &finalAddress)
+{
+    if (status != LinkStatus::Moved || finalAddress.isEmpty())
+        return {};
+    const QString stored = AddressEditing::storedAddress(finalAddress);
+    return stored == AddressEditing::storedAddress(address) ? QString() : stored;
+}
+
 bool LinkFixes::offersNewAddress(const std::optional<LinkStore::StoredCheck> &check)
 {
-    return check && check->status == LinkStatus::Moved && !check->finalAddress.isEmpty();
+    return check && !newAddressOf(check->status, check->address, check->finalAddress).isEmpty();
+}
+
+QString LinkFixes::reportLine(const Fix &fix)
+{
+    const QString kind = fix.kind == Fix::Kind::NewAddress ? QStringLiteral("new-address") : QStringLiteral("page-title");
+    return QStringList{QStringLiteral("fix"), kind, fix.address, fix.value}.join(QLatin1Char('\t'));
 }
 
 bool LinkFixes::offersPageTitle(const std::optional<LinkStore::StoredCheck> &check, const QString &address,

@@ -17,6 +17,7 @@
 
 const QString TFrmMain::RootLabel = QStringLiteral("网址");
 const QString TFrmMain::FavouritesLabel = QStringLiteral("收藏夹");
+const QString TFrmMain::FailingLabel = QStringLiteral("失效网址");
 
 namespace {
 
@@ -36,6 +37,7 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     qApp->installEventFilter(this);
     FormCreate();
     setupRefresh();
+    setupLinkViews();
 }
 
 TFrmMain::~TFrmMain() = default;

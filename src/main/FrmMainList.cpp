@@ -59,6 +59,8 @@ AddressFilter TFrmMain::filterForCurGroup()
     }
     if (m_curGroup == FavouritesLabel)
         return AddressFilter::favourites();
+    if (m_curGroup == FailingLabel && TreeView1->currentItem() && TreeView1->currentItem()->data(0, NodeFailingRole).toBool())
+        return AddressFilter::failing();
     return AddressFilter::group(m_curGroup);
 }
 
@@ -153,7 +155,7 @@ void TFrmMain::ListView111MouseMove(const QPoint &position)
         m_hintText.clear();
         return;
     }
-    m_hintText = detailTextOf(row);
+    m_hintText = detailTextOf(row) + failureHintOf(row);
     ListView1->setHintText(m_hintText);
 }
 
