@@ -1,6 +1,7 @@
 #include "links/LinkFailureHints.h"
 
 #include "data/AppError.h"
+#include "services/AddressEditing.h"
 
 QString LinkFailureHints::textOf(const LinkStore::StoredCheck &check)
 {
@@ -16,7 +17,9 @@ QString LinkFailureHints::textOf(const LinkStore::StoredCheck &check)
     if (!why.isEmpty())
         result += QStringLiteral("（%1）").arg(why.join(QStringLiteral("，")));
     QStringList lines{QStringLiteral("检查结果：") + result};
-    if (!check.finalAddress.isEmpty() && check.finalAddress != check.address)
+    // Compared as the editor stores them: "www.a.com" is asked for as "http://www.a.com".
+    if (!check.finalAddress.isEmpty()
+        && AddressEditing::storedAddress(check.finalAddress) != AddressEditing::storedAddress(check.address))
         lines << QStringLiteral("最终网址：") + check.finalAddress;
     lines << QStringLiteral("失效起始：") + check.firstFailure
           << QStringLiteral("连续失效：%1 次（最近检查 %2）").arg(check.failuresInRow).arg(check.checkedAt);

@@ -2,6 +2,7 @@
 #include "main/FrmMain.h"
 
 #include "data/DataModule.h"
+#include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AppError.h"
 #include "platform/DesktopHelp.h"
@@ -40,7 +41,11 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     setupLinkViews();
 }
 
-TFrmMain::~TFrmMain() = default;
+TFrmMain::~TFrmMain()
+{
+    // The list outlives the members that its rows' icons come from.
+    ListView1->rows()->setRowIcon({});
+}
 
 void TFrmMain::setHostResolver(std::unique_ptr<HostResolver> resolver)
 {
