@@ -15,8 +15,8 @@
 namespace {
 
 // The proxies the desktop names (the *_proxy variables and their no_proxy list). The
-// system is asked once per site and kind of request: an answer takes a trip to another
-// thread, which for every one of 100,000 requests cost more than the requests' own work.
+// system is asked once per site and kind of request: each answer takes a trip to another
+// thread, which, made for every request, held a large check back by a tenth or more.
 class SystemProxies : public QNetworkProxyFactory
 {
 public:

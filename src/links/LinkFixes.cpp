@@ -1,6 +1,7 @@
 #include "links/LinkFixes.h"
 
 #include "data/AppError.h"
+#include "data/TrimUrl.h"
 #include "services/AddressEditing.h"
 #include "services/FailureOutcome.h"
 
@@ -18,7 +19,10 @@ QString LinkFixes::newAddressOf(LinkStatus status, const QString &address, const
     if (status != LinkStatus::Moved || finalAddress.isEmpty())
         return {};
     const QString stored = AddressEditing::storedAddress(finalAddress);
-    return stored == AddressEditing::storedAddress(address) ? QString() : stored;
+    // The editor would refuse an address that a browser takes for one of its options.
+    if (looksLikeOption(stored) || stored == AddressEditing::storedAddress(address))
+        return {};
+    return stored;
 }
 
 bool LinkFixes::offersNewAddress(const std::optional<LinkStore::StoredCheck> &check)

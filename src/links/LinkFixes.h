@@ -12,8 +12,8 @@
 namespace LinkFixes {
 
 // The address a moved one takes, as the editor stores it; empty when the result offers
-// no new address (not moved, or the final address is stored as the address is already:
-// a redirect that only adds a final "/").
+// no new address (not moved, the final address is stored as the address is already (a
+// redirect that only adds a final "/"), or the editor would refuse it).
 QString newAddressOf(LinkStatus status, const QString &address, const QString &finalAddress);
 // The last check found the address moved: its final address.
 bool offersNewAddress(const std::optional<LinkStore::StoredCheck> &check);

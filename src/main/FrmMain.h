@@ -104,7 +104,7 @@ public:
     static constexpr int DesignWidth = 591;
     static constexpr int DesignHeight = 404;
 
-    // Labels of the two fixed tree nodes.
+    // Labels of the fixed tree nodes.
     static const QString RootLabel;       // "网址": every address
     static const QString FavouritesLabel; // "收藏夹": the favourites
     static const QString FailingLabel;    // "失效网址": the addresses whose last link check failed
