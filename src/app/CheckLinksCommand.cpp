@@ -48,6 +48,9 @@ int runCheck(const QString &group)
     for (const LinkResult &result : check.problems())
         printLine(stdout, problemLine(result));
     printLine(stdout, check.summary().line());
+    // After the summary, so that the lines above keep their form for those who read them.
+    for (const LinkFixes::Fix &fix : check.fixes())
+        printLine(stdout, LinkFixes::reportLine(fix));
     return 0;
 }
 

@@ -35,6 +35,10 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
         return {listColumns + QStringLiteral(" WHERE MyAddress <> 0"), {}};
     case AddressFilter::Kind::Group:
         return {listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text}};
+    case AddressFilter::Kind::Failing:
+        // The words are those the link check stores for its two kinds of failure.
+        return {listColumns + QStringLiteral(" WHERE Address IN (SELECT Address FROM LinkCheck WHERE Status IN (?, ?))"),
+                {QStringLiteral("broken"), QStringLiteral("unreachable")}};
     case AddressFilter::Kind::Search: {
         // The folded columns are compared with the folded text, so the case of every
         // letter is ignored alike on every engine; the escaped pattern takes the text

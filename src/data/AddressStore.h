@@ -21,7 +21,7 @@ struct AddressRecord
 // Which addresses a listing holds.
 struct AddressFilter
 {
-    enum class Kind { All, Favourites, Group, Search };
+    enum class Kind { All, Favourites, Group, Search, Failing };
     Kind kind = Kind::All;
     QString text; // the group name, or the search text (matched literally, the case of every letter ignored)
 
@@ -29,6 +29,8 @@ struct AddressFilter
     static AddressFilter favourites() { return {Kind::Favourites, {}}; }
     static AddressFilter group(const QString &name) { return {Kind::Group, name}; }
     static AddressFilter search(const QString &text) { return {Kind::Search, text}; }
+    // The addresses whose last link check found them broken or unreachable.
+    static AddressFilter failing() { return {Kind::Failing, {}}; }
 };
 
 // One listing read a part at a time, in the order the rows were added (their keys

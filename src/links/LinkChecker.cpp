@@ -3,6 +3,7 @@
 #include "links/PageReading.h"
 
 #include <QDateTime>
+#include <QMutex>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
@@ -13,14 +14,28 @@
 
 namespace {
 
-// The proxies the desktop names (the *_proxy variables and their no_proxy list).
+// The proxies the desktop names (the *_proxy variables and their no_proxy list). The
+// system is asked once per site and kind of request: each answer takes a trip to another
+// thread, which, made for every request, held a large check back by a tenth or more.
 class SystemProxies : public QNetworkProxyFactory
 {
 public:
     QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
     {
-        return systemProxyForQuery(query);
+        const QString key = QStringLiteral("%1 %2 %3:%4")
+                                .arg(int(query.queryType()))
+                                .arg(query.protocolTag(), query.peerHostName())
+                                .arg(query.peerPort());
+        const QMutexLocker lock(&m_mutex);
+        auto known = m_answers.constFind(key);
+        if (known == m_answers.constEnd())
+            known = m_answers.insert(key, systemProxyForQuery(query));
+        return *known;
     }
+
+private:
+    QMutex m_mutex;
+    QHash<QString, QList<QNetworkProxy>> m_answers;
 };
 
 // A server that answered 5xx is asked once more after this pause.

@@ -1,6 +1,7 @@
 #include "links/LinkFixes.h"
 
 #include "data/AppError.h"
+#include "data/TrimUrl.h"
 #include "services/AddressEditing.h"
 #include "services/FailureOutcome.h"
 
@@ -13,9 +14,26 @@ std::optional<LinkStore::StoredCheck> lastCheckOf(DbConnection &db, const QStrin
 
 } // namespace
 
+QString LinkFixes::newAddressOf(LinkStatus status, const QString &address, const QString &finalAddress)
+{
+    if (status != LinkStatus::Moved || finalAddress.isEmpty())
+        return {};
+    const QString stored = AddressEditing::storedAddress(finalAddress);
+    // The editor would refuse an address that a browser takes for one of its options.
+    if (looksLikeOption(stored) || stored == AddressEditing::storedAddress(address))
+        return {};
+    return stored;
+}
+
 bool LinkFixes::offersNewAddress(const std::optional<LinkStore::StoredCheck> &check)
 {
-    return check && check->status == LinkStatus::Moved && !check->finalAddress.isEmpty();
+    return check && !newAddressOf(check->status, check->address, check->finalAddress).isEmpty();
+}
+
+QString LinkFixes::reportLine(const Fix &fix)
+{
+    const QString kind = fix.kind == Fix::Kind::NewAddress ? QStringLiteral("new-address") : QStringLiteral("page-title");
+    return QStringList{QStringLiteral("fix"), kind, fix.address, fix.value}.join(QLatin1Char('\t'));
 }
 
 bool LinkFixes::offersPageTitle(const std::optional<LinkStore::StoredCheck> &check, const QString &address,

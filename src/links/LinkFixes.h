@@ -11,10 +11,26 @@
 // address offers no such fix.
 namespace LinkFixes {
 
+// The address a moved one takes, as the editor stores it; empty when the result offers
+// no new address (not moved, the final address is stored as the address is already (a
+// redirect that only adds a final "/"), or the editor would refuse it).
+QString newAddressOf(LinkStatus status, const QString &address, const QString &finalAddress);
 // The last check found the address moved: its final address.
 bool offersNewAddress(const std::optional<LinkStore::StoredCheck> &check);
 // The row's name is empty or the address itself, and the last check read a title.
 bool offersPageTitle(const std::optional<LinkStore::StoredCheck> &check, const QString &address, const QString &name);
+
+// A fix that one check offers, for the report of the check: `value` is what the rows
+// of `address` would take (the new address as stored, or the page's title).
+struct Fix
+{
+    enum class Kind { NewAddress, PageTitle };
+    Kind kind = Kind::NewAddress;
+    QString address;
+    QString value;
+};
+// "fix<TAB>new-address<TAB>ADDRESS<TAB>NEW" or "fix<TAB>page-title<TAB>ADDRESS<TAB>TITLE"
+QString reportLine(const Fix &fix);
 
 // Which of the two the row of `address` named `name` is offered. Throws AppError when
 // the last check cannot be read.

@@ -125,6 +125,20 @@ QList<LinkResult> LinkHealthCheck::problems() const
     return result;
 }
 
+QList<LinkFixes::Fix> LinkHealthCheck::fixes() const
+{
+    QList<LinkFixes::Fix> result;
+    for (size_t index = 0; index < m_results.size(); ++index) {
+        const LinkResult &one = m_results[index];
+        const QString newAddress = LinkFixes::newAddressOf(one.status, one.address, one.finalAddress);
+        if (!newAddress.isEmpty())
+            result.append({LinkFixes::Fix::Kind::NewAddress, one.address, newAddress});
+        if (m_targets[index].wantTitle && !one.title.isEmpty())
+            result.append({LinkFixes::Fix::Kind::PageTitle, one.address, one.title});
+    }
+    return result;
+}
+
 void LinkHealthCheck::take(int index, const LinkResult &result)
 {
     m_summary.count(result.status);

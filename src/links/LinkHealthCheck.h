@@ -2,6 +2,7 @@
 
 #include "links/LinkCheckSettings.h"
 #include "links/LinkChecker.h"
+#include "links/LinkFixes.h"
 
 #include <QObject>
 
@@ -43,6 +44,9 @@ public:
     const LinkCheckSummary &summary() const { return m_summary; }
     // Every result that is not ok (nor not checked), in the order the addresses are listed.
     QList<LinkResult> problems() const;
+    // The fixes the results offer, in the same order: a new address for a moved one, the
+    // page's title where a row's name is empty or the address itself.
+    QList<LinkFixes::Fix> fixes() const;
     // Why the results could not be stored; empty when they were.
     QString storeError() const { return m_storeError; }
 

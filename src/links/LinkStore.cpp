@@ -1,5 +1,7 @@
 #include "links/LinkStore.h"
 
+#include "data/PostgresEngine.h"
+
 namespace {
 
 const QString checkColumns = QStringLiteral(
@@ -18,6 +20,14 @@ LinkStore::StoredCheck checkFrom(const QSqlQuery &query)
     check.failuresInRow = query.value(7).toInt();
     check.checkedAt = query.value(8).toString();
     return check;
+}
+
+// The server's triggers announce changes of the addresses and the groups only; the
+// windows of other computers hear of new results by this notice, sent with the commit.
+void announceResults(DbConnection &db)
+{
+    if (db.isServer())
+        db.query(QStringLiteral("SELECT pg_notify(?, 'LinkCheck')"), {QLatin1String(PostgresEngine::ChangesChannel)});
 }
 
 } // namespace
@@ -55,6 +65,7 @@ void LinkStore::record(DbConnection &db, const QList<LinkResult> &results, const
         if (db.run(update, values) == 0)
             db.run(insert, values);
     }
+    announceResults(db);
     transaction.commit();
 }
 
@@ -81,6 +92,7 @@ void LinkStore::storeIcon(DbConnection &db, const QString &site, const QByteArra
     const QVariantList values{QString::fromLatin1(icon.toBase64()), fetchedAt, site};
     if (db.execute(QStringLiteral("UPDATE SiteIcon SET Icon = ?, FetchedAt = ? WHERE Site = ?"), values) == 0)
         db.execute(QStringLiteral("INSERT INTO SiteIcon (Icon, FetchedAt, Site) VALUES (?, ?, ?)"), values);
+    announceResults(db);
     transaction.commit();
 }
 
@@ -91,4 +103,16 @@ QHash<QString, QByteArray> LinkStore::icons(DbConnection &db)
     while (query.next())
         result.insert(query.value(0).toString(), QByteArray::fromBase64(query.value(1).toString().toLatin1()));
     return result;
+}
+
+QByteArray LinkStore::iconOf(DbConnection &db, const QString &site)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT Icon FROM SiteIcon WHERE Site = ?"), {site});
+    return query.next() ? QByteArray::fromBase64(query.value(0).toString().toLatin1()) : QByteArray();
+}
+
+bool LinkStore::anyChecks(DbConnection &db)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT 1 FROM LinkCheck LIMIT 1"));
+    return query.next();
 }

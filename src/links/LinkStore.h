@@ -36,5 +36,10 @@ std::optional<StoredCheck> checkOf(DbConnection &db, const QString &address);
 // A site's icon ("host:port" as LinkChecker::siteOf gives it), replacing the one kept.
 void storeIcon(DbConnection &db, const QString &site, const QByteArray &icon, const QString &fetchedAt);
 QHash<QString, QByteArray> icons(DbConnection &db);
+// One site's icon; empty when none is kept.
+QByteArray iconOf(DbConnection &db, const QString &site);
+
+// Whether any check has been kept: the tree shows the node of the failing addresses then.
+bool anyChecks(DbConnection &db);
 
 } // namespace LinkStore

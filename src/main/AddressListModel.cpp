@@ -291,8 +291,16 @@ QVariant AddressListModel::data(const QModelIndex &index, int role) const
     case ImageIndexRole: {
         if (column != 0)
             return {};
-        const int image = recordAt(index.row()).favourite ? MainPictures::Crystal : MainPictures::Binder;
-        return role == ImageIndexRole ? QVariant(image) : imageAt(image);
+        const AddressRecord &record = recordAt(index.row());
+        const int image = record.favourite ? MainPictures::Crystal : MainPictures::Binder;
+        if (role == ImageIndexRole)
+            return image;
+        if (!record.favourite && m_rowIcon) {
+            const QIcon own = m_rowIcon(record);
+            if (!own.isNull())
+                return own;
+        }
+        return imageAt(image);
     }
     default:
         return {};

@@ -4,6 +4,9 @@
 #include "controls/ReportRows.h"
 #include "data/AddressStore.h"
 
+#include <QIcon>
+
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -37,6 +40,10 @@ public:
     const AddressRecord &recordAt(int row) const;
     // The row of a key, looked for around `near` first; -1 when it is not listed.
     int rowOfKey(qint64 key, int near) const;
+
+    // A picture of a row's own (its site's icon) shown instead of the plain address
+    // picture; a null icon leaves that picture. Favourites keep theirs.
+    void setRowIcon(std::function<QIcon(const AddressRecord &)> rowIcon) { m_rowIcon = std::move(rowIcon); }
 
     int count() const override { return m_count; }
     void sortRows(int column, bool ascending) override;
@@ -72,4 +79,5 @@ private:
     std::unique_ptr<ListSortKeys::ColumnKeys> m_columnKeys;
     mutable std::map<int, Page> m_pages;
     mutable quint64 m_useClock = 0;
+    std::function<QIcon(const AddressRecord &)> m_rowIcon;
 };

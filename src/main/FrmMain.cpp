@@ -2,6 +2,7 @@
 #include "main/FrmMain.h"
 
 #include "data/DataModule.h"
+#include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
 #include "data/AppError.h"
 #include "platform/DesktopHelp.h"
@@ -17,6 +18,7 @@
 
 const QString TFrmMain::RootLabel = QStringLiteral("网址");
 const QString TFrmMain::FavouritesLabel = QStringLiteral("收藏夹");
+const QString TFrmMain::FailingLabel = QStringLiteral("失效网址");
 
 namespace {
 
@@ -36,9 +38,14 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     qApp->installEventFilter(this);
     FormCreate();
     setupRefresh();
+    setupLinkViews();
 }
 
-TFrmMain::~TFrmMain() = default;
+TFrmMain::~TFrmMain()
+{
+    // The list outlives the members that its rows' icons come from.
+    m_addressRows->setRowIcon({});
+}
 
 void TFrmMain::setHostResolver(std::unique_ptr<HostResolver> resolver)
 {

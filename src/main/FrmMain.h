@@ -12,7 +12,8 @@
 //   Splitter1    between the left pane Panel1 and the right pane Panel2
 //   PageControl1 the left pane's two tabs:
 //     TabSheet1  "目录": TreeView1, the group tree: the root "网址" (every address) with one
-//                node per group, then "收藏夹" (the favourites)
+//                node per group and, once links were checked, "失效网址" (the addresses
+//                whose last check failed), then "收藏夹" (the favourites)
 //     TabSheet2  "查询": the search; Label1-Label3 and Bevel1 are its headings, Cbo1 the
 //                search box whose drop-down holds the search history, BitBtn1 "开始查询"
 //   ListView1    the address list (TListView1) of the selected node or of a search
@@ -60,6 +61,8 @@
 #pragma once
 
 #include "editor/FrmEditGroup.h"
+#include "links/LinkFailureHints.h"
+#include "main/SiteIcons.h"
 #include "window/XPForm.h"
 
 #include <QPointer>
@@ -102,15 +105,18 @@ public:
     static constexpr int DesignWidth = 591;
     static constexpr int DesignHeight = 404;
 
-    // Labels of the two fixed tree nodes.
+    // Labels of the fixed tree nodes.
     static const QString RootLabel;       // "网址": every address
     static const QString FavouritesLabel; // "收藏夹": the favourites
+    static const QString FailingLabel;    // "失效网址": the addresses whose last link check failed
     // Item data of a tree node: its picture and its picture while selected (indices of
     // MainPictures::SmallImage).
     static constexpr int NodeImageRole = Qt::UserRole;
     static constexpr int NodeSelectedImageRole = Qt::UserRole + 1;
     // A group's node: the group's number, which stays when the group is renamed.
     static constexpr int NodeGroupNoRole = Qt::UserRole + 2;
+    // True on the node of the failing addresses, which stands among the groups' nodes.
+    static constexpr int NodeFailingRole = Qt::UserRole + 3;
 
     explicit TFrmMain(TDm1 &dm1, QWidget *owner = nullptr);
     ~TFrmMain() override;
@@ -327,6 +333,14 @@ private:
     // Shows ListPM6 and ListPM7 only where the selected row's last check offers them.
     void offerLinkFixes();
     void applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &));
+    // The link check's views (FrmMainLinks.cpp): the site icons of the list's rows, the
+    // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
+    void setupLinkViews();
+    void addFailingNode(QTreeWidgetItem *root);
+    QString failureHintOf(int row);
+    void forgetLinkResults();
+    SiteIcons m_siteIcons;
+    LinkFailureHints m_failureHints;
     // The group column of the selected row.
     QString selectedRowGroup() const;
 

@@ -1,5 +1,6 @@
 // The tree's "检查链接": checks the node's addresses (the root: every group); the list's
-// "改为新网址" and "使用网页标题": the fixes the last check offers for the selected row.
+// "改为新网址" and "使用网页标题": the fixes the last check offers for the selected row; the
+// node "失效网址" with the reasons in its rows' hints; the site icons of the list's rows.
 #include "main/FrmMain.h"
 
 #include "controls/TListView1.h"
@@ -7,7 +8,9 @@
 #include "data/AppError.h"
 #include "data/DataModule.h"
 #include "links/LinkFixes.h"
+#include "links/LinkStore.h"
 #include "main/LinkCheckProgress.h"
+#include "main/MainPictures.h"
 #include "platform/Dialogs.h"
 
 #include <QAction>
@@ -16,7 +19,7 @@
 void TFrmMain::TreePM6Click()
 {
     const QTreeWidgetItem *node = TreeView1->currentItem();
-    if (!node || node == m_favouritesNode)
+    if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool())
         return;
     const LinkCheckProgress::Outcome outcome = LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());
     if (!outcome.error.isEmpty())
@@ -59,4 +62,45 @@ void TFrmMain::applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, cons
     const QString name = listedRecord(row).name;
     if (showOutcome(fix(m_dm1.connection(), m_curAddress, name, selectedRowGroup())))
         TreeView1Click();
+}
+
+void TFrmMain::setupLinkViews()
+{
+    m_addressRows->setRowIcon([this](const AddressRecord &record) {
+        return m_siteIcons.iconFor(m_dm1.connection(), record.address);
+    });
+}
+
+void TFrmMain::addFailingNode(QTreeWidgetItem *root)
+{
+    bool checked = false;
+    try {
+        checked = LinkStore::anyChecks(m_dm1.connection());
+    } catch (const AppError &) {
+        // a library that cannot tell: the tree shows its groups all the same
+    }
+    if (!checked)
+        return;
+    auto *node = new QTreeWidgetItem(QStringList{FailingLabel});
+    node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
+    node->setData(0, NodeImageRole, MainPictures::Binders);
+    node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
+    node->setData(0, NodeFailingRole, true);
+    root->addChild(node);
+}
+
+// Only the failing node's rows tell why they fail; the lines follow the row's details.
+QString TFrmMain::failureHintOf(int row)
+{
+    const QTreeWidgetItem *node = TreeView1->currentItem();
+    if (!node || !node->data(0, NodeFailingRole).toBool() || m_curGroup != FailingLabel)
+        return {};
+    const QString hint = m_failureHints.hintFor(m_dm1.connection(), ListView1->rows()->rowAt(row).caption.toString());
+    return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;
+}
+
+void TFrmMain::forgetLinkResults()
+{
+    m_siteIcons.forget();
+    m_failureHints.forget();
 }

@@ -58,6 +58,8 @@ AddressFilter TFrmMain::filterForCurGroup()
     }
     if (m_curGroup == FavouritesLabel)
         return AddressFilter::favourites();
+    if (m_curGroup == FailingLabel && TreeView1->currentItem() && TreeView1->currentItem()->data(0, NodeFailingRole).toBool())
+        return AddressFilter::failing();
     return AddressFilter::group(m_curGroup);
 }
 
@@ -136,7 +138,7 @@ void TFrmMain::ListView111MouseMove(const QPoint &position)
         m_hintText.clear();
         return;
     }
-    m_hintText = detailTextOf(row);
+    m_hintText = detailTextOf(row) + failureHintOf(row);
     ListView1->setHintText(m_hintText);
 }
 

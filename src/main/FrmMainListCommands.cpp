@@ -39,9 +39,10 @@ void TFrmMain::P_SetMenus()
 {
     const QTreeWidgetItem *node = TreeView1->currentItem();
     const bool favourites = node && node->text(0) == FavouritesLabel;
+    const bool failing = node && node->data(0, NodeFailingRole).toBool(); // no group: no group commands
     for (QAction *item : {TreePM1, TreePM2, TreePM3, TreePM4, TreePM6})
-        item->setVisible(!favourites);
-    TreePM5->setVisible(true); // the favourites can be exported too
+        item->setVisible(!favourites && !failing);
+    TreePM5->setVisible(!failing); // the favourites can be exported too
     for (QAction *item : {ListPM1, ListPM2, ListPM3})
         item->setVisible(true);
     ListPM4->setVisible(!favourites);

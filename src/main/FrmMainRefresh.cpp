@@ -189,6 +189,7 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     }
     m_refresher->pending = false;
     m_refresher->pendingReports = false;
+    forgetLinkResults(); // a check may have stored new ones
 
     TreeView tree = TreeView::of(*TreeView1);
     ListPlace list = ListPlace::of(*ListView1, *m_addressRows);

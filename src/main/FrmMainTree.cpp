@@ -32,7 +32,8 @@ bool nodeHolds(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *node)
 } // namespace
 
 // The root "网址" with one child per group, in the order the database gives them, then
-// "收藏夹". Nothing is selected: the first list fill selects the root. When the groups
+// "收藏夹"; the node of the failing addresses comes after the groups once the library holds
+// results of a link check. Nothing is selected: the first list fill selects the root. When the groups
 // cannot be read the error goes to the caller and the tree stays as it was.
 void TFrmMain::P_LoadTree()
 {
@@ -47,6 +48,7 @@ void TFrmMain::P_LoadTree()
         node->setData(0, NodeGroupNoRole, group.number);
         root->addChild(node);
     }
+    addFailingNode(root);
     m_favouritesNode = makeNode(FavouritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
     TreeView1->addTopLevelItem(m_favouritesNode);
 }

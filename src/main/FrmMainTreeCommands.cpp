@@ -40,7 +40,7 @@ private:
 
 bool isGroupNode(const QTreeWidgetItem *node)
 {
-    return node && node->parent() && !node->parent()->parent();
+    return node && node->parent() && !node->parent()->parent() && !node->data(0, TFrmMain::NodeFailingRole).toBool();
 }
 
 bool hasVisibleAction(const QMenu *menu)
@@ -150,7 +150,12 @@ void TFrmMain::TreePM3Click()
     node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
     node->setData(0, NodeImageRole, MainPictures::Binders);
     node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
-    root->addChild(node);
+    // Among the groups, before the node of the failing addresses.
+    const int last = root->childCount() - 1;
+    if (last >= 0 && root->child(last)->data(0, NodeFailingRole).toBool())
+        root->insertChild(last, node);
+    else
+        root->addChild(node);
     m_newGroupNode = node;
     selectNodeWithoutListing(node);
     startEditing(node);

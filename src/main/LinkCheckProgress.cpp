@@ -37,6 +37,8 @@ public:
             outcome.error = check.storeError();
             outcome.cancelled = m_cancelled;
             outcome.summary = check.summary();
+            for (const LinkFixes::Fix &fix : check.fixes())
+                ++(fix.kind == LinkFixes::Fix::Kind::NewAddress ? outcome.newAddresses : outcome.pageTitles);
         } catch (const AppError &error) {
             m_check = nullptr;
             outcome.error = error.message();
@@ -70,7 +72,9 @@ LinkCheckProgress::Outcome LinkCheckProgress::run(QWidget *parent, const QString
     try {
         settings = LinkCheckSettings::fromSettingsFile();
     } catch (const AppError &error) {
-        return {false, false, {}, error.message()};
+        Outcome failed;
+        failed.error = error.message();
+        return failed;
     }
     QThread thread;
     auto *worker = new LinkCheckWorker(settings);
@@ -116,7 +120,12 @@ QString LinkCheckProgress::report(const Outcome &outcome)
                              .arg(counts.broken)
                              .arg(counts.unreachable)
                              .arg(counts.notChecked);
-    return outcome.cancelled ? QStringLiteral("检查已取消，已检查的结果已保存。") + text : text;
+    QString fixes;
+    if (outcome.newAddresses > 0 || outcome.pageTitles > 0)
+        fixes = QStringLiteral("\n列表的右键菜单可将 %1 个网址改为新网址，为 %2 个网址使用网页标题。")
+                    .arg(outcome.newAddresses)
+                    .arg(outcome.pageTitles);
+    return outcome.cancelled ? QStringLiteral("检查已取消，已检查的结果已保存。") + text + fixes : text + fixes;
 }
 
 #include "LinkCheckProgress.moc"

@@ -16,6 +16,9 @@ struct Outcome
     bool cancelled = false;
     LinkCheckSummary summary;
     QString error;
+    // The fixes the list's popup now offers: new addresses and page titles.
+    int newAddresses = 0;
+    int pageTitles = 0;
 };
 
 // Checks the addresses of `group`, or of every group when it is empty. Returns when the

@@ -9,6 +9,7 @@
 #include "data/Schema.h"
 #include "services/AddressEditing.h"
 #include "links/LinkChecker.h"
+#include "links/LinkFailureHints.h"
 #include "links/LinkFixes.h"
 #include "links/LinkStore.h"
 
@@ -43,6 +44,10 @@ LoopbackWebServer::Answer answerFor(const LoopbackWebServer::Request &request)
         return redirect(301, path.mid(13));
     if (path == "/moved308")
         return redirect(308, "/new");
+    if (path == "/cli-slash")
+        return redirect(301, "/cli-slash/");
+    if (path == "/cli-slash/")
+        return {200, {}, {}};
     if (path == "/temp302")
         return redirect(302, "/ok");
     if (path == "/loop")
@@ -207,6 +212,7 @@ private Q_SLOTS:
         const QString ok = on(site, "/cli-ok"), gone = on(site, "/cli-404"), closed = on(closedSite, "/");
         const QString moved = on(site, "/moved301?to=" + on(otherSite, "/new"));
         const QString titled = on(site, "/cli-titled");
+        const QString slash = on(site, "/cli-slash"); // moved where the editor stores the same address
         {
             DbConnection db(QStringLiteral("fill"));
             configureConnection(db);
@@ -219,13 +225,17 @@ private Q_SLOTS:
             AddressStore::insert(db, closed, closed, 1);
             AddressStore::insert(db, QStringLiteral("javascript:void(0)"), QString(), 1);
             AddressStore::insert(db, ok, QStringLiteral("又一个"), 1);
+            AddressStore::insert(db, slash, QStringLiteral("斜线"), 1);
         }
-        const QString summary = QStringLiteral("checked 6: ok 2, moved 1, broken 1, unreachable 1, not checked 1\n");
-        const QString lines = QStringLiteral("broken\t404\t%1\t\nmoved\t200\t%2\t%3\nunreachable\t0\t%4\t\n")
-                                  .arg(gone, moved, on(otherSite, "/new"), closed);
+        const QString summary = QStringLiteral("checked 7: ok 2, moved 2, broken 1, unreachable 1, not checked 1\n");
+        const QString lines = QStringLiteral("broken\t404\t%1\t\nmoved\t200\t%2\t%3\nunreachable\t0\t%4\t\nmoved\t200\t%5\t%5/\n")
+                                  .arg(gone, moved, on(otherSite, "/new"), closed, slash);
+        // The fixes offered, as the rows would take them.
+        const QString fixes = QStringLiteral("fix\tnew-address\t%1\t127.0.0.1:%2/new\nfix\tpage-title\t%3\tfine\n")
+                                  .arg(moved).arg(otherSite).arg(titled);
         const ProgramRun first = runProgram({QStringLiteral("--check-links")});
         QCOMPARE(first.exitCode, 0);
-        QCOMPARE(first.out, lines + summary);
+        QCOMPARE(first.out, lines + summary + fixes);
         QCOMPARE(first.err, QString()); // progress only on a terminal
         QCOMPARE(server.requestsFor("/cli-ok"), 1);
 
@@ -238,17 +248,31 @@ private Q_SLOTS:
         QCOMPARE(LinkStore::checkOf(db, ok)->titleSeen, QString()); // named rows need no title
         QVERIFY(!LinkStore::checkOf(db, QStringLiteral("javascript:void(0)")));
 
+        // The failing addresses, each row's hint saying why.
+        QStringList failing;
+        for (const AddressRecord &record : AddressStore::list(db, AddressFilter::failing()))
+            failing << record.address;
+        failing.sort();
+        QStringList expectedFailing{gone, closed};
+        expectedFailing.sort();
+        QCOMPARE(failing, expectedFailing);
+        QCOMPARE(LinkFailureHints().hintFor(db, gone), QStringLiteral("检查结果：失效（HTTP 404 Not Found）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(gotOnce.checkedAt));
+        QVERIFY(LinkFailureHints().hintFor(db, closed).startsWith(QStringLiteral("检查结果：无法访问（")));
+        QCOMPARE(LinkFailureHints().hintFor(db, ok), QString());
+
         // The fixes it offers change the rows as the editor does; others are refused.
         const QString importGroup = Schema::ImportGroup;
         QCOMPARE(LinkFixes::useNewAddress(db, moved, QStringLiteral("搬走了"), importGroup).count, 1);
         QCOMPARE(LinkFixes::usePageTitle(db, titled, titled, importGroup).count, 1);
         QCOMPARE(LinkFixes::usePageTitle(db, ok, QStringLiteral("又一个"), importGroup).kind, Outcome::Kind::Refused);
         QCOMPARE(LinkFixes::useNewAddress(db, gone, QString(), QStringLiteral("链接")).kind, Outcome::Kind::Refused);
+        QCOMPARE(LinkFixes::useNewAddress(db, slash, QStringLiteral("斜线"), importGroup).kind, Outcome::Kind::Refused);
         QStringList rows;
         for (const AddressRecord &record : AddressStore::list(db, AddressFilter::group(importGroup)))
             rows << record.address + QLatin1Char('=') + record.name;
         QCOMPARE(rows, (QStringList{QStringLiteral("127.0.0.1:%1/new=搬走了").arg(otherSite), AddressEditing::storedAddress(titled) + "=fine",
-                                    closed + QLatin1Char('=') + closed, QStringLiteral("javascript:void(0)="), ok + QStringLiteral("=又一个")}));
+                                    closed + QLatin1Char('=') + closed, QStringLiteral("javascript:void(0)="), ok + QStringLiteral("=又一个"),
+                                    slash + QStringLiteral("=斜线")}));
         db.close();
 
         QTest::qWait(1100); // a later second for the next check
@@ -259,6 +283,7 @@ private Q_SLOTS:
         QCOMPARE(gotTwice.firstFailure, gotOnce.firstFailure);
         QVERIFY(gotTwice.checkedAt > gotOnce.checkedAt);
         QCOMPARE(LinkStore::checkOf(db, ok)->failuresInRow, 0);
+        QCOMPARE(LinkFailureHints().hintFor(db, gone).section(QLatin1Char('\n'), 2), QStringLiteral("连续失效：2 次（最近检查 %1）").arg(gotTwice.checkedAt));
 
         const ProgramRun noGroup = runProgram({QStringLiteral("--check-links"), QStringLiteral("没有这个组")});
         QCOMPARE(noGroup.exitCode, 1);

@@ -28,6 +28,8 @@ public:
         other().execute(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
         db().execute(QStringLiteral("DELETE FROM address"));
         db().execute(QStringLiteral("DELETE FROM BaseGroup"));
+        db().execute(QStringLiteral("DELETE FROM LinkCheck"));
+        db().execute(QStringLiteral("DELETE FROM SiteIcon"));
         Dialogs::clearRecorded();
     }
 

@@ -8,7 +8,10 @@
 #include "data/Schema.h"
 #include "data/SearchStore.h"
 #include "data/SettingsStore.h"
+#include "links/LinkStore.h"
 #include "services/AddressEditing.h"
+
+#include <QBuffer>
 
 #include <QComboBox>
 #include <QFile>
@@ -228,6 +231,49 @@ private Q_SLOTS:
         QCOMPARE(w.CurAddress(), QStringLiteral("www.site50.com"));
         QCOMPARE(topCaption(w), top);
         QCOMPARE(searchBox(w)->currentText(), QStringLiteral("半句"));
+        QCOMPARE(Dialogs::recorded().size(), 0);
+    }
+
+    // Once links were checked, "失效网址" follows the groups and lists the addresses whose
+    // last check failed, each row's hint saying why; new results, whoever stores them,
+    // show without F5, as do the site icons of the rows.
+    void failingNodeFollowsTheChecks()
+    {
+        f->add(QStringLiteral("www.gone.com/a"), QStringLiteral("去"), QStringLiteral("新闻"));
+        f->add(QStringLiteral("www.fine.com"), QStringLiteral("好"), QStringLiteral("新闻"));
+        TFrmMain &w = openActive();
+        QCOMPARE(groupLabels(w), QStringList{"新闻"}); // nothing checked yet
+        const auto result = [](const char *address, LinkStatus status, int code) {
+            return LinkResult{QLatin1String(address), status, code, QStringLiteral("http://") + QLatin1String(address), {}, {}, {}};
+        };
+        const QString checkedAt = QStringLiteral("2026-01-02 03:04:05");
+        LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Broken, 404), result("www.fine.com", LinkStatus::Ok, 200)}, checkedAt);
+        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", TFrmMain::FailingLabel}), 1000);
+
+        clickNode(w, TFrmMain::FailingLabel);
+        QCOMPARE(f->captions(), QStringList{"www.gone.com/a"});
+        QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->rows()->index(0, 1)).center());
+        QCOMPARE(w.HintText().section(QLatin1Char('\n'), 5),
+                 QStringLiteral("检查结果：失效（HTTP 404）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(checkedAt));
+
+        QImage red(16, 16, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        QVERIFY(red.save(&png, "PNG"));
+        LinkStore::storeIcon(f->other(), QStringLiteral("www.fine.com:80"), png.data(), checkedAt);
+        LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Ok, 200)}, checkedAt);
+        QTRY_COMPARE_WITH_TIMEOUT(f->captions(), QStringList(), 1000);
+        QCOMPARE(w.CurGroup(), TFrmMain::FailingLabel);
+
+        clickNode(w, QStringLiteral("新闻"));
+        const auto iconColour = [&](int row) {
+            const QIcon icon = list(w)->rows()->data(list(w)->rows()->index(row, 0), Qt::DecorationRole).value<QIcon>();
+            return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
+        };
+        QCOMPARE(f->captions(), (QStringList{"www.gone.com/a", "www.fine.com"}));
+        QVERIFY(iconColour(0) != QColor(Qt::red)); // no icon kept for its site: the usual picture
+        QCOMPARE(iconColour(1), QColor(Qt::red));
         QCOMPARE(Dialogs::recorded().size(), 0);
     }
 

@@ -442,7 +442,8 @@ private Q_SLOTS:
         controls(w).TreeViewPopupMenu->hide();
         rightClick(node(QStringLiteral("链接")));
         QVERIFY(choose(checkLinks));
-        MainFixture::expectOnlyBox(QStringLiteral("检查了 3 个网址：正常 1，已搬迁 1，失效 1，无法访问 0，未检查 0。"),
+        MainFixture::expectOnlyBox(QStringLiteral("检查了 3 个网址：正常 1，已搬迁 1，失效 1，无法访问 0，未检查 0。\n"
+                                                  "列表的右键菜单可将 1 个网址改为新网址，为 1 个网址使用网页标题。"),
                                    Dialogs::applicationTitle());
         const std::optional<LinkStore::StoredCheck> gone = LinkStore::checkOf(f->db(), site + QStringLiteral("/gone"));
         QVERIFY(gone && gone->status == LinkStatus::Broken && gone->httpCode == 404);
@@ -469,6 +470,12 @@ private Q_SLOTS:
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(f->captions(), (QStringList{site + QStringLiteral("/fine"), site + QStringLiteral("/gone"), site + QStringLiteral("/fine")}));
         QCOMPARE(f->column(1), (QStringList{QStringLiteral("好网页"), QStringLiteral("坏"), QStringLiteral("搬")}));
+
+        // The check's results bring the node of the failing addresses, which is no group.
+        QTRY_VERIFY_WITH_TIMEOUT(node(TFrmMain::FailingLabel), 1000);
+        rightClick(node(TFrmMain::FailingLabel));
+        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
+        QCOMPARE(f->captions(), QStringList{site + QStringLiteral("/gone")});
     }
 };
 
