@@ -181,6 +181,11 @@ AddressPaging::AddressPaging(DbConnection &db, const AddressFilter &filter) : m_
                                           : QStringLiteral("GroupNo IN (%1)").arg(marks.join(QLatin1Char(',')));
         break;
     }
+    case AddressFilter::Kind::Failing:
+        // The words are those the link check stores for its two kinds of failure.
+        m_condition = QStringLiteral("Address IN (SELECT Address FROM LinkCheck WHERE Status IN (?, ?))");
+        m_values << QStringLiteral("broken") << QStringLiteral("unreachable");
+        break;
     case AddressFilter::Kind::Search:
         // An empty text finds every row.
         m_readsKeys = !filter.text.isEmpty();
