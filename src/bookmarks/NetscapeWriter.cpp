@@ -24,6 +24,31 @@ bool hasScheme(const QString &address)
     return true;
 }
 
+// Appends `text` as UTF-8 escaped as escaped() escapes it. Every character escaped is
+// ASCII, and the bytes of a character beyond ASCII are never ASCII, so the bytes can be
+// escaped one by one; runs without any are copied whole.
+void appendEscaped(QByteArray &out, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const char *run = utf8.constData();
+    const char *const end = run + utf8.size();
+    for (const char *p = run; p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c != 0x7F && c != '&' && c != '<' && c != '>' && c != '"')
+            continue;
+        out.append(run, p - run);
+        run = p + 1;
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += "&#" + QByteArray::number(c) + ';';
+        }
+    }
+    out.append(run, end - run);
+}
+
 } // namespace
 
 NetscapeWriter::NetscapeWriter()
@@ -74,7 +99,9 @@ void NetscapeWriter::indent()
 void NetscapeWriter::beginFolder(const QString &name)
 {
     indent();
-    m_out += "<DT><H3>" + escaped(name).toUtf8() + "</H3>\n";
+    m_out += "<DT><H3>";
+    appendEscaped(m_out, name);
+    m_out += "</H3>\n";
     indent();
     m_out += "<DL><p>\n";
     ++m_depth;
@@ -92,12 +119,22 @@ void NetscapeWriter::endFolder()
 void NetscapeWriter::addLink(const QString &address, const QString &title, qint64 added)
 {
     indent();
-    m_out += "<DT><A HREF=\"" + escaped(withScheme(address)).toUtf8() + '"';
+    m_out += "<DT><A HREF=\"";
+    if (!hasScheme(address))
+        m_out += "http://";
+    appendEscaped(m_out, address);
+    m_out += '"';
     if (added > 0) {
         const QByteArray seconds = QByteArray::number(added);
-        m_out += " ADD_DATE=\"" + seconds + "\" LAST_VISIT=\"" + seconds + '"';
+        m_out += " ADD_DATE=\"";
+        m_out += seconds;
+        m_out += "\" LAST_VISIT=\"";
+        m_out += seconds;
+        m_out += '"';
     }
-    m_out += '>' + escaped(title).toUtf8() + "</A>\n";
+    m_out += '>';
+    appendEscaped(m_out, title);
+    m_out += "</A>\n";
 }
 
 QByteArray NetscapeWriter::finish()
