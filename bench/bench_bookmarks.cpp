@@ -5,7 +5,9 @@
 // The data: COUNT realistic rows of the benchmark generator (100,000 unless given), written
 // as a plain Netscape bookmark file and a plain library, one folder or group per group.
 // import:  `vestrane --import FILE` into an empty library
-//     vs   floor_import FILE into a new plain file, the folded copies written too.
+//     vs   floor_import FILE into a new plain file, the folded copies written too,
+//     and  floor_import --indexed, which also keeps the indexes a library of the program
+//          has, its trigram search index among them: the same work as the program's.
 // export:  `vestrane --export OUT` of the library the import made
 //     vs   floor_export from the plain library;
 //     and, where buku is installed, `buku -e OUT` from a buku database of the same rows.
@@ -149,18 +151,23 @@ int main(int argc, char **argv)
     };
     std::printf("%d realistic rows; %d runs each, program and floor in turn; ms as median (min-max)\n", count, Runs);
 
-    Pair import;
+    Pair import, importIndexed;
     for (int run = -1; run < Runs; ++run) { // run -1 warms the caches
         emptyLibrary();
         const double program = mustRun({VESTRANE_EXECUTABLE, "--import", html}).ms;
         const double floor = mustRun({FLOOR_IMPORT, html, folder + "/floor.mdb"}).ms;
+        const double indexedFloor = mustRun({FLOOR_IMPORT, "--indexed", html, folder + "/indexed.mdb"}).ms;
         if (run < 0)
             continue;
         import.program.push_back(program);
         import.floor.push_back(floor);
         import.ratio.push_back(program / floor);
+        importIndexed.program.push_back(program);
+        importIndexed.floor.push_back(indexedFloor);
+        importIndexed.ratio.push_back(program / indexedFloor);
     }
     printPair("import", import, "floor_import");
+    printPair("import", importIndexed, "  --indexed");
     std::printf("         rows stored: program %lld, floor %lld\n", countRows(library, "address"),
                 countRows(folder + "/floor.mdb", "address"));
 
