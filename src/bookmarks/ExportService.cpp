@@ -20,14 +20,14 @@
 
 namespace {
 
-int digits(const QString &text, qsizetype at, qsizetype count)
+int digits(QByteArrayView text, qsizetype at, qsizetype count)
 {
     int value = 0;
     for (qsizetype i = at; i < at + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
+        const char c = text[i];
+        if (c < '0' || c > '9')
             return -1;
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
@@ -36,7 +36,7 @@ int digits(const QString &text, qsizetype at, qsizetype count)
 // time exists), read as local time; 0 for text that is no such date. Every row has a
 // time of its own, so this runs 100,000 times for a large export: the plain C
 // conversion is many times faster than QDateTime's parsing and zone lookup.
-qint64 storedSeconds(Dates::LocalTimes &clock, const QString &viewTime)
+qint64 storedSeconds(Dates::LocalTimes &clock, QByteArrayView viewTime)
 {
     if (viewTime.size() != 10 && viewTime.size() != 19)
         return 0;
@@ -164,8 +164,8 @@ bool replaceWhole(const QString &file, const QByteArray &bytes, QString *reason)
 
 struct ExportLink
 {
-    QString address;
-    QString title;
+    QByteArray address; // UTF-8, as the file holds it
+    QByteArray title;
     qint64 added = 0;
 };
 
@@ -231,22 +231,22 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
     int written = 0;
     if (scope.kind == ExportScope::Kind::Favourites) {
         ExportFolder &favourites = top.child(QStringLiteral("收藏夹"));
-        ExportRows::forEach(db, scope, [&](ExportRow &&row) {
-            favourites.links.push_back({std::move(row.address), std::move(row.name), storedSeconds(clock, row.viewTime)});
+        ExportRows::forEach(db, scope, [&](const ExportRow &row) {
+            favourites.links.push_back({row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
             ++written;
         });
     } else {
         // Groups without addresses are written as empty folders in their place.
         for (const QString &group : ExportRows::groups(db, scope))
             top.folderOf(group);
-        QString lastGroup;
+        QByteArray lastGroup;
         ExportFolder *folder = nullptr;
-        ExportRows::forEach(db, scope, [&](ExportRow &&row) {
+        ExportRows::forEach(db, scope, [&](const ExportRow &row) {
             if (!folder || row.groupName != lastGroup) {
-                folder = &top.folderOf(row.groupName);
-                lastGroup = row.groupName;
+                folder = &top.folderOf(QString::fromUtf8(row.groupName));
+                lastGroup = row.groupName.toByteArray();
             }
-            folder->links.push_back({std::move(row.address), std::move(row.name), storedSeconds(clock, row.viewTime)});
+            folder->links.push_back({row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
             ++written;
         });
     }

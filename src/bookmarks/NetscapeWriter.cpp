@@ -2,23 +2,21 @@
 
 namespace {
 
-bool hasScheme(const QString &address)
+bool hasScheme(QByteArrayView address)
 {
     // "scheme://" (letters, digits, + - . after a first letter), or one of the schemes
     // written without slashes. "www.x.com:8080" is a host and port, not a scheme.
-    static const QLatin1String bareSchemes[] = {QLatin1String("mailto:"), QLatin1String("javascript:"),
-                                                QLatin1String("data:"), QLatin1String("about:"),
-                                                QLatin1String("news:"), QLatin1String("tel:")};
-    for (const QLatin1String &scheme : bareSchemes)
-        if (address.startsWith(scheme, Qt::CaseInsensitive))
+    static const QByteArrayView bareSchemes[] = {"mailto:", "javascript:", "data:", "about:", "news:", "tel:"};
+    for (const QByteArrayView scheme : bareSchemes)
+        if (address.size() >= scheme.size() && qstrnicmp(address.data(), scheme.data(), scheme.size()) == 0)
             return true;
-    const qsizetype separator = address.indexOf(QLatin1String("://"));
-    if (separator <= 0 || !address[0].isLetter() || address[0].unicode() > 127)
+    const qsizetype separator = address.indexOf("://");
+    const auto isAsciiLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (separator <= 0 || !isAsciiLetter(address[0]))
         return false;
     for (qsizetype i = 1; i < separator; ++i) {
-        const QChar c = address[i];
-        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-')
-                                   || c == QLatin1Char('.')))
+        const char c = address[i];
+        if (!(isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))
             return false;
     }
     return true;
@@ -27,10 +25,9 @@ bool hasScheme(const QString &address)
 // Appends `text` as UTF-8 escaped as escaped() escapes it. Every character escaped is
 // ASCII, and the bytes of a character beyond ASCII are never ASCII, so the bytes can be
 // escaped one by one; runs without any are copied whole.
-void appendEscaped(QByteArray &out, const QString &text)
+void appendEscaped(QByteArray &out, QByteArrayView utf8)
 {
-    const QByteArray utf8 = text.toUtf8();
-    const char *run = utf8.constData();
+    const char *run = utf8.data();
     const char *const end = run + utf8.size();
     for (const char *p = run; p < end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
@@ -88,7 +85,7 @@ QString NetscapeWriter::escaped(const QString &text)
 
 QString NetscapeWriter::withScheme(const QString &address)
 {
-    return hasScheme(address) ? address : QStringLiteral("http://") + address;
+    return hasScheme(address.toUtf8()) ? address : QStringLiteral("http://") + address;
 }
 
 void NetscapeWriter::indent()
@@ -100,7 +97,7 @@ void NetscapeWriter::beginFolder(const QString &name)
 {
     indent();
     m_out += "<DT><H3>";
-    appendEscaped(m_out, name);
+    appendEscaped(m_out, name.toUtf8());
     m_out += "</H3>\n";
     indent();
     m_out += "<DL><p>\n";
@@ -116,7 +113,7 @@ void NetscapeWriter::endFolder()
     m_out += "</DL><p>\n";
 }
 
-void NetscapeWriter::addLink(const QString &address, const QString &title, qint64 added)
+void NetscapeWriter::addLink(QByteArrayView address, QByteArrayView title, qint64 added)
 {
     indent();
     m_out += "<DT><A HREF=\"";
