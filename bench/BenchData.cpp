@@ -2,10 +2,18 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char **environ;
 
 namespace BenchData {
 
@@ -134,6 +142,30 @@ void exec(sqlite3 *db, const char *sql)
     }
 }
 
+void appendEscaped(std::string &out, const std::string &text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+}
+
+// Seconds since the epoch of a "YYYY-MM-DD HH:MM:SS" read as UTC.
+long long utcSeconds(const std::string &viewTime)
+{
+    std::tm parts{};
+    std::sscanf(viewTime.c_str(), "%d-%d-%d %d:%d:%d", &parts.tm_year, &parts.tm_mon, &parts.tm_mday, &parts.tm_hour,
+                &parts.tm_min, &parts.tm_sec);
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    return static_cast<long long>(timegm(&parts));
+}
+
 } // namespace
 
 const char *kindName(Kind kind)
@@ -215,6 +247,83 @@ void seed(const QString &file, int count, Kind kind)
     sqlite3_close(db);
 }
 
+void writePlainLibrary(const std::string &file, int count)
+{
+    std::remove(file.c_str());
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot open %s\n", file.c_str());
+        std::exit(1);
+    }
+    exec(db, "CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)");
+    exec(db, "CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
+             "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0)");
+    exec(db, "CREATE INDEX address_by_group ON address(GroupNo)");
+    exec(db, "BEGIN");
+    sqlite3_stmt *group = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)", -1, &group, nullptr);
+    const std::vector<std::string> names = groupNames();
+    for (int g = 1; g <= Groups; ++g) {
+        sqlite3_bind_int(group, 1, g);
+        sqlite3_bind_text(group, 2, names[size_t(g - 1)].c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(group);
+        sqlite3_reset(group);
+    }
+    sqlite3_finalize(group);
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
+                           "VALUES (?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const Row r = row(Kind::Realistic, i, count);
+        sqlite3_bind_text(insert, 1, r.address.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, r.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 3, r.times);
+        sqlite3_bind_text(insert, 4, r.viewTime.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 5, r.groupNo);
+        sqlite3_bind_int(insert, 6, r.favourite ? 1 : 0);
+        if (sqlite3_step(insert) != SQLITE_DONE) {
+            std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+            std::exit(1);
+        }
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+void writeBookmarkFile(const std::string &file, int count)
+{
+    std::vector<std::vector<Row>> byGroup(Groups);
+    for (int i = 0; i < count; ++i) {
+        Row r = row(Kind::Realistic, i, count);
+        byGroup[size_t(r.groupNo - 1)].push_back(std::move(r));
+    }
+    std::string out = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+                      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+                      "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n";
+    const std::vector<std::string> names = groupNames();
+    for (int g = 0; g < Groups; ++g) {
+        out += "    <DT><H3>";
+        appendEscaped(out, names[size_t(g)]);
+        out += "</H3>\n    <DL><p>\n";
+        for (const Row &r : byGroup[size_t(g)]) {
+            out += "        <DT><A HREF=\"";
+            appendEscaped(out, r.address);
+            out += "\" ADD_DATE=\"" + std::to_string(utcSeconds(r.viewTime)) + "\">";
+            appendEscaped(out, r.name);
+            out += "</A>\n";
+        }
+        out += "    </DL><p>\n";
+    }
+    out += "</DL><p>\n";
+    FILE *stream = std::fopen(file.c_str(), "wb");
+    if (!stream || std::fwrite(out.data(), 1, out.size(), stream) != out.size() || std::fclose(stream) != 0) {
+        std::fprintf(stderr, "cannot write %s\n", file.c_str());
+        std::exit(1);
+    }
+}
+
 std::vector<std::string> stepTexts(sqlite3_stmt *query, int columns)
 {
     std::vector<std::string> texts;
@@ -225,6 +334,51 @@ std::vector<std::string> stepTexts(sqlite3_stmt *query, int columns)
         }
     }
     return texts;
+}
+
+ProcessRun runProcess(const std::vector<std::string> &arguments)
+{
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    ProcessRun run;
+    run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.peakMb = double(usage.ru_maxrss) / 1024.0;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string spread(std::vector<double> values)
+{
+    if (values.empty())
+        return "-";
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    char text[96];
+    std::snprintf(text, sizeof text, "%.1f (%.1f-%.1f)", median(values), *low, *high);
+    return text;
 }
 
 void useOwnHome(const QString &folder)

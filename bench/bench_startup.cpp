@@ -1,12 +1,13 @@
 // Start-up of the real program, from its start to the first painted main window, with 0,
-// 10,000 and 100,000 addresses, and its peak resident memory. Every figure is the median
-// of whole processes started one after another by this program.
+// 100,000 and 1,000,000 addresses (or the counts given as arguments), and its peak
+// resident memory. Program and floor are started in turn, run by run; every figure is the
+// median (min-max) of whole processes, the ratio that of the runs' own ratios.
 //
-// The floor is the sum of two processes that do only what the start cannot avoid:
+// The floor is the sum of two processes that do only what the first screen cannot avoid:
 //   - a bare Qt window of the main window's size, shown, ended after its first paint
 //     (this program with --bare-window);
-//   - reading the six listed columns of the same rows with the SQLite C API into strings
-//     (this program with --read-floor FILE), with the plainest statement over the tables.
+//   - floor_first_page: the count of the addresses and the first page of rows read with
+//     the SQLite C API from a plain library of the same rows (no Qt, no folded copies).
 // The program is started with VESTRANE_EXIT_AFTER_FIRST_PAINT=1 and the platform this
 // program has (offscreen unless QT_QPA_PLATFORM or a display says otherwise).
 //
@@ -19,25 +20,16 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
-#include <sqlite3.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -45,54 +37,11 @@ constexpr int Runs = 7;
 constexpr int WindowWidth = 591; // the main window's design size
 constexpr int WindowHeight = 404;
 
-struct ProcessRun
-{
-    double ms = 0;
-    double peakMb = 0;
-    int exitCode = -1;
-};
-
-ProcessRun runProcess(const std::vector<std::string> &arguments)
-{
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-    QElapsedTimer timer;
-    timer.start();
-    // What the programs print (platform notes) is not part of the report.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    ProcessRun run;
-    run.ms = timer.nsecsElapsed() / 1e6;
-    run.peakMb = usage.ru_maxrss / 1024.0;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 struct Series
 {
     std::vector<double> ms;
     std::vector<double> peakMb;
-    void add(const ProcessRun &run)
+    void add(const BenchData::ProcessRun &run)
     {
         if (run.exitCode != 0) {
             std::fprintf(stderr, "a run ended with %d\n", run.exitCode);
@@ -102,25 +51,6 @@ struct Series
         peakMb.push_back(run.peakMb);
     }
 };
-
-// The C-API floor of reading the list: the six columns of every address with its group
-// name, stepped into strings.
-int readFloor(const char *file)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(file, &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt *query = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT a.Address, a.AddressName, a.ViewTime, a.Times, a.MyAddress, g.GroupName "
-                       "FROM address a LEFT JOIN BaseGroup g ON g.GroupNo = a.GroupNo",
-                       -1, &query, nullptr);
-    const std::vector<std::string> texts = BenchData::stepTexts(query, 6);
-    sqlite3_finalize(query);
-    sqlite3_close(db);
-    volatile size_t read = texts.size(); // keeps the strings from being optimised away
-    (void)read;
-    return 0;
-}
 
 int bareWindow(int argc, char **argv)
 {
@@ -152,22 +82,26 @@ void prepareDatabase(const QString &folder, int count, BenchData::Kind kind)
     BenchData::seed(folder + QStringLiteral("/address.mdb"), count, kind);
 }
 
-void measure(const std::string &self, const QString &folder, int count, BenchData::Kind kind)
+void measure(const std::string &self, const QString &folder, int count)
 {
-    prepareDatabase(folder, count, kind);
-    const std::string file = (folder + QStringLiteral("/address.mdb")).toStdString();
+    prepareDatabase(folder, count, BenchData::Kind::Realistic);
+    const std::string plain = (folder + QStringLiteral("/plain.mdb")).toStdString();
+    BenchData::writePlainLibrary(plain, count);
     Series program, window, read;
-    runProcess({VESTRANE_EXECUTABLE}); // warm-up: caches, fonts
+    std::vector<double> ratios;
+    BenchData::runProcess({VESTRANE_EXECUTABLE}); // warm-up: caches, fonts
+    BenchData::runProcess({FLOOR_FIRST_PAGE, plain});
     for (int run = 0; run < Runs; ++run) {
-        program.add(runProcess({VESTRANE_EXECUTABLE}));
-        window.add(runProcess({self, "--bare-window"}));
-        read.add(runProcess({self, "--read-floor", file}));
+        program.add(BenchData::runProcess({VESTRANE_EXECUTABLE}));
+        window.add(BenchData::runProcess({self, "--bare-window"}));
+        read.add(BenchData::runProcess({FLOOR_FIRST_PAGE, plain}));
+        ratios.push_back(program.ms.back() / (window.ms.back() + read.ms.back()));
     }
-    const double floor = median(window.ms) + median(read.ms);
-    std::printf("%7d %-9s: start %7.1f ms | floor %7.1f ms (bare window %6.1f + C-API read %6.1f), %.2fx | "
-                "peak memory %6.1f MB (bare window %5.1f MB)\n",
-                count, BenchData::kindName(kind), median(program.ms), floor, median(window.ms), median(read.ms),
-                median(program.ms) / floor, median(program.peakMb), median(window.peakMb));
+    std::printf("%8d | %-22s | %-22s | %-20s | %5.2fx (%.2f-%.2f) | %5.1f MB (window %.1f MB)\n", count,
+                BenchData::spread(program.ms).c_str(), BenchData::spread(window.ms).c_str(),
+                BenchData::spread(read.ms).c_str(), BenchData::median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                BenchData::median(program.peakMb), BenchData::median(window.peakMb));
     std::fflush(stdout);
 }
 
@@ -177,8 +111,6 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--bare-window") == 0)
         return bareWindow(argc, argv);
-    if (argc == 3 && std::strcmp(argv[1], "--read-floor") == 0)
-        return readFloor(argv[2]);
 
     if (argc == 4 && std::strcmp(argv[1], "--prepare") == 0) {
         QCoreApplication app(argc, argv);
@@ -204,11 +136,17 @@ int main(int argc, char **argv)
     qputenv("LANG", "zh_CN.UTF-8");
     QCoreApplication app(argc, argv);
 
-    std::printf("median of %d whole processes each; platform %s\n", Runs,
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::atoi(argv[i]));
+    if (counts.empty())
+        counts = {0, 100000, 1000000};
+    std::printf("%d runs each, program and floor in turn; ms as median (min-max); platform %s\n", Runs,
                 qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? "xcb" : qgetenv("QT_QPA_PLATFORM").constData());
+    std::printf("%8s | %-22s | %-22s | %-20s | %-18s | %s\n", "rows", "start to first paint", "bare Qt window",
+                "count + first page", "ratio to the sum", "peak memory");
     const std::string self = QCoreApplication::applicationFilePath().toStdString();
-    for (int count : {0, 10000, 100000})
-        measure(self, home.path() + QStringLiteral("/db%1").arg(count), count, BenchData::Kind::Realistic);
-    measure(self, home.path() + QStringLiteral("/legacy"), 100000, BenchData::Kind::Legacy);
+    for (int count : counts)
+        measure(self, home.path() + QStringLiteral("/db%1").arg(count), count);
     return 0;
 }

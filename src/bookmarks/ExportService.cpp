@@ -2,6 +2,7 @@
 
 #include "bookmarks/NetscapeWriter.h"
 #include "data/AppError.h"
+#include "data/Dates.h"
 
 #include <QFile>
 #include <QHash>
@@ -19,14 +20,14 @@
 
 namespace {
 
-int digits(const QString &text, qsizetype at, qsizetype count)
+int digits(QByteArrayView text, qsizetype at, qsizetype count)
 {
     int value = 0;
     for (qsizetype i = at; i < at + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
+        const char c = text[i];
+        if (c < '0' || c > '9')
             return -1;
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
@@ -35,25 +36,21 @@ int digits(const QString &text, qsizetype at, qsizetype count)
 // time exists), read as local time; 0 for text that is no such date. Every row has a
 // time of its own, so this runs 100,000 times for a large export: the plain C
 // conversion is many times faster than QDateTime's parsing and zone lookup.
-qint64 storedSeconds(const QString &viewTime)
+qint64 storedSeconds(Dates::LocalTimes &clock, QByteArrayView viewTime)
 {
     if (viewTime.size() != 10 && viewTime.size() != 19)
         return 0;
-    std::tm when{};
-    when.tm_year = digits(viewTime, 0, 4) - 1900;
-    when.tm_mon = digits(viewTime, 5, 2) - 1;
-    when.tm_mday = digits(viewTime, 8, 2);
+    const int year = digits(viewTime, 0, 4), month = digits(viewTime, 5, 2), day = digits(viewTime, 8, 2);
+    int hour = 0, minute = 0, second = 0;
     if (viewTime.size() == 19) {
-        when.tm_hour = digits(viewTime, 11, 2);
-        when.tm_min = digits(viewTime, 14, 2);
-        when.tm_sec = digits(viewTime, 17, 2);
+        hour = digits(viewTime, 11, 2);
+        minute = digits(viewTime, 14, 2);
+        second = digits(viewTime, 17, 2);
     }
-    if (when.tm_year < 0 || when.tm_mon < 0 || when.tm_mon > 11 || when.tm_mday < 1 || when.tm_mday > 31
-        || when.tm_hour < 0 || when.tm_min < 0 || when.tm_sec < 0)
+    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || minute < 0 || second < 0)
         return 0;
-    when.tm_isdst = -1;
-    const std::time_t seconds = std::mktime(&when);
-    return seconds > 0 ? qint64(seconds) : 0;
+    const qint64 seconds = clock.toSeconds(year, month, day, hour, minute, second);
+    return seconds > 0 ? seconds : 0;
 }
 
 // A device, a pipe or a socket (also reached through /dev/stdout) is written in place:
@@ -167,8 +164,8 @@ bool replaceWhole(const QString &file, const QByteArray &bytes, QString *reason)
 
 struct ExportLink
 {
-    QString address;
-    QString title;
+    QByteArray address; // UTF-8, as the file holds it
+    QByteArray title;
     qint64 added = 0;
 };
 
@@ -230,25 +227,26 @@ struct ExportFolder
 QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int *count)
 {
     ExportFolder top;
+    Dates::LocalTimes clock;
     int written = 0;
     if (scope.kind == ExportScope::Kind::Favourites) {
         ExportFolder &favourites = top.child(QStringLiteral("收藏夹"));
-        ExportRows::forEach(db, scope, [&](ExportRow &&row) {
-            favourites.links.push_back({std::move(row.address), std::move(row.name), storedSeconds(row.viewTime)});
+        ExportRows::forEach(db, scope, [&](const ExportRow &row) {
+            favourites.links.push_back({row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
             ++written;
         });
     } else {
         // Groups without addresses are written as empty folders in their place.
         for (const QString &group : ExportRows::groups(db, scope))
             top.folderOf(group);
-        QString lastGroup;
+        QByteArray lastGroup;
         ExportFolder *folder = nullptr;
-        ExportRows::forEach(db, scope, [&](ExportRow &&row) {
+        ExportRows::forEach(db, scope, [&](const ExportRow &row) {
             if (!folder || row.groupName != lastGroup) {
-                folder = &top.folderOf(row.groupName);
-                lastGroup = row.groupName;
+                folder = &top.folderOf(QString::fromUtf8(row.groupName));
+                lastGroup = row.groupName.toByteArray();
             }
-            folder->links.push_back({std::move(row.address), std::move(row.name), storedSeconds(row.viewTime)});
+            folder->links.push_back({row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
             ++written;
         });
     }

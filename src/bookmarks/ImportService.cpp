@@ -16,12 +16,12 @@ namespace {
 
 constexpr qsizetype progressStep = 512;
 
-QString storedTime(const Bookmark &bookmark, const QString &today)
+QString storedTime(const Bookmark &bookmark, const QString &today, Dates::LocalTimes &clock)
 {
     const QDateTime when = bookmark.lastVisit.isValid() ? bookmark.lastVisit : bookmark.added;
     if (!when.isValid())
         return today;
-    return when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return clock.storedText(when.toSecsSinceEpoch());
 }
 
 void report(const ImportService::Progress &progress, qsizetype done, qsizetype total)
@@ -60,6 +60,7 @@ ImportPlan ImportService::plan(DbConnection &db, BookmarkSet &&set, const Progre
     QHash<QString, QSet<QString>> stored = storedKeys(db);
     QHash<QString, QSet<QString>> seen;
     const QString today = Dates::todayForStorage();
+    Dates::LocalTimes clock;
     const qsizetype total = qsizetype(set.bookmarks.size());
     plan.rows.reserve(set.bookmarks.size());
     qsizetype done = 0;
@@ -67,7 +68,7 @@ ImportPlan ImportService::plan(DbConnection &db, BookmarkSet &&set, const Progre
         ImportRow row;
         row.group = set.groupOf(bookmark);
         row.address = P_TrimUrl(bookmark.url);
-        row.viewTime = storedTime(bookmark, today);
+        row.viewTime = storedTime(bookmark, today, clock);
         const QString key = addressKey(row.address);
         if (stored.value(row.group).contains(key)) {
             row.duplicate = true;

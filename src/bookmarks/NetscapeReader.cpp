@@ -129,7 +129,9 @@ QDateTime epochDate(const QString &text)
         value /= 1'000'000;
     else if (value > 100'000'000'000LL)
         value /= 1000;
-    return QDateTime::fromSecsSinceEpoch(value);
+    // As UTC: the instant is the same, and turning it into a local time is left to
+    // whoever shows or stores it, once.
+    return QDateTime::fromSecsSinceEpoch(value, Qt::UTC);
 }
 
 struct Tag

@@ -2,26 +2,48 @@
 
 namespace {
 
-bool hasScheme(const QString &address)
+bool hasScheme(QByteArrayView address)
 {
     // "scheme://" (letters, digits, + - . after a first letter), or one of the schemes
     // written without slashes. "www.x.com:8080" is a host and port, not a scheme.
-    static const QLatin1String bareSchemes[] = {QLatin1String("mailto:"), QLatin1String("javascript:"),
-                                                QLatin1String("data:"), QLatin1String("about:"),
-                                                QLatin1String("news:"), QLatin1String("tel:")};
-    for (const QLatin1String &scheme : bareSchemes)
-        if (address.startsWith(scheme, Qt::CaseInsensitive))
+    static const QByteArrayView bareSchemes[] = {"mailto:", "javascript:", "data:", "about:", "news:", "tel:"};
+    for (const QByteArrayView scheme : bareSchemes)
+        if (address.size() >= scheme.size() && qstrnicmp(address.data(), scheme.data(), scheme.size()) == 0)
             return true;
-    const qsizetype separator = address.indexOf(QLatin1String("://"));
-    if (separator <= 0 || !address[0].isLetter() || address[0].unicode() > 127)
+    const qsizetype separator = address.indexOf("://");
+    const auto isAsciiLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (separator <= 0 || !isAsciiLetter(address[0]))
         return false;
     for (qsizetype i = 1; i < separator; ++i) {
-        const QChar c = address[i];
-        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-')
-                                   || c == QLatin1Char('.')))
+        const char c = address[i];
+        if (!(isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))
             return false;
     }
     return true;
+}
+
+// Appends `text` as UTF-8 escaped as escaped() escapes it. Every character escaped is
+// ASCII, and the bytes of a character beyond ASCII are never ASCII, so the bytes can be
+// escaped one by one; runs without any are copied whole.
+void appendEscaped(QByteArray &out, QByteArrayView utf8)
+{
+    const char *run = utf8.data();
+    const char *const end = run + utf8.size();
+    for (const char *p = run; p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c != 0x7F && c != '&' && c != '<' && c != '>' && c != '"')
+            continue;
+        out.append(run, p - run);
+        run = p + 1;
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += "&#" + QByteArray::number(c) + ';';
+        }
+    }
+    out.append(run, end - run);
 }
 
 } // namespace
@@ -63,7 +85,7 @@ QString NetscapeWriter::escaped(const QString &text)
 
 QString NetscapeWriter::withScheme(const QString &address)
 {
-    return hasScheme(address) ? address : QStringLiteral("http://") + address;
+    return hasScheme(address.toUtf8()) ? address : QStringLiteral("http://") + address;
 }
 
 void NetscapeWriter::indent()
@@ -74,7 +96,9 @@ void NetscapeWriter::indent()
 void NetscapeWriter::beginFolder(const QString &name)
 {
     indent();
-    m_out += "<DT><H3>" + escaped(name).toUtf8() + "</H3>\n";
+    m_out += "<DT><H3>";
+    appendEscaped(m_out, name.toUtf8());
+    m_out += "</H3>\n";
     indent();
     m_out += "<DL><p>\n";
     ++m_depth;
@@ -89,15 +113,25 @@ void NetscapeWriter::endFolder()
     m_out += "</DL><p>\n";
 }
 
-void NetscapeWriter::addLink(const QString &address, const QString &title, qint64 added)
+void NetscapeWriter::addLink(QByteArrayView address, QByteArrayView title, qint64 added)
 {
     indent();
-    m_out += "<DT><A HREF=\"" + escaped(withScheme(address)).toUtf8() + '"';
+    m_out += "<DT><A HREF=\"";
+    if (!hasScheme(address))
+        m_out += "http://";
+    appendEscaped(m_out, address);
+    m_out += '"';
     if (added > 0) {
         const QByteArray seconds = QByteArray::number(added);
-        m_out += " ADD_DATE=\"" + seconds + "\" LAST_VISIT=\"" + seconds + '"';
+        m_out += " ADD_DATE=\"";
+        m_out += seconds;
+        m_out += "\" LAST_VISIT=\"";
+        m_out += seconds;
+        m_out += '"';
     }
-    m_out += '>' + escaped(title).toUtf8() + "</A>\n";
+    m_out += '>';
+    appendEscaped(m_out, title);
+    m_out += "</A>\n";
 }
 
 QByteArray NetscapeWriter::finish()

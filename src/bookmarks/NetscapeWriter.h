@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Writes a Netscape bookmark file: UTF-8 with its meta tag, every text escaped (control
@@ -14,8 +15,8 @@ public:
     void endFolder();
     // An address without a scheme (as the editor stores it) is written with "http://"
     // in front, so that browsers take it for a web address.
-    // `added` in seconds since the epoch; 0 writes no dates.
-    void addLink(const QString &address, const QString &title, qint64 added);
+    // `added` in seconds since the epoch; 0 writes no dates. The texts are valid UTF-8.
+    void addLink(QByteArrayView address, QByteArrayView title, qint64 added);
     // The whole file; closes what is still open.
     QByteArray finish();
 

@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace {
 
 struct StoredParts
@@ -350,4 +353,74 @@ QString Dates::DisplayFormatter::format(QByteArrayView storedUtf8)
     if (!parseStored(storedUtf8.data(), storedUtf8.size(), parts))
         return slowFormat(QString::fromUtf8(storedUtf8));
     return compose(parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second, parts.millisecond);
+}
+
+namespace {
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+qint64 daysFromCivil(qint64 year, int month, int day)
+{
+    year -= month <= 2;
+    const qint64 era = (year >= 0 ? year : year - 399) / 400;
+    const qint64 yearOfEra = year - era * 400;
+    const qint64 dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const qint64 dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+bool sameLocalTime(const std::tm &a, const std::tm &b)
+{
+    return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday && a.tm_hour == b.tm_hour
+           && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
+}
+
+} // namespace
+
+// An instant is the only one showing its local time when the zone keeps one offset from a
+// day before to a day after it: no change of the clocks repeats or skips that time.
+bool Dates::LocalTimes::isOnlyInstant(std::time_t seconds, const std::tm &wanted, long offset) const
+{
+    std::tm parts{};
+    if (!localtime_r(&seconds, &parts) || parts.tm_gmtoff != offset || !sameLocalTime(parts, wanted))
+        return false;
+    for (const std::time_t near : {seconds - 86400, seconds + 86400}) {
+        if (!localtime_r(&near, &parts) || parts.tm_gmtoff != offset)
+            return false;
+    }
+    return true;
+}
+
+qint64 Dates::LocalTimes::toSeconds(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm wanted{};
+    wanted.tm_year = year - 1900;
+    wanted.tm_mon = month - 1;
+    wanted.tm_mday = day;
+    wanted.tm_hour = hour;
+    wanted.tm_min = minute;
+    wanted.tm_sec = second;
+    const qint64 asUtc = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    for (const long offset : m_offsets) {
+        if (isOnlyInstant(std::time_t(asUtc - offset), wanted, offset))
+            return asUtc - offset;
+    }
+    wanted.tm_isdst = -1;
+    std::tm asked = wanted;
+    const std::time_t seconds = std::mktime(&asked);
+    if (seconds != std::time_t(-1)
+        && std::find(m_offsets.begin(), m_offsets.end(), asked.tm_gmtoff) == m_offsets.end())
+        m_offsets.push_back(asked.tm_gmtoff);
+    return qint64(seconds);
+}
+
+QString Dates::LocalTimes::storedText(qint64 seconds)
+{
+    const std::time_t instant = std::time_t(seconds);
+    std::tm parts{};
+    if (!localtime_r(&instant, &parts) || parts.tm_year + 1900 < 1000 || parts.tm_year + 1900 > 9999)
+        return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
+                  parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return QString::fromLatin1(text);
 }

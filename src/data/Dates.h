@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <ctime>
 #include <vector>
 
 // Dates are stored as ISO text ("YYYY-MM-DD", with " HH:MM:SS" only where a time exists)
@@ -58,6 +59,26 @@ private:
     QString m_amUpper, m_pmUpper, m_amLower, m_pmLower;
     QHash<int, QString> m_days; // by year * 10000 + month * 100 + day
     std::vector<TimeField> m_timeFields;
+};
+
+// Conversions between instants and stored local date-times for many rows at a time, with
+// the results of the C library's mktime() and localtime() but without their look at the
+// time-zone file at every call (a stat of /etc/localtime each): an export or an import
+// converts every row. The zone's offsets met so far are kept; a local time that is not
+// known to map to one instant (a change of the clocks near it) takes mktime() itself.
+class LocalTimes
+{
+public:
+    // Seconds since the epoch of a local date and time, as mktime() with tm_isdst -1 gives
+    // them (fields out of range are carried over as it does).
+    qint64 toSeconds(int year, int month, int day, int hour, int minute, int second);
+    // The instant in local time as stored: "yyyy-MM-dd HH:mm:ss".
+    QString storedText(qint64 seconds);
+
+private:
+    bool isOnlyInstant(std::time_t seconds, const std::tm &wanted, long offset) const;
+
+    std::vector<long> m_offsets;
 };
 
 } // namespace Dates

@@ -17,26 +17,45 @@ QStringList ExportRows::groups(DbConnection &db, const ExportScope &scope)
     return {};
 }
 
-void ExportRows::forEach(DbConnection &db, const ExportScope &scope, const std::function<void(ExportRow &&)> &sink)
+namespace {
+
+// The bytes as they are when they are valid UTF-8, else their text with each fault
+// replaced, kept in `repaired`.
+QByteArrayView validUtf8(QByteArrayView bytes, QByteArray &repaired)
+{
+    if (bytes.isValidUtf8())
+        return bytes;
+    repaired = QString::fromUtf8(bytes).toUtf8();
+    return repaired;
+}
+
+} // namespace
+
+void ExportRows::forEach(DbConnection &db, const ExportScope &scope, const std::function<void(const ExportRow &)> &sink)
 {
     const QString columns = QStringLiteral(
         "SELECT g.GroupName, a.Address, a.AddressName, a.ViewTime FROM address a "
         "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ");
     const QString key = db.engine().rowKeyColumn();
-    QSqlQuery query;
+    QString sql;
+    QVariantList values;
     switch (scope.kind) {
     case ExportScope::Kind::All:
-        query = db.query(columns + QStringLiteral("ORDER BY g.%1, a.%1").arg(key));
+        sql = columns + QStringLiteral("ORDER BY g.%1, a.%1").arg(key);
         break;
     case ExportScope::Kind::Group:
-        query = db.query(columns + QStringLiteral("WHERE g.GroupName = ? ORDER BY a.%1").arg(key), {scope.groupName});
+        sql = columns + QStringLiteral("WHERE g.GroupName = ? ORDER BY a.%1").arg(key);
+        values << scope.groupName;
         break;
     case ExportScope::Kind::Favourites:
-        query = db.query(columns + QStringLiteral("WHERE a.MyAddress <> 0 ORDER BY g.%1, a.%1").arg(key));
+        sql = columns + QStringLiteral("WHERE a.MyAddress <> 0 ORDER BY g.%1, a.%1").arg(key);
         break;
     }
-    while (query.next()) {
-        sink(ExportRow{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                       query.value(3).toString()});
-    }
+    // The texts go to the file as UTF-8: read as UTF-8, they are never turned into
+    // QStrings and back for every row.
+    QByteArray repaired[4];
+    db.readRows(sql, values, [&](const RowReader &row) {
+        sink(ExportRow{validUtf8(row.utf8(0), repaired[0]), validUtf8(row.utf8(1), repaired[1]),
+                       validUtf8(row.utf8(2), repaired[2]), validUtf8(row.utf8(3), repaired[3])});
+    });
 }

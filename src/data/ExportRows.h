@@ -5,13 +5,14 @@
 #include <QString>
 #include <functional>
 
-// One stored address as an export writes it: ViewTime as stored, not as shown.
+// One stored address as an export writes it, its texts as the UTF-8 the file holds, valid
+// only while the row is handed over: ViewTime as stored, not as shown.
 struct ExportRow
 {
-    QString groupName;
-    QString address;
-    QString name;
-    QString viewTime;
+    QByteArrayView groupName;
+    QByteArrayView address;
+    QByteArrayView name;
+    QByteArrayView viewTime;
 };
 
 // Which addresses an export holds.
@@ -31,7 +32,8 @@ namespace ExportRows {
 // The groups of the scope in the tree's order (every group for All, even an empty one).
 QStringList groups(DbConnection &db, const ExportScope &scope);
 // The rows of the scope, group by group in the groups' order, each group's rows in the
-// order they were stored.
-void forEach(DbConnection &db, const ExportScope &scope, const std::function<void(ExportRow &&)> &sink);
+// order they were stored. A text that is no valid UTF-8 (another program may store one)
+// is handed over with its faults replaced by U+FFFD.
+void forEach(DbConnection &db, const ExportScope &scope, const std::function<void(const ExportRow &)> &sink);
 
 } // namespace ExportRows

@@ -82,6 +82,9 @@ QString SqliteEngine::containsCondition(const QString &column) const
 
 namespace {
 
+// SQLite's own default (-2000: about 2 MB), restored after a bulk insert.
+constexpr int defaultCacheSize = -2000;
+
 const QString removeOldFromIndex = QStringLiteral(
     "INSERT INTO address_search (address_search, rowid, AddressFolded, AddressNameFolded) "
     "VALUES ('delete', old.RowNo, old.AddressFolded, old.AddressNameFolded);");
@@ -117,6 +120,10 @@ QStringList SqliteEngine::indexStatements() const
 void SqliteEngine::pauseSearchIndex(DbConnection &db) const
 {
     db.execute(QStringLiteral("DROP TRIGGER IF EXISTS address_search_insert"));
+    // A large import touches more pages of the table, its indexes and the search index
+    // than the default cache holds: they would be written to the journal and read back
+    // again and again before the commit. The cache grows only as far as it is used.
+    db.query(QStringLiteral("PRAGMA cache_size = -262144"));
 }
 
 void SqliteEngine::resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) const
@@ -125,6 +132,7 @@ void SqliteEngine::resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) c
                               "SELECT RowNo, AddressFolded, AddressNameFolded FROM address WHERE RowNo > ?"),
                {lastRowNoBefore});
     db.execute(insertTrigger);
+    db.query(QStringLiteral("PRAGMA cache_size = %1").arg(defaultCacheSize));
 }
 
 QStringList SqliteEngine::refillSearchIndexStatements() const

@@ -172,8 +172,13 @@ private Q_SLOTS:
         ImportService::importFile(db, bookmarkData(QStringLiteral("firefox/bookmarks.html")));
         AddressStore::setFavourite(db, QStringLiteral("https://lobste.rs"));
         AddressStore::setFavourite(db, QStringLiteral("www.people.com.cn"));
+        // Another program stored a name that is no UTF-8: the file stays UTF-8.
+        db.execute(QStringLiteral("UPDATE address SET AddressName = CAST(x'41ff42' AS TEXT) WHERE Address = ?"),
+                   {QStringLiteral("https://lobste.rs")});
 
         const QByteArray favourites = ExportService::render(db, ExportScope::favourites());
+        QVERIFY(favourites.isValidUtf8());
+        QVERIFY(favourites.contains(">A\xEF\xBF\xBD" "B</A>"));
         QCOMPARE(favourites.count("<H3>"), 1);
         QVERIFY(favourites.contains("<DT><H3>收藏夹</H3>"));
         QCOMPARE(favourites.count("<DT><A "), 2);

@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 
+#include <ctime>
+
 // How stored dates are shown: the fast formatter of the list must give what the locale
 // itself gives, without a time zone, in every locale.
 class TestDates : public QObject
@@ -68,6 +70,58 @@ private Q_SLOTS:
                          expected);
             }
         }
+    }
+
+    // Exports and imports convert every row's time without the C library's look at the
+    // zone for every call; their results must be the library's own, also where the
+    // clocks change (the hour skipped or repeated) and for days that do not exist.
+    void localTimesAgreeWithTheCLibrary_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QString>("stored");
+        const QByteArray berlin = "CET-1CEST,M3.5.0,M10.5.0/3";
+        const QByteArray lordHowe = "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0"; // half an hour's change
+        QTest::newRow("UTC") << QByteArray("UTC0") << "2019-06-30 23:59:59";
+        QTest::newRow("China") << QByteArray("CST-8") << "2024-02-29 08:00:00";
+        QTest::newRow("winter") << berlin << "2024-01-15 14:30:05";
+        QTest::newRow("summer") << berlin << "2024-07-15 14:30:05";
+        QTest::newRow("hour skipped") << berlin << "2024-03-31 02:30:00";
+        QTest::newRow("hour repeated") << berlin << "2024-10-27 02:30:00";
+        QTest::newRow("day before the change") << berlin << "2024-10-26 02:30:00";
+        QTest::newRow("half hour repeated") << lordHowe << "2024-04-07 01:45:00";
+        QTest::newRow("no such day") << berlin << "2023-02-31 10:00:00";
+        QTest::newRow("hour 24") << berlin << "2023-02-03 24:00:00";
+        QTest::newRow("long ago") << berlin << "1901-12-14 00:00:00";
+    }
+
+    void localTimesAgreeWithTheCLibrary()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QString, stored);
+        const QByteArray zoneBefore = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        std::tm parts{};
+        QCOMPARE(std::sscanf(stored.toLatin1().constData(), "%d-%d-%d %d:%d:%d", &parts.tm_year, &parts.tm_mon,
+                             &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec),
+                 6);
+        Dates::LocalTimes clock;
+        // Times of both seasons first, so that the zone's offsets are known.
+        clock.toSeconds(2024, 1, 10, 12, 0, 0);
+        clock.toSeconds(2024, 7, 10, 12, 0, 0);
+        const qint64 fast = clock.toSeconds(parts.tm_year, parts.tm_mon, parts.tm_mday, parts.tm_hour, parts.tm_min,
+                                            parts.tm_sec);
+        parts.tm_year -= 1900;
+        parts.tm_mon -= 1;
+        parts.tm_isdst = -1;
+        const qint64 expected = qint64(std::mktime(&parts));
+        const QString text = clock.storedText(fast);
+        const QString expectedText =
+            QDateTime::fromSecsSinceEpoch(fast, Qt::UTC).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        zoneBefore.isNull() ? qunsetenv("TZ") : qputenv("TZ", zoneBefore);
+        tzset();
+        QCOMPARE(fast, expected);
+        QCOMPARE(text, expectedText);
     }
 };
 
