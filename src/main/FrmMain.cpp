@@ -1,6 +1,8 @@
 // Creation, activation and closing of the main window.
 #include "main/FrmMain.h"
 
+#include "main/AddressListModel.h"
+
 #include "data/DataModule.h"
 #include "controls/ListRowModel.h"
 #include "controls/TListView1.h"
