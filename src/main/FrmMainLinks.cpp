@@ -9,6 +9,7 @@
 #include "data/DataModule.h"
 #include "links/LinkFixes.h"
 #include "links/LinkStore.h"
+#include "main/AddressListModel.h"
 #include "main/LinkCheckProgress.h"
 #include "main/MainPictures.h"
 #include "platform/Dialogs.h"
@@ -95,7 +96,7 @@ QString TFrmMain::failureHintOf(int row)
     const QTreeWidgetItem *node = TreeView1->currentItem();
     if (!node || !node->data(0, NodeFailingRole).toBool() || m_curGroup != FailingLabel)
         return {};
-    const QString hint = m_failureHints.hintFor(m_dm1.connection(), ListView1->rows()->rowAt(row).caption.toString());
+    const QString hint = m_failureHints.hintFor(m_dm1.connection(), listedRecord(row).address);
     return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;
 }
 

@@ -252,7 +252,7 @@ private Q_SLOTS:
 
         clickNode(w, TFrmMain::FailingLabel);
         QCOMPARE(f->captions(), QStringList{"www.gone.com/a"});
-        QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->rows()->index(0, 1)).center());
+        QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->model()->index(0, 1)).center());
         QCOMPARE(w.HintText().section(QLatin1Char('\n'), 5),
                  QStringLiteral("检查结果：失效（HTTP 404）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(checkedAt));
 
@@ -268,7 +268,7 @@ private Q_SLOTS:
 
         clickNode(w, QStringLiteral("新闻"));
         const auto iconColour = [&](int row) {
-            const QIcon icon = list(w)->rows()->data(list(w)->rows()->index(row, 0), Qt::DecorationRole).value<QIcon>();
+            const QIcon icon = list(w)->model()->data(list(w)->model()->index(row, 0), Qt::DecorationRole).value<QIcon>();
             return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
         };
         QCOMPARE(f->captions(), (QStringList{"www.gone.com/a", "www.fine.com"}));
