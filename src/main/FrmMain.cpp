@@ -36,6 +36,7 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     qApp->installEventFilter(this);
     FormCreate();
     setupRefresh();
+    setupHistory();
 }
 
 TFrmMain::~TFrmMain() = default;

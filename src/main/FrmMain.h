@@ -69,6 +69,7 @@
 #include <vector>
 
 class HostResolver;
+class LibraryHistory;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -326,7 +327,8 @@ private:
     void ListView1ContextMenu(const QPoint &position);
     // Shows ListPM6 and ListPM7 only where the selected row's last check offers them.
     void offerLinkFixes();
-    void applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &));
+    using LinkFix = Outcome (*)(LibraryHistory *, DbConnection &, const QString &, const QString &, const QString &);
+    void applyLinkFix(LinkFix fix);
     // The group column of the selected row.
     QString selectedRowGroup() const;
     void showListRowsAsFavourite(const QString &address, bool favourite);
@@ -350,7 +352,13 @@ public:
     // A reload that waits for the user, or for a burst of changes to end.
     bool refreshPending() const;
 
+    // Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; and the menus' "撤销 …" and "重做 …": the session's
+    // newest step taken back or done again, then every view reloaded.
+    void undoLastStep();
+    void redoLastStep();
+
 private:
+    void setupHistory();
     class Refresher;
     void setupRefresh();
     void noteListing(const AddressFilter &filter);

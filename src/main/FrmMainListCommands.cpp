@@ -9,6 +9,7 @@
 #include "main/MainPictures.h"
 #include "platform/Dialogs.h"
 #include "services/AddressCommands.h"
+#include "services/HistoryCommands.h"
 
 #include <QAction>
 #include <QMenu>
@@ -151,7 +152,7 @@ QString TFrmMain::selectedRowGroup() const
 
 bool TFrmMain::P_DeleteAddress()
 {
-    const Outcome outcome = AddressCommands::remove(m_dm1.connection(), m_curAddress, selectedRowGroup());
+    const Outcome outcome = HistoryCommands::removeAddress(&m_dm1.history(), m_dm1.connection(), m_curAddress, selectedRowGroup());
     if (!showOutcome(outcome))
         return false;
     Dialogs::show(this, outcome.message, QStringLiteral("删除"));
@@ -160,12 +161,12 @@ bool TFrmMain::P_DeleteAddress()
 
 bool TFrmMain::P_SetFavourite(const QString &address)
 {
-    return showOutcome(AddressCommands::setFavourite(m_dm1.connection(), address));
+    return showOutcome(HistoryCommands::setFavourite(&m_dm1.history(), m_dm1.connection(), address));
 }
 
 bool TFrmMain::P_ClearFavourite()
 {
-    return showOutcome(AddressCommands::clearFavourite(m_dm1.connection(), m_curAddress, selectedRowGroup()));
+    return showOutcome(HistoryCommands::clearFavourite(&m_dm1.history(), m_dm1.connection(), m_curAddress, selectedRowGroup()));
 }
 
 // Marking reaches every group's row of the address: every listed row of it shows so.
