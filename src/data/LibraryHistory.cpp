@@ -287,10 +287,9 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
         query.finish();
         before[Addresses].merge(readKeys(db, specs[Addresses], keys, groupsBefore));
     }
-    // A command that failed halfway keeps what it wrote before, where the engine lets the
-    // transaction go on (an import keeps the rows before a refused one): that is the step.
     const bool succeeded = command();
-    if (!succeeded && (db.engine().failedStatementEndsTransaction() || !db.inTransaction()))
+    if (!succeeded
+        && (!scope.keepsWorkBeforeFailure || db.engine().failedStatementEndsTransaction() || !db.inTransaction()))
         return false;
 
     auto step = std::make_unique<Step>();

@@ -27,6 +27,10 @@ struct StepScope
     // The step keeps only the keys of the rows the command added (an import's thousands),
     // with a digest of each to find changes, not the rows.
     bool keysOnly = false;
+    // A command that fails halfway keeps what it wrote before the failure (an import keeps
+    // the rows before a refused one), where the engine lets the transaction go on; that is
+    // then the step. Otherwise a failure takes back all of it.
+    bool keepsWorkBeforeFailure = false;
 };
 
 // What an undo or a redo did: done, or refused with the text for the user (nothing changed).
@@ -56,9 +60,9 @@ public:
     LibraryHistory &operator=(const LibraryHistory &) = delete;
 
     // Runs `command` inside one transaction that records what it changed; `command` gives
-    // false when it did not do its work, which rolls the transaction back unless the
-    // engine lets it go on (what was written before the failure is kept, as one step). A
-    // step that changed nothing is not kept. Gives what `command` gave.
+    // false when it did not do its work, which rolls the transaction back (but see
+    // StepScope::keepsWorkBeforeFailure). A step that changed nothing is not kept. Gives
+    // what `command` gave.
     bool record(DbConnection &db, const QString &label, const StepScope &scope, const std::function<bool()> &command);
 
     bool canUndo() const { return !m_undo.empty(); }

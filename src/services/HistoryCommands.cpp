@@ -153,6 +153,7 @@ Outcome HistoryCommands::recordImport(LibraryHistory *history, DbConnection &db,
 {
     StepScope scope;
     scope.keysOnly = true;
+    scope.keepsWorkBeforeFailure = true;
     return recorded(history, db, label, scope, import);
 }
 

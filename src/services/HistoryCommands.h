@@ -33,6 +33,7 @@ Outcome usePageTitle(LibraryHistory *history, DbConnection &db, const QString &a
                      const QString &group);
 
 // An import of any kind: one step that keeps the keys of the rows and groups it added.
+// An import that fails halfway keeps (as its step) the rows stored before the failure.
 Outcome recordImport(LibraryHistory *history, DbConnection &db, const QString &label,
                      const std::function<Outcome()> &import);
 Outcome importShortcuts(LibraryHistory *history, DbConnection &db, const std::vector<ShortcutEntry> &entries);
