@@ -23,6 +23,8 @@ const CommandSwitch commandSwitches[] = {
     {"--import-mdb", StartMode::ImportMdb, 1, 1, "usage: vestrane --import-mdb FILE"},
     {"--copy-database", StartMode::CopyDatabase, 1, 1, "usage: vestrane --copy-database TO"},
     {"--check-links", StartMode::CheckLinks, 0, 1, nullptr},
+    {"--recycle-bin", StartMode::RecycleBin, 0, 0, nullptr},
+    {"--restore", StartMode::Restore, 1, -1, "usage: vestrane --restore ID..."},
 };
 
 QString switchName(const QString &argument)
@@ -53,6 +55,16 @@ StartOptions parseCommand(const CommandSwitch &command, const QStringList &argum
     if (command.mode == StartMode::SendUrl) {
         options.address = arguments.at(0);
         options.name = arguments.at(1);
+    } else if (command.mode == StartMode::Restore) {
+        for (const QString &id : arguments) {
+            bool ok = false;
+            if (id.toLongLong(&ok) <= 0 || !ok) {
+                options.error = QStringLiteral("vestrane: %1 is no row of the recycle bin (a number from --recycle-bin)\n%2")
+                                    .arg(id, QLatin1String(command.usage));
+                return options;
+            }
+        }
+        options.ids = arguments;
     } else if (command.mode == StartMode::CheckLinks) {
         options.group = arguments.value(0);
     } else if (command.minArguments > 0) {
@@ -113,6 +125,8 @@ QString StartOptions::usage()
         "       vestrane --import-mdb FILE     merge a Jet address.mdb of the Windows program\n"
         "       vestrane --copy-database TO    the whole library to TO: a postgresql:// URI or an SQLite file\n"
         "       vestrane --check-links [GROUP] check every address (or a group's) for dead and moved ones\n"
+        "       vestrane --recycle-bin         list the deleted addresses kept (id, deleted at, group, address, name)\n"
+        "       vestrane --restore ID...       put rows of the recycle bin back into their groups\n"
         "       vestrane --send-url ADDRESS NAME  offer an address to the running program\n"
         "       vestrane --native-messaging    the browser extension's host\n"
         "       vestrane --help | --version\n"

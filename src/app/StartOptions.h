@@ -16,6 +16,8 @@ enum class StartMode {
     ImportMdb,  // --import-mdb FILE: merge a Jet file of the Windows program
     CopyDatabase, // --copy-database TO: the whole library to a server or a file
     CheckLinks, // --check-links [GROUP]: check the addresses, store and print what is not ok
+    RecycleBin, // --recycle-bin: list the deleted addresses kept
+    Restore,    // --restore ID...: put rows of the recycle bin back
     Help,       // --help: the switches
     Version,    // --version: the program's version
     NativeMessaging, // --native-messaging: the host a browser starts (it adds arguments of its own)
@@ -29,6 +31,7 @@ struct StartOptions
     QString name;
     QString file;    // --import, --export, --import-mdb; the target of --copy-database
     QString group;   // --export, --check-links; empty for every group
+    QStringList ids; // --restore
     // Set when the command line cannot be carried out (exit 2): a switch without the
     // arguments it needs, or an argument the program does not know.
     QString error;

@@ -3,6 +3,7 @@
 #include "app/BookmarkCommands.h"
 #include "app/CheckLinksCommand.h"
 #include "app/CopyDatabaseCommand.h"
+#include "app/RecycleBinCommand.h"
 #include "app/ImportMdbCommand.h"
 #include "app/JetStart.h"
 #include "app/SingleInstance.h"
@@ -12,6 +13,7 @@
 #include "automation/SendUrlClient.h"
 #include "data/DailyBackup.h"
 #include "data/DataModule.h"
+#include "data/RecycleBin.h"
 #include "data/SettingsStore.h"
 #include "editor/FrmEditGroup.h"
 #include "jet/JetFile.h"
@@ -66,6 +68,19 @@ private:
     bool m_done = false;
 };
 
+// What the recycle bin kept longer than `RecycleDays` goes at each start, once the window
+// opened the library: one that could not be opened (a server away) is left for the next
+// start, and one that cannot be written said so already.
+void dropExpiredDeletions(DbConnection &db)
+{
+    if (!db.isOpen() || db.isReadOnly())
+        return;
+    try {
+        RecycleBin::dropExpired(db, RecycleBin::keepDays());
+    } catch (const AppError &) {
+    }
+}
+
 } // namespace
 
 int runVestrane(int argc, char **argv)
@@ -89,6 +104,9 @@ int runVestrane(int argc, char **argv)
         return ImportMdbCommand::run(argc, argv, options.file);
     case StartMode::CopyDatabase:
         return CopyDatabaseCommand::run(argc, argv, options.file);
+    case StartMode::RecycleBin:
+    case StartMode::Restore:
+        return RecycleBinCommand::run(argc, argv, options);
     case StartMode::NativeMessaging:
         return NativeHost::run(argc, argv);
     case StartMode::Help:
@@ -151,11 +169,13 @@ int runVestrane(int argc, char **argv)
     if (ExitAfterFirstPaint::requested())
         benchmarkExit = std::make_unique<ExitAfterFirstPaint>(&mainWindow);
     mainWindow.show();
+    QTimer::singleShot(0, &mainWindow, [&dm1] { dropExpiredDeletions(dm1.connection()); });
     if (!backupFailure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(backupFailure));
         QTimer::singleShot(0, &mainWindow, [&] { Dialogs::show(&mainWindow, backupFailure, QStringLiteral("提示")); });
     }
     auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
+    editor->setHistory(&dm1.history());
     mainWindow.setEditor(editor.get());
 
     app.exec();

@@ -30,7 +30,12 @@ void BackgroundImport::startStore(ImportPlan plan)
 {
     m_plan = std::move(plan);
     start([this](DbConnection &db, const ImportService::Progress &progress) {
-        m_report = ImportService::store(db, m_plan, progress);
+        StepScope scope;
+        scope.keysOnly = true;
+        m_steps.record(db, QStringLiteral("导入书签"), scope, [&] {
+            m_report = ImportService::store(db, m_plan, progress);
+            return true;
+        });
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookmarks/ImportService.h"
+#include "data/LibraryHistory.h"
 
 #include <QObject>
 #include <QThread>
@@ -33,6 +34,8 @@ public:
     ImportPlan takePlan() { return std::move(m_plan); }
     const ImportReport &report() const { return m_report; }
     const QString &error() const { return m_error; }
+    // After finished(): the store as a step of history, for the session's to take over.
+    LibraryHistory &steps() { return m_steps; }
     bool cancelled() const { return m_cancelled; }
 
 Q_SIGNALS:
@@ -48,6 +51,7 @@ private:
     std::atomic<bool> m_cancel{false};
     ImportPlan m_plan;
     ImportReport m_report;
+    LibraryHistory m_steps;
     QString m_error;
     bool m_cancelled = false;
 };

@@ -4,6 +4,7 @@
 #include "data/SqlEngine.h"
 #include "data/AppError.h"
 #include "data/BulkInsert.h"
+#include "data/RecycleBin.h"
 
 #include <QVariant>
 
@@ -414,7 +415,11 @@ int AddressStore::update(DbConnection &db, const QString &address, const QString
 
 int AddressStore::remove(DbConnection &db, const QString &address, int groupNo)
 {
-    return db.execute(QStringLiteral("DELETE FROM address WHERE Address = ? AND GroupNo = ?"), {address, groupNo});
+    Transaction transaction(db);
+    RecycleBin::keep(db, QStringLiteral("a.Address = ? AND a.GroupNo = ?"), {address, groupNo});
+    const int removed = db.execute(QStringLiteral("DELETE FROM address WHERE Address = ? AND GroupNo = ?"), {address, groupNo});
+    transaction.commit();
+    return removed;
 }
 
 int AddressStore::setFavourite(DbConnection &db, const QString &address)

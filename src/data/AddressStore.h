@@ -108,6 +108,7 @@ void insert(DbConnection &db, const QString &address, const QString &name, int g
 // Gives the number of rows changed (0 when the old row is gone).
 int update(DbConnection &db, const QString &address, const QString &name, int groupNo,
            const QString &oldAddress, const QString &oldName);
+// Deletes the address's rows of the group, keeping them in the recycle bin.
 int remove(DbConnection &db, const QString &address, int groupNo);
 // Marks every row with this address; unmarks only the row of one group.
 int setFavourite(DbConnection &db, const QString &address);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DbConnection.h"
+#include "data/LibraryHistory.h"
 
 #include <memory>
 
@@ -16,7 +17,8 @@ QString databaseFileFor(const QString &pathSetting);
 void configureConnection(DbConnection &connection);
 
 // The data module: owner of the shared connection used by the main window and the
-// import window. The connection opens at its first statement and stays open.
+// import window, and of the session's undo history. The connection opens at its first
+// statement and stays open.
 class TDm1
 {
 public:
@@ -24,7 +26,9 @@ public:
     // Reads the settings; may throw AppError (shown by the default error report).
     void init();
     DbConnection &connection() { return *m_connection; }
+    LibraryHistory &history() { return m_history; }
 
 private:
     std::unique_ptr<DbConnection> m_connection;
+    LibraryHistory m_history;
 };

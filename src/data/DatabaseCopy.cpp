@@ -35,6 +35,13 @@ const Table LinkChecks{QStringLiteral("LinkCheck"),
 const Table SiteIcons{QStringLiteral("SiteIcon"),
                       {QStringLiteral("Site"), QStringLiteral("Icon"), QStringLiteral("FetchedAt")}};
 
+// The recycle bin, with its numbers (the command line names rows by them).
+const Table Deleted{QStringLiteral("RecycleBin"),
+                    {QStringLiteral("Id"), QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"),
+                     QStringLiteral("Times"), QStringLiteral("ViewTime"), QStringLiteral("GroupNo"),
+                     QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
+                     QStringLiteral("DeletedBy")}};
+
 using Rows = std::vector<QVariantList>;
 
 // The rows in the order they were stored: the engine's row key, or the history's own number.
@@ -83,16 +90,17 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
     const Rows searches = readAll(from, Searches, QStringLiteral("Sort_No"));
     const Rows linkChecks = readAll(from, LinkChecks, QStringLiteral("Address"));
     const Rows siteIcons = readAll(from, SiteIcons, QStringLiteral("Site"));
+    const Rows deleted = readAll(from, Deleted, QStringLiteral("Id"));
 
     Transaction transaction(to);
-    to.lockTables({Groups.name, Addresses.name, Searches.name, LinkChecks.name, SiteIcons.name});
+    to.lockTables({Groups.name, Addresses.name, Searches.name, LinkChecks.name, SiteIcons.name, Deleted.name});
     if (const int held = countOf(to, Addresses.name); held > 0)
         throw AppError(QStringLiteral("目标数据库“%1”中已有 %2 条网址，未复制任何内容：只能复制到没有网址的数据库。")
                            .arg(to.describe())
                            .arg(held));
     // A new library holds the import group already; the copy brings its own.
     to.execute(QStringLiteral("DELETE FROM %1").arg(Groups.name));
-    for (const Table *table : {&Searches, &LinkChecks, &SiteIcons})
+    for (const Table *table : {&Searches, &LinkChecks, &SiteIcons, &Deleted})
         to.execute(QStringLiteral("DELETE FROM %1").arg(table->name));
     insertAll(to, Groups, groups);
     BulkInsert bulk(to);
@@ -103,6 +111,9 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
         to.execute(statement);
     insertAll(to, LinkChecks, linkChecks);
     insertAll(to, SiteIcons, siteIcons);
+    insertAll(to, Deleted, deleted);
+    for (const QString &statement : to.engine().followExplicitNumbersStatements(Deleted.name, QStringLiteral("Id")))
+        to.execute(statement);
     transaction.commit();
     return Result{int(groups.size()), int(addresses.size()), int(searches.size())};
 }

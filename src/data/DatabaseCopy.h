@@ -15,7 +15,7 @@ struct Result
 };
 
 // Every group (with its number), every address (visits, dates, favourites, the folded
-// search columns) and the search history (with its numbers) of `from`, in the order they
+// search columns), the search history and the recycle bin (with their numbers) of `from`, in the order they
 // were stored, into `to`, in one transaction on `to`. `to` is opened first, which makes its
 // tables when it has none. A `to` that holds addresses already is refused and left as it
 // is; its groups and search history are replaced. Everything is read before `to` is

@@ -619,19 +619,22 @@ void DbConnection::lockTables(const QStringList &tables)
         runStatement(lock);
 }
 
-Transaction::Transaction(DbConnection &connection) : m_connection(connection)
+Transaction::Transaction(DbConnection &connection)
+    : m_connection(connection), m_joined(connection.inTransaction())
 {
-    m_connection.beginTransaction();
+    if (!m_joined)
+        m_connection.beginTransaction();
 }
 
 Transaction::~Transaction()
 {
-    if (!m_done)
+    if (!m_done && !m_joined)
         m_connection.rollback();
 }
 
 void Transaction::commit()
 {
-    m_connection.commit();
+    if (!m_joined)
+        m_connection.commit();
     m_done = true;
 }

@@ -143,7 +143,9 @@ private:
     bool m_readOnly = false;
 };
 
-// RAII transaction: rolls back unless committed.
+// RAII transaction: rolls back unless committed. Made while the connection is in a
+// transaction already, it joins that one: its commit and rollback are left to the outer
+// one, so that a command can run inside a step that records what it changed.
 class Transaction
 {
 public:
@@ -153,5 +155,6 @@ public:
 
 private:
     DbConnection &m_connection;
+    bool m_joined = false;
     bool m_done = false;
 };

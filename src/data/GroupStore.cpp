@@ -1,5 +1,7 @@
 #include "data/GroupStore.h"
 
+#include "data/RecycleBin.h"
+
 #include <QVariant>
 
 QStringList GroupStore::groupNames(DbConnection &db)
@@ -70,6 +72,7 @@ GroupStore::Outcome GroupStore::deleteGroupWithAddresses(DbConnection &db, const
     const std::optional<int> groupNo = groupNoOf(db, name);
     if (!groupNo)
         return Outcome::NotFound;
+    RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo});
     db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
     db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
     transaction.commit();

@@ -25,7 +25,7 @@ std::optional<int> groupNoOf(DbConnection &db, const QString &name);
 int nextGroupNo(DbConnection &db);
 Outcome addGroup(DbConnection &db, const QString &name);
 Outcome renameGroup(DbConnection &db, const QString &oldName, const QString &newName);
-// Deletes the group and all its addresses, in one transaction.
+// Deletes the group and all its addresses (kept in the recycle bin), in one transaction.
 Outcome deleteGroupWithAddresses(DbConnection &db, const QString &name);
 
 } // namespace GroupStore

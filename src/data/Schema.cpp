@@ -78,6 +78,18 @@ QStringList linkCheckTables()
     };
 }
 
+// Every address deleted, alone or with its group: its row as it was (RowNo, the place it
+// goes back to where still free), its group's number and name, when it was deleted and, on
+// a server, by whom ("login@host"). Not needed to read a library, so not in tableNames().
+QString recycleBinTable(const SqlEngine &engine)
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS RecycleBin (%1, RowNo BIGINT, Address TEXT, AddressName TEXT, "
+                          "Times INTEGER NOT NULL DEFAULT 0, ViewTime TEXT, GroupNo INTEGER, "
+                          "MyAddress INTEGER NOT NULL DEFAULT 0, GroupName TEXT, DeletedAt TEXT NOT NULL, "
+                          "DeletedBy TEXT NOT NULL DEFAULT '')")
+        .arg(engine.autoNumberColumn(QStringLiteral("Id")));
+}
+
 } // namespace
 
 QStringList Schema::tableNames()
@@ -99,7 +111,8 @@ QStringList Schema::statements(const SqlEngine &engine)
                                           QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
                                           QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')")
                                               .arg(ImportGroup)}
-           + linkCheckTables() + engine.extraSchemaStatements() + engine.indexStatements();
+           + linkCheckTables() + QStringList{recycleBinTable(engine)} + engine.extraSchemaStatements()
+           + engine.indexStatements();
 }
 
 QStringList Schema::statements()
@@ -129,6 +142,8 @@ QStringList Schema::upgradeStatements(const SqlEngine &engine, int from)
     }
     case 2:
         return linkCheckTables(); // the same on every engine
+    case 3:
+        return {recycleBinTable(engine)};
     default:
         return {};
     }

@@ -10,11 +10,15 @@ namespace Schema {
 
 // Version of the tables this program reads and writes. 0 is a file from before the
 // folded search columns, 1 one from before the search index (and, on SQLite, before the
-// column that names each address's row key), 2 one from before the stored link checks.
-constexpr int Version = 3;
+// column that names each address's row key), 2 one from before the stored link checks,
+// 3 one from before the recycle bin.
+constexpr int Version = 4;
 
 // Group that receives imported favourites; it must exist in every database.
 inline const QString ImportGroup = QStringLiteral("IE收藏夹");
+
+// The table keeping deleted addresses until they expire or are restored.
+inline const QString RecycleBinTable = QStringLiteral("RecycleBin");
 
 // The program's own tables; a file holding only some of them is not ours to change.
 QStringList tableNames();

@@ -6,6 +6,7 @@
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "services/AddressEditing.h"
+#include "services/HistoryCommands.h"
 #include "window/SharedIcons.h"
 
 #include <QKeyEvent>
@@ -283,7 +284,7 @@ bool TFrmEditGroup::showSaveOutcome(const Outcome &outcome, const QString &doneT
 bool TFrmEditGroup::P_AddData()
 {
     const TypedAddress typed = typedInput();
-    const Outcome outcome = AddressEditing(*m_connection).add(typed);
+    const Outcome outcome = HistoryCommands::addAddress(m_history, *m_connection, typed);
     if (outcome.ok())
         m_saved = SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
     return showSaveOutcome(outcome, addedText);
@@ -292,7 +293,7 @@ bool TFrmEditGroup::P_AddData()
 bool TFrmEditGroup::P_EditData()
 {
     const TypedAddress typed = typedInput();
-    const Outcome outcome = AddressEditing(*m_connection).change(typed, m_oldAddress, m_oldName);
+    const Outcome outcome = HistoryCommands::changeAddress(m_history, *m_connection, typed, m_oldAddress, m_oldName);
     if (outcome.ok())
         m_saved = SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
     return showSaveOutcome(outcome, changedText);

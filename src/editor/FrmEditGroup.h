@@ -28,6 +28,7 @@
 #include <memory>
 #include <optional>
 
+class LibraryHistory;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -62,6 +63,9 @@ public:
 
     explicit TFrmEditGroup(QWidget *owner = nullptr, ErrorReporting reporting = ErrorReporting::ShowBox);
     ~TFrmEditGroup() override;
+
+    // The session's history, which then takes each save as a step an undo takes back.
+    void setHistory(LibraryHistory *history) { m_history = history; }
 
     // With ErrorReporting::Keep: the first error of the creation or of P_Init, else empty.
     QString keptError() const { return m_keptError; }
@@ -120,6 +124,7 @@ private:
     void reportError(QWidget *parent, const QString &message);
 
     std::unique_ptr<DbConnection> m_connection;
+    LibraryHistory *m_history = nullptr;
     ErrorReporting m_reporting = ErrorReporting::ShowBox;
     QString m_keptError;
     QString m_presetGroup;

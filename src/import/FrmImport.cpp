@@ -12,6 +12,7 @@
 #include "data/AppError.h"
 #include "platform/DesignFont.h"
 #include "platform/Dialogs.h"
+#include "services/HistoryCommands.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -241,7 +242,7 @@ void TFrmImport::TImportBtnClick()
         sourceRow.push_back(row);
     }
 
-    const Outcome outcome = UrlImportService::store(m_dm1.connection(), chosen);
+    const Outcome outcome = HistoryCommands::importShortcuts(&m_dm1.history(), m_dm1.connection(), chosen);
     // The transaction has ended: from here on a message box may run its event loop.
     if (!outcome.ok()) {
         // After a failed row the selection rests on that row.
@@ -367,7 +368,10 @@ void TFrmImport::importBookmarks()
             m_plan.rows[index].checked = rows->isChecked(row);
     }
     BackgroundImport job(m_dm1.connection().databaseFile());
-    if (!runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); }))
+    const bool stored =
+        runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); });
+    m_dm1.history().takeSteps(job.steps());
+    if (!stored)
         return;
     const ImportReport &report = job.report();
     // What was stored is listed no more, so that a second click cannot store it twice.

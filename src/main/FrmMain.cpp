@@ -41,6 +41,7 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     FormCreate();
     setupRefresh();
     setupLinkViews();
+    setupHistory();
 }
 
 TFrmMain::~TFrmMain()

@@ -72,6 +72,7 @@
 #include <vector>
 
 class HostResolver;
+class LibraryHistory;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -332,7 +333,8 @@ private:
     void ListView1ContextMenu(const QPoint &position);
     // Shows ListPM6 and ListPM7 only where the selected row's last check offers them.
     void offerLinkFixes();
-    void applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &));
+    using LinkFix = Outcome (*)(LibraryHistory *, DbConnection &, const QString &, const QString &, const QString &);
+    void applyLinkFix(LinkFix fix);
     // The link check's views (FrmMainLinks.cpp): the site icons of the list's rows, the
     // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
     void setupLinkViews();
@@ -361,7 +363,13 @@ public:
     // A reload that waits for the user, or for a burst of changes to end.
     bool refreshPending() const;
 
+    // Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; and the menus' "撤销 …" and "重做 …": the session's
+    // newest step taken back or done again, then every view reloaded.
+    void undoLastStep();
+    void redoLastStep();
+
 private:
+    void setupHistory();
     class Refresher;
     struct ListPlace;
     void setupRefresh();

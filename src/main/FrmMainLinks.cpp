@@ -13,6 +13,7 @@
 #include "main/LinkCheckProgress.h"
 #include "main/MainPictures.h"
 #include "platform/Dialogs.h"
+#include "services/HistoryCommands.h"
 
 #include <QAction>
 #include <QTreeWidget>
@@ -46,22 +47,22 @@ void TFrmMain::offerLinkFixes()
 
 void TFrmMain::ListPM6Click()
 {
-    applyLinkFix(&LinkFixes::useNewAddress);
+    applyLinkFix(&HistoryCommands::useNewAddress);
 }
 
 void TFrmMain::ListPM7Click()
 {
-    applyLinkFix(&LinkFixes::usePageTitle);
+    applyLinkFix(&HistoryCommands::usePageTitle);
 }
 
 // The fix changes the row as the editor's save does; the node is listed anew.
-void TFrmMain::applyLinkFix(Outcome (*fix)(DbConnection &, const QString &, const QString &, const QString &))
+void TFrmMain::applyLinkFix(LinkFix fix)
 {
     const int row = ListView1->selectedRow();
     if (row < 0)
         return;
     const QString name = listedRecord(row).name;
-    if (showOutcome(fix(m_dm1.connection(), m_curAddress, name, selectedRowGroup())))
+    if (showOutcome(fix(&m_dm1.history(), m_dm1.connection(), m_curAddress, name, selectedRowGroup())))
         TreeView1Click();
 }
 

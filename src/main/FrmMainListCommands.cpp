@@ -8,6 +8,7 @@
 #include "editor/FrmEditGroup.h"
 #include "platform/Dialogs.h"
 #include "services/AddressCommands.h"
+#include "services/HistoryCommands.h"
 
 #include <QAction>
 #include <QMenu>
@@ -114,7 +115,7 @@ QString TFrmMain::selectedRowGroup() const
 
 bool TFrmMain::P_DeleteAddress()
 {
-    const Outcome outcome = AddressCommands::remove(m_dm1.connection(), m_curAddress, selectedRowGroup());
+    const Outcome outcome = HistoryCommands::removeAddress(&m_dm1.history(), m_dm1.connection(), m_curAddress, selectedRowGroup());
     if (!showOutcome(outcome))
         return false;
     Dialogs::show(this, outcome.message, QStringLiteral("删除"));
@@ -123,10 +124,10 @@ bool TFrmMain::P_DeleteAddress()
 
 bool TFrmMain::P_SetFavourite(const QString &address)
 {
-    return showOutcome(AddressCommands::setFavourite(m_dm1.connection(), address));
+    return showOutcome(HistoryCommands::setFavourite(&m_dm1.history(), m_dm1.connection(), address));
 }
 
 bool TFrmMain::P_ClearFavourite()
 {
-    return showOutcome(AddressCommands::clearFavourite(m_dm1.connection(), m_curAddress, selectedRowGroup()));
+    return showOutcome(HistoryCommands::clearFavourite(&m_dm1.history(), m_dm1.connection(), m_curAddress, selectedRowGroup()));
 }

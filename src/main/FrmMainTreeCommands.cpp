@@ -7,6 +7,7 @@
 #include "main/MainPictures.h"
 #include "main/TreeLabelDelegate.h"
 #include "services/GroupService.h"
+#include "services/HistoryCommands.h"
 
 #include <QAction>
 #include <QMenu>
@@ -257,18 +258,18 @@ void TFrmMain::dropNewGroupNode(QTreeWidgetItem *node)
 // A name stored already is refused; a blank one is not stored, without a word.
 bool TFrmMain::P_AddGroup(const QString &name)
 {
-    return showOutcome(GroupService::add(m_dm1.connection(), name));
+    return showOutcome(HistoryCommands::addGroup(&m_dm1.history(), m_dm1.connection(), name));
 }
 
 // Renames the current group (the node clicked last).
 bool TFrmMain::P_RenameGroup(const QString &name)
 {
-    return showOutcome(GroupService::rename(m_dm1.connection(), m_curGroup, name));
+    return showOutcome(HistoryCommands::renameGroup(&m_dm1.history(), m_dm1.connection(), m_curGroup, name));
 }
 
 // Deletes the group and its addresses in one transaction. True when no such group is
 // stored afterwards (also when there was none); false after telling the user of a failure.
 bool TFrmMain::P_DeleteGroup(const QString &name)
 {
-    return showOutcome(GroupService::remove(m_dm1.connection(), name));
+    return showOutcome(HistoryCommands::removeGroup(&m_dm1.history(), m_dm1.connection(), name));
 }

@@ -162,6 +162,13 @@ private Q_SLOTS:
                                                 << 2 << QString() << unknown.arg(QStringLiteral("--exprot"));
         QTest::newRow("switch without its file") << QStringList{QStringLiteral("--import-mdb")} << 2 << QString()
                                                  << QStringLiteral("usage: vestrane --import-mdb FILE\n");
+        QTest::newRow("restore without ids") << QStringList{QStringLiteral("--restore")} << 2 << QString()
+                                             << QStringLiteral("usage: vestrane --restore ID...\n");
+        QTest::newRow("restore of no number") << QStringList{QStringLiteral("--restore"), QStringLiteral("1x")} << 2
+                                              << QString() << QStringLiteral("vestrane: 1x is no row of the recycle bin");
+        QTest::newRow("restore of a row not in the bin") << QStringList{QStringLiteral("--restore"), QStringLiteral("7")} << 1
+                                                         << QString() << QStringLiteral("vestrane: no row 7 in the recycle bin");
+        QTest::newRow("empty recycle bin") << QStringList{QStringLiteral("--recycle-bin")} << 0 << QString() << QString();
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                                  << QStringLiteral("vestrane %1\n").arg(projectVersion()) << QString();
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << StartOptions::usage() << QString();
@@ -369,6 +376,29 @@ private Q_SLOTS:
         second.terminate();
         QVERIFY(second.waitForFinished(5000));
         QCOMPARE(said.count("备份"), 1);
+    }
+
+    // The bin lists what was deleted, one tab-separated line per row, and gives it back by
+    // its number.
+    void recycleBinIsListedAndRestoredFromTheCommandLine()
+    {
+        TestEnv env;
+        DbConnection db(QStringLiteral("seed"));
+        configureConnection(db);
+        AddressStore::insert(db, QStringLiteral("www.a.cn"), QStringLiteral("甲\t乙"), 1);
+        QCOMPARE(AddressStore::remove(db, QStringLiteral("www.a.cn"), 1), 1);
+        db.close();
+
+        const Run listed = runWithoutDisplay({QStringLiteral("--recycle-bin")});
+        QCOMPARE(listed.exitCode, 0);
+        const QRegularExpression line(QStringLiteral("^1\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\tIE收藏夹\twww.a.cn\t甲 乙\n$"));
+        QVERIFY2(line.match(listed.out).hasMatch(), qPrintable(listed.out));
+
+        const Run restored = runWithoutDisplay({QStringLiteral("--restore"), QStringLiteral("1")});
+        QCOMPARE(restored.exitCode, 0);
+        QCOMPARE(restored.out, QStringLiteral("1 addresses restored\n"));
+        QCOMPARE(AddressStore::list(db, AddressFilter::all()).size(), size_t(1));
+        QCOMPARE(runWithoutDisplay({QStringLiteral("--recycle-bin")}).out, QString());
     }
 };
 

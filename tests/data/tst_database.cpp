@@ -172,13 +172,13 @@ private Q_SLOTS:
             QCOMPARE(fileHash(env->defaultDatabaseFile()), before);
     }
 
-    // The last upgrade step (the stored link checks) on either engine: the library of the
-    // version before gains the tables and keeps its rows.
+    // The last upgrade step (the recycle bin) on either engine: the library of the version
+    // before gains the table and keeps its rows.
     void libraryOfThePreviousVersionIsUpgraded()
     {
         db->open();
         GroupStore::addGroup(*db, QStringLiteral("新闻"));
-        const QStringList downgrade = QStringList{QStringLiteral("DROP TABLE LinkCheck"), QStringLiteral("DROP TABLE SiteIcon")}
+        const QStringList downgrade = QStringList{QStringLiteral("DROP TABLE RecycleBin")}
                                       + db->engine().setSchemaVersionStatements(Schema::Version - 1);
         for (const QString &statement : downgrade)
             db->execute(statement);
@@ -189,7 +189,7 @@ private Q_SLOTS:
         again.open();
         QCOMPARE(again.engine().schemaVersion(again), Schema::Version);
         const QStringList objects = schemaObjects(again);
-        QVERIFY(objects.contains(QLatin1String("table:linkcheck")) && objects.contains(QLatin1String("table:siteicon")));
+        QVERIFY(objects.contains(QLatin1String("table:recyclebin")));
         QCOMPARE(GroupStore::groupNames(again), (QStringList{Schema::ImportGroup, QStringLiteral("新闻")}));
     }
 

@@ -69,6 +69,10 @@ private:
                     QStringLiteral("404"), QStringLiteral("2024-03-01 10:00:00"), 3, QStringLiteral("2024-03-05 10:00:00")});
         db.execute(QStringLiteral("INSERT INTO SiteIcon (Site, Icon, FetchedAt) VALUES (?, ?, ?)"),
                    {QStringLiteral("http://www.b.com"), QStringLiteral("iVBORw0KGgo="), QStringLiteral("2024-03-05")});
+        db.execute(QStringLiteral("INSERT INTO RecycleBin (Id, RowNo, Address, AddressName, Times, ViewTime, GroupNo, "
+                                  "MyAddress, GroupName, DeletedAt, DeletedBy) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {23, 7, QStringLiteral("gone.cn"), QStringLiteral("旧站"), 3, QVariant(), 5, 1, QStringLiteral("旧组"),
+                    QStringLiteral("2024-03-06 08:00:00"), QStringLiteral("me@pc")});
     }
 
     // Every stored value, NULL told apart from an empty text, in the order rows were stored.
@@ -83,6 +87,7 @@ private:
             QStringLiteral("SELECT SearchText, Searchdate, Sort_No FROM Search ORDER BY Sort_No"),
             QStringLiteral("SELECT * FROM LinkCheck ORDER BY Address"),
             QStringLiteral("SELECT * FROM SiteIcon ORDER BY Site"),
+            QStringLiteral("SELECT * FROM RecycleBin ORDER BY Id"),
         };
         QStringList rows;
         for (const QString &statement : statements) {

@@ -1,0 +1,246 @@
+// Speed of deleting a group and undoing it, and the memory a long history holds.
+//
+// At 100,000 realistic rows (SQLite), one group holding 20,000 of them spread over the
+// table:
+//   delete: HistoryCommands::removeGroup (recorded, rows into the recycle bin)
+//           vs the plain delete: the two DELETE statements through the sqlite3 C API
+//   undo:   HistoryCommands::undo
+//           vs the floor: the 20,000 rows inserted again with their keys through the
+//           sqlite3 C API in one transaction (prepared once)
+// Each figure is the median of several runs on a fresh copy of the seeded file. Targets:
+// each ratio at most 2. Then the history's size after 1,000 ordinary steps (adds, changes,
+// favourites, deletes): target under 20 MB.
+
+#include "BenchData.h"
+
+#include "data/DataModule.h"
+#include "data/GroupStore.h"
+#include "data/SettingsStore.h"
+#include "services/HistoryCommands.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Runs = 5;
+constexpr int Count = 100000;
+constexpr int GroupSize = 20000;
+
+void exec(sqlite3 *db, const char *sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, error);
+        std::exit(1);
+    }
+}
+
+sqlite3 *openFile(const QString &file)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(file));
+        std::exit(1);
+    }
+    return db;
+}
+
+// The process's resident memory in MB, as the kernel counts it.
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+double median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double timedMs(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+struct Saved
+{
+    std::vector<std::string> texts; // Address, AddressName, ViewTime, folded pair
+    sqlite3_int64 rowNo;
+    int times;
+    int favourite;
+};
+
+// The group's rows as the floor inserts them again.
+std::vector<Saved> groupRows(sqlite3 *db)
+{
+    std::vector<Saved> rows;
+    sqlite3_stmt *query = nullptr;
+    sqlite3_prepare_v2(db, "SELECT Address, AddressName, ViewTime, AddressFolded, AddressNameFolded, RowNo, Times, "
+                           "MyAddress FROM address WHERE GroupNo = 1", -1, &query, nullptr);
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        Saved row;
+        for (int column = 0; column < 5; ++column) {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
+            row.texts.emplace_back(text ? text : "");
+        }
+        row.rowNo = sqlite3_column_int64(query, 5);
+        row.times = sqlite3_column_int(query, 6);
+        row.favourite = sqlite3_column_int(query, 7);
+        rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(query);
+    return rows;
+}
+
+void reinsert(sqlite3 *db, const std::vector<Saved> &rows)
+{
+    exec(db, "BEGIN IMMEDIATE");
+    exec(db, "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, 'g1')");
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO address (RowNo, Address, AddressName, ViewTime, AddressFolded, "
+                           "AddressNameFolded, Times, MyAddress, GroupNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1)", -1,
+                       &insert, nullptr);
+    for (const Saved &row : rows) {
+        sqlite3_bind_int64(insert, 1, row.rowNo);
+        for (int i = 0; i < 5; ++i)
+            sqlite3_bind_text(insert, 2 + i, row.texts[size_t(i)].c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_int(insert, 7, row.times);
+        sqlite3_bind_int(insert, 8, row.favourite);
+        if (sqlite3_step(insert) != SQLITE_DONE) {
+            std::fprintf(stderr, "insert: %s\n", sqlite3_errmsg(db));
+            std::exit(1);
+        }
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    exec(db, "COMMIT");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    BenchData::useOwnHome(home.path());
+    QCoreApplication app(argc, argv);
+    const QString folder = home.path() + QStringLiteral("/library");
+    QDir().mkpath(folder);
+    SettingsStore::setPath(folder);
+    const QString file = folder + QStringLiteral("/address.mdb");
+    const QString seeded = home.path() + QStringLiteral("/seeded.mdb");
+    {
+        TDm1 dm1;
+        dm1.init();
+        dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
+    }
+    BenchData::seed(file, Count, BenchData::Kind::Realistic);
+    {
+        sqlite3 *db = openFile(file);
+        // Every fifth row into group 1: 20,000 rows spread over the whole table.
+        exec(db, "UPDATE address SET GroupNo = CASE WHEN RowNo % 5 = 0 THEN 1 ELSE 2 + RowNo % 19 END");
+        exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
+        sqlite3_close(db);
+    }
+    QFile::copy(file, seeded);
+    const auto fresh = [&] {
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(file + QLatin1String(suffix));
+        QFile::copy(seeded, file);
+    };
+    const QString groupName = QString::fromStdString(BenchData::groupNames().front());
+
+    std::vector<double> plainDelete, recordedDelete, undo, floor;
+    for (int run = 0; run < Runs; ++run) {
+        fresh();
+        sqlite3 *db = openFile(file);
+        const std::vector<Saved> rows = groupRows(db);
+        if (rows.size() != size_t(GroupSize)) {
+            std::fprintf(stderr, "group holds %zu rows\n", rows.size());
+            return 1;
+        }
+        plainDelete.push_back(timedMs([&] {
+            exec(db, "BEGIN IMMEDIATE");
+            exec(db, "DELETE FROM address WHERE GroupNo = 1");
+            exec(db, "DELETE FROM BaseGroup WHERE GroupNo = 1");
+            exec(db, "COMMIT");
+        }));
+        floor.push_back(timedMs([&] { reinsert(db, rows); }));
+        sqlite3_close(db);
+
+        fresh();
+        TDm1 dm1;
+        dm1.init();
+        dm1.connection().query(QStringLiteral("SELECT 1")); // opened before the clock starts
+        recordedDelete.push_back(timedMs([&] {
+            if (!HistoryCommands::removeGroup(&dm1.history(), dm1.connection(), groupName).ok())
+                std::exit(1);
+        }));
+        undo.push_back(timedMs([&] {
+            const Outcome undone = HistoryCommands::undo(dm1.history(), dm1.connection());
+            if (!undone.ok()) {
+                std::fprintf(stderr, "%s\n", qPrintable(undone.message));
+                std::exit(1);
+            }
+        }));
+    }
+    const double plain = median(plainDelete), recorded = median(recordedDelete), undone = median(undo),
+                 reinserted = median(floor);
+    std::printf("delete of %d of %d rows: recorded %.1f ms, plain %.1f ms, ratio %.2f (target <= 2)\n", GroupSize, Count,
+                recorded, plain, recorded / plain);
+    std::printf("undo: %.1f ms, C-API re-insert %.1f ms, ratio %.2f (target <= 2)\n", undone, reinserted,
+                undone / reinserted);
+
+    // 1,000 ordinary steps on the same library.
+    fresh();
+    TDm1 dm1;
+    dm1.init();
+    DbConnection &db = dm1.connection();
+    const QStringList groups = GroupStore::groupNames(db);
+    const double residentBefore = residentMb();
+    for (int i = 0; i < 1000; ++i) {
+        const QString address = QStringLiteral("www.example%1.com/路径/page.html").arg(i / 4);
+        const QString group = groups.at(i / 4 % groups.size());
+        switch (i % 4) {
+        case 0:
+            HistoryCommands::addAddress(&dm1.history(), db, {address, QStringLiteral("网站 %1").arg(i), group});
+            break;
+        case 1:
+            HistoryCommands::setFavourite(&dm1.history(), db, address);
+            break;
+        case 2:
+            HistoryCommands::changeAddress(&dm1.history(), db, {address, QStringLiteral("改名 %1").arg(i), group}, address,
+                                           QStringLiteral("网站 %1").arg(i - 2));
+            break;
+        default:
+            HistoryCommands::removeAddress(&dm1.history(), db, address, group);
+            break;
+        }
+    }
+    std::printf("history of %d steps: %.2f MB as the history counts it (target < 20 MB); the process grew "
+                "%.1f MB meanwhile (SQLite's cache included)\n",
+                dm1.history().undoCount(), double(dm1.history().memoryUsed()) / (1024.0 * 1024.0),
+                residentMb() - residentBefore);
+    return 0;
+}

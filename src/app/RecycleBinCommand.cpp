@@ -1,0 +1,75 @@
+#include "app/RecycleBinCommand.h"
+
+#include "data/AppError.h"
+#include "data/DataModule.h"
+#include "data/RecycleBin.h"
+#include "data/SettingsStore.h"
+#include "services/HistoryCommands.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <cstdio>
+
+namespace {
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stream);
+}
+
+// Tabs and line breaks inside a text would break the line into false columns.
+QString field(QString text)
+{
+    return text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+}
+
+int list(DbConnection &db)
+{
+    for (const RecycleBin::Entry &entry : RecycleBin::list(db)) {
+        printLine(stdout, QStringList{QString::number(entry.id), entry.deletedAt, field(entry.groupName),
+                                      field(entry.address), field(entry.name)}
+                              .join(QLatin1Char('\t')));
+    }
+    return 0;
+}
+
+int restore(DbConnection &db, const QStringList &arguments)
+{
+    QList<qint64> ids;
+    for (const QString &argument : arguments)
+        ids << argument.toLongLong();
+    QSet<qint64> stored;
+    for (const RecycleBin::Entry &entry : RecycleBin::list(db))
+        stored.insert(entry.id);
+    for (const qint64 id : ids) {
+        if (!stored.contains(id)) {
+            printLine(stderr, QStringLiteral("vestrane: no row %1 in the recycle bin; nothing restored").arg(id));
+            return 1;
+        }
+    }
+    const Outcome outcome = HistoryCommands::restoreFromBin(nullptr, db, ids);
+    if (!outcome.ok()) {
+        printLine(stderr, QStringLiteral("vestrane: ") + outcome.message);
+        return 1;
+    }
+    printLine(stdout, QStringLiteral("%1 addresses restored").arg(outcome.count));
+    return 0;
+}
+
+} // namespace
+
+int RecycleBinCommand::run(int &argc, char **argv, const StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
+    try {
+        SettingsStore::writeDefaultsIfMissing();
+        DbConnection db(QStringLiteral("recycle-bin"));
+        configureConnection(db);
+        RecycleBin::dropExpired(db, RecycleBin::keepDays());
+        return options.mode == StartMode::Restore ? restore(db, options.ids) : list(db);
+    } catch (const AppError &error) {
+        printLine(stderr, QStringLiteral("vestrane: ") + error.message());
+        return 1;
+    }
+}

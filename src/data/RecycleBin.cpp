@@ -1,0 +1,215 @@
+#include "data/RecycleBin.h"
+
+#include "data/AddressStore.h"
+#include "data/GroupStore.h"
+#include "data/SettingsStore.h"
+
+#include <QAtomicInt>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QVariant>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+// -1 until set or read from the settings.
+QAtomicInt keptDays = -1;
+
+const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString loginName()
+{
+    if (const passwd *entry = ::getpwuid(::getuid()); entry && entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+// On a server the bin is shared: who deleted a row tells the others where it went.
+QString deleterOn(const DbConnection &db)
+{
+    if (!db.isServer())
+        return QString();
+    return QStringLiteral("%1@%2").arg(loginName(), QSysInfo::machineHostName());
+}
+
+// Placeholders for the ids, and the ids to bind to them.
+QString placeholdersFor(const QList<qint64> &ids)
+{
+    return QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','));
+}
+
+QVariantList valuesOf(const QList<qint64> &ids)
+{
+    QVariantList values;
+    for (const qint64 id : ids)
+        values << id;
+    return values;
+}
+
+bool groupExists(DbConnection &db, int groupNo, const QString &name)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT 1 FROM BaseGroup WHERE GroupNo = ? AND GroupName = ?"),
+                               {groupNo, name});
+    return query.next();
+}
+
+bool groupNoTaken(DbConnection &db, int groupNo)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT 1 FROM BaseGroup WHERE GroupNo = ?"), {groupNo});
+    return query.next();
+}
+
+// The group a restored row goes into: its own (number and name), else one of its name,
+// else the group made again, with its old number where no group took it since.
+int groupFor(DbConnection &db, const RecycleBin::Entry &entry)
+{
+    if (groupExists(db, entry.groupNo, entry.groupName))
+        return entry.groupNo;
+    if (const std::optional<int> named = GroupStore::groupNoOf(db, entry.groupName))
+        return *named;
+    const int number = groupNoTaken(db, entry.groupNo) || entry.groupNo <= 0 ? GroupStore::nextGroupNo(db) : entry.groupNo;
+    db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {number, entry.groupName});
+    return number;
+}
+
+bool rowNoFree(DbConnection &db, qint64 rowNo)
+{
+    if (rowNo <= 0)
+        return false;
+    QSqlQuery query = db.query(QStringLiteral("SELECT 1 FROM address WHERE RowNo = ?"), {rowNo});
+    return !query.next();
+}
+
+struct StoredEntry
+{
+    RecycleBin::Entry entry;
+    qint64 rowNo = 0;
+    QVariant viewTime;
+};
+
+std::vector<StoredEntry> entriesWhere(DbConnection &db, const QString &where, const QVariantList &values = {})
+{
+    std::vector<StoredEntry> entries;
+    QSqlQuery query = db.query(QStringLiteral("SELECT Id, DeletedAt, DeletedBy, GroupName, GroupNo, Address, "
+                                              "AddressName, Times, ViewTime, MyAddress, RowNo FROM RecycleBin %1")
+                                   .arg(where),
+                               values);
+    while (query.next()) {
+        StoredEntry stored;
+        RecycleBin::Entry &entry = stored.entry;
+        entry.id = query.value(0).toLongLong();
+        entry.deletedAt = query.value(1).toString();
+        entry.deletedBy = query.value(2).toString();
+        entry.groupName = query.value(3).toString();
+        entry.groupNo = query.value(4).toInt();
+        entry.address = query.value(5).toString();
+        entry.name = query.value(6).toString();
+        entry.times = query.value(7).toLongLong();
+        entry.viewTime = query.value(8).toString();
+        entry.favourite = query.value(9).toInt() != 0;
+        stored.rowNo = query.value(10).toLongLong();
+        stored.viewTime = query.isNull(8) ? QVariant() : query.value(8);
+        entries.push_back(std::move(stored));
+    }
+    return entries;
+}
+
+} // namespace
+
+void RecycleBin::setKeepDays(int days)
+{
+    keptDays.storeRelaxed(qMax(0, days));
+}
+
+int RecycleBin::keepDays()
+{
+    if (const int days = keptDays.loadRelaxed(); days >= 0)
+        return days;
+    const int days = keepDaysSetting();
+    keptDays.storeRelaxed(days);
+    return days;
+}
+
+int RecycleBin::keepDaysSetting()
+{
+    try {
+        const std::optional<QString> text = SettingsStore::textValue(QStringLiteral("General/RecycleDays"));
+        bool ok = false;
+        const int days = text ? text->trimmed().toInt(&ok) : 0;
+        return ok && days >= 0 ? days : DefaultKeepDays;
+    } catch (const AppError &) {
+        return DefaultKeepDays;
+    }
+}
+
+void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values)
+{
+    if (keepDays() == 0)
+        return;
+    QVariantList bound{QDateTime::currentDateTime().toString(timeFormat), deleterOn(db)};
+    bound += values;
+    db.execute(QStringLiteral("INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, "
+                              "ViewTime, GroupNo, MyAddress, GroupName) "
+                              "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
+                              "a.MyAddress, (SELECT g.GroupName FROM BaseGroup g WHERE g.GroupNo = a.GroupNo "
+                              "ORDER BY g.%1 LIMIT 1) FROM address a WHERE %2 ORDER BY a.RowNo")
+                   .arg(db.engine().rowKeyColumn(), where),
+               bound);
+}
+
+std::vector<RecycleBin::Entry> RecycleBin::list(DbConnection &db)
+{
+    std::vector<Entry> entries;
+    for (StoredEntry &stored : entriesWhere(db, QStringLiteral("ORDER BY DeletedAt DESC, Id DESC")))
+        entries.push_back(std::move(stored.entry));
+    return entries;
+}
+
+int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
+{
+    if (ids.isEmpty())
+        return 0;
+    Transaction transaction(db);
+    db.lockTables({QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("RecycleBin")});
+    const std::vector<StoredEntry> entries =
+        entriesWhere(db, QStringLiteral("WHERE Id IN (%1) ORDER BY Id").arg(placeholdersFor(ids)), valuesOf(ids));
+    for (const StoredEntry &stored : entries) {
+        const Entry &entry = stored.entry;
+        const int groupNo = groupFor(db, entry);
+        const QVariantList values{entry.address, entry.name, entry.times, stored.viewTime, groupNo, entry.favourite ? 1 : 0,
+                                  AddressStore::folded(entry.address), AddressStore::folded(entry.name)};
+        const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                               "AddressFolded, AddressNameFolded");
+        if (rowNoFree(db, stored.rowNo)) {
+            db.execute(QStringLiteral("INSERT INTO address (RowNo, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(columns),
+                       QVariantList{stored.rowNo} + values);
+        } else {
+            db.execute(QStringLiteral("INSERT INTO address (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(columns), values);
+        }
+        db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE Id = ?"), {entry.id});
+    }
+    transaction.commit();
+    return int(entries.size());
+}
+
+int RecycleBin::purge(DbConnection &db, const QList<qint64> &ids)
+{
+    if (ids.isEmpty())
+        return 0;
+    return db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE Id IN (%1)").arg(placeholdersFor(ids)), valuesOf(ids));
+}
+
+int RecycleBin::empty(DbConnection &db)
+{
+    return db.execute(QStringLiteral("DELETE FROM RecycleBin"));
+}
+
+int RecycleBin::dropExpired(DbConnection &db, int days, const QDateTime &now)
+{
+    if (days <= 0)
+        return empty(db);
+    return db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE DeletedAt < ?"),
+                      {now.addDays(-days).toString(timeFormat)});
+}

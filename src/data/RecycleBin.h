@@ -1,0 +1,59 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <vector>
+
+// The recycle bin: every address deleted, alone or with its group, is kept in a table of
+// the library until it expires, is restored, or is deleted for good. On a server the bin
+// is shared and tells who deleted each row. Every function throws AppError when the
+// database refuses.
+namespace RecycleBin {
+
+constexpr int DefaultKeepDays = 30;
+
+// How many days a deleted address is kept: the `RecycleDays` setting, read once, unless
+// set here first; 0 keeps nothing.
+void setKeepDays(int days);
+int keepDays();
+// The setting as read from the settings files; the default where it is missing or not a
+// whole number of days.
+int keepDaysSetting();
+
+// Puts the address rows that `where` picks (columns of table `address` named with the
+// alias `a`) into the bin, before the caller deletes them. Nothing when keepDays() is 0.
+void keep(DbConnection &db, const QString &where, const QVariantList &values);
+
+struct Entry
+{
+    qint64 id = 0;
+    QString deletedAt; // "YYYY-MM-DD HH:MM:SS", local time
+    QString deletedBy; // "login@host" on a server, else empty
+    QString groupName;
+    int groupNo = 0;
+    QString address;
+    QString name;
+    qint64 times = 0;
+    QString viewTime; // as stored
+    bool favourite = false;
+};
+
+// Newest deletion first.
+std::vector<Entry> list(DbConnection &db);
+
+// Puts the rows back into their group (made again, with its number where still free, when
+// it is gone) at their old place where still free, in one transaction. Ids not in the bin
+// are left out; gives the rows restored.
+int restore(DbConnection &db, const QList<qint64> &ids);
+// Deletes these rows of the bin for good; gives the rows deleted.
+int purge(DbConnection &db, const QList<qint64> &ids);
+// Deletes every row of the bin; gives the rows deleted.
+int empty(DbConnection &db);
+// Deletes the rows deleted more than `days` days before `now` (every row when `days` is
+// 0); gives the rows dropped.
+int dropExpired(DbConnection &db, int days, const QDateTime &now = QDateTime::currentDateTime());
+
+} // namespace RecycleBin

@@ -1,0 +1,84 @@
+// Undo and redo of the session's commands: the window's keys and the items at the end of
+// the tree's and the list's menus.
+#include "main/FrmMain.h"
+
+#include "data/DataModule.h"
+#include "services/HistoryCommands.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+// The menu's history items; shown only while the menu is open, so that a menu with no
+// other item visible (the favourites node's) still does not open.
+struct HistoryItems
+{
+    QAction *separator;
+    QAction *undo;
+    QAction *redo;
+
+    void show(bool shown) const
+    {
+        for (QAction *item : {separator, undo, redo})
+            item->setVisible(shown);
+    }
+};
+
+QString itemText(const QString &verb, const QString &label)
+{
+    return label.isEmpty() ? verb : verb + QLatin1Char(' ') + label;
+}
+
+} // namespace
+
+void TFrmMain::setupHistory()
+{
+    auto *undo = new QAction(QStringLiteral("撤销"), this);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto *redo = new QAction(QStringLiteral("重做"), this);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction *action : {undo, redo}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+    connect(undo, &QAction::triggered, this, &TFrmMain::undoLastStep);
+    connect(redo, &QAction::triggered, this, &TFrmMain::redoLastStep);
+
+    for (QMenu *menu : {TreeViewPopupMenu, ListViewPopupMenu}) {
+        const HistoryItems items{menu->addSeparator(), menu->addAction(QStringLiteral("撤销")),
+                                 menu->addAction(QStringLiteral("重做"))};
+        items.undo->setObjectName(QStringLiteral("%1Undo").arg(menu->objectName()));
+        items.redo->setObjectName(QStringLiteral("%1Redo").arg(menu->objectName()));
+        items.show(false);
+        connect(items.undo, &QAction::triggered, this, &TFrmMain::undoLastStep);
+        connect(items.redo, &QAction::triggered, this, &TFrmMain::redoLastStep);
+        connect(menu, &QMenu::aboutToShow, this, [this, items] {
+            const LibraryHistory &history = m_dm1.history();
+            items.undo->setText(itemText(QStringLiteral("撤销"), history.undoLabel()));
+            items.undo->setEnabled(history.canUndo());
+            items.redo->setText(itemText(QStringLiteral("重做"), history.redoLabel()));
+            items.redo->setEnabled(history.canRedo());
+            items.show(true);
+        });
+        // Hidden after the chosen item has done its work.
+        connect(menu, &QMenu::aboutToHide, this, [this, items] { QTimer::singleShot(0, this, [items] { items.show(false); }); });
+    }
+}
+
+void TFrmMain::undoLastStep()
+{
+    if (!m_dm1.history().canUndo())
+        return;
+    if (showOutcome(HistoryCommands::undo(m_dm1.history(), m_dm1.connection())))
+        reloadKeepingView(true);
+}
+
+void TFrmMain::redoLastStep()
+{
+    if (!m_dm1.history().canRedo())
+        return;
+    if (showOutcome(HistoryCommands::redo(m_dm1.history(), m_dm1.connection())))
+        reloadKeepingView(true);
+}
