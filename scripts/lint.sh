@@ -19,5 +19,5 @@ log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 status=0
 git ls-files -z 'src/*.cpp' | xargs -0 run-clang-tidy -quiet -j 2 -p "$build" >"$log" 2>&1 || status=$?
-grep -E 'warning:|error:' -A3 "$log" | grep -v '^--$' || true
+sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E 'warning:|error:' -A3 | grep -v '^--$' || true
 exit "$status"
