@@ -7,7 +7,7 @@
 // megabytes would otherwise hold the program busy for a minute and take gigabytes.
 namespace ArgumentLimit {
 
-inline constexpr qsizetype MaxCharacters = 2 * 1024 * 1024;
+inline constexpr qsizetype MaxCharacters = qsizetype(2) * 1024 * 1024;
 
 // The refusal for the first of the two texts that is too long; empty when both fit.
 inline QString refusal(const QString &Name1, const QString &Name2)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StartOptions.h"
+#include "automation/StartMode.h"
 #include "editor/EditorOpener.h"
 
 #include <QObject>

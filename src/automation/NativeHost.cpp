@@ -31,7 +31,7 @@ bool writeAll(int fd, const QByteArray &bytes)
 // Reads what is there; an empty result means the input has closed (or failed).
 QByteArray readSome(int fd)
 {
-    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    QByteArray chunk(qsizetype(64) * 1024, Qt::Uninitialized);
     for (;;) {
         const ssize_t n = ::read(fd, chunk.data(), size_t(chunk.size()));
         if (n < 0 && errno == EINTR)

@@ -77,7 +77,7 @@ int bookmarksBelow(const QJsonObject &folder)
     while (!pending.empty()) {
         const QJsonArray children = std::move(pending.back());
         pending.pop_back();
-        for (const QJsonValue &value : children) {
+        for (const auto &value : children) {
             const QJsonObject node = value.toObject();
             const QString type = node.value(QLatin1String("type")).toString();
             if (type == QLatin1String("url"))
@@ -95,7 +95,7 @@ bool walk(const QJsonObject &folder, QStringList &path, BookmarkSet &set, int de
     stopIfCancelled(cancel);
     bool hasBookmark = false;
     const QJsonArray children = folder.value(QLatin1String("children")).toArray();
-    for (const QJsonValue &value : children) {
+    for (const auto &value : children) {
         const QJsonObject node = value.toObject();
         const QString type = node.value(QLatin1String("type")).toString();
         const QString name = node.value(QLatin1String("name")).toString();

@@ -214,7 +214,7 @@ struct ExportFolder
     // (a reader trims each folder's name) stays one folder.
     static QStringList folderPath(const QString &group)
     {
-        const QStringList parts = group.split(QStringLiteral(" / "));
+        QStringList parts = group.split(QStringLiteral(" / "));
         for (const QString &part : parts)
             if (part != part.trimmed())
                 return {group};

@@ -70,7 +70,7 @@ QString copyWithWal(const QString &placesFile, const QTemporaryDir &dir)
 {
     requireRegularFile(placesFile);
     requireRegularFile(placesFile + QStringLiteral("-wal"));
-    const QString copy = dir.filePath(QStringLiteral("places.sqlite"));
+    QString copy = dir.filePath(QStringLiteral("places.sqlite"));
     if (!QFile::copy(placesFile, copy))
         throw AppError(QStringLiteral("无法读取文件：%1").arg(placesFile));
     const QString wal = placesFile + QStringLiteral("-wal");

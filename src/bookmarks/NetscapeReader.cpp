@@ -179,7 +179,7 @@ public:
         qsizetype end = m_s.indexOf(QLatin1Char('<'), m_pos);
         if (end < 0)
             end = m_s.size();
-        const QString value = NetscapeReader::decodeEntities(QStringView(m_s).mid(m_pos, end - m_pos));
+        QString value = NetscapeReader::decodeEntities(QStringView(m_s).mid(m_pos, end - m_pos));
         m_pos = end;
         return value;
     }

@@ -90,7 +90,7 @@ QString NetscapeWriter::withScheme(const QString &address)
 
 void NetscapeWriter::indent()
 {
-    m_out.append(4 * m_depth, ' ');
+    m_out.append(qsizetype(4) * m_depth, ' ');
 }
 
 void NetscapeWriter::beginFolder(const QString &name)

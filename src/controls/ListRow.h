@@ -27,8 +27,8 @@ class ListText
 {
 public:
     ListText() = default;
-    ListText(const QString& text); // NOLINT(google-explicit-constructor): a text in all but storage
-    ListText(QString&& text);      // NOLINT(google-explicit-constructor)
+    ListText(const QString& text); // implicit: a text in all but storage
+    ListText(QString&& text);
 
     QString toString() const;
     bool isEmpty() const;
@@ -72,8 +72,8 @@ public:
     static constexpr int Capacity = 4;
 
     RowTexts() = default;
-    RowTexts(std::initializer_list<ListText> texts); // NOLINT(google-explicit-constructor)
-    RowTexts(const QStringList& texts);             // NOLINT(google-explicit-constructor)
+    RowTexts(std::initializer_list<ListText> texts);
+    RowTexts(const QStringList& texts);
 
     // An index outside the row reads as an empty text.
     QString value(int index) const;

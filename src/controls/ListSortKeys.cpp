@@ -148,7 +148,7 @@ void AsciiCollation::primaryPrefixOf(View text, quint64* prefix) const
     for (qsizetype i = 0; i < count; ++i)
         weights[i] = m_primary[unitAt(text, i)];
     for (int word = 0; word < PrefixWords; ++word)
-        prefix[word] = qFromBigEndian<quint64>(weights + word * 8);
+        prefix[word] = qFromBigEndian<quint64>(weights + qsizetype(word) * 8);
 }
 
 void AsciiCollation::primaryPrefix(QStringView text, quint64* prefix) const
@@ -297,7 +297,7 @@ bool TextKeyColumn::prefix(int row, quint64* prefix) const
     unsigned char bytes[PrefixBytes] = {};
     std::memcpy(bytes, m_bytes.constData() + span.offset, size_t(std::min<qsizetype>(span.length, PrefixBytes)));
     for (int word = 0; word < PrefixWords; ++word)
-        prefix[word] = qFromBigEndian<quint64>(bytes + word * 8);
+        prefix[word] = qFromBigEndian<quint64>(bytes + qsizetype(word) * 8);
     return span.length <= PrefixBytes;
 }
 

@@ -61,7 +61,7 @@ bool ImportWriter::isStored(const QString &group, const QString &address)
             while (query.next())
                 stored.insert(addressKey(query.value(0).toString()));
         }
-        keys = m_storedKeys.insert(group, std::move(stored));
+        keys = m_storedKeys.emplace(group, std::move(stored));
     }
     return !keys->isEmpty() && keys->contains(addressKey(address));
 }

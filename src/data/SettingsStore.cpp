@@ -67,7 +67,7 @@ QString requireText(const QSettings &settings, const QString &key, const QString
 // QSettings keeps the modes of the file it replaces.
 QString privateUserFile()
 {
-    const QString file = SettingsStore::userFileName();
+    QString file = SettingsStore::userFileName();
     if (!QFileInfo::exists(file) && !QFileInfo(file).isSymLink() && PrivateFiles::makeFolder(QFileInfo(file).absolutePath()))
         PrivateFiles::createEmpty(file);
     return file;

@@ -27,10 +27,10 @@ constexpr qsizetype UrlKeyLength = 4; // "URL="
 
 // A shortcut is a few hundred bytes. The text ends at its first NUL, so a bigger file is
 // read only until a NUL turns up, and refused when none does within this much.
-constexpr qsizetype MaxShortcutText = 64 * 1024 * 1024;
+constexpr qsizetype MaxShortcutText = qsizetype(64) * 1024 * 1024;
 // The first read takes a file up to this size whole; the text of a bigger one may end
 // at a NUL early on (a sparse file), which spares reading the rest.
-constexpr qsizetype FirstRead = 1024 * 1024;
+constexpr qsizetype FirstRead = qsizetype(1024) * 1024;
 
 QString systemReason(int error)
 {

@@ -181,7 +181,7 @@ UrlImportService::Listing TFrmImport::listFavoritesWithProgress()
     // progress dialog with a cancel button shows. No transaction is open while it runs.
     std::unique_ptr<QProgressDialog> progress;
     m_busy = true;
-    const UrlImportService::Listing listing = UrlImportService::listFavorites([&](qsizetype done) {
+    UrlImportService::Listing listing = UrlImportService::listFavorites([&](qsizetype done) {
         if (done <= ProgressThreshold)
             return true;
         if (!progress) {
@@ -312,7 +312,7 @@ void TFrmImport::TBrowserBtnClick()
             return;
         chosen = size_t(index);
     }
-    const BrowserProfile profile = profiles[chosen];
+    const BrowserProfile &profile = profiles[chosen];
     listBookmarks([profile](const ReadCancel &cancel) { return BookmarkFile::read(profile.file, cancel, profile.browser); });
 }
 

@@ -32,7 +32,7 @@ QString JetFile::keptName(const QString &file)
 {
     const QString base = file + QStringLiteral(".jet");
     for (int n = 0;; ++n) {
-        const QString candidate = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
+        QString candidate = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
         const QByteArray name = QFile::encodeName(candidate);
         struct stat st = {};
         if (::lstat(name.constData(), &st) != 0 || sameFile(candidate, file))

@@ -28,7 +28,7 @@ public:
     {
         const qint32 size = qint32(text.size());
         m_out.append(reinterpret_cast<const char *>(&size), sizeof size);
-        m_out.append(reinterpret_cast<const char *>(text.utf16()), size * 2);
+        m_out.append(reinterpret_cast<const char *>(text.utf16()), qsizetype(size) * 2);
     }
     void put(const std::optional<QString> &text)
     {
@@ -117,7 +117,7 @@ public:
         (out.put(fields), ...);
         const quint32 size = quint32(m_pending.size() - start - 4);
         std::memcpy(m_pending.data() + start, &size, sizeof size);
-        if (m_pending.size() > 64 * 1024)
+        if (m_pending.size() > qsizetype(64) * 1024)
             flush();
     }
 

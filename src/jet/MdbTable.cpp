@@ -202,7 +202,7 @@ QString MdbTable::text(int column) const
     MdbHandle *mdb = mdbHandle(m_database);
     if (IS_JET3(mdb) || (col->col_type != MDB_TEXT && col->col_type != MDB_MEMO)) {
         char *value = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, col->cur_value_len);
-        const QString result = QString::fromUtf8(value ? value : "");
+        QString result = QString::fromUtf8(value ? value : "");
         g_free(value);
         return result;
     }

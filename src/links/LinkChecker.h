@@ -35,9 +35,9 @@ class LinkChecker : public QObject
 
 public:
     // At most this much of a page is read.
-    static constexpr qint64 MaxBodyBytes = 512 * 1024;
+    static constexpr qint64 MaxBodyBytes = qint64(512) * 1024;
     // A site icon larger than this is not kept.
-    static constexpr qint64 MaxIconBytes = 64 * 1024;
+    static constexpr qint64 MaxIconBytes = qint64(64) * 1024;
     // Redirects followed before the address counts as broken.
     static constexpr int MaxHops = 10;
     // The longest Retry-After that is waited for.
@@ -80,12 +80,12 @@ private:
 
     void enqueue(int job, bool atFront = false);
     void pump();
-    void launch(int job);
+    void launch(int index);
     void answered(int job, QNetworkReply *reply);
-    void answeredPage(int job, QNetworkReply *reply, int code);
-    void answeredIcon(int job, QNetworkReply *reply, int code);
+    void answeredPage(int index, QNetworkReply *reply, int code);
+    void answeredIcon(int index, QNetworkReply *reply, int code);
     void retryLater(int job, int milliseconds);
-    void finish(int job, LinkStatus status, int code, const QString &reason, const QString &title = {});
+    void finish(int index, LinkStatus status, int code, const QString &reason, const QString &title = {});
     void requestIcon(const QString &site, const QUrl &iconUrl);
     void release(int job);
     void endIfDone();

@@ -85,7 +85,7 @@ QString decode(const QByteArray &bytes, const QByteArray &charset)
             return decoder.decode(bytes);
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
+    QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);

@@ -59,7 +59,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override
     {
-        QFrame::paintEvent(event);
+        // The frame only: the label's own text is drawn elided below instead.
+        QFrame::paintEvent(event); // NOLINT(bugprone-parent-virtual-call)
         QPainter painter(this);
         const QRect area = contentsRect();
         const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());

@@ -55,8 +55,9 @@ public:
     }
 
 Q_SIGNALS:
-    void progress(int done, int total);
-    void ended(const LinkCheckProgress::Outcome &outcome);
+    // (done, total) and the outcome; unnamed, since moc writes the definitions of signals.
+    void progress(int, int);
+    void ended(const LinkCheckProgress::Outcome &);
 
 private:
     LinkCheckSettings m_settings;

@@ -11,7 +11,7 @@
 // of any target without a scheme. The browser does not get the variable PGPASSWORD.
 namespace Browser {
 
-bool open(const QString &target);
+bool open(const QString &given);
 // The program and arguments that `open` would try first (for tests and diagnostics).
 QStringList commandFor(const QString &browserEntry, const QString &target);
 

@@ -16,7 +16,7 @@ QString HostResolver::ipv4Of(const QString &host) const
         return QString();
     const auto *address = reinterpret_cast<const sockaddr_in *>(result->ai_addr);
     const auto *bytes = reinterpret_cast<const unsigned char *>(&address->sin_addr.s_addr);
-    const QString dotted = QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
+    QString dotted = QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
     freeaddrinfo(result);
     return dotted;
 }
