@@ -1,17 +1,17 @@
 // Speed of the import window against the floor of the same work done by hand.
 //
 // For 1,000 and 10,000 shortcut files in a Favorites folder of a temporary home:
-//   listing:  TIEBtnClick (offscreen)            vs  readdir + read of every file
-//   import:   TImportBtnClick, all rows ticked   vs  readdir + read of every file and
+//   listing:  listFavoritesFolder (offscreen)            vs  readdir + read of every file
+//   import:   importChecked, all rows ticked   vs  readdir + read of every file and
 //             (message box recorded)                 the inserts through the sqlite3 C API
 //                                                    in one transaction into a new plain
 //                                                    file (no index, folded copies written)
 // Each figure is the median of several runs; the address table is emptied before each
 // import run (not timed). Targets: each ratio at most 3.
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
-#include "import/FrmImport.h"
+#include "import/ImportWindow.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
@@ -233,9 +233,9 @@ int main(int argc, char **argv)
     SettingsStore::writeDefaultsIfMissing();
     Dialogs::startRecording();
 
-    TDm1 dm1;
-    dm1.init();
-    dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the library
+    SharedConnection sharedConnection;
+    sharedConnection.init();
+    sharedConnection.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the library
     sqlite3 *db = nullptr;
     check(sqlite3_open(databaseFileFor(QString()).toUtf8().constData(), &db), db);
     exec(db, "PRAGMA journal_mode=WAL");
@@ -249,10 +249,10 @@ int main(int argc, char **argv)
         writeShortcuts(folder, count);
         readAll(folder); // warm the page cache for both sides
 
-        TFrmImport window(dm1);
-        auto *ieButton = window.findChild<QToolButton *>(QStringLiteral("TIEBtn"));
+        ImportWindow window(sharedConnection);
+        auto *ieButton = window.findChild<QToolButton *>(QStringLiteral("favoritesButton"));
         const double listing = medianMs(
-            Runs, [&] { ieButton->setEnabled(true); }, [&] { window.TIEBtnClick(); });
+            Runs, [&] { ieButton->setEnabled(true); }, [&] { window.listFavoritesFolder(); });
         const double readFloor = medianMs(Runs, [] {}, [&] { readAll(folder); });
         if (ieButton->isEnabled()) {
             std::fprintf(stderr, "listing failed\n");
@@ -260,7 +260,7 @@ int main(int argc, char **argv)
         }
 
         const double importing = medianMs(
-            Runs, [&] { emptyAddresses(db); Dialogs::clearRecorded(); }, [&] { window.TImportBtnClick(); });
+            Runs, [&] { emptyAddresses(db); Dialogs::clearRecorded(); }, [&] { window.importChecked(); });
         if (countRows(db) != count || Dialogs::recorded().size() != 1
             || Dialogs::recorded().first().text != QStringLiteral("成功导入！")) {
             std::fprintf(stderr, "import failed: %d rows\n", countRows(db));
@@ -268,7 +268,7 @@ int main(int argc, char **argv)
         }
         const double listAndImport = medianMs(
             Runs, [&] { emptyAddresses(db); ieButton->setEnabled(true); },
-            [&] { window.TIEBtnClick(); window.TImportBtnClick(); });
+            [&] { window.listFavoritesFolder(); window.importChecked(); });
         const std::string floorFile = std::string(base.constData()) + "/floor.mdb";
         const double importFloor = medianMs(Runs, [] {}, [&] { floorImport(floorFile, folder); });
         sqlite3 *floorDb = nullptr;

@@ -8,10 +8,10 @@
 #include "BenchData.h"
 
 #include "controls/ReportRows.h"
-#include "controls/TListView1.h"
-#include "data/DataModule.h"
+#include "controls/AddressListView.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -95,22 +95,22 @@ int main(int argc, char **argv)
     QDir().mkpath(folder);
     SettingsStore::setPath(folder);
     const QString file = folder + QStringLiteral("/address.mdb");
-    TDm1 dm1;
-    dm1.init();
-    dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
-    dm1.connection().close();
+    SharedConnection sharedConnection;
+    sharedConnection.init();
+    sharedConnection.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
+    sharedConnection.connection().close();
     BenchData::seed(file, count, BenchData::Kind::Realistic);
 
-    TFrmMain window(dm1);
+    MainWindow window(sharedConnection);
     window.show();
     QApplication::processEvents();
-    ReportRows *rows = window.findChild<TListView1 *>(QStringLiteral("ListView1"))->reportRows();
+    ReportRows *rows = window.findChild<AddressListView *>(QStringLiteral("addressList"))->reportRows();
 
     std::vector<double> reloads;
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        window.P_Refresh();
+        window.reloadFromLibrary();
         reloads.push_back(timer.nsecsElapsed() / 1e6);
     }
     // The writer ends before the event loop runs again, so F5 comes before the watch looks.
@@ -122,7 +122,7 @@ int main(int argc, char **argv)
         writer.waitForFinished();
         QElapsedTimer timer;
         timer.start();
-        window.P_Refresh();
+        window.reloadFromLibrary();
         reloadsAfterOutsideCommit.push_back(timer.nsecsElapsed() / 1e6);
         QEventLoop settle; // the watch's own reload of the same change
         QTimer::singleShot(1000, &settle, &QEventLoop::quit);

@@ -19,12 +19,12 @@
 #include "BenchData.h"
 
 #include "controls/ReportRows.h"
-#include "controls/TListView1.h"
-#include "data/DataModule.h"
+#include "controls/AddressListView.h"
+#include "data/SharedConnection.h"
 #include "data/DatabaseCopy.h"
 #include "data/ServerAddress.h"
 #include "data/SettingsStore.h"
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -168,14 +168,14 @@ long residentKb(const char *field)
 }
 
 // The program's part of each measure, with the floor's beside it where there is one.
-void measureWindow(TFrmMain &window, PlainReader *floor, const char *label)
+void measureWindow(MainWindow &window, PlainReader *floor, const char *label)
 {
-    auto *list = window.findChild<TListView1 *>(QStringLiteral("ListView1"));
+    auto *list = window.findChild<AddressListView *>(QStringLiteral("addressList"));
     QScrollBar *bar = list->verticalScrollBar();
     const auto paint = [&] { list->viewport()->repaint(); };
     const auto fill = [&] {
-        window.P_SetCurGroup(TFrmMain::RootLabel);
-        window.P_FillList();
+        window.setCurrentGroup(MainWindow::RootLabel);
+        window.fillList();
         paint();
     };
     const QString group = QString::fromStdString(BenchData::groupNames().at(3));
@@ -188,8 +188,8 @@ void measureWindow(TFrmMain &window, PlainReader *floor, const char *label)
         if (floor)
             fillFloors.add(msOf([&] { floor->firstScreen(); }));
         groups.add(msOf([&] {
-            window.P_SetCurGroup(group);
-            window.P_FillList();
+            window.setCurrentGroup(group);
+            window.fillList();
             paint();
         }));
         if (floor)
@@ -215,7 +215,7 @@ void measureWindow(TFrmMain &window, PlainReader *floor, const char *label)
                 sortFloors[column].add(msOf([&] { floor->sortColumn(sortColumns[column]); }));
         }
         searches.add(msOf([&] {
-            window.P_Search(QStringLiteral("EDU.CN/LIST"));
+            window.runSearch(QStringLiteral("EDU.CN/LIST"));
             paint();
         }));
         if (floor)
@@ -255,9 +255,9 @@ void measureFile(int count, const QString &folder)
     const std::string plain = (folder + QStringLiteral("/plain.sqlite")).toStdString();
     makePlainFile(plain, count);
     PlainReader floor(plain);
-    TDm1 dm1;
-    dm1.init();
-    TFrmMain window(dm1);
+    SharedConnection sharedConnection;
+    sharedConnection.init();
+    MainWindow window(sharedConnection);
     window.show();
     QApplication::processEvents();
     measureWindow(window, &floor, qPrintable(QStringLiteral("%1 file").arg(count)));
@@ -328,9 +328,9 @@ void measurePostgres(int count, const QString &folder, const BenchServer &server
         target.execute(QStringLiteral("ANALYZE"));
         SettingsStore::setDatabase(uri);
     }
-    TDm1 dm1;
-    dm1.init();
-    TFrmMain window(dm1);
+    SharedConnection sharedConnection;
+    sharedConnection.init();
+    MainWindow window(sharedConnection);
     window.show();
     QApplication::processEvents();
     measureWindow(window, nullptr, qPrintable(QStringLiteral("%1 postgres").arg(count)));

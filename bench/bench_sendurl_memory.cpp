@@ -10,9 +10,9 @@
 // Needs a session bus: without one the program runs itself under dbus-run-session.
 
 #include "automation/AutomationServer.h"
-#include "automation/TPIO.h"
+#include "automation/AutomationObject.h"
 #include "data/SettingsStore.h"
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
@@ -104,7 +104,7 @@ bool editorCall(Client &client, AutomationServer &server, int i)
     spinUntil([&] { return call.isFinished() || server.pendingCalls() == 1; });
     if (call.isFinished())
         return false; // answered without an editor: an error
-    QPointer<TFrmEditGroup> editor = server.editors()->openEditors().constFirst();
+    QPointer<AddressEditor> editor = server.editors()->openEditors().constFirst();
     editor->close();
     spinUntil([&] { return call.isFinished() && editor.isNull(); });
     return !call.isError();

@@ -15,7 +15,7 @@
 // FOLDER and points the settings of the current HOME at it, for profiling the program.
 #include "BenchData.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
 
 #include <QApplication>
@@ -75,10 +75,10 @@ void prepareDatabase(const QString &folder, int count, BenchData::Kind kind)
 {
     QDir().mkpath(folder);
     SettingsStore::setPath(folder);
-    TDm1 dm1;
-    dm1.init();
-    dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
-    dm1.connection().close();
+    SharedConnection sharedConnection;
+    sharedConnection.init();
+    sharedConnection.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
+    sharedConnection.connection().close();
     BenchData::seed(folder + QStringLiteral("/address.mdb"), count, kind);
 }
 

@@ -13,7 +13,7 @@
 
 #include "BenchData.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
 #include "services/HistoryCommands.h"
@@ -151,9 +151,9 @@ int main(int argc, char **argv)
     const QString file = folder + QStringLiteral("/address.mdb");
     const QString seeded = home.path() + QStringLiteral("/seeded.mdb");
     {
-        TDm1 dm1;
-        dm1.init();
-        dm1.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
+        SharedConnection sharedConnection;
+        sharedConnection.init();
+        sharedConnection.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
     }
     BenchData::seed(file, Count, BenchData::Kind::Realistic);
     {
@@ -190,15 +190,15 @@ int main(int argc, char **argv)
         sqlite3_close(db);
 
         fresh();
-        TDm1 dm1;
-        dm1.init();
-        dm1.connection().query(QStringLiteral("SELECT 1")); // opened before the clock starts
+        SharedConnection sharedConnection;
+        sharedConnection.init();
+        sharedConnection.connection().query(QStringLiteral("SELECT 1")); // opened before the clock starts
         recordedDelete.push_back(timedMs([&] {
-            if (!HistoryCommands::removeGroup(&dm1.history(), dm1.connection(), groupName).ok())
+            if (!HistoryCommands::removeGroup(&sharedConnection.history(), sharedConnection.connection(), groupName).ok())
                 std::exit(1);
         }));
         undo.push_back(timedMs([&] {
-            const Outcome undone = HistoryCommands::undo(dm1.history(), dm1.connection());
+            const Outcome undone = HistoryCommands::undo(sharedConnection.history(), sharedConnection.connection());
             if (!undone.ok()) {
                 std::fprintf(stderr, "%s\n", qPrintable(undone.message));
                 std::exit(1);
@@ -214,9 +214,9 @@ int main(int argc, char **argv)
 
     // 1,000 ordinary steps on the same library.
     fresh();
-    TDm1 dm1;
-    dm1.init();
-    DbConnection &db = dm1.connection();
+    SharedConnection sharedConnection;
+    sharedConnection.init();
+    DbConnection &db = sharedConnection.connection();
     const QStringList groups = GroupStore::groupNames(db);
     const double residentBefore = residentMb();
     for (int i = 0; i < 1000; ++i) {
@@ -224,23 +224,23 @@ int main(int argc, char **argv)
         const QString group = groups.at(i / 4 % groups.size());
         switch (i % 4) {
         case 0:
-            HistoryCommands::addAddress(&dm1.history(), db, {address, QStringLiteral("网站 %1").arg(i), group});
+            HistoryCommands::addAddress(&sharedConnection.history(), db, {address, QStringLiteral("网站 %1").arg(i), group});
             break;
         case 1:
-            HistoryCommands::setFavourite(&dm1.history(), db, address);
+            HistoryCommands::setFavourite(&sharedConnection.history(), db, address);
             break;
         case 2:
-            HistoryCommands::changeAddress(&dm1.history(), db, {address, QStringLiteral("改名 %1").arg(i), group}, address,
+            HistoryCommands::changeAddress(&sharedConnection.history(), db, {address, QStringLiteral("改名 %1").arg(i), group}, address,
                                            QStringLiteral("网站 %1").arg(i - 2));
             break;
         default:
-            HistoryCommands::removeAddress(&dm1.history(), db, address, group);
+            HistoryCommands::removeAddress(&sharedConnection.history(), db, address, group);
             break;
         }
     }
     std::printf("history of %d steps: %.2f MB as the history counts it (target < 20 MB); the process grew "
                 "%.1f MB meanwhile (SQLite's cache included)\n",
-                dm1.history().undoCount(), double(dm1.history().memoryUsed()) / (1024.0 * 1024.0),
+                sharedConnection.history().undoCount(), double(sharedConnection.history().memoryUsed()) / (1024.0 * 1024.0),
                 residentMb() - residentBefore);
     return 0;
 }

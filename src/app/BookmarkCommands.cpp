@@ -2,7 +2,7 @@
 
 #include "bookmarks/ExportService.h"
 #include "bookmarks/ImportService.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
 #include "data/AppError.h"

@@ -1,7 +1,7 @@
 #include "app/CheckLinksCommand.h"
 
 #include "data/AppError.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
 #include "links/LinkHealthCheck.h"
 

@@ -1,7 +1,7 @@
 #include "app/CopyDatabaseCommand.h"
 
 #include "data/AppError.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/DatabaseCopy.h"
 #include "data/ServerAddress.h"
 #include "data/SettingsStore.h"

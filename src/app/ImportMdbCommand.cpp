@@ -1,6 +1,6 @@
 #include "app/ImportMdbCommand.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
 #include "jet/JetFile.h"
 #include "jet/JetMerge.h"

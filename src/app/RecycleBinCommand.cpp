@@ -1,7 +1,7 @@
 #include "app/RecycleBinCommand.h"
 
 #include "data/AppError.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/RecycleBin.h"
 #include "data/SettingsStore.h"
 #include "services/HistoryCommands.h"

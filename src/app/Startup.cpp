@@ -12,12 +12,12 @@
 #include "automation/NativeHost.h"
 #include "automation/SendUrlClient.h"
 #include "data/DailyBackup.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/RecycleBin.h"
 #include "data/SettingsStore.h"
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 #include "jet/JetFile.h"
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/QtTranslations.h"
@@ -150,32 +150,32 @@ int runVestrane(int argc, char **argv)
     QObject::connect(&server, &AutomationServer::endRequested, &app, &QCoreApplication::quit);
     server.startServing();
 
-    TDm1 dm1;
-    createReportingErrors([&] { dm1.init(); });
-    offerJetConversion(dm1.connection());
+    SharedConnection sharedConnection;
+    createReportingErrors([&] { sharedConnection.init(); });
+    offerJetConversion(sharedConnection.connection());
     // Before the main window opens the database, which may upgrade it. A Jet file the user
     // chose not to convert is no SQLite database to copy; its error comes with the window.
-    const QString databaseFile = dm1.connection().databaseFile();
+    const QString databaseFile = sharedConnection.connection().databaseFile();
     const QString backupFailure =
         JetFile::isJetFile(databaseFile) ? QString() : DailyBackup::takeIfDue(databaseFile);
-    TFrmMain mainWindow(dm1);
+    MainWindow mainWindow(sharedConnection);
     QApplication::setWindowIcon(mainWindow.iconPicture());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // The editors of calls belong to the main window, so that they open above it.
     server.editors()->setOwner(&mainWindow);
     // Closing the main window ends the program even while an editor of a call is open.
-    QObject::connect(&mainWindow, &TXPForm::closed, &app, &QCoreApplication::quit);
+    QObject::connect(&mainWindow, &CaptionWindow::closed, &app, &QCoreApplication::quit);
     std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;
     if (ExitAfterFirstPaint::requested())
         benchmarkExit = std::make_unique<ExitAfterFirstPaint>(&mainWindow);
     mainWindow.show();
-    QTimer::singleShot(0, &mainWindow, [&dm1] { dropExpiredDeletions(dm1.connection()); });
+    QTimer::singleShot(0, &mainWindow, [&sharedConnection] { dropExpiredDeletions(sharedConnection.connection()); });
     if (!backupFailure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(backupFailure));
         QTimer::singleShot(0, &mainWindow, [&] { Dialogs::show(&mainWindow, backupFailure, QStringLiteral("提示")); });
     }
-    auto editor = std::make_unique<TFrmEditGroup>(&mainWindow);
-    editor->setHistory(&dm1.history());
+    auto editor = std::make_unique<AddressEditor>(&mainWindow);
+    editor->setHistory(&sharedConnection.history());
     mainWindow.setEditor(editor.get());
 
     app.exec();

@@ -2,8 +2,8 @@
 
 #include "automation/BrowserHosts.h"
 #include "automation/Registration.h"
-#include "automation/TPIO.h"
-#include "window/XPForm.h"
+#include "automation/AutomationObject.h"
+#include "window/CaptionWindow.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/QtTranslations.h"
@@ -103,7 +103,7 @@ int AutomationServer::answerWithoutDisplay(int &argc, char **argv)
     std::fprintf(stderr, "vestrane: %s\n", qPrintable(reason));
     QCoreApplication app(argc, argv);
     RefusingEditors editors(reason);
-    TPIO object(editors);
+    AutomationObject object(editors);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return 1;
@@ -114,7 +114,7 @@ int AutomationServer::answerWithoutDisplay(int &argc, char **argv)
     QTimer quiet;
     quiet.setSingleShot(true);
     quiet.setInterval(2000);
-    QObject::connect(&object, &TPIO::callFinished, &quiet, qOverload<>(&QTimer::start));
+    QObject::connect(&object, &AutomationObject::callFinished, &quiet, qOverload<>(&QTimer::start));
     QObject::connect(&quiet, &QTimer::timeout, &app, &QCoreApplication::quit);
     quiet.start();
     app.exec();
@@ -131,10 +131,10 @@ const QString closeWarningCaption = QStringLiteral("COM Server Warning");
 } // namespace
 
 AutomationServer::AutomationServer(StartMode mode, std::chrono::milliseconds activationWait, QObject *parent)
-    : QObject(parent), m_mode(mode), m_object(new TPIO(m_editors, this))
+    : QObject(parent), m_mode(mode), m_object(new AutomationObject(m_editors, this))
 {
-    connect(m_object, &TPIO::callStarted, this, &AutomationServer::onCallStarted);
-    connect(m_object, &TPIO::callFinished, this, &AutomationServer::onCallFinished);
+    connect(m_object, &AutomationObject::callStarted, this, &AutomationServer::onCallStarted);
+    connect(m_object, &AutomationObject::callFinished, this, &AutomationServer::onCallFinished);
     m_activationTimer.setSingleShot(true);
     m_activationTimer.setInterval(activationWait);
     connect(&m_activationTimer, &QTimer::timeout, this, &AutomationServer::watchForIdle);
@@ -259,7 +259,7 @@ bool AutomationServer::dialogOpen()
             continue;
         if (qobject_cast<QDialog *>(window))
             return true;
-        const auto *form = qobject_cast<TXPForm *>(window);
+        const auto *form = qobject_cast<CaptionWindow *>(window);
         if (form && !form->isApplicationMainWindow())
             return true;
     }

@@ -10,7 +10,7 @@
 #include <optional>
 
 class QWidget;
-class TPIO;
+class AutomationObject;
 
 // The automation server: offers the automation object on the session bus and decides
 // when a process that the bus started for a client ends.
@@ -42,7 +42,7 @@ public:
     // owns, or no bus at all, is passed over silently: the program runs on without it.
     void startServing();
     bool ownsBusName() const { return m_ownsName; }
-    TPIO *object() const { return m_object; }
+    AutomationObject *object() const { return m_object; }
     // Opens the editors of the object's calls.
     EditorOpener *editors() { return &m_editors; }
     int pendingCalls() const;
@@ -71,7 +71,7 @@ private:
     // Destroyed before the object (a child): the calls of editors still open are answered
     // with an error.
     EditorOpener m_editors;
-    TPIO *m_object = nullptr;
+    AutomationObject *m_object = nullptr;
     bool m_registered = false;
     bool m_ownsName = false;
     QTimer m_activationTimer;

@@ -2,7 +2,7 @@
 
 #include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
-#include "automation/TPIO.h"
+#include "automation/AutomationObject.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -63,13 +63,13 @@ NativeMessage::Outcome sendUrlWithResult(const QString &address, const QString &
     using Kind = NativeMessage::Outcome::Kind;
     if (const QString refusal = ArgumentLimit::refusal(address, name); !refusal.isEmpty())
         return {Kind::Failed, refusal};
-    const QDBusMessage reply = callOnBus(QLatin1String(TPIO::ResultMethod), address, name);
+    const QDBusMessage reply = callOnBus(QLatin1String(AutomationObject::ResultMethod), address, name);
     if (reply.type() == QDBusMessage::ErrorMessage)
         return {Kind::Failed, errorText(reply)};
     const QString result = reply.arguments().value(0).toString();
-    if (result == QLatin1String(TPIO::SavedResult))
+    if (result == QLatin1String(AutomationObject::SavedResult))
         return {Kind::Saved, QString()};
-    if (result == QLatin1String(TPIO::CancelledResult))
+    if (result == QLatin1String(AutomationObject::CancelledResult))
         return {Kind::Cancelled, QString()};
     return {Kind::Failed, QStringLiteral("the program answered \"%1\"").arg(result.left(100))};
 }

@@ -67,7 +67,7 @@ ImportPlan ImportService::plan(DbConnection &db, BookmarkSet &&set, const Progre
     for (Bookmark &bookmark : set.bookmarks) {
         ImportRow row;
         row.group = set.groupOf(bookmark);
-        row.address = P_TrimUrl(bookmark.url);
+        row.address = trimmedAddress(bookmark.url);
         row.viewTime = storedTime(bookmark, today, clock);
         const QString key = addressKey(row.address);
         if (stored.value(row.group).contains(key)) {

@@ -1,6 +1,6 @@
 #include "ListHeaderView.h"
 
-#include "TListView1.h"
+#include "AddressListView.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -16,7 +16,7 @@ constexpr int MarkRightMargin = 4; // kept free at the section's right edge
 constexpr int CaptionToMark = 2;   // at least, between a shortened caption and the mark
 } // namespace
 
-ListHeaderView::ListHeaderView(TListView1* list)
+ListHeaderView::ListHeaderView(AddressListView* list)
     : QHeaderView(Qt::Horizontal, list), m_list(list)
 {
     setSectionsClickable(true);

@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-class TListView1;
+class AddressListView;
 
 // Header of the report list. It draws each section itself: the caption in the
 // list's HeaderFont and, on the sorted column, a small solid triangle that
@@ -13,7 +13,7 @@ class ListHeaderView : public QHeaderView
     Q_OBJECT
 
 public:
-    explicit ListHeaderView(TListView1* list);
+    explicit ListHeaderView(AddressListView* list);
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
@@ -25,5 +25,5 @@ private:
     static int sortMarkLeft(const QRect& rect, int captionWidth);
     QString caption(int logicalIndex) const;
 
-    TListView1* m_list;
+    AddressListView* m_list;
 };

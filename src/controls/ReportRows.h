@@ -5,7 +5,7 @@
 #include <QList>
 #include <QStringList>
 
-// The rows a report list (TListView1) shows: its column captions and small images, the
+// The rows a report list (AddressListView) shows: its column captions and small images, the
 // count, the header sort and, where the list shows check boxes, the checks. ListRowModel
 // holds its rows; other lists read theirs where they are kept.
 class ReportRows : public QAbstractTableModel

@@ -4,7 +4,7 @@
 
 QString addressKey(const QString &address)
 {
-    QString key = P_TrimUrl(address);
+    QString key = trimmedAddress(address);
     // The host runs from after "scheme://" (when there is one) to the first "/", "?" or "#".
     const qsizetype schemeEnd = key.indexOf(QLatin1String("://"));
     const qsizetype hostStart = schemeEnd < 0 ? 0 : schemeEnd + 3;

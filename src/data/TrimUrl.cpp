@@ -33,7 +33,7 @@ bool isScriptAddress(const QString &address)
     return false;
 }
 
-QString P_TrimUrl(const QString &address)
+QString trimmedAddress(const QString &address)
 {
     QString s = address;
     // Only these two spellings count as the plain scheme; "Http:" and the secure scheme

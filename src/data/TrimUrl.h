@@ -7,7 +7,7 @@
 // one final "/". The prefix stays when what would remain is a script address
 // (javascript:, vbscript:, data:) or starts with "-" (a browser would take it for an
 // option), so that the trim never turns a web address into either.
-QString P_TrimUrl(const QString &address);
+QString trimmedAddress(const QString &address);
 
 // Whether a browser handed this text would take it for a command-line option: its first
 // character that is no blank or control character is "-".

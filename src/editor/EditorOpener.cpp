@@ -1,21 +1,21 @@
 #include "editor/EditorOpener.h"
 
 #include "data/AppError.h"
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 
 #include <exception>
 #include <memory>
 
 EditorOpener::EditorOpener(QObject *parent) : QObject(parent)
 {
-    m_makeEditor = [this] { return new TFrmEditGroup(m_owner, TFrmEditGroup::ErrorReporting::Keep); };
+    m_makeEditor = [this] { return new AddressEditor(m_owner, AddressEditor::ErrorReporting::Keep); };
 }
 
 EditorOpener::~EditorOpener()
 {
     // Each editor still open tells its caller that it went unsaved.
-    const QList<TFrmEditGroup *> editors = m_editors;
-    for (TFrmEditGroup *editor : editors)
+    const QList<AddressEditor *> editors = m_editors;
+    for (AddressEditor *editor : editors)
         delete editor;
 }
 
@@ -26,7 +26,7 @@ void EditorOpener::setOwner(QWidget *owner)
 
 QString EditorOpener::openEditor(const QString &address, const QString &name, ClosedHandler whenClosed)
 {
-    TFrmEditGroup *editor = nullptr;
+    AddressEditor *editor = nullptr;
     try {
         editor = makeFilledEditor(address, name);
     } catch (const AppError &error) {
@@ -43,7 +43,7 @@ QString EditorOpener::openEditor(const QString &address, const QString &name, Cl
         if (m_editors.removeOne(editor))
             whenClosed(ending);
     };
-    connect(editor, &TXPForm::closed, this, [tell, editor] {
+    connect(editor, &CaptionWindow::closed, this, [tell, editor] {
         tell(editor->savedAddress().has_value() ? Ending::Saved : Ending::Cancelled);
         editor->deleteLater();
     });
@@ -51,14 +51,14 @@ QString EditorOpener::openEditor(const QString &address, const QString &name, Cl
     return QString();
 }
 
-TFrmEditGroup *EditorOpener::makeFilledEditor(const QString &address, const QString &name)
+AddressEditor *EditorOpener::makeFilledEditor(const QString &address, const QString &name)
 {
-    std::unique_ptr<TFrmEditGroup> editor(m_makeEditor());
+    std::unique_ptr<AddressEditor> editor(m_makeEditor());
     // An editor that cannot read its settings or its groups is the call's error, never a
     // box and never an editor with an empty group list. The groups are read once before
     // the editor shows, so that a failure shows nothing at all.
     throwKeptError(*editor);
-    editor->P_Init();
+    editor->fillGroups();
     throwKeptError(*editor);
     editor->raise();
     editor->fillForAdd(address, name);
@@ -70,7 +70,7 @@ TFrmEditGroup *EditorOpener::makeFilledEditor(const QString &address, const QStr
     return editor.release();
 }
 
-void EditorOpener::throwKeptError(const TFrmEditGroup &editor)
+void EditorOpener::throwKeptError(const AddressEditor &editor)
 {
     if (!editor.keptError().isEmpty())
         throw AppError(editor.keptError());

@@ -9,7 +9,7 @@
 #include <functional>
 
 class QWidget;
-class TFrmEditGroup;
+class AddressEditor;
 
 // Opens the editors of automation calls: one new editor per call, in add mode, shown
 // application-modal without a nested event loop, each set off from the one opened before
@@ -20,7 +20,7 @@ class EditorOpener : public QObject, public AddressEditorOpener
     Q_OBJECT
 
 public:
-    using EditorFactory = std::function<TFrmEditGroup *()>;
+    using EditorFactory = std::function<AddressEditor *()>;
     // How far an editor is set off from the one opened before it (the height of the
     // caption bar, so that the caption below stays readable).
     static constexpr int CascadeOffset = 25;
@@ -38,13 +38,13 @@ public:
     QString openEditor(const QString &address, const QString &name, ClosedHandler whenClosed) override;
 
     // The editors that are open, oldest first.
-    QList<TFrmEditGroup *> openEditors() const { return m_editors; }
+    QList<AddressEditor *> openEditors() const { return m_editors; }
 
 private:
-    TFrmEditGroup *makeFilledEditor(const QString &address, const QString &name);
-    static void throwKeptError(const TFrmEditGroup &editor);
+    AddressEditor *makeFilledEditor(const QString &address, const QString &name);
+    static void throwKeptError(const AddressEditor &editor);
 
     QPointer<QWidget> m_owner;
     EditorFactory m_makeEditor;
-    QList<TFrmEditGroup *> m_editors;
+    QList<AddressEditor *> m_editors;
 };

@@ -206,7 +206,7 @@ QByteArray readShortcutText(int folderFd, const char *name, const QByteArray &sh
     return text;
 }
 
-// The address in a shortcut's text (see V_Url_GetFavoritesUrl).
+// The address in a shortcut's text (see shortcutAddress).
 QString addressFromText(QByteArrayView text, const QByteArray &shownPath)
 {
     if (text.startsWith("\xEF\xBB\xBF"))
@@ -396,13 +396,13 @@ QString decodeLocalText(const QByteArray &bytes)
     return decodeAs(bytes, isValidUtf8(bytes));
 }
 
-QString V_Url_GetFavoritesPath()
+QString favoritesShellFolder()
 {
     const std::optional<QString> setting = SettingsStore::favoritesSetting();
     return setting ? *setting + u'/' : QString();
 }
 
-QString P_ExpandEnv(const QString &text)
+QString expandEnvironment(const QString &text)
 {
     QString expanded;
     expanded.reserve(text.size());
@@ -440,7 +440,7 @@ QString addressFromShortcutBytes(QByteArrayView bytes, const QByteArray &shownPa
     return addressFromText(bytes, shownPath);
 }
 
-QString V_Url_GetFavoritesUrl(const QByteArray &rawPath)
+QString shortcutAddress(const QByteArray &rawPath)
 {
     return addressFromShortcutBytes(readShortcutText(AT_FDCWD, rawPath.constData(), rawPath),
                                     rawPath);

@@ -23,12 +23,12 @@ struct ShortcutEntry
 // cannot be read or lack the shell-folder group. A missing value still gives "/".
 // Throws AppError when the value is not a text. It only decides whether the listing takes
 // place; the folder listed is favoritesFolder().
-QString V_Url_GetFavoritesPath();
+QString favoritesShellFolder();
 
 // Expands environment references written "%NAME%" (the name matched exactly, else
 // ignoring letter case). A reference to an undefined variable, an empty "%%" and a lone
 // "%" stay as written. There is no length limit.
-QString P_ExpandEnv(const QString &text);
+QString expandEnvironment(const QString &text);
 
 // The folder to list, as raw bytes ending in '/': $USERPROFILE/Favorites/ when USERPROFILE
 // is set and not blank, else $HOME/Favorites/ (the account's home folder when HOME is not
@@ -41,9 +41,9 @@ QByteArray favoritesFolder();
 // byte-order mark at the start is skipped.
 // Throws AppError naming the file when it cannot be read, is not a regular file, or when
 // the header is its last line.
-QString V_Url_GetFavoritesUrl(const QByteArray &rawPath);
+QString shortcutAddress(const QByteArray &rawPath);
 
-// The address in the bytes of a shortcut file, found as V_Url_GetFavoritesUrl finds it in
+// The address in the bytes of a shortcut file, found as shortcutAddress finds it in
 // the file; `shownPath` names the file in the error thrown when the header is the last line.
 QString addressFromShortcutBytes(QByteArrayView bytes, const QByteArray &shownPath);
 

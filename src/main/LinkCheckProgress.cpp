@@ -1,7 +1,7 @@
 #include "main/LinkCheckProgress.h"
 
 #include "data/AppError.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 
 #include <QEventLoop>
 #include <QPointer>

@@ -35,7 +35,7 @@ QString AddressEditing::optionLikeText()
 
 QString AddressEditing::storedAddress(const QString &typed)
 {
-    return P_TrimUrl(typed);
+    return trimmedAddress(typed);
 }
 
 std::optional<Outcome> AddressEditing::refusalOf(const TypedAddress &typed)

@@ -32,7 +32,7 @@ public:
     // editor (not normalised); its visits and date stay.
     Outcome change(const TypedAddress &typed, const QString &oldAddress, const QString &oldName);
 
-    // The address as a save stores it (P_TrimUrl): a leading "http:" or "HTTP:" goes with
+    // The address as a save stores it (trimmedAddress): a leading "http:" or "HTTP:" goes with
     // the two characters after it, then one final "/".
     static QString storedAddress(const QString &typed);
 

@@ -38,7 +38,7 @@ UrlImportService::Listing UrlImportService::listFavorites(const Progress &progre
     Listing listing{{}, Outcome::done()};
     try {
         // The setting only decides whether the listing takes place.
-        if (V_Url_GetFavoritesPath().isEmpty()) {
+        if (favoritesShellFolder().isEmpty()) {
             listing.outcome = Outcome::refused(favoritesSettingMissingText());
             return listing;
         }

@@ -4,7 +4,7 @@
 #include "app/StartOptions.h"
 #include "data/AddressStore.h"
 #include "data/DailyBackup.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 
 #include <QDir>
 #include <QProcess>

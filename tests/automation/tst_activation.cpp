@@ -2,8 +2,8 @@
 
 #include "automation/AutomationServer.h"
 #include "automation/Registration.h"
-#include "automation/TPIO.h"
-#include "editor/FrmEditGroup.h"
+#include "automation/AutomationObject.h"
+#include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
@@ -85,7 +85,7 @@ private:
 
     QDBusConnectionInterface *bus() { return QDBusConnection::sessionBus().interface(); }
     bool nameOwned() { return bus()->isServiceRegistered(QStringLiteral("Quorvel.PIO")).value(); }
-    TFrmEditGroup *waitForEditor()
+    AddressEditor *waitForEditor()
     {
         QDeadlineTimer deadline(10000);
         while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired())
@@ -193,10 +193,10 @@ private Q_SLOTS:
         QProcess client;
         client.setProcessEnvironment(withoutDisplay());
         client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://example.com/"), QStringLiteral("例子")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://example.com/"));
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子"));
+        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://example.com/"));
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("例子"));
         QTest::qWait(300);
         QCOMPARE(client.state(), QProcess::Running);
         editor->close();
@@ -219,7 +219,7 @@ private Q_SLOTS:
         const QDBusPendingCall answeredAtOnce = client.sendUrl({QString(), QString()});
         const QDBusPendingCall queued = client.sendUrl({QStringLiteral("http://example.com/"), QStringLiteral("例子")});
         QCOMPARE(waitForReply(answeredAtOnce).type(), QDBusMessage::ReplyMessage);
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QVERIFY(!m_server->ownsBusName());
         QTRY_VERIFY(!nameOwned());
@@ -233,7 +233,7 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<AutomationServer>(StartMode::Normal);
         m_server->startServing();
-        m_server->editors()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
+        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw AppError(QStringLiteral("磁盘已满")); });
         QProcess client;
         client.setProcessEnvironment(withoutDisplay());
         client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")});

@@ -2,8 +2,8 @@
 
 #include "automation/AutomationServer.h"
 #include "automation/BrowserHosts.h"
-#include "automation/TPIO.h"
-#include "editor/FrmEditGroup.h"
+#include "automation/AutomationObject.h"
+#include "editor/AddressEditor.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
 
@@ -28,7 +28,7 @@ private:
     std::unique_ptr<AutomationServer> m_server;
     QProcess m_driver;
 
-    TFrmEditGroup *waitForEditor()
+    AddressEditor *waitForEditor()
     {
         QDeadlineTimer deadline(90000);
         while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired()
@@ -104,19 +104,19 @@ private Q_SLOTS:
                     QLatin1String(BrowserHosts::ChromiumExtensionId));
 
         // The toolbar button: the page's address and title; saved.
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://127.0.0.1:9/浏览器/页面?q=1"));
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("测试页面 Test"));
-        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
+        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://127.0.0.1:9/浏览器/页面?q=1"));
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("测试页面 Test"));
+        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
 
         // The context menu on a link: the link's address names it; cancelled.
         QTRY_VERIFY_WITH_TIMEOUT(m_server->editors()->openEditors().isEmpty(), 10000);
         editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
-        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://127.0.0.1:9/link"));
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("http://127.0.0.1:9/link"));
+        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://127.0.0.1:9/link"));
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("http://127.0.0.1:9/link"));
         QTimer::singleShot(0, editor, &QWidget::close);
 
         const QList<QJsonObject> results = driverResults();
@@ -136,13 +136,13 @@ private Q_SLOTS:
         startDriver(QStringLiteral("drive-firefox.mjs"), QStringLiteral("firefox-esr"),
                     QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/firefox-profile"),
                     QLatin1String(BrowserHosts::FirefoxExtensionId));
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
-        const QString address = controls(*editor).Edit1->text();
+        const QString address = controls(*editor).addressEdit->text();
         QVERIFY2(address.startsWith(QLatin1String("http://127.0.0.1:")) && address.endsWith(QLatin1String("/%E9%A1%B5%E9%9D%A2")),
                  qPrintable(address));
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("火狐页面 Test"));
-        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("火狐页面 Test"));
+        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
 
         const QList<QJsonObject> results = driverResults();
         QCOMPARE(results.size(), 1);

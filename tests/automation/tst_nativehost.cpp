@@ -1,8 +1,8 @@
 #include "BusTest.h"
 
 #include "automation/AutomationServer.h"
-#include "automation/TPIO.h"
-#include "editor/FrmEditGroup.h"
+#include "automation/AutomationObject.h"
+#include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
@@ -121,7 +121,7 @@ private:
         m_server->startServing();
         QVERIFY(m_server->ownsBusName());
     }
-    TFrmEditGroup *waitForEditor()
+    AddressEditor *waitForEditor()
     {
         QDeadlineTimer deadline(10000);
         while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired())
@@ -143,12 +143,12 @@ private Q_SLOTS:
         serve();
         Host host;
         host.write(request(QStringLiteral("http://example.com/page"), QStringLiteral("例子页面")));
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral("http://example.com/page"));
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子页面"));
-        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
+        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://example.com/page"));
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("例子页面"));
+        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
         QCOMPARE(host.answer(), result("saved"));
         QCOMPARE(storedName(QStringLiteral("example.com/page")), QStringLiteral("例子页面"));
 
@@ -156,7 +156,7 @@ private Q_SLOTS:
         host.write(request(QStringLiteral("http://example.com/other"), QStringLiteral("  ")));
         editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("http://example.com/other"));
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("http://example.com/other"));
         QTimer::singleShot(0, editor, &QWidget::close);
         QCOMPARE(host.answer(), result("cancelled"));
         QVERIFY(storedName(QStringLiteral("example.com/other")).isEmpty());
@@ -168,7 +168,7 @@ private Q_SLOTS:
     void theProgramsErrorIsTheAnswer()
     {
         serve();
-        m_server->editors()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("磁盘已满")); });
+        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw AppError(QStringLiteral("磁盘已满")); });
         Host host;
         host.write(request(QStringLiteral("http://a/"), QStringLiteral("b")));
         const QJsonObject answer = host.answer();
@@ -234,7 +234,7 @@ private Q_SLOTS:
         QByteArray largest = "{\"url\": \"http://example.com/big\", \"title\": \"b\"}";
         largest += QByteArray(1024 * 1024 - largest.size(), ' ');
         host.write(framed(largest));
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QTimer::singleShot(0, editor, &QWidget::close);
         QCOMPARE(host.answer(), result("cancelled"));
@@ -272,15 +272,15 @@ private Q_SLOTS:
     {
         serve();
         BusClient client;
-        QDBusMessage call = BusClient::method(QLatin1String(TPIO::ResultMethod));
+        QDBusMessage call = BusClient::method(QLatin1String(AutomationObject::ResultMethod));
         call.setArguments({QStringLiteral(" "), QStringLiteral("x")});
         QDBusMessage reply = waitForReply(client.call(call));
         QCOMPARE(reply.arguments(), QVariantList{QStringLiteral("cancelled")}); // blank: nothing opens
 
         QDBusPendingCall plain = client.sendUrl({QStringLiteral("http://example.com/plain"), QStringLiteral("p")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
+        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
         reply = waitForReply(plain);
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QVERIFY(reply.arguments().isEmpty());

@@ -3,9 +3,9 @@
 #include "automation/ArgumentLimit.h"
 #include "automation/AutomationServer.h"
 #include "automation/SendUrlClient.h"
-#include "automation/TPIO.h"
+#include "automation/AutomationObject.h"
 #include "data/SettingsStore.h"
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
@@ -44,8 +44,8 @@ private:
         m_server->startServing();
         return *m_server;
     }
-    QList<TFrmEditGroup *> editors() const { return m_server->editors()->openEditors(); }
-    TFrmEditGroup *waitForEditor(int count = 1)
+    QList<AddressEditor *> editors() const { return m_server->editors()->openEditors(); }
+    AddressEditor *waitForEditor(int count = 1)
     {
         QDeadlineTimer deadline(5000);
         while (editors().size() < count && !deadline.hasExpired())
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QVERIFY(reply.arguments().isEmpty());
         QCOMPARE(m_server->pendingCalls(), 0);
         for (QWidget *window : QApplication::topLevelWidgets())
-            QVERIFY(!(qobject_cast<TFrmEditGroup *>(window) && window->isVisible()));
+            QVERIFY(!(qobject_cast<AddressEditor *>(window) && window->isVisible()));
     }
 
     void callOpensFilledEditorAndAnswersWhenItCloses()
@@ -106,22 +106,22 @@ private Q_SLOTS:
         serve();
         BusClient client;
         QDBusPendingCall call = client.sendUrl({QStringLiteral(" http://example.com/ "), QStringLiteral("例子")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QVERIFY(editor->isVisible());
         QVERIFY(editor->parent() == nullptr);
         QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(editor->editMode(), TFrmEditGroup::EditMode::Add);
-        QCOMPARE(controls(*editor).Edit1->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("例子"));
-        QCOMPARE(controls(*editor).ListBox1->currentRow(), 0); // the first group
+        QCOMPARE(editor->editMode(), AddressEditor::EditMode::Add);
+        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("例子"));
+        QCOMPARE(controls(*editor).groupList->currentRow(), 0); // the first group
 
         QTest::qWait(200);
         QVERIFY(!call.isFinished()); // still waiting for the user
         QCOMPARE(m_server->pendingCalls(), 1);
 
-        QPointer<TFrmEditGroup> watched(editor);
+        QPointer<AddressEditor> watched(editor);
         closeLater(editor);
         const QDBusMessage reply = waitForReply(call);
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
@@ -134,9 +134,9 @@ private Q_SLOTS:
         serve();
         BusClient client;
         QDBusPendingCall call = client.sendUrl({QStringLiteral("http://example.com/path/"), QStringLiteral("例子")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QTimer::singleShot(0, controls(*editor).OKButton, &QPushButton::click);
+        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
         QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("保存成功！!"));
@@ -173,10 +173,10 @@ private Q_SLOTS:
         serve();
         BusClient client;
         QDBusPendingCall call = client.sendUrl({address, name});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(controls(*editor).Edit1->text(), address);
-        QCOMPARE(controls(*editor).Edit2->text(), name);
+        QCOMPARE(controls(*editor).addressEdit->text(), address);
+        QCOMPARE(controls(*editor).nameEdit->text(), name);
         closeLater(editor);
         QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
     }
@@ -286,12 +286,12 @@ private Q_SLOTS:
         BusClient client;
         const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("http://a/"), QStringLiteral("b")}));
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(reply.errorName(), QLatin1String(TPIO::ErrorName));
+        QCOMPARE(reply.errorName(), QLatin1String(AutomationObject::ErrorName));
         QVERIFY2(reply.errorMessage().contains(error), qPrintable(reply.errorMessage()));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(m_server->pendingCalls(), 0);
         for (QWidget *window : QApplication::topLevelWidgets())
-            QVERIFY(!(qobject_cast<TFrmEditGroup *>(window) && window->isVisible()));
+            QVERIFY(!(qobject_cast<AddressEditor *>(window) && window->isVisible()));
     }
 
     // A call is never answered as saved or cancelled unless the user did so: one whose
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QTest::newRow("program ends, SendUrl") << "SendUrl" << 0 << "ended before the address was saved";
         QTest::newRow("program ends, SendUrlWithResult") << "SendUrlWithResult" << 0
                                                          << "ended before the address was saved";
-        QTest::newRow("more calls than the bound") << "SendUrl" << int(TPIO::MaxPendingCalls) << "20 calls are waiting";
+        QTest::newRow("more calls than the bound") << "SendUrl" << int(AutomationObject::MaxPendingCalls) << "20 calls are waiting";
     }
     void callsWithoutTheUsersAnswerGetAnError()
     {
@@ -328,7 +328,7 @@ private Q_SLOTS:
         }
         const QDBusMessage reply = waitForReply(last);
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(reply.errorName(), QLatin1String(TPIO::ErrorName));
+        QCOMPARE(reply.errorName(), QLatin1String(AutomationObject::ErrorName));
         QVERIFY2(reply.errorMessage().contains(error), qPrintable(reply.errorMessage()));
         if (m_server) {
             QCOMPARE(m_server->pendingCalls(), waitingBefore);
@@ -341,11 +341,11 @@ private Q_SLOTS:
     void failureInsideTheCallReturnsItsText()
     {
         serve();
-        m_server->editors()->setEditorFactory([]() -> TFrmEditGroup * { throw AppError(QStringLiteral("无法打开数据库")); });
+        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw AppError(QStringLiteral("无法打开数据库")); });
         BusClient client;
         const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(reply.errorName(), QLatin1String(TPIO::ErrorName));
+        QCOMPARE(reply.errorName(), QLatin1String(AutomationObject::ErrorName));
         QCOMPARE(reply.errorMessage(), QStringLiteral("无法打开数据库"));
         QCOMPARE(m_server->pendingCalls(), 0);
         QVERIFY(Dialogs::recorded().isEmpty()); // not shown to the user
@@ -356,11 +356,11 @@ private Q_SLOTS:
         serve();
         BusClient client;
         QDBusPendingCall first = client.sendUrl({QStringLiteral("http://one/"), QStringLiteral("一")});
-        TFrmEditGroup *firstEditor = waitForEditor(1);
+        AddressEditor *firstEditor = waitForEditor(1);
         QDBusPendingCall second = client.sendUrl({QStringLiteral("http://two/"), QStringLiteral("二")});
-        TFrmEditGroup *secondEditor = waitForEditor(2);
+        AddressEditor *secondEditor = waitForEditor(2);
         QVERIFY(firstEditor && secondEditor && firstEditor != secondEditor);
-        QCOMPARE(controls(*secondEditor).Edit1->text(), QStringLiteral("http://two/"));
+        QCOMPARE(controls(*secondEditor).addressEdit->text(), QStringLiteral("http://two/"));
         QCOMPARE(QApplication::activeModalWidget(), secondEditor); // the later one on top
 
         closeLater(secondEditor);
@@ -383,11 +383,11 @@ private Q_SLOTS:
         QList<qint64> keys[2];
         for (QList<qint64> &key : keys) {
             QDBusPendingCall call = client.sendUrl({QStringLiteral("http://a/"), QStringLiteral("b")});
-            TFrmEditGroup *editor = waitForEditor();
+            AddressEditor *editor = waitForEditor();
             QVERIFY(editor);
             QTest::qWait(20); // painted once
-            key = {controls(*editor).OKButton->icon().cacheKey(), controls(*editor).btnClose->icon().cacheKey(),
-                   controls(*editor).btnMin->icon().cacheKey(), controls(*editor).ImgIcon->pixmap().cacheKey()};
+            key = {controls(*editor).saveButton->icon().cacheKey(), controls(*editor).closeButton->icon().cacheKey(),
+                   controls(*editor).minimiseButton->icon().cacheKey(), controls(*editor).captionIcon->pixmap().cacheKey()};
             closeLater(editor);
             QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
             QTRY_COMPARE(m_server->pendingCalls(), 0);
@@ -400,14 +400,14 @@ private Q_SLOTS:
         serve();
         auto client = std::make_unique<BusClient>();
         client->sendUrl({QStringLiteral("http://gone/"), QStringLiteral("走了")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         client.reset();
         QTest::qWait(100);
         QVERIFY(editor->isVisible());
-        controls(*editor).Edit2->clear();
-        QTest::keyClicks(controls(*editor).Edit2, QStringLiteral("still here"));
-        QCOMPARE(controls(*editor).Edit2->text(), QStringLiteral("still here"));
+        controls(*editor).nameEdit->clear();
+        QTest::keyClicks(controls(*editor).nameEdit, QStringLiteral("still here"));
+        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("still here"));
         closeLater(editor);
         QTRY_COMPARE(m_server->pendingCalls(), 0);
     }
@@ -420,7 +420,7 @@ private Q_SLOTS:
 
         BusClient client;
         QDBusPendingCall call = client.sendUrl({QStringLiteral("a"), QStringLiteral("b")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QVERIFY(!m_server->mayClose(nullptr)); // No is the default
         QCOMPARE(Dialogs::recorded().size(), 1);
@@ -457,7 +457,7 @@ private Q_SLOTS:
         QSignalSpy ended(m_server.get(), &AutomationServer::endRequested);
         BusClient client;
         QDBusPendingCall call = client.sendUrl({QStringLiteral("a"), QStringLiteral("b")});
-        TFrmEditGroup *editor = waitForEditor();
+        AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QTest::qWait(300);
         QCOMPARE(ended.count(), 0);

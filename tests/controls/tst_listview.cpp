@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 #include "controls/ListRowModel.h"
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -36,7 +36,7 @@ ListRow rowWithSubItem(const QString& caption, int subItem, const QString& text)
     return makeRow(caption, subItems);
 }
 
-QStringList captions(const TListView1& list)
+QStringList captions(const AddressListView& list)
 {
     QStringList result;
     for (int i = 0; i < list.rows()->count(); ++i)
@@ -45,7 +45,7 @@ QStringList captions(const TListView1& list)
 }
 
 // The list as the address list sets it up: five columns.
-class AddressList : public TListView1
+class AddressList : public AddressListView
 {
 public:
     AddressList()
@@ -58,7 +58,7 @@ public:
         resize(600, 300);
     }
 
-    using TListView1::initViewItemOption;
+    using AddressListView::initViewItemOption;
 };
 
 } // namespace
@@ -323,7 +323,7 @@ void TestListView::sortKeepsSelectedRow()
     AddressList list;
     list.rows()->append(std::vector<ListRow>{makeRow("c"), makeRow("a"), makeRow("b")});
     list.selectRow(0);
-    QSignalSpy spy(&list, &TListView1::rowSelected);
+    QSignalSpy spy(&list, &AddressListView::rowSelected);
     list.SortByColumn(0);
     QCOMPARE(list.selectedRow(), 2);
     QCOMPARE(list.currentIndex().row(), 2);
@@ -548,7 +548,7 @@ void TestListView::rowSelectedReportsBothChanges()
     list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b"), makeRow("c")});
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy spy(&list, &TListView1::rowSelected);
+    QSignalSpy spy(&list, &AddressListView::rowSelected);
 
     list.selectRow(1);
     QCOMPARE(spy.count(), 1);
@@ -573,7 +573,7 @@ void TestListView::removingSelectedRowReportsItWhileItExists()
     list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b"), makeRow("c")});
     list.selectRow(1);
     QStringList reported;
-    connect(&list, &TListView1::rowSelected, &list, [&](int row, bool selected) {
+    connect(&list, &AddressListView::rowSelected, &list, [&](int row, bool selected) {
         reported << list.rows()->rowAt(row).caption.toString() + (selected ? "+" : "-");
     });
     list.rows()->removeRowAt(1);
@@ -617,12 +617,12 @@ void TestListView::rowAtAndDoubleClickAnywhere()
     QCOMPARE(list.rowAt(QPoint(list.viewport()->width() - 2, second.center().y())), 1);
     QCOMPARE(list.rowAt(QPoint(10, list.viewport()->height() - 5)), -1);
 
-    QSignalSpy moves(&list, &TListView1::mouseMovedTo);
+    QSignalSpy moves(&list, &AddressListView::mouseMovedTo);
     QTest::mouseMove(list.viewport(), second.center());
     QTRY_VERIFY(!moves.isEmpty());
     QCOMPARE(moves.last().at(0).toPoint(), second.center());
 
-    QSignalSpy doubleClicks(&list, &TListView1::doubleClickedAnywhere);
+    QSignalSpy doubleClicks(&list, &AddressListView::doubleClickedAnywhere);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 5));
     QCOMPARE(doubleClicks.count(), 1);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second.center());
@@ -634,7 +634,7 @@ void TestListView::keyReleaseIsReported()
     AddressList list;
     list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b")});
     list.selectRow(0);
-    QSignalSpy spy(&list, &TListView1::keyReleased);
+    QSignalSpy spy(&list, &AddressListView::keyReleased);
     QTest::keyClick(&list, Qt::Key_Down);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toInt(), int(Qt::Key_Down));
@@ -677,7 +677,7 @@ void TestListView::checkBoxesToggleByClickAndSpace()
     list.rows()->append(std::vector<ListRow>{row, makeRow("b")});
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy spy(&list, &TListView1::checkStateChanged);
+    QSignalSpy spy(&list, &AddressListView::checkStateChanged);
 
     const QModelIndex first = list.rows()->index(0, 0);
     QCOMPARE(first.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));

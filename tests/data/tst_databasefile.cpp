@@ -3,7 +3,7 @@
 
 #include "data/AddressStore.h"
 #include "data/DailyBackup.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
 #include "data/SettingsStore.h"

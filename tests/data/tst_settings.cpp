@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
 #include "data/AppError.h"
 

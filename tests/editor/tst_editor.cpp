@@ -1,10 +1,10 @@
 #include "TestEnv.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/DbConnection.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 #include "data/TrimUrl.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
@@ -41,7 +41,7 @@ QString lastCaption()
 
 // Runs `steps` once the editor's modal loop is running, then closes the editor if the
 // steps left it open, so that a failed check never leaves the test waiting.
-void whileOpen(TFrmEditGroup &editor, std::function<void()> steps)
+void whileOpen(AddressEditor &editor, std::function<void()> steps)
 {
     QTimer::singleShot(0, &editor, [&editor, steps = std::move(steps)] {
         if (QTest::qWaitForWindowActive(&editor))
@@ -149,18 +149,18 @@ private Q_SLOTS:
     {
         QFETCH(QString, typed);
         QFETCH(QString, stored);
-        QCOMPARE(P_TrimUrl(typed), stored);
+        QCOMPARE(trimmedAddress(typed), stored);
     }
 
     void windowLayout()
     {
-        TFrmEditGroup editor;
+        AddressEditor editor;
         QVERIFY(editor.windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(editor.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
         editor.show();
         // Every control shows whole and none covers another.
         const EditorControls c(editor);
-        const QList<QWidget *> placed{c.Label1, c.Label2, c.Label3, c.ListBox1, c.OKButton, c.CancelButton, c.Edit1, c.Edit2};
+        const QList<QWidget *> placed{c.addressLabel, c.nameLabel, c.groupLabel, c.groupList, c.saveButton, c.cancelButton, c.addressEdit, c.nameEdit};
         for (QWidget *control : placed) {
             QVERIFY2(editor.contentArea()->rect().contains(control->geometry()), qPrintable(control->objectName()));
             for (QWidget *other : placed) {
@@ -168,19 +168,19 @@ private Q_SLOTS:
                          qPrintable(control->objectName() + QLatin1Char('/') + other->objectName()));
             }
         }
-        QCOMPARE(controls(editor).Label1->text(), QStringLiteral("网址 HTTP:\\\\"));
-        QCOMPARE(controls(editor).OKButton->text(), QStringLiteral("保存"));
-        QCOMPARE(controls(editor).CancelButton->text(), QStringLiteral("退出"));
+        QCOMPARE(controls(editor).addressLabel->text(), QStringLiteral("网址 HTTP:\\\\"));
+        QCOMPARE(controls(editor).saveButton->text(), QStringLiteral("保存"));
+        QCOMPARE(controls(editor).cancelButton->text(), QStringLiteral("退出"));
 
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        QCOMPARE(QApplication::focusWidget(), controls(editor).ListBox1);
+        QCOMPARE(QApplication::focusWidget(), controls(editor).groupList);
         QList<QWidget *> order;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget();
         }
-        QCOMPARE(order, (QList<QWidget *>{controls(editor).OKButton, controls(editor).CancelButton, controls(editor).Edit1, controls(editor).Edit2,
-                                          controls(editor).ListBox1}));
+        QCOMPARE(order, (QList<QWidget *>{controls(editor).saveButton, controls(editor).cancelButton, controls(editor).addressEdit, controls(editor).nameEdit,
+                                          controls(editor).groupList}));
         editor.close();
     }
 
@@ -205,48 +205,48 @@ private Q_SLOTS:
         QFETCH(QString, preset);
         QFETCH(int, selectedRow);
         resetTables(groups);
-        TFrmEditGroup editor;
-        editor.P_SetGroup(preset);
-        QCOMPARE(editor.P_GetGroup(), preset);
-        editor.P_Init();
+        AddressEditor editor;
+        editor.setPresetGroup(preset);
+        QCOMPARE(editor.presetGroup(), preset);
+        editor.fillGroups();
         QStringList listed;
-        for (int i = 0; i < controls(editor).ListBox1->count(); ++i)
-            listed << controls(editor).ListBox1->item(i)->text();
+        for (int i = 0; i < controls(editor).groupList->count(); ++i)
+            listed << controls(editor).groupList->item(i)->text();
         QCOMPARE(listed, groups);
-        QCOMPARE(controls(editor).ListBox1->selectedItems().size(), 1);
-        QCOMPARE(controls(editor).ListBox1->row(controls(editor).ListBox1->selectedItems().first()), selectedRow);
+        QCOMPARE(controls(editor).groupList->selectedItems().size(), 1);
+        QCOMPARE(controls(editor).groupList->row(controls(editor).groupList->selectedItems().first()), selectedRow);
         QVERIFY(!editor.connection().isOpen());
     }
 
     void listFollowsTheTable()
     {
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [] {});
-        editor.P_ShowAdd(QStringLiteral("新闻"));
+        editor.showToAdd(QStringLiteral("新闻"));
         m_db->execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '要闻' WHERE GroupName = '新闻'"));
         whileOpen(editor, [&] {
-            QCOMPARE(controls(editor).ListBox1->currentRow(), 0);
-            QCOMPARE(controls(editor).ListBox1->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
-            QVERIFY(controls(editor).ListBox1->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
+            QCOMPARE(controls(editor).groupList->currentRow(), 0);
+            QCOMPARE(controls(editor).groupList->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
+            QVERIFY(controls(editor).groupList->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
         });
-        editor.P_ShowAdd(QStringLiteral("新闻"));
+        editor.showToAdd(QStringLiteral("新闻"));
     }
 
     void addSavesAsTyped()
     {
-        TFrmEditGroup editor;
-        controls(editor).Edit1->setText(QStringLiteral("left over"));
+        AddressEditor editor;
+        controls(editor).addressEdit->setText(QStringLiteral("left over"));
         const QString name = QStringLiteral(" 老王's \"网站\" ");
         whileOpen(editor, [&] {
-            QVERIFY(controls(editor).Edit1->text().isEmpty());
+            QVERIFY(controls(editor).addressEdit->text().isEmpty());
             QCOMPARE(editor.captionText(), QStringLiteral("添加网址"));
-            QCOMPARE(controls(editor).ListBox1->currentItem()->text(), QStringLiteral("工作"));
-            typeText(controls(editor).Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
-            typeText(controls(editor).Edit2, name);
-            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
+            QCOMPARE(controls(editor).groupList->currentItem()->text(), QStringLiteral("工作"));
+            typeText(controls(editor).addressEdit, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(controls(editor).nameEdit, name);
+            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
             QVERIFY(!editor.isVisible());
         });
-        editor.P_ShowAdd(QStringLiteral("工作"));
+        editor.showToAdd(QStringLiteral("工作"));
 
         QCOMPARE(lastText(), QStringLiteral("保存成功！!"));
         QCOMPARE(lastCaption(), QStringLiteral("保存"));
@@ -260,11 +260,11 @@ private Q_SLOTS:
 
         // The same address again is a second row.
         whileOpen(editor, [&] {
-            typeText(controls(editor).Edit1, QStringLiteral("http://www.o'hara.com/\"q\"/"));
-            typeText(controls(editor).Edit2, name);
-            QTest::keyClick(controls(editor).Edit2, Qt::Key_Return);
+            typeText(controls(editor).addressEdit, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(controls(editor).nameEdit, name);
+            QTest::keyClick(controls(editor).nameEdit, Qt::Key_Return);
         });
-        editor.P_ShowAdd(QString());
+        editor.showToAdd(QString());
         QCOMPARE(rows().size(), 2);
         QCOMPARE(rows()[1].groupNo, firstListedGroupNo());
     }
@@ -273,18 +273,18 @@ private Q_SLOTS:
     {
         addRow(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), 7, QStringLiteral("2001-02-03"), 2);
         addRow(QStringLiteral("http://old.cn/"), QStringLiteral("另一个"), 1, QStringLiteral("2001-02-03"), 2);
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [&] {
             QCOMPARE(editor.captionText(), QStringLiteral("修改网址"));
-            QCOMPARE(controls(editor).Edit1->text(), QStringLiteral("http://old.cn/"));
-            QCOMPARE(controls(editor).Edit2->text(), QStringLiteral("旧"));
-            QCOMPARE(controls(editor).ListBox1->currentItem()->text(), QStringLiteral("新闻"));
-            controls(editor).Edit1->clear();
-            typeText(controls(editor).Edit1, QStringLiteral("HTTP://new.cn/it's"));
-            controls(editor).ListBox1->setCurrentItem(controls(editor).ListBox1->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
-            QTest::keyClick(controls(editor).Edit1, Qt::Key_Enter);
+            QCOMPARE(controls(editor).addressEdit->text(), QStringLiteral("http://old.cn/"));
+            QCOMPARE(controls(editor).nameEdit->text(), QStringLiteral("旧"));
+            QCOMPARE(controls(editor).groupList->currentItem()->text(), QStringLiteral("新闻"));
+            controls(editor).addressEdit->clear();
+            typeText(controls(editor).addressEdit, QStringLiteral("HTTP://new.cn/it's"));
+            controls(editor).groupList->setCurrentItem(controls(editor).groupList->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
+            QTest::keyClick(controls(editor).addressEdit, Qt::Key_Enter);
         });
-        editor.P_ShowEdit(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), QStringLiteral("新闻"));
+        editor.showToChange(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), QStringLiteral("新闻"));
 
         QCOMPARE(lastText(), QStringLiteral("修改保存成功！!"));
         QCOMPARE(lastCaption(), QStringLiteral("保存"));
@@ -301,73 +301,73 @@ private Q_SLOTS:
 
     void emptyFieldsAreAskedFor()
     {
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [&] {
-            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
+            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("请输入网址!"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).Edit1);
+            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).addressEdit);
 
-            typeText(controls(editor).Edit1, QStringLiteral(" "));
-            QTest::keyClick(controls(editor).Edit1, Qt::Key_Return);
+            typeText(controls(editor).addressEdit, QStringLiteral(" "));
+            QTest::keyClick(controls(editor).addressEdit, Qt::Key_Return);
             QCOMPARE(lastText(), QStringLiteral("请输入网址名称!"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).Edit2);
+            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).nameEdit);
 
-            QTest::keyClick(controls(editor).Edit2, Qt::Key_Escape);
+            QTest::keyClick(controls(editor).nameEdit, Qt::Key_Escape);
             QVERIFY(!editor.isVisible());
         });
-        editor.P_ShowAdd(QString());
+        editor.showToAdd(QString());
         QCOMPARE(Dialogs::recorded().size(), 2);
         QVERIFY(rows().isEmpty());
     }
 
     void enterOnExitButtonLeaves()
     {
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [&] {
-            typeText(controls(editor).Edit1, QStringLiteral("a.com"));
-            typeText(controls(editor).Edit2, QStringLiteral("a"));
-            controls(editor).CancelButton->setFocus();
-            QTest::keyClick(controls(editor).CancelButton, Qt::Key_Return);
+            typeText(controls(editor).addressEdit, QStringLiteral("a.com"));
+            typeText(controls(editor).nameEdit, QStringLiteral("a"));
+            controls(editor).cancelButton->setFocus();
+            QTest::keyClick(controls(editor).cancelButton, Qt::Key_Return);
             QVERIFY(!editor.isVisible());
         });
-        editor.P_ShowAdd(QString());
+        editor.showToAdd(QString());
         QVERIFY(Dialogs::recorded().isEmpty());
         QVERIFY(rows().isEmpty());
     }
 
     void changeOfVanishedRowIsReported()
     {
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [&] {
-            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
+            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("该网址已不存在，未能修改！"));
             QCOMPARE(lastCaption(), QStringLiteral("保存"));
             QVERIFY(editor.isVisible());
-            QCOMPARE(controls(editor).Edit1->text(), QStringLiteral("gone.com"));
-            QCOMPARE(controls(editor).Edit2->text(), QStringLiteral("没了"));
+            QCOMPARE(controls(editor).addressEdit->text(), QStringLiteral("gone.com"));
+            QCOMPARE(controls(editor).nameEdit->text(), QStringLiteral("没了"));
         });
-        editor.P_ShowEdit(QStringLiteral("gone.com"), QStringLiteral("没了"), QStringLiteral("工作"));
+        editor.showToChange(QStringLiteral("gone.com"), QStringLiteral("没了"), QStringLiteral("工作"));
         QVERIFY(rows().isEmpty());
     }
 
     void noGroupWritesNothing()
     {
         resetTables({});
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [&] {
-            QCOMPARE(controls(editor).ListBox1->count(), 0);
-            typeText(controls(editor).Edit1, QStringLiteral("a.com"));
-            typeText(controls(editor).Edit2, QStringLiteral("a"));
-            QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
+            QCOMPARE(controls(editor).groupList->count(), 0);
+            typeText(controls(editor).addressEdit, QStringLiteral("a.com"));
+            typeText(controls(editor).nameEdit, QStringLiteral("a"));
+            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("请先添加网址组别！"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
         });
-        editor.P_ShowAdd(QStringLiteral("工作"));
+        editor.showToAdd(QStringLiteral("工作"));
         QVERIFY(rows().isEmpty());
     }
 
@@ -385,29 +385,29 @@ private Q_SLOTS:
         QFETCH(bool, addMode);
         QFETCH(bool, onlyGroupGone);
         addRow(QStringLiteral("b.com"), QStringLiteral("b"), 0, QStringLiteral("2001-02-03"), 2);
-        TFrmEditGroup editor;
+        AddressEditor editor;
         whileOpen(editor, [&] {
-            typeText(controls(editor).Edit1, QStringLiteral("c.com"));
-            typeText(controls(editor).Edit2, QStringLiteral("c"));
+            typeText(controls(editor).addressEdit, QStringLiteral("c.com"));
+            typeText(controls(editor).nameEdit, QStringLiteral("c"));
             // The group, or the whole group table, disappears behind the editor's back.
             if (onlyGroupGone) {
                 m_db->execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'"));
-                QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
+                QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
             } else {
                 m_db->execute(QStringLiteral("ALTER TABLE BaseGroup RENAME TO BaseGroupAway"));
-                QTest::mouseClick(controls(editor).OKButton, Qt::LeftButton);
+                QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
                 m_db->execute(QStringLiteral("ALTER TABLE BaseGroupAway RENAME TO BaseGroup"));
             }
             QCOMPARE(lastText(), QStringLiteral("error!!!"));
             QCOMPARE(lastCaption(), QStringLiteral("error"));
             QVERIFY(editor.isVisible());
-            QVERIFY(controls(editor).Edit1->text().endsWith(QStringLiteral("c.com")));
-            QVERIFY(controls(editor).Edit2->text().endsWith(QStringLiteral("c")));
+            QVERIFY(controls(editor).addressEdit->text().endsWith(QStringLiteral("c.com")));
+            QVERIFY(controls(editor).nameEdit->text().endsWith(QStringLiteral("c")));
         });
         if (addMode)
-            editor.P_ShowAdd(QStringLiteral("新闻"));
+            editor.showToAdd(QStringLiteral("新闻"));
         else
-            editor.P_ShowEdit(QStringLiteral("b.com"), QStringLiteral("b"), QStringLiteral("新闻"));
+            editor.showToChange(QStringLiteral("b.com"), QStringLiteral("b"), QStringLiteral("新闻"));
         QCOMPARE(rows().size(), 1);
         QCOMPARE(rows()[0].address, QStringLiteral("b.com"));
     }
@@ -415,26 +415,26 @@ private Q_SLOTS:
     void automationStyleUse()
     {
         // Two editors at once, each with a connection of its own.
-        auto *first = new TFrmEditGroup(nullptr);
-        auto *second = new TFrmEditGroup(nullptr);
+        auto *first = new AddressEditor(nullptr);
+        auto *second = new AddressEditor(nullptr);
         QVERIFY(first->connection().connectionName() != second->connection().connectionName());
         int closedCount = 0;
-        for (TFrmEditGroup *editor : {first, second}) {
-            connect(editor, &TXPForm::closed, editor, [&closedCount, editor] {
+        for (AddressEditor *editor : {first, second}) {
+            connect(editor, &CaptionWindow::closed, editor, [&closedCount, editor] {
                 ++closedCount;
                 editor->deleteLater();
             });
-            editor->P_SetMode(TFrmEditGroup::EditMode::Add);
+            editor->setEditMode(AddressEditor::EditMode::Add);
             editor->setCaptionText(QStringLiteral("添加网址"));
         }
-        controls(*first).Edit1->setText(QStringLiteral("http://one.com"));
-        controls(*first).Edit2->setText(QStringLiteral("一"));
-        controls(*second).Edit1->setText(QStringLiteral("http://two.com"));
-        controls(*second).Edit2->setText(QStringLiteral("二"));
+        controls(*first).addressEdit->setText(QStringLiteral("http://one.com"));
+        controls(*first).nameEdit->setText(QStringLiteral("一"));
+        controls(*second).addressEdit->setText(QStringLiteral("http://two.com"));
+        controls(*second).nameEdit->setText(QStringLiteral("二"));
         first->openModal();
         second->openModal();
-        QTest::mouseClick(controls(*second).OKButton, Qt::LeftButton);
-        QTest::mouseClick(controls(*first).OKButton, Qt::LeftButton);
+        QTest::mouseClick(controls(*second).saveButton, Qt::LeftButton);
+        QTest::mouseClick(controls(*first).saveButton, Qt::LeftButton);
         QCOMPARE(closedCount, 2);
         const QList<StoredRow> stored = rows();
         QCOMPARE(stored.size(), 2);
@@ -449,8 +449,8 @@ private Q_SLOTS:
     {
         const QString missing = QDir::tempPath() + QStringLiteral("/vestrane-no-such-folder");
         SettingsStore::setPath(missing);
-        TFrmEditGroup editor;
-        QVERIFY(!editor.P_ShowAdd(QString()));
+        AddressEditor editor;
+        QVERIFY(!editor.showToAdd(QString()));
         SettingsStore::setPath(QString());
         QVERIFY(!editor.isVisible());
         QCOMPARE(Dialogs::recorded().size(), 1);

@@ -106,7 +106,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, address);
         writeRaw(path("read.url"), content);
-        QCOMPARE(V_Url_GetFavoritesUrl(path("read.url")), address);
+        QCOMPARE(shortcutAddress(path("read.url")), address);
         // The fuzz target reads the bytes without a file; it must see what the file gives.
         QCOMPARE(addressFromShortcutBytes(content, "read.url"), address);
     }
@@ -120,24 +120,24 @@ private Q_SLOTS:
             c = char(seed >> 24);
         }
         writeRaw(path("garbage.url"), garbage);
-        QCOMPARE(V_Url_GetFavoritesUrl(path("garbage.url")), QString());
+        QCOMPARE(shortcutAddress(path("garbage.url")), QString());
 
         QByteArray filler(10 * 1024 * 1024, 'x');
         writeRaw(path("large.url"), "[InternetShortcut]\r\nURL=j.com\r\n" + filler);
-        QCOMPARE(V_Url_GetFavoritesUrl(path("large.url")), u"j.com"_s);
+        QCOMPARE(shortcutAddress(path("large.url")), u"j.com"_s);
         writeRaw(path("large.url"), filler + "\r\n[InternetShortcut]\r\nURL=中.com");
-        QCOMPARE(V_Url_GetFavoritesUrl(path("large.url")), u"中.com"_s);
+        QCOMPARE(shortcutAddress(path("large.url")), u"中.com"_s);
 
         // A huge file is read only up to its first NUL.
         writeRaw(path("sparse.url"), "[InternetShortcut]\nURL=k.com\n");
         QCOMPARE(::truncate(path("sparse.url").constData(), 1LL << 32), 0);
-        QCOMPARE(V_Url_GetFavoritesUrl(path("sparse.url")), u"k.com"_s);
+        QCOMPARE(shortcutAddress(path("sparse.url")), u"k.com"_s);
     }
 
     void unreadableFilesRaiseAnErrorNamingThem()
     {
         writeRaw(path("last.url"), "[InternetShortcut]\r\n");
-        QString message = errorOf([&] { V_Url_GetFavoritesUrl(path("last.url")); });
+        QString message = errorOf([&] { shortcutAddress(path("last.url")); });
         QVERIFY2(message.contains(u"last.url"_s) && message.contains(u"[InternetShortcut]"_s),
                  qPrintable(message));
         QCOMPARE(errorOf([] { addressFromShortcutBytes("[InternetShortcut]\r\n", "last.url"); }),
@@ -147,7 +147,7 @@ private Q_SLOTS:
         QCOMPARE(::symlink("nowhere", path("dangling.url").constData()), 0);
         for (const QByteArray &name : {QByteArray("missing.url"), QByteArray("folder.url"),
                                        QByteArray("dangling.url")}) {
-            message = errorOf([&] { V_Url_GetFavoritesUrl(path(name)); });
+            message = errorOf([&] { shortcutAddress(path(name)); });
             QVERIFY2(message.startsWith(u"无法读取收藏夹文件："_s) && message.contains(name),
                      qPrintable(message));
         }
@@ -218,9 +218,9 @@ private Q_SLOTS:
         const QString longValue(300, u'长');
         qputenv("USERPROFILE", longValue.toUtf8());
         qunsetenv("VESTRANE_UNDEFINED");
-        QCOMPARE(P_ExpandEnv(u"%UserProFile%/Favorites/"_s), longValue + u"/Favorites/"_s);
-        QCOMPARE(P_ExpandEnv(u"a%VESTRANE_UNDEFINED%b%%c%"_s), u"a%VESTRANE_UNDEFINED%b%%c%"_s);
-        QCOMPARE(P_ExpandEnv(u"50% of %USERPROFILE"_s), u"50% of %USERPROFILE"_s);
+        QCOMPARE(expandEnvironment(u"%UserProFile%/Favorites/"_s), longValue + u"/Favorites/"_s);
+        QCOMPARE(expandEnvironment(u"a%VESTRANE_UNDEFINED%b%%c%"_s), u"a%VESTRANE_UNDEFINED%b%%c%"_s);
+        QCOMPARE(expandEnvironment(u"50% of %USERPROFILE"_s), u"50% of %USERPROFILE"_s);
         qunsetenv("USERPROFILE");
     }
 
@@ -228,23 +228,23 @@ private Q_SLOTS:
     {
         const QString file = SettingsStore::userFileName();
         QFile::remove(file);
-        QCOMPARE(V_Url_GetFavoritesPath(), QString());
+        QCOMPARE(favoritesShellFolder(), QString());
 
         SettingsStore::writeDefaultsIfMissing();
-        QCOMPARE(V_Url_GetFavoritesPath(), u"%USERPROFILE%/Favorites/"_s);
+        QCOMPARE(favoritesShellFolder(), u"%USERPROFILE%/Favorites/"_s);
 
         {
             QSettings settings(file, QSettings::IniFormat);
             settings.remove(u"ShellFolders/Favorites"_s);
             settings.setValue(u"ShellFolders/Other"_s, u"x"_s);
         }
-        QCOMPARE(V_Url_GetFavoritesPath(), u"/"_s);
+        QCOMPARE(favoritesShellFolder(), u"/"_s);
 
         {
             QSettings settings(file, QSettings::IniFormat);
             settings.remove(u"ShellFolders"_s);
         }
-        QCOMPARE(V_Url_GetFavoritesPath(), QString());
+        QCOMPARE(favoritesShellFolder(), QString());
     }
 };
 

@@ -1,11 +1,11 @@
-#include "import/FrmImport.h"
+#include "import/ImportWindow.h"
 
 #include "bookmarks/BrowserProfiles.h"
 #include "TestEnv.h"
 #include "controls/ListRowModel.h"
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "platform/Dialogs.h"
 #include "UserInput.h"
@@ -52,11 +52,11 @@ class TestBookmarkImport : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TDm1> m_dm1;
+    std::unique_ptr<SharedConnection> m_sharedConnection;
 
-    DbConnection &db() { return m_dm1->connection(); }
+    DbConnection &db() { return m_sharedConnection->connection(); }
 
-    static void showWindow(TFrmImport &window)
+    static void showWindow(ImportWindow &window)
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -66,8 +66,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         Dialogs::startRecording();
-        m_dm1 = std::make_unique<TDm1>();
-        m_dm1->init();
+        m_sharedConnection = std::make_unique<SharedConnection>();
+        m_sharedConnection->init();
     }
 
     void init()
@@ -81,14 +81,14 @@ private Q_SLOTS:
 
     void buttonsFollowTheFavoritesButton()
     {
-        TFrmImport window(*m_dm1);
-        const QList<QToolButton *> buttons = controls(window).ToolBar1->findChildren<QToolButton *>();
+        ImportWindow window(*m_sharedConnection);
+        const QList<QToolButton *> buttons = controls(window).toolBar->findChildren<QToolButton *>();
         QStringList captions;
         for (QToolButton *button : buttons)
             if (!button->text().isEmpty()) // the tool bar's own extension button has none
                 captions << button->text();
         QCOMPARE(captions.mid(0, 3), (QStringList{"从IE导入", "从浏览器导入", "从文件导入…"}));
-        QCOMPARE(controls(window).ListView1->rows()->columnCaptions(), (QStringList{"网址地址", "网址名称", "组别"}));
+        QCOMPARE(controls(window).addressList->rows()->columnCaptions(), (QStringList{"网址地址", "网址名称", "组别"}));
     }
 
     void fileRowsShowGroupsAndDuplicatesThenReport()
@@ -97,10 +97,10 @@ private Q_SLOTS:
         AddressStore::insert(db(), QStringLiteral("https://docs.python.org/3"), QStringLiteral("py"),
                              *GroupStore::groupNoOf(db(), QStringLiteral("书签栏 / Dev")));
 
-        TFrmImport window(*m_dm1);
+        ImportWindow window(*m_sharedConnection);
         showWindow(window);
         window.listBookmarkFile(fixture(QStringLiteral("chromium/bookmarks.html")));
-        ListRowModel *rows = controls(window).ListView1->rows();
+        ListRowModel *rows = controls(window).addressList->rows();
         QCOMPARE(rows->count(), 28);
         QCOMPARE(rows->rowAt(0).caption.toString(), QStringLiteral("http://www.people.com.cn/"));
         QCOMPARE(rows->rowAt(0).subItems.toList().mid(0, 2), (QStringList{"人民网", "书签栏 / 新闻 / 国内"}));
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(duplicates, 1);
         rows->setChecked(0, false);
 
-        QVERIFY(clickButton(controls(window).TImportBtn));
+        QVERIFY(clickButton(controls(window).importButton));
         QCOMPARE(Dialogs::recorded().size(), 1);
         const QString report = Dialogs::recorded().first().text;
         QVERIFY2(report.contains(QStringLiteral("导入：26 条")) && report.contains(QStringLiteral("重复跳过：1 条"))
@@ -130,9 +130,9 @@ private Q_SLOTS:
 
     void browserProfilesAreOfferedByName()
     {
-        TFrmImport window(*m_dm1);
+        ImportWindow window(*m_sharedConnection);
         showWindow(window);
-        QVERIFY(clickButton(controls(window).TBrowserBtn));
+        QVERIFY(clickButton(controls(window).browserButton));
         QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("没有找到浏览器的书签。"));
 
         const QString home = QDir::homePath();
@@ -149,10 +149,10 @@ private Q_SLOTS:
 
         Dialogs::clearRecorded();
         Dialogs::setNextChoice(1);
-        QVERIFY(clickButton(controls(window).TBrowserBtn));
+        QVERIFY(clickButton(controls(window).browserButton));
         QCOMPARE(Dialogs::lastChoices(), (QStringList{"Firefox – 工作", "Chromium – 家里"}));
-        QCOMPARE(controls(window).ListView1->rows()->count(), 28);
-        QCOMPARE(controls(window).ListView1->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
+        QCOMPARE(controls(window).addressList->rows()->count(), 28);
+        QCOMPARE(controls(window).addressList->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
     }
 
     // Every place a browser of the user's keeps its profiles is searched; a store reached
@@ -209,15 +209,15 @@ private Q_SLOTS:
     // window closes once it has, and no box is shown about it.
     void closingWhileReadingStopsTheReading()
     {
-        TFrmImport window(*m_dm1);
+        ImportWindow window(*m_sharedConnection);
         showWindow(window);
         std::atomic<bool> reading{false};
         std::atomic<bool> stopped{false};
         QTimer poll;
         connect(&poll, &QTimer::timeout, &window, [&] {
-            if (reading && controls(window).btnClose->isEnabled()) {
+            if (reading && controls(window).closeButton->isEnabled()) {
                 poll.stop();
-                QVERIFY(clickButton(controls(window).btnClose));
+                QVERIFY(clickButton(controls(window).closeButton));
             }
         });
         poll.start(0);
@@ -243,10 +243,10 @@ private Q_SLOTS:
         const QString file = QDir::homePath() + QStringLiteral("/big.html");
         writeFile(file, body);
 
-        TFrmImport window(*m_dm1);
+        ImportWindow window(*m_sharedConnection);
         showWindow(window);
         window.listBookmarkFile(file);
-        QCOMPARE(controls(window).ListView1->rows()->count(), 6000);
+        QCOMPARE(controls(window).addressList->rows()->count(), 6000);
 
         // Another program holds the write lock, so the worker waits at its first row
         // until the dialog has been seen and cancelled.
@@ -262,18 +262,18 @@ private Q_SLOTS:
                 return;
             sawProgress = progress->isVisible();
             QVERIFY(!window.close()); // not while the worker runs
-            QVERIFY(!controls(window).TImportBtn->isEnabled());
+            QVERIFY(!controls(window).importButton->isEnabled());
             if (auto *cancel = progress->findChild<QPushButton *>())
                 cancel->click(); // as the user does
             other.rollback();
         });
         poll.start(0);
-        QVERIFY(clickButton(controls(window).TImportBtn));
+        QVERIFY(clickButton(controls(window).importButton));
         poll.stop();
         QVERIFY(sawProgress);
         QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("已取消，没有导入任何网址。"));
         QCOMPARE(storedCount(db()), 0);
-        QCOMPARE(controls(window).ListView1->rows()->count(), 6000); // still there to try again
+        QCOMPARE(controls(window).addressList->rows()->count(), 6000); // still there to try again
     }
 };
 

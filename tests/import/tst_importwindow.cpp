@@ -1,10 +1,10 @@
-#include "import/FrmImport.h"
+#include "import/ImportWindow.h"
 
 #include "TestEnv.h"
 #include "ShortcutFiles.h"
 #include "controls/ListRowModel.h"
-#include "controls/TListView1.h"
-#include "data/DataModule.h"
+#include "controls/AddressListView.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"
 #include "data/SettingsStore.h"
@@ -86,10 +86,10 @@ class TstImportWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TFrmImport> m_window;
+    std::unique_ptr<SharedConnection> m_sharedConnection;
+    std::unique_ptr<ImportWindow> m_window;
 
-    ListRowModel *rows() const { return controls(*m_window).ListView1->rows(); }
+    ListRowModel *rows() const { return controls(*m_window).addressList->rows(); }
     QList<bool> checks() const
     {
         QList<bool> states;
@@ -97,16 +97,16 @@ private:
             states << rows()->isChecked(row);
         return states;
     }
-    int importGroupNo() { return GroupStore::groupNoOf(m_dm1->connection(), Schema::ImportGroup).value_or(-1); }
+    int importGroupNo() { return GroupStore::groupNoOf(m_sharedConnection->connection(), Schema::ImportGroup).value_or(-1); }
 
 private Q_SLOTS:
     void initTestCase()
     {
         SettingsStore::writeDefaultsIfMissing();
         Dialogs::startRecording();
-        TDm1 dm1;
-        dm1.init();
-        GroupStore::groupNames(dm1.connection()); // creates the database
+        SharedConnection sharedConnection;
+        sharedConnection.init();
+        GroupStore::groupNames(sharedConnection.connection()); // creates the database
         QSqlDatabase check = QSqlDatabase::addDatabase(u"QSQLITE"_s, CheckConnection);
         check.setDatabaseName(databaseFileFor(QString()));
         QVERIFY(check.open());
@@ -119,11 +119,11 @@ private Q_SLOTS:
         sql(u"DROP TRIGGER IF EXISTS refuse"_s);
         sql(u"DELETE FROM address"_s);
         Dialogs::clearRecorded();
-        m_dm1 = std::make_unique<TDm1>();
-        m_dm1->init();
+        m_sharedConnection = std::make_unique<SharedConnection>();
+        m_sharedConnection->init();
         if (importGroupNo() < 0)
-            GroupStore::addGroup(m_dm1->connection(), Schema::ImportGroup);
-        m_window = std::make_unique<TFrmImport>(*m_dm1);
+            GroupStore::addGroup(m_sharedConnection->connection(), Schema::ImportGroup);
+        m_window = std::make_unique<ImportWindow>(*m_sharedConnection);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -131,7 +131,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_window.reset();
-        m_dm1.reset();
+        m_sharedConnection.reset();
     }
 
     void cleanupTestCase() { QSqlDatabase::removeDatabase(CheckConnection); }
@@ -139,22 +139,22 @@ private Q_SLOTS:
     void windowLayout()
     {
         // Every button fits: the window is as wide as the toolbar needs.
-        QVERIFY(m_window->width() >= controls(*m_window).ToolBar1->sizeHint().width());
+        QVERIFY(m_window->width() >= controls(*m_window).toolBar->sizeHint().width());
         QCOMPARE(m_window->captionText(), u"导入IE数据"_s);
         QCOMPARE(rows()->columnCaptions(), QStringList({u"网址地址"_s, u"网址名称"_s, u"组别"_s}));
         QCOMPARE(rows()->count(), 0);
 
         QList<QWidget *> order;
-        for (QAction *action : controls(*m_window).ToolBar1->actions())
-            order << controls(*m_window).ToolBar1->widgetForAction(action);
+        for (QAction *action : controls(*m_window).toolBar->actions())
+            order << controls(*m_window).toolBar->widgetForAction(action);
         const QList<QWidget *> expected = {
-            controls(*m_window).TIEBtn,     controls(*m_window).TBrowserBtn,     controls(*m_window).TFileBtn, controls(*m_window).ToolButton1,
-            controls(*m_window).TSelectAllBtn,
-            controls(*m_window).TNoSelectAllBtn, controls(*m_window).TOrSelectAllBtn, controls(*m_window).ToolButton4,
-            controls(*m_window).TImportBtn, controls(*m_window).ToolButton5,     controls(*m_window).TExitBtn};
+            controls(*m_window).favoritesButton,     controls(*m_window).browserButton,     controls(*m_window).fileButton, controls(*m_window).gapAfterSources,
+            controls(*m_window).checkAllButton,
+            controls(*m_window).uncheckAllButton, controls(*m_window).flipChecksButton, controls(*m_window).gapAfterChecks,
+            controls(*m_window).importButton, controls(*m_window).gapAfterImport,     controls(*m_window).exitButton};
         QCOMPARE(order, expected);
-        QCOMPARE(controls(*m_window).TImportBtn->text(), u"导入数据"_s);
-        QVERIFY(!controls(*m_window).TExitBtn->icon().isNull());
+        QCOMPARE(controls(*m_window).importButton->text(), u"导入数据"_s);
+        QVERIFY(!controls(*m_window).exitButton->icon().isNull());
     }
 
     void missingShellFolderGroupIsReported()
@@ -164,7 +164,7 @@ private Q_SLOTS:
             settings.remove(QLatin1String(SettingsStore::ShellFolderGroup));
         }
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         {
             QSettings settings(SettingsStore::userFileName(), QSettings::IniFormat);
             settings.setValue(u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup),
@@ -176,7 +176,7 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
         QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(rows()->count(), 0);
-        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
+        QVERIFY(controls(*m_window).favoritesButton->isEnabled());
     }
 
     void listingFillsCheckedRowsAndDisablesTheButton()
@@ -184,7 +184,7 @@ private Q_SLOTS:
         writeShortcutTo(u"b.url"_s, "http://b.com/");
         writeShortcutTo(u"A.URL"_s, "http://a.com/x");
         writeShortcut(u"notes.txt"_s, "x");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
 
         QCOMPARE(rows()->count(), 2);
         QCOMPARE(rows()->rowAt(0).caption.toString(), u"http://a.com/x"_s);
@@ -192,15 +192,15 @@ private Q_SLOTS:
         QCOMPARE(rows()->rowAt(1).caption.toString(), u"http://b.com/"_s);
         QCOMPARE(rows()->rowAt(1).subItems.toList(), QStringList({u"b"_s, u"IE收藏夹"_s}));
         QCOMPARE(checks(), QList<bool>({true, true}));
-        QVERIFY(!controls(*m_window).TIEBtn->isEnabled());
+        QVERIFY(!controls(*m_window).favoritesButton->isEnabled());
         QVERIFY(Dialogs::recorded().isEmpty());
     }
 
     void emptyFolderAlsoDisablesTheButton()
     {
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         QCOMPARE(rows()->count(), 0);
-        QVERIFY(!controls(*m_window).TIEBtn->isEnabled());
+        QVERIFY(!controls(*m_window).favoritesButton->isEnabled());
     }
 
     void unreadableShortcutEndsTheListingKeepingRowsBefore()
@@ -208,43 +208,43 @@ private Q_SLOTS:
         writeShortcutTo(u"a.url"_s, "http://a.com/");
         writeShortcut(u"b.url"_s, "[InternetShortcut]"); // the header is its last line
         writeShortcutTo(u"c.url"_s, "http://c.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
 
         QCOMPARE(rows()->count(), 1);
         QCOMPARE(rows()->rowAt(0).caption.toString(), u"http://a.com/"_s);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(!Dialogs::recorded().first().text.isEmpty());
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
+        QVERIFY(controls(*m_window).favoritesButton->isEnabled());
 
         // Once the file is mended, a second listing starts afresh.
         writeShortcutTo(u"b.url"_s, "http://b.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         QCOMPARE(rows()->count(), 3);
-        QVERIFY(!controls(*m_window).TIEBtn->isEnabled());
+        QVERIFY(!controls(*m_window).favoritesButton->isEnabled());
     }
 
     void checkButtonsSetTheBoxesAndSelectTheLastRow()
     {
         for (const char *name : {"a.url", "b.url", "c.url"})
             writeShortcutTo(QString::fromLatin1(name), "http://x.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         rows()->setChecked(0, false);
 
-        controls(*m_window).ListView1->selectRow(0);
-        QVERIFY(clickButton(controls(*m_window).TOrSelectAllBtn));
+        controls(*m_window).addressList->selectRow(0);
+        QVERIFY(clickButton(controls(*m_window).flipChecksButton));
         QCOMPARE(checks(), QList<bool>({true, false, false}));
-        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 2);
+        QCOMPARE(controls(*m_window).addressList->selectedRow(), 2);
 
-        controls(*m_window).ListView1->selectRow(0);
-        QVERIFY(clickButton(controls(*m_window).TSelectAllBtn));
+        controls(*m_window).addressList->selectRow(0);
+        QVERIFY(clickButton(controls(*m_window).checkAllButton));
         QCOMPARE(checks(), QList<bool>({true, true, true}));
-        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 2);
+        QCOMPARE(controls(*m_window).addressList->selectedRow(), 2);
 
-        controls(*m_window).ListView1->selectRow(1);
-        QVERIFY(clickButton(controls(*m_window).TNoSelectAllBtn));
+        controls(*m_window).addressList->selectRow(1);
+        QVERIFY(clickButton(controls(*m_window).uncheckAllButton));
         QCOMPARE(checks(), QList<bool>({false, false, false}));
-        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 2);
+        QCOMPARE(controls(*m_window).addressList->selectedRow(), 2);
     }
 
     void importStoresTheCheckedRows()
@@ -254,14 +254,14 @@ private Q_SLOTS:
         writeShortcutTo(u"3 skipped.url"_s, "http://skipped.com/");
         writeShortcut(u"4 no header.url"_s, "[Other]\r\nURL=http://c.com/\r\n");
         writeShortcutTo(u"5 ftp.url"_s, "ftp://d.net/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         QCOMPARE(rows()->count(), 5);
         rows()->setChecked(2, false);
 
-        QVERIFY(clickButton(controls(*m_window).TImportBtn));
+        QVERIFY(clickButton(controls(*m_window).importButton));
         QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 4);
+        QCOMPARE(controls(*m_window).addressList->selectedRow(), 4);
 
         const QList<StoredRow> stored = storedAddresses();
         QCOMPARE(stored.size(), 4);
@@ -278,7 +278,7 @@ private Q_SLOTS:
 
         // The rows stay as they were, and a second import stores them all again.
         QCOMPARE(checks(), QList<bool>({true, true, false, true, true}));
-        QVERIFY(clickButton(controls(*m_window).TImportBtn));
+        QVERIFY(clickButton(controls(*m_window).importButton));
         QCOMPARE(storedAddressTexts(), expectedAddresses + expectedAddresses);
         QCOMPARE(recordedTexts(), QStringList({u"成功导入！"_s, u"成功导入！"_s}));
     }
@@ -286,9 +286,9 @@ private Q_SLOTS:
     void importWithNothingCheckedWritesNothing()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
-        QVERIFY(clickButton(controls(*m_window).TNoSelectAllBtn));
-        QVERIFY(clickButton(controls(*m_window).TImportBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(controls(*m_window).uncheckAllButton));
+        QVERIFY(clickButton(controls(*m_window).importButton));
         QVERIFY(storedAddresses().isEmpty());
         QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
     }
@@ -298,22 +298,22 @@ private Q_SLOTS:
         writeShortcutTo(u"a.url"_s, "http://good-1.com/");
         writeShortcutTo(u"b.url"_s, "http://bad.com/");
         writeShortcutTo(u"c.url"_s, "http://good-2.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         sql(u"CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = 'bad.com' "
             "BEGIN SELECT RAISE(ABORT, 'address refused'); END"_s);
 
-        QVERIFY(clickButton(controls(*m_window).TImportBtn));
+        QVERIFY(clickButton(controls(*m_window).importButton));
         QCOMPARE(storedAddressTexts(), QStringList{u"good-1.com"_s});
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY2(Dialogs::recorded().first().text.contains(u"address refused"_s),
                  qPrintable(Dialogs::recorded().first().text));
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QCOMPARE(controls(*m_window).ListView1->selectedRow(), 1);
+        QCOMPARE(controls(*m_window).addressList->selectedRow(), 1);
 
         // No transaction is left open: another connection can write, and so can the window.
         sql(u"INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) VALUES ('x', 'x', 0, '', 0)"_s);
         sql(u"DROP TRIGGER refuse"_s);
-        QVERIFY(clickButton(controls(*m_window).TImportBtn));
+        QVERIFY(clickButton(controls(*m_window).importButton));
         QCOMPARE(storedAddressTexts(),
                  QStringList({u"good-1.com"_s, u"x"_s, u"good-1.com"_s, u"bad.com"_s, u"good-2.com"_s}));
         QCOMPARE(recordedTexts().last(), u"成功导入！"_s);
@@ -322,10 +322,10 @@ private Q_SLOTS:
     void missingGroupIsReportedBeforeAnythingIsWritten()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         sql(u"DELETE FROM BaseGroup WHERE GroupName = ?"_s, {Schema::ImportGroup});
 
-        QVERIFY(clickButton(controls(*m_window).TImportBtn));
+        QVERIFY(clickButton(controls(*m_window).importButton));
         QVERIFY(storedAddresses().isEmpty());
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(Dialogs::recorded().first().text.contains(Schema::ImportGroup));
@@ -334,12 +334,12 @@ private Q_SLOTS:
 
     void largeFolderListsUnderAProgressDialogThatCancels()
     {
-        const int count = int(TFrmImport::ProgressThreshold) + 300;
+        const int count = int(ImportWindow::ProgressThreshold) + 300;
         for (int i = 0; i < count; ++i)
             writeShortcutTo(u"s%1.url"_s.arg(i, 5, 10, QLatin1Char('0')), "http://x.com/" + QByteArray::number(i));
 
         // Read to the end, the dialog goes with the listing.
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         QCOMPARE(rows()->count(), count);
         QVERIFY(Dialogs::recorded().isEmpty());
         auto *progress = m_window->findChild<QProgressDialog *>(u"ImportProgress"_s);
@@ -347,7 +347,7 @@ private Q_SLOTS:
 
         // The cancel button, pressed while the files are read, lists nothing. (The listing
         // disabled the button: a new window lists again.)
-        m_window = std::make_unique<TFrmImport>(*m_dm1);
+        m_window = std::make_unique<ImportWindow>(*m_sharedConnection);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QTimer presser;
@@ -361,33 +361,33 @@ private Q_SLOTS:
             }
         });
         presser.start(0);
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
         QVERIFY(pressed);
         QCOMPARE(rows()->count(), 0);
         QCOMPARE(recordedTexts(), QStringList{u"已取消，没有导入任何网址。"_s});
         QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
-        QVERIFY(controls(*m_window).TIEBtn->isEnabled());
+        QVERIFY(controls(*m_window).favoritesButton->isEnabled());
     }
 
     void hoverTextNamesTheRowUnderThePointer()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
         writeShortcutTo(u"b.url"_s, "http://b.com/");
-        QVERIFY(clickButton(controls(*m_window).TIEBtn));
-        TListView1 *list = controls(*m_window).ListView1;
+        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        AddressListView *list = controls(*m_window).addressList;
         const QPoint overSecond = list->visualRect(rows()->index(1, 1)).center();
 
         QTest::mouseMove(list->viewport(), overSecond);
         QCOMPARE(list->hintText(), u"网址地址: http://b.com/\n网址名称: b"_s);
 
         // Below the rows the text stays as it was.
-        m_window->ListView1MouseMove(QPoint(5, list->viewport()->height() - 2));
+        m_window->onListMouseMoved(QPoint(5, list->viewport()->height() - 2));
         QCOMPARE(list->hintText(), u"网址地址: http://b.com/\n网址名称: b"_s);
     }
 
     void exitButtonClosesTheWindow()
     {
-        QVERIFY(clickButton(controls(*m_window).TExitBtn));
+        QVERIFY(clickButton(controls(*m_window).exitButton));
         QVERIFY(!m_window->isVisible());
     }
 };

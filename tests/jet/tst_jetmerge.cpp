@@ -3,7 +3,7 @@
 #include "TestEnv.h"
 
 #include "data/AddressKey.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "jet/JetMerge.h"
 #include "data/AppError.h"
 

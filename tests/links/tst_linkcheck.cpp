@@ -3,7 +3,7 @@
 #include "TestEngine.h"
 #include "TestEnv.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/AddressStore.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "controls/ReportRows.h"
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
 
@@ -20,7 +20,7 @@
 class MainFixture
 {
 public:
-    MainFixture() { dm1.init(); }
+    MainFixture() { sharedConnection.init(); }
 
     void reset()
     {
@@ -33,7 +33,7 @@ public:
         Dialogs::clearRecorded();
     }
 
-    DbConnection &db() { return dm1.connection(); }
+    DbConnection &db() { return sharedConnection.connection(); }
 
     int group(const QString &name)
     {
@@ -60,15 +60,15 @@ public:
         return query.next() ? query.value(0).toInt() : -1;
     }
 
-    TFrmMain &open()
+    MainWindow &open()
     {
-        window = std::make_unique<TFrmMain>(dm1);
+        window = std::make_unique<MainWindow>(sharedConnection);
         return *window;
     }
 
-    TFrmMain &openShown()
+    MainWindow &openShown()
     {
-        TFrmMain &w = open();
+        MainWindow &w = open();
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("main window not shown");
@@ -99,27 +99,27 @@ public:
     // Column 0 of every row, top to bottom.
     QStringList captions() const { return column(0); }
     QStringList column(int index) const { return columnOf(*window, index); }
-    static QStringList columnOf(TFrmMain &w, int index)
+    static QStringList columnOf(MainWindow &w, int index)
     {
         QStringList texts;
-        const QAbstractItemModel *rows = controls(w).ListView1->model();
+        const QAbstractItemModel *rows = controls(w).addressList->model();
         for (int row = 0; row < rows->rowCount(); ++row)
             texts << rows->index(row, index).data().toString();
         return texts;
     }
     // A listed row's text in one column, and the index of its picture.
-    static QString cellText(TFrmMain &w, int row, int column)
+    static QString cellText(MainWindow &w, int row, int column)
     {
-        return controls(w).ListView1->model()->index(row, column).data().toString();
+        return controls(w).addressList->model()->index(row, column).data().toString();
     }
-    static int imageOf(TFrmMain &w, int row)
+    static int imageOf(MainWindow &w, int row)
     {
-        const QVariant image = controls(w).ListView1->model()->index(row, 0).data(ReportRows::ImageIndexRole);
+        const QVariant image = controls(w).addressList->model()->index(row, 0).data(ReportRows::ImageIndexRole);
         return image.isValid() ? image.toInt() : -1;
     }
 
-    TDm1 dm1;
-    std::unique_ptr<TFrmMain> window;
+    SharedConnection sharedConnection;
+    std::unique_ptr<MainWindow> window;
 
 private:
     std::unique_ptr<DbConnection> m_other;

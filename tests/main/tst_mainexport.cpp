@@ -35,8 +35,8 @@ private Q_SLOTS:
         m_fixture->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("一组"));
         m_fixture->add(QStringLiteral("https://b.com/"), QStringLiteral("B"), QStringLiteral("二组"), 0,
                        QStringLiteral("2024-03-05"), true);
-        TFrmMain &window = m_fixture->open();
-        QTreeWidgetItem *root = controls(window).TreeView1->topLevelItem(0);
+        MainWindow &window = m_fixture->open();
+        QTreeWidgetItem *root = controls(window).groupTree->topLevelItem(0);
 
         const QByteArray all = exported(root);
         QCOMPARE(all.count("<DT><H3>"), 2);
@@ -48,7 +48,7 @@ private Q_SLOTS:
         QVERIFY(group.contains("<DT><H3>二组</H3>"));
         Dialogs::clearRecorded();
 
-        const QByteArray favourites = exported(window.FavouritesNode());
+        const QByteArray favourites = exported(window.favouritesNode());
         QVERIFY(favourites.contains("<DT><H3>收藏夹</H3>"));
         QVERIFY(favourites.contains("HREF=\"https://b.com/\""));
         Dialogs::clearRecorded();
@@ -61,12 +61,12 @@ private Q_SLOTS:
     void menuOffersExportOnFavouritesToo()
     {
         m_fixture->reset();
-        TFrmMain &window = m_fixture->open();
-        controls(window).TreeView1->setCurrentItem(window.FavouritesNode());
-        window.P_SetMenus();
-        QVERIFY(controls(window).TreePM5->isVisible());
-        QVERIFY(!controls(window).TreePM1->isVisible());
-        QCOMPARE(controls(window).TreePM5->text(), QStringLiteral("导出网址…"));
+        MainWindow &window = m_fixture->open();
+        controls(window).groupTree->setCurrentItem(window.favouritesNode());
+        window.updateMenus();
+        QVERIFY(controls(window).treeExportAction->isVisible());
+        QVERIFY(!controls(window).treeAddAddressAction->isVisible());
+        QCOMPARE(controls(window).treeExportAction->text(), QStringLiteral("导出网址…"));
     }
 };
 

@@ -58,9 +58,9 @@ private:
                  qPrintable(QStringLiteral("height %1 for %2 lines").arg(hint->height()).arg(lines.size())));
     }
 
-    QTreeWidgetItem *node(TFrmMain &w, const QString &label)
+    QTreeWidgetItem *node(MainWindow &w, const QString &label)
     {
-        return controls(w).TreeView1->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        return controls(w).groupTree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
     }
 
 private Q_SLOTS:
@@ -82,8 +82,8 @@ private Q_SLOTS:
 
     void toolbarHintIsOneLine()
     {
-        TFrmMain &w = f->openShown();
-        restMouse(controls(w).IPTBtn, controls(w).IPTBtn->rect().center());
+        MainWindow &w = f->openShown();
+        restMouse(controls(w).visitByIpButton, controls(w).visitByIpButton->rect().center());
         expectHintInWholeLines(QStringLiteral("以文字方式或以IP地址方式访问网址"));
     }
 
@@ -93,13 +93,13 @@ private Q_SLOTS:
     {
         const QString huge = QStringLiteral("www.huge.com/") + QStringLiteral("ab/").repeated(600);
         f->add(huge, QStringLiteral("巨长"), QStringLiteral("新闻"));
-        TFrmMain &w = f->openShown();
-        TListView1 *list = controls(w).ListView1;
+        MainWindow &w = f->openShown();
+        AddressListView *list = controls(w).addressList;
         const QPoint onRow = list->visualRect(list->model()->index(0, 1)).center();
         QTest::mouseMove(list->viewport(), onRow);
-        QCOMPARE(w.HintText().section(QLatin1Char('\n'), 1, 1), QStringLiteral("网        址：") + longAddress);
+        QCOMPARE(w.hoverText().section(QLatin1Char('\n'), 1, 1), QStringLiteral("网        址：") + longAddress);
         restMouse(list->viewport(), onRow);
-        expectHintInWholeLines(w.HintText());
+        expectHintInWholeLines(w.hoverText());
 
         const QPoint onHugeRow = list->visualRect(list->model()->index(2, 1)).center();
         QTest::mouseMove(list->viewport(), onHugeRow);
@@ -109,8 +109,8 @@ private Q_SLOTS:
         document.setHtml(shownHint()->text());
         const QStringList shownLines = document.toPlainText().split(QLatin1Char('\n'));
         QVERIFY(shownLines.size() > 6);
-        QCOMPARE(shownLines.last(), w.HintText().section(QLatin1Char('\n'), 4, 4));
-        QCOMPARE(document.toPlainText().remove(QLatin1Char('\n')), QString(w.HintText()).remove(QLatin1Char('\n')));
+        QCOMPARE(shownLines.last(), w.hoverText().section(QLatin1Char('\n'), 4, 4));
+        QCOMPARE(document.toPlainText().remove(QLatin1Char('\n')), QString(w.hoverText()).remove(QLatin1Char('\n')));
         QVERIFY(shownHint()->width() <= list->screen()->availableGeometry().width());
     }
 
@@ -118,36 +118,36 @@ private Q_SLOTS:
     // the same whatever the address.
     void longCurrentAddressStaysInItsPanel()
     {
-        TFrmMain &w = f->openShown();
-        auto panels = controls(w).StatusBar1->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+        MainWindow &w = f->openShown();
+        auto panels = controls(w).statusBar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
         QCOMPARE(panels.size(), 3);
         std::sort(panels.begin(), panels.end(), [](QLabel *a, QLabel *b) { return a->x() < b->x(); });
         QVERIFY(panels[0]->geometry().right() < panels[1]->x());
         QVERIFY(panels[1]->geometry().right() < panels[2]->x());
 
-        const QRect countArea = panels[2]->geometry().intersected(controls(w).StatusBar1->rect());
+        const QRect countArea = panels[2]->geometry().intersected(controls(w).statusBar->rect());
         QVERIFY(!countArea.isEmpty());
-        const QImage withoutAddress = controls(w).StatusBar1->grab(countArea).toImage();
-        w.P_SetCurAddress(longAddress + longAddress);
+        const QImage withoutAddress = controls(w).statusBar->grab(countArea).toImage();
+        w.setCurrentAddress(longAddress + longAddress);
         QCOMPARE(w.statusPanelText(1), longAddress + longAddress);
-        QCOMPARE(controls(w).StatusBar1->grab(countArea).toImage(), withoutAddress);
+        QCOMPARE(controls(w).statusBar->grab(countArea).toImage(), withoutAddress);
         const QImage addressShown = panels[1]->grab().toImage();
-        w.P_SetCurAddress(QString());
+        w.setCurrentAddress(QString());
         QVERIFY(panels[1]->grab().toImage() != addressShown);
     }
 
     void cutGroupNameShowsWholeAsHint()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         QTreeWidgetItem *cut = node(w, longGroup);
         QVERIFY(cut);
-        const QRect cutRect = controls(w).TreeView1->visualItemRect(cut);
-        QVERIFY(QFontMetrics(controls(w).TreeView1->font()).horizontalAdvance(longGroup) > cutRect.width());
-        restMouse(controls(w).TreeView1->viewport(), cutRect.center());
+        const QRect cutRect = controls(w).groupTree->visualItemRect(cut);
+        QVERIFY(QFontMetrics(controls(w).groupTree->font()).horizontalAdvance(longGroup) > cutRect.width());
+        restMouse(controls(w).groupTree->viewport(), cutRect.center());
         expectHintInWholeLines(longGroup);
 
         // A name shown whole needs no hint.
-        restMouse(controls(w).TreeView1->viewport(), controls(w).TreeView1->visualItemRect(node(w, QStringLiteral("新闻"))).center());
+        restMouse(controls(w).groupTree->viewport(), controls(w).groupTree->visualItemRect(node(w, QStringLiteral("新闻"))).center());
         QTest::qWait(100);
         QVERIFY(!shownHint());
     }

@@ -4,7 +4,7 @@
 #include "UserInput.h"
 #include "TestEnv.h"
 
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 #include "main/MainPictures.h"
 
 #include <QLineEdit>
@@ -20,7 +20,7 @@ class TestMainListCommands : public QObject
 
 private:
     std::unique_ptr<MainFixture> f;
-    TFrmEditGroup *m_editor = nullptr;
+    AddressEditor *m_editor = nullptr;
 
     const QString shared = QStringLiteral("www.shared.com/it's");
 
@@ -39,7 +39,7 @@ private:
     // A right click on the row: the row is chosen and the menu opens.
     void rightClickRow(int row)
     {
-        TListView1 *list = controls(*f->window).ListView1;
+        AddressListView *list = controls(*f->window).addressList;
         const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
         QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
@@ -54,15 +54,15 @@ private:
         const int row = rowOf(address, group);
         QVERIFY(row >= 0);
         rightClickRow(row);
-        QVERIFY(controls(*f->window).ListViewPopupMenu->isVisible());
-        QCOMPARE(controls(*f->window).ListView1->selectedRow(), row);
-        QCOMPARE(f->window->CurAddress(), address);
+        QVERIFY(controls(*f->window).listMenu->isVisible());
+        QCOMPARE(controls(*f->window).addressList->selectedRow(), row);
+        QCOMPARE(f->window->currentAddress(), address);
     }
 
     // A right click below the rows opens the menu without choosing a row.
     void rightClickBelowTheRows()
     {
-        TListView1 *list = controls(*f->window).ListView1;
+        AddressListView *list = controls(*f->window).addressList;
         const QPoint at(list->viewport()->width() / 2, list->viewport()->height() - 3);
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &menuEvent);
@@ -71,12 +71,12 @@ private:
     // Chooses an item of the list's open menu.
     bool choose(QAction *item) const
     {
-        return chooseMenuItem(controls(*f->window).ListViewPopupMenu, item);
+        return chooseMenuItem(controls(*f->window).listMenu, item);
     }
 
     void clickNode(const QString &label)
     {
-        QTreeWidget *tree = controls(*f->window).TreeView1;
+        QTreeWidget *tree = controls(*f->window).groupTree;
         const QList<QTreeWidgetItem *> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         QVERIFY(!found.isEmpty());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found.first()).center());
@@ -127,9 +127,9 @@ private Q_SLOTS:
 
     void deleteRemovesOnlyTheChosenGroupsRow()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).ListPM3));
+        QVERIFY(choose(controls(w).listDeleteAddressAction));
         MainFixture::expectOnlyBox(QStringLiteral("成功删除！!"), QStringLiteral("删除"));
         QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
         QCOMPARE(f->captions(), (QStringList{"www.other.com", shared}));
@@ -147,13 +147,13 @@ private Q_SLOTS:
     void failedDeleteKeepsTheRow()
     {
         QFETCH(bool, groupGone);
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
         if (groupGone)
             f->other().execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '别处' WHERE GroupName = '新闻'"));
         else
             refuseThroughTrigger(QStringLiteral("DELETE"));
-        QVERIFY(choose(controls(w).ListPM3));
+        QVERIFY(choose(controls(w).listDeleteAddressAction));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(storedFlags(shared).size(), 2);
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
@@ -161,9 +161,9 @@ private Q_SLOTS:
 
     void markSetsEveryGroupUnmarkOnlyTheChosenOne()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("软件"));
-        QVERIFY(choose(controls(w).ListPM4));
+        QVERIFY(choose(controls(w).listAddFavouriteAction));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
         // Both listed rows of the address show the favourite picture.
@@ -171,23 +171,23 @@ private Q_SLOTS:
         QCOMPARE(imageOf(1), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Crystal));
 
-        clickNode(TFrmMain::FavouritesLabel);
+        clickNode(MainWindow::FavouritesLabel);
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).ListPM5));
+        QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
         QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
-        clickNode(TFrmMain::FavouritesLabel);
+        clickNode(MainWindow::FavouritesLabel);
         QCOMPARE(f->column(4), QStringList{"软件"});
     }
 
     void unmarkOutsideTheFavouritesKeepsTheRow()
     {
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
-        TFrmMain &w = f->openShown(); // before any tree click both favourite items are offered
+        MainWindow &w = f->openShown(); // before any tree click both favourite items are offered
         chooseRow(shared, QStringLiteral("软件"));
-        QVERIFY(choose(controls(w).ListPM5));
+        QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", false}}));
         QCOMPARE(f->captions().size(), 3);
         QCOMPARE(imageOf(rowOf(shared, QStringLiteral("软件"))), int(MainPictures::Binder));
@@ -197,9 +197,9 @@ private Q_SLOTS:
     void failedMarkOrUnmarkChangesNothingShown()
     {
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).ListPM4));
+        QVERIFY(choose(controls(w).listAddFavouriteAction));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(imageOf(0), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Binder));
@@ -207,9 +207,9 @@ private Q_SLOTS:
         f->other().execute(QStringLiteral("DROP TRIGGER refuse"));
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        clickNode(TFrmMain::FavouritesLabel);
+        clickNode(MainWindow::FavouritesLabel);
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).ListPM5));
+        QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
@@ -217,12 +217,12 @@ private Q_SLOTS:
 
     void commandsNeedAChosenRow()
     {
-        TFrmMain &w = f->openShown();
-        TFrmEditGroup editor;
+        MainWindow &w = f->openShown();
+        AddressEditor editor;
         w.setEditor(&editor);
-        for (QAction *item : {controls(w).ListPM2, controls(w).ListPM3, controls(w).ListPM4, controls(w).ListPM5}) {
+        for (QAction *item : {controls(w).listChangeAddressAction, controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction, controls(w).listRemoveFavouriteAction}) {
             rightClickBelowTheRows();
-            QVERIFY(controls(w).ListView1->selectedRow() < 0);
+            QVERIFY(controls(w).addressList->selectedRow() < 0);
             QVERIFY(choose(item));
         }
         QVERIFY(Dialogs::recorded().isEmpty());
@@ -234,23 +234,23 @@ private Q_SLOTS:
 
     void addListsTheNewAddressOfTheShownGroup()
     {
-        TFrmMain &w = f->openShown();
-        TFrmEditGroup editor;
+        MainWindow &w = f->openShown();
+        AddressEditor editor;
         w.setEditor(&editor);
         clickNode(QStringLiteral("软件"));
         QString proposed;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                proposed = controls(editor).ListBox1->currentItem() ? controls(editor).ListBox1->currentItem()->text() : QString();
-                controls(editor).Edit1->setText(QStringLiteral("HTTP://www.new.com/"));
-                controls(editor).Edit2->setText(QStringLiteral("新站"));
-                controls(editor).OKButton->click();
+                proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text() : QString();
+                controls(editor).addressEdit->setText(QStringLiteral("HTTP://www.new.com/"));
+                controls(editor).nameEdit->setText(QStringLiteral("新站"));
+                controls(editor).saveButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
         rightClickBelowTheRows();
-        QVERIFY(choose(controls(w).ListPM1));
+        QVERIFY(choose(controls(w).listAddAddressAction));
         QCOMPARE(proposed, QStringLiteral("软件"));
         MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.new.com"}));
@@ -261,21 +261,21 @@ private Q_SLOTS:
     // in and saves. Gives what the editor showed when it opened.
     QStringList changeChosenRow(const QString &address, const QString &name, const QString &group)
     {
-        TFrmEditGroup &editor = *m_editor;
+        AddressEditor &editor = *m_editor;
         QStringList shown;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                shown << editor.captionText() << controls(editor).Edit1->text() << controls(editor).Edit2->text()
-                      << (controls(editor).ListBox1->currentItem() ? controls(editor).ListBox1->currentItem()->text() : QString());
-                controls(editor).Edit1->setText(address);
-                controls(editor).Edit2->setText(name);
-                controls(editor).ListBox1->setCurrentItem(controls(editor).ListBox1->findItems(group, Qt::MatchExactly).value(0));
-                controls(editor).OKButton->click();
+                shown << editor.captionText() << controls(editor).addressEdit->text() << controls(editor).nameEdit->text()
+                      << (controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text() : QString());
+                controls(editor).addressEdit->setText(address);
+                controls(editor).nameEdit->setText(name);
+                controls(editor).groupList->setCurrentItem(controls(editor).groupList->findItems(group, Qt::MatchExactly).value(0));
+                controls(editor).saveButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
-        if (!choose(controls(*f->window).ListPM2))
+        if (!choose(controls(*f->window).listChangeAddressAction))
             shown << QStringLiteral("the menu offers no change");
         return shown;
     }
@@ -286,8 +286,8 @@ private Q_SLOTS:
     {
         f->db().execute(QStringLiteral("UPDATE address SET Times = 4, MyAddress = 1 WHERE AddressName = ?"),
                         {QStringLiteral("共享二")});
-        TFrmMain &w = f->openShown();
-        TFrmEditGroup editor;
+        MainWindow &w = f->openShown();
+        AddressEditor editor;
         m_editor = &editor;
         w.setEditor(&editor);
         chooseRow(shared, QStringLiteral("软件"));
@@ -300,7 +300,7 @@ private Q_SLOTS:
         QCOMPARE(f->column(3), (QStringList{"0", "0", "4"}));
         QCOMPARE(f->column(4), (QStringList{"新闻", "新闻", "新闻"}));
         QCOMPARE(imageOf(2), int(MainPictures::Crystal));
-        QCOMPARE(w.CurAddress(), QStringLiteral("www.moved.cn"));
+        QCOMPARE(w.currentAddress(), QStringLiteral("www.moved.cn"));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("www.moved.cn"));
 
         chooseRow(QStringLiteral("www.moved.cn"), QStringLiteral("新闻"));
@@ -318,8 +318,8 @@ private Q_SLOTS:
     // A save that changed nothing leaves the row as it was.
     void failedChangeKeepsTheRow()
     {
-        TFrmMain &w = f->openShown();
-        TFrmEditGroup editor;
+        MainWindow &w = f->openShown();
+        AddressEditor editor;
         m_editor = &editor;
         w.setEditor(&editor);
         chooseRow(QStringLiteral("www.other.com"), QStringLiteral("新闻"));
@@ -327,7 +327,7 @@ private Q_SLOTS:
         changeChosenRow(QStringLiteral("www.gone.com"), QStringLiteral("没了"), QStringLiteral("新闻"));
         MainFixture::expectOnlyBox(QStringLiteral("该网址已不存在，未能修改！"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
-        QCOMPARE(w.CurAddress(), QStringLiteral("www.other.com"));
+        QCOMPARE(w.currentAddress(), QStringLiteral("www.other.com"));
         w.setEditor(nullptr);
     }
 };

@@ -32,32 +32,32 @@ class TestMainRefresh : public QObject
 private:
     std::unique_ptr<MainFixture> f;
 
-    static TListView1 *list(TFrmMain &w) { return controls(w).ListView1; }
-    static QTreeWidget *tree(TFrmMain &w) { return controls(w).TreeView1; }
-    static QComboBox *searchBox(TFrmMain &w) { return controls(w).Cbo1; }
+    static AddressListView *list(MainWindow &w) { return controls(w).addressList; }
+    static QTreeWidget *tree(MainWindow &w) { return controls(w).groupTree; }
+    static QComboBox *searchBox(MainWindow &w) { return controls(w).searchBox; }
 
-    TFrmMain &openActive()
+    MainWindow &openActive()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         w.activateWindow();
         if (!QTest::qWaitForWindowActive(&w))
             qFatal("main window not active");
         return w;
     }
 
-    static void pressF5(TFrmMain &w) { QTest::keyClick(&w, Qt::Key_F5); }
+    static void pressF5(MainWindow &w) { QTest::keyClick(&w, Qt::Key_F5); }
 
-    static void clickNode(TFrmMain &w, const QString &label)
+    static void clickNode(MainWindow &w, const QString &label)
     {
         const QList<QTreeWidgetItem *> found = tree(w)->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         QVERIFY(!found.isEmpty());
         QTreeWidget *t = tree(w);
         t->scrollToItem(found.first());
         QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(found.first()).center());
-        QCOMPARE(w.CurGroup(), label);
+        QCOMPARE(w.currentGroup(), label);
     }
 
-    static QStringList groupLabels(TFrmMain &w)
+    static QStringList groupLabels(MainWindow &w)
     {
         QStringList labels;
         const QTreeWidgetItem *root = tree(w)->topLevelItem(0);
@@ -66,13 +66,13 @@ private:
         return labels;
     }
 
-    static QString selectedCaption(TFrmMain &w)
+    static QString selectedCaption(MainWindow &w)
     {
         const int row = list(w)->selectedRow();
         return row < 0 ? QString() : MainFixture::cellText(w, row, 0);
     }
 
-    static QString topCaption(TFrmMain &w)
+    static QString topCaption(MainWindow &w)
     {
         return MainFixture::cellText(w, list(w)->rowAt(QPoint(1, 1)), 0);
     }
@@ -115,16 +115,16 @@ private Q_SLOTS:
         QFETCH(QString, writer);
         const bool onServer = writer == QLatin1String("server") || writer == QLatin1String("dropped");
         std::unique_ptr<TestServerDatabase> server;
-        std::unique_ptr<TDm1> serverDm1;
+        std::unique_ptr<SharedConnection> serverConnection;
         std::unique_ptr<DbConnection> serverOther;
-        std::unique_ptr<TFrmMain> serverWindow;
+        std::unique_ptr<MainWindow> serverWindow;
         if (onServer) {
             if (TestEngine::serverUri().isEmpty())
                 QSKIP("needs the test run's PostgreSQL server (run through CTest)");
             server = std::make_unique<TestServerDatabase>();
             SettingsStore::setDatabase(server->uri());
-            serverDm1 = std::make_unique<TDm1>();
-            serverDm1->init();
+            serverConnection = std::make_unique<SharedConnection>();
+            serverConnection->init();
             serverOther = std::make_unique<DbConnection>(QStringLiteral("other-computer"));
             serverOther->setDatabaseFile(server->uri());
         }
@@ -138,16 +138,16 @@ private Q_SLOTS:
         db.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
                                   "AddressFolded, AddressNameFolded) VALUES ('www.before.com', '前', 0, '2024-05-01', "
                                   "7, 0, 'www.before.com', '前')"));
-        TFrmMain *shown = nullptr;
+        MainWindow *shown = nullptr;
         if (onServer) {
-            serverWindow = std::make_unique<TFrmMain>(*serverDm1);
+            serverWindow = std::make_unique<MainWindow>(*serverConnection);
             serverWindow->show();
             QVERIFY(QTest::qWaitForWindowExposed(serverWindow.get()));
             shown = serverWindow.get();
         } else {
             shown = &f->openShown();
         }
-        TFrmMain &w = *shown;
+        MainWindow &w = *shown;
         const auto listed = [&] {
             return MainFixture::columnOf(w, 0);
         };
@@ -194,7 +194,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(listed().size() == 2, 1000);
         QVERIFY2(listed().contains(address, Qt::CaseInsensitive), qPrintable(listed().join(QLatin1Char(' '))));
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条2记录"));
-        w.P_Search(QStringLiteral("DOOR-") + writer.toUpper());
+        w.runSearch(QStringLiteral("DOOR-") + writer.toUpper());
         QCOMPARE(listed().size(), 1);
         QCOMPARE(Dialogs::recorded().size(), 0);
     }
@@ -207,7 +207,7 @@ private Q_SLOTS:
             f->add(QStringLiteral("www.site%1.com").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("站%1").arg(i),
                    QStringLiteral("新闻"));
         f->add(QStringLiteral("www.other.com"), QStringLiteral("别"), QStringLiteral("软件"));
-        TFrmMain &w = openActive();
+        MainWindow &w = openActive();
         clickNode(w, QStringLiteral("新闻"));
         list(w)->selectRow(50);
         list(w)->verticalScrollBar()->setValue(40);
@@ -222,13 +222,13 @@ private Q_SLOTS:
 
         QCOMPARE(groupLabels(w), (QStringList{"新闻", "软件", "远方"}));
         QCOMPARE(tree(w)->currentItem()->text(0), QStringLiteral("新闻"));
-        QCOMPARE(w.CurGroup(), QStringLiteral("新闻"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("新闻"));
         QCOMPARE(list(w)->model()->rowCount(), 80);
         QVERIFY(f->captions().contains(QStringLiteral("www.new.com")));
         QVERIFY(!f->captions().contains(QStringLiteral("www.site10.com")));
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条80记录"));
         QCOMPARE(selectedCaption(w), QStringLiteral("www.site50.com"));
-        QCOMPARE(w.CurAddress(), QStringLiteral("www.site50.com"));
+        QCOMPARE(w.currentAddress(), QStringLiteral("www.site50.com"));
         QCOMPARE(topCaption(w), top);
         QCOMPARE(searchBox(w)->currentText(), QStringLiteral("半句"));
         QCOMPARE(Dialogs::recorded().size(), 0);
@@ -241,19 +241,19 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.gone.com/a"), QStringLiteral("去"), QStringLiteral("新闻"));
         f->add(QStringLiteral("www.fine.com"), QStringLiteral("好"), QStringLiteral("新闻"));
-        TFrmMain &w = openActive();
+        MainWindow &w = openActive();
         QCOMPARE(groupLabels(w), QStringList{"新闻"}); // nothing checked yet
         const auto result = [](const char *address, LinkStatus status, int code) {
             return LinkResult{QLatin1String(address), status, code, QStringLiteral("http://") + QLatin1String(address), {}, {}, {}};
         };
         const QString checkedAt = QStringLiteral("2026-01-02 03:04:05");
         LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Broken, 404), result("www.fine.com", LinkStatus::Ok, 200)}, checkedAt);
-        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", TFrmMain::FailingLabel}), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", MainWindow::FailingLabel}), 1000);
 
-        clickNode(w, TFrmMain::FailingLabel);
+        clickNode(w, MainWindow::FailingLabel);
         QCOMPARE(f->captions(), QStringList{"www.gone.com/a"});
         QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->model()->index(0, 1)).center());
-        QCOMPARE(w.HintText().section(QLatin1Char('\n'), 5),
+        QCOMPARE(w.hoverText().section(QLatin1Char('\n'), 5),
                  QStringLiteral("检查结果：失效（HTTP 404）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(checkedAt));
 
         QImage red(16, 16, QImage::Format_RGB32);
@@ -264,7 +264,7 @@ private Q_SLOTS:
         LinkStore::storeIcon(f->other(), QStringLiteral("www.fine.com:80"), png.data(), checkedAt);
         LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Ok, 200)}, checkedAt);
         QTRY_COMPARE_WITH_TIMEOUT(f->captions(), QStringList(), 1000);
-        QCOMPARE(w.CurGroup(), TFrmMain::FailingLabel);
+        QCOMPARE(w.currentGroup(), MainWindow::FailingLabel);
 
         clickNode(w, QStringLiteral("新闻"));
         const auto iconColour = [&](int row) {
@@ -284,8 +284,8 @@ private Q_SLOTS:
         f->add(QStringLiteral("b.example.com"), QStringLiteral("乙"), QStringLiteral("新闻"));
         f->add(QStringLiteral("d.example.com"), QStringLiteral("丁"), QStringLiteral("新闻"));
         f->add(QStringLiteral("unrelated.org"), QStringLiteral("无"), QStringLiteral("新闻"));
-        TFrmMain &w = openActive();
-        w.P_Search(QStringLiteral("example"));
+        MainWindow &w = openActive();
+        w.runSearch(QStringLiteral("example"));
         QHeaderView *header = list(w)->header();
         const QPoint firstColumn(header->sectionViewportPosition(0) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, firstColumn);
@@ -301,7 +301,7 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), (QStringList{"c.example.com", "b.example.com"}));
         QCOMPARE(list(w)->selectedRow(), -1);
         QCOMPARE(SearchStore::history(f->db()), history);
-        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("网址"));
     }
 
     // The listed group was renamed elsewhere: it stays listed under its new name. It was
@@ -326,12 +326,12 @@ private Q_SLOTS:
         QFETCH(QString, selectedAddress);
         f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
         f->add(QStringLiteral("b.com"), QStringLiteral("乙"), QStringLiteral("软件"));
-        TFrmMain &w = openActive();
+        MainWindow &w = openActive();
         clickNode(w, QStringLiteral("软件"));
         list(w)->selectRow(0);
         QCOMPARE(w.statusPanelText(1), QStringLiteral("b.com"));
         elsewhere(statement);
-        QTRY_COMPARE_WITH_TIMEOUT(w.CurGroup(), listedNode, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.currentGroup(), listedNode, 1000);
         QCOMPARE(tree(w)->currentItem()->text(0), listedNode);
         QCOMPARE(w.statusPanelText(0), listedNode);
         QCOMPARE(f->captions(), captions);
@@ -343,9 +343,9 @@ private Q_SLOTS:
     void waitsWhileALabelIsEdited()
     {
         f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
-        TFrmMain &w = openActive();
+        MainWindow &w = openActive();
         clickNode(w, QStringLiteral("新闻"));
-        w.TreePM2Click();
+        w.renameGroupFromMenu();
         auto *editor = tree(w)->viewport()->findChild<QLineEdit *>();
         QVERIFY(editor);
         editor->setText(QStringLiteral("要闻"));
@@ -358,7 +358,7 @@ private Q_SLOTS:
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!w.refreshPending());
         QCOMPARE(groupLabels(w), (QStringList{"要闻", "远方"}));
-        QCOMPARE(w.CurGroup(), QStringLiteral("要闻"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("要闻"));
         QCOMPARE(f->captions(), QStringList{"a.com"});
         QCOMPARE(Dialogs::recorded().size(), 0);
     }
@@ -367,7 +367,7 @@ private Q_SLOTS:
     void failureIsShownAndTheListStays()
     {
         f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
-        TFrmMain &w = openActive();
+        MainWindow &w = openActive();
         QString view;
         for (const QString &statement : Schema::statements()) {
             if (statement.startsWith(QStringLiteral("CREATE VIEW address_1")))

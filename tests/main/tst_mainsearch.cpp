@@ -21,29 +21,29 @@ class TestMainSearch : public QObject
 private:
     std::unique_ptr<MainFixture> f;
 
-    TFrmMain &openOnSearchTab()
+    MainWindow &openOnSearchTab()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("main window not shown");
-        controls(w).PageControl1->setCurrentIndex(1);
+        controls(w).leftTabs->setCurrentIndex(1);
         return w;
     }
 
     // Types the text into the search box and presses Enter, as a user does.
-    void search(TFrmMain &w, const QString &text)
+    void search(MainWindow &w, const QString &text)
     {
         // keyClicks cannot type Chinese: the text is put in, the Enter is pressed.
-        controls(w).Cbo1->lineEdit()->setText(text);
-        QTest::keyClick(controls(w).Cbo1->lineEdit(), Qt::Key_Return);
+        controls(w).searchBox->lineEdit()->setText(text);
+        QTest::keyClick(controls(w).searchBox->lineEdit(), Qt::Key_Return);
     }
 
-    QStringList dropDown(TFrmMain &w)
+    QStringList dropDown(MainWindow &w)
     {
         QStringList items;
-        for (int i = 0; i < controls(w).Cbo1->count(); ++i)
-            items << controls(w).Cbo1->itemText(i);
+        for (int i = 0; i < controls(w).searchBox->count(); ++i)
+            items << controls(w).searchBox->itemText(i);
         return items;
     }
 
@@ -87,20 +87,20 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
-        TFrmMain &w = openOnSearchTab();
-        const QString groupBefore = w.CurGroup();
+        MainWindow &w = openOnSearchTab();
+        const QString groupBefore = w.currentGroup();
         search(w, text);
         QCOMPARE(f->captions(), expected);
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条%1记录").arg(expected.size()));
-        QCOMPARE(w.CurGroup(), groupBefore);
-        QCOMPARE(controls(w).TreeView1->currentItem()->text(0), TFrmMain::RootLabel);
+        QCOMPARE(w.currentGroup(), groupBefore);
+        QCOMPARE(controls(w).groupTree->currentItem()->text(0), MainWindow::RootLabel);
         QCOMPARE(stored(), QStringList{text});
         QVERIFY(Dialogs::recorded().isEmpty());
     }
 
     void resultRowsCarryColumnsAndPictures()
     {
-        TFrmMain &w = openOnSearchTab();
+        MainWindow &w = openOnSearchTab();
         search(w, QStringLiteral("www.a.com"));
         QCOMPARE(f->column(4), (QStringList{QStringLiteral("新闻"), QStringLiteral("购物")}));
         QCOMPARE(f->column(3), (QStringList{QStringLiteral("3"), QStringLiteral("0")}));
@@ -110,8 +110,8 @@ private Q_SLOTS:
 
     void emptyTextListsEverythingAndStoresNothing()
     {
-        TFrmMain &w = openOnSearchTab();
-        QTest::mouseClick(controls(w).BitBtn1, Qt::LeftButton);
+        MainWindow &w = openOnSearchTab();
+        QTest::mouseClick(controls(w).searchButton, Qt::LeftButton);
         QCOMPARE(f->captions().size(), 5);
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条5记录"));
         QVERIFY(stored().isEmpty());
@@ -119,46 +119,46 @@ private Q_SLOTS:
 
     void historyIsNewestFirstWithDuplicatesAndTypedTextSurvives()
     {
-        TFrmMain &w = openOnSearchTab();
+        MainWindow &w = openOnSearchTab();
         search(w, QStringLiteral("a"));
         search(w, QStringLiteral("新闻"));
         search(w, QStringLiteral("a"));
         QCOMPARE(dropDown(w), (QStringList{QStringLiteral("a"), QStringLiteral("新闻"), QStringLiteral("a")}));
         QCOMPARE(stored(), dropDown(w));
-        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("a"));
+        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("a"));
 
-        controls(w).Cbo1->lineEdit()->setText(QStringLiteral("半截"));
-        w.P_LoadHistory();
-        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("半截"));
-        QCOMPARE(controls(w).Cbo1->count(), 3);
+        controls(w).searchBox->lineEdit()->setText(QStringLiteral("半截"));
+        w.loadSearchHistory();
+        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("半截"));
+        QCOMPARE(controls(w).searchBox->count(), 3);
     }
 
     void historyIsTrimmedToNineteenAfterShowingTwenty()
     {
         for (int i = 1; i <= 19; ++i)
             SearchStore::save(f->db(), QStringLiteral("old%1").arg(i));
-        TFrmMain &w = openOnSearchTab();
-        QCOMPARE(controls(w).Cbo1->count(), 19);
+        MainWindow &w = openOnSearchTab();
+        QCOMPARE(controls(w).searchBox->count(), 19);
 
         search(w, QStringLiteral("new"));
-        QCOMPARE(controls(w).Cbo1->count(), 20); // all that was stored, before trimming
-        QCOMPARE(controls(w).Cbo1->itemText(0), QStringLiteral("new"));
-        QCOMPARE(controls(w).Cbo1->itemText(19), QStringLiteral("old1"));
+        QCOMPARE(controls(w).searchBox->count(), 20); // all that was stored, before trimming
+        QCOMPARE(controls(w).searchBox->itemText(0), QStringLiteral("new"));
+        QCOMPARE(controls(w).searchBox->itemText(19), QStringLiteral("old1"));
         QCOMPARE(stored().size(), 19);
         QVERIFY(!stored().contains(QStringLiteral("old1")));
 
-        w.P_LoadHistory();
-        QCOMPARE(controls(w).Cbo1->count(), 19);
+        w.loadSearchHistory();
+        QCOMPARE(controls(w).searchBox->count(), 19);
     }
 
     void switchingToTheSearchTabReloadsTheHistory()
     {
-        TFrmMain &w = openOnSearchTab();
-        QCOMPARE(controls(w).Cbo1->count(), 0);
+        MainWindow &w = openOnSearchTab();
+        QCOMPARE(controls(w).searchBox->count(), 0);
         SearchStore::save(f->db(), QStringLiteral("elsewhere"));
-        controls(w).PageControl1->setCurrentIndex(0);
-        QCOMPARE(controls(w).Cbo1->count(), 0);
-        controls(w).PageControl1->setCurrentIndex(1);
+        controls(w).leftTabs->setCurrentIndex(0);
+        QCOMPARE(controls(w).searchBox->count(), 0);
+        controls(w).leftTabs->setCurrentIndex(1);
         QCOMPARE(dropDown(w), QStringList{QStringLiteral("elsewhere")});
     }
 
@@ -166,13 +166,13 @@ private Q_SLOTS:
     // box, so an item that the box itself inserted on Enter is seen only as it comes in.
     void enterDoesNotAddTheTypedTextAsAnItem()
     {
-        TFrmMain &w = openOnSearchTab();
+        MainWindow &w = openOnSearchTab();
         f->db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Search BEGIN SELECT RAISE(ABORT, 'full'); END"));
-        QSignalSpy inserted(controls(w).Cbo1->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy inserted(controls(w).searchBox->model(), &QAbstractItemModel::rowsInserted);
         search(w, QStringLiteral("typed"));
         QCOMPARE(inserted.count(), 0); // no history was stored, so nothing may come in
-        QCOMPARE(controls(w).Cbo1->count(), 0);          // the failed save is silent and adds nothing
-        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("typed"));
+        QCOMPARE(controls(w).searchBox->count(), 0);          // the failed save is silent and adds nothing
+        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
         QCOMPARE(f->captions().size(), 0);
         QVERIFY(Dialogs::recorded().isEmpty());
         f->db().execute(QStringLiteral("DROP TRIGGER refuse"));
@@ -181,32 +181,32 @@ private Q_SLOTS:
     void typedLettersAreSearchedAsTypedNotCompletedFromTheHistory()
     {
         SearchStore::save(f->db(), QStringLiteral("sina"));
-        TFrmMain &w = openOnSearchTab();
-        QTest::keyClicks(controls(w).Cbo1, QStringLiteral("s"));
-        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("s"));
-        QTest::keyClick(controls(w).Cbo1, Qt::Key_Return);
+        MainWindow &w = openOnSearchTab();
+        QTest::keyClicks(controls(w).searchBox, QStringLiteral("s"));
+        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("s"));
+        QTest::keyClick(controls(w).searchBox, Qt::Key_Return);
         QCOMPARE(f->captions(), (QStringList{QStringLiteral("www.Example.com/news"), QStringLiteral("shop.cn/50%_off")}));
         QCOMPARE(dropDown(w), (QStringList{QStringLiteral("s"), QStringLiteral("sina")}));
-        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("s"));
+        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("s"));
     }
 
     // The button acts as a dialog's default button would, once per Enter, wherever the
     // focus is on the search tab; keys elsewhere do not search.
     void enterAnywhereOnTheSearchTabSearchesOnce()
     {
-        TFrmMain &w = openOnSearchTab();
-        controls(w).Cbo1->lineEdit()->setText(QStringLiteral("news"));
-        QTest::keyClick(controls(w).BitBtn1, Qt::Key_Return);
+        MainWindow &w = openOnSearchTab();
+        controls(w).searchBox->lineEdit()->setText(QStringLiteral("news"));
+        QTest::keyClick(controls(w).searchButton, Qt::Key_Return);
         QCOMPARE(f->captions(), QStringList{QStringLiteral("www.Example.com/news")});
         QCOMPARE(stored(), QStringList{QStringLiteral("news")});
 
-        controls(w).Cbo1->lineEdit()->setText(QStringLiteral("sale"));
-        QTest::keyClick(controls(w).Label1, Qt::Key_Enter, Qt::KeypadModifier);
+        controls(w).searchBox->lineEdit()->setText(QStringLiteral("sale"));
+        QTest::keyClick(controls(w).searchPromptLabel, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(f->captions(), QStringList{QStringLiteral("shop.cn/50%_off")});
         QCOMPARE(stored(), (QStringList{QStringLiteral("sale"), QStringLiteral("news")}));
 
-        QTest::keyClick(controls(w).TreeView1, Qt::Key_Return);
-        QTest::keyClick(controls(w).BitBtn1, Qt::Key_Space);
+        QTest::keyClick(controls(w).groupTree, Qt::Key_Return);
+        QTest::keyClick(controls(w).searchButton, Qt::Key_Space);
         QCOMPARE(stored().size(), 3);
     }
 
@@ -218,20 +218,20 @@ private Q_SLOTS:
         const QString whole = QStringLiteral("whole.example/") + text;
         f->add(QStringLiteral("cut.example/") + text.left(32767), QStringLiteral("截断"), QStringLiteral("新闻"));
         f->add(whole, QStringLiteral("完整"), QStringLiteral("新闻"));
-        TFrmMain &w = openOnSearchTab();
+        MainWindow &w = openOnSearchTab();
         QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(controls(w).Cbo1, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(controls(w).Cbo1->currentText().size(), text.size());
-        QTest::keyClick(controls(w).Cbo1, Qt::Key_Return);
+        QTest::keyClick(controls(w).searchBox, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(controls(w).searchBox->currentText().size(), text.size());
+        QTest::keyClick(controls(w).searchBox, Qt::Key_Return);
         QVERIFY(f->captions() == QStringList{whole});
         QVERIFY(stored() == QStringList{text});
-        QVERIFY(controls(w).Cbo1->currentText() == text);
-        QVERIFY(controls(w).Cbo1->itemText(0) == text);
+        QVERIFY(controls(w).searchBox->currentText() == text);
+        QVERIFY(controls(w).searchBox->itemText(0) == text);
     }
 
     void aFailedSearchSaysErrorAndRemembersNothing()
     {
-        TFrmMain &w = openOnSearchTab();
+        MainWindow &w = openOnSearchTab();
         search(w, QStringLiteral("www"));
         QCOMPARE(f->captions().size(), 3);
         f->db().execute(QStringLiteral("DROP VIEW address_1"));

@@ -4,12 +4,12 @@
 #include "TestEnv.h"
 #include "WindowControls.h"
 
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
-#include "editor/FrmEditGroup.h"
-#include "main/FrmMain.h"
+#include "editor/AddressEditor.h"
+#include "main/MainWindow.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
@@ -32,18 +32,18 @@ class TestMainServer : public QObject
 
 private:
     std::unique_ptr<TestServerDatabase> m_server;
-    std::unique_ptr<TDm1> m_dm1;
-    std::unique_ptr<TFrmMain> m_window;
+    std::unique_ptr<SharedConnection> m_sharedConnection;
+    std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<DbConnection> m_other;
 
-    TListView1 *list() { return controls(*m_window).ListView1; }
-    QTreeWidget *tree() { return controls(*m_window).TreeView1; }
+    AddressListView *list() { return controls(*m_window).addressList; }
+    QTreeWidget *tree() { return controls(*m_window).groupTree; }
 
-    TFrmMain &openWindow()
+    MainWindow &openWindow()
     {
-        m_dm1 = std::make_unique<TDm1>();
-        m_dm1->init();
-        m_window = std::make_unique<TFrmMain>(*m_dm1);
+        m_sharedConnection = std::make_unique<SharedConnection>();
+        m_sharedConnection->init();
+        m_window = std::make_unique<MainWindow>(*m_sharedConnection);
         m_window->show();
         m_window->activateWindow();
         if (!QTest::qWaitForWindowActive(m_window.get()))
@@ -133,7 +133,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_window.reset();
-        m_dm1.reset();
+        m_sharedConnection.reset();
         Dialogs::clearRecorded();
     }
 
@@ -147,8 +147,8 @@ private Q_SLOTS:
     // server.
     void commandsStoreOnTheServer()
     {
-        TFrmMain &w = openWindow();
-        TFrmEditGroup editor(&w);
+        MainWindow &w = openWindow();
+        AddressEditor editor(&w);
         w.setEditor(&editor);
 
         // The name is typed into the label's editor at once: without a window manager the
@@ -165,14 +165,14 @@ private Q_SLOTS:
         QTRY_COMPARE(stored(QStringLiteral("SELECT GroupName FROM BaseGroup ORDER BY GroupNo")),
                      (QStringList{"IE收藏夹", "服务器组"}));
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, nodePoint(QStringLiteral("服务器组")));
-        QCOMPARE(w.CurGroup(), QStringLiteral("服务器组"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("服务器组"));
 
         chooseMenuItem(list()->viewport(), QPoint(20, 20), QStringLiteral("添加网址"), [&] {
             QTimer::singleShot(0, &editor, [&] {
                 if (QTest::qWaitForWindowActive(&editor)) {
-                    controls(editor).Edit1->setText(QStringLiteral("http://www.server.example/"));
-                    controls(editor).Edit2->setText(QStringLiteral("服务器上的站"));
-                    controls(editor).OKButton->click();
+                    controls(editor).addressEdit->setText(QStringLiteral("http://www.server.example/"));
+                    controls(editor).nameEdit->setText(QStringLiteral("服务器上的站"));
+                    controls(editor).saveButton->click();
                 }
                 if (editor.isVisible())
                     editor.close();
@@ -196,8 +196,8 @@ private Q_SLOTS:
     void outageIsToldOnceAndOpensNothing()
     {
         QFETCH(bool, addAddress);
-        TFrmMain &w = openWindow();
-        TFrmEditGroup editor(&w);
+        MainWindow &w = openWindow();
+        AddressEditor editor(&w);
         w.setEditor(&editor);
         m_server->allowConnections(false);
         const auto reopen = qScopeGuard([&] { m_server->allowConnections(true); });
@@ -205,7 +205,7 @@ private Q_SLOTS:
                                      "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
         Dialogs::clearRecorded();
         if (addAddress)
-            w.P_AddAddress();
+            w.addAddressToGroup();
         else
             QTest::keyClick(&w, Qt::Key_F5);
         QCOMPARE(Dialogs::recorded().size(), 1);
@@ -213,9 +213,9 @@ private Q_SLOTS:
                  qPrintable(Dialogs::recorded().first().text));
         QVERIFY(!editor.isVisible());
         // The dropped connection is noticed without a command, and opened again by itself.
-        QTRY_VERIFY_WITH_TIMEOUT(!m_dm1->connection().isOpen(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_sharedConnection->connection().isOpen(), 2000);
         m_server->allowConnections(true);
-        QTRY_VERIFY_WITH_TIMEOUT(m_dm1->connection().isOpen(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sharedConnection->connection().isOpen(), 5000);
         QCOMPARE(Dialogs::recorded().size(), 1);
         w.setEditor(nullptr);
     }
@@ -225,10 +225,10 @@ private Q_SLOTS:
     // again and listening starts anew.
     void otherProgramsChangesShowByThemselves()
     {
-        TFrmMain &w = openWindow();
+        MainWindow &w = openWindow();
         QCOMPARE(captions(), QStringList{"www.server.example"});
         list()->selectRow(0);
-        controls(w).Cbo1->setEditText(QStringLiteral("typed"));
+        controls(w).searchBox->setEditText(QStringLiteral("typed"));
         const int group = stored(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = '服务器组'")).value(0).toInt();
         const auto insertElsewhere = [&](const QString &address) {
             other().execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
@@ -243,7 +243,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(captions().contains(QStringLiteral("www.elsewhere.example")), 1000);
         QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(list()->model()->index(list()->selectedRow(), 0).data().toString(), QStringLiteral("www.server.example"));
-        QCOMPARE(controls(w).Cbo1->currentText(), QStringLiteral("typed"));
+        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
 
         other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                      "WHERE datname = current_database() AND pid <> pg_backend_pid()"));

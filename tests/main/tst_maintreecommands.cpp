@@ -6,7 +6,7 @@
 
 #include "LoopbackWebServer.h"
 
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 #include "links/LinkStore.h"
 
 #include <QLineEdit>
@@ -48,18 +48,18 @@ private:
 
     QTreeWidgetItem *node(const QString &label) const
     {
-        for (QTreeWidgetItemIterator it(controls(*f->window).TreeView1); *it; ++it) {
+        for (QTreeWidgetItemIterator it(controls(*f->window).groupTree); *it; ++it) {
             if ((*it)->text(0) == label)
                 return *it;
         }
         return nullptr;
     }
 
-    QTreeWidgetItem *root() const { return controls(*f->window).TreeView1->topLevelItem(0); }
+    QTreeWidgetItem *root() const { return controls(*f->window).groupTree->topLevelItem(0); }
 
     void rightClick(QTreeWidgetItem *target)
     {
-        QTreeWidget *tree = controls(*f->window).TreeView1;
+        QTreeWidget *tree = controls(*f->window).groupTree;
         QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(target).center());
     }
 
@@ -71,7 +71,7 @@ private:
 
     QLineEdit *labelEditor() const
     {
-        QTreeWidget *tree = controls(*f->window).TreeView1;
+        QTreeWidget *tree = controls(*f->window).groupTree;
         return qobject_cast<QLineEdit *>(tree->indexWidget(tree->currentIndex()));
     }
 
@@ -89,13 +89,13 @@ private:
     // current group, and no editor is left open.
     void expectScreenMatchesDatabase()
     {
-        TFrmMain &w = *f->window;
+        MainWindow &w = *f->window;
         QCOMPARE(childLabels(root()), GroupStore::groupNames(f->db()));
-        QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 2);
-        QCOMPARE(controls(w).TreeView1->topLevelItem(1)->text(0), TFrmMain::FavouritesLabel);
-        const AddressFilter filter = w.CurGroup() == TFrmMain::RootLabel        ? AddressFilter::all()
-                                     : w.CurGroup() == TFrmMain::FavouritesLabel ? AddressFilter::favourites()
-                                                                                : AddressFilter::group(w.CurGroup());
+        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
+        QCOMPARE(controls(w).groupTree->topLevelItem(1)->text(0), MainWindow::FavouritesLabel);
+        const AddressFilter filter = w.currentGroup() == MainWindow::RootLabel        ? AddressFilter::all()
+                                     : w.currentGroup() == MainWindow::FavouritesLabel ? AddressFilter::favourites()
+                                                                                : AddressFilter::group(w.currentGroup());
         QStringList stored, storedGroups;
         for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
             stored << record.address;
@@ -140,52 +140,52 @@ private Q_SLOTS:
 
     void rightButtonSelectsListsAndOpensTheMenu()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QCOMPARE(controls(w).TreeView1->currentItem(), news);
-        QCOMPARE(w.CurGroup(), QStringLiteral("新闻"));
+        QCOMPARE(controls(w).groupTree->currentItem(), news);
+        QCOMPARE(w.currentGroup(), QStringLiteral("新闻"));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com"}));
-        QVERIFY(controls(w).TreeViewPopupMenu->isVisible());
-        const QPoint pointer = controls(w).TreeView1->viewport()->mapToGlobal(controls(w).TreeView1->visualItemRect(news).center());
-        QCOMPARE(controls(w).TreeViewPopupMenu->pos(), pointer);
-        controls(w).TreeViewPopupMenu->hide();
+        QVERIFY(controls(w).treeMenu->isVisible());
+        const QPoint pointer = controls(w).groupTree->viewport()->mapToGlobal(controls(w).groupTree->visualItemRect(news).center());
+        QCOMPARE(controls(w).treeMenu->pos(), pointer);
+        controls(w).treeMenu->hide();
 
         // Empty space: nothing changes.
-        QTest::mousePress(controls(w).TreeView1->viewport(), Qt::RightButton, {},
-                          QPoint(5, controls(w).TreeView1->viewport()->height() - 3));
-        QCOMPARE(controls(w).TreeView1->currentItem(), news);
-        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
+        QTest::mousePress(controls(w).groupTree->viewport(), Qt::RightButton, {},
+                          QPoint(5, controls(w).groupTree->viewport()->height() - 3));
+        QCOMPARE(controls(w).groupTree->currentItem(), news);
+        QVERIFY(!controls(w).treeMenu->isVisible());
 
         // The import group is listed but offers no menu; "收藏夹" offers only the export.
         rightClick(node(QStringLiteral("IE收藏夹")));
-        QCOMPARE(w.CurGroup(), QStringLiteral("IE收藏夹"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("IE收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.ie.com"});
-        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
-        rightClick(w.FavouritesNode());
+        QVERIFY(!controls(w).treeMenu->isVisible());
+        rightClick(w.favouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
-        QVERIFY(controls(w).TreeViewPopupMenu->isVisible());
-        QVERIFY(controls(w).TreePM5->isVisible() && !controls(w).TreePM1->isVisible());
-        controls(w).TreeViewPopupMenu->hide();
+        QVERIFY(controls(w).treeMenu->isVisible());
+        QVERIFY(controls(w).treeExportAction->isVisible() && !controls(w).treeAddAddressAction->isVisible());
+        controls(w).treeMenu->hide();
 
         // The left button lists without a menu.
-        QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, controls(w).TreeView1->visualItemRect(root()).center());
-        QCOMPARE(w.CurGroup(), TFrmMain::RootLabel);
-        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
+        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, controls(w).groupTree->visualItemRect(root()).center());
+        QCOMPARE(w.currentGroup(), MainWindow::RootLabel);
+        QVERIFY(!controls(w).treeMenu->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
-        QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {},
-                          controls(w).TreeView1->visualItemRect(w.FavouritesNode()).center());
-        QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
-        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
+        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
+                          controls(w).groupTree->visualItemRect(w.favouritesNode()).center());
+        QCOMPARE(w.currentGroup(), MainWindow::FavouritesLabel);
+        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QTRY_VERIFY(!root()->isExpanded());
     }
 
     void menusFollowTheChosenNode()
     {
-        TFrmMain &w = f->openShown();
-        const QList<QAction *> treeItems{controls(w).TreePM1, controls(w).TreePM2, controls(w).TreePM3, controls(w).TreePM4};
-        const QList<QAction *> listItems{controls(w).ListPM1, controls(w).ListPM2, controls(w).ListPM3, controls(w).ListPM4, controls(w).ListPM5};
+        MainWindow &w = f->openShown();
+        const QList<QAction *> treeItems{controls(w).treeAddAddressAction, controls(w).treeRenameGroupAction, controls(w).treeAddGroupAction, controls(w).treeDeleteGroupAction};
+        const QList<QAction *> listItems{controls(w).listAddAddressAction, controls(w).listChangeAddressAction, controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction, controls(w).listRemoveFavouriteAction};
         auto visible = [](const QList<QAction *> &items) {
             QList<bool> shown;
             for (QAction *item : items)
@@ -199,26 +199,26 @@ private Q_SLOTS:
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, true}));
         for (const QString &label : {QStringLiteral("网址"), QStringLiteral("新闻"), QStringLiteral("IE收藏夹")}) {
             rightClick(node(label));
-            controls(w).TreeViewPopupMenu->hide();
+            controls(w).treeMenu->hide();
             QCOMPARE(visible(treeItems), allTree);
             QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, false}));
         }
-        rightClick(w.FavouritesNode());
+        rightClick(w.favouritesNode());
         QCOMPARE(visible(treeItems), noTree);
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, false, true}));
     }
 
     void addGroupStoresTheTypedName()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
-        QVERIFY(choose(controls(w).TreePM3)); // chosen on a group: the new node still goes under "网址"
-        QVERIFY(w.AddingGroup());
+        QVERIFY(choose(controls(w).treeAddGroupAction)); // chosen on a group: the new node still goes under "网址"
+        QVERIFY(w.isAddingGroup());
         QCOMPARE(root()->childCount(), 4);
         QTreeWidgetItem *added = root()->child(3);
-        QCOMPARE(controls(w).TreeView1->currentItem(), added);
+        QCOMPARE(controls(w).groupTree->currentItem(), added);
         QCOMPARE(added->text(0), QString());
-        QCOMPARE(w.CurGroup(), QStringLiteral("软件")); // selecting the new node lists nothing
+        QCOMPARE(w.currentGroup(), QStringLiteral("软件")); // selecting the new node lists nothing
         const QString name = QStringLiteral(" 朋友's \"站\" ");
         endEdit(name);
         QCOMPARE(added->text(0), name);
@@ -226,8 +226,8 @@ private Q_SLOTS:
         QVERIFY(Dialogs::recorded().isEmpty());
         expectScreenMatchesDatabase();
         // The label can't be edited by the user.
-        QTest::mouseDClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, controls(w).TreeView1->visualItemRect(added).center());
-        QTest::keyClick(controls(w).TreeView1, Qt::Key_F2);
+        QTest::mouseDClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, controls(w).groupTree->visualItemRect(added).center());
+        QTest::keyClick(controls(w).groupTree, Qt::Key_F2);
         QVERIFY(!labelEditor());
     }
 
@@ -250,13 +250,13 @@ private Q_SLOTS:
         QFETCH(QString, box);
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON BaseGroup WHEN NEW.GroupName = '坏' "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).TreePM3));
+        QVERIFY(choose(controls(w).treeAddGroupAction));
         endEdit(typed, Qt::Key(key));
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
-        QCOMPARE(controls(w).TreeView1->currentItem(), news);
+        QCOMPARE(controls(w).groupTree->currentItem(), news);
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
@@ -266,21 +266,21 @@ private Q_SLOTS:
 
     void renameGroup()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).TreePM2));
-        QVERIFY(!w.AddingGroup());
+        QVERIFY(choose(controls(w).treeRenameGroupAction));
+        QVERIFY(!w.isAddingGroup());
         QCOMPARE(labelEditor()->text(), QStringLiteral("新闻"));
         endEdit(QStringLiteral("要闻 'x'"));
         QCOMPARE(news->text(0), QStringLiteral("要闻 'x'"));
-        QCOMPARE(w.CurGroup(), QStringLiteral("要闻 'x'"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("要闻 'x'"));
         QCOMPARE(addressCount(QStringLiteral("要闻 'x'")), 2);
         QVERIFY(Dialogs::recorded().isEmpty());
         expectScreenMatchesDatabase();
         // A second rename right away starts from the new name.
         rightClick(news);
-        QVERIFY(choose(controls(w).TreePM2));
+        QVERIFY(choose(controls(w).treeRenameGroupAction));
         endEdit(QStringLiteral("新闻"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
         expectScreenMatchesDatabase();
@@ -304,10 +304,10 @@ private Q_SLOTS:
         QFETCH(QString, box);
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BaseGroup WHEN NEW.GroupName = '坏' "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).TreePM2));
+        QVERIFY(choose(controls(w).treeRenameGroupAction));
         endEdit(typed, Qt::Key(key));
         QCOMPARE(news->text(0), QStringLiteral("新闻"));
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
@@ -320,42 +320,42 @@ private Q_SLOTS:
 
     void renameIsRefusedOutsideGroupsAndOnTheImportGroup()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
-        QVERIFY(choose(controls(w).TreePM3));
+        QVERIFY(choose(controls(w).treeAddGroupAction));
         endEdit(QString(), Qt::Key_Escape);
-        QVERIFY(w.AddingGroup());
+        QVERIFY(w.isAddingGroup());
         rightClick(root());
-        QVERIFY(choose(controls(w).TreePM2));
-        QVERIFY(!w.AddingGroup());
+        QVERIFY(choose(controls(w).treeRenameGroupAction));
+        QVERIFY(!w.isAddingGroup());
         QVERIFY(!labelEditor());
         // The import group offers no menu at all; its label can't be edited either.
         rightClick(node(QStringLiteral("IE收藏夹")));
-        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
-        QVERIFY(!w.TreeView1Editing(node(QStringLiteral("IE收藏夹"))));
+        QVERIFY(!controls(w).treeMenu->isVisible());
+        QVERIFY(!w.mayEditLabel(node(QStringLiteral("IE收藏夹"))));
         QTreeWidgetItem blankLabel(QStringList{QStringLiteral(" ")});
-        QVERIFY(!w.TreeView1Editing(&blankLabel));
+        QVERIFY(!w.mayEditLabel(&blankLabel));
         expectScreenMatchesDatabase();
     }
 
     void deleteGroupWithItsAddresses()
     {
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         rightClick(node(QStringLiteral("新闻")));
-        QVERIFY(choose(controls(w).TreePM4));
+        QVERIFY(choose(controls(w).treeDeleteGroupAction));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "软件"}));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 0);
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(2));
         // The next node is chosen and listed.
-        QCOMPARE(controls(w).TreeView1->currentItem()->text(0), QStringLiteral("软件"));
-        QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
+        QCOMPARE(controls(w).groupTree->currentItem()->text(0), QStringLiteral("软件"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("软件"));
         expectScreenMatchesDatabase();
         // After the last group comes "收藏夹".
         rightClick(node(QStringLiteral("软件")));
-        QVERIFY(choose(controls(w).TreePM4));
-        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
-        QCOMPARE(w.CurGroup(), TFrmMain::FavouritesLabel);
+        QVERIFY(choose(controls(w).treeDeleteGroupAction));
+        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
+        QCOMPARE(w.currentGroup(), MainWindow::FavouritesLabel);
         expectScreenMatchesDatabase();
     }
 
@@ -364,26 +364,26 @@ private Q_SLOTS:
         // The group's row is refused after its addresses went: they come back.
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).TreePM4));
+        QVERIFY(choose(controls(w).treeDeleteGroupAction));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
-        QCOMPARE(controls(w).TreeView1->currentItem(), news);
+        QCOMPARE(controls(w).groupTree->currentItem(), news);
         expectScreenMatchesDatabase();
     }
 
     void deleteOnTheRootOrTheFavouritesChangesNothing()
     {
-        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), TFrmMain::RootLabel);
-        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), TFrmMain::FavouritesLabel);
-        TFrmMain &w = f->openShown();
+        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), MainWindow::RootLabel);
+        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), MainWindow::FavouritesLabel);
+        MainWindow &w = f->openShown();
         rightClick(root());
-        QVERIFY(choose(controls(w).TreePM4));
-        QCOMPARE(controls(w).TreeView1->currentItem(), root());
-        rightClick(w.FavouritesNode());
-        QVERIFY(!controls(w).TreePM4->isVisible()); // "收藏夹" offers no delete
+        QVERIFY(choose(controls(w).treeDeleteGroupAction));
+        QCOMPARE(controls(w).groupTree->currentItem(), root());
+        rightClick(w.favouritesNode());
+        QVERIFY(!controls(w).treeDeleteGroupAction->isVisible()); // "收藏夹" offers no delete
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件", "网址", "收藏夹"}));
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(6));
         QCOMPARE(root()->childCount(), 5);
@@ -392,8 +392,8 @@ private Q_SLOTS:
 
     void addAddressFromTheTreeListsItAfterwards()
     {
-        TFrmMain &w = f->openShown();
-        TFrmEditGroup editor;
+        MainWindow &w = f->openShown();
+        AddressEditor editor;
         w.setEditor(&editor);
         rightClick(node(QStringLiteral("软件")));
         QString proposed;
@@ -402,14 +402,14 @@ private Q_SLOTS:
                 editor.close();
                 return;
             }
-            proposed = controls(editor).ListBox1->currentItem() ? controls(editor).ListBox1->currentItem()->text() : QString();
-            controls(editor).Edit1->setText(QStringLiteral("http://www.new.com/"));
-            controls(editor).Edit2->setText(QStringLiteral("新站"));
-            controls(editor).OKButton->click();
+            proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text() : QString();
+            controls(editor).addressEdit->setText(QStringLiteral("http://www.new.com/"));
+            controls(editor).nameEdit->setText(QStringLiteral("新站"));
+            controls(editor).saveButton->click();
             if (editor.isVisible())
                 editor.close();
         });
-        QVERIFY(choose(controls(w).TreePM1));
+        QVERIFY(choose(controls(w).treeAddAddressAction));
         QCOMPARE(proposed, QStringLiteral("软件"));
         MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));
@@ -435,11 +435,11 @@ private Q_SLOTS:
         f->add(site + QStringLiteral("/fine"), QString(), QStringLiteral("链接"));
         f->add(site + QStringLiteral("/gone"), QStringLiteral("坏"), QStringLiteral("链接"));
         f->add(site + QStringLiteral("/moved"), QStringLiteral("搬"), QStringLiteral("链接"));
-        TFrmMain &w = f->openShown();
-        auto *checkLinks = controlOf<QAction>(w, "TreePM6");
-        rightClick(w.FavouritesNode());
+        MainWindow &w = f->openShown();
+        auto *checkLinks = controlOf<QAction>(w, "treeCheckLinksAction");
+        rightClick(w.favouritesNode());
         QVERIFY(!checkLinks->isVisible());
-        controls(w).TreeViewPopupMenu->hide();
+        controls(w).treeMenu->hide();
         rightClick(node(QStringLiteral("链接")));
         QVERIFY(choose(checkLinks));
         MainFixture::expectOnlyBox(QStringLiteral("检查了 3 个网址：正常 1，已搬迁 1，失效 1，无法访问 0，未检查 0。\n"
@@ -448,10 +448,10 @@ private Q_SLOTS:
         const std::optional<LinkStore::StoredCheck> gone = LinkStore::checkOf(f->db(), site + QStringLiteral("/gone"));
         QVERIFY(gone && gone->status == LinkStatus::Broken && gone->httpCode == 404);
 
-        auto *newAddress = controlOf<QAction>(w, "ListPM6");
-        auto *pageTitle = controlOf<QAction>(w, "ListPM7");
+        auto *newAddress = controlOf<QAction>(w, "listTakeNewAddressAction");
+        auto *pageTitle = controlOf<QAction>(w, "listUsePageTitleAction");
         const auto rightClickRow = [&w](int row) {
-            TListView1 *list = controls(w).ListView1;
+            AddressListView *list = controls(w).addressList;
             const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
             QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
             QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
@@ -460,7 +460,7 @@ private Q_SLOTS:
         };
         rightClickRow(1);
         QVERIFY(!newAddress->isVisible() && !pageTitle->isVisible());
-        controls(w).ListViewPopupMenu->hide();
+        controls(w).listMenu->hide();
         rightClickRow(2);
         QVERIFY(newAddress->isVisible() && !pageTitle->isVisible());
         QVERIFY(choose(newAddress));
@@ -472,9 +472,9 @@ private Q_SLOTS:
         QCOMPARE(f->column(1), (QStringList{QStringLiteral("好网页"), QStringLiteral("坏"), QStringLiteral("搬")}));
 
         // The check's results bring the node of the failing addresses, which is no group.
-        QTRY_VERIFY_WITH_TIMEOUT(node(TFrmMain::FailingLabel), 1000);
-        rightClick(node(TFrmMain::FailingLabel));
-        QVERIFY(!controls(w).TreeViewPopupMenu->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(node(MainWindow::FailingLabel), 1000);
+        rightClick(node(MainWindow::FailingLabel));
+        QVERIFY(!controls(w).treeMenu->isVisible());
         QCOMPARE(f->captions(), QStringList{site + QStringLiteral("/gone")});
     }
 };

@@ -40,19 +40,19 @@ private:
     std::unique_ptr<MainFixture> f;
     QStringList asked;
 
-    void selectRow(TFrmMain &w, int row)
+    void selectRow(MainWindow &w, int row)
     {
-        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->model()->index(row, 1)).center();
-        QTest::mouseClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, point);
+        const QPoint point = controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
+        QTest::mouseClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, point);
     }
 
-    void doubleClickRow(TFrmMain &w, int row)
+    void doubleClickRow(MainWindow &w, int row)
     {
-        const QPoint point = controls(w).ListView1->visualRect(controls(w).ListView1->model()->index(row, 1)).center();
-        QTest::mouseDClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, point);
+        const QPoint point = controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
+        QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, point);
     }
 
-    void useResolver(TFrmMain &w, QHash<QString, QString> answers)
+    void useResolver(MainWindow &w, QHash<QString, QString> answers)
     {
         asked.clear();
         w.setHostResolver(std::make_unique<TableResolver>(std::move(answers), &asked));
@@ -83,7 +83,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("一"), 2, QStringLiteral("2020-01-01"));
         f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("二"), 5);
         f->add(QStringLiteral("www.y.com"), QStringLiteral("Y"), QStringLiteral("二"), 1);
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         doubleClickRow(w, 0);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.x.com/p"}); // as stored, no scheme
         QCOMPARE(f->timesOf(QStringLiteral("www.x.com/p"), QStringLiteral("一")), 3);
@@ -100,13 +100,13 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"));
         f->add(QStringLiteral("www.b.com"), QStringLiteral("B"), QStringLiteral("G"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         selectRow(w, 1);
-        controls(w).ListView1->setFocus();
-        QTest::keyClick(controls(w).ListView1, Qt::Key_Return);
+        controls(w).addressList->setFocus();
+        QTest::keyClick(controls(w).addressList, Qt::Key_Return);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.b.com"});
         // A release alone (the Enter that closed a message box) does not visit.
-        QTest::keyRelease(controls(w).ListView1, Qt::Key_Return);
+        QTest::keyRelease(controls(w).addressList, Qt::Key_Return);
         QTest::qWait(300);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.b.com"});
         QCOMPARE(f->timesOf(QStringLiteral("www.b.com"), QStringLiteral("G")), 1);
@@ -116,10 +116,10 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("intranet/a/b.html"), QStringLiteral("I"), QStringLiteral("G"));
         f->add(QStringLiteral(" intranet "), QStringLiteral("J"), QStringLiteral("G"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         useResolver(w, {{QStringLiteral("intranet"), QStringLiteral("10.0.0.1")}});
-        QTest::mouseClick(controls(w).IPTBtn, Qt::LeftButton);
-        QVERIFY(controls(w).IPTBtn->isChecked());
+        QTest::mouseClick(controls(w).visitByIpButton, Qt::LeftButton);
+        QVERIFY(controls(w).visitByIpButton->isChecked());
         doubleClickRow(w, 0);
         doubleClickRow(w, 1);
         QCOMPARE(env->waitForBrowserCalls(2), (QStringList{"http:\\\\10.0.0.1/a/b.html", "http:\\\\10.0.0.1"}));
@@ -131,18 +131,18 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("127.0.0.1/x"), QStringLiteral("N"), QStringLiteral("G"));
         f->add(QStringLiteral("localhost/y"), QStringLiteral("L"), QStringLiteral("G"));
-        TFrmMain &w = f->openShown();
-        QCOMPARE(w.P_HostToIP(QStringLiteral("127.0.0.1/x")), QStringLiteral("127.0.0.1/x"));
-        QCOMPARE(w.P_HostToIP(QStringLiteral("localhost/y")), QStringLiteral("127.0.0.1/y"));
-        QCOMPARE(w.P_HostToIP(QStringLiteral("/no-host")), QString());
+        MainWindow &w = f->openShown();
+        QCOMPARE(w.addressByIp(QStringLiteral("127.0.0.1/x")), QStringLiteral("127.0.0.1/x"));
+        QCOMPARE(w.addressByIp(QStringLiteral("localhost/y")), QStringLiteral("127.0.0.1/y"));
+        QCOMPARE(w.addressByIp(QStringLiteral("/no-host")), QString());
     }
 
     void unresolvedHostIsNotOnline()
     {
         f->add(QStringLiteral("nowhere.invalid/p"), QStringLiteral("N"), QStringLiteral("G"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         useResolver(w, {});
-        QTest::mouseClick(controls(w).IPTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).visitByIpButton, Qt::LeftButton);
         doubleClickRow(w, 0);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("不在线！"));
@@ -155,8 +155,8 @@ private Q_SLOTS:
     void noCurrentAddressYet()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"), 3);
-        TFrmMain &w = f->openShown();
-        QTest::mouseDClick(controls(w).ListView1->viewport(), Qt::LeftButton, {}, QPoint(5, controls(w).ListView1->viewport()->height() - 5));
+        MainWindow &w = f->openShown();
+        QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, QPoint(5, controls(w).addressList->viewport()->height() - 5));
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{QString()});
         QCOMPARE(f->timesOf(QStringLiteral("www.a.com"), QStringLiteral("G")), 3);
         QVERIFY(Dialogs::recorded().isEmpty());
@@ -165,11 +165,11 @@ private Q_SLOTS:
     void failingCountOpensNothing()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"));
-        TFrmMain &w = f->openShown();
+        MainWindow &w = f->openShown();
         selectRow(w, 0);
         f->db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address BEGIN "
                                        "SELECT RAISE(ABORT, 'refused'); END"));
-        w.P_Visit();
+        w.visitCurrentAddress();
         f->db().execute(QStringLiteral("DROP TRIGGER refuse"));
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("error!!!"));

@@ -40,7 +40,7 @@ private:
 
     static QPair<int, int> imagesOf(QTreeWidgetItem *node)
     {
-        return {node->data(0, TFrmMain::NodeImageRole).toInt(), node->data(0, TFrmMain::NodeSelectedImageRole).toInt()};
+        return {node->data(0, MainWindow::NodeImageRole).toInt(), node->data(0, MainWindow::NodeSelectedImageRole).toInt()};
     }
 
 private Q_SLOTS:
@@ -61,7 +61,7 @@ private Q_SLOTS:
 
     void keepsItsDesignSizeOnceShown()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // No control (the status panels, the tool bar) may force a wider window.
@@ -70,35 +70,35 @@ private Q_SLOTS:
 
     void stateAtStart()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         QCOMPARE(w.captionText(), QStringLiteral("Vestrane V1.1.2"));
         QCOMPARE(w.windowTitle(), QStringLiteral("网址管理软件V1.0"));
         const QSize screen = w.screen()->geometry().size();
-        QCOMPARE(w.pos(), TXPForm::centredPosition(screen, QSize(591, 404)));
+        QCOMPARE(w.pos(), CaptionWindow::centredPosition(screen, QSize(591, 404)));
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(int(w.AlphaValue()), 255);
+        QCOMPARE(int(w.alphaValue()), 255);
         QCOMPARE(HintTimes::delay(), 0);
         QCOMPARE(HintTimes::displayTime(), 60000);
-        for (QToolButton *check : {controls(w).AlphTBtn, controls(w).SetTopTBtn, controls(w).IPTBtn}) {
+        for (QToolButton *check : {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton}) {
             QVERIFY(check->isCheckable());
             QVERIFY(!check->isChecked());
         }
-        QCOMPARE(controls(w).PageControl1->currentIndex(), 0);
+        QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         QCOMPARE(w.statusPanelText(1), QString());
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
-        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
-        QCOMPARE(w.CurAddress(), QString());
-        QCOMPARE(controls(w).TreeView1->currentItem(), controls(w).TreeView1->topLevelItem(0));
+        QCOMPARE(w.currentGroup(), QStringLiteral("网址"));
+        QCOMPARE(w.currentAddress(), QString());
+        QCOMPARE(controls(w).groupTree->currentItem(), controls(w).groupTree->topLevelItem(0));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com", "www.c.com"}));
         QVERIFY(Dialogs::recorded().isEmpty());
     }
 
     void toolbarButtonsInOrder()
     {
-        TFrmMain &w = f->open();
-        const QList<QToolButton *> buttons = {controls(w).AlphTBtn, controls(w).SetTopTBtn, controls(w).IPTBtn, controls(w).CTBtn,
-                                              controls(w).ImportTBtn, controls(w).HelpTBtn, controls(w).ExitTBtn};
+        MainWindow &w = f->open();
+        const QList<QToolButton *> buttons = {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton, controls(w).favouritesButton,
+                                              controls(w).importButton, controls(w).helpButton, controls(w).exitButton};
         const QStringList captions = {"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出"};
         const QStringList hints = {"使窗体变透明", "把窗体置后", "以文字方式或以IP地址方式访问网址", "直接跳到收藏夹",
                                    "从IE收藏夹导入", "寻求帮助", "退出软件"};
@@ -119,96 +119,96 @@ private Q_SLOTS:
     {
         // A `Path` that names no folder: the database cannot be opened.
         SettingsStore::setPath(QStringLiteral("/nonexistent/folder"));
-        TDm1 dm1;
-        dm1.init();
+        SharedConnection sharedConnection;
+        sharedConnection.init();
         Dialogs::clearRecorded();
-        TFrmMain w(dm1);
+        MainWindow w(sharedConnection);
         SettingsStore::setPath(QString());
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
         QVERIFY(Dialogs::recorded().first().text != QStringLiteral("error!!!"));
-        QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 0); // later steps skipped
+        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 0); // later steps skipped
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(controls(w).CTBtn, Qt::LeftButton); // no favourites node: nothing happens
+        QTest::mouseClick(controls(w).favouritesButton, Qt::LeftButton); // no favourites node: nothing happens
         QCOMPARE(Dialogs::recorded().size(), 1);
     }
 
     void treeShape()
     {
-        TFrmMain &w = f->open();
-        QCOMPARE(controls(w).TreeView1->topLevelItemCount(), 2);
-        QTreeWidgetItem *root = controls(w).TreeView1->topLevelItem(0);
-        QTreeWidgetItem *favourites = controls(w).TreeView1->topLevelItem(1);
+        MainWindow &w = f->open();
+        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
+        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
+        QTreeWidgetItem *favourites = controls(w).groupTree->topLevelItem(1);
         QCOMPARE(root->text(0), QStringLiteral("网址"));
         QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
-        QCOMPARE(w.FavouritesNode(), favourites);
+        QCOMPARE(w.favouritesNode(), favourites);
         QCOMPARE(childLabels(root), (QStringList{"新闻", "软件", "空组"}));
         QCOMPARE(imagesOf(root), qMakePair(0, 0));
         QCOMPARE(imagesOf(root->child(0)), qMakePair(2, 4));
         QCOMPARE(imagesOf(favourites), qMakePair(1, 4));
         QCOMPARE(favourites->childCount(), 0);
         QVERIFY(root->isExpanded());
-        QCOMPARE(controls(w).TreeView1->indentation(), 19);
+        QCOMPARE(controls(w).groupTree->indentation(), 19);
     }
 
     void leftClickOnEachKindOfNode()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto click = [&w](QTreeWidgetItem *node) {
-            const QRect rect = controls(w).TreeView1->visualItemRect(node);
-            QTest::mouseClick(controls(w).TreeView1->viewport(), Qt::LeftButton, {}, rect.center());
+            const QRect rect = controls(w).groupTree->visualItemRect(node);
+            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, rect.center());
         };
-        QTreeWidgetItem *root = controls(w).TreeView1->topLevelItem(0);
+        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
         click(root->child(1));
-        QCOMPARE(w.CurGroup(), QStringLiteral("软件"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("软件"));
         QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
         QCOMPARE(f->captions(), (QStringList{"www.b.com", "www.c.com"}));
-        click(w.FavouritesNode());
-        QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
+        click(w.favouritesNode());
+        QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
         click(root);
         click(root->child(2));
         QCOMPARE(f->captions(), QStringList());
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条0记录"));
         click(root);
-        QCOMPARE(w.CurGroup(), QStringLiteral("网址"));
+        QCOMPARE(w.currentGroup(), QStringLiteral("网址"));
         QCOMPARE(f->captions().size(), 3);
     }
 
     void transparentToggle()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowOpacity(), 1.0);
-        QTest::mouseClick(controls(w).AlphTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).translucencyButton, Qt::LeftButton);
         QCOMPARE(qRound(w.windowOpacity() * 255), 200);
-        QVERIFY(controls(w).AlphTBtn->isChecked());
-        QTest::mouseClick(controls(w).AlphTBtn, Qt::LeftButton);
+        QVERIFY(controls(w).translucencyButton->isChecked());
+        QTest::mouseClick(controls(w).translucencyButton, Qt::LeftButton);
         QCOMPARE(w.windowOpacity(), 1.0);
-        QVERIFY(!controls(w).AlphTBtn->isChecked());
+        QVERIFY(!controls(w).translucencyButton->isChecked());
     }
 
     void putBehindToggle()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QPoint before = w.pos();
         // Only the stacking changes: the same native window carries the new flag, so
         // its opacity and normal geometry stay.
         QWindow *const native = w.windowHandle();
-        QTest::mouseClick(controls(w).SetTopTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).stayOnTopButton, Qt::LeftButton);
         QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
         QCOMPARE(w.windowHandle(), native);
         QVERIFY(!(native->flags() & Qt::WindowStaysOnTopHint));
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), before);
-        QTest::mouseClick(controls(w).SetTopTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).stayOnTopButton, Qt::LeftButton);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(native->flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible());
@@ -216,20 +216,20 @@ private Q_SLOTS:
 
     void favouritesButtonFromSearchTab()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        controls(w).PageControl1->setCurrentIndex(1);
-        QTest::mouseClick(controls(w).CTBtn, Qt::LeftButton);
-        QCOMPARE(controls(w).PageControl1->currentIndex(), 0);
-        QCOMPARE(controls(w).TreeView1->currentItem(), w.FavouritesNode());
-        QCOMPARE(w.CurGroup(), QStringLiteral("收藏夹"));
+        controls(w).leftTabs->setCurrentIndex(1);
+        QTest::mouseClick(controls(w).favouritesButton, Qt::LeftButton);
+        QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
+        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
+        QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
     }
 
     void helpMinimisesFirst()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         bool minimisedWhenOpened = false;
@@ -237,7 +237,7 @@ private Q_SLOTS:
             minimisedWhenOpened = w.isMinimized();
             return true;
         });
-        QTest::mouseClick(controls(w).HelpTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
         QVERIFY(minimisedWhenOpened);
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -245,32 +245,32 @@ private Q_SLOTS:
     // With no browser to start, the window comes back and a box says why.
     void helpWithoutBrowser()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.setHelpOpener([] { return false; });
-        QTest::mouseClick(controls(w).HelpTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
         QVERIFY(!w.isMinimized());
-        MainFixture::expectOnlyBox(TFrmMain::helpFailureText(), QStringLiteral("提示"));
+        MainFixture::expectOnlyBox(MainWindow::helpFailureText(), QStringLiteral("提示"));
     }
 
     void exitShrinksThenCloses()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         bool allow = false;
         int asked = 0;
         w.setCloseQuestion([&] { ++asked; return allow; });
-        QTest::mouseClick(controls(w).ExitTBtn, Qt::LeftButton);
+        QTest::mouseClick(controls(w).exitButton, Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(w.isVisible());
         QVERIFY(!w.isClosing());
 
         allow = true;
         const QRect start = w.geometry();
-        QSignalSpy closed(&w, &TXPForm::closed);
-        QTest::mouseClick(controls(w).btnClose, Qt::LeftButton);
+        QSignalSpy closed(&w, &CaptionWindow::closed);
+        QTest::mouseClick(controls(w).closeButton, Qt::LeftButton);
         QVERIFY(w.isClosing());
         QTest::qWait(100);
         QVERIFY(w.isVisible());
@@ -283,12 +283,12 @@ private Q_SLOTS:
 
     void reCentredWhenAnotherProgramWindowCloses()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         const QPoint centred = w.pos();
         w.move(centred + QPoint(40, 30));
-        TXPForm other;
+        CaptionWindow other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
@@ -301,10 +301,10 @@ private Q_SLOTS:
 
     void splitterFoldsANarrowPane()
     {
-        TFrmMain &w = f->open();
+        MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QSplitter *splitter = controls(w).Splitter1;
+        QSplitter *splitter = controls(w).paneSplitter;
         const int total = splitter->sizes()[0] + splitter->sizes()[1];
         splitter->setSizes({31, total - 31});
         Q_EMIT splitter->splitterMoved(31, 1);

@@ -4,7 +4,7 @@
 #include "TestEnv.h"
 
 #include "data/AddressStore.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 
 #include <QVariant>

@@ -1,7 +1,7 @@
 #include "TestEngine.h"
 #include "TestEnv.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/DbConnection.h"
 #include "services/AddressEditing.h"
 

@@ -2,7 +2,7 @@
 #include "TestEnv.h"
 #include "ShortcutFiles.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/DbConnection.h"
 #include "data/GroupStore.h"
 #include "data/Schema.h"

@@ -1,12 +1,12 @@
 #pragma once
 
-// The controls of the program's windows, found by their object names (the names of the
-// window design), for tests: `controls(window).btnClose`. A window that owns another
+// The controls of the program's windows, found by their object names (their members'
+// names), for tests: `controls(window).closeButton`. A window that owns another
 // window (the main window owns its editor and its import window) holds controls of the
 // same names twice; only the controls of the window itself count. This header has the
 // caption bar every window shares; WindowControls.h the program's windows.
 
-#include "window/XPForm.h"
+#include "window/CaptionWindow.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -42,19 +42,19 @@ T *controlOf(const QWidget &window, const char *name)
 struct CaptionControls
 {
     explicit CaptionControls(const QWidget &w)
-        : pnlCaptionParent(controlOf<QWidget>(w, "pnlCaptionParent")), ImgIcon(controlOf<QLabel>(w, "ImgIcon")),
-          pnlCaption(controlOf<QLabel>(w, "pnlCaption")), pnlSysBox(controlOf<QWidget>(w, "pnlSysBox")),
-          btnMin(controlOf<QToolButton>(w, "btnMin")), btnMax(controlOf<QToolButton>(w, "btnMax")),
-          btnClose(controlOf<QToolButton>(w, "btnClose"))
+        : captionBar(controlOf<QWidget>(w, "captionBar")), captionIcon(controlOf<QLabel>(w, "captionIcon")),
+          captionLabel(controlOf<QLabel>(w, "captionLabel")), captionButtons(controlOf<QWidget>(w, "captionButtons")),
+          minimiseButton(controlOf<QToolButton>(w, "minimiseButton")), maximiseButton(controlOf<QToolButton>(w, "maximiseButton")),
+          closeButton(controlOf<QToolButton>(w, "closeButton"))
     {
     }
-    QWidget *pnlCaptionParent;
-    QLabel *ImgIcon;
-    QLabel *pnlCaption;
-    QWidget *pnlSysBox;
-    QToolButton *btnMin;
-    QToolButton *btnMax;
-    QToolButton *btnClose;
+    QWidget *captionBar;
+    QLabel *captionIcon;
+    QLabel *captionLabel;
+    QWidget *captionButtons;
+    QToolButton *minimiseButton;
+    QToolButton *maximiseButton;
+    QToolButton *closeButton;
 };
 
-inline CaptionControls controls(const TXPForm &w) { return CaptionControls(w); }
+inline CaptionControls controls(const CaptionWindow &w) { return CaptionControls(w); }

@@ -1,14 +1,14 @@
 #pragma once
 
 // The controls of the main window, the editor and the import window, found by their
-// object names: `controls(window).TreeView1` (see CaptionControls.h).
+// object names: `controls(window).groupTree` (see CaptionControls.h).
 
 #include "CaptionControls.h"
-#include "controls/TListView1.h"
-#include "editor/FrmEditGroup.h"
-#include "import/FrmImport.h"
+#include "controls/AddressListView.h"
+#include "editor/AddressEditor.h"
+#include "import/ImportWindow.h"
 #include "import/ToolSeparator.h"
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,114 +26,114 @@
 
 struct EditorControls : CaptionControls
 {
-    explicit EditorControls(const TFrmEditGroup &w)
-        : CaptionControls(w), Label1(controlOf<QLabel>(w, "Label1")), Label2(controlOf<QLabel>(w, "Label2")),
-          Label3(controlOf<QLabel>(w, "Label3")), ListBox1(controlOf<QListWidget>(w, "ListBox1")),
-          OKButton(controlOf<QPushButton>(w, "OKButton")), CancelButton(controlOf<QPushButton>(w, "CancelButton")),
-          Edit1(controlOf<QLineEdit>(w, "Edit1")), Edit2(controlOf<QLineEdit>(w, "Edit2"))
+    explicit EditorControls(const AddressEditor &w)
+        : CaptionControls(w), addressLabel(controlOf<QLabel>(w, "addressLabel")), nameLabel(controlOf<QLabel>(w, "nameLabel")),
+          groupLabel(controlOf<QLabel>(w, "groupLabel")), groupList(controlOf<QListWidget>(w, "groupList")),
+          saveButton(controlOf<QPushButton>(w, "saveButton")), cancelButton(controlOf<QPushButton>(w, "cancelButton")),
+          addressEdit(controlOf<QLineEdit>(w, "addressEdit")), nameEdit(controlOf<QLineEdit>(w, "nameEdit"))
     {
     }
-    QLabel *Label1;
-    QLabel *Label2;
-    QLabel *Label3;
-    QListWidget *ListBox1;
-    QPushButton *OKButton;
-    QPushButton *CancelButton;
-    QLineEdit *Edit1;
-    QLineEdit *Edit2;
+    QLabel *addressLabel;
+    QLabel *nameLabel;
+    QLabel *groupLabel;
+    QListWidget *groupList;
+    QPushButton *saveButton;
+    QPushButton *cancelButton;
+    QLineEdit *addressEdit;
+    QLineEdit *nameEdit;
 };
 
 struct ImportControls : CaptionControls
 {
-    explicit ImportControls(const TFrmImport &w)
-        : CaptionControls(w), ListView1(controlOf<TListView1>(w, "ListView1")),
-          CoolBar1(controlOf<QWidget>(w, "CoolBar1")), ToolBar1(controlOf<QToolBar>(w, "ToolBar1")),
-          TIEBtn(controlOf<QToolButton>(w, "TIEBtn")), TBrowserBtn(controlOf<QToolButton>(w, "TBrowserBtn")),
-          TFileBtn(controlOf<QToolButton>(w, "TFileBtn")), ToolButton1(controlOf<ToolSeparator>(w, "ToolButton1")),
-          TSelectAllBtn(controlOf<QToolButton>(w, "TSelectAllBtn")),
-          TNoSelectAllBtn(controlOf<QToolButton>(w, "TNoSelectAllBtn")),
-          TOrSelectAllBtn(controlOf<QToolButton>(w, "TOrSelectAllBtn")),
-          ToolButton4(controlOf<ToolSeparator>(w, "ToolButton4")), TImportBtn(controlOf<QToolButton>(w, "TImportBtn")),
-          ToolButton5(controlOf<ToolSeparator>(w, "ToolButton5")), TExitBtn(controlOf<QToolButton>(w, "TExitBtn"))
+    explicit ImportControls(const ImportWindow &w)
+        : CaptionControls(w), addressList(controlOf<AddressListView>(w, "addressList")),
+          toolBand(controlOf<QWidget>(w, "toolBand")), toolBar(controlOf<QToolBar>(w, "toolBar")),
+          favoritesButton(controlOf<QToolButton>(w, "favoritesButton")), browserButton(controlOf<QToolButton>(w, "browserButton")),
+          fileButton(controlOf<QToolButton>(w, "fileButton")), gapAfterSources(controlOf<ToolSeparator>(w, "gapAfterSources")),
+          checkAllButton(controlOf<QToolButton>(w, "checkAllButton")),
+          uncheckAllButton(controlOf<QToolButton>(w, "uncheckAllButton")),
+          flipChecksButton(controlOf<QToolButton>(w, "flipChecksButton")),
+          gapAfterChecks(controlOf<ToolSeparator>(w, "gapAfterChecks")), importButton(controlOf<QToolButton>(w, "importButton")),
+          gapAfterImport(controlOf<ToolSeparator>(w, "gapAfterImport")), exitButton(controlOf<QToolButton>(w, "exitButton"))
     {
     }
-    TListView1 *ListView1;
-    QWidget *CoolBar1;
-    QToolBar *ToolBar1;
-    QToolButton *TIEBtn;
-    QToolButton *TBrowserBtn;
-    QToolButton *TFileBtn;
-    ToolSeparator *ToolButton1;
-    QToolButton *TSelectAllBtn;
-    QToolButton *TNoSelectAllBtn;
-    QToolButton *TOrSelectAllBtn;
-    ToolSeparator *ToolButton4;
-    QToolButton *TImportBtn;
-    ToolSeparator *ToolButton5;
-    QToolButton *TExitBtn;
+    AddressListView *addressList;
+    QWidget *toolBand;
+    QToolBar *toolBar;
+    QToolButton *favoritesButton;
+    QToolButton *browserButton;
+    QToolButton *fileButton;
+    ToolSeparator *gapAfterSources;
+    QToolButton *checkAllButton;
+    QToolButton *uncheckAllButton;
+    QToolButton *flipChecksButton;
+    ToolSeparator *gapAfterChecks;
+    QToolButton *importButton;
+    ToolSeparator *gapAfterImport;
+    QToolButton *exitButton;
 };
 
 struct MainControls : CaptionControls
 {
-    explicit MainControls(const TFrmMain &w)
-        : CaptionControls(w), CoolBar1(controlOf<QWidget>(w, "CoolBar1")), ToolBar1(controlOf<QToolBar>(w, "ToolBar1")),
-          AlphTBtn(controlOf<QToolButton>(w, "AlphTBtn")), SetTopTBtn(controlOf<QToolButton>(w, "SetTopTBtn")),
-          IPTBtn(controlOf<QToolButton>(w, "IPTBtn")), CTBtn(controlOf<QToolButton>(w, "CTBtn")),
-          ImportTBtn(controlOf<QToolButton>(w, "ImportTBtn")), HelpTBtn(controlOf<QToolButton>(w, "HelpTBtn")),
-          ExitTBtn(controlOf<QToolButton>(w, "ExitTBtn")), Splitter1(controlOf<QSplitter>(w, "Splitter1")),
-          Panel1(controlOf<QWidget>(w, "Panel1")), Panel2(controlOf<QWidget>(w, "Panel2")),
-          PageControl1(controlOf<QTabWidget>(w, "PageControl1")), TabSheet1(controlOf<QWidget>(w, "TabSheet1")),
-          TabSheet2(controlOf<QWidget>(w, "TabSheet2")), TreeView1(controlOf<QTreeWidget>(w, "TreeView1")),
-          Label1(controlOf<QLabel>(w, "Label1")), Label2(controlOf<QLabel>(w, "Label2")),
-          Label3(controlOf<QLabel>(w, "Label3")), Bevel1(controlOf<QFrame>(w, "Bevel1")),
-          Cbo1(controlOf<QComboBox>(w, "Cbo1")), BitBtn1(controlOf<QPushButton>(w, "BitBtn1")),
-          ListView1(controlOf<TListView1>(w, "ListView1")), StatusBar1(controlOf<QWidget>(w, "StatusBar1")),
-          TreeViewPopupMenu(controlOf<QMenu>(w, "TreeViewPopupMenu")), TreePM1(controlOf<QAction>(w, "TreePM1")),
-          TreePM2(controlOf<QAction>(w, "TreePM2")), TreePM3(controlOf<QAction>(w, "TreePM3")),
-          TreePM4(controlOf<QAction>(w, "TreePM4")), TreePM5(controlOf<QAction>(w, "TreePM5")),
-          ListViewPopupMenu(controlOf<QMenu>(w, "ListViewPopupMenu")), ListPM1(controlOf<QAction>(w, "ListPM1")),
-          ListPM2(controlOf<QAction>(w, "ListPM2")), ListPM3(controlOf<QAction>(w, "ListPM3")),
-          ListPM4(controlOf<QAction>(w, "ListPM4")), ListPM5(controlOf<QAction>(w, "ListPM5"))
+    explicit MainControls(const MainWindow &w)
+        : CaptionControls(w), toolBand(controlOf<QWidget>(w, "toolBand")), toolBar(controlOf<QToolBar>(w, "toolBar")),
+          translucencyButton(controlOf<QToolButton>(w, "translucencyButton")), stayOnTopButton(controlOf<QToolButton>(w, "stayOnTopButton")),
+          visitByIpButton(controlOf<QToolButton>(w, "visitByIpButton")), favouritesButton(controlOf<QToolButton>(w, "favouritesButton")),
+          importButton(controlOf<QToolButton>(w, "importButton")), helpButton(controlOf<QToolButton>(w, "helpButton")),
+          exitButton(controlOf<QToolButton>(w, "exitButton")), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
+          leftPane(controlOf<QWidget>(w, "leftPane")), rightPane(controlOf<QWidget>(w, "rightPane")),
+          leftTabs(controlOf<QTabWidget>(w, "leftTabs")), treeTab(controlOf<QWidget>(w, "treeTab")),
+          searchTab(controlOf<QWidget>(w, "searchTab")), groupTree(controlOf<QTreeWidget>(w, "groupTree")),
+          searchPromptLabel(controlOf<QLabel>(w, "searchPromptLabel")), searchSpaceAbove(controlOf<QLabel>(w, "searchSpaceAbove")),
+          searchSpaceBelow(controlOf<QLabel>(w, "searchSpaceBelow")), searchRule(controlOf<QFrame>(w, "searchRule")),
+          searchBox(controlOf<QComboBox>(w, "searchBox")), searchButton(controlOf<QPushButton>(w, "searchButton")),
+          addressList(controlOf<AddressListView>(w, "addressList")), statusBar(controlOf<QWidget>(w, "statusBar")),
+          treeMenu(controlOf<QMenu>(w, "treeMenu")), treeAddAddressAction(controlOf<QAction>(w, "treeAddAddressAction")),
+          treeRenameGroupAction(controlOf<QAction>(w, "treeRenameGroupAction")), treeAddGroupAction(controlOf<QAction>(w, "treeAddGroupAction")),
+          treeDeleteGroupAction(controlOf<QAction>(w, "treeDeleteGroupAction")), treeExportAction(controlOf<QAction>(w, "treeExportAction")),
+          listMenu(controlOf<QMenu>(w, "listMenu")), listAddAddressAction(controlOf<QAction>(w, "listAddAddressAction")),
+          listChangeAddressAction(controlOf<QAction>(w, "listChangeAddressAction")), listDeleteAddressAction(controlOf<QAction>(w, "listDeleteAddressAction")),
+          listAddFavouriteAction(controlOf<QAction>(w, "listAddFavouriteAction")), listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction"))
     {
     }
-    QWidget *CoolBar1;
-    QToolBar *ToolBar1;
-    QToolButton *AlphTBtn;
-    QToolButton *SetTopTBtn;
-    QToolButton *IPTBtn;
-    QToolButton *CTBtn;
-    QToolButton *ImportTBtn;
-    QToolButton *HelpTBtn;
-    QToolButton *ExitTBtn;
-    QSplitter *Splitter1;
-    QWidget *Panel1;
-    QWidget *Panel2;
-    QTabWidget *PageControl1;
-    QWidget *TabSheet1;
-    QWidget *TabSheet2;
-    QTreeWidget *TreeView1;
-    QLabel *Label1;
-    QLabel *Label2;
-    QLabel *Label3;
-    QFrame *Bevel1;
-    QComboBox *Cbo1;
-    QPushButton *BitBtn1;
-    TListView1 *ListView1;
-    QWidget *StatusBar1;
-    QMenu *TreeViewPopupMenu;
-    QAction *TreePM1;
-    QAction *TreePM2;
-    QAction *TreePM3;
-    QAction *TreePM4;
-    QAction *TreePM5;
-    QMenu *ListViewPopupMenu;
-    QAction *ListPM1;
-    QAction *ListPM2;
-    QAction *ListPM3;
-    QAction *ListPM4;
-    QAction *ListPM5;
+    QWidget *toolBand;
+    QToolBar *toolBar;
+    QToolButton *translucencyButton;
+    QToolButton *stayOnTopButton;
+    QToolButton *visitByIpButton;
+    QToolButton *favouritesButton;
+    QToolButton *importButton;
+    QToolButton *helpButton;
+    QToolButton *exitButton;
+    QSplitter *paneSplitter;
+    QWidget *leftPane;
+    QWidget *rightPane;
+    QTabWidget *leftTabs;
+    QWidget *treeTab;
+    QWidget *searchTab;
+    QTreeWidget *groupTree;
+    QLabel *searchPromptLabel;
+    QLabel *searchSpaceAbove;
+    QLabel *searchSpaceBelow;
+    QFrame *searchRule;
+    QComboBox *searchBox;
+    QPushButton *searchButton;
+    AddressListView *addressList;
+    QWidget *statusBar;
+    QMenu *treeMenu;
+    QAction *treeAddAddressAction;
+    QAction *treeRenameGroupAction;
+    QAction *treeAddGroupAction;
+    QAction *treeDeleteGroupAction;
+    QAction *treeExportAction;
+    QMenu *listMenu;
+    QAction *listAddAddressAction;
+    QAction *listChangeAddressAction;
+    QAction *listDeleteAddressAction;
+    QAction *listAddFavouriteAction;
+    QAction *listRemoveFavouriteAction;
 };
 
-inline EditorControls controls(const TFrmEditGroup &w) { return EditorControls(w); }
-inline ImportControls controls(const TFrmImport &w) { return ImportControls(w); }
-inline MainControls controls(const TFrmMain &w) { return MainControls(w); }
+inline EditorControls controls(const AddressEditor &w) { return EditorControls(w); }
+inline ImportControls controls(const ImportWindow &w) { return ImportControls(w); }
+inline MainControls controls(const MainWindow &w) { return MainControls(w); }

@@ -19,10 +19,10 @@ void configureConnection(DbConnection &connection);
 // The data module: owner of the shared connection used by the main window and the
 // import window, and of the session's undo history. The connection opens at its first
 // statement and stays open.
-class TDm1
+class SharedConnection
 {
 public:
-    TDm1();
+    SharedConnection();
     // Reads the settings; may throw AppError (shown by the default error report).
     void init();
     DbConnection &connection() { return *m_connection; }

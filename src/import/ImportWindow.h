@@ -1,34 +1,19 @@
-// The import window, TFrmImport: brings addresses from outside into the database. Its names
-// are those of the window design; what they stand for:
-//
-// Controls
-//   CoolBar1, ToolBar1  the band at the top and its tool bar:
-//     TIEBtn          "从IE导入": lists the Internet shortcuts (*.url) of the Favorites
-//                     folder, all checked; they go into the group "IE收藏夹"
-//     TBrowserBtn     "从浏览器导入": lists the bookmarks of a browser profile
-//     TFileBtn        "从文件导入…": lists the bookmarks of a bookmark file
-//     TSelectAllBtn   "全选": checks every row; TNoSelectAllBtn "全不选" unchecks every
-//                     row; TOrSelectAllBtn "反选" flips every row's check
-//     TImportBtn      "导入数据": stores the checked rows
-//     TExitBtn        "退出": closes the window
-//     ToolButton1, ToolButton4, ToolButton5   the gaps between the button groups
-//   ListView1         the listed rows: address, name, group, and a check box each
-//
-// Handlers (each named after its control: TIEBtnClick is TIEBtn's click)
-//   ListView1MouseMove  the hover text: the address and name of the row under the pointer
-//   listBookmarkFile    what TFileBtnClick does once a file is chosen
+// The import window. Its tool bar lists the Internet shortcuts (*.url) of the Favorites
+// folder (all checked, stored in the group "IE收藏夹"), the bookmarks of a browser profile
+// or those of a bookmark file; checks all rows, none, or flips every row's check; stores
+// the checked rows; and closes the window. The gaps separate the groups of buttons.
 #pragma once
 
 #include "bookmarks/ImportService.h"
 #include "services/UrlImportService.h"
-#include "window/XPForm.h"
+#include "window/CaptionWindow.h"
 
 #include <functional>
 
 class QToolBar;
 class QToolButton;
-class TDm1;
-class TListView1;
+class SharedConnection;
+class AddressListView;
 class ToolSeparator;
 
 // The import window: lists the Internet shortcuts of the Favorites folder with check
@@ -36,12 +21,12 @@ class ToolSeparator;
 // browser profile or a bookmark file, duplicates unchecked, and stores the checked ones
 // in the groups of their folders, with a report. Created for each use, shown modally
 // (execModal) and destroyed by its caller.
-class TFrmImport : public TXPForm
+class ImportWindow : public CaptionWindow
 {
     Q_OBJECT
 
 public:
-    explicit TFrmImport(TDm1 &dm1, QWidget *owner = nullptr);
+    explicit ImportWindow(SharedConnection &sharedConnection, QWidget *owner = nullptr);
 
     static constexpr int DesignWidth = 544;
     static constexpr int DesignHeight = 362;
@@ -52,22 +37,22 @@ public:
 public Q_SLOTS:
     // Lists the shortcuts of the Favorites folder, every row checked; once it succeeded
     // the button is disabled.
-    void TIEBtnClick();
+    void listFavoritesFolder();
     // Lists the bookmarks of the user's browser profile (asking which one when there
     // are several).
-    void TBrowserBtnClick();
+    void listBrowserProfile();
     // Asks for a bookmark file and lists its bookmarks.
-    void TFileBtnClick();
-    void TSelectAllBtnClick();
-    void TNoSelectAllBtnClick();
-    void TOrSelectAllBtnClick();
+    void chooseBookmarkFile();
+    void checkAll();
+    void uncheckAll();
+    void flipChecks();
     // Stores every checked row in the group "IE收藏夹", in one transaction.
-    void TImportBtnClick();
-    void TExitBtnClick();
-    void ListView1MouseMove(const QPoint &viewportPos);
+    void importChecked();
+    void exitWindow();
+    void onListMouseMoved(const QPoint &viewportPos);
 
 public:
-    // Lists the bookmarks of a file (what TFileBtnClick does after its file dialog).
+    // Lists the bookmarks of a file (what chooseBookmarkFile does after its file dialog).
     void listBookmarkFile(const QString &file);
     // Lists what `reader` reads on the worker; closing the window meanwhile cancels the
     // reading (through the cancel given to the reader) and then closes.
@@ -81,23 +66,23 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Controls, named as in the window design; each carries its name as its object name.
+    // Controls; each carries its member name as its object name.
     // The list's rows are the window's whole state: caption = the address as read,
     // sub-item = the display name, check box = whether to import it.
-    TListView1 *ListView1 = nullptr;
-    QWidget *CoolBar1 = nullptr;
-    QToolBar *ToolBar1 = nullptr;
-    QToolButton *TIEBtn = nullptr;
-    QToolButton *TBrowserBtn = nullptr;
-    QToolButton *TFileBtn = nullptr;
-    ToolSeparator *ToolButton1 = nullptr;
-    QToolButton *TSelectAllBtn = nullptr;
-    QToolButton *TNoSelectAllBtn = nullptr;
-    QToolButton *TOrSelectAllBtn = nullptr;
-    ToolSeparator *ToolButton4 = nullptr;
-    QToolButton *TImportBtn = nullptr;
-    ToolSeparator *ToolButton5 = nullptr;
-    QToolButton *TExitBtn = nullptr;
+    AddressListView *addressList = nullptr;
+    QWidget *toolBand = nullptr;
+    QToolBar *toolBar = nullptr;
+    QToolButton *favoritesButton = nullptr;
+    QToolButton *browserButton = nullptr;
+    QToolButton *fileButton = nullptr;
+    ToolSeparator *gapAfterSources = nullptr;
+    QToolButton *checkAllButton = nullptr;
+    QToolButton *uncheckAllButton = nullptr;
+    QToolButton *flipChecksButton = nullptr;
+    ToolSeparator *gapAfterChecks = nullptr;
+    QToolButton *importButton = nullptr;
+    ToolSeparator *gapAfterImport = nullptr;
+    QToolButton *exitButton = nullptr;
 
     // Reads the Favorites folder, with a progress dialog for a large one.
     UrlImportService::Listing listFavoritesWithProgress();
@@ -111,13 +96,13 @@ private:
 
     void buildToolBar();
     void buildList();
-    QToolButton *addToolButton(const QString &caption, const QString &picture, void (TFrmImport::*handler)());
+    QToolButton *addToolButton(const QString &caption, const QString &picture, void (ImportWindow::*handler)());
     ToolSeparator *addSeparator();
     // Sets each row's check box to what `newState` gives for its present state; the
     // selection then rests on the last row.
     void setChecks(bool (*newState)(bool checked));
 
-    TDm1 &m_dm1;
+    SharedConnection &m_sharedConnection;
     // The bookmarks listed (empty while the list holds the Favorites folder's rows).
     ImportPlan m_plan;
     bool m_listsBookmarks = false;

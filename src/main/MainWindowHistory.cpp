@@ -1,8 +1,8 @@
 // Undo and redo of the session's commands: the window's keys and the items at the end of
 // the tree's and the list's menus.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "services/HistoryCommands.h"
 
 #include <QAction>
@@ -33,7 +33,7 @@ QString itemText(const QString &verb, const QString &label)
 
 } // namespace
 
-void TFrmMain::setupHistory()
+void MainWindow::setupHistory()
 {
     auto *undo = new QAction(QStringLiteral("撤销"), this);
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -43,19 +43,19 @@ void TFrmMain::setupHistory()
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
-    connect(undo, &QAction::triggered, this, &TFrmMain::undoLastStep);
-    connect(redo, &QAction::triggered, this, &TFrmMain::redoLastStep);
+    connect(undo, &QAction::triggered, this, &MainWindow::undoLastStep);
+    connect(redo, &QAction::triggered, this, &MainWindow::redoLastStep);
 
-    for (QMenu *menu : {TreeViewPopupMenu, ListViewPopupMenu}) {
+    for (QMenu *menu : {treeMenu, listMenu}) {
         const HistoryItems items{menu->addSeparator(), menu->addAction(QStringLiteral("撤销")),
                                  menu->addAction(QStringLiteral("重做"))};
         items.undo->setObjectName(QStringLiteral("%1Undo").arg(menu->objectName()));
         items.redo->setObjectName(QStringLiteral("%1Redo").arg(menu->objectName()));
         items.show(false);
-        connect(items.undo, &QAction::triggered, this, &TFrmMain::undoLastStep);
-        connect(items.redo, &QAction::triggered, this, &TFrmMain::redoLastStep);
+        connect(items.undo, &QAction::triggered, this, &MainWindow::undoLastStep);
+        connect(items.redo, &QAction::triggered, this, &MainWindow::redoLastStep);
         connect(menu, &QMenu::aboutToShow, this, [this, items] {
-            const LibraryHistory &history = m_dm1.history();
+            const LibraryHistory &history = m_sharedConnection.history();
             items.undo->setText(itemText(QStringLiteral("撤销"), history.undoLabel()));
             items.undo->setEnabled(history.canUndo());
             items.redo->setText(itemText(QStringLiteral("重做"), history.redoLabel()));
@@ -67,18 +67,18 @@ void TFrmMain::setupHistory()
     }
 }
 
-void TFrmMain::undoLastStep()
+void MainWindow::undoLastStep()
 {
-    if (!m_dm1.history().canUndo())
+    if (!m_sharedConnection.history().canUndo())
         return;
-    if (showOutcome(HistoryCommands::undo(m_dm1.history(), m_dm1.connection())))
+    if (showOutcome(HistoryCommands::undo(m_sharedConnection.history(), m_sharedConnection.connection())))
         reloadKeepingView(true);
 }
 
-void TFrmMain::redoLastStep()
+void MainWindow::redoLastStep()
 {
-    if (!m_dm1.history().canRedo())
+    if (!m_sharedConnection.history().canRedo())
         return;
-    if (showOutcome(HistoryCommands::redo(m_dm1.history(), m_dm1.connection())))
+    if (showOutcome(HistoryCommands::redo(m_sharedConnection.history(), m_sharedConnection.connection())))
         reloadKeepingView(true);
 }

@@ -1,8 +1,8 @@
 // The tree's "导出网址…" and the tree's refresh after an import made groups.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
 #include "bookmarks/ExportService.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
@@ -11,9 +11,9 @@
 #include <QFileDialog>
 #include <QTreeWidget>
 
-void TFrmMain::TreePM5Click()
+void MainWindow::exportFromMenu()
 {
-    const QTreeWidgetItem *node = TreeView1->currentItem();
+    const QTreeWidgetItem *node = groupTree->currentItem();
     if (!node)
         return;
     const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出网址"),
@@ -23,7 +23,7 @@ void TFrmMain::TreePM5Click()
         exportAddresses(node, file);
 }
 
-void TFrmMain::exportAddresses(const QTreeWidgetItem *node, const QString &file)
+void MainWindow::exportAddresses(const QTreeWidgetItem *node, const QString &file)
 {
     ExportScope scope = ExportScope::all();
     if (node == m_favouritesNode)
@@ -32,7 +32,7 @@ void TFrmMain::exportAddresses(const QTreeWidgetItem *node, const QString &file)
         scope = ExportScope::group(node->text(0));
     int written = 0;
     try {
-        written = ExportService::exportTo(m_dm1.connection(), file, scope);
+        written = ExportService::exportTo(m_sharedConnection.connection(), file, scope);
     } catch (const AppError &error) {
         Dialogs::errorReport(this, error.message());
         return;
@@ -40,30 +40,30 @@ void TFrmMain::exportAddresses(const QTreeWidgetItem *node, const QString &file)
     Dialogs::message(this, QStringLiteral("成功导出 %1 个网址！").arg(written));
 }
 
-void TFrmMain::reloadTreeIfGroupsChanged()
+void MainWindow::reloadTreeIfGroupsChanged()
 {
-    const QStringList groups = GroupStore::groupNames(m_dm1.connection());
-    QTreeWidgetItem *root = TreeView1->topLevelItem(0);
+    const QStringList groups = GroupStore::groupNames(m_sharedConnection.connection());
+    QTreeWidgetItem *root = groupTree->topLevelItem(0);
     QStringList shown;
     for (int i = 0; root && i < root->childCount(); ++i)
         shown << root->child(i)->text(0);
     if (groups == shown)
         return;
-    const QTreeWidgetItem *current = TreeView1->currentItem();
+    const QTreeWidgetItem *current = groupTree->currentItem();
     const QString label = current ? current->text(0) : QString();
     const bool wasFavourites = current && current == m_favouritesNode;
     const bool wasGroup = current && current->parent();
-    P_LoadTree(); // `current` is gone from here on
+    loadTree(); // `current` is gone from here on
 
-    QTreeWidgetItem *again = TreeView1->topLevelItem(0);
+    QTreeWidgetItem *again = groupTree->topLevelItem(0);
     if (wasFavourites) {
         again = m_favouritesNode;
     } else if (wasGroup) {
-        const QList<QTreeWidgetItem *> found = TreeView1->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
+        const QList<QTreeWidgetItem *> found = groupTree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         if (!found.isEmpty())
             again = found.first();
     }
     selectNodeWithoutListing(again);
-    P_SetCurGroup(again->text(0));
-    P_SetMenus();
+    setCurrentGroup(again->text(0));
+    updateMenus();
 }

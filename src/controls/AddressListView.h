@@ -18,13 +18,13 @@ class QItemSelection;
 // click on the same header flips the direction); the header is drawn in a
 // font of its own with a mark on the sorted column; a picture may be tiled
 // behind the rows. Rows are never sorted when they are added.
-class TListView1 : public QTreeView
+class AddressListView : public QTreeView
 {
     Q_OBJECT
 
 public:
-    explicit TListView1(QWidget* parent = nullptr);
-    ~TListView1() override;
+    explicit AddressListView(QWidget* parent = nullptr);
+    ~AddressListView() override;
 
     // The column of the last sort and the direction of the next comparison.
     int SortColumn = 0;

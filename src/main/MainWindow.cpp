@@ -1,11 +1,11 @@
 // Creation, activation and closing of the main window.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
 #include "main/AddressListModel.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "controls/ListRowModel.h"
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 #include "data/AppError.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
@@ -18,9 +18,9 @@
 #include <QLayout>
 #include <QPropertyAnimation>
 
-const QString TFrmMain::RootLabel = QStringLiteral("网址");
-const QString TFrmMain::FavouritesLabel = QStringLiteral("收藏夹");
-const QString TFrmMain::FailingLabel = QStringLiteral("失效网址");
+const QString MainWindow::RootLabel = QStringLiteral("网址");
+const QString MainWindow::FavouritesLabel = QStringLiteral("收藏夹");
+const QString MainWindow::FailingLabel = QStringLiteral("失效网址");
 
 namespace {
 
@@ -28,8 +28,8 @@ constexpr int CloseAnimationMs = 200;
 
 } // namespace
 
-TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
-    : TXPForm(owner), m_dm1(dm1), m_openHelp(&DesktopHelp::open), m_resolver(std::make_unique<HostResolver>())
+MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
+    : CaptionWindow(owner), m_sharedConnection(sharedConnection), m_openHelp(&DesktopHelp::open), m_resolver(std::make_unique<HostResolver>())
 {
     setApplicationMainWindow(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -38,24 +38,24 @@ TFrmMain::TFrmMain(TDm1 &dm1, QWidget *owner)
     // Sees the activation of every window of the program, the search tab's resizing and
     // the keys pressed in the list.
     qApp->installEventFilter(this);
-    FormCreate();
+    createContents();
     setupRefresh();
     setupLinkViews();
     setupHistory();
 }
 
-TFrmMain::~TFrmMain()
+MainWindow::~MainWindow()
 {
     // The list outlives the members that its rows' icons come from.
     m_addressRows->setRowIcon({});
 }
 
-void TFrmMain::setHostResolver(std::unique_ptr<HostResolver> resolver)
+void MainWindow::setHostResolver(std::unique_ptr<HostResolver> resolver)
 {
     m_resolver = resolver ? std::move(resolver) : std::make_unique<HostResolver>();
 }
 
-bool TFrmMain::showOutcome(const Outcome &outcome)
+bool MainWindow::showOutcome(const Outcome &outcome)
 {
     switch (outcome.kind) {
     case Outcome::Kind::Done:
@@ -77,58 +77,58 @@ bool TFrmMain::showOutcome(const Outcome &outcome)
 
 // Runs once, before the window is first shown. A failing step ends the sequence with the
 // default error report; the window is shown all the same.
-void TFrmMain::FormCreate()
+void MainWindow::createContents()
 {
     standardSetup(); // centred, hint times, the three caption buttons, caption colours
     setCaptionText(QStringLiteral("Vestrane V1.1.2"));
     setWindowTitle(Dialogs::applicationTitle());
     try {
-        P_SetCurAddress(QString());
-        P_SetCurGroup(RootLabel);
+        setCurrentAddress(QString());
+        setCurrentGroup(RootLabel);
         // The list fill selects the tree's root node and its rows need the columns: this
         // order matters.
-        P_LoadTree();
-        P_SetColumns();
-        P_FillList();
+        loadTree();
+        setUpColumns();
+        fillList();
     } catch (const AppError &error) {
         Dialogs::errorReport(this, error.message());
     }
 }
 
-void TFrmMain::FormActivate()
+void MainWindow::onActivated()
 {
     centreOnScreen();
 }
 
-bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {
         // Only the program's own windows count: a message box or another program in
         // between does not make the main window jump back to the centre.
-        auto *window = qobject_cast<TXPForm *>(watched);
+        auto *window = qobject_cast<CaptionWindow *>(watched);
         if (window && window->isWindow()) {
             const bool cameFromElsewhere = m_lastActivated != window;
             m_lastActivated = window;
             if (window == this && cameFromElsewhere)
-                FormActivate();
+                onActivated();
         }
-    } else if (event->type() == QEvent::Resize && watched == TabSheet2) {
+    } else if (event->type() == QEvent::Resize && watched == searchTab) {
         arrangeSearchTab();
-    } else if (event->type() == QEvent::KeyPress && watched == ListView1) {
+    } else if (event->type() == QEvent::KeyPress && watched == addressList) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             m_enterPressedInList = true;
     }
-    return TXPForm::eventFilter(watched, event);
+    return CaptionWindow::eventFilter(watched, event);
 }
 
 // Every way of closing comes here: "退出", the caption's close button, a double-click on
 // the caption icon, the window system. The window first shrinks toward its centre; the
 // close itself happens when the animation has finished.
-void TFrmMain::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_closeConfirmed) {
-        TXPForm::closeEvent(event);
+        CaptionWindow::closeEvent(event);
         return;
     }
     event->ignore();
@@ -139,7 +139,7 @@ void TFrmMain::closeEvent(QCloseEvent *event)
     playCloseAnimation();
 }
 
-void TFrmMain::playCloseAnimation()
+void MainWindow::playCloseAnimation()
 {
     // The layout would keep the window from shrinking below its minimum size.
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
@@ -150,11 +150,11 @@ void TFrmMain::playCloseAnimation()
     m_closeAnimation->setDuration(CloseAnimationMs);
     m_closeAnimation->setStartValue(start);
     m_closeAnimation->setEndValue(end);
-    connect(m_closeAnimation, &QPropertyAnimation::finished, this, &TFrmMain::finishClose);
+    connect(m_closeAnimation, &QPropertyAnimation::finished, this, &MainWindow::finishClose);
     m_closeAnimation->start();
 }
 
-void TFrmMain::finishClose()
+void MainWindow::finishClose()
 {
     m_closeConfirmed = true;
     close();

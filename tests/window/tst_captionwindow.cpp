@@ -2,7 +2,7 @@
 
 #include "window/HintTimes.h"
 #include "window/WindowLayer.h"
-#include "window/XPForm.h"
+#include "window/CaptionWindow.h"
 #include "CaptionControls.h"
 
 #include <QLabel>
@@ -10,78 +10,78 @@
 #include <QToolButton>
 #include <QtTest>
 
-class TestXPForm : public QObject
+class TestCaptionWindow : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void captionBarAfterConstruction()
     {
-        TXPForm form;
-        QCOMPARE(form.AlphaValue(), quint8(255));
-        QVERIFY(!form.Maximized());
-        QCOMPARE(controls(form).btnClose->toolTip(), QStringLiteral("关闭"));
-        QCOMPARE(controls(form).btnMin->toolTip(), QStringLiteral("最小化"));
-        QCOMPARE(controls(form).btnMax->toolTip(), QStringLiteral("最大化"));
-        QVERIFY(!controls(form).ImgIcon->pixmap().isNull());
+        CaptionWindow form;
+        QCOMPARE(form.alphaValue(), quint8(255));
+        QVERIFY(!form.maximizedByButton());
+        QCOMPARE(controls(form).closeButton->toolTip(), QStringLiteral("关闭"));
+        QCOMPARE(controls(form).minimiseButton->toolTip(), QStringLiteral("最小化"));
+        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("最大化"));
+        QVERIFY(!controls(form).captionIcon->pixmap().isNull());
     }
 
     void hiddenButtonsTakeNoSlot()
     {
-        TXPForm form;
-        form.SetMaxButtonVisible(false);
-        QCOMPARE(controls(form).btnMin->x(), 22);
-        QCOMPARE(controls(form).btnClose->x(), 43);
-        form.SetCloseButtonVisible(false);
-        QCOMPARE(controls(form).btnMin->x(), 43);
-        QCOMPARE(controls(form).btnMax->x(), 22); // a hidden button keeps its old place
-        form.SetMaxButtonVisible(true);
-        form.SetCloseButtonVisible(true);
-        QCOMPARE(controls(form).btnMin->x(), 1);
+        CaptionWindow form;
+        form.setMaximiseButtonVisible(false);
+        QCOMPARE(controls(form).minimiseButton->x(), 22);
+        QCOMPARE(controls(form).closeButton->x(), 43);
+        form.setCloseButtonVisible(false);
+        QCOMPARE(controls(form).minimiseButton->x(), 43);
+        QCOMPARE(controls(form).maximiseButton->x(), 22); // a hidden button keeps its old place
+        form.setMaximiseButtonVisible(true);
+        form.setCloseButtonVisible(true);
+        QCOMPARE(controls(form).minimiseButton->x(), 1);
     }
 
     void maximiseToggleAndItsHint()
     {
-        TXPForm form;
+        CaptionWindow form;
         form.resize(300, 200);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseDClick(controls(form).pnlCaption, Qt::LeftButton);
-        QVERIFY(form.Maximized());
+        QTest::mouseDClick(controls(form).captionLabel, Qt::LeftButton);
+        QVERIFY(form.maximizedByButton());
         QTRY_VERIFY(form.windowState() & Qt::WindowMaximized);
-        QCOMPARE(controls(form).btnMax->toolTip(), QStringLiteral("还原"));
+        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("还原"));
 
         // Changing a button's visibility resets the hint while the window stays maximised.
-        form.SetMinButtonVisible(false);
-        QCOMPARE(controls(form).btnMax->toolTip(), QStringLiteral("最大化"));
-        QVERIFY(form.Maximized());
-        form.SetMinButtonVisible(true);
+        form.setMinimiseButtonVisible(false);
+        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("最大化"));
+        QVERIFY(form.maximizedByButton());
+        form.setMinimiseButtonVisible(true);
 
-        QTest::mouseClick(controls(form).btnMax, Qt::LeftButton);
-        QVERIFY(!form.Maximized());
+        QTest::mouseClick(controls(form).maximiseButton, Qt::LeftButton);
+        QVERIFY(!form.maximizedByButton());
         QTRY_VERIFY(!(form.windowState() & Qt::WindowMaximized));
-        QCOMPARE(controls(form).btnMax->toolTip(), QStringLiteral("最大化"));
+        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("最大化"));
 
-        form.SetMaxButtonVisible(false);
-        QTest::mouseDClick(controls(form).pnlCaption, Qt::LeftButton);
-        QVERIFY(!form.Maximized());
+        form.setMaximiseButtonVisible(false);
+        QTest::mouseDClick(controls(form).captionLabel, Qt::LeftButton);
+        QVERIFY(!form.maximizedByButton());
     }
 
     // On top, the window fills only the screen's available area, and restoring gives
     // back the geometry from before.
     void maximiseWhileOnTopUsesTheAvailableArea()
     {
-        TXPForm form;
+        CaptionWindow form;
         SetWindowStaysOnTop(&form, true);
         form.setGeometry(40, 50, 300, 200);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QRect before = form.geometry();
-        QTest::mouseClick(controls(form).btnMax, Qt::LeftButton);
-        QVERIFY(form.Maximized());
+        QTest::mouseClick(controls(form).maximiseButton, Qt::LeftButton);
+        QVERIFY(form.maximizedByButton());
         QCOMPARE(form.geometry(), form.screen()->availableGeometry());
-        QTest::mouseClick(controls(form).btnMax, Qt::LeftButton);
-        QVERIFY(!form.Maximized());
+        QTest::mouseClick(controls(form).maximiseButton, Qt::LeftButton);
+        QVERIFY(!form.maximizedByButton());
         QCOMPARE(form.geometry(), before);
     }
 
@@ -89,14 +89,14 @@ private Q_SLOTS:
     // comes back first; once the window closes, the owner is active again.
     void modalWindowAboveItsOwner()
     {
-        TXPForm owner;
+        CaptionWindow owner;
         SetWindowStaysOnTop(&owner, true);
         owner.show();
         QVERIFY(QTest::qWaitForWindowActive(&owner));
         owner.showMinimized();
         QTRY_VERIFY(owner.isMinimized());
 
-        auto *modal = new TXPForm(&owner);
+        auto *modal = new CaptionWindow(&owner);
         modal->setAttribute(Qt::WA_DeleteOnClose);
         modal->openModal();
         QCOMPARE(modal->windowType(), Qt::Dialog);
@@ -111,34 +111,34 @@ private Q_SLOTS:
 
     void iconDoubleClickClosesAndSingleClickDoesNothing()
     {
-        TXPForm form;
+        CaptionWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QSignalSpy closed(&form, &TXPForm::closed);
-        QTest::mouseClick(controls(form).ImgIcon, Qt::LeftButton);
+        QSignalSpy closed(&form, &CaptionWindow::closed);
+        QTest::mouseClick(controls(form).captionIcon, Qt::LeftButton);
         QVERIFY(form.isVisible());
-        form.SetCloseButtonVisible(false);
-        QTest::mouseDClick(controls(form).ImgIcon, Qt::LeftButton);
+        form.setCloseButtonVisible(false);
+        QTest::mouseDClick(controls(form).captionIcon, Qt::LeftButton);
         QVERIFY(form.isVisible());
-        form.SetCloseButtonVisible(true);
-        QTest::mouseDClick(controls(form).ImgIcon, Qt::LeftButton);
+        form.setCloseButtonVisible(true);
+        QTest::mouseDClick(controls(form).captionIcon, Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(closed.count(), 1);
     }
 
     void minimiseOnlyThisWindowUnlessMain()
     {
-        TXPForm main;
+        CaptionWindow main;
         main.setApplicationMainWindow(true);
-        TXPForm other;
+        CaptionWindow other;
         main.show();
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
-        QTest::mouseClick(controls(other).btnMin, Qt::LeftButton);
+        QTest::mouseClick(controls(other).minimiseButton, Qt::LeftButton);
         QTRY_VERIFY(other.windowState() & Qt::WindowMinimized);
         QVERIFY(!(main.windowState() & Qt::WindowMinimized));
         other.showNormal();
-        QTest::mouseClick(controls(main).btnMin, Qt::LeftButton);
+        QTest::mouseClick(controls(main).minimiseButton, Qt::LeftButton);
         QTRY_VERIFY(main.windowState() & Qt::WindowMinimized);
         QTRY_VERIFY(other.windowState() & Qt::WindowMinimized);
     }
@@ -147,15 +147,15 @@ private Q_SLOTS:
     // opacity set in between stays.
     void setAlphaWithStoredValueDoesNothing()
     {
-        TXPForm form;
-        form.SetAlpha(200);
-        QCOMPARE(form.AlphaValue(), quint8(200));
+        CaptionWindow form;
+        form.setAlpha(200);
+        QCOMPARE(form.alphaValue(), quint8(200));
         QCOMPARE(qRound(form.windowOpacity() * 255), 200);
         form.setWindowOpacity(0.5);
         const qreal between = form.windowOpacity();
-        form.SetAlpha(200);
+        form.setAlpha(200);
         QCOMPARE(form.windowOpacity(), between);
-        form.SetAlpha(255);
+        form.setAlpha(255);
         QCOMPARE(form.windowOpacity(), 1.0);
     }
 
@@ -174,17 +174,17 @@ private Q_SLOTS:
         QFETCH(QSize, screen);
         QFETCH(QSize, window);
         QFETCH(QPoint, expected);
-        QCOMPARE(TXPForm::centredPosition(screen, window), expected);
+        QCOMPARE(CaptionWindow::centredPosition(screen, window), expected);
     }
 
     void standardSetupSetsTheHintTimes()
     {
-        TXPForm form;
+        CaptionWindow form;
         form.standardSetup();
         QCOMPARE(HintTimes::delay(), 0);
         QCOMPARE(HintTimes::displayTime(), 60000);
     }
 };
 
-VESTRANE_TEST_MAIN(TestXPForm)
-#include "tst_xpform.moc"
+VESTRANE_TEST_MAIN(TestCaptionWindow)
+#include "tst_captionwindow.moc"

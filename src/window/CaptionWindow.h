@@ -1,25 +1,7 @@
-// The caption window, TXPForm, the base of every window of the program. Its names are those
-// of the window design; what they stand for:
-//
-// Controls (the caption bar)
-//   pnlCaptionParent  the bar across the top
-//   ImgIcon           the program's icon at its left: a double-click closes the window
-//                     while btnClose is shown
-//   pnlCaption        the caption text: dragging it moves the window, a double-click
-//                     maximises or restores it
-//   pnlSysBox         the box at the right holding btnMin (minimise), btnMax (maximise or
-//                     restore) and btnClose (close)
-//
-// Handlers and procedures
-//   btnMinClick, btnMaxClick, btnCloseClick   the caption bar's buttons
-//   ImgIconClick      a single click on the icon, which does nothing
-//   SetMinButtonVisible, SetMaxButtonVisible, SetCloseButtonVisible, ArrangeSysButtons
-//                     show or hide a button; the shown ones close up to the right
-//   SetAlpha          the window's opacity, 0 (clear) to 255 (opaque)
-//   Maximized         the maximise button's record of the state
-//   standardSetup     what every window does when made: centred, hint times, all three
-//                     buttons, the caption's look
-//   openModal, execModal   show the window modal over its owner
+// The caption window, the base of every window of the program. A double-click on the
+// caption's icon closes the window while the close button is shown; dragging the caption
+// moves the window and a double-click maximises or restores it. The shown caption buttons
+// close up to the right.
 #pragma once
 
 #include <QPixmap>
@@ -34,32 +16,32 @@ class QVBoxLayout;
 // and minimise / maximise / close buttons. The bar moves the window when dragged and
 // toggles the maximised state when double-clicked; the edges resize the window. Every
 // window of the program derives from it and lays out its controls in contentArea().
-class TXPForm : public QWidget
+class CaptionWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     static constexpr int CaptionHeight = 25;
-    static constexpr int SysBoxWidth = 65;
-    static constexpr int SysButtonSize = 21;
+    static constexpr int CaptionButtonsWidth = 65;
+    static constexpr int CaptionButtonSize = 21;
     static constexpr int ResizeBorder = 3;
 
     // `owner` becomes the window's parent (the window stays a top-level window).
-    explicit TXPForm(QWidget *owner = nullptr);
+    explicit CaptionWindow(QWidget *owner = nullptr);
 
     QWidget *contentArea() const { return m_content; }
 
     void setCaptionText(const QString &text);
     QString captionText() const;
 
-    void SetMinButtonVisible(bool visible);
-    void SetMaxButtonVisible(bool visible);
-    void SetCloseButtonVisible(bool visible);
-    void ArrangeSysButtons();
+    void setMinimiseButtonVisible(bool visible);
+    void setMaximiseButtonVisible(bool visible);
+    void setCloseButtonVisible(bool visible);
+    void arrangeCaptionButtons();
 
-    void SetAlpha(quint8 value);
-    quint8 AlphaValue() const { return m_alphaValue; }
-    bool Maximized() const { return m_maximized; }
+    void setAlpha(quint8 value);
+    quint8 alphaValue() const { return m_alphaValue; }
+    bool maximizedByButton() const { return m_maximized; }
 
     // The main window's minimise button minimises the whole application.
     void setApplicationMainWindow(bool isMain) { m_isApplicationMainWindow = isMain; }
@@ -82,13 +64,13 @@ public:
     // The picture at the left of the caption bar.
     QPixmap iconPicture() const;
     // Whether the minimise, maximise and close buttons take clicks.
-    void setSysButtonsEnabled(bool enabled);
+    void setCaptionButtonsEnabled(bool enabled);
 
 public Q_SLOTS:
-    void btnMinClick();
-    void btnMaxClick();
-    void btnCloseClick();
-    void ImgIconClick();
+    void minimiseClicked();
+    void maximiseClicked();
+    void closeClicked();
+    void iconClicked();
 
 Q_SIGNALS:
     void closed();
@@ -101,15 +83,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    // Caption-bar controls, named as in the window design; each carries its name as its
+    // Caption-bar controls; each carries its member name as its
     // object name.
-    QWidget *pnlCaptionParent = nullptr;
-    QLabel *ImgIcon = nullptr;
-    QLabel *pnlCaption = nullptr;
-    QWidget *pnlSysBox = nullptr;
-    QToolButton *btnMin = nullptr;
-    QToolButton *btnMax = nullptr;
-    QToolButton *btnClose = nullptr;
+    QWidget *captionBar = nullptr;
+    QLabel *captionIcon = nullptr;
+    QLabel *captionLabel = nullptr;
+    QWidget *captionButtons = nullptr;
+    QToolButton *minimiseButton = nullptr;
+    QToolButton *maximiseButton = nullptr;
+    QToolButton *closeButton = nullptr;
 
     void buildCaptionBar();
     void placeAboveOwner();
@@ -119,8 +101,8 @@ private:
     bool isMaximisedNow() const;
     void returnFocusAfterModal();
     static QWidget *applicationMainWindow();
-    QToolButton *makeSysButton(const QString &iconPath, void (TXPForm::*handler)());
-    void pnlCaptionMouseDown(QMouseEvent *event);
+    QToolButton *makeCaptionButton(const QString &iconPath, void (CaptionWindow::*handler)());
+    void captionMousePressed(QMouseEvent *event);
     Qt::Edges edgesAt(const QPoint &pos) const;
 
     QWidget *m_content = nullptr;

@@ -1,12 +1,12 @@
 // Reloading the tree and the list from the database: F5, and the changes that other
 // programs make to a shared database. The reload keeps what the user sees and is doing.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/ChangeWatcher.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "main/AddressListModel.h"
 #include "main/TreeLabelDelegate.h"
 #include "platform/Dialogs.h"
@@ -71,7 +71,7 @@ struct TreeView
 } // namespace
 
 // What the list shows and where the user is in it: rows are told apart by their keys.
-struct TFrmMain::ListPlace
+struct MainWindow::ListPlace
 {
     qint64 selectedKey = 0;
     int selectedRow = -1;
@@ -80,7 +80,7 @@ struct TFrmMain::ListPlace
     int verticalScroll = 0;
     int horizontalScroll = 0;
 
-    static ListPlace of(const TListView1 &list, const AddressListModel &rows)
+    static ListPlace of(const AddressListView &list, const AddressListModel &rows)
     {
         ListPlace view;
         view.selectedRow = list.selectedRow();
@@ -92,7 +92,7 @@ struct TFrmMain::ListPlace
         return view;
     }
 
-    void restoreIn(TListView1 &list, const AddressListModel &rows) const
+    void restoreIn(AddressListView &list, const AddressListModel &rows) const
     {
         const int selected = rows.rowOfKey(selectedKey, selectedRow);
         if (selected >= 0)
@@ -111,7 +111,7 @@ struct TFrmMain::ListPlace
 
 // The state of reloading: what the list was last filled with, whether the user sorted it
 // since, and a reload that waits.
-class TFrmMain::Refresher : public QObject
+class MainWindow::Refresher : public QObject
 {
 public:
     explicit Refresher(QObject *parent) : QObject(parent)
@@ -130,7 +130,7 @@ public:
     ChangeWatcher *watcher = nullptr;
 };
 
-void TFrmMain::setupRefresh()
+void MainWindow::setupRefresh()
 {
     m_refresher = new Refresher(this);
     connect(&m_refresher->retry, &QTimer::timeout, this, [this] {
@@ -140,16 +140,16 @@ void TFrmMain::setupRefresh()
 
     auto *f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
     f5->setContext(Qt::WindowShortcut);
-    connect(f5, &QShortcut::activated, this, &TFrmMain::P_Refresh);
+    connect(f5, &QShortcut::activated, this, &MainWindow::reloadFromLibrary);
 
-    m_refresher->watcher = new ChangeWatcher(m_dm1.connection(), m_refresher);
+    m_refresher->watcher = new ChangeWatcher(m_sharedConnection.connection(), m_refresher);
     connect(m_refresher->watcher, &ChangeWatcher::changed, this, [this] {
         if (!m_refresher->pending)
             reloadKeepingView(false);
     });
 }
 
-void TFrmMain::noteListing(const AddressFilter &filter)
+void MainWindow::noteListing(const AddressFilter &filter)
 {
     if (!m_refresher)
         return;
@@ -157,12 +157,12 @@ void TFrmMain::noteListing(const AddressFilter &filter)
     m_refresher->searchText = filter.text;
 }
 
-bool TFrmMain::refreshPending() const
+bool MainWindow::refreshPending() const
 {
     return m_refresher && m_refresher->pending;
 }
 
-void TFrmMain::P_Refresh()
+void MainWindow::reloadFromLibrary()
 {
     reloadKeepingView(true);
 }
@@ -170,14 +170,14 @@ void TFrmMain::P_Refresh()
 // A reload now would take away what the user is in the middle of: a label being typed, a
 // new group's node not stored yet, a dialog or message box (a command waiting for it
 // still works on the rows it saw), an open menu, a mouse button held down.
-bool TFrmMain::refreshMustWait() const
+bool MainWindow::refreshMustWait() const
 {
-    const auto *labels = qobject_cast<const TreeLabelDelegate *>(TreeView1->itemDelegate());
+    const auto *labels = qobject_cast<const TreeLabelDelegate *>(groupTree->itemDelegate());
     return (labels && labels->isEditing()) || m_newGroupNode || QApplication::activeModalWidget()
            || QApplication::activePopupWidget() || QApplication::mouseButtons() != Qt::NoButton;
 }
 
-void TFrmMain::reloadKeepingView(bool reportFailure)
+void MainWindow::reloadKeepingView(bool reportFailure)
 {
     if (isClosing())
         return;
@@ -191,57 +191,57 @@ void TFrmMain::reloadKeepingView(bool reportFailure)
     m_refresher->pendingReports = false;
     forgetLinkResults(); // a check may have stored new ones
 
-    TreeView tree = TreeView::of(*TreeView1);
-    ListPlace list = ListPlace::of(*ListView1, *m_addressRows);
-    const QVariant listedGroupNo = groupNoOfNode(m_curGroup);
+    TreeView tree = TreeView::of(*groupTree);
+    ListPlace list = ListPlace::of(*addressList, *m_addressRows);
+    const QVariant listedGroupNo = groupNoOfNode(m_currentGroup);
     const bool sorted = m_addressRows->isSorted();
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
-        P_LoadTree();
+        loadTree();
         m_nodeBeforeNewGroup = nullptr; // gone with the old nodes
         // A group renamed elsewhere is followed under its new name; one that is gone
         // leaves every address listed, none of them chosen.
-        if (!m_refresher->listShowsSearch && !isListedNode(m_curGroup)) {
+        if (!m_refresher->listShowsSearch && !isListedNode(m_currentGroup)) {
             const QString renamed = labelOfGroupNo(listedGroupNo);
-            if (tree.currentLabel == m_curGroup && tree.currentIsGroup)
+            if (tree.currentLabel == m_currentGroup && tree.currentIsGroup)
                 tree.currentLabel = renamed;
             if (renamed.isEmpty())
                 list = ListPlace();
-            P_SetCurGroup(renamed.isEmpty() ? RootLabel : renamed);
+            setCurrentGroup(renamed.isEmpty() ? RootLabel : renamed);
         }
-        P_AddRows(listedFilter());
+        loadRows(listedFilter());
     } catch (const AppError &error) {
         if (reportFailure)
             Dialogs::failure(this, error);
         return;
     }
-    if (QTreeWidgetItem *current = tree.currentIn(*TreeView1))
-        TreeView1->setCurrentItem(current);
-    tree.restoreIn(*TreeView1);
+    if (QTreeWidgetItem *current = tree.currentIn(*groupTree))
+        groupTree->setCurrentItem(current);
+    tree.restoreIn(*groupTree);
     restoreListView(list, sorted);
 }
 
-AddressFilter TFrmMain::listedFilter()
+AddressFilter MainWindow::listedFilter()
 {
-    return m_refresher->listShowsSearch ? AddressFilter::search(m_refresher->searchText) : filterForCurGroup();
+    return m_refresher->listShowsSearch ? AddressFilter::search(m_refresher->searchText) : filterForCurrentGroup();
 }
 
-void TFrmMain::restoreListView(const ListPlace &list, bool sorted)
+void MainWindow::restoreListView(const ListPlace &list, bool sorted)
 {
     if (sorted)
-        m_addressRows->sortRows(ListView1->SortColumn, ListView1->SortAscending);
-    list.restoreIn(*ListView1, *m_addressRows);
+        m_addressRows->sortRows(addressList->SortColumn, addressList->SortAscending);
+    list.restoreIn(*addressList, *m_addressRows);
     // The status bar names the row that is selected now, or none when it is gone.
-    P_SetCurAddress(m_addressRows->recordAt(ListView1->selectedRow()).address);
+    setCurrentAddress(m_addressRows->recordAt(addressList->selectedRow()).address);
 }
 
 // After a command of the list: the listing anew, the view kept; a failure is shown.
-void TFrmMain::relistKeepingView()
+void MainWindow::relistKeepingView()
 {
-    const ListPlace list = ListPlace::of(*ListView1, *m_addressRows);
+    const ListPlace list = ListPlace::of(*addressList, *m_addressRows);
     const bool sorted = m_addressRows->isSorted();
     try {
-        P_AddRows(listedFilter());
+        loadRows(listedFilter());
     } catch (const AppError &error) {
         Dialogs::failure(this, error);
         return;
@@ -249,20 +249,20 @@ void TFrmMain::relistKeepingView()
     restoreListView(list, sorted);
 }
 
-QVariant TFrmMain::groupNoOfNode(const QString &label) const
+QVariant MainWindow::groupNoOfNode(const QString &label) const
 {
-    for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
+    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
         if ((*node)->parent() && (*node)->text(0) == label)
             return (*node)->data(0, NodeGroupNoRole);
     }
     return {};
 }
 
-QString TFrmMain::labelOfGroupNo(const QVariant &number) const
+QString MainWindow::labelOfGroupNo(const QVariant &number) const
 {
     if (!number.isValid())
         return {};
-    for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
+    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
         if ((*node)->parent() && (*node)->data(0, NodeGroupNoRole) == number)
             return (*node)->text(0);
     }
@@ -270,9 +270,9 @@ QString TFrmMain::labelOfGroupNo(const QVariant &number) const
 }
 
 // Whether the tree has a node that lists the addresses under this label.
-bool TFrmMain::isListedNode(const QString &label) const
+bool MainWindow::isListedNode(const QString &label) const
 {
-    for (QTreeWidgetItemIterator node(TreeView1); *node; ++node) {
+    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
         if ((*node)->text(0) == label)
             return true;
     }

@@ -1,4 +1,4 @@
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 
 #include "data/ServerAddress.h"
 #include "data/SettingsStore.h"
@@ -60,11 +60,11 @@ void configureConnection(DbConnection &connection)
     }
 }
 
-TDm1::TDm1() : m_connection(std::make_unique<DbConnection>(QStringLiteral("Dm1")))
+SharedConnection::SharedConnection() : m_connection(std::make_unique<DbConnection>(QStringLiteral("Dm1")))
 {
 }
 
-void TDm1::init()
+void SharedConnection::init()
 {
     configureConnection(*m_connection);
 }

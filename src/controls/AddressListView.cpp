@@ -1,4 +1,4 @@
-#include "TListView1.h"
+#include "AddressListView.h"
 
 #include "ListHeaderView.h"
 #include "ListRowModel.h"
@@ -27,7 +27,7 @@ int firstVisibleTile(int start, int step)
 
 } // namespace
 
-TListView1::TListView1(QWidget* parent)
+AddressListView::AddressListView(QWidget* parent)
     : QTreeView(parent),
       HeaderFont(designFont(11)),
       m_rows(new ListRowModel(this)),
@@ -48,24 +48,24 @@ TListView1::TListView1(QWidget* parent)
     setMouseTracking(true);
     setIconSize(QSize(16, 16));
 
-    connect(m_header, &QHeaderView::sectionClicked, this, &TListView1::SortByColumn);
+    connect(m_header, &QHeaderView::sectionClicked, this, &AddressListView::SortByColumn);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TListView1::reportSelectionChange);
-    connect(m_rows, &ListRowModel::checkStateChanged, this, &TListView1::checkStateChanged);
+            &AddressListView::reportSelectionChange);
+    connect(m_rows, &ListRowModel::checkStateChanged, this, &AddressListView::checkStateChanged);
 }
 
-void TListView1::setReportRows(ReportRows* rows)
+void AddressListView::setReportRows(ReportRows* rows)
 {
     m_model = rows ? rows : m_rows;
     setModel(m_model);
     // The view made a new selection model for the new rows.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TListView1::reportSelectionChange);
+            &AddressListView::reportSelectionChange);
 }
 
-TListView1::~TListView1() = default;
+AddressListView::~AddressListView() = default;
 
-void TListView1::SetHeaderFont(const QFont& font)
+void AddressListView::SetHeaderFont(const QFont& font)
 {
     if (&font == &HeaderFont)
         return;
@@ -76,7 +76,7 @@ void TListView1::SetHeaderFont(const QFont& font)
     m_header->viewport()->update();
 }
 
-void TListView1::SetBackPicture(const QPixmap& picture)
+void AddressListView::SetBackPicture(const QPixmap& picture)
 {
     if (&picture == &BackPicture)
         return;
@@ -84,34 +84,34 @@ void TListView1::SetBackPicture(const QPixmap& picture)
     viewport()->update();
 }
 
-void TListView1::addColumn(const QString& caption, int width)
+void AddressListView::addColumn(const QString& caption, int width)
 {
     m_model->appendColumn(caption);
     m_header->resizeSection(m_model->columnCount() - 1, width);
 }
 
-void TListView1::clearColumns()
+void AddressListView::clearColumns()
 {
     m_model->setColumnCaptions({});
 }
 
-void TListView1::setCheckBoxes(bool on)
+void AddressListView::setCheckBoxes(bool on)
 {
     m_model->setCheckable(on);
 }
 
-void TListView1::setSmallImages(const QList<QIcon>& images)
+void AddressListView::setSmallImages(const QList<QIcon>& images)
 {
     m_model->setImages(images);
 }
 
-int TListView1::selectedRow() const
+int AddressListView::selectedRow() const
 {
     const QModelIndexList selected = selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void TListView1::selectRow(int row)
+void AddressListView::selectRow(int row)
 {
     if (row < 0 || row >= m_model->count()) {
         selectionModel()->clearSelection();
@@ -123,7 +123,7 @@ void TListView1::selectRow(int row)
     scrollTo(index);
 }
 
-int TListView1::rowAt(const QPoint& viewportPos) const
+int AddressListView::rowAt(const QPoint& viewportPos) const
 {
     if (!viewport()->rect().contains(viewportPos) || m_model->columnCount() == 0)
         return -1;
@@ -136,7 +136,7 @@ int TListView1::rowAt(const QPoint& viewportPos) const
     return index.isValid() ? index.row() : -1;
 }
 
-void TListView1::SortByColumn(int column)
+void AddressListView::SortByColumn(int column)
 {
     if (column == SortColumn)
         SortAscending = !SortAscending;
@@ -146,12 +146,12 @@ void TListView1::SortByColumn(int column)
     m_header->viewport()->update();
 }
 
-void TListView1::setHintText(const QString& text)
+void AddressListView::setHintText(const QString& text)
 {
     m_hintText = text;
 }
 
-void TListView1::reportSelectionChange(const QItemSelection& selected,
+void AddressListView::reportSelectionChange(const QItemSelection& selected,
                                        const QItemSelection& deselected)
 {
     // A row losing the selection is reported before the row gaining it.
@@ -165,7 +165,7 @@ void TListView1::reportSelectionChange(const QItemSelection& selected,
     }
 }
 
-void TListView1::paintEvent(QPaintEvent* event)
+void AddressListView::paintEvent(QPaintEvent* event)
 {
     if (!BackPicture.isNull() && BackPicture.width() > 0 && BackPicture.height() > 0)
         tileBackPicture();
@@ -174,7 +174,7 @@ void TListView1::paintEvent(QPaintEvent* event)
 
 // Tiles start at the first row, two pixels above its top, so that they move
 // with the rows when the list scrolls.
-void TListView1::tileBackPicture()
+void AddressListView::tileBackPicture()
 {
     int left = 0;
     int top = 0;
@@ -194,13 +194,13 @@ void TListView1::tileBackPicture()
     }
 }
 
-QRect TListView1::rowRect(int row) const
+QRect AddressListView::rowRect(int row) const
 {
     const QRect cell = visualRect(m_model->index(row, 0));
     return QRect(-m_header->offset(), cell.top(), m_header->length(), cell.height());
 }
 
-bool TListView1::viewportEvent(QEvent* event)
+bool AddressListView::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
@@ -211,7 +211,7 @@ bool TListView1::viewportEvent(QEvent* event)
     return QTreeView::viewportEvent(event);
 }
 
-bool TListView1::showHint(const QPoint& viewportPos, const QPoint& globalPos)
+bool AddressListView::showHint(const QPoint& viewportPos, const QPoint& globalPos)
 {
     if (m_hintText.isEmpty()) {
         QToolTip::hideText();
@@ -225,7 +225,7 @@ bool TListView1::showHint(const QPoint& viewportPos, const QPoint& globalPos)
     return true;
 }
 
-void TListView1::keyPressEvent(QKeyEvent* event)
+void AddressListView::keyPressEvent(QKeyEvent* event)
 {
     // Space toggles the check box of the current row whichever cell has focus.
     const int row = currentIndex().row();
@@ -238,27 +238,27 @@ void TListView1::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
 }
 
-void TListView1::keyReleaseEvent(QKeyEvent* event)
+void AddressListView::keyReleaseEvent(QKeyEvent* event)
 {
     QTreeView::keyReleaseEvent(event);
     if (!event->isAutoRepeat())
         Q_EMIT keyReleased(event->key());
 }
 
-void TListView1::mouseMoveEvent(QMouseEvent* event)
+void AddressListView::mouseMoveEvent(QMouseEvent* event)
 {
     QTreeView::mouseMoveEvent(event);
     Q_EMIT mouseMovedTo(event->position().toPoint());
 }
 
-void TListView1::mouseDoubleClickEvent(QMouseEvent* event)
+void AddressListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT doubleClickedAnywhere();
 }
 
-void TListView1::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+void AddressListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
 {
     // The view would make the next row current and, with single selection,
     // select it, reporting a row the user never chose.

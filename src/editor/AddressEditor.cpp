@@ -1,7 +1,7 @@
-#include "editor/FrmEditGroup.h"
+#include "editor/AddressEditor.h"
 
 #include "platform/DesignFont.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
@@ -57,8 +57,8 @@ QIcon okGlyph()
 
 } // namespace
 
-TFrmEditGroup::TFrmEditGroup(QWidget *owner, ErrorReporting reporting)
-    : TXPForm(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor"))), m_reporting(reporting)
+AddressEditor::AddressEditor(QWidget *owner, ErrorReporting reporting)
+    : CaptionWindow(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor"))), m_reporting(reporting)
 {
     initEditorResources();
     // A tool window: no taskbar entry, kept above its owner.
@@ -77,9 +77,9 @@ TFrmEditGroup::TFrmEditGroup(QWidget *owner, ErrorReporting reporting)
     standardSetup();
 }
 
-TFrmEditGroup::~TFrmEditGroup() = default;
+AddressEditor::~AddressEditor() = default;
 
-void TFrmEditGroup::reportError(QWidget *parent, const QString &message)
+void AddressEditor::reportError(QWidget *parent, const QString &message)
 {
     if (m_reporting == ErrorReporting::ShowBox)
         Dialogs::errorReport(parent, message);
@@ -87,10 +87,10 @@ void TFrmEditGroup::reportError(QWidget *parent, const QString &message)
         m_keptError = message;
 }
 
-void TFrmEditGroup::buildControls()
+void AddressEditor::buildControls()
 {
     QWidget *panel = contentArea();
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(QStringLiteral("editorPanel"));
     panel->setFont(designFont(11));
 
     auto place = [](QWidget *widget, const char *name, int left, int top, int width = -1, int height = -1) {
@@ -102,101 +102,101 @@ void TFrmEditGroup::buildControls()
         widget->move(left, top);
     };
 
-    Label1 = new QLabel(addressLabelText, panel);
-    place(Label1, "Label1", 14, 11);
-    Label2 = new QLabel(QStringLiteral("网址名称"), panel);
-    place(Label2, "Label2", 34, 34);
-    Label3 = new QLabel(QStringLiteral("组别"), panel);
-    place(Label3, "Label3", 61, 60);
+    addressLabel = new QLabel(addressLabelText, panel);
+    place(addressLabel, "addressLabel", 14, 11);
+    nameLabel = new QLabel(QStringLiteral("网址名称"), panel);
+    place(nameLabel, "nameLabel", 34, 34);
+    groupLabel = new QLabel(QStringLiteral("组别"), panel);
+    place(groupLabel, "groupLabel", 61, 60);
 
-    ListBox1 = new QListWidget(panel);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setUniformItemSizes(true);
-    place(ListBox1, "ListBox1", 96, 56, 237, 97);
+    groupList = new QListWidget(panel);
+    groupList->setSelectionMode(QAbstractItemView::SingleSelection);
+    groupList->setUniformItemSizes(true);
+    place(groupList, "groupList", 96, 56, 237, 97);
 
-    OKButton = new QPushButton(okGlyph(), QStringLiteral("保存"), panel);
-    OKButton->setDefault(true);
-    place(OKButton, "OKButton", 338, 81, 57, 33);
-    connect(OKButton, &QPushButton::clicked, this, &TFrmEditGroup::OKButtonClick);
+    saveButton = new QPushButton(okGlyph(), QStringLiteral("保存"), panel);
+    saveButton->setDefault(true);
+    place(saveButton, "saveButton", 338, 81, 57, 33);
+    connect(saveButton, &QPushButton::clicked, this, &AddressEditor::saveFromButton);
 
-    CancelButton = new QPushButton(QStringLiteral("退出"), panel);
-    place(CancelButton, "CancelButton", 338, 121, 57, 33);
-    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
-    CancelButton->installEventFilter(this);
+    cancelButton = new QPushButton(QStringLiteral("退出"), panel);
+    place(cancelButton, "cancelButton", 338, 121, 57, 33);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    cancelButton->installEventFilter(this);
 
-    Edit1 = new QLineEdit(panel);
-    place(Edit1, "Edit1", 96, 8, 298, 21);
-    Edit2 = new QLineEdit(panel);
-    place(Edit2, "Edit2", 96, 32, 298, 21);
+    addressEdit = new QLineEdit(panel);
+    place(addressEdit, "addressEdit", 96, 8, 298, 21);
+    nameEdit = new QLineEdit(panel);
+    place(nameEdit, "nameEdit", 96, 32, 298, 21);
     // No length limit of the editor's own: an address handed over by another program may
     // be long, and the line edit would otherwise cut it at 32,767 characters.
-    for (QLineEdit *edit : {Edit1, Edit2})
+    for (QLineEdit *edit : {addressEdit, nameEdit})
         edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
-void TFrmEditGroup::arrangeTabOrder()
+void AddressEditor::arrangeTabOrder()
 {
-    QWidget::setTabOrder(ListBox1, OKButton);
-    QWidget::setTabOrder(OKButton, CancelButton);
-    QWidget::setTabOrder(CancelButton, Edit1);
-    QWidget::setTabOrder(Edit1, Edit2);
+    QWidget::setTabOrder(groupList, saveButton);
+    QWidget::setTabOrder(saveButton, cancelButton);
+    QWidget::setTabOrder(cancelButton, addressEdit);
+    QWidget::setTabOrder(addressEdit, nameEdit);
 }
 
-bool TFrmEditGroup::P_ShowAdd(const QString &groupName)
+bool AddressEditor::showToAdd(const QString &groupName)
 {
     m_saved.reset();
-    Edit1->clear();
-    Edit2->clear();
+    addressEdit->clear();
+    nameEdit->clear();
     m_editMode = EditMode::Add;
     setCaptionText(QStringLiteral("添加网址"));
-    P_SetGroup(groupName);
+    setPresetGroup(groupName);
     if (!groupsReadable())
         return false;
     execModal();
     return true;
 }
 
-std::optional<TFrmEditGroup::SavedAddress> TFrmEditGroup::P_ShowEdit(const QString &address, const QString &name,
+std::optional<AddressEditor::SavedAddress> AddressEditor::showToChange(const QString &address, const QString &name,
                                                                      const QString &groupName)
 {
     m_saved.reset();
     m_editMode = EditMode::Change;
     setCaptionText(QStringLiteral("修改网址"));
-    Edit1->setText(address);
+    addressEdit->setText(address);
     m_oldAddress = address;
-    Edit2->setText(name);
+    nameEdit->setText(name);
     m_oldName = name;
-    P_SetGroup(groupName);
+    setPresetGroup(groupName);
     if (groupsReadable())
         execModal();
     return m_saved;
 }
 
-void TFrmEditGroup::fillForAdd(const QString &address, const QString &name)
+void AddressEditor::fillForAdd(const QString &address, const QString &name)
 {
     m_editMode = EditMode::Add;
     setCaptionText(QStringLiteral("添加网址"));
-    Edit1->setText(address);
-    Edit2->setText(name);
+    addressEdit->setText(address);
+    nameEdit->setText(name);
 }
 
-void TFrmEditGroup::P_SetMode(EditMode mode)
+void AddressEditor::setEditMode(EditMode mode)
 {
     m_editMode = mode;
 }
 
-void TFrmEditGroup::P_SetGroup(const QString &groupName)
+void AddressEditor::setPresetGroup(const QString &groupName)
 {
     m_presetGroup = groupName;
 }
 
-QString TFrmEditGroup::P_GetGroup() const
+QString AddressEditor::presetGroup() const
 {
     return m_presetGroup;
 }
 
 // An editor without its groups could only fail at the save: it says why and stays shut.
-bool TFrmEditGroup::groupsReadable()
+bool AddressEditor::groupsReadable()
 {
     try {
         GroupStore::groupNames(*m_connection);
@@ -209,9 +209,9 @@ bool TFrmEditGroup::groupsReadable()
     return true;
 }
 
-void TFrmEditGroup::P_Init()
+void AddressEditor::fillGroups()
 {
-    ListBox1->clear();
+    groupList->clear();
     QStringList names;
     try {
         names = GroupStore::groupNames(*m_connection);
@@ -224,30 +224,30 @@ void TFrmEditGroup::P_Init()
 
     int index = -1;
     for (const QString &name : std::as_const(names)) {
-        auto *item = new QListWidgetItem(name, ListBox1);
+        auto *item = new QListWidgetItem(name, groupList);
         item->setSizeHint(QSize(item->sizeHint().width(), ListItemHeight));
         // With two equal names the later line wins.
         if (name == m_presetGroup)
-            index = ListBox1->count() - 1;
+            index = groupList->count() - 1;
     }
     if (!m_presetGroup.isEmpty())
-        ListBox1->setCurrentRow(index);
-    if (index == -1 && ListBox1->count() > 0)
-        ListBox1->setCurrentRow(0);
-    if (QListWidgetItem *current = ListBox1->currentItem())
-        ListBox1->scrollToItem(current);
+        groupList->setCurrentRow(index);
+    if (index == -1 && groupList->count() > 0)
+        groupList->setCurrentRow(0);
+    if (QListWidgetItem *current = groupList->currentItem())
+        groupList->scrollToItem(current);
 }
 
-TypedAddress TFrmEditGroup::typedInput() const
+TypedAddress AddressEditor::typedInput() const
 {
-    TypedAddress typed{Edit1->text(), Edit2->text(), std::nullopt};
-    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    TypedAddress typed{addressEdit->text(), nameEdit->text(), std::nullopt};
+    const QList<QListWidgetItem *> selected = groupList->selectedItems();
     if (!selected.isEmpty())
         typed.groupName = selected.first()->text();
     return typed;
 }
 
-bool TFrmEditGroup::showSaveOutcome(const Outcome &outcome, const QString &doneText)
+bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneText)
 {
     switch (outcome.kind) {
     case Outcome::Kind::Done:
@@ -261,10 +261,10 @@ bool TFrmEditGroup::showSaveOutcome(const Outcome &outcome, const QString &doneT
             return false;
         }
         Dialogs::show(this, outcome.message, promptCaption);
-        if (Edit1->text().isEmpty())
-            Edit1->setFocus();
-        else if (Edit2->text().isEmpty())
-            Edit2->setFocus();
+        if (addressEdit->text().isEmpty())
+            addressEdit->setFocus();
+        else if (nameEdit->text().isEmpty())
+            nameEdit->setFocus();
         return false;
     case Outcome::Kind::Failed:
     case Outcome::Kind::ReadOnly:
@@ -281,7 +281,7 @@ bool TFrmEditGroup::showSaveOutcome(const Outcome &outcome, const QString &doneT
     return false;
 }
 
-bool TFrmEditGroup::P_AddData()
+bool AddressEditor::saveNewAddress()
 {
     const TypedAddress typed = typedInput();
     const Outcome outcome = HistoryCommands::addAddress(m_history, *m_connection, typed);
@@ -290,7 +290,7 @@ bool TFrmEditGroup::P_AddData()
     return showSaveOutcome(outcome, addedText);
 }
 
-bool TFrmEditGroup::P_EditData()
+bool AddressEditor::saveChangedAddress()
 {
     const TypedAddress typed = typedInput();
     const Outcome outcome = HistoryCommands::changeAddress(m_history, *m_connection, typed, m_oldAddress, m_oldName);
@@ -299,53 +299,53 @@ bool TFrmEditGroup::P_EditData()
     return showSaveOutcome(outcome, changedText);
 }
 
-void TFrmEditGroup::OKButtonClick()
+void AddressEditor::saveFromButton()
 {
-    const bool saved = m_editMode == EditMode::Add ? P_AddData() : P_EditData();
+    const bool saved = m_editMode == EditMode::Add ? saveNewAddress() : saveChangedAddress();
     if (saved)
         close();
 }
 
-void TFrmEditGroup::showEvent(QShowEvent *event)
+void AddressEditor::showEvent(QShowEvent *event)
 {
-    TXPForm::showEvent(event);
+    CaptionWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    P_Init();
+    fillGroups();
     if (!m_shownBefore) {
         m_shownBefore = true;
-        ListBox1->setFocus();
+        groupList->setFocus();
     }
 }
 
-void TFrmEditGroup::keyPressEvent(QKeyEvent *event)
+void AddressEditor::keyPressEvent(QKeyEvent *event)
 {
     if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
-        TXPForm::keyPressEvent(event);
+        CaptionWindow::keyPressEvent(event);
         return;
     }
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        OKButton->click();
+        saveButton->click();
         return;
     case Qt::Key_Escape:
-        CancelButton->click();
+        cancelButton->click();
         return;
     default:
-        TXPForm::keyPressEvent(event);
+        CaptionWindow::keyPressEvent(event);
     }
 }
 
-bool TFrmEditGroup::eventFilter(QObject *watched, QEvent *event)
+bool AddressEditor::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter on the exit button presses that button, not the default one.
-    if (watched == CancelButton && event->type() == QEvent::KeyPress) {
+    if (watched == cancelButton && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            CancelButton->click();
+            cancelButton->click();
             return true;
         }
     }
-    return TXPForm::eventFilter(watched, event);
+    return CaptionWindow::eventFilter(watched, event);
 }

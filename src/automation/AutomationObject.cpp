@@ -1,4 +1,4 @@
-#include "automation/TPIO.h"
+#include "automation/AutomationObject.h"
 
 #include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
@@ -25,7 +25,7 @@ QDBusMessage answerFor(const QDBusMessage &message, bool tellResult, bool saved)
 {
     if (!tellResult)
         return message.createReply();
-    return message.createReply(QLatin1String(saved ? TPIO::SavedResult : TPIO::CancelledResult));
+    return message.createReply(QLatin1String(saved ? AutomationObject::SavedResult : AutomationObject::CancelledResult));
 }
 
 // An editor that went without the user closing it saved nothing and was no choice of the
@@ -73,18 +73,18 @@ QDBusMessage propertiesAnswer(const QDBusMessage &message)
 
 } // namespace
 
-TPIO::TPIO(AddressEditorOpener &editors, QObject *parent) : QDBusVirtualObject(parent), m_editors(editors)
+AutomationObject::AutomationObject(AddressEditorOpener &editors, QObject *parent) : QDBusVirtualObject(parent), m_editors(editors)
 {
 }
 
 // Calls still waiting get an error: success would tell the caller the address is kept.
-TPIO::~TPIO()
+AutomationObject::~AutomationObject()
 {
     for (const auto &[id, waiting] : m_waiting)
         waiting.connection.send(waiting.message.createErrorReply(QLatin1String(ErrorName), lostText));
 }
 
-bool TPIO::isBlank(const QString &text)
+bool AutomationObject::isBlank(const QString &text)
 {
     for (const QChar c : text) {
         if (c.unicode() > 32)
@@ -93,12 +93,12 @@ bool TPIO::isBlank(const QString &text)
     return true;
 }
 
-QString TPIO::introspect(const QString &) const
+QString AutomationObject::introspect(const QString &) const
 {
     return Registration::interfaceElement();
 }
 
-bool TPIO::handleMessage(const QDBusMessage &message, const QDBusConnection &connection)
+bool AutomationObject::handleMessage(const QDBusMessage &message, const QDBusConnection &connection)
 {
     const QString interface = message.interface();
     // Introspection is answered by Qt from introspect().
@@ -134,7 +134,7 @@ bool TPIO::handleMessage(const QDBusMessage &message, const QDBusConnection &con
     return true;
 }
 
-void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessage &message,
+void AutomationObject::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessage &message,
                    const QDBusConnection &connection, bool tellResult)
 {
     Q_EMIT callStarted();
@@ -155,7 +155,7 @@ void TPIO::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessag
     // The call is answered later, when its editor closes; an error while opening it is
     // the call's answer. A client that has gone by then simply gets no answer; the bus
     // drops it. Once this object is gone, nobody answers.
-    const QPointer<TPIO> self(this);
+    const QPointer<AutomationObject> self(this);
     const quint64 id = ++m_lastCallId;
     const QString failure = m_editors.openEditor(Name1, Name2, [self, id, message, connection, tellResult](
                                                                    AddressEditorOpener::Ending ending) {

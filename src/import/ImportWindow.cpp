@@ -1,11 +1,11 @@
-#include "import/FrmImport.h"
+#include "import/ImportWindow.h"
 
 #include "bookmarks/BackgroundImport.h"
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/BrowserProfiles.h"
 #include "controls/ListRowModel.h"
-#include "controls/TListView1.h"
-#include "data/DataModule.h"
+#include "controls/AddressListView.h"
+#include "data/SharedConnection.h"
 #include "data/Schema.h"
 #include "import/ImportPictures.h"
 #include "import/ToolSeparator.h"
@@ -41,7 +41,7 @@ QString reportText(const ImportReport &report)
 
 } // namespace
 
-TFrmImport::TFrmImport(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
+ImportWindow::ImportWindow(SharedConnection &sharedConnection, QWidget *owner) : CaptionWindow(owner), m_sharedConnection(sharedConnection)
 {
     resize(DesignWidth, DesignHeight);
     contentArea()->setFont(designFont(11));
@@ -49,68 +49,68 @@ TFrmImport::TFrmImport(TDm1 &dm1, QWidget *owner) : TXPForm(owner), m_dm1(dm1)
     buildList();
     // The browser and file buttons make the tool bar wider than the design width; the
     // window grows so that "导入数据" and "退出" stay on the bar.
-    resize(qMax(DesignWidth, CoolBar1->sizeHint().width()), DesignHeight);
+    resize(qMax(DesignWidth, toolBand->sizeHint().width()), DesignHeight);
 
     standardSetup();
     setCaptionText(QStringLiteral("导入IE数据"));
     setWindowTitle(captionText());
 }
 
-void TFrmImport::buildToolBar()
+void ImportWindow::buildToolBar()
 {
-    CoolBar1 = new QWidget(contentArea());
-    CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
-    CoolBar1->setFixedHeight(BandHeight);
-    CoolBar1->setAutoFillBackground(true);
-    QPalette band = CoolBar1->palette();
+    toolBand = new QWidget(contentArea());
+    toolBand->setObjectName(QStringLiteral("toolBand"));
+    toolBand->setFixedHeight(BandHeight);
+    toolBand->setAutoFillBackground(true);
+    QPalette band = toolBand->palette();
     band.setBrush(QPalette::Window, QBrush(ImportPictures::bandTile(BandHeight)));
-    CoolBar1->setPalette(band);
+    toolBand->setPalette(band);
 
-    ToolBar1 = new QToolBar(CoolBar1);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setAutoFillBackground(false);
-    ToolBar1->setAttribute(Qt::WA_NoSystemBackground);
-    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
+    toolBar = new QToolBar(toolBand);
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->setAutoFillBackground(false);
+    toolBar->setAttribute(Qt::WA_NoSystemBackground);
+    toolBar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
 
-    TIEBtn = addToolButton(QStringLiteral("从IE导入"), QStringLiteral("tb_ie"), &TFrmImport::TIEBtnClick);
-    TIEBtn->setMinimumWidth(0); // sized to its caption
-    TBrowserBtn = addToolButton(QStringLiteral("从浏览器导入"), QStringLiteral("tb_browser"), &TFrmImport::TBrowserBtnClick);
-    TBrowserBtn->setMinimumWidth(0);
-    TFileBtn = addToolButton(QStringLiteral("从文件导入…"), QStringLiteral("tb_file"), &TFrmImport::TFileBtnClick);
-    TFileBtn->setMinimumWidth(0);
-    ToolButton1 = addSeparator();
-    TSelectAllBtn = addToolButton(QStringLiteral("全选"), QStringLiteral("tb_selectall"), &TFrmImport::TSelectAllBtnClick);
-    TNoSelectAllBtn =
-        addToolButton(QStringLiteral("全不选"), QStringLiteral("tb_selectnone"), &TFrmImport::TNoSelectAllBtnClick);
-    TOrSelectAllBtn = addToolButton(QStringLiteral("反选"), QStringLiteral("tb_invert"), &TFrmImport::TOrSelectAllBtnClick);
-    ToolButton4 = addSeparator();
-    TImportBtn = addToolButton(QStringLiteral("导入数据"), QStringLiteral("tb_import"), &TFrmImport::TImportBtnClick);
-    ToolButton5 = addSeparator();
-    TExitBtn = addToolButton(QStringLiteral("退出"), QStringLiteral("tb_exit"), &TFrmImport::TExitBtnClick);
+    favoritesButton = addToolButton(QStringLiteral("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
+    favoritesButton->setMinimumWidth(0); // sized to its caption
+    browserButton = addToolButton(QStringLiteral("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
+    browserButton->setMinimumWidth(0);
+    fileButton = addToolButton(QStringLiteral("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
+    fileButton->setMinimumWidth(0);
+    gapAfterSources = addSeparator();
+    checkAllButton = addToolButton(QStringLiteral("全选"), QStringLiteral("tb_selectall"), &ImportWindow::checkAll);
+    uncheckAllButton =
+        addToolButton(QStringLiteral("全不选"), QStringLiteral("tb_selectnone"), &ImportWindow::uncheckAll);
+    flipChecksButton = addToolButton(QStringLiteral("反选"), QStringLiteral("tb_invert"), &ImportWindow::flipChecks);
+    gapAfterChecks = addSeparator();
+    importButton = addToolButton(QStringLiteral("导入数据"), QStringLiteral("tb_import"), &ImportWindow::importChecked);
+    gapAfterImport = addSeparator();
+    exitButton = addToolButton(QStringLiteral("退出"), QStringLiteral("tb_exit"), &ImportWindow::exitWindow);
     const std::pair<QWidget *, const char *> names[] = {
-        {TIEBtn, "TIEBtn"}, {TBrowserBtn, "TBrowserBtn"}, {TFileBtn, "TFileBtn"},
-        {ToolButton1, "ToolButton1"}, {TSelectAllBtn, "TSelectAllBtn"}, {TNoSelectAllBtn, "TNoSelectAllBtn"},
-        {TOrSelectAllBtn, "TOrSelectAllBtn"}, {ToolButton4, "ToolButton4"}, {TImportBtn, "TImportBtn"},
-        {ToolButton5, "ToolButton5"}, {TExitBtn, "TExitBtn"},
+        {favoritesButton, "favoritesButton"}, {browserButton, "browserButton"}, {fileButton, "fileButton"},
+        {gapAfterSources, "gapAfterSources"}, {checkAllButton, "checkAllButton"}, {uncheckAllButton, "uncheckAllButton"},
+        {flipChecksButton, "flipChecksButton"}, {gapAfterChecks, "gapAfterChecks"}, {importButton, "importButton"},
+        {gapAfterImport, "gapAfterImport"}, {exitButton, "exitButton"},
     };
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
 
-    auto *bandLayout = new QHBoxLayout(CoolBar1);
+    auto *bandLayout = new QHBoxLayout(toolBand);
     bandLayout->setContentsMargins(2, 2, 2, 2);
     bandLayout->setSpacing(0);
-    bandLayout->addWidget(ToolBar1);
+    bandLayout->addWidget(toolBar);
     bandLayout->addStretch(1);
 }
 
-QToolButton *TFrmImport::addToolButton(const QString &caption, const QString &picture,
-                                       void (TFrmImport::*handler)())
+QToolButton *ImportWindow::addToolButton(const QString &caption, const QString &picture,
+                                       void (ImportWindow::*handler)())
 {
-    auto *button = new QToolButton(ToolBar1);
+    auto *button = new QToolButton(toolBar);
     button->setText(caption);
     button->setIcon(ImportPictures::toolButtonIcon(picture));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -118,39 +118,39 @@ QToolButton *TFrmImport::addToolButton(const QString &caption, const QString &pi
     // At least the design width; never narrower than the caption needs.
     button->setMinimumWidth(ButtonWidth);
     connect(button, &QToolButton::clicked, this, handler);
-    ToolBar1->addWidget(button);
+    toolBar->addWidget(button);
     return button;
 }
 
-ToolSeparator *TFrmImport::addSeparator()
+ToolSeparator *ImportWindow::addSeparator()
 {
-    auto *separator = new ToolSeparator(SeparatorWidth, ToolBar1);
-    ToolBar1->addWidget(separator);
+    auto *separator = new ToolSeparator(SeparatorWidth, toolBar);
+    toolBar->addWidget(separator);
     return separator;
 }
 
-void TFrmImport::buildList()
+void ImportWindow::buildList()
 {
-    ListView1 = new TListView1(contentArea());
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setCheckBoxes(true);
-    ListView1->addColumn(QStringLiteral("网址地址"), 200);
-    ListView1->addColumn(QStringLiteral("网址名称"), 350);
-    ListView1->addColumn(QStringLiteral("组别"), 150);
-    ListView1->setSmallImages({ImportPictures::duplicateIcon()});
-    ListView1->SetHeaderFont(designFont(11));
-    connect(ListView1, &TListView1::mouseMovedTo, this, &TFrmImport::ListView1MouseMove);
+    addressList = new AddressListView(contentArea());
+    addressList->setObjectName(QStringLiteral("addressList"));
+    addressList->setCheckBoxes(true);
+    addressList->addColumn(QStringLiteral("网址地址"), 200);
+    addressList->addColumn(QStringLiteral("网址名称"), 350);
+    addressList->addColumn(QStringLiteral("组别"), 150);
+    addressList->setSmallImages({ImportPictures::duplicateIcon()});
+    addressList->SetHeaderFont(designFont(11));
+    connect(addressList, &AddressListView::mouseMovedTo, this, &ImportWindow::onListMouseMoved);
 
     auto *layout = new QVBoxLayout(contentArea());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(CoolBar1);
-    layout->addWidget(ListView1, 1);
+    layout->addWidget(toolBand);
+    layout->addWidget(addressList, 1);
 }
 
-void TFrmImport::TIEBtnClick()
+void ImportWindow::listFavoritesFolder()
 {
-    ListRowModel *rows = ListView1->rows();
+    ListRowModel *rows = addressList->rows();
     rows->clear();
     m_plan = ImportPlan{};
     m_listsBookmarks = false;
@@ -172,10 +172,10 @@ void TFrmImport::TIEBtnClick()
         Dialogs::errorReport(this, listing.outcome.message);
         return;
     }
-    TIEBtn->setEnabled(false);
+    favoritesButton->setEnabled(false);
 }
 
-UrlImportService::Listing TFrmImport::listFavoritesWithProgress()
+UrlImportService::Listing ImportWindow::listFavoritesWithProgress()
 {
     // A large folder takes a while to read (one file per shortcut): past the threshold a
     // progress dialog with a cancel button shows. No transaction is open while it runs.
@@ -200,38 +200,38 @@ UrlImportService::Listing TFrmImport::listFavoritesWithProgress()
     return listing;
 }
 
-void TFrmImport::setChecks(bool (*newState)(bool checked))
+void ImportWindow::setChecks(bool (*newState)(bool checked))
 {
-    ListRowModel *rows = ListView1->rows();
+    ListRowModel *rows = addressList->rows();
     const int count = rows->count();
     for (int row = 0; row < count; ++row)
         rows->setChecked(row, newState(rows->isChecked(row)));
     if (count > 0)
-        ListView1->selectRow(count - 1);
+        addressList->selectRow(count - 1);
 }
 
-void TFrmImport::TSelectAllBtnClick()
+void ImportWindow::checkAll()
 {
     setChecks([](bool) { return true; });
 }
 
-void TFrmImport::TNoSelectAllBtnClick()
+void ImportWindow::uncheckAll()
 {
     setChecks([](bool) { return false; });
 }
 
-void TFrmImport::TOrSelectAllBtnClick()
+void ImportWindow::flipChecks()
 {
     setChecks([](bool checked) { return !checked; });
 }
 
-void TFrmImport::TImportBtnClick()
+void ImportWindow::importChecked()
 {
     if (m_listsBookmarks) {
         importBookmarks();
         return;
     }
-    ListRowModel *rows = ListView1->rows();
+    ListRowModel *rows = addressList->rows();
     std::vector<ShortcutEntry> chosen;
     std::vector<int> sourceRow; // the list row of each entry of chosen
     for (int row = 0; row < rows->count(); ++row) {
@@ -242,31 +242,31 @@ void TFrmImport::TImportBtnClick()
         sourceRow.push_back(row);
     }
 
-    const Outcome outcome = HistoryCommands::importShortcuts(&m_dm1.history(), m_dm1.connection(), chosen);
+    const Outcome outcome = HistoryCommands::importShortcuts(&m_sharedConnection.history(), m_sharedConnection.connection(), chosen);
     // The transaction has ended: from here on a message box may run its event loop.
     if (!outcome.ok()) {
         // After a failed row the selection rests on that row.
         if (outcome.kind != Outcome::Kind::Refused && outcome.count >= 0 && size_t(outcome.count) < sourceRow.size())
-            ListView1->selectRow(sourceRow[size_t(outcome.count)]);
+            addressList->selectRow(sourceRow[size_t(outcome.count)]);
         Dialogs::errorReport(this, outcome.message);
         return;
     }
     if (rows->count() > 0)
-        ListView1->selectRow(rows->count() - 1);
+        addressList->selectRow(rows->count() - 1);
     Dialogs::message(this, QStringLiteral("成功导入！"));
 }
 
-void TFrmImport::TExitBtnClick()
+void ImportWindow::exitWindow()
 {
     close();
 }
 
-void TFrmImport::ListView1MouseMove(const QPoint &viewportPos)
+void ImportWindow::onListMouseMoved(const QPoint &viewportPos)
 {
-    const int row = ListView1->rowAt(viewportPos);
+    const int row = addressList->rowAt(viewportPos);
     if (row < 0)
         return;
-    const ListRow &shown = ListView1->rows()->rowAt(row);
+    const ListRow &shown = addressList->rows()->rowAt(row);
     // A line feed separates the two lines (a carriage return would run them together).
     QString hint = QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n') + QStringLiteral("网址名称: ")
                    + shown.subItems.value(0);
@@ -276,10 +276,10 @@ void TFrmImport::ListView1MouseMove(const QPoint &viewportPos)
         if (planned.duplicate)
             hint += QLatin1Char('\n') + QStringLiteral("重复：") + planned.duplicateHint;
     }
-    ListView1->setHintText(hint);
+    addressList->setHintText(hint);
 }
 
-void TFrmImport::closeEvent(QCloseEvent *event)
+void ImportWindow::closeEvent(QCloseEvent *event)
 {
     if (m_busy) {
         // A reading is stopped and the window closes when it has; a store runs to its
@@ -291,10 +291,10 @@ void TFrmImport::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    TXPForm::closeEvent(event);
+    CaptionWindow::closeEvent(event);
 }
 
-void TFrmImport::TBrowserBtnClick()
+void ImportWindow::listBrowserProfile()
 {
     const std::vector<BrowserProfile> profiles = BrowserProfiles::find(QDir::homePath());
     if (profiles.empty()) {
@@ -316,7 +316,7 @@ void TFrmImport::TBrowserBtnClick()
     listBookmarks([profile](const ReadCancel &cancel) { return BookmarkFile::read(profile.file, cancel, profile.browser); });
 }
 
-void TFrmImport::TFileBtnClick()
+void ImportWindow::chooseBookmarkFile()
 {
     const QString file = QFileDialog::getOpenFileName(
         this, QStringLiteral("从文件导入"), QDir::homePath(),
@@ -325,14 +325,14 @@ void TFrmImport::TFileBtnClick()
         listBookmarkFile(file);
 }
 
-void TFrmImport::listBookmarkFile(const QString &file)
+void ImportWindow::listBookmarkFile(const QString &file)
 {
     listBookmarks([file](const ReadCancel &cancel) { return BookmarkFile::read(file, cancel); });
 }
 
-void TFrmImport::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> reader)
+void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> reader)
 {
-    BackgroundImport job(m_dm1.connection().databaseFile());
+    BackgroundImport job(m_sharedConnection.connection().databaseFile());
     m_readingJob = &job; // a close while it reads cancels the reading
     const bool read =
         runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); });
@@ -344,7 +344,7 @@ void TFrmImport::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> re
     if (!read)
         return;
 
-    ListRowModel *rows = ListView1->rows();
+    ListRowModel *rows = addressList->rows();
     rows->clear();
     m_plan = job.takePlan();
     m_listsBookmarks = true;
@@ -356,21 +356,21 @@ void TFrmImport::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> re
                                  row.checked});
     }
     rows->append(std::move(listed));
-    TIEBtn->setEnabled(true);
+    favoritesButton->setEnabled(true);
 }
 
-void TFrmImport::importBookmarks()
+void ImportWindow::importBookmarks()
 {
-    ListRowModel *rows = ListView1->rows();
+    ListRowModel *rows = addressList->rows();
     for (int row = 0; row < rows->count(); ++row) {
         const size_t index = size_t(rows->rowAt(row).subItems.value(PlanIndexItem).toLongLong());
         if (index < m_plan.rows.size())
             m_plan.rows[index].checked = rows->isChecked(row);
     }
-    BackgroundImport job(m_dm1.connection().databaseFile());
+    BackgroundImport job(m_sharedConnection.connection().databaseFile());
     const bool stored =
         runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); });
-    m_dm1.history().takeSteps(job.steps());
+    m_sharedConnection.history().takeSteps(job.steps());
     if (!stored)
         return;
     const ImportReport &report = job.report();
@@ -381,7 +381,7 @@ void TFrmImport::importBookmarks()
     Dialogs::reportWithDetails(this, reportText(report), Dialogs::applicationTitle(), report.details());
 }
 
-bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qsizetype total,
+bool ImportWindow::runInBackground(BackgroundImport &job, const QString &label, qsizetype total,
                                  const std::function<void()> &start)
 {
     QEventLoop loop;
@@ -411,12 +411,12 @@ bool TFrmImport::runInBackground(BackgroundImport &job, const QString &label, qs
     // cancels the reading, and the window closes once the loop has ended (closeEvent).
     setCursor(Qt::BusyCursor);
     contentArea()->setEnabled(false);
-    setSysButtonsEnabled(m_readingJob != nullptr);
+    setCaptionButtonsEnabled(m_readingJob != nullptr);
     m_busy = true;
     start();
     loop.exec(); // the worker holds the transaction on its own connection
     m_busy = false;
-    setSysButtonsEnabled(true);
+    setCaptionButtonsEnabled(true);
     contentArea()->setEnabled(true);
     unsetCursor();
     if (progress)

@@ -1,7 +1,7 @@
 // The group tree: loading, the left click and the node pictures.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "main/MainPictures.h"
 
@@ -15,8 +15,8 @@ QTreeWidgetItem *makeNode(const QString &label, int image, int selectedImage)
 {
     auto *node = new QTreeWidgetItem(QStringList{label});
     node->setIcon(0, MainPictures::nodeIcon(image, selectedImage));
-    node->setData(0, TFrmMain::NodeImageRole, image);
-    node->setData(0, TFrmMain::NodeSelectedImageRole, selectedImage);
+    node->setData(0, MainWindow::NodeImageRole, image);
+    node->setData(0, MainWindow::NodeSelectedImageRole, selectedImage);
     return node;
 }
 
@@ -35,14 +35,14 @@ bool nodeHolds(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *node)
 // "收藏夹"; the node of the failing addresses comes after the groups once the library holds
 // results of a link check. Nothing is selected: the first list fill selects the root. When the groups
 // cannot be read the error goes to the caller and the tree stays as it was.
-void TFrmMain::P_LoadTree()
+void MainWindow::loadTree()
 {
-    const QList<GroupStore::Group> groups = GroupStore::groups(m_dm1.connection());
-    TreeView1->clear();
+    const QList<GroupStore::Group> groups = GroupStore::groups(m_sharedConnection.connection());
+    groupTree->clear();
     m_favouritesNode = nullptr;
 
     QTreeWidgetItem *root = makeNode(RootLabel, MainPictures::Computer, MainPictures::Computer);
-    TreeView1->addTopLevelItem(root);
+    groupTree->addTopLevelItem(root);
     for (const GroupStore::Group &group : groups) {
         QTreeWidgetItem *node = makeNode(group.name, MainPictures::Binders, MainPictures::OpenFolder);
         node->setData(0, NodeGroupNoRole, group.number);
@@ -50,24 +50,24 @@ void TFrmMain::P_LoadTree()
     }
     addFailingNode(root);
     m_favouritesNode = makeNode(FavouritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
-    TreeView1->addTopLevelItem(m_favouritesNode);
+    groupTree->addTopLevelItem(m_favouritesNode);
 }
 
 // A left click (and the favourites button): list the addresses of the selected node.
 // Moving the selection with the keyboard does not come here.
-void TFrmMain::TreeView1Click()
+void MainWindow::listSelectedNode()
 {
-    QTreeWidgetItem *node = TreeView1->currentItem();
+    QTreeWidgetItem *node = groupTree->currentItem();
     if (!node)
         return;
-    P_SetCurGroup(node->text(0));
-    P_SetMenus();
-    P_FillList();
+    setCurrentGroup(node->text(0));
+    updateMenus();
+    fillList();
 }
 
 // Auto-expand: the newly selected node opens, the node selected before closes unless it
 // holds the new one.
-void TFrmMain::TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previous)
+void MainWindow::onCurrentNodeChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous)
 {
     if (current)
         current->setExpanded(true);
@@ -79,15 +79,15 @@ void TFrmMain::TreeView1Change(QTreeWidgetItem *current, QTreeWidgetItem *previo
     }
     // A press is still being handled: folding now would move the nodes under the pointer
     // and the press would end on another node. Fold once the press is done.
-    const QPersistentModelIndex folding = TreeView1->indexFromItem(previous);
+    const QPersistentModelIndex folding = groupTree->indexFromItem(previous);
     QTimer::singleShot(0, this, [this, folding] {
-        QTreeWidgetItem *node = TreeView1->itemFromIndex(folding);
-        if (node && !nodeHolds(node, TreeView1->currentItem()))
+        QTreeWidgetItem *node = groupTree->itemFromIndex(folding);
+        if (node && !nodeHolds(node, groupTree->currentItem()))
             node->setExpanded(false);
     });
 }
 
-void TFrmMain::selectNodeWithoutListing(QTreeWidgetItem *node)
+void MainWindow::selectNodeWithoutListing(QTreeWidgetItem *node)
 {
-    TreeView1->setCurrentItem(node);
+    groupTree->setCurrentItem(node);
 }

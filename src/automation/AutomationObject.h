@@ -15,7 +15,7 @@ class AddressEditorOpener;
 // editor goes without being closed (the program ends) is answered with an error, never
 // as saved or cancelled. The object itself
 // holds nothing between calls but the number of calls still waiting.
-class TPIO : public QDBusVirtualObject
+class AutomationObject : public QDBusVirtualObject
 {
     Q_OBJECT
 
@@ -29,8 +29,8 @@ public:
     static constexpr int MaxPendingCalls = 20;
 
     // `editors` opens the calls' editors; it must outlive the object's calls.
-    explicit TPIO(AddressEditorOpener &editors, QObject *parent = nullptr);
-    ~TPIO() override;
+    explicit AutomationObject(AddressEditorOpener &editors, QObject *parent = nullptr);
+    ~AutomationObject() override;
 
     // True when the text is empty once characters up to the blank are cut from both ends.
     static bool isBlank(const QString &text);

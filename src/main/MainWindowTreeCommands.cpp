@@ -1,8 +1,8 @@
 // The group tree's right button, its popup menu and the group commands, with in-place
 // editing of group names.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "data/Schema.h"
 #include "main/MainPictures.h"
 #include "main/TreeLabelDelegate.h"
@@ -41,7 +41,7 @@ private:
 
 bool isGroupNode(const QTreeWidgetItem *node)
 {
-    return node && node->parent() && !node->parent()->parent() && !node->data(0, TFrmMain::NodeFailingRole).toBool();
+    return node && node->parent() && !node->parent()->parent() && !node->data(0, MainWindow::NodeFailingRole).toBool();
 }
 
 bool hasVisibleAction(const QMenu *menu)
@@ -67,86 +67,86 @@ bool treeHolds(QTreeWidget *tree, const QTreeWidgetItem *node)
 
 } // namespace
 
-void TFrmMain::connectTreeCommands()
+void MainWindow::connectTreeCommands()
 {
-    TreeView1->viewport()->installEventFilter(new TreeMouseFilter(TreeView1, [this](QMouseEvent *event) {
+    groupTree->viewport()->installEventFilter(new TreeMouseFilter(groupTree, [this](QMouseEvent *event) {
         const QPoint at = event->position().toPoint();
-        const bool rightOnNode = event->button() == Qt::RightButton && TreeView1->itemAt(at);
-        TreeView1MouseDown(event->button(), event->modifiers(), at.x(), at.y());
+        const bool rightOnNode = event->button() == Qt::RightButton && groupTree->itemAt(at);
+        onTreeMouseDown(event->button(), event->modifiers(), at.x(), at.y());
         return rightOnNode;
     }));
 
-    auto *delegate = new TreeLabelDelegate(TreeView1);
-    TreeView1->setItemDelegate(delegate);
+    auto *delegate = new TreeLabelDelegate(groupTree);
+    groupTree->setItemDelegate(delegate);
     // Handled once the editor is gone, outside the editor's own event handling: the
     // statements may end in a message box.
     connect(
         delegate, &TreeLabelDelegate::labelConfirmed, this,
         [this](const QPersistentModelIndex &index, const QString &text) {
-            if (QTreeWidgetItem *node = TreeView1->itemFromIndex(index))
-                TreeView1Edited(node, text);
+            if (QTreeWidgetItem *node = groupTree->itemFromIndex(index))
+                onLabelEdited(node, text);
         },
         Qt::QueuedConnection);
     connect(
         delegate, &TreeLabelDelegate::editCancelled, this,
         [this](const QPersistentModelIndex &index) {
-            if (QTreeWidgetItem *node = TreeView1->itemFromIndex(index))
+            if (QTreeWidgetItem *node = groupTree->itemFromIndex(index))
                 treeEditCancelled(node);
         },
         Qt::QueuedConnection);
 
-    connect(TreePM1, &QAction::triggered, this, &TFrmMain::TreePM1Click);
-    connect(TreePM2, &QAction::triggered, this, &TFrmMain::TreePM2Click);
-    connect(TreePM3, &QAction::triggered, this, &TFrmMain::TreePM3Click);
-    connect(TreePM4, &QAction::triggered, this, &TFrmMain::TreePM4Click);
-    connect(TreePM5, &QAction::triggered, this, &TFrmMain::TreePM5Click);
-    connect(TreePM6, &QAction::triggered, this, &TFrmMain::TreePM6Click);
+    connect(treeAddAddressAction, &QAction::triggered, this, &MainWindow::addAddressFromTree);
+    connect(treeRenameGroupAction, &QAction::triggered, this, &MainWindow::renameGroupFromMenu);
+    connect(treeAddGroupAction, &QAction::triggered, this, &MainWindow::addGroupFromMenu);
+    connect(treeDeleteGroupAction, &QAction::triggered, this, &MainWindow::deleteGroupFromMenu);
+    connect(treeExportAction, &QAction::triggered, this, &MainWindow::exportFromMenu);
+    connect(treeCheckLinksAction, &QAction::triggered, this, &MainWindow::checkLinksFromMenu);
 }
 
 // The right button on a node selects it and lists its addresses; then the menu opens at
 // the pointer, except on the import group "IE收藏夹". Other presses are left to the tree.
-void TFrmMain::TreeView1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+void MainWindow::onTreeMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
 {
     Q_UNUSED(shift);
     if (button != Qt::RightButton)
         return;
-    QTreeWidgetItem *node = TreeView1->itemAt(x, y);
+    QTreeWidgetItem *node = groupTree->itemAt(x, y);
     if (!node)
         return;
-    TreeView1->setCurrentItem(node);
-    TreeView1Click();
+    groupTree->setCurrentItem(node);
+    listSelectedNode();
     if (node->text(0) == Schema::ImportGroup)
         return;
     // On "收藏夹" every item is hidden: no empty menu then.
-    if (hasVisibleAction(TreeViewPopupMenu))
-        TreeViewPopupMenu->popup(TreeView1->viewport()->mapToGlobal(QPoint(x, y)));
+    if (hasVisibleAction(treeMenu))
+        treeMenu->popup(groupTree->viewport()->mapToGlobal(QPoint(x, y)));
 }
 
-void TFrmMain::TreePM1Click()
+void MainWindow::addAddressFromTree()
 {
-    P_AddAddress();
+    addAddressToGroup();
 }
 
 // "修改组别名": only a group's label is edited.
-void TFrmMain::TreePM2Click()
+void MainWindow::renameGroupFromMenu()
 {
     m_addingGroup = false;
-    QTreeWidgetItem *node = TreeView1->currentItem();
+    QTreeWidgetItem *node = groupTree->currentItem();
     if (isGroupNode(node))
         startEditing(node);
 }
 
 // "添加网址组别": an empty node under "网址", whatever node was chosen, to type the name
 // into. The node stays only if the group is stored.
-void TFrmMain::TreePM3Click()
+void MainWindow::addGroupFromMenu()
 {
-    QTreeWidgetItem *root = TreeView1->topLevelItem(0);
+    QTreeWidgetItem *root = groupTree->topLevelItem(0);
     if (!root)
         return;
-    if (treeHolds(TreeView1, m_newGroupNode))
+    if (treeHolds(groupTree, m_newGroupNode))
         dropNewGroupNode(m_newGroupNode); // a new node whose edit never ended
     m_addingGroup = true;
-    m_nodeBeforeNewGroup = TreeView1->currentItem();
+    m_nodeBeforeNewGroup = groupTree->currentItem();
     auto *node = new QTreeWidgetItem(QStringList{QString()});
     node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
     node->setData(0, NodeImageRole, MainPictures::Binders);
@@ -165,14 +165,14 @@ void TFrmMain::TreePM3Click()
 // "删除网址组别": the group and its addresses go without a question. The root and
 // "收藏夹" are no groups: nothing happens there. The next node in tree order is then
 // selected and listed.
-void TFrmMain::TreePM4Click()
+void MainWindow::deleteGroupFromMenu()
 {
-    QTreeWidgetItem *node = TreeView1->currentItem();
+    QTreeWidgetItem *node = groupTree->currentItem();
     if (!isGroupNode(node))
         return;
-    if (!P_DeleteGroup(node->text(0)))
+    if (!deleteGroupNamed(node->text(0)))
         return;
-    QTreeWidgetItem *next = TreeView1->itemBelow(node);
+    QTreeWidgetItem *next = groupTree->itemBelow(node);
     if (!next)
         next = m_favouritesNode;
     if (node == m_newGroupNode)
@@ -180,13 +180,13 @@ void TFrmMain::TreePM4Click()
     delete node;
     if (next) {
         selectNodeWithoutListing(next);
-        TreeView1Click();
+        listSelectedNode();
     }
 }
 
 // Labels of the import group and blank labels are not edited, except the empty label of
 // the node that "添加网址组别" has just appended.
-bool TFrmMain::TreeView1Editing(QTreeWidgetItem *node) const
+bool MainWindow::mayEditLabel(QTreeWidgetItem *node) const
 {
     if (!node)
         return false;
@@ -197,13 +197,13 @@ bool TFrmMain::TreeView1Editing(QTreeWidgetItem *node) const
 
 // The label shows only what was stored: a new group that was not stored loses its node,
 // a rename that was not stored keeps the old label.
-void TFrmMain::TreeView1Edited(QTreeWidgetItem *node, const QString &text)
+void MainWindow::onLabelEdited(QTreeWidgetItem *node, const QString &text)
 {
     const bool isNewGroup = node == m_newGroupNode;
     if (isNewGroup)
         m_newGroupNode = nullptr;
     if (m_addingGroup && isNewGroup) {
-        if (P_AddGroup(text))
+        if (addGroupNamed(text))
             node->setText(0, text);
         else
             dropNewGroupNode(node);
@@ -213,15 +213,15 @@ void TFrmMain::TreeView1Edited(QTreeWidgetItem *node, const QString &text)
         dropNewGroupNode(node);
         return;
     }
-    if (!P_RenameGroup(text))
+    if (!renameGroupTo(text))
         return;
     node->setText(0, text);
     // The list's group column and the current group follow the new name.
-    if (TreeView1->currentItem() == node)
-        TreeView1Click();
+    if (groupTree->currentItem() == node)
+        listSelectedNode();
 }
 
-void TFrmMain::treeEditCancelled(QTreeWidgetItem *node)
+void MainWindow::treeEditCancelled(QTreeWidgetItem *node)
 {
     if (node == m_newGroupNode) {
         m_newGroupNode = nullptr;
@@ -229,47 +229,47 @@ void TFrmMain::treeEditCancelled(QTreeWidgetItem *node)
     }
 }
 
-void TFrmMain::startEditing(QTreeWidgetItem *node)
+void MainWindow::startEditing(QTreeWidgetItem *node)
 {
-    if (!TreeView1Editing(node))
+    if (!mayEditLabel(node))
         return;
     // Editable only for this edit: the user's clicks and keys never start one.
     node->setFlags(node->flags() | Qt::ItemIsEditable);
-    TreeView1->scrollToItem(node);
-    TreeView1->editItem(node, 0);
+    groupTree->scrollToItem(node);
+    groupTree->editItem(node, 0);
     node->setFlags(node->flags() & ~Qt::ItemIsEditable);
 }
 
 // Removes a new group's node that holds no stored group; the node chosen before
 // "添加网址组别" is selected again, without listing anew.
-void TFrmMain::dropNewGroupNode(QTreeWidgetItem *node)
+void MainWindow::dropNewGroupNode(QTreeWidgetItem *node)
 {
-    const bool wasCurrent = TreeView1->currentItem() == node;
+    const bool wasCurrent = groupTree->currentItem() == node;
     if (node == m_newGroupNode)
         m_newGroupNode = nullptr;
     delete node;
     if (!wasCurrent)
         return;
-    QTreeWidgetItem *back = treeHolds(TreeView1, m_nodeBeforeNewGroup) ? m_nodeBeforeNewGroup
-                                                                       : TreeView1->topLevelItem(0);
+    QTreeWidgetItem *back = treeHolds(groupTree, m_nodeBeforeNewGroup) ? m_nodeBeforeNewGroup
+                                                                       : groupTree->topLevelItem(0);
     selectNodeWithoutListing(back);
 }
 
 // A name stored already is refused; a blank one is not stored, without a word.
-bool TFrmMain::P_AddGroup(const QString &name)
+bool MainWindow::addGroupNamed(const QString &name)
 {
-    return showOutcome(HistoryCommands::addGroup(&m_dm1.history(), m_dm1.connection(), name));
+    return showOutcome(HistoryCommands::addGroup(&m_sharedConnection.history(), m_sharedConnection.connection(), name));
 }
 
 // Renames the current group (the node clicked last).
-bool TFrmMain::P_RenameGroup(const QString &name)
+bool MainWindow::renameGroupTo(const QString &name)
 {
-    return showOutcome(HistoryCommands::renameGroup(&m_dm1.history(), m_dm1.connection(), m_curGroup, name));
+    return showOutcome(HistoryCommands::renameGroup(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentGroup, name));
 }
 
 // Deletes the group and its addresses in one transaction. True when no such group is
 // stored afterwards (also when there was none); false after telling the user of a failure.
-bool TFrmMain::P_DeleteGroup(const QString &name)
+bool MainWindow::deleteGroupNamed(const QString &name)
 {
-    return showOutcome(HistoryCommands::removeGroup(&m_dm1.history(), m_dm1.connection(), name));
+    return showOutcome(HistoryCommands::removeGroup(&m_sharedConnection.history(), m_sharedConnection.connection(), name));
 }

@@ -1,12 +1,12 @@
 // The tree's "检查链接": checks the node's addresses (the root: every group); the list's
 // "改为新网址" and "使用网页标题": the fixes the last check offers for the selected row; the
 // node "失效网址" with the reasons in its rows' hints; the site icons of the list's rows.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "controls/TListView1.h"
+#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "links/LinkFixes.h"
 #include "links/LinkStore.h"
 #include "main/AddressListModel.h"
@@ -18,9 +18,9 @@
 #include <QAction>
 #include <QTreeWidget>
 
-void TFrmMain::TreePM6Click()
+void MainWindow::checkLinksFromMenu()
 {
-    const QTreeWidgetItem *node = TreeView1->currentItem();
+    const QTreeWidgetItem *node = groupTree->currentItem();
     if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool())
         return;
     const LinkCheckProgress::Outcome outcome = LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());
@@ -30,54 +30,54 @@ void TFrmMain::TreePM6Click()
         Dialogs::message(this, LinkCheckProgress::report(outcome));
 }
 
-void TFrmMain::offerLinkFixes()
+void MainWindow::offerLinkFixes()
 {
     LinkFixes::Offer offer;
-    const int row = ListView1->selectedRow();
+    const int row = addressList->selectedRow();
     if (row >= 0) {
         try {
-            offer = LinkFixes::offeredFor(m_dm1.connection(), m_curAddress, listedRecord(row).name);
+            offer = LinkFixes::offeredFor(m_sharedConnection.connection(), m_currentAddress, listedRecord(row).name);
         } catch (const AppError &) {
             // no check to go by: nothing is offered
         }
     }
-    ListPM6->setVisible(offer.newAddress);
-    ListPM7->setVisible(offer.pageTitle);
+    listTakeNewAddressAction->setVisible(offer.newAddress);
+    listUsePageTitleAction->setVisible(offer.pageTitle);
 }
 
-void TFrmMain::ListPM6Click()
+void MainWindow::takeNewAddressFromMenu()
 {
     applyLinkFix(&HistoryCommands::useNewAddress);
 }
 
-void TFrmMain::ListPM7Click()
+void MainWindow::usePageTitleFromMenu()
 {
     applyLinkFix(&HistoryCommands::usePageTitle);
 }
 
 // The fix changes the row as the editor's save does; the node is listed anew.
-void TFrmMain::applyLinkFix(LinkFix fix)
+void MainWindow::applyLinkFix(LinkFix fix)
 {
-    const int row = ListView1->selectedRow();
+    const int row = addressList->selectedRow();
     if (row < 0)
         return;
     const QString name = listedRecord(row).name;
-    if (showOutcome(fix(&m_dm1.history(), m_dm1.connection(), m_curAddress, name, selectedRowGroup())))
-        TreeView1Click();
+    if (showOutcome(fix(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, name, selectedRowGroup())))
+        listSelectedNode();
 }
 
-void TFrmMain::setupLinkViews()
+void MainWindow::setupLinkViews()
 {
     m_addressRows->setRowIcon([this](const AddressRecord &record) {
-        return m_siteIcons.iconFor(m_dm1.connection(), record.address);
+        return m_siteIcons.iconFor(m_sharedConnection.connection(), record.address);
     });
 }
 
-void TFrmMain::addFailingNode(QTreeWidgetItem *root)
+void MainWindow::addFailingNode(QTreeWidgetItem *root)
 {
     bool checked = false;
     try {
-        checked = LinkStore::anyChecks(m_dm1.connection());
+        checked = LinkStore::anyChecks(m_sharedConnection.connection());
     } catch (const AppError &) {
         // a library that cannot tell: the tree shows its groups all the same
     }
@@ -92,16 +92,16 @@ void TFrmMain::addFailingNode(QTreeWidgetItem *root)
 }
 
 // Only the failing node's rows tell why they fail; the lines follow the row's details.
-QString TFrmMain::failureHintOf(int row)
+QString MainWindow::failureHintOf(int row)
 {
-    const QTreeWidgetItem *node = TreeView1->currentItem();
-    if (!node || !node->data(0, NodeFailingRole).toBool() || m_curGroup != FailingLabel)
+    const QTreeWidgetItem *node = groupTree->currentItem();
+    if (!node || !node->data(0, NodeFailingRole).toBool() || m_currentGroup != FailingLabel)
         return {};
-    const QString hint = m_failureHints.hintFor(m_dm1.connection(), listedRecord(row).address);
+    const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), listedRecord(row).address);
     return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;
 }
 
-void TFrmMain::forgetLinkResults()
+void MainWindow::forgetLinkResults()
 {
     m_siteIcons.forget();
     m_failureHints.forget();

@@ -1,7 +1,7 @@
 // Visiting an address: count the visit, resolve the host where asked, start the browser.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
@@ -26,10 +26,10 @@ public:
 
 // The visit is counted first, in every group that holds the address; a failure there
 // opens nothing, unless the database only cannot be changed. The list is not refreshed.
-void TFrmMain::P_Visit()
+void MainWindow::visitCurrentAddress()
 {
-    const QString address = m_curAddress;
-    const Outcome counted = AddressCommands::countVisit(m_dm1.connection(), address);
+    const QString address = m_currentAddress;
+    const Outcome counted = AddressCommands::countVisit(m_sharedConnection.connection(), address);
     showOutcome(counted);
     if (AddressCommands::mayOpenAfter(counted))
         openAddress(address);
@@ -37,11 +37,11 @@ void TFrmMain::P_Visit()
 
 // Starts the browser on the address, or on its host's IPv4 address while the IP button
 // is down.
-void TFrmMain::openAddress(const QString &address)
+void MainWindow::openAddress(const QString &address)
 {
     QString target = address;
-    if (IPTBtn->isChecked()) {
-        const QString byAddress = P_HostToIP(address);
+    if (visitByIpButton->isChecked()) {
+        const QString byAddress = addressByIp(address);
         if (byAddress.isEmpty()) {
             Dialogs::message(this, QStringLiteral("不在线！"));
             return;
@@ -53,7 +53,7 @@ void TFrmMain::openAddress(const QString &address)
 
 // The address with its host replaced by the host's dotted IPv4 address; empty when the
 // host does not resolve.
-QString TFrmMain::P_HostToIP(const QString &address) const
+QString MainWindow::addressByIp(const QString &address) const
 {
     return AddressCommands::withHostAsIpv4(address, [this](const QString &host) {
         WaitCursor waiting;

@@ -1,8 +1,8 @@
 // The search tab: finding addresses and names that contain a text, and the history of
 // search texts offered in the drop-down.
-#include "main/FrmMain.h"
+#include "main/MainWindow.h"
 
-#include "data/DataModule.h"
+#include "data/SharedConnection.h"
 #include "services/SearchService.h"
 
 #include <QComboBox>
@@ -42,42 +42,42 @@ private:
 
 } // namespace
 
-void TFrmMain::connectSearchTab()
+void MainWindow::connectSearchTab()
 {
-    connect(BitBtn1, &QPushButton::clicked, this, &TFrmMain::BitBtn1Click);
+    connect(searchButton, &QPushButton::clicked, this, &MainWindow::searchFromBox);
     // Insert policy NoInsert: the box never takes the typed text as an item of its own.
-    auto *enter = new EnterPressesButton(BitBtn1, TabSheet2);
-    TabSheet2->installEventFilter(enter);
-    Cbo1->installEventFilter(enter);
+    auto *enter = new EnterPressesButton(searchButton, searchTab);
+    searchTab->installEventFilter(enter);
+    searchBox->installEventFilter(enter);
 }
 
-void TFrmMain::BitBtn1Click()
+void MainWindow::searchFromBox()
 {
-    P_Search(Cbo1->currentText());
-    P_LoadHistory();
+    runSearch(searchBox->currentText());
+    loadSearchHistory();
 }
 
-void TFrmMain::PageControl1Change(int index)
+void MainWindow::onTabChanged(int index)
 {
     if (index == 1)
-        P_LoadHistory();
+        loadSearchHistory();
 }
 
 // The result replaces the list; the current group, the current address and the tree's
 // selection stay as they were. A failed search remembers nothing; a text that cannot be
 // remembered leaves the result as it is and says nothing.
-void TFrmMain::P_Search(const QString &text)
+void MainWindow::runSearch(const QString &text)
 {
-    showOutcome(SearchService::searchListed(m_dm1.connection(), text,
-                                            [this](const AddressFilter &filter) { return P_AddRows(filter); }));
+    showOutcome(SearchService::searchListed(m_sharedConnection.connection(), text,
+                                            [this](const AddressFilter &filter) { return loadRows(filter); }));
 }
 
 // Newest first. A failure is not reported; the typed text is put back in any case.
-void TFrmMain::P_LoadHistory()
+void MainWindow::loadSearchHistory()
 {
-    const QString typed = Cbo1->currentText();
-    Cbo1->clear();
-    Cbo1->addItems(SearchService::loadHistory(m_dm1.connection()).entries);
-    Cbo1->setEditText(typed);
-    Cbo1->setFocus();
+    const QString typed = searchBox->currentText();
+    searchBox->clear();
+    searchBox->addItems(SearchService::loadHistory(m_sharedConnection.connection()).entries);
+    searchBox->setEditText(typed);
+    searchBox->setFocus();
 }

@@ -1,4 +1,4 @@
-#include "window/XPForm.h"
+#include "window/CaptionWindow.h"
 
 #include "window/HintTimes.h"
 #include "window/SharedIcons.h"
@@ -43,7 +43,7 @@ static void initWindowResources()
     }
 }
 
-TXPForm::TXPForm(QWidget *owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint)
+CaptionWindow::CaptionWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint)
 {
     initWindowResources();
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -55,66 +55,66 @@ TXPForm::TXPForm(QWidget *owner) : QWidget(owner, Qt::Window | Qt::FramelessWind
     m_content = new QWidget(this);
     m_layout->addWidget(m_content, 1);
 
-    SetAlpha(255);
-    ArrangeSysButtons();
+    setAlpha(255);
+    arrangeCaptionButtons();
     if (owner)
         setWindowIcon(owner->windowIcon());
 }
 
-void TXPForm::buildCaptionBar()
+void CaptionWindow::buildCaptionBar()
 {
-    pnlCaptionParent = new QWidget(this);
-    pnlCaptionParent->setObjectName(QStringLiteral("pnlCaptionParent"));
-    pnlCaptionParent->setFixedHeight(CaptionHeight);
-    setBackground(pnlCaptionParent, designCaptionColour);
-    auto *bar = new QHBoxLayout(pnlCaptionParent);
+    captionBar = new QWidget(this);
+    captionBar->setObjectName(QStringLiteral("captionBar"));
+    captionBar->setFixedHeight(CaptionHeight);
+    setBackground(captionBar, designCaptionColour);
+    auto *bar = new QHBoxLayout(captionBar);
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(0);
 
-    ImgIcon = new QLabel(pnlCaptionParent);
-    ImgIcon->setObjectName(QStringLiteral("ImgIcon"));
-    ImgIcon->setFixedSize(CaptionHeight, CaptionHeight);
-    ImgIcon->setAlignment(Qt::AlignCenter);
-    ImgIcon->setPixmap(SharedIcons::fromFile(QStringLiteral(":/window/icon.svg")).pixmap(16, 16));
-    ImgIcon->installEventFilter(this);
-    bar->addWidget(ImgIcon);
+    captionIcon = new QLabel(captionBar);
+    captionIcon->setObjectName(QStringLiteral("captionIcon"));
+    captionIcon->setFixedSize(CaptionHeight, CaptionHeight);
+    captionIcon->setAlignment(Qt::AlignCenter);
+    captionIcon->setPixmap(SharedIcons::fromFile(QStringLiteral(":/window/icon.svg")).pixmap(16, 16));
+    captionIcon->installEventFilter(this);
+    bar->addWidget(captionIcon);
 
-    pnlCaption = new QLabel(QStringLiteral("SimpleForm"), pnlCaptionParent);
-    pnlCaption->setObjectName(QStringLiteral("pnlCaption"));
-    pnlCaption->setAlignment(Qt::AlignCenter);
-    QPalette captionPalette = pnlCaption->palette();
+    captionLabel = new QLabel(QStringLiteral("SimpleForm"), captionBar);
+    captionLabel->setObjectName(QStringLiteral("captionLabel"));
+    captionLabel->setAlignment(Qt::AlignCenter);
+    QPalette captionPalette = captionLabel->palette();
     captionPalette.setColor(QPalette::WindowText, infoBackground);
-    pnlCaption->setPalette(captionPalette);
-    QFont captionFont = pnlCaption->font();
+    captionLabel->setPalette(captionPalette);
+    QFont captionFont = captionLabel->font();
     captionFont.setPixelSize(20);
     captionFont.setBold(true);
-    pnlCaption->setFont(captionFont);
-    pnlCaption->installEventFilter(this);
-    bar->addWidget(pnlCaption, 1);
+    captionLabel->setFont(captionFont);
+    captionLabel->installEventFilter(this);
+    bar->addWidget(captionLabel, 1);
 
-    pnlSysBox = new QWidget(pnlCaptionParent);
-    pnlSysBox->setObjectName(QStringLiteral("pnlSysBox"));
-    pnlSysBox->setFixedSize(SysBoxWidth, CaptionHeight);
-    pnlSysBox->installEventFilter(this);
-    bar->addWidget(pnlSysBox);
+    captionButtons = new QWidget(captionBar);
+    captionButtons->setObjectName(QStringLiteral("captionButtons"));
+    captionButtons->setFixedSize(CaptionButtonsWidth, CaptionHeight);
+    captionButtons->installEventFilter(this);
+    bar->addWidget(captionButtons);
 
-    btnMin = makeSysButton(QStringLiteral(":/window/min.svg"), &TXPForm::btnMinClick);
-    btnMax = makeSysButton(QStringLiteral(":/window/max.svg"), &TXPForm::btnMaxClick);
-    btnClose = makeSysButton(QStringLiteral(":/window/close.svg"), &TXPForm::btnCloseClick);
-    btnMin->setObjectName(QStringLiteral("btnMin"));
-    btnMax->setObjectName(QStringLiteral("btnMax"));
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnMin->move(1, 1);
-    btnMax->move(22, 1);
-    btnClose->move(43, 1);
-    m_layout->addWidget(pnlCaptionParent);
+    minimiseButton = makeCaptionButton(QStringLiteral(":/window/min.svg"), &CaptionWindow::minimiseClicked);
+    maximiseButton = makeCaptionButton(QStringLiteral(":/window/max.svg"), &CaptionWindow::maximiseClicked);
+    closeButton = makeCaptionButton(QStringLiteral(":/window/close.svg"), &CaptionWindow::closeClicked);
+    minimiseButton->setObjectName(QStringLiteral("minimiseButton"));
+    maximiseButton->setObjectName(QStringLiteral("maximiseButton"));
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    minimiseButton->move(1, 1);
+    maximiseButton->move(22, 1);
+    closeButton->move(43, 1);
+    m_layout->addWidget(captionBar);
 }
 
-QToolButton *TXPForm::makeSysButton(const QString &iconPath, void (TXPForm::*handler)())
+QToolButton *CaptionWindow::makeCaptionButton(const QString &iconPath, void (CaptionWindow::*handler)())
 {
-    auto *button = new QToolButton(pnlSysBox);
+    auto *button = new QToolButton(captionButtons);
     button->setAutoRaise(true);
-    button->setFixedSize(SysButtonSize, SysButtonSize);
+    button->setFixedSize(CaptionButtonSize, CaptionButtonSize);
     button->setIcon(SharedIcons::fromFile(iconPath));
     button->setIconSize(QSize(19, 19));
     button->setFocusPolicy(Qt::NoFocus);
@@ -122,75 +122,75 @@ QToolButton *TXPForm::makeSysButton(const QString &iconPath, void (TXPForm::*han
     return button;
 }
 
-void TXPForm::setCaptionText(const QString &text)
+void CaptionWindow::setCaptionText(const QString &text)
 {
-    pnlCaption->setText(text);
+    captionLabel->setText(text);
     setWindowTitle(text);
 }
 
-QString TXPForm::captionText() const
+QString CaptionWindow::captionText() const
 {
-    return pnlCaption->text();
+    return captionLabel->text();
 }
 
-QPixmap TXPForm::iconPicture() const
+QPixmap CaptionWindow::iconPicture() const
 {
-    return ImgIcon->pixmap();
+    return captionIcon->pixmap();
 }
 
-void TXPForm::setSysButtonsEnabled(bool enabled)
+void CaptionWindow::setCaptionButtonsEnabled(bool enabled)
 {
-    pnlSysBox->setEnabled(enabled);
+    captionButtons->setEnabled(enabled);
 }
 
-void TXPForm::SetMinButtonVisible(bool visible)
+void CaptionWindow::setMinimiseButtonVisible(bool visible)
 {
-    if (btnMin->isHidden() == !visible)
+    if (minimiseButton->isHidden() == !visible)
         return;
-    btnMin->setVisible(visible);
-    ArrangeSysButtons();
+    minimiseButton->setVisible(visible);
+    arrangeCaptionButtons();
 }
 
-void TXPForm::SetMaxButtonVisible(bool visible)
+void CaptionWindow::setMaximiseButtonVisible(bool visible)
 {
-    if (btnMax->isHidden() == !visible)
+    if (maximiseButton->isHidden() == !visible)
         return;
-    btnMax->setVisible(visible);
-    ArrangeSysButtons();
+    maximiseButton->setVisible(visible);
+    arrangeCaptionButtons();
 }
 
-void TXPForm::SetCloseButtonVisible(bool visible)
+void CaptionWindow::setCloseButtonVisible(bool visible)
 {
-    if (btnClose->isHidden() == !visible)
+    if (closeButton->isHidden() == !visible)
         return;
-    btnClose->setVisible(visible);
-    ArrangeSysButtons();
+    closeButton->setVisible(visible);
+    arrangeCaptionButtons();
 }
 
-void TXPForm::ArrangeSysButtons()
+void CaptionWindow::arrangeCaptionButtons()
 {
-    btnClose->setToolTip(QStringLiteral("关闭"));
-    btnMin->setToolTip(QStringLiteral("最小化"));
-    btnMax->setToolTip(QStringLiteral("最大化"));
+    closeButton->setToolTip(QStringLiteral("关闭"));
+    minimiseButton->setToolTip(QStringLiteral("最小化"));
+    maximiseButton->setToolTip(QStringLiteral("最大化"));
     // The caption bar has no bevel: margin 1, top 1.
     const int margin = 1;
     const int top = 1;
-    const int right = pnlSysBox->width() - margin;
-    int x = right - SysButtonSize;
-    for (QToolButton *button : {btnMax, btnMin, btnClose})
+    const int right = captionButtons->width() - margin;
+    int x = right - CaptionButtonSize;
+    for (QToolButton *button : {maximiseButton, minimiseButton, closeButton})
         button->move(button->x(), top);
-    if (!btnClose->isHidden()) {
-        btnClose->move(x, top);
-        x -= SysButtonSize;
+    if (!closeButton->isHidden()) {
+        closeButton->move(x, top);
+        x -= CaptionButtonSize;
     }
-    if (!btnMax->isHidden()) {
-        btnMax->move(x, top);
-        x -= SysButtonSize;
+    if (!maximiseButton->isHidden()) {
+        maximiseButton->move(x, top);
+        x -= CaptionButtonSize;
     }
-    btnMin->move(x, top);
+    minimiseButton->move(x, top);
 }
 
-void TXPForm::SetAlpha(quint8 value)
+void CaptionWindow::setAlpha(quint8 value)
 {
     if (value == m_alphaValue)
         return;
@@ -198,13 +198,13 @@ void TXPForm::SetAlpha(quint8 value)
     SetWindowLayered(this, 0, m_alphaValue, LWA_ALPHA);
 }
 
-QPoint TXPForm::centredPosition(const QSize &screen, const QSize &window)
+QPoint CaptionWindow::centredPosition(const QSize &screen, const QSize &window)
 {
     // C++ integer division truncates toward zero, as the placement rule wants.
     return QPoint((screen.width() - window.width() - 10) / 2, (screen.height() - window.height() - 110) / 2);
 }
 
-void TXPForm::centreOnScreen()
+void CaptionWindow::centreOnScreen()
 {
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -212,21 +212,21 @@ void TXPForm::centreOnScreen()
     move(centredPosition(screen->geometry().size(), frameGeometry().size()));
 }
 
-void TXPForm::standardSetup()
+void CaptionWindow::standardSetup()
 {
     centreOnScreen();
     HintTimes::apply(0, 60000);
-    SetMinButtonVisible(true);
-    SetMaxButtonVisible(true);
-    SetCloseButtonVisible(true);
-    setBackground(pnlCaptionParent, standardCaptionColour);
-    QFont captionFont = pnlCaption->font();
+    setMinimiseButtonVisible(true);
+    setMaximiseButtonVisible(true);
+    setCloseButtonVisible(true);
+    setBackground(captionBar, standardCaptionColour);
+    QFont captionFont = captionLabel->font();
     captionFont.setPointSize(13);
     captionFont.setBold(true);
-    pnlCaption->setFont(captionFont);
+    captionLabel->setFont(captionFont);
 }
 
-void TXPForm::openModal()
+void CaptionWindow::openModal()
 {
     placeAboveOwner();
     setWindowModality(Qt::ApplicationModal);
@@ -240,7 +240,7 @@ void TXPForm::openModal()
 // The window system keeps a window above its owner only when it knows the owner (a
 // dialog or tool window is transient for it) and the two share the stay-on-top state.
 // A minimised owner comes back first, so the window is not hidden along with it.
-void TXPForm::placeAboveOwner()
+void CaptionWindow::placeAboveOwner()
 {
     QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (!owner)
@@ -256,7 +256,7 @@ void TXPForm::placeAboveOwner()
 // to the owner (else the application's main window), as the window system may leave no
 // window active at all. A window opened while another program had the keyboard (an
 // editor that a browser asked for) leaves it to the window system to give it back there.
-void TXPForm::returnFocusAfterModal()
+void CaptionWindow::returnFocusAfterModal()
 {
     QPointer<QWidget> owner = parentWidget() ? parentWidget()->window() : nullptr;
     QTimer::singleShot(0, qApp, [owner, programHadKeyboard = m_programHadKeyboard] {
@@ -272,29 +272,29 @@ void TXPForm::returnFocusAfterModal()
     });
 }
 
-QWidget *TXPForm::applicationMainWindow()
+QWidget *CaptionWindow::applicationMainWindow()
 {
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
-        const auto *form = qobject_cast<TXPForm *>(window);
+        const auto *form = qobject_cast<CaptionWindow *>(window);
         if (form && form->isApplicationMainWindow())
             return window;
     }
     return nullptr;
 }
 
-void TXPForm::execModal()
+void CaptionWindow::execModal()
 {
     QEventLoop loop;
-    connect(this, &TXPForm::closed, &loop, &QEventLoop::quit);
+    connect(this, &CaptionWindow::closed, &loop, &QEventLoop::quit);
     openModal();
     if (isVisible())
         loop.exec(QEventLoop::DialogExec);
 }
 
-void TXPForm::btnMinClick()
+void CaptionWindow::minimiseClicked()
 {
-    if (btnMin->isHidden())
+    if (minimiseButton->isHidden())
         return;
     if (!m_isApplicationMainWindow) {
         showMinimized();
@@ -306,23 +306,23 @@ void TXPForm::btnMinClick()
     }
 }
 
-void TXPForm::btnMaxClick()
+void CaptionWindow::maximiseClicked()
 {
-    if (btnMax->isHidden())
+    if (maximiseButton->isHidden())
         return;
     m_maximized = !m_maximized;
     if (m_maximized) {
         maximise();
-        btnMax->setToolTip(QStringLiteral("还原"));
+        maximiseButton->setToolTip(QStringLiteral("还原"));
     } else {
         restore();
-        btnMax->setToolTip(QStringLiteral("最大化"));
+        maximiseButton->setToolTip(QStringLiteral("最大化"));
     }
 }
 
 // A window that stays on top is maximised by its geometry: window managers give such a
 // window the whole screen, over the desktop's panels, instead of the available area.
-void TXPForm::maximise()
+void CaptionWindow::maximise()
 {
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!WindowStaysOnTop(this) || !screen) {
@@ -334,7 +334,7 @@ void TXPForm::maximise()
     setGeometry(screen->availableGeometry());
 }
 
-void TXPForm::restore()
+void CaptionWindow::restore()
 {
     if (!m_maximisedByGeometry) {
         showNormal();
@@ -344,23 +344,23 @@ void TXPForm::restore()
     setGeometry(m_geometryBeforeMaximise);
 }
 
-bool TXPForm::isMaximisedNow() const
+bool CaptionWindow::isMaximisedNow() const
 {
     return m_maximisedByGeometry || (windowState() & Qt::WindowMaximized);
 }
 
-void TXPForm::btnCloseClick()
+void CaptionWindow::closeClicked()
 {
-    if (btnClose->isHidden())
+    if (closeButton->isHidden())
         return;
     close();
 }
 
-void TXPForm::ImgIconClick()
+void CaptionWindow::iconClicked()
 {
 }
 
-void TXPForm::closeEvent(QCloseEvent *event)
+void CaptionWindow::closeEvent(QCloseEvent *event)
 {
     QWidget::closeEvent(event);
     if (!event->isAccepted())
@@ -372,22 +372,22 @@ void TXPForm::closeEvent(QCloseEvent *event)
     Q_EMIT closed();
 }
 
-bool TXPForm::eventFilter(QObject *watched, QEvent *event)
+bool CaptionWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool onCaption = watched == pnlCaption || watched == pnlSysBox;
+    const bool onCaption = watched == captionLabel || watched == captionButtons;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (onCaption)
-            pnlCaptionMouseDown(static_cast<QMouseEvent *>(event));
-        else if (watched == ImgIcon)
-            ImgIconClick();
+            captionMousePressed(static_cast<QMouseEvent *>(event));
+        else if (watched == captionIcon)
+            iconClicked();
         break;
     case QEvent::MouseButtonDblClick:
         if (onCaption)
-            btnMaxClick();
-        else if (watched == ImgIcon)
-            btnCloseClick();
-        return onCaption || watched == ImgIcon;
+            maximiseClicked();
+        else if (watched == captionIcon)
+            closeClicked();
+        return onCaption || watched == captionIcon;
     case QEvent::MouseMove:
         if (onCaption && m_drag == Drag::Move) {
             mouseMoveEvent(static_cast<QMouseEvent *>(event));
@@ -406,7 +406,7 @@ bool TXPForm::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TXPForm::pnlCaptionMouseDown(QMouseEvent *event)
+void CaptionWindow::captionMousePressed(QMouseEvent *event)
 {
     if (isMaximisedNow())
         return;
@@ -417,7 +417,7 @@ void TXPForm::pnlCaptionMouseDown(QMouseEvent *event)
     m_dragStartGeometry = geometry();
 }
 
-Qt::Edges TXPForm::edgesAt(const QPoint &pos) const
+Qt::Edges CaptionWindow::edgesAt(const QPoint &pos) const
 {
     Qt::Edges edges;
     if (pos.x() < ResizeBorder)
@@ -431,7 +431,7 @@ Qt::Edges TXPForm::edgesAt(const QPoint &pos) const
     return edges;
 }
 
-void TXPForm::mousePressEvent(QMouseEvent *event)
+void CaptionWindow::mousePressEvent(QMouseEvent *event)
 {
     const Qt::Edges edges = edgesAt(event->position().toPoint());
     if (edges && event->button() == Qt::LeftButton && !isMaximisedNow()) {
@@ -446,7 +446,7 @@ void TXPForm::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
 }
 
-void TXPForm::mouseMoveEvent(QMouseEvent *event)
+void CaptionWindow::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint delta = event->globalPosition().toPoint() - m_dragStartGlobal;
     if (m_drag == Drag::Move) {
@@ -480,7 +480,7 @@ void TXPForm::mouseMoveEvent(QMouseEvent *event)
     QWidget::mouseMoveEvent(event);
 }
 
-void TXPForm::mouseReleaseEvent(QMouseEvent *event)
+void CaptionWindow::mouseReleaseEvent(QMouseEvent *event)
 {
     m_drag = Drag::None;
     QWidget::mouseReleaseEvent(event);

@@ -1,0 +1,314 @@
+// The controls of the main window and where they sit.
+#include "main/MainWindow.h"
+
+#include "platform/DesignFont.h"
+#include "controls/AddressListView.h"
+#include "data/SharedConnection.h"
+#include "main/AddressListModel.h"
+#include "main/MainPictures.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr int leftPaneWidth = 159;
+constexpr int SplitterWidth = 5;
+constexpr int rightPaneMinimumWidth = 30;
+constexpr int CollapseWidth = 30;
+constexpr int StatusBarHeight = 19;
+constexpr int StatusPanelWidths[3] = {150, 300, 200};
+constexpr int StatusPanelTop = 2;
+constexpr int StatusPanelSpacing = 2;
+
+const QColor buttonFace(0xEC, 0xE9, 0xD8);
+const QColor light3D(0xE3, 0xE3, 0xE3);
+
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// A status panel shows as much of its text as fits and ends a longer one with "…"; text()
+// keeps the whole text.
+class StatusPanel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        // The frame only: the label's own text is drawn elided below instead.
+        QFrame::paintEvent(event); // NOLINT(bugprone-parent-virtual-call)
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+};
+
+QLabel *makeStatusPanel(QWidget *parent, int left, int width)
+{
+    auto *panel = new StatusPanel(parent);
+    panel->setTextFormat(Qt::PlainText);
+    panel->setGeometry(left, StatusPanelTop, width, StatusBarHeight - StatusPanelTop);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setContentsMargins(2, 0, 2, 0);
+    return panel;
+}
+
+} // namespace
+
+void MainWindow::buildLayout()
+{
+    QWidget *area = contentArea();
+    area->setFont(designFont(11));
+    setColour(area, QPalette::Window, buttonFace);
+    area->setAutoFillBackground(true);
+
+    auto *column = new QVBoxLayout(area);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildToolBar(area);
+    column->addWidget(toolBand);
+
+    paneSplitter = new QSplitter(Qt::Horizontal, area);
+    paneSplitter->setObjectName(QStringLiteral("paneSplitter"));
+    paneSplitter->setHandleWidth(SplitterWidth);
+    // The handle draws a line while it is dragged; the panes change when it is let go.
+    paneSplitter->setOpaqueResize(false);
+    paneSplitter->setStyleSheet(QStringLiteral("QSplitter::handle { border-left: 1px solid #ffffff; "
+                                            "border-right: 1px solid #a0a0a0; background: #ece9d8; }"));
+    buildLeftPane();
+    buildListPane();
+    paneSplitter->addWidget(leftPane);
+    paneSplitter->addWidget(rightPane);
+    paneSplitter->setStretchFactor(0, 0);
+    paneSplitter->setStretchFactor(1, 1);
+    paneSplitter->setCollapsible(0, true);
+    paneSplitter->setCollapsible(1, false);
+    paneSplitter->setSizes({leftPaneWidth, DesignWidth - leftPaneWidth - SplitterWidth});
+    connect(paneSplitter, &QSplitter::splitterMoved, this, &MainWindow::onSplitterMoved);
+    column->addWidget(paneSplitter, 1);
+
+    buildStatusBar(area);
+    column->addWidget(statusBar);
+    buildPopupMenus();
+    nameControls();
+    connectTreeCommands();
+    connectListCommands();
+}
+
+// The controls not named where they are made get their design names as object names, by
+// which tests and tools find them.
+void MainWindow::nameControls()
+{
+    const std::pair<QObject *, const char *> controls[] = {
+        {translucencyButton, "translucencyButton"}, {stayOnTopButton, "stayOnTopButton"}, {visitByIpButton, "visitByIpButton"},
+        {favouritesButton, "favouritesButton"}, {importButton, "importButton"}, {helpButton, "helpButton"},
+        {exitButton, "exitButton"}, {searchPromptLabel, "searchPromptLabel"}, {searchSpaceAbove, "searchSpaceAbove"},
+        {searchSpaceBelow, "searchSpaceBelow"}, {searchRule, "searchRule"}, {treeMenu, "treeMenu"},
+        {treeAddAddressAction, "treeAddAddressAction"}, {treeRenameGroupAction, "treeRenameGroupAction"}, {treeAddGroupAction, "treeAddGroupAction"},
+        {treeDeleteGroupAction, "treeDeleteGroupAction"}, {treeExportAction, "treeExportAction"}, {treeCheckLinksAction, "treeCheckLinksAction"}, {listMenu, "listMenu"},
+        {listAddAddressAction, "listAddAddressAction"}, {listChangeAddressAction, "listChangeAddressAction"}, {listDeleteAddressAction, "listDeleteAddressAction"},
+        {listAddFavouriteAction, "listAddFavouriteAction"}, {listRemoveFavouriteAction, "listRemoveFavouriteAction"}, {listTakeNewAddressAction, "listTakeNewAddressAction"}, {listUsePageTitleAction, "listUsePageTitleAction"},
+    };
+    for (const auto &[control, name] : controls)
+        control->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::buildLeftPane()
+{
+    leftPane = new QWidget;
+    leftPane->setObjectName(QStringLiteral("leftPane"));
+    // Any width is allowed; a width of 30 or less collapses the pane (onSplitterMoved).
+    leftPane->setMinimumWidth(1);
+    auto *layout = new QVBoxLayout(leftPane);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    leftTabs = new QTabWidget(leftPane);
+    leftTabs->setObjectName(QStringLiteral("leftTabs"));
+    leftTabs->setIconSize(QSize(16, 16));
+    leftTabs->setUsesScrollButtons(false);
+    leftTabs->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { border: 1px outset #c0c0c0; background: #ece9d8; padding: 2px 6px; margin-right: 2px; }"
+        "QTabBar::tab:selected { border: 1px inset #c0c0c0; background: #dcd8c8; }"));
+    layout->addWidget(leftTabs);
+
+    treeTab = new QWidget;
+    treeTab->setObjectName(QStringLiteral("treeTab"));
+    auto *treeLayout = new QVBoxLayout(treeTab);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    groupTree = new QTreeWidget(treeTab);
+    groupTree->setObjectName(QStringLiteral("groupTree"));
+    groupTree->setHeaderHidden(true);
+    groupTree->setColumnCount(1);
+    groupTree->setIndentation(19);
+    groupTree->setIconSize(QSize(16, 16));
+    groupTree->setEditTriggers(QAbstractItemView::NoEditTriggers); // labels change only by command
+    groupTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    setColour(groupTree, QPalette::Base, light3D);
+    treeLayout->addWidget(groupTree);
+    // The left press lists the node: selecting it may fold the branch above it, so the
+    // release can land on another node and a whole click would go unnoticed.
+    connect(groupTree, &QTreeWidget::pressed, this, [this] {
+        if (QApplication::mouseButtons() & Qt::LeftButton)
+            listSelectedNode();
+    });
+    connect(groupTree, &QTreeWidget::currentItemChanged, this, &MainWindow::onCurrentNodeChanged);
+    leftTabs->addTab(treeTab, MainPictures::tabImage(0), QStringLiteral("目录"));
+
+    buildSearchTab();
+    leftTabs->addTab(searchTab, MainPictures::tabImage(1), QStringLiteral("查询"));
+    leftTabs->setCurrentIndex(0);
+    connect(leftTabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+}
+
+// Three lines of text and a separating line across the top, then the search box and its
+// button at fixed places that stretch with the tab's width.
+void MainWindow::buildSearchTab()
+{
+    searchTab = new QWidget;
+    searchTab->setObjectName(QStringLiteral("searchTab"));
+    auto *top = new QVBoxLayout(searchTab);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    searchSpaceAbove = new QLabel(searchTab);
+    searchPromptLabel = new QLabel(QStringLiteral("查询内容："), searchTab);
+    searchSpaceBelow = new QLabel(searchTab);
+    for (QLabel *label : {searchSpaceAbove, searchPromptLabel, searchSpaceBelow}) {
+        label->setFixedHeight(13);
+        top->addWidget(label);
+    }
+    searchRule = new QFrame(searchTab);
+    searchRule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    searchRule->setFixedHeight(3);
+    top->addWidget(searchRule);
+    top->addStretch(1);
+
+    searchBox = new QComboBox(searchTab);
+    searchBox->setObjectName(QStringLiteral("searchBox"));
+    searchBox->setEditable(true);
+    searchBox->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what is searched: no inline completion from the history (Enter
+    // would search the completed text). The drop-down still lists the history.
+    searchBox->setCompleter(nullptr);
+    // A line edit cuts at 32,767 characters by default; a pasted text is taken whole.
+    searchBox->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    searchBox->setMaxVisibleItems(20);
+    searchBox->setFrame(false);
+    searchButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), searchTab);
+    searchButton->setObjectName(QStringLiteral("searchButton"));
+    arrangeSearchTab();
+    connectSearchTab();
+}
+
+void MainWindow::arrangeSearchTab()
+{
+    // Design places: the box at (0, 43), 147 × 22, and the button at (2, 71), 144 × 25, in a
+    // tab 151 pixels wide; both keep their right margins when the tab changes width.
+    constexpr int designTabWidth = 151;
+    const int width = searchTab->width() > 1 ? searchTab->width() : designTabWidth;
+    searchBox->setGeometry(0, 43, qMax(0, 147 + width - designTabWidth), 22);
+    searchButton->setGeometry(2, 71, qMax(0, 144 + width - designTabWidth), 25);
+}
+
+void MainWindow::buildListPane()
+{
+    rightPane = new QWidget;
+    rightPane->setObjectName(QStringLiteral("rightPane"));
+    rightPane->setMinimumWidth(rightPaneMinimumWidth);
+    auto *layout = new QVBoxLayout(rightPane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    addressList = new AddressListView(rightPane);
+    addressList->setObjectName(QStringLiteral("addressList"));
+    m_addressRows = new AddressListModel(m_sharedConnection.connection(), addressList);
+    addressList->setReportRows(m_addressRows);
+    addressList->setMinimumWidth(rightPaneMinimumWidth);
+    setColour(addressList, QPalette::Base, Qt::white);
+    QFont header = designFont(11);
+    addressList->SetHeaderFont(header);
+    QPalette headerPalette = addressList->header()->palette();
+    headerPalette.setColor(QPalette::ButtonText, Qt::black);
+    addressList->header()->setPalette(headerPalette);
+    addressList->setSmallImages(MainPictures::smallImages());
+    layout->addWidget(addressList);
+
+    connect(addressList, &AddressListView::rowSelected, this, &MainWindow::onRowSelected);
+    connect(addressList, &AddressListView::keyReleased, this, &MainWindow::onListKeyReleased);
+    connect(addressList, &AddressListView::mouseMovedTo, this, &MainWindow::onListMouseMoved);
+    connect(addressList, &AddressListView::doubleClickedAnywhere, this, &MainWindow::onListDoubleClicked);
+}
+
+void MainWindow::buildStatusBar(QWidget *parent)
+{
+    statusBar = new QWidget(parent);
+    statusBar->setObjectName(QStringLiteral("statusBar"));
+    statusBar->setFixedHeight(StatusBarHeight);
+    // The panels keep their widths and places, and a narrow window cuts them off at its
+    // right edge; they never make the window wider than it is. (A layout would squeeze
+    // their places but not their fixed widths, and the panels would overlap.)
+    statusBar->setMinimumWidth(1);
+    int left = 0;
+    for (int panel = 0; panel < 3; ++panel) {
+        m_statusPanels[panel] = makeStatusPanel(statusBar, left, StatusPanelWidths[panel]);
+        left += StatusPanelWidths[panel] + StatusPanelSpacing;
+    }
+}
+
+void MainWindow::buildPopupMenus()
+{
+    treeMenu = new QMenu(this);
+    treeAddAddressAction = treeMenu->addAction(QStringLiteral("添加网址"));
+    treeRenameGroupAction = treeMenu->addAction(QStringLiteral("修改组别名"));
+    treeAddGroupAction = treeMenu->addAction(QStringLiteral("添加网址组别"));
+    treeDeleteGroupAction = treeMenu->addAction(QStringLiteral("删除网址组别"));
+    treeExportAction = treeMenu->addAction(QStringLiteral("导出网址…"));
+    treeCheckLinksAction = treeMenu->addAction(QStringLiteral("检查链接"));
+
+    listMenu = new QMenu(this);
+    listAddAddressAction = listMenu->addAction(QStringLiteral("添加网址"));
+    listChangeAddressAction = listMenu->addAction(QStringLiteral("修改网址"));
+    listDeleteAddressAction = listMenu->addAction(QStringLiteral("删除网址"));
+    listAddFavouriteAction = listMenu->addAction(QStringLiteral("加入到收藏夹"));
+    listRemoveFavouriteAction = listMenu->addAction(QStringLiteral("从收藏夹中删除"));
+    listTakeNewAddressAction = listMenu->addAction(QStringLiteral("改为新网址"));
+    listUsePageTitleAction = listMenu->addAction(QStringLiteral("使用网页标题"));
+    listTakeNewAddressAction->setVisible(false); // offered by the row's last link check
+    listUsePageTitleAction->setVisible(false);
+}
+
+// The left pane folds away once narrowed to 30 pixels or less; the list keeps at least 30 pixels
+// (its minimum width).
+void MainWindow::onSplitterMoved()
+{
+    const QList<int> sizes = paneSplitter->sizes();
+    if (sizes.size() == 2 && sizes[0] > 0 && sizes[0] <= CollapseWidth)
+        paneSplitter->setSizes({0, sizes[0] + sizes[1]});
+}
+
+QString MainWindow::statusPanelText(int panel) const
+{
+    return panel >= 0 && panel < 3 ? m_statusPanels[panel]->text() : QString();
+}
