@@ -32,7 +32,10 @@ public:
     int below(int bound) { return int(next() % std::uint64_t(bound)); }
     int between(int low, int high) { return low + below(high - low + 1); }
     template <typename T, size_t N>
-    const T &pick(const T (&items)[N]) { return items[below(int(N))]; }
+    const T &pick(const T (&items)[N])
+    {
+        return items[below(int(N))];
+    }
 
 private:
     static std::uint64_t mix(std::uint64_t z)
@@ -45,16 +48,16 @@ private:
     std::uint64_t m_state;
 };
 
-const char *const words[] = {"news",  "mail",   "shop",   "music", "video",  "search", "cloud", "forum",
-                             "blog",  "travel", "sports", "games", "finance", "maps",  "photo", "docs",
-                             "learn", "china",  "weather", "health", "books", "movie", "tech",  "home"};
+const char *const words[] = {"news",  "mail",   "shop",    "music",  "video",   "search", "cloud", "forum",
+                             "blog",  "travel", "sports",  "games",  "finance", "maps",   "photo", "docs",
+                             "learn", "china",  "weather", "health", "books",   "movie",  "tech",  "home"};
 const char *const tlds[] = {".com", ".cn", ".com.cn", ".net", ".org", ".edu.cn", ".gov.cn", ".io"};
 const char *const schemes[] = {"http://", "https://", "", "https://", "http://"};
-const char *const pathWords[] = {"index", "article", "list", "detail", "2019", "2023", "download", "view",
-                                 "page",  "user",    "item", "static", "category", "tag", "archive", "read"};
-const char *const englishWords[] = {"Home",  "Page",   "Online", "Daily", "News",    "Portal", "Store",
-                                    "Guide", "Review", "Forum",  "Free",  "Official", "Site", "Center",
-                                    "World", "Music",  "Video",  "Cloud", "Learning", "Open", "Project"};
+const char *const pathWords[] = {"index", "article", "list", "detail", "2019",     "2023", "download", "view",
+                                 "page",  "user",    "item", "static", "category", "tag",  "archive",  "read"};
+const char *const englishWords[] = {"Home",  "Page",   "Online", "Daily", "News",     "Portal", "Store",
+                                    "Guide", "Review", "Forum",  "Free",  "Official", "Site",   "Center",
+                                    "World", "Music",  "Video",  "Cloud", "Learning", "Open",   "Project"};
 // Common characters of names of Chinese web sites.
 const char *const chineseChars[] = {"网", "站", "新", "闻", "中", "国", "在", "线", "音", "乐", "视", "频",
                                     "论", "坛", "商", "城", "体", "育", "财", "经", "地", "图", "天", "气",
@@ -109,7 +112,8 @@ std::string realisticViewTime(Random &random, int index, int count)
     const std::int64_t span = 10ll * 365 * 24 * 3600;
     const std::int64_t slotLength = count > 0 ? span / count : span;
     const std::int64_t slot = (std::int64_t(index) * 7919) % (count > 0 ? count : 1);
-    std::time_t seconds = std::time_t(1420070400 + slot * slotLength + std::int64_t(random.next() % std::uint64_t(slotLength)));
+    std::time_t seconds =
+        std::time_t(1420070400 + slot * slotLength + std::int64_t(random.next() % std::uint64_t(slotLength)));
     std::tm parts{};
     gmtime_r(&seconds, &parts);
     char text[32];
@@ -121,7 +125,7 @@ Row legacyRow(int index)
 {
     Row row;
     row.address = "www.site" + std::to_string(std::int64_t(index) * 7919 % 1000003) + ".example.com/path/"
-                  + std::to_string(index % 97) + "/index.html";
+        + std::to_string(index % 97) + "/index.html";
     row.name = "示例网站 " + std::to_string(index) + " 号 Example";
     char day[16];
     std::snprintf(day, sizeof day, "2024-%02d-%02d", 1 + index % 12, 1 + index % 28);
@@ -219,8 +223,10 @@ void seed(const QString &file, int count, Kind kind)
     sqlite3_finalize(group);
     sqlite3_stmt *insert = nullptr;
     // The folded copies are written as the program writes them with every address.
-    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                           "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                       "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                       -1, &insert, nullptr);
     const auto folded = [](const std::string &text) {
         return QString::fromStdString(text).toCaseFolded().toStdString();
     };
@@ -256,8 +262,9 @@ void writePlainLibrary(const std::string &file, int count)
         std::exit(1);
     }
     exec(db, "CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)");
-    exec(db, "CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
-             "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0)");
+    exec(db,
+         "CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
+         "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0)");
     exec(db, "CREATE INDEX address_by_group ON address(GroupNo)");
     exec(db, "BEGIN");
     sqlite3_stmt *group = nullptr;
@@ -271,8 +278,10 @@ void writePlainLibrary(const std::string &file, int count)
     }
     sqlite3_finalize(group);
     sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
-                           "VALUES (?, ?, ?, ?, ?, ?)", -1, &insert, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress) "
+                       "VALUES (?, ?, ?, ?, ?, ?)",
+                       -1, &insert, nullptr);
     for (int i = 0; i < count; ++i) {
         const Row r = row(Kind::Realistic, i, count);
         sqlite3_bind_text(insert, 1, r.address.c_str(), -1, SQLITE_TRANSIENT);

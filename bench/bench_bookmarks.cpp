@@ -70,7 +70,7 @@ long long countRows(const std::string &file, const char *table)
     long long rows = -1;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
         && sqlite3_prepare_v2(db, (std::string("SELECT count(*) FROM ") + table).c_str(), -1, &query, nullptr)
-               == SQLITE_OK
+            == SQLITE_OK
         && sqlite3_step(query) == SQLITE_ROW)
         rows = sqlite3_column_int64(query, 0);
     sqlite3_finalize(query);
@@ -123,9 +123,9 @@ struct Pair
 
 void printPair(const char *what, const Pair &pair, const char *floorName)
 {
-    std::printf("%-8s program %-24s %-13s %-24s ratio %.2f (%.2f-%.2f)\n", what, BenchData::spread(pair.program).c_str(),
-                floorName, BenchData::spread(pair.floor).c_str(), BenchData::median(pair.ratio),
-                *std::min_element(pair.ratio.begin(), pair.ratio.end()),
+    std::printf("%-8s program %-24s %-13s %-24s ratio %.2f (%.2f-%.2f)\n", what,
+                BenchData::spread(pair.program).c_str(), floorName, BenchData::spread(pair.floor).c_str(),
+                BenchData::median(pair.ratio), *std::min_element(pair.ratio.begin(), pair.ratio.end()),
                 *std::max_element(pair.ratio.begin(), pair.ratio.end()));
 }
 
@@ -209,7 +209,7 @@ int main(int argc, char **argv)
     const QByteArray references = titled(QByteArray("&amp;").repeated((1 << 20) / 5));
     const double ampersandMs = medianMs([&] { (void)NetscapeReader::read(ampersands, QStringLiteral("f")); });
     const double referencesMs = medianMs([&] { (void)NetscapeReader::read(references, QStringLiteral("f")); });
-    std::printf("entities: 1 MB title of '&' %8.1f ms   of \"&amp;\" %8.1f ms   ratio %.2f (target <= 3)\n", ampersandMs,
-                referencesMs, ampersandMs / referencesMs);
+    std::printf("entities: 1 MB title of '&' %8.1f ms   of \"&amp;\" %8.1f ms   ratio %.2f (target <= 3)\n",
+                ampersandMs, referencesMs, ampersandMs / referencesMs);
     return 0;
 }

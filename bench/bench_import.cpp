@@ -74,8 +74,8 @@ void writeShortcuts(const std::string &folder, int count)
         std::snprintf(stem, sizeof stem, i % 8 == 0 ? "网站 %05d" : "site %05d", i);
         char url[128];
         std::snprintf(url, sizeof url, "http://www.site%05d.example.com/path/index.html", i);
-        const std::string content = std::string("[DEFAULT]\r\nBASEURL=") + url
-            + "\r\n[InternetShortcut]\r\nURL=" + url + "\r\nIDList=\r\nIconFile=http://www.example.com/favicon.ico\r\n"
+        const std::string content = std::string("[DEFAULT]\r\nBASEURL=") + url + "\r\n[InternetShortcut]\r\nURL=" + url
+            + "\r\nIDList=\r\nIconFile=http://www.example.com/favicon.ico\r\n"
               "IconIndex=1\r\nHotKey=0\r\n";
         writeFile(folder + stem + ".url", content);
     }
@@ -162,9 +162,10 @@ void floorImport(const std::string &file, const std::string &folder)
     std::remove(file.c_str());
     sqlite3 *db = nullptr;
     check(sqlite3_open(file.c_str(), &db), db);
-    exec(db, "CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
-             "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0, "
-             "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT '')");
+    exec(db,
+         "CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
+         "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0, "
+         "AddressFolded TEXT NOT NULL DEFAULT '', AddressNameFolded TEXT NOT NULL DEFAULT '')");
     sqlite3_stmt *insert = nullptr;
     check(sqlite3_prepare_v2(db,
                              "INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, AddressFolded, "
@@ -253,24 +254,38 @@ int main(int argc, char **argv)
         auto *ieButton = window.findChild<QToolButton *>(QStringLiteral("favoritesButton"));
         const double listing = medianMs(
             Runs, [&] { ieButton->setEnabled(true); }, [&] { window.listFavoritesFolder(); });
-        const double readFloor = medianMs(Runs, [] {}, [&] { readAll(folder); });
+        const double readFloor = medianMs(
+            Runs, [] {}, [&] { readAll(folder); });
         if (ieButton->isEnabled()) {
             std::fprintf(stderr, "listing failed\n");
             return 1;
         }
 
         const double importing = medianMs(
-            Runs, [&] { emptyAddresses(db); Dialogs::clearRecorded(); }, [&] { window.importChecked(); });
+            Runs,
+            [&] {
+                emptyAddresses(db);
+                Dialogs::clearRecorded();
+            },
+            [&] { window.importChecked(); });
         if (countRows(db) != count || Dialogs::recorded().size() != 1
             || Dialogs::recorded().first().text != QStringLiteral("成功导入！")) {
             std::fprintf(stderr, "import failed: %d rows\n", countRows(db));
             return 1;
         }
         const double listAndImport = medianMs(
-            Runs, [&] { emptyAddresses(db); ieButton->setEnabled(true); },
-            [&] { window.listFavoritesFolder(); window.importChecked(); });
+            Runs,
+            [&] {
+                emptyAddresses(db);
+                ieButton->setEnabled(true);
+            },
+            [&] {
+                window.listFavoritesFolder();
+                window.importChecked();
+            });
         const std::string floorFile = std::string(base.constData()) + "/floor.mdb";
-        const double importFloor = medianMs(Runs, [] {}, [&] { floorImport(floorFile, folder); });
+        const double importFloor = medianMs(
+            Runs, [] {}, [&] { floorImport(floorFile, folder); });
         sqlite3 *floorDb = nullptr;
         check(sqlite3_open(floorFile.c_str(), &floorDb), floorDb);
         const int floorRows = countRows(floorDb);

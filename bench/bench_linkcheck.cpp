@@ -65,9 +65,8 @@ void run(int addresses, int sites, int perHost, int connections)
     settings.connections = connections;
     LinkChecker checker(settings);
     int ok = 0;
-    QObject::connect(&checker, &LinkChecker::checked, [&](int, const LinkResult &result) {
-        ok += result.status == LinkStatus::Ok;
-    });
+    QObject::connect(&checker, &LinkChecker::checked,
+                     [&](int, const LinkResult &result) { ok += result.status == LinkStatus::Ok; });
     QEventLoop loop;
     QObject::connect(&checker, &LinkChecker::finished, &loop, &QEventLoop::quit);
     QElapsedTimer timer;

@@ -72,8 +72,8 @@ struct Spread
         if (times.empty())
             return "-";
         char buffer[96];
-        std::snprintf(buffer, sizeof buffer, "%8.1f [%.1f-%.1f]", median(), *std::min_element(times.begin(), times.end()),
-                      *std::max_element(times.begin(), times.end()));
+        std::snprintf(buffer, sizeof buffer, "%8.1f [%.1f-%.1f]", median(),
+                      *std::min_element(times.begin(), times.end()), *std::max_element(times.begin(), times.end()));
         return buffer;
     }
 };
@@ -121,7 +121,10 @@ void makePlainFile(const std::string &file, int count)
 class PlainReader
 {
 public:
-    explicit PlainReader(const std::string &file) { sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr); }
+    explicit PlainReader(const std::string &file)
+    {
+        sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    }
     ~PlainReader() { sqlite3_close(m_db); }
 
     std::vector<std::string> read(const char *sql, const std::string &bound = {}, int columns = 6)
@@ -219,9 +222,8 @@ void measureWindow(MainWindow &window, PlainReader *floor, const char *label)
             paint();
         }));
         if (floor)
-            searchFloors.add(msOf([&] {
-                floor->firstScreen(" WHERE a.Address LIKE ?1 OR a.AddressName LIKE ?1", "%edu.cn/list%");
-            }));
+            searchFloors.add(msOf(
+                [&] { floor->firstScreen(" WHERE a.Address LIKE ?1 OR a.AddressName LIKE ?1", "%edu.cn/list%"); }));
     }
     std::printf("%s: %d rows listed, resident %ld MB now, peak %ld MB\n", label, list->reportRows()->count(),
                 residentKb("VmRSS:") / 1024, residentKb("VmHWM:") / 1024);
@@ -286,7 +288,8 @@ public:
     ~BenchServer()
     {
         if (!m_folder.isEmpty())
-            std::system(qPrintable(QStringLiteral("bash %1 stop %2").arg(QStringLiteral(VESTRANE_POSTGRES_SCRIPT), m_folder)));
+            std::system(
+                qPrintable(QStringLiteral("bash %1 stop %2").arg(QStringLiteral(VESTRANE_POSTGRES_SCRIPT), m_folder)));
     }
 
     // A new, empty database on the server; gives its URI.

@@ -81,8 +81,9 @@ public:
 
     QDBusPendingCall sendUrl(const QString &Name1, const QString &Name2)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("Quorvel.PIO"), QStringLiteral("/PIO"),
-                                                              QStringLiteral("Quorvel.IPIO"), QStringLiteral("SendUrl"));
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(QStringLiteral("Quorvel.PIO"), QStringLiteral("/PIO"),
+                                           QStringLiteral("Quorvel.IPIO"), QStringLiteral("SendUrl"));
         message << Name1 << Name2;
         return m_bus.asyncCall(message, std::numeric_limits<int>::max());
     }

@@ -97,8 +97,10 @@ std::vector<Saved> groupRows(sqlite3 *db)
 {
     std::vector<Saved> rows;
     sqlite3_stmt *query = nullptr;
-    sqlite3_prepare_v2(db, "SELECT Address, AddressName, ViewTime, AddressFolded, AddressNameFolded, RowNo, Times, "
-                           "MyAddress FROM address WHERE GroupNo = 1", -1, &query, nullptr);
+    sqlite3_prepare_v2(db,
+                       "SELECT Address, AddressName, ViewTime, AddressFolded, AddressNameFolded, RowNo, Times, "
+                       "MyAddress FROM address WHERE GroupNo = 1",
+                       -1, &query, nullptr);
     while (sqlite3_step(query) == SQLITE_ROW) {
         Saved row;
         for (int column = 0; column < 5; ++column) {
@@ -119,9 +121,10 @@ void reinsert(sqlite3 *db, const std::vector<Saved> &rows)
     exec(db, "BEGIN IMMEDIATE");
     exec(db, "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, 'g1')");
     sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO address (RowNo, Address, AddressName, ViewTime, AddressFolded, "
-                           "AddressNameFolded, Times, MyAddress, GroupNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1)", -1,
-                       &insert, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO address (RowNo, Address, AddressName, ViewTime, AddressFolded, "
+                       "AddressNameFolded, Times, MyAddress, GroupNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1)",
+                       -1, &insert, nullptr);
     for (const Saved &row : rows) {
         sqlite3_bind_int64(insert, 1, row.rowNo);
         for (int i = 0; i < 5; ++i)
@@ -194,7 +197,8 @@ int main(int argc, char **argv)
         sharedConnection.init();
         sharedConnection.connection().query(QStringLiteral("SELECT 1")); // opened before the clock starts
         recordedDelete.push_back(timedMs([&] {
-            if (!HistoryCommands::removeGroup(&sharedConnection.history(), sharedConnection.connection(), groupName).ok())
+            if (!HistoryCommands::removeGroup(&sharedConnection.history(), sharedConnection.connection(), groupName)
+                     .ok())
                 std::exit(1);
         }));
         undo.push_back(timedMs([&] {
@@ -207,8 +211,8 @@ int main(int argc, char **argv)
     }
     const double plain = median(plainDelete), recorded = median(recordedDelete), undone = median(undo),
                  reinserted = median(floor);
-    std::printf("delete of %d of %d rows: recorded %.1f ms, plain %.1f ms, ratio %.2f (target <= 2)\n", GroupSize, Count,
-                recorded, plain, recorded / plain);
+    std::printf("delete of %d of %d rows: recorded %.1f ms, plain %.1f ms, ratio %.2f (target <= 2)\n", GroupSize,
+                Count, recorded, plain, recorded / plain);
     std::printf("undo: %.1f ms, C-API re-insert %.1f ms, ratio %.2f (target <= 2)\n", undone, reinserted,
                 undone / reinserted);
 
@@ -224,23 +228,21 @@ int main(int argc, char **argv)
         const QString group = groups.at(i / 4 % groups.size());
         switch (i % 4) {
         case 0:
-            HistoryCommands::addAddress(&sharedConnection.history(), db, {address, QStringLiteral("网站 %1").arg(i), group});
+            HistoryCommands::addAddress(&sharedConnection.history(), db,
+                                        {address, QStringLiteral("网站 %1").arg(i), group});
             break;
-        case 1:
-            HistoryCommands::setFavourite(&sharedConnection.history(), db, address);
-            break;
+        case 1: HistoryCommands::setFavourite(&sharedConnection.history(), db, address); break;
         case 2:
-            HistoryCommands::changeAddress(&sharedConnection.history(), db, {address, QStringLiteral("改名 %1").arg(i), group}, address,
+            HistoryCommands::changeAddress(&sharedConnection.history(), db,
+                                           {address, QStringLiteral("改名 %1").arg(i), group}, address,
                                            QStringLiteral("网站 %1").arg(i - 2));
             break;
-        default:
-            HistoryCommands::removeAddress(&sharedConnection.history(), db, address, group);
-            break;
+        default: HistoryCommands::removeAddress(&sharedConnection.history(), db, address, group); break;
         }
     }
     std::printf("history of %d steps: %.2f MB as the history counts it (target < 20 MB); the process grew "
                 "%.1f MB meanwhile (SQLite's cache included)\n",
-                sharedConnection.history().undoCount(), double(sharedConnection.history().memoryUsed()) / (1024.0 * 1024.0),
-                residentMb() - residentBefore);
+                sharedConnection.history().undoCount(),
+                double(sharedConnection.history().memoryUsed()) / (1024.0 * 1024.0), residentMb() - residentBefore);
     return 0;
 }

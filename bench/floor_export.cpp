@@ -52,7 +52,7 @@ long long storedSeconds(const unsigned char *text, long offset)
     if (!text || std::strlen(reinterpret_cast<const char *>(text)) != 19)
         return 0;
     return daysFromCivil(number(text, 4), number(text + 5, 2), number(text + 8, 2)) * 86400
-           + number(text + 11, 2) * 3600 + number(text + 14, 2) * 60 + number(text + 17, 2) - offset;
+        + number(text + 11, 2) * 3600 + number(text + 14, 2) * 60 + number(text + 17, 2) - offset;
 }
 
 } // namespace
@@ -71,10 +71,11 @@ int main(int argc, char **argv)
     sqlite3 *db = nullptr;
     sqlite3_stmt *rows = nullptr;
     if (sqlite3_open_v2(argv[1], &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK
-        || sqlite3_prepare_v2(db, "SELECT g.GroupName, a.Address, a.AddressName, a.ViewTime FROM address a "
-                                  "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ORDER BY g.rowid, a.rowid",
+        || sqlite3_prepare_v2(db,
+                              "SELECT g.GroupName, a.Address, a.AddressName, a.ViewTime FROM address a "
+                              "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ORDER BY g.rowid, a.rowid",
                               -1, &rows, nullptr)
-               != SQLITE_OK) {
+            != SQLITE_OK) {
         std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
         return 1;
     }

@@ -82,7 +82,8 @@ void formatTime(char (&out)[64], long long seconds)
     int y;
     unsigned m, d;
     civilFromDays(days, y, m, d);
-    std::snprintf(out, sizeof out, "%04d-%02u-%02u %02lld:%02lld:%02lld", y, m, d, inDay / 3600, inDay / 60 % 60, inDay % 60);
+    std::snprintf(out, sizeof out, "%04d-%02u-%02u %02lld:%02lld:%02lld", y, m, d, inDay / 3600, inDay / 60 % 60,
+                  inDay % 60);
 }
 
 std::string_view until(std::string_view s, size_t from, std::string_view end, size_t *stop)

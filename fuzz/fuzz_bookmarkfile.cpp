@@ -13,15 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     try {
         switch (BookmarkFile::kindOf(bytes)) {
-        case BookmarkFile::Kind::Netscape:
-            (void)NetscapeReader::read(bytes, QStringLiteral("fuzz.html"));
-            break;
-        case BookmarkFile::Kind::Chromium:
-            (void)ChromiumReader::read(bytes, QStringLiteral("Chromium"));
-            break;
+        case BookmarkFile::Kind::Netscape: (void)NetscapeReader::read(bytes, QStringLiteral("fuzz.html")); break;
+        case BookmarkFile::Kind::Chromium: (void)ChromiumReader::read(bytes, QStringLiteral("Chromium")); break;
         case BookmarkFile::Kind::Firefox:
-        case BookmarkFile::Kind::Unknown:
-            break;
+        case BookmarkFile::Kind::Unknown: break;
         }
     } catch (const AppError &) {
         // a refused file is a correct answer

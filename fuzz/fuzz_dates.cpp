@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     static const QLocale locales[] = {
-        QLocale(QLocale::Chinese, QLocale::China), QLocale(QLocale::English, QLocale::UnitedStates),
-        QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Arabic, QLocale::Egypt),
+        QLocale(QLocale::Chinese, QLocale::China),     QLocale(QLocale::English, QLocale::UnitedStates),
+        QLocale(QLocale::German, QLocale::Germany),    QLocale(QLocale::Arabic, QLocale::Egypt),
         QLocale(QLocale::Korean, QLocale::SouthKorea), QLocale::c(),
     };
     const QLocale &locale = locales[data[0] % std::size(locales)];

@@ -12,8 +12,8 @@ namespace {
 
 QString parts(const ServerAddress &a)
 {
-    return QStringList{a.host, QString::number(a.port), a.user, a.database, a.sslMode, a.connectTimeout,
-                       a.applicationName}
+    return QStringList{a.host,    QString::number(a.port), a.user,           a.database,
+                       a.sslMode, a.connectTimeout,        a.applicationName}
         .join(QLatin1Char('|'));
 }
 

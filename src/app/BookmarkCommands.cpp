@@ -30,7 +30,7 @@ bool isStandardOutput(const QString &file)
 {
     struct stat target, output;
     return ::stat(QFile::encodeName(file).constData(), &target) == 0 && ::fstat(STDOUT_FILENO, &output) == 0
-           && target.st_dev == output.st_dev && target.st_ino == output.st_ino;
+        && target.st_dev == output.st_dev && target.st_ino == output.st_ino;
 }
 
 ExportScope exportScope(DbConnection &db, const QString &group)

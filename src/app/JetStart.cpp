@@ -21,8 +21,8 @@ void offerJetConversion(DbConnection &connection)
         return;
     const QString question = QStringLiteral("%1 是旧版（Jet）数据文件。转换为本程序的格式吗？原文件将保留为 %2。")
                                  .arg(QFileInfo(file).fileName(), QFileInfo(JetFile::keptName(file)).fileName());
-    if (Dialogs::show(nullptr, question, QStringLiteral("提示"), QMessageBox::Yes | QMessageBox::No,
-                      QMessageBox::Yes, QMessageBox::Question)
+    if (Dialogs::show(nullptr, question, QStringLiteral("提示"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
+                      QMessageBox::Question)
         != QMessageBox::Yes)
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);

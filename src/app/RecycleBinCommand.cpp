@@ -20,15 +20,18 @@ void printLine(FILE *stream, const QString &text)
 // Tabs and line breaks inside a text would break the line into false columns.
 QString field(QString text)
 {
-    return text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text.replace(QLatin1Char('\t'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '));
 }
 
 int list(DbConnection &db)
 {
     for (const RecycleBin::Entry &entry : RecycleBin::list(db)) {
-        printLine(stdout, QStringList{QString::number(entry.id), entry.deletedAt, field(entry.groupName),
-                                      field(entry.address), field(entry.name)}
-                              .join(QLatin1Char('\t')));
+        printLine(stdout,
+                  QStringList{QString::number(entry.id), entry.deletedAt, field(entry.groupName), field(entry.address),
+                              field(entry.name)}
+                      .join(QLatin1Char('\t')));
     }
     return 0;
 }

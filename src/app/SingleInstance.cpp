@@ -10,12 +10,9 @@ namespace {
 QString lockErrorText(QLockFile::LockError error)
 {
     switch (error) {
-    case QLockFile::PermissionError:
-        return QStringLiteral("the folder cannot be written");
-    case QLockFile::LockFailedError:
-        return QStringLiteral("it is in use and cannot be taken over");
-    default:
-        return QStringLiteral("the folder is missing or full");
+    case QLockFile::PermissionError: return QStringLiteral("the folder cannot be written");
+    case QLockFile::LockFailedError: return QStringLiteral("it is in use and cannot be taken over");
+    default: return QStringLiteral("the folder is missing or full");
     }
 }
 
@@ -29,9 +26,7 @@ QString SingleInstance::lockFileName()
     return folder + QStringLiteral("/Kelvo1977.lock");
 }
 
-SingleInstance::SingleInstance(QString fileName) : m_fileName(std::move(fileName))
-{
-}
+SingleInstance::SingleInstance(QString fileName) : m_fileName(std::move(fileName)) {}
 
 SingleInstance::Outcome SingleInstance::acquire()
 {

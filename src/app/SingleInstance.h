@@ -13,9 +13,9 @@ class SingleInstance
 {
 public:
     enum class Outcome {
-        Acquired,        // this process is now the running instance
-        HeldByAnother,   // a live instance holds the lock: end this start
-        Unavailable,     // no lock could be made; problem() says why
+        Acquired, // this process is now the running instance
+        HeldByAnother, // a live instance holds the lock: end this start
+        Unavailable, // no lock could be made; problem() says why
     };
 
     static QString lockFileName();

@@ -3,7 +3,8 @@
 namespace {
 
 // A switch written with "--": the arguments it takes follow it (maxArguments -1: any).
-struct CommandSwitch {
+struct CommandSwitch
+{
     const char *name;
     StartMode mode;
     int minArguments;
@@ -59,8 +60,9 @@ StartOptions parseCommand(const CommandSwitch &command, const QStringList &argum
         for (const QString &id : arguments) {
             bool ok = false;
             if (id.toLongLong(&ok) <= 0 || !ok) {
-                options.error = QStringLiteral("vestrane: %1 is no row of the recycle bin (a number from --recycle-bin)\n%2")
-                                    .arg(id, QLatin1String(command.usage));
+                options.error =
+                    QStringLiteral("vestrane: %1 is no row of the recycle bin (a number from --recycle-bin)\n%2")
+                        .arg(id, QLatin1String(command.usage));
                 return options;
             }
         }

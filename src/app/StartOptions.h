@@ -10,8 +10,8 @@ struct StartOptions
     StartMode mode = StartMode::Normal;
     QString address; // --send-url only
     QString name;
-    QString file;    // --import, --export, --import-mdb; the target of --copy-database
-    QString group;   // --export, --check-links; empty for every group
+    QString file; // --import, --export, --import-mdb; the target of --copy-database
+    QString group; // --export, --check-links; empty for every group
     QStringList ids; // --restore
     // Set when the command line cannot be carried out (exit 2): a switch without the
     // arguments it needs, or an argument the program does not know.

@@ -77,8 +77,7 @@ void dropExpiredDeletions(DbConnection &db)
         return;
     try {
         RecycleBin::dropExpired(db, RecycleBin::keepDays());
-    } catch (const AppError &) {
-    }
+    } catch (const AppError &) {}
 }
 
 } // namespace
@@ -93,28 +92,17 @@ int runVestrane(int argc, char **argv)
         return 2;
     }
     switch (options.mode) {
-    case StartMode::SendUrl:
-        return SendUrlClient::run(argc, argv, options.address, options.name);
+    case StartMode::SendUrl: return SendUrlClient::run(argc, argv, options.address, options.name);
     case StartMode::Import:
-    case StartMode::Export:
-        return BookmarkCommands::run(argc, argv, options);
-    case StartMode::CheckLinks:
-        return CheckLinksCommand::run(argc, argv, options);
-    case StartMode::ImportMdb:
-        return ImportMdbCommand::run(argc, argv, options.file);
-    case StartMode::CopyDatabase:
-        return CopyDatabaseCommand::run(argc, argv, options.file);
+    case StartMode::Export: return BookmarkCommands::run(argc, argv, options);
+    case StartMode::CheckLinks: return CheckLinksCommand::run(argc, argv, options);
+    case StartMode::ImportMdb: return ImportMdbCommand::run(argc, argv, options.file);
+    case StartMode::CopyDatabase: return CopyDatabaseCommand::run(argc, argv, options.file);
     case StartMode::RecycleBin:
-    case StartMode::Restore:
-        return RecycleBinCommand::run(argc, argv, options);
-    case StartMode::NativeMessaging:
-        return NativeHost::run(argc, argv);
-    case StartMode::Help:
-        std::fputs(StartOptions::usage().toUtf8().constData(), stdout);
-        return 0;
-    case StartMode::Version:
-        std::fputs(StartOptions::versionLine().toUtf8().constData(), stdout);
-        return 0;
+    case StartMode::Restore: return RecycleBinCommand::run(argc, argv, options);
+    case StartMode::NativeMessaging: return NativeHost::run(argc, argv);
+    case StartMode::Help: std::fputs(StartOptions::usage().toUtf8().constData(), stdout); return 0;
+    case StartMode::Version: std::fputs(StartOptions::versionLine().toUtf8().constData(), stdout); return 0;
     case StartMode::Register:
     case StartMode::Unregister:
         // The files are brought up to date whether or not a window is open: this start
@@ -122,19 +110,16 @@ int runVestrane(int argc, char **argv)
         return AutomationServer::registrationStep(options.mode, argc, argv).value_or(0);
     case StartMode::Normal:
     case StartMode::BusStarted:
-    case StartMode::Refused:
-        break;
+    case StartMode::Refused: break;
     }
 
     SingleInstance instance;
     switch (instance.acquire()) {
-    case SingleInstance::Outcome::HeldByAnother:
-        return 0; // another instance runs: end at once, silently
+    case SingleInstance::Outcome::HeldByAnother: return 0; // another instance runs: end at once, silently
     case SingleInstance::Outcome::Unavailable:
         std::fprintf(stderr, "vestrane: %s\n", qPrintable(instance.problem()));
         break;
-    case SingleInstance::Outcome::Acquired:
-        break;
+    case SingleInstance::Outcome::Acquired: break;
     }
 
     if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode, argc, argv))
@@ -156,8 +141,7 @@ int runVestrane(int argc, char **argv)
     // Before the main window opens the database, which may upgrade it. A Jet file the user
     // chose not to convert is no SQLite database to copy; its error comes with the window.
     const QString databaseFile = sharedConnection.connection().databaseFile();
-    const QString backupFailure =
-        JetFile::isJetFile(databaseFile) ? QString() : DailyBackup::takeIfDue(databaseFile);
+    const QString backupFailure = JetFile::isJetFile(databaseFile) ? QString() : DailyBackup::takeIfDue(databaseFile);
     MainWindow mainWindow(sharedConnection);
     QApplication::setWindowIcon(mainWindow.iconPicture());
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });

@@ -25,7 +25,8 @@ QDBusMessage answerFor(const QDBusMessage &message, bool tellResult, bool saved)
 {
     if (!tellResult)
         return message.createReply();
-    return message.createReply(QLatin1String(saved ? AutomationObject::SavedResult : AutomationObject::CancelledResult));
+    return message.createReply(
+        QLatin1String(saved ? AutomationObject::SavedResult : AutomationObject::CancelledResult));
 }
 
 // An editor that went without the user closing it saved nothing and was no choice of the
@@ -35,10 +36,10 @@ const QString lostText =
 
 QDBusMessage unknownMethod(const QDBusMessage &message)
 {
-    return message.createErrorReply(QDBusError::UnknownMethod,
-                                    QStringLiteral("No method \"%1\" with signature \"%2\" in interface \"%3\"")
-                                        .arg(message.member(), message.signature(),
-                                             QLatin1String(Registration::InterfaceName)));
+    return message.createErrorReply(
+        QDBusError::UnknownMethod,
+        QStringLiteral("No method \"%1\" with signature \"%2\" in interface \"%3\"")
+            .arg(message.member(), message.signature(), QLatin1String(Registration::InterfaceName)));
 }
 
 // The object has no properties: GetAll gives an empty dictionary for its interface, Get
@@ -59,23 +60,24 @@ QDBusMessage propertiesAnswer(const QDBusMessage &message)
     }
     if ((member == QLatin1String("Get") && signature == QLatin1String("ss"))
         || (member == QLatin1String("Set") && signature == QLatin1String("ssv")))
-        return message.createErrorReply(QDBusError::UnknownProperty,
-                                        QStringLiteral("No property \"%1\" in interface \"%2\"")
-                                            .arg(excerptForMessage(message.arguments().value(1).toString()), interface));
+        return message.createErrorReply(
+            QDBusError::UnknownProperty,
+            QStringLiteral("No property \"%1\" in interface \"%2\"")
+                .arg(excerptForMessage(message.arguments().value(1).toString()), interface));
     if (member == QLatin1String("GetAll") || member == QLatin1String("Get") || member == QLatin1String("Set"))
-        return message.createErrorReply(QDBusError::InvalidArgs,
-                                        QStringLiteral("Wrong arguments (signature \"%1\") for %2.%3")
-                                            .arg(signature, propertiesInterface, member));
-    return message.createErrorReply(QDBusError::UnknownMethod,
-                                    QStringLiteral("No method \"%1\" in interface \"%2\"")
-                                        .arg(member, propertiesInterface));
+        return message.createErrorReply(
+            QDBusError::InvalidArgs,
+            QStringLiteral("Wrong arguments (signature \"%1\") for %2.%3").arg(signature, propertiesInterface, member));
+    return message.createErrorReply(
+        QDBusError::UnknownMethod,
+        QStringLiteral("No method \"%1\" in interface \"%2\"").arg(member, propertiesInterface));
 }
 
 } // namespace
 
-AutomationObject::AutomationObject(AddressEditorOpener &editors, QObject *parent) : QDBusVirtualObject(parent), m_editors(editors)
-{
-}
+AutomationObject::AutomationObject(AddressEditorOpener &editors, QObject *parent)
+    : QDBusVirtualObject(parent), m_editors(editors)
+{}
 
 // Calls still waiting get an error: success would tell the caller the address is kept.
 AutomationObject::~AutomationObject()
@@ -135,14 +137,15 @@ bool AutomationObject::handleMessage(const QDBusMessage &message, const QDBusCon
 }
 
 void AutomationObject::SendUrl(const QString &Name1, const QString &Name2, const QDBusMessage &message,
-                   const QDBusConnection &connection, bool tellResult)
+                               const QDBusConnection &connection, bool tellResult)
 {
     Q_EMIT callStarted();
     if (m_pendingCalls >= MaxPendingCalls) {
         // Each waiting call holds an editor; without a bound a caller could take all memory.
         connection.send(message.createErrorReply(
             QLatin1String(ErrorName),
-            QStringLiteral("%1 calls are waiting for their address editors to close; no more are taken until one closes")
+            QStringLiteral(
+                "%1 calls are waiting for their address editors to close; no more are taken until one closes")
                 .arg(m_pendingCalls)));
         Q_EMIT callFinished();
         return;
@@ -157,17 +160,17 @@ void AutomationObject::SendUrl(const QString &Name1, const QString &Name2, const
     // drops it. Once this object is gone, nobody answers.
     const QPointer<AutomationObject> self(this);
     const quint64 id = ++m_lastCallId;
-    const QString failure = m_editors.openEditor(Name1, Name2, [self, id, message, connection, tellResult](
-                                                                   AddressEditorOpener::Ending ending) {
-        if (!self || self->m_waiting.erase(id) == 0)
-            return;
-        --self->m_pendingCalls;
-        if (ending == AddressEditorOpener::Ending::Lost)
-            connection.send(message.createErrorReply(QLatin1String(ErrorName), lostText));
-        else
-            connection.send(answerFor(message, tellResult, ending == AddressEditorOpener::Ending::Saved));
-        Q_EMIT self->callFinished();
-    });
+    const QString failure = m_editors.openEditor(
+        Name1, Name2, [self, id, message, connection, tellResult](AddressEditorOpener::Ending ending) {
+            if (!self || self->m_waiting.erase(id) == 0)
+                return;
+            --self->m_pendingCalls;
+            if (ending == AddressEditorOpener::Ending::Lost)
+                connection.send(message.createErrorReply(QLatin1String(ErrorName), lostText));
+            else
+                connection.send(answerFor(message, tellResult, ending == AddressEditorOpener::Ending::Saved));
+            Q_EMIT self->callFinished();
+        });
     if (failure.isEmpty()) {
         m_waiting.emplace(id, Waiting{message, connection});
         ++m_pendingCalls;

@@ -62,9 +62,7 @@ std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc,
             return 1;
         }
         return 0;
-    default:
-        try {
-            Registration::writeFiles(Registration::executablePath());
+    default: try { Registration::writeFiles(Registration::executablePath());
         } catch (const AppError &) {
             // A normal start goes on without an up-to-date registration.
         }
@@ -164,8 +162,9 @@ void AutomationServer::startServing()
         QDBusConnectionInterface::DontAllowReplacement);
     m_ownsName = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
     if (m_mode == StartMode::BusStarted)
-        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
-                    QStringLiteral("Disconnected"), this, SLOT(onBusGone()));
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                    QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                    SLOT(onBusGone()));
 }
 
 // The bus that started this process for its clients has gone (the session ended): no
@@ -185,8 +184,8 @@ QString AutomationServer::closeWarningText()
     // Intended: two blanks after the first sentence, as the warning has always read.
     return QStringLiteral("There are still active COM objects in this application.  One or more clients may have "
                           "references to these objects, so manually closing ")
-           + QStringLiteral("this application may cause those client application(s) to fail.") + QStringLiteral("\n\n")
-           + QStringLiteral("Are you sure you want to close this application?");
+        + QStringLiteral("this application may cause those client application(s) to fail.") + QStringLiteral("\n\n")
+        + QStringLiteral("Are you sure you want to close this application?");
 }
 
 bool AutomationServer::mayClose(QWidget *parent) const
@@ -194,8 +193,8 @@ bool AutomationServer::mayClose(QWidget *parent) const
     if (pendingCalls() == 0)
         return true;
     const QMessageBox::StandardButton answer =
-        Dialogs::show(parent, closeWarningText(), closeWarningCaption,
-                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Warning);
+        Dialogs::show(parent, closeWarningText(), closeWarningCaption, QMessageBox::Yes | QMessageBox::No,
+                      QMessageBox::No, QMessageBox::Warning);
     return answer == QMessageBox::Yes;
 }
 

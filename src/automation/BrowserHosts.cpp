@@ -68,15 +68,15 @@ void removeIfPresent(const QString &file)
 
 constexpr QFileDevice::Permissions readable =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-constexpr QFileDevice::Permissions executable = readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                                | QFileDevice::ExeOther;
+constexpr QFileDevice::Permissions executable =
+    readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
 
 } // namespace
 
 QString launcherFile()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/vestrane/native-messaging-host");
+        + QStringLiteral("/vestrane/native-messaging-host");
 }
 
 QString firefoxManifestFile()
@@ -90,14 +90,15 @@ QStringList chromiumManifestFiles()
     QStringList files;
     for (const char *folder : chromiumFolders)
         files << config + QLatin1Char('/') + QLatin1String(folder) + QStringLiteral("/NativeMessagingHosts/")
-                     + manifestName();
+                + manifestName();
     return files;
 }
 
 QStringList firefoxManifestFiles()
 {
-    return {firefoxManifestFile(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                                       + QStringLiteral("/mozilla/native-messaging-hosts/") + manifestName()};
+    return {firefoxManifestFile(),
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                + QStringLiteral("/mozilla/native-messaging-hosts/") + manifestName()};
 }
 
 QStringList installedBrowsersManifestFiles()
@@ -117,7 +118,8 @@ QByteArray launcherContents(const QString &executable)
 {
     if (executable.isEmpty())
         throw AppError(Registration::writeErrorText());
-    return QStringLiteral("#!/bin/sh\n# Started by a browser for the Vestrane extension.\nexec %1 --native-messaging \"$@\"\n")
+    return QStringLiteral(
+               "#!/bin/sh\n# Started by a browser for the Vestrane extension.\nexec %1 --native-messaging \"$@\"\n")
         .arg(shellQuoted(executable))
         .toUtf8();
 }

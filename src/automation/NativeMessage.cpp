@@ -89,12 +89,9 @@ QJsonObject answer(const QByteArray &message, const SendUrl &send)
 
     const Outcome outcome = send(address, name);
     switch (outcome.kind) {
-    case Outcome::Kind::Saved:
-        return {{QStringLiteral("result"), QStringLiteral("saved")}};
-    case Outcome::Kind::Cancelled:
-        return {{QStringLiteral("result"), QStringLiteral("cancelled")}};
-    case Outcome::Kind::Failed:
-        break;
+    case Outcome::Kind::Saved: return {{QStringLiteral("result"), QStringLiteral("saved")}};
+    case Outcome::Kind::Cancelled: return {{QStringLiteral("result"), QStringLiteral("cancelled")}};
+    case Outcome::Kind::Failed: break;
     }
     return errorAnswer(outcome.error);
 }

@@ -20,7 +20,7 @@ class FrameReader
 public:
     enum class Status {
         NeedMore, // no whole message yet
-        Message,  // one message taken out
+        Message, // one message taken out
         TooLarge, // the announced length is over MaxMessageBytes; the stream cannot go on
     };
 

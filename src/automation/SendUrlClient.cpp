@@ -28,7 +28,8 @@ QDBusMessage callOnBus(const QString &method, const QString &address, const QStr
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return QDBusMessage::createError(
-            QDBusError::Disconnected, QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
+            QDBusError::Disconnected,
+            QStringLiteral("cannot reach the session bus: %1").arg(bus.lastError().message()));
     QDBusMessage call =
         QDBusMessage::createMethodCall(QLatin1String(Registration::BusName), QLatin1String(Registration::ObjectPath),
                                        QLatin1String(Registration::InterfaceName), method);

@@ -4,8 +4,7 @@
 
 BackgroundImport::BackgroundImport(QString databaseFile, QObject *parent)
     : QObject(parent), m_databaseFile(std::move(databaseFile))
-{
-}
+{}
 
 BackgroundImport::~BackgroundImport()
 {

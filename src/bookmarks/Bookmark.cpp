@@ -7,10 +7,10 @@ namespace {
 // Schemes whose addresses are no page of the web: scripts, the browser's own pages and
 // its internal queries.
 const QStringList internalSchemes = {
-    QStringLiteral("javascript"), QStringLiteral("place"),       QStringLiteral("data"),
-    QStringLiteral("chrome"),     QStringLiteral("about"),       QStringLiteral("chrome-extension"),
+    QStringLiteral("javascript"),    QStringLiteral("place"),    QStringLiteral("data"),
+    QStringLiteral("chrome"),        QStringLiteral("about"),    QStringLiteral("chrome-extension"),
     QStringLiteral("moz-extension"), QStringLiteral("resource"), QStringLiteral("view-source"),
-    QStringLiteral("edge"),       QStringLiteral("brave"),       QStringLiteral("vivaldi"),
+    QStringLiteral("edge"),          QStringLiteral("brave"),    QStringLiteral("vivaldi"),
     QStringLiteral("blob"),
 };
 
@@ -44,6 +44,5 @@ void BookmarkSet::add(Bookmark &&bookmark)
         bookmarks.push_back(std::move(bookmark));
         return;
     }
-    notWeb.push_back(SkippedEntry{groupOf(bookmark), bookmark.title, bookmark.url,
-                                  QStringLiteral("不是网址")});
+    notWeb.push_back(SkippedEntry{groupOf(bookmark), bookmark.title, bookmark.url, QStringLiteral("不是网址")});
 }

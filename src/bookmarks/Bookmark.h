@@ -11,8 +11,8 @@ struct Bookmark
 {
     QStringList folders; // the folder chain, outermost first (the root's shown name included)
     QString title;
-    QString url;         // as the source stored it
-    QDateTime added;     // invalid when the source gives none
+    QString url; // as the source stored it
+    QDateTime added; // invalid when the source gives none
     QDateTime lastVisit;
 };
 
@@ -33,7 +33,7 @@ struct BookmarkSet
     std::vector<SkippedEntry> notWeb; // javascript:, place:, empty addresses and the like
     int separators = 0;
     int emptyFolders = 0;
-    int tooDeep = 0;  // bookmarks in folders nested deeper than maxFolderDepth, left out
+    int tooDeep = 0; // bookmarks in folders nested deeper than maxFolderDepth, left out
     int badBytes = 0; // bytes that were no text in the file's charset, read as U+FFFD
 
     // The group a bookmark goes to: its folder chain joined with " / ", or the source's
@@ -53,8 +53,7 @@ using ReadCancel = std::function<bool()>;
 
 // Thrown when the caller cancels an import; nothing of it was stored.
 struct ImportCancelled
-{
-};
+{};
 
 // Throws ImportCancelled when the caller asked to stop.
 inline void stopIfCancelled(const ReadCancel &cancel)

@@ -30,9 +30,11 @@ void openRegular(QFile &in, const QString &file)
         const int error = errno;
         if (error == ENOENT)
             throw AppError(QStringLiteral("文件不存在：%1").arg(file));
-        throw AppError(QStringLiteral("无法打开文件：%1（%2）").arg(file, QString::fromLocal8Bit(std::strerror(error))));
+        throw AppError(
+            QStringLiteral("无法打开文件：%1（%2）").arg(file, QString::fromLocal8Bit(std::strerror(error))));
     }
-    struct stat status {};
+    struct stat status
+    {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         throw AppError(QStringLiteral("不是普通文件：%1").arg(file));
@@ -92,19 +94,14 @@ BookmarkSet BookmarkFile::read(const QString &file, const ReadCancel &cancel, co
     QFile in;
     openRegular(in, file);
     const QByteArray head = in.read(headSize);
-    const auto named = [&sourceName](const QString &fallback) {
-        return sourceName.isEmpty() ? fallback : sourceName;
-    };
+    const auto named = [&sourceName](const QString &fallback) { return sourceName.isEmpty() ? fallback : sourceName; };
     switch (kindOf(head)) {
-    case Kind::Firefox:
-        in.close();
-        return FirefoxReader::read(file, named(QStringLiteral("Firefox")), cancel);
+    case Kind::Firefox: in.close(); return FirefoxReader::read(file, named(QStringLiteral("Firefox")), cancel);
     case Kind::Chromium:
         return ChromiumReader::read(readRest(in, head, cancel), named(QStringLiteral("Chromium")), cancel);
     case Kind::Netscape:
         return NetscapeReader::read(readRest(in, head, cancel), named(QFileInfo(file).fileName()), cancel);
-    case Kind::Unknown:
-        break;
+    case Kind::Unknown: break;
     }
     throw AppError(QStringLiteral("不是书签文件：%1").arg(file));
 }

@@ -57,9 +57,9 @@ std::vector<ProfileRoot> firefoxRoots(const QString &home)
 
 struct ChromiumBrowser
 {
-    const char *folder;  // under the configuration folder
+    const char *folder; // under the configuration folder
     const char *name;
-    const char *snap;    // the Snap's name, or nullptr
+    const char *snap; // the Snap's name, or nullptr
     const char *flatpak; // the Flatpak's application id, or nullptr
 };
 
@@ -84,9 +84,9 @@ std::vector<ProfileRoot> chromiumRoots(const QString &home, const ChromiumBrowse
         roots.push_back({snap + QStringLiteral("/current/.config/") + folder, QStringLiteral("Snap")});
     }
     if (browser.flatpak)
-        roots.push_back({home + QStringLiteral("/.var/app/") + QLatin1String(browser.flatpak) + QStringLiteral("/config/")
-                             + folder,
-                         QStringLiteral("Flatpak")});
+        roots.push_back(
+            {home + QStringLiteral("/.var/app/") + QLatin1String(browser.flatpak) + QStringLiteral("/config/") + folder,
+             QStringLiteral("Flatpak")});
     return roots;
 }
 

@@ -8,10 +8,10 @@
 // A browser profile whose bookmarks can be imported.
 struct BrowserProfile
 {
-    QString browser;     // "Firefox", "Chromium", "Google Chrome" ...
+    QString browser; // "Firefox", "Chromium", "Google Chrome" ...
     QString profileName; // the profile's own name, as the browser shows it
-    QString file;        // its places.sqlite or Bookmarks file
-    QString packaging;   // "Snap" or "Flatpak" when the browser came so, else empty
+    QString file; // its places.sqlite or Bookmarks file
+    QString packaging; // "Snap" or "Flatpak" when the browser came so, else empty
 
     QString label() const
     {
@@ -32,4 +32,3 @@ namespace BrowserProfiles {
 std::vector<BrowserProfile> find(const QString &home);
 
 } // namespace BrowserProfiles
-

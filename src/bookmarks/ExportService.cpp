@@ -58,8 +58,7 @@ qint64 storedSeconds(Dates::LocalTimes &clock, QByteArrayView viewTime)
 bool isSpecialFile(const QString &file)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(file).constData(), &info) == 0 && !S_ISREG(info.st_mode)
-           && !S_ISDIR(info.st_mode);
+    return ::stat(QFile::encodeName(file).constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
 // Writes all of `bytes`. A short write is tried again, so that the error of the write
@@ -93,8 +92,7 @@ public:
     ~PipeSignalHeld()
     {
         const timespec none{0, 0};
-        while (sigtimedwait(&m_pipe, nullptr, &none) > 0) {
-        }
+        while (sigtimedwait(&m_pipe, nullptr, &none) > 0) {}
         pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
     }
     PipeSignalHeld(const PipeSignalHeld &) = delete;
@@ -112,8 +110,8 @@ int openSpecial(const QString &file)
 {
     const QByteArray path = QFile::encodeName(file);
     struct stat target, output;
-    if (::stat(path.constData(), &target) == 0 && ::fstat(STDOUT_FILENO, &output) == 0
-        && target.st_dev == output.st_dev && target.st_ino == output.st_ino)
+    if (::stat(path.constData(), &target) == 0 && ::fstat(STDOUT_FILENO, &output) == 0 && target.st_dev == output.st_dev
+        && target.st_ino == output.st_ino)
         return ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0)
@@ -232,7 +230,8 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
     if (scope.kind == ExportScope::Kind::Favourites) {
         ExportFolder &favourites = top.child(QStringLiteral("收藏夹"));
         ExportRows::forEach(db, scope, [&](const ExportRow &row) {
-            favourites.links.push_back({row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
+            favourites.links.push_back(
+                {row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
             ++written;
         });
     } else {
@@ -246,7 +245,8 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
                 folder = &top.folderOf(QString::fromUtf8(row.groupName));
                 lastGroup = row.groupName.toByteArray();
             }
-            folder->links.push_back({row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
+            folder->links.push_back(
+                {row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
             ++written;
         });
     }

@@ -27,7 +27,7 @@ struct Node
     int type = 0;
     QString title;
     QString url;
-    qint64 added = 0;     // microseconds since the epoch
+    qint64 added = 0; // microseconds since the epoch
     qint64 lastVisit = 0;
     std::vector<qint64> children; // ids, in their stored order
 };
@@ -58,8 +58,8 @@ void requireRealTables(QSqlDatabase &db)
     int tables = 0;
     while (query.next()) {
         if (query.value(0).toString() != QLatin1String("table"))
-            throw AppError(QStringLiteral("不是 Firefox 的书签数据库：含有视图或触发器“%1”")
-                               .arg(query.value(1).toString()));
+            throw AppError(
+                QStringLiteral("不是 Firefox 的书签数据库：含有视图或触发器“%1”").arg(query.value(1).toString()));
         ++tables;
     }
     if (tables != 2)

@@ -106,8 +106,7 @@ ImportReport ImportService::store(DbConnection &db, const ImportPlan &plan, cons
         // again under the writer's lock. A duplicate the user checked is stored as asked.
         if (row.checked && !row.duplicate && writer.isStored(row.group, row.address)) {
             ++result.duplicates;
-            result.skipped.push_back({row.group, row.title, row.url,
-                                      QStringLiteral("重复：") + storedHint(row.group)});
+            result.skipped.push_back({row.group, row.title, row.url, QStringLiteral("重复：") + storedHint(row.group)});
         } else if (row.checked) {
             bool created = false;
             const int groupNo = writer.groupNo(row.group, &created);

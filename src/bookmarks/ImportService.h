@@ -10,12 +10,12 @@ struct ImportRow
 {
     QString group;
     QString title;
-    QString url;      // as the source stored it
-    QString address;  // as it will be stored: the editor's normalisation applied
+    QString url; // as the source stored it
+    QString address; // as it will be stored: the editor's normalisation applied
     QString viewTime; // stored form of the last visit, else of the day it was added
     bool duplicate = false;
     QString duplicateHint; // where the same address is stored already
-    bool checked = true;   // duplicates start unchecked
+    bool checked = true; // duplicates start unchecked
 };
 
 // What an import would do: the rows with their duplicates marked, and what the source
@@ -27,7 +27,7 @@ struct ImportPlan
     std::vector<SkippedEntry> notWeb;
     int separators = 0;
     int emptyFolders = 0;
-    int tooDeep = 0;  // bookmarks left out below the folder depth limit
+    int tooDeep = 0; // bookmarks left out below the folder depth limit
     int badBytes = 0; // bytes of the file read as U+FFFD
 };
 
@@ -36,12 +36,12 @@ struct ImportReport
 {
     int imported = 0;
     int duplicates = 0; // skipped as duplicates
-    int unchecked = 0;  // left out by the user
+    int unchecked = 0; // left out by the user
     int notWeb = 0;
     int groupsCreated = 0;
     int emptyFolders = 0; // folders of the source without bookmarks: no group is made
-    int tooDeep = 0;      // bookmarks in folders deeper than maxFolderDepth, left out
-    int badBytes = 0;     // bytes of the file that were no text, read as U+FFFD
+    int tooDeep = 0; // bookmarks in folders deeper than maxFolderDepth, left out
+    int badBytes = 0; // bytes of the file that were no text, read as U+FFFD
     std::vector<SkippedEntry> skipped; // every entry that was not stored, with the reason
 
     // The counts on one line; those of what is rare (bookmarks too deep, bytes that are

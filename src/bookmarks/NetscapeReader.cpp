@@ -32,8 +32,9 @@ QByteArray declaredCharset(const QByteArray &bytes)
         while (pos < end && (head[pos] == ' ' || head[pos] == '=' || head[pos] == '"' || head[pos] == '\''))
             ++pos;
         qsizetype stop = pos;
-        while (stop < end && (std::isalnum(static_cast<unsigned char>(head[stop])) || head[stop] == '-'
-                              || head[stop] == '_' || head[stop] == ':' || head[stop] == '.'))
+        while (stop < end
+               && (std::isalnum(static_cast<unsigned char>(head[stop])) || head[stop] == '-' || head[stop] == '_'
+                   || head[stop] == ':' || head[stop] == '.'))
             ++stop;
         if (stop > pos)
             return head.mid(pos, stop - pos);
@@ -44,7 +45,7 @@ QByteArray declaredCharset(const QByteArray &bytes)
 struct Utf8Scan
 {
     qsizetype multiByte = 0; // bytes in valid sequences of two bytes or more
-    qsizetype invalid = 0;   // bytes in no valid sequence
+    qsizetype invalid = 0; // bytes in no valid sequence
 };
 
 // Counts the bytes that are valid UTF-8 beyond ASCII and those that are no UTF-8 at all
@@ -252,10 +253,10 @@ private:
 // One open <DL>: a folder, the file's root list, or a list without a heading.
 struct Level
 {
-    bool folder = false;  // opened by a heading; its name is the last of the path
-    bool root = false;    // a browser's root folder (toolbar, "Other Bookmarks"): never empty
+    bool folder = false; // opened by a heading; its name is the last of the path
+    bool root = false; // a browser's root folder (toolbar, "Other Bookmarks"): never empty
     bool unfiled = false; // Firefox's "Other Bookmarks" folder
-    bool cut = false;     // deeper than maxFolderDepth: nothing inside is read
+    bool cut = false; // deeper than maxFolderDepth: nothing inside is read
     bool hasBookmark = false;
 };
 
@@ -302,13 +303,13 @@ public:
         // the roots as the browsers' stores do.
         const bool firefoxLayout = m_sawUnfiled || m_menuTitle;
         const QString looseRoot = firefoxLayout ? BookmarkRoots::firefoxMenu
-                                  : m_sawToolbar ? BookmarkRoots::otherBookmarks
-                                                 : QString();
+            : m_sawToolbar                      ? BookmarkRoots::otherBookmarks
+                                                : QString();
         const QString toolbarName = firefoxLayout ? BookmarkRoots::firefoxToolbar : BookmarkRoots::chromiumBar;
         set.bookmarks.reserve(m_bookmarks.size());
         for (Entry &bookmark : m_bookmarks) {
-            const bool inRoot = !bookmark.folders.isEmpty()
-                                && (bookmark.folders.first() == toolbarMark || bookmark.underUnfiled);
+            const bool inRoot =
+                !bookmark.folders.isEmpty() && (bookmark.folders.first() == toolbarMark || bookmark.underUnfiled);
             if (!bookmark.folders.isEmpty() && bookmark.folders.first() == toolbarMark)
                 bookmark.folders.first() = toolbarName;
             if (!inRoot && !looseRoot.isEmpty())
@@ -401,7 +402,7 @@ private:
         // its interface.
         const QString shown = text.trimmed();
         m_menuTitle = m_menuTitle || shown.compare(QLatin1String("Bookmarks Menu"), Qt::CaseInsensitive) == 0
-                      || shown == BookmarkRoots::firefoxMenu;
+            || shown == BookmarkRoots::firefoxMenu;
     }
 
     static bool isTrue(const Tag &tag, QLatin1String name)
@@ -452,8 +453,8 @@ private:
     std::vector<Level> m_levels;
     std::vector<Entry> m_bookmarks;
     QStringList m_path; // the names of the open folders that are read
-    int m_folderDepth = 0;   // open folders but the roots, cut ones included
-    int m_cutLevels = 0;     // open folders deeper than the limit
+    int m_folderDepth = 0; // open folders but the roots, cut ones included
+    int m_cutLevels = 0; // open folders deeper than the limit
     int m_unfiledLevels = 0; // open "Other Bookmarks" folders
     QString m_pendingName;
     bool m_pending = false;
@@ -477,8 +478,8 @@ char32_t referencedCharacter(QStringView name)
         return ok && value > 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF) ? value : 0;
     }
     static const std::pair<QLatin1String, char32_t> named[] = {
-        {QLatin1String("amp"), U'&'},   {QLatin1String("lt"), U'<'},    {QLatin1String("gt"), U'>'},
-        {QLatin1String("quot"), U'"'},  {QLatin1String("apos"), U'\''}, {QLatin1String("nbsp"), 0xA0},
+        {QLatin1String("amp"), U'&'},  {QLatin1String("lt"), U'<'},    {QLatin1String("gt"), U'>'},
+        {QLatin1String("quot"), U'"'}, {QLatin1String("apos"), U'\''}, {QLatin1String("nbsp"), 0xA0},
     };
     for (const auto &[entity, code] : named)
         if (name == entity)
@@ -490,12 +491,13 @@ char32_t referencedCharacter(QStringView name)
 
 QByteArray NetscapeReader::decoderFor(const QByteArray &declared)
 {
-    static const QList<QByteArray> gb = {"gb18030", "gbk", "gb2312", "cp936", "x-gbk", "gb_2312-80", "csgb2312",
-                                         "chinese", "windows-936"};
-    static const QList<QByteArray> latin = {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii",
-                                            "ascii", "cp819", "ibm819", "iso-ir-100", "csisolatin1"};
-    static const QList<QByteArray> utf8 = {"utf-8", "utf8", "unicode-1-1-utf-8", "utf-16", "utf-16le", "utf-16be",
-                                           "unicode", "ucs-2"};
+    static const QList<QByteArray> gb = {"gb18030",    "gbk",      "gb2312",  "cp936",      "x-gbk",
+                                         "gb_2312-80", "csgb2312", "chinese", "windows-936"};
+    static const QList<QByteArray> latin = {"iso-8859-1", "iso8859-1",  "iso_8859-1", "latin1",
+                                            "l1",         "us-ascii",   "ascii",      "cp819",
+                                            "ibm819",     "iso-ir-100", "csisolatin1"};
+    static const QList<QByteArray> utf8 = {"utf-8",    "utf8",     "unicode-1-1-utf-8", "utf-16",
+                                           "utf-16le", "utf-16be", "unicode",           "ucs-2"};
     if (gb.contains(declared))
         return "GB18030";
     if (latin.contains(declared))
@@ -567,7 +569,8 @@ NetscapeReader::Text NetscapeReader::decode(const QByteArray &bytes)
         return decodeUtf8(bytes, scanUtf8(bytes).invalid);
     QStringDecoder decoder(name.constData());
     if (!decoder.isValid())
-        throw AppError(QStringLiteral("无法读取文件声明的字符集“%1”，没有导入任何书签").arg(QString::fromLatin1(declared)));
+        throw AppError(
+            QStringLiteral("无法读取文件声明的字符集“%1”，没有导入任何书签").arg(QString::fromLatin1(declared)));
     return decodeWith(decoder, bytes);
 }
 

@@ -12,8 +12,8 @@ namespace ProfileLists {
 // One [ProfileN] section of Firefox's profiles.ini.
 struct FirefoxEntry
 {
-    QString name;         // Name=, or the path when there is none
-    QString path;         // Path=, never empty
+    QString name; // Name=, or the path when there is none
+    QString path; // Path=, never empty
     bool relative = true; // IsRelative=: the path is inside the folder of profiles.ini
 };
 

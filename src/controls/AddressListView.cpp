@@ -27,11 +27,8 @@ int firstVisibleTile(int start, int step)
 
 } // namespace
 
-AddressListView::AddressListView(QWidget* parent)
-    : QTreeView(parent),
-      HeaderFont(designFont(11)),
-      m_rows(new ListRowModel(this)),
-      m_model(m_rows),
+AddressListView::AddressListView(QWidget *parent)
+    : QTreeView(parent), HeaderFont(designFont(11)), m_rows(new ListRowModel(this)), m_model(m_rows),
       m_header(new ListHeaderView(this))
 {
     setHeader(m_header);
@@ -49,23 +46,21 @@ AddressListView::AddressListView(QWidget* parent)
     setIconSize(QSize(16, 16));
 
     connect(m_header, &QHeaderView::sectionClicked, this, &AddressListView::SortByColumn);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &AddressListView::reportSelectionChange);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &AddressListView::reportSelectionChange);
     connect(m_rows, &ListRowModel::checkStateChanged, this, &AddressListView::checkStateChanged);
 }
 
-void AddressListView::setReportRows(ReportRows* rows)
+void AddressListView::setReportRows(ReportRows *rows)
 {
     m_model = rows ? rows : m_rows;
     setModel(m_model);
     // The view made a new selection model for the new rows.
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &AddressListView::reportSelectionChange);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &AddressListView::reportSelectionChange);
 }
 
 AddressListView::~AddressListView() = default;
 
-void AddressListView::SetHeaderFont(const QFont& font)
+void AddressListView::SetHeaderFont(const QFont &font)
 {
     if (&font == &HeaderFont)
         return;
@@ -76,7 +71,7 @@ void AddressListView::SetHeaderFont(const QFont& font)
     m_header->viewport()->update();
 }
 
-void AddressListView::SetBackPicture(const QPixmap& picture)
+void AddressListView::SetBackPicture(const QPixmap &picture)
 {
     if (&picture == &BackPicture)
         return;
@@ -84,7 +79,7 @@ void AddressListView::SetBackPicture(const QPixmap& picture)
     viewport()->update();
 }
 
-void AddressListView::addColumn(const QString& caption, int width)
+void AddressListView::addColumn(const QString &caption, int width)
 {
     m_model->appendColumn(caption);
     m_header->resizeSection(m_model->columnCount() - 1, width);
@@ -100,7 +95,7 @@ void AddressListView::setCheckBoxes(bool on)
     m_model->setCheckable(on);
 }
 
-void AddressListView::setSmallImages(const QList<QIcon>& images)
+void AddressListView::setSmallImages(const QList<QIcon> &images)
 {
     m_model->setImages(images);
 }
@@ -118,12 +113,11 @@ void AddressListView::selectRow(int row)
         return;
     }
     const QModelIndex index = m_model->index(row, 0);
-    selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
 }
 
-int AddressListView::rowAt(const QPoint& viewportPos) const
+int AddressListView::rowAt(const QPoint &viewportPos) const
 {
     if (!viewport()->rect().contains(viewportPos) || m_model->columnCount() == 0)
         return -1;
@@ -146,26 +140,25 @@ void AddressListView::SortByColumn(int column)
     m_header->viewport()->update();
 }
 
-void AddressListView::setHintText(const QString& text)
+void AddressListView::setHintText(const QString &text)
 {
     m_hintText = text;
 }
 
-void AddressListView::reportSelectionChange(const QItemSelection& selected,
-                                       const QItemSelection& deselected)
+void AddressListView::reportSelectionChange(const QItemSelection &selected, const QItemSelection &deselected)
 {
     // A row losing the selection is reported before the row gaining it.
-    for (const QModelIndex& index : deselected.indexes()) {
+    for (const QModelIndex &index : deselected.indexes()) {
         if (index.column() == 0)
             Q_EMIT rowSelected(index.row(), false);
     }
-    for (const QModelIndex& index : selected.indexes()) {
+    for (const QModelIndex &index : selected.indexes()) {
         if (index.column() == 0)
             Q_EMIT rowSelected(index.row(), true);
     }
 }
 
-void AddressListView::paintEvent(QPaintEvent* event)
+void AddressListView::paintEvent(QPaintEvent *event)
 {
     if (!BackPicture.isNull() && BackPicture.width() > 0 && BackPicture.height() > 0)
         tileBackPicture();
@@ -200,10 +193,10 @@ QRect AddressListView::rowRect(int row) const
     return QRect(-m_header->offset(), cell.top(), m_header->length(), cell.height());
 }
 
-bool AddressListView::viewportEvent(QEvent* event)
+bool AddressListView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
+        const auto *help = static_cast<QHelpEvent *>(event);
         if (!showHint(help->pos(), help->globalPos()))
             event->ignore();
         return true;
@@ -211,7 +204,7 @@ bool AddressListView::viewportEvent(QEvent* event)
     return QTreeView::viewportEvent(event);
 }
 
-bool AddressListView::showHint(const QPoint& viewportPos, const QPoint& globalPos)
+bool AddressListView::showHint(const QPoint &viewportPos, const QPoint &globalPos)
 {
     if (m_hintText.isEmpty()) {
         QToolTip::hideText();
@@ -225,12 +218,11 @@ bool AddressListView::showHint(const QPoint& viewportPos, const QPoint& globalPo
     return true;
 }
 
-void AddressListView::keyPressEvent(QKeyEvent* event)
+void AddressListView::keyPressEvent(QKeyEvent *event)
 {
     // Space toggles the check box of the current row whichever cell has focus.
     const int row = currentIndex().row();
-    if (event->key() == Qt::Key_Space && m_model->isCheckable() && row >= 0
-        && event->modifiers() == Qt::NoModifier) {
+    if (event->key() == Qt::Key_Space && m_model->isCheckable() && row >= 0 && event->modifiers() == Qt::NoModifier) {
         m_model->setChecked(row, !m_model->isChecked(row));
         event->accept();
         return;
@@ -238,27 +230,27 @@ void AddressListView::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
 }
 
-void AddressListView::keyReleaseEvent(QKeyEvent* event)
+void AddressListView::keyReleaseEvent(QKeyEvent *event)
 {
     QTreeView::keyReleaseEvent(event);
     if (!event->isAutoRepeat())
         Q_EMIT keyReleased(event->key());
 }
 
-void AddressListView::mouseMoveEvent(QMouseEvent* event)
+void AddressListView::mouseMoveEvent(QMouseEvent *event)
 {
     QTreeView::mouseMoveEvent(event);
     Q_EMIT mouseMovedTo(event->position().toPoint());
 }
 
-void AddressListView::mouseDoubleClickEvent(QMouseEvent* event)
+void AddressListView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT doubleClickedAnywhere();
 }
 
-void AddressListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+void AddressListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
 {
     // The view would make the next row current and, with single selection,
     // select it, reporting a row the user never chose.

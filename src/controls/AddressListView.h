@@ -23,7 +23,7 @@ class AddressListView : public QTreeView
     Q_OBJECT
 
 public:
-    explicit AddressListView(QWidget* parent = nullptr);
+    explicit AddressListView(QWidget *parent = nullptr);
     ~AddressListView() override;
 
     // The column of the last sort and the direction of the next comparison.
@@ -33,34 +33,34 @@ public:
     // Font of the header captions. Written directly it shows at the next
     // repaint of the header; SetHeaderFont repaints at once.
     QFont HeaderFont;
-    void SetHeaderFont(const QFont& font);
+    void SetHeaderFont(const QFont &font);
 
     // Picture tiled behind the rows; a null picture draws nothing.
     QPixmap BackPicture;
-    void SetBackPicture(const QPixmap& picture);
+    void SetBackPicture(const QPixmap &picture);
 
-    void addColumn(const QString& caption, int width);
+    void addColumn(const QString &caption, int width);
     void clearColumns();
 
     // The list's own rows, shown unless other rows were set.
-    ListRowModel* rows() const { return m_rows; }
+    ListRowModel *rows() const { return m_rows; }
     // Rows kept elsewhere take the list's place (null: its own again); the columns are
     // those of the rows set.
-    void setReportRows(ReportRows* rows);
-    ReportRows* reportRows() const { return m_model; }
+    void setReportRows(ReportRows *rows);
+    ReportRows *reportRows() const { return m_model; }
     void setCheckBoxes(bool on);
-    void setSmallImages(const QList<QIcon>& images);
+    void setSmallImages(const QList<QIcon> &images);
 
     int selectedRow() const;
     void selectRow(int row);
-    int rowAt(const QPoint& viewportPos) const;
+    int rowAt(const QPoint &viewportPos) const;
 
     // The header click: the same column flips SortAscending, another column
     // becomes SortColumn with the direction unchanged; then the rows are sorted.
     void SortByColumn(int column);
 
     // Tooltip of the list, shown as plain text; empty shows none.
-    void setHintText(const QString& text);
+    void setHintText(const QString &text);
     QString hintText() const { return m_hintText; }
 
     static constexpr int HintDisplayMs = 60000;
@@ -68,27 +68,27 @@ public:
 Q_SIGNALS:
     void rowSelected(int row, bool selected);
     void keyReleased(int key);
-    void mouseMovedTo(const QPoint& viewportPos);
+    void mouseMovedTo(const QPoint &viewportPos);
     void doubleClickedAnywhere();
     void checkStateChanged(int row);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+    void paintEvent(QPaintEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
-    void reportSelectionChange(const QItemSelection& selected, const QItemSelection& deselected);
+    void reportSelectionChange(const QItemSelection &selected, const QItemSelection &deselected);
     void tileBackPicture();
-    bool showHint(const QPoint& viewportPos, const QPoint& globalPos);
+    bool showHint(const QPoint &viewportPos, const QPoint &globalPos);
     QRect rowRect(int row) const;
 
-    ListRowModel* m_rows;
-    ReportRows* m_model;
-    ListHeaderView* m_header;
+    ListRowModel *m_rows;
+    ReportRows *m_model;
+    ListHeaderView *m_header;
     QString m_hintText;
 };

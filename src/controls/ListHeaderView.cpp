@@ -9,15 +9,14 @@
 namespace {
 constexpr int CaptionLeft = 6;
 constexpr int CaptionTop = 2;
-constexpr int MarkGap = 15;      // from the caption's end
+constexpr int MarkGap = 15; // from the caption's end
 constexpr int MarkWidth = 9;
 constexpr int MarkHeight = 5;
 constexpr int MarkRightMargin = 4; // kept free at the section's right edge
-constexpr int CaptionToMark = 2;   // at least, between a shortened caption and the mark
+constexpr int CaptionToMark = 2; // at least, between a shortened caption and the mark
 } // namespace
 
-ListHeaderView::ListHeaderView(AddressListView* list)
-    : QHeaderView(Qt::Horizontal, list), m_list(list)
+ListHeaderView::ListHeaderView(AddressListView *list) : QHeaderView(Qt::Horizontal, list), m_list(list)
 {
     setSectionsClickable(true);
     setHighlightSections(false);
@@ -26,7 +25,7 @@ ListHeaderView::ListHeaderView(AddressListView* list)
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void ListHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+void ListHeaderView::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
     if (!rect.isValid())
         return;
@@ -41,8 +40,8 @@ void ListHeaderView::paintSection(QPainter* painter, const QRect& rect, int logi
     // shortened with an ellipsis, and nothing is drawn beyond the section.
     const int captionRoom = markLeft - rect.left() - CaptionLeft - CaptionToMark;
     const QString shown = sorted && metrics.horizontalAdvance(text) > captionRoom
-                              ? metrics.elidedText(text, Qt::ElideRight, qMax(0, captionRoom))
-                              : text;
+        ? metrics.elidedText(text, Qt::ElideRight, qMax(0, captionRoom))
+        : text;
     painter->save();
     painter->setClipRect(rect, Qt::IntersectClip);
     painter->setFont(m_list->HeaderFont);
@@ -56,7 +55,7 @@ void ListHeaderView::paintSection(QPainter* painter, const QRect& rect, int logi
 }
 
 // Behind the caption, but never beyond the section's right edge.
-int ListHeaderView::sortMarkLeft(const QRect& rect, int captionWidth)
+int ListHeaderView::sortMarkLeft(const QRect &rect, int captionWidth)
 {
     const int afterCaption = rect.left() + captionWidth + MarkGap;
     const int lastFitting = rect.right() - MarkRightMargin - MarkWidth + 1;
@@ -64,7 +63,7 @@ int ListHeaderView::sortMarkLeft(const QRect& rect, int captionWidth)
 }
 
 // The section's button face comes from the style, without text or indicator.
-void ListHeaderView::drawSectionFrame(QPainter* painter, const QRect& rect, int logicalIndex) const
+void ListHeaderView::drawSectionFrame(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
     QStyleOptionHeader option;
     initStyleOption(&option);
@@ -79,7 +78,7 @@ void ListHeaderView::drawSectionFrame(QPainter* painter, const QRect& rect, int 
 
 // A solid triangle in the caption's colour, pointing up for an ascending order and down
 // for a descending one, centred on the section's height.
-void ListHeaderView::drawSortMark(QPainter* painter, const QRect& rect, int left) const
+void ListHeaderView::drawSortMark(QPainter *painter, const QRect &rect, int left) const
 {
     const int top = rect.top() + (rect.height() - MarkHeight) / 2;
     const int bottom = top + MarkHeight - 1;

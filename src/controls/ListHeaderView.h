@@ -13,17 +13,17 @@ class ListHeaderView : public QHeaderView
     Q_OBJECT
 
 public:
-    explicit ListHeaderView(AddressListView* list);
+    explicit ListHeaderView(AddressListView *list);
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
     QSize sectionSizeFromContents(int logicalIndex) const override;
 
 private:
-    void drawSectionFrame(QPainter* painter, const QRect& rect, int logicalIndex) const;
-    void drawSortMark(QPainter* painter, const QRect& rect, int left) const;
-    static int sortMarkLeft(const QRect& rect, int captionWidth);
+    void drawSectionFrame(QPainter *painter, const QRect &rect, int logicalIndex) const;
+    void drawSortMark(QPainter *painter, const QRect &rect, int left) const;
+    static int sortMarkLeft(const QRect &rect, int captionWidth);
     QString caption(int logicalIndex) const;
 
-    AddressListView* m_list;
+    AddressListView *m_list;
 };

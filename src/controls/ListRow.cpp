@@ -2,19 +2,19 @@
 
 #include <QtGlobal>
 
-ListText::ListText(const QString& text)
+ListText::ListText(const QString &text)
 {
     assign(text);
 }
 
-ListText::ListText(QString&& text)
+ListText::ListText(QString &&text)
 {
     assign(text);
     if (std::holds_alternative<QString>(m_text))
         std::get<QString>(m_text) = std::move(text);
 }
 
-void ListText::assign(const QString& text)
+void ListText::assign(const QString &text)
 {
     bool latin1 = true;
     for (QChar c : text) {
@@ -38,7 +38,7 @@ void ListText::assign(const QString& text)
 
 QString ListText::toString() const
 {
-    if (const auto* text = std::get_if<QString>(&m_text))
+    if (const auto *text = std::get_if<QString>(&m_text))
         return *text;
     return visit([](auto view) { return view.toString(); });
 }
@@ -48,9 +48,9 @@ bool ListText::isEmpty() const
     return visit([](auto view) { return view.isEmpty(); });
 }
 
-const QChar* ListText::sharedData() const
+const QChar *ListText::sharedData() const
 {
-    const auto* text = std::get_if<QString>(&m_text);
+    const auto *text = std::get_if<QString>(&m_text);
     if (!text || !text->data_ptr()->isShared())
         return nullptr;
     return text->constData();
@@ -59,11 +59,11 @@ const QChar* ListText::sharedData() const
 RowTexts::RowTexts(std::initializer_list<ListText> texts)
 {
     int index = 0;
-    for (const ListText& text : texts)
+    for (const ListText &text : texts)
         assign(index++, text);
 }
 
-RowTexts::RowTexts(const QStringList& texts)
+RowTexts::RowTexts(const QStringList &texts)
 {
     for (int index = 0; index < texts.size(); ++index)
         assign(index, texts.at(index));
@@ -84,7 +84,7 @@ QString RowTexts::value(int index) const
     return at(index).toString();
 }
 
-const ListText& RowTexts::at(int index) const
+const ListText &RowTexts::at(int index) const
 {
     static const ListText noText;
     return index >= 0 && index < m_size ? m_texts[size_t(index)] : noText;

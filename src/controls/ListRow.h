@@ -27,31 +27,31 @@ class ListText
 {
 public:
     ListText() = default;
-    ListText(const QString& text); // implicit: a text in all but storage
-    ListText(QString&& text);
+    ListText(const QString &text); // implicit: a text in all but storage
+    ListText(QString &&text);
 
     QString toString() const;
     bool isEmpty() const;
     // The text's data when it is a QString whose data other texts share, or null.
-    const QChar* sharedData() const;
+    const QChar *sharedData() const;
 
     // Calls view with a QLatin1StringView or a QStringView of the text.
     template <typename View>
-    decltype(auto) visit(View&& view) const
+    decltype(auto) visit(View &&view) const
     {
-        if (const auto* stored = std::get_if<Inline>(&m_text))
+        if (const auto *stored = std::get_if<Inline>(&m_text))
             return view(QLatin1StringView(stored->latin1, stored->length));
-        if (const auto* bytes = std::get_if<QByteArray>(&m_text))
+        if (const auto *bytes = std::get_if<QByteArray>(&m_text))
             return view(QLatin1StringView(*bytes));
         return view(QStringView(std::get<QString>(m_text)));
     }
 
-    friend bool operator==(const ListText& first, const QString& second)
+    friend bool operator==(const ListText &first, const QString &second)
     {
         return first.visit([&second](auto view) { return view == second; });
     }
-    friend bool operator!=(const ListText& first, const QString& second) { return !(first == second); }
-    friend bool operator==(const ListText& first, const ListText& second)
+    friend bool operator!=(const ListText &first, const QString &second) { return !(first == second); }
+    friend bool operator==(const ListText &first, const ListText &second)
     {
         return first.toString() == second.toString();
     }
@@ -59,7 +59,7 @@ public:
 private:
     using Inline = ShortLatin1Text;
 
-    void assign(const QString& text);
+    void assign(const QString &text);
 
     std::variant<Inline, QByteArray, QString> m_text;
 };
@@ -73,11 +73,11 @@ public:
 
     RowTexts() = default;
     RowTexts(std::initializer_list<ListText> texts);
-    RowTexts(const QStringList& texts);
+    RowTexts(const QStringList &texts);
 
     // An index outside the row reads as an empty text.
     QString value(int index) const;
-    const ListText& at(int index) const;
+    const ListText &at(int index) const;
     int size() const { return m_size; }
     QStringList toList() const;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-ListRowModel::ListRowModel(QObject* parent) : ReportRows(parent) {}
+ListRowModel::ListRowModel(QObject *parent) : ReportRows(parent) {}
 
 void ListRowModel::clear()
 {
@@ -21,7 +21,7 @@ void ListRowModel::append(ListRow row)
     endInsertRows();
 }
 
-void ListRowModel::append(std::vector<ListRow>&& rows)
+void ListRowModel::append(std::vector<ListRow> &&rows)
 {
     if (rows.empty())
         return;
@@ -47,7 +47,7 @@ void ListRowModel::removeRowAt(int row)
     endRemoveRows();
 }
 
-const ListRow& ListRowModel::rowAt(int row) const
+const ListRow &ListRowModel::rowAt(int row) const
 {
     static const ListRow noRow;
     return isValidRow(row) ? m_rows[size_t(row)] : noRow;
@@ -67,11 +67,11 @@ void ListRowModel::setImageIndex(int row, int imageIndex)
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
 }
 
-void ListRowModel::setTexts(int row, const QString& caption, const QStringList& subItems)
+void ListRowModel::setTexts(int row, const QString &caption, const QStringList &subItems)
 {
     if (!isValidRow(row))
         return;
-    ListRow& changed = m_rows[size_t(row)];
+    ListRow &changed = m_rows[size_t(row)];
     changed.caption = caption;
     changed.subItems = subItems;
     // The keys are kept by position; a rare change costs a new set at the next sort.
@@ -103,29 +103,25 @@ void ListRowModel::setCheckable(bool checkable)
         Q_EMIT dataChanged(index(0, 0), index(count() - 1, 0), {Qt::CheckStateRole});
 }
 
-QVariant ListRowModel::data(const QModelIndex& index, int role) const
+QVariant ListRowModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !isValidRow(index.row()))
         return {};
-    const ListRow& row = m_rows[size_t(index.row())];
+    const ListRow &row = m_rows[size_t(index.row())];
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-        return column == 0 ? row.caption.toString() : row.subItems.value(column - 1);
-    case Qt::DecorationRole:
-        return column == 0 ? imageAt(row.imageIndex) : QVariant();
-    case ImageIndexRole:
-        return column == 0 ? QVariant(row.imageIndex) : QVariant();
+    case Qt::DisplayRole: return column == 0 ? row.caption.toString() : row.subItems.value(column - 1);
+    case Qt::DecorationRole: return column == 0 ? imageAt(row.imageIndex) : QVariant();
+    case ImageIndexRole: return column == 0 ? QVariant(row.imageIndex) : QVariant();
     case Qt::CheckStateRole:
         if (column == 0 && m_checkable)
             return row.checked ? Qt::Checked : Qt::Unchecked;
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 
-bool ListRowModel::setData(const QModelIndex& index, const QVariant& value, int role)
+bool ListRowModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (role != Qt::CheckStateRole || !m_checkable || !index.isValid() || index.column() != 0)
         return false;
@@ -133,7 +129,7 @@ bool ListRowModel::setData(const QModelIndex& index, const QVariant& value, int 
     return true;
 }
 
-Qt::ItemFlags ListRowModel::flags(const QModelIndex& index) const
+Qt::ItemFlags ListRowModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
@@ -161,7 +157,7 @@ void ListRowModel::sortRows(int column, bool ascending)
 
 // Moves the rows and their keys into the new order and carries the views'
 // persistent indexes (selection, current row) along with their rows.
-void ListRowModel::applyOrder(const std::vector<int>& order)
+void ListRowModel::applyOrder(const std::vector<int> &order)
 {
     std::vector<int> newPosition(order.size());
     std::vector<ListRow> sorted;
@@ -176,7 +172,7 @@ void ListRowModel::applyOrder(const std::vector<int>& order)
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& old : before)
+    for (const QModelIndex &old : before)
         after.append(index(newPosition[size_t(old.row())], old.column()));
     changePersistentIndexList(before, after);
 }

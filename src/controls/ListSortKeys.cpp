@@ -21,18 +21,17 @@ QStringEncoder textEncoder()
     return encoder;
 }
 
-QByteArray textKey(QStringEncoder& encoder, const QString& text)
+QByteArray textKey(QStringEncoder &encoder, const QString &text)
 {
     QByteArray bytes = encoder.encode(text);
-    for (char& byte : bytes) {
+    for (char &byte : bytes) {
         if (byte >= 'a' && byte <= 'z')
             byte = char(byte - 'a' + 'A');
     }
     return bytes;
 }
 
-int compareTextKeys(const char* first, qsizetype firstLength, const char* second,
-                    qsizetype secondLength)
+int compareTextKeys(const char *first, qsizetype firstLength, const char *second, qsizetype secondLength)
 {
     const qsizetype common = std::min(firstLength, secondLength);
     if (common > 0) {
@@ -51,7 +50,7 @@ bool AsciiCollation::isPrintableAscii(QStringView text)
     // No sum carries into the next unit.
     constexpr quint64 lanes = 0x0001000100010001ull;
     constexpr quint64 bit7 = 0x0080 * lanes;
-    const char16_t* units = text.utf16();
+    const char16_t *units = text.utf16();
     const qsizetype size = text.size();
     qsizetype i = 0;
     for (; i + 4 <= size; i += 4) {
@@ -76,7 +75,7 @@ bool AsciiCollation::isPrintableAscii(QLatin1StringView text)
     return true;
 }
 
-std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& collator)
+std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator &collator)
 {
     // Characters that differ only in case share a primary weight; the collator without
     // case tells which those are, the collator itself orders each such class.
@@ -86,7 +85,7 @@ std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& colla
     for (char16_t c = 0x20; c <= 0x7E; ++c)
         characters.emplace_back(QChar(c));
     std::stable_sort(characters.begin(), characters.end(),
-                     [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+                     [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
     AsciiCollation table;
     int primary = 0;
     int tertiary = 0;
@@ -105,17 +104,18 @@ std::optional<AsciiCollation> AsciiCollation::forCollator(const QCollator& colla
     // Every text of one or two such characters, in the collator's order, must stand in
     // the table's order too, with the same ties.
     std::vector<QString> texts = characters;
-    for (const QString& a : characters) {
-        for (const QString& b : characters)
+    for (const QString &a : characters) {
+        for (const QString &b : characters)
             texts.push_back(a + b);
     }
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
-    for (const QString& text : texts)
+    for (const QString &text : texts)
         keys.push_back(collator.sortKey(text));
     std::vector<int> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::sort(order.begin(), order.end(),
+              [&keys](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
     for (size_t i = 1; i < order.size(); ++i) {
         const int expected = keys[size_t(order[i - 1])].compare(keys[size_t(order[i])]);
         const int actual = table.compare(texts[size_t(order[i - 1])], texts[size_t(order[i])]);
@@ -141,7 +141,7 @@ inline unsigned unitAt(QStringView text, qsizetype i)
 } // namespace
 
 template <typename View>
-void AsciiCollation::primaryPrefixOf(View text, quint64* prefix) const
+void AsciiCollation::primaryPrefixOf(View text, quint64 *prefix) const
 {
     unsigned char weights[PrefixBytes] = {};
     const qsizetype count = std::min<qsizetype>(text.size(), PrefixBytes);
@@ -151,12 +151,12 @@ void AsciiCollation::primaryPrefixOf(View text, quint64* prefix) const
         prefix[word] = qFromBigEndian<quint64>(weights + qsizetype(word) * 8);
 }
 
-void AsciiCollation::primaryPrefix(QStringView text, quint64* prefix) const
+void AsciiCollation::primaryPrefix(QStringView text, quint64 *prefix) const
 {
     primaryPrefixOf(text, prefix);
 }
 
-void AsciiCollation::primaryPrefix(QLatin1StringView text, quint64* prefix) const
+void AsciiCollation::primaryPrefix(QLatin1StringView text, quint64 *prefix) const
 {
     primaryPrefixOf(text, prefix);
 }
@@ -192,19 +192,19 @@ int AsciiCollation::compare(QLatin1StringView first, QLatin1StringView second) c
     return compareViews(first, second);
 }
 
-int AsciiCollation::compareTexts(const ListText& first, const ListText& second) const
+int AsciiCollation::compareTexts(const ListText &first, const ListText &second) const
 {
     return first.visit([&](auto a) { return second.visit([&](auto b) { return compareViews(a, b); }); });
 }
 
-CountKey countKey(const QString& text)
+CountKey countKey(const QString &text)
 {
     CountKey key;
     key.value = text.trimmed().toLongLong(&key.isNumber, 10);
     return key;
 }
 
-int compareCountKeys(const CountKey& first, const CountKey& second)
+int compareCountKeys(const CountKey &first, const CountKey &second)
 {
     if (first.isNumber != second.isNumber)
         return first.isNumber ? 1 : -1;
@@ -226,7 +226,7 @@ void TextKeyColumn::removeAt(int row)
         m_spans.erase(m_spans.begin() + row);
 }
 
-void TextKeyColumn::permute(const std::vector<int>& order)
+void TextKeyColumn::permute(const std::vector<int> &order)
 {
     if (m_spans.empty())
         return;
@@ -238,17 +238,17 @@ void TextKeyColumn::permute(const std::vector<int>& order)
     m_spans = std::move(sorted);
 }
 
-void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QStringEncoder& encoder)
+void TextKeyColumn::build(const std::vector<ListRow> &rows, int subItem, QStringEncoder &encoder)
 {
     m_spans.resize(rows.size());
     // Rows that share one text (a group name, a count) share its key too.
-    QHash<const QChar*, Span> shared;
+    QHash<const QChar *, Span> shared;
     for (size_t row = 0; row < rows.size(); ++row) {
-        Span& span = m_spans[row];
+        Span &span = m_spans[row];
         if (span.length >= 0)
             continue;
-        const ListText& text = rows[row].subItems.at(subItem);
-        const QChar* sharedData = text.sharedData();
+        const ListText &text = rows[row].subItems.at(subItem);
+        const QChar *sharedData = text.sharedData();
         if (sharedData) {
             const auto known = shared.constFind(sharedData);
             if (known != shared.constEnd()) {
@@ -264,7 +264,7 @@ void TextKeyColumn::build(const std::vector<ListRow>& rows, int subItem, QString
     }
 }
 
-void TextKeyColumn::add(const QString& text, QStringEncoder& encoder)
+void TextKeyColumn::add(const QString &text, QStringEncoder &encoder)
 {
     Span span;
     span.offset = m_bytes.size();
@@ -274,11 +274,11 @@ void TextKeyColumn::add(const QString& text, QStringEncoder& encoder)
 }
 
 // ASCII texts are their own GB18030 bytes; only the others go through the encoder.
-void TextKeyColumn::append(const QString& text, QStringEncoder& encoder)
+void TextKeyColumn::append(const QString &text, QStringEncoder &encoder)
 {
     const qsizetype start = m_bytes.size();
     m_bytes.resize(start + text.size());
-    char* out = m_bytes.data() + start;
+    char *out = m_bytes.data() + start;
     for (QChar c : text) {
         const char16_t unit = c.unicode();
         if (unit >= 0x80) {
@@ -291,9 +291,9 @@ void TextKeyColumn::append(const QString& text, QStringEncoder& encoder)
     }
 }
 
-bool TextKeyColumn::prefix(int row, quint64* prefix) const
+bool TextKeyColumn::prefix(int row, quint64 *prefix) const
 {
-    const Span& span = m_spans[size_t(row)];
+    const Span &span = m_spans[size_t(row)];
     unsigned char bytes[PrefixBytes] = {};
     std::memcpy(bytes, m_bytes.constData() + span.offset, size_t(std::min<qsizetype>(span.length, PrefixBytes)));
     for (int word = 0; word < PrefixWords; ++word)
@@ -304,7 +304,7 @@ bool TextKeyColumn::prefix(int row, quint64* prefix) const
 // GB18030 encodes each character on its own, so a text's key is the keys of its
 // characters in a row; those of the basic plane are encoded once per program and kept.
 // A surrogate pair leaves the text to the encoder.
-bool TextKeyColumn::appendByCharacter(const QString& text, QStringEncoder& encoder)
+bool TextKeyColumn::appendByCharacter(const QString &text, QStringEncoder &encoder)
 {
     struct CharacterKey
     {
@@ -314,13 +314,13 @@ bool TextKeyColumn::appendByCharacter(const QString& text, QStringEncoder& encod
     static std::vector<CharacterKey> known(0x10000);
     const qsizetype start = m_bytes.size();
     m_bytes.resize(start + text.size() * 4); // the most a character of the plane takes
-    char* out = m_bytes.data() + start;
+    char *out = m_bytes.data() + start;
     for (QChar c : text) {
         if (c.isSurrogate()) {
             m_bytes.resize(start);
             return false;
         }
-        CharacterKey& key = known[c.unicode()];
+        CharacterKey &key = known[c.unicode()];
         if (key.length == 0) {
             const QByteArray bytes = textKey(encoder, QString(c));
             if (bytes.isEmpty() || bytes.size() > 4) {
@@ -339,9 +339,9 @@ bool TextKeyColumn::appendByCharacter(const QString& text, QStringEncoder& encod
 
 int TextKeyColumn::compare(int first, int second) const
 {
-    const Span& a = m_spans[size_t(first)];
-    const Span& b = m_spans[size_t(second)];
-    const char* bytes = m_bytes.constData();
+    const Span &a = m_spans[size_t(first)];
+    const Span &b = m_spans[size_t(second)];
+    const char *bytes = m_bytes.constData();
     return compareTextKeys(bytes + a.offset, a.length, bytes + b.offset, b.length);
 }
 
@@ -360,9 +360,9 @@ struct PrefixedRow
 
 // Equal rows keep their order, as in a stable sort.
 template <typename FullCompare>
-std::vector<int> sortPrefixed(std::vector<PrefixedRow>& rows, bool ascending, FullCompare fullCompare)
+std::vector<int> sortPrefixed(std::vector<PrefixedRow> &rows, bool ascending, FullCompare fullCompare)
 {
-    std::sort(rows.begin(), rows.end(), [&](const PrefixedRow& a, const PrefixedRow& b) {
+    std::sort(rows.begin(), rows.end(), [&](const PrefixedRow &a, const PrefixedRow &b) {
         int r = 0;
         if (a.hasPrefix && b.hasPrefix) {
             for (int i = 0; i < PrefixWords && r == 0; ++i) {
@@ -378,7 +378,7 @@ std::vector<int> sortPrefixed(std::vector<PrefixedRow>& rows, bool ascending, Fu
     });
     std::vector<int> order;
     order.reserve(rows.size());
-    for (const PrefixedRow& row : rows)
+    for (const PrefixedRow &row : rows)
         order.push_back(row.row);
     return order;
 }
@@ -398,9 +398,9 @@ struct SortItem
 };
 
 template <typename FullCompare>
-void sortItems(std::vector<SortItem>& items, std::vector<int>& order, bool ascending, FullCompare fullCompare)
+void sortItems(std::vector<SortItem> &items, std::vector<int> &order, bool ascending, FullCompare fullCompare)
 {
-    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+    std::sort(items.begin(), items.end(), [&](const SortItem &a, const SortItem &b) {
         int r = 0;
         if (a.hasPrefix && b.hasPrefix) {
             for (int i = 0; i < PrefixWords && r == 0; ++i) {
@@ -418,7 +418,7 @@ void sortItems(std::vector<SortItem>& items, std::vector<int>& order, bool ascen
         order[i] = items[i].key;
 }
 
-std::vector<SortItem> itemsOf(const std::vector<int>& order)
+std::vector<SortItem> itemsOf(const std::vector<int> &order)
 {
     std::vector<SortItem> items(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
@@ -432,7 +432,7 @@ std::vector<SortItem> itemsOf(const std::vector<int>& order)
 
 ColumnKeys::ColumnKeys(int column) : m_column(column), m_encoder(textEncoder()) {}
 
-void ColumnKeys::add(const QString& text)
+void ColumnKeys::add(const QString &text)
 {
     if (m_column == RowSortKeys::CountColumn) {
         addCount(countKey(text));
@@ -468,13 +468,13 @@ int ColumnKeys::size() const
 
 QString ColumnKeys::captionText(int key) const
 {
-    const Caption& caption = m_captions[size_t(key)];
+    const Caption &caption = m_captions[size_t(key)];
     if (caption.length < 0)
         return m_otherCaptions[size_t(caption.offset)];
     return QString::fromLatin1(m_latin1.constData() + caption.offset, caption.length);
 }
 
-void ColumnKeys::sort(std::vector<int>& order, bool ascending) const
+void ColumnKeys::sort(std::vector<int> &order, bool ascending) const
 {
     if (m_column == 0) {
         sortCaptions(order, ascending);
@@ -486,7 +486,7 @@ void ColumnKeys::sort(std::vector<int>& order, bool ascending) const
                   [this](int a, int b) { return compareCountKeys(m_counts[size_t(a)], m_counts[size_t(b)]); });
         return;
     }
-    for (SortItem& item : items) {
+    for (SortItem &item : items) {
         item.hasPrefix = true;
         item.isComplete = m_texts.prefix(item.key, item.prefix);
     }
@@ -495,7 +495,7 @@ void ColumnKeys::sort(std::vector<int>& order, bool ascending) const
 
 // As RowSortKeys::captionOrder(): the collator of the default locale, through its table
 // for ASCII captions where most are ASCII.
-void ColumnKeys::sortCaptions(std::vector<int>& order, bool ascending) const
+void ColumnKeys::sortCaptions(std::vector<int> &order, bool ascending) const
 {
     QCollator collator{QLocale()};
     collator.setCaseSensitivity(Qt::CaseSensitive);
@@ -503,10 +503,10 @@ void ColumnKeys::sortCaptions(std::vector<int>& order, bool ascending) const
     std::vector<SortItem> items = itemsOf(order);
     if (table && m_otherCaptions.size() <= m_captions.size() / 8) {
         auto latin1 = [this](int key) {
-            const Caption& caption = m_captions[size_t(key)];
+            const Caption &caption = m_captions[size_t(key)];
             return QLatin1StringView(m_latin1.constData() + caption.offset, caption.length);
         };
-        for (SortItem& item : items) {
+        for (SortItem &item : items) {
             item.hasPrefix = m_captions[size_t(item.key)].length >= 0;
             if (item.hasPrefix)
                 table->primaryPrefix(latin1(item.key), item.prefix);
@@ -538,33 +538,31 @@ void RowSortKeys::removeAt(int row)
     m_captions.removeAt(row);
     m_captionIsAscii.removeAt(row);
     m_counts.removeAt(row);
-    for (auto& [subItem, keys] : m_texts)
+    for (auto &[subItem, keys] : m_texts)
         keys.removeAt(row);
 }
 
-void RowSortKeys::permute(const std::vector<int>& order)
+void RowSortKeys::permute(const std::vector<int> &order)
 {
     m_captions.permute(order);
     m_captionIsAscii.permute(order);
     m_counts.permute(order);
-    for (auto& [subItem, keys] : m_texts)
+    for (auto &[subItem, keys] : m_texts)
         keys.permute(order);
 }
 
-void RowSortKeys::prepare(int column, const std::vector<ListRow>& rows)
+void RowSortKeys::prepare(int column, const std::vector<ListRow> &rows)
 {
     const int rowCount = int(rows.size());
     if (column == CountColumn) {
-        m_counts.build(rowCount, [&rows](int row) {
-            return countKey(rows[size_t(row)].subItems.value(CountSubItem));
-        });
+        m_counts.build(rowCount, [&rows](int row) { return countKey(rows[size_t(row)].subItems.value(CountSubItem)); });
     } else {
         QStringEncoder encoder = textEncoder();
         m_texts[column - 1].build(rows, column - 1, encoder);
     }
 }
 
-void RowSortKeys::prepareCaptions(const std::vector<ListRow>& rows)
+void RowSortKeys::prepareCaptions(const std::vector<ListRow> &rows)
 {
     // Collator keys belong to one locale; a changed default locale starts afresh.
     const QLocale locale;
@@ -580,7 +578,7 @@ void RowSortKeys::prepareCaptions(const std::vector<ListRow>& rows)
     });
 }
 
-std::vector<int> RowSortKeys::captionOrder(bool ascending, const std::vector<ListRow>& rows)
+std::vector<int> RowSortKeys::captionOrder(bool ascending, const std::vector<ListRow> &rows)
 {
     prepareCaptions(rows);
     std::vector<int> order(rows.size());
@@ -596,34 +594,33 @@ std::vector<int> RowSortKeys::captionOrder(bool ascending, const std::vector<Lis
         others += m_captionIsAscii.at(row) ? 0 : 1;
     // A few other captions are compared by the collator itself; many get keys.
     if (m_asciiCollation && others <= int(rows.size()) / 8) {
-        const AsciiCollation& table = *m_asciiCollation;
-        const QCollator& collator = *m_collator;
-        const KeyColumn<bool>& isAscii = m_captionIsAscii;
+        const AsciiCollation &table = *m_asciiCollation;
+        const QCollator &collator = *m_collator;
+        const KeyColumn<bool> &isAscii = m_captionIsAscii;
         std::vector<PrefixedRow> prefixed(rows.size());
         for (int row = 0; row < int(rows.size()); ++row) {
-            PrefixedRow& item = prefixed[size_t(row)];
+            PrefixedRow &item = prefixed[size_t(row)];
             item.row = row;
             item.hasPrefix = isAscii.at(row);
             if (item.hasPrefix)
                 rows[size_t(row)].caption.visit([&](auto view) { table.primaryPrefix(view, item.prefix); });
         }
         return sortPrefixed(prefixed, ascending, [&](int a, int b) {
-            const ListText& first = rows[size_t(a)].caption;
-            const ListText& second = rows[size_t(b)].caption;
+            const ListText &first = rows[size_t(a)].caption;
+            const ListText &second = rows[size_t(b)].caption;
             if (isAscii.at(a) && isAscii.at(b))
                 return table.compareTexts(first, second);
             return collator.compare(first.toString(), second.toString());
         });
     }
-    const QCollator& collator = *m_collator;
+    const QCollator &collator = *m_collator;
     m_captions.build(int(rows.size()), [&](int row) { return collator.sortKey(rows[size_t(row)].caption.toString()); });
-    const KeyColumn<QCollatorSortKey>& keys = m_captions;
+    const KeyColumn<QCollatorSortKey> &keys = m_captions;
     sortBy([&keys](int a, int b) { return keys.at(a).compare(keys.at(b)); });
     return order;
 }
 
-std::vector<int> RowSortKeys::sortedOrder(int column, bool ascending,
-                                          const std::vector<ListRow>& rows)
+std::vector<int> RowSortKeys::sortedOrder(int column, bool ascending, const std::vector<ListRow> &rows)
 {
     if (column == 0)
         return captionOrder(ascending, rows);
@@ -639,13 +636,13 @@ std::vector<int> RowSortKeys::sortedOrder(int column, bool ascending,
         });
     };
     if (column == CountColumn) {
-        const KeyColumn<CountKey>& keys = m_counts;
+        const KeyColumn<CountKey> &keys = m_counts;
         sortBy([&keys](int a, int b) { return compareCountKeys(keys.at(a), keys.at(b)); });
     } else {
-        const TextKeyColumn& keys = m_texts.at(column - 1);
+        const TextKeyColumn &keys = m_texts.at(column - 1);
         std::vector<PrefixedRow> prefixed(rows.size());
         for (int row = 0; row < int(rows.size()); ++row) {
-            PrefixedRow& item = prefixed[size_t(row)];
+            PrefixedRow &item = prefixed[size_t(row)];
             item.row = row;
             item.hasPrefix = true;
             item.isComplete = keys.prefix(row, item.prefix);

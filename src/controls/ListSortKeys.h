@@ -25,12 +25,11 @@ constexpr int PrefixBytes = PrefixWords * 8;
 // texts stand in the order of their national encoding, with the ASCII letters
 // a to z taken as A to Z.
 QStringEncoder textEncoder();
-QByteArray textKey(QStringEncoder& encoder, const QString& text);
+QByteArray textKey(QStringEncoder &encoder, const QString &text);
 
 // Byte by byte, unsigned: the difference of the first differing bytes, or of
 // the lengths when one key is a prefix of the other.
-int compareTextKeys(const char* first, qsizetype firstLength, const char* second,
-                    qsizetype secondLength);
+int compareTextKeys(const char *first, qsizetype firstLength, const char *second, qsizetype secondLength);
 
 // The visit-count column compares decimal integers; a text that is not one
 // (an empty text included) stands before every number.
@@ -40,8 +39,8 @@ struct CountKey
     qint64 value = 0;
 };
 
-CountKey countKey(const QString& text);
-int compareCountKeys(const CountKey& first, const CountKey& second);
+CountKey countKey(const QString &text);
+int compareCountKeys(const CountKey &first, const CountKey &second);
 
 // The collator's order on texts of printable ASCII characters, read from the collator
 // itself: each character has one primary weight (letters of both cases share one) and
@@ -53,22 +52,22 @@ int compareCountKeys(const CountKey& first, const CountKey& second);
 class AsciiCollation
 {
 public:
-    static std::optional<AsciiCollation> forCollator(const QCollator& collator);
+    static std::optional<AsciiCollation> forCollator(const QCollator &collator);
     static bool isPrintableAscii(QStringView text);
     static bool isPrintableAscii(QLatin1StringView text);
     // For printable ASCII texts only.
     int compare(QStringView first, QStringView second) const;
     int compare(QLatin1StringView first, QLatin1StringView second) const;
-    int compareTexts(const ListText& first, const ListText& second) const;
+    int compareTexts(const ListText &first, const ListText &second) const;
     // The primary weights of the first PrefixBytes characters, 8 bits each, in PrefixWords
     // words, 0 past the end: keys
     // that differ order their texts as compare() does.
-    void primaryPrefix(QStringView text, quint64* prefix) const;
-    void primaryPrefix(QLatin1StringView text, quint64* prefix) const;
+    void primaryPrefix(QStringView text, quint64 *prefix) const;
+    void primaryPrefix(QLatin1StringView text, quint64 *prefix) const;
 
 private:
     template <typename View>
-    void primaryPrefixOf(View text, quint64* prefix) const;
+    void primaryPrefixOf(View text, quint64 *prefix) const;
     template <typename FirstView, typename SecondView>
     int compareViews(FirstView first, SecondView second) const;
 
@@ -90,7 +89,7 @@ public:
     }
 
     // The row at position i afterwards is the row that stood at order[i].
-    void permute(const std::vector<int>& order)
+    void permute(const std::vector<int> &order)
     {
         if (m_keys.empty())
             return;
@@ -113,7 +112,7 @@ public:
         }
     }
 
-    const Key& at(int row) const { return *m_keys[size_t(row)]; }
+    const Key &at(int row) const { return *m_keys[size_t(row)]; }
 
 private:
     std::vector<std::optional<Key>> m_keys;
@@ -125,21 +124,21 @@ class TextKeyColumn
 {
 public:
     // Appends the key of one more row.
-    void add(const QString& text, QStringEncoder& encoder);
+    void add(const QString &text, QStringEncoder &encoder);
     int size() const { return int(m_spans.size()); }
     void clear();
     void removeAt(int row);
-    void permute(const std::vector<int>& order);
-    void build(const std::vector<ListRow>& rows, int subItem, QStringEncoder& encoder);
+    void permute(const std::vector<int> &order);
+    void build(const std::vector<ListRow> &rows, int subItem, QStringEncoder &encoder);
     int compare(int first, int second) const;
     // The first PrefixBytes bytes of a row's key in PrefixWords words, big-endian, 0 past
     // the end.
     // Gives whether the prefix holds the whole key.
-    bool prefix(int row, quint64* prefix) const;
+    bool prefix(int row, quint64 *prefix) const;
 
 private:
-    void append(const QString& text, QStringEncoder& encoder);
-    bool appendByCharacter(const QString& text, QStringEncoder& encoder);
+    void append(const QString &text, QStringEncoder &encoder);
+    bool appendByCharacter(const QString &text, QStringEncoder &encoder);
 
     struct Span
     {
@@ -159,20 +158,20 @@ class ColumnKeys
 public:
     explicit ColumnKeys(int column);
 
-    void add(const QString& text);
+    void add(const QString &text);
     void addCount(CountKey key);
     int size() const;
     // Sorts `order`, the indexes of added keys in the rows' current order, by the keys;
     // keys that compare equal keep their order.
-    void sort(std::vector<int>& order, bool ascending) const;
+    void sort(std::vector<int> &order, bool ascending) const;
 
 private:
     struct Caption
     {
         qsizetype offset = 0; // into the Latin-1 bytes, or into the other captions
-        int length = -1;      // -1: one of the other captions
+        int length = -1; // -1: one of the other captions
     };
-    void sortCaptions(std::vector<int>& order, bool ascending) const;
+    void sortCaptions(std::vector<int> &order, bool ascending) const;
     QString captionText(int key) const;
 
     int m_column;
@@ -193,19 +192,19 @@ public:
 
     void clear();
     void removeAt(int row);
-    void permute(const std::vector<int>& order);
+    void permute(const std::vector<int> &order);
 
     // The positions of the rows in the order of one column, stable: rows
     // that compare equal keep their order. Column 0: the caption, by the
     // collator of the default locale, case-sensitive. Column 3: sub-item 2 as
     // a number. Any other column c: sub-item c - 1 as text. A missing
     // sub-item counts as an empty text.
-    std::vector<int> sortedOrder(int column, bool ascending, const std::vector<ListRow>& rows);
+    std::vector<int> sortedOrder(int column, bool ascending, const std::vector<ListRow> &rows);
 
 private:
-    void prepare(int column, const std::vector<ListRow>& rows);
-    void prepareCaptions(const std::vector<ListRow>& rows);
-    std::vector<int> captionOrder(bool ascending, const std::vector<ListRow>& rows);
+    void prepare(int column, const std::vector<ListRow> &rows);
+    void prepareCaptions(const std::vector<ListRow> &rows);
+    std::vector<int> captionOrder(bool ascending, const std::vector<ListRow> &rows);
 
     // Column 0: ASCII captions compare through the table; where too many captions are
     // not ASCII, or the locale has no table, every caption gets a collator key.

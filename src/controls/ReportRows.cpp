@@ -1,13 +1,13 @@
 #include "ReportRows.h"
 
-void ReportRows::setColumnCaptions(const QStringList& captions)
+void ReportRows::setColumnCaptions(const QStringList &captions)
 {
     beginResetModel();
     m_captions = captions;
     endResetModel();
 }
 
-void ReportRows::appendColumn(const QString& caption)
+void ReportRows::appendColumn(const QString &caption)
 {
     const int column = int(m_captions.size());
     beginInsertColumns({}, column, column);
@@ -15,19 +15,19 @@ void ReportRows::appendColumn(const QString& caption)
     endInsertColumns();
 }
 
-void ReportRows::setImages(const QList<QIcon>& images)
+void ReportRows::setImages(const QList<QIcon> &images)
 {
     m_images = images;
     if (count() > 0)
         Q_EMIT dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
 }
 
-int ReportRows::rowCount(const QModelIndex& parent) const
+int ReportRows::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : count();
 }
 
-int ReportRows::columnCount(const QModelIndex& parent) const
+int ReportRows::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_captions.size());
 }

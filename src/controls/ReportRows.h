@@ -18,10 +18,10 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setColumnCaptions(const QStringList& captions);
-    void appendColumn(const QString& caption);
+    void setColumnCaptions(const QStringList &captions);
+    void appendColumn(const QString &caption);
     QStringList columnCaptions() const { return m_captions; }
-    void setImages(const QList<QIcon>& images);
+    void setImages(const QList<QIcon> &images);
 
     virtual int count() const = 0;
     // Stable: rows that compare equal keep their order; selection and current row stay on
@@ -33,8 +33,8 @@ public:
     virtual void setChecked(int, bool) {}
     virtual bool isChecked(int) const { return false; }
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 protected:

@@ -15,7 +15,8 @@
 
 namespace {
 
-const QString listedColumns = QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName, RowNo");
+const QString listedColumns =
+    QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName, RowNo");
 
 struct Listing
 {
@@ -30,15 +31,13 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
 {
     const QString listColumns = selected + QStringLiteral(" FROM ") + table;
     switch (filter.kind) {
-    case AddressFilter::Kind::All:
-        return {listColumns, {}};
-    case AddressFilter::Kind::Favourites:
-        return {listColumns + QStringLiteral(" WHERE MyAddress <> 0"), {}};
-    case AddressFilter::Kind::Group:
-        return {listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text}};
+    case AddressFilter::Kind::All: return {listColumns, {}};
+    case AddressFilter::Kind::Favourites: return {listColumns + QStringLiteral(" WHERE MyAddress <> 0"), {}};
+    case AddressFilter::Kind::Group: return {listColumns + QStringLiteral(" WHERE GroupName = ?"), {filter.text}};
     case AddressFilter::Kind::Failing:
         // The words are those the link check stores for its two kinds of failure.
-        return {listColumns + QStringLiteral(" WHERE Address IN (SELECT Address FROM LinkCheck WHERE Status IN (?, ?))"),
+        return {listColumns
+                    + QStringLiteral(" WHERE Address IN (SELECT Address FROM LinkCheck WHERE Status IN (?, ?))"),
                 {QStringLiteral("broken"), QStringLiteral("unreachable")}};
     case AddressFilter::Kind::Search: {
         // The folded columns are compared with the folded text, so the case of every
@@ -49,13 +48,15 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
         const QString pattern = AddressStore::containsPattern(filter.text);
         const SqlEngine::IndexedSearch indexed = engine.indexedSearch(text);
         const bool useIndex = !indexed.rows.isEmpty();
-        Listing listing{useIndex ? selected + QStringLiteral(" FROM %1 JOIN %2 ON RowNo = FoundRowNo WHERE ")
-                                                       .arg(indexed.rows, table)
-                                 : listColumns + QStringLiteral(" WHERE "),
-                        indexed.values};
+        Listing listing{
+            useIndex
+                ? selected + QStringLiteral(" FROM %1 JOIN %2 ON RowNo = FoundRowNo WHERE ").arg(indexed.rows, table)
+                : listColumns + QStringLiteral(" WHERE "),
+            indexed.values};
         if (!engine.likeTakesPattern(pattern)) {
-            listing.sql += QStringLiteral("(%1 OR %2)").arg(engine.containsCondition(QStringLiteral("AddressFolded")),
-                                                             engine.containsCondition(QStringLiteral("AddressNameFolded")));
+            listing.sql += QStringLiteral("(%1 OR %2)")
+                               .arg(engine.containsCondition(QStringLiteral("AddressFolded")),
+                                    engine.containsCondition(QStringLiteral("AddressNameFolded")));
             listing.values << text << text;
         } else {
             listing.sql += QStringLiteral("(AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\')");
@@ -125,7 +126,6 @@ private:
     std::vector<QString> m_texts;
 };
 
-
 // Reads the listed columns of a row into a record.
 class RecordReader
 {
@@ -164,11 +164,8 @@ void AddressStore::forEach(DbConnection &db, const AddressFilter &filter,
 AddressPaging::AddressPaging(DbConnection &db, const AddressFilter &filter) : m_db(db), m_filter(filter)
 {
     switch (filter.kind) {
-    case AddressFilter::Kind::All:
-        break;
-    case AddressFilter::Kind::Favourites:
-        m_condition = QStringLiteral("MyAddress <> 0");
-        break;
+    case AddressFilter::Kind::All: break;
+    case AddressFilter::Kind::Favourites: m_condition = QStringLiteral("MyAddress <> 0"); break;
     case AddressFilter::Kind::Group: {
         // By number, so that the group's index gives its rows in the order of their keys.
         QStringList marks;
@@ -178,8 +175,8 @@ AddressPaging::AddressPaging(DbConnection &db, const AddressFilter &filter) : m_
                         marks << QStringLiteral("?");
                     });
         m_condition = marks.isEmpty() ? QStringLiteral("1 = 0")
-                      : marks.size() == 1 ? QStringLiteral("GroupNo = ?")
-                                          : QStringLiteral("GroupNo IN (%1)").arg(marks.join(QLatin1Char(',')));
+            : marks.size() == 1       ? QStringLiteral("GroupNo = ?")
+                                      : QStringLiteral("GroupNo IN (%1)").arg(marks.join(QLatin1Char(',')));
         break;
     }
     case AddressFilter::Kind::Failing:
@@ -239,10 +236,10 @@ std::vector<AddressRecord> AddressPaging::after(qint64 rowNo, int limit)
 
 std::vector<AddressRecord> AddressPaging::before(qint64 rowNo, int limit)
 {
-    std::vector<AddressRecord> rows = read(listedColumns + QStringLiteral(" FROM address_1")
-                                               + where(QStringLiteral("RowNo < ?"))
-                                               + QStringLiteral(" ORDER BY RowNo DESC LIMIT ?"),
-                                           m_values + QVariantList{rowNo, limit});
+    std::vector<AddressRecord> rows =
+        read(listedColumns + QStringLiteral(" FROM address_1") + where(QStringLiteral("RowNo < ?"))
+                 + QStringLiteral(" ORDER BY RowNo DESC LIMIT ?"),
+             m_values + QVariantList{rowNo, limit});
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -299,7 +296,8 @@ std::vector<AddressRecord> AddressPaging::rowsOf(DbConnection &db, const std::ve
         for (size_t i = first; i < first + size; ++i)
             values << keys[i];
         QStringList marks(qsizetype(size), QStringLiteral("?"));
-        db.readRows(listedColumns + QStringLiteral(" FROM address_1 WHERE RowNo IN (%1)").arg(marks.join(QLatin1Char(','))),
+        db.readRows(listedColumns
+                        + QStringLiteral(" FROM address_1 WHERE RowNo IN (%1)").arg(marks.join(QLatin1Char(','))),
                     values, [&](const RowReader &row) { rows.push_back(reader.read(row)); });
     }
     return rows;
@@ -361,17 +359,16 @@ void AddressStore::refoldAll(DbConnection &db)
         while (query.next())
             rows.push_back({query.value(0), query.value(1).toString(), query.value(2).toString()});
     }
-    QSqlQuery update = db.prepare(
-        QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
+    QSqlQuery update =
+        db.prepare(QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
     for (const Row &row : rows)
         db.run(update, {folded(row.address), folded(row.name), row.key});
 }
 
 int AddressStore::foldMissing(DbConnection &db)
 {
-    static const QString missing =
-        QStringLiteral(" FROM address WHERE (AddressFolded = '' AND Address <> '') "
-                       "OR (AddressNameFolded = '' AND AddressName <> '')");
+    static const QString missing = QStringLiteral(" FROM address WHERE (AddressFolded = '' AND Address <> '') "
+                                                  "OR (AddressNameFolded = '' AND AddressName <> '')");
     // Most looks find nothing: the scan alone decides, without a write lock.
     QSqlQuery any = db.query(QStringLiteral("SELECT 1") + missing + QStringLiteral(" LIMIT 1"));
     if (!any.next())
@@ -385,8 +382,8 @@ int AddressStore::foldMissing(DbConnection &db)
         while (query.next())
             rows.emplace_back(query.value(0), query.value(1).toString(), query.value(2).toString());
     }
-    QSqlQuery update = db.prepare(
-        QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
+    QSqlQuery update =
+        db.prepare(QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
     for (const auto &[rowKey, address, name] : rows)
         db.run(update, {folded(address), folded(name), rowKey});
     transaction.commit();
@@ -417,7 +414,8 @@ int AddressStore::remove(DbConnection &db, const QString &address, int groupNo)
 {
     Transaction transaction(db);
     RecycleBin::keep(db, QStringLiteral("a.Address = ? AND a.GroupNo = ?"), {address, groupNo});
-    const int removed = db.execute(QStringLiteral("DELETE FROM address WHERE Address = ? AND GroupNo = ?"), {address, groupNo});
+    const int removed =
+        db.execute(QStringLiteral("DELETE FROM address WHERE Address = ? AND GroupNo = ?"), {address, groupNo});
     transaction.commit();
     return removed;
 }

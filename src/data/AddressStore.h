@@ -106,8 +106,8 @@ void forEach(DbConnection &db, const AddressFilter &filter, const std::function<
 int countVisit(DbConnection &db, const QString &address);
 void insert(DbConnection &db, const QString &address, const QString &name, int groupNo);
 // Gives the number of rows changed (0 when the old row is gone).
-int update(DbConnection &db, const QString &address, const QString &name, int groupNo,
-           const QString &oldAddress, const QString &oldName);
+int update(DbConnection &db, const QString &address, const QString &name, int groupNo, const QString &oldAddress,
+           const QString &oldName);
 // Deletes the address's rows of the group, keeping them in the recycle bin.
 int remove(DbConnection &db, const QString &address, int groupNo);
 // Marks every row with this address; unmarks only the row of one group.

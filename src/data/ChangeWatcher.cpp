@@ -148,8 +148,7 @@ void ChangeWatcher::report()
             QSqlQuery query = m_connection.query(QStringLiteral("PRAGMA data_version"));
             if (query.next())
                 m_dataVersion = query.value(0).toLongLong();
-        } catch (const AppError &) {
-        }
+        } catch (const AppError &) {}
     }
     Q_EMIT changed();
 }

@@ -23,8 +23,9 @@ QString copyDatabase(const QString &source, const QString &target)
     QString error;
     if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         error = QString::fromUtf8(sqlite3_errmsg(from));
-    } else if (sqlite3_open_v2(QFile::encodeName(target).constData(), &to,
-                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    } else if (sqlite3_open_v2(QFile::encodeName(target).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                               nullptr)
+               != SQLITE_OK) {
         error = QString::fromUtf8(sqlite3_errmsg(to));
     } else {
         sqlite3_busy_timeout(from, DbConnection::DefaultBusyTimeoutMs);

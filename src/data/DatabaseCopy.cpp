@@ -37,10 +37,10 @@ const Table SiteIcons{QStringLiteral("SiteIcon"),
 
 // The recycle bin, with its numbers (the command line names rows by them).
 const Table Deleted{QStringLiteral("RecycleBin"),
-                    {QStringLiteral("Id"), QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"),
-                     QStringLiteral("Times"), QStringLiteral("ViewTime"), QStringLiteral("GroupNo"),
-                     QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
-                     QStringLiteral("DeletedBy")}};
+                    {QStringLiteral("Id"), QStringLiteral("RowNo"), QStringLiteral("Address"),
+                     QStringLiteral("AddressName"), QStringLiteral("Times"), QStringLiteral("ViewTime"),
+                     QStringLiteral("GroupNo"), QStringLiteral("MyAddress"), QStringLiteral("GroupName"),
+                     QStringLiteral("DeletedAt"), QStringLiteral("DeletedBy")}};
 
 using Rows = std::vector<QVariantList>;
 
@@ -67,9 +67,9 @@ void insertAll(DbConnection &db, const Table &table, const Rows &rows)
     QStringList placeholders;
     for (qsizetype i = 0; i < table.columns.size(); ++i)
         placeholders << QStringLiteral("?");
-    QSqlQuery insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(table.name, table.columns.join(QStringLiteral(", ")),
-                                           placeholders.join(QStringLiteral(", "))));
+    QSqlQuery insert = db.prepare(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table.name, table.columns.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))));
     for (const QVariantList &values : rows)
         db.run(insert, values);
 }
@@ -107,7 +107,8 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
     insertAll(to, Addresses, addresses);
     bulk.finish();
     insertAll(to, Searches, searches);
-    for (const QString &statement : to.engine().followExplicitNumbersStatements(Searches.name, QStringLiteral("Sort_No")))
+    for (const QString &statement :
+         to.engine().followExplicitNumbersStatements(Searches.name, QStringLiteral("Sort_No")))
         to.execute(statement);
     insertAll(to, LinkChecks, linkChecks);
     insertAll(to, SiteIcons, siteIcons);

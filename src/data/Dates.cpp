@@ -58,8 +58,8 @@ bool parseStored(const Unit *text, qsizetype length, StoredParts &parts)
             position = length;
         }
     }
-    return position == length && parts.hour >= 0 && parts.minute >= 0 && parts.second >= 0
-           && parts.millisecond >= 0 && QTime::isValid(parts.hour, parts.minute, parts.second, parts.millisecond);
+    return position == length && parts.hour >= 0 && parts.minute >= 0 && parts.second >= 0 && parts.millisecond >= 0
+        && QTime::isValid(parts.hour, parts.minute, parts.second, parts.millisecond);
 }
 
 } // namespace
@@ -155,8 +155,9 @@ QString Dates::timeFormatWithoutZone(const QLocale &locale)
             ++i;
         // A zone in brackets, "(t)" or "[t]", takes its brackets along.
         const QChar next = i + 1 < format.size() ? format.at(i + 1) : QChar();
-        if (!result.isEmpty() && ((result.back() == QLatin1Char('(') && next == QLatin1Char(')'))
-                                  || (result.back() == QLatin1Char('[') && next == QLatin1Char(']')))) {
+        if (!result.isEmpty()
+            && ((result.back() == QLatin1Char('(') && next == QLatin1Char(')'))
+                || (result.back() == QLatin1Char('[') && next == QLatin1Char(']')))) {
             result.chop(1);
             ++i;
         }
@@ -224,7 +225,8 @@ void Dates::DisplayFormatter::parseTimeFormat(const QString &format)
         case 'h':
         case 'H':
             width = repeatsAt(format, i, 2);
-            m_timeFields.push_back({c == QLatin1Char('h') && hasAmPm ? TimeField::Hour12 : TimeField::Hour24, width, {}});
+            m_timeFields.push_back(
+                {c == QLatin1Char('h') && hasAmPm ? TimeField::Hour12 : TimeField::Hour24, width, {}});
             break;
         case 'm':
             width = repeatsAt(format, i, 2);
@@ -245,9 +247,7 @@ void Dates::DisplayFormatter::parseTimeFormat(const QString &format)
             m_timeFields.push_back({c == QLatin1Char('a') ? TimeField::AmPmLower : TimeField::AmPmUpper, width, {}});
             break;
         }
-        default:
-            literal(QString(c));
-            break;
+        default: literal(QString(c)); break;
         }
         i += width;
     }
@@ -263,21 +263,11 @@ void Dates::DisplayFormatter::appendTime(Digits &digits, QString &text, int hour
     }
     for (const TimeField &field : m_timeFields) {
         switch (field.kind) {
-        case TimeField::Literal:
-            digits.appendLiteral(text, field.text);
-            break;
-        case TimeField::Hour24:
-            digits.append(hour, field.width);
-            break;
-        case TimeField::Hour12:
-            digits.append(hour % 12 == 0 ? 12 : hour % 12, field.width);
-            break;
-        case TimeField::Minute:
-            digits.append(minute, field.width);
-            break;
-        case TimeField::Second:
-            digits.append(second, field.width);
-            break;
+        case TimeField::Literal: digits.appendLiteral(text, field.text); break;
+        case TimeField::Hour24: digits.append(hour, field.width); break;
+        case TimeField::Hour12: digits.append(hour % 12 == 0 ? 12 : hour % 12, field.width); break;
+        case TimeField::Minute: digits.append(minute, field.width); break;
+        case TimeField::Second: digits.append(second, field.width); break;
         case TimeField::Millisecond:
             if (field.width == 3) {
                 digits.append(millisecond, 3);
@@ -292,12 +282,8 @@ void Dates::DisplayFormatter::appendTime(Digits &digits, QString &text, int hour
                 digits.append(value, width);
             }
             break;
-        case TimeField::AmPmUpper:
-            digits.appendLiteral(text, hour < 12 ? m_amUpper : m_pmUpper);
-            break;
-        case TimeField::AmPmLower:
-            digits.appendLiteral(text, hour < 12 ? m_amLower : m_pmLower);
-            break;
+        case TimeField::AmPmUpper: digits.appendLiteral(text, hour < 12 ? m_amUpper : m_pmUpper); break;
+        case TimeField::AmPmLower: digits.appendLiteral(text, hour < 12 ? m_amLower : m_pmLower); break;
         }
     }
 }
@@ -371,7 +357,7 @@ qint64 daysFromCivil(qint64 year, int month, int day)
 bool sameLocalTime(const std::tm &a, const std::tm &b)
 {
     return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday && a.tm_hour == b.tm_hour
-           && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
+        && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
 }
 
 } // namespace
@@ -407,8 +393,7 @@ qint64 Dates::LocalTimes::toSeconds(int year, int month, int day, int hour, int 
     wanted.tm_isdst = -1;
     std::tm asked = wanted;
     const std::time_t seconds = std::mktime(&asked);
-    if (seconds != std::time_t(-1)
-        && std::find(m_offsets.begin(), m_offsets.end(), asked.tm_gmtoff) == m_offsets.end())
+    if (seconds != std::time_t(-1) && std::find(m_offsets.begin(), m_offsets.end(), asked.tm_gmtoff) == m_offsets.end())
         m_offsets.push_back(asked.tm_gmtoff);
     return qint64(seconds);
 }

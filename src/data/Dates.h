@@ -43,7 +43,7 @@ private:
         enum Kind { Literal, Hour24, Hour12, Minute, Second, Millisecond, AmPmUpper, AmPmLower };
         Kind kind = Literal;
         int width = 1; // digits, at least
-        QString text;  // Literal only
+        QString text; // Literal only
     };
 
     void parseTimeFormat(const QString &format);

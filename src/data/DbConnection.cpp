@@ -112,7 +112,7 @@ public:
     {
         const int type = m_query.value(column).typeId();
         return type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt
-               || type == QMetaType::ULongLong;
+            || type == QMetaType::ULongLong;
     }
     qint64 integer(int column) const override { return m_query.value(column).toLongLong(); }
 
@@ -127,12 +127,8 @@ void bindNative(sqlite3_stmt *statement, int position, const QVariant &value)
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::Bool:
-        sqlite3_bind_int64(statement, position, value.toLongLong());
-        break;
-    case QMetaType::Double:
-        sqlite3_bind_double(statement, position, value.toDouble());
-        break;
+    case QMetaType::Bool: sqlite3_bind_int64(statement, position, value.toLongLong()); break;
+    case QMetaType::Double: sqlite3_bind_double(statement, position, value.toDouble()); break;
     default:
         if (value.isNull() && value.typeId() != QMetaType::QString) {
             sqlite3_bind_null(statement, position);
@@ -329,14 +325,16 @@ void DbConnection::openServerConnection()
     QString options = m_server->connectOptions();
     // A server that does not answer is given up after a while, as a busy file is.
     if (m_quickConnectSeconds > 0) // the later setting wins
-        options = QStringLiteral("%1connect_timeout=%2").arg(options.isEmpty() ? QString() : options + QLatin1Char(';')).arg(m_quickConnectSeconds);
+        options = QStringLiteral("%1connect_timeout=%2")
+                      .arg(options.isEmpty() ? QString() : options + QLatin1Char(';'))
+                      .arg(m_quickConnectSeconds);
     else if (m_server->connectTimeout.isEmpty())
         options = QStringLiteral("connect_timeout=10;") + options;
     db.setConnectOptions(options);
     if (!db.open())
-        throw AppError(QStringLiteral("无法连接数据库（%1）：%2")
-                           .arg(m_server->describe(), db.lastError().text().trimmed()),
-                       AppError::Kind::Unreachable);
+        throw AppError(
+            QStringLiteral("无法连接数据库（%1）：%2").arg(m_server->describe(), db.lastError().text().trimmed()),
+            AppError::Kind::Unreachable);
 }
 
 void DbConnection::prepareForUse()
@@ -346,10 +344,12 @@ void DbConnection::prepareForUse()
     // Nothing is written before the database is known to be ours and not too new.
     const int version = m_engine->schemaVersion(*this); // "file is not a database" fails here
     if (version > Schema::Version)
-        throw AppError(QStringLiteral("数据库“%1”由较新版本的程序建立（版本 %2，本程序只能使用版本 %3 及以前的数据库），未作任何改动。")
-                           .arg(where)
-                           .arg(version)
-                           .arg(Schema::Version));
+        throw AppError(
+            QStringLiteral(
+                "数据库“%1”由较新版本的程序建立（版本 %2，本程序只能使用版本 %3 及以前的数据库），未作任何改动。")
+                .arg(where)
+                .arg(version)
+                .arg(Schema::Version));
     const QStringList tables = m_engine->tableNames(*this);
     QStringList missing;
     for (const QString &table : Schema::tableNames()) {
@@ -358,7 +358,8 @@ void DbConnection::prepareForUse()
     }
     const bool empty = tables.isEmpty();
     if (!empty && !missing.isEmpty())
-        throw AppError(QStringLiteral("数据库“%1”不完整，缺少表 %2，未作任何改动。").arg(where, missing.join(QStringLiteral("、"))));
+        throw AppError(QStringLiteral("数据库“%1”不完整，缺少表 %2，未作任何改动。")
+                           .arg(where, missing.join(QStringLiteral("、"))));
     // Only SQLite files are as old as the first version, which had no record of its
     // number; a server's tables without that record were made by someone else.
     if (!empty && version == 0 && m_engine->isServer())
@@ -433,7 +434,7 @@ AppError DbConnection::failure(const QSqlError &error)
     return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
 }
 
-template<typename Result>
+template <typename Result>
 Result DbConnection::retryingOnce(const std::function<Result()> &statement)
 {
     const bool wasOpen = isOpen();
@@ -619,8 +620,7 @@ void DbConnection::lockTables(const QStringList &tables)
         runStatement(lock);
 }
 
-Transaction::Transaction(DbConnection &connection)
-    : m_connection(connection), m_joined(connection.inTransaction())
+Transaction::Transaction(DbConnection &connection) : m_connection(connection), m_joined(connection.inTransaction())
 {
     if (!m_joined)
         m_connection.beginTransaction();

@@ -115,7 +115,7 @@ public:
 
 private:
     QSqlQuery prepared(const QString &sql, const QVariantList &values);
-    template<typename Result>
+    template <typename Result>
     Result retryingOnce(const std::function<Result()> &statement);
     AppError failure(const QSqlError &error);
     void useLocation(const QString &location);

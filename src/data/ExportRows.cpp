@@ -7,12 +7,9 @@
 QStringList ExportRows::groups(DbConnection &db, const ExportScope &scope)
 {
     switch (scope.kind) {
-    case ExportScope::Kind::All:
-        return GroupStore::groupNames(db);
-    case ExportScope::Kind::Group:
-        return {scope.groupName};
-    case ExportScope::Kind::Favourites:
-        return {};
+    case ExportScope::Kind::All: return GroupStore::groupNames(db);
+    case ExportScope::Kind::Group: return {scope.groupName};
+    case ExportScope::Kind::Favourites: return {};
     }
     return {};
 }
@@ -33,16 +30,13 @@ QByteArrayView validUtf8(QByteArrayView bytes, QByteArray &repaired)
 
 void ExportRows::forEach(DbConnection &db, const ExportScope &scope, const std::function<void(const ExportRow &)> &sink)
 {
-    const QString columns = QStringLiteral(
-        "SELECT g.GroupName, a.Address, a.AddressName, a.ViewTime FROM address a "
-        "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ");
+    const QString columns = QStringLiteral("SELECT g.GroupName, a.Address, a.AddressName, a.ViewTime FROM address a "
+                                           "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ");
     const QString key = db.engine().rowKeyColumn();
     QString sql;
     QVariantList values;
     switch (scope.kind) {
-    case ExportScope::Kind::All:
-        sql = columns + QStringLiteral("ORDER BY g.%1, a.%1").arg(key);
-        break;
+    case ExportScope::Kind::All: sql = columns + QStringLiteral("ORDER BY g.%1, a.%1").arg(key); break;
     case ExportScope::Kind::Group:
         sql = columns + QStringLiteral("WHERE g.GroupName = ? ORDER BY a.%1").arg(key);
         values << scope.groupName;

@@ -24,9 +24,9 @@ QList<GroupStore::Group> GroupStore::groups(DbConnection &db)
 
 std::optional<int> GroupStore::groupNoOf(DbConnection &db, const QString &name)
 {
-    QSqlQuery query = db.query(
-        QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = ? ORDER BY %1 LIMIT 1").arg(db.engine().rowKeyColumn()),
-        {name});
+    QSqlQuery query = db.query(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = ? ORDER BY %1 LIMIT 1")
+                                   .arg(db.engine().rowKeyColumn()),
+                               {name});
     if (!query.next())
         return std::nullopt;
     return query.value(0).toInt();
@@ -48,8 +48,7 @@ GroupStore::Outcome GroupStore::addGroup(DbConnection &db, const QString &name)
     db.lockTables({QStringLiteral("BaseGroup")});
     if (groupNoOf(db, name))
         return Outcome::NameExists;
-    db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"),
-               {nextGroupNo(db), name});
+    db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {nextGroupNo(db), name});
     transaction.commit();
     return Outcome::Done;
 }
@@ -60,8 +59,8 @@ GroupStore::Outcome GroupStore::renameGroup(DbConnection &db, const QString &old
     db.lockTables({QStringLiteral("BaseGroup")});
     if (newName != oldName && groupNoOf(db, newName))
         return Outcome::NameExists;
-    const int changed = db.execute(QStringLiteral("UPDATE BaseGroup SET GroupName = ? WHERE GroupName = ?"),
-                                   {newName, oldName});
+    const int changed =
+        db.execute(QStringLiteral("UPDATE BaseGroup SET GroupName = ? WHERE GroupName = ?"), {newName, oldName});
     transaction.commit();
     return changed > 0 ? Outcome::Done : Outcome::NotFound;
 }

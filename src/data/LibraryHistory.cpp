@@ -30,7 +30,9 @@ enum TableIndex { Groups, Addresses, Bin, TableCount };
 std::array<TableSpec, TableCount> specsFor(const SqlEngine &engine)
 {
     return {
-        TableSpec{QStringLiteral("BaseGroup"), engine.rowKeyColumn(), {QStringLiteral("GroupNo"), QStringLiteral("GroupName")},
+        TableSpec{QStringLiteral("BaseGroup"),
+                  engine.rowKeyColumn(),
+                  {QStringLiteral("GroupNo"), QStringLiteral("GroupName")},
                   {0, 1}},
         TableSpec{QStringLiteral("address"),
                   QStringLiteral("RowNo"),
@@ -40,9 +42,10 @@ std::array<TableSpec, TableCount> specsFor(const SqlEngine &engine)
                   4},
         TableSpec{QStringLiteral("RecycleBin"),
                   QStringLiteral("Id"),
-                  {QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"), QStringLiteral("Times"),
-                   QStringLiteral("ViewTime"), QStringLiteral("GroupNo"), QStringLiteral("MyAddress"),
-                   QStringLiteral("GroupName"), QStringLiteral("DeletedAt"), QStringLiteral("DeletedBy")},
+                  {QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"),
+                   QStringLiteral("Times"), QStringLiteral("ViewTime"), QStringLiteral("GroupNo"),
+                   QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
+                   QStringLiteral("DeletedBy")},
                   {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
     };
 }
@@ -80,7 +83,8 @@ qint64 bytesOf(const RowState &state)
 {
     qint64 bytes = sizeof(RowState);
     for (const QVariant &value : state.values)
-        bytes += qint64(sizeof(QVariant)) + (value.typeId() == QMetaType::QString ? 32 + 2 * value.toString().size() : 0);
+        bytes +=
+            qint64(sizeof(QVariant)) + (value.typeId() == QMetaType::QString ? 32 + 2 * value.toString().size() : 0);
     return bytes;
 }
 
@@ -125,7 +129,9 @@ Rows readKeys(DbConnection &db, const TableSpec &spec, const std::vector<qint64>
         QVariantList values;
         for (size_t i = start; i < end; ++i)
             values << keys[i];
-        readInto(db, spec, QStringLiteral("%1 IN (%2)").arg(spec.key, QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','))),
+        readInto(db, spec,
+                 QStringLiteral("%1 IN (%2)")
+                     .arg(spec.key, QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','))),
                  values, groups, rows);
     }
     for (const qint64 key : keys)
@@ -153,14 +159,12 @@ QString describe(TableIndex table, const RowState &row)
     if (row.values.isEmpty())
         return table == Groups ? QStringLiteral("导入时新建的组别") : QStringLiteral("导入的网址");
     switch (table) {
-    case Groups:
-        return QStringLiteral("组别“%1”").arg(row.values.at(1).toString());
+    case Groups: return QStringLiteral("组别“%1”").arg(row.values.at(1).toString());
     case Addresses:
         return QStringLiteral("网址“%1”（%2）").arg(row.values.at(1).toString(), row.values.at(0).toString());
     case Bin:
         return QStringLiteral("回收站中的“%1”（%2）").arg(row.values.at(2).toString(), row.values.at(1).toString());
-    case TableCount:
-        break;
+    case TableCount: break;
     }
     return QString();
 }
@@ -221,7 +225,8 @@ void writeRow(DbConnection &db, TableIndex table, const TableSpec &spec, qint64 
         assignments << columns.at(column) + QStringLiteral(" = ?");
         assigned << values.at(column);
     }
-    db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(spec.name, assignments.join(QStringLiteral(", ")), spec.key),
+    db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                   .arg(spec.name, assignments.join(QStringLiteral(", ")), spec.key),
                assigned + QVariantList{key});
 }
 
@@ -390,12 +395,14 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
 
     for (int table = 0; table < TableCount; ++table) {
         for (const Entry &entry : step.tables[table])
-            writeRow(db, TableIndex(table), specs[table], entry.key, current[table][entry.key], back ? entry.before : entry.after);
+            writeRow(db, TableIndex(table), specs[table], entry.key, current[table][entry.key],
+                     back ? entry.before : entry.after);
     }
     const QSet<qint64> groupsAfter = groupNumbers(db);
     for (const Entry &entry : step.tables[Addresses]) {
         const RowState &target = back ? entry.before : entry.after;
-        if (target.present && !target.orphan && !groupsAfter.contains(target.values.at(specs[Addresses].groupColumn).toLongLong()))
+        if (target.present && !target.orphan
+            && !groupsAfter.contains(target.values.at(specs[Addresses].groupColumn).toLongLong()))
             problems << describe(Addresses, target) + QStringLiteral("所在的组别已不存在");
     }
     if (!problems.isEmpty())

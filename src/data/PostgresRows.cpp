@@ -92,7 +92,8 @@ bool PostgresRows::read(const QSqlDatabase &db, const QString &sql, const QVaria
         return false;
     const QVariant handle = driver->handle();
     // The driver declares the handle's type by the library's struct name.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+    if (!handle.isValid()
+        || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return false;
     PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
     if (!connection || PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE)
@@ -103,13 +104,14 @@ bool PostgresRows::read(const QSqlDatabase &db, const QString &sql, const QVaria
     texts.reserve(size_t(values.size()));
     for (const QVariant &value : values) {
         texts.push_back(parameterText(value));
-        parameters.push_back(value.isNull() && value.typeId() != QMetaType::QString ? nullptr : texts.back().constData());
+        parameters.push_back(value.isNull() && value.typeId() != QMetaType::QString ? nullptr
+                                                                                    : texts.back().constData());
     }
     const QByteArray statement = numberedPlaceholders(sql).toUtf8();
-    const std::unique_ptr<PGresult, void (*)(PGresult *)> result(
-        PQexecParams(connection, statement.constData(), int(parameters.size()), nullptr, parameters.data(), nullptr,
-                     nullptr, 0),
-        PQclear);
+    const std::unique_ptr<PGresult, void (*)(PGresult *)> result(PQexecParams(connection, statement.constData(),
+                                                                              int(parameters.size()), nullptr,
+                                                                              parameters.data(), nullptr, nullptr, 0),
+                                                                 PQclear);
     passOnNotices(driver);
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
         return false;

@@ -50,8 +50,8 @@ QVariantList valuesOf(const QList<qint64> &ids)
 
 bool groupExists(DbConnection &db, int groupNo, const QString &name)
 {
-    QSqlQuery query = db.query(QStringLiteral("SELECT 1 FROM BaseGroup WHERE GroupNo = ? AND GroupName = ?"),
-                               {groupNo, name});
+    QSqlQuery query =
+        db.query(QStringLiteral("SELECT 1 FROM BaseGroup WHERE GroupNo = ? AND GroupName = ?"), {groupNo, name});
     return query.next();
 }
 
@@ -69,7 +69,8 @@ int groupFor(DbConnection &db, const RecycleBin::Entry &entry)
         return entry.groupNo;
     if (const std::optional<int> named = GroupStore::groupNoOf(db, entry.groupName))
         return *named;
-    const int number = groupNoTaken(db, entry.groupNo) || entry.groupNo <= 0 ? GroupStore::nextGroupNo(db) : entry.groupNo;
+    const int number =
+        groupNoTaken(db, entry.groupNo) || entry.groupNo <= 0 ? GroupStore::nextGroupNo(db) : entry.groupNo;
     db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {number, entry.groupName});
     return number;
 }
@@ -178,13 +179,20 @@ int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
     for (const StoredEntry &stored : entries) {
         const Entry &entry = stored.entry;
         const int groupNo = groupFor(db, entry);
-        const QVariantList values{entry.address, entry.name, entry.times, stored.viewTime, groupNo, entry.favourite ? 1 : 0,
-                                  AddressStore::folded(entry.address), AddressStore::folded(entry.name)};
+        const QVariantList values{entry.address,
+                                  entry.name,
+                                  entry.times,
+                                  stored.viewTime,
+                                  groupNo,
+                                  entry.favourite ? 1 : 0,
+                                  AddressStore::folded(entry.address),
+                                  AddressStore::folded(entry.name)};
         const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
                                                "AddressFolded, AddressNameFolded");
         if (rowNoFree(db, stored.rowNo)) {
-            db.execute(QStringLiteral("INSERT INTO address (RowNo, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(columns),
-                       QVariantList{stored.rowNo} + values);
+            db.execute(
+                QStringLiteral("INSERT INTO address (RowNo, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(columns),
+                QVariantList{stored.rowNo} + values);
         } else {
             db.execute(QStringLiteral("INSERT INTO address (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(columns), values);
         }
@@ -198,7 +206,8 @@ int RecycleBin::purge(DbConnection &db, const QList<qint64> &ids)
 {
     if (ids.isEmpty())
         return 0;
-    return db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE Id IN (%1)").arg(placeholdersFor(ids)), valuesOf(ids));
+    return db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE Id IN (%1)").arg(placeholdersFor(ids)),
+                      valuesOf(ids));
 }
 
 int RecycleBin::empty(DbConnection &db)

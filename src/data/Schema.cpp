@@ -38,7 +38,8 @@ QStringList ifMissing(const QStringList &indexes)
 {
     QStringList statements;
     for (const QString &index : indexes)
-        statements << QString(index).replace(QLatin1String("CREATE INDEX "), QLatin1String("CREATE INDEX IF NOT EXISTS "));
+        statements << QString(index).replace(QLatin1String("CREATE INDEX "),
+                                             QLatin1String("CREATE INDEX IF NOT EXISTS "));
     return statements;
 }
 
@@ -107,12 +108,12 @@ QStringList Schema::statements(const SqlEngine &engine)
                QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, %1)")
                    .arg(engine.autoNumberColumn(QStringLiteral("Sort_No"))),
            }
-           + addressIndexes + QStringList{groupIndex, addressViewStatement(),
-                                          QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
-                                          QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')")
-                                              .arg(ImportGroup)}
-           + linkCheckTables() + QStringList{recycleBinTable(engine)} + engine.extraSchemaStatements()
-           + engine.indexStatements();
+    + addressIndexes
+        + QStringList{groupIndex, addressViewStatement(),
+                      QStringLiteral("CREATE VIEW MaxGroupNo AS SELECT max(GroupNo) AS Max FROM BaseGroup"),
+                      QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, '%1')").arg(ImportGroup)}
+    + linkCheckTables() + QStringList{recycleBinTable(engine)} + engine.extraSchemaStatements()
+        + engine.indexStatements();
 }
 
 QStringList Schema::statements()
@@ -140,11 +141,8 @@ QStringList Schema::upgradeStatements(const SqlEngine &engine, int from)
         }
         return statements + engine.indexStatements() + engine.refillSearchIndexStatements();
     }
-    case 2:
-        return linkCheckTables(); // the same on every engine
-    case 3:
-        return {recycleBinTable(engine)};
-    default:
-        return {};
+    case 2: return linkCheckTables(); // the same on every engine
+    case 3: return {recycleBinTable(engine)};
+    default: return {};
     }
 }

@@ -121,7 +121,8 @@ try {
     }
     // An "@" after the first "/" means that the part before it held a "/": a password, most
     // likely, cut in two. Nothing of it is shown, and no host is taken from it.
-    if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0 && rest.indexOf(QLatin1Char('@'), slash) >= 0)
+    if (const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+        slash >= 0 && rest.indexOf(QLatin1Char('@'), slash) >= 0)
         refuse(QStringLiteral("无法解读（数据库名前有“@”）。%1").arg(passwordAdvice()));
     QString authority = rest;
     if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0) {

@@ -17,7 +17,8 @@ const QString databaseKey = QStringLiteral("Database");
 
 QString favoritesKey()
 {
-    return QLatin1String(SettingsStore::ShellFolderGroup) + QLatin1Char('/') + QLatin1String(SettingsStore::FavoritesKey);
+    return QLatin1String(SettingsStore::ShellFolderGroup) + QLatin1Char('/')
+        + QLatin1String(SettingsStore::FavoritesKey);
 }
 
 // Every settings file in the order they count: the user's own first, then the system-wide
@@ -68,7 +69,8 @@ QString requireText(const QSettings &settings, const QString &key, const QString
 QString privateUserFile()
 {
     QString file = SettingsStore::userFileName();
-    if (!QFileInfo::exists(file) && !QFileInfo(file).isSymLink() && PrivateFiles::makeFolder(QFileInfo(file).absolutePath()))
+    if (!QFileInfo::exists(file) && !QFileInfo(file).isSymLink()
+        && PrivateFiles::makeFolder(QFileInfo(file).absolutePath()))
         PrivateFiles::createEmpty(file);
     return file;
 }

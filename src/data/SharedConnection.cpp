@@ -60,9 +60,7 @@ void configureConnection(DbConnection &connection)
     }
 }
 
-SharedConnection::SharedConnection() : m_connection(std::make_unique<DbConnection>(QStringLiteral("Dm1")))
-{
-}
+SharedConnection::SharedConnection() : m_connection(std::make_unique<DbConnection>(QStringLiteral("Dm1"))) {}
 
 void SharedConnection::init()
 {

@@ -85,9 +85,9 @@ namespace {
 // SQLite's own default (-2000: about 2 MB), restored after a bulk insert.
 constexpr int defaultCacheSize = -2000;
 
-const QString removeOldFromIndex = QStringLiteral(
-    "INSERT INTO address_search (address_search, rowid, AddressFolded, AddressNameFolded) "
-    "VALUES ('delete', old.RowNo, old.AddressFolded, old.AddressNameFolded);");
+const QString removeOldFromIndex =
+    QStringLiteral("INSERT INTO address_search (address_search, rowid, AddressFolded, AddressNameFolded) "
+                   "VALUES ('delete', old.RowNo, old.AddressFolded, old.AddressNameFolded);");
 const QString addNewToIndex = QStringLiteral("INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
                                              "VALUES (new.RowNo, new.AddressFolded, new.AddressNameFolded);");
 const QString insertTrigger =
@@ -107,7 +107,8 @@ QStringList SqliteEngine::indexStatements() const
         QStringLiteral("CREATE VIRTUAL TABLE address_search USING fts5(AddressFolded, AddressNameFolded, "
                        "tokenize = 'trigram', detail = none, content = 'address', content_rowid = 'RowNo')"),
         insertTrigger,
-        QStringLiteral("CREATE TRIGGER address_search_delete AFTER DELETE ON address BEGIN %1 END").arg(removeOldFromIndex),
+        QStringLiteral("CREATE TRIGGER address_search_delete AFTER DELETE ON address BEGIN %1 END")
+            .arg(removeOldFromIndex),
         QStringLiteral("CREATE TRIGGER address_search_update AFTER UPDATE OF AddressFolded, AddressNameFolded, RowNo "
                        "ON address BEGIN %1 %2 END")
             .arg(removeOldFromIndex, addNewToIndex),

@@ -26,7 +26,8 @@ bool looksLikeOption(const QString &address)
 bool isScriptAddress(const QString &address)
 {
     const QString s = asBrowserReads(address);
-    for (const QLatin1String scheme : {QLatin1String("javascript:"), QLatin1String("vbscript:"), QLatin1String("data:")}) {
+    for (const QLatin1String scheme :
+         {QLatin1String("javascript:"), QLatin1String("vbscript:"), QLatin1String("data:")}) {
         if (s.startsWith(scheme, Qt::CaseInsensitive))
             return true;
     }

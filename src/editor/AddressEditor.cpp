@@ -58,7 +58,8 @@ QIcon okGlyph()
 } // namespace
 
 AddressEditor::AddressEditor(QWidget *owner, ErrorReporting reporting)
-    : CaptionWindow(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor"))), m_reporting(reporting)
+    : CaptionWindow(owner), m_connection(std::make_unique<DbConnection>(QStringLiteral("editor"))),
+      m_reporting(reporting)
 {
     initEditorResources();
     // A tool window: no taskbar entry, kept above its owner.
@@ -157,7 +158,7 @@ bool AddressEditor::showToAdd(const QString &groupName)
 }
 
 std::optional<AddressEditor::SavedAddress> AddressEditor::showToChange(const QString &address, const QString &name,
-                                                                     const QString &groupName)
+                                                                       const QString &groupName)
 {
     m_saved.reset();
     m_editMode = EditMode::Change;
@@ -250,9 +251,7 @@ TypedAddress AddressEditor::typedInput() const
 bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneText)
 {
     switch (outcome.kind) {
-    case Outcome::Kind::Done:
-        Dialogs::show(this, doneText, saveCaption);
-        return true;
+    case Outcome::Kind::Done: Dialogs::show(this, doneText, saveCaption); return true;
     case Outcome::Kind::Refused:
         // A row that vanished is told under the save's caption; what the user must still
         // give, under the prompt's, with the cursor put into the empty field.
@@ -268,15 +267,14 @@ bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneT
         return false;
     case Outcome::Kind::Failed:
     case Outcome::Kind::ReadOnly:
-    case Outcome::Kind::Unreachable:
-        break;
+    case Outcome::Kind::Unreachable: break;
     }
     qWarning().noquote() << (m_editMode == EditMode::Add ? "Saving the new address failed:"
                                                          : "Saving the changed address failed:")
                          << outcome.message;
-    const auto kind = outcome.kind == Outcome::Kind::ReadOnly      ? AppError::Kind::ReadOnly
-                      : outcome.kind == Outcome::Kind::Unreachable ? AppError::Kind::Unreachable
-                                                                   : AppError::Kind::Failure;
+    const auto kind = outcome.kind == Outcome::Kind::ReadOnly ? AppError::Kind::ReadOnly
+        : outcome.kind == Outcome::Kind::Unreachable          ? AppError::Kind::Unreachable
+                                                              : AppError::Kind::Failure;
     Dialogs::failure(this, AppError(outcome.message, kind));
     return false;
 }
@@ -286,7 +284,8 @@ bool AddressEditor::saveNewAddress()
     const TypedAddress typed = typedInput();
     const Outcome outcome = HistoryCommands::addAddress(m_history, *m_connection, typed);
     if (outcome.ok())
-        m_saved = SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
+        m_saved =
+            SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
     return showSaveOutcome(outcome, addedText);
 }
 
@@ -295,7 +294,8 @@ bool AddressEditor::saveChangedAddress()
     const TypedAddress typed = typedInput();
     const Outcome outcome = HistoryCommands::changeAddress(m_history, *m_connection, typed, m_oldAddress, m_oldName);
     if (outcome.ok())
-        m_saved = SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
+        m_saved =
+            SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
     return showSaveOutcome(outcome, changedText);
 }
 
@@ -326,14 +326,9 @@ void AddressEditor::keyPressEvent(QKeyEvent *event)
     }
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        saveButton->click();
-        return;
-    case Qt::Key_Escape:
-        cancelButton->click();
-        return;
-    default:
-        CaptionWindow::keyPressEvent(event);
+    case Qt::Key_Enter: saveButton->click(); return;
+    case Qt::Key_Escape: cancelButton->click(); return;
+    default: CaptionWindow::keyPressEvent(event);
     }
 }
 

@@ -39,8 +39,7 @@ QString systemReason(int error)
 
 [[noreturn]] void throwUnreadable(const QByteArray &rawPath, const QString &reason)
 {
-    throw AppError(QStringLiteral("无法读取收藏夹文件：%1（%2）")
-                       .arg(decodeLocalText(rawPath), reason));
+    throw AppError(QStringLiteral("无法读取收藏夹文件：%1（%2）").arg(decodeLocalText(rawPath), reason));
 }
 
 bool isValidUtf8(const unsigned char *p, qsizetype size)
@@ -91,8 +90,7 @@ bool isValidUtf8(QByteArrayView bytes)
 
 bool isAscii(QByteArrayView bytes)
 {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 QString decodeGb18030(QByteArrayView bytes)
@@ -137,8 +135,7 @@ QString withoutLeadingCharacters(const QString &text, int count)
 {
     qsizetype cut = 0;
     for (int k = 0; k < count && cut < text.size(); ++k) {
-        const bool pair = text.at(cut).isHighSurrogate() && cut + 1 < text.size()
-                          && text.at(cut + 1).isLowSurrogate();
+        const bool pair = text.at(cut).isHighSurrogate() && cut + 1 < text.size() && text.at(cut + 1).isLowSurrogate();
         cut += pair ? 2 : 1;
     }
     return text.mid(cut);
@@ -230,8 +227,7 @@ QString addressFromText(QByteArrayView text, const QByteArray &shownPath)
         if (equalsIgnoringAsciiCase(line, ShortcutHeader, ShortcutHeaderLength)) {
             if (next >= size) {
                 throw AppError(QStringLiteral("收藏夹文件格式错误：%1（%2 之后没有网址行）")
-                                   .arg(decodeLocalText(shownPath),
-                                        QLatin1StringView(ShortcutHeader)));
+                                   .arg(decodeLocalText(shownPath), QLatin1StringView(ShortcutHeader)));
             }
             qsizetype urlEnd = next;
             while (urlEnd < size && !isLineBreak(text[urlEnd]))
@@ -258,8 +254,7 @@ bool hasShortcutSuffix(const char *name, size_t length)
 bool isShortcutFile(DIR *dir, const dirent *entry)
 {
     switch (entry->d_type) {
-    case DT_REG:
-        return true;
+    case DT_REG: return true;
     case DT_LNK:
     case DT_UNKNOWN: {
         struct stat info;
@@ -267,8 +262,7 @@ bool isShortcutFile(DIR *dir, const dirent *entry)
             return true;
         return S_ISREG(info.st_mode);
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -299,8 +293,7 @@ private:
 
 [[noreturn]] void throwFolderUnreadable(const QByteArray &folder, int error)
 {
-    throw AppError(QStringLiteral("无法读取收藏夹文件夹：%1（%2）")
-                       .arg(decodeLocalText(folder), systemReason(error)));
+    throw AppError(QStringLiteral("无法读取收藏夹文件夹：%1（%2）").arg(decodeLocalText(folder), systemReason(error)));
 }
 
 std::vector<FoundShortcut> listShortcutNames(DIR *dir, const QByteArray &folder)
@@ -322,20 +315,18 @@ std::vector<FoundShortcut> listShortcutNames(DIR *dir, const QByteArray &folder)
         // The name less its ".url" is decoded on its own, so that a stray byte at its end
         // cannot take the dot into a broken character.
         shortcut.displayName = decodeLocalText(shortcut.rawName.chopped(4));
-        shortcut.sortKey =
-            (shortcut.displayName + QLatin1StringView(entry->d_name + length - 4)).toCaseFolded();
+        shortcut.sortKey = (shortcut.displayName + QLatin1StringView(entry->d_name + length - 4)).toCaseFolded();
         found.push_back(std::move(shortcut));
     }
 }
 
 void sortByNameIgnoringCase(std::vector<FoundShortcut> &shortcuts)
 {
-    std::sort(shortcuts.begin(), shortcuts.end(),
-              [](const FoundShortcut &a, const FoundShortcut &b) {
-                  if (const int order = a.sortKey.compare(b.sortKey); order != 0)
-                      return order < 0;
-                  return a.rawName < b.rawName; // names differing in case only
-              });
+    std::sort(shortcuts.begin(), shortcuts.end(), [](const FoundShortcut &a, const FoundShortcut &b) {
+        if (const int order = a.sortKey.compare(b.sortKey); order != 0)
+            return order < 0;
+        return a.rawName < b.rawName; // names differing in case only
+    });
 }
 
 // The value of an environment variable: the name matched exactly, else ignoring case.
@@ -442,12 +433,10 @@ QString addressFromShortcutBytes(QByteArrayView bytes, const QByteArray &shownPa
 
 QString shortcutAddress(const QByteArray &rawPath)
 {
-    return addressFromShortcutBytes(readShortcutText(AT_FDCWD, rawPath.constData(), rawPath),
-                                    rawPath);
+    return addressFromShortcutBytes(readShortcutText(AT_FDCWD, rawPath.constData(), rawPath), rawPath);
 }
 
-void enumerateFavorites(const QByteArray &folder,
-                        const std::function<void(const ShortcutEntry &)> &sink)
+void enumerateFavorites(const QByteArray &folder, const std::function<void(const ShortcutEntry &)> &sink)
 {
     const QByteArray base = withTrailingSlash(folder);
     const Folder dir(base);
@@ -463,8 +452,8 @@ void enumerateFavorites(const QByteArray &folder,
     for (const FoundShortcut &shortcut : shortcuts) {
         const QByteArray shownPath = base + shortcut.rawName;
         ShortcutEntry entry;
-        entry.address = addressFromShortcutBytes(
-            readShortcutText(folderFd, shortcut.rawName.constData(), shownPath), shownPath);
+        entry.address =
+            addressFromShortcutBytes(readShortcutText(folderFd, shortcut.rawName.constData(), shownPath), shownPath);
         entry.displayName = shortcut.displayName;
         sink(entry);
     }

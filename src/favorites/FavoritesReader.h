@@ -56,5 +56,4 @@ QString decodeLocalText(const QByteArray &bytes);
 // folder that does not exist gives no entries.
 // Throws AppError at the first file that cannot be read (the entries handed over before
 // it stay with the caller), or when the folder exists but cannot be listed.
-void enumerateFavorites(const QByteArray &folder,
-                        const std::function<void(const ShortcutEntry &)> &sink);
+void enumerateFavorites(const QByteArray &folder, const std::function<void(const ShortcutEntry &)> &sink);

@@ -3,7 +3,6 @@
 #include "window/SharedIcons.h"
 #include "window/ToolPictures.h"
 
-
 // Registers the pictures of this static library (outside any namespace, as
 // Q_INIT_RESOURCE requires).
 static void initImportResources()
@@ -24,7 +23,6 @@ QString resourcePath(const QString &name)
     initImportResources();
     return QStringLiteral(":/import/%1.svg").arg(name);
 }
-
 
 } // namespace
 

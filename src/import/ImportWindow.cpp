@@ -41,7 +41,8 @@ QString reportText(const ImportReport &report)
 
 } // namespace
 
-ImportWindow::ImportWindow(SharedConnection &sharedConnection, QWidget *owner) : CaptionWindow(owner), m_sharedConnection(sharedConnection)
+ImportWindow::ImportWindow(SharedConnection &sharedConnection, QWidget *owner)
+    : CaptionWindow(owner), m_sharedConnection(sharedConnection)
 {
     resize(DesignWidth, DesignHeight);
     contentArea()->setFont(designFont(11));
@@ -76,11 +77,14 @@ void ImportWindow::buildToolBar()
     toolBar->setAttribute(Qt::WA_NoSystemBackground);
     toolBar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
 
-    favoritesButton = addToolButton(QStringLiteral("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
+    favoritesButton =
+        addToolButton(QStringLiteral("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
     favoritesButton->setMinimumWidth(0); // sized to its caption
-    browserButton = addToolButton(QStringLiteral("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
+    browserButton =
+        addToolButton(QStringLiteral("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
     browserButton->setMinimumWidth(0);
-    fileButton = addToolButton(QStringLiteral("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
+    fileButton =
+        addToolButton(QStringLiteral("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
     fileButton->setMinimumWidth(0);
     gapAfterSources = addSeparator();
     checkAllButton = addToolButton(QStringLiteral("全选"), QStringLiteral("tb_selectall"), &ImportWindow::checkAll);
@@ -92,10 +96,17 @@ void ImportWindow::buildToolBar()
     gapAfterImport = addSeparator();
     exitButton = addToolButton(QStringLiteral("退出"), QStringLiteral("tb_exit"), &ImportWindow::exitWindow);
     const std::pair<QWidget *, const char *> names[] = {
-        {favoritesButton, "favoritesButton"}, {browserButton, "browserButton"}, {fileButton, "fileButton"},
-        {gapAfterSources, "gapAfterSources"}, {checkAllButton, "checkAllButton"}, {uncheckAllButton, "uncheckAllButton"},
-        {flipChecksButton, "flipChecksButton"}, {gapAfterChecks, "gapAfterChecks"}, {importButton, "importButton"},
-        {gapAfterImport, "gapAfterImport"}, {exitButton, "exitButton"},
+        {favoritesButton, "favoritesButton"},
+        {browserButton, "browserButton"},
+        {fileButton, "fileButton"},
+        {gapAfterSources, "gapAfterSources"},
+        {checkAllButton, "checkAllButton"},
+        {uncheckAllButton, "uncheckAllButton"},
+        {flipChecksButton, "flipChecksButton"},
+        {gapAfterChecks, "gapAfterChecks"},
+        {importButton, "importButton"},
+        {gapAfterImport, "gapAfterImport"},
+        {exitButton, "exitButton"},
     };
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
@@ -108,7 +119,7 @@ void ImportWindow::buildToolBar()
 }
 
 QToolButton *ImportWindow::addToolButton(const QString &caption, const QString &picture,
-                                       void (ImportWindow::*handler)())
+                                         void (ImportWindow::*handler)())
 {
     auto *button = new QToolButton(toolBar);
     button->setText(caption);
@@ -185,7 +196,8 @@ UrlImportService::Listing ImportWindow::listFavoritesWithProgress()
         if (done <= ProgressThreshold)
             return true;
         if (!progress) {
-            progress = std::make_unique<QProgressDialog>(QStringLiteral("正在读取收藏夹…"), QStringLiteral("取消"), 0, 0, this);
+            progress = std::make_unique<QProgressDialog>(QStringLiteral("正在读取收藏夹…"), QStringLiteral("取消"), 0,
+                                                         0, this);
             progress->setObjectName(QStringLiteral("ImportProgress"));
             progress->setWindowTitle(Dialogs::applicationTitle());
             progress->setWindowModality(Qt::WindowModal);
@@ -242,7 +254,8 @@ void ImportWindow::importChecked()
         sourceRow.push_back(row);
     }
 
-    const Outcome outcome = HistoryCommands::importShortcuts(&m_sharedConnection.history(), m_sharedConnection.connection(), chosen);
+    const Outcome outcome =
+        HistoryCommands::importShortcuts(&m_sharedConnection.history(), m_sharedConnection.connection(), chosen);
     // The transaction has ended: from here on a message box may run its event loop.
     if (!outcome.ok()) {
         // After a failed row the selection rests on that row.
@@ -268,8 +281,8 @@ void ImportWindow::onListMouseMoved(const QPoint &viewportPos)
         return;
     const ListRow &shown = addressList->rows()->rowAt(row);
     // A line feed separates the two lines (a carriage return would run them together).
-    QString hint = QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n') + QStringLiteral("网址名称: ")
-                   + shown.subItems.value(0);
+    QString hint = QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n')
+        + QStringLiteral("网址名称: ") + shown.subItems.value(0);
     if (m_listsBookmarks) {
         const ImportRow &planned = m_plan.rows.at(size_t(shown.subItems.value(PlanIndexItem).toLongLong()));
         hint += QLatin1Char('\n') + QStringLiteral("组别: ") + planned.group;
@@ -313,14 +326,15 @@ void ImportWindow::listBrowserProfile()
         chosen = size_t(index);
     }
     const BrowserProfile &profile = profiles[chosen];
-    listBookmarks([profile](const ReadCancel &cancel) { return BookmarkFile::read(profile.file, cancel, profile.browser); });
+    listBookmarks(
+        [profile](const ReadCancel &cancel) { return BookmarkFile::read(profile.file, cancel, profile.browser); });
 }
 
 void ImportWindow::chooseBookmarkFile()
 {
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("从文件导入"), QDir::homePath(),
-        QStringLiteral("书签文件 (*.html *.htm *.sqlite Bookmarks);;所有文件 (*)"));
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("从文件导入"), QDir::homePath(),
+                                     QStringLiteral("书签文件 (*.html *.htm *.sqlite Bookmarks);;所有文件 (*)"));
     if (!file.isEmpty())
         listBookmarkFile(file);
 }
@@ -352,8 +366,8 @@ void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> 
     listed.reserve(m_plan.rows.size());
     for (size_t i = 0; i < m_plan.rows.size(); ++i) {
         const ImportRow &row = m_plan.rows[i];
-        listed.push_back(ListRow{row.url, {row.title, row.group, QString::number(i)}, row.duplicate ? 0 : -1,
-                                 row.checked});
+        listed.push_back(
+            ListRow{row.url, {row.title, row.group, QString::number(i)}, row.duplicate ? 0 : -1, row.checked});
     }
     rows->append(std::move(listed));
     favoritesButton->setEnabled(true);
@@ -368,8 +382,8 @@ void ImportWindow::importBookmarks()
             m_plan.rows[index].checked = rows->isChecked(row);
     }
     BackgroundImport job(m_sharedConnection.connection().databaseFile());
-    const bool stored =
-        runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); });
+    const bool stored = runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()),
+                                        [&] { job.startStore(m_plan); });
     m_sharedConnection.history().takeSteps(job.steps());
     if (!stored)
         return;
@@ -382,7 +396,7 @@ void ImportWindow::importBookmarks()
 }
 
 bool ImportWindow::runInBackground(BackgroundImport &job, const QString &label, qsizetype total,
-                                 const std::function<void()> &start)
+                                   const std::function<void()> &start)
 {
     QEventLoop loop;
     std::unique_ptr<QProgressDialog> progress;

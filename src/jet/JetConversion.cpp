@@ -52,7 +52,8 @@ void removeWorkFiles(const QString &work)
 {
     QStringList files{work};
     const QFileInfo info(work);
-    for (const QString &name : info.dir().entryList({info.fileName() + QStringLiteral(".new-*")}, QDir::Files | QDir::Hidden))
+    for (const QString &name :
+         info.dir().entryList({info.fileName() + QStringLiteral(".new-*")}, QDir::Files | QDir::Hidden))
         files << info.dir().filePath(name);
     for (const QString &file : std::as_const(files))
         for (const char *suffix : {"", "-wal", "-shm", "-journal"})
@@ -202,7 +203,6 @@ JetConversion::Result JetConversion::convertInPlace(const QString &file, const J
     // The conversion is done; a folder that cannot be synced changes nothing about that.
     try {
         syncPath(QFileInfo(file).absolutePath(), O_RDONLY | O_DIRECTORY);
-    } catch (const AppError &) {
-    }
+    } catch (const AppError &) {}
     return result;
 }

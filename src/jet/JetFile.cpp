@@ -25,7 +25,8 @@ bool JetFile::isJetFile(const QString &file)
         return false;
     const QByteArray header = f.read(19);
     return header.size() == 19
-        && (header.mid(4) == QByteArrayLiteral("Standard Jet DB") || header.mid(4) == QByteArrayLiteral("Standard ACE DB"));
+        && (header.mid(4) == QByteArrayLiteral("Standard Jet DB")
+            || header.mid(4) == QByteArrayLiteral("Standard ACE DB"));
 }
 
 QString JetFile::keptName(const QString &file)

@@ -31,8 +31,8 @@ public:
     void address(const JetAddress &row) override
     {
         const qint64 target = row.groupNo && m_targetOfFileGroup.contains(*row.groupNo)
-                                  ? m_targetOfFileGroup.value(*row.groupNo)
-                                  : targetGroup(JetMerge::UngroupedName);
+            ? m_targetOfFileGroup.value(*row.groupNo)
+            : targetGroup(JetMerge::UngroupedName);
         const QString key = addressKey(row.address.value_or(QString()));
         QSet<QString> &keys = keysOf(target);
         if (keys.contains(key)) {

@@ -165,8 +165,7 @@ public:
     int wait()
     {
         int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {}
         m_pid = -1;
         return status;
     }

@@ -15,9 +15,9 @@ struct JetGroup
 struct JetAddress
 {
     std::optional<QString> address;
-    QString name;                    // a missing name reads as empty text
-    qint64 times = 0;                // a missing count reads as 0
-    QString viewTime;                // ISO date; empty when missing
+    QString name; // a missing name reads as empty text
+    qint64 times = 0; // a missing count reads as 0
+    QString viewTime; // ISO date; empty when missing
     std::optional<qint64> groupNo;
     bool favourite = false;
 };
@@ -25,7 +25,7 @@ struct JetAddress
 struct JetSearch
 {
     std::optional<QString> text;
-    QString date;                    // ISO date; empty when missing
+    QString date; // ISO date; empty when missing
     qint64 sortNo = 0;
 };
 

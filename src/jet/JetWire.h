@@ -99,7 +99,6 @@ private:
     const char *m_end;
 };
 
-
 // Collects frames and writes them to the pipe in large pieces.
 class FrameWriter
 {
@@ -212,9 +211,7 @@ private:
             in.get(m_counts.hasSearch);
             m_finished = true;
             break;
-        case Kind::Error:
-            in.get(m_error);
-            break;
+        case Kind::Error: in.get(m_error); break;
         }
     }
 

@@ -98,8 +98,9 @@ TargetRows::TargetRows(DbConnection &db) : m_db(db)
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         m_sqlite = *static_cast<sqlite3 *const *>(handle.constData());
     m_group = prepare(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"));
-    m_address = prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                                       "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    m_address =
+        prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                               "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     m_searchNumbered = prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate, Sort_No) VALUES (?, ?, ?)"));
     m_search = prepare(QStringLiteral("INSERT INTO Search (SearchText, Searchdate) VALUES (?, ?)"));
 }

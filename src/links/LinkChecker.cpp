@@ -251,8 +251,9 @@ void LinkChecker::launch(int index)
     job.tlsReason.clear();
     QNetworkRequest request(job.url);
     request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
-    request.setRawHeader("Accept", job.target < 0 ? QByteArrayLiteral("image/*,*/*;q=0.5")
-                                                  : QByteArrayLiteral("text/html,application/xhtml+xml,*/*;q=0.8"));
+    request.setRawHeader("Accept",
+                         job.target < 0 ? QByteArrayLiteral("image/*,*/*;q=0.5")
+                                        : QByteArrayLiteral("text/html,application/xhtml+xml,*/*;q=0.8"));
     // No cookie is sent, and none the server sets is kept.
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
@@ -314,8 +315,8 @@ void LinkChecker::answeredPage(int index, QNetworkReply *reply, int code)
             return;
         }
         const QString reason = job.timedOut ? QStringLiteral("超时（%1 秒内无回应）").arg(m_settings.timeoutMs / 1000)
-                               : !job.tlsReason.isEmpty() ? job.tlsReason
-                                                          : reply->errorString();
+            : !job.tlsReason.isEmpty() ? job.tlsReason
+                                       : reply->errorString();
         finish(index, LinkStatus::Unreachable, 0, reason);
         return;
     }
@@ -341,10 +342,12 @@ void LinkChecker::answeredPage(int index, QNetworkReply *reply, int code)
     }
     if (code >= 200 && code < 300) {
         const bool moved = !job.hops.isEmpty() && isPermanentRedirect(job.hops.first().httpCode)
-                           && job.url.adjusted(QUrl::NormalizePathSegments) != job.original.adjusted(QUrl::NormalizePathSegments);
-        const PageFacts facts = job.useGet ? PageReading::read(job.body, reply->rawHeader("Content-Type")) : PageFacts{};
+            && job.url.adjusted(QUrl::NormalizePathSegments) != job.original.adjusted(QUrl::NormalizePathSegments);
+        const PageFacts facts =
+            job.useGet ? PageReading::read(job.body, reply->rawHeader("Content-Type")) : PageFacts{};
         const QString site = siteOf(job.url);
-        const QUrl iconUrl = job.url.resolved(QUrl(facts.iconLink.isEmpty() ? QStringLiteral("/favicon.ico") : facts.iconLink));
+        const QUrl iconUrl =
+            job.url.resolved(QUrl(facts.iconLink.isEmpty() ? QStringLiteral("/favicon.ico") : facts.iconLink));
         const QString title = facts.title;
         finish(index, moved ? LinkStatus::Moved : LinkStatus::Ok, code, {}, title);
         if (!m_iconSites.contains(site) && isWebScheme(iconUrl.scheme()))
@@ -380,7 +383,8 @@ void LinkChecker::answeredIcon(int index, QNetworkReply *reply, int code)
 {
     Job &job = m_jobs[size_t(index)];
     const QByteArray type = reply->rawHeader("Content-Type").trimmed().toLower();
-    const bool usable = code >= 200 && code < 300 && !job.bodyCapped && !job.body.isEmpty() && !type.startsWith("text/");
+    const bool usable =
+        code >= 200 && code < 300 && !job.bodyCapped && !job.body.isEmpty() && !type.startsWith("text/");
     if (usable)
         Q_EMIT iconFetched(job.iconSite, job.body);
     job.body.clear();

@@ -32,7 +32,8 @@ bool LinkFixes::offersNewAddress(const std::optional<LinkStore::StoredCheck> &ch
 
 QString LinkFixes::reportLine(const Fix &fix)
 {
-    const QString kind = fix.kind == Fix::Kind::NewAddress ? QStringLiteral("new-address") : QStringLiteral("page-title");
+    const QString kind =
+        fix.kind == Fix::Kind::NewAddress ? QStringLiteral("new-address") : QStringLiteral("page-title");
     return QStringList{QStringLiteral("fix"), kind, fix.address, fix.value}.join(QLatin1Char('\t'));
 }
 

@@ -52,21 +52,11 @@ std::vector<LinkTarget> targetsOf(DbConnection &db, const QString &group)
 void LinkCheckSummary::count(LinkStatus status)
 {
     switch (status) {
-    case LinkStatus::Ok:
-        ++ok;
-        break;
-    case LinkStatus::Moved:
-        ++moved;
-        break;
-    case LinkStatus::Broken:
-        ++broken;
-        break;
-    case LinkStatus::Unreachable:
-        ++unreachable;
-        break;
-    case LinkStatus::NotChecked:
-        ++notChecked;
-        break;
+    case LinkStatus::Ok: ++ok; break;
+    case LinkStatus::Moved: ++moved; break;
+    case LinkStatus::Broken: ++broken; break;
+    case LinkStatus::Unreachable: ++unreachable; break;
+    case LinkStatus::NotChecked: ++notChecked; break;
     }
 }
 

@@ -3,16 +3,11 @@
 QString linkStatusName(LinkStatus status)
 {
     switch (status) {
-    case LinkStatus::Ok:
-        return QStringLiteral("ok");
-    case LinkStatus::Moved:
-        return QStringLiteral("moved");
-    case LinkStatus::Broken:
-        return QStringLiteral("broken");
-    case LinkStatus::Unreachable:
-        return QStringLiteral("unreachable");
-    case LinkStatus::NotChecked:
-        break;
+    case LinkStatus::Ok: return QStringLiteral("ok");
+    case LinkStatus::Moved: return QStringLiteral("moved");
+    case LinkStatus::Broken: return QStringLiteral("broken");
+    case LinkStatus::Unreachable: return QStringLiteral("unreachable");
+    case LinkStatus::NotChecked: break;
     }
     return QStringLiteral("not checked");
 }

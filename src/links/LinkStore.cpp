@@ -38,7 +38,8 @@ void LinkStore::record(DbConnection &db, const QList<LinkResult> &results, const
         return;
     Transaction transaction(db);
     db.lockTables({QStringLiteral("LinkCheck")});
-    QSqlQuery previous = db.prepare(QStringLiteral("SELECT FirstFailure, FailuresInRow, Status FROM LinkCheck WHERE Address = ?"));
+    QSqlQuery previous =
+        db.prepare(QStringLiteral("SELECT FirstFailure, FailuresInRow, Status FROM LinkCheck WHERE Address = ?"));
     QSqlQuery update = db.prepare(QStringLiteral("UPDATE LinkCheck SET Status = ?, HttpCode = ?, FinalAddress = ?, "
                                                  "TitleSeen = ?, Reason = ?, FirstFailure = ?, FailuresInRow = ?, "
                                                  "CheckedAt = ? WHERE Address = ?"));
@@ -60,8 +61,15 @@ void LinkStore::record(DbConnection &db, const QList<LinkResult> &results, const
             }
             previous.finish();
         }
-        const QVariantList values{linkStatusName(result.status), result.httpCode, result.finalAddress, result.title,
-                                  result.reason, firstFailure, failures, checkedAt, result.address};
+        const QVariantList values{linkStatusName(result.status),
+                                  result.httpCode,
+                                  result.finalAddress,
+                                  result.title,
+                                  result.reason,
+                                  firstFailure,
+                                  failures,
+                                  checkedAt,
+                                  result.address};
         if (db.run(update, values) == 0)
             db.run(insert, values);
     }
@@ -80,7 +88,8 @@ QList<LinkStore::StoredCheck> LinkStore::checks(DbConnection &db)
 
 std::optional<LinkStore::StoredCheck> LinkStore::checkOf(DbConnection &db, const QString &address)
 {
-    QSqlQuery query = db.query(QStringLiteral("SELECT %1 FROM LinkCheck WHERE Address = ?").arg(checkColumns), {address});
+    QSqlQuery query =
+        db.query(QStringLiteral("SELECT %1 FROM LinkCheck WHERE Address = ?").arg(checkColumns), {address});
     if (!query.next())
         return std::nullopt;
     return checkFrom(query);

@@ -8,7 +8,7 @@
 // says nothing gives empty texts.
 struct PageFacts
 {
-    QString title;    // whitespace collapsed, character references resolved
+    QString title; // whitespace collapsed, character references resolved
     QString iconLink; // the href of <link rel="icon"> as written, empty when none
 };
 

@@ -25,7 +25,8 @@ int AddressListModel::show(const AddressFilter &filter)
     if (paging->readsKeys()) {
         keys = paging->keys();
         count = int(keys.size());
-        firstRows = AddressPaging::rowsOf(m_db, std::vector<qint64>(keys.begin(), keys.begin() + std::min<size_t>(keys.size(), PageSize)));
+        firstRows = AddressPaging::rowsOf(
+            m_db, std::vector<qint64>(keys.begin(), keys.begin() + std::min<size_t>(keys.size(), PageSize)));
     } else {
         count = paging->count();
         firstRows = paging->atOffset(0, PageSize, count);
@@ -273,18 +274,12 @@ QVariant AddressListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole: {
         const AddressRecord &record = recordAt(index.row());
         switch (column) {
-        case 0:
-            return record.address;
-        case 1:
-            return record.name;
-        case 2:
-            return record.viewTime;
-        case 3:
-            return record.times;
-        case 4:
-            return record.groupName;
-        default:
-            return {};
+        case 0: return record.address;
+        case 1: return record.name;
+        case 2: return record.viewTime;
+        case 3: return record.times;
+        case 4: return record.groupName;
+        default: return {};
         }
     }
     case Qt::DecorationRole:
@@ -302,8 +297,7 @@ QVariant AddressListModel::data(const QModelIndex &index, int role) const
         }
         return imageAt(image);
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -12,7 +12,7 @@ namespace LinkCheckProgress {
 
 struct Outcome
 {
-    bool ran = false;      // false: it could not run, `error` says why
+    bool ran = false; // false: it could not run, `error` says why
     bool cancelled = false;
     LinkCheckSummary summary;
     QString error;

@@ -2,7 +2,6 @@
 
 #include "window/ToolPictures.h"
 
-
 // Registers the pictures of this static library (outside any namespace, as
 // Q_INIT_RESOURCE requires).
 static void initMainResources()
@@ -25,15 +24,14 @@ QString resourcePath(const QString &name)
 }
 
 const QStringList smallImageNames = {
-    QStringLiteral("node_computer"), QStringLiteral("node_crystal"), QStringLiteral("node_binders"),
-    QStringLiteral("node_binder"), QStringLiteral("node_openfolder"),
+    QStringLiteral("node_computer"), QStringLiteral("node_crystal"),    QStringLiteral("node_binders"),
+    QStringLiteral("node_binder"),   QStringLiteral("node_openfolder"),
 };
 
 QPixmap pictureOf(const QString &name)
 {
     return QIcon(resourcePath(name)).pixmap(PictureSize, PictureSize);
 }
-
 
 } // namespace
 

@@ -10,10 +10,10 @@ namespace MainPictures {
 
 // Indices into the small images shared by the group tree and the address list.
 enum SmallImage {
-    Computer = 0,   // the root node "网址"
-    Crystal = 1,    // the node "收藏夹" and favourite rows
-    Binders = 2,    // a group node
-    Binder = 3,     // an ordinary address row
+    Computer = 0, // the root node "网址"
+    Crystal = 1, // the node "收藏夹" and favourite rows
+    Binders = 2, // a group node
+    Binder = 3, // an ordinary address row
     OpenFolder = 4, // the selected group or favourites node
 };
 

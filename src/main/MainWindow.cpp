@@ -29,7 +29,8 @@ constexpr int CloseAnimationMs = 200;
 } // namespace
 
 MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
-    : CaptionWindow(owner), m_sharedConnection(sharedConnection), m_openHelp(&DesktopHelp::open), m_resolver(std::make_unique<HostResolver>())
+    : CaptionWindow(owner), m_sharedConnection(sharedConnection), m_openHelp(&DesktopHelp::open),
+      m_resolver(std::make_unique<HostResolver>())
 {
     setApplicationMainWindow(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -58,19 +59,14 @@ void MainWindow::setHostResolver(std::unique_ptr<HostResolver> resolver)
 bool MainWindow::showOutcome(const Outcome &outcome)
 {
     switch (outcome.kind) {
-    case Outcome::Kind::Done:
-        return true;
+    case Outcome::Kind::Done: return true;
     case Outcome::Kind::Refused:
         if (!outcome.message.isEmpty())
             Dialogs::show(this, outcome.message, QStringLiteral("提示"));
         break;
     case Outcome::Kind::ReadOnly:
-    case Outcome::Kind::Unreachable:
-        Dialogs::show(this, outcome.message, QStringLiteral("提示"));
-        break;
-    case Outcome::Kind::Failed:
-        Dialogs::failure(this);
-        break;
+    case Outcome::Kind::Unreachable: Dialogs::show(this, outcome.message, QStringLiteral("提示")); break;
+    case Outcome::Kind::Failed: Dialogs::failure(this); break;
     }
     return false;
 }

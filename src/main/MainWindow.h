@@ -55,9 +55,9 @@ public:
     static constexpr int DesignHeight = 404;
 
     // Labels of the fixed tree nodes.
-    static const QString RootLabel;       // "网址": every address
+    static const QString RootLabel; // "网址": every address
     static const QString FavouritesLabel; // "收藏夹": the favourites
-    static const QString FailingLabel;    // "失效网址": the addresses whose last link check failed
+    static const QString FailingLabel; // "失效网址": the addresses whose last link check failed
     // Item data of a tree node: its picture and its picture while selected (indices of
     // MainPictures::SmallImage).
     static constexpr int NodeImageRole = Qt::UserRole;
@@ -179,8 +179,8 @@ private:
     void onActivated();
     void buildLayout();
     void buildToolBar(QWidget *parent);
-    QToolButton *addToolButton(const QString &caption, const QString &hint, const QString &picture,
-                               bool checkable, bool handCursor);
+    QToolButton *addToolButton(const QString &caption, const QString &hint, const QString &picture, bool checkable,
+                               bool handCursor);
     void buildLeftPane();
     void buildSearchTab();
     void arrangeSearchTab();

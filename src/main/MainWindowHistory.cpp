@@ -63,7 +63,8 @@ void MainWindow::setupHistory()
             items.show(true);
         });
         // Hidden after the chosen item has done its work.
-        connect(menu, &QMenu::aboutToHide, this, [this, items] { QTimer::singleShot(0, this, [items] { items.show(false); }); });
+        connect(menu, &QMenu::aboutToHide, this,
+                [this, items] { QTimer::singleShot(0, this, [items] { items.show(false); }); });
     }
 }
 

@@ -99,7 +99,7 @@ void MainWindow::buildLayout()
     // The handle draws a line while it is dragged; the panes change when it is let go.
     paneSplitter->setOpaqueResize(false);
     paneSplitter->setStyleSheet(QStringLiteral("QSplitter::handle { border-left: 1px solid #ffffff; "
-                                            "border-right: 1px solid #a0a0a0; background: #ece9d8; }"));
+                                               "border-right: 1px solid #a0a0a0; background: #ece9d8; }"));
     buildLeftPane();
     buildListPane();
     paneSplitter->addWidget(leftPane);
@@ -125,14 +125,32 @@ void MainWindow::buildLayout()
 void MainWindow::nameControls()
 {
     const std::pair<QObject *, const char *> controls[] = {
-        {translucencyButton, "translucencyButton"}, {stayOnTopButton, "stayOnTopButton"}, {visitByIpButton, "visitByIpButton"},
-        {favouritesButton, "favouritesButton"}, {importButton, "importButton"}, {helpButton, "helpButton"},
-        {exitButton, "exitButton"}, {searchPromptLabel, "searchPromptLabel"}, {searchSpaceAbove, "searchSpaceAbove"},
-        {searchSpaceBelow, "searchSpaceBelow"}, {searchRule, "searchRule"}, {treeMenu, "treeMenu"},
-        {treeAddAddressAction, "treeAddAddressAction"}, {treeRenameGroupAction, "treeRenameGroupAction"}, {treeAddGroupAction, "treeAddGroupAction"},
-        {treeDeleteGroupAction, "treeDeleteGroupAction"}, {treeExportAction, "treeExportAction"}, {treeCheckLinksAction, "treeCheckLinksAction"}, {listMenu, "listMenu"},
-        {listAddAddressAction, "listAddAddressAction"}, {listChangeAddressAction, "listChangeAddressAction"}, {listDeleteAddressAction, "listDeleteAddressAction"},
-        {listAddFavouriteAction, "listAddFavouriteAction"}, {listRemoveFavouriteAction, "listRemoveFavouriteAction"}, {listTakeNewAddressAction, "listTakeNewAddressAction"}, {listUsePageTitleAction, "listUsePageTitleAction"},
+        {translucencyButton, "translucencyButton"},
+        {stayOnTopButton, "stayOnTopButton"},
+        {visitByIpButton, "visitByIpButton"},
+        {favouritesButton, "favouritesButton"},
+        {importButton, "importButton"},
+        {helpButton, "helpButton"},
+        {exitButton, "exitButton"},
+        {searchPromptLabel, "searchPromptLabel"},
+        {searchSpaceAbove, "searchSpaceAbove"},
+        {searchSpaceBelow, "searchSpaceBelow"},
+        {searchRule, "searchRule"},
+        {treeMenu, "treeMenu"},
+        {treeAddAddressAction, "treeAddAddressAction"},
+        {treeRenameGroupAction, "treeRenameGroupAction"},
+        {treeAddGroupAction, "treeAddGroupAction"},
+        {treeDeleteGroupAction, "treeDeleteGroupAction"},
+        {treeExportAction, "treeExportAction"},
+        {treeCheckLinksAction, "treeCheckLinksAction"},
+        {listMenu, "listMenu"},
+        {listAddAddressAction, "listAddAddressAction"},
+        {listChangeAddressAction, "listChangeAddressAction"},
+        {listDeleteAddressAction, "listDeleteAddressAction"},
+        {listAddFavouriteAction, "listAddFavouriteAction"},
+        {listRemoveFavouriteAction, "listRemoveFavouriteAction"},
+        {listTakeNewAddressAction, "listTakeNewAddressAction"},
+        {listUsePageTitleAction, "listUsePageTitleAction"},
     };
     for (const auto &[control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -218,7 +236,8 @@ void MainWindow::buildSearchTab()
     searchBox->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     searchBox->setMaxVisibleItems(20);
     searchBox->setFrame(false);
-    searchButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), searchTab);
+    searchButton =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), searchTab);
     searchButton->setObjectName(QStringLiteral("searchButton"));
     arrangeSearchTab();
     connectSearchTab();

@@ -62,7 +62,8 @@ void MainWindow::applyLinkFix(LinkFix fix)
     if (row < 0)
         return;
     const QString name = listedRecord(row).name;
-    if (showOutcome(fix(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, name, selectedRowGroup())))
+    if (showOutcome(fix(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, name,
+                        selectedRowGroup())))
         listSelectedNode();
 }
 

@@ -58,7 +58,8 @@ AddressFilter MainWindow::filterForCurrentGroup()
     }
     if (m_currentGroup == FavouritesLabel)
         return AddressFilter::favourites();
-    if (m_currentGroup == FailingLabel && groupTree->currentItem() && groupTree->currentItem()->data(0, NodeFailingRole).toBool())
+    if (m_currentGroup == FailingLabel && groupTree->currentItem()
+        && groupTree->currentItem()->data(0, NodeFailingRole).toBool())
         return AddressFilter::failing();
     return AddressFilter::group(m_currentGroup);
 }
@@ -119,8 +120,7 @@ void MainWindow::onListKeyReleased(int key)
             setCurrentAddress(listedRecord(row).address);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -146,7 +146,7 @@ QString MainWindow::detailTextOf(int row) const
 {
     const AddressRecord &shown = listedRecord(row);
     return QStringLiteral("组        别：") + shown.groupName + QLatin1Char('\n') + QStringLiteral("网        址：")
-           + shown.address + QLatin1Char('\n') + QStringLiteral("网址名称：") + shown.name + QLatin1Char('\n')
-           + QStringLiteral("访问时间：") + shown.viewTime + QLatin1Char('\n') + QStringLiteral("访问次数：")
-           + shown.times;
+        + shown.address + QLatin1Char('\n') + QStringLiteral("网址名称：") + shown.name + QLatin1Char('\n')
+        + QStringLiteral("访问时间：") + shown.viewTime + QLatin1Char('\n') + QStringLiteral("访问次数：")
+        + shown.times;
 }

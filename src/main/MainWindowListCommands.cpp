@@ -41,7 +41,8 @@ void MainWindow::updateMenus()
     const QTreeWidgetItem *node = groupTree->currentItem();
     const bool favourites = node && node->text(0) == FavouritesLabel;
     const bool failing = node && node->data(0, NodeFailingRole).toBool(); // no group: no group commands
-    for (QAction *item : {treeAddAddressAction, treeRenameGroupAction, treeAddGroupAction, treeDeleteGroupAction, treeCheckLinksAction})
+    for (QAction *item :
+         {treeAddAddressAction, treeRenameGroupAction, treeAddGroupAction, treeDeleteGroupAction, treeCheckLinksAction})
         item->setVisible(!favourites && !failing);
     treeExportAction->setVisible(!failing); // the favourites can be exported too
     for (QAction *item : {listAddAddressAction, listChangeAddressAction, listDeleteAddressAction})
@@ -115,7 +116,8 @@ QString MainWindow::selectedRowGroup() const
 
 bool MainWindow::deleteSelectedAddress()
 {
-    const Outcome outcome = HistoryCommands::removeAddress(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, selectedRowGroup());
+    const Outcome outcome = HistoryCommands::removeAddress(
+        &m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, selectedRowGroup());
     if (!showOutcome(outcome))
         return false;
     Dialogs::show(this, outcome.message, QStringLiteral("删除"));
@@ -124,10 +126,12 @@ bool MainWindow::deleteSelectedAddress()
 
 bool MainWindow::markFavourite(const QString &address)
 {
-    return showOutcome(HistoryCommands::setFavourite(&m_sharedConnection.history(), m_sharedConnection.connection(), address));
+    return showOutcome(
+        HistoryCommands::setFavourite(&m_sharedConnection.history(), m_sharedConnection.connection(), address));
 }
 
 bool MainWindow::unmarkFavourite()
 {
-    return showOutcome(HistoryCommands::clearFavourite(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, selectedRowGroup()));
+    return showOutcome(HistoryCommands::clearFavourite(&m_sharedConnection.history(), m_sharedConnection.connection(),
+                                                       m_currentAddress, selectedRowGroup()));
 }

@@ -108,7 +108,6 @@ struct MainWindow::ListPlace
     }
 };
 
-
 // The state of reloading: what the list was last filled with, whether the user sorted it
 // since, and a reload that waits.
 class MainWindow::Refresher : public QObject
@@ -174,7 +173,7 @@ bool MainWindow::refreshMustWait() const
 {
     const auto *labels = qobject_cast<const TreeLabelDelegate *>(groupTree->itemDelegate());
     return (labels && labels->isEditing()) || m_newGroupNode || QApplication::activeModalWidget()
-           || QApplication::activePopupWidget() || QApplication::mouseButtons() != Qt::NoButton;
+        || QApplication::activePopupWidget() || QApplication::mouseButtons() != Qt::NoButton;
 }
 
 void MainWindow::reloadKeepingView(bool reportFailure)

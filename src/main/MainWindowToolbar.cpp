@@ -47,14 +47,20 @@ void MainWindow::buildToolBar(QWidget *parent)
     toolBar->setFont(designFont(13));
     row->addWidget(toolBar);
 
-    translucencyButton = addToolButton(QStringLiteral("透明"), QStringLiteral("使窗体变透明"), QStringLiteral("tb_alpha"), true, true);
-    stayOnTopButton = addToolButton(QStringLiteral("置后"), QStringLiteral("把窗体置后"), QStringLiteral("tb_settop"), true, false);
-    visitByIpButton = addToolButton(QStringLiteral("IP"), QStringLiteral("以文字方式或以IP地址方式访问网址"), QStringLiteral("tb_ip"),
-                           true, false);
-    favouritesButton = addToolButton(QStringLiteral("收藏夹"), QStringLiteral("直接跳到收藏夹"), QStringLiteral("tb_favorites"), false, true);
-    importButton = addToolButton(QStringLiteral("导入"), QStringLiteral("从IE收藏夹导入"), QStringLiteral("tb_import"), false, true);
-    helpButton = addToolButton(QStringLiteral("帮助"), QStringLiteral("寻求帮助"), QStringLiteral("tb_help"), false, true);
-    exitButton = addToolButton(QStringLiteral("退出"), QStringLiteral("退出软件"), QStringLiteral("tb_exit"), false, true);
+    translucencyButton =
+        addToolButton(QStringLiteral("透明"), QStringLiteral("使窗体变透明"), QStringLiteral("tb_alpha"), true, true);
+    stayOnTopButton =
+        addToolButton(QStringLiteral("置后"), QStringLiteral("把窗体置后"), QStringLiteral("tb_settop"), true, false);
+    visitByIpButton = addToolButton(QStringLiteral("IP"), QStringLiteral("以文字方式或以IP地址方式访问网址"),
+                                    QStringLiteral("tb_ip"), true, false);
+    favouritesButton = addToolButton(QStringLiteral("收藏夹"), QStringLiteral("直接跳到收藏夹"),
+                                     QStringLiteral("tb_favorites"), false, true);
+    importButton = addToolButton(QStringLiteral("导入"), QStringLiteral("从IE收藏夹导入"), QStringLiteral("tb_import"),
+                                 false, true);
+    helpButton =
+        addToolButton(QStringLiteral("帮助"), QStringLiteral("寻求帮助"), QStringLiteral("tb_help"), false, true);
+    exitButton =
+        addToolButton(QStringLiteral("退出"), QStringLiteral("退出软件"), QStringLiteral("tb_exit"), false, true);
 
     connect(translucencyButton, &QToolButton::clicked, this, &MainWindow::toggleTranslucency);
     connect(stayOnTopButton, &QToolButton::clicked, this, &MainWindow::toggleStayOnTop);
@@ -65,7 +71,7 @@ void MainWindow::buildToolBar(QWidget *parent)
 }
 
 QToolButton *MainWindow::addToolButton(const QString &caption, const QString &hint, const QString &picture,
-                                     bool checkable, bool handCursor)
+                                       bool checkable, bool handCursor)
 {
     if (!toolBar->actions().isEmpty()) {
         auto *gap = new QWidget(toolBar);

@@ -250,8 +250,8 @@ void MainWindow::dropNewGroupNode(QTreeWidgetItem *node)
     delete node;
     if (!wasCurrent)
         return;
-    QTreeWidgetItem *back = treeHolds(groupTree, m_nodeBeforeNewGroup) ? m_nodeBeforeNewGroup
-                                                                       : groupTree->topLevelItem(0);
+    QTreeWidgetItem *back =
+        treeHolds(groupTree, m_nodeBeforeNewGroup) ? m_nodeBeforeNewGroup : groupTree->topLevelItem(0);
     selectNodeWithoutListing(back);
 }
 
@@ -264,12 +264,14 @@ bool MainWindow::addGroupNamed(const QString &name)
 // Renames the current group (the node clicked last).
 bool MainWindow::renameGroupTo(const QString &name)
 {
-    return showOutcome(HistoryCommands::renameGroup(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentGroup, name));
+    return showOutcome(HistoryCommands::renameGroup(&m_sharedConnection.history(), m_sharedConnection.connection(),
+                                                    m_currentGroup, name));
 }
 
 // Deletes the group and its addresses in one transaction. True when no such group is
 // stored afterwards (also when there was none); false after telling the user of a failure.
 bool MainWindow::deleteGroupNamed(const QString &name)
 {
-    return showOutcome(HistoryCommands::removeGroup(&m_sharedConnection.history(), m_sharedConnection.connection(), name));
+    return showOutcome(
+        HistoryCommands::removeGroup(&m_sharedConnection.history(), m_sharedConnection.connection(), name));
 }

@@ -54,8 +54,7 @@ bool Browser::open(const QString &given)
     // Firefox and Chromium read every argument that starts with "-" as an option, even
     // after "--"; such a target goes with the scheme in front, as a web address.
     const QString target = looksLikeOption(given) ? QStringLiteral("http://") + given.trimmed() : given;
-    const QStringList entries =
-        qEnvironmentVariable("BROWSER").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const QStringList entries = qEnvironmentVariable("BROWSER").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString &entry : entries) {
         if (startDetached(commandFor(entry, target)))
             return true;

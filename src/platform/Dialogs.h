@@ -54,8 +54,7 @@ public:
 
     // A report: `text` with an OK button and a "详细信息" button that shows or hides the
     // `details` (one entry a line) below it.
-    static void reportWithDetails(QWidget *parent, const QString &text, const QString &caption,
-                                  const QString &details);
+    static void reportWithDetails(QWidget *parent, const QString &text, const QString &caption, const QString &details);
     // Lets the user pick one of `choices`; gives its index, or -1 when cancelled.
     static int choose(QWidget *parent, const QString &text, const QString &caption, const QStringList &choices);
 

@@ -37,12 +37,9 @@ Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QSt
         return Outcome::refused(QString());
     try {
         switch (GroupStore::renameGroup(db, oldName, newName)) {
-        case GroupStore::Outcome::Done:
-            return Outcome::done(1);
-        case GroupStore::Outcome::NameExists:
-            return Outcome::refused(NameExistsText);
-        case GroupStore::Outcome::NotFound:
-            break;
+        case GroupStore::Outcome::Done: return Outcome::done(1);
+        case GroupStore::Outcome::NameExists: return Outcome::refused(NameExistsText);
+        case GroupStore::Outcome::NotFound: break;
         }
     } catch (const AppError &error) {
         return failureOutcome(error);

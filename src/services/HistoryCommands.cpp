@@ -54,7 +54,8 @@ StepScope binRows(const QList<qint64> &ids)
     StepScope scope;
     if (ids.isEmpty())
         return scope;
-    scope.binRows = QStringLiteral("Id IN (%1)").arg(QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    scope.binRows =
+        QStringLiteral("Id IN (%1)").arg(QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(',')));
     for (const qint64 id : ids)
         scope.binValues << id;
     return scope;
@@ -160,7 +161,8 @@ Outcome HistoryCommands::recordImport(LibraryHistory *history, DbConnection &db,
 Outcome HistoryCommands::importShortcuts(LibraryHistory *history, DbConnection &db,
                                          const std::vector<ShortcutEntry> &entries)
 {
-    return recordImport(history, db, QStringLiteral("导入收藏夹"), [&] { return UrlImportService::store(db, entries); });
+    return recordImport(history, db, QStringLiteral("导入收藏夹"),
+                        [&] { return UrlImportService::store(db, entries); });
 }
 
 Outcome HistoryCommands::restoreFromBin(LibraryHistory *history, DbConnection &db, const QList<qint64> &ids)

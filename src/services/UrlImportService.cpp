@@ -12,8 +12,7 @@ namespace {
 
 // Thrown from the reader's sink to end the listing when the caller cancels.
 struct ListingCancelled
-{
-};
+{};
 
 } // namespace
 

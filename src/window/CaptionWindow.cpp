@@ -356,9 +356,7 @@ void CaptionWindow::closeClicked()
     close();
 }
 
-void CaptionWindow::iconClicked()
-{
-}
+void CaptionWindow::iconClicked() {}
 
 void CaptionWindow::closeEvent(QCloseEvent *event)
 {
@@ -400,8 +398,7 @@ bool CaptionWindow::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

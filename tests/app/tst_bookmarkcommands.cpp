@@ -30,13 +30,17 @@ private Q_SLOTS:
     {
         TestEnv env;
         QVERIFY(!QFile::exists(env.defaultDatabaseFile()));
-        const ProgramRun first = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))});
+        const ProgramRun first =
+            runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/Bookmarks"))});
         QCOMPARE(first.exitCode, 0);
-        QCOMPARE(first.out, QStringLiteral("导入 28 条，重复跳过 0 条，未选中 0 条，非网址 1 条，新建组别 10 个，空文件夹 1 个\n"));
+        QCOMPARE(
+            first.out,
+            QStringLiteral("导入 28 条，重复跳过 0 条，未选中 0 条，非网址 1 条，新建组别 10 个，空文件夹 1 个\n"));
         QVERIFY(QFile::exists(env.defaultDatabaseFile()));
         QVERIFY(QFile::exists(env.settingsFile()));
 
-        const ProgramRun again = runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/bookmarks.html"))});
+        const ProgramRun again =
+            runProgram({QStringLiteral("--import"), fixture(QStringLiteral("chromium/bookmarks.html"))});
         QCOMPARE(again.exitCode, 0);
         QVERIFY2(again.out.startsWith(QStringLiteral("导入 0 条，重复跳过 28 条")), qPrintable(again.out));
     }
@@ -44,7 +48,8 @@ private Q_SLOTS:
     void exportWritesTheFileOrSaysWhyNot()
     {
         TestEnv env;
-        QCOMPARE(runProgram({QStringLiteral("--import"), fixture(QStringLiteral("firefox/places.sqlite"))}).exitCode, 0);
+        QCOMPARE(runProgram({QStringLiteral("--import"), fixture(QStringLiteral("firefox/places.sqlite"))}).exitCode,
+                 0);
         const QString all = env.root() + QStringLiteral("/all.html");
         const ProgramRun exported = runProgram({QStringLiteral("--export"), all});
         QCOMPARE(exported.exitCode, 0);
@@ -53,7 +58,8 @@ private Q_SLOTS:
         QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("书签菜单 / Reading")}).out,
                  QStringLiteral("导出 3 条\n"));
 
-        QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("收藏夹")}).out, QStringLiteral("导出 0 条\n"));
+        QCOMPARE(runProgram({QStringLiteral("--export"), one, QStringLiteral("收藏夹")}).out,
+                 QStringLiteral("导出 0 条\n"));
 
         const ProgramRun noGroup = runProgram({QStringLiteral("--export"), one, QStringLiteral("没有这个组")});
         QCOMPARE(noGroup.exitCode, 1);
@@ -80,7 +86,7 @@ private Q_SLOTS:
         const int target = output.isEmpty() ? pipeEnds[1] : ::open(QFile::encodeName(output).constData(), O_WRONLY);
         QVERIFY(target >= 0);
         const ProgramRun exported = runProgram({QStringLiteral("--export"), QStringLiteral("/dev/stdout")},
-                                            [target] { ::dup2(target, STDOUT_FILENO); });
+                                               [target] { ::dup2(target, STDOUT_FILENO); });
         ::close(pipeEnds[1]);
         if (target != pipeEnds[1])
             ::close(target);

@@ -64,8 +64,9 @@ private Q_SLOTS:
 
         QCOMPARE(Dialogs::recorded().size(), 1);
         const Dialogs::Shown &box = Dialogs::recorded().first();
-        QCOMPARE(box.text, QStringLiteral("address.mdb 是旧版（Jet）数据文件。转换为本程序的格式吗？"
-                                          "原文件将保留为 address.mdb.jet。"));
+        QCOMPARE(box.text,
+                 QStringLiteral("address.mdb 是旧版（Jet）数据文件。转换为本程序的格式吗？"
+                                "原文件将保留为 address.mdb.jet。"));
         QCOMPARE(box.caption, QStringLiteral("提示"));
         QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(digest(m_file), before);

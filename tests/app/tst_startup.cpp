@@ -89,14 +89,12 @@ private:
     // A small tmpfs over `folder` (root only); false where mounting is not allowed.
     static bool mountTmpfs(const QString &folder, const QString &options)
     {
-        return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                           QStringLiteral("-o"), options, QStringLiteral("tmpfs"),
-                                                           folder}) == 0;
+        return QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), options,
+                                  QStringLiteral("tmpfs"), folder})
+            == 0;
     }
-    static void unmount(const QString &folder)
-    {
-        QProcess::execute(QStringLiteral("umount"), {folder});
-    }
+    static void unmount(const QString &folder) { QProcess::execute(QStringLiteral("umount"), {folder}); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -128,9 +126,9 @@ private Q_SLOTS:
         QTest::newRow("merge") << QStringList{QStringLiteral("--import-mdb"), QStringLiteral("old.mdb")}
                                << int(StartMode::ImportMdb);
         // A browser adds its own arguments after the host's switch (the extension's origin).
-        QTest::newRow("browser host")
-            << QStringList{QStringLiteral("--native-messaging"), QStringLiteral("chrome-extension://abc/")}
-            << int(StartMode::NativeMessaging);
+        QTest::newRow("browser host") << QStringList{QStringLiteral("--native-messaging"),
+                                                     QStringLiteral("chrome-extension://abc/")}
+                                      << int(StartMode::NativeMessaging);
     }
 
     void switchesDecideTheMode()
@@ -156,19 +154,22 @@ private Q_SLOTS:
         QTest::newRow("one minus") << QStringList{QStringLiteral("-import"), QStringLiteral("a.html")} << 2 << QString()
                                    << unknown.arg(QStringLiteral("-import"));
         QTest::newRow("more than the switch takes")
-            << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")} << 2
-            << QString() << unknown.arg(QStringLiteral("c"));
+            << QStringList{QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}
+            << 2 << QString() << unknown.arg(QStringLiteral("c"));
         QTest::newRow("beside a server switch") << QStringList{QStringLiteral("/RegServer"), QStringLiteral("--exprot")}
                                                 << 2 << QString() << unknown.arg(QStringLiteral("--exprot"));
         QTest::newRow("switch without its file") << QStringList{QStringLiteral("--import-mdb")} << 2 << QString()
                                                  << QStringLiteral("usage: vestrane --import-mdb FILE\n");
         QTest::newRow("restore without ids") << QStringList{QStringLiteral("--restore")} << 2 << QString()
                                              << QStringLiteral("usage: vestrane --restore ID...\n");
-        QTest::newRow("restore of no number") << QStringList{QStringLiteral("--restore"), QStringLiteral("1x")} << 2
-                                              << QString() << QStringLiteral("vestrane: 1x is no row of the recycle bin");
-        QTest::newRow("restore of a row not in the bin") << QStringList{QStringLiteral("--restore"), QStringLiteral("7")} << 1
-                                                         << QString() << QStringLiteral("vestrane: no row 7 in the recycle bin");
-        QTest::newRow("empty recycle bin") << QStringList{QStringLiteral("--recycle-bin")} << 0 << QString() << QString();
+        QTest::newRow("restore of no number")
+            << QStringList{QStringLiteral("--restore"), QStringLiteral("1x")} << 2 << QString()
+            << QStringLiteral("vestrane: 1x is no row of the recycle bin");
+        QTest::newRow("restore of a row not in the bin")
+            << QStringList{QStringLiteral("--restore"), QStringLiteral("7")} << 1 << QString()
+            << QStringLiteral("vestrane: no row 7 in the recycle bin");
+        QTest::newRow("empty recycle bin")
+            << QStringList{QStringLiteral("--recycle-bin")} << 0 << QString() << QString();
         QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
                                  << QStringLiteral("vestrane %1\n").arg(projectVersion()) << QString();
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << StartOptions::usage() << QString();
@@ -320,8 +321,7 @@ private Q_SLOTS:
                 QSKIP("mounting a tmpfs needs root");
             QFile filler(env.runtimeDir() + QStringLiteral("/filler"));
             QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(1024, 'x')) > 0 && filler.flush()) {
-            }
+            while (filler.write(QByteArray(1024, 'x')) > 0 && filler.flush()) {}
         } else if (!mountTmpfs(env.runtimeDir(), runtime)) {
             QSKIP("mounting a tmpfs needs root");
         }
@@ -391,7 +391,8 @@ private Q_SLOTS:
 
         const Run listed = runWithoutDisplay({QStringLiteral("--recycle-bin")});
         QCOMPARE(listed.exitCode, 0);
-        const QRegularExpression line(QStringLiteral("^1\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\tIE收藏夹\twww.a.cn\t甲 乙\n$"));
+        const QRegularExpression line(
+            QStringLiteral("^1\t\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\tIE收藏夹\twww.a.cn\t甲 乙\n$"));
         QVERIFY2(line.match(listed.out).hasMatch(), qPrintable(listed.out));
 
         const Run restored = runWithoutDisplay({QStringLiteral("--restore"), QStringLiteral("1")});

@@ -19,8 +19,10 @@
 class BusClient
 {
 public:
-    BusClient() : m_name(QStringLiteral("client-%1").arg(++counter())),
-                  m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_name)) {}
+    BusClient()
+        : m_name(QStringLiteral("client-%1").arg(++counter())),
+          m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_name))
+    {}
     ~BusClient() { QDBusConnection::disconnectFromBus(m_name); }
 
     QDBusConnection &bus() { return m_bus; }
@@ -97,26 +99,26 @@ inline bool onPrivateBus()
 }
 
 // Like VESTRANE_TEST_MAIN, on the private bus only.
-#define VESTRANE_BUS_TEST_MAIN(TestClass)                                                  \
-    int main(int argc, char **argv)                                                        \
-    {                                                                                      \
-        if (!onPrivateBus())                                                               \
-            return 1;                                                                      \
-        TestEnv testEnv;                                                                   \
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));                   \
-        QApplication app(argc, argv);                                                      \
-        TestClass tc;                                                                      \
-        return QTest::qExec(&tc, argc, argv);                                              \
+#define VESTRANE_BUS_TEST_MAIN(TestClass)                                                                              \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        if (!onPrivateBus())                                                                                           \
+            return 1;                                                                                                  \
+        TestEnv testEnv;                                                                                               \
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));                                                \
+        QApplication app(argc, argv);                                                                                  \
+        TestClass tc;                                                                                                  \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
     }
 
 // For tests that need the folders the bus daemon itself was started with (activation):
 // the script made them for this test alone.
-#define VESTRANE_BUS_TEST_MAIN_DAEMON_FOLDERS(TestClass)                                   \
-    int main(int argc, char **argv)                                                        \
-    {                                                                                      \
-        if (!onPrivateBus())                                                               \
-            return 1;                                                                      \
-        QApplication app(argc, argv);                                                      \
-        TestClass tc;                                                                      \
-        return QTest::qExec(&tc, argc, argv);                                              \
+#define VESTRANE_BUS_TEST_MAIN_DAEMON_FOLDERS(TestClass)                                                               \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        if (!onPrivateBus())                                                                                           \
+            return 1;                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        TestClass tc;                                                                                                  \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
     }

@@ -70,7 +70,8 @@ bool running(uint pid)
 
 QString settingsFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Kelvo/Kelvo.conf");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Kelvo/Kelvo.conf");
 }
 
 } // namespace
@@ -133,9 +134,10 @@ private Q_SLOTS:
 
         BusClient client;
         // Introspection starts the program without a SendUrl call.
-        const QDBusMessage introspection = waitForReply(
-            client.call(BusClient::method(QStringLiteral("Introspect"), QStringLiteral("org.freedesktop.DBus.Introspectable"))),
-            30000);
+        const QDBusMessage introspection =
+            waitForReply(client.call(BusClient::method(QStringLiteral("Introspect"),
+                                                       QStringLiteral("org.freedesktop.DBus.Introspectable"))),
+                         30000);
         QVERIFY2(introspection.type() == QDBusMessage::ReplyMessage, qPrintable(introspection.errorMessage()));
         const uint pid = bus()->servicePid(QStringLiteral("Quorvel.PIO")).value();
         QVERIFY(pid != 0);
@@ -170,7 +172,9 @@ private Q_SLOTS:
         QCOMPARE(runToEnd(programPath(), {QStringLiteral("/RegServer")}), 0);
         QFile::remove(settingsFile());
         QByteArray error;
-        QCOMPARE(runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral(" "), QStringLiteral("x")}, &error), 0);
+        QCOMPARE(
+            runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral(" "), QStringLiteral("x")}, &error),
+            0);
         QVERIFY2(error.isEmpty(), error.constData());
         QVERIFY(QFileInfo::exists(settingsFile())); // the program did start
         QTRY_VERIFY_WITH_TIMEOUT(!nameOwned(), 10000); // and ended after the call
@@ -179,7 +183,9 @@ private Q_SLOTS:
     void sendUrlClientFailsWhenNothingCanServe()
     {
         QByteArray error;
-        QCOMPARE(runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://a/"), QStringLiteral("b")}, &error), 1);
+        QCOMPARE(runToEnd(programPath(),
+                          {QStringLiteral("--send-url"), QStringLiteral("http://a/"), QStringLiteral("b")}, &error),
+                 1);
         QVERIFY2(error.contains("Quorvel.PIO"), error.constData());
         QCOMPARE(runToEnd(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://a/")}, &error), 2);
         QVERIFY(error.contains("usage"));
@@ -192,7 +198,8 @@ private Q_SLOTS:
         QVERIFY(m_server->ownsBusName());
         QProcess client;
         client.setProcessEnvironment(withoutDisplay());
-        client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://example.com/"), QStringLiteral("例子")});
+        client.start(programPath(),
+                     {QStringLiteral("--send-url"), QStringLiteral("http://example.com/"), QStringLiteral("例子")});
         AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://example.com/"));
@@ -259,7 +266,8 @@ private Q_SLOTS:
         client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("http://a/"), QStringLiteral("b")});
         QTRY_COMPARE_WITH_TIMEOUT(client.state(), QProcess::NotRunning, 15000);
         QCOMPARE(client.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(client.readAllStandardError()).contains(QStringLiteral("Invalid data type for 'Path'")));
+        QVERIFY(
+            QString::fromUtf8(client.readAllStandardError()).contains(QStringLiteral("Invalid data type for 'Path'")));
 
         program.kill();
         QVERIFY(program.waitForFinished());

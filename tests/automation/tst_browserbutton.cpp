@@ -56,8 +56,8 @@ private:
     {
         m_driver.start(QStringLiteral("node"),
                        {QStringLiteral(VESTRANE_SOURCE_DIR "/tests/automation/") + script,
-                        QStandardPaths::findExecutable(browser), QStringLiteral(VESTRANE_SOURCE_DIR "/browser-extension"),
-                        profile, extensionId});
+                        QStandardPaths::findExecutable(browser),
+                        QStringLiteral(VESTRANE_SOURCE_DIR "/browser-extension"), profile, extensionId});
     }
     // The driver's lines once it has ended by itself, each a JSON object.
     QList<QJsonObject> driverResults()
@@ -80,7 +80,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty(), "chromium is not installed");
-        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("firefox-esr")).isEmpty(), "firefox-esr is not installed");
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("firefox-esr")).isEmpty(),
+                 "firefox-esr is not installed");
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("node")).isEmpty(), "node is not installed");
         Dialogs::startRecording();
     }
@@ -134,12 +135,14 @@ private Q_SLOTS:
     {
         registerAndServe(QDir::homePath() + QStringLiteral("/.mozilla"));
         startDriver(QStringLiteral("drive-firefox.mjs"), QStringLiteral("firefox-esr"),
-                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/firefox-profile"),
+                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                        + QStringLiteral("/firefox-profile"),
                     QLatin1String(BrowserHosts::FirefoxExtensionId));
         AddressEditor *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
         const QString address = controls(*editor).addressEdit->text();
-        QVERIFY2(address.startsWith(QLatin1String("http://127.0.0.1:")) && address.endsWith(QLatin1String("/%E9%A1%B5%E9%9D%A2")),
+        QVERIFY2(address.startsWith(QLatin1String("http://127.0.0.1:"))
+                     && address.endsWith(QLatin1String("/%E9%A1%B5%E9%9D%A2")),
                  qPrintable(address));
         QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("火狐页面 Test"));
         QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);

@@ -62,7 +62,8 @@ private Q_SLOTS:
         QCOMPARE(BrowserHosts::firefoxManifestFiles().size(), 2);
         QCOMPARE(BrowserHosts::chromiumManifestFiles().size(), 5);
         const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        const QStringList installed{BrowserHosts::firefoxManifestFiles().at(1), BrowserHosts::chromiumManifestFiles().at(0),
+        const QStringList installed{BrowserHosts::firefoxManifestFiles().at(1),
+                                    BrowserHosts::chromiumManifestFiles().at(0),
                                     BrowserHosts::chromiumManifestFiles().at(4)};
         QVERIFY(installed.at(0).startsWith(config + QStringLiteral("/mozilla/")));
         for (const QString &file : installed)

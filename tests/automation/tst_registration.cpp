@@ -63,7 +63,8 @@ private Q_SLOTS:
         QTest::newRow("none") << QStringList() << int(StartMode::Normal);
         QTest::newRow("slash, lower case") << QStringList{QStringLiteral("/regserver")} << int(StartMode::Register);
         QTest::newRow("minus, mixed case") << QStringList{QStringLiteral("-UnRegServer")} << int(StartMode::Unregister);
-        QTest::newRow("as the bus passes it") << QStringList{QStringLiteral("-Embedding")} << int(StartMode::BusStarted);
+        QTest::newRow("as the bus passes it")
+            << QStringList{QStringLiteral("-Embedding")} << int(StartMode::BusStarted);
         QTest::newRow("automation") << QStringList{QStringLiteral("/AUTOMATION")} << int(StartMode::BusStarted);
         QTest::newRow("without a prefix") << QStringList{QStringLiteral("regserver")} << int(StartMode::Refused);
         QTest::newRow("embedding wins over regserver")
@@ -91,10 +92,11 @@ private Q_SLOTS:
 
     void serviceFileStartsTheQuotedProgramForTheBus()
     {
-        const QString text = QString::fromUtf8(
-            Registration::serviceFileContents(QStringLiteral("/opt/my apps/a\"b\\c$d`e/vestrane")));
-        QCOMPARE(text, QStringLiteral("[D-BUS Service]\nName=Quorvel.PIO\n"
-                                      "Exec=\"/opt/my apps/a\\\\\"b\\\\\\\\c$d`e/vestrane\" -EMBEDDING\n"));
+        const QString text =
+            QString::fromUtf8(Registration::serviceFileContents(QStringLiteral("/opt/my apps/a\"b\\c$d`e/vestrane")));
+        QCOMPARE(text,
+                 QStringLiteral("[D-BUS Service]\nName=Quorvel.PIO\n"
+                                "Exec=\"/opt/my apps/a\\\\\"b\\\\\\\\c$d`e/vestrane\" -EMBEDDING\n"));
         QVERIFY_THROWS_EXCEPTION(AppError, Registration::serviceFileContents(QStringLiteral("/a\nb")));
     }
 
@@ -103,7 +105,8 @@ private Q_SLOTS:
         Registration::writeFiles(QStringLiteral("/usr/bin/vestrane"));
         QCOMPARE(Registration::serviceFile(), dataHome() + QStringLiteral("/dbus-1/services/Quorvel.PIO.service"));
         QCOMPARE(Registration::interfaceFile(), dataHome() + QStringLiteral("/dbus-1/interfaces/Quorvel.IPIO.xml"));
-        QCOMPARE(readAll(Registration::serviceFile()), Registration::serviceFileContents(QStringLiteral("/usr/bin/vestrane")));
+        QCOMPARE(readAll(Registration::serviceFile()),
+                 Registration::serviceFileContents(QStringLiteral("/usr/bin/vestrane")));
         QCOMPARE(readAll(Registration::interfaceFile()), Registration::interfaceXml());
         QVERIFY(Registration::interfaceXml().contains("<interface name=\"Quorvel.IPIO\">"));
 

@@ -147,7 +147,8 @@ private Q_SLOTS:
                                + QStringLiteral("/Kelvo/address.mdb"));
             QVERIFY(db.open());
             QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("select AddressName, Times from address where Address = 'example.com/path'")));
+            QVERIFY(query.exec(
+                QStringLiteral("select AddressName, Times from address where Address = 'example.com/path'")));
             QVERIFY(query.next());
             QCOMPARE(query.value(0).toString(), QStringLiteral("例子"));
             QCOMPARE(query.value(1).toInt(), 0);
@@ -159,7 +160,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("name");
-        QTest::newRow("control characters") << QStringLiteral("a\x01" "b\tc") << QStringLiteral("x\x7f" "y");
+        QTest::newRow("control characters") << QStringLiteral("a\x01"
+                                                              "b\tc")
+                                            << QStringLiteral("x\x7f"
+                                                              "y");
         QTest::newRow("right-to-left mark") << QStringLiteral("\u200Fhttp://例子.中国/") << QStringLiteral("\u202Eabc");
         QTest::newRow("ideographic space is content") << QStringLiteral("\u3000") << QStringLiteral("\u3000");
         QTest::newRow("quotes") << QStringLiteral("http://x/?q='\"%_") << QStringLiteral("it's \"quoted\"");
@@ -205,7 +209,8 @@ private Q_SLOTS:
     {
         serve();
         BusClient client;
-        const auto errorName = [&](const QString &member, const QString &interface, const QVariantList &arguments = {}) {
+        const auto errorName = [&](const QString &member, const QString &interface,
+                                   const QVariantList &arguments = {}) {
             QDBusMessage message = BusClient::method(member, interface);
             message.setArguments(arguments);
             const QDBusMessage reply = waitForReply(client.call(message));
@@ -214,14 +219,16 @@ private Q_SLOTS:
         const QString ipio = QStringLiteral("Quorvel.IPIO");
         const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
         QCOMPARE(errorName(QStringLiteral("Nope"), ipio), QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
-        QCOMPARE(errorName(QStringLiteral("SendUrl"), QStringLiteral("Quorvel.Other"), {QStringLiteral("a"), QStringLiteral("b")}),
+        QCOMPARE(errorName(QStringLiteral("SendUrl"), QStringLiteral("Quorvel.Other"),
+                           {QStringLiteral("a"), QStringLiteral("b")}),
                  QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
         QCOMPARE(errorName(QStringLiteral("Get"), properties, {ipio, QStringLiteral("Name1")}),
                  QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
         QCOMPARE(errorName(QStringLiteral("Set"), properties,
                            {ipio, QStringLiteral("Name1"), QVariant::fromValue(QDBusVariant(QStringLiteral("x")))}),
                  QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"));
-        QCOMPARE(errorName(QStringLiteral("GetAll"), properties, {5}), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QCOMPARE(errorName(QStringLiteral("GetAll"), properties, {5}),
+                 QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
         QCOMPARE(errorName(QStringLiteral("GetAll"), properties, {QStringLiteral("Quorvel.Other")}),
                  QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
 
@@ -261,7 +268,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QString>("error");
-        QTest::newRow("path is a list") << QByteArray("[General]\nPath=a, b\n") << QStringLiteral("Invalid data type for 'Path'");
+        QTest::newRow("path is a list") << QByteArray("[General]\nPath=a, b\n")
+                                        << QStringLiteral("Invalid data type for 'Path'");
         QTest::newRow("folder missing") << QByteArray("[General]\nPath=/nonexistent-vestrane-folder\n")
                                         << QStringLiteral("/nonexistent-vestrane-folder");
     }
@@ -303,9 +311,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("waitingBefore");
         QTest::addColumn<QString>("error");
         QTest::newRow("program ends, SendUrl") << "SendUrl" << 0 << "ended before the address was saved";
-        QTest::newRow("program ends, SendUrlWithResult") << "SendUrlWithResult" << 0
-                                                         << "ended before the address was saved";
-        QTest::newRow("more calls than the bound") << "SendUrl" << int(AutomationObject::MaxPendingCalls) << "20 calls are waiting";
+        QTest::newRow("program ends, SendUrlWithResult")
+            << "SendUrlWithResult" << 0 << "ended before the address was saved";
+        QTest::newRow("more calls than the bound")
+            << "SendUrl" << int(AutomationObject::MaxPendingCalls) << "20 calls are waiting";
     }
     void callsWithoutTheUsersAnswerGetAnError()
     {
@@ -341,7 +350,8 @@ private Q_SLOTS:
     void failureInsideTheCallReturnsItsText()
     {
         serve();
-        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw AppError(QStringLiteral("无法打开数据库")); });
+        m_server->editors()->setEditorFactory(
+            []() -> AddressEditor * { throw AppError(QStringLiteral("无法打开数据库")); });
         BusClient client;
         const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
@@ -387,7 +397,8 @@ private Q_SLOTS:
             QVERIFY(editor);
             QTest::qWait(20); // painted once
             key = {controls(*editor).saveButton->icon().cacheKey(), controls(*editor).closeButton->icon().cacheKey(),
-                   controls(*editor).minimiseButton->icon().cacheKey(), controls(*editor).captionIcon->pixmap().cacheKey()};
+                   controls(*editor).minimiseButton->icon().cacheKey(),
+                   controls(*editor).captionIcon->pixmap().cacheKey()};
             closeLater(editor);
             QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
             QTRY_COMPARE(m_server->pendingCalls(), 0);

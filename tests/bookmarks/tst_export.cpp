@@ -66,8 +66,7 @@ QStringList strictProblems(const QByteArray &bytes)
                 problems << QStringLiteral("misnested </%1>").arg(tag.mid(1));
             continue;
         }
-        static const QRegularExpression element(
-            QStringLiteral("^([A-Za-z0-9]+)((?:\\s+[A-Z_-]+=\"[^\"<>]*\")*)$"));
+        static const QRegularExpression element(QStringLiteral("^([A-Za-z0-9]+)((?:\\s+[A-Z_-]+=\"[^\"<>]*\")*)$"));
         const QRegularExpressionMatch match = element.match(tag);
         if (!match.hasMatch()) {
             problems << QStringLiteral("malformed tag <%1>").arg(tag.left(60));
@@ -116,7 +115,8 @@ private Q_SLOTS:
 
     void schemeIsAddedOnlyWhereThereIsNone()
     {
-        QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("www.x.com:8080/a")), QStringLiteral("http://www.x.com:8080/a"));
+        QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("www.x.com:8080/a")),
+                 QStringLiteral("http://www.x.com:8080/a"));
         QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("localhost:3000")), QStringLiteral("http://localhost:3000"));
         QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("https://x.com")), QStringLiteral("https://x.com"));
         QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("ftp://x.com")), QStringLiteral("ftp://x.com"));
@@ -131,7 +131,8 @@ private Q_SLOTS:
         ImportService::importFile(source, bookmarkData(QStringLiteral("firefox/places.sqlite")));
         QCOMPARE(GroupStore::addGroup(source, QStringLiteral("Tom & \"Jerry\" <组>")), GroupStore::Outcome::Done);
         const int hostile = *GroupStore::groupNoOf(source, QStringLiteral("Tom & \"Jerry\" <组>"));
-        AddressStore::insert(source, QStringLiteral("www.x.com:8080/a?b=1&c=<2>"), QStringLiteral("a \"q\" & <b>"), hostile);
+        AddressStore::insert(source, QStringLiteral("www.x.com:8080/a?b=1&c=<2>"), QStringLiteral("a \"q\" & <b>"),
+                             hostile);
         AddressStore::insert(source, QStringLiteral("example.org"), QString(), hostile);
         QCOMPARE(GroupStore::addGroup(source, QStringLiteral("空组")), GroupStore::Outcome::Done);
         // Line feeds and tabs inside names come back as they were.
@@ -178,13 +179,15 @@ private Q_SLOTS:
 
         const QByteArray favourites = ExportService::render(db, ExportScope::favourites());
         QVERIFY(favourites.isValidUtf8());
-        QVERIFY(favourites.contains(">A\xEF\xBF\xBD" "B</A>"));
+        QVERIFY(favourites.contains(">A\xEF\xBF\xBD"
+                                    "B</A>"));
         QCOMPARE(favourites.count("<H3>"), 1);
         QVERIFY(favourites.contains("<DT><H3>收藏夹</H3>"));
         QCOMPARE(favourites.count("<DT><A "), 2);
 
         int count = 0;
-        const QByteArray group = ExportService::render(db, ExportScope::group(QStringLiteral("书签菜单 / Reading")), &count);
+        const QByteArray group =
+            ExportService::render(db, ExportScope::group(QStringLiteral("书签菜单 / Reading")), &count);
         QCOMPARE(count, 3);
         QCOMPARE(group.count("<H3>"), 2);
         QVERIFY(group.contains("<H3>书签菜单</H3>"));

@@ -51,7 +51,8 @@ private Q_SLOTS:
         const auto dev = AddressStore::list(*m_db, AddressFilter::group(QStringLiteral("书签工具栏 / Dev")));
         QCOMPARE(dev.size(), size_t(4));
         QCOMPARE(dev[0].address, QStringLiteral("https://developer.mozilla.org/en-US"));
-        const auto domestic = AddressStore::list(*m_db, AddressFilter::group(QStringLiteral("书签工具栏 / 新闻 / 国内")));
+        const auto domestic =
+            AddressStore::list(*m_db, AddressFilter::group(QStringLiteral("书签工具栏 / 新闻 / 国内")));
         QCOMPARE(domestic[0].address, QStringLiteral("www.people.com.cn"));
 
         const ImportReport again = ImportService::importFile(*m_db, file);
@@ -68,20 +69,23 @@ private Q_SLOTS:
         QCOMPARE(GroupStore::addGroup(*m_db, QStringLiteral("G")), GroupStore::Outcome::Done);
         AddressStore::insert(*m_db, QStringLiteral("www.Example.com/a"), QStringLiteral("stored"),
                              *GroupStore::groupNoOf(*m_db, QStringLiteral("G")));
-        const ImportPlan plan = ImportService::plan(*m_db, netscape("<DL>"
-"<DT><H3>G</H3><DL>"
-"<DT><A HREF='http://WWW.EXAMPLE.COM/a/'>stored, other spelling</A>"
-"<DT><A HREF='http://www.example.com/A'>path case counts</A>"
-"<DT><A HREF='https://new.example/x'>new</A>"
-"<DT><A HREF='https://NEW.example/x/'>new again</A>"
-"</DL>"
-"<DT><H3>H</H3><DL><DT><A HREF='https://new.example/x'>other group</A></DL>"
-"</DL>"));
+        const ImportPlan plan =
+            ImportService::plan(*m_db,
+                                netscape("<DL>"
+                                         "<DT><H3>G</H3><DL>"
+                                         "<DT><A HREF='http://WWW.EXAMPLE.COM/a/'>stored, other spelling</A>"
+                                         "<DT><A HREF='http://www.example.com/A'>path case counts</A>"
+                                         "<DT><A HREF='https://new.example/x'>new</A>"
+                                         "<DT><A HREF='https://NEW.example/x/'>new again</A>"
+                                         "</DL>"
+                                         "<DT><H3>H</H3><DL><DT><A HREF='https://new.example/x'>other group</A></DL>"
+                                         "</DL>"));
         QStringList marks;
         for (const ImportRow &row : plan.rows)
             marks << QStringLiteral("%1:%2").arg(row.title).arg(row.duplicate ? "dup" : "new");
-        QCOMPARE(marks, (QStringList{"stored, other spelling:dup", "path case counts:new", "new:new",
-                                     "new again:dup", "other group:new"}));
+        QCOMPARE(marks,
+                 (QStringList{"stored, other spelling:dup", "path case counts:new", "new:new", "new again:dup",
+                              "other group:new"}));
         QVERIFY(!plan.rows[0].checked);
         QCOMPARE(plan.rows[0].duplicateHint, QStringLiteral("已存在于组别“G”"));
         QVERIFY(plan.rows[3].duplicateHint.contains(QStringLiteral("本次导入")));
@@ -90,14 +94,14 @@ private Q_SLOTS:
     void reportCountsWhatTheUserChose()
     {
         BookmarkSet set = netscape("<DL>"
-"<DT><A HREF='https://a.example/' ADD_DATE='1700000000'>A</A>"
-"<DT><A HREF='https://a.example'>A twice</A>"
-"<DT><A HREF='https://b.example/'>B</A>"
-"<DT><A HREF='https://c.example/'>C \xe4\xb8\xad\xe6\x96\x87\xff</A>"
-"<DT><A HREF='javascript:void(0)'>script</A>"
-"<DT><A HREF=' --remote-debugging-port=9333'>a browser's option</A>"
-"<DT><H3>Empty</H3><DL></DL>"
-"</DL>");
+                                   "<DT><A HREF='https://a.example/' ADD_DATE='1700000000'>A</A>"
+                                   "<DT><A HREF='https://a.example'>A twice</A>"
+                                   "<DT><A HREF='https://b.example/'>B</A>"
+                                   "<DT><A HREF='https://c.example/'>C \xe4\xb8\xad\xe6\x96\x87\xff</A>"
+                                   "<DT><A HREF='javascript:void(0)'>script</A>"
+                                   "<DT><A HREF=' --remote-debugging-port=9333'>a browser's option</A>"
+                                   "<DT><H3>Empty</H3><DL></DL>"
+                                   "</DL>");
         QCOMPARE(set.badBytes, 1);
         set.tooDeep = 2; // as a file nested deeper than the limit gives it
         ImportPlan plan = ImportService::plan(*m_db, std::move(set));
@@ -108,8 +112,9 @@ private Q_SLOTS:
         QCOMPARE(report.unchecked, 1);
         QCOMPARE(report.notWeb, 2);
         QCOMPARE(report.groupsCreated, 1);
-        QCOMPARE(report.summary(), QStringLiteral("导入 2 条，重复跳过 1 条，未选中 1 条，非网址 2 条，新建组别 1 个，空文件夹 1 个，"
-                                                  "超过 256 层文件夹未导入 2 条，无法解码的字节 1 个"));
+        QCOMPARE(report.summary(),
+                 QStringLiteral("导入 2 条，重复跳过 1 条，未选中 1 条，非网址 2 条，新建组别 1 个，空文件夹 1 个，"
+                                "超过 256 层文件夹未导入 2 条，无法解码的字节 1 个"));
         const QStringList details = report.details().split(QLatin1Char('\n'));
         QCOMPARE(details.size(), 4);
         QVERIFY(details.filter(QStringLiteral("未选中：f.html / B <https://b.example/>")).size() == 1);
@@ -122,11 +127,12 @@ private Q_SLOTS:
 
     void failureAndCancelStoreNothing()
     {
-        const ImportPlan plan = ImportService::plan(*m_db, netscape("<DL>"
-"<DT><H3>New</H3><DL>"
-"<DT><A HREF='https://ok.example/'>ok</A>"
-"<DT><A HREF='https://boom.example/'>boom</A>"
-"</DL></DL>"));
+        const ImportPlan plan = ImportService::plan(*m_db,
+                                                    netscape("<DL>"
+                                                             "<DT><H3>New</H3><DL>"
+                                                             "<DT><A HREF='https://ok.example/'>ok</A>"
+                                                             "<DT><A HREF='https://boom.example/'>boom</A>"
+                                                             "</DL></DL>"));
         TestEngine::refuseWrites(*m_db, QStringLiteral("address"), QStringLiteral("INSERT"),
                                  QStringLiteral("NEW.Address = 'https://boom.example'"));
         const int groups = countRows(*m_db, QStringLiteral("BaseGroup"));

@@ -46,12 +46,12 @@ void writeDatabase(const QString &file, const QString &statements)
     QSqlDatabase::removeDatabase(QStringLiteral("maker"));
 }
 
-const QString placesTables = QStringLiteral(
-    "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, last_visit_date INTEGER);\n"
-    "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
-    "position INTEGER, title TEXT, dateAdded INTEGER, guid TEXT);\n"
-    "INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 0, 'root________');\n"
-    "INSERT INTO moz_bookmarks VALUES (2, 2, NULL, 1, 0, 'toolbar', 0, 'toolbar_____');\n");
+const QString placesTables =
+    QStringLiteral("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, last_visit_date INTEGER);\n"
+                   "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
+                   "position INTEGER, title TEXT, dateAdded INTEGER, guid TEXT);\n"
+                   "INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 0, 'root________');\n"
+                   "INSERT INTO moz_bookmarks VALUES (2, 2, NULL, 1, 0, 'toolbar', 0, 'toolbar_____');\n");
 
 // Writes, in the form of each kind of source, `levels` folders nested in one another
 // under the toolbar root, each holding one bookmark (https://hN.example/ at level N)
@@ -65,8 +65,9 @@ QString writeNested(const QString &root, const QString &kind, int levels)
     if (kind == QLatin1String("chromium")) {
         QByteArray json = "{\"roots\":{\"bookmark_bar\":{\"type\":\"folder\",\"name\":\"Bar\",\"children\":[";
         for (int level = 1; level <= levels; ++level)
-            json += "{\"type\":\"folder\",\"name\":\"f\",\"children\":[{\"type\":\"url\",\"name\":\"t\",\"url\":\"https://h"
-                    + QByteArray::number(level) + ".example/\"}" + (level < levels ? "," : "");
+            json +=
+                "{\"type\":\"folder\",\"name\":\"f\",\"children\":[{\"type\":\"url\",\"name\":\"t\",\"url\":\"https://h"
+                + QByteArray::number(level) + ".example/\"}" + (level < levels ? "," : "");
         json += QByteArray(levels, ']').replace("]", "]}") + "]}}}";
         writeFile(root + QStringLiteral("/Bookmarks"), json);
         return root + QStringLiteral("/Bookmarks");
@@ -121,7 +122,7 @@ QStringList readmeRows(const QString &file, const QHash<QString, QString> &rootN
             group += QStringLiteral(" / ") + path;
         const QString title = unquote(cells[4]);
         rows << group + QLatin1Char('|') + (title == QLatin1String("(empty title)") ? QString() : title)
-                    + QLatin1Char('|') + url;
+                + QLatin1Char('|') + url;
     }
     return rows;
 }
@@ -155,13 +156,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(int, separators);
-        const QHash<QString, QString> roots =
-            file.startsWith(QLatin1String("firefox"))
-                ? QHash<QString, QString>{{QStringLiteral("toolbar"), QStringLiteral("书签工具栏")},
-                                          {QStringLiteral("menu"), QStringLiteral("书签菜单")},
-                                          {QStringLiteral("unfiled"), QStringLiteral("其他书签")}}
-                : QHash<QString, QString>{{QStringLiteral("toolbar"), QStringLiteral("书签栏")},
-                                          {QStringLiteral("other"), QStringLiteral("其他书签")}};
+        const QHash<QString, QString> roots = file.startsWith(QLatin1String("firefox"))
+            ? QHash<QString, QString>{{QStringLiteral("toolbar"), QStringLiteral("书签工具栏")},
+                                      {QStringLiteral("menu"), QStringLiteral("书签菜单")},
+                                      {QStringLiteral("unfiled"), QStringLiteral("其他书签")}}
+            : QHash<QString, QString>{{QStringLiteral("toolbar"), QStringLiteral("书签栏")},
+                                      {QStringLiteral("other"), QStringLiteral("其他书签")}};
         const QStringList expected = readmeRows(file, roots);
         QVERIFY(expected.size() >= 27);
 
@@ -221,11 +221,12 @@ private Q_SLOTS:
     void gb18030FileIsDecodedByItsMeta()
     {
         const BookmarkSet set = BookmarkFile::read(dataFile(QStringLiteral("gb18030.html")));
-        QCOMPARE(rowsOf(set), (QStringList{
-                                  QStringLiteral("中文资料|中国政府网|http://www.gov.cn/"),
-                                  QStringLiteral("中文资料|百度百科：长城 & 故宫|https://baike.baidu.com/item/%E9%95%BF%E5%9F%8E"),
-                                  QStringLiteral("gb18030.html|汉典 𠀀|https://www.zdic.net/"),
-                              }));
+        QCOMPARE(rowsOf(set),
+                 (QStringList{
+                     QStringLiteral("中文资料|中国政府网|http://www.gov.cn/"),
+                     QStringLiteral("中文资料|百度百科：长城 & 故宫|https://baike.baidu.com/item/%E9%95%BF%E5%9F%8E"),
+                     QStringLiteral("gb18030.html|汉典 𠀀|https://www.zdic.net/"),
+                 }));
         QCOMPARE(set.bookmarks[0].added, QDateTime::fromSecsSinceEpoch(1700000100));
         QCOMPARE(set.bookmarks[0].lastVisit, QDateTime::fromSecsSinceEpoch(1700003600));
     }
@@ -240,7 +241,7 @@ private Q_SLOTS:
 
         const QString title(100 * 1024, QChar(0x4E2D));
         const QByteArray file = "<DL><DT><H3>" + title.toUtf8() + "</H3><DL><DT><A HREF=\"https://x.example/\">"
-                                + title.toUtf8() + "</A></DL></DL>";
+            + title.toUtf8() + "</A></DL></DL>";
         const BookmarkSet huge = NetscapeReader::read(file, QStringLiteral("f"));
         QCOMPARE(huge.bookmarks.size(), size_t(1));
         QCOMPARE(huge.bookmarks[0].title, title);
@@ -250,13 +251,14 @@ private Q_SLOTS:
     void brokenMarkupKeepsWhatCanBeRead()
     {
         const BookmarkSet set = BookmarkFile::read(dataFile(QStringLiteral("broken.html")));
-        QCOMPARE(rowsOf(set), (QStringList{
-                                  QStringLiteral("broken.html|Unquoted attributes|https://unquoted.example/a?x=1&y=2"),
-                                  QStringLiteral("broken.html|No closing tag|https://noclose.example/"),
-                                  QStringLiteral("Folder|Single 中文 &bogus; &amp|https://single.example/"),
-                                  QStringLiteral("broken.html|After the stray closers|https://after.example/"),
-                                  QStringLiteral("broken.html||https://eof.example/"),
-                              }));
+        QCOMPARE(rowsOf(set),
+                 (QStringList{
+                     QStringLiteral("broken.html|Unquoted attributes|https://unquoted.example/a?x=1&y=2"),
+                     QStringLiteral("broken.html|No closing tag|https://noclose.example/"),
+                     QStringLiteral("Folder|Single 中文 &bogus; &amp|https://single.example/"),
+                     QStringLiteral("broken.html|After the stray closers|https://after.example/"),
+                     QStringLiteral("broken.html||https://eof.example/"),
+                 }));
         QCOMPARE(set.notWeb.size(), size_t(2));
         QCOMPARE(set.emptyFolders, 1); // the heading that no list followed
         QCOMPARE(set.bookmarks[0].added, QDateTime::fromSecsSinceEpoch(1700000000));
@@ -271,25 +273,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("row");
         QTest::addColumn<int>("badBytes");
         const auto file = [](const char *name) { return dataBytes(QStringLiteral("charsets/") + QLatin1String(name)); };
-        QTest::newRow("big5") << file("big5.html") << QStringLiteral("繁體資料|中華民國 臺灣|https://big5.example/") << 0;
+        QTest::newRow("big5") << file("big5.html") << QStringLiteral("繁體資料|中華民國 臺灣|https://big5.example/")
+                              << 0;
         QTest::newRow("windows-1252") << file("windows-1252.html")
-                                      << QStringLiteral("Café Folder|Naïve résumé – 5 €|https://windows-1252.example/") << 0;
-        QTest::newRow("shift_jis") << file("shift_jis.html") << QStringLiteral("日本語|東京タワー|https://shift_jis.example/") << 0;
-        QTest::newRow("euc-kr") << file("euc-kr.html") << QStringLiteral("한국어|서울 날씨|https://euc-kr.example/") << 0;
-        QTest::newRow("koi8-r") << file("koi8-r.html") << QStringLiteral("Русский|Новости дня|https://koi8-r.example/") << 0;
+                                      << QStringLiteral("Café Folder|Naïve résumé – 5 €|https://windows-1252.example/")
+                                      << 0;
+        QTest::newRow("shift_jis") << file("shift_jis.html")
+                                   << QStringLiteral("日本語|東京タワー|https://shift_jis.example/") << 0;
+        QTest::newRow("euc-kr") << file("euc-kr.html") << QStringLiteral("한국어|서울 날씨|https://euc-kr.example/")
+                                << 0;
+        QTest::newRow("koi8-r") << file("koi8-r.html") << QStringLiteral("Русский|Новости дня|https://koi8-r.example/")
+                                << 0;
         QTest::newRow("utf-16le") << file("utf-16le.html")
                                   << QStringLiteral("中文 UTF-16LE|汉字 𠀀 😀|https://utf-16le.example/") << 0;
         QTest::newRow("utf-16be") << file("utf-16be.html")
                                   << QStringLiteral("中文 UTF-16BE|汉字 𠀀 😀|https://utf-16be.example/") << 0;
-        QTest::newRow("utf-8 mark over meta") << file("utf-8-bom.html")
-                                              << QStringLiteral("Ünïcode|标记优先|https://utf-8-bom.example/") << 0;
-        QTest::newRow("none, utf-8") << QStringLiteral("<DL><DT><A HREF=\"https://a.example/\">无声明</A></DL>").toUtf8()
-                                     << QStringLiteral("f|无声明|https://a.example/") << 0;
+        QTest::newRow("utf-8 mark over meta")
+            << file("utf-8-bom.html") << QStringLiteral("Ünïcode|标记优先|https://utf-8-bom.example/") << 0;
+        QTest::newRow("none, utf-8")
+            << QStringLiteral("<DL><DT><A HREF=\"https://a.example/\">无声明</A></DL>").toUtf8()
+            << QStringLiteral("f|无声明|https://a.example/") << 0;
         // No meta and no valid UTF-8: the Chinese code page is the likely one.
         QStringEncoder gb("GB18030");
-        QTest::newRow("none, gb18030")
-            << QByteArray(gb.encode(QStringLiteral("<DL><DT><A HREF=\"https://b.example/\">旧文件</A></DL>")))
-            << QStringLiteral("f|旧文件|https://b.example/") << 0;
+        QTest::newRow("none, gb18030") << QByteArray(
+            gb.encode(QStringLiteral("<DL><DT><A HREF=\"https://b.example/\">旧文件</A></DL>")))
+                                       << QStringLiteral("f|旧文件|https://b.example/") << 0;
         QTest::newRow("none, utf-8 but a byte")
             << QByteArray("<DL><DT><H3>\xe4\xb8\xad\xe6\x96\x87</H3><DL><DT><A HREF=\"https://c.example/\">"
                           "\xe4\xb8\xad\xe6\x96\x87\xff\xe7\xbd\x91\xe9\xa1\xb5</A></DL></DL>")
@@ -327,8 +335,8 @@ private Q_SLOTS:
         html = html.left(html.lastIndexOf('\n', unfiled) + 1) + "</DL>\n";
 
         QStringList fromFile = rowsOf(NetscapeReader::read(html, QStringLiteral("bookmarks.html")));
-        QStringList fromDatabase =
-            rowsOf(BookmarkFile::read(dataFile(QStringLiteral("firefox/places.sqlite")))).filter(QRegularExpression(QStringLiteral("^(?!其他书签)")));
+        QStringList fromDatabase = rowsOf(BookmarkFile::read(dataFile(QStringLiteral("firefox/places.sqlite"))))
+                                       .filter(QRegularExpression(QStringLiteral("^(?!其他书签)")));
         fromFile.sort();
         fromDatabase.sort();
         QCOMPARE(fromFile, fromDatabase);
@@ -381,7 +389,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, escaped);
         QFETCH(QString, title);
         const QByteArray json = "{\"roots\":{\"bookmark_bar\":{\"children\":[{\"type\":\"url\",\"name\":\"" + escaped
-                                + "\",\"url\":\"https://a.example/\"}]}}}";
+            + "\",\"url\":\"https://a.example/\"}]}}}";
         const BookmarkSet set = ChromiumReader::read(json, QStringLiteral("Chromium"));
         QCOMPARE(set.bookmarks.size(), size_t(1));
         QCOMPARE(set.bookmarks[0].title, title);
@@ -404,13 +412,16 @@ private Q_SLOTS:
         int looks = 0;
         const ReadCancel cancel = [&looks, stopAtLook] { return ++looks >= stopAtLook; };
         if (kind == QLatin1String("netscape"))
-            QVERIFY_THROWS_EXCEPTION(ImportCancelled, NetscapeReader::read(nestedNetscape(10), QStringLiteral("f"), cancel));
+            QVERIFY_THROWS_EXCEPTION(ImportCancelled,
+                                     NetscapeReader::read(nestedNetscape(10), QStringLiteral("f"), cancel));
         else if (kind == QLatin1String("chromium"))
-            QVERIFY_THROWS_EXCEPTION(ImportCancelled, ChromiumReader::read(dataBytes(QStringLiteral("chromium/Bookmarks")),
-                                                                           QStringLiteral("Chromium"), cancel));
+            QVERIFY_THROWS_EXCEPTION(ImportCancelled,
+                                     ChromiumReader::read(dataBytes(QStringLiteral("chromium/Bookmarks")),
+                                                          QStringLiteral("Chromium"), cancel));
         else
-            QVERIFY_THROWS_EXCEPTION(ImportCancelled, FirefoxReader::read(dataFile(QStringLiteral("firefox/places.sqlite")),
-                                                                          QStringLiteral("Firefox"), cancel));
+            QVERIFY_THROWS_EXCEPTION(ImportCancelled,
+                                     FirefoxReader::read(dataFile(QStringLiteral("firefox/places.sqlite")),
+                                                         QStringLiteral("Firefox"), cancel));
         QCOMPARE(looks, stopAtLook);
     }
 
@@ -421,25 +432,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("make"); // file, fifo, folder, places or none
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
-        QTest::newRow("text") << QStringLiteral("file") << QByteArray("just some notes\n") << QStringLiteral("不是书签文件");
+        QTest::newRow("text") << QStringLiteral("file") << QByteArray("just some notes\n")
+                              << QStringLiteral("不是书签文件");
         QTest::newRow("missing") << QStringLiteral("none") << QByteArray() << QStringLiteral("文件不存在");
         QTest::newRow("cut json") << QStringLiteral("file") << QByteArray("{\"roots\": ")
                                   << QStringLiteral("不是浏览器的书签文件");
-        QTest::newRow("unknown charset")
-            << QStringLiteral("file") << QByteArray("<META CONTENT=\"text/html; charset=x-no-such\"><DL><DT><A HREF=a>a</A>")
-            << QStringLiteral("x-no-such");
+        QTest::newRow("unknown charset") << QStringLiteral(
+            "file") << QByteArray("<META CONTENT=\"text/html; charset=x-no-such\"><DL><DT><A HREF=a>a</A>")
+                                         << QStringLiteral("x-no-such");
         QTest::newRow("fifo") << QStringLiteral("fifo") << QByteArray() << QStringLiteral("不是普通文件");
         QTest::newRow("folder") << QStringLiteral("folder") << QByteArray() << QStringLiteral("不是普通文件");
         QTest::newRow("recursive view")
             << QStringLiteral("places")
-            << QByteArray("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, last_visit_date INTEGER);\n"
-                          "CREATE VIEW moz_bookmarks AS WITH RECURSIVE r(id) AS (SELECT 1 UNION ALL SELECT id + 1 FROM r) "
-                          "SELECT id, id - 1 AS parent, 2 AS type, 'x' AS title, NULL AS fk, 0 AS position, "
-                          "0 AS dateAdded, 'toolbar_____' AS guid FROM r")
+            << QByteArray(
+                   "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, last_visit_date INTEGER);\n"
+                   "CREATE VIEW moz_bookmarks AS WITH RECURSIVE r(id) AS (SELECT 1 UNION ALL SELECT id + 1 FROM r) "
+                   "SELECT id, id - 1 AS parent, 2 AS type, 'x' AS title, NULL AS fk, 0 AS position, "
+                   "0 AS dateAdded, 'toolbar_____' AS guid FROM r")
             << QStringLiteral("moz_bookmarks");
         QTest::newRow("trigger") << QStringLiteral("places")
-                                 << (placesTables + QStringLiteral("CREATE TRIGGER watcher AFTER DELETE ON moz_places "
-                                                                   "BEGIN DELETE FROM moz_bookmarks; END")).toUtf8()
+                                 << (placesTables
+                                     + QStringLiteral("CREATE TRIGGER watcher AFTER DELETE ON moz_places "
+                                                      "BEGIN DELETE FROM moz_bookmarks; END"))
+                                        .toUtf8()
                                  << QStringLiteral("watcher");
     }
 

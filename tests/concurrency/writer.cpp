@@ -33,7 +33,8 @@ int main(int argc, char **argv)
                 ImportWriter writer(db);
                 const int groupNo = writer.groupNo(QStringLiteral("导入"));
                 for (int row = 0; row < 20; ++row)
-                    writer.insert(QStringLiteral("%1.example/%2/%3").arg(tag).arg(round).arg(row), tag, QString(), groupNo);
+                    writer.insert(QStringLiteral("%1.example/%2/%3").arg(tag).arg(round).arg(row), tag, QString(),
+                                  groupNo);
                 transaction.commit();
             }
         }

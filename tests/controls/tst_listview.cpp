@@ -20,7 +20,7 @@
 
 namespace {
 
-ListRow makeRow(const QString& caption, const QStringList& subItems = {})
+ListRow makeRow(const QString &caption, const QStringList &subItems = {})
 {
     ListRow row;
     row.caption = caption;
@@ -29,14 +29,14 @@ ListRow makeRow(const QString& caption, const QStringList& subItems = {})
 }
 
 // A row whose sub-item `subItem` holds `text`, the others empty.
-ListRow rowWithSubItem(const QString& caption, int subItem, const QString& text)
+ListRow rowWithSubItem(const QString &caption, int subItem, const QString &text)
 {
     QStringList subItems(4);
     subItems[subItem] = text;
     return makeRow(caption, subItems);
 }
 
-QStringList captions(const AddressListView& list)
+QStringList captions(const AddressListView &list)
 {
     QStringList result;
     for (int i = 0; i < list.rows()->count(); ++i)
@@ -150,7 +150,7 @@ void TestListView::headerClickSorts()
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     list.rows()->append(std::vector<ListRow>{makeRow("b"), makeRow("a")});
 
-    QHeaderView* header = list.header();
+    QHeaderView *header = list.header();
     const QPoint onColumnZero(header->sectionViewportPosition(0) + 10, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onColumnZero);
     QCOMPARE(list.SortAscending, true);
@@ -242,8 +242,8 @@ void TestListView::missingSubItemsSortAsEmpty()
 void TestListView::captionColumnUsesCollator()
 {
     ListRowModel model;
-    model.append(std::vector<ListRow>{makeRow("中"), makeRow("B"), makeRow("b"), makeRow("大"),
-                                      makeRow("A"), makeRow("a")});
+    model.append(
+        std::vector<ListRow>{makeRow("中"), makeRow("B"), makeRow("b"), makeRow("大"), makeRow("A"), makeRow("a")});
     model.sortRows(0, true);
     // Case-sensitive, yet letters before case, not the order of code points;
     // the Chinese locale puts Chinese first, by pinyin.
@@ -281,8 +281,8 @@ void TestListView::rowsAddedOrRemovedAfterSortSortCorrectly()
 {
     // Sort keys are kept per row; they must follow their rows.
     ListRowModel model;
-    model.append(std::vector<ListRow>{makeRow("c", {"c", "", "3"}), makeRow("a", {"a", "", "1"}),
-                                      makeRow("b", {"b", "", "2"})});
+    model.append(
+        std::vector<ListRow>{makeRow("c", {"c", "", "3"}), makeRow("a", {"a", "", "1"}), makeRow("b", {"b", "", "2"})});
     model.sortRows(1, true);
     model.sortRows(3, true);
     model.sortRows(0, true);
@@ -341,9 +341,12 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
 {
     const QString stems[] = {QStringLiteral("https://www.example.com/path/to/a/long/page/"),
                              QStringLiteral("HTTPS://www.Example.com/path/to/a/long/page/"),
-                             QStringLiteral("http://a-b.cn/"), QStringLiteral("http://a_b.cn/"),
-                             QStringLiteral("www.x.com?q="), QStringLiteral("例子.中国/"), QStringLiteral("café.fr/")};
-    const QString names[] = {QStringLiteral("新闻"), QStringLiteral("Apple"), QStringLiteral("apple"),
+                             QStringLiteral("http://a-b.cn/"),
+                             QStringLiteral("http://a_b.cn/"),
+                             QStringLiteral("www.x.com?q="),
+                             QStringLiteral("例子.中国/"),
+                             QStringLiteral("café.fr/")};
+    const QString names[] = {QStringLiteral("新闻"),         QStringLiteral("Apple"),  QStringLiteral("apple"),
                              QStringLiteral("网址 Example"), QStringLiteral("新闻 2"), QStringLiteral("😀 smile")};
     ListRowModel model;
     std::vector<ListRow> rows;
@@ -365,7 +368,8 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
         std::vector<int> expected(original.size());
         std::iota(expected.begin(), expected.end(), 0);
         std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
-            const int r = collator.compare(original[size_t(a)].caption.toString(), original[size_t(b)].caption.toString());
+            const int r =
+                collator.compare(original[size_t(a)].caption.toString(), original[size_t(b)].caption.toString());
             return ascending ? r < 0 : r > 0;
         });
         model.sortRows(0, ascending);
@@ -381,8 +385,8 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
         std::stable_sort(byName.begin(), byName.end(), [&](int a, int b) {
             const QByteArray first = ListSortKeys::textKey(encoder, before[size_t(a)].subItems.value(0));
             const QByteArray second = ListSortKeys::textKey(encoder, before[size_t(b)].subItems.value(0));
-            const int r = ListSortKeys::compareTextKeys(first.constData(), first.size(), second.constData(),
-                                                        second.size());
+            const int r =
+                ListSortKeys::compareTextKeys(first.constData(), first.size(), second.constData(), second.size());
             return ascending ? r < 0 : r > 0;
         });
         model.sortRows(1, ascending);
@@ -393,10 +397,14 @@ void TestListView::largeListsSortAsTheCollatorAndEncoderDo()
 
 void TestListView::rowTextsKeepEveryCharacterAndSharing()
 {
-    const QString texts[] = {QString(), QStringLiteral("2024/3/5 14:05:09"), QString(23, QLatin1Char('x')),
-                             QString(24, QLatin1Char('y')), QStringLiteral("http://café.fr/") + QString(30, u'é'),
-                             QStringLiteral("新闻"), QStringLiteral("https://a.com/") + QStringLiteral("例子") + QString(40, u'z')};
-    for (const QString& text : texts) {
+    const QString texts[] = {QString(),
+                             QStringLiteral("2024/3/5 14:05:09"),
+                             QString(23, QLatin1Char('x')),
+                             QString(24, QLatin1Char('y')),
+                             QStringLiteral("http://café.fr/") + QString(30, u'é'),
+                             QStringLiteral("新闻"),
+                             QStringLiteral("https://a.com/") + QStringLiteral("例子") + QString(40, u'z')};
+    for (const QString &text : texts) {
         QString own = QString(text.constData(), text.size()); // not shared with `text`
         const ListText stored(std::move(own));
         QCOMPARE(stored.toString(), text);
@@ -423,7 +431,7 @@ void TestListView::rowTextsKeepEveryCharacterAndSharing()
 
 void TestListView::asciiTableOnlyWhereTheCollatorAgrees()
 {
-    auto tableFor = [](const char* name) {
+    auto tableFor = [](const char *name) {
         QCollator collator{QLocale(QString::fromLatin1(name))};
         collator.setCaseSensitivity(Qt::CaseSensitive);
         return ListSortKeys::AsciiCollation::forCollator(collator);
@@ -452,7 +460,7 @@ void TestListView::headerDrawsSortMark()
     AddressList list;
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QHeaderView* header = list.header();
+    QHeaderView *header = list.header();
     const QRgb ink = header->palette().color(QPalette::WindowText).rgb();
     auto grabSortedBy = [&](int column, bool ascending) {
         list.SortColumn = column;
@@ -471,7 +479,8 @@ void TestListView::headerDrawsSortMark()
             for (int y = 0; y < sorted.height(); ++y) {
                 for (int x = 0; x < sorted.width(); ++x) {
                     if (sorted.pixel(x, y) == ink && unsorted.pixel(x, y) != ink) {
-                        QVERIFY2(x >= left && x <= right, qPrintable(QStringLiteral("column %1, x %2").arg(column).arg(x)));
+                        QVERIFY2(x >= left && x <= right,
+                                 qPrintable(QStringLiteral("column %1, x %2").arg(column).arg(x)));
                         ++widthByRow[y];
                     }
                 }
@@ -589,7 +598,7 @@ void TestListView::imagesAndOutOfRangeRows()
     star.fill(Qt::yellow);
     list.setSmallImages({QIcon(), QIcon(star)});
     list.rows()->append(std::vector<ListRow>{makeRow("a"), makeRow("b")});
-    ListRowModel* rows = list.rows();
+    ListRowModel *rows = list.rows();
 
     rows->setImageIndex(0, 1);
     rows->setImageIndex(1, 3); // beyond the image list: no picture

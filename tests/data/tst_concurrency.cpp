@@ -62,8 +62,8 @@ private Q_SLOTS:
         QCOMPARE(numbers.size(), names.size());
 
         // Every visit counted, every imported row stored.
-        QSqlQuery visits = db.query(QStringLiteral("SELECT Times FROM address WHERE Address = ?"),
-                                    {QStringLiteral("shared.example")});
+        QSqlQuery visits =
+            db.query(QStringLiteral("SELECT Times FROM address WHERE Address = ?"), {QStringLiteral("shared.example")});
         QVERIFY(visits.next());
         QCOMPARE(visits.value(0).toInt(), 2 * rounds);
         QCOMPARE(AddressStore::list(db, AddressFilter::group(QStringLiteral("导入"))).size(),

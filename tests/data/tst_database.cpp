@@ -37,11 +37,12 @@ QByteArray fileHash(const QString &path)
 QStringList schemaObjects(DbConnection &db)
 {
     QStringList names;
-    QSqlQuery query = db.query(
-        db.isServer() ? QStringLiteral("SELECT CASE table_type WHEN 'VIEW' THEN 'view' ELSE 'table' END || ':' || table_name "
-                                       "FROM information_schema.tables WHERE table_schema = current_schema()")
-                      : QStringLiteral("SELECT type || ':' || name FROM sqlite_master "
-                                       "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
+    QSqlQuery query =
+        db.query(db.isServer() ? QStringLiteral(
+                     "SELECT CASE table_type WHEN 'VIEW' THEN 'view' ELSE 'table' END || ':' || table_name "
+                     "FROM information_schema.tables WHERE table_schema = current_schema()")
+                               : QStringLiteral("SELECT type || ':' || name FROM sqlite_master "
+                                                "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
     while (query.next())
         names << query.value(0).toString().toLower();
     return names;
@@ -56,16 +57,16 @@ void dropOtherConnections(DbConnection &db)
                                "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
 }
 
-
 // Every index and view with its definition; on SQLite every object of the file.
 QStringList schemaDefinitions(DbConnection &db)
 {
     QStringList definitions;
     QSqlQuery query = db.query(
-        db.isServer() ? QStringLiteral("SELECT indexname || ': ' || indexdef FROM pg_indexes WHERE schemaname = current_schema() "
-                                       "UNION ALL SELECT viewname || ': ' || definition FROM pg_views "
-                                       "WHERE schemaname = current_schema() ORDER BY 1")
-                      : QStringLiteral("SELECT type || ' ' || name || ': ' || coalesce(sql, '') FROM sqlite_master ORDER BY 1"));
+        db.isServer()
+            ? QStringLiteral("SELECT indexname || ': ' || indexdef FROM pg_indexes WHERE schemaname = current_schema() "
+                             "UNION ALL SELECT viewname || ': ' || definition FROM pg_views "
+                             "WHERE schemaname = current_schema() ORDER BY 1")
+            : QStringLiteral("SELECT type || ' ' || name || ': ' || coalesce(sql, '') FROM sqlite_master ORDER BY 1"));
     while (query.next())
         definitions << query.value(0).toString();
     return definitions;
@@ -87,10 +88,10 @@ QStringList plainSearchResult(DbConnection &db, const QString &text)
     const QString pattern = AddressStore::containsPattern(text);
     const QString folded = AddressStore::folded(text);
     const bool like = db.engine().likeTakesPattern(pattern);
-    const QString condition =
-        like ? QStringLiteral("AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\'")
-             : db.engine().containsCondition(QStringLiteral("AddressFolded")) + QStringLiteral(" OR ")
-                   + db.engine().containsCondition(QStringLiteral("AddressNameFolded"));
+    const QString condition = like
+        ? QStringLiteral("AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\'")
+        : db.engine().containsCondition(QStringLiteral("AddressFolded")) + QStringLiteral(" OR ")
+            + db.engine().containsCondition(QStringLiteral("AddressNameFolded"));
     QSqlQuery query = db.query(QStringLiteral("SELECT Address, AddressName FROM address_1 WHERE ") + condition
                                    + db.engine().addedOrderClause(),
                                like ? QVariantList{pattern, pattern} : QVariantList{folded, folded});
@@ -112,7 +113,8 @@ QStringList piecesOfStoredTexts(bool names, int count, int shortest, int longest
         const QList<uint> characters = QString::fromStdString(names ? row.name : row.address).toUcs4();
         const qsizetype length = std::min<qsizetype>(shortest + i % (longest - shortest + 1), characters.size());
         const qsizetype start = i * 7 % (characters.size() - length + 1);
-        const QString piece = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + start), length);
+        const QString piece =
+            QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + start), length);
         pieces << (i % 2 ? piece.toUpper() : piece);
     }
     return pieces;
@@ -127,7 +129,6 @@ class TestDatabase : public QObject
 private:
     TestEnv *env = nullptr;
     std::unique_ptr<DbConnection> db;
-
 
 private Q_SLOTS:
     void init()
@@ -148,7 +149,8 @@ private Q_SLOTS:
         db->open();
         QCOMPARE(QFile::exists(env->defaultDatabaseFile()), !TestEngine::isPostgres());
         const QStringList objects = schemaObjects(*db);
-        for (const char *name : {"table:basegroup", "table:address", "table:search", "view:address_1", "view:maxgroupno"})
+        for (const char *name :
+             {"table:basegroup", "table:address", "table:search", "view:address_1", "view:maxgroupno"})
             QVERIFY2(objects.contains(QLatin1String(name)), name);
         QCOMPARE(db->engine().schemaVersion(*db), Schema::Version);
         QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
@@ -179,7 +181,7 @@ private Q_SLOTS:
         db->open();
         GroupStore::addGroup(*db, QStringLiteral("新闻"));
         const QStringList downgrade = QStringList{QStringLiteral("DROP TABLE RecycleBin")}
-                                      + db->engine().setSchemaVersionStatements(Schema::Version - 1);
+            + db->engine().setSchemaVersionStatements(Schema::Version - 1);
         for (const QString &statement : downgrade)
             db->execute(statement);
         db.reset();
@@ -206,8 +208,9 @@ private Q_SLOTS:
             db->open();
             QFAIL("opening a file that is no database must fail");
         } catch (const AppError &error) {
-            QCOMPARE(error.message(), QStringLiteral("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。")
-                                          .arg(env->defaultDatabaseFile()));
+            QCOMPARE(error.message(),
+                     QStringLiteral("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。")
+                         .arg(env->defaultDatabaseFile()));
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content);
@@ -300,9 +303,12 @@ private Q_SLOTS:
         QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::Outcome::Done);
         QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::Outcome::NameExists);
         QCOMPARE(GroupStore::groupNoOf(*db, QStringLiteral("NEWS")), std::nullopt);
-        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("News"), QStringLiteral("NEWS")), GroupStore::Outcome::Done);
-        QCOMPARE(GroupStore::groupNames(*db), (QStringList{Schema::ImportGroup, QStringLiteral("NEWS"), QStringLiteral("news")}));
-        AddressStore::insert(*db, QStringLiteral("a.com"), QStringLiteral("A"), *GroupStore::groupNoOf(*db, QStringLiteral("news")));
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("News"), QStringLiteral("NEWS")),
+                 GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::groupNames(*db),
+                 (QStringList{Schema::ImportGroup, QStringLiteral("NEWS"), QStringLiteral("news")}));
+        AddressStore::insert(*db, QStringLiteral("a.com"), QStringLiteral("A"),
+                             *GroupStore::groupNoOf(*db, QStringLiteral("news")));
         QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("news"))).size(), size_t(1));
         QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("NEWS"))).size(), size_t(0));
     }
@@ -316,8 +322,10 @@ private Q_SLOTS:
         QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("b")), GroupStore::Outcome::Done);
         QCOMPARE(GroupStore::groupNoOf(*db, QStringLiteral("b")), std::optional<int>(2));
         QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::Outcome::NameExists);
-        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("b")), GroupStore::Outcome::NameExists);
-        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("zz"), QStringLiteral("c")), GroupStore::Outcome::NotFound);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("b")),
+                 GroupStore::Outcome::NameExists);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("zz"), QStringLiteral("c")),
+                 GroupStore::Outcome::NotFound);
         QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("a")), GroupStore::Outcome::Done);
         QCOMPARE(GroupStore::groupNames(*db), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         // Groups come back in the order they were stored, not sorted by name.
@@ -415,8 +423,8 @@ private Q_SLOTS:
         if (TestEngine::isPostgres())
             server = std::make_unique<TestServerDatabase>();
         const QString location = server ? server->uri() : env->root() + QStringLiteral("/old.mdb");
-        TestEngine::runAsAnotherProgram(location, version == 0 ? OldSchemas::versionZero()
-                                                               : OldSchemas::versionOne(db->engine()));
+        TestEngine::runAsAnotherProgram(
+            location, version == 0 ? OldSchemas::versionZero() : OldSchemas::versionOne(db->engine()));
 
         DbConnection old(QStringLiteral("old"));
         old.setDatabaseFile(location);
@@ -448,24 +456,52 @@ private Q_SLOTS:
         QTest::newRow("pieces of names") << piecesOfStoredTexts(true, 80, 3, 8) << true;
         QTest::newRow("one or two characters")
             << piecesOfStoredTexts(false, 20, 1, 2) + piecesOfStoredTexts(true, 20, 1, 2)
-                   + QStringList{u"国"_s, u"%"_s, u"_"_s, u"中国"_s, u"😀"_s, u"\""_s, u"'"_s, u"é"_s}
+                + QStringList{u"国"_s, u"%"_s, u"_"_s, u"中国"_s, u"😀"_s, u"\""_s, u"'"_s, u"é"_s}
             << true;
         QTest::newRow("wildcards and escapes")
-            << QStringList{u"%_"_s, u"_%"_s, u"%%%"_s, u"50%"_s, u"a_b"_s, u"\\"_s, u"\\%"_s, u"\\_"_s,
+            << QStringList{u"%_"_s,  u"_%"_s,   u"%%%"_s,  u"50%"_s, u"a_b"_s,   u"\\"_s,   u"\\%"_s,   u"\\_"_s,
                            u"%ew"_s, u"n_ws"_s, u"new%"_s, u"_ _"_s, u"?id=%"_s, u"ht_p"_s, u"[a-z]"_s, u"***"_s}
             << false;
         QTest::newRow("quotes and the query language")
-            << QStringList{u"\"\""_s, u"\"\"\""_s, u"it's"_s, u"\"hi\""_s, u"a\"b"_s, u"www\""_s, u"AND"_s,
-                           u"news OR mail"_s, u"NEAR(news mail)"_s, u"new*"_s, u"^htt"_s, u"AddressFolded:news"_s,
-                           u"-news"_s, u"+news"_s, u"(news)"_s, u"{AddressFolded}: news"_s, u"NOT news"_s}
-                   // A server takes no text with a NUL character at all.
-                   + (TestEngine::isPostgres() ? QStringList() : QStringList{u"ab"_s + QChar(0) + u"cd"_s})
+            << QStringList{u"\"\""_s,
+                           u"\"\"\""_s,
+                           u"it's"_s,
+                           u"\"hi\""_s,
+                           u"a\"b"_s,
+                           u"www\""_s,
+                           u"AND"_s,
+                           u"news OR mail"_s,
+                           u"NEAR(news mail)"_s,
+                           u"new*"_s,
+                           u"^htt"_s,
+                           u"AddressFolded:news"_s,
+                           u"-news"_s,
+                           u"+news"_s,
+                           u"(news)"_s,
+                           u"{AddressFolded}: news"_s,
+                           u"NOT news"_s} // A server takes no text with a NUL character at all.
+                + (TestEngine::isPostgres() ? QStringList() : QStringList{u"ab"_s + QChar(0) + u"cd"_s})
             << false;
-        QTest::newRow("other scripts and symbols")
-            << QStringList{u"://"_s, u"?id="_s, u"&lang=zh"_s, u".com.cn"_s, u"/index"_s, u"WWW."_s, u"中国在"_s,
-                           u"网站新闻"_s, u"ΩMEGA"_s, u"Straße"_s, u"ǅemal"_s, u"😀😀😀"_s, u"😀ab"_s, u"   "_s,
-                           u"\t\t\t"_s, u"x"_s.repeated(300), u"网"_s.repeated(17000), u" 追加"_s, u"外部网"_s}
-            << true;
+        QTest::newRow("other scripts and symbols") << QStringList{u"://"_s,
+                                                                  u"?id="_s,
+                                                                  u"&lang=zh"_s,
+                                                                  u".com.cn"_s,
+                                                                  u"/index"_s,
+                                                                  u"WWW."_s,
+                                                                  u"中国在"_s,
+                                                                  u"网站新闻"_s,
+                                                                  u"ΩMEGA"_s,
+                                                                  u"Straße"_s,
+                                                                  u"ǅemal"_s,
+                                                                  u"😀😀😀"_s,
+                                                                  u"😀ab"_s,
+                                                                  u"   "_s,
+                                                                  u"\t\t\t"_s,
+                                                                  u"x"_s.repeated(300),
+                                                                  u"网"_s.repeated(17000),
+                                                                  u" 追加"_s,
+                                                                  u"外部网"_s}
+                                                   << true;
     }
     void indexedSearchFindsWhatThePlainComparisonFinds()
     {
@@ -514,7 +550,8 @@ private Q_SLOTS:
     void importKeepsRowsBeforeAFailure()
     {
         db->open();
-        TestEngine::refuseWrites(*db, QStringLiteral("address"), QStringLiteral("INSERT"), QStringLiteral("NEW.Address = 'bad'"));
+        TestEngine::refuseWrites(*db, QStringLiteral("address"), QStringLiteral("INSERT"),
+                                 QStringLiteral("NEW.Address = 'bad'"));
         const std::vector<NewAddress> rows = {{QStringLiteral("aaa"), QStringLiteral("A")},
                                               {QStringLiteral("bbb"), QStringLiteral("B")},
                                               {QStringLiteral("bad"), QStringLiteral("X")},
@@ -571,8 +608,9 @@ private Q_SLOTS:
                               << QString::number(row.isInteger(2)) << QString::number(row.utf8(3).isNull())
                               << row.text(4);
                      });
-        QCOMPARE(seen, (QStringList{QStringLiteral("它's \"%_"), QString(), QStringLiteral("42"),
-                                    QStringLiteral("1"), QStringLiteral("1"), QString()}));
+        QCOMPARE(seen,
+                 (QStringList{QStringLiteral("它's \"%_"), QString(), QStringLiteral("42"), QStringLiteral("1"),
+                              QStringLiteral("1"), QString()}));
         try {
             db->readRows(QStringLiteral("SELECT nosuchcolumn FROM address"), {}, [](const RowReader &) {});
             QFAIL("no error");
@@ -620,8 +658,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("said");
-        QTest::newRow("locked by another session") << QStringLiteral("LOCK TABLE vestrane_schema IN ACCESS EXCLUSIVE MODE")
-                                                   << QStringLiteral("lock timeout");
+        QTest::newRow("locked by another session")
+            << QStringLiteral("LOCK TABLE vestrane_schema IN ACCESS EXCLUSIVE MODE") << QStringLiteral("lock timeout");
         QTest::newRow("missing") << QStringLiteral("DROP TABLE vestrane_schema")
                                  << QStringLiteral("缺少记录版本的表 vestrane_schema");
     }

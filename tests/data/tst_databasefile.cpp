@@ -200,9 +200,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("statements");
         QTest::addColumn<QString>("said");
-        QTest::newRow("some tables") << QStringList{QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER, GroupName TEXT)")}
+        QTest::newRow("some tables") << QStringList{QStringLiteral(
+            "CREATE TABLE BaseGroup (GroupNo INTEGER, GroupName TEXT)")}
                                      << QStringLiteral("缺少表 address、Search");
-        QTest::newRow("newer version") << OldSchemas::versionZero().mid(1) + QStringList{QStringLiteral("PRAGMA user_version = 99")}
+        QTest::newRow("newer version") << OldSchemas::versionZero().mid(1)
+                + QStringList{QStringLiteral("PRAGMA user_version = 99")}
                                        << QStringLiteral("版本 99");
     }
     void foreignOrNewerFilesAreRefusedUntouched()
@@ -224,8 +226,9 @@ private Q_SLOTS:
     {
         runSql(file, OldSchemas::versionZero());
         // A trigger refuses the second row's new texts: the upgrade must leave version 0 whole.
-        runSql(file, {QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address WHEN OLD.Address = 'b.com' "
-                                     "BEGIN SELECT RAISE(ABORT, 'refused'); END")});
+        runSql(file,
+               {QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON address WHEN OLD.Address = 'b.com' "
+                               "BEGIN SELECT RAISE(ABORT, 'refused'); END")});
         QVERIFY_THROWS_EXCEPTION(AppError, connection()->open());
         QCOMPARE(scalar(file, QStringLiteral("PRAGMA user_version")), 0);
         QCOMPARE(scalar(file, QStringLiteral("SELECT count(*) FROM pragma_table_info('address')")), 6);
@@ -248,7 +251,8 @@ private Q_SLOTS:
         const auto holdLock = [this](int milliseconds, std::promise<void> &locked) {
             sqlite3 *other = nullptr;
             sqlite3_open(QFile::encodeName(file).constData(), &other);
-            sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO BaseGroup VALUES (50, 'other')", nullptr, nullptr, nullptr);
+            sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO BaseGroup VALUES (50, 'other')", nullptr, nullptr,
+                         nullptr);
             locked.set_value();
             std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
             sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
@@ -273,7 +277,8 @@ private Q_SLOTS:
             std::jthread holder(holdLock, 1500, std::ref(locked));
             locked.get_future().wait();
             QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::addGroup(*db, QStringLiteral("体育")));
-            QVERIFY_THROWS_EXCEPTION(AppError, AddressStore::insertAll(*db, {{QStringLiteral("a.cn"), QStringLiteral("A")}}, 1));
+            QVERIFY_THROWS_EXCEPTION(AppError,
+                                     AddressStore::insertAll(*db, {{QStringLiteral("a.cn"), QStringLiteral("A")}}, 1));
             holder.join();
             QCOMPARE(GroupStore::groupNames(*db).size(), 4);
             QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(0));

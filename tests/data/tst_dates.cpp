@@ -18,19 +18,45 @@ private Q_SLOTS:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("zh date") << "zh_CN" << "2024-02-29" << "2024/2/29";
-        QTest::newRow("zh midnight") << "zh_CN" << "2024-02-29 00:00:00" << "2024/2/29";
-        QTest::newRow("zh time") << "zh_CN" << "2023-01-15 14:30:05" << "2023/1/15 14:30:05";
-        QTest::newRow("zh T") << "zh_CN" << "2023-01-15T04:03:02" << "2023/1/15 04:03:02";
-        QTest::newRow("zh minutes") << "zh_CN" << "2023-01-15 14:30" << "2023/1/15 14:30:00";
-        QTest::newRow("en afternoon") << "en_US" << "2023-01-15 14:30:05" << "1/15/23 2:30:05 PM";
-        QTest::newRow("en after midnight") << "en_US" << "2023-01-15 00:00:01" << "1/15/23 12:00:01 AM";
-        QTest::newRow("en noon") << "en_US" << "2023-01-15 12:00:00" << "1/15/23 12:00:00 PM";
-        QTest::newRow("zone in brackets") << "fa_IR" << "2024-02-29 13:05:09" << "۲۰۲۴/۲/۲۹ ۱۳:۰۵:۰۹";
-        QTest::newRow("no date") << "zh_CN" << "someday" << "someday";
-        QTest::newRow("no such day") << "zh_CN" << "2023-02-30 10:00:00" << "2023-02-30 10:00:00";
-        QTest::newRow("bad time") << "zh_CN" << "2023-02-03 25:00:00" << "2023-02-03 25:00:00";
-        QTest::newRow("empty") << "zh_CN" << "" << "";
+        QTest::newRow("zh date") << "zh_CN"
+                                 << "2024-02-29"
+                                 << "2024/2/29";
+        QTest::newRow("zh midnight") << "zh_CN"
+                                     << "2024-02-29 00:00:00"
+                                     << "2024/2/29";
+        QTest::newRow("zh time") << "zh_CN"
+                                 << "2023-01-15 14:30:05"
+                                 << "2023/1/15 14:30:05";
+        QTest::newRow("zh T") << "zh_CN"
+                              << "2023-01-15T04:03:02"
+                              << "2023/1/15 04:03:02";
+        QTest::newRow("zh minutes") << "zh_CN"
+                                    << "2023-01-15 14:30"
+                                    << "2023/1/15 14:30:00";
+        QTest::newRow("en afternoon") << "en_US"
+                                      << "2023-01-15 14:30:05"
+                                      << "1/15/23 2:30:05 PM";
+        QTest::newRow("en after midnight") << "en_US"
+                                           << "2023-01-15 00:00:01"
+                                           << "1/15/23 12:00:01 AM";
+        QTest::newRow("en noon") << "en_US"
+                                 << "2023-01-15 12:00:00"
+                                 << "1/15/23 12:00:00 PM";
+        QTest::newRow("zone in brackets") << "fa_IR"
+                                          << "2024-02-29 13:05:09"
+                                          << "۲۰۲۴/۲/۲۹ ۱۳:۰۵:۰۹";
+        QTest::newRow("no date") << "zh_CN"
+                                 << "someday"
+                                 << "someday";
+        QTest::newRow("no such day") << "zh_CN"
+                                     << "2023-02-30 10:00:00"
+                                     << "2023-02-30 10:00:00";
+        QTest::newRow("bad time") << "zh_CN"
+                                  << "2023-02-03 25:00:00"
+                                  << "2023-02-03 25:00:00";
+        QTest::newRow("empty") << "zh_CN"
+                               << ""
+                               << "";
     }
 
     void showsDateAndTimeWithoutZone()
@@ -56,8 +82,8 @@ private Q_SLOTS:
     void agreesWithTheLocaleEverywhere()
     {
         const QTime times[] = {QTime(0, 0, 1), QTime(9, 5, 7), QTime(12, 0, 0), QTime(13, 59, 59), QTime(23, 1, 2)};
-        for (const QLocale &locale : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
-                                                              QLocale::AnyTerritory)) {
+        for (const QLocale &locale :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
             const QString timeFormat = Dates::timeFormatWithoutZone(locale);
             QVERIFY2(!timeFormat.contains(QLatin1Char('t')) || timeFormat.contains(QLatin1Char('\'')),
                      qPrintable(locale.name() + QLatin1String(": ") + timeFormat));
@@ -65,7 +91,7 @@ private Q_SLOTS:
             for (const QTime &time : times) {
                 const QDateTime stored(QDate(2021, 7, 4), time);
                 const QString expected = locale.toString(stored.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-                                         + locale.toString(time, timeFormat);
+                    + locale.toString(time, timeFormat);
                 QCOMPARE(formatter.format(QStringView(stored.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))),
                          expected);
             }
@@ -109,8 +135,8 @@ private Q_SLOTS:
         // Times of both seasons first, so that the zone's offsets are known.
         clock.toSeconds(2024, 1, 10, 12, 0, 0);
         clock.toSeconds(2024, 7, 10, 12, 0, 0);
-        const qint64 fast = clock.toSeconds(parts.tm_year, parts.tm_mon, parts.tm_mday, parts.tm_hour, parts.tm_min,
-                                            parts.tm_sec);
+        const qint64 fast =
+            clock.toSeconds(parts.tm_year, parts.tm_mon, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
         parts.tm_year -= 1900;
         parts.tm_mon -= 1;
         parts.tm_isdst = -1;

@@ -23,17 +23,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("database");
         QTest::addColumn<QString>("options");
 
-        QTest::newRow("host and port") << "postgresql://anna@db.example:6543/addresses" << "db.example" << 6543
-                                       << "anna" << "addresses" << "";
-        QTest::newRow("short scheme, defaults") << "POSTGRES://server/lib" << "server" << -1 << "" << "lib" << "";
-        QTest::newRow("socket as parameter") << "postgresql:///lib?host=/run/postgresql&port=5433" << "/run/postgresql"
-                                             << 5433 << "" << "lib" << "";
-        QTest::newRow("socket percent-encoded") << "postgresql://bo@%2Ftmp%2Fpg%20x/lib" << "/tmp/pg x" << -1 << "bo"
-                                                << "lib" << "";
-        QTest::newRow("IPv6 with port") << "postgresql://[::1]:5432/lib" << "::1" << 5432 << "" << "lib" << "";
+        QTest::newRow("host and port") << "postgresql://anna@db.example:6543/addresses"
+                                       << "db.example" << 6543 << "anna"
+                                       << "addresses"
+                                       << "";
+        QTest::newRow("short scheme, defaults") << "POSTGRES://server/lib"
+                                                << "server" << -1 << ""
+                                                << "lib"
+                                                << "";
+        QTest::newRow("socket as parameter") << "postgresql:///lib?host=/run/postgresql&port=5433"
+                                             << "/run/postgresql" << 5433 << ""
+                                             << "lib"
+                                             << "";
+        QTest::newRow("socket percent-encoded") << "postgresql://bo@%2Ftmp%2Fpg%20x/lib"
+                                                << "/tmp/pg x" << -1 << "bo"
+                                                << "lib"
+                                                << "";
+        QTest::newRow("IPv6 with port") << "postgresql://[::1]:5432/lib"
+                                        << "::1" << 5432 << ""
+                                        << "lib"
+                                        << "";
         QTest::newRow("parameters win") << "postgresql://a@h/x?user=b&dbname=%E5%9C%B0%E5%9D%80&sslmode=require"
                                            "&connect_timeout=5&application_name=it's"
-                                        << "h" << -1 << "b" << "地址"
+                                        << "h" << -1 << "b"
+                                        << "地址"
                                         << "sslmode='require';connect_timeout='5';application_name='it\\'s'";
     }
     void uriFormsGiveTheirParts()

@@ -42,10 +42,7 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        env = new TestEnv;
-    }
+    void init() { env = new TestEnv; }
     void cleanup()
     {
         delete env;
@@ -72,11 +69,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("typeError");
         QTest::newRow("missing value") << QByteArray("[General]\nOther=1\n") << QString() << false;
         QTest::newRow("empty value") << QByteArray("[General]\nPath=\n") << QString() << false;
-        QTest::newRow("plain folder") << QByteArray("[General]\nPath=/data/web\n") << QStringLiteral("/data/web") << false;
-        QTest::newRow("quoted comma") << QByteArray("[General]\nPath=\"/data/a, b\"\n") << QStringLiteral("/data/a, b") << false;
+        QTest::newRow("plain folder") << QByteArray("[General]\nPath=/data/web\n") << QStringLiteral("/data/web")
+                                      << false;
+        QTest::newRow("quoted comma") << QByteArray("[General]\nPath=\"/data/a, b\"\n") << QStringLiteral("/data/a, b")
+                                      << false;
         QTest::newRow("chinese") << QByteArray("[General]\nPath=/数据/网址\n") << QStringLiteral("/数据/网址") << false;
         QTest::newRow("unquoted comma is a list") << QByteArray("[General]\nPath=/data/a, b\n") << QString() << true;
-        QTest::newRow("other type") << QByteArray("[General]\nPath=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n") << QString() << true;
+        QTest::newRow("other type") << QByteArray("[General]\nPath=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n") << QString()
+                                    << true;
         QTest::newRow("undecodable variant") << QByteArray("[General]\nPath=@Variant(\\0\\x1)\n") << QString() << true;
         QTest::newRow("invalid marker") << QByteArray("[General]\nPath=@Invalid()\n") << QString() << true;
     }

@@ -123,26 +123,45 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("host and path") << "http://www.x.com/a/b/" << "www.x.com/a/b";
-        QTest::newRow("capital prefix") << "HTTP://www.x.com" << "www.x.com";
-        QTest::newRow("secure scheme") << "https://www.x.com/" << "https://www.x.com";
-        QTest::newRow("mixed case kept") << "Http://www.x.com" << "Http://www.x.com";
-        QTest::newRow("scheme only") << "http://" << "";
-        QTest::newRow("shorter than prefix") << "http:/" << "";
-        QTest::newRow("any two after colon") << "http:abwww.x.com" << "www.x.com";
-        QTest::newRow("two final slashes") << "www.x.com//" << "www.x.com/";
-        QTest::newRow("blanks kept") << " http://x.com/ " << " http://x.com/ ";
-        QTest::newRow("plain") << "www.x.com" << "www.x.com";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("host and path") << "http://www.x.com/a/b/"
+                                       << "www.x.com/a/b";
+        QTest::newRow("capital prefix") << "HTTP://www.x.com"
+                                        << "www.x.com";
+        QTest::newRow("secure scheme") << "https://www.x.com/"
+                                       << "https://www.x.com";
+        QTest::newRow("mixed case kept") << "Http://www.x.com"
+                                         << "Http://www.x.com";
+        QTest::newRow("scheme only") << "http://"
+                                     << "";
+        QTest::newRow("shorter than prefix") << "http:/"
+                                             << "";
+        QTest::newRow("any two after colon") << "http:abwww.x.com"
+                                             << "www.x.com";
+        QTest::newRow("two final slashes") << "www.x.com//"
+                                           << "www.x.com/";
+        QTest::newRow("blanks kept") << " http://x.com/ "
+                                     << " http://x.com/ ";
+        QTest::newRow("plain") << "www.x.com"
+                               << "www.x.com";
+        QTest::newRow("empty") << ""
+                               << "";
         // The prefix stays where the rest would be a script or a browser's option.
-        QTest::newRow("script host") << "http://javascript:alert(1)//" << "http://javascript:alert(1)/";
-        QTest::newRow("script, capitals") << "HTTP://JavaScript:alert(1)" << "HTTP://JavaScript:alert(1)";
-        QTest::newRow("script with tab") << "http://java\tscript:x" << "http://java\tscript:x";
-        QTest::newRow("vbscript") << "http:ab vbscript:msgbox" << "http:ab vbscript:msgbox";
-        QTest::newRow("data") << "http://data:text/html,x/" << "http://data:text/html,x";
-        QTest::newRow("option host") << "http://--remote-debugging-port=9333/" << "http://--remote-debugging-port=9333";
-        QTest::newRow("option after blank") << "http:// -x" << "http:// -x";
-        QTest::newRow("host with dash inside") << "http://a-b.com/-x" << "a-b.com/-x";
+        QTest::newRow("script host") << "http://javascript:alert(1)//"
+                                     << "http://javascript:alert(1)/";
+        QTest::newRow("script, capitals") << "HTTP://JavaScript:alert(1)"
+                                          << "HTTP://JavaScript:alert(1)";
+        QTest::newRow("script with tab") << "http://java\tscript:x"
+                                         << "http://java\tscript:x";
+        QTest::newRow("vbscript") << "http:ab vbscript:msgbox"
+                                  << "http:ab vbscript:msgbox";
+        QTest::newRow("data") << "http://data:text/html,x/"
+                              << "http://data:text/html,x";
+        QTest::newRow("option host") << "http://--remote-debugging-port=9333/"
+                                     << "http://--remote-debugging-port=9333";
+        QTest::newRow("option after blank") << "http:// -x"
+                                            << "http:// -x";
+        QTest::newRow("host with dash inside") << "http://a-b.com/-x"
+                                               << "a-b.com/-x";
     }
 
     void trimUrl()
@@ -160,7 +179,8 @@ private Q_SLOTS:
         editor.show();
         // Every control shows whole and none covers another.
         const EditorControls c(editor);
-        const QList<QWidget *> placed{c.addressLabel, c.nameLabel, c.groupLabel, c.groupList, c.saveButton, c.cancelButton, c.addressEdit, c.nameEdit};
+        const QList<QWidget *> placed{c.addressLabel, c.nameLabel,    c.groupLabel,  c.groupList,
+                                      c.saveButton,   c.cancelButton, c.addressEdit, c.nameEdit};
         for (QWidget *control : placed) {
             QVERIFY2(editor.contentArea()->rect().contains(control->geometry()), qPrintable(control->objectName()));
             for (QWidget *other : placed) {
@@ -179,8 +199,10 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget();
         }
-        QCOMPARE(order, (QList<QWidget *>{controls(editor).saveButton, controls(editor).cancelButton, controls(editor).addressEdit, controls(editor).nameEdit,
-                                          controls(editor).groupList}));
+        QCOMPARE(
+            order,
+            (QList<QWidget *>{controls(editor).saveButton, controls(editor).cancelButton, controls(editor).addressEdit,
+                              controls(editor).nameEdit, controls(editor).groupList}));
         editor.close();
     }
 
@@ -194,7 +216,8 @@ private Q_SLOTS:
         QTest::newRow("not a group") << three << QStringLiteral("网址") << 0;
         QTest::newRow("named group") << three << QStringLiteral("工作") << 2;
         QTest::newRow("case counts") << QStringList{"a", "A"} << QStringLiteral("a") << 0;
-        QTest::newRow("later of equal names") << QStringList{"x", "同名", "y", "同名", "z"} << QStringLiteral("同名") << 3;
+        QTest::newRow("later of equal names")
+            << QStringList{"x", "同名", "y", "同名", "z"} << QStringLiteral("同名") << 3;
     }
 
     // The list shows the groups in the order they were stored; the given group is
@@ -281,7 +304,8 @@ private Q_SLOTS:
             QCOMPARE(controls(editor).groupList->currentItem()->text(), QStringLiteral("新闻"));
             controls(editor).addressEdit->clear();
             typeText(controls(editor).addressEdit, QStringLiteral("HTTP://new.cn/it's"));
-            controls(editor).groupList->setCurrentItem(controls(editor).groupList->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
+            controls(editor).groupList->setCurrentItem(
+                controls(editor).groupList->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
             QTest::keyClick(controls(editor).addressEdit, Qt::Key_Enter);
         });
         editor.showToChange(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), QStringLiteral("新闻"));

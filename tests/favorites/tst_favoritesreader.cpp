@@ -33,7 +33,7 @@ void writeRaw(const QByteArray &path, const QByteArray &content)
 }
 
 // The AppError message of `read`, or a null text when it did not throw.
-template<typename Read>
+template <typename Read>
 QString errorOf(Read read)
 {
     try {
@@ -58,9 +58,7 @@ private:
     static QList<ShortcutEntry> listFolder(const QByteArray &folder, QString &error)
     {
         QList<ShortcutEntry> entries;
-        error = errorOf([&] {
-            enumerateFavorites(folder, [&](const ShortcutEntry &e) { entries.append(e); });
-        });
+        error = errorOf([&] { enumerateFavorites(folder, [&](const ShortcutEntry &e) { entries.append(e); }); });
         return entries;
     }
 
@@ -76,29 +74,39 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("address");
         const QByteArray h = "[InternetShortcut]";
-        QTest::newRow("crlf") << h + "\r\nURL=http://a.com/x?q='1'\r\n" << "http://a.com/x?q='1'";
-        QTest::newRow("lf only") << h + "\nURL=http://a.com/\n" << "http://a.com/";
-        QTest::newRow("cr only, no final break") << h + "\rURL=a.com" << "a.com";
+        QTest::newRow("crlf") << h + "\r\nURL=http://a.com/x?q='1'\r\n"
+                              << "http://a.com/x?q='1'";
+        QTest::newRow("lf only") << h + "\nURL=http://a.com/\n"
+                                 << "http://a.com/";
+        QTest::newRow("cr only, no final break") << h + "\rURL=a.com"
+                                                 << "a.com";
         QTest::newRow("header in capitals") << QByteArray("[INTERNETSHORTCUT]\r\nURL=b.com") << "b.com";
-        QTest::newRow("header with a blank") << h + " \r\nURL=b.com" << "";
-        QTest::newRow("another key follows") << h + "\r\nIconIndex=0\r\nURL=c.com" << "Index=0";
-        QTest::newRow("other sections first")
-            << "[DEFAULT]\r\nBASEURL=x\r\n" + h + "\r\nURL=d.com\r\n" << "d.com";
-        QTest::newRow("empty line follows") << h + "\r\n\r\nURL=e.com" << "";
-        QTest::newRow("lf then cr is two breaks") << h + "\n\rURL=e.com" << "";
-        QTest::newRow("short line follows") << h + "\r\nUR\r\n" << "";
+        QTest::newRow("header with a blank") << h + " \r\nURL=b.com"
+                                             << "";
+        QTest::newRow("another key follows") << h + "\r\nIconIndex=0\r\nURL=c.com"
+                                             << "Index=0";
+        QTest::newRow("other sections first") << "[DEFAULT]\r\nBASEURL=x\r\n" + h + "\r\nURL=d.com\r\n"
+                                              << "d.com";
+        QTest::newRow("empty line follows") << h + "\r\n\r\nURL=e.com"
+                                            << "";
+        QTest::newRow("lf then cr is two breaks") << h + "\n\rURL=e.com"
+                                                  << "";
+        QTest::newRow("short line follows") << h + "\r\nUR\r\n"
+                                            << "";
         QTest::newRow("no header") << QByteArray("URL=f.com\r\n") << "";
         QTest::newRow("one line") << QByteArray("URL=f.com") << "";
         QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("nul ends the text") << h + "\r\nURL=g.com" + QByteArray(1, '\0') + "tail"
                                            << "g.com";
-        QTest::newRow("nul before header") << QByteArray(1, '\0') + h + "\r\nURL=g.com" << "";
-        QTest::newRow("utf-8 byte-order mark") << "\xEF\xBB\xBF" + h + "\r\nURL=h.com" << "h.com";
-        QTest::newRow("utf-8 text") << h + "\r\nURL=http://例子.cn/页" << "http://例子.cn/页";
-        QTest::newRow("gb18030 text") << h + "\r\nURL=http://x.cn/" + gb18030(u"中文页"_s)
-                                      << "http://x.cn/中文页";
-        QTest::newRow("gb18030 elsewhere, ascii url")
-            << gb18030(u"[说明]\r\n"_s) + h + "\r\nURL=i.com" << "i.com";
+        QTest::newRow("nul before header") << QByteArray(1, '\0') + h + "\r\nURL=g.com"
+                                           << "";
+        QTest::newRow("utf-8 byte-order mark") << "\xEF\xBB\xBF" + h + "\r\nURL=h.com"
+                                               << "h.com";
+        QTest::newRow("utf-8 text") << h + "\r\nURL=http://例子.cn/页"
+                                    << "http://例子.cn/页";
+        QTest::newRow("gb18030 text") << h + "\r\nURL=http://x.cn/" + gb18030(u"中文页"_s) << "http://x.cn/中文页";
+        QTest::newRow("gb18030 elsewhere, ascii url") << gb18030(u"[说明]\r\n"_s) + h + "\r\nURL=i.com"
+                                                      << "i.com";
     }
 
     void readsTheLineAfterTheHeader()
@@ -138,18 +146,16 @@ private Q_SLOTS:
     {
         writeRaw(path("last.url"), "[InternetShortcut]\r\n");
         QString message = errorOf([&] { shortcutAddress(path("last.url")); });
-        QVERIFY2(message.contains(u"last.url"_s) && message.contains(u"[InternetShortcut]"_s),
-                 qPrintable(message));
+        QVERIFY2(message.contains(u"last.url"_s) && message.contains(u"[InternetShortcut]"_s), qPrintable(message));
         QCOMPARE(errorOf([] { addressFromShortcutBytes("[InternetShortcut]\r\n", "last.url"); }),
                  QString(message).remove(QString::fromUtf8(m_home + '/')));
 
         QVERIFY(QDir().mkdir(QString::fromUtf8(path("folder.url"))));
         QCOMPARE(::symlink("nowhere", path("dangling.url").constData()), 0);
-        for (const QByteArray &name : {QByteArray("missing.url"), QByteArray("folder.url"),
-                                       QByteArray("dangling.url")}) {
+        for (const QByteArray &name :
+             {QByteArray("missing.url"), QByteArray("folder.url"), QByteArray("dangling.url")}) {
             message = errorOf([&] { shortcutAddress(path(name)); });
-            QVERIFY2(message.startsWith(u"无法读取收藏夹文件："_s) && message.contains(name),
-                     qPrintable(message));
+            QVERIFY2(message.startsWith(u"无法读取收藏夹文件："_s) && message.contains(name), qPrintable(message));
         }
     }
 
@@ -177,9 +183,9 @@ private Q_SLOTS:
         for (const ShortcutEntry &e : listFolder(folder.chopped(1), error))
             seen << e.displayName + u'=' + e.address;
         QVERIFY2(error.isNull(), qPrintable(error));
-        QCOMPARE(seen, QStringList({u"=blank.com"_s, u"A=a.com"_s, u"b=b.com"_s,
-                                    u"it's=it's.com"_s, u"linked=b.com"_s,
-                                    u"新闻=news.cn"_s}));
+        QCOMPARE(seen,
+                 QStringList({u"=blank.com"_s, u"A=a.com"_s, u"b=b.com"_s, u"it's=it's.com"_s, u"linked=b.com"_s,
+                              u"新闻=news.cn"_s}));
 
         QVERIFY(listFolder(path("absent/"), error).isEmpty());
         QVERIFY(error.isNull());

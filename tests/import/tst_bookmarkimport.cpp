@@ -119,8 +119,10 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().size(), 1);
         const QString report = Dialogs::recorded().first().text;
         QVERIFY2(report.contains(QStringLiteral("导入：26 条")) && report.contains(QStringLiteral("重复跳过：1 条"))
-                     && report.contains(QStringLiteral("未选中：1 条")) && report.contains(QStringLiteral("非网址：1 条"))
-                     && report.contains(QStringLiteral("新建组别：9 个")) && report.contains(QStringLiteral("空文件夹：1 个")),
+                     && report.contains(QStringLiteral("未选中：1 条"))
+                     && report.contains(QStringLiteral("非网址：1 条"))
+                     && report.contains(QStringLiteral("新建组别：9 个"))
+                     && report.contains(QStringLiteral("空文件夹：1 个")),
                  qPrintable(report));
         QCOMPARE(Dialogs::lastDetails().split(QLatin1Char('\n')).size(), 3);
         QVERIFY(Dialogs::lastDetails().contains(QStringLiteral("已存在于组别“书签栏 / Dev”")));
@@ -159,21 +161,39 @@ private Q_SLOTS:
     // two ways is offered once. "~" is the home folder, "$XDG" is $XDG_CONFIG_HOME.
     void browserProfilesAreFoundWhereverInstalled_data()
     {
-        QTest::addColumn<QString>("root");      // Firefox's profiles.ini folder, or a Chromium's
+        QTest::addColumn<QString>("root"); // Firefox's profiles.ini folder, or a Chromium's
         QTest::addColumn<QString>("linkedFrom"); // a link to the root, or empty
         QTest::addColumn<QString>("label");
-        QTest::newRow("Firefox") << "~/.mozilla/firefox" << "" << "Firefox – 默认";
-        QTest::newRow("Firefox, new account") << "$XDG/mozilla/firefox" << "" << "Firefox – 默认";
-        QTest::newRow("Firefox, default config") << "~/.config/mozilla/firefox" << "" << "Firefox – 默认";
-        QTest::newRow("Firefox snap") << "~/snap/firefox/common/.mozilla/firefox" << "" << "Firefox – 默认（Snap）";
-        QTest::newRow("Firefox flatpak") << "~/.var/app/org.mozilla.firefox/.mozilla/firefox" << ""
+        QTest::newRow("Firefox") << "~/.mozilla/firefox"
+                                 << ""
+                                 << "Firefox – 默认";
+        QTest::newRow("Firefox, new account") << "$XDG/mozilla/firefox"
+                                              << ""
+                                              << "Firefox – 默认";
+        QTest::newRow("Firefox, default config") << "~/.config/mozilla/firefox"
+                                                 << ""
+                                                 << "Firefox – 默认";
+        QTest::newRow("Firefox snap") << "~/snap/firefox/common/.mozilla/firefox"
+                                      << ""
+                                      << "Firefox – 默认（Snap）";
+        QTest::newRow("Firefox flatpak") << "~/.var/app/org.mozilla.firefox/.mozilla/firefox"
+                                         << ""
                                          << "Firefox – 默认（Flatpak）";
-        QTest::newRow("Firefox linked") << "~/.config/mozilla/firefox" << "~/.mozilla/firefox" << "Firefox – 默认";
-        QTest::newRow("Chromium") << "$XDG/chromium" << "" << "Chromium – Default";
-        QTest::newRow("Chromium snap") << "~/snap/chromium/common/chromium" << "" << "Chromium – Default（Snap）";
-        QTest::newRow("Brave flatpak") << "~/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser" << ""
+        QTest::newRow("Firefox linked") << "~/.config/mozilla/firefox"
+                                        << "~/.mozilla/firefox"
+                                        << "Firefox – 默认";
+        QTest::newRow("Chromium") << "$XDG/chromium"
+                                  << ""
+                                  << "Chromium – Default";
+        QTest::newRow("Chromium snap") << "~/snap/chromium/common/chromium"
+                                       << ""
+                                       << "Chromium – Default（Snap）";
+        QTest::newRow("Brave flatpak") << "~/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser"
+                                       << ""
                                        << "Brave – Default（Flatpak）";
-        QTest::newRow("Vivaldi linked") << "~/.config/vivaldi" << "$XDG/vivaldi" << "Vivaldi – Default";
+        QTest::newRow("Vivaldi linked") << "~/.config/vivaldi"
+                                        << "$XDG/vivaldi"
+                                        << "Vivaldi – Default";
     }
     void browserProfilesAreFoundWhereverInstalled()
     {
@@ -185,7 +205,8 @@ private Q_SLOTS:
         const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("xdg"))));
         const auto place = [&](QString path) {
-            return path.replace(QStringLiteral("~"), home).replace(QStringLiteral("$XDG"), dir.filePath(QStringLiteral("xdg")));
+            return path.replace(QStringLiteral("~"), home)
+                .replace(QStringLiteral("$XDG"), dir.filePath(QStringLiteral("xdg")));
         };
         if (root.contains(QLatin1String("firefox"))) {
             writeFile(place(root) + QStringLiteral("/profiles.ini"),

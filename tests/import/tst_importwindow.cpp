@@ -97,7 +97,10 @@ private:
             states << rows()->isChecked(row);
         return states;
     }
-    int importGroupNo() { return GroupStore::groupNoOf(m_sharedConnection->connection(), Schema::ImportGroup).value_or(-1); }
+    int importGroupNo()
+    {
+        return GroupStore::groupNoOf(m_sharedConnection->connection(), Schema::ImportGroup).value_or(-1);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -147,11 +150,12 @@ private Q_SLOTS:
         QList<QWidget *> order;
         for (QAction *action : controls(*m_window).toolBar->actions())
             order << controls(*m_window).toolBar->widgetForAction(action);
-        const QList<QWidget *> expected = {
-            controls(*m_window).favoritesButton,     controls(*m_window).browserButton,     controls(*m_window).fileButton, controls(*m_window).gapAfterSources,
-            controls(*m_window).checkAllButton,
-            controls(*m_window).uncheckAllButton, controls(*m_window).flipChecksButton, controls(*m_window).gapAfterChecks,
-            controls(*m_window).importButton, controls(*m_window).gapAfterImport,     controls(*m_window).exitButton};
+        const QList<QWidget *> expected = {controls(*m_window).favoritesButton,  controls(*m_window).browserButton,
+                                           controls(*m_window).fileButton,       controls(*m_window).gapAfterSources,
+                                           controls(*m_window).checkAllButton,   controls(*m_window).uncheckAllButton,
+                                           controls(*m_window).flipChecksButton, controls(*m_window).gapAfterChecks,
+                                           controls(*m_window).importButton,     controls(*m_window).gapAfterImport,
+                                           controls(*m_window).exitButton};
         QCOMPARE(order, expected);
         QCOMPARE(controls(*m_window).importButton->text(), u"导入数据"_s);
         QVERIFY(!controls(*m_window).exitButton->icon().isNull());
@@ -168,7 +172,7 @@ private Q_SLOTS:
         {
             QSettings settings(SettingsStore::userFileName(), QSettings::IniFormat);
             settings.setValue(u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup),
-                                            QLatin1String(SettingsStore::FavoritesKey)),
+                                             QLatin1String(SettingsStore::FavoritesKey)),
                               QLatin1String(SettingsStore::DefaultFavorites));
         }
         QCOMPARE(Dialogs::recorded().size(), 1);

@@ -76,7 +76,9 @@ inline bool markMissing(const QString &file, const QString &text, int columnNumb
     if (at < 0 || bytes.indexOf(stored, at + 1) >= 0)
         return false;
     constexpr qsizetype pageSize = 4096;
-    const auto word = [&](qsizetype offset) { return int(quint8(bytes[offset])) | int(quint8(bytes[offset + 1])) << 8; };
+    const auto word = [&](qsizetype offset) {
+        return int(quint8(bytes[offset])) | int(quint8(bytes[offset + 1])) << 8;
+    };
     const qsizetype page = at - at % pageSize;
     // A data page lists its rows' starts from offset 14; rows fill the page from its end.
     qsizetype end = pageSize;

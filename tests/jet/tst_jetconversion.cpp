@@ -27,10 +27,7 @@ private:
     QString m_folder;
 
     QString folder() const { return m_folder; }
-    QStringList folderListing() const
-    {
-        return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
+    QStringList folderListing() const { return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
     // The values that small.mdb and its variants hold.
     void checkSmallValues(DbConnection &db, bool withSearch)
@@ -38,8 +35,10 @@ private:
         QCOMPARE(rows(db, QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup ORDER BY GroupNo")),
                  QStringList({QStringLiteral("1|IE收藏夹"), QStringLiteral("2|常用"), QStringLiteral("5|新闻 & 资讯"),
                               QStringLiteral("7|It's \"quoted\"")}));
-        const QStringList addresses = rows(
-            db, QStringLiteral("SELECT Address, AddressName, Times, ViewTime, GroupNo, MyAddress FROM address ORDER BY rowid"));
+        const QStringList addresses =
+            rows(db,
+                 QStringLiteral(
+                     "SELECT Address, AddressName, Times, ViewTime, GroupNo, MyAddress FROM address ORDER BY rowid"));
         QCOMPARE(addresses.size(), 9);
         QVERIFY(addresses.contains(QStringLiteral("www.sina.com.cn|新浪网|12|2007-11-03|5|1")));
         QVERIFY(addresses.contains(QStringLiteral("http://www.example.com/a?b=1&c=%20|例子 'one'|0|2008-01-31|2|0")));
@@ -71,7 +70,8 @@ private Q_SLOTS:
     void init()
     {
         static int run = 0;
-        m_folder = QDir::tempPath() + QStringLiteral("/jetconv-%1-%2").arg(QCoreApplication::applicationPid()).arg(++run);
+        m_folder =
+            QDir::tempPath() + QStringLiteral("/jetconv-%1-%2").arg(QCoreApplication::applicationPid()).arg(++run);
         QDir(m_folder).removeRecursively();
         QDir().mkpath(m_folder);
     }
@@ -136,7 +136,8 @@ private Q_SLOTS:
         DbConnection db(QStringLiteral("check"));
         db.setDatabaseFile(file);
         const QString expected = QStringLiteral("www.example.org/long?q=") + QString(40000 - 23, QChar(0x957F));
-        QSqlQuery query = db.query(QStringLiteral("SELECT Address, AddressName, Times, ViewTime FROM address ORDER BY rowid"));
+        QSqlQuery query =
+            db.query(QStringLiteral("SELECT Address, AddressName, Times, ViewTime FROM address ORDER BY rowid"));
         QVERIFY(query.next());
         QCOMPARE(query.value(0).toString().size(), 40000);
         QCOMPARE(query.value(0).toString(), expected);
@@ -160,8 +161,10 @@ private Q_SLOTS:
         QVERIFY(result.importGroupAdded);
         DbConnection db(QStringLiteral("check"));
         db.setDatabaseFile(file);
-        QCOMPARE(rows(db, QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup WHERE GroupNo IN (1, 8) ORDER BY GroupNo")),
-                 QStringList({QStringLiteral("1|XE收藏夹"), QStringLiteral("8|IE收藏夹")}));
+        QCOMPARE(
+            rows(db,
+                 QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup WHERE GroupNo IN (1, 8) ORDER BY GroupNo")),
+            QStringList({QStringLiteral("1|XE收藏夹"), QStringLiteral("8|IE收藏夹")}));
     }
 
     // Characters beyond the 16-bit range are kept as stored in Jet's UTF-16, as a pair.
@@ -174,7 +177,8 @@ private Q_SLOTS:
         // Two characters give way to one pair of the same size.
         const QString smile = QStringLiteral("\U0001F600");
         QTest::newRow("text column") << QStringLiteral("small.mdb") << QStringLiteral("新浪网")
-                                     << QStringLiteral("SELECT AddressName FROM address WHERE Address = 'www.sina.com.cn'")
+                                     << QStringLiteral(
+                                            "SELECT AddressName FROM address WHERE Address = 'www.sina.com.cn'")
                                      << QStringLiteral("新") + smile;
         QTest::newRow("memo over several pages")
             << QStringLiteral("longmemo.mdb") << QStringLiteral("q=长长")
@@ -226,7 +230,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("what");
         // In small.mdb, the visits, date and group of www.sina.com.cn, and the row table of
         // the page of addresses.
-        const QByteArray sina = QByteArray::fromHex("0c000000" "00000000a03be340" "05000000");
+        const QByteArray sina = QByteArray::fromHex("0c000000"
+                                                    "00000000a03be340"
+                                                    "05000000");
         const auto sinaWith = [&](const char *visits, const char *date) {
             return QByteArray::fromHex(visits) + QByteArray::fromHex(date) + sina.right(4);
         };
@@ -244,10 +250,10 @@ private Q_SLOTS:
                                          << "访问次数 -5 不可能";
         QTest::newRow("absurd visits") << "small.mdb" << qint64(0) << sina << sinaWith("01016e0f", "00000000a03be340")
                                        << "访问次数 258867457 不可能";
-        QTest::newRow("date not a number") << "small.mdb" << qint64(0) << sina << sinaWith("0c000000", "000000000000f87f")
-                                           << "表 address 中的日期无法解读";
-        QTest::newRow("date past any calendar") << "small.mdb" << qint64(0) << sina
-                                                << sinaWith("0c000000", "000000000000f07f") << "日期无法解读";
+        QTest::newRow("date not a number") << "small.mdb" << qint64(0) << sina
+                                           << sinaWith("0c000000", "000000000000f87f") << "表 address 中的日期无法解读";
+        QTest::newRow("date past any calendar")
+            << "small.mdb" << qint64(0) << sina << sinaWith("0c000000", "000000000000f07f") << "日期无法解读";
         QTest::newRow("row leaves its place") << "small.mdb" << qint64(0) << rowTable << rowOutOfOrder << "表 address";
     }
 
@@ -361,7 +367,9 @@ private Q_SLOTS:
                 QVERIFY(QFile::remove(file + QStringLiteral(".jet")));
             } catch (const AppError &error) {
                 ++failed;
-                ++reasons[error.message().section(QStringLiteral("："), 1).remove(QRegularExpression(QStringLiteral("[0-9]+")))];
+                ++reasons[error.message()
+                              .section(QStringLiteral("："), 1)
+                              .remove(QRegularExpression(QStringLiteral("[0-9]+")))];
                 QVERIFY2(error.message().contains(QStringLiteral("address.mdb")), qPrintable(error.message()));
                 QCOMPARE(folderListing(), QStringList(QStringLiteral("address.mdb")));
             }
@@ -391,8 +399,7 @@ private:
         QTest::qSleep(0);
         QElapsedTimer timer;
         timer.start();
-        while (timer.nsecsElapsed() / 1000 < delayUs) {
-        }
+        while (timer.nsecsElapsed() / 1000 < delayUs) {}
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(10000));
     }

@@ -46,12 +46,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("http and final slash") << "http://www.x.com/" << "www.x.com" << true;
-        QTest::newRow("host case") << "WWW.X.com/a" << "www.x.COM/a" << true;
-        QTest::newRow("host case with scheme") << "ftp://FTP.X.org/p" << "ftp://ftp.x.org/p" << true;
-        QTest::newRow("path case counts") << "www.x.com/A" << "www.x.com/a" << false;
-        QTest::newRow("query case counts") << "www.x.com?Q=1" << "www.x.com?q=1" << false;
-        QTest::newRow("secure scheme is kept") << "https://www.x.com" << "www.x.com" << false;
+        QTest::newRow("http and final slash") << "http://www.x.com/"
+                                              << "www.x.com" << true;
+        QTest::newRow("host case") << "WWW.X.com/a"
+                                   << "www.x.COM/a" << true;
+        QTest::newRow("host case with scheme") << "ftp://FTP.X.org/p"
+                                               << "ftp://ftp.x.org/p" << true;
+        QTest::newRow("path case counts") << "www.x.com/A"
+                                          << "www.x.com/a" << false;
+        QTest::newRow("query case counts") << "www.x.com?Q=1"
+                                           << "www.x.com?q=1" << false;
+        QTest::newRow("secure scheme is kept") << "https://www.x.com"
+                                               << "www.x.com" << false;
     }
 
     void addressKeyIgnoresHostCaseAndTheEditorsTrim()
@@ -78,8 +84,9 @@ private Q_SLOTS:
         QCOMPARE(rows(*m_db, QStringLiteral("SELECT GroupNo, GroupName FROM BaseGroup ORDER BY GroupNo")),
                  QStringList({QStringLiteral("1|IE收藏夹"), QStringLiteral("3|常用"), QStringLiteral("4|新闻 & 资讯"),
                               QStringLiteral("5|It's \"quoted\""), QStringLiteral("6|未分组")}));
-        const QStringList addresses = rows(*m_db, QStringLiteral("SELECT Address, GroupName, Times, ViewTime, MyAddress "
-                                                                 "FROM address_1"));
+        const QStringList addresses = rows(*m_db,
+                                           QStringLiteral("SELECT Address, GroupName, Times, ViewTime, MyAddress "
+                                                          "FROM address_1"));
         QVERIFY(addresses.contains(QStringLiteral("www.sina.com.cn|新闻 & 资讯|12|2007-11-03|1")));
         QVERIFY(addresses.contains(QStringLiteral("127.0.0.1|It's \"quoted\"|10|2005-12-31|1")));
         QVERIFY(addresses.contains(QStringLiteral("www.orphan.example|未分组|2|2008-08-09|0")));

@@ -65,11 +65,13 @@ LoopbackWebServer::Answer answerFor(const LoopbackWebServer::Request &request)
     if (path == "/slow")
         return {200, {}, {}, 0, true};
     if (path == "/busy") // every other request is turned away for a second
-        return busyAnswers.fetchAndAddRelaxed(1) % 2 == 0 ? Answer{429, {{"Retry-After", "1"}}, {}} : Answer{200, {}, {}};
+        return busyAnswers.fetchAndAddRelaxed(1) % 2 == 0 ? Answer{429, {{"Retry-After", "1"}}, {}}
+                                                          : Answer{200, {}, {}};
     if (path == "/gbk") {
         QStringEncoder gbk("GB18030");
         const QByteArray page = "<html><head><meta charset=\"gbk\"><link rel=\"shortcut icon\" href=\"/gbk-icon.png\">"
-                                "<title>" + QByteArray(gbk.encode(QStringLiteral("中文标题 &amp; 更多"))) + "</title></head></html>";
+                                "<title>"
+            + QByteArray(gbk.encode(QStringLiteral("中文标题 &amp; 更多"))) + "</title></head></html>";
         return {200, {{"Content-Type", "text/html"}}, page};
     }
     if (path == "/gbk-icon.png")
@@ -102,13 +104,15 @@ private Q_SLOTS:
         closedSite = LoopbackWebServer::closedPort();
         QVERIFY(site && otherSite && closedSite);
         // A certificate no one vouches for, made for this run.
-        const QString key = QDir::temp().filePath(QStringLiteral("vestrane-link-test-%1.key").arg(QCoreApplication::applicationPid()));
+        const QString key =
+            QDir::temp().filePath(QStringLiteral("vestrane-link-test-%1.key").arg(QCoreApplication::applicationPid()));
         const QString certificate = key + QStringLiteral(".crt");
         QProcess openssl;
-        openssl.start(QStringLiteral("openssl"), {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                                                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                                                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                                                   QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                       QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                       QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
         QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
         QFile keyFile(key), certificateFile(certificate);
         QVERIFY(keyFile.open(QIODevice::ReadOnly) && certificateFile.open(QIODevice::ReadOnly));
@@ -132,26 +136,47 @@ private Q_SLOTS:
 
         const QString moveTarget = on(otherSite, QStringLiteral("/new"));
         const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
-        row("200, HEAD only") << on(site, "/ok") << false << "ok" << 200 << on(site, "/ok") << "" << QByteArray("/ok") << 1 << QByteArray();
-        row("no scheme is http") << QStringLiteral("127.0.0.1:%1/ok").arg(site) << false << "ok" << 200 << on(site, "/ok") << "" << QByteArray("/ok") << 1 << QByteArray();
-        row("404 at once") << on(site, "/gone404") << false << "broken" << 404 << on(site, "/gone404") << "404" << QByteArray("/gone404") << 1 << QByteArray();
-        row("410") << on(site, "/gone410") << false << "broken" << 410 << on(site, "/gone410") << "410" << QByteArray("/gone410") << 1 << QByteArray();
-        row("500 asked twice") << on(site, "/error500") << false << "broken" << 500 << on(site, "/error500") << "500" << QByteArray("/error500") << 2 << QByteArray();
-        row("301 to another site") << on(site, "/moved301?to=" + moveTarget) << false << "moved" << 200 << moveTarget << "" << QByteArray("/new") << 1 << QByteArray();
-        row("308 on the site") << on(site, "/moved308") << false << "moved" << 200 << on(site, "/new") << "" << QByteArray("/moved308") << 1 << QByteArray();
-        row("302 is ok") << on(site, "/temp302") << false << "ok" << 200 << on(site, "/ok") << "" << QByteArray("/temp302") << 1 << QByteArray();
-        row("redirect loop") << on(site, "/loop") << false << "broken" << 301 << on(site, "/loop-back") << "循环" << QByteArray("/loop") << 1 << QByteArray();
-        row("10 hops") << on(site, "/chain/10") << false << "ok" << 200 << on(site, "/chain/0") << "" << QByteArray("/chain/0") << 1 << QByteArray();
-        row("11 hops") << on(site, "/chain/11") << false << "broken" << 302 << on(site, "/chain/1") << "10" << QByteArray("/chain/0") << 0 << QByteArray();
-        row("HEAD refused") << on(site, "/nohead") << false << "ok" << 200 << on(site, "/nohead") << "" << QByteArray("/nohead") << 2 << QByteArray();
-        row("HEAD hung up") << on(site, "/hang-up-on-head") << false << "ok" << 200 << on(site, "/hang-up-on-head") << "" << QByteArray() << 0 << QByteArray();
-        row("slow page") << on(site, "/slow") << false << "unreachable" << 0 << on(site, "/slow") << "超时" << QByteArray("/slow") << 1 << QByteArray();
-        row("closed port") << on(closedSite, "/") << false << "unreachable" << 0 << on(closedSite, "/") << "refused" << QByteArray() << 0 << QByteArray();
-        row("429 waits") << on(site, "/busy") << false << "ok" << 200 << on(site, "/busy") << "" << QByteArray("/busy") << 2 << QByteArray();
-        row("GBK title, icon") << on(otherSite, "/gbk") << true << "ok" << 200 << on(otherSite, "/gbk") << "中文标题 & 更多" << QByteArray("/gbk-icon.png") << 1 << iconBytes;
-        row("self-signed TLS") << QStringLiteral("https://127.0.0.1:%1/").arg(tlsSite) << false << "unreachable" << 0 << QStringLiteral("https://127.0.0.1:%1/").arg(tlsSite) << "self-signed" << QByteArray() << 0 << QByteArray();
-        row("javascript") << "javascript:void(0)" << false << "not checked" << 0 << "" << "" << QByteArray() << 0 << QByteArray();
-        row("ftp") << "ftp://127.0.0.1/x" << false << "not checked" << 0 << "" << "" << QByteArray() << 0 << QByteArray();
+        row("200, HEAD only") << on(site, "/ok") << false << "ok" << 200 << on(site, "/ok") << "" << QByteArray("/ok")
+                              << 1 << QByteArray();
+        row("no scheme is http") << QStringLiteral("127.0.0.1:%1/ok").arg(site) << false << "ok" << 200
+                                 << on(site, "/ok") << "" << QByteArray("/ok") << 1 << QByteArray();
+        row("404 at once") << on(site, "/gone404") << false << "broken" << 404 << on(site, "/gone404") << "404"
+                           << QByteArray("/gone404") << 1 << QByteArray();
+        row("410") << on(site, "/gone410") << false << "broken" << 410 << on(site, "/gone410") << "410"
+                   << QByteArray("/gone410") << 1 << QByteArray();
+        row("500 asked twice") << on(site, "/error500") << false << "broken" << 500 << on(site, "/error500") << "500"
+                               << QByteArray("/error500") << 2 << QByteArray();
+        row("301 to another site") << on(site, "/moved301?to=" + moveTarget) << false << "moved" << 200 << moveTarget
+                                   << "" << QByteArray("/new") << 1 << QByteArray();
+        row("308 on the site") << on(site, "/moved308") << false << "moved" << 200 << on(site, "/new") << ""
+                               << QByteArray("/moved308") << 1 << QByteArray();
+        row("302 is ok") << on(site, "/temp302") << false << "ok" << 200 << on(site, "/ok") << ""
+                         << QByteArray("/temp302") << 1 << QByteArray();
+        row("redirect loop") << on(site, "/loop") << false << "broken" << 301 << on(site, "/loop-back") << "循环"
+                             << QByteArray("/loop") << 1 << QByteArray();
+        row("10 hops") << on(site, "/chain/10") << false << "ok" << 200 << on(site, "/chain/0") << ""
+                       << QByteArray("/chain/0") << 1 << QByteArray();
+        row("11 hops") << on(site, "/chain/11") << false << "broken" << 302 << on(site, "/chain/1") << "10"
+                       << QByteArray("/chain/0") << 0 << QByteArray();
+        row("HEAD refused") << on(site, "/nohead") << false << "ok" << 200 << on(site, "/nohead") << ""
+                            << QByteArray("/nohead") << 2 << QByteArray();
+        row("HEAD hung up") << on(site, "/hang-up-on-head") << false << "ok" << 200 << on(site, "/hang-up-on-head")
+                            << "" << QByteArray() << 0 << QByteArray();
+        row("slow page") << on(site, "/slow") << false << "unreachable" << 0 << on(site, "/slow") << "超时"
+                         << QByteArray("/slow") << 1 << QByteArray();
+        row("closed port") << on(closedSite, "/") << false << "unreachable" << 0 << on(closedSite, "/") << "refused"
+                           << QByteArray() << 0 << QByteArray();
+        row("429 waits") << on(site, "/busy") << false << "ok" << 200 << on(site, "/busy") << "" << QByteArray("/busy")
+                         << 2 << QByteArray();
+        row("GBK title, icon") << on(otherSite, "/gbk") << true << "ok" << 200 << on(otherSite, "/gbk")
+                               << "中文标题 & 更多" << QByteArray("/gbk-icon.png") << 1 << iconBytes;
+        row("self-signed TLS") << QStringLiteral("https://127.0.0.1:%1/").arg(tlsSite) << false << "unreachable" << 0
+                               << QStringLiteral("https://127.0.0.1:%1/").arg(tlsSite) << "self-signed" << QByteArray()
+                               << 0 << QByteArray();
+        row("javascript") << "javascript:void(0)" << false << "not checked" << 0 << ""
+                          << "" << QByteArray() << 0 << QByteArray();
+        row("ftp") << "ftp://127.0.0.1/x" << false << "not checked" << 0 << ""
+                   << "" << QByteArray() << 0 << QByteArray();
     }
     void eachAnswerGetsItsStatus()
     {
@@ -173,7 +198,8 @@ private Q_SLOTS:
         QList<LinkResult> results;
         QList<QPair<QString, QByteArray>> icons;
         connect(&checker, &LinkChecker::checked, this, [&](int, const LinkResult &result) { results << result; });
-        connect(&checker, &LinkChecker::iconFetched, this, [&](const QString &site, const QByteArray &bytes) { icons << qMakePair(site, bytes); });
+        connect(&checker, &LinkChecker::iconFetched, this,
+                [&](const QString &site, const QByteArray &bytes) { icons << qMakePair(site, bytes); });
         QSignalSpy finished(&checker, &LinkChecker::finished);
         const int requestsBefore = server.requestsFor(path);
         checker.start({{address, wantTitle}});
@@ -228,11 +254,14 @@ private Q_SLOTS:
             AddressStore::insert(db, slash, QStringLiteral("斜线"), 1);
         }
         const QString summary = QStringLiteral("checked 7: ok 2, moved 2, broken 1, unreachable 1, not checked 1\n");
-        const QString lines = QStringLiteral("broken\t404\t%1\t\nmoved\t200\t%2\t%3\nunreachable\t0\t%4\t\nmoved\t200\t%5\t%5/\n")
-                                  .arg(gone, moved, on(otherSite, "/new"), closed, slash);
+        const QString lines =
+            QStringLiteral("broken\t404\t%1\t\nmoved\t200\t%2\t%3\nunreachable\t0\t%4\t\nmoved\t200\t%5\t%5/\n")
+                .arg(gone, moved, on(otherSite, "/new"), closed, slash);
         // The fixes offered, as the rows would take them.
         const QString fixes = QStringLiteral("fix\tnew-address\t%1\t127.0.0.1:%2/new\nfix\tpage-title\t%3\tfine\n")
-                                  .arg(moved).arg(otherSite).arg(titled);
+                                  .arg(moved)
+                                  .arg(otherSite)
+                                  .arg(titled);
         const ProgramRun first = runProgram({QStringLiteral("--check-links")});
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(first.out, lines + summary + fixes);
@@ -256,7 +285,9 @@ private Q_SLOTS:
         QStringList expectedFailing{gone, closed};
         expectedFailing.sort();
         QCOMPARE(failing, expectedFailing);
-        QCOMPARE(LinkFailureHints().hintFor(db, gone), QStringLiteral("检查结果：失效（HTTP 404 Not Found）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(gotOnce.checkedAt));
+        QCOMPARE(LinkFailureHints().hintFor(db, gone),
+                 QStringLiteral("检查结果：失效（HTTP 404 Not Found）\n失效起始：%1\n连续失效：1 次（最近检查 %1）")
+                     .arg(gotOnce.checkedAt));
         QVERIFY(LinkFailureHints().hintFor(db, closed).startsWith(QStringLiteral("检查结果：无法访问（")));
         QCOMPARE(LinkFailureHints().hintFor(db, ok), QString());
 
@@ -270,20 +301,25 @@ private Q_SLOTS:
         QStringList rows;
         for (const AddressRecord &record : AddressStore::list(db, AddressFilter::group(importGroup)))
             rows << record.address + QLatin1Char('=') + record.name;
-        QCOMPARE(rows, (QStringList{QStringLiteral("127.0.0.1:%1/new=搬走了").arg(otherSite), AddressEditing::storedAddress(titled) + "=fine",
-                                    closed + QLatin1Char('=') + closed, QStringLiteral("javascript:void(0)="), ok + QStringLiteral("=又一个"),
-                                    slash + QStringLiteral("=斜线")}));
+        QCOMPARE(rows,
+                 (QStringList{QStringLiteral("127.0.0.1:%1/new=搬走了").arg(otherSite),
+                              AddressEditing::storedAddress(titled) + "=fine", closed + QLatin1Char('=') + closed,
+                              QStringLiteral("javascript:void(0)="), ok + QStringLiteral("=又一个"),
+                              slash + QStringLiteral("=斜线")}));
         db.close();
 
         QTest::qWait(1100); // a later second for the next check
         const ProgramRun second = runProgram({QStringLiteral("--check-links"), QStringLiteral("链接")});
-        QCOMPARE(second.out, QStringLiteral("broken\t404\t%1\t\nchecked 2: ok 1, moved 0, broken 1, unreachable 0, not checked 0\n").arg(gone));
+        QCOMPARE(second.out,
+                 QStringLiteral("broken\t404\t%1\t\nchecked 2: ok 1, moved 0, broken 1, unreachable 0, not checked 0\n")
+                     .arg(gone));
         const LinkStore::StoredCheck gotTwice = *LinkStore::checkOf(db, gone);
         QCOMPARE(gotTwice.failuresInRow, 2);
         QCOMPARE(gotTwice.firstFailure, gotOnce.firstFailure);
         QVERIFY(gotTwice.checkedAt > gotOnce.checkedAt);
         QCOMPARE(LinkStore::checkOf(db, ok)->failuresInRow, 0);
-        QCOMPARE(LinkFailureHints().hintFor(db, gone).section(QLatin1Char('\n'), 2), QStringLiteral("连续失效：2 次（最近检查 %1）").arg(gotTwice.checkedAt));
+        QCOMPARE(LinkFailureHints().hintFor(db, gone).section(QLatin1Char('\n'), 2),
+                 QStringLiteral("连续失效：2 次（最近检查 %1）").arg(gotTwice.checkedAt));
 
         const ProgramRun noGroup = runProgram({QStringLiteral("--check-links"), QStringLiteral("没有这个组")});
         QCOMPARE(noGroup.exitCode, 1);

@@ -147,7 +147,8 @@ private Q_SLOTS:
         expectHintInWholeLines(longGroup);
 
         // A name shown whole needs no hint.
-        restMouse(controls(w).groupTree->viewport(), controls(w).groupTree->visualItemRect(node(w, QStringLiteral("新闻"))).center());
+        restMouse(controls(w).groupTree->viewport(),
+                  controls(w).groupTree->visualItemRect(node(w, QStringLiteral("新闻"))).center());
         QTest::qWait(100);
         QVERIFY(!shownHint());
     }

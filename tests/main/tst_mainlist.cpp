@@ -43,14 +43,17 @@ private:
     static void seed(DbConnection &db, int rows)
     {
         static const QStringList groups{QStringLiteral("新闻"), QStringLiteral("软件"), QStringLiteral("购物")};
-        static const QStringList words{QStringLiteral("Www.Alpha"), QStringLiteral("www.beta"), QStringLiteral("中文网"),
-                                       QStringLiteral("example"), QStringLiteral("EXAMPLE"), QStringLiteral("北京")};
+        static const QStringList words{QStringLiteral("Www.Alpha"), QStringLiteral("www.beta"),
+                                       QStringLiteral("中文网"),    QStringLiteral("example"),
+                                       QStringLiteral("EXAMPLE"),   QStringLiteral("北京")};
         Transaction transaction(db);
         for (int group = 0; group < int(groups.size()); ++group)
-            db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {group + 2, groups[group]});
+            db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"),
+                       {group + 2, groups[group]});
         for (int i = 0; i < rows; ++i) {
             const QString address = QStringLiteral("%1.com/%2").arg(words[i % words.size()]).arg(i % 97);
-            const QString name = QStringLiteral("站点%1").arg(i % 13) + (i % 4 == 0 ? QStringLiteral("abc") : QString());
+            const QString name =
+                QStringLiteral("站点%1").arg(i % 13) + (i % 4 == 0 ? QStringLiteral("abc") : QString());
             db.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
                                       "AddressFolded, AddressNameFolded) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
                        {address, name, i % 5, QStringLiteral("2024-0%1-1%2").arg(i % 9 + 1).arg(i % 3), i % 3 + 2,
@@ -64,9 +67,10 @@ private:
     {
         other.execute(QStringLiteral("DELETE FROM address WHERE RowNo % 7 = 3"));
         other.execute(QStringLiteral("UPDATE address SET Times = Times + 10 WHERE RowNo % 9 = 0"));
-        other.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                                     "AddressFolded, AddressNameFolded) VALUES ('late.example', '后来', 1, '2023-01-01', "
-                                     "3, 0, 'late.example', '后来')"));
+        other.execute(
+            QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                           "AddressFolded, AddressNameFolded) VALUES ('late.example', '后来', 1, '2023-01-01', "
+                           "3, 0, 'late.example', '后来')"));
     }
 
     static QString rowText(const QAbstractItemModel &rows, int row)
@@ -152,7 +156,7 @@ private Q_SLOTS:
         }
         const int last = expected.count() - 1;
         const int page = AddressListModel::PageSize;
-        QList<int> positions{last, 0, page + 5, 2 * page - 1, std::min(last, 3 * page), std::min(last, 2 * page),
+        QList<int> positions{last,     0,    page + 5, 2 * page - 1, std::min(last, 3 * page), std::min(last, 2 * page),
                              last / 2, page, page - 1};
         for (int position = last; position >= 0; --position)
             positions << position;
@@ -174,8 +178,10 @@ private Q_SLOTS:
 
     void rowsCarryTheirFields()
     {
-        f->add(QStringLiteral("www.a.com"), QStringLiteral("甲站"), QStringLiteral("新闻"), 7, QStringLiteral("2024-03-05"));
-        f->add(QStringLiteral("www.b.com"), QString(), QStringLiteral("软件"), 0, QStringLiteral("2024-03-06 14:05:09"), true);
+        f->add(QStringLiteral("www.a.com"), QStringLiteral("甲站"), QStringLiteral("新闻"), 7,
+               QStringLiteral("2024-03-05"));
+        f->add(QStringLiteral("www.b.com"), QString(), QStringLiteral("软件"), 0, QStringLiteral("2024-03-06 14:05:09"),
+               true);
         MainWindow &w = f->open();
         QCOMPARE(MainFixture::cellText(w, 0, 0), QStringLiteral("www.a.com"));
         QCOMPARE(MainFixture::cellText(w, 0, 1), QStringLiteral("甲站"));
@@ -186,7 +192,8 @@ private Q_SLOTS:
         QCOMPARE(MainFixture::imageOf(w, 1), 1);
         // The test locale is zh_CN; the stored time has no zone, so none is shown.
         QCOMPARE(MainFixture::cellText(w, 1, 2), QStringLiteral("2024/3/6 14:05:09"));
-        QCOMPARE(controls(w).addressList->reportRows()->columnCaptions(), (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
+        QCOMPARE(controls(w).addressList->reportRows()->columnCaptions(),
+                 (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
     }
 
     void addressInTwoGroupsIsListedTwice()
@@ -200,13 +207,15 @@ private Q_SLOTS:
 
     void groupsNamedLikeTheFixedNodes()
     {
-        f->add(QStringLiteral("fav.com"), QStringLiteral("F"), QStringLiteral("其他"), 0, QStringLiteral("2024-01-01"), true);
+        f->add(QStringLiteral("fav.com"), QStringLiteral("F"), QStringLiteral("其他"), 0, QStringLiteral("2024-01-01"),
+               true);
         f->add(QStringLiteral("plain.com"), QStringLiteral("P"), QStringLiteral("收藏夹"));
         f->add(QStringLiteral("root.com"), QStringLiteral("R"), QStringLiteral("网址"));
         MainWindow &w = f->openShown();
         QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
         auto click = [&w](QTreeWidgetItem *node) {
-            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, controls(w).groupTree->visualItemRect(node).center());
+            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
+                              controls(w).groupTree->visualItemRect(node).center());
         };
         click(root->child(1)); // the group "收藏夹" lists the favourites of all groups
         QCOMPARE(f->captions(), QStringList{"fav.com"});
@@ -218,15 +227,17 @@ private Q_SLOTS:
     void awkwardTextsShowAsStored()
     {
         const QString longAddress = QStringLiteral("www.long.com/") + QString(1987, QLatin1Char('a'));
-        const QStringList addresses = {QStringLiteral("it's.com/?q=\"x\"&p=50%"), QStringLiteral("中文.网址"), longAddress};
+        const QStringList addresses = {QStringLiteral("it's.com/?q=\"x\"&p=50%"), QStringLiteral("中文.网址"),
+                                       longAddress};
         f->add(addresses[0], QStringLiteral("O'Brien \"引号\" 100%"), QStringLiteral("组'一"));
         f->add(addresses[1], QString(), QStringLiteral("组'一"));
         f->add(addresses[2], QStringLiteral("长"), QStringLiteral("组'一"));
         MainWindow &w = f->openShown();
         QCOMPARE(f->captions(), addresses);
         QCOMPARE(f->column(1).first(), QStringLiteral("O'Brien \"引号\" 100%"));
-        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
-                          controls(w).groupTree->visualItemRect(controls(w).groupTree->topLevelItem(0)->child(0)).center());
+        QTest::mouseClick(
+            controls(w).groupTree->viewport(), Qt::LeftButton, {},
+            controls(w).groupTree->visualItemRect(controls(w).groupTree->topLevelItem(0)->child(0)).center());
         QCOMPARE(f->captions().size(), 3); // the group with an apostrophe is found by its name
         clickHeader(w, 1);
         // The first click on another column sorts descending, by GB18030 bytes: Chinese after
@@ -294,11 +305,11 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTest::mouseMove(controls(w).addressList->viewport(), rowPoint(w, 0));
         const QString expected = QStringLiteral("组        别：新闻\n网        址：www.a.com\n网址名称：甲\n访问时间：")
-                                 + QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat)
-                                 + QStringLiteral("\n访问次数：4");
+            + QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat) + QStringLiteral("\n访问次数：4");
         QCOMPARE(w.hoverText(), expected);
         QCOMPARE(controls(w).addressList->hintText(), expected);
-        QTest::mouseMove(controls(w).addressList->viewport(), QPoint(5, controls(w).addressList->viewport()->height() - 5));
+        QTest::mouseMove(controls(w).addressList->viewport(),
+                         QPoint(5, controls(w).addressList->viewport()->height() - 5));
         QCOMPARE(w.hoverText(), QString());
         QCOMPARE(controls(w).addressList->hintText(), expected);
     }

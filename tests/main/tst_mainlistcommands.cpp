@@ -69,10 +69,7 @@ private:
     }
 
     // Chooses an item of the list's open menu.
-    bool choose(QAction *item) const
-    {
-        return chooseMenuItem(controls(*f->window).listMenu, item);
-    }
+    bool choose(QAction *item) const { return chooseMenuItem(controls(*f->window).listMenu, item); }
 
     void clickNode(const QString &label)
     {
@@ -97,11 +94,11 @@ private:
 
     int imageOf(int row) const { return MainFixture::imageOf(*f->window, row); }
 
-
     void refuseThroughTrigger(const QString &event)
     {
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON address "
-                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END").arg(event));
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                               .arg(event));
     }
 
 private Q_SLOTS:
@@ -120,10 +117,7 @@ private Q_SLOTS:
         f->add(shared, QStringLiteral("共享二"), QStringLiteral("软件"));
     }
 
-    void cleanupTestCase()
-    {
-        f.reset();
-    }
+    void cleanupTestCase() { f.reset(); }
 
     void deleteRemovesOnlyTheChosenGroupsRow()
     {
@@ -220,7 +214,8 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         AddressEditor editor;
         w.setEditor(&editor);
-        for (QAction *item : {controls(w).listChangeAddressAction, controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction, controls(w).listRemoveFavouriteAction}) {
+        for (QAction *item : {controls(w).listChangeAddressAction, controls(w).listDeleteAddressAction,
+                              controls(w).listAddFavouriteAction, controls(w).listRemoveFavouriteAction}) {
             rightClickBelowTheRows();
             QVERIFY(controls(w).addressList->selectedRow() < 0);
             QVERIFY(choose(item));
@@ -241,7 +236,8 @@ private Q_SLOTS:
         QString proposed;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text() : QString();
+                proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
+                                                                     : QString();
                 controls(editor).addressEdit->setText(QStringLiteral("HTTP://www.new.com/"));
                 controls(editor).nameEdit->setText(QStringLiteral("新站"));
                 controls(editor).saveButton->click();
@@ -265,11 +261,14 @@ private Q_SLOTS:
         QStringList shown;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                shown << editor.captionText() << controls(editor).addressEdit->text() << controls(editor).nameEdit->text()
-                      << (controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text() : QString());
+                shown << editor.captionText() << controls(editor).addressEdit->text()
+                      << controls(editor).nameEdit->text()
+                      << (controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
+                                                                    : QString());
                 controls(editor).addressEdit->setText(address);
                 controls(editor).nameEdit->setText(name);
-                controls(editor).groupList->setCurrentItem(controls(editor).groupList->findItems(group, Qt::MatchExactly).value(0));
+                controls(editor).groupList->setCurrentItem(
+                    controls(editor).groupList->findItems(group, Qt::MatchExactly).value(0));
                 controls(editor).saveButton->click();
             }
             if (editor.isVisible())
@@ -291,8 +290,8 @@ private Q_SLOTS:
         m_editor = &editor;
         w.setEditor(&editor);
         chooseRow(shared, QStringLiteral("软件"));
-        const QStringList shown = changeChosenRow(QStringLiteral("http://www.moved.cn/"), QStringLiteral("改名"),
-                                                  QStringLiteral("新闻"));
+        const QStringList shown =
+            changeChosenRow(QStringLiteral("http://www.moved.cn/"), QStringLiteral("改名"), QStringLiteral("新闻"));
         QCOMPARE(shown, (QStringList{"修改网址", shared, "共享二", "软件"}));
         MainFixture::expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", "www.moved.cn"}));
@@ -308,7 +307,8 @@ private Q_SLOTS:
         MainFixture::expectOnlyBox(QStringLiteral("修改保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->column(1), (QStringList{"共享", "其他", "再改"}));
         QCOMPARE(f->column(4), (QStringList{"新闻", "新闻", "软件"}));
-        const std::vector<AddressRecord> stored = AddressStore::list(f->db(), AddressFilter::group(QStringLiteral("软件")));
+        const std::vector<AddressRecord> stored =
+            AddressStore::list(f->db(), AddressFilter::group(QStringLiteral("软件")));
         QCOMPARE(stored.size(), size_t(1));
         QCOMPARE(stored.front().address, QStringLiteral("www.moved.cn"));
         QCOMPARE(stored.front().name, QStringLiteral("再改"));

@@ -72,10 +72,7 @@ private:
         return row < 0 ? QString() : MainFixture::cellText(w, row, 0);
     }
 
-    static QString topCaption(MainWindow &w)
-    {
-        return MainFixture::cellText(w, list(w)->rowAt(QPoint(1, 1)), 0);
-    }
+    static QString topCaption(MainWindow &w) { return MainFixture::cellText(w, list(w)->rowAt(QPoint(1, 1)), 0); }
 
     // What another program does: a statement on its own connection.
     void elsewhere(const QString &sql, const QVariantList &values = {}) { f->other().execute(sql, values); }
@@ -148,9 +145,7 @@ private Q_SLOTS:
             shown = &f->openShown();
         }
         MainWindow &w = *shown;
-        const auto listed = [&] {
-            return MainFixture::columnOf(w, 0);
-        };
+        const auto listed = [&] { return MainFixture::columnOf(w, 0); };
         QCOMPARE(listed(), QStringList{"www.before.com"});
         const QString address = QStringLiteral("www.Door-%1.example/Page").arg(writer);
 
@@ -163,7 +158,9 @@ private Q_SLOTS:
             QFile file(folder.filePath(QStringLiteral("bookmarks.html")));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QStringLiteral("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n<DT><A HREF=\"http://%1\">门</A>\n"
-                                      "</DL><p>\n").arg(address).toUtf8());
+                                      "</DL><p>\n")
+                           .arg(address)
+                           .toUtf8());
             file.close();
             QProcess import;
             import.start(qEnvironmentVariable("VESTRANE_BINARY"), {QStringLiteral("--import"), file.fileName()});
@@ -186,9 +183,10 @@ private Q_SLOTS:
                 db.query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                         "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
             }
-            db.execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                                      "AddressFolded, AddressNameFolded) VALUES (?, '门', 0, '2024-05-01', 7, 0, ?, '门')"),
-                       {address, AddressStore::folded(address)});
+            db.execute(
+                QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                               "AddressFolded, AddressNameFolded) VALUES (?, '门', 0, '2024-05-01', 7, 0, ?, '门')"),
+                {address, AddressStore::folded(address)});
         }
 
         QTRY_VERIFY_WITH_TIMEOUT(listed().size() == 2, 1000);
@@ -244,17 +242,22 @@ private Q_SLOTS:
         MainWindow &w = openActive();
         QCOMPARE(groupLabels(w), QStringList{"新闻"}); // nothing checked yet
         const auto result = [](const char *address, LinkStatus status, int code) {
-            return LinkResult{QLatin1String(address), status, code, QStringLiteral("http://") + QLatin1String(address), {}, {}, {}};
+            return LinkResult{
+                QLatin1String(address), status, code, QStringLiteral("http://") + QLatin1String(address), {}, {}, {}};
         };
         const QString checkedAt = QStringLiteral("2026-01-02 03:04:05");
-        LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Broken, 404), result("www.fine.com", LinkStatus::Ok, 200)}, checkedAt);
+        LinkStore::record(
+            f->other(),
+            {result("www.gone.com/a", LinkStatus::Broken, 404), result("www.fine.com", LinkStatus::Ok, 200)},
+            checkedAt);
         QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", MainWindow::FailingLabel}), 1000);
 
         clickNode(w, MainWindow::FailingLabel);
         QCOMPARE(f->captions(), QStringList{"www.gone.com/a"});
         QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->model()->index(0, 1)).center());
-        QCOMPARE(w.hoverText().section(QLatin1Char('\n'), 5),
-                 QStringLiteral("检查结果：失效（HTTP 404）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(checkedAt));
+        QCOMPARE(
+            w.hoverText().section(QLatin1Char('\n'), 5),
+            QStringLiteral("检查结果：失效（HTTP 404）\n失效起始：%1\n连续失效：1 次（最近检查 %1）").arg(checkedAt));
 
         QImage red(16, 16, QImage::Format_RGB32);
         red.fill(Qt::red);
@@ -268,7 +271,8 @@ private Q_SLOTS:
 
         clickNode(w, QStringLiteral("新闻"));
         const auto iconColour = [&](int row) {
-            const QIcon icon = list(w)->model()->data(list(w)->model()->index(row, 0), Qt::DecorationRole).value<QIcon>();
+            const QIcon icon =
+                list(w)->model()->data(list(w)->model()->index(row, 0), Qt::DecorationRole).value<QIcon>();
             return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
         };
         QCOMPARE(f->captions(), (QStringList{"www.gone.com/a", "www.fine.com"}));
@@ -312,8 +316,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("listedNode");
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<QString>("selectedAddress");
-        QTest::newRow("renamed") << "UPDATE BaseGroup SET GroupName = '工具' WHERE GroupName = '软件'" << "工具"
-                                 << QStringList{"b.com"} << "b.com";
+        QTest::newRow("renamed") << "UPDATE BaseGroup SET GroupName = '工具' WHERE GroupName = '软件'"
+                                 << "工具" << QStringList{"b.com"} << "b.com";
         QTest::newRow("deleted") << "DELETE FROM BaseGroup WHERE GroupName = '软件'"
                                  << "网址" << QStringList{"a.com", "b.com"} << "";
     }

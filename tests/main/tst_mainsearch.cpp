@@ -62,7 +62,8 @@ private Q_SLOTS:
         f->db().execute(QStringLiteral("DELETE FROM Search"));
         f->add(QStringLiteral("www.Example.com/news"), QStringLiteral("新闻首页"), QStringLiteral("新闻"));
         f->add(QStringLiteral("shop.cn/50%_off"), QStringLiteral("it's a sale"), QStringLiteral("购物"));
-        f->add(QStringLiteral("www.a.com"), QStringLiteral("例子"), QStringLiteral("新闻"), 3, QStringLiteral("2024-03-05"), true);
+        f->add(QStringLiteral("www.a.com"), QStringLiteral("例子"), QStringLiteral("新闻"), 3,
+               QStringLiteral("2024-03-05"), true);
         f->add(QStringLiteral("www.a.com"), QStringLiteral("例子"), QStringLiteral("购物"));
         f->add(QStringLiteral("x.y"), QStringLiteral("x_y"), QStringLiteral("购物"));
     }
@@ -73,13 +74,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("address, other letter case") << QStringLiteral("EXAMPLE") << QStringList{QStringLiteral("www.Example.com/news")};
+        QTest::newRow("address, other letter case")
+            << QStringLiteral("EXAMPLE") << QStringList{QStringLiteral("www.Example.com/news")};
         QTest::newRow("name") << QStringLiteral("sale") << QStringList{QStringLiteral("shop.cn/50%_off")};
-        QTest::newRow("chinese in both groups") << QStringLiteral("例子") << QStringList{QStringLiteral("www.a.com"), QStringLiteral("www.a.com")};
+        QTest::newRow("chinese in both groups")
+            << QStringLiteral("例子") << QStringList{QStringLiteral("www.a.com"), QStringLiteral("www.a.com")};
         QTest::newRow("apostrophe") << QStringLiteral("it's") << QStringList{QStringLiteral("shop.cn/50%_off")};
-        QTest::newRow("percent is no wildcard") << QStringLiteral("%") << QStringList{QStringLiteral("shop.cn/50%_off")};
+        QTest::newRow("percent is no wildcard")
+            << QStringLiteral("%") << QStringList{QStringLiteral("shop.cn/50%_off")};
         QTest::newRow("underscore is no wildcard") << QStringLiteral("x_y") << QStringList{QStringLiteral("x.y")};
-        QTest::newRow("underscore alone") << QStringLiteral("_") << QStringList{QStringLiteral("shop.cn/50%_off"), QStringLiteral("x.y")};
+        QTest::newRow("underscore alone")
+            << QStringLiteral("_") << QStringList{QStringLiteral("shop.cn/50%_off"), QStringLiteral("x.y")};
         QTest::newRow("nothing") << QStringLiteral("zzz") << QStringList{};
     }
 
@@ -167,11 +172,12 @@ private Q_SLOTS:
     void enterDoesNotAddTheTypedTextAsAnItem()
     {
         MainWindow &w = openOnSearchTab();
-        f->db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Search BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        f->db().execute(
+            QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Search BEGIN SELECT RAISE(ABORT, 'full'); END"));
         QSignalSpy inserted(controls(w).searchBox->model(), &QAbstractItemModel::rowsInserted);
         search(w, QStringLiteral("typed"));
         QCOMPARE(inserted.count(), 0); // no history was stored, so nothing may come in
-        QCOMPARE(controls(w).searchBox->count(), 0);          // the failed save is silent and adds nothing
+        QCOMPARE(controls(w).searchBox->count(), 0); // the failed save is silent and adds nothing
         QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
         QCOMPARE(f->captions().size(), 0);
         QVERIFY(Dialogs::recorded().isEmpty());
@@ -185,7 +191,8 @@ private Q_SLOTS:
         QTest::keyClicks(controls(w).searchBox, QStringLiteral("s"));
         QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("s"));
         QTest::keyClick(controls(w).searchBox, Qt::Key_Return);
-        QCOMPARE(f->captions(), (QStringList{QStringLiteral("www.Example.com/news"), QStringLiteral("shop.cn/50%_off")}));
+        QCOMPARE(f->captions(),
+                 (QStringList{QStringLiteral("www.Example.com/news"), QStringLiteral("shop.cn/50%_off")}));
         QCOMPARE(dropDown(w), (QStringList{QStringLiteral("s"), QStringLiteral("sina")}));
         QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("s"));
     }

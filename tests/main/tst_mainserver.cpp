@@ -229,7 +229,8 @@ private Q_SLOTS:
         QCOMPARE(captions(), QStringList{"www.server.example"});
         list()->selectRow(0);
         controls(w).searchBox->setEditText(QStringLiteral("typed"));
-        const int group = stored(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = '服务器组'")).value(0).toInt();
+        const int group =
+            stored(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = '服务器组'")).value(0).toInt();
         const auto insertElsewhere = [&](const QString &address) {
             other().execute(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
                                            "MyAddress, AddressFolded, AddressNameFolded) "
@@ -242,7 +243,8 @@ private Q_SLOTS:
         insertElsewhere(QStringLiteral("www.elsewhere.example"));
         QTRY_VERIFY_WITH_TIMEOUT(captions().contains(QStringLiteral("www.elsewhere.example")), 1000);
         QVERIFY(clock.elapsed() < 1000);
-        QCOMPARE(list()->model()->index(list()->selectedRow(), 0).data().toString(), QStringLiteral("www.server.example"));
+        QCOMPARE(list()->model()->index(list()->selectedRow(), 0).data().toString(),
+                 QStringLiteral("www.server.example"));
         QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
 
         other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "

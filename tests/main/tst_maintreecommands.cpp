@@ -64,10 +64,7 @@ private:
     }
 
     // Chooses an item of the menu that a right click on a node opened.
-    static bool choose(QAction *item)
-    {
-        return chooseMenuItem(qobject_cast<QMenu *>(item->parent()), item);
-    }
+    static bool choose(QAction *item) { return chooseMenuItem(qobject_cast<QMenu *>(item->parent()), item); }
 
     QLineEdit *labelEditor() const
     {
@@ -93,9 +90,9 @@ private:
         QCOMPARE(childLabels(root()), GroupStore::groupNames(f->db()));
         QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
         QCOMPARE(controls(w).groupTree->topLevelItem(1)->text(0), MainWindow::FavouritesLabel);
-        const AddressFilter filter = w.currentGroup() == MainWindow::RootLabel        ? AddressFilter::all()
-                                     : w.currentGroup() == MainWindow::FavouritesLabel ? AddressFilter::favourites()
-                                                                                : AddressFilter::group(w.currentGroup());
+        const AddressFilter filter = w.currentGroup() == MainWindow::RootLabel ? AddressFilter::all()
+            : w.currentGroup() == MainWindow::FavouritesLabel                  ? AddressFilter::favourites()
+                                                                               : AddressFilter::group(w.currentGroup());
         QStringList stored, storedGroups;
         for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
             stored << record.address;
@@ -107,13 +104,12 @@ private:
 
     int addressCount(const QString &groupName)
     {
-        QSqlQuery query = f->db().query(
-            QStringLiteral("SELECT COUNT(*) FROM address a JOIN BaseGroup g ON a.GroupNo = g.GroupNo "
-                           "WHERE g.GroupName = ?"),
-            {groupName});
+        QSqlQuery query =
+            f->db().query(QStringLiteral("SELECT COUNT(*) FROM address a JOIN BaseGroup g ON a.GroupNo = g.GroupNo "
+                                         "WHERE g.GroupName = ?"),
+                          {groupName});
         return query.next() ? query.value(0).toInt() : -1;
     }
-
 
 private Q_SLOTS:
     void initTestCase()
@@ -129,14 +125,12 @@ private Q_SLOTS:
         f->group(QStringLiteral("IE收藏夹"));
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
         f->add(QStringLiteral("www.b.com"), QStringLiteral("乙"), QStringLiteral("新闻"));
-        f->add(QStringLiteral("www.c.com"), QStringLiteral("丙"), QStringLiteral("软件"), 0, QStringLiteral("2024-03-05"), true);
+        f->add(QStringLiteral("www.c.com"), QStringLiteral("丙"), QStringLiteral("软件"), 0,
+               QStringLiteral("2024-03-05"), true);
         f->add(QStringLiteral("www.ie.com"), QStringLiteral("导入"), QStringLiteral("IE收藏夹"));
     }
 
-    void cleanupTestCase()
-    {
-        f.reset();
-    }
+    void cleanupTestCase() { f.reset(); }
 
     void rightButtonSelectsListsAndOpensTheMenu()
     {
@@ -147,7 +141,8 @@ private Q_SLOTS:
         QCOMPARE(w.currentGroup(), QStringLiteral("新闻"));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com"}));
         QVERIFY(controls(w).treeMenu->isVisible());
-        const QPoint pointer = controls(w).groupTree->viewport()->mapToGlobal(controls(w).groupTree->visualItemRect(news).center());
+        const QPoint pointer =
+            controls(w).groupTree->viewport()->mapToGlobal(controls(w).groupTree->visualItemRect(news).center());
         QCOMPARE(controls(w).treeMenu->pos(), pointer);
         controls(w).treeMenu->hide();
 
@@ -169,7 +164,8 @@ private Q_SLOTS:
         controls(w).treeMenu->hide();
 
         // The left button lists without a menu.
-        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, controls(w).groupTree->visualItemRect(root()).center());
+        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
+                          controls(w).groupTree->visualItemRect(root()).center());
         QCOMPARE(w.currentGroup(), MainWindow::RootLabel);
         QVERIFY(!controls(w).treeMenu->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
@@ -184,8 +180,11 @@ private Q_SLOTS:
     void menusFollowTheChosenNode()
     {
         MainWindow &w = f->openShown();
-        const QList<QAction *> treeItems{controls(w).treeAddAddressAction, controls(w).treeRenameGroupAction, controls(w).treeAddGroupAction, controls(w).treeDeleteGroupAction};
-        const QList<QAction *> listItems{controls(w).listAddAddressAction, controls(w).listChangeAddressAction, controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction, controls(w).listRemoveFavouriteAction};
+        const QList<QAction *> treeItems{controls(w).treeAddAddressAction, controls(w).treeRenameGroupAction,
+                                         controls(w).treeAddGroupAction, controls(w).treeDeleteGroupAction};
+        const QList<QAction *> listItems{controls(w).listAddAddressAction, controls(w).listChangeAddressAction,
+                                         controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction,
+                                         controls(w).listRemoveFavouriteAction};
         auto visible = [](const QList<QAction *> &items) {
             QList<bool> shown;
             for (QAction *item : items)
@@ -226,7 +225,8 @@ private Q_SLOTS:
         QVERIFY(Dialogs::recorded().isEmpty());
         expectScreenMatchesDatabase();
         // The label can't be edited by the user.
-        QTest::mouseDClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, controls(w).groupTree->visualItemRect(added).center());
+        QTest::mouseDClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
+                           controls(w).groupTree->visualItemRect(added).center());
         QTest::keyClick(controls(w).groupTree, Qt::Key_F2);
         QVERIFY(!labelEditor());
     }
@@ -239,8 +239,10 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString() << int(Qt::Key_Return) << QString();
         QTest::newRow("blanks") << QStringLiteral("   ") << int(Qt::Key_Return) << QString();
         QTest::newRow("cancelled") << QStringLiteral("x") << int(Qt::Key_Escape) << QString();
-        QTest::newRow("existing name") << QStringLiteral("新闻") << int(Qt::Key_Return) << QStringLiteral("该组别已存在！");
-        QTest::newRow("refused by the database") << QStringLiteral("坏") << int(Qt::Key_Return) << QStringLiteral("error!!!");
+        QTest::newRow("existing name") << QStringLiteral("新闻") << int(Qt::Key_Return)
+                                       << QStringLiteral("该组别已存在！");
+        QTest::newRow("refused by the database")
+            << QStringLiteral("坏") << int(Qt::Key_Return) << QStringLiteral("error!!!");
     }
 
     void addGroupThatStoresNothingLeavesNoNode()
@@ -249,7 +251,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, box);
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON BaseGroup WHEN NEW.GroupName = '坏' "
-                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
@@ -260,7 +262,8 @@ private Q_SLOTS:
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
-            MainFixture::expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
+            MainFixture::expectOnlyBox(
+                box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
         expectScreenMatchesDatabase();
     }
 
@@ -293,8 +296,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");
         QTest::newRow("blanks") << QStringLiteral("  ") << int(Qt::Key_Return) << QString();
         QTest::newRow("cancelled") << QStringLiteral("x") << int(Qt::Key_Escape) << QString();
-        QTest::newRow("existing name") << QStringLiteral("软件") << int(Qt::Key_Return) << QStringLiteral("该组别已存在！");
-        QTest::newRow("refused by the database") << QStringLiteral("坏") << int(Qt::Key_Return) << QStringLiteral("error!!!");
+        QTest::newRow("existing name") << QStringLiteral("软件") << int(Qt::Key_Return)
+                                       << QStringLiteral("该组别已存在！");
+        QTest::newRow("refused by the database")
+            << QStringLiteral("坏") << int(Qt::Key_Return) << QStringLiteral("error!!!");
     }
 
     void renameThatStoresNothingKeepsTheOldLabel()
@@ -303,7 +308,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, box);
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON BaseGroup WHEN NEW.GroupName = '坏' "
-                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
@@ -314,7 +319,8 @@ private Q_SLOTS:
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
-            MainFixture::expectOnlyBox(box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
+            MainFixture::expectOnlyBox(
+                box, box == QStringLiteral("error!!!") ? QStringLiteral("error") : QStringLiteral("提示"));
         expectScreenMatchesDatabase();
     }
 
@@ -363,7 +369,7 @@ private Q_SLOTS:
     {
         // The group's row is refused after its addresses went: they come back.
         f->other().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON BaseGroup "
-                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
@@ -402,7 +408,8 @@ private Q_SLOTS:
                 editor.close();
                 return;
             }
-            proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text() : QString();
+            proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
+                                                                 : QString();
             controls(editor).addressEdit->setText(QStringLiteral("http://www.new.com/"));
             controls(editor).nameEdit->setText(QStringLiteral("新站"));
             controls(editor).saveButton->click();
@@ -427,7 +434,8 @@ private Q_SLOTS:
             if (request.path == "/fine")
                 return LoopbackWebServer::Answer{200, {}, "<title>好网页</title>"};
             if (request.path == "/moved")
-                return LoopbackWebServer::Answer{301, {{"Location", "http://127.0.0.1:" + QByteArray::number(port) + "/fine"}}, {}};
+                return LoopbackWebServer::Answer{
+                    301, {{"Location", "http://127.0.0.1:" + QByteArray::number(port) + "/fine"}}, {}};
             return LoopbackWebServer::Answer{404, {}, {}};
         });
         port = server.listen();
@@ -468,7 +476,9 @@ private Q_SLOTS:
         QVERIFY(!newAddress->isVisible() && pageTitle->isVisible());
         QVERIFY(choose(pageTitle));
         QVERIFY(Dialogs::recorded().isEmpty());
-        QCOMPARE(f->captions(), (QStringList{site + QStringLiteral("/fine"), site + QStringLiteral("/gone"), site + QStringLiteral("/fine")}));
+        QCOMPARE(f->captions(),
+                 (QStringList{site + QStringLiteral("/fine"), site + QStringLiteral("/gone"),
+                              site + QStringLiteral("/fine")}));
         QCOMPARE(f->column(1), (QStringList{QStringLiteral("好网页"), QStringLiteral("坏"), QStringLiteral("搬")}));
 
         // The check's results bring the node of the failing addresses, which is no group.

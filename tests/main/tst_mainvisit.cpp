@@ -16,8 +16,7 @@ class TableResolver : public HostResolver
 public:
     explicit TableResolver(QHash<QString, QString> answers, QStringList *asked)
         : m_answers(std::move(answers)), m_asked(asked)
-    {
-    }
+    {}
     QString ipv4Of(const QString &host) const override
     {
         m_asked->append(host);
@@ -42,13 +41,15 @@ private:
 
     void selectRow(MainWindow &w, int row)
     {
-        const QPoint point = controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
+        const QPoint point =
+            controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
         QTest::mouseClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, point);
     }
 
     void doubleClickRow(MainWindow &w, int row)
     {
-        const QPoint point = controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
+        const QPoint point =
+            controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
         QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, point);
     }
 
@@ -80,7 +81,8 @@ private Q_SLOTS:
 
     void visitCountsInEveryGroupBeforeTheBrowser()
     {
-        f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("一"), 2, QStringLiteral("2020-01-01"));
+        f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("一"), 2,
+               QStringLiteral("2020-01-01"));
         f->add(QStringLiteral("www.x.com/p"), QStringLiteral("X"), QStringLiteral("二"), 5);
         f->add(QStringLiteral("www.y.com"), QStringLiteral("Y"), QStringLiteral("二"), 1);
         MainWindow &w = f->openShown();
@@ -156,7 +158,8 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"), 3);
         MainWindow &w = f->openShown();
-        QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, QPoint(5, controls(w).addressList->viewport()->height() - 5));
+        QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {},
+                           QPoint(5, controls(w).addressList->viewport()->height() - 5));
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{QString()});
         QCOMPARE(f->timesOf(QStringLiteral("www.a.com"), QStringLiteral("G")), 3);
         QVERIFY(Dialogs::recorded().isEmpty());

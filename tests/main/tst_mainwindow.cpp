@@ -25,7 +25,8 @@ private:
     void seed()
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
-        f->add(QStringLiteral("www.b.com"), QStringLiteral("乙"), QStringLiteral("软件"), 0, QStringLiteral("2024-03-05"), true);
+        f->add(QStringLiteral("www.b.com"), QStringLiteral("乙"), QStringLiteral("软件"), 0,
+               QStringLiteral("2024-03-05"), true);
         f->add(QStringLiteral("www.c.com"), QStringLiteral("丙"), QStringLiteral("软件"));
         f->group(QStringLiteral("空组"));
     }
@@ -40,7 +41,8 @@ private:
 
     static QPair<int, int> imagesOf(QTreeWidgetItem *node)
     {
-        return {node->data(0, MainWindow::NodeImageRole).toInt(), node->data(0, MainWindow::NodeSelectedImageRole).toInt()};
+        return {node->data(0, MainWindow::NodeImageRole).toInt(),
+                node->data(0, MainWindow::NodeSelectedImageRole).toInt()};
     }
 
 private Q_SLOTS:
@@ -79,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(int(w.alphaValue()), 255);
         QCOMPARE(HintTimes::delay(), 0);
         QCOMPARE(HintTimes::displayTime(), 60000);
-        for (QToolButton *check : {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton}) {
+        for (QToolButton *check :
+             {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton}) {
             QVERIFY(check->isCheckable());
             QVERIFY(!check->isChecked());
         }
@@ -97,11 +100,14 @@ private Q_SLOTS:
     void toolbarButtonsInOrder()
     {
         MainWindow &w = f->open();
-        const QList<QToolButton *> buttons = {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton, controls(w).favouritesButton,
-                                              controls(w).importButton, controls(w).helpButton, controls(w).exitButton};
+        const QList<QToolButton *> buttons = {controls(w).translucencyButton, controls(w).stayOnTopButton,
+                                              controls(w).visitByIpButton,    controls(w).favouritesButton,
+                                              controls(w).importButton,       controls(w).helpButton,
+                                              controls(w).exitButton};
         const QStringList captions = {"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出"};
-        const QStringList hints = {"使窗体变透明", "把窗体置后", "以文字方式或以IP地址方式访问网址", "直接跳到收藏夹",
-                                   "从IE收藏夹导入", "寻求帮助", "退出软件"};
+        const QStringList hints = {"使窗体变透明",   "把窗体置后",     "以文字方式或以IP地址方式访问网址",
+                                   "直接跳到收藏夹", "从IE收藏夹导入", "寻求帮助",
+                                   "退出软件"};
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         int lastRight = -1;
@@ -261,7 +267,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         bool allow = false;
         int asked = 0;
-        w.setCloseQuestion([&] { ++asked; return allow; });
+        w.setCloseQuestion([&] {
+            ++asked;
+            return allow;
+        });
         QTest::mouseClick(controls(w).exitButton, Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(w.isVisible());

@@ -32,13 +32,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("child");
-        QTest::newRow("OK") << "QPlatformTheme" << "OK" << int(QMessageBox::Ok) << QString();
-        QTest::newRow("Yes") << "QPlatformTheme" << "&Yes" << int(QMessageBox::Yes) << QString();
-        QTest::newRow("No") << "QPlatformTheme" << "&No" << int(QMessageBox::No) << QString();
-        QTest::newRow("Cancel") << "QPlatformTheme" << "Cancel" << int(QMessageBox::Cancel) << QString();
-        QTest::newRow("Look in") << "QFileDialog" << "Look in:" << 0 << QStringLiteral("lookInLabel");
-        QTest::newRow("File name") << "QFileDialog" << "File &name:" << 0 << QStringLiteral("fileNameLabel");
-        QTest::newRow("Open") << "QFileDialog" << "&Open" << 0 << QString();
+        QTest::newRow("OK") << "QPlatformTheme"
+                            << "OK" << int(QMessageBox::Ok) << QString();
+        QTest::newRow("Yes") << "QPlatformTheme"
+                             << "&Yes" << int(QMessageBox::Yes) << QString();
+        QTest::newRow("No") << "QPlatformTheme"
+                            << "&No" << int(QMessageBox::No) << QString();
+        QTest::newRow("Cancel") << "QPlatformTheme"
+                                << "Cancel" << int(QMessageBox::Cancel) << QString();
+        QTest::newRow("Look in") << "QFileDialog"
+                                 << "Look in:" << 0 << QStringLiteral("lookInLabel");
+        QTest::newRow("File name") << "QFileDialog"
+                                   << "File &name:" << 0 << QStringLiteral("fileNameLabel");
+        QTest::newRow("Open") << "QFileDialog"
+                              << "&Open" << 0 << QString();
     }
     void qtTextsComeFromItsCatalogue()
     {
@@ -52,8 +59,9 @@ private Q_SLOTS:
         QVERIFY2(!expected.isEmpty() && expected != source, qPrintable(expected));
         QString shown;
         if (button) {
-            const auto box = Dialogs::makeBox(nullptr, QStringLiteral("x"), QStringLiteral("提示"),
-                                              QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            const auto box =
+                Dialogs::makeBox(nullptr, QStringLiteral("x"), QStringLiteral("提示"),
+                                 QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             shown = box->button(QMessageBox::StandardButton(button))->text();
         } else {
             QFileDialog dialog;

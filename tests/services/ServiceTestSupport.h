@@ -40,8 +40,9 @@ public:
                                                    "JOIN BaseGroup g ON g.GroupNo = a.GroupNo ORDER BY a.%1")
                                         .arg(db->engine().rowKeyColumn()));
         while (query.next()) {
-            shown << QStringLiteral("%1|%2|%3|%4").arg(query.value(0).toString(), query.value(1).toString(),
-                                                        query.value(2).toString(), query.value(3).toString());
+            shown << QStringLiteral("%1|%2|%3|%4")
+                         .arg(query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+                              query.value(3).toString());
         }
         return shown;
     }

@@ -45,8 +45,9 @@ private Q_SLOTS:
         QVERIFY(AddressCommands::clearFavourite(db, QStringLiteral("www.a.com"), QStringLiteral("体育")).ok());
         QCOMPARE(AddressCommands::clearFavourite(db, QStringLiteral("www.a.com"), QStringLiteral("没有")).kind,
                  Outcome::Kind::Failed);
-        QCOMPARE(f->rows(), (QStringList{QStringLiteral("www.a.com|新闻|0|1"), QStringLiteral("www.a.com|体育|0|0"),
-                                         QStringLiteral("www.b.com|新闻|0|0")}));
+        QCOMPARE(f->rows(),
+                 (QStringList{QStringLiteral("www.a.com|新闻|0|1"), QStringLiteral("www.a.com|体育|0|0"),
+                              QStringLiteral("www.b.com|新闻|0|0")}));
     }
 
     void visitCountsEveryGroupsRowAndAFailureBarsOpening()
@@ -63,8 +64,9 @@ private Q_SLOTS:
         QVERIFY(!AddressCommands::mayOpenAfter(failed));
         QVERIFY(AddressCommands::mayOpenAfter(Outcome::readOnly(QStringLiteral("只读"))));
         QCOMPARE(AddressCommands::setFavourite(db, QStringLiteral("www.a.com")).kind, Outcome::Kind::Failed);
-        QCOMPARE(f->rows(), (QStringList{QStringLiteral("www.a.com|新闻|1|0"), QStringLiteral("www.a.com|体育|1|0"),
-                                         QStringLiteral("www.b.com|新闻|0|0")}));
+        QCOMPARE(f->rows(),
+                 (QStringList{QStringLiteral("www.a.com|新闻|1|0"), QStringLiteral("www.a.com|体育|1|0"),
+                              QStringLiteral("www.b.com|新闻|0|0")}));
     }
 };
 

@@ -38,7 +38,8 @@ private:
     {
         QList<StoredRow> result;
         QSqlQuery query = m_db->query(u"SELECT Address, AddressName, AddressFolded, AddressNameFolded, ViewTime, "
-                                      "Times, GroupNo FROM address ORDER BY "_s + m_db->engine().rowKeyColumn());
+                                      "Times, GroupNo FROM address ORDER BY "_s
+                                      + m_db->engine().rowKeyColumn());
         while (query.next())
             result.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
                            query.value(3).toString(), query.value(4).toString(), query.value(5).toInt(),
@@ -74,8 +75,13 @@ private Q_SLOTS:
         const Outcome outcome = editing.add({u"HTTP://WWW.O'Hara.com/\"Q\"/"_s, u" 老王's ÄRGER "_s, u"新闻"_s});
         QCOMPARE(outcome.kind, Outcome::Kind::Done);
         QCOMPARE(outcome.count, 1);
-        const StoredRow expected{u"WWW.O'Hara.com/\"Q\""_s, u" 老王's ÄRGER "_s, u"www.o'hara.com/\"q\""_s,
-                                 u" 老王's ärger "_s, today(), 0, 4};
+        const StoredRow expected{u"WWW.O'Hara.com/\"Q\""_s,
+                                 u" 老王's ÄRGER "_s,
+                                 u"www.o'hara.com/\"q\""_s,
+                                 u" 老王's ärger "_s,
+                                 today(),
+                                 0,
+                                 4};
         QCOMPARE(rows(), QList<StoredRow>{expected});
 
         // The same address again is a row of its own.

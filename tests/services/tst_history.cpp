@@ -47,7 +47,9 @@ QStringList column(DbConnection &db, const QString &statement)
 class RandomSession
 {
 public:
-    RandomSession(DbConnection &db, LibraryHistory &history, quint32 seed) : m_db(db), m_history(history), m_random(seed) {}
+    RandomSession(DbConnection &db, LibraryHistory &history, quint32 seed)
+        : m_db(db), m_history(history), m_random(seed)
+    {}
 
     void fillLibrary(int groups, int addresses)
     {
@@ -61,15 +63,15 @@ public:
     void runOne()
     {
         const QStringList groups = GroupStore::groupNames(m_db);
-        const QStringList rows = column(m_db, QStringLiteral("SELECT Address || '\t' || AddressName || '\t' || "
-                                                             "coalesce(GroupName, '') FROM address_1"));
+        const QStringList rows = column(m_db,
+                                        QStringLiteral("SELECT Address || '\t' || AddressName || '\t' || "
+                                                       "coalesce(GroupName, '') FROM address_1"));
         const QStringList bin = column(m_db, QStringLiteral("SELECT Id FROM RecycleBin"));
-        const QStringList row = rows.isEmpty() ? QStringList{address(), QString(), QString()} : pick(rows).split(QLatin1Char('\t'));
+        const QStringList row =
+            rows.isEmpty() ? QStringList{address(), QString(), QString()} : pick(rows).split(QLatin1Char('\t'));
         LibraryHistory *h = &m_history;
         switch (m_random.bounded(12)) {
-        case 0:
-            HistoryCommands::addGroup(h, m_db, QStringLiteral("新组 %1").arg(m_random.bounded(40)));
-            break;
+        case 0: HistoryCommands::addGroup(h, m_db, QStringLiteral("新组 %1").arg(m_random.bounded(40))); break;
         case 1:
             HistoryCommands::renameGroup(h, m_db, pick(groups), QStringLiteral("改名 %1").arg(m_random.bounded(40)));
             break;
@@ -78,22 +80,14 @@ public:
                 HistoryCommands::removeGroup(h, m_db, pick(groups));
             break;
         case 3:
-        case 4:
-            HistoryCommands::addAddress(h, m_db, {address(), QStringLiteral("新网站"), pick(groups)});
-            break;
+        case 4: HistoryCommands::addAddress(h, m_db, {address(), QStringLiteral("新网站"), pick(groups)}); break;
         case 5:
             HistoryCommands::changeAddress(h, m_db, {address(), row.value(1) + QStringLiteral("改"), pick(groups)},
                                            row.value(0), row.value(1));
             break;
-        case 6:
-            HistoryCommands::removeAddress(h, m_db, row.value(0), row.value(2));
-            break;
-        case 7:
-            HistoryCommands::setFavourite(h, m_db, row.value(0));
-            break;
-        case 8:
-            HistoryCommands::clearFavourite(h, m_db, row.value(0), row.value(2));
-            break;
+        case 6: HistoryCommands::removeAddress(h, m_db, row.value(0), row.value(2)); break;
+        case 7: HistoryCommands::setFavourite(h, m_db, row.value(0)); break;
+        case 8: HistoryCommands::clearFavourite(h, m_db, row.value(0), row.value(2)); break;
         case 9: {
             std::vector<ShortcutEntry> entries;
             for (int i = 0, n = 1 + int(m_random.bounded(20)); i < n; ++i)
@@ -113,7 +107,10 @@ public:
     }
 
 private:
-    QString pick(const QStringList &list) { return list.isEmpty() ? QString() : list.at(int(m_random.bounded(list.size()))); }
+    QString pick(const QStringList &list)
+    {
+        return list.isEmpty() ? QString() : list.at(int(m_random.bounded(list.size())));
+    }
     QString address()
     {
         static const QStringList sites{QStringLiteral("news.example.cn"), QStringLiteral("www.Example.com"),
@@ -188,16 +185,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("otherStatement");
         QTest::addColumn<QString>("said");
         enum { AddAddress, RemoveAddress, RenameGroup, Import };
-        QTest::newRow("row changed since") << int(AddAddress)
-                                           << QStringLiteral("UPDATE address SET AddressName = 'B' WHERE AddressName = '新'")
-                                           << QStringLiteral("网址“新”（www.new.com）已被修改");
-        QTest::newRow("row deleted since") << int(AddAddress) << QStringLiteral("DELETE FROM address WHERE AddressName = '新'")
-                                           << QStringLiteral("网址“新”（www.new.com）已被删除");
-        QTest::newRow("group gone") << int(RemoveAddress) << QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'")
+        QTest::newRow("row changed since")
+            << int(AddAddress) << QStringLiteral("UPDATE address SET AddressName = 'B' WHERE AddressName = '新'")
+            << QStringLiteral("网址“新”（www.new.com）已被修改");
+        QTest::newRow("row deleted since")
+            << int(AddAddress) << QStringLiteral("DELETE FROM address WHERE AddressName = '新'")
+            << QStringLiteral("网址“新”（www.new.com）已被删除");
+        QTest::newRow("group gone") << int(RemoveAddress)
+                                    << QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'")
                                     << QStringLiteral("网址“A”（www.a.com）所在的组别已不存在");
-        QTest::newRow("group renamed since") << int(RenameGroup)
-                                             << QStringLiteral("UPDATE BaseGroup SET GroupName = '别名' WHERE GroupName = '要闻'")
-                                             << QStringLiteral("组别“要闻”已被修改");
+        QTest::newRow("group renamed since")
+            << int(RenameGroup) << QStringLiteral("UPDATE BaseGroup SET GroupName = '别名' WHERE GroupName = '要闻'")
+            << QStringLiteral("组别“要闻”已被修改");
         QTest::newRow("imported row changed since")
             << int(Import) << QStringLiteral("UPDATE address SET MyAddress = 1 WHERE AddressName = '导入'")
             << QStringLiteral("导入的网址已被修改");
@@ -212,7 +211,8 @@ private Q_SLOTS:
         Outcome done = Outcome::failed(QString());
         switch (command) {
         case 0:
-            done = HistoryCommands::addAddress(&history, db, {QStringLiteral("www.new.com"), QStringLiteral("新"), QStringLiteral("新闻")});
+            done = HistoryCommands::addAddress(
+                &history, db, {QStringLiteral("www.new.com"), QStringLiteral("新"), QStringLiteral("新闻")});
             break;
         case 1:
             done = HistoryCommands::removeAddress(&history, db, QStringLiteral("www.a.com"), QStringLiteral("新闻"));
@@ -221,7 +221,8 @@ private Q_SLOTS:
             done = HistoryCommands::renameGroup(&history, db, QStringLiteral("新闻"), QStringLiteral("要闻"));
             break;
         default:
-            done = HistoryCommands::importShortcuts(&history, db, {{QStringLiteral("www.i.com"), QStringLiteral("导入")}});
+            done =
+                HistoryCommands::importShortcuts(&history, db, {{QStringLiteral("www.i.com"), QStringLiteral("导入")}});
             break;
         }
         QVERIFY2(done.ok(), qPrintable(done.message));

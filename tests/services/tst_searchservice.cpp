@@ -15,9 +15,8 @@ private:
     QStringList found(const QString &text, Outcome *outcome = nullptr)
     {
         QStringList addresses;
-        const Outcome result = SearchService::search(f->connection(), text, [&](AddressRecord &&record) {
-            addresses << record.address;
-        });
+        const Outcome result =
+            SearchService::search(f->connection(), text, [&](AddressRecord &&record) { addresses << record.address; });
         if (outcome)
             *outcome = result;
         return addresses;

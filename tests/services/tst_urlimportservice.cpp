@@ -44,8 +44,8 @@ private:
                                       + m_db->engine().rowKeyColumn());
         while (query.next())
             rows << u"%1|%2|%3|%4|%5"_s.arg(query.value(0).toString(), query.value(1).toString(),
-                                           query.value(2).toString(), query.value(3).toString(),
-                                           query.value(4).toString());
+                                            query.value(2).toString(), query.value(3).toString(),
+                                            query.value(4).toString());
         return rows;
     }
 
@@ -67,7 +67,8 @@ private Q_SLOTS:
         TestEngine::allowWrites(*m_db, u"address"_s);
         m_db->execute(u"DELETE FROM address"_s);
         m_db->execute(u"DELETE FROM BaseGroup"_s);
-        m_db->execute(u"INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (2, '新闻'), (5, ?)"_s, {Schema::ImportGroup});
+        m_db->execute(u"INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (2, '新闻'), (5, ?)"_s,
+                      {Schema::ImportGroup});
     }
 
     void listingGivesTheShortcutsInNameOrderWithProgress()
@@ -83,7 +84,8 @@ private Q_SLOTS:
         });
         QCOMPARE(listing.outcome.kind, Outcome::Kind::Done);
         QCOMPARE(listing.outcome.count, 3);
-        QCOMPARE(addressesOf(listing.entries), QStringList({u"http://a.com/x"_s, u"http://b.com/"_s, u"https://c.com/"_s}));
+        QCOMPARE(addressesOf(listing.entries),
+                 QStringList({u"http://a.com/x"_s, u"http://b.com/"_s, u"https://c.com/"_s}));
         QCOMPARE(listing.entries[0].displayName, u"A"_s);
         QCOMPARE(told, (QList<qsizetype>{1, 2, 3}));
     }
@@ -121,9 +123,9 @@ private Q_SLOTS:
         settings.remove(QLatin1String(SettingsStore::ShellFolderGroup));
         settings.sync();
         const UrlImportService::Listing listing = UrlImportService::listFavorites();
-        settings.setValue(u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup),
-                                        QLatin1String(SettingsStore::FavoritesKey)),
-                          QLatin1String(SettingsStore::DefaultFavorites));
+        settings.setValue(
+            u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup), QLatin1String(SettingsStore::FavoritesKey)),
+            QLatin1String(SettingsStore::DefaultFavorites));
         settings.sync();
         QCOMPARE(listing.outcome.kind, Outcome::Kind::Refused);
         QCOMPARE(listing.outcome.message, UrlImportService::favoritesSettingMissingText());

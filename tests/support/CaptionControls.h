@@ -44,10 +44,10 @@ struct CaptionControls
     explicit CaptionControls(const QWidget &w)
         : captionBar(controlOf<QWidget>(w, "captionBar")), captionIcon(controlOf<QLabel>(w, "captionIcon")),
           captionLabel(controlOf<QLabel>(w, "captionLabel")), captionButtons(controlOf<QWidget>(w, "captionButtons")),
-          minimiseButton(controlOf<QToolButton>(w, "minimiseButton")), maximiseButton(controlOf<QToolButton>(w, "maximiseButton")),
+          minimiseButton(controlOf<QToolButton>(w, "minimiseButton")),
+          maximiseButton(controlOf<QToolButton>(w, "maximiseButton")),
           closeButton(controlOf<QToolButton>(w, "closeButton"))
-    {
-    }
+    {}
     QWidget *captionBar;
     QLabel *captionIcon;
     QLabel *captionLabel;
@@ -57,4 +57,7 @@ struct CaptionControls
     QToolButton *closeButton;
 };
 
-inline CaptionControls controls(const CaptionWindow &w) { return CaptionControls(w); }
+inline CaptionControls controls(const CaptionWindow &w)
+{
+    return CaptionControls(w);
+}

@@ -66,7 +66,8 @@ private:
             m_socket->disconnectFromHost();
             return;
         }
-        QTimer::singleShot(answer.delayMs, this, [this, answer, head = request.method == "HEAD"] { write(answer, head); });
+        QTimer::singleShot(answer.delayMs, this,
+                           [this, answer, head = request.method == "HEAD"] { write(answer, head); });
     }
 
     void write(const LoopbackWebServer::Answer &answer, bool head)
@@ -132,8 +133,8 @@ LoopbackWebServer::~LoopbackWebServer()
 quint16 LoopbackWebServer::listen()
 {
     quint16 port = 0;
-    QMetaObject::invokeMethod(m_listeners, [&] { port = m_listeners->listen(new QTcpServer); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_listeners, [&] { port = m_listeners->listen(new QTcpServer); }, Qt::BlockingQueuedConnection);
     return port;
 }
 

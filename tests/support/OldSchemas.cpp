@@ -33,14 +33,17 @@ QStringList OldSchemas::versionZero()
         QStringLiteral("CREATE TABLE BaseGroup (GroupNo INTEGER NOT NULL, GroupName TEXT NOT NULL)"),
         QStringLiteral("CREATE TABLE address (Address TEXT, AddressName TEXT, Times INTEGER NOT NULL DEFAULT 0, "
                        "ViewTime TEXT, GroupNo INTEGER, MyAddress INTEGER NOT NULL DEFAULT 0)"),
-        QStringLiteral("CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
+        QStringLiteral(
+            "CREATE TABLE Search (SearchText TEXT, Searchdate TEXT, Sort_No INTEGER PRIMARY KEY AUTOINCREMENT)"),
         viewStatement({}),
         maxGroupView,
         groupInsert,
     };
     for (const OldRow &row : oldRows) {
-        statements << QStringLiteral("INSERT INTO address (Address, AddressName, ViewTime, GroupNo) VALUES ('%1', '%2', '%3', 1)")
-                          .arg(QString::fromUtf8(row.address), QString::fromUtf8(row.name), QLatin1String(row.viewTime));
+        statements << QStringLiteral(
+                          "INSERT INTO address (Address, AddressName, ViewTime, GroupNo) VALUES ('%1', '%2', '%3', 1)")
+                          .arg(QString::fromUtf8(row.address), QString::fromUtf8(row.name),
+                               QLatin1String(row.viewTime));
     }
     return statements;
 }

@@ -68,21 +68,25 @@ TestServerDatabase::TestServerDatabase()
 {
     if (TestEngine::serverUri().isEmpty())
         throw std::runtime_error("VESTRANE_TEST_POSTGRES is not set: run the test through CTest");
-    m_name = QStringLiteral("vestrane_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(databaseCounter.fetchAndAddRelaxed(1) + 1);
+    m_name = QStringLiteral("vestrane_test_%1_%2")
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(databaseCounter.fetchAndAddRelaxed(1) + 1);
     TestEngine::runAsAnotherProgram(TestEngine::serverUri(), {QStringLiteral("CREATE DATABASE %1").arg(m_name)});
     m_uri = ServerAddress::parse(TestEngine::serverUri()).toUri(m_name);
 }
 
 void TestServerDatabase::allowConnections(bool allow)
 {
-    TestEngine::runAsAnotherProgram(TestEngine::serverUri(), {QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2").arg(m_name, allow ? QStringLiteral("true") : QStringLiteral("false"))});
+    TestEngine::runAsAnotherProgram(TestEngine::serverUri(),
+                                    {QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2")
+                                         .arg(m_name, allow ? QStringLiteral("true") : QStringLiteral("false"))});
 }
 
 TestServerDatabase::~TestServerDatabase()
 {
     try {
         TestEngine::runAsAnotherProgram(TestEngine::serverUri(),
-                                         {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name)});
+                                        {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name)});
     } catch (const std::exception &error) {
         qWarning("%s", error.what());
     }
@@ -95,13 +99,14 @@ void TestEngine::refuseWrites(DbConnection &db, const QString &table, const QStr
     if (db.isServer()) {
         db.execute(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_write() RETURNS trigger LANGUAGE plpgsql AS "
                                   "$$ BEGIN RAISE EXCEPTION '%', TG_ARGV[0]; END $$"));
-        db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION refuse_write('%5')")
-                       .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition),
-                            message));
+        db.execute(
+            QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION refuse_write('%5')")
+                .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(condition),
+                     message));
     } else {
         db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT RAISE(ABORT, '%5'); END")
-                       .arg(name, event, table, condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition),
-                            message));
+                       .arg(name, event, table,
+                            condition.isEmpty() ? QString() : QStringLiteral("WHEN %1").arg(condition), message));
     }
 }
 

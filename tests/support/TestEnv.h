@@ -68,15 +68,15 @@ private:
 #else
 #define VESTRANE_TEST_APPLICATION QCoreApplication
 #endif
-#define VESTRANE_TEST_MAIN(TestClass)                                                      \
-    int main(int argc, char **argv)                                                        \
-    {                                                                                      \
-        TestEnv testEnv;                                                                   \
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));                   \
-        VESTRANE_TEST_APPLICATION app(argc, argv);                                         \
-        testEnv.useTestServerIfAsked();                                                    \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                         \
-        TestClass tc;                                                                      \
-        return QTest::qExec(&tc, argc, argv);                                              \
+#define VESTRANE_TEST_MAIN(TestClass)                                                                                  \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        TestEnv testEnv;                                                                                               \
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));                                                \
+        VESTRANE_TEST_APPLICATION app(argc, argv);                                                                     \
+        testEnv.useTestServerIfAsked();                                                                                \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        TestClass tc;                                                                                                  \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
     }

@@ -27,12 +27,12 @@
 struct EditorControls : CaptionControls
 {
     explicit EditorControls(const AddressEditor &w)
-        : CaptionControls(w), addressLabel(controlOf<QLabel>(w, "addressLabel")), nameLabel(controlOf<QLabel>(w, "nameLabel")),
-          groupLabel(controlOf<QLabel>(w, "groupLabel")), groupList(controlOf<QListWidget>(w, "groupList")),
-          saveButton(controlOf<QPushButton>(w, "saveButton")), cancelButton(controlOf<QPushButton>(w, "cancelButton")),
-          addressEdit(controlOf<QLineEdit>(w, "addressEdit")), nameEdit(controlOf<QLineEdit>(w, "nameEdit"))
-    {
-    }
+        : CaptionControls(w), addressLabel(controlOf<QLabel>(w, "addressLabel")),
+          nameLabel(controlOf<QLabel>(w, "nameLabel")), groupLabel(controlOf<QLabel>(w, "groupLabel")),
+          groupList(controlOf<QListWidget>(w, "groupList")), saveButton(controlOf<QPushButton>(w, "saveButton")),
+          cancelButton(controlOf<QPushButton>(w, "cancelButton")), addressEdit(controlOf<QLineEdit>(w, "addressEdit")),
+          nameEdit(controlOf<QLineEdit>(w, "nameEdit"))
+    {}
     QLabel *addressLabel;
     QLabel *nameLabel;
     QLabel *groupLabel;
@@ -48,15 +48,18 @@ struct ImportControls : CaptionControls
     explicit ImportControls(const ImportWindow &w)
         : CaptionControls(w), addressList(controlOf<AddressListView>(w, "addressList")),
           toolBand(controlOf<QWidget>(w, "toolBand")), toolBar(controlOf<QToolBar>(w, "toolBar")),
-          favoritesButton(controlOf<QToolButton>(w, "favoritesButton")), browserButton(controlOf<QToolButton>(w, "browserButton")),
-          fileButton(controlOf<QToolButton>(w, "fileButton")), gapAfterSources(controlOf<ToolSeparator>(w, "gapAfterSources")),
+          favoritesButton(controlOf<QToolButton>(w, "favoritesButton")),
+          browserButton(controlOf<QToolButton>(w, "browserButton")),
+          fileButton(controlOf<QToolButton>(w, "fileButton")),
+          gapAfterSources(controlOf<ToolSeparator>(w, "gapAfterSources")),
           checkAllButton(controlOf<QToolButton>(w, "checkAllButton")),
           uncheckAllButton(controlOf<QToolButton>(w, "uncheckAllButton")),
           flipChecksButton(controlOf<QToolButton>(w, "flipChecksButton")),
-          gapAfterChecks(controlOf<ToolSeparator>(w, "gapAfterChecks")), importButton(controlOf<QToolButton>(w, "importButton")),
-          gapAfterImport(controlOf<ToolSeparator>(w, "gapAfterImport")), exitButton(controlOf<QToolButton>(w, "exitButton"))
-    {
-    }
+          gapAfterChecks(controlOf<ToolSeparator>(w, "gapAfterChecks")),
+          importButton(controlOf<QToolButton>(w, "importButton")),
+          gapAfterImport(controlOf<ToolSeparator>(w, "gapAfterImport")),
+          exitButton(controlOf<QToolButton>(w, "exitButton"))
+    {}
     AddressListView *addressList;
     QWidget *toolBand;
     QToolBar *toolBar;
@@ -77,25 +80,32 @@ struct MainControls : CaptionControls
 {
     explicit MainControls(const MainWindow &w)
         : CaptionControls(w), toolBand(controlOf<QWidget>(w, "toolBand")), toolBar(controlOf<QToolBar>(w, "toolBar")),
-          translucencyButton(controlOf<QToolButton>(w, "translucencyButton")), stayOnTopButton(controlOf<QToolButton>(w, "stayOnTopButton")),
-          visitByIpButton(controlOf<QToolButton>(w, "visitByIpButton")), favouritesButton(controlOf<QToolButton>(w, "favouritesButton")),
+          translucencyButton(controlOf<QToolButton>(w, "translucencyButton")),
+          stayOnTopButton(controlOf<QToolButton>(w, "stayOnTopButton")),
+          visitByIpButton(controlOf<QToolButton>(w, "visitByIpButton")),
+          favouritesButton(controlOf<QToolButton>(w, "favouritesButton")),
           importButton(controlOf<QToolButton>(w, "importButton")), helpButton(controlOf<QToolButton>(w, "helpButton")),
           exitButton(controlOf<QToolButton>(w, "exitButton")), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
           leftPane(controlOf<QWidget>(w, "leftPane")), rightPane(controlOf<QWidget>(w, "rightPane")),
           leftTabs(controlOf<QTabWidget>(w, "leftTabs")), treeTab(controlOf<QWidget>(w, "treeTab")),
           searchTab(controlOf<QWidget>(w, "searchTab")), groupTree(controlOf<QTreeWidget>(w, "groupTree")),
-          searchPromptLabel(controlOf<QLabel>(w, "searchPromptLabel")), searchSpaceAbove(controlOf<QLabel>(w, "searchSpaceAbove")),
+          searchPromptLabel(controlOf<QLabel>(w, "searchPromptLabel")),
+          searchSpaceAbove(controlOf<QLabel>(w, "searchSpaceAbove")),
           searchSpaceBelow(controlOf<QLabel>(w, "searchSpaceBelow")), searchRule(controlOf<QFrame>(w, "searchRule")),
           searchBox(controlOf<QComboBox>(w, "searchBox")), searchButton(controlOf<QPushButton>(w, "searchButton")),
           addressList(controlOf<AddressListView>(w, "addressList")), statusBar(controlOf<QWidget>(w, "statusBar")),
-          treeMenu(controlOf<QMenu>(w, "treeMenu")), treeAddAddressAction(controlOf<QAction>(w, "treeAddAddressAction")),
-          treeRenameGroupAction(controlOf<QAction>(w, "treeRenameGroupAction")), treeAddGroupAction(controlOf<QAction>(w, "treeAddGroupAction")),
-          treeDeleteGroupAction(controlOf<QAction>(w, "treeDeleteGroupAction")), treeExportAction(controlOf<QAction>(w, "treeExportAction")),
-          listMenu(controlOf<QMenu>(w, "listMenu")), listAddAddressAction(controlOf<QAction>(w, "listAddAddressAction")),
-          listChangeAddressAction(controlOf<QAction>(w, "listChangeAddressAction")), listDeleteAddressAction(controlOf<QAction>(w, "listDeleteAddressAction")),
-          listAddFavouriteAction(controlOf<QAction>(w, "listAddFavouriteAction")), listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction"))
-    {
-    }
+          treeMenu(controlOf<QMenu>(w, "treeMenu")),
+          treeAddAddressAction(controlOf<QAction>(w, "treeAddAddressAction")),
+          treeRenameGroupAction(controlOf<QAction>(w, "treeRenameGroupAction")),
+          treeAddGroupAction(controlOf<QAction>(w, "treeAddGroupAction")),
+          treeDeleteGroupAction(controlOf<QAction>(w, "treeDeleteGroupAction")),
+          treeExportAction(controlOf<QAction>(w, "treeExportAction")), listMenu(controlOf<QMenu>(w, "listMenu")),
+          listAddAddressAction(controlOf<QAction>(w, "listAddAddressAction")),
+          listChangeAddressAction(controlOf<QAction>(w, "listChangeAddressAction")),
+          listDeleteAddressAction(controlOf<QAction>(w, "listDeleteAddressAction")),
+          listAddFavouriteAction(controlOf<QAction>(w, "listAddFavouriteAction")),
+          listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction"))
+    {}
     QWidget *toolBand;
     QToolBar *toolBar;
     QToolButton *translucencyButton;
@@ -134,6 +144,15 @@ struct MainControls : CaptionControls
     QAction *listRemoveFavouriteAction;
 };
 
-inline EditorControls controls(const AddressEditor &w) { return EditorControls(w); }
-inline ImportControls controls(const ImportWindow &w) { return ImportControls(w); }
-inline MainControls controls(const MainWindow &w) { return MainControls(w); }
+inline EditorControls controls(const AddressEditor &w)
+{
+    return EditorControls(w);
+}
+inline ImportControls controls(const ImportWindow &w)
+{
+    return ImportControls(w);
+}
+inline MainControls controls(const MainWindow &w)
+{
+    return MainControls(w);
+}

@@ -76,9 +76,9 @@ bool WmSession::startXvfb()
     // so that tests run side by side without agreeing on numbers.
     m_xvfb = std::make_unique<QProcess>();
     m_xvfb->setProcessChannelMode(QProcess::SeparateChannels);
-    m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                           QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_xvfb->start(QStringLiteral("Xvfb"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                   QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     const QByteArray number = readLine(*m_xvfb, 20000);
     if (number.isEmpty()) {
         m_error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_xvfb->readAllStandardError());
@@ -252,8 +252,8 @@ unsigned long WmSession::clientOf(unsigned long window) const
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char *data = nullptr;
-    XGetWindowProperty(m_x, window, atom("WM_STATE"), 0, 0, False, AnyPropertyType, &type, &format, &count,
-                       &remaining, &data);
+    XGetWindowProperty(m_x, window, atom("WM_STATE"), 0, 0, False, AnyPropertyType, &type, &format, &count, &remaining,
+                       &data);
     if (data)
         XFree(data);
     if (type != 0)
@@ -345,8 +345,7 @@ int WmSession::stackIndex(unsigned long window) const
 
 unsigned long WmSession::activeWindow() const
 {
-    const QList<unsigned long> value =
-        longProperty(m_x, DefaultRootWindow(m_x), atom("_NET_ACTIVE_WINDOW"), XA_WINDOW);
+    const QList<unsigned long> value = longProperty(m_x, DefaultRootWindow(m_x), atom("_NET_ACTIVE_WINDOW"), XA_WINDOW);
     return value.isEmpty() ? 0 : value.first();
 }
 

@@ -26,7 +26,7 @@ class WmSession
 public:
     struct Client
     {
-        unsigned long frame = 0;  // the root's child that places the client
+        unsigned long frame = 0; // the root's child that places the client
         unsigned long window = 0; // the client window (it carries WM_STATE)
         QString title;
         QRect geometry; // of the client window, in root coordinates

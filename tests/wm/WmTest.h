@@ -61,8 +61,8 @@ inline bool hasEnded(QProcess *process)
 // Starts a small program of another vendor, as a window the user might work in.
 inline WmSession::Client startOtherProgram(WmSession &session)
 {
-    session.startTool(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+300+200"),
-                                                   QStringLiteral("another program")});
+    session.startTool(QStringLiteral("xmessage"),
+                      {QStringLiteral("-geometry"), QStringLiteral("+300+200"), QStringLiteral("another program")});
     return waitForClient(session, OtherProgramTitle);
 }
 
@@ -70,11 +70,10 @@ inline WmSession::Client startOtherProgram(WmSession &session)
 
 // Starts the desktop and the program, and waits until its main window is shown and has
 // the focus; fails the test otherwise.
-#define WM_START_MAIN(session, main)                                                              \
-    QVERIFY2((session).start(), qPrintable((session).error()));                                   \
-    (session).startProgram();                                                                     \
-    QVERIFY2(WmSession::waitFor([&] {                                                             \
-                 return WmTest::isActive((session), (session).clientTitled(WmTest::MainTitle));   \
-             }),                                                                                  \
-             "the main window did not come up with the keyboard");                                \
+#define WM_START_MAIN(session, main)                                                                                   \
+    QVERIFY2((session).start(), qPrintable((session).error()));                                                        \
+    (session).startProgram();                                                                                          \
+    QVERIFY2(                                                                                                          \
+        WmSession::waitFor([&] { return WmTest::isActive((session), (session).clientTitled(WmTest::MainTitle)); }),    \
+        "the main window did not come up with the keyboard");                                                          \
     const WmSession::Client main = (session).clientTitled(WmTest::MainTitle)

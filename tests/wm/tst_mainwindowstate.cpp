@@ -58,7 +58,8 @@ private Q_SLOTS:
 
         session.click(captionButton(main, 1));
         QVERIFY2(WmSession::waitFor([&] { return session.geometryOf(main.window) == workArea; }),
-                 qPrintable(QStringLiteral("%1x%2").arg(session.geometryOf(main.window).width())
+                 qPrintable(QStringLiteral("%1x%2")
+                                .arg(session.geometryOf(main.window).width())
                                 .arg(session.geometryOf(main.window).height())));
         WmSession::Client maximised = session.clientTitled(MainTitle);
 

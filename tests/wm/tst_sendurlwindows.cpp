@@ -21,8 +21,7 @@ private:
                         MainState state)
     {
         switch (state) {
-        case MainState::OnTop:
-            break;
+        case MainState::OnTop: break;
         case MainState::NotOnTop:
             session.click(toolButton(main, StayOnTop));
             QVERIFY(WmSession::waitFor([&] { return !session.hasState(main.window, "_NET_WM_STATE_ABOVE"); }));
