@@ -28,7 +28,7 @@ QString SingleInstance::lockFileName()
 
 SingleInstance::SingleInstance(QString fileName) : m_fileName(std::move(fileName)) {}
 
-SingleInstance::Outcome SingleInstance::acquire()
+SingleInstance::Claim SingleInstance::acquire()
 {
     m_problem.clear();
     // QLockFile reads whatever has the name, and opening a pipe for reading would wait
@@ -43,18 +43,18 @@ SingleInstance::Outcome SingleInstance::acquire()
     // a live lock is never taken over, however old.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))
-        return Outcome::Acquired;
+        return Claim::Acquired;
     if (m_lock->error() != QLockFile::LockFailedError)
         return unavailable(lockErrorText(m_lock->error()));
     if (heldByLiveProcess())
-        return Outcome::HeldByAnother;
+        return Claim::HeldByAnother;
     // An empty or garbled lock file (left by a crash, say) names no live process.
     if (!removeWhatIsInTheWay())
         return unavailable(QStringLiteral("an unreadable lock file cannot be removed"));
     if (m_lock->tryLock(0))
-        return Outcome::Acquired;
+        return Claim::Acquired;
     if (m_lock->error() == QLockFile::LockFailedError && heldByLiveProcess())
-        return Outcome::HeldByAnother; // another start won the race
+        return Claim::HeldByAnother; // another start won the race
     return unavailable(lockErrorText(m_lock->error()));
 }
 
@@ -84,10 +84,10 @@ bool SingleInstance::removeWhatIsInTheWay()
     return QFile::remove(m_fileName);
 }
 
-SingleInstance::Outcome SingleInstance::unavailable(const QString &why)
+SingleInstance::Claim SingleInstance::unavailable(const QString &why)
 {
     m_lock.reset();
     m_problem = QStringLiteral("cannot make the lock file %1 (%2); starting without the single-instance check")
                     .arg(m_fileName, why);
-    return Outcome::Unavailable;
+    return Claim::Unavailable;
 }

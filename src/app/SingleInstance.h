@@ -12,7 +12,7 @@
 class SingleInstance
 {
 public:
-    enum class Outcome {
+    enum class Claim {
         Acquired, // this process is now the running instance
         HeldByAnother, // a live instance holds the lock: end this start
         Unavailable, // no lock could be made; problem() says why
@@ -21,14 +21,14 @@ public:
     static QString lockFileName();
 
     explicit SingleInstance(QString fileName = lockFileName());
-    Outcome acquire();
+    Claim acquire();
     // Why the last acquire() gave Unavailable, as one line for standard error.
     QString problem() const { return m_problem; }
 
 private:
     bool heldByLiveProcess();
     bool removeWhatIsInTheWay();
-    Outcome unavailable(const QString &why);
+    Claim unavailable(const QString &why);
 
     QString m_fileName;
     std::unique_ptr<QLockFile> m_lock;

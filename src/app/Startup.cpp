@@ -115,11 +115,11 @@ int runVestrane(int argc, char **argv)
 
     SingleInstance instance;
     switch (instance.acquire()) {
-    case SingleInstance::Outcome::HeldByAnother: return 0; // another instance runs: end at once, silently
-    case SingleInstance::Outcome::Unavailable:
+    case SingleInstance::Claim::HeldByAnother: return 0; // another instance runs: end at once, silently
+    case SingleInstance::Claim::Unavailable:
         std::fprintf(stderr, "vestrane: %s\n", qPrintable(instance.problem()));
         break;
-    case SingleInstance::Outcome::Acquired: break;
+    case SingleInstance::Claim::Acquired: break;
     }
 
     if (const std::optional<int> exitCode = AutomationServer::registrationStep(options.mode, argc, argv))

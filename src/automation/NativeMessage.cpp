@@ -87,11 +87,11 @@ QJsonObject answer(const QByteArray &message, const SendUrl &send)
     if (name.isEmpty())
         name = address;
 
-    const Outcome outcome = send(address, name);
+    const SendReply outcome = send(address, name);
     switch (outcome.kind) {
-    case Outcome::Kind::Saved: return {{QStringLiteral("result"), QStringLiteral("saved")}};
-    case Outcome::Kind::Cancelled: return {{QStringLiteral("result"), QStringLiteral("cancelled")}};
-    case Outcome::Kind::Failed: break;
+    case SendReply::Kind::Saved: return {{QStringLiteral("result"), QStringLiteral("saved")}};
+    case SendReply::Kind::Cancelled: return {{QStringLiteral("result"), QStringLiteral("cancelled")}};
+    case SendReply::Kind::Failed: break;
     }
     return errorAnswer(outcome.error);
 }

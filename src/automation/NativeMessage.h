@@ -38,7 +38,7 @@ private:
 // The message with its length in front, ready to write.
 QByteArray frame(const QJsonObject &answer);
 
-struct Outcome
+struct SendReply
 {
     enum class Kind { Saved, Cancelled, Failed };
     Kind kind = Kind::Failed;
@@ -46,7 +46,7 @@ struct Outcome
 };
 
 // Hands an address and its name to the program and waits for the user's decision.
-using SendUrl = std::function<Outcome(const QString &address, const QString &name)>;
+using SendUrl = std::function<SendReply(const QString &address, const QString &name)>;
 
 // The answer to one message: {"url": "...", "title": "..."} is handed to `send`, and
 // its outcome becomes {"result": "saved"}, {"result": "cancelled"} or

@@ -59,9 +59,9 @@ int run(int &argc, char **argv, const QString &address, const QString &name)
     return 0;
 }
 
-NativeMessage::Outcome sendUrlWithResult(const QString &address, const QString &name)
+NativeMessage::SendReply sendUrlWithResult(const QString &address, const QString &name)
 {
-    using Kind = NativeMessage::Outcome::Kind;
+    using Kind = NativeMessage::SendReply::Kind;
     if (const QString refusal = ArgumentLimit::refusal(address, name); !refusal.isEmpty())
         return {Kind::Failed, refusal};
     const QDBusMessage reply = callOnBus(QLatin1String(AutomationObject::ResultMethod), address, name);

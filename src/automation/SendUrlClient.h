@@ -15,6 +15,6 @@ int run(int &argc, char **argv, const QString &address, const QString &name);
 // Makes the call that tells the user's decision (SendUrlWithResult), also without a time
 // limit. Needs an application object; a refused text, a missing bus or the call's error
 // is a failure with its text.
-NativeMessage::Outcome sendUrlWithResult(const QString &address, const QString &name);
+NativeMessage::SendReply sendUrlWithResult(const QString &address, const QString &name);
 
 } // namespace SendUrlClient

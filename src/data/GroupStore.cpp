@@ -40,40 +40,40 @@ int GroupStore::nextGroupNo(DbConnection &db)
     return max + 1;
 }
 
-GroupStore::Outcome GroupStore::addGroup(DbConnection &db, const QString &name)
+GroupStore::GroupChange GroupStore::addGroup(DbConnection &db, const QString &name)
 {
     Transaction transaction(db);
     // Another program adding a group waits, so that no two groups get one number and
     // a name added twice at once is stored once.
     db.lockTables({QStringLiteral("BaseGroup")});
     if (groupNoOf(db, name))
-        return Outcome::NameExists;
+        return GroupChange::NameExists;
     db.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (?, ?)"), {nextGroupNo(db), name});
     transaction.commit();
-    return Outcome::Done;
+    return GroupChange::Done;
 }
 
-GroupStore::Outcome GroupStore::renameGroup(DbConnection &db, const QString &oldName, const QString &newName)
+GroupStore::GroupChange GroupStore::renameGroup(DbConnection &db, const QString &oldName, const QString &newName)
 {
     Transaction transaction(db);
     db.lockTables({QStringLiteral("BaseGroup")});
     if (newName != oldName && groupNoOf(db, newName))
-        return Outcome::NameExists;
+        return GroupChange::NameExists;
     const int changed =
         db.execute(QStringLiteral("UPDATE BaseGroup SET GroupName = ? WHERE GroupName = ?"), {newName, oldName});
     transaction.commit();
-    return changed > 0 ? Outcome::Done : Outcome::NotFound;
+    return changed > 0 ? GroupChange::Done : GroupChange::NotFound;
 }
 
-GroupStore::Outcome GroupStore::deleteGroupWithAddresses(DbConnection &db, const QString &name)
+GroupStore::GroupChange GroupStore::deleteGroupWithAddresses(DbConnection &db, const QString &name)
 {
     Transaction transaction(db);
     const std::optional<int> groupNo = groupNoOf(db, name);
     if (!groupNo)
-        return Outcome::NotFound;
+        return GroupChange::NotFound;
     RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo});
     db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
     db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
     transaction.commit();
-    return Outcome::Done;
+    return GroupChange::Done;
 }

@@ -9,7 +9,7 @@
 // first matching row wins. Every function throws AppError when the database refuses.
 namespace GroupStore {
 
-enum class Outcome { Done, NameExists, NotFound };
+enum class GroupChange { Done, NameExists, NotFound };
 
 struct Group
 {
@@ -23,9 +23,9 @@ QList<Group> groups(DbConnection &db);
 std::optional<int> groupNoOf(DbConnection &db, const QString &name);
 // Number for a new group: the highest number plus 1, or 1 when there is no group.
 int nextGroupNo(DbConnection &db);
-Outcome addGroup(DbConnection &db, const QString &name);
-Outcome renameGroup(DbConnection &db, const QString &oldName, const QString &newName);
+GroupChange addGroup(DbConnection &db, const QString &name);
+GroupChange renameGroup(DbConnection &db, const QString &oldName, const QString &newName);
 // Deletes the group and all its addresses (kept in the recycle bin), in one transaction.
-Outcome deleteGroupWithAddresses(DbConnection &db, const QString &name);
+GroupChange deleteGroupWithAddresses(DbConnection &db, const QString &name);
 
 } // namespace GroupStore

@@ -21,7 +21,7 @@ public:
 
     void run(const QString &group)
     {
-        LinkCheckProgress::Outcome outcome;
+        LinkCheckProgress::CheckRun outcome;
         try {
             DbConnection db(QStringLiteral("link-check"));
             configureConnection(db);
@@ -57,7 +57,7 @@ public:
 Q_SIGNALS:
     // (done, total) and the outcome; unnamed, since moc writes the definitions of signals.
     void progress(int, int);
-    void ended(const LinkCheckProgress::Outcome &);
+    void ended(const LinkCheckProgress::CheckRun &);
 
 private:
     LinkCheckSettings m_settings;
@@ -67,13 +67,13 @@ private:
 
 } // namespace
 
-LinkCheckProgress::Outcome LinkCheckProgress::run(QWidget *parent, const QString &group)
+LinkCheckProgress::CheckRun LinkCheckProgress::run(QWidget *parent, const QString &group)
 {
     LinkCheckSettings settings;
     try {
         settings = LinkCheckSettings::fromSettingsFile();
     } catch (const AppError &error) {
-        Outcome failed;
+        CheckRun failed;
         failed.error = error.message();
         return failed;
     }
@@ -95,9 +95,9 @@ LinkCheckProgress::Outcome LinkCheckProgress::run(QWidget *parent, const QString
     });
     QObject::connect(&dialog, &QProgressDialog::canceled, worker, &LinkCheckWorker::cancel);
 
-    Outcome outcome;
+    CheckRun outcome;
     QEventLoop loop;
-    QObject::connect(worker, &LinkCheckWorker::ended, &loop, [&](const Outcome &ended) {
+    QObject::connect(worker, &LinkCheckWorker::ended, &loop, [&](const CheckRun &ended) {
         outcome = ended;
         loop.quit();
     });
@@ -111,7 +111,7 @@ LinkCheckProgress::Outcome LinkCheckProgress::run(QWidget *parent, const QString
     return outcome;
 }
 
-QString LinkCheckProgress::report(const Outcome &outcome)
+QString LinkCheckProgress::report(const CheckRun &outcome)
 {
     const LinkCheckSummary &counts = outcome.summary;
     const QString text = QStringLiteral("检查了 %1 个网址：正常 %2，已搬迁 %3，失效 %4，无法访问 %5，未检查 %6。")

@@ -10,7 +10,7 @@ class QWidget;
 // connection, the dialog shows done/total and can cancel it (what was checked is kept).
 namespace LinkCheckProgress {
 
-struct Outcome
+struct CheckRun
 {
     bool ran = false; // false: it could not run, `error` says why
     bool cancelled = false;
@@ -23,9 +23,9 @@ struct Outcome
 
 // Checks the addresses of `group`, or of every group when it is empty. Returns when the
 // check ended; the dialog is gone by then.
-Outcome run(QWidget *parent, const QString &group);
+CheckRun run(QWidget *parent, const QString &group);
 
 // What the box after the check says.
-QString report(const Outcome &outcome);
+QString report(const CheckRun &outcome);
 
 } // namespace LinkCheckProgress

@@ -23,7 +23,8 @@ void MainWindow::checkLinksFromMenu()
     const QTreeWidgetItem *node = groupTree->currentItem();
     if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool())
         return;
-    const LinkCheckProgress::Outcome outcome = LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());
+    const LinkCheckProgress::CheckRun outcome =
+        LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());
     if (!outcome.error.isEmpty())
         Dialogs::errorReport(this, outcome.error);
     else

@@ -23,7 +23,7 @@ Outcome GroupService::add(DbConnection &db, const QString &name)
     if (isBlank(name))
         return Outcome::refused(QString());
     try {
-        if (GroupStore::addGroup(db, name) == GroupStore::Outcome::NameExists)
+        if (GroupStore::addGroup(db, name) == GroupStore::GroupChange::NameExists)
             return Outcome::refused(NameExistsText);
         return Outcome::done(1);
     } catch (const AppError &error) {
@@ -37,9 +37,9 @@ Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QSt
         return Outcome::refused(QString());
     try {
         switch (GroupStore::renameGroup(db, oldName, newName)) {
-        case GroupStore::Outcome::Done: return Outcome::done(1);
-        case GroupStore::Outcome::NameExists: return Outcome::refused(NameExistsText);
-        case GroupStore::Outcome::NotFound: break;
+        case GroupStore::GroupChange::Done: return Outcome::done(1);
+        case GroupStore::GroupChange::NameExists: return Outcome::refused(NameExistsText);
+        case GroupStore::GroupChange::NotFound: break;
         }
     } catch (const AppError &error) {
         return failureOutcome(error);
@@ -50,7 +50,7 @@ Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QSt
 Outcome GroupService::remove(DbConnection &db, const QString &name)
 {
     try {
-        const bool deleted = GroupStore::deleteGroupWithAddresses(db, name) == GroupStore::Outcome::Done;
+        const bool deleted = GroupStore::deleteGroupWithAddresses(db, name) == GroupStore::GroupChange::Done;
         return Outcome::done(deleted ? 1 : 0);
     } catch (const AppError &error) {
         return failureOutcome(error);

@@ -280,11 +280,11 @@ private Q_SLOTS:
             writeFile(name, "999999\nvestrane\n" + QSysInfo::machineHostName().toUtf8() + '\n');
 
         SingleInstance instance(name);
-        QCOMPARE(instance.acquire(), SingleInstance::Outcome::Acquired);
+        QCOMPARE(instance.acquire(), SingleInstance::Claim::Acquired);
         QVERIFY(QFileInfo(name).isFile());
         // The lock now names this process: a second instance is turned away.
         SingleInstance second(name);
-        QCOMPARE(second.acquire(), SingleInstance::Outcome::HeldByAnother);
+        QCOMPARE(second.acquire(), SingleInstance::Claim::HeldByAnother);
     }
 
     void lockThatCannotBeMadeIsReported()
@@ -294,12 +294,12 @@ private Q_SLOTS:
         const QString name = SingleInstance::lockFileName();
         QVERIFY(QDir().mkpath(name + QStringLiteral("/inside")));
         SingleInstance blocked(name);
-        QCOMPARE(blocked.acquire(), SingleInstance::Outcome::Unavailable);
+        QCOMPARE(blocked.acquire(), SingleInstance::Claim::Unavailable);
         QVERIFY(blocked.problem().contains(name));
         QVERIFY(QDir(name + QStringLiteral("/inside")).exists());
 
         SingleInstance missingFolder(env.root() + QStringLiteral("/no-such-folder/Kelvo1977.lock"));
-        QCOMPARE(missingFolder.acquire(), SingleInstance::Outcome::Unavailable);
+        QCOMPARE(missingFolder.acquire(), SingleInstance::Claim::Unavailable);
         QVERIFY(!missingFolder.problem().isEmpty());
     }
 

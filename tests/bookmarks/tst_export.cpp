@@ -129,14 +129,15 @@ private Q_SLOTS:
         DbConnection source(QStringLiteral("source"));
         source.setDatabaseFile(env.root() + QStringLiteral("/a.mdb"));
         ImportService::importFile(source, bookmarkData(QStringLiteral("firefox/places.sqlite")));
-        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("Tom & \"Jerry\" <组>")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("Tom & \"Jerry\" <组>")), GroupStore::GroupChange::Done);
         const int hostile = *GroupStore::groupNoOf(source, QStringLiteral("Tom & \"Jerry\" <组>"));
         AddressStore::insert(source, QStringLiteral("www.x.com:8080/a?b=1&c=<2>"), QStringLiteral("a \"q\" & <b>"),
                              hostile);
         AddressStore::insert(source, QStringLiteral("example.org"), QString(), hostile);
-        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("空组")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("空组")), GroupStore::GroupChange::Done);
         // Line feeds and tabs inside names come back as they were.
-        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("书签工具栏 / 两\n行\t组")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(source, QStringLiteral("书签工具栏 / 两\n行\t组")),
+                 GroupStore::GroupChange::Done);
         AddressStore::insert(source, QStringLiteral("c.example"), QStringLiteral("标\t题\n二行"),
                              *GroupStore::groupNoOf(source, QStringLiteral("书签工具栏 / 两\n行\t组")));
 

@@ -66,7 +66,7 @@ private Q_SLOTS:
 
     void duplicateRuleIgnoresHostCaseSlashAndPlainScheme()
     {
-        QCOMPARE(GroupStore::addGroup(*m_db, QStringLiteral("G")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(*m_db, QStringLiteral("G")), GroupStore::GroupChange::Done);
         AddressStore::insert(*m_db, QStringLiteral("www.Example.com/a"), QStringLiteral("stored"),
                              *GroupStore::groupNoOf(*m_db, QStringLiteral("G")));
         const ImportPlan plan =

@@ -259,7 +259,7 @@ private Q_SLOTS:
         const QStringList texts = {QStringLiteral("it's"), QStringLiteral("say \"hi\""), QStringLiteral("100%_off"),
                                    QStringLiteral("  blanks  "), QStringLiteral("网址'\"%")};
         for (const QString &text : texts) {
-            QCOMPARE(GroupStore::addGroup(*db, text), GroupStore::Outcome::Done);
+            QCOMPARE(GroupStore::addGroup(*db, text), GroupStore::GroupChange::Done);
             const int groupNo = *GroupStore::groupNoOf(*db, text);
             AddressStore::insert(*db, text, text, groupNo);
             const auto rows = AddressStore::list(*db, AddressFilter::group(text));
@@ -299,12 +299,12 @@ private Q_SLOTS:
 
         db->open();
         QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("News")), GroupStore::Outcome::Done);
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::Outcome::Done);
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::Outcome::NameExists);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("News")), GroupStore::GroupChange::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::GroupChange::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("news")), GroupStore::GroupChange::NameExists);
         QCOMPARE(GroupStore::groupNoOf(*db, QStringLiteral("NEWS")), std::nullopt);
         QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("News"), QStringLiteral("NEWS")),
-                 GroupStore::Outcome::Done);
+                 GroupStore::GroupChange::Done);
         QCOMPARE(GroupStore::groupNames(*db),
                  (QStringList{Schema::ImportGroup, QStringLiteral("NEWS"), QStringLiteral("news")}));
         AddressStore::insert(*db, QStringLiteral("a.com"), QStringLiteral("A"),
@@ -318,15 +318,15 @@ private Q_SLOTS:
         db->open();
         db->execute(QStringLiteral("DELETE FROM BaseGroup"));
         QCOMPARE(GroupStore::nextGroupNo(*db), 1);
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::Outcome::Done);
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("b")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::GroupChange::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("b")), GroupStore::GroupChange::Done);
         QCOMPARE(GroupStore::groupNoOf(*db, QStringLiteral("b")), std::optional<int>(2));
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::Outcome::NameExists);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("a")), GroupStore::GroupChange::NameExists);
         QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("b")),
-                 GroupStore::Outcome::NameExists);
+                 GroupStore::GroupChange::NameExists);
         QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("zz"), QStringLiteral("c")),
-                 GroupStore::Outcome::NotFound);
-        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("a")), GroupStore::Outcome::Done);
+                 GroupStore::GroupChange::NotFound);
+        QCOMPARE(GroupStore::renameGroup(*db, QStringLiteral("a"), QStringLiteral("a")), GroupStore::GroupChange::Done);
         QCOMPARE(GroupStore::groupNames(*db), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         // Groups come back in the order they were stored, not sorted by name.
         GroupStore::addGroup(*db, QStringLiteral("新闻"));
@@ -349,9 +349,9 @@ private Q_SLOTS:
         QVERIFY(GroupStore::groupNoOf(*db, QStringLiteral("g")));
 
         TestEngine::allowWrites(*db, QStringLiteral("BaseGroup"));
-        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::GroupChange::Done);
         QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
-        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::Outcome::NotFound);
+        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::GroupChange::NotFound);
     }
 
     void listingsFavouritesVisitsAndSearch()
@@ -634,7 +634,7 @@ private Q_SLOTS:
         dropOtherConnections(*db);
         QCOMPARE(GroupStore::groupNames(*db), QStringList{Schema::ImportGroup});
         dropOtherConnections(*db);
-        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("after")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("after")), GroupStore::GroupChange::Done);
 
         try {
             Transaction transaction(*db);

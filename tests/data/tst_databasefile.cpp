@@ -265,7 +265,7 @@ private Q_SLOTS:
             std::promise<void> locked;
             std::jthread holder(holdLock, 400, std::ref(locked));
             locked.get_future().wait();
-            QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("新闻")), GroupStore::Outcome::Done);
+            QCOMPARE(GroupStore::addGroup(*db, QStringLiteral("新闻")), GroupStore::GroupChange::Done);
             holder.join();
             QCOMPARE(GroupStore::groupNames(*db).size(), 3);
         }

@@ -93,7 +93,7 @@ private Q_SLOTS:
 
     void fileRowsShowGroupsAndDuplicatesThenReport()
     {
-        QCOMPARE(GroupStore::addGroup(db(), QStringLiteral("书签栏 / Dev")), GroupStore::Outcome::Done);
+        QCOMPARE(GroupStore::addGroup(db(), QStringLiteral("书签栏 / Dev")), GroupStore::GroupChange::Done);
         AddressStore::insert(db(), QStringLiteral("https://docs.python.org/3"), QStringLiteral("py"),
                              *GroupStore::groupNoOf(db(), QStringLiteral("书签栏 / Dev")));
 

@@ -242,7 +242,7 @@ private Q_SLOTS:
         {
             DbConnection db(QStringLiteral("fill"));
             configureConnection(db);
-            QCOMPARE(GroupStore::addGroup(db, QStringLiteral("链接")), GroupStore::Outcome::Done);
+            QCOMPARE(GroupStore::addGroup(db, QStringLiteral("链接")), GroupStore::GroupChange::Done);
             const int group = *GroupStore::groupNoOf(db, QStringLiteral("链接"));
             AddressStore::insert(db, ok, QStringLiteral("好"), group);
             AddressStore::insert(db, gone, QString(), group);
