@@ -6,6 +6,7 @@
 #include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "OpenEditors.h"
 #include "WindowControls.h"
 
 #include <QDBusConnectionInterface>
@@ -86,13 +87,7 @@ private:
 
     QDBusConnectionInterface *bus() { return QDBusConnection::sessionBus().interface(); }
     bool nameOwned() { return bus()->isServiceRegistered(QStringLiteral("Quorvel.PIO")).value(); }
-    AddressEditor *waitForEditor()
-    {
-        QDeadlineTimer deadline(10000);
-        while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired())
-            QTest::qWait(10);
-        return m_server->editors()->openEditors().value(0);
-    }
+    AddressEditor *waitForEditor() { return ::waitForEditor(*m_server->editors()); }
 
 private Q_SLOTS:
     void initTestCase()

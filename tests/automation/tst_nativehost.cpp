@@ -5,6 +5,7 @@
 #include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "OpenEditors.h"
 #include "WindowControls.h"
 
 #include <QJsonDocument>
@@ -121,13 +122,7 @@ private:
         m_server->startServing();
         QVERIFY(m_server->ownsBusName());
     }
-    AddressEditor *waitForEditor()
-    {
-        QDeadlineTimer deadline(10000);
-        while (m_server->editors()->openEditors().isEmpty() && !deadline.hasExpired())
-            QTest::qWait(10);
-        return m_server->editors()->openEditors().value(0);
-    }
+    AddressEditor *waitForEditor() { return ::waitForEditor(*m_server->editors()); }
 
 private Q_SLOTS:
     void initTestCase() { Dialogs::startRecording(); }

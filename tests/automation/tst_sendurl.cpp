@@ -8,6 +8,7 @@
 #include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "OpenEditors.h"
 #include "WindowControls.h"
 
 #include <QDBusArgument>
@@ -45,13 +46,7 @@ private:
         return *m_server;
     }
     QList<AddressEditor *> editors() const { return m_server->editors()->openEditors(); }
-    AddressEditor *waitForEditor(int count = 1)
-    {
-        QDeadlineTimer deadline(5000);
-        while (editors().size() < count && !deadline.hasExpired())
-            QTest::qWait(10);
-        return editors().size() == count ? editors().last() : nullptr;
-    }
+    AddressEditor *waitForEditor(int count = 1) { return ::waitForEditor(*m_server->editors(), count); }
     static void closeLater(QWidget *window) { QTimer::singleShot(0, window, &QWidget::close); }
 
 private Q_SLOTS:
