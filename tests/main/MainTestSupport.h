@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "WindowControls.h"
 
+#include <QApplication>
 #include <QSqlQuery>
 #include <QTest>
 #include <QVariant>
@@ -16,11 +17,17 @@
 #include <memory>
 
 // A real database in the test's temporary data folder, emptied before each test, and a
-// main window opened over it.
+// main window opened over it. Message boxes are recorded instead of shown, and closing
+// the window does not end the test program.
 class MainFixture
 {
 public:
-    MainFixture() { sharedConnection.init(); }
+    MainFixture()
+    {
+        Dialogs::startRecording();
+        QApplication::setQuitOnLastWindowClosed(false);
+        sharedConnection.init();
+    }
 
     void reset()
     {

@@ -23,11 +23,7 @@ class TestMainExport : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Dialogs::startRecording();
-        m_fixture = std::make_unique<MainFixture>();
-    }
+    void initTestCase() { m_fixture = std::make_unique<MainFixture>(); }
 
     void eachNodeExportsItsScope()
     {

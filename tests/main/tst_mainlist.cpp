@@ -167,11 +167,7 @@ private Q_SLOTS:
         QCOMPARE(paged.rowOfKey(paged.recordAt(middle).rowNo, last), middle);
     }
 
-    void initTestCase()
-    {
-        Dialogs::startRecording();
-        f = std::make_unique<MainFixture>();
-    }
+    void initTestCase() { f = std::make_unique<MainFixture>(); }
 
     void init() { f->reset(); }
     void cleanupTestCase() { f.reset(); }

@@ -102,12 +102,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Dialogs::startRecording();
-        QApplication::setQuitOnLastWindowClosed(false);
-        f = std::make_unique<MainFixture>();
-    }
+    void initTestCase() { f = std::make_unique<MainFixture>(); }
 
     void init()
     {

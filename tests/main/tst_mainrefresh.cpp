@@ -86,11 +86,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Dialogs::startRecording();
-        f = std::make_unique<MainFixture>();
-    }
+    void initTestCase() { f = std::make_unique<MainFixture>(); }
 
     void init() { f->reset(); }
     void cleanupTestCase() { f.reset(); }

@@ -50,11 +50,7 @@ private:
     QStringList stored() { return SearchStore::history(f->db()); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        Dialogs::startRecording();
-        f = std::make_unique<MainFixture>();
-    }
+    void initTestCase() { f = std::make_unique<MainFixture>(); }
 
     void init()
     {

@@ -62,7 +62,6 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        Dialogs::startRecording();
         env = std::make_unique<TestEnv>();
         f = std::make_unique<MainFixture>();
     }
