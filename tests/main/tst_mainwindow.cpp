@@ -2,7 +2,6 @@
 #include "MainTestSupport.h"
 #include "TestEnv.h"
 
-#include "window/HintTimes.h"
 #include "data/SettingsStore.h"
 
 #include <QComboBox>
@@ -74,8 +73,6 @@ private Q_SLOTS:
         QCOMPARE(w.pos(), CaptionWindow::centredPosition(screen, QSize(591, 404)));
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(int(w.alphaValue()), 255);
-        QCOMPARE(HintTimes::delay(), 0);
-        QCOMPARE(HintTimes::displayTime(), 60000);
         for (QToolButton *check :
              {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton}) {
             QVERIFY(check->isCheckable());

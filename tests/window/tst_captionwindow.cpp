@@ -1,6 +1,5 @@
 #include "TestEnv.h"
 
-#include "window/HintTimes.h"
 #include "window/WindowLayer.h"
 #include "window/CaptionWindow.h"
 #include "CaptionControls.h"
@@ -175,14 +174,6 @@ private Q_SLOTS:
         QFETCH(QSize, window);
         QFETCH(QPoint, expected);
         QCOMPARE(CaptionWindow::centredPosition(screen, window), expected);
-    }
-
-    void standardSetupSetsTheHintTimes()
-    {
-        CaptionWindow form;
-        form.standardSetup();
-        QCOMPARE(HintTimes::delay(), 0);
-        QCOMPARE(HintTimes::displayTime(), 60000);
     }
 };
 
