@@ -18,6 +18,11 @@ namespace {
 const QString listedColumns =
     QStringLiteral("SELECT Address, AddressName, ViewTime, Times, MyAddress, GroupName, RowNo");
 
+// The recycle bin's rows under the names of the listed columns, its own number as the key.
+const QString binRows =
+    QStringLiteral("(SELECT Id AS RowNo, Address, AddressName, DeletedAt AS ViewTime, Times, MyAddress, GroupName "
+                   "FROM RecycleBin) bin_rows");
+
 struct Listing
 {
     QString sql;
@@ -39,6 +44,7 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
         return {listColumns
                     + QStringLiteral(" WHERE Address IN (SELECT Address FROM LinkCheck WHERE Status IN (?, ?))"),
                 {QStringLiteral("broken"), QStringLiteral("unreachable")}};
+    case AddressFilter::Kind::Bin: return {selected + QStringLiteral(" FROM ") + binRows, {}};
     case AddressFilter::Kind::Search: {
         // The folded columns are compared with the folded text, so the case of every
         // letter is ignored alike on every engine; the escaped pattern takes the text
@@ -184,6 +190,10 @@ AddressPaging::AddressPaging(DbConnection &db, const AddressFilter &filter) : m_
         m_condition = QStringLiteral("Address IN (SELECT Address FROM LinkCheck WHERE Status IN (?, ?))");
         m_values << QStringLiteral("broken") << QStringLiteral("unreachable");
         break;
+    case AddressFilter::Kind::Bin:
+        m_view = binRows;
+        m_table = binRows;
+        break;
     case AddressFilter::Kind::Search:
         // An empty text finds every row.
         m_readsKeys = !filter.text.isEmpty();
@@ -214,7 +224,7 @@ int AddressPaging::count()
     if (m_readsKeys)
         return int(keys().size());
     int count = 0;
-    m_db.readRows(QStringLiteral("SELECT count(*) FROM address") + where(), m_values,
+    m_db.readRows(QStringLiteral("SELECT count(*) FROM ") + m_table + where(), m_values,
                   [&count](const RowReader &row) { count = int(row.integer(0)); });
     return count;
 }
@@ -229,7 +239,7 @@ std::vector<qint64> AddressPaging::keys()
 
 std::vector<AddressRecord> AddressPaging::after(qint64 rowNo, int limit)
 {
-    return read(listedColumns + QStringLiteral(" FROM address_1") + where(QStringLiteral("RowNo > ?"))
+    return read(listedColumns + QStringLiteral(" FROM ") + m_view + where(QStringLiteral("RowNo > ?"))
                     + QStringLiteral(" ORDER BY RowNo LIMIT ?"),
                 m_values + QVariantList{rowNo, limit});
 }
@@ -237,7 +247,7 @@ std::vector<AddressRecord> AddressPaging::after(qint64 rowNo, int limit)
 std::vector<AddressRecord> AddressPaging::before(qint64 rowNo, int limit)
 {
     std::vector<AddressRecord> rows =
-        read(listedColumns + QStringLiteral(" FROM address_1") + where(QStringLiteral("RowNo < ?"))
+        read(listedColumns + QStringLiteral(" FROM ") + m_view + where(QStringLiteral("RowNo < ?"))
                  + QStringLiteral(" ORDER BY RowNo DESC LIMIT ?"),
              m_values + QVariantList{rowNo, limit});
     std::reverse(rows.begin(), rows.end());
@@ -252,16 +262,16 @@ std::vector<AddressRecord> AddressPaging::atOffset(int offset, int limit, int to
     const int fromEnd = total - offset - wanted;
     const bool forward = offset <= fromEnd;
     return read(listedColumns
-                    + QStringLiteral(" FROM address_1 WHERE RowNo IN (SELECT RowNo FROM address%1 ORDER BY RowNo %2 "
+                    + QStringLiteral(" FROM %1 WHERE RowNo IN (SELECT RowNo FROM %2%3 ORDER BY RowNo %4 "
                                      "LIMIT ? OFFSET ?) ORDER BY RowNo")
-                          .arg(where(), forward ? QStringLiteral("ASC") : QStringLiteral("DESC")),
+                          .arg(m_view, m_table, where(), forward ? QStringLiteral("ASC") : QStringLiteral("DESC")),
                 m_values + QVariantList{wanted, forward ? offset : fromEnd});
 }
 
 int AddressPaging::countBefore(qint64 rowNo)
 {
     int count = 0;
-    m_db.readRows(QStringLiteral("SELECT count(*) FROM address") + where(QStringLiteral("RowNo < ?")),
+    m_db.readRows(QStringLiteral("SELECT count(*) FROM ") + m_table + where(QStringLiteral("RowNo < ?")),
                   m_values + QVariantList{rowNo}, [&count](const RowReader &row) { count = int(row.integer(0)); });
     return count;
 }
@@ -275,7 +285,7 @@ void AddressPaging::forEachColumn(int column, const std::function<void(const Row
     if (column >= 0)
         selected += QStringLiteral(", ") + columns.value(column);
     // Only the group's name needs the view; the rest comes from the address table alone.
-    const QString table = column == 4 ? QStringLiteral("address_1") : QStringLiteral("address");
+    const QString table = column == 4 ? m_view : m_table;
     if (m_readsKeys) {
         Listing listing = listingFor(m_db.engine(), m_filter, selected, table);
         m_db.readRows(listing.sql, listing.values, sink);
@@ -285,7 +295,9 @@ void AddressPaging::forEachColumn(int column, const std::function<void(const Row
                   sink);
 }
 
-std::vector<AddressRecord> AddressPaging::rowsOf(DbConnection &db, const std::vector<qint64> &keys)
+namespace {
+
+std::vector<AddressRecord> rowsOfKeys(DbConnection &db, const QString &view, const std::vector<qint64> &keys)
 {
     constexpr size_t chunk = 200; // bound values per statement
     std::vector<AddressRecord> rows;
@@ -297,10 +309,22 @@ std::vector<AddressRecord> AddressPaging::rowsOf(DbConnection &db, const std::ve
             values << keys[i];
         QStringList marks(qsizetype(size), QStringLiteral("?"));
         db.readRows(listedColumns
-                        + QStringLiteral(" FROM address_1 WHERE RowNo IN (%1)").arg(marks.join(QLatin1Char(','))),
+                        + QStringLiteral(" FROM %1 WHERE RowNo IN (%2)").arg(view, marks.join(QLatin1Char(','))),
                     values, [&](const RowReader &row) { rows.push_back(reader.read(row)); });
     }
     return rows;
+}
+
+} // namespace
+
+std::vector<AddressRecord> AddressPaging::rowsOf(DbConnection &db, const std::vector<qint64> &keys)
+{
+    return rowsOfKeys(db, QStringLiteral("address_1"), keys);
+}
+
+std::vector<AddressRecord> AddressPaging::rowsOf(const std::vector<qint64> &keys)
+{
+    return rowsOfKeys(m_db, m_view, keys);
 }
 
 int AddressStore::countHint(DbConnection &db, const AddressFilter &filter)

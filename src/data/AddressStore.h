@@ -21,7 +21,7 @@ struct AddressRecord
 // Which addresses a listing holds.
 struct AddressFilter
 {
-    enum class Kind { All, Favourites, Group, Search, Failing };
+    enum class Kind { All, Favourites, Group, Search, Failing, Bin };
     Kind kind = Kind::All;
     QString text; // the group name, or the search text (matched literally, the case of every letter ignored)
 
@@ -31,6 +31,9 @@ struct AddressFilter
     static AddressFilter search(const QString &text) { return {Kind::Search, text}; }
     // The addresses whose last link check found them broken or unreachable.
     static AddressFilter failing() { return {Kind::Failing, {}}; }
+    // The recycle bin's rows, keyed by their number in the bin, the deletion date in the
+    // visit date's place.
+    static AddressFilter bin() { return {Kind::Bin, {}}; }
 };
 
 // One listing read a part at a time, in the order the rows were added (their keys
@@ -61,6 +64,8 @@ public:
 
     // The rows of these keys, in no particular order; keys no longer stored are left out.
     static std::vector<AddressRecord> rowsOf(DbConnection &db, const std::vector<qint64> &keys);
+    // The same for this listing's rows.
+    std::vector<AddressRecord> rowsOf(const std::vector<qint64> &keys);
 
 private:
     QString where(const QString &also = {}) const;
@@ -71,6 +76,9 @@ private:
     bool m_readsKeys = false;
     QString m_condition; // on the address table, which the view shares; empty for every row
     QVariantList m_values;
+    // The listed rows with their group's name, and the rows alone (counted on its indexes).
+    QString m_view = QStringLiteral("address_1");
+    QString m_table = QStringLiteral("address");
 };
 
 // A shortcut to import: the address as it is to be stored and its display name.

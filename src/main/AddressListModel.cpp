@@ -25,8 +25,8 @@ int AddressListModel::show(const AddressFilter &filter)
     if (paging->readsKeys()) {
         keys = paging->keys();
         count = int(keys.size());
-        firstRows = AddressPaging::rowsOf(
-            m_db, std::vector<qint64>(keys.begin(), keys.begin() + std::min<size_t>(keys.size(), PageSize)));
+        firstRows =
+            paging->rowsOf(std::vector<qint64>(keys.begin(), keys.begin() + std::min<size_t>(keys.size(), PageSize)));
     } else {
         count = paging->count();
         firstRows = paging->atOffset(0, PageSize, count);
@@ -128,7 +128,7 @@ std::vector<AddressRecord> AddressListModel::readKeyedPage(int first, int size) 
     std::vector<qint64> keys;
     for (int position = first; position < first + size; ++position)
         keys.push_back(keyAtPosition(position));
-    return arrangedByKeys(AddressPaging::rowsOf(m_db, keys), first, size);
+    return arrangedByKeys(m_paging->rowsOf(keys), first, size);
 }
 
 // The rows found for the keys of these positions, in the positions' order.

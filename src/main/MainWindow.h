@@ -58,6 +58,7 @@ public:
     static const QString RootLabel; // "网址": every address
     static const QString FavouritesLabel; // "收藏夹": the favourites
     static const QString FailingLabel; // "失效网址": the addresses whose last link check failed
+    static const QString BinLabel; // "回收站": the deleted addresses kept in the recycle bin
     // Item data of a tree node: its picture and its picture while selected (indices of
     // MainPictures::SmallImage).
     static constexpr int NodeImageRole = Qt::UserRole;
@@ -66,6 +67,8 @@ public:
     static constexpr int NodeGroupNoRole = Qt::UserRole + 2;
     // True on the node of the failing addresses, which stands among the groups' nodes.
     static constexpr int NodeFailingRole = Qt::UserRole + 3;
+    // True on the recycle bin's node, which comes after the groups' nodes too.
+    static constexpr int NodeBinRole = Qt::UserRole + 4;
 
     explicit MainWindow(SharedConnection &sharedConnection, QWidget *owner = nullptr);
     ~MainWindow() override;
@@ -164,6 +167,7 @@ private:
     QAction *treeDeleteGroupAction = nullptr;
     QAction *treeExportAction = nullptr;
     QAction *treeCheckLinksAction = nullptr;
+    QAction *treeEmptyBinAction = nullptr;
     QMenu *listMenu = nullptr;
     QAction *listAddAddressAction = nullptr;
     QAction *listChangeAddressAction = nullptr;
@@ -172,6 +176,8 @@ private:
     QAction *listRemoveFavouriteAction = nullptr;
     QAction *listTakeNewAddressAction = nullptr;
     QAction *listUsePageTitleAction = nullptr;
+    QAction *listRestoreAction = nullptr;
+    QAction *listPurgeAction = nullptr;
 
     // Creation.
     void nameControls();
@@ -287,6 +293,17 @@ private:
     // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
     void setupLinkViews();
     void addFailingNode(QTreeWidgetItem *root);
+
+    // The recycle bin (MainWindowBin.cpp): its node, shown while the bin holds rows; the
+    // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
+    void addBinNode(QTreeWidgetItem *root);
+    bool isBinNode(const QTreeWidgetItem *node) const;
+    void connectBinCommands();
+    void restoreFromBinMenu();
+    void purgeFromBinMenu();
+    void emptyBinFromMenu();
+    // After a delete: the tree is built anew when the bin's node is to appear.
+    void followBin();
     QString failureHintOf(int row);
     void forgetLinkResults();
     SiteIcons m_siteIcons;

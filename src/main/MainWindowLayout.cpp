@@ -118,6 +118,7 @@ void MainWindow::buildLayout()
     nameControls();
     connectTreeCommands();
     connectListCommands();
+    connectBinCommands();
 }
 
 // The controls not named where they are made get their design names as object names, by
@@ -143,6 +144,7 @@ void MainWindow::nameControls()
         {treeDeleteGroupAction, "treeDeleteGroupAction"},
         {treeExportAction, "treeExportAction"},
         {treeCheckLinksAction, "treeCheckLinksAction"},
+        {treeEmptyBinAction, "treeEmptyBinAction"},
         {listMenu, "listMenu"},
         {listAddAddressAction, "listAddAddressAction"},
         {listChangeAddressAction, "listChangeAddressAction"},
@@ -151,6 +153,8 @@ void MainWindow::nameControls()
         {listRemoveFavouriteAction, "listRemoveFavouriteAction"},
         {listTakeNewAddressAction, "listTakeNewAddressAction"},
         {listUsePageTitleAction, "listUsePageTitleAction"},
+        {listRestoreAction, "listRestoreAction"},
+        {listPurgeAction, "listPurgeAction"},
     };
     for (const auto &[control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -305,6 +309,7 @@ void MainWindow::buildPopupMenus()
     treeDeleteGroupAction = treeMenu->addAction(QStringLiteral("删除网址组别"));
     treeExportAction = treeMenu->addAction(QStringLiteral("导出网址…"));
     treeCheckLinksAction = treeMenu->addAction(QStringLiteral("检查链接"));
+    treeEmptyBinAction = treeMenu->addAction(QStringLiteral("清空回收站"));
 
     listMenu = new QMenu(this);
     listAddAddressAction = listMenu->addAction(QStringLiteral("添加网址"));
@@ -314,6 +319,8 @@ void MainWindow::buildPopupMenus()
     listRemoveFavouriteAction = listMenu->addAction(QStringLiteral("从收藏夹中删除"));
     listTakeNewAddressAction = listMenu->addAction(QStringLiteral("改为新网址"));
     listUsePageTitleAction = listMenu->addAction(QStringLiteral("使用网页标题"));
+    listRestoreAction = listMenu->addAction(QStringLiteral("还原"));
+    listPurgeAction = listMenu->addAction(QStringLiteral("彻底删除"));
     listTakeNewAddressAction->setVisible(false); // offered by the row's last link check
     listUsePageTitleAction->setVisible(false);
 }

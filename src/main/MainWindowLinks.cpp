@@ -21,7 +21,7 @@
 void MainWindow::checkLinksFromMenu()
 {
     const QTreeWidgetItem *node = groupTree->currentItem();
-    if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool())
+    if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool() || isBinNode(node))
         return;
     const LinkCheckProgress::CheckRun outcome =
         LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());

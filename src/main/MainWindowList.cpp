@@ -61,6 +61,8 @@ AddressFilter MainWindow::filterForCurrentGroup()
     if (m_currentGroup == FailingLabel && groupTree->currentItem()
         && groupTree->currentItem()->data(0, NodeFailingRole).toBool())
         return AddressFilter::failing();
+    if (m_currentGroup == BinLabel && isBinNode(groupTree->currentItem()))
+        return AddressFilter::bin();
     return AddressFilter::group(m_currentGroup);
 }
 

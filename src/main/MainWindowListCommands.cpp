@@ -31,6 +31,10 @@ void MainWindow::connectListCommands()
 void MainWindow::showListMenu(const QPoint &position)
 {
     offerLinkFixes();
+    if (isBinNode(groupTree->currentItem())) {
+        listTakeNewAddressAction->setVisible(false);
+        listUsePageTitleAction->setVisible(false);
+    }
     listMenu->popup(addressList->viewport()->mapToGlobal(position));
 }
 
@@ -40,15 +44,19 @@ void MainWindow::updateMenus()
 {
     const QTreeWidgetItem *node = groupTree->currentItem();
     const bool favourites = node && node->text(0) == FavouritesLabel;
-    const bool failing = node && node->data(0, NodeFailingRole).toBool(); // no group: no group commands
+    const bool bin = isBinNode(node); // only its own commands
+    const bool failing = bin || (node && node->data(0, NodeFailingRole).toBool()); // no group: no group commands
     for (QAction *item :
          {treeAddAddressAction, treeRenameGroupAction, treeAddGroupAction, treeDeleteGroupAction, treeCheckLinksAction})
         item->setVisible(!favourites && !failing);
     treeExportAction->setVisible(!failing); // the favourites can be exported too
+    treeEmptyBinAction->setVisible(bin);
     for (QAction *item : {listAddAddressAction, listChangeAddressAction, listDeleteAddressAction})
-        item->setVisible(true);
-    listAddFavouriteAction->setVisible(!favourites);
+        item->setVisible(!bin);
+    listAddFavouriteAction->setVisible(!favourites && !bin);
     listRemoveFavouriteAction->setVisible(favourites);
+    listRestoreAction->setVisible(bin);
+    listPurgeAction->setVisible(bin);
 }
 
 void MainWindow::addAddressFromList()
@@ -86,8 +94,10 @@ void MainWindow::deleteAddressFromMenu()
 {
     if (addressList->selectedRow() < 0)
         return;
-    if (deleteSelectedAddress())
+    if (deleteSelectedAddress()) {
         relistKeepingView();
+        followBin();
+    }
 }
 
 // "加入到收藏夹": every row with this address, in every group, becomes a favourite.

@@ -49,6 +49,7 @@ void MainWindow::loadTree()
         root->addChild(node);
     }
     addFailingNode(root);
+    addBinNode(root);
     m_favouritesNode = makeNode(FavouritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
     groupTree->addTopLevelItem(m_favouritesNode);
 }

@@ -39,9 +39,15 @@ private:
     Handler m_handler;
 };
 
+// The nodes after the groups that list addresses of no group: the failing ones, the bin's.
+bool isFixedNode(const QTreeWidgetItem *node)
+{
+    return node->data(0, MainWindow::NodeFailingRole).toBool() || node->data(0, MainWindow::NodeBinRole).toBool();
+}
+
 bool isGroupNode(const QTreeWidgetItem *node)
 {
-    return node && node->parent() && !node->parent()->parent() && !node->data(0, MainWindow::NodeFailingRole).toBool();
+    return node && node->parent() && !node->parent()->parent() && !isFixedNode(node);
 }
 
 bool hasVisibleAction(const QMenu *menu)
@@ -151,12 +157,11 @@ void MainWindow::addGroupFromMenu()
     node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
     node->setData(0, NodeImageRole, MainPictures::Binders);
     node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
-    // Among the groups, before the node of the failing addresses.
-    const int last = root->childCount() - 1;
-    if (last >= 0 && root->child(last)->data(0, NodeFailingRole).toBool())
-        root->insertChild(last, node);
-    else
-        root->addChild(node);
+    // Among the groups, before the nodes of the failing addresses and of the bin.
+    int place = root->childCount();
+    while (place > 0 && isFixedNode(root->child(place - 1)))
+        --place;
+    root->insertChild(place, node);
     m_newGroupNode = node;
     selectNodeWithoutListing(node);
     startEditing(node);
@@ -173,7 +178,7 @@ void MainWindow::deleteGroupFromMenu()
     if (!deleteGroupNamed(node->text(0)))
         return;
     QTreeWidgetItem *next = groupTree->itemBelow(node);
-    if (!next)
+    if (!next || isBinNode(next))
         next = m_favouritesNode;
     if (node == m_newGroupNode)
         m_newGroupNode = nullptr;
@@ -182,6 +187,7 @@ void MainWindow::deleteGroupFromMenu()
         selectNodeWithoutListing(next);
         listSelectedNode();
     }
+    followBin();
 }
 
 // Labels of the import group and blank labels are not edited, except the empty label of

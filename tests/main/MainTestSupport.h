@@ -37,6 +37,7 @@ public:
         db().execute(QStringLiteral("DELETE FROM BaseGroup"));
         db().execute(QStringLiteral("DELETE FROM LinkCheck"));
         db().execute(QStringLiteral("DELETE FROM SiteIcon"));
+        db().execute(QStringLiteral("DELETE FROM RecycleBin"));
         Dialogs::clearRecorded();
     }
 

@@ -4,6 +4,7 @@
 #include "UserInput.h"
 #include "TestEnv.h"
 
+#include "data/RecycleBin.h"
 #include "editor/AddressEditor.h"
 #include "main/MainPictures.h"
 
@@ -124,6 +125,61 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), (QStringList{"www.other.com", shared}));
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条2记录"));
+    }
+
+    // The bin's node lists what was deleted; its rows go back to their group or for good,
+    // and the node goes with the last of them.
+    void recycleBinRestoresPurgesAndEmpties()
+    {
+        MainWindow &w = f->openShown();
+        const auto deleteRow = [&](const QString &address) {
+            clickNode(QStringLiteral("新闻"));
+            chooseRow(address, QStringLiteral("新闻"));
+            QVERIFY(choose(controls(w).listDeleteAddressAction));
+            Dialogs::clearRecorded();
+            clickNode(MainWindow::BinLabel);
+            QVERIFY(f->captions().contains(address));
+            chooseRow(address, QStringLiteral("新闻"));
+        };
+        const auto binShown = [&] {
+            return !controls(w)
+                        .groupTree->findItems(MainWindow::BinLabel, Qt::MatchExactly | Qt::MatchRecursive)
+                        .isEmpty();
+        };
+
+        deleteRow(shared);
+        QVERIFY(!f->column(2).first().isEmpty()); // when it was deleted
+        QVERIFY(choose(controls(w).listRestoreAction));
+        QCOMPARE(storedFlags(shared).keys(), (QStringList{"新闻", "软件"}));
+        QVERIFY(!binShown());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // back into the bin
+        QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
+        QCOMPARE(RecycleBin::list(f->db()).size(), size_t(1));
+        QVERIFY(binShown());
+        QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(storedFlags(shared).size(), 2);
+
+        deleteRow(shared);
+        QVERIFY(choose(controls(w).listPurgeAction));
+        QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
+        QVERIFY(RecycleBin::list(f->db()).empty());
+        QVERIFY(!binShown());
+
+        deleteRow(QStringLiteral("www.other.com"));
+        controls(w).listMenu->close();
+        QTreeWidget *tree = controls(w).groupTree;
+        for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            Dialogs::clearRecorded();
+            Dialogs::setNextAnswer(answer);
+            const QPoint at = tree->visualItemRect(tree->currentItem()).center();
+            QTest::mousePress(tree->viewport(), Qt::RightButton, {}, at);
+            QVERIFY(chooseMenuItem(controls(w).treeMenu, controls(w).treeEmptyBinAction));
+            QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, at);
+            QCOMPARE(Dialogs::recorded().size(), 1);
+            QCOMPARE(Dialogs::recorded().first().caption, MainWindow::BinLabel);
+            QCOMPARE(RecycleBin::list(f->db()).size(), size_t(answer == QMessageBox::No ? 1 : 0));
+        }
+        QTRY_VERIFY(!binShown()); // the tree is built anew once the menus are closed
     }
 
     void failedDeleteKeepsTheRow_data()

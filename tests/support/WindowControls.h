@@ -104,7 +104,10 @@ struct MainControls : CaptionControls
           listChangeAddressAction(controlOf<QAction>(w, "listChangeAddressAction")),
           listDeleteAddressAction(controlOf<QAction>(w, "listDeleteAddressAction")),
           listAddFavouriteAction(controlOf<QAction>(w, "listAddFavouriteAction")),
-          listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction"))
+          listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction")),
+          treeEmptyBinAction(controlOf<QAction>(w, "treeEmptyBinAction")),
+          listRestoreAction(controlOf<QAction>(w, "listRestoreAction")),
+          listPurgeAction(controlOf<QAction>(w, "listPurgeAction"))
     {}
     QWidget *toolBand;
     QToolBar *toolBar;
@@ -142,6 +145,9 @@ struct MainControls : CaptionControls
     QAction *listDeleteAddressAction;
     QAction *listAddFavouriteAction;
     QAction *listRemoveFavouriteAction;
+    QAction *treeEmptyBinAction;
+    QAction *listRestoreAction;
+    QAction *listPurgeAction;
 };
 
 inline EditorControls controls(const AddressEditor &w)

@@ -1,0 +1,102 @@
+// The recycle bin's node "回收站": the deleted addresses it keeps, listed with the date they
+// were deleted in the visit date's column; the list's "还原" and "彻底删除" and the node's
+// "清空回收站".
+#include "main/MainWindow.h"
+
+#include "controls/AddressListView.h"
+#include "data/AddressStore.h"
+#include "data/AppError.h"
+#include "data/SharedConnection.h"
+#include "main/AddressListModel.h"
+#include "main/MainPictures.h"
+#include "platform/Dialogs.h"
+#include "services/HistoryCommands.h"
+
+#include <QAction>
+#include <QTreeWidget>
+
+const QString MainWindow::BinLabel = QStringLiteral("回收站");
+
+void MainWindow::connectBinCommands()
+{
+    for (QAction *item : {treeEmptyBinAction, listRestoreAction, listPurgeAction})
+        item->setVisible(false);
+    connect(listRestoreAction, &QAction::triggered, this, &MainWindow::restoreFromBinMenu);
+    connect(listPurgeAction, &QAction::triggered, this, &MainWindow::purgeFromBinMenu);
+    connect(treeEmptyBinAction, &QAction::triggered, this, &MainWindow::emptyBinFromMenu);
+}
+
+bool MainWindow::isBinNode(const QTreeWidgetItem *node) const
+{
+    return node && node->data(0, NodeBinRole).toBool();
+}
+
+void MainWindow::addBinNode(QTreeWidgetItem *root)
+{
+    int kept = 0;
+    try {
+        kept = AddressPaging(m_sharedConnection.connection(), AddressFilter::bin()).count();
+    } catch (const AppError &) {
+        // a library without a bin, or one that cannot tell: the tree shows its groups all the same
+    }
+    if (kept == 0)
+        return;
+    auto *node = new QTreeWidgetItem(QStringList{BinLabel});
+    node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
+    node->setData(0, NodeImageRole, MainPictures::Binders);
+    node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
+    node->setData(0, NodeBinRole, true);
+    root->addChild(node);
+}
+
+void MainWindow::followBin()
+{
+    const QTreeWidgetItem *root = groupTree->topLevelItem(0);
+    const bool shown = root && root->childCount() > 0 && isBinNode(root->child(root->childCount() - 1));
+    if (!shown)
+        reloadKeepingView(true);
+}
+
+namespace {
+
+// The selected row's number in the bin; none outside the bin or with no row selected.
+QList<qint64> chosenBinRows(bool inBin, const AddressListView &list, const AddressListModel &rows)
+{
+    const int row = list.selectedRow();
+    if (!inBin || row < 0)
+        return {};
+    return {rows.recordAt(row).rowNo};
+}
+
+} // namespace
+
+void MainWindow::restoreFromBinMenu()
+{
+    const QList<qint64> ids = chosenBinRows(isBinNode(groupTree->currentItem()), *addressList, *m_addressRows);
+    if (ids.isEmpty())
+        return;
+    if (showOutcome(
+            HistoryCommands::restoreFromBin(&m_sharedConnection.history(), m_sharedConnection.connection(), ids)))
+        reloadKeepingView(true);
+}
+
+void MainWindow::purgeFromBinMenu()
+{
+    const QList<qint64> ids = chosenBinRows(isBinNode(groupTree->currentItem()), *addressList, *m_addressRows);
+    if (ids.isEmpty())
+        return;
+    if (showOutcome(HistoryCommands::purgeFromBin(&m_sharedConnection.history(), m_sharedConnection.connection(), ids)))
+        reloadKeepingView(true);
+}
+
+void MainWindow::emptyBinFromMenu()
+{
+    if (!isBinNode(groupTree->currentItem()))
+        return;
+    if (Dialogs::show(this, QStringLiteral("回收站中的网址将被彻底删除，确定清空回收站吗？"), BinLabel,
+                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Question)
+        != QMessageBox::Yes)
+        return;
+    if (showOutcome(HistoryCommands::emptyBin(&m_sharedConnection.history(), m_sharedConnection.connection())))
+        reloadKeepingView(true);
+}
