@@ -23,13 +23,13 @@ namespace {
 }
 
 // The outcome the stand-in gives follows the address, so that every answer is reached.
-NativeMessage::Outcome decide(const QString &address, const QString &name)
+NativeMessage::SendReply decide(const QString &address, const QString &name)
 {
     if (address.isEmpty() || address != address.trimmed() || name.isEmpty())
         fail("a blank or untrimmed address, or a blank name, was handed over");
-    NativeMessage::Outcome outcome;
-    outcome.kind = NativeMessage::Outcome::Kind(address.size() % 3);
-    if (outcome.kind == NativeMessage::Outcome::Kind::Failed)
+    NativeMessage::SendReply outcome;
+    outcome.kind = NativeMessage::SendReply::Kind(address.size() % 3);
+    if (outcome.kind == NativeMessage::SendReply::Kind::Failed)
         outcome.error = address.repeated(3);
     return outcome;
 }
