@@ -147,6 +147,8 @@ int runVestrane(int argc, char **argv)
     mainWindow.setCloseQuestion([&] { return server.mayClose(&mainWindow); });
     // The editors of calls belong to the main window, so that they open above it.
     server.editors()->setOwner(&mainWindow);
+    // What another program sends is undone from the main window like its own commands.
+    server.editors()->setHistory(&sharedConnection.history());
     // Closing the main window ends the program even while an editor of a call is open.
     QObject::connect(&mainWindow, &CaptionWindow::closed, &app, &QCoreApplication::quit);
     std::unique_ptr<ExitAfterFirstPaint> benchmarkExit;

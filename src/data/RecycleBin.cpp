@@ -9,6 +9,8 @@
 #include <QSysInfo>
 #include <QVariant>
 
+#include <algorithm>
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -32,20 +34,6 @@ QString deleterOn(const DbConnection &db)
     if (!db.isServer())
         return QString();
     return QStringLiteral("%1@%2").arg(loginName(), QSysInfo::machineHostName());
-}
-
-// Placeholders for the ids, and the ids to bind to them.
-QString placeholdersFor(const QList<qint64> &ids)
-{
-    return QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(','));
-}
-
-QVariantList valuesOf(const QList<qint64> &ids)
-{
-    QVariantList values;
-    for (const qint64 id : ids)
-        values << id;
-    return values;
 }
 
 bool groupExists(DbConnection &db, int groupNo, const QString &name)
@@ -168,14 +156,55 @@ std::vector<RecycleBin::Entry> RecycleBin::list(DbConnection &db)
     return entries;
 }
 
+std::vector<RecycleBin::IdCondition> RecycleBin::idConditions(QList<qint64> ids, int limit)
+{
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    std::vector<IdCondition> conditions;
+    QStringList parts;
+    QVariantList singles;
+    QVariantList values;
+    const auto finish = [&] {
+        if (!singles.isEmpty())
+            parts << QStringLiteral("Id IN (%1)")
+                         .arg(QStringList(singles.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+        if (!parts.isEmpty())
+            conditions.push_back({QStringLiteral("(%1)").arg(parts.join(QStringLiteral(" OR "))), values + singles});
+        parts.clear();
+        singles.clear();
+        values.clear();
+    };
+    for (qsizetype first = 0; first < ids.size();) {
+        qsizetype last = first;
+        while (last + 1 < ids.size() && ids[last + 1] == ids[last] + 1)
+            ++last;
+        const int needed = last > first ? 2 : 1;
+        if (values.size() + singles.size() + needed > qMax(2, limit))
+            finish();
+        if (last > first) {
+            parts << QStringLiteral("Id BETWEEN ? AND ?");
+            values << ids[first] << ids[last];
+        } else {
+            singles << ids[first];
+        }
+        first = last + 1;
+    }
+    finish();
+    return conditions;
+}
+
 int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
 {
     if (ids.isEmpty())
         return 0;
     Transaction transaction(db);
     db.lockTables({QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("RecycleBin")});
-    const std::vector<StoredEntry> entries =
-        entriesWhere(db, QStringLiteral("WHERE Id IN (%1) ORDER BY Id").arg(placeholdersFor(ids)), valuesOf(ids));
+    std::vector<StoredEntry> entries;
+    for (const IdCondition &condition : idConditions(ids)) {
+        for (StoredEntry &stored :
+             entriesWhere(db, QStringLiteral("WHERE %1 ORDER BY Id").arg(condition.sql), condition.values))
+            entries.push_back(std::move(stored));
+    }
     for (const StoredEntry &stored : entries) {
         const Entry &entry = stored.entry;
         const int groupNo = groupFor(db, entry);
@@ -206,8 +235,12 @@ int RecycleBin::purge(DbConnection &db, const QList<qint64> &ids)
 {
     if (ids.isEmpty())
         return 0;
-    return db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE Id IN (%1)").arg(placeholdersFor(ids)),
-                      valuesOf(ids));
+    Transaction transaction(db);
+    int deleted = 0;
+    for (const IdCondition &condition : idConditions(ids))
+        deleted += db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE %1").arg(condition.sql), condition.values);
+    transaction.commit();
+    return deleted;
 }
 
 int RecycleBin::empty(DbConnection &db)

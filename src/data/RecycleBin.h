@@ -41,6 +41,16 @@ struct Entry
     bool favourite = false;
 };
 
+// Conditions on the bin's `Id` that together pick exactly these ids, each binding at most
+// `limit` values: runs of following ids become ranges, so that a long choice (every row of
+// a deleted group) stays a few short statements. Ascending; none for no id.
+struct IdCondition
+{
+    QString sql;
+    QVariantList values;
+};
+std::vector<IdCondition> idConditions(QList<qint64> ids, int limit = 500);
+
 // Newest deletion first.
 std::vector<Entry> list(DbConnection &db);
 

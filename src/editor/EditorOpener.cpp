@@ -54,6 +54,8 @@ QString EditorOpener::openEditor(const QString &address, const QString &name, Cl
 AddressEditor *EditorOpener::makeFilledEditor(const QString &address, const QString &name)
 {
     std::unique_ptr<AddressEditor> editor(m_makeEditor());
+    if (m_history)
+        editor->setHistory(m_history);
     // An editor that cannot read its settings or its groups is the call's error, never a
     // box and never an editor with an empty group list. The groups are read once before
     // the editor shows, so that a failure shows nothing at all.

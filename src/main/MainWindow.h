@@ -298,6 +298,8 @@ private:
     // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
     void addBinNode(QTreeWidgetItem *root);
     bool isBinNode(const QTreeWidgetItem *node) const;
+    // Several rows may be chosen in the bin's list, for "还原" and "彻底删除"; one elsewhere.
+    void chooseRowsForListing(const AddressFilter &filter);
     void connectBinCommands();
     void restoreFromBinMenu();
     void purgeFromBinMenu();

@@ -1,6 +1,7 @@
 // The recycle bin's node "回收站": the deleted addresses it keeps, listed with the date they
-// were deleted in the visit date's column; the list's "还原" and "彻底删除" and the node's
-// "清空回收站".
+// were deleted in the visit date's column; the list's "还原" and "彻底删除", which act on
+// every chosen row (the bin's list alone lets the user choose several) as one step, and
+// the node's "清空回收站".
 #include "main/MainWindow.h"
 
 #include "controls/AddressListView.h"
@@ -13,7 +14,10 @@
 #include "services/HistoryCommands.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 const QString MainWindow::BinLabel = QStringLiteral("回收站");
 
@@ -49,6 +53,12 @@ void MainWindow::addBinNode(QTreeWidgetItem *root)
     root->addChild(node);
 }
 
+void MainWindow::chooseRowsForListing(const AddressFilter &filter)
+{
+    addressList->setSelectionMode(filter.kind == AddressFilter::Kind::Bin ? QAbstractItemView::ExtendedSelection
+                                                                          : QAbstractItemView::SingleSelection);
+}
+
 void MainWindow::followBin()
 {
     const QTreeWidgetItem *root = groupTree->topLevelItem(0);
@@ -59,13 +69,19 @@ void MainWindow::followBin()
 
 namespace {
 
-// The selected row's number in the bin; none outside the bin or with no row selected.
+// The chosen rows' numbers in the bin, in the listed order; none outside the bin.
 QList<qint64> chosenBinRows(bool inBin, const AddressListView &list, const AddressListModel &rows)
 {
-    const int row = list.selectedRow();
-    if (!inBin || row < 0)
+    if (!inBin)
         return {};
-    return {rows.recordAt(row).rowNo};
+    QList<int> listed;
+    for (const QModelIndex &index : list.selectionModel()->selectedRows())
+        listed << index.row();
+    std::sort(listed.begin(), listed.end());
+    QList<qint64> ids;
+    for (const int row : listed)
+        ids << rows.recordAt(row).rowNo;
+    return ids;
 }
 
 } // namespace

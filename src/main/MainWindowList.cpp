@@ -69,6 +69,7 @@ AddressFilter MainWindow::filterForCurrentGroup()
 // The count is read first and shown at once; the rows are read as they are shown.
 int MainWindow::loadRows(const AddressFilter &filter)
 {
+    chooseRowsForListing(filter);
     const int count = m_addressRows->show(filter);
     m_statusPanels[2]->setText(RowCountText.arg(count));
     noteListing(filter);

@@ -9,6 +9,8 @@
 #include "services/GroupService.h"
 #include "services/UrlImportService.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString inGroupNamed = QStringLiteral("GroupNo IN (SELECT GroupNo FROM BaseGroup WHERE GroupName = ?)");
@@ -49,15 +51,20 @@ StepScope editedRow(const QString &oldAddress, const QString &oldName)
     return scope;
 }
 
+// The chosen rows of the bin: exactly, or (a long scattered choice) every row from the
+// lowest to the highest id, which costs only reading them: rows the command leaves as they
+// are do not go into the step.
 StepScope binRows(const QList<qint64> &ids)
 {
     StepScope scope;
-    if (ids.isEmpty())
-        return scope;
-    scope.binRows =
-        QStringLiteral("Id IN (%1)").arg(QStringList(ids.size(), QStringLiteral("?")).join(QLatin1Char(',')));
-    for (const qint64 id : ids)
-        scope.binValues << id;
+    const std::vector<RecycleBin::IdCondition> conditions = RecycleBin::idConditions(ids);
+    if (conditions.size() == 1) {
+        scope.binRows = conditions.front().sql;
+        scope.binValues = conditions.front().values;
+    } else if (!conditions.empty()) {
+        scope.binRows = QStringLiteral("Id BETWEEN ? AND ?");
+        scope.binValues = {*std::min_element(ids.begin(), ids.end()), *std::max_element(ids.begin(), ids.end())};
+    }
     return scope;
 }
 

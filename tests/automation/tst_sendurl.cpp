@@ -5,6 +5,8 @@
 #include "automation/SendUrlClient.h"
 #include "automation/AutomationObject.h"
 #include "data/SettingsStore.h"
+#include "data/SharedConnection.h"
+#include "services/HistoryCommands.h"
 #include "editor/AddressEditor.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
@@ -37,6 +39,7 @@ class TestSendUrl : public QObject
     Q_OBJECT
 
 private:
+    LibraryHistory m_history; // outlives the server's editors
     std::unique_ptr<AutomationServer> m_server;
 
     AutomationServer &serve(StartMode mode = StartMode::Normal, std::chrono::milliseconds wait = 60s)
@@ -54,6 +57,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_server.reset();
+        m_history.clear();
         Dialogs::clearRecorded();
     }
 
@@ -124,9 +128,11 @@ private Q_SLOTS:
         QTRY_VERIFY(watched.isNull()); // each call's editor is freed after use
     }
 
+    // The address is stored as a step of the session's history: the main window's undo
+    // takes it back.
     void savedAddressIsStoredAndTheCallSucceeds()
     {
-        serve();
+        serve().editors()->setHistory(&m_history);
         BusClient client;
         QDBusPendingCall call = client.sendUrl({QStringLiteral("http://example.com/path/"), QStringLiteral("例子")});
         AddressEditor *editor = waitForEditor();
@@ -136,19 +142,29 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("保存成功！!"));
 
-        {
+        const auto stored = [] {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
             db.setDatabaseName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                                + QStringLiteral("/Kelvo/address.mdb"));
-            QVERIFY(db.open());
+            QStringList rows;
             QSqlQuery query(db);
-            QVERIFY(query.exec(
-                QStringLiteral("select AddressName, Times from address where Address = 'example.com/path'")));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toString(), QStringLiteral("例子"));
-            QCOMPARE(query.value(1).toInt(), 0);
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+            if (db.open()
+                && query.exec(
+                    QStringLiteral("select AddressName, Times from address where Address = 'example.com/path'"))) {
+                while (query.next())
+                    rows << query.value(0).toString() + QLatin1Char('|') + query.value(1).toString();
+            }
+            query = QSqlQuery();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("check"));
+            return rows;
+        };
+        QCOMPARE(stored(), QStringList{"例子|0"});
+        QCOMPARE(m_history.undoLabel(), QStringLiteral("添加网址“例子”"));
+        DbConnection library(QStringLiteral("main window"));
+        configureConnection(library);
+        QVERIFY(HistoryCommands::undo(m_history, library).ok());
+        QCOMPARE(stored(), QStringList());
     }
 
     void oddTextsReachTheFieldsUnchanged_data()

@@ -4,6 +4,7 @@
 #include "UserInput.h"
 #include "TestEnv.h"
 
+#include "data/GroupStore.h"
 #include "data/RecycleBin.h"
 #include "editor/AddressEditor.h"
 #include "main/MainPictures.h"
@@ -159,14 +160,38 @@ private Q_SLOTS:
         QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(storedFlags(shared).size(), 2);
 
-        deleteRow(shared);
-        QVERIFY(choose(controls(w).listPurgeAction));
-        QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
-        QVERIFY(RecycleBin::list(f->db()).empty());
-        QVERIFY(!binShown());
+        // Every row chosen (Ctrl+A) goes back, or for good, as one step; a restore makes
+        // their group again, with its number, when it went meanwhile.
+        const std::optional<int> newsNo = GroupStore::groupNoOf(f->db(), QStringLiteral("新闻"));
+        for (QAction *command : {controls(w).listRestoreAction, controls(w).listPurgeAction}) {
+            const bool restore = command == controls(w).listRestoreAction;
+            deleteRow(shared);
+            deleteRow(QStringLiteral("www.other.com"));
+            controls(w).listMenu->close();
+            if (restore)
+                f->other().execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'"));
+            QTest::keyClick(controls(w).addressList, Qt::Key_A, Qt::ControlModifier);
+            rightClickRow(1);
+            QCOMPARE(controls(w).addressList->selectionModel()->selectedRows().size(), 2);
+            QVERIFY(choose(command));
+            QVERIFY(RecycleBin::list(f->db()).empty());
+            QCOMPARE(storedFlags(shared).size(), restore ? 2 : 1);
+            QCOMPARE(GroupStore::groupNoOf(f->db(), QStringLiteral("新闻")), newsNo);
+            QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // both rows back into the bin at once
+            QCOMPARE(RecycleBin::list(f->db()).size(), size_t(2));
+            QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
+            if (restore) {
+                QVERIFY(!GroupStore::groupNoOf(f->db(), QStringLiteral("新闻")));
+                QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+                QCOMPARE(storedFlags(shared).keys(), (QStringList{"新闻", "软件"}));
+            }
+        }
+        // Elsewhere one row at most is chosen.
+        clickNode(QStringLiteral("软件"));
+        QTest::keyClick(controls(w).addressList, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(controls(w).addressList->selectionModel()->selectedRows().size() <= 1);
+        clickNode(MainWindow::BinLabel);
 
-        deleteRow(QStringLiteral("www.other.com"));
-        controls(w).listMenu->close();
         QTreeWidget *tree = controls(w).groupTree;
         for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
             Dialogs::clearRecorded();
@@ -177,7 +202,7 @@ private Q_SLOTS:
             QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, at);
             QCOMPARE(Dialogs::recorded().size(), 1);
             QCOMPARE(Dialogs::recorded().first().caption, MainWindow::BinLabel);
-            QCOMPARE(RecycleBin::list(f->db()).size(), size_t(answer == QMessageBox::No ? 1 : 0));
+            QCOMPARE(RecycleBin::list(f->db()).size(), size_t(answer == QMessageBox::No ? 2 : 0));
         }
         QTRY_VERIFY(!binShown()); // the tree is built anew once the menus are closed
     }

@@ -97,11 +97,11 @@ public:
         }
         case 10:
             if (!bin.isEmpty())
-                HistoryCommands::restoreFromBin(h, m_db, {pick(bin).toLongLong()});
+                HistoryCommands::restoreFromBin(h, m_db, picks(bin));
             break;
         default:
             if (!bin.isEmpty())
-                HistoryCommands::purgeFromBin(h, m_db, {pick(bin).toLongLong()});
+                HistoryCommands::purgeFromBin(h, m_db, picks(bin));
             break;
         }
     }
@@ -110,6 +110,14 @@ private:
     QString pick(const QStringList &list)
     {
         return list.isEmpty() ? QString() : list.at(int(m_random.bounded(list.size())));
+    }
+    // One to four rows of the bin, as the user chooses them in its list.
+    QList<qint64> picks(const QStringList &ids)
+    {
+        QList<qint64> chosen;
+        for (int i = 0, n = 1 + int(m_random.bounded(4)); i < n; ++i)
+            chosen << pick(ids).toLongLong();
+        return chosen;
     }
     QString address()
     {
@@ -258,6 +266,25 @@ private Q_SLOTS:
         QVERIFY(RecycleBin::list(db).empty());
         QVERIFY(HistoryCommands::removeAddress(&history, db, QStringLiteral("www.b.com"), QStringLiteral("新闻")).ok());
         QCOMPARE(RecycleBin::dropExpired(db, 30, QDateTime::currentDateTime().addDays(31)), 1);
+
+        // A long scattered choice: every other row of a deleted group of 1,200, as one step.
+        for (int i = 0; i < 1200; ++i)
+            f->add(QStringLiteral("www.many.com/%1").arg(i), QStringLiteral("多"), QStringLiteral("多"));
+        QVERIFY(HistoryCommands::removeGroup(&history, db, QStringLiteral("多")).ok());
+        const QStringList inBin = column(db, QStringLiteral("SELECT Id FROM RecycleBin ORDER BY Id"));
+        QList<qint64> everyOther;
+        for (int i = 0; i < inBin.size(); i += 2)
+            everyOther << inBin.at(i).toLongLong();
+        const QStringList chosenBefore = dump(db);
+        QCOMPARE(HistoryCommands::restoreFromBin(&history, db, everyOther).count, 600);
+        QCOMPARE(column(db, QStringLiteral("SELECT count(*) FROM RecycleBin")), QStringList{"600"});
+        const QStringList chosenAfter = dump(db);
+        QCOMPARE(HistoryCommands::purgeFromBin(&history, db, everyOther).count, 0); // gone from the bin already
+        QVERIFY(HistoryCommands::undo(history, db).ok());
+        QCOMPARE(dump(db), chosenBefore);
+        QVERIFY(HistoryCommands::redo(history, db).ok());
+        QCOMPARE(dump(db), chosenAfter);
+        RecycleBin::empty(db);
 
         RecycleBin::setKeepDays(0);
         const QStringList kept = dump(db);
