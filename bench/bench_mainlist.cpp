@@ -17,12 +17,12 @@
 // Program and floor run alternately, run by run; each figure is the median of the runs
 // with their minimum and maximum.
 #include "BenchData.h"
+#include "BenchServer.h"
 
 #include "controls/ReportRows.h"
 #include "controls/AddressListView.h"
 #include "data/SharedConnection.h"
 #include "data/DatabaseCopy.h"
-#include "data/ServerAddress.h"
 #include "data/SettingsStore.h"
 #include "main/MainWindow.h"
 
@@ -30,8 +30,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScrollBar>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -264,59 +262,6 @@ void measureFile(int count, const QString &folder)
     QApplication::processEvents();
     measureWindow(window, &floor, qPrintable(QStringLiteral("%1 file").arg(count)));
 }
-
-// A PostgreSQL server for the benchmark: the one VESTRANE_TEST_POSTGRES names, or one of
-// its own, started with the tests' script and stopped at the end.
-class BenchServer
-{
-public:
-    BenchServer()
-    {
-        m_uri = qEnvironmentVariable("VESTRANE_TEST_POSTGRES");
-        if (!m_uri.isEmpty())
-            return;
-        m_folder = QStringLiteral("/tmp/vestrane-bench-pg-%1").arg(QCoreApplication::applicationPid());
-        const QString port = QStringLiteral("55%1").arg(QCoreApplication::applicationPid() % 400 + 500);
-        if (std::system(qPrintable(QStringLiteral("bash %1 start %2 %3 >/dev/null")
-                                       .arg(QStringLiteral(VESTRANE_POSTGRES_SCRIPT), m_folder, port)))
-            != 0) {
-            std::fprintf(stderr, "cannot start a PostgreSQL server\n");
-            std::exit(1);
-        }
-        m_uri = QStringLiteral("postgresql://postgres@/postgres?host=%1&port=%2").arg(m_folder, port);
-    }
-    ~BenchServer()
-    {
-        if (!m_folder.isEmpty())
-            std::system(
-                qPrintable(QStringLiteral("bash %1 stop %2").arg(QStringLiteral(VESTRANE_POSTGRES_SCRIPT), m_folder)));
-    }
-
-    // A new, empty database on the server; gives its URI.
-    QString createDatabase(const QString &name) const
-    {
-        const ServerAddress server = ServerAddress::parse(m_uri);
-        {
-            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-admin"));
-            admin.setHostName(server.host);
-            admin.setPort(server.port);
-            admin.setUserName(server.user);
-            admin.setDatabaseName(server.database);
-            QSqlQuery query(admin);
-            if (!admin.open() || !query.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name))
-                || !query.exec(QStringLiteral("CREATE DATABASE %1").arg(name))) {
-                std::fprintf(stderr, "cannot create database %s\n", qPrintable(name));
-                std::exit(1);
-            }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
-        return server.toUri(name);
-    }
-
-private:
-    QString m_uri;
-    QString m_folder;
-};
 
 void measurePostgres(int count, const QString &folder, const BenchServer &server)
 {

@@ -3,16 +3,23 @@
 // At 100,000 realistic rows (SQLite), one group holding 20,000 of them spread over the
 // table:
 //   delete: HistoryCommands::removeGroup (recorded, rows into the recycle bin)
-//           vs the plain delete: the two DELETE statements through the sqlite3 C API
+//           vs the plain delete: the two DELETE statements through the sqlite3 C API;
+//           the same command without a history is printed beside them
 //   undo:   HistoryCommands::undo
 //           vs the floor: the 20,000 rows inserted again with their keys through the
 //           sqlite3 C API in one transaction (prepared once)
 // Each figure is the median of several runs on a fresh copy of the seeded file. Targets:
 // each ratio at most 2. Then the history's size after 1,000 ordinary steps (adds, changes,
 // favourites, deletes): target under 20 MB.
+//
+// With --postgres the same runs on a PostgreSQL server (BenchServer.h), the library copied
+// there from the seeded file and each run on a fresh copy of that database; the plain
+// delete and the re-insert go through libpq (one prepared statement, one call a row).
 
 #include "BenchData.h"
+#include "BenchServer.h"
 
+#include "data/DatabaseCopy.h"
 #include "data/SharedConnection.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
@@ -24,12 +31,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -141,58 +150,169 @@ void reinsert(sqlite3 *db, const std::vector<Saved> &rows)
     exec(db, "COMMIT");
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The plain delete and the floor's re-insert, timed on a fresh library.
+struct PlainTimes
 {
-    QTemporaryDir home;
-    BenchData::useOwnHome(home.path());
-    QCoreApplication app(argc, argv);
-    const QString folder = home.path() + QStringLiteral("/library");
+    double deleteMs = 0;
+    double reinsertMs = 0;
+};
+
+// Where the runs' libraries live: `fresh` puts a new copy of the seeded library where the
+// settings point, `plain` times the plain statements on it.
+struct Library
+{
+    std::function<void()> fresh;
+    std::function<PlainTimes()> plain;
+};
+
+PlainTimes plainOnFile(const QString &file)
+{
+    sqlite3 *db = openFile(file);
+    const std::vector<Saved> rows = groupRows(db);
+    if (rows.size() != size_t(GroupSize)) {
+        std::fprintf(stderr, "group holds %zu rows\n", rows.size());
+        std::exit(1);
+    }
+    PlainTimes times;
+    times.deleteMs = timedMs([&] {
+        exec(db, "BEGIN IMMEDIATE");
+        exec(db, "DELETE FROM address WHERE GroupNo = 1");
+        exec(db, "DELETE FROM BaseGroup WHERE GroupNo = 1");
+        exec(db, "COMMIT");
+    });
+    times.reinsertMs = timedMs([&] { reinsert(db, rows); });
+    sqlite3_close(db);
+    return times;
+}
+
+// The seeded file's library, with group 1 holding every fifth row; gives its file.
+QString seedFile(const QString &home)
+{
+    const QString folder = home + QStringLiteral("/library");
     QDir().mkpath(folder);
     SettingsStore::setPath(folder);
     const QString file = folder + QStringLiteral("/address.mdb");
-    const QString seeded = home.path() + QStringLiteral("/seeded.mdb");
     {
         SharedConnection sharedConnection;
         sharedConnection.init();
         sharedConnection.connection().query(QStringLiteral("SELECT count(*) FROM BaseGroup")); // creates the file
     }
     BenchData::seed(file, Count, BenchData::Kind::Realistic);
-    {
-        sqlite3 *db = openFile(file);
-        // Every fifth row into group 1: 20,000 rows spread over the whole table.
-        exec(db, "UPDATE address SET GroupNo = CASE WHEN RowNo % 5 = 0 THEN 1 ELSE 2 + RowNo % 19 END");
-        exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
-        sqlite3_close(db);
-    }
+    sqlite3 *db = openFile(file);
+    // Every fifth row into group 1: 20,000 rows spread over the whole table.
+    exec(db, "UPDATE address SET GroupNo = CASE WHEN RowNo % 5 = 0 THEN 1 ELSE 2 + RowNo % 19 END");
+    exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
+    sqlite3_close(db);
+    return file;
+}
+
+Library fileLibrary(const QString &file, const QString &seeded)
+{
     QFile::copy(file, seeded);
-    const auto fresh = [&] {
+    const auto fresh = [file, seeded] {
         for (const char *suffix : {"", "-wal", "-shm"})
             QFile::remove(file + QLatin1String(suffix));
         QFile::copy(seeded, file);
     };
+    return {fresh, [file] { return plainOnFile(file); }};
+}
+
+PGresult *run(PGconn *db, const char *sql)
+{
+    PGresult *result = PQexec(db, sql);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, PQerrorMessage(db));
+        std::exit(1);
+    }
+    return result;
+}
+
+PlainTimes plainOnServer(const QByteArray &target)
+{
+    PGconn *db = PQconnectdb(target.constData());
+    if (PQstatus(db) != CONNECTION_OK) {
+        std::fprintf(stderr, "cannot connect: %s\n", PQerrorMessage(db));
+        std::exit(1);
+    }
+    PGresult *rows = run(db,
+                         "SELECT RowNo, Address, AddressName, ViewTime, AddressFolded, AddressNameFolded, Times, "
+                         "MyAddress FROM address WHERE GroupNo = 1");
+    if (PQntuples(rows) != GroupSize) {
+        std::fprintf(stderr, "group holds %d rows\n", PQntuples(rows));
+        std::exit(1);
+    }
+    PlainTimes times;
+    times.deleteMs = timedMs([&] {
+        for (const char *sql :
+             {"BEGIN", "DELETE FROM address WHERE GroupNo = 1", "DELETE FROM BaseGroup WHERE GroupNo = 1", "COMMIT"})
+            PQclear(run(db, sql));
+    });
+    times.reinsertMs = timedMs([&] {
+        PQclear(run(db, "BEGIN"));
+        PQclear(run(db, "INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (1, 'g1')"));
+        PQclear(PQprepare(db, "insert",
+                          "INSERT INTO address (RowNo, Address, AddressName, ViewTime, AddressFolded, "
+                          "AddressNameFolded, Times, MyAddress, GroupNo) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, 1)",
+                          8, nullptr));
+        for (int row = 0; row < PQntuples(rows); ++row) {
+            const char *values[8];
+            for (int column = 0; column < 8; ++column)
+                values[column] = PQgetisnull(rows, row, column) ? nullptr : PQgetvalue(rows, row, column);
+            PGresult *inserted = PQexecPrepared(db, "insert", 8, values, nullptr, nullptr, 0);
+            if (PQresultStatus(inserted) != PGRES_COMMAND_OK) {
+                std::fprintf(stderr, "insert: %s\n", PQerrorMessage(db));
+                std::exit(1);
+            }
+            PQclear(inserted);
+        }
+        PQclear(run(db, "COMMIT"));
+    });
+    PQclear(rows);
+    PQfinish(db);
+    return times;
+}
+
+// The seeded file copied to a database of the server, which each run copies again.
+Library serverLibrary(const QString &file, const BenchServer &server)
+{
+    const QString seed = QStringLiteral("vestrane_undo_seed");
+    const QString copy = QStringLiteral("vestrane_undo_run");
+    {
+        DbConnection from(QStringLiteral("bench-file"));
+        from.setDatabaseFile(file);
+        DbConnection to(QStringLiteral("bench-server"));
+        to.setDatabaseFile(server.createDatabase(seed));
+        DatabaseCopy::copy(from, to);
+        to.execute(QStringLiteral("ANALYZE"));
+    }
+    const auto fresh = [&server, seed, copy] { SettingsStore::setDatabase(server.createDatabase(copy, seed)); };
+    return {fresh, [&server, copy] { return plainOnServer(server.libpqTarget(copy)); }};
+}
+
+void measure(const Library &library, const char *engine)
+{
     const QString groupName = QString::fromStdString(BenchData::groupNames().front());
 
-    std::vector<double> plainDelete, recordedDelete, undo, floor;
+    std::vector<double> plainDelete, commandDelete, recordedDelete, undo, floor;
     for (int run = 0; run < Runs; ++run) {
-        fresh();
-        sqlite3 *db = openFile(file);
-        const std::vector<Saved> rows = groupRows(db);
-        if (rows.size() != size_t(GroupSize)) {
-            std::fprintf(stderr, "group holds %zu rows\n", rows.size());
-            return 1;
-        }
-        plainDelete.push_back(timedMs([&] {
-            exec(db, "BEGIN IMMEDIATE");
-            exec(db, "DELETE FROM address WHERE GroupNo = 1");
-            exec(db, "DELETE FROM BaseGroup WHERE GroupNo = 1");
-            exec(db, "COMMIT");
-        }));
-        floor.push_back(timedMs([&] { reinsert(db, rows); }));
-        sqlite3_close(db);
+        library.fresh();
+        const PlainTimes times = library.plain();
+        plainDelete.push_back(times.deleteMs);
+        floor.push_back(times.reinsertMs);
 
-        fresh();
+        library.fresh();
+        {
+            SharedConnection unrecorded;
+            unrecorded.init();
+            unrecorded.connection().query(QStringLiteral("SELECT 1"));
+            commandDelete.push_back(timedMs([&] {
+                if (!HistoryCommands::removeGroup(nullptr, unrecorded.connection(), groupName).ok())
+                    std::exit(1);
+            }));
+        }
+
+        library.fresh();
         SharedConnection sharedConnection;
         sharedConnection.init();
         sharedConnection.connection().query(QStringLiteral("SELECT 1")); // opened before the clock starts
@@ -211,13 +331,14 @@ int main(int argc, char **argv)
     }
     const double plain = median(plainDelete), recorded = median(recordedDelete), undone = median(undo),
                  reinserted = median(floor);
-    std::printf("delete of %d of %d rows: recorded %.1f ms, plain %.1f ms, ratio %.2f (target <= 2)\n", GroupSize,
-                Count, recorded, plain, recorded / plain);
+    std::printf("%s: delete of %d of %d rows: recorded %.1f ms, plain %.1f ms, ratio %.2f (target <= 2)\n", engine,
+                GroupSize, Count, recorded, plain, recorded / plain);
+    std::printf("  the same command unrecorded (rows into the bin, no step): %.1f ms\n", median(commandDelete));
     std::printf("undo: %.1f ms, C-API re-insert %.1f ms, ratio %.2f (target <= 2)\n", undone, reinserted,
                 undone / reinserted);
 
     // 1,000 ordinary steps on the same library.
-    fresh();
+    library.fresh();
     SharedConnection sharedConnection;
     sharedConnection.init();
     DbConnection &db = sharedConnection.connection();
@@ -241,8 +362,25 @@ int main(int argc, char **argv)
         }
     }
     std::printf("history of %d steps: %.2f MB as the history counts it (target < 20 MB); the process grew "
-                "%.1f MB meanwhile (SQLite's cache included)\n",
+                "%.1f MB meanwhile (the engine's cache included)\n",
                 sharedConnection.history().undoCount(),
                 double(sharedConnection.history().memoryUsed()) / (1024.0 * 1024.0), residentMb() - residentBefore);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    BenchData::useOwnHome(home.path());
+    QCoreApplication app(argc, argv);
+    const bool postgres = argc > 1 && qstrcmp(argv[1], "--postgres") == 0;
+    const QString file = seedFile(home.path());
+    if (!postgres) {
+        measure(fileLibrary(file, home.path() + QStringLiteral("/seeded.mdb")), "sqlite");
+        return 0;
+    }
+    const BenchServer server;
+    measure(serverLibrary(file, server), "postgres");
     return 0;
 }

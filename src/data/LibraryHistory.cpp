@@ -119,20 +119,34 @@ void readInto(DbConnection &db, const TableSpec &spec, const QString &where, con
     }
 }
 
+// Placeholders and values of one part of a list of keys.
+constexpr size_t KeyChunk = 500;
+
+QString keyList(const std::vector<qint64> &keys, size_t start, QVariantList &values)
+{
+    const size_t end = std::min(keys.size(), start + KeyChunk);
+    for (size_t i = start; i < end; ++i)
+        values << keys[i];
+    return QStringList(qsizetype(end - start), QStringLiteral("?")).join(QLatin1Char(','));
+}
+
+void deleteKeys(DbConnection &db, const TableSpec &spec, const std::vector<qint64> &keys)
+{
+    for (size_t start = 0; start < keys.size(); start += KeyChunk) {
+        QVariantList values;
+        const QString list = keyList(keys, start, values);
+        db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(spec.name, spec.key, list), values);
+    }
+}
+
 // The rows of these keys as stored now; a key without a row is absent.
 Rows readKeys(DbConnection &db, const TableSpec &spec, const std::vector<qint64> &keys, const QSet<qint64> &groups)
 {
     Rows rows;
-    constexpr size_t Chunk = 500;
-    for (size_t start = 0; start < keys.size(); start += Chunk) {
-        const size_t end = std::min(keys.size(), start + Chunk);
+    for (size_t start = 0; start < keys.size(); start += KeyChunk) {
         QVariantList values;
-        for (size_t i = start; i < end; ++i)
-            values << keys[i];
-        readInto(db, spec,
-                 QStringLiteral("%1 IN (%2)")
-                     .arg(spec.key, QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','))),
-                 values, groups, rows);
+        const QString list = keyList(keys, start, values);
+        readInto(db, spec, QStringLiteral("%1 IN (%2)").arg(spec.key, list), values, groups, rows);
     }
     for (const qint64 key : keys)
         rows.try_emplace(key);
@@ -192,31 +206,49 @@ QVariantList foldedOf(const QVariantList &values)
     return {AddressStore::folded(values.at(0).toString()), AddressStore::folded(values.at(1).toString())};
 }
 
-// Writes `target` over the row stored as `current`.
-void writeRow(DbConnection &db, TableIndex table, const TableSpec &spec, qint64 key, const RowState &current,
-              const RowState &target)
+// The columns a step writes of a table's row (the address table's folded copies too), and
+// a row's values for them.
+QStringList writtenColumns(TableIndex table, const TableSpec &spec)
 {
-    if (!target.present) {
-        if (current.present)
-            db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(spec.name, spec.key), {key});
-        return;
-    }
     QStringList columns = spec.columns;
-    QVariantList values = target.values;
-    if (table == Addresses) {
+    if (table == Addresses)
         columns << QStringLiteral("AddressFolded") << QStringLiteral("AddressNameFolded");
-        values << foldedOf(target.values);
-    }
-    if (!current.present) {
-        db.execute(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?%4)")
+    return columns;
+}
+
+QVariantList writtenValues(TableIndex table, const RowState &row)
+{
+    return table == Addresses ? row.values + foldedOf(row.values) : row.values;
+}
+
+using KeyedRows = std::vector<std::pair<qint64, const RowState *>>;
+
+// Stores the rows again with their keys, many to a statement (a deleted group's thousands).
+void insertRows(DbConnection &db, TableIndex table, const TableSpec &spec, const KeyedRows &rows)
+{
+    const QStringList columns = writtenColumns(table, spec);
+    const QString oneRow = QStringLiteral("(?%1)").arg(QStringLiteral(", ?").repeated(columns.size()));
+    const size_t perStatement = std::max<size_t>(1, KeyChunk / size_t(columns.size() + 1));
+    for (size_t start = 0; start < rows.size(); start += perStatement) {
+        const size_t end = std::min(rows.size(), start + perStatement);
+        QVariantList values;
+        for (size_t i = start; i < end; ++i)
+            values << rows[i].first << writtenValues(table, *rows[i].second);
+        db.execute(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES %4")
                        .arg(spec.name, spec.key, columns.join(QStringLiteral(", ")),
-                            QStringLiteral(", ?").repeated(columns.size())),
-                   QVariantList{key} + values);
-        return;
+                            QStringList(qsizetype(end - start), oneRow).join(QStringLiteral(", "))),
+                   values);
     }
+}
+
+// Writes `target` over the stored row `current`; a row that stays keeps its visits.
+void updateRow(DbConnection &db, TableIndex table, const TableSpec &spec, qint64 key, const RowState &current,
+               const RowState &target)
+{
     if (current.digest == target.digest)
         return;
-    // A row that stays keeps its visits.
+    const QStringList columns = writtenColumns(table, spec);
+    const QVariantList values = writtenValues(table, target);
     QStringList assignments;
     QVariantList assigned;
     for (qsizetype column = 0; column < columns.size(); ++column) {
@@ -394,9 +426,24 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
         return {false, refusalText(verb, step.label, problems)};
 
     for (int table = 0; table < TableCount; ++table) {
-        for (const Entry &entry : step.tables[table])
-            writeRow(db, TableIndex(table), specs[table], entry.key, current[table][entry.key],
-                     back ? entry.before : entry.after);
+        // Rows to remove go first, then the rows stored again, a few statements for
+        // thousands of them (a group's addresses out of the bin and back), then changes.
+        std::vector<qint64> removed;
+        for (const Entry &entry : step.tables[table]) {
+            if (current[table][entry.key].present && !(back ? entry.before : entry.after).present)
+                removed.push_back(entry.key);
+        }
+        deleteKeys(db, specs[table], removed);
+        KeyedRows added;
+        for (const Entry &entry : step.tables[table]) {
+            const RowState &target = back ? entry.before : entry.after;
+            const RowState &now = current[table][entry.key];
+            if (target.present && !now.present)
+                added.emplace_back(entry.key, &target);
+            else if (target.present)
+                updateRow(db, TableIndex(table), specs[table], entry.key, now, target);
+        }
+        insertRows(db, TableIndex(table), specs[table], added);
     }
     const QSet<qint64> groupsAfter = groupNumbers(db);
     for (const Entry &entry : step.tables[Addresses]) {
