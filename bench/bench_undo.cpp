@@ -5,6 +5,7 @@
 //   delete: HistoryCommands::removeGroup (recorded, rows into the recycle bin)
 //           vs the plain delete: the two DELETE statements through the sqlite3 C API;
 //           the same command without a history is printed beside them
+//   restore: the deleted rows, all chosen in the bin, restored (a recorded step)
 //   undo:   HistoryCommands::undo
 //           vs the floor: the 20,000 rows inserted again with their keys through the
 //           sqlite3 C API in one transaction (prepared once)
@@ -22,6 +23,7 @@
 #include "data/DatabaseCopy.h"
 #include "data/SharedConnection.h"
 #include "data/GroupStore.h"
+#include "data/RecycleBin.h"
 #include "data/SettingsStore.h"
 #include "services/HistoryCommands.h"
 
@@ -294,7 +296,7 @@ void measure(const Library &library, const char *engine)
 {
     const QString groupName = QString::fromStdString(BenchData::groupNames().front());
 
-    std::vector<double> plainDelete, commandDelete, recordedDelete, undo, floor;
+    std::vector<double> plainDelete, commandDelete, recordedDelete, undo, floor, restore;
     for (int run = 0; run < Runs; ++run) {
         library.fresh();
         const PlainTimes times = library.plain();
@@ -328,6 +330,17 @@ void measure(const Library &library, const char *engine)
                 std::exit(1);
             }
         }));
+        // Redone, the rows are in the bin again: all of them chosen there and restored.
+        if (!HistoryCommands::redo(sharedConnection.history(), sharedConnection.connection()).ok())
+            std::exit(1);
+        QList<qint64> ids;
+        for (const RecycleBin::Entry &entry : RecycleBin::list(sharedConnection.connection()))
+            ids << entry.id;
+        restore.push_back(timedMs([&] {
+            if (HistoryCommands::restoreFromBin(&sharedConnection.history(), sharedConnection.connection(), ids).count
+                != GroupSize)
+                std::exit(1);
+        }));
     }
     const double plain = median(plainDelete), recorded = median(recordedDelete), undone = median(undo),
                  reinserted = median(floor);
@@ -336,6 +349,8 @@ void measure(const Library &library, const char *engine)
     std::printf("  the same command unrecorded (rows into the bin, no step): %.1f ms\n", median(commandDelete));
     std::printf("undo: %.1f ms, C-API re-insert %.1f ms, ratio %.2f (target <= 2)\n", undone, reinserted,
                 undone / reinserted);
+
+    std::printf("restore of the %d rows from the bin, all chosen: %.1f ms\n", GroupSize, median(restore));
 
     // 1,000 ordinary steps on the same library.
     library.fresh();

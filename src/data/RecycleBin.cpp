@@ -5,6 +5,8 @@
 #include "data/SettingsStore.h"
 
 #include <QAtomicInt>
+#include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QVariant>
@@ -105,6 +107,25 @@ std::vector<StoredEntry> entriesWhere(DbConnection &db, const QString &where, co
     return entries;
 }
 
+// The entries' old places that rows of the address table hold now.
+QSet<qint64> takenRowNos(DbConnection &db, const std::vector<StoredEntry> &entries)
+{
+    QSet<qint64> taken;
+    constexpr size_t Chunk = 500;
+    for (size_t start = 0; start < entries.size(); start += Chunk) {
+        const size_t end = std::min(entries.size(), start + Chunk);
+        QVariantList values;
+        for (size_t i = start; i < end; ++i)
+            values << entries[i].rowNo;
+        QSqlQuery query = db.query(QStringLiteral("SELECT RowNo FROM address WHERE RowNo IN (%1)")
+                                       .arg(QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','))),
+                                   values);
+        while (query.next())
+            taken.insert(query.value(0).toLongLong());
+    }
+    return taken;
+}
+
 } // namespace
 
 void RecycleBin::setKeepDays(int days)
@@ -199,34 +220,47 @@ int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
         return 0;
     Transaction transaction(db);
     db.lockTables({QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("RecycleBin")});
+    const std::vector<IdCondition> conditions = idConditions(ids);
     std::vector<StoredEntry> entries;
-    for (const IdCondition &condition : idConditions(ids)) {
+    for (const IdCondition &condition : conditions) {
         for (StoredEntry &stored :
              entriesWhere(db, QStringLiteral("WHERE %1 ORDER BY Id").arg(condition.sql), condition.values))
             entries.push_back(std::move(stored));
     }
+    // Thousands of rows (a group's, all chosen) are restored with a statement or two each,
+    // not five: their group is looked up once, the places taken are read at the start.
+    QHash<QPair<int, QString>, int> groups;
+    QSet<qint64> taken = takenRowNos(db, entries);
+    bool placesKnown = true;
+    const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                           "AddressFolded, AddressNameFolded");
     for (const StoredEntry &stored : entries) {
         const Entry &entry = stored.entry;
-        const int groupNo = groupFor(db, entry);
+        const QPair<int, QString> group{entry.groupNo, entry.groupName};
+        if (!groups.contains(group))
+            groups.insert(group, groupFor(db, entry));
         const QVariantList values{entry.address,
                                   entry.name,
                                   entry.times,
                                   stored.viewTime,
-                                  groupNo,
+                                  groups.value(group),
                                   entry.favourite ? 1 : 0,
                                   AddressStore::folded(entry.address),
                                   AddressStore::folded(entry.name)};
-        const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                                               "AddressFolded, AddressNameFolded");
-        if (rowNoFree(db, stored.rowNo)) {
+        const bool free =
+            stored.rowNo > 0 && (placesKnown ? !taken.contains(stored.rowNo) : rowNoFree(db, stored.rowNo));
+        if (free) {
             db.execute(
                 QStringLiteral("INSERT INTO address (RowNo, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(columns),
                 QVariantList{stored.rowNo} + values);
+            taken.insert(stored.rowNo);
         } else {
             db.execute(QStringLiteral("INSERT INTO address (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(columns), values);
+            placesKnown = false; // the engine chose a place, which a later row may want
         }
-        db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE Id = ?"), {entry.id});
     }
+    for (const IdCondition &condition : conditions)
+        db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE %1").arg(condition.sql), condition.values);
     transaction.commit();
     return int(entries.size());
 }
