@@ -275,6 +275,10 @@ private Q_SLOTS:
         QList<qint64> everyOther;
         for (int i = 0; i < inBin.size(); i += 2)
             everyOther << inBin.at(i).toLongLong();
+        // Meanwhile another program took the place of the first: that row goes elsewhere.
+        anotherProgram()->execute(QStringLiteral("INSERT INTO address (RowNo, Address, AddressName, GroupNo) "
+                                                 "SELECT RowNo, 'www.taken.com', '占', 1 FROM RecycleBin WHERE Id = ?"),
+                                  {everyOther.first()});
         const QStringList chosenBefore = dump(db);
         QCOMPARE(HistoryCommands::restoreFromBin(&history, db, everyOther).count, 600);
         QCOMPARE(column(db, QStringLiteral("SELECT count(*) FROM RecycleBin")), QStringList{"600"});
