@@ -15,7 +15,10 @@
 #include <QAction>
 #include <QTreeWidget>
 
-const QString MainWindow::BinLabel = QStringLiteral("回收站");
+QString MainWindow::binLabel()
+{
+    return tr("回收站");
+}
 
 void MainWindow::connectBinCommands()
 {
@@ -41,7 +44,7 @@ void MainWindow::addBinNode(QTreeWidgetItem *root)
     }
     if (kept == 0)
         return;
-    auto *node = new QTreeWidgetItem(QStringList{BinLabel});
+    auto *node = new QTreeWidgetItem(QStringList{binLabel()});
     node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
     node->setData(0, NodeImageRole, MainPictures::Binders);
     node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
@@ -93,7 +96,7 @@ void MainWindow::emptyBinFromMenu()
 {
     if (!isBinNode(groupTree->currentItem()))
         return;
-    if (Dialogs::show(this, QStringLiteral("回收站中的网址将被彻底删除，确定清空回收站吗？"), BinLabel,
+    if (Dialogs::show(this, tr("回收站中的网址将被彻底删除，确定清空回收站吗？"), binLabel(),
                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Question)
         != QMessageBox::Yes)
         return;
