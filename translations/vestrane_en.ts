@@ -131,18 +131,18 @@
         <translation>Import IE Favorites</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+24"/>
         <source>从IE导入</source>
         <translation>From IE</translation>
     </message>
     <message>
-        <location line="+3"/>
-        <location line="+239"/>
+        <location line="+2"/>
+        <location line="+235"/>
         <source>从浏览器导入</source>
         <translation>From Browser</translation>
     </message>
     <message>
-        <location line="-236"/>
+        <location line="-233"/>
         <source>从文件导入…</source>
         <translation>From File…</translation>
     </message>
@@ -152,7 +152,7 @@
         <translation>Select All</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>全不选</source>
         <translation>Select None</translation>
     </message>
@@ -188,34 +188,34 @@
     </message>
     <message>
         <location line="+21"/>
-        <location line="+143"/>
-        <location line="+127"/>
+        <location line="+142"/>
+        <location line="+124"/>
         <source>提示信息</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location line="-242"/>
+        <location line="-238"/>
         <source>正在读取收藏夹…</source>
         <translation>Reading the Favorites folder…</translation>
     </message>
     <message>
         <location line="+0"/>
-        <location line="+205"/>
+        <location line="+201"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="-135"/>
+        <location line="-132"/>
         <source>成功导入！</source>
         <translation>Imported!</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+16"/>
         <source>网址地址: </source>
         <translation>Address: </translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>网址名称: </source>
         <translation>Name: </translation>
     </message>
@@ -240,7 +240,7 @@
         <translation>Choose the browser profile to import bookmarks from:</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+12"/>
         <source>从文件导入</source>
         <translation>Import from File</translation>
     </message>
@@ -250,17 +250,17 @@
         <translation>Bookmark files (*.html *.htm *.sqlite Bookmarks);;All files (*)</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+14"/>
         <source>正在读取书签…</source>
         <translation>Reading bookmarks…</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+34"/>
         <source>正在导入书签…</source>
         <translation>Importing bookmarks…</translation>
     </message>
     <message>
-        <location line="+56"/>
+        <location line="+55"/>
         <source>已取消，没有导入任何网址。</source>
         <translation>Cancelled; no address was imported.</translation>
     </message>
@@ -273,7 +273,7 @@
         <translation>Checking links…</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
@@ -288,7 +288,7 @@
         <translation>Checked %1 of %2</translation>
     </message>
     <message numerus="yes">
-        <location line="+23"/>
+        <location line="+24"/>
         <source>检查了 %n 个网址：正常 %1，已搬迁 %2，失效 %3，无法访问 %4，未检查 %5。</source>
         <translation>
             <numerusform>Checked %n address: %1 ok, %2 moved, %3 broken, %4 unreachable, %5 not checked.</numerusform>
@@ -296,14 +296,14 @@
         </translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+10"/>
         <source>
 列表的右键菜单可将 %1 个网址改为新网址，为 %2 个网址使用网页标题。</source>
         <translation>
 Fixes now in the list&apos;s context menu: new address %1, page title %2.</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>检查已取消，已检查的结果已保存。</source>
         <translation>Check cancelled; the results so far are kept. </translation>
     </message>
@@ -317,7 +317,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     </message>
     <message>
         <location line="+5"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+56"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="+54"/>
         <source>收藏夹</source>
         <translation>Favorites</translation>
     </message>
@@ -329,7 +329,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     <message>
         <location line="+43"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+90"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="+86"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
@@ -344,12 +344,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowExport.cpp" line="+19"/>
+        <location filename="../src/main/MainWindowExport.cpp" line="+20"/>
         <source>导出网址</source>
         <translation>Export Addresses</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+0"/>
         <source>书签文件 (*.html *.htm)</source>
         <translation>Bookmark files (*.html *.htm)</translation>
     </message>
@@ -364,13 +364,13 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     <message>
         <location filename="../src/main/MainWindowHistory.cpp" line="+38"/>
         <location line="+12"/>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>撤销</source>
         <translation>Undo</translation>
     </message>
     <message>
-        <location line="-19"/>
-        <location line="+11"/>
+        <location line="-18"/>
+        <location line="+10"/>
         <location line="+10"/>
         <source>重做</source>
         <translation>Redo</translation>
@@ -391,7 +391,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Search for:</translation>
     </message>
     <message>
-        <location line="+24"/>
+        <location line="+23"/>
         <source>开始查询</source>
         <translation>Search</translation>
     </message>
@@ -521,12 +521,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Name: </translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>访问时间：</source>
         <translation>Last visit: </translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>访问次数：</source>
         <translation>Visits: </translation>
     </message>
@@ -536,7 +536,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="-95"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="-90"/>
         <source>透明</source>
         <translation>Translucent</translation>
     </message>
@@ -546,7 +546,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Make the window translucent</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>置后</source>
         <translation>Not on Top</translation>
     </message>
@@ -566,7 +566,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Go straight to the favorites</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>导入</source>
         <translation>Import</translation>
     </message>
@@ -576,7 +576,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Import from the IE Favorites</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+1"/>
         <source>帮助</source>
         <translation>Help</translation>
     </message>
@@ -586,7 +586,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Get help</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+1"/>
         <source>退出</source>
         <translation>Exit</translation>
     </message>
