@@ -29,6 +29,12 @@ QList<QTranslator *> &installed()
     return translators;
 }
 
+QString &currentLocale()
+{
+    static QString locale;
+    return locale;
+}
+
 bool load(const QString &file, const QString &folder = QString())
 {
     auto *translator = new QTranslator(QCoreApplication::instance());
@@ -66,11 +72,18 @@ void Language::uninstall()
         delete translator;
     }
     installed().clear();
+    currentLocale().clear();
+}
+
+QString Language::current()
+{
+    return currentLocale();
 }
 
 bool Language::install(const QString &localeName)
 {
     uninstall();
+    currentLocale() = localeName;
     if (showsChineseTexts(localeName))
         return load(QLatin1String(QtTranslations::Catalogue), QtTranslations::folder());
     return load(QLatin1String(EnglishCatalogue));

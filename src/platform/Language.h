@@ -21,6 +21,9 @@ bool showsChineseTexts(const QString &localeName);
 // catalogue could not be read (the texts it holds then stay as written).
 bool install(const QString &localeName = messagesLocaleName());
 
+// The locale name of the last install(); empty when none was made (the texts as written).
+QString current();
+
 // Takes the catalogues of install() away again: the texts show as written.
 void uninstall();
 

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
@@ -253,15 +254,30 @@ private Q_SLOTS:
         QVERIFY2(box->width() >= captionText + 80, qPrintable(QString::number(box->width())));
     }
 
+    // The page in the interface's language.
+    void helpOpensInTheBrowser_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Chinese") << "zh_CN.UTF-8"
+                                 << "/addresshelp.html";
+        QTest::newRow("English") << "en_GB.UTF-8"
+                                 << "/addresshelp_en.html";
+    }
     void helpOpensInTheBrowser()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, page);
+        Language::install(locale);
+        const auto restore = qScopeGuard([] { Language::install(QStringLiteral("zh_CN.UTF-8")); });
         TestEnv env;
         env.installRecordingBrowser();
         QVERIFY(DesktopHelp::open());
         const QStringList calls = env.waitForBrowserCalls(1);
         QCOMPARE(calls.size(), 1);
         QVERIFY2(calls.first().startsWith(QLatin1String("file:///")), qPrintable(calls.first()));
-        QVERIFY(calls.first().endsWith(QLatin1String("/addresshelp.html")));
+        QVERIFY2(calls.first().endsWith(page), qPrintable(calls.first()));
+        QVERIFY(QFile::exists(DesktopHelp::helpFile()));
     }
 
     // The browser gets the target as a web address, never as one of its options, and
