@@ -163,6 +163,45 @@ private Q_SLOTS:
         QCOMPARE(shown, expected);
     }
 
+    // The locale of messages is read as the C library reads it, and only a Chinese or
+    // a plain locale keeps the Chinese texts.
+    void languageFollowsTheLocale_data()
+    {
+        QTest::addColumn<QStringList>("variables"); // LC_ALL, LC_MESSAGES, LANG, LANGUAGE
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("chinese");
+        QTest::newRow("none set") << QStringList{"", "", "", ""} << "" << true;
+        QTest::newRow("LANG English") << QStringList{"", "", "en_US.UTF-8", ""} << "en_US.UTF-8" << false;
+        QTest::newRow("LANG Chinese") << QStringList{"", "", "zh_CN.UTF-8", ""} << "zh_CN.UTF-8" << true;
+        QTest::newRow("LANG Taiwan") << QStringList{"", "", "zh_TW.Big5", ""} << "zh_TW.Big5" << true;
+        QTest::newRow("LANG German") << QStringList{"", "", "de_DE@euro", ""} << "de_DE@euro" << false;
+        QTest::newRow("LC_MESSAGES over LANG")
+            << QStringList{"", "en_GB.UTF-8", "zh_CN.UTF-8", ""} << "en_GB.UTF-8" << false;
+        QTest::newRow("LC_ALL over all") << QStringList{"C.UTF-8", "en_GB.UTF-8", "en_US.UTF-8", ""} << "C.UTF-8"
+                                         << true;
+        QTest::newRow("POSIX") << QStringList{"POSIX", "", "", ""} << "POSIX" << true;
+        QTest::newRow("LANGUAGE over LANG") << QStringList{"", "", "zh_CN.UTF-8", "en:zh"} << "en" << false;
+        QTest::newRow("LANGUAGE not under C") << QStringList{"C", "", "", "en"} << "C" << true;
+    }
+    void languageFollowsTheLocale()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, locale);
+        QFETCH(bool, chinese);
+        const QList<QByteArray> names{"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+        QList<QByteArray> saved;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            saved << qgetenv(names[i]);
+            qputenv(names[i], variables[i].toUtf8());
+        }
+        const auto restore = qScopeGuard([&] {
+            for (qsizetype i = 0; i < names.size(); ++i)
+                qputenv(names[i], saved[i]);
+        });
+        QCOMPARE(Language::messagesLocaleName(), locale);
+        QCOMPARE(Language::showsChineseTexts(locale), chinese);
+    }
+
     // Every text that lupdate finds in the translated folders is in the committed catalogue
     // and translated, and the catalogue holds nothing else.
     void catalogueHoldsEveryText()
