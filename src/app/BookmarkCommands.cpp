@@ -81,7 +81,7 @@ int BookmarkCommands::run(int &argc, char **argv, const StartOptions &options)
     // instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
-    Language::install(); // the messages it prints
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         return runCommand(options);

@@ -64,7 +64,7 @@ int CheckLinksCommand::run(int &argc, char **argv, const StartOptions &options)
         return 2;
     }
     QCoreApplication app(argc, argv);
-    Language::install(); // the messages it prints
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         return runCheck(options.group);

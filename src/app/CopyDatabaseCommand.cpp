@@ -31,7 +31,7 @@ QString targetLocation(const QString &target)
 int CopyDatabaseCommand::run(int &argc, char **argv, const QString &target)
 {
     QCoreApplication app(argc, argv);
-    Language::install(); // the messages it prints
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         SettingsStore::writeDefaultsIfMissing();

@@ -13,7 +13,7 @@
 int ImportMdbCommand::run(int &argc, char **argv, const QString &file)
 {
     QCoreApplication app(argc, argv);
-    Language::install(); // the messages it prints
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         SettingsStore::writeDefaultsIfMissing();

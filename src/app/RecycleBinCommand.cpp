@@ -65,7 +65,7 @@ int restore(DbConnection &db, const QStringList &arguments)
 int RecycleBinCommand::run(int &argc, char **argv, const StartOptions &options)
 {
     QCoreApplication app(argc, argv);
-    Language::install(); // the messages it prints
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         SettingsStore::writeDefaultsIfMissing();

@@ -54,7 +54,7 @@ int run(int &argc, char **argv, const QString &address, const QString &name)
         return 2;
     }
     QCoreApplication app(argc, argv);
-    Language::install(); // the messages it prints
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     const QDBusMessage reply = callOnBus(QStringLiteral("SendUrl"), address, name);
     if (reply.type() == QDBusMessage::ErrorMessage)
         return fail(errorText(reply));

@@ -80,11 +80,13 @@ QString Language::current()
     return currentLocale();
 }
 
-bool Language::install(const QString &localeName)
+bool Language::install(const QString &localeName, Scope scope)
 {
     uninstall();
     currentLocale() = localeName;
-    if (showsChineseTexts(localeName))
-        return load(QLatin1String(QtTranslations::Catalogue), QtTranslations::folder());
-    return load(QLatin1String(EnglishCatalogue));
+    if (!showsChineseTexts(localeName))
+        return load(QLatin1String(EnglishCatalogue));
+    if (scope == Scope::ProgramOnly)
+        return true;
+    return load(QLatin1String(QtTranslations::Catalogue), QtTranslations::folder());
 }
