@@ -317,7 +317,6 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     </message>
     <message>
         <location line="+5"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+54"/>
         <source>收藏夹</source>
         <translation>Favorites</translation>
     </message>
@@ -329,7 +328,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     <message>
         <location line="+43"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+86"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="+141"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
@@ -383,7 +382,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     <message>
         <location line="+3"/>
         <source>查询</source>
-        <translation>Search</translation>
+        <translation>Find</translation>
     </message>
     <message>
         <location line="+15"/>
@@ -536,9 +535,9 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="-90"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="-91"/>
         <source>透明</source>
-        <translation>Translucent</translation>
+        <translation>Fade</translation>
     </message>
     <message>
         <location line="+0"/>
@@ -548,7 +547,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     <message>
         <location line="+1"/>
         <source>置后</source>
-        <translation>Not on Top</translation>
+        <translation>Back</translation>
     </message>
     <message>
         <location line="+0"/>
@@ -561,9 +560,15 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Visit addresses by name or by IP address</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>直接跳到收藏夹</source>
         <translation>Go straight to the favorites</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>收藏夹</source>
+        <comment>tool button</comment>
+        <translation>Favs</translation>
     </message>
     <message>
         <location line="+1"/>

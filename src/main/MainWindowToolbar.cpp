@@ -51,7 +51,8 @@ void MainWindow::buildToolBar(QWidget *parent)
     stayOnTopButton = addToolButton(tr("置后"), tr("把窗体置后"), QStringLiteral("tb_settop"), true, false);
     visitByIpButton = addToolButton(QStringLiteral("IP"), tr("以文字方式或以IP地址方式访问网址"),
                                     QStringLiteral("tb_ip"), true, false);
-    favouritesButton = addToolButton(tr("收藏夹"), tr("直接跳到收藏夹"), QStringLiteral("tb_favorites"), false, true);
+    favouritesButton =
+        addToolButton(tr("收藏夹", "tool button"), tr("直接跳到收藏夹"), QStringLiteral("tb_favorites"), false, true);
     importButton = addToolButton(tr("导入"), tr("从IE收藏夹导入"), QStringLiteral("tb_import"), false, true);
     helpButton = addToolButton(tr("帮助"), tr("寻求帮助"), QStringLiteral("tb_help"), false, true);
     exitButton = addToolButton(tr("退出"), tr("退出软件"), QStringLiteral("tb_exit"), false, true);
