@@ -17,7 +17,7 @@
     <message>
         <location line="-85"/>
         <source>网址 HTTP:\\</source>
-        <translation>Address HTTP:\\</translation>
+        <translation>URL HTTP:\\</translation>
     </message>
     <message>
         <location line="+6"/>
