@@ -175,7 +175,7 @@ void measureWindow(MainWindow &window, PlainReader *floor, const char *label)
     QScrollBar *bar = list->verticalScrollBar();
     const auto paint = [&] { list->viewport()->repaint(); };
     const auto fill = [&] {
-        window.setCurrentGroup(MainWindow::RootLabel);
+        window.setCurrentGroup(MainWindow::rootLabel());
         window.fillList();
         paint();
     };

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6svg6 xvfb xauth
           imagemagick fonts-wqy-microhei dbus-daemon dbus-x11 libglib2.0-bin sqlite3 time
           jwm xdotool x11-utils libx11-dev chromium firefox-esr nodejs pkg-config mdbtools-dev
-          clang libclang-rt-14-dev clang-tidy clang-format postgresql libqt6sql6-psql libpq-dev openssl qt6-translations-l10n
+          clang libclang-rt-14-dev clang-tidy clang-format postgresql libqt6sql6-psql libpq-dev openssl qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
           desktop-file-utils appstream lintian librsvg2-bin dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
 #include "data/AppError.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -80,6 +81,7 @@ int BookmarkCommands::run(int &argc, char **argv, const StartOptions &options)
     // instead of ending the program without a word.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         return runCommand(options);

@@ -4,6 +4,7 @@
 #include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
 #include "links/LinkHealthCheck.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -63,6 +64,7 @@ int CheckLinksCommand::run(int &argc, char **argv, const StartOptions &options)
         return 2;
     }
     QCoreApplication app(argc, argv);
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         return runCheck(options.group);

@@ -5,6 +5,7 @@
 #include "data/DatabaseCopy.h"
 #include "data/ServerAddress.h"
 #include "data/SettingsStore.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,6 +31,7 @@ QString targetLocation(const QString &target)
 int CopyDatabaseCommand::run(int &argc, char **argv, const QString &target)
 {
     QCoreApplication app(argc, argv);
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         SettingsStore::writeDefaultsIfMissing();

@@ -5,6 +5,7 @@
 #include "jet/JetFile.h"
 #include "jet/JetMerge.h"
 #include "data/AppError.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -12,6 +13,7 @@
 int ImportMdbCommand::run(int &argc, char **argv, const QString &file)
 {
     QCoreApplication app(argc, argv);
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         SettingsStore::writeDefaultsIfMissing();

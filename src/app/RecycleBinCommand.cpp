@@ -5,6 +5,7 @@
 #include "data/RecycleBin.h"
 #include "data/SettingsStore.h"
 #include "services/HistoryCommands.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -64,6 +65,7 @@ int restore(DbConnection &db, const QStringList &arguments)
 int RecycleBinCommand::run(int &argc, char **argv, const StartOptions &options)
 {
     QCoreApplication app(argc, argv);
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
     try {
         SettingsStore::writeDefaultsIfMissing();

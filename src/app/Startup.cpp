@@ -20,7 +20,7 @@
 #include "main/MainWindow.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
-#include "platform/QtTranslations.h"
+#include "platform/Language.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -129,7 +129,8 @@ int runVestrane(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vestrane"));
-    QtTranslations::install();
+    // Before the first window or box, so that every text is in the user's language.
+    Language::install();
     SettingsStore::writeDefaultsIfMissing();
     AutomationServer server(options.mode);
     QObject::connect(&server, &AutomationServer::endRequested, &app, &QCoreApplication::quit);

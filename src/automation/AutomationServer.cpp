@@ -6,7 +6,7 @@
 #include "window/CaptionWindow.h"
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
-#include "platform/QtTranslations.h"
+#include "platform/Language.h"
 
 #include "editor/AddressEditorOpener.h"
 
@@ -35,7 +35,7 @@ void reportRegistrationFailure(const QString &text, int &argc, char **argv)
     if (!displayAvailable())
         return;
     QApplication app(argc, argv);
-    QtTranslations::install();
+    Language::install();
     Dialogs::errorReport(nullptr, text);
 }
 

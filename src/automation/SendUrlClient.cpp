@@ -3,6 +3,7 @@
 #include "automation/ArgumentLimit.h"
 #include "automation/Registration.h"
 #include "automation/AutomationObject.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -53,6 +54,7 @@ int run(int &argc, char **argv, const QString &address, const QString &name)
         return 2;
     }
     QCoreApplication app(argc, argv);
+    Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     const QDBusMessage reply = callOnBus(QStringLiteral("SendUrl"), address, name);
     if (reply.type() == QDBusMessage::ErrorMessage)
         return fail(errorText(reply));

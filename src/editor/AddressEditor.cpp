@@ -36,13 +36,32 @@ constexpr int ClientWidth = 410;
 constexpr int ClientHeight = 186;
 constexpr int ListItemHeight = 13;
 
-const QString promptCaption = QStringLiteral("提示");
-const QString saveCaption = QStringLiteral("保存");
+QString promptCaption()
+{
+    return AddressEditor::tr("提示");
+}
+
+QString saveCaption()
+{
+    return AddressEditor::tr("保存");
+}
+
 // Intended: the label shows the scheme with backslashes, as the program always has.
-const QString addressLabelText = QStringLiteral("网址 HTTP:\\\\");
+QString addressLabelText()
+{
+    return AddressEditor::tr("网址 HTTP:\\\\");
+}
+
 // Intended: both marks, the full-width and the plain one, end the success texts.
-const QString addedText = QStringLiteral("保存成功！!");
-const QString changedText = QStringLiteral("修改保存成功！!");
+QString addedText()
+{
+    return AddressEditor::tr("保存成功！!");
+}
+
+QString changedText()
+{
+    return AddressEditor::tr("修改保存成功！!");
+}
 
 QIcon okGlyph()
 {
@@ -64,7 +83,7 @@ AddressEditor::AddressEditor(QWidget *owner, ErrorReporting reporting)
     initEditorResources();
     // A tool window: no taskbar entry, kept above its owner.
     setWindowFlags(windowFlags() | Qt::Tool);
-    setWindowTitle(QStringLiteral("添加组别"));
+    setWindowTitle(tr("添加组别"));
     buildControls();
     arrangeTabOrder();
     resize(ClientWidth + 2 * ResizeBorder, ClientHeight + CaptionHeight + 2 * ResizeBorder);
@@ -103,11 +122,11 @@ void AddressEditor::buildControls()
         widget->move(left, top);
     };
 
-    addressLabel = new QLabel(addressLabelText, panel);
+    addressLabel = new QLabel(addressLabelText(), panel);
     place(addressLabel, "addressLabel", 14, 11);
-    nameLabel = new QLabel(QStringLiteral("网址名称"), panel);
+    nameLabel = new QLabel(tr("网址名称"), panel);
     place(nameLabel, "nameLabel", 34, 34);
-    groupLabel = new QLabel(QStringLiteral("组别"), panel);
+    groupLabel = new QLabel(tr("组别"), panel);
     place(groupLabel, "groupLabel", 61, 60);
 
     groupList = new QListWidget(panel);
@@ -115,12 +134,12 @@ void AddressEditor::buildControls()
     groupList->setUniformItemSizes(true);
     place(groupList, "groupList", 96, 56, 237, 97);
 
-    saveButton = new QPushButton(okGlyph(), QStringLiteral("保存"), panel);
+    saveButton = new QPushButton(okGlyph(), tr("保存"), panel);
     saveButton->setDefault(true);
     place(saveButton, "saveButton", 338, 81, 57, 33);
     connect(saveButton, &QPushButton::clicked, this, &AddressEditor::saveFromButton);
 
-    cancelButton = new QPushButton(QStringLiteral("退出"), panel);
+    cancelButton = new QPushButton(tr("退出"), panel);
     place(cancelButton, "cancelButton", 338, 121, 57, 33);
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
     cancelButton->installEventFilter(this);
@@ -149,7 +168,7 @@ bool AddressEditor::showToAdd(const QString &groupName)
     addressEdit->clear();
     nameEdit->clear();
     m_editMode = EditMode::Add;
-    setCaptionText(QStringLiteral("添加网址"));
+    setCaptionText(tr("添加网址"));
     setPresetGroup(groupName);
     if (!groupsReadable())
         return false;
@@ -162,7 +181,7 @@ std::optional<AddressEditor::SavedAddress> AddressEditor::showToChange(const QSt
 {
     m_saved.reset();
     m_editMode = EditMode::Change;
-    setCaptionText(QStringLiteral("修改网址"));
+    setCaptionText(tr("修改网址"));
     addressEdit->setText(address);
     m_oldAddress = address;
     nameEdit->setText(name);
@@ -176,7 +195,7 @@ std::optional<AddressEditor::SavedAddress> AddressEditor::showToChange(const QSt
 void AddressEditor::fillForAdd(const QString &address, const QString &name)
 {
     m_editMode = EditMode::Add;
-    setCaptionText(QStringLiteral("添加网址"));
+    setCaptionText(tr("添加网址"));
     addressEdit->setText(address);
     nameEdit->setText(name);
 }
@@ -251,15 +270,15 @@ TypedAddress AddressEditor::typedInput() const
 bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneText)
 {
     switch (outcome.kind) {
-    case Outcome::Kind::Done: Dialogs::show(this, doneText, saveCaption); return true;
+    case Outcome::Kind::Done: Dialogs::show(this, doneText, saveCaption()); return true;
     case Outcome::Kind::Refused:
         // A row that vanished is told under the save's caption; what the user must still
         // give, under the prompt's, with the cursor put into the empty field.
         if (outcome.message == AddressEditing::rowGoneText()) {
-            Dialogs::show(this, outcome.message, saveCaption);
+            Dialogs::show(this, outcome.message, saveCaption());
             return false;
         }
-        Dialogs::show(this, outcome.message, promptCaption);
+        Dialogs::show(this, outcome.message, promptCaption());
         if (addressEdit->text().isEmpty())
             addressEdit->setFocus();
         else if (nameEdit->text().isEmpty())
@@ -286,7 +305,7 @@ bool AddressEditor::saveNewAddress()
     if (outcome.ok())
         m_saved =
             SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
-    return showSaveOutcome(outcome, addedText);
+    return showSaveOutcome(outcome, addedText());
 }
 
 bool AddressEditor::saveChangedAddress()
@@ -296,7 +315,7 @@ bool AddressEditor::saveChangedAddress()
     if (outcome.ok())
         m_saved =
             SavedAddress{AddressEditing::storedAddress(typed.address), typed.name, typed.groupName.value_or(QString())};
-    return showSaveOutcome(outcome, changedText);
+    return showSaveOutcome(outcome, changedText());
 }
 
 void AddressEditor::saveFromButton()

@@ -36,7 +36,7 @@ constexpr int PlanIndexItem = 2;
 
 QString reportText(const ImportReport &report)
 {
-    return QStringLiteral("导入完成。\n\n") + report.lines();
+    return ImportWindow::tr("导入完成。\n\n") + report.lines();
 }
 
 } // namespace
@@ -53,7 +53,7 @@ ImportWindow::ImportWindow(SharedConnection &sharedConnection, QWidget *owner)
     resize(qMax(DesignWidth, toolBand->sizeHint().width()), DesignHeight);
 
     standardSetup();
-    setCaptionText(QStringLiteral("导入IE数据"));
+    setCaptionText(tr("导入IE数据"));
     setWindowTitle(captionText());
 }
 
@@ -77,24 +77,20 @@ void ImportWindow::buildToolBar()
     toolBar->setAttribute(Qt::WA_NoSystemBackground);
     toolBar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
 
-    favoritesButton =
-        addToolButton(QStringLiteral("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
+    favoritesButton = addToolButton(tr("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
     favoritesButton->setMinimumWidth(0); // sized to its caption
-    browserButton =
-        addToolButton(QStringLiteral("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
+    browserButton = addToolButton(tr("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
     browserButton->setMinimumWidth(0);
-    fileButton =
-        addToolButton(QStringLiteral("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
+    fileButton = addToolButton(tr("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
     fileButton->setMinimumWidth(0);
     gapAfterSources = addSeparator();
-    checkAllButton = addToolButton(QStringLiteral("全选"), QStringLiteral("tb_selectall"), &ImportWindow::checkAll);
-    uncheckAllButton =
-        addToolButton(QStringLiteral("全不选"), QStringLiteral("tb_selectnone"), &ImportWindow::uncheckAll);
-    flipChecksButton = addToolButton(QStringLiteral("反选"), QStringLiteral("tb_invert"), &ImportWindow::flipChecks);
+    checkAllButton = addToolButton(tr("全选"), QStringLiteral("tb_selectall"), &ImportWindow::checkAll);
+    uncheckAllButton = addToolButton(tr("全不选"), QStringLiteral("tb_selectnone"), &ImportWindow::uncheckAll);
+    flipChecksButton = addToolButton(tr("反选"), QStringLiteral("tb_invert"), &ImportWindow::flipChecks);
     gapAfterChecks = addSeparator();
-    importButton = addToolButton(QStringLiteral("导入数据"), QStringLiteral("tb_import"), &ImportWindow::importChecked);
+    importButton = addToolButton(tr("导入数据"), QStringLiteral("tb_import"), &ImportWindow::importChecked);
     gapAfterImport = addSeparator();
-    exitButton = addToolButton(QStringLiteral("退出"), QStringLiteral("tb_exit"), &ImportWindow::exitWindow);
+    exitButton = addToolButton(tr("退出"), QStringLiteral("tb_exit"), &ImportWindow::exitWindow);
     const std::pair<QWidget *, const char *> names[] = {
         {favoritesButton, "favoritesButton"},
         {browserButton, "browserButton"},
@@ -145,9 +141,9 @@ void ImportWindow::buildList()
     addressList = new AddressListView(contentArea());
     addressList->setObjectName(QStringLiteral("addressList"));
     addressList->setCheckBoxes(true);
-    addressList->addColumn(QStringLiteral("网址地址"), 200);
-    addressList->addColumn(QStringLiteral("网址名称"), 350);
-    addressList->addColumn(QStringLiteral("组别"), 150);
+    addressList->addColumn(tr("网址地址"), 200);
+    addressList->addColumn(tr("网址名称"), 350);
+    addressList->addColumn(tr("组别"), 150);
     addressList->setSmallImages({ImportPictures::duplicateIcon()});
     addressList->SetHeaderFont(designFont(11));
     connect(addressList, &AddressListView::mouseMovedTo, this, &ImportWindow::onListMouseMoved);
@@ -168,7 +164,7 @@ void ImportWindow::listFavoritesFolder()
 
     const UrlImportService::Listing listing = listFavoritesWithProgress();
     if (listing.outcome.kind == Outcome::Kind::Refused) {
-        Dialogs::show(this, listing.outcome.message, QStringLiteral("提示信息"), QMessageBox::Ok);
+        Dialogs::show(this, listing.outcome.message, tr("提示信息"), QMessageBox::Ok);
         return;
     }
     // The rows are handed to the list in one step, also when a file ends the listing:
@@ -196,8 +192,7 @@ UrlImportService::Listing ImportWindow::listFavoritesWithProgress()
         if (done <= ProgressThreshold)
             return true;
         if (!progress) {
-            progress = std::make_unique<QProgressDialog>(QStringLiteral("正在读取收藏夹…"), QStringLiteral("取消"), 0,
-                                                         0, this);
+            progress = std::make_unique<QProgressDialog>(tr("正在读取收藏夹…"), tr("取消"), 0, 0, this);
             progress->setObjectName(QStringLiteral("ImportProgress"));
             progress->setWindowTitle(Dialogs::applicationTitle());
             progress->setWindowModality(Qt::WindowModal);
@@ -266,7 +261,7 @@ void ImportWindow::importChecked()
     }
     if (rows->count() > 0)
         addressList->selectRow(rows->count() - 1);
-    Dialogs::message(this, QStringLiteral("成功导入！"));
+    Dialogs::message(this, tr("成功导入！"));
 }
 
 void ImportWindow::exitWindow()
@@ -281,13 +276,13 @@ void ImportWindow::onListMouseMoved(const QPoint &viewportPos)
         return;
     const ListRow &shown = addressList->rows()->rowAt(row);
     // A line feed separates the two lines (a carriage return would run them together).
-    QString hint = QStringLiteral("网址地址: ") + shown.caption.toString() + QLatin1Char('\n')
-        + QStringLiteral("网址名称: ") + shown.subItems.value(0);
+    QString hint =
+        tr("网址地址: ") + shown.caption.toString() + QLatin1Char('\n') + tr("网址名称: ") + shown.subItems.value(0);
     if (m_listsBookmarks) {
         const ImportRow &planned = m_plan.rows.at(size_t(shown.subItems.value(PlanIndexItem).toLongLong()));
-        hint += QLatin1Char('\n') + QStringLiteral("组别: ") + planned.group;
+        hint += QLatin1Char('\n') + tr("组别: ") + planned.group;
         if (planned.duplicate)
-            hint += QLatin1Char('\n') + QStringLiteral("重复：") + planned.duplicateHint;
+            hint += QLatin1Char('\n') + tr("重复：") + planned.duplicateHint;
     }
     addressList->setHintText(hint);
 }
@@ -311,7 +306,7 @@ void ImportWindow::listBrowserProfile()
 {
     const std::vector<BrowserProfile> profiles = BrowserProfiles::find(QDir::homePath());
     if (profiles.empty()) {
-        Dialogs::show(this, QStringLiteral("没有找到浏览器的书签。"), QStringLiteral("提示信息"), QMessageBox::Ok);
+        Dialogs::show(this, tr("没有找到浏览器的书签。"), tr("提示信息"), QMessageBox::Ok);
         return;
     }
     size_t chosen = 0;
@@ -319,8 +314,7 @@ void ImportWindow::listBrowserProfile()
         QStringList labels;
         for (const BrowserProfile &profile : profiles)
             labels << profile.label();
-        const int index = Dialogs::choose(this, QStringLiteral("请选择要导入书签的浏览器配置："),
-                                          QStringLiteral("从浏览器导入"), labels);
+        const int index = Dialogs::choose(this, tr("请选择要导入书签的浏览器配置："), tr("从浏览器导入"), labels);
         if (index < 0)
             return;
         chosen = size_t(index);
@@ -332,9 +326,8 @@ void ImportWindow::listBrowserProfile()
 
 void ImportWindow::chooseBookmarkFile()
 {
-    const QString file =
-        QFileDialog::getOpenFileName(this, QStringLiteral("从文件导入"), QDir::homePath(),
-                                     QStringLiteral("书签文件 (*.html *.htm *.sqlite Bookmarks);;所有文件 (*)"));
+    const QString file = QFileDialog::getOpenFileName(this, tr("从文件导入"), QDir::homePath(),
+                                                      tr("书签文件 (*.html *.htm *.sqlite Bookmarks);;所有文件 (*)"));
     if (!file.isEmpty())
         listBookmarkFile(file);
 }
@@ -348,8 +341,7 @@ void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> 
 {
     BackgroundImport job(m_sharedConnection.connection().databaseFile());
     m_readingJob = &job; // a close while it reads cancels the reading
-    const bool read =
-        runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); });
+    const bool read = runInBackground(job, tr("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); });
     m_readingJob = nullptr;
     if (std::exchange(m_closeAsked, false)) {
         close();
@@ -382,8 +374,8 @@ void ImportWindow::importBookmarks()
             m_plan.rows[index].checked = rows->isChecked(row);
     }
     BackgroundImport job(m_sharedConnection.connection().databaseFile());
-    const bool stored = runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()),
-                                        [&] { job.startStore(m_plan); });
+    const bool stored =
+        runInBackground(job, tr("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); });
     m_sharedConnection.history().takeSteps(job.steps());
     if (!stored)
         return;
@@ -401,7 +393,7 @@ bool ImportWindow::runInBackground(BackgroundImport &job, const QString &label, 
     QEventLoop loop;
     std::unique_ptr<QProgressDialog> progress;
     const auto showProgress = [&](qint64 size) {
-        progress = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, int(size), this);
+        progress = std::make_unique<QProgressDialog>(label, tr("取消"), 0, int(size), this);
         progress->setObjectName(QStringLiteral("ImportProgress"));
         progress->setWindowTitle(Dialogs::applicationTitle());
         progress->setWindowModality(Qt::WindowModal);
@@ -438,7 +430,7 @@ bool ImportWindow::runInBackground(BackgroundImport &job, const QString &label, 
     if (m_closeAsked)
         return false; // the window closes: no box about what it no longer shows
     if (job.cancelled()) {
-        Dialogs::show(this, QStringLiteral("已取消，没有导入任何网址。"), QStringLiteral("提示信息"), QMessageBox::Ok);
+        Dialogs::show(this, tr("已取消，没有导入任何网址。"), tr("提示信息"), QMessageBox::Ok);
         return false;
     }
     if (!job.error().isEmpty()) {

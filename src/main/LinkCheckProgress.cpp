@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
 #include <QProgressDialog>
@@ -82,8 +83,9 @@ LinkCheckProgress::CheckRun LinkCheckProgress::run(QWidget *parent, const QStrin
     worker->moveToThread(&thread);
     QObject::connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
 
-    QProgressDialog dialog(QStringLiteral("正在检查链接…"), QStringLiteral("取消"), 0, 0, parent);
-    dialog.setWindowTitle(QStringLiteral("检查链接"));
+    QProgressDialog dialog(QCoreApplication::translate("LinkCheckProgress", "正在检查链接…"),
+                           QCoreApplication::translate("LinkCheckProgress", "取消"), 0, 0, parent);
+    dialog.setWindowTitle(QCoreApplication::translate("LinkCheckProgress", "检查链接"));
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(0);
     dialog.setAutoClose(false);
@@ -91,7 +93,7 @@ LinkCheckProgress::CheckRun LinkCheckProgress::run(QWidget *parent, const QStrin
     QObject::connect(worker, &LinkCheckWorker::progress, &dialog, [&dialog](int done, int total) {
         dialog.setMaximum(total);
         dialog.setValue(done);
-        dialog.setLabelText(QStringLiteral("已检查 %1/%2").arg(done).arg(total));
+        dialog.setLabelText(QCoreApplication::translate("LinkCheckProgress", "已检查 %1/%2").arg(done).arg(total));
     });
     QObject::connect(&dialog, &QProgressDialog::canceled, worker, &LinkCheckWorker::cancel);
 
@@ -114,19 +116,24 @@ LinkCheckProgress::CheckRun LinkCheckProgress::run(QWidget *parent, const QStrin
 QString LinkCheckProgress::report(const CheckRun &outcome)
 {
     const LinkCheckSummary &counts = outcome.summary;
-    const QString text = QStringLiteral("检查了 %1 个网址：正常 %2，已搬迁 %3，失效 %4，无法访问 %5，未检查 %6。")
-                             .arg(counts.total())
-                             .arg(counts.ok)
-                             .arg(counts.moved)
-                             .arg(counts.broken)
-                             .arg(counts.unreachable)
-                             .arg(counts.notChecked);
+    const QString text =
+        QCoreApplication::translate("LinkCheckProgress",
+                                    "检查了 %n 个网址：正常 %1，已搬迁 %2，失效 %3，无法访问 %4，未检查 %5。", nullptr,
+                                    counts.total())
+            .arg(counts.ok)
+            .arg(counts.moved)
+            .arg(counts.broken)
+            .arg(counts.unreachable)
+            .arg(counts.notChecked);
     QString fixes;
     if (outcome.newAddresses > 0 || outcome.pageTitles > 0)
-        fixes = QStringLiteral("\n列表的右键菜单可将 %1 个网址改为新网址，为 %2 个网址使用网页标题。")
+        fixes = QCoreApplication::translate("LinkCheckProgress",
+                                            "\n列表的右键菜单可将 %1 个网址改为新网址，为 %2 个网址使用网页标题。")
                     .arg(outcome.newAddresses)
                     .arg(outcome.pageTitles);
-    return outcome.cancelled ? QStringLiteral("检查已取消，已检查的结果已保存。") + text + fixes : text + fixes;
+    return outcome.cancelled
+        ? QCoreApplication::translate("LinkCheckProgress", "检查已取消，已检查的结果已保存。") + text + fixes
+        : text + fixes;
 }
 
 #include "LinkCheckProgress.moc"

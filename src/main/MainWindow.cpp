@@ -18,9 +18,20 @@
 #include <QLayout>
 #include <QPropertyAnimation>
 
-const QString MainWindow::RootLabel = QStringLiteral("网址");
-const QString MainWindow::FavouritesLabel = QStringLiteral("收藏夹");
-const QString MainWindow::FailingLabel = QStringLiteral("失效网址");
+QString MainWindow::rootLabel()
+{
+    return tr("网址");
+}
+
+QString MainWindow::favouritesLabel()
+{
+    return tr("收藏夹");
+}
+
+QString MainWindow::failingLabel()
+{
+    return tr("失效网址");
+}
 
 namespace {
 
@@ -62,10 +73,10 @@ bool MainWindow::showOutcome(const Outcome &outcome)
     case Outcome::Kind::Done: return true;
     case Outcome::Kind::Refused:
         if (!outcome.message.isEmpty())
-            Dialogs::show(this, outcome.message, QStringLiteral("提示"));
+            Dialogs::show(this, outcome.message, tr("提示"));
         break;
     case Outcome::Kind::ReadOnly:
-    case Outcome::Kind::Unreachable: Dialogs::show(this, outcome.message, QStringLiteral("提示")); break;
+    case Outcome::Kind::Unreachable: Dialogs::show(this, outcome.message, tr("提示")); break;
     case Outcome::Kind::Failed: Dialogs::failure(this); break;
     }
     return false;
@@ -80,7 +91,7 @@ void MainWindow::createContents()
     setWindowTitle(Dialogs::applicationTitle());
     try {
         setCurrentAddress(QString());
-        setCurrentGroup(RootLabel);
+        setCurrentGroup(rootLabel());
         // The list fill selects the tree's root node and its rows need the columns: this
         // order matters.
         loadTree();

@@ -55,10 +55,10 @@ public:
     static constexpr int DesignHeight = 404;
 
     // Labels of the fixed tree nodes.
-    static const QString RootLabel; // "网址": every address
-    static const QString FavouritesLabel; // "收藏夹": the favourites
-    static const QString FailingLabel; // "失效网址": the addresses whose last link check failed
-    static const QString BinLabel; // "回收站": the deleted addresses kept in the recycle bin
+    static QString rootLabel(); // "网址": every address
+    static QString favouritesLabel(); // "收藏夹": the favourites
+    static QString failingLabel(); // "失效网址": the addresses whose last link check failed
+    static QString binLabel(); // "回收站": the deleted addresses kept in the recycle bin
     // Item data of a tree node: its picture and its picture while selected (indices of
     // MainPictures::SmallImage).
     static constexpr int NodeImageRole = Qt::UserRole;

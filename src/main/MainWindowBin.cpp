@@ -17,9 +17,16 @@
 #include <QItemSelectionModel>
 #include <QTreeWidget>
 
+<<<<<<< HEAD
 #include <algorithm>
 
 const QString MainWindow::BinLabel = QStringLiteral("回收站");
+=======
+QString MainWindow::binLabel()
+{
+    return tr("回收站");
+}
+>>>>>>> i18n
 
 void MainWindow::connectBinCommands()
 {
@@ -45,7 +52,7 @@ void MainWindow::addBinNode(QTreeWidgetItem *root)
     }
     if (kept == 0)
         return;
-    auto *node = new QTreeWidgetItem(QStringList{BinLabel});
+    auto *node = new QTreeWidgetItem(QStringList{binLabel()});
     node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
     node->setData(0, NodeImageRole, MainPictures::Binders);
     node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
@@ -109,7 +116,7 @@ void MainWindow::emptyBinFromMenu()
 {
     if (!isBinNode(groupTree->currentItem()))
         return;
-    if (Dialogs::show(this, QStringLiteral("回收站中的网址将被彻底删除，确定清空回收站吗？"), BinLabel,
+    if (Dialogs::show(this, tr("回收站中的网址将被彻底删除，确定清空回收站吗？"), binLabel(),
                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Question)
         != QMessageBox::Yes)
         return;

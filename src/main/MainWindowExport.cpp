@@ -16,9 +16,8 @@ void MainWindow::exportFromMenu()
     const QTreeWidgetItem *node = groupTree->currentItem();
     if (!node)
         return;
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("导出网址"),
-                                                      QDir::home().filePath(QStringLiteral("bookmarks.html")),
-                                                      QStringLiteral("书签文件 (*.html *.htm)"));
+    const QString file = QFileDialog::getSaveFileName(
+        this, tr("导出网址"), QDir::home().filePath(QStringLiteral("bookmarks.html")), tr("书签文件 (*.html *.htm)"));
     if (!file.isEmpty())
         exportAddresses(node, file);
 }
@@ -37,7 +36,7 @@ void MainWindow::exportAddresses(const QTreeWidgetItem *node, const QString &fil
         Dialogs::errorReport(this, error.message());
         return;
     }
-    Dialogs::message(this, QStringLiteral("成功导出 %1 个网址！").arg(written));
+    Dialogs::message(this, tr("成功导出 %n 个网址！", nullptr, written));
 }
 
 void MainWindow::reloadTreeIfGroupsChanged()

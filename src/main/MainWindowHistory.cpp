@@ -35,9 +35,9 @@ QString itemText(const QString &verb, const QString &label)
 
 void MainWindow::setupHistory()
 {
-    auto *undo = new QAction(QStringLiteral("撤销"), this);
+    auto *undo = new QAction(tr("撤销"), this);
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    auto *redo = new QAction(QStringLiteral("重做"), this);
+    auto *redo = new QAction(tr("重做"), this);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     for (QAction *action : {undo, redo}) {
         action->setShortcutContext(Qt::WindowShortcut);
@@ -47,8 +47,7 @@ void MainWindow::setupHistory()
     connect(redo, &QAction::triggered, this, &MainWindow::redoLastStep);
 
     for (QMenu *menu : {treeMenu, listMenu}) {
-        const HistoryItems items{menu->addSeparator(), menu->addAction(QStringLiteral("撤销")),
-                                 menu->addAction(QStringLiteral("重做"))};
+        const HistoryItems items{menu->addSeparator(), menu->addAction(tr("撤销")), menu->addAction(tr("重做"))};
         items.undo->setObjectName(QStringLiteral("%1Undo").arg(menu->objectName()));
         items.redo->setObjectName(QStringLiteral("%1Redo").arg(menu->objectName()));
         items.show(false);
@@ -56,9 +55,9 @@ void MainWindow::setupHistory()
         connect(items.redo, &QAction::triggered, this, &MainWindow::redoLastStep);
         connect(menu, &QMenu::aboutToShow, this, [this, items] {
             const LibraryHistory &history = m_sharedConnection.history();
-            items.undo->setText(itemText(QStringLiteral("撤销"), history.undoLabel()));
+            items.undo->setText(itemText(tr("撤销"), history.undoLabel()));
             items.undo->setEnabled(history.canUndo());
-            items.redo->setText(itemText(QStringLiteral("重做"), history.redoLabel()));
+            items.redo->setText(itemText(tr("重做"), history.redoLabel()));
             items.redo->setEnabled(history.canRedo());
             items.show(true);
         });

@@ -199,10 +199,10 @@ void MainWindow::buildLeftPane()
             listSelectedNode();
     });
     connect(groupTree, &QTreeWidget::currentItemChanged, this, &MainWindow::onCurrentNodeChanged);
-    leftTabs->addTab(treeTab, MainPictures::tabImage(0), QStringLiteral("目录"));
+    leftTabs->addTab(treeTab, MainPictures::tabImage(0), tr("目录"));
 
     buildSearchTab();
-    leftTabs->addTab(searchTab, MainPictures::tabImage(1), QStringLiteral("查询"));
+    leftTabs->addTab(searchTab, MainPictures::tabImage(1), tr("查询"));
     leftTabs->setCurrentIndex(0);
     connect(leftTabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
 }
@@ -217,7 +217,7 @@ void MainWindow::buildSearchTab()
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
     searchSpaceAbove = new QLabel(searchTab);
-    searchPromptLabel = new QLabel(QStringLiteral("查询内容："), searchTab);
+    searchPromptLabel = new QLabel(tr("查询内容："), searchTab);
     searchSpaceBelow = new QLabel(searchTab);
     for (QLabel *label : {searchSpaceAbove, searchPromptLabel, searchSpaceBelow}) {
         label->setFixedHeight(13);
@@ -240,8 +240,7 @@ void MainWindow::buildSearchTab()
     searchBox->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     searchBox->setMaxVisibleItems(20);
     searchBox->setFrame(false);
-    searchButton =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("开始查询"), searchTab);
+    searchButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("开始查询"), searchTab);
     searchButton->setObjectName(QStringLiteral("searchButton"));
     arrangeSearchTab();
     connectSearchTab();
@@ -303,24 +302,24 @@ void MainWindow::buildStatusBar(QWidget *parent)
 void MainWindow::buildPopupMenus()
 {
     treeMenu = new QMenu(this);
-    treeAddAddressAction = treeMenu->addAction(QStringLiteral("添加网址"));
-    treeRenameGroupAction = treeMenu->addAction(QStringLiteral("修改组别名"));
-    treeAddGroupAction = treeMenu->addAction(QStringLiteral("添加网址组别"));
-    treeDeleteGroupAction = treeMenu->addAction(QStringLiteral("删除网址组别"));
-    treeExportAction = treeMenu->addAction(QStringLiteral("导出网址…"));
-    treeCheckLinksAction = treeMenu->addAction(QStringLiteral("检查链接"));
-    treeEmptyBinAction = treeMenu->addAction(QStringLiteral("清空回收站"));
+    treeAddAddressAction = treeMenu->addAction(tr("添加网址"));
+    treeRenameGroupAction = treeMenu->addAction(tr("修改组别名"));
+    treeAddGroupAction = treeMenu->addAction(tr("添加网址组别"));
+    treeDeleteGroupAction = treeMenu->addAction(tr("删除网址组别"));
+    treeExportAction = treeMenu->addAction(tr("导出网址…"));
+    treeCheckLinksAction = treeMenu->addAction(tr("检查链接"));
+    treeEmptyBinAction = treeMenu->addAction(tr("清空回收站"));
 
     listMenu = new QMenu(this);
-    listAddAddressAction = listMenu->addAction(QStringLiteral("添加网址"));
-    listChangeAddressAction = listMenu->addAction(QStringLiteral("修改网址"));
-    listDeleteAddressAction = listMenu->addAction(QStringLiteral("删除网址"));
-    listAddFavouriteAction = listMenu->addAction(QStringLiteral("加入到收藏夹"));
-    listRemoveFavouriteAction = listMenu->addAction(QStringLiteral("从收藏夹中删除"));
-    listTakeNewAddressAction = listMenu->addAction(QStringLiteral("改为新网址"));
-    listUsePageTitleAction = listMenu->addAction(QStringLiteral("使用网页标题"));
-    listRestoreAction = listMenu->addAction(QStringLiteral("还原"));
-    listPurgeAction = listMenu->addAction(QStringLiteral("彻底删除"));
+    listAddAddressAction = listMenu->addAction(tr("添加网址"));
+    listChangeAddressAction = listMenu->addAction(tr("修改网址"));
+    listDeleteAddressAction = listMenu->addAction(tr("删除网址"));
+    listAddFavouriteAction = listMenu->addAction(tr("加入到收藏夹"));
+    listRemoveFavouriteAction = listMenu->addAction(tr("从收藏夹中删除"));
+    listTakeNewAddressAction = listMenu->addAction(tr("改为新网址"));
+    listUsePageTitleAction = listMenu->addAction(tr("使用网页标题"));
+    listRestoreAction = listMenu->addAction(tr("还原"));
+    listPurgeAction = listMenu->addAction(tr("彻底删除"));
     listTakeNewAddressAction->setVisible(false); // offered by the row's last link check
     listUsePageTitleAction->setVisible(false);
 }

@@ -85,7 +85,7 @@ void MainWindow::addFailingNode(QTreeWidgetItem *root)
     }
     if (!checked)
         return;
-    auto *node = new QTreeWidgetItem(QStringList{FailingLabel});
+    auto *node = new QTreeWidgetItem(QStringList{failingLabel()});
     node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
     node->setData(0, NodeImageRole, MainPictures::Binders);
     node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
@@ -97,7 +97,7 @@ void MainWindow::addFailingNode(QTreeWidgetItem *root)
 QString MainWindow::failureHintOf(int row)
 {
     const QTreeWidgetItem *node = groupTree->currentItem();
-    if (!node || !node->data(0, NodeFailingRole).toBool() || m_currentGroup != FailingLabel)
+    if (!node || !node->data(0, NodeFailingRole).toBool() || m_currentGroup != failingLabel())
         return {};
     const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), listedRecord(row).address);
     return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;

@@ -12,23 +12,16 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-namespace {
-
-// Row count in the status bar. The word order is intended as it reads: do not "fix" it.
-const QString RowCountText = QStringLiteral("共条%1记录");
-
-} // namespace
-
 void MainWindow::setUpColumns()
 {
     addressList->setUpdatesEnabled(false);
     addressList->clearColumns();
     addressList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    addressList->addColumn(QStringLiteral("网址"), 100);
-    addressList->addColumn(QStringLiteral("名称"), 160);
-    addressList->addColumn(QStringLiteral("访问时间"), 60);
-    addressList->addColumn(QStringLiteral("访问次数"), 60);
-    addressList->addColumn(QStringLiteral("组"), 100);
+    addressList->addColumn(tr("网址", "list column"), 100);
+    addressList->addColumn(tr("名称"), 160);
+    addressList->addColumn(tr("访问时间"), 60);
+    addressList->addColumn(tr("访问次数"), 60);
+    addressList->addColumn(tr("组"), 100);
     addressList->setUpdatesEnabled(true);
 }
 
@@ -46,9 +39,9 @@ void MainWindow::fillList()
 
 AddressFilter MainWindow::filterForCurrentGroup()
 {
-    if (m_currentGroup == RootLabel) {
+    if (m_currentGroup == rootLabel()) {
         for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-            if ((*node)->text(0) == RootLabel) {
+            if ((*node)->text(0) == rootLabel()) {
                 selectNodeWithoutListing(*node);
                 setCurrentGroup((*node)->text(0));
                 break;
@@ -56,12 +49,12 @@ AddressFilter MainWindow::filterForCurrentGroup()
         }
         return AddressFilter::all();
     }
-    if (m_currentGroup == FavouritesLabel)
+    if (m_currentGroup == favouritesLabel())
         return AddressFilter::favourites();
-    if (m_currentGroup == FailingLabel && groupTree->currentItem()
+    if (m_currentGroup == failingLabel() && groupTree->currentItem()
         && groupTree->currentItem()->data(0, NodeFailingRole).toBool())
         return AddressFilter::failing();
-    if (m_currentGroup == BinLabel && isBinNode(groupTree->currentItem()))
+    if (m_currentGroup == binLabel() && isBinNode(groupTree->currentItem()))
         return AddressFilter::bin();
     return AddressFilter::group(m_currentGroup);
 }
@@ -71,7 +64,8 @@ int MainWindow::loadRows(const AddressFilter &filter)
 {
     chooseRowsForListing(filter);
     const int count = m_addressRows->show(filter);
-    m_statusPanels[2]->setText(RowCountText.arg(count));
+    // The word order of the Chinese text is intended as it reads: do not "fix" it.
+    m_statusPanels[2]->setText(tr("共条%n记录", nullptr, int(count)));
     noteListing(filter);
     return count;
 }
@@ -148,8 +142,7 @@ void MainWindow::onListMouseMoved(const QPoint &position)
 QString MainWindow::detailTextOf(int row) const
 {
     const AddressRecord &shown = listedRecord(row);
-    return QStringLiteral("组        别：") + shown.groupName + QLatin1Char('\n') + QStringLiteral("网        址：")
-        + shown.address + QLatin1Char('\n') + QStringLiteral("网址名称：") + shown.name + QLatin1Char('\n')
-        + QStringLiteral("访问时间：") + shown.viewTime + QLatin1Char('\n') + QStringLiteral("访问次数：")
-        + shown.times;
+    return tr("组        别：") + shown.groupName + QLatin1Char('\n') + tr("网        址：") + shown.address
+        + QLatin1Char('\n') + tr("网址名称：") + shown.name + QLatin1Char('\n') + tr("访问时间：") + shown.viewTime
+        + QLatin1Char('\n') + tr("访问次数：") + shown.times;
 }

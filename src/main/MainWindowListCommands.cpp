@@ -43,7 +43,7 @@ void MainWindow::showListMenu(const QPoint &position)
 void MainWindow::updateMenus()
 {
     const QTreeWidgetItem *node = groupTree->currentItem();
-    const bool favourites = node && node->text(0) == FavouritesLabel;
+    const bool favourites = node && node->text(0) == favouritesLabel();
     const bool bin = isBinNode(node); // only its own commands
     const bool failing = bin || (node && node->data(0, NodeFailingRole).toBool()); // no group: no group commands
     for (QAction *item :
@@ -130,7 +130,7 @@ bool MainWindow::deleteSelectedAddress()
         &m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, selectedRowGroup());
     if (!showOutcome(outcome))
         return false;
-    Dialogs::show(this, outcome.message, QStringLiteral("删除"));
+    Dialogs::show(this, outcome.message, tr("删除"));
     return true;
 }
 

@@ -206,7 +206,7 @@ void MainWindow::reloadKeepingView(bool reportFailure)
                 tree.currentLabel = renamed;
             if (renamed.isEmpty())
                 list = ListPlace();
-            setCurrentGroup(renamed.isEmpty() ? RootLabel : renamed);
+            setCurrentGroup(renamed.isEmpty() ? rootLabel() : renamed);
         }
         loadRows(listedFilter());
     } catch (const AppError &error) {

@@ -47,20 +47,15 @@ void MainWindow::buildToolBar(QWidget *parent)
     toolBar->setFont(designFont(13));
     row->addWidget(toolBar);
 
-    translucencyButton =
-        addToolButton(QStringLiteral("透明"), QStringLiteral("使窗体变透明"), QStringLiteral("tb_alpha"), true, true);
-    stayOnTopButton =
-        addToolButton(QStringLiteral("置后"), QStringLiteral("把窗体置后"), QStringLiteral("tb_settop"), true, false);
-    visitByIpButton = addToolButton(QStringLiteral("IP"), QStringLiteral("以文字方式或以IP地址方式访问网址"),
+    translucencyButton = addToolButton(tr("透明"), tr("使窗体变透明"), QStringLiteral("tb_alpha"), true, true);
+    stayOnTopButton = addToolButton(tr("置后"), tr("把窗体置后"), QStringLiteral("tb_settop"), true, false);
+    visitByIpButton = addToolButton(QStringLiteral("IP"), tr("以文字方式或以IP地址方式访问网址"),
                                     QStringLiteral("tb_ip"), true, false);
-    favouritesButton = addToolButton(QStringLiteral("收藏夹"), QStringLiteral("直接跳到收藏夹"),
-                                     QStringLiteral("tb_favorites"), false, true);
-    importButton = addToolButton(QStringLiteral("导入"), QStringLiteral("从IE收藏夹导入"), QStringLiteral("tb_import"),
-                                 false, true);
-    helpButton =
-        addToolButton(QStringLiteral("帮助"), QStringLiteral("寻求帮助"), QStringLiteral("tb_help"), false, true);
-    exitButton =
-        addToolButton(QStringLiteral("退出"), QStringLiteral("退出软件"), QStringLiteral("tb_exit"), false, true);
+    favouritesButton =
+        addToolButton(tr("收藏夹", "tool button"), tr("直接跳到收藏夹"), QStringLiteral("tb_favorites"), false, true);
+    importButton = addToolButton(tr("导入"), tr("从IE收藏夹导入"), QStringLiteral("tb_import"), false, true);
+    helpButton = addToolButton(tr("帮助"), tr("寻求帮助"), QStringLiteral("tb_help"), false, true);
+    exitButton = addToolButton(tr("退出"), tr("退出软件"), QStringLiteral("tb_exit"), false, true);
 
     connect(translucencyButton, &QToolButton::clicked, this, &MainWindow::toggleTranslucency);
     connect(stayOnTopButton, &QToolButton::clicked, this, &MainWindow::toggleStayOnTop);
@@ -132,7 +127,7 @@ void MainWindow::openImportWindow()
 
 QString MainWindow::helpFailureText()
 {
-    return QStringLiteral("未能打开帮助页面：没有可以启动的浏览器。");
+    return tr("未能打开帮助页面：没有可以启动的浏览器。");
 }
 
 // The program makes room for the help page; when no browser starts, it comes back and
@@ -143,7 +138,7 @@ void MainWindow::showHelpPage()
     if (!m_openHelp || m_openHelp())
         return;
     setWindowState(windowState() & ~Qt::WindowMinimized);
-    Dialogs::show(this, helpFailureText(), QStringLiteral("提示"));
+    Dialogs::show(this, helpFailureText(), tr("提示"));
 }
 
 void MainWindow::exitFromToolBar()

@@ -41,7 +41,7 @@ void MainWindow::loadTree()
     groupTree->clear();
     m_favouritesNode = nullptr;
 
-    QTreeWidgetItem *root = makeNode(RootLabel, MainPictures::Computer, MainPictures::Computer);
+    QTreeWidgetItem *root = makeNode(rootLabel(), MainPictures::Computer, MainPictures::Computer);
     groupTree->addTopLevelItem(root);
     for (const GroupStore::Group &group : groups) {
         QTreeWidgetItem *node = makeNode(group.name, MainPictures::Binders, MainPictures::OpenFolder);
@@ -50,7 +50,7 @@ void MainWindow::loadTree()
     }
     addFailingNode(root);
     addBinNode(root);
-    m_favouritesNode = makeNode(FavouritesLabel, MainPictures::Crystal, MainPictures::OpenFolder);
+    m_favouritesNode = makeNode(favouritesLabel(), MainPictures::Crystal, MainPictures::OpenFolder);
     groupTree->addTopLevelItem(m_favouritesNode);
 }
 

@@ -43,7 +43,7 @@ void MainWindow::openAddress(const QString &address)
     if (visitByIpButton->isChecked()) {
         const QString byAddress = addressByIp(address);
         if (byAddress.isEmpty()) {
-            Dialogs::message(this, QStringLiteral("不在线！"));
+            Dialogs::message(this, tr("不在线！"));
             return;
         }
         target = AddressCommands::ByIpPrefix + byAddress;

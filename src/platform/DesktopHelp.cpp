@@ -1,6 +1,7 @@
 #include "platform/DesktopHelp.h"
 
 #include "platform/Browser.h"
+#include "platform/Language.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +10,9 @@
 
 QString DesktopHelp::helpFile()
 {
-    static const QString name = QStringLiteral("addresshelp.html");
+    // The page in the interface's language.
+    const QString name = Language::showsChineseTexts(Language::current()) ? QStringLiteral("addresshelp.html")
+                                                                          : QStringLiteral("addresshelp_en.html");
     const QStringList candidates = {
         QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vestrane/") + name,
         QStringLiteral(VESTRANE_HELP_DIR "/") + name,

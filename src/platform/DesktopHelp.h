@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The program's HTML help page: installed beside the program's data, or taken from the
-// source tree when the program runs from its build folder.
+// The program's HTML help page, in the interface's language: installed beside the
+// program's data, or taken from the source tree when the program runs from its build
+// folder.
 namespace DesktopHelp {
 
 QString helpFile();

@@ -49,7 +49,7 @@ QMessageBox::StandardButton recordedAnswer(QMessageBox::StandardButtons buttons,
 
 QString Dialogs::applicationTitle()
 {
-    return QStringLiteral("网址管理软件V1.0");
+    return tr("网址管理软件V1.0");
 }
 
 QMessageBox::StandardButton Dialogs::show(QWidget *parent, const QString &text, const QString &caption,
@@ -106,7 +106,7 @@ void Dialogs::failure(QWidget *parent)
 void Dialogs::failure(QWidget *parent, const AppError &error)
 {
     if (error.kind() == AppError::Kind::ReadOnly || error.kind() == AppError::Kind::Unreachable)
-        show(parent, error.message(), QStringLiteral("提示"));
+        show(parent, error.message(), tr("提示"));
     else
         failure(parent);
 }
@@ -175,8 +175,8 @@ void Dialogs::reportWithDetails(QWidget *parent, const QString &text, const QStr
     detailView->hide();
     layout->addWidget(detailView, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    QPushButton *more = buttons->addButton(QStringLiteral("详细信息"), QDialogButtonBox::ActionRole);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("确定"));
+    QPushButton *more = buttons->addButton(tr("详细信息"), QDialogButtonBox::ActionRole);
     more->setCheckable(true);
     more->setEnabled(!details.isEmpty());
     QObject::connect(more, &QPushButton::toggled, detailView, &QWidget::setVisible);
@@ -199,8 +199,8 @@ int Dialogs::choose(QWidget *parent, const QString &text, const QString &caption
     box.setLabelText(text);
     box.setComboBoxItems(choices);
     box.setComboBoxEditable(false);
-    box.setOkButtonText(QStringLiteral("确定"));
-    box.setCancelButtonText(QStringLiteral("取消"));
+    box.setOkButtonText(tr("确定"));
+    box.setCancelButtonText(tr("取消"));
     if (box.exec() != QDialog::Accepted)
         return -1;
     return int(choices.indexOf(box.textValue()));

@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
@@ -14,6 +15,8 @@
 // caption, buttons, icon) and answered at once without blocking.
 class Dialogs
 {
+    Q_DECLARE_TR_FUNCTIONS(Dialogs)
+
 public:
     struct Shown
     {

@@ -169,9 +169,9 @@ void CaptionWindow::setCloseButtonVisible(bool visible)
 
 void CaptionWindow::arrangeCaptionButtons()
 {
-    closeButton->setToolTip(QStringLiteral("关闭"));
-    minimiseButton->setToolTip(QStringLiteral("最小化"));
-    maximiseButton->setToolTip(QStringLiteral("最大化"));
+    closeButton->setToolTip(tr("关闭"));
+    minimiseButton->setToolTip(tr("最小化"));
+    maximiseButton->setToolTip(tr("最大化"));
     // The caption bar has no bevel: margin 1, top 1.
     const int margin = 1;
     const int top = 1;
@@ -313,10 +313,10 @@ void CaptionWindow::maximiseClicked()
     m_maximized = !m_maximized;
     if (m_maximized) {
         maximise();
-        maximiseButton->setToolTip(QStringLiteral("还原"));
+        maximiseButton->setToolTip(tr("还原"));
     } else {
         restore();
-        maximiseButton->setToolTip(QStringLiteral("最大化"));
+        maximiseButton->setToolTip(tr("最大化"));
     }
 }
 

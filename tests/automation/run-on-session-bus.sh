@@ -15,5 +15,8 @@ export XDG_RUNTIME_DIR="$root/runtime"
 export XDG_CONFIG_DIRS=/nonexistent-xdg-config
 export QT_QPA_PLATFORM=offscreen
 export VESTRANE_PRIVATE_BUS=1
+# The interface's Chinese texts, whatever the machine's locale.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS USERPROFILE BROWSER
 dbus-run-session -- "$@"

@@ -138,13 +138,13 @@ private Q_SLOTS:
             chooseRow(address, QStringLiteral("新闻"));
             QVERIFY(choose(controls(w).listDeleteAddressAction));
             Dialogs::clearRecorded();
-            clickNode(MainWindow::BinLabel);
+            clickNode(MainWindow::binLabel());
             QVERIFY(f->captions().contains(address));
             chooseRow(address, QStringLiteral("新闻"));
         };
         const auto binShown = [&] {
             return !controls(w)
-                        .groupTree->findItems(MainWindow::BinLabel, Qt::MatchExactly | Qt::MatchRecursive)
+                        .groupTree->findItems(MainWindow::binLabel(), Qt::MatchExactly | Qt::MatchRecursive)
                         .isEmpty();
         };
 
@@ -201,7 +201,7 @@ private Q_SLOTS:
             QVERIFY(chooseMenuItem(controls(w).treeMenu, controls(w).treeEmptyBinAction));
             QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, at);
             QCOMPARE(Dialogs::recorded().size(), 1);
-            QCOMPARE(Dialogs::recorded().first().caption, MainWindow::BinLabel);
+            QCOMPARE(Dialogs::recorded().first().caption, MainWindow::binLabel());
             QCOMPARE(RecycleBin::list(f->db()).size(), size_t(answer == QMessageBox::No ? 2 : 0));
         }
         QTRY_VERIFY(!binShown()); // the tree is built anew once the menus are closed
@@ -241,14 +241,14 @@ private Q_SLOTS:
         QCOMPARE(imageOf(1), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Crystal));
 
-        clickNode(MainWindow::FavouritesLabel);
+        clickNode(MainWindow::favouritesLabel());
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         chooseRow(shared, QStringLiteral("新闻"));
         QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
         QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
-        clickNode(MainWindow::FavouritesLabel);
+        clickNode(MainWindow::favouritesLabel());
         QCOMPARE(f->column(4), QStringList{"软件"});
     }
 
@@ -277,7 +277,7 @@ private Q_SLOTS:
         f->other().execute(QStringLiteral("DROP TRIGGER refuse"));
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        clickNode(MainWindow::FavouritesLabel);
+        clickNode(MainWindow::favouritesLabel());
         chooseRow(shared, QStringLiteral("新闻"));
         QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));

@@ -246,9 +246,9 @@ private Q_SLOTS:
             f->other(),
             {result("www.gone.com/a", LinkStatus::Broken, 404), result("www.fine.com", LinkStatus::Ok, 200)},
             checkedAt);
-        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", MainWindow::FailingLabel}), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", MainWindow::failingLabel()}), 1000);
 
-        clickNode(w, MainWindow::FailingLabel);
+        clickNode(w, MainWindow::failingLabel());
         QCOMPARE(f->captions(), QStringList{"www.gone.com/a"});
         QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->model()->index(0, 1)).center());
         QCOMPARE(
@@ -263,7 +263,7 @@ private Q_SLOTS:
         LinkStore::storeIcon(f->other(), QStringLiteral("www.fine.com:80"), png.data(), checkedAt);
         LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Ok, 200)}, checkedAt);
         QTRY_COMPARE_WITH_TIMEOUT(f->captions(), QStringList(), 1000);
-        QCOMPARE(w.currentGroup(), MainWindow::FailingLabel);
+        QCOMPARE(w.currentGroup(), MainWindow::failingLabel());
 
         clickNode(w, QStringLiteral("新闻"));
         const auto iconColour = [&](int row) {

@@ -94,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), expected);
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条%1记录").arg(expected.size()));
         QCOMPARE(w.currentGroup(), groupBefore);
-        QCOMPARE(controls(w).groupTree->currentItem()->text(0), MainWindow::RootLabel);
+        QCOMPARE(controls(w).groupTree->currentItem()->text(0), MainWindow::rootLabel());
         QCOMPARE(stored(), QStringList{text});
         QVERIFY(Dialogs::recorded().isEmpty());
     }

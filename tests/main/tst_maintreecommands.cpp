@@ -88,13 +88,13 @@ private:
     {
         MainWindow &w = *f->window;
         QStringList groups = childLabels(root());
-        groups.removeAll(MainWindow::BinLabel); // what the deletes kept
+        groups.removeAll(MainWindow::binLabel()); // what the deletes kept
         QCOMPARE(groups, GroupStore::groupNames(f->db()));
         QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
-        QCOMPARE(controls(w).groupTree->topLevelItem(1)->text(0), MainWindow::FavouritesLabel);
-        const AddressFilter filter = w.currentGroup() == MainWindow::RootLabel ? AddressFilter::all()
-            : w.currentGroup() == MainWindow::FavouritesLabel                  ? AddressFilter::favourites()
-                                                                               : AddressFilter::group(w.currentGroup());
+        QCOMPARE(controls(w).groupTree->topLevelItem(1)->text(0), MainWindow::favouritesLabel());
+        const AddressFilter filter = w.currentGroup() == MainWindow::rootLabel() ? AddressFilter::all()
+            : w.currentGroup() == MainWindow::favouritesLabel()                  ? AddressFilter::favourites()
+                                                                : AddressFilter::group(w.currentGroup());
         QStringList stored, storedGroups;
         for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
             stored << record.address;
@@ -163,12 +163,12 @@ private Q_SLOTS:
         // The left button lists without a menu.
         QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
                           controls(w).groupTree->visualItemRect(root()).center());
-        QCOMPARE(w.currentGroup(), MainWindow::RootLabel);
+        QCOMPARE(w.currentGroup(), MainWindow::rootLabel());
         QVERIFY(!controls(w).treeMenu->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
         QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
                           controls(w).groupTree->visualItemRect(w.favouritesNode()).center());
-        QCOMPARE(w.currentGroup(), MainWindow::FavouritesLabel);
+        QCOMPARE(w.currentGroup(), MainWindow::favouritesLabel());
         QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QTRY_VERIFY(!root()->isExpanded());
@@ -358,7 +358,7 @@ private Q_SLOTS:
         rightClick(node(QStringLiteral("软件")));
         QVERIFY(choose(controls(w).treeDeleteGroupAction));
         QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
-        QCOMPARE(w.currentGroup(), MainWindow::FavouritesLabel);
+        QCOMPARE(w.currentGroup(), MainWindow::favouritesLabel());
         expectScreenMatchesDatabase();
     }
 
@@ -379,8 +379,8 @@ private Q_SLOTS:
 
     void deleteOnTheRootOrTheFavouritesChangesNothing()
     {
-        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), MainWindow::RootLabel);
-        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), MainWindow::FavouritesLabel);
+        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), MainWindow::rootLabel());
+        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), MainWindow::favouritesLabel());
         MainWindow &w = f->openShown();
         rightClick(root());
         QVERIFY(choose(controls(w).treeDeleteGroupAction));
@@ -479,8 +479,8 @@ private Q_SLOTS:
         QCOMPARE(f->column(1), (QStringList{QStringLiteral("好网页"), QStringLiteral("坏"), QStringLiteral("搬")}));
 
         // The check's results bring the node of the failing addresses, which is no group.
-        QTRY_VERIFY_WITH_TIMEOUT(node(MainWindow::FailingLabel), 1000);
-        rightClick(node(MainWindow::FailingLabel));
+        QTRY_VERIFY_WITH_TIMEOUT(node(MainWindow::failingLabel()), 1000);
+        rightClick(node(MainWindow::failingLabel()));
         QVERIFY(!controls(w).treeMenu->isVisible());
         QCOMPARE(f->captions(), QStringList{site + QStringLiteral("/gone")});
     }

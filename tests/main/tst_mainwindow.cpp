@@ -3,8 +3,10 @@
 #include "TestEnv.h"
 
 #include "data/SettingsStore.h"
+#include "platform/Language.h"
 
 #include <QComboBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -298,6 +300,40 @@ private Q_SLOTS:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(w.pos(), centred);
+    }
+
+    // The interface speaks the locale's language: English under an English locale, the
+    // Chinese texts with Qt's Chinese buttons under a Chinese or the plain C locale.
+    void speaksTheLocalesLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        // The window title, the help button, the tree menu's first item, the status bar's
+        // count, the help failure's caption and the OK button of a box.
+        QTest::addColumn<QStringList>("texts");
+        const QStringList chinese{"网址管理软件V1.0", "帮助", "添加网址", "共条3记录", "提示", "确定"};
+        QTest::newRow("English")
+            << "en_US.UTF-8"
+            << QStringList{"Web Address Manager V1.0", "Help", "Add Address", "3 addresses", "Notice", "OK"};
+        QTest::newRow("Chinese") << "zh_CN.UTF-8" << chinese;
+        QTest::newRow("C") << "C.UTF-8" << chinese;
+    }
+    void speaksTheLocalesLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, texts);
+        QVERIFY(Language::install(locale));
+        const auto restore = qScopeGuard([] { Language::uninstall(); });
+        MainWindow &w = f->open();
+        w.setHelpOpener([] { return false; });
+        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        const auto box = Dialogs::makeBox(&w, QStringLiteral("x"), Dialogs::recorded().value(0).caption);
+        const QStringList shown{w.windowTitle(),
+                                controls(w).helpButton->text(),
+                                controls(w).treeAddAddressAction->text(),
+                                w.statusPanelText(2),
+                                box->windowTitle(),
+                                box->button(QMessageBox::Ok)->text()};
+        QCOMPARE(shown, texts);
     }
 
     void splitterFoldsANarrowPane()

@@ -5,16 +5,105 @@
 #include "platform/Browser.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
+#include "platform/Language.h"
 #include "platform/QtTranslations.h"
 #include "data/AppError.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTranslator>
+#include <QXmlStreamReader>
+
+namespace {
+
+// One message of a catalogue: its context, source text and disambiguation, and whether
+// each of its translations (one per plural form) is filled in.
+struct CatalogueEntry
+{
+    QString key;
+    bool finished = false;
+};
+
+QList<CatalogueEntry> readCatalogue(const QString &file)
+{
+    QFile ts(file);
+    if (!ts.open(QIODevice::ReadOnly))
+        return {};
+    QList<CatalogueEntry> entries;
+    QXmlStreamReader xml(&ts);
+    QString context, source, comment;
+    bool finished = true;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        const auto name = xml.name();
+        if (xml.isStartElement() && name == QLatin1String("name"))
+            context = xml.readElementText();
+        else if (xml.isStartElement() && name == QLatin1String("message")) {
+            source.clear();
+            comment.clear();
+            finished = true;
+        } else if (xml.isStartElement() && name == QLatin1String("source"))
+            source = xml.readElementText();
+        else if (xml.isStartElement() && name == QLatin1String("comment"))
+            comment = xml.readElementText();
+        else if (xml.isStartElement() && name == QLatin1String("translation")) {
+            // An attribute type marks it unfinished, obsolete or vanished.
+            finished = !xml.attributes().hasAttribute(QLatin1String("type"));
+            if (!xml.attributes().hasAttribute(QLatin1String("numerus")))
+                finished = finished && !xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().isEmpty();
+        } else if (xml.isStartElement() && name == QLatin1String("numerusform"))
+            finished = finished && !xml.readElementText().isEmpty();
+        else if (xml.isEndElement() && name == QLatin1String("message"))
+            entries.append({context + QLatin1Char('|') + source + QLatin1Char('|') + comment, finished});
+    }
+    return entries;
+}
+
+QStringList translatedFolders()
+{
+    return QStringLiteral(VESTRANE_TRANSLATED_FOLDERS).split(QLatin1Char(','));
+}
+
+// The string literals of C++ source code, each with the code just before it (comments
+// left out, each literal in it written as "").
+QList<QPair<QString, QString>> stringLiterals(const QString &code)
+{
+    QList<QPair<QString, QString>> literals;
+    QString before;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (code.mid(i, 2) == QLatin1String("//")) {
+            i = code.indexOf(QLatin1Char('\n'), i);
+            if (i < 0)
+                break;
+        } else if (code.mid(i, 2) == QLatin1String("/*")) {
+            i = code.indexOf(QLatin1String("*/"), i + 2) + 1;
+            if (i <= 0)
+                break;
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            qsizetype end = i + 1;
+            while (end < code.size() && code.at(end) != c)
+                end += code.at(end) == QLatin1Char('\\') ? 2 : 1;
+            if (c == QLatin1Char('"'))
+                literals.append({code.mid(i + 1, end - i - 1), before.right(60)});
+            before += QStringLiteral("\"\"");
+            i = end;
+        } else
+            before += c;
+    }
+    return literals;
+}
+
+} // namespace
 
 class TestDialogs : public QObject
 {
@@ -22,7 +111,7 @@ class TestDialogs : public QObject
 
 private Q_SLOTS:
     // As the program does at start.
-    void initTestCase() { QVERIFY2(QtTranslations::install(), QtTranslations::Catalogue); }
+    void initTestCase() { QVERIFY2(Language::install(QStringLiteral("zh_CN.UTF-8")), QtTranslations::Catalogue); }
 
     // Qt's own texts read as Qt's Chinese catalogue gives them: the standard buttons of a
     // box (`button`), and the labels (`child`) and the Open button of the file dialog.
@@ -74,6 +163,113 @@ private Q_SLOTS:
         QCOMPARE(shown, expected);
     }
 
+    // The locale of messages is read as the C library reads it, and only a Chinese or
+    // a plain locale keeps the Chinese texts.
+    void languageFollowsTheLocale_data()
+    {
+        QTest::addColumn<QStringList>("variables"); // LC_ALL, LC_MESSAGES, LANG, LANGUAGE
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("chinese");
+        QTest::newRow("none set") << QStringList{"", "", "", ""} << "" << true;
+        QTest::newRow("LANG English") << QStringList{"", "", "en_US.UTF-8", ""} << "en_US.UTF-8" << false;
+        QTest::newRow("LANG Chinese") << QStringList{"", "", "zh_CN.UTF-8", ""} << "zh_CN.UTF-8" << true;
+        QTest::newRow("LANG Taiwan") << QStringList{"", "", "zh_TW.Big5", ""} << "zh_TW.Big5" << true;
+        QTest::newRow("LANG German") << QStringList{"", "", "de_DE@euro", ""} << "de_DE@euro" << false;
+        QTest::newRow("LC_MESSAGES over LANG")
+            << QStringList{"", "en_GB.UTF-8", "zh_CN.UTF-8", ""} << "en_GB.UTF-8" << false;
+        QTest::newRow("LC_ALL over all") << QStringList{"C.UTF-8", "en_GB.UTF-8", "en_US.UTF-8", ""} << "C.UTF-8"
+                                         << true;
+        QTest::newRow("POSIX") << QStringList{"POSIX", "", "", ""} << "POSIX" << true;
+        QTest::newRow("LANGUAGE over LANG") << QStringList{"", "", "zh_CN.UTF-8", "en:zh"} << "en" << false;
+        QTest::newRow("LANGUAGE not under C") << QStringList{"C", "", "", "en"} << "C" << true;
+    }
+    void languageFollowsTheLocale()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, locale);
+        QFETCH(bool, chinese);
+        const QList<QByteArray> names{"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+        QList<QByteArray> saved;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            saved << qgetenv(names[i]);
+            qputenv(names[i], variables[i].toUtf8());
+        }
+        const auto restore = qScopeGuard([&] {
+            for (qsizetype i = 0; i < names.size(); ++i)
+                qputenv(names[i], saved[i]);
+        });
+        QCOMPARE(Language::messagesLocaleName(), locale);
+        QCOMPARE(Language::showsChineseTexts(locale), chinese);
+    }
+
+    // Every text that lupdate finds in the translated folders is in the committed catalogue
+    // and translated, and the catalogue holds nothing else.
+    void catalogueHoldsEveryText()
+    {
+        QTemporaryDir dir;
+        const QString found = dir.filePath(QStringLiteral("found.ts"));
+        QStringList arguments{QStringLiteral("-I"), QStringLiteral(VESTRANE_SOURCE_DIR "/src"),
+                              QStringLiteral("-locations"), QStringLiteral("none")};
+        for (const QString &folder : translatedFolders())
+            arguments << QStringLiteral(VESTRANE_SOURCE_DIR "/src/") + folder;
+        arguments << QStringLiteral("-ts") << found;
+        QProcess lupdate;
+        lupdate.start(QStringLiteral(VESTRANE_LUPDATE), arguments);
+        QVERIFY(lupdate.waitForFinished(60000));
+        QCOMPARE(lupdate.exitCode(), 0);
+
+        QSet<QString> foundKeys;
+        for (const CatalogueEntry &entry : readCatalogue(found))
+            foundKeys.insert(entry.key);
+        QVERIFY(foundKeys.size() > 50);
+        QStringList problems;
+        QSet<QString> committedKeys;
+        for (const CatalogueEntry &entry :
+             readCatalogue(QStringLiteral(VESTRANE_SOURCE_DIR "/translations/vestrane_en.ts"))) {
+            committedKeys.insert(entry.key);
+            if (!foundKeys.contains(entry.key))
+                problems << QStringLiteral("no longer in the code: ") + entry.key;
+            else if (!entry.finished)
+                problems << QStringLiteral("not translated: ") + entry.key;
+        }
+        for (const QString &key : std::as_const(foundKeys)) {
+            if (!committedKeys.contains(key))
+                problems << QStringLiteral("missing: ") + key;
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // No Chinese text in the code of a translated folder escapes translation: each is the
+    // text of a tr() or translate() call, or kept as written on purpose (the list below).
+    void chineseTextsGoThroughTranslation_data()
+    {
+        QTest::addColumn<QString>("folder");
+        for (const QString &folder : translatedFolders())
+            QTest::newRow(qPrintable(folder)) << folder;
+    }
+    void chineseTextsGoThroughTranslation()
+    {
+        QFETCH(QString, folder);
+        // Texts that are data, not interface: names stored in the library.
+        static const QStringList keptAsWritten{};
+        static const QRegularExpression chinese(
+            QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        static const QRegularExpression translationCall(QStringLiteral("(\\btr\\(|\\btranslate\\(\\s*\"\"\\s*,)\\s*$"));
+        QStringList untranslated;
+        QDirIterator files(QStringLiteral(VESTRANE_SOURCE_DIR "/src/") + folder,
+                           {QStringLiteral("*.cpp"), QStringLiteral("*.h")});
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            for (const auto &[literal, before] : stringLiterals(QString::fromUtf8(file.readAll()))) {
+                if (literal.contains(chinese) && !keptAsWritten.contains(literal)
+                    && !translationCall.match(before).hasMatch())
+                    untranslated << file.fileName().section(QLatin1Char('/'), -1) + QStringLiteral(": ") + literal;
+            }
+        }
+        QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(QLatin1Char('\n'))));
+    }
+
     // The window title is the caption alone, and even a box with a short text is wide
     // enough for the caption beside the window manager's icon and buttons.
     void boxKeepsItsCaption_data()
@@ -97,15 +293,30 @@ private Q_SLOTS:
         QVERIFY2(box->width() >= captionText + 80, qPrintable(QString::number(box->width())));
     }
 
+    // The page in the interface's language.
+    void helpOpensInTheBrowser_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Chinese") << "zh_CN.UTF-8"
+                                 << "/addresshelp.html";
+        QTest::newRow("English") << "en_GB.UTF-8"
+                                 << "/addresshelp_en.html";
+    }
     void helpOpensInTheBrowser()
     {
+        QFETCH(QString, locale);
+        QFETCH(QString, page);
+        Language::install(locale);
+        const auto restore = qScopeGuard([] { Language::install(QStringLiteral("zh_CN.UTF-8")); });
         TestEnv env;
         env.installRecordingBrowser();
         QVERIFY(DesktopHelp::open());
         const QStringList calls = env.waitForBrowserCalls(1);
         QCOMPARE(calls.size(), 1);
         QVERIFY2(calls.first().startsWith(QLatin1String("file:///")), qPrintable(calls.first()));
-        QVERIFY(calls.first().endsWith(QLatin1String("/addresshelp.html")));
+        QVERIFY2(calls.first().endsWith(page), qPrintable(calls.first()));
+        QVERIFY(QFile::exists(DesktopHelp::helpFile()));
     }
 
     // The browser gets the target as a web address, never as one of its options, and

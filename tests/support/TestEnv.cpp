@@ -32,6 +32,10 @@ TestEnv::TestEnv()
     qputenv("XDG_CONFIG_DIRS", QByteArray("/nonexistent-xdg-config"));
     qunsetenv("USERPROFILE");
     qunsetenv("BROWSER");
+    // The programs a test starts show the interface's Chinese texts, whatever the
+    // machine's locale; a test of the English texts installs them itself.
+    qputenv("LC_ALL", "C.UTF-8");
+    qunsetenv("LANGUAGE");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (QCoreApplication::instance())
