@@ -1011,7 +1011,7 @@
     <message>
         <location line="+40"/>
         <source>本机默认套接字</source>
-        <translation>the default local socket</translation>
+        <translation>(local socket)</translation>
     </message>
     <message>
         <location line="+1"/>
