@@ -16,7 +16,6 @@ namespace JetMerge {
 // A stored group name, the same in every language, so that a second merge finds it.
 inline const QString UngroupedName = QStringLiteral("未分组");
 
-
 struct Result
 {
     int groupsCreated = 0;
