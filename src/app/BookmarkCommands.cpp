@@ -40,9 +40,10 @@ ExportScope exportScope(DbConnection &db, const QString &group)
         return ExportScope::all();
     if (GroupStore::groupNoOf(db, group))
         return ExportScope::group(group);
-    if (group == QStringLiteral("收藏夹"))
+    if (group == QStringLiteral("收藏夹")) // a switch's value: the same in every language
+
         return ExportScope::favourites();
-    throw AppError(QStringLiteral("组别不存在：%1").arg(group));
+    throw AppError(QCoreApplication::translate("BookmarkCommands", "组别不存在：%1").arg(group));
 }
 
 // The command's one line of result; a line that cannot be written fails the command.
@@ -51,7 +52,9 @@ int printResult(FILE *stream, const QString &line)
     if (printLine(stream, line))
         return 0;
     const int error = errno;
-    printLine(stderr, QStringLiteral("vestrane: 无法写出结果（%1）").arg(QString::fromLocal8Bit(std::strerror(error))));
+    printLine(stderr,
+              QCoreApplication::translate("BookmarkCommands", "vestrane: 无法写出结果（%1）")
+                  .arg(QString::fromLocal8Bit(std::strerror(error))));
     return 1;
 }
 
@@ -66,7 +69,8 @@ int runCommand(const StartOptions &options)
         return printResult(stdout, report.summary());
     }
     const int written = ExportService::exportTo(db, options.file, exportScope(db, options.group));
-    return printResult(isStandardOutput(options.file) ? stderr : stdout, QStringLiteral("导出 %1 条").arg(written));
+    return printResult(isStandardOutput(options.file) ? stderr : stdout,
+                       QCoreApplication::translate("BookmarkCommands", "导出 %n 条", nullptr, written));
 }
 
 } // namespace

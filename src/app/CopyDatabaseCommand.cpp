@@ -40,7 +40,9 @@ int CopyDatabaseCommand::run(int &argc, char **argv, const QString &target)
         const QString location = targetLocation(target);
         if (ServerAddress::isServerUri(location))
             // Says what is wrong with a malformed URI, naming it as the command line's.
-            ServerAddress::parse(location, QStringLiteral("命令行 --copy-database 的目标 TO"));
+            ServerAddress::parse(
+                location, QCoreApplication::translate("CopyDatabaseCommand", "命令行 --copy-database 的目标 TO"));
+
         DbConnection to(QStringLiteral("copy-to"));
         to.setDatabaseFile(location);
         const DatabaseCopy::Result result = DatabaseCopy::copy(from, to);

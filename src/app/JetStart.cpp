@@ -19,10 +19,11 @@ void offerJetConversion(DbConnection &connection)
     JetConversion::removeLeftovers(file);
     if (!JetFile::isJetFile(file))
         return;
-    const QString question = QStringLiteral("%1 是旧版（Jet）数据文件。转换为本程序的格式吗？原文件将保留为 %2。")
-                                 .arg(QFileInfo(file).fileName(), QFileInfo(JetFile::keptName(file)).fileName());
-    if (Dialogs::show(nullptr, question, QStringLiteral("提示"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
-                      QMessageBox::Question)
+    const QString question =
+        QCoreApplication::translate("JetStart", "%1 是旧版（Jet）数据文件。转换为本程序的格式吗？原文件将保留为 %2。")
+            .arg(QFileInfo(file).fileName(), QFileInfo(JetFile::keptName(file)).fileName());
+    if (Dialogs::show(nullptr, question, QCoreApplication::translate("JetStart", "提示"),
+                      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, QMessageBox::Question)
         != QMessageBox::Yes)
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -34,5 +35,5 @@ void offerJetConversion(DbConnection &connection)
     }
     QGuiApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
-        Dialogs::errorReport(nullptr, failure + QStringLiteral("。原文件未作任何改动。"));
+        Dialogs::errorReport(nullptr, QCoreApplication::translate("JetStart", "%1。原文件未作任何改动。").arg(failure));
 }

@@ -159,7 +159,9 @@ int runVestrane(int argc, char **argv)
     QTimer::singleShot(0, &mainWindow, [&sharedConnection] { dropExpiredDeletions(sharedConnection.connection()); });
     if (!backupFailure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(backupFailure));
-        QTimer::singleShot(0, &mainWindow, [&] { Dialogs::show(&mainWindow, backupFailure, QStringLiteral("提示")); });
+        QTimer::singleShot(0, &mainWindow, [&] {
+            Dialogs::show(&mainWindow, backupFailure, QCoreApplication::translate("Startup", "提示"));
+        });
     }
     auto editor = std::make_unique<AddressEditor>(&mainWindow);
     editor->setHistory(&sharedConnection.history());

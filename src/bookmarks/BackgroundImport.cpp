@@ -31,7 +31,7 @@ void BackgroundImport::startStore(ImportPlan plan)
     start([this](DbConnection &db, const ImportService::Progress &progress) {
         StepScope scope;
         scope.keysOnly = true;
-        m_steps.record(db, QStringLiteral("导入书签"), scope, [&] {
+        m_steps.record(db, tr("导入书签"), scope, [&] {
             m_report = ImportService::store(db, m_plan, progress);
             return true;
         });

@@ -2,6 +2,8 @@
 
 #include "data/TrimUrl.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // Schemes whose addresses are no page of the web: scripts, the browser's own pages and
@@ -44,5 +46,6 @@ void BookmarkSet::add(Bookmark &&bookmark)
         bookmarks.push_back(std::move(bookmark));
         return;
     }
-    notWeb.push_back(SkippedEntry{groupOf(bookmark), bookmark.title, bookmark.url, QStringLiteral("不是网址")});
+    notWeb.push_back(SkippedEntry{groupOf(bookmark), bookmark.title, bookmark.url,
+                                  QCoreApplication::translate("BookmarkSet", "不是网址")});
 }

@@ -63,7 +63,9 @@ inline void stopIfCancelled(const ReadCancel &cancel)
 }
 
 namespace BookmarkRoots {
-// Shown names of the browsers' root folders.
+// Shown names of the browsers' root folders. They begin the names of the groups an import
+// stores, and stay the same in every language so that a second import finds them.
+
 inline const QString firefoxToolbar = QStringLiteral("书签工具栏");
 inline const QString firefoxMenu = QStringLiteral("书签菜单");
 inline const QString otherBookmarks = QStringLiteral("其他书签");

@@ -5,6 +5,7 @@
 #include "bookmarks/NetscapeReader.h"
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -29,19 +30,20 @@ void openRegular(QFile &in, const QString &file)
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
-            throw AppError(QStringLiteral("文件不存在：%1").arg(file));
-        throw AppError(
-            QStringLiteral("无法打开文件：%1（%2）").arg(file, QString::fromLocal8Bit(std::strerror(error))));
+            throw AppError(QCoreApplication::translate("BookmarkFile", "文件不存在：%1").arg(file));
+        throw AppError(QCoreApplication::translate("BookmarkFile", "无法打开文件：%1（%2）")
+                           .arg(file, QString::fromLocal8Bit(std::strerror(error))));
     }
     struct stat status
     {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        throw AppError(QStringLiteral("不是普通文件：%1").arg(file));
+        throw AppError(QCoreApplication::translate("BookmarkFile", "不是普通文件：%1").arg(file));
     }
     if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw AppError(QStringLiteral("无法打开文件：%1（%2）").arg(file, in.errorString()));
+        throw AppError(
+            QCoreApplication::translate("BookmarkFile", "无法打开文件：%1（%2）").arg(file, in.errorString()));
     }
 }
 
@@ -58,7 +60,8 @@ QByteArray readRest(QFile &in, QByteArray bytes, const ReadCancel &cancel)
         bytes += chunk;
     }
     if (in.error() != QFileDevice::NoError)
-        throw AppError(QStringLiteral("无法读取文件：%1（%2）").arg(in.fileName(), in.errorString()));
+        throw AppError(
+            QCoreApplication::translate("BookmarkFile", "无法读取文件：%1（%2）").arg(in.fileName(), in.errorString()));
     return bytes;
 }
 
@@ -103,5 +106,5 @@ BookmarkSet BookmarkFile::read(const QString &file, const ReadCancel &cancel, co
         return NetscapeReader::read(readRest(in, head, cancel), named(QFileInfo(file).fileName()), cancel);
     case Kind::Unknown: break;
     }
-    throw AppError(QStringLiteral("不是书签文件：%1").arg(file));
+    throw AppError(QCoreApplication::translate("BookmarkFile", "不是书签文件：%1").arg(file));
 }

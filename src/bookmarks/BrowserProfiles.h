@@ -2,6 +2,7 @@
 
 #include "bookmarks/Bookmark.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <vector>
 
@@ -15,8 +16,10 @@ struct BrowserProfile
 
     QString label() const
     {
-        const QString text = browser + QStringLiteral(" – ") + profileName;
-        return packaging.isEmpty() ? text : text + QStringLiteral("（%1）").arg(packaging);
+        if (packaging.isEmpty())
+            return QStringLiteral("%1 – %2").arg(browser, profileName);
+        return QCoreApplication::translate("BrowserProfile", "%1 – %2（%3）", "browser – profile (packaging)")
+            .arg(browser, profileName, packaging);
     }
 };
 

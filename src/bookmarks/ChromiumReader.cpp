@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -133,9 +134,10 @@ BookmarkSet ChromiumReader::read(const QByteArray &json, const QString &sourceNa
     stopIfCancelled(cancel);
     const QJsonObject roots = document.object().value(QLatin1String("roots")).toObject();
     if (error.error != QJsonParseError::NoError || roots.isEmpty())
-        throw AppError(
-            QStringLiteral("不是浏览器的书签文件：%1")
-                .arg(error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("没有 roots")));
+        throw AppError(QCoreApplication::translate("ChromiumReader", "不是浏览器的书签文件：%1")
+                           .arg(error.error != QJsonParseError::NoError
+                                    ? error.errorString()
+                                    : QCoreApplication::translate("ChromiumReader", "没有 roots")));
 
     BookmarkSet set;
     set.sourceName = sourceName;

@@ -4,6 +4,7 @@
 #include "data/AppError.h"
 #include "data/Dates.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
@@ -69,7 +70,8 @@ bool writeAll(QFileDevice &out, const QByteArray &bytes, QString *reason)
     while (done < bytes.size()) {
         const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0) {
-            *reason = out.error() != QFileDevice::NoError ? out.errorString() : QStringLiteral("写入中断");
+            *reason = out.error() != QFileDevice::NoError ? out.errorString()
+                                                          : QCoreApplication::translate("ExportService", "写入中断");
             return false;
         }
         done += n;
@@ -228,7 +230,9 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
     Dates::LocalTimes clock;
     int written = 0;
     if (scope.kind == ExportScope::Kind::Favourites) {
+        // The name the command line takes for the favourites, in every language.
         ExportFolder &favourites = top.child(QStringLiteral("收藏夹"));
+
         ExportRows::forEach(db, scope, [&](const ExportRow &row) {
             favourites.links.push_back(
                 {row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
@@ -264,6 +268,6 @@ int ExportService::exportTo(DbConnection &db, const QString &file, const ExportS
     QString reason;
     const bool written = isSpecialFile(file) ? writeDirectly(file, bytes, &reason) : replaceWhole(file, bytes, &reason);
     if (!written)
-        throw AppError(QStringLiteral("无法写入文件：%1（%2）").arg(file, reason));
+        throw AppError(QCoreApplication::translate("ExportService", "无法写入文件：%1（%2）").arg(file, reason));
     return count;
 }

@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
@@ -43,7 +44,7 @@ void requireRegularFile(const QString &file)
 {
     const QFileInfo info(file);
     if (info.exists() && !info.isFile())
-        throw AppError(QStringLiteral("不是普通文件：%1").arg(file));
+        throw AppError(QCoreApplication::translate("FirefoxReader", "不是普通文件：%1").arg(file));
 }
 
 // The statements below read moz_bookmarks and moz_places. In a hostile file either
@@ -54,16 +55,19 @@ void requireRealTables(QSqlDatabase &db)
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('view', 'trigger') "
                                    "OR name IN ('moz_bookmarks', 'moz_places')")))
-        throw AppError(QStringLiteral("不是 Firefox 的书签数据库：%1").arg(query.lastError().text()));
+        throw AppError(QCoreApplication::translate("FirefoxReader", "不是 Firefox 的书签数据库：%1")
+                           .arg(query.lastError().text()));
     int tables = 0;
     while (query.next()) {
         if (query.value(0).toString() != QLatin1String("table"))
             throw AppError(
-                QStringLiteral("不是 Firefox 的书签数据库：含有视图或触发器“%1”").arg(query.value(1).toString()));
+                QCoreApplication::translate("FirefoxReader", "不是 Firefox 的书签数据库：含有视图或触发器“%1”")
+                    .arg(query.value(1).toString()));
         ++tables;
     }
     if (tables != 2)
-        throw AppError(QStringLiteral("不是 Firefox 的书签数据库：缺少 moz_bookmarks 或 moz_places 表"));
+        throw AppError(QCoreApplication::translate("FirefoxReader",
+                                                   "不是 Firefox 的书签数据库：缺少 moz_bookmarks 或 moz_places 表"));
 }
 
 QString copyWithWal(const QString &placesFile, const QTemporaryDir &dir)
@@ -72,10 +76,10 @@ QString copyWithWal(const QString &placesFile, const QTemporaryDir &dir)
     requireRegularFile(placesFile + QStringLiteral("-wal"));
     QString copy = dir.filePath(QStringLiteral("places.sqlite"));
     if (!QFile::copy(placesFile, copy))
-        throw AppError(QStringLiteral("无法读取文件：%1").arg(placesFile));
+        throw AppError(QCoreApplication::translate("FirefoxReader", "无法读取文件：%1").arg(placesFile));
     const QString wal = placesFile + QStringLiteral("-wal");
     if (QFile::exists(wal) && !QFile::copy(wal, copy + QStringLiteral("-wal")))
-        throw AppError(QStringLiteral("无法读取文件：%1").arg(wal));
+        throw AppError(QCoreApplication::translate("FirefoxReader", "无法读取文件：%1").arg(wal));
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     return copy;
 }
@@ -91,7 +95,8 @@ public:
         if (!query.exec(QStringLiteral(
                 "SELECT b.id, b.parent, b.type, b.title, p.url, b.dateAdded, p.last_visit_date "
                 "FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position, b.id")))
-            throw AppError(QStringLiteral("不是 Firefox 的书签数据库：%1").arg(query.lastError().text()));
+            throw AppError(QCoreApplication::translate("FirefoxReader", "不是 Firefox 的书签数据库：%1")
+                               .arg(query.lastError().text()));
         std::vector<std::pair<qint64, qint64>> links;
         while (query.next()) {
             if (links.size() % cancelStep == 0)
@@ -206,7 +211,7 @@ BookmarkSet FirefoxReader::read(const QString &placesFile, const QString &source
 {
     QTemporaryDir dir;
     if (!dir.isValid())
-        throw AppError(QStringLiteral("无法创建临时文件夹"));
+        throw AppError(QCoreApplication::translate("FirefoxReader", "无法创建临时文件夹"));
     const QString copy = copyWithWal(placesFile, dir);
 
     BookmarkSet set;

@@ -7,10 +7,9 @@
 #include "data/ImportWriter.h"
 #include "data/TrimUrl.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
-
-#include <tuple>
 
 namespace {
 
@@ -32,7 +31,17 @@ void report(const ImportService::Progress &progress, qsizetype done, qsizetype t
 
 QString storedHint(const QString &group)
 {
-    return QStringLiteral("已存在于组别“%1”").arg(group);
+    return QCoreApplication::translate("ImportService", "已存在于组别“%1”").arg(group);
+}
+
+QString duplicateReason(const QString &hint)
+{
+    return QCoreApplication::translate("ImportService", "重复：%1").arg(hint);
+}
+
+QString uncheckedReason()
+{
+    return QCoreApplication::translate("ImportService", "未选中");
 }
 
 // The keys stored in each group.
@@ -75,7 +84,8 @@ ImportPlan ImportService::plan(DbConnection &db, BookmarkSet &&set, const Progre
             row.duplicateHint = storedHint(row.group);
         } else if (seen[row.group].contains(key)) {
             row.duplicate = true;
-            row.duplicateHint = QStringLiteral("与本次导入中组别“%1”的另一条书签相同").arg(row.group);
+            row.duplicateHint =
+                QCoreApplication::translate("ImportService", "与本次导入中组别“%1”的另一条书签相同").arg(row.group);
         } else {
             seen[row.group].insert(key);
         }
@@ -106,7 +116,7 @@ ImportReport ImportService::store(DbConnection &db, const ImportPlan &plan, cons
         // again under the writer's lock. A duplicate the user checked is stored as asked.
         if (row.checked && !row.duplicate && writer.isStored(row.group, row.address)) {
             ++result.duplicates;
-            result.skipped.push_back({row.group, row.title, row.url, QStringLiteral("重复：") + storedHint(row.group)});
+            result.skipped.push_back({row.group, row.title, row.url, duplicateReason(storedHint(row.group))});
         } else if (row.checked) {
             bool created = false;
             const int groupNo = writer.groupNo(row.group, &created);
@@ -115,10 +125,10 @@ ImportReport ImportService::store(DbConnection &db, const ImportPlan &plan, cons
             result.groupsCreated += created ? 1 : 0;
         } else if (row.duplicate) {
             ++result.duplicates;
-            result.skipped.push_back({row.group, row.title, row.url, QStringLiteral("重复：") + row.duplicateHint});
+            result.skipped.push_back({row.group, row.title, row.url, duplicateReason(row.duplicateHint)});
         } else {
             ++result.unchecked;
-            result.skipped.push_back({row.group, row.title, row.url, QStringLiteral("未选中")});
+            result.skipped.push_back({row.group, row.title, row.url, uncheckedReason()});
         }
         report(progress, ++done, total);
     }
@@ -134,23 +144,37 @@ ImportReport ImportService::importFile(DbConnection &db, const QString &file)
 
 namespace {
 
-// Each count the report gives: its label, its value and its unit; the rare ones only when
-// they are not zero.
-std::vector<std::tuple<QString, int, QString>> reportCounts(const ImportReport &report)
+// Each count the report gives, worded for the one-line summary and for a line of its own;
+// the rare ones only when they are not zero.
+struct CountText
 {
-    std::vector<std::tuple<QString, int, QString>> counts = {
-        {QStringLiteral("导入"), report.imported, QStringLiteral("条")},
-        {QStringLiteral("重复跳过"), report.duplicates, QStringLiteral("条")},
-        {QStringLiteral("未选中"), report.unchecked, QStringLiteral("条")},
-        {QStringLiteral("非网址"), report.notWeb, QStringLiteral("条")},
-        {QStringLiteral("新建组别"), report.groupsCreated, QStringLiteral("个")},
-        {QStringLiteral("空文件夹"), report.emptyFolders, QStringLiteral("个")},
+    QString inSummary;
+    QString onLine;
+};
+
+std::vector<CountText> reportCounts(const ImportReport &report)
+{
+    std::vector<CountText> counts = {
+        {ImportReport::tr("导入 %n 条", nullptr, report.imported),
+         ImportReport::tr("导入：%n 条", nullptr, report.imported)},
+        {ImportReport::tr("重复跳过 %n 条", nullptr, report.duplicates),
+         ImportReport::tr("重复跳过：%n 条", nullptr, report.duplicates)},
+        {ImportReport::tr("未选中 %n 条", nullptr, report.unchecked),
+         ImportReport::tr("未选中：%n 条", nullptr, report.unchecked)},
+        {ImportReport::tr("非网址 %n 条", nullptr, report.notWeb),
+         ImportReport::tr("非网址：%n 条", nullptr, report.notWeb)},
+        {ImportReport::tr("新建组别 %n 个", nullptr, report.groupsCreated),
+         ImportReport::tr("新建组别：%n 个", nullptr, report.groupsCreated)},
+        {ImportReport::tr("空文件夹 %n 个", nullptr, report.emptyFolders),
+         ImportReport::tr("空文件夹：%n 个", nullptr, report.emptyFolders)},
     };
     if (report.tooDeep > 0)
-        counts.emplace_back(QStringLiteral("超过 %1 层文件夹未导入").arg(maxFolderDepth), report.tooDeep,
-                            QStringLiteral("条"));
+        counts.push_back(
+            {ImportReport::tr("超过 %1 层文件夹未导入 %n 条", nullptr, report.tooDeep).arg(maxFolderDepth),
+             ImportReport::tr("超过 %1 层文件夹未导入：%n 条", nullptr, report.tooDeep).arg(maxFolderDepth)});
     if (report.badBytes > 0)
-        counts.emplace_back(QStringLiteral("无法解码的字节"), report.badBytes, QStringLiteral("个"));
+        counts.push_back({ImportReport::tr("无法解码的字节 %n 个", nullptr, report.badBytes),
+                          ImportReport::tr("无法解码的字节：%n 个", nullptr, report.badBytes)});
     return counts;
 }
 
@@ -159,16 +183,16 @@ std::vector<std::tuple<QString, int, QString>> reportCounts(const ImportReport &
 QString ImportReport::summary() const
 {
     QStringList parts;
-    for (const auto &[label, count, unit] : reportCounts(*this))
-        parts << QStringLiteral("%1 %2 %3").arg(label).arg(count).arg(unit);
-    return parts.join(QStringLiteral("，"));
+    for (const CountText &count : reportCounts(*this))
+        parts << count.inSummary;
+    return parts.join(tr("，", "between the counts of a summary"));
 }
 
 QString ImportReport::lines() const
 {
     QStringList parts;
-    for (const auto &[label, count, unit] : reportCounts(*this))
-        parts << QStringLiteral("%1：%2 %3").arg(label).arg(count).arg(unit);
+    for (const CountText &count : reportCounts(*this))
+        parts << count.onLine;
     return parts.join(QLatin1Char('\n'));
 }
 
@@ -177,9 +201,9 @@ QString ImportReport::details() const
     QStringList lines;
     lines.reserve(qsizetype(skipped.size()));
     for (const SkippedEntry &entry : skipped) {
-        const QString title = entry.title.isEmpty() ? QStringLiteral("（无标题）") : entry.title;
-        const QString url = entry.url.isEmpty() ? QStringLiteral("（无地址）") : entry.url;
-        lines << QStringLiteral("%1：%2 / %3 <%4>").arg(entry.reason, entry.group, title, url);
+        const QString title = entry.title.isEmpty() ? tr("（无标题）") : entry.title;
+        const QString url = entry.url.isEmpty() ? tr("（无地址）") : entry.url;
+        lines << tr("%1：%2 / %3 <%4>", "reason: group / title <address>").arg(entry.reason, entry.group, title, url);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -51,6 +51,8 @@ struct ImportReport
     QString lines() const;
     // One skipped entry a line: group, title, address and reason.
     QString details() const;
+
+    Q_DECLARE_TR_FUNCTIONS(ImportReport)
 };
 
 namespace ImportService {

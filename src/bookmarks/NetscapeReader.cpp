@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <cctype>
 #include <limits>
@@ -569,8 +570,8 @@ NetscapeReader::Text NetscapeReader::decode(const QByteArray &bytes)
         return decodeUtf8(bytes, scanUtf8(bytes).invalid);
     QStringDecoder decoder(name.constData());
     if (!decoder.isValid())
-        throw AppError(
-            QStringLiteral("无法读取文件声明的字符集“%1”，没有导入任何书签").arg(QString::fromLatin1(declared)));
+        throw AppError(QCoreApplication::translate("NetscapeReader", "无法读取文件声明的字符集“%1”，没有导入任何书签")
+                           .arg(QString::fromLatin1(declared)));
     return decodeWith(decoder, bytes);
 }
 

@@ -5,6 +5,7 @@
 #include "data/DbConnection.h"
 #include "data/PrivateFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -91,15 +92,17 @@ QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, 
         removeOldCopies(folder, keep);
         return {};
     }
-    const auto failed = [](const QString &why) { return QStringLiteral("今天的数据库备份未能完成：%1").arg(why); };
+    const auto failed = [](const QString &why) {
+        return QCoreApplication::translate("DailyBackup", "今天的数据库备份未能完成：%1").arg(why);
+    };
     if (!PrivateFiles::makeFolder(folder))
-        return failed(QStringLiteral("无法建立文件夹“%1”").arg(folder));
+        return failed(QCoreApplication::translate("DailyBackup", "无法建立文件夹“%1”").arg(folder));
     // Written under another name first, so that a copy cut short is never taken for the day's.
     const QString partial = target + QStringLiteral(".part");
     QFile::remove(partial);
     // Made first, so that the copy (and its journal) has the modes of the library's files.
     if (!PrivateFiles::createEmpty(partial))
-        return failed(QStringLiteral("无法写入“%1”").arg(partial));
+        return failed(QCoreApplication::translate("DailyBackup", "无法写入“%1”").arg(partial));
     const QString error = copyDatabase(databaseFile, partial);
     if (!error.isEmpty()) {
         QFile::remove(partial);
@@ -107,7 +110,7 @@ QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, 
     }
     if (!QFile::rename(partial, target)) {
         QFile::remove(partial);
-        return failed(QStringLiteral("无法写入“%1”").arg(target));
+        return failed(QCoreApplication::translate("DailyBackup", "无法写入“%1”").arg(target));
     }
     removeOldCopies(folder, keep);
     return {};

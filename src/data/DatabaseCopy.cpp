@@ -4,6 +4,7 @@
 #include "data/BulkInsert.h"
 #include "data/DbConnection.h"
 
+#include <QCoreApplication>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -95,9 +96,12 @@ DatabaseCopy::Result DatabaseCopy::copy(DbConnection &from, DbConnection &to)
     Transaction transaction(to);
     to.lockTables({Groups.name, Addresses.name, Searches.name, LinkChecks.name, SiteIcons.name, Deleted.name});
     if (const int held = countOf(to, Addresses.name); held > 0)
-        throw AppError(QStringLiteral("目标数据库“%1”中已有 %2 条网址，未复制任何内容：只能复制到没有网址的数据库。")
-                           .arg(to.describe())
-                           .arg(held));
+        throw AppError(
+            QCoreApplication::translate("DatabaseCopy",
+                                        "目标数据库“%1”中已有 %n 条网址，未复制任何内容：只能复制到没有网址的数据库。",
+                                        nullptr, held)
+                .arg(to.describe()));
+
     // A new library holds the import group already; the copy brings its own.
     to.execute(QStringLiteral("DELETE FROM %1").arg(Groups.name));
     for (const Table *table : {&Searches, &LinkChecks, &SiteIcons, &Deleted})

@@ -34,7 +34,17 @@ std::function<void(const QString &)> &newFileHook()
     return hook;
 }
 
-const QString readOnlyText = QStringLiteral("数据库所在的位置是只读的，不能修改！");
+QString readOnlyText()
+{
+    return DbConnection::tr("数据库所在的位置是只读的，不能修改！");
+}
+
+// The driver's own text, or a word when it gave none.
+QString errorTextOf(const QSqlError &error)
+{
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? DbConnection::tr("数据库错误") : text;
+}
 
 bool isReadOnlyError(const QSqlError &error)
 {
@@ -47,9 +57,8 @@ bool isReadOnlyError(const QSqlError &error)
 AppError errorFrom(const QSqlError &error)
 {
     if (isReadOnlyError(error))
-        return AppError(readOnlyText, AppError::Kind::ReadOnly);
-    const QString text = error.text().trimmed();
-    return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
+        return AppError(readOnlyText(), AppError::Kind::ReadOnly);
+    return AppError(errorTextOf(error));
 }
 
 // Whether a first read works; false when it fails for want of room to write beside the
@@ -233,7 +242,7 @@ void DbConnection::open()
     if (!m_configurationError.isEmpty())
         throw AppError(m_configurationError);
     if (m_file.isEmpty())
-        throw AppError(QStringLiteral("未设置数据库文件"));
+        throw AppError(tr("未设置数据库文件"));
 
     if (m_server) {
         openServerConnection();
@@ -260,7 +269,7 @@ void DbConnection::createDatabaseFile()
         QTemporaryFile file(target.absoluteFilePath() + QStringLiteral(".new-XXXXXX"));
         file.setAutoRemove(false);
         if (!file.open())
-            throw AppError(QStringLiteral("无法建立数据库文件“%1”：%2").arg(m_file, file.errorString()));
+            throw AppError(tr("无法建立数据库文件“%1”：%2").arg(m_file, file.errorString()));
         // The owner's alone, unless the folder is shared with a group (PrivateFiles).
         ::fchmod(file.handle(), PrivateFiles::fileModeIn(target.absolutePath()));
         temporary = file.fileName();
@@ -280,7 +289,7 @@ void DbConnection::createDatabaseFile()
         removeWithCompanions(temporary);
         // Another connection may have made it meanwhile; that one is used.
         if (!QFileInfo::exists(m_file))
-            throw AppError(QStringLiteral("无法建立数据库文件“%1”").arg(m_file));
+            throw AppError(tr("无法建立数据库文件“%1”").arg(m_file));
     }
 }
 
@@ -332,9 +341,8 @@ void DbConnection::openServerConnection()
         options = QStringLiteral("connect_timeout=10;") + options;
     db.setConnectOptions(options);
     if (!db.open())
-        throw AppError(
-            QStringLiteral("无法连接数据库（%1）：%2").arg(m_server->describe(), db.lastError().text().trimmed()),
-            AppError::Kind::Unreachable);
+        throw AppError(tr("无法连接数据库（%1）：%2").arg(m_server->describe(), db.lastError().text().trimmed()),
+                       AppError::Kind::Unreachable);
 }
 
 void DbConnection::prepareForUse()
@@ -345,8 +353,7 @@ void DbConnection::prepareForUse()
     const int version = m_engine->schemaVersion(*this); // "file is not a database" fails here
     if (version > Schema::Version)
         throw AppError(
-            QStringLiteral(
-                "数据库“%1”由较新版本的程序建立（版本 %2，本程序只能使用版本 %3 及以前的数据库），未作任何改动。")
+            tr("数据库“%1”由较新版本的程序建立（版本 %2，本程序只能使用版本 %3 及以前的数据库），未作任何改动。")
                 .arg(where)
                 .arg(version)
                 .arg(Schema::Version));
@@ -358,16 +365,16 @@ void DbConnection::prepareForUse()
     }
     const bool empty = tables.isEmpty();
     if (!empty && !missing.isEmpty())
-        throw AppError(QStringLiteral("数据库“%1”不完整，缺少表 %2，未作任何改动。")
-                           .arg(where, missing.join(QStringLiteral("、"))));
+        throw AppError(tr("数据库“%1”不完整，缺少表 %2，未作任何改动。")
+                           .arg(where, missing.join(tr("、", "between the names of a list"))));
     // Only SQLite files are as old as the first version, which had no record of its
     // number; a server's tables without that record were made by someone else.
     if (!empty && version == 0 && m_engine->isServer())
-        throw AppError(QStringLiteral("数据库“%1”缺少记录版本的表 %2，无法确定其中的表是否由本程序建立，未作任何改动。")
+        throw AppError(tr("数据库“%1”缺少记录版本的表 %2，无法确定其中的表是否由本程序建立，未作任何改动。")
                            .arg(where, QLatin1String(PostgresEngine::VersionTable)));
     if (m_readOnly) {
         if (empty || version < Schema::Version)
-            throw AppError(QStringLiteral("数据库“%1”所在的位置是只读的，无法建立或升级数据库。").arg(where),
+            throw AppError(tr("数据库“%1”所在的位置是只读的，无法建立或升级数据库。").arg(where),
                            AppError::Kind::ReadOnly);
         return;
     }
@@ -422,16 +429,15 @@ AppError DbConnection::failure(const QSqlError &error)
 {
     if (m_engine->isConnectionLost(QSqlDatabase::database(m_name, false), error)) {
         close();
-        return AppError(QStringLiteral("与数据库的连接中断（%1）：%2").arg(describe(), error.text().trimmed()),
+        return AppError(tr("与数据库的连接中断（%1）：%2").arg(describe(), error.text().trimmed()),
                         AppError::Kind::Unreachable);
     }
     if (m_engine->isReadOnlyRefusal(error))
-        return AppError(readOnlyText, AppError::Kind::ReadOnly);
+        return AppError(readOnlyText(), AppError::Kind::ReadOnly);
     // A Jet file left unconverted, or any other file under the database's name.
     if (m_engine->isForeignFile(error))
-        return AppError(QStringLiteral("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。").arg(describe()));
-    const QString text = error.text().trimmed();
-    return AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
+        return AppError(tr("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。").arg(describe()));
+    return AppError(errorTextOf(error));
 }
 
 template <typename Result>
@@ -452,7 +458,7 @@ Result DbConnection::retryingOnce(const std::function<Result()> &statement)
 void DbConnection::requireWritable() const
 {
     if (m_readOnly)
-        throw AppError(readOnlyText, AppError::Kind::ReadOnly);
+        throw AppError(readOnlyText(), AppError::Kind::ReadOnly);
 }
 
 QSqlQuery DbConnection::prepare(const QString &sql)
@@ -594,7 +600,8 @@ void DbConnection::commit()
     // A connection lost inside the transaction took its writes with it; a new one has
     // nothing to commit, which must not pass for success.
     if (!m_inTransaction)
-        throw AppError(QStringLiteral("与数据库的连接已中断，所作的修改未保存"));
+        throw AppError(tr("与数据库的连接已中断，所作的修改未保存"));
+
     runStatement(m_engine->commitStatement());
     m_inTransaction = false;
     // A transaction's statements may change rows through queries the connection does not

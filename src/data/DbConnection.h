@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -49,6 +50,8 @@ public:
 // then throws AppError of kind ReadOnly.
 class DbConnection
 {
+    Q_DECLARE_TR_FUNCTIONS(DbConnection)
+
 public:
     // How long every statement and transaction waits for another program's lock.
     static constexpr int DefaultBusyTimeoutMs = 5000;

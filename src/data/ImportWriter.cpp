@@ -70,6 +70,6 @@ void ImportWriter::run(QSqlQuery &query)
 {
     if (!query.exec()) {
         const QString text = query.lastError().text().trimmed();
-        throw AppError(text.isEmpty() ? QStringLiteral("数据库错误") : text);
+        throw AppError(text.isEmpty() ? DbConnection::tr("数据库错误") : text);
     }
 }

@@ -171,13 +171,13 @@ void lockAll(DbConnection &db, const std::array<TableSpec, TableCount> &specs)
 QString describe(TableIndex table, const RowState &row)
 {
     if (row.values.isEmpty())
-        return table == Groups ? QStringLiteral("导入时新建的组别") : QStringLiteral("导入的网址");
+        return table == Groups ? LibraryHistory::tr("导入时新建的组别") : LibraryHistory::tr("导入的网址");
     switch (table) {
-    case Groups: return QStringLiteral("组别“%1”").arg(row.values.at(1).toString());
+    case Groups: return LibraryHistory::tr("组别“%1”").arg(row.values.at(1).toString());
     case Addresses:
-        return QStringLiteral("网址“%1”（%2）").arg(row.values.at(1).toString(), row.values.at(0).toString());
+        return LibraryHistory::tr("网址“%1”（%2）").arg(row.values.at(1).toString(), row.values.at(0).toString());
     case Bin:
-        return QStringLiteral("回收站中的“%1”（%2）").arg(row.values.at(2).toString(), row.values.at(1).toString());
+        return LibraryHistory::tr("回收站中的“%1”（%2）").arg(row.values.at(2).toString(), row.values.at(1).toString());
     case TableCount: break;
     }
     return QString();
@@ -186,19 +186,25 @@ QString describe(TableIndex table, const RowState &row)
 QString problemWith(TableIndex table, const RowState &expected, const RowState &current)
 {
     if (expected.present && !current.present)
-        return describe(table, expected) + QStringLiteral("已被删除");
+        return LibraryHistory::tr("%1已被删除").arg(describe(table, expected));
     if (!expected.present && current.present)
-        return QStringLiteral("%1已占用它原来的位置").arg(describe(table, current));
-    return describe(table, expected) + QStringLiteral("已被修改");
+        return LibraryHistory::tr("%1已占用它原来的位置").arg(describe(table, current));
+    return LibraryHistory::tr("%1已被修改").arg(describe(table, expected));
 }
 
-QString refusalText(const QString &verb, const QString &label, const QStringList &problems)
+// Names at most three problems; a longer list ends with how many there are in all.
+QString refusalText(bool back, const QString &label, const QStringList &problems)
 {
-    QStringList shown = problems.mid(0, 3);
-    QString text = QStringLiteral("无法%1“%2”：自那以后，%3").arg(verb, label, shown.join(QStringLiteral("，")));
-    if (problems.size() > shown.size())
-        text += QStringLiteral("等 %1 处").arg(problems.size());
-    return text + QStringLiteral("。未作任何改动。");
+    const QStringList shown = problems.mid(0, 3);
+    const QString listed = shown.join(LibraryHistory::tr("，", "between the problems of a list"));
+    if (problems.size() > shown.size()) {
+        const int all = int(problems.size());
+        return back
+            ? LibraryHistory::tr("无法撤销“%1”：自那以后，%2等 %n 处。未作任何改动。", nullptr, all).arg(label, listed)
+            : LibraryHistory::tr("无法重做“%1”：自那以后，%2等 %n 处。未作任何改动。", nullptr, all).arg(label, listed);
+    }
+    return back ? LibraryHistory::tr("无法撤销“%1”：自那以后，%2。未作任何改动。").arg(label, listed)
+                : LibraryHistory::tr("无法重做“%1”：自那以后，%2。未作任何改动。").arg(label, listed);
 }
 
 QVariantList foldedOf(const QVariantList &values)
@@ -397,12 +403,13 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
 {
     auto &from = back ? m_undo : m_redo;
     auto &to = back ? m_redo : m_undo;
-    const QString verb = back ? QStringLiteral("撤销") : QStringLiteral("重做");
     if (from.empty())
-        return {false, QStringLiteral("没有可%1的操作。").arg(verb)};
+        return {false, back ? tr("没有可撤销的操作。") : tr("没有可重做的操作。")};
     Step &step = *from.back();
     if (db.databaseFile() != m_location)
-        return {false, QStringLiteral("无法%1“%2”：它改的是另一个数据库。").arg(verb, step.label)};
+        return {false,
+                back ? tr("无法撤销“%1”：它改的是另一个数据库。").arg(step.label)
+                     : tr("无法重做“%1”：它改的是另一个数据库。").arg(step.label)};
 
     const std::array<TableSpec, TableCount> specs = specsFor(db.engine());
     Transaction transaction(db);
@@ -423,7 +430,7 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
         }
     }
     if (!problems.isEmpty())
-        return {false, refusalText(verb, step.label, problems)};
+        return {false, refusalText(back, step.label, problems)};
 
     for (int table = 0; table < TableCount; ++table) {
         // Rows to remove go first, then the rows stored again, a few statements for
@@ -450,10 +457,11 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
         const RowState &target = back ? entry.before : entry.after;
         if (target.present && !target.orphan
             && !groupsAfter.contains(target.values.at(specs[Addresses].groupColumn).toLongLong()))
-            problems << describe(Addresses, target) + QStringLiteral("所在的组别已不存在");
+            problems << tr("%1所在的组别已不存在").arg(describe(Addresses, target));
     }
     if (!problems.isEmpty())
-        return {false, refusalText(verb, step.label, problems)}; // rolled back
+        return {false, refusalText(back, step.label, problems)}; // rolled back
+
     transaction.commit();
 
     // The side left behind is kept as it was stored now (with its visits), for the way back.

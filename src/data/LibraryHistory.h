@@ -51,6 +51,8 @@ struct HistoryResult
 // when the database refuses.
 class LibraryHistory
 {
+    Q_DECLARE_TR_FUNCTIONS(LibraryHistory)
+
 public:
     static constexpr qint64 DefaultMemoryLimit = qint64(256) * 1024 * 1024;
 

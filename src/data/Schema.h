@@ -14,7 +14,9 @@ namespace Schema {
 // 3 one from before the recycle bin.
 constexpr int Version = 4;
 
-// Group that receives imported favourites; it must exist in every database.
+// Group that receives imported favourites; it must exist in every database. A stored
+// name, the same in every language.
+
 inline const QString ImportGroup = QStringLiteral("IE收藏夹");
 
 // The table keeping deleted addresses until they expire or are restored.

@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 namespace {
@@ -21,7 +22,7 @@ struct Refusal
 
 QString passwordAdvice()
 {
-    return QStringLiteral("地址中不能写密码，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中");
+    return ServerAddress::tr("地址中不能写密码，请写在 ~/.pgpass 或环境变量 PGPASSWORD 中");
 }
 
 QString decoded(const QString &text)
@@ -34,7 +35,7 @@ int portFrom(const QString &text)
     bool ok = false;
     const int port = text.toInt(&ok);
     if (!ok || port < 1 || port > 65535 || !text.front().isDigit())
-        refuse(QStringLiteral("端口不是 1 到 65535 的数")); // the text may be part of a password
+        refuse(ServerAddress::tr("端口不是 1 到 65535 的数")); // the text may be part of a password
     return port;
 }
 
@@ -50,7 +51,7 @@ QString option(const QString &key, const QString &value)
 void setParameter(ServerAddress &address, const QString &key, const QString &value)
 {
     if (value.contains(QLatin1Char(';')))
-        refuse(QStringLiteral("参数 %1 的值不能含分号").arg(key));
+        refuse(ServerAddress::tr("参数 %1 的值不能含分号").arg(key));
     if (key == QLatin1String("host"))
         address.host = value;
     else if (key == QLatin1String("port"))
@@ -68,7 +69,7 @@ void setParameter(ServerAddress &address, const QString &key, const QString &val
     else if (key == QLatin1String("password"))
         refuse(passwordAdvice());
     else
-        refuse(QStringLiteral("不认识的参数“%1”").arg(key));
+        refuse(ServerAddress::tr("不认识的参数“%1”").arg(key));
 }
 
 void readHostAndPort(ServerAddress &address, const QString &hostPort)
@@ -78,10 +79,10 @@ void readHostAndPort(ServerAddress &address, const QString &hostPort)
     if (host.startsWith(QLatin1Char('['))) { // a numeric IPv6 address
         const qsizetype close = host.indexOf(QLatin1Char(']'));
         if (close < 0)
-            refuse(QStringLiteral("主机地址缺少“]”"));
+            refuse(ServerAddress::tr("主机地址缺少“]”"));
         const QString rest = host.mid(close + 1);
         if (!rest.isEmpty() && !rest.startsWith(QLatin1Char(':')))
-            refuse(QStringLiteral("主机地址“%1”后有多余的文字").arg(host.left(close + 1)));
+            refuse(ServerAddress::tr("主机地址“%1”后有多余的文字").arg(host.left(close + 1)));
         port = rest.mid(1);
         host = host.mid(1, close - 1);
     } else if (const qsizetype colon = host.lastIndexOf(QLatin1Char(':')); colon >= 0) {
@@ -112,7 +113,7 @@ try {
             rest = uri.mid(scheme.size());
     }
     if (!isServerUri(uri))
-        refuse(QStringLiteral("它应以 postgresql:// 开头"));
+        refuse(ServerAddress::tr("它应以 postgresql:// 开头"));
     ServerAddress address;
     QString query;
     if (const qsizetype mark = rest.indexOf(QLatin1Char('?')); mark >= 0) {
@@ -123,7 +124,7 @@ try {
     // likely, cut in two. Nothing of it is shown, and no host is taken from it.
     if (const qsizetype slash = rest.indexOf(QLatin1Char('/'));
         slash >= 0 && rest.indexOf(QLatin1Char('@'), slash) >= 0)
-        refuse(QStringLiteral("无法解读（数据库名前有“@”）。%1").arg(passwordAdvice()));
+        refuse(ServerAddress::tr("无法解读（数据库名前有“@”）。%1").arg(passwordAdvice()));
     QString authority = rest;
     if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0) {
         authority = rest.left(slash);
@@ -140,12 +141,13 @@ try {
     for (const QString &pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         if (equals < 0)
-            refuse(QStringLiteral("有参数缺少“=”")); // the text may be a password
+            refuse(ServerAddress::tr("有参数缺少“=”")); // the text may be a password
         setParameter(address, decoded(pair.left(equals)), decoded(pair.mid(equals + 1)));
     }
     return address;
 } catch (const Refusal &refusal) {
-    throw AppError(QStringLiteral("%1 不能使用：%2").arg(origin, refusal.why));
+    const QString shownOrigin = origin.isEmpty() ? ServerAddress::tr("设置中的数据库地址 Database") : origin;
+    throw AppError(ServerAddress::tr("%1 不能使用：%2").arg(shownOrigin, refusal.why));
 }
 
 QString ServerAddress::connectOptions() const
@@ -185,8 +187,8 @@ QString ServerAddress::toUri(const QString &otherDatabase) const
 
 QString ServerAddress::describe() const
 {
-    const QString where = host.isEmpty() ? QStringLiteral("本机默认套接字") : host;
-    const QString which = database.isEmpty() ? (user.isEmpty() ? QStringLiteral("（默认）") : user) : database;
-    return QStringLiteral("服务器 %1 端口 %2 数据库 %3")
+    const QString where = host.isEmpty() ? ServerAddress::tr("本机默认套接字") : host;
+    const QString which = database.isEmpty() ? (user.isEmpty() ? ServerAddress::tr("（默认）") : user) : database;
+    return ServerAddress::tr("服务器 %1 端口 %2 数据库 %3")
         .arg(where, port > 0 ? QString::number(port) : QStringLiteral("5432"), which);
 }

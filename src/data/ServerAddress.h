@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,9 @@
 // comes from ~/.pgpass or PGPASSWORD, which the client library reads itself.
 struct ServerAddress
 {
+    Q_DECLARE_TR_FUNCTIONS(ServerAddress)
+
+public:
     QString host; // a host name, a numeric address, or a socket folder (starting with '/'); empty: the default socket
     int port = -1; // -1: the default port
     QString user; // empty: the name of the user running the program
@@ -24,15 +28,15 @@ struct ServerAddress
     // True for a text that names a server rather than a file: it starts with one of the
     // two URI schemes (any letter case).
     static bool isServerUri(const QString &text);
-    // Throws AppError naming `origin` (where the URI was given) and saying what is wrong;
-    // the text never repeats a password.
-    static ServerAddress parse(const QString &uri,
-                               const QString &origin = QStringLiteral("设置中的数据库地址 Database"));
+    // Throws AppError naming `origin` (where the URI was given; empty: the settings'
+    // Database value) and saying what is wrong; the text never repeats a password.
+    static ServerAddress parse(const QString &uri, const QString &origin = {});
 
     // The options of Qt's PostgreSQL driver beyond host, port, user and database.
     QString connectOptions() const;
     // The URI of this address, with another database in place of this one's when given.
     QString toUri(const QString &otherDatabase = {}) const;
-    // How messages name the server: "服务器 localhost 端口 5432 数据库 addresses".
+    // How messages name the server: "服务器 localhost 端口 5432 数据库 addresses" (in the user's language).
+
     QString describe() const;
 };

@@ -6,6 +6,7 @@
 #include "data/MessageText.h"
 #include "data/PrivateFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -17,14 +18,16 @@ QString databaseFileFor(const QString &pathSetting)
         const QString folder =
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Kelvo");
         if (!PrivateFiles::makeFolder(folder))
-            throw AppError(QStringLiteral("无法创建数据文件夹：%1").arg(excerptForMessage(folder)));
+            throw AppError(QCoreApplication::translate("SharedConnection", "无法创建数据文件夹：%1")
+                               .arg(excerptForMessage(folder)));
         return folder + QLatin1Char('/') + fileName;
     }
     const QFileInfo folder(pathSetting);
     if (folder.isRelative() || !folder.isDir())
         // The folder comes last: a long name without a break point runs past the box's
         // edge, and then it is the name that is cut off, not what is wrong with it.
-        throw AppError(QStringLiteral("无法打开数据库：Path 所指的文件夹不存在或不是绝对路径：“%1”")
+        throw AppError(QCoreApplication::translate("SharedConnection",
+                                                   "无法打开数据库：Path 所指的文件夹不存在或不是绝对路径：“%1”")
                            .arg(excerptForMessage(pathSetting)));
     return QDir(folder.absoluteFilePath()).filePath(fileName);
 }
@@ -42,8 +45,9 @@ void configureConnection(DbConnection &connection)
         if (ServerAddress::isServerUri(database))
             connection.setDatabaseFile(database); // a faulty URI is reported at the first statement
         else
-            connection.setConfigurationError(
-                QStringLiteral("设置中的数据库 Database 只能为空、sqlite 或 postgresql:// 开头的服务器地址"));
+            connection.setConfigurationError(QCoreApplication::translate(
+                "SharedConnection", "设置中的数据库 Database 只能为空、sqlite 或 postgresql:// 开头的服务器地址"));
+
         return;
     }
     QString path;

@@ -3,6 +3,7 @@
 #include "data/SettingsStore.h"
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -39,7 +40,8 @@ QString systemReason(int error)
 
 [[noreturn]] void throwUnreadable(const QByteArray &rawPath, const QString &reason)
 {
-    throw AppError(QStringLiteral("无法读取收藏夹文件：%1（%2）").arg(decodeLocalText(rawPath), reason));
+    throw AppError(QCoreApplication::translate("FavoritesReader", "无法读取收藏夹文件：%1（%2）")
+                       .arg(decodeLocalText(rawPath), reason));
 }
 
 bool isValidUtf8(const unsigned char *p, qsizetype size)
@@ -171,9 +173,9 @@ QByteArray readShortcutText(int folderFd, const char *name, const QByteArray &sh
     if (::fstat(fd.get(), &info) != 0)
         throwUnreadable(shownPath, systemReason(errno));
     if (S_ISDIR(info.st_mode))
-        throwUnreadable(shownPath, QStringLiteral("这是一个文件夹"));
+        throwUnreadable(shownPath, QCoreApplication::translate("FavoritesReader", "这是一个文件夹"));
     if (!S_ISREG(info.st_mode))
-        throwUnreadable(shownPath, QStringLiteral("不是普通文件"));
+        throwUnreadable(shownPath, QCoreApplication::translate("FavoritesReader", "不是普通文件"));
 
     const qsizetype fileSize = std::min<qint64>(info.st_size, MaxShortcutText);
     // Room for one byte more than the file (or its first part): a read that fills the
@@ -183,7 +185,7 @@ QByteArray readShortcutText(int folderFd, const char *name, const QByteArray &sh
     for (;;) {
         if (used == text.size()) {
             if (used > MaxShortcutText)
-                throwUnreadable(shownPath, QStringLiteral("文件过大"));
+                throwUnreadable(shownPath, QCoreApplication::translate("FavoritesReader", "文件过大"));
             text.resize(std::min(std::max(used * 2, fileSize + 1), MaxShortcutText + 1));
         }
         const ssize_t got = ::read(fd.get(), text.data() + used, size_t(text.size() - used));
@@ -226,8 +228,9 @@ QString addressFromText(QByteArrayView text, const QByteArray &shownPath)
         const QByteArrayView line = text.sliced(lineStart, lineEnd - lineStart);
         if (equalsIgnoringAsciiCase(line, ShortcutHeader, ShortcutHeaderLength)) {
             if (next >= size) {
-                throw AppError(QStringLiteral("收藏夹文件格式错误：%1（%2 之后没有网址行）")
-                                   .arg(decodeLocalText(shownPath), QLatin1StringView(ShortcutHeader)));
+                throw AppError(
+                    QCoreApplication::translate("FavoritesReader", "收藏夹文件格式错误：%1（%2 之后没有网址行）")
+                        .arg(decodeLocalText(shownPath), QLatin1StringView(ShortcutHeader)));
             }
             qsizetype urlEnd = next;
             while (urlEnd < size && !isLineBreak(text[urlEnd]))
@@ -293,7 +296,8 @@ private:
 
 [[noreturn]] void throwFolderUnreadable(const QByteArray &folder, int error)
 {
-    throw AppError(QStringLiteral("无法读取收藏夹文件夹：%1（%2）").arg(decodeLocalText(folder), systemReason(error)));
+    throw AppError(QCoreApplication::translate("FavoritesReader", "无法读取收藏夹文件夹：%1（%2）")
+                       .arg(decodeLocalText(folder), systemReason(error)));
 }
 
 std::vector<FoundShortcut> listShortcutNames(DIR *dir, const QByteArray &folder)

@@ -7,6 +7,7 @@
 #include "data/BulkInsert.h"
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -70,7 +71,10 @@ void checkCount(DbConnection &db, const QString &table, qint64 expected)
 {
     const qint64 stored = countRows(db, table);
     if (stored != expected)
-        throw AppError(QStringLiteral("转换后的表 %1 有 %2 行，应有 %3 行").arg(table).arg(stored).arg(expected));
+        throw AppError(QCoreApplication::translate("JetConversion", "转换后的表 %1 有 %2 行，应有 %3 行")
+                           .arg(table)
+                           .arg(stored)
+                           .arg(expected));
 }
 
 void checkIntegrity(DbConnection &db)
@@ -78,25 +82,25 @@ void checkIntegrity(DbConnection &db)
     QSqlQuery query = db.query(QStringLiteral("PRAGMA integrity_check"));
     const QString verdict = query.next() ? query.value(0).toString() : QString();
     if (verdict != QLatin1String("ok"))
-        throw AppError(QStringLiteral("转换后的数据库未通过检查：%1").arg(verdict));
+        throw AppError(QCoreApplication::translate("JetConversion", "转换后的数据库未通过检查：%1").arg(verdict));
 }
 
 void leaveWal(DbConnection &db)
 {
     QSqlQuery query = db.query(QStringLiteral("PRAGMA journal_mode=DELETE"));
     if (!query.next() || query.value(0).toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
-        throw AppError(QStringLiteral("无法结束数据库的 WAL 模式"));
+        throw AppError(QCoreApplication::translate("JetConversion", "无法结束数据库的 WAL 模式"));
 }
 
 void syncPath(const QString &path, int flags)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
     if (fd < 0)
-        throw AppError(QStringLiteral("%1：%2").arg(path, systemError()));
+        throw AppError(QCoreApplication::translate("JetConversion", "%1：%2").arg(path, systemError()));
     const bool synced = ::fsync(fd) == 0;
     ::close(fd);
     if (!synced)
-        throw AppError(QStringLiteral("%1：%2").arg(path, systemError()));
+        throw AppError(QCoreApplication::translate("JetConversion", "%1：%2").arg(path, systemError()));
 }
 
 QStringList addressIndexStatements()
@@ -175,9 +179,11 @@ JetConversion::Result JetConversion::convertInPlace(const QString &file, const J
         syncPath(work, O_RDONLY);
     } catch (const AppError &error) {
         removeWorkFiles(work);
-        if (error.message().startsWith(QStringLiteral("无法读取 ")))
+        if (JetReader::isReadFailure(error.message(), file))
+
             throw;
-        throw AppError(QStringLiteral("无法转换 %1：%2").arg(QFileInfo(file).fileName(), error.message()));
+        throw AppError(QCoreApplication::translate("JetConversion", "无法转换 %1：%2")
+                           .arg(QFileInfo(file).fileName(), error.message()));
     }
 
     const QByteArray source = QFile::encodeName(file);
@@ -193,12 +199,14 @@ JetConversion::Result JetConversion::convertInPlace(const QString &file, const J
             continue;
         const QString why = systemError();
         removeWorkFiles(work);
-        throw AppError(QStringLiteral("无法保留原文件 %1：%2").arg(QFileInfo(file).fileName(), why));
+        throw AppError(
+            QCoreApplication::translate("JetConversion", "无法保留原文件 %1：%2").arg(QFileInfo(file).fileName(), why));
     }
     if (::rename(QFile::encodeName(work).constData(), source.constData()) != 0) {
         const QString why = systemError();
         removeWorkFiles(work);
-        throw AppError(QStringLiteral("无法替换 %1：%2").arg(QFileInfo(file).fileName(), why));
+        throw AppError(
+            QCoreApplication::translate("JetConversion", "无法替换 %1：%2").arg(QFileInfo(file).fileName(), why));
     }
     // The conversion is done; a folder that cannot be synced changes nothing about that.
     try {

@@ -13,6 +13,7 @@
 // - the search history is appended after the database's own.
 namespace JetMerge {
 
+// A stored group name, the same in every language, so that a second merge finds it.
 inline const QString UngroupedName = QStringLiteral("未分组");
 
 struct Result

@@ -4,6 +4,7 @@
 #include "jet/MdbTable.h"
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -27,7 +28,8 @@ int requiredColumn(const MdbTable &table, const char *tableName, const char *nam
 {
     const int column = table.column(name);
     if (column < 0)
-        throw AppError(QStringLiteral("表 %1 缺少列 %2").arg(QLatin1String(tableName), QLatin1String(name)));
+        throw AppError(QCoreApplication::translate("JetReader", "表 %1 缺少列 %2")
+                           .arg(QLatin1String(tableName), QLatin1String(name)));
     return column;
 }
 
@@ -35,7 +37,7 @@ std::unique_ptr<MdbTable> requiredTable(MdbDatabase &db, const char *name)
 {
     std::unique_ptr<MdbTable> table = MdbTable::open(db, name);
     if (!table)
-        throw AppError(QStringLiteral("缺少表 %1").arg(QLatin1String(name)));
+        throw AppError(QCoreApplication::translate("JetReader", "缺少表 %1").arg(QLatin1String(name)));
     return table;
 }
 
@@ -44,7 +46,7 @@ std::unique_ptr<MdbTable> requiredTable(MdbDatabase &db, const char *name)
 void checkAllRowsRead(const MdbTable &table, const char *name, qint64 read)
 {
     if (read != table.storedRowCount())
-        throw AppError(QStringLiteral("表 %1 只读出 %2 行，应有 %3 行")
+        throw AppError(QCoreApplication::translate("JetReader", "表 %1 只读出 %2 行，应有 %3 行")
                            .arg(QLatin1String(name))
                            .arg(read)
                            .arg(table.storedRowCount()));
@@ -57,7 +59,7 @@ qint64 visitCount(const MdbTable &table, int column)
 {
     const qint64 visits = table.integer(column).value_or(0);
     if (visits < 0 || visits > MostVisits)
-        throw AppError(QStringLiteral("表 address 中的访问次数 %1 不可能").arg(visits));
+        throw AppError(QCoreApplication::translate("JetReader", "表 address 中的访问次数 %1 不可能").arg(visits));
     return visits;
 }
 
@@ -208,22 +210,26 @@ private:
     FrameDecoder m_frames;
 };
 
+QString readFailure(const QString &file, const QString &what)
+{
+    return QCoreApplication::translate("JetReader", "无法读取 %1：%2").arg(QFileInfo(file).fileName(), what);
+}
+
 QString childFailure(int status)
 {
     if (WIFSIGNALED(status))
-        return QStringLiteral("读取程序异常终止（信号 %1）").arg(WTERMSIG(status));
-    return QStringLiteral("读取程序异常结束（代码 %1）").arg(WEXITSTATUS(status));
+        return QCoreApplication::translate("JetReader", "读取程序异常终止（信号 %1）").arg(WTERMSIG(status));
+    return QCoreApplication::translate("JetReader", "读取程序异常结束（代码 %1）").arg(WEXITSTATUS(status));
 }
 
 } // namespace
 
 JetCounts JetReader::read(const QString &file, JetSink &sink, const Options &options)
 {
-    const QString shown = QFileInfo(file).fileName();
-    const auto fail = [&](const QString &what) { return AppError(QStringLiteral("无法读取 %1：%2").arg(shown, what)); };
+    const auto fail = [&](const QString &what) { return AppError(readFailure(file, what)); };
 
     if (QFileInfo(file).exists() && !QFileInfo(file).isFile())
-        throw fail(QStringLiteral("不是普通文件"));
+        throw fail(QCoreApplication::translate("JetReader", "不是普通文件"));
     QFile probe(file);
     if (!probe.open(QIODevice::ReadOnly))
         throw fail(probe.errorString());
@@ -258,7 +264,7 @@ JetCounts JetReader::read(const QString &file, JetSink &sink, const Options &opt
     if (!complete) {
         child.kill();
         child.wait();
-        throw fail(QStringLiteral("读取超时，文件可能已损坏"));
+        throw fail(QCoreApplication::translate("JetReader", "读取超时，文件可能已损坏"));
     }
     const int status = child.wait();
     if (!reader.frames().error().isEmpty())
@@ -266,4 +272,14 @@ JetCounts JetReader::read(const QString &file, JetSink &sink, const Options &opt
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !reader.frames().finished())
         throw fail(childFailure(status));
     return reader.frames().counts();
+}
+
+bool JetReader::isReadFailure(const QString &message, const QString &file)
+{
+    // The reason may stand anywhere in the translated text; what is around it must match.
+    const QChar reasonMark(0xFFFF);
+    const QString pattern = readFailure(file, reasonMark);
+    const qsizetype at = pattern.indexOf(reasonMark);
+    return message.size() >= pattern.size() - 1 && message.startsWith(pattern.left(at))
+        && message.endsWith(pattern.mid(at + 1));
 }

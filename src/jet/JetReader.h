@@ -21,4 +21,7 @@ struct Options
 
 JetCounts read(const QString &file, JetSink &sink, const Options &options = {});
 
+// Whether `message` is one of read()'s failures for `file`, which name the file already.
+bool isReadFailure(const QString &message, const QString &file);
+
 } // namespace JetReader

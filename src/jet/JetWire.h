@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "jet/JetRecords.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QString>
 #include <cerrno>
@@ -89,7 +90,7 @@ private:
     const char *take(qsizetype size)
     {
         if (size < 0 || m_end - m_at < size)
-            throw AppError(QStringLiteral("读取程序传来的数据不完整"));
+            throw AppError(QCoreApplication::translate("JetWire", "读取程序传来的数据不完整"));
         const char *at = m_at;
         m_at += size;
         return at;

@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -60,13 +61,13 @@ MdbDatabase::MdbDatabase(const QString &file)
 {
     MdbHandle *mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
     if (!mdb)
-        throw AppError(QStringLiteral("不是可以读取的 Jet 数据文件"));
+        throw AppError(QCoreApplication::translate("MdbTable", "不是可以读取的 Jet 数据文件"));
     mdb_set_boolean_fmt_numbers(mdb);
     m_handle = mdb;
     m_size = QFileInfo(file).size();
     if (m_size % mdb->fmt->pg_size != 0) {
         mdb_close(mdb);
-        throw AppError(QStringLiteral("文件不完整（%1 字节，不是整页）").arg(m_size));
+        throw AppError(QCoreApplication::translate("MdbTable", "文件不完整（%1 字节，不是整页）").arg(m_size));
     }
 }
 
@@ -138,9 +139,10 @@ bool MdbTable::next()
     return true;
 }
 
-void MdbTable::fail(const QString &what) const
+// `problem` names the table as %1 and the place as %2.
+void MdbTable::fail(const char *problem, const QString &where) const
 {
-    throw AppError(QStringLiteral("表 %1 %2").arg(QString::fromUtf8(m_table->name), what));
+    throw AppError(QCoreApplication::translate("MdbTable", problem).arg(QString::fromUtf8(m_table->name), where));
 }
 
 // libmdb hands over whatever its page buffer holds; a row counts only when its page is in
@@ -149,21 +151,23 @@ void MdbTable::checkRowInPage() const
 {
     MdbHandle *mdb = mdbHandle(m_database);
     if (!m_database.holdsPage(m_table->cur_phys_pg))
-        fail(QStringLiteral("的数据页 %1 在文件末尾之后").arg(m_table->cur_phys_pg));
+        fail(QT_TRANSLATE_NOOP("MdbTable", "表 %1 的数据页 %2 在文件末尾之后"), QString::number(m_table->cur_phys_pg));
     int start = 0;
     size_t size = 0;
     if (m_table->cur_row == 0 || mdb_find_row(mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
-        fail(QStringLiteral("的一行超出了它的页（第 %1 页）").arg(m_table->cur_phys_pg));
+        fail(QT_TRANSLATE_NOOP("MdbTable", "表 %1 的一行超出了它的页（第 %2 页）"),
+             QString::number(m_table->cur_phys_pg));
     const int rowStart = start & 0x1fff;
     const qint64 rowEnd = qint64(rowStart) + qint64(size);
     if (rowEnd > qint64(mdb->fmt->pg_size))
-        fail(QStringLiteral("的一行超出了它的页（第 %1 页）").arg(m_table->cur_phys_pg));
+        fail(QT_TRANSLATE_NOOP("MdbTable", "表 %1 的一行超出了它的页（第 %2 页）"),
+             QString::number(m_table->cur_phys_pg));
     for (int i = 0; i < int(m_table->num_cols); ++i) {
         const MdbColumn *col = columnAt(m_table, i);
         if (col->col_type == MDB_BOOL || col->cur_value_len == 0)
             continue;
         if (col->cur_value_start < rowStart || qint64(col->cur_value_start) + col->cur_value_len > rowEnd)
-            fail(QStringLiteral("的一个值超出了它的行（列 %1）").arg(QString::fromUtf8(col->name)));
+            fail(QT_TRANSLATE_NOOP("MdbTable", "表 %1 的一个值超出了它的行（列 %2）"), QString::fromUtf8(col->name));
     }
 }
 
@@ -235,7 +239,7 @@ QByteArray MdbTable::memoBytes(int column) const
     }
     col->bind_ptr = bound;
     if (value.size() != declared)
-        throw AppError(QStringLiteral("表 %1 的备注内容不完整（%2 字节中读出 %3 字节）")
+        throw AppError(QCoreApplication::translate("MdbTable", "表 %1 的备注内容不完整（%2 字节中读出 %3 字节）")
                            .arg(QString::fromUtf8(m_table->name))
                            .arg(declared)
                            .arg(value.size()));
@@ -273,7 +277,8 @@ QString MdbTable::date(int column) const
     // also for days before it.
     const double stored = mdb_get_double(mdbHandle(m_database)->pg_buf, col->cur_value_start);
     if (!std::isfinite(stored) || std::fabs(stored) > 3e6)
-        fail(QStringLiteral("中的日期无法解读（%1）").arg(stored, 0, 'g', 17));
+        fail(QT_TRANSLATE_NOOP("MdbTable", "表 %1 中的日期无法解读（%2）"), QString::number(stored, 'g', 17));
+
     const double days = std::trunc(stored);
     const QDate day = QDate(1899, 12, 30).addDays(qint64(days));
     const int seconds = int(std::lround(std::fabs(stored - days) * 86400.0));

@@ -62,7 +62,7 @@ private:
     MdbTable(MdbDatabase &database, S_MdbTableDef *table);
     void readNullFlags();
     void checkRowInPage() const;
-    [[noreturn]] void fail(const QString &what) const;
+    [[noreturn]] void fail(const char *problem, const QString &where) const;
     QByteArray memoBytes(int column) const;
 
     MdbDatabase &m_database;

@@ -171,7 +171,7 @@ void LinkChecker::start(const std::vector<LinkTarget> &targets)
             if (job.original.isEmpty())
                 finish(i, LinkStatus::NotChecked, 0, {});
             else if (!job.original.isValid() || job.original.host().isEmpty())
-                finish(i, LinkStatus::Unreachable, 0, QStringLiteral("网址无效"));
+                finish(i, LinkStatus::Unreachable, 0, tr("网址无效"));
             else
                 enqueue(i);
         }
@@ -314,9 +314,9 @@ void LinkChecker::answeredPage(int index, QNetworkReply *reply, int code)
             enqueue(index, true);
             return;
         }
-        const QString reason = job.timedOut ? QStringLiteral("超时（%1 秒内无回应）").arg(m_settings.timeoutMs / 1000)
-            : !job.tlsReason.isEmpty() ? job.tlsReason
-                                       : reply->errorString();
+        const QString reason = job.timedOut ? tr("超时（%n 秒内无回应）", nullptr, m_settings.timeoutMs / 1000)
+            : !job.tlsReason.isEmpty()      ? job.tlsReason
+                                            : reply->errorString();
         finish(index, LinkStatus::Unreachable, 0, reason);
         return;
     }
@@ -328,11 +328,11 @@ void LinkChecker::answeredPage(int index, QNetworkReply *reply, int code)
         const bool seen = std::any_of(job.hops.cbegin(), job.hops.cend(),
                                       [&nextText](const LinkHop &hop) { return hop.address == nextText; });
         if (!isWebScheme(next.scheme()) || next.host().isEmpty())
-            finish(index, LinkStatus::Broken, code, QStringLiteral("转向无法检查的网址：%1").arg(next.toString()));
+            finish(index, LinkStatus::Broken, code, tr("转向无法检查的网址：%1").arg(next.toString()));
         else if (seen)
-            finish(index, LinkStatus::Broken, code, QStringLiteral("转向循环：%1").arg(next.toString()));
+            finish(index, LinkStatus::Broken, code, tr("转向循环：%1").arg(next.toString()));
         else if (job.hops.size() > MaxHops)
-            finish(index, LinkStatus::Broken, code, QStringLiteral("转向超过 %1 次").arg(MaxHops));
+            finish(index, LinkStatus::Broken, code, tr("转向超过 %n 次", nullptr, MaxHops));
         else {
             job.url = next;
             job.useGet = job.wantTitle;

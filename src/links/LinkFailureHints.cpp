@@ -13,16 +13,22 @@ QString LinkFailureHints::textOf(const LinkStore::StoredCheck &check)
         why << QStringLiteral("HTTP %1").arg(check.httpCode);
     if (!check.reason.isEmpty())
         why << check.reason;
-    QString result = check.status == LinkStatus::Broken ? QStringLiteral("失效") : QStringLiteral("无法访问");
-    if (!why.isEmpty())
-        result += QStringLiteral("（%1）").arg(why.join(QStringLiteral("，")));
-    QStringList lines{QStringLiteral("检查结果：") + result};
+    const bool broken = check.status == LinkStatus::Broken;
+    QString result;
+    if (why.isEmpty())
+        result = broken ? tr("失效") : tr("无法访问");
+    else {
+        const QString reasons = why.join(tr("，", "between the reasons of a failure"));
+        result = broken ? tr("失效（%1）").arg(reasons) : tr("无法访问（%1）").arg(reasons);
+    }
+    QStringList lines{tr("检查结果：%1").arg(result)};
     // Compared as the editor stores them: "www.a.com" is asked for as "http://www.a.com".
     if (!check.finalAddress.isEmpty()
         && AddressEditing::storedAddress(check.finalAddress) != AddressEditing::storedAddress(check.address))
-        lines << QStringLiteral("最终网址：") + check.finalAddress;
-    lines << QStringLiteral("失效起始：") + check.firstFailure
-          << QStringLiteral("连续失效：%1 次（最近检查 %2）").arg(check.failuresInRow).arg(check.checkedAt);
+        lines << tr("最终网址：%1").arg(check.finalAddress);
+    lines << tr("失效起始：%1").arg(check.firstFailure)
+          << tr("连续失效：%n 次（最近检查 %1）", nullptr, check.failuresInRow).arg(check.checkedAt);
+
     return lines.join(QLatin1Char('\n'));
 }
 

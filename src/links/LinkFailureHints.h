@@ -2,6 +2,7 @@
 
 #include "links/LinkStore.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 // Why an address counts as failing, as the hint of its row says it: the last check's
@@ -10,6 +11,8 @@
 // forget(), which a new listing calls.
 class LinkFailureHints
 {
+    Q_DECLARE_TR_FUNCTIONS(LinkFailureHints)
+
 public:
     // The lines for one stored check; empty when the check found no failure.
     static QString textOf(const LinkStore::StoredCheck &check);

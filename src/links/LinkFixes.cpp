@@ -5,6 +5,8 @@
 #include "services/AddressEditing.h"
 #include "services/FailureOutcome.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 std::optional<LinkStore::StoredCheck> lastCheckOf(DbConnection &db, const QString &address)
@@ -59,7 +61,7 @@ Outcome LinkFixes::useNewAddress(DbConnection &db, const QString &address, const
         return failureOutcome(error);
     }
     if (!offersNewAddress(check))
-        return Outcome::refused(QStringLiteral("上次检查没有发现该网址的新网址！"));
+        return Outcome::refused(QCoreApplication::translate("LinkFixes", "上次检查没有发现该网址的新网址！"));
     return AddressEditing(db).change({check->finalAddress, name, group}, address, name);
 }
 
@@ -72,6 +74,6 @@ Outcome LinkFixes::usePageTitle(DbConnection &db, const QString &address, const 
         return failureOutcome(error);
     }
     if (!offersPageTitle(check, address, name))
-        return Outcome::refused(QStringLiteral("上次检查没有读到可用的网页标题！"));
+        return Outcome::refused(QCoreApplication::translate("LinkFixes", "上次检查没有读到可用的网页标题！"));
     return AddressEditing(db).change({address, check->titleSeen, group}, address, name);
 }

@@ -24,7 +24,7 @@ std::vector<LinkTarget> targetsOf(DbConnection &db, const QString &group)
     if (!group.isEmpty()) {
         const std::optional<int> groupNo = GroupStore::groupNoOf(db, group);
         if (!groupNo)
-            throw AppError(QStringLiteral("组别不存在：%1").arg(group));
+            throw AppError(LinkHealthCheck::tr("组别不存在：%1").arg(group));
         sql += QStringLiteral(" WHERE GroupNo = ?");
         values << *groupNo;
     }

@@ -17,16 +17,12 @@
 #include <QItemSelectionModel>
 #include <QTreeWidget>
 
-<<<<<<< HEAD
 #include <algorithm>
 
-const QString MainWindow::BinLabel = QStringLiteral("回收站");
-=======
 QString MainWindow::binLabel()
 {
     return tr("回收站");
 }
->>>>>>> i18n
 
 void MainWindow::connectBinCommands()
 {

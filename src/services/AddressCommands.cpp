@@ -4,6 +4,8 @@
 #include "data/GroupStore.h"
 #include "services/FailureOutcome.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 int groupNoOf(DbConnection &db, const QString &groupName)
@@ -38,11 +40,17 @@ QString trimmedOfControls(const QString &text)
 
 } // namespace
 
+QString AddressCommands::deletedText()
+{
+    return QCoreApplication::translate("AddressCommands", "成功删除！!");
+}
+
 Outcome AddressCommands::remove(DbConnection &db, const QString &address, const QString &groupName)
 {
     Outcome outcome = counted([&] { return AddressStore::remove(db, address, groupNoOf(db, groupName)); });
     if (outcome.ok())
-        outcome.message = DeletedText;
+        outcome.message = deletedText();
+
     return outcome;
 }
 

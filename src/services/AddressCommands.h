@@ -11,12 +11,13 @@
 namespace AddressCommands {
 
 // The success text of a deletion. The doubled exclamation mark is intended: do not "fix" it.
-inline const QString DeletedText = QStringLiteral("成功删除！!");
+QString deletedText();
 // Put in front of the address given to the browser for a visit by IP (see withHostAsIpv4). The backslashes are intended (the
 // browser is given exactly this text): do not "fix" them.
 inline const QString ByIpPrefix = QStringLiteral("http:\\\\");
 
-// Deletes the address's row of the group. Done with DeletedText as message and the number
+// Deletes the address's row of the group. Done with deletedText() as message and the number
+
 // of rows deleted; Failed when no group bears the name.
 Outcome remove(DbConnection &db, const QString &address, const QString &groupName);
 // Marks the address a favourite in every group that holds it. Done with the rows marked.

@@ -9,28 +9,28 @@
 // Intended: the two prompts end with a plain exclamation mark, unlike the other texts.
 QString AddressEditing::noAddressText()
 {
-    return QStringLiteral("请输入网址!");
+    return tr("请输入网址!");
 }
 
 QString AddressEditing::noNameText()
 {
-    return QStringLiteral("请输入网址名称!");
+    return tr("请输入网址名称!");
 }
 
 QString AddressEditing::noGroupsText()
 {
-    return QStringLiteral("请先添加网址组别！");
+    return tr("请先添加网址组别！");
 }
 
 QString AddressEditing::rowGoneText()
 {
-    return QStringLiteral("该网址已不存在，未能修改！");
+    return tr("该网址已不存在，未能修改！");
 }
 
 // A browser would take such an address for one of its options.
 QString AddressEditing::optionLikeText()
 {
-    return QStringLiteral("网址不能以“-”开头！");
+    return tr("网址不能以“-”开头！");
 }
 
 QString AddressEditing::storedAddress(const QString &typed)

@@ -24,6 +24,8 @@ struct TypedAddress
 // An address that is stored already is stored again as a row of its own.
 class AddressEditing
 {
+    Q_DECLARE_TR_FUNCTIONS(AddressEditing)
+
 public:
     explicit AddressEditing(DbConnection &db) : m_db(db) {}
 

@@ -4,6 +4,8 @@
 #include "data/Schema.h"
 #include "services/FailureOutcome.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 bool isBlank(const QString &name)
@@ -12,6 +14,11 @@ bool isBlank(const QString &name)
 }
 
 } // namespace
+
+QString GroupService::nameExistsText()
+{
+    return QCoreApplication::translate("GroupService", "该组别已存在！");
+}
 
 bool GroupService::mayRename(const QString &name)
 {
@@ -24,7 +31,7 @@ Outcome GroupService::add(DbConnection &db, const QString &name)
         return Outcome::refused(QString());
     try {
         if (GroupStore::addGroup(db, name) == GroupStore::GroupChange::NameExists)
-            return Outcome::refused(NameExistsText);
+            return Outcome::refused(nameExistsText());
         return Outcome::done(1);
     } catch (const AppError &error) {
         return failureOutcome(error);
@@ -38,7 +45,8 @@ Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QSt
     try {
         switch (GroupStore::renameGroup(db, oldName, newName)) {
         case GroupStore::GroupChange::Done: return Outcome::done(1);
-        case GroupStore::GroupChange::NameExists: return Outcome::refused(NameExistsText);
+        case GroupStore::GroupChange::NameExists: return Outcome::refused(nameExistsText());
+
         case GroupStore::GroupChange::NotFound: break;
         }
     } catch (const AppError &error) {

@@ -8,16 +8,17 @@
 namespace GroupService {
 
 // Refusal of a new or renamed group whose name is stored already.
-inline const QString NameExistsText = QStringLiteral("该组别已存在！");
+QString nameExistsText();
 
 // Whether a group of this name may be renamed: blank names and the import group, which the
 // import writes into, may not.
 bool mayRename(const QString &name);
 
-// Done with count 1. Refused with no text for a blank name, NameExistsText for a stored one.
+// Done with count 1. Refused with no text for a blank name, nameExistsText() for a stored one.
 Outcome add(DbConnection &db, const QString &name);
 // Done with count 1. Refused with no text for a blank new name or a group that may not be
-// renamed, NameExistsText when another group bears the new name. Failed when no group
+// renamed, nameExistsText() when another group bears the new name. Failed when no group
+
 // bears the old name.
 Outcome rename(DbConnection &db, const QString &oldName, const QString &newName);
 // Deletes the group and all its addresses in one transaction. Done with count 1, or count

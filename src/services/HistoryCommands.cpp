@@ -9,6 +9,8 @@
 #include "services/GroupService.h"
 #include "services/UrlImportService.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -81,7 +83,7 @@ Outcome counted(const std::function<int()> &statement)
 
 Outcome HistoryCommands::addGroup(LibraryHistory *history, DbConnection &db, const QString &name)
 {
-    return recorded(history, db, QStringLiteral("新建网址组别“%1”").arg(name), {},
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "新建网址组别“%1”").arg(name), {},
                     [&] { return GroupService::add(db, name); });
 }
 
@@ -91,8 +93,8 @@ Outcome HistoryCommands::renameGroup(LibraryHistory *history, DbConnection &db, 
     StepScope scope;
     scope.groups = QStringLiteral("GroupName = ?");
     scope.groupValues = {oldName};
-    return recorded(history, db, QStringLiteral("重命名网址组别“%1”").arg(oldName), scope,
-                    [&] { return GroupService::rename(db, oldName, newName); });
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "重命名网址组别“%1”").arg(oldName),
+                    scope, [&] { return GroupService::rename(db, oldName, newName); });
 }
 
 Outcome HistoryCommands::removeGroup(LibraryHistory *history, DbConnection &db, const QString &name)
@@ -102,27 +104,29 @@ Outcome HistoryCommands::removeGroup(LibraryHistory *history, DbConnection &db, 
     scope.groupValues = {name};
     scope.addresses = inGroupNamed;
     scope.addressValues = {name};
-    return recorded(history, db, QStringLiteral("删除网址组别“%1”").arg(name), scope,
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "删除网址组别“%1”").arg(name), scope,
                     [&] { return GroupService::remove(db, name); });
 }
 
 Outcome HistoryCommands::addAddress(LibraryHistory *history, DbConnection &db, const TypedAddress &typed)
 {
-    return recorded(history, db, QStringLiteral("添加网址“%1”").arg(typed.name), {},
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "添加网址“%1”").arg(typed.name), {},
                     [&] { return AddressEditing(db).add(typed); });
 }
 
 Outcome HistoryCommands::changeAddress(LibraryHistory *history, DbConnection &db, const TypedAddress &typed,
                                        const QString &oldAddress, const QString &oldName)
 {
-    return recorded(history, db, QStringLiteral("修改网址“%1”").arg(oldName), editedRow(oldAddress, oldName),
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "修改网址“%1”").arg(oldName),
+                    editedRow(oldAddress, oldName),
                     [&] { return AddressEditing(db).change(typed, oldAddress, oldName); });
 }
 
 Outcome HistoryCommands::removeAddress(LibraryHistory *history, DbConnection &db, const QString &address,
                                        const QString &groupName)
 {
-    return recorded(history, db, QStringLiteral("删除网址“%1”").arg(address), addressInGroup(address, groupName),
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "删除网址“%1”").arg(address),
+                    addressInGroup(address, groupName),
                     [&] { return AddressCommands::remove(db, address, groupName); });
 }
 
@@ -131,29 +135,30 @@ Outcome HistoryCommands::setFavourite(LibraryHistory *history, DbConnection &db,
     StepScope scope;
     scope.addresses = QStringLiteral("Address = ?");
     scope.addressValues = {address};
-    return recorded(history, db, QStringLiteral("添加到收藏夹“%1”").arg(address), scope,
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "添加到收藏夹“%1”").arg(address), scope,
                     [&] { return AddressCommands::setFavourite(db, address); });
 }
 
 Outcome HistoryCommands::clearFavourite(LibraryHistory *history, DbConnection &db, const QString &address,
                                         const QString &groupName)
 {
-    return recorded(history, db, QStringLiteral("从收藏夹中删除“%1”").arg(address), addressInGroup(address, groupName),
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "从收藏夹中删除“%1”").arg(address),
+                    addressInGroup(address, groupName),
                     [&] { return AddressCommands::clearFavourite(db, address, groupName); });
 }
 
 Outcome HistoryCommands::useNewAddress(LibraryHistory *history, DbConnection &db, const QString &address,
                                        const QString &name, const QString &group)
 {
-    return recorded(history, db, QStringLiteral("改为新网址“%1”").arg(name), editedRow(address, name),
-                    [&] { return LinkFixes::useNewAddress(db, address, name, group); });
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "改为新网址“%1”").arg(name),
+                    editedRow(address, name), [&] { return LinkFixes::useNewAddress(db, address, name, group); });
 }
 
 Outcome HistoryCommands::usePageTitle(LibraryHistory *history, DbConnection &db, const QString &address,
                                       const QString &name, const QString &group)
 {
-    return recorded(history, db, QStringLiteral("使用网页标题“%1”").arg(address), editedRow(address, name),
-                    [&] { return LinkFixes::usePageTitle(db, address, name, group); });
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "使用网页标题“%1”").arg(address),
+                    editedRow(address, name), [&] { return LinkFixes::usePageTitle(db, address, name, group); });
 }
 
 Outcome HistoryCommands::recordImport(LibraryHistory *history, DbConnection &db, const QString &label,
@@ -168,7 +173,7 @@ Outcome HistoryCommands::recordImport(LibraryHistory *history, DbConnection &db,
 Outcome HistoryCommands::importShortcuts(LibraryHistory *history, DbConnection &db,
                                          const std::vector<ShortcutEntry> &entries)
 {
-    return recordImport(history, db, QStringLiteral("导入收藏夹"),
+    return recordImport(history, db, QCoreApplication::translate("HistoryCommands", "导入收藏夹"),
                         [&] { return UrlImportService::store(db, entries); });
 }
 
@@ -180,13 +185,13 @@ Outcome HistoryCommands::restoreFromBin(LibraryHistory *history, DbConnection &d
         scope.addressKeys = QStringLiteral("SELECT RowNo FROM RecycleBin WHERE %1").arg(scope.binRows);
         scope.addressKeyValues = scope.binValues;
     }
-    return recorded(history, db, QStringLiteral("从回收站还原"), scope,
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "从回收站还原"), scope,
                     [&] { return counted([&] { return RecycleBin::restore(db, ids); }); });
 }
 
 Outcome HistoryCommands::purgeFromBin(LibraryHistory *history, DbConnection &db, const QList<qint64> &ids)
 {
-    return recorded(history, db, QStringLiteral("从回收站中彻底删除"), binRows(ids),
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "从回收站中彻底删除"), binRows(ids),
                     [&] { return counted([&] { return RecycleBin::purge(db, ids); }); });
 }
 
@@ -194,7 +199,7 @@ Outcome HistoryCommands::emptyBin(LibraryHistory *history, DbConnection &db)
 {
     StepScope scope;
     scope.binRows = QStringLiteral("1 = 1");
-    return recorded(history, db, QStringLiteral("清空回收站"), scope,
+    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "清空回收站"), scope,
                     [&] { return counted([&] { return RecycleBin::empty(db); }); });
 }
 

@@ -8,6 +8,8 @@
 #include "services/AddressEditing.h"
 #include "services/FailureOutcome.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // Thrown from the reader's sink to end the listing when the caller cancels.
@@ -19,17 +21,18 @@ struct ListingCancelled
 QString UrlImportService::favoritesSettingMissingText()
 {
     // Intended: "主键" (the key of the settings) is how this text has always named it.
-    return QStringLiteral("访问收藏夹主键错误！");
+    return QCoreApplication::translate("UrlImportService", "访问收藏夹主键错误！");
 }
 
 QString UrlImportService::missingGroupText()
 {
-    return QStringLiteral("找不到网址组别“%1”，没有导入任何网址。").arg(Schema::ImportGroup);
+    return QCoreApplication::translate("UrlImportService", "找不到网址组别“%1”，没有导入任何网址。")
+        .arg(Schema::ImportGroup);
 }
 
 QString UrlImportService::cancelledText()
 {
-    return QStringLiteral("已取消，没有导入任何网址。");
+    return QCoreApplication::translate("UrlImportService", "已取消，没有导入任何网址。");
 }
 
 UrlImportService::Listing UrlImportService::listFavorites(const Progress &progress)

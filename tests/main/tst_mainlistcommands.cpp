@@ -190,7 +190,7 @@ private Q_SLOTS:
         clickNode(QStringLiteral("软件"));
         QTest::keyClick(controls(w).addressList, Qt::Key_A, Qt::ControlModifier);
         QVERIFY(controls(w).addressList->selectionModel()->selectedRows().size() <= 1);
-        clickNode(MainWindow::BinLabel);
+        clickNode(MainWindow::binLabel());
 
         QTreeWidget *tree = controls(w).groupTree;
         for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {

@@ -49,7 +49,7 @@ private Q_SLOTS:
 
         const Outcome taken = GroupService::rename(db, QStringLiteral("要闻"), QStringLiteral("体育"));
         QCOMPARE(taken.kind, Outcome::Kind::Refused);
-        QCOMPARE(taken.message, GroupService::NameExistsText);
+        QCOMPARE(taken.message, GroupService::nameExistsText());
 
         for (const auto &[from, to] : {std::pair{QStringLiteral("要闻"), QStringLiteral(" ")},
                                        std::pair{Schema::ImportGroup, QStringLiteral("别的")}}) {
