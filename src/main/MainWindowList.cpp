@@ -70,9 +70,15 @@ AddressFilter MainWindow::filterForCurrentGroup()
 int MainWindow::loadRows(const AddressFilter &filter)
 {
     const int count = m_addressRows->show(filter);
-    m_statusPanels[2]->setText(RowCountText.arg(count));
+    showRowCount(count);
     noteListing(filter);
     return count;
+}
+
+// Also when a search's rows are all found, after its first page is shown.
+void MainWindow::showRowCount(int count)
+{
+    m_statusPanels[2]->setText(RowCountText.arg(count));
 }
 
 const AddressRecord &MainWindow::listedRecord(int row) const
