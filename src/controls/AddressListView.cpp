@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -25,25 +27,74 @@ int firstVisibleTile(int start, int step)
     return start + skipped * step;
 }
 
+// Draws a cell as one part of its row: the list frames the current row as a whole, and
+// the row under the mouse is lit in every cell.
+class RowCellDelegate : public QStyledItemDelegate
+{
+public:
+    explicit RowCellDelegate(AddressListView *list) : QStyledItemDelegate(list), m_list(list) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem cell = option;
+        cell.state &= ~QStyle::State_HasFocus;
+        cell.state.setFlag(QStyle::State_MouseOver, index.row() == m_list->hoverRow());
+        cell.viewItemPosition = placeInRow(index.column());
+        QStyledItemDelegate::paint(painter, cell, index);
+    }
+
+private:
+    // Where the column stands among the shown columns, for styles that round a row's ends.
+    QStyleOptionViewItem::ViewItemPosition placeInRow(int column) const
+    {
+        const QHeaderView *header = m_list->header();
+        const int visual = header->visualIndex(column);
+        bool before = false;
+        bool after = false;
+        for (int i = 0; i < header->count(); ++i) {
+            if (header->isSectionHidden(header->logicalIndex(i)))
+                continue;
+            before = before || i < visual;
+            after = after || i > visual;
+        }
+        if (before && after)
+            return QStyleOptionViewItem::Middle;
+        if (before)
+            return QStyleOptionViewItem::End;
+        return after ? QStyleOptionViewItem::Beginning : QStyleOptionViewItem::OnlyOne;
+    }
+
+    AddressListView *m_list;
+};
+
 } // namespace
 
 AddressListView::AddressListView(QWidget *parent)
-    : QTreeView(parent), HeaderFont(designFont(11)), m_rows(new ListRowModel(this)), m_model(m_rows),
+    : QTableView(parent), HeaderFont(designFont(11)), m_rows(new ListRowModel(this)), m_model(m_rows),
       m_header(new ListHeaderView(this))
 {
-    setHeader(m_header);
-    setModel(m_rows);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
+    setHorizontalHeader(m_header);
+    verticalHeader()->hide();
+    // Rows are as tall as the first one needs, all alike; the header keeps one size for
+    // them, however short.
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setItemDelegate(new RowCellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setAllColumnsShowFocus(true);
     setSortingEnabled(false);
-    m_header->setSectionsClickable(true); // turned off by setSortingEnabled(false)
+    m_header->setSectionsClickable(true);
     setMouseTracking(true);
     setIconSize(QSize(16, 16));
+    setModel(m_rows);
+    verticalHeader()->setDefaultSectionSize(typicalRowHeight());
+    watchRows();
 
     connect(m_header, &QHeaderView::sectionClicked, this, &AddressListView::SortByColumn);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &AddressListView::reportSelectionChange);
@@ -56,6 +107,72 @@ void AddressListView::setReportRows(ReportRows *rows)
     setModel(m_model);
     // The view made a new selection model for the new rows.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &AddressListView::reportSelectionChange);
+    watchRows();
+    fitRowHeight();
+}
+
+QHeaderView *AddressListView::header() const
+{
+    return m_header;
+}
+
+// Every change that may bring another first row, or take the row under the mouse away.
+void AddressListView::watchRows()
+{
+    for (const QMetaObject::Connection &connection : std::as_const(m_rowWatch))
+        disconnect(connection);
+    m_rowWatch.clear();
+    auto refit = [this] {
+        m_hoverRow = -1;
+        fitRowHeight();
+    };
+    m_rowWatch << connect(m_model, &QAbstractItemModel::modelReset, this, refit)
+               << connect(m_model, &QAbstractItemModel::layoutChanged, this, refit)
+               << connect(m_model, &QAbstractItemModel::rowsRemoved, this, refit)
+               << connect(m_model, &QAbstractItemModel::rowsInserted, this,
+                          [this](const QModelIndex &, int first) {
+                              if (first == 0)
+                                  fitRowHeight();
+                          })
+               << connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &topLeft) {
+                      if (topLeft.row() == 0)
+                          fitRowHeight();
+                  });
+}
+
+// A change of the height walks every row of the header: it is made only when the first
+// row needs another height than the rows have, which a list whose rows all look alike
+// never does after its first fill.
+void AddressListView::fitRowHeight()
+{
+    if (m_model->count() == 0)
+        return;
+    const int height = rowHeightFor(0);
+    if (height > 0 && height != verticalHeader()->defaultSectionSize())
+        verticalHeader()->setDefaultSectionSize(height);
+}
+
+int AddressListView::rowHeightFor(int row) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    int height = 0;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        option.rect = QRect(0, 0, columnWidth(column), 0);
+        height = qMax(height, itemDelegate()->sizeHint(option, m_model->index(row, column)).height());
+    }
+    return height;
+}
+
+// The height of a row with a text and a small picture, before there are rows to ask.
+int AddressListView::typicalRowHeight() const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    option.text = QStringLiteral("W");
+    option.decorationSize = iconSize();
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height();
 }
 
 AddressListView::~AddressListView() = default;
@@ -162,7 +279,40 @@ void AddressListView::paintEvent(QPaintEvent *event)
 {
     if (!BackPicture.isNull() && BackPicture.width() > 0 && BackPicture.height() > 0)
         tileBackPicture();
-    QTreeView::paintEvent(event);
+    QTableView::paintEvent(event);
+    drawCurrentRowFrame();
+}
+
+// The focus frame goes around the whole current row, whichever of its cells is current.
+void AddressListView::drawCurrentRowFrame()
+{
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid())
+        return;
+    QStyleOptionViewItem view;
+    initViewItemOption(&view);
+    QStyleOptionFocusRect frame;
+    frame.QStyleOption::operator=(view);
+    frame.state |= QStyle::State_KeyboardFocusChange;
+    const QPalette::ColorGroup group = (view.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    frame.backgroundColor =
+        view.palette.color(group, selectionModel()->isSelected(current) ? QPalette::Highlight : QPalette::Window);
+    frame.rect = style()->visualRect(layoutDirection(), viewport()->rect(), rowRect(current.row()));
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter);
+}
+
+void AddressListView::updateRow(int row)
+{
+    if (row >= 0 && row < m_model->count())
+        viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
+}
+
+void AddressListView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    updateRow(previous.row());
+    updateRow(current.row());
 }
 
 // Tiles start at the first row, two pixels above its top, so that they move
@@ -195,13 +345,28 @@ QRect AddressListView::rowRect(int row) const
 
 bool AddressListView::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip) {
+    switch (event->type()) {
+    case QEvent::ToolTip: {
         const auto *help = static_cast<QHelpEvent *>(event);
         if (!showHint(help->pos(), help->globalPos()))
             event->ignore();
         return true;
     }
-    return QTreeView::viewportEvent(event);
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+    case QEvent::HoverLeave: {
+        const auto *hover = static_cast<QHoverEvent *>(event);
+        const int row = event->type() == QEvent::HoverLeave ? -1 : indexAt(hover->position().toPoint()).row();
+        if (row != m_hoverRow) {
+            updateRow(m_hoverRow);
+            m_hoverRow = row;
+            updateRow(row);
+        }
+        break;
+    }
+    default: break;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 bool AddressListView::showHint(const QPoint &viewportPos, const QPoint &globalPos)
@@ -227,25 +392,89 @@ void AddressListView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    m_scrolledSideways = false;
+    QTableView::keyPressEvent(event);
+    if (m_scrolledSideways)
+        event->accept();
+}
+
+// Up, down and the page keys go from row to row; Home and End to the first and the last
+// row; left and right scroll the columns sideways and leave the current cell.
+QModelIndex AddressListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return QTableView::moveCursor(cursorAction, modifiers);
+    switch (cursorAction) {
+    case MoveNext: return QTableView::moveCursor(MoveDown, Qt::NoModifier);
+    case MovePrevious: return QTableView::moveCursor(MoveUp, Qt::NoModifier);
+    case MoveHome: return m_model->index(0, current.column());
+    case MoveEnd: return m_model->index(m_model->count() - 1, current.column());
+    case MoveLeft:
+    case MoveRight: {
+        QScrollBar *bar = horizontalScrollBar();
+        const int before = bar->value();
+        const bool back = (cursorAction == MoveLeft) != isRightToLeft();
+        bar->setValue(before + (back ? -bar->singleStep() : bar->singleStep()));
+        m_scrolledSideways = bar->value() != before;
+        return current;
+    }
+    default: return QTableView::moveCursor(cursorAction, Qt::NoModifier);
+    }
+}
+
+void AddressListView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    keepTopRowAtTop();
+}
+
+void AddressListView::doItemsLayout()
+{
+    QTableView::doItemsLayout();
+    keepTopRowAtTop();
+}
+
+// Scrolled to the end, the table would move the last row to the bottom edge and cut the
+// top row; the list keeps its top row whole there as everywhere else.
+void AddressListView::keepTopRowAtTop()
+{
+    if (verticalScrollMode() != ScrollPerItem || m_model->count() == 0)
+        return;
+    QHeaderView *rows = verticalHeader();
+    const int top = verticalScrollBar()->value() * rows->defaultSectionSize(); // every row is as tall
+    if (rows->offset() != top) {
+        rows->setOffset(top);
+        viewport()->update();
+    }
+}
+
+void AddressListView::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        if (m_model->count() == 0)
+            verticalHeader()->setDefaultSectionSize(typicalRowHeight());
+        fitRowHeight();
+    }
 }
 
 void AddressListView::keyReleaseEvent(QKeyEvent *event)
 {
-    QTreeView::keyReleaseEvent(event);
+    QTableView::keyReleaseEvent(event);
     if (!event->isAutoRepeat())
         Q_EMIT keyReleased(event->key());
 }
 
 void AddressListView::mouseMoveEvent(QMouseEvent *event)
 {
-    QTreeView::mouseMoveEvent(event);
+    QTableView::mouseMoveEvent(event);
     Q_EMIT mouseMovedTo(event->position().toPoint());
 }
 
 void AddressListView::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    QTreeView::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT doubleClickedAnywhere();
 }
@@ -257,5 +486,5 @@ void AddressListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start,
     const int current = currentIndex().row();
     if (current >= start && current <= end)
         selectionModel()->clearCurrentIndex();
-    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
 }

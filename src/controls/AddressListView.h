@@ -6,10 +6,11 @@
 #include <QIcon>
 #include <QList>
 #include <QPixmap>
-#include <QTreeView>
+#include <QTableView>
 
 class ListHeaderView;
 class ListRowModel;
+class QHeaderView;
 class ReportRows;
 class QItemSelection;
 
@@ -18,13 +19,21 @@ class QItemSelection;
 // click on the same header flips the direction); the header is drawn in a
 // font of its own with a mark on the sorted column; a picture may be tiled
 // behind the rows. Rows are never sorted when they are added.
-class AddressListView : public QTreeView
+//
+// A table without grid or row header: it keeps no item of its own per row, so that a list
+// of a million rows lays out as fast as one of a hundred. Each row is drawn as one piece:
+// one frame around the current row, the whole row lit under the mouse, and every row as
+// tall as the first one needs.
+class AddressListView : public QTableView
 {
     Q_OBJECT
 
 public:
     explicit AddressListView(QWidget *parent = nullptr);
     ~AddressListView() override;
+
+    // The column header.
+    QHeaderView *header() const;
 
     // The column of the last sort and the direction of the next comparison.
     int SortColumn = 0;
@@ -65,6 +74,11 @@ public:
 
     static constexpr int HintDisplayMs = 60000;
 
+    // The row under the mouse, lit as a whole where the style lights items; -1 for none.
+    int hoverRow() const { return m_hoverRow; }
+
+    void doItemsLayout() override;
+
 Q_SIGNALS:
     void rowSelected(int row, bool selected);
     void keyReleased(int key);
@@ -80,15 +94,29 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void reportSelectionChange(const QItemSelection &selected, const QItemSelection &deselected);
     void tileBackPicture();
     bool showHint(const QPoint &viewportPos, const QPoint &globalPos);
     QRect rowRect(int row) const;
+    void updateRow(int row);
+    void keepTopRowAtTop();
+    void drawCurrentRowFrame();
+    void watchRows();
+    void fitRowHeight();
+    int rowHeightFor(int row) const;
+    int typicalRowHeight() const;
 
     ListRowModel *m_rows;
     ReportRows *m_model;
     ListHeaderView *m_header;
     QString m_hintText;
+    int m_hoverRow = -1;
+    bool m_scrolledSideways = false;
+    QList<QMetaObject::Connection> m_rowWatch;
 };

@@ -30,9 +30,17 @@ struct Listing
     bool ordered = false; // in the order the rows were added in already
 };
 
+// The part of a search's rows wanted: those after a key, at most `limit` of them, in the
+// order of their keys; the default wants all of them in the engine's order.
+struct KeyRange
+{
+    qint64 after = -1;
+    int limit = -1;
+};
+
 // `table`: the view, or the address table where no group name is selected.
 Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const QString &selected = listedColumns,
-                   const QString &table = QStringLiteral("address_1"))
+                   const QString &table = QStringLiteral("address_1"), const KeyRange &range = {})
 {
     const QString listColumns = selected + QStringLiteral(" FROM ") + table;
     switch (filter.kind) {
@@ -59,6 +67,11 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
                 ? selected + QStringLiteral(" FROM %1 JOIN %2 ON RowNo = FoundRowNo WHERE ").arg(indexed.rows, table)
                 : listColumns + QStringLiteral(" WHERE "),
             indexed.values};
+        const QString key = useIndex ? QStringLiteral("FoundRowNo") : QStringLiteral("RowNo");
+        if (range.after >= 0) {
+            listing.sql += key + QStringLiteral(" > ? AND ");
+            listing.values << range.after;
+        }
         if (!engine.likeTakesPattern(pattern)) {
             listing.sql += QStringLiteral("(%1 OR %2)")
                                .arg(engine.containsCondition(QStringLiteral("AddressFolded")),
@@ -68,9 +81,13 @@ Listing listingFor(const SqlEngine &engine, const AddressFilter &filter, const Q
             listing.sql += QStringLiteral("(AddressFolded LIKE ? ESCAPE '\\' OR AddressNameFolded LIKE ? ESCAPE '\\')");
             listing.values << pattern << pattern;
         }
-        if (useIndex) {
-            listing.sql += QStringLiteral(" ORDER BY FoundRowNo");
+        if (useIndex || range.after >= 0) {
+            listing.sql += QStringLiteral(" ORDER BY ") + key;
             listing.ordered = true;
+        }
+        if (range.limit >= 0) {
+            listing.sql += QStringLiteral(" LIMIT ?");
+            listing.values << range.limit;
         }
         return listing;
     }
@@ -234,6 +251,15 @@ std::vector<qint64> AddressPaging::keys()
     std::vector<qint64> keys;
     forEachColumn(-1, [&keys](const RowReader &row) { keys.push_back(row.integer(0)); });
     std::sort(keys.begin(), keys.end()); // the plain scan's order is the engine's
+    return keys;
+}
+
+std::vector<qint64> AddressPaging::keys(qint64 after, int limit)
+{
+    std::vector<qint64> keys;
+    const Listing listing = listingFor(m_db.engine(), m_filter, QStringLiteral("SELECT RowNo"), m_table,
+                                       KeyRange{std::max<qint64>(after, 0), limit});
+    m_db.readRows(listing.sql, listing.values, [&keys](const RowReader &row) { keys.push_back(row.integer(0)); });
     return keys;
 }
 

@@ -51,6 +51,9 @@ public:
     int count();
     // Every listed key, ascending.
     std::vector<qint64> keys();
+    // Of a listing that reads its keys: those after `after`, ascending, at most `limit` of
+    // them (-1: all), so that a search's first page comes without waiting for every row.
+    std::vector<qint64> keys(qint64 after, int limit = -1);
     // Up to `limit` rows, in the listing's order.
     std::vector<AddressRecord> after(qint64 rowNo, int limit);
     std::vector<AddressRecord> before(qint64 rowNo, int limit);

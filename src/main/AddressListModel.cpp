@@ -6,6 +6,7 @@
 #include "main/MainPictures.h"
 
 #include <QDebug>
+#include <QTimer>
 
 #include <algorithm>
 #include <unordered_map>
@@ -20,13 +21,16 @@ int AddressListModel::show(const AddressFilter &filter)
     std::vector<qint64> keys;
     int count = 0;
     std::vector<AddressRecord> firstRows;
+    bool keysPending = false;
     // The first page is read before the list changes: a listing that cannot be read
     // leaves the list as it was.
     if (paging->readsKeys()) {
-        keys = paging->keys();
+        keys = paging->keys(0, PageSize + 1);
+        keysPending = keys.size() > size_t(PageSize);
+        if (keysPending)
+            keys.pop_back(); // read again with the rest
         count = int(keys.size());
-        firstRows =
-            paging->rowsOf(std::vector<qint64>(keys.begin(), keys.begin() + std::min<size_t>(keys.size(), PageSize)));
+        firstRows = paging->rowsOf(keys);
     } else {
         count = paging->count();
         firstRows = paging->atOffset(0, PageSize, count);
@@ -45,8 +49,39 @@ int AddressListModel::show(const AddressFilter &filter)
         firstRows = arrangedByKeys(firstRows, 0, std::min(count, PageSize));
     firstRows.resize(size_t(std::min(count, PageSize)));
     m_pages.emplace(0, Page{std::move(firstRows), ++m_useClock});
+    m_keysPending = keysPending;
+    const quint64 listing = ++m_listing;
     endResetModel();
+    if (keysPending) {
+        // After the first page has been painted.
+        QTimer::singleShot(0, this, [this, listing] {
+            if (listing == m_listing)
+                readRemainingKeys();
+        });
+    }
     return count;
+}
+
+// The rows found after the first page join the list at its end, in the order of their keys.
+void AddressListModel::readRemainingKeys()
+{
+    if (!m_keysPending)
+        return;
+    m_keysPending = false;
+    std::vector<qint64> rest;
+    try {
+        rest = m_paging->keys(m_keys.back());
+    } catch (const AppError &error) {
+        // The list keeps the rows found; the user's next statement reports the failure.
+        qWarning() << "address list:" << error.message();
+    }
+    if (!rest.empty()) {
+        beginInsertRows({}, m_count, m_count + int(rest.size()) - 1);
+        m_keys.insert(m_keys.end(), rest.begin(), rest.end());
+        m_count = int(m_keys.size());
+        endInsertRows();
+    }
+    Q_EMIT countKnown(m_count);
 }
 
 const AddressRecord &AddressListModel::recordAt(int row) const
@@ -165,6 +200,8 @@ int AddressListModel::rowOfKey(qint64 key, int near) const
         }
     }
     if (m_keyed) {
+        if (m_keysPending) // the key may be among those not read yet
+            const_cast<AddressListModel *>(this)->readRemainingKeys();
         const auto at = std::find(m_keys.begin(), m_keys.end(), key);
         if (at == m_keys.end())
             return -1;
@@ -204,6 +241,7 @@ void AddressListModel::sortRows(int column, bool ascending)
 {
     if (!m_paging || column < 0 || column >= columnCount())
         return;
+    readRemainingKeys();
     std::vector<qint64> keys;
     if (column != m_keysColumn || !m_columnKeys) {
         try {

@@ -18,7 +18,9 @@ class DbConnection;
 // stand in the order they were added and a page is found from its neighbour's key, or
 // counted off from the nearer end of the listing. A search, and a listing sorted by a
 // header, hold the keys of every row in their order instead; a sort reads its column's
-// texts once per listing.
+// texts once per listing. A search shows its first page at once and finds its other rows
+// when the event loop next runs (or when a sort or a look-up needs them), then tells
+// their count.
 class AddressListModel : public ReportRows
 {
     Q_OBJECT
@@ -46,9 +48,15 @@ public:
     void setRowIcon(std::function<QIcon(const AddressRecord &)> rowIcon) { m_rowIcon = std::move(rowIcon); }
 
     int count() const override { return m_count; }
+    // Whether every row of the listing is counted already.
+    bool allRowsFound() const { return !m_keysPending; }
     void sortRows(int column, bool ascending) override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+Q_SIGNALS:
+    // The count of a listing shown before all its rows were found, once they are.
+    void countKnown(int count);
 
 private:
     struct Page
@@ -64,6 +72,7 @@ private:
     std::vector<AddressRecord> arrangedByKeys(const std::vector<AddressRecord> &found, int first, int size) const;
     qint64 keyAtPosition(int position) const;
     void readSortKeys(int column, std::vector<qint64> &keys);
+    void readRemainingKeys();
 
     DbConnection &m_db;
     std::unique_ptr<AddressPaging> m_paging;
@@ -74,6 +83,9 @@ private:
     std::vector<qint64> m_keys;
     std::vector<int> m_order;
     bool m_sorted = false;
+    // Keys after the last of m_keys are still to be read; m_listing tells listings apart.
+    bool m_keysPending = false;
+    quint64 m_listing = 0;
     // The keys of the column sorted last, while the listing is the same.
     int m_keysColumn = -1;
     std::unique_ptr<ListSortKeys::ColumnKeys> m_columnKeys;

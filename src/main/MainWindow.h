@@ -98,8 +98,11 @@ public:
     void setUpColumns();
     void fillList();
     // Replaces the list's rows with the listing, writes the row count into panel 2 and
-    // gives the count. Throws AppError when the database refuses.
+    // gives the count. A search with more rows than a page gives those of its first page;
+    // the panel shows all of them once they are found. Throws AppError when the database
+    // refuses.
     int loadRows(const AddressFilter &filter);
+    void showRowCount(int count);
     void setCurrentGroup(const QString &group);
     void setCurrentAddress(const QString &address);
     const QString &currentGroup() const { return m_currentGroup; }

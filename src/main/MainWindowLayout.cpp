@@ -267,6 +267,7 @@ void MainWindow::buildListPane()
     addressList->setObjectName(QStringLiteral("addressList"));
     m_addressRows = new AddressListModel(m_sharedConnection.connection(), addressList);
     addressList->setReportRows(m_addressRows);
+    connect(m_addressRows, &AddressListModel::countKnown, this, &MainWindow::showRowCount);
     addressList->setMinimumWidth(rightPaneMinimumWidth);
     setColour(addressList, QPalette::Base, Qt::white);
     QFont header = designFont(11);

@@ -64,10 +64,16 @@ int MainWindow::loadRows(const AddressFilter &filter)
 {
     chooseRowsForListing(filter);
     const int count = m_addressRows->show(filter);
-    // The word order of the Chinese text is intended as it reads: do not "fix" it.
-    m_statusPanels[2]->setText(tr("共条%n记录", nullptr, int(count)));
+    showRowCount(count);
     noteListing(filter);
     return count;
+}
+
+// Also when a search's rows are all found, after its first page is shown.
+void MainWindow::showRowCount(int count)
+{
+    // The word order of the Chinese text is intended as it reads: do not "fix" it.
+    m_statusPanels[2]->setText(tr("共条%n记录", nullptr, count));
 }
 
 const AddressRecord &MainWindow::listedRecord(int row) const

@@ -94,6 +94,9 @@ private Q_SLOTS:
     void imagesAndOutOfRangeRows();
     void rowAtAndDoubleClickAnywhere();
     void keyReleaseIsReported();
+    void keysMoveFromRowToRow_data();
+    void keysMoveFromRowToRow();
+    void rowsAreAsTallAsTheFirstNeeds();
     void hintShownAsPlainText();
     void checkBoxesToggleByClickAndSpace();
 };
@@ -648,6 +651,89 @@ void TestListView::keyReleaseIsReported()
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toInt(), int(Qt::Key_Down));
     QCOMPARE(list.selectedRow(), 1);
+}
+
+// Keys go from row to row and keep the current column; left and right scroll the
+// columns sideways instead of going to the next cell.
+void TestListView::keysMoveFromRowToRow_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("scroll"); // -1 back, 0 none, 1 on
+
+    QTest::newRow("down") << int(Qt::Key_Down) << 6 << 2 << 0;
+    QTest::newRow("up") << int(Qt::Key_Up) << 4 << 2 << 0;
+    QTest::newRow("home") << int(Qt::Key_Home) << 0 << 2 << 0;
+    QTest::newRow("end") << int(Qt::Key_End) << 39 << 2 << 0;
+    QTest::newRow("left") << int(Qt::Key_Left) << 5 << 2 << -1;
+    QTest::newRow("right") << int(Qt::Key_Right) << 5 << 2 << 1;
+    QTest::newRow("tab leaves the list") << int(Qt::Key_Tab) << 5 << 2 << 0;
+}
+
+void TestListView::keysMoveFromRowToRow()
+{
+    QFETCH(int, key);
+    QWidget window;
+    auto *list = new AddressList;
+    list->setParent(&window);
+    auto *next = new QWidget(&window);
+    next->setFocusPolicy(Qt::StrongFocus);
+    list->resize(300, 200); // narrower than its columns
+    std::vector<ListRow> rows;
+    for (int i = 0; i < 40; ++i)
+        rows.push_back(makeRow(QString::number(i), {"n", "1", "1", "g"}));
+    list->rows()->append(std::move(rows));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    list->setFocus();
+    list->setCurrentIndex(list->rows()->index(5, 2));
+    list->horizontalScrollBar()->setValue(40);
+
+    QTest::keyClick(list, Qt::Key(key));
+    QTEST(list->currentIndex().row(), "row");
+    QTEST(list->currentIndex().column(), "column");
+    QCOMPARE(list->selectedRow(), list->currentIndex().row());
+    QFETCH(int, scroll);
+    const int moved = list->horizontalScrollBar()->value() - 40;
+    QCOMPARE(moved > 0 ? 1 : moved < 0 ? -1 : 0, scroll);
+    QCOMPARE(list->hasFocus(), key != Qt::Key_Tab);
+}
+
+// Every row is as tall as the first row needs, picture and check box included; scrolled
+// to the end, the top row still starts at the top.
+void TestListView::rowsAreAsTallAsTheFirstNeeds()
+{
+    AddressList list;
+    QPixmap picture(16, 16);
+    picture.fill(Qt::blue);
+    list.setSmallImages({QIcon(picture)});
+    std::vector<ListRow> rows;
+    for (int i = 0; i < 100; ++i)
+        rows.push_back(makeRow(QString::number(i), {"n"}));
+    rows[0].imageIndex = 0;
+    list.rows()->append(std::move(rows));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+    auto needed = [&list](int row) {
+        QStyleOptionViewItem option;
+        list.initViewItemOption(&option);
+        return list.itemDelegate()->sizeHint(option, list.rows()->index(row, 0)).height();
+    };
+    const int withPicture = needed(0);
+    QVERIFY(withPicture > needed(1));
+    QCOMPARE(list.rowHeight(99), withPicture);
+    list.rows()->setImageIndex(0, -1);
+    QCOMPARE(list.rowHeight(99), needed(1));
+    list.rows()->setImageIndex(0, 0);
+    QCOMPARE(list.rowHeight(50), withPicture);
+
+    for (int top : {0, 7, list.verticalScrollBar()->maximum()}) {
+        list.verticalScrollBar()->setValue(top);
+        QCOMPARE(list.visualRect(list.rows()->index(top, 0)).top(), 0);
+    }
+    QVERIFY(list.verticalScrollBar()->maximum() > 7);
 }
 
 void TestListView::hintShownAsPlainText()

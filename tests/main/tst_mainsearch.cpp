@@ -4,6 +4,7 @@
 
 #include "data/Schema.h"
 #include "data/SearchStore.h"
+#include "main/AddressListModel.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -107,6 +108,21 @@ private Q_SLOTS:
         QCOMPARE(f->column(3), (QStringList{QStringLiteral("3"), QStringLiteral("0")}));
         QCOMPARE(MainFixture::imageOf(w, 0), 1);
         QCOMPARE(MainFixture::imageOf(w, 1), 3);
+    }
+
+    // A result of more rows than a page shows that page at once; the list and the count
+    // panel end with every row found.
+    void largeResultEndsWithEveryRowCounted()
+    {
+        const int all = AddressListModel::PageSize + 40;
+        for (int i = 0; i < all; ++i)
+            f->add(QStringLiteral("big.example/%1").arg(i), QStringLiteral("大"), QStringLiteral("新闻"));
+        MainWindow &w = openOnSearchTab();
+        search(w, QStringLiteral("BIG.EXAMPLE/"));
+        QTRY_COMPARE(w.statusPanelText(2), QStringLiteral("共条%1记录").arg(all));
+        const QStringList captions = f->captions();
+        QCOMPARE(captions.size(), all);
+        QCOMPARE(captions.last(), QStringLiteral("big.example/%1").arg(all - 1));
     }
 
     void emptyTextListsEverythingAndStoresNothing()
