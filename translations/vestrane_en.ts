@@ -1298,7 +1298,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Search</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+63"/>
         <location line="+9"/>
         <source>添加网址</source>
         <translation>Add Address</translation>
@@ -1400,7 +1400,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Group</translation>
     </message>
     <message numerus="yes">
-        <location line="+44"/>
+        <location line="+52"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1408,7 +1408,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location line="+77"/>
+        <location line="+75"/>
         <source>组        别：</source>
         <translation>Group: </translation>
     </message>
