@@ -97,8 +97,8 @@ QList<QPair<QString, QString>> stringLiterals(const QString &code)
                 literals.append({code.mid(i + 1, end - i - 1), before.right(60)});
             before += QStringLiteral("\"\"");
             i = end;
-        } else
-            before += c;
+        } else if (!c.isSpace() || !before.endsWith(QLatin1Char(' ')))
+            before += c.isSpace() ? QLatin1Char(' ') : c; // a call's arguments may be indented far
     }
     return literals;
 }
@@ -250,11 +250,16 @@ private Q_SLOTS:
     void chineseTextsGoThroughTranslation()
     {
         QFETCH(QString, folder);
-        // Texts that are data, not interface: names stored in the library.
-        static const QStringList keptAsWritten{};
+        // Texts that are data, not interface: group names stored in the library, and "收藏夹",
+        // which the export option accepts and writes as a folder name into exported files.
+        static const QStringList keptAsWritten{QStringLiteral("IE收藏夹"), QStringLiteral("未分组"),
+                                               QStringLiteral("收藏夹"),   QStringLiteral("书签工具栏"),
+                                               QStringLiteral("书签菜单"), QStringLiteral("其他书签"),
+                                               QStringLiteral("书签栏"),   QStringLiteral("移动设备书签")};
         static const QRegularExpression chinese(
             QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
-        static const QRegularExpression translationCall(QStringLiteral("(\\btr\\(|\\btranslate\\(\\s*\"\"\\s*,)\\s*$"));
+        static const QRegularExpression translationCall(
+            QStringLiteral("(\\btr\\(|\\b(translate|QT_TRANSLATE_NOOP)\\(\\s*\"\"\\s*,|\\bQT_TR_N?OOP\\()\\s*$"));
         QStringList untranslated;
         QDirIterator files(QStringLiteral(VESTRANE_SOURCE_DIR "/src/") + folder,
                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")});
