@@ -4,6 +4,7 @@
 
 #include "data/DbConnection.h"
 #include "data/PrivateFiles.h"
+#include "data/SqliteEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +84,7 @@ QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, 
     if (databaseFile.isEmpty() || !database.isFile() || database.size() == 0)
         return {}; // nothing stored yet
     // A library that cannot be changed (a read-only folder) has nothing to lose.
-    if (!DbConnection::canChange(databaseFile))
+    if (!SqliteEngine::canChange(databaseFile))
         return {};
     const QString folder = folderFor(databaseFile);
     const QString target = QDir(folder).filePath(copyNameFor(today));

@@ -1,6 +1,6 @@
 #include "data/RecycleBin.h"
 
-#include "data/AddressStore.h"
+#include "data/FoldedColumns.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
 
@@ -185,8 +185,8 @@ int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
                                   stored.viewTime,
                                   groupNo,
                                   entry.favourite ? 1 : 0,
-                                  AddressStore::folded(entry.address),
-                                  AddressStore::folded(entry.name)};
+                                  FoldedColumns::folded(entry.address),
+                                  FoldedColumns::folded(entry.name)};
         const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
                                                "AddressFolded, AddressNameFolded");
         if (rowNoFree(db, stored.rowNo)) {
