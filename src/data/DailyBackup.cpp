@@ -1,7 +1,5 @@
 #include "data/DailyBackup.h"
 
-#include "data/ServerAddress.h"
-
 #include "data/DbConnection.h"
 #include "data/PrivateFiles.h"
 #include "data/SqliteEngine.h"
@@ -78,8 +76,6 @@ QString DailyBackup::copyNameFor(const QDate &day)
 
 QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, int keep)
 {
-    if (ServerAddress::isServerUri(databaseFile))
-        return {}; // a server's database is the server's administrator's to back up
     const QFileInfo database(databaseFile);
     if (databaseFile.isEmpty() || !database.isFile() || database.size() == 0)
         return {}; // nothing stored yet

@@ -5,7 +5,6 @@
 #include "data/LibraryWrites.h"
 #include "data/PostgresEngine.h"
 #include "data/Schema.h"
-#include "data/ServerAddress.h"
 #include "data/SqliteEngine.h"
 
 #include <QAtomicInt>
@@ -25,13 +24,11 @@ std::function<void(const QString &)> &newFileHook()
     return hook;
 }
 
-// The engine of a database location: a file path, or a PostgreSQL URI. Throws AppError
-// for a URI that names no usable server.
-std::unique_ptr<SqlEngine> engineFor(const QString &location)
+std::unique_ptr<SqlEngine> engineFor(const LibraryLocation &location)
 {
-    if (ServerAddress::isServerUri(location))
-        return std::make_unique<PostgresEngine>(ServerAddress::parse(location));
-    return std::make_unique<SqliteEngine>(location);
+    if (location.isServer())
+        return std::make_unique<PostgresEngine>(location.server());
+    return std::make_unique<SqliteEngine>(location.filePath());
 }
 
 // A row of a QSqlQuery, for engines that cannot read rows themselves.
@@ -64,7 +61,7 @@ private:
 
 DbConnection::DbConnection(const QString &role)
     : m_name(QStringLiteral("%1#%2").arg(role).arg(connectionCounter.fetchAndAddRelaxed(1) + 1)),
-      m_engine(engineFor({}))
+      m_engine(engineFor(LibraryLocation()))
 {
     QSqlDatabase::addDatabase(m_engine->driverName(), m_name);
 }
@@ -81,26 +78,31 @@ DbConnection::~DbConnection()
 
 void DbConnection::setDatabaseFile(const QString &location)
 {
-    m_configurationError.clear();
     try {
-        useLocation(location);
+        setLocation(LibraryLocation::parse(location));
     } catch (const AppError &error) {
         setConfigurationError(error.message());
     }
 }
 
+void DbConnection::setLocation(const LibraryLocation &location)
+{
+    m_configurationError.clear();
+    useLocation(location);
+}
+
 void DbConnection::setConfigurationError(const QString &message)
 {
-    m_file.clear();
+    m_location = {};
     m_configurationError = message;
 }
 
 // Each engine has its own Qt driver, so the named connection is made anew for another one.
-void DbConnection::useLocation(const QString &location)
+void DbConnection::useLocation(const LibraryLocation &location)
 {
     close();
     std::unique_ptr<SqlEngine> engine = engineFor(location);
-    m_file = location;
+    m_location = location;
     if (engine->driverName() != m_engine->driverName()) {
         QSqlDatabase::removeDatabase(m_name);
         QSqlDatabase::addDatabase(engine->driverName(), m_name);
@@ -110,8 +112,7 @@ void DbConnection::useLocation(const QString &location)
 
 QString DbConnection::describe() const
 {
-    // Without a location (a configuration error) nothing is named.
-    return m_file.isEmpty() ? QString() : m_engine->describe();
+    return m_location.describe();
 }
 
 void DbConnection::setNewFileHook(std::function<void(const QString &)> hook)
@@ -143,7 +144,7 @@ void DbConnection::open()
         return;
     if (!m_configurationError.isEmpty())
         throw AppError(m_configurationError);
-    if (m_file.isEmpty())
+    if (m_location.isEmpty())
         throw AppError(QStringLiteral("未设置数据库文件"));
 
     m_engine->createIfMissing([](const QString &temporary) {
@@ -369,7 +370,7 @@ void DbConnection::noteWrite(int changedRows)
     if (m_inTransaction)
         m_wroteInTransaction = true;
     else
-        LibraryWrites::report(m_file, m_name);
+        LibraryWrites::report(m_location.text(), m_name);
 }
 
 void DbConnection::beginTransaction()
@@ -397,7 +398,7 @@ void DbConnection::commit()
     // A transaction's statements may change rows through queries the connection does not
     // count (a lock, an upgrade), so every commit counts as a write.
     m_wroteInTransaction = false;
-    LibraryWrites::report(m_file, m_name);
+    LibraryWrites::report(m_location.text(), m_name);
 }
 
 void DbConnection::rollback()

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "data/AppError.h"
+#include "data/LibraryLocation.h"
 #include "data/SqlEngine.h"
 #include "data/SqlSession.h"
 
@@ -46,13 +47,16 @@ public:
     DbConnection(const DbConnection &) = delete;
     DbConnection &operator=(const DbConnection &) = delete;
 
-    // The database this connection opens: a file's path, or a PostgreSQL server's URI
-    // (ServerAddress). Or the error that keeps it from having one (a `Path` that is not
-    // a usable folder, say). Set once by the owner, before the first statement.
-    void setDatabaseFile(const QString &location);
+    // The database this connection opens: a file, or a database on a PostgreSQL server.
+    // Or the error that keeps it from having one (a `Path` that is not a usable folder,
+    // say). Set once by the owner, before the first statement.
+    void setLocation(const LibraryLocation &location);
     void setConfigurationError(const QString &message);
-    // The location given, file or URI; another connection given it opens the same database.
-    QString databaseFile() const { return m_file; }
+    // The same, given as text (a file's path or a server's URI), as tools and tests give
+    // it; a faulty URI becomes the configuration error.
+    void setDatabaseFile(const QString &location);
+    // The location given; another connection given it opens the same database.
+    const LibraryLocation &location() const { return m_location; }
     // True when the database is on a server (there is no file then).
     bool isServer() const { return m_engine->isServer(); }
     const SqlEngine &engine() const override { return *m_engine; }
@@ -101,7 +105,7 @@ private:
     template <typename Result>
     Result retryingOnce(const std::function<Result()> &statement);
     AppError failure(const QSqlError &error);
-    void useLocation(const QString &location);
+    void useLocation(const LibraryLocation &location);
     void runStatement(const QString &sql);
     void noteWrite(int changedRows);
     void requireWritable() const;
@@ -110,7 +114,7 @@ private:
     void upgradeFrom(int version);
 
     QString m_name;
-    QString m_file;
+    LibraryLocation m_location;
     std::unique_ptr<SqlEngine> m_engine;
     bool m_inTransaction = false;
     bool m_wroteInTransaction = false;

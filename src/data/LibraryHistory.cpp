@@ -324,9 +324,9 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
     transaction.commit();
     if (!changed)
         return succeeded;
-    if (db.databaseFile() != m_location) {
+    if (db.location().text() != m_location) {
         clear();
-        m_location = db.databaseFile();
+        m_location = db.location().text();
     }
     step->compact();
     step->measure();
@@ -369,7 +369,7 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
     if (from.empty())
         return {false, QStringLiteral("没有可%1的操作。").arg(verb)};
     Step &step = *from.back();
-    if (db.databaseFile() != m_location)
+    if (db.location().text() != m_location)
         return {false, QStringLiteral("无法%1“%2”：它改的是另一个数据库。").arg(verb, step.label)};
 
     const std::array<TableSpec, TableCount> specs = specsFor(db.engine());

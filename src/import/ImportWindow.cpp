@@ -346,7 +346,7 @@ void ImportWindow::listBookmarkFile(const QString &file)
 
 void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> reader)
 {
-    BackgroundImport job(m_sharedConnection.connection().databaseFile());
+    BackgroundImport job(m_sharedConnection.connection().location());
     m_readingJob = &job; // a close while it reads cancels the reading
     const bool read =
         runInBackground(job, QStringLiteral("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); });
@@ -381,7 +381,7 @@ void ImportWindow::importBookmarks()
         if (index < m_plan.rows.size())
             m_plan.rows[index].checked = rows->isChecked(row);
     }
-    BackgroundImport job(m_sharedConnection.connection().databaseFile());
+    BackgroundImport job(m_sharedConnection.connection().location());
     const bool stored = runInBackground(job, QStringLiteral("正在导入书签…"), qsizetype(m_plan.rows.size()),
                                         [&] { job.startStore(m_plan); });
     m_sharedConnection.history().takeSteps(job.steps());
