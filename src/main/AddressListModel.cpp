@@ -25,8 +25,8 @@ int AddressListModel::show(const AddressFilter &filter)
     if (paging->readsKeys()) {
         keys = paging->keys();
         count = int(keys.size());
-        firstRows =
-            paging->rowsOf(std::vector<qint64>(keys.begin(), keys.begin() + std::min<size_t>(keys.size(), PageSize)));
+        const auto firstCount = std::ptrdiff_t(std::min<size_t>(keys.size(), PageSize));
+        firstRows = paging->rowsOf(std::vector<qint64>(keys.begin(), keys.begin() + firstCount));
     } else {
         count = paging->count();
         firstRows = paging->atOffset(0, PageSize, count);
