@@ -3,14 +3,14 @@
 # starting from its seed inputs. Fails on the first target that crashes, leaks or hangs;
 # the input that did it is kept in build-fuzz/findings/ (run the target on that file to
 # see it again). The repository is never written: new inputs go to a temporary folder.
-#   bash scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 300 s, every target)
+#   bash scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 120 s, every target)
 # The SECONDS are shared by the targets run, each getting an equal part but at least
 # $least_each s, so that adding a target does not lengthen the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-total=300
-least_each=20
+total=120
+least_each=10
 if [[ "${1:-}" =~ ^[0-9]+$ ]]; then total="$1"; shift; fi
 
 bash scripts/setup.sh --dir build-fuzz -DVESTRANE_FUZZ=ON \

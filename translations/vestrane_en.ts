@@ -212,7 +212,7 @@
 <context>
     <name>CopyDatabaseCommand</name>
     <message>
-        <location filename="../src/app/CopyDatabaseCommand.cpp" line="+44"/>
+        <location filename="../src/app/CopyDatabaseCommand.cpp" line="+26"/>
         <source>命令行 --copy-database 的目标 TO</source>
         <translation>The target TO of --copy-database</translation>
     </message>
@@ -220,7 +220,7 @@
 <context>
     <name>DailyBackup</name>
     <message>
-        <location filename="../src/data/DailyBackup.cpp" line="+96"/>
+        <location filename="../src/data/DailyBackup.cpp" line="+93"/>
         <source>今天的数据库备份未能完成：%1</source>
         <translation>Today&apos;s backup of the database could not be completed: %1</translation>
     </message>
@@ -250,38 +250,18 @@
 <context>
     <name>DbConnection</name>
     <message>
-        <location filename="../src/data/DbConnection.cpp" line="+39"/>
-        <source>数据库所在的位置是只读的，不能修改！</source>
-        <translation>The database is in a read-only location and cannot be changed.</translation>
-    </message>
-    <message>
-        <location line="+7"/>
+        <location filename="../src/data/DbConnection.cpp" line="+261"/>
         <location filename="../src/data/ImportWriter.cpp" line="+73"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
     </message>
     <message>
-        <location line="+199"/>
+        <location line="-113"/>
         <source>未设置数据库文件</source>
         <translation>No database file is set</translation>
     </message>
     <message>
-        <location line="+27"/>
-        <source>无法建立数据库文件“%1”：%2</source>
-        <translation>Cannot create the database file “%1”: %2</translation>
-    </message>
-    <message>
-        <location line="+20"/>
-        <source>无法建立数据库文件“%1”</source>
-        <translation>Cannot create the database file “%1”</translation>
-    </message>
-    <message>
-        <location line="+52"/>
-        <source>无法连接数据库（%1）：%2</source>
-        <translation>Cannot connect to the database (%1): %2</translation>
-    </message>
-    <message>
-        <location line="+12"/>
+        <location line="+28"/>
         <source>数据库“%1”由较新版本的程序建立（版本 %2，本程序只能使用版本 %3 及以前的数据库），未作任何改动。</source>
         <translation>The database “%1” was made by a newer version of the program (version %2; this program can use databases up to version %3). Nothing was changed.</translation>
     </message>
@@ -317,7 +297,7 @@
         <translation>The database file “%1” is not a database of this program and cannot be used. Nothing was changed.</translation>
     </message>
     <message>
-        <location line="+164"/>
+        <location line="+135"/>
         <source>与数据库的连接已中断，所作的修改未保存</source>
         <translation>The connection to the database was lost; the changes were not saved</translation>
     </message>
@@ -1647,9 +1627,37 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Cannot open the database: the folder that Path names does not exist or is not an absolute path: “%1”</translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+26"/>
         <source>设置中的数据库 Database 只能为空、sqlite 或 postgresql:// 开头的服务器地址</source>
         <translation>The database setting Database can only be empty, sqlite or a server address starting with postgresql://</translation>
+    </message>
+</context>
+<context>
+    <name>SqlEngine</name>
+    <message>
+        <location filename="../src/data/PostgresEngine.cpp" line="+53"/>
+        <source>无法连接数据库（%1）：%2</source>
+        <translation>Cannot connect to the database (%1): %2</translation>
+    </message>
+    <message>
+        <location filename="../src/data/SqlEngine.cpp" line="+7"/>
+        <source>数据库所在的位置是只读的，不能修改！</source>
+        <translation>The database is in a read-only location and cannot be changed.</translation>
+    </message>
+    <message>
+        <location filename="../src/data/SqliteEngine.cpp" line="+37"/>
+        <source>数据库错误</source>
+        <translation>Database error</translation>
+    </message>
+    <message>
+        <location line="+86"/>
+        <source>无法建立数据库文件“%1”：%2</source>
+        <translation>Cannot create the database file “%1”: %2</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>无法建立数据库文件“%1”</source>
+        <translation>Cannot create the database file “%1”</translation>
     </message>
 </context>
 <context>

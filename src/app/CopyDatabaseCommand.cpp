@@ -3,7 +3,7 @@
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
 #include "data/DatabaseCopy.h"
-#include "data/ServerAddress.h"
+#include "data/LibraryLocation.h"
 #include "data/SettingsStore.h"
 #include "platform/Language.h"
 
@@ -18,12 +18,13 @@ void printLine(FILE *stream, const QString &text)
     std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stream);
 }
 
-// A file named relative to the current folder, as a shell user means it.
-QString targetLocation(const QString &target)
+// A file named relative to the current folder, as a shell user means it. A malformed
+// URI is refused with what is wrong with it, named as the command line's.
+LibraryLocation targetLocation(const QString &target)
 {
-    if (ServerAddress::isServerUri(target))
-        return target;
-    return QDir::current().absoluteFilePath(target);
+    const LibraryLocation location = LibraryLocation::parse(
+        target, QCoreApplication::translate("CopyDatabaseCommand", "命令行 --copy-database 的目标 TO"));
+    return location.isServer() ? location : LibraryLocation::file(QDir::current().absoluteFilePath(target));
 }
 
 } // namespace
@@ -37,14 +38,9 @@ int CopyDatabaseCommand::run(int &argc, char **argv, const QString &target)
         SettingsStore::writeDefaultsIfMissing();
         DbConnection from(QStringLiteral("copy-from"));
         configureConnection(from);
-        const QString location = targetLocation(target);
-        if (ServerAddress::isServerUri(location))
-            // Says what is wrong with a malformed URI, naming it as the command line's.
-            ServerAddress::parse(
-                location, QCoreApplication::translate("CopyDatabaseCommand", "命令行 --copy-database 的目标 TO"));
-
+        const LibraryLocation location = targetLocation(target);
         DbConnection to(QStringLiteral("copy-to"));
-        to.setDatabaseFile(location);
+        to.setLocation(location);
         const DatabaseCopy::Result result = DatabaseCopy::copy(from, to);
         printLine(stdout, DatabaseCopy::summary(result, to.describe()));
         return 0;

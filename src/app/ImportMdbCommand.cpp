@@ -19,12 +19,12 @@ int ImportMdbCommand::run(int &argc, char **argv, const QString &file)
         SettingsStore::writeDefaultsIfMissing();
         DbConnection db(QStringLiteral("import-mdb"));
         configureConnection(db);
-        if (JetFile::isJetFile(db.databaseFile()))
+        if (JetFile::isJetFile(db.location().filePath()))
             throw AppError(
                 QCoreApplication::translate("ImportMdbCommand",
                                             "数据库 %1 是旧版（Jet）数据文件，请先启动本程序把它转换为本程序的格式")
 
-                    .arg(db.databaseFile()));
+                    .arg(db.location().filePath()));
         const JetMerge::Result result = JetMerge::merge(db, file);
         std::printf("%s\n", qPrintable(JetMerge::summary(result)));
         return 0;

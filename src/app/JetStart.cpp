@@ -11,7 +11,7 @@
 
 void offerJetConversion(DbConnection &connection)
 {
-    const QString file = connection.databaseFile();
+    const QString file = connection.location().filePath();
     if (file.isEmpty())
         return;
     // A conversion killed part-way left its work file (as large as the library); it is

@@ -141,7 +141,7 @@ int runVestrane(int argc, char **argv)
     offerJetConversion(sharedConnection.connection());
     // Before the main window opens the database, which may upgrade it. A Jet file the user
     // chose not to convert is no SQLite database to copy; its error comes with the window.
-    const QString databaseFile = sharedConnection.connection().databaseFile();
+    const QString databaseFile = sharedConnection.connection().location().filePath();
     const QString backupFailure = JetFile::isJetFile(databaseFile) ? QString() : DailyBackup::takeIfDue(databaseFile);
     MainWindow mainWindow(sharedConnection);
     QApplication::setWindowIcon(mainWindow.iconPicture());

@@ -2,8 +2,8 @@
 
 #include "data/AppError.h"
 
-BackgroundImport::BackgroundImport(QString databaseFile, QObject *parent)
-    : QObject(parent), m_databaseFile(std::move(databaseFile))
+BackgroundImport::BackgroundImport(LibraryLocation library, QObject *parent)
+    : QObject(parent), m_library(std::move(library))
 {}
 
 BackgroundImport::~BackgroundImport()
@@ -52,7 +52,7 @@ void BackgroundImport::start(std::function<void(DbConnection &, const ImportServ
         };
         // The connection belongs to this thread: made, used and removed here.
         DbConnection db(QStringLiteral("import"));
-        db.setDatabaseFile(m_databaseFile);
+        db.setLocation(m_library);
         // Another program may be writing: wait for it longer than the window's own
         // statements do, since the user sees the progress and may cancel.
         db.setBusyTimeout(15000);

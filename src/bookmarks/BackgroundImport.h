@@ -2,6 +2,7 @@
 
 #include "bookmarks/ImportService.h"
 #include "data/LibraryHistory.h"
+#include "data/LibraryLocation.h"
 
 #include <QObject>
 #include <QThread>
@@ -17,7 +18,7 @@ class BackgroundImport : public QObject
     Q_OBJECT
 
 public:
-    explicit BackgroundImport(QString databaseFile, QObject *parent = nullptr);
+    explicit BackgroundImport(LibraryLocation library, QObject *parent = nullptr);
     // Cancels what still runs and waits for it.
     ~BackgroundImport() override;
 
@@ -46,7 +47,7 @@ private:
     void start(std::function<void(DbConnection &, const ImportService::Progress &)> work);
     void wait();
 
-    QString m_databaseFile;
+    LibraryLocation m_library;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
     ImportPlan m_plan;

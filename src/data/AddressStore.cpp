@@ -378,11 +378,6 @@ std::vector<AddressRecord> AddressStore::list(DbConnection &db, const AddressFil
     return rows;
 }
 
-QString AddressStore::folded(const QString &text)
-{
-    return text.toCaseFolded();
-}
-
 QString AddressStore::containsPattern(const QString &text)
 {
     QString pattern = QStringLiteral("%");
@@ -392,27 +387,6 @@ QString AddressStore::containsPattern(const QString &text)
         pattern += c;
     }
     return pattern + QLatin1Char('%');
-}
-
-void AddressStore::refoldAll(DbConnection &db)
-{
-    struct Row
-    {
-        QVariant key;
-        QString address;
-        QString name;
-    };
-    std::vector<Row> rows;
-    const QString key = db.engine().rowKeyColumn();
-    {
-        QSqlQuery query = db.query(QStringLiteral("SELECT %1, Address, AddressName FROM address").arg(key));
-        while (query.next())
-            rows.push_back({query.value(0), query.value(1).toString(), query.value(2).toString()});
-    }
-    QSqlQuery update =
-        db.prepare(QStringLiteral("UPDATE address SET AddressFolded = ?, AddressNameFolded = ? WHERE %1 = ?").arg(key));
-    for (const Row &row : rows)
-        db.run(update, {folded(row.address), folded(row.name), row.key});
 }
 
 int AddressStore::foldMissing(DbConnection &db)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DbConnection.h"
+#include "data/FoldedColumns.h"
 
 #include <QString>
 #include <functional>
@@ -96,11 +97,9 @@ struct NewAddress
 namespace AddressStore {
 
 // The text as the folded columns hold it: every letter's case folded.
-QString folded(const QString &text);
+using FoldedColumns::folded;
 // A LIKE pattern (escape character '\') that finds the folded text anywhere, literally.
 QString containsPattern(const QString &text);
-// Writes the folded columns of every row anew from Address and AddressName.
-void refoldAll(DbConnection &db);
 // Writes the folded columns of the rows that another writer stored without them (empty
 // where Address or AddressName is not), in one transaction; gives the rows mended.
 int foldMissing(DbConnection &db);

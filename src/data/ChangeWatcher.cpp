@@ -40,7 +40,7 @@ void ChangeWatcher::check()
 
 void ChangeWatcher::writtenInProcess(const QString &location, const QString &connectionName)
 {
-    if (location == m_connection.databaseFile() && connectionName != m_connection.connectionName())
+    if (location == m_connection.location().text() && connectionName != m_connection.connectionName())
         changedElsewhere();
 }
 

@@ -1,9 +1,8 @@
 #include "data/DailyBackup.h"
 
-#include "data/ServerAddress.h"
-
 #include "data/DbConnection.h"
 #include "data/PrivateFiles.h"
+#include "data/SqliteEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,13 +77,11 @@ QString DailyBackup::copyNameFor(const QDate &day)
 
 QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, int keep)
 {
-    if (ServerAddress::isServerUri(databaseFile))
-        return {}; // a server's database is the server's administrator's to back up
     const QFileInfo database(databaseFile);
     if (databaseFile.isEmpty() || !database.isFile() || database.size() == 0)
         return {}; // nothing stored yet
     // A library that cannot be changed (a read-only folder) has nothing to lose.
-    if (!DbConnection::canChange(databaseFile))
+    if (!SqliteEngine::canChange(databaseFile))
         return {};
     const QString folder = folderFor(databaseFile);
     const QString target = QDir(folder).filePath(copyNameFor(today));

@@ -385,7 +385,7 @@ qint64 Dates::LocalTimes::toSeconds(int year, int month, int day, int hour, int 
     wanted.tm_hour = hour;
     wanted.tm_min = minute;
     wanted.tm_sec = second;
-    const qint64 asUtc = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    const qint64 asUtc = daysFromCivil(year, month, day) * 86400 + qint64(hour) * 3600 + qint64(minute) * 60 + second;
     for (const long offset : m_offsets) {
         if (isOnlyInstant(std::time_t(asUtc - offset), wanted, offset))
             return asUtc - offset;

@@ -1,26 +1,16 @@
 #include "data/DbConnection.h"
 
-#include "data/AddressStore.h"
+#include "data/AppError.h"
+#include "data/FoldedColumns.h"
 #include "data/LibraryWrites.h"
 #include "data/PostgresEngine.h"
-#include "data/PostgresRows.h"
-#include "data/PrivateFiles.h"
 #include "data/Schema.h"
-#include "data/SqlEngine.h"
-#include "data/AppError.h"
+#include "data/SqliteEngine.h"
 
 #include <QAtomicInt>
-#include <QDir>
-#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
-#include <QTemporaryFile>
-#include <QUrl>
-
-#include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <memory>
 
@@ -34,77 +24,14 @@ std::function<void(const QString &)> &newFileHook()
     return hook;
 }
 
-QString readOnlyText()
+std::unique_ptr<SqlEngine> engineFor(const LibraryLocation &location)
 {
-    return DbConnection::tr("数据库所在的位置是只读的，不能修改！");
+    if (location.isServer())
+        return std::make_unique<PostgresEngine>(location.server());
+    return std::make_unique<SqliteEngine>(location.filePath());
 }
 
-// The driver's own text, or a word when it gave none.
-QString errorTextOf(const QSqlError &error)
-{
-    const QString text = error.text().trimmed();
-    return text.isEmpty() ? DbConnection::tr("数据库错误") : text;
-}
-
-bool isReadOnlyError(const QSqlError &error)
-{
-    constexpr int sqliteReadOnly = 8; // primary result code; extended codes keep it in the low byte
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok && (code & 0xff) == sqliteReadOnly;
-}
-
-AppError errorFrom(const QSqlError &error)
-{
-    if (isReadOnlyError(error))
-        return AppError(readOnlyText(), AppError::Kind::ReadOnly);
-    return AppError(errorTextOf(error));
-}
-
-// Whether a first read works; false when it fails for want of room to write beside the
-// file (SQLite's "disk I/O error" or "database or disk is full").
-bool canReadWithJournal(const QSqlDatabase &db)
-{
-    constexpr int sqliteIoError = 10, sqliteFull = 13;
-    QSqlQuery probe(db);
-    if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        return true;
-    bool ok = false;
-    const int code = probe.lastError().nativeErrorCode().toInt(&ok) & 0xff;
-    return !ok || (code != sqliteIoError && code != sqliteFull);
-}
-
-bool canWrite(const QString &path)
-{
-    // access() also answers for root, whom a read-only mount refuses too.
-    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
-}
-
-void removeWithCompanions(const QString &file)
-{
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
-        QFile::remove(file + QLatin1String(suffix));
-}
-
-// A row of a statement stepped with the SQLite C API.
-class SqliteRow : public RowReader
-{
-public:
-    explicit SqliteRow(sqlite3_stmt *statement) : m_statement(statement) {}
-
-    QByteArrayView utf8(int column) const override
-    {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return QByteArrayView(text, text ? sqlite3_column_bytes(m_statement, column) : 0);
-    }
-    bool isInteger(int column) const override { return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER; }
-    qint64 integer(int column) const override { return sqlite3_column_int64(m_statement, column); }
-
-private:
-    sqlite3_stmt *m_statement;
-};
-
-// A row of a QSqlQuery, for drivers without a handle of SQLite's.
+// A row of a QSqlQuery, for engines that cannot read rows themselves.
 class QueryRow : public RowReader
 {
 public:
@@ -130,31 +57,11 @@ private:
     QList<QByteArray> m_texts;
 };
 
-void bindNative(sqlite3_stmt *statement, int position, const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::Bool: sqlite3_bind_int64(statement, position, value.toLongLong()); break;
-    case QMetaType::Double: sqlite3_bind_double(statement, position, value.toDouble()); break;
-    default:
-        if (value.isNull() && value.typeId() != QMetaType::QString) {
-            sqlite3_bind_null(statement, position);
-        } else {
-            // A null QString binds as an empty text, as in prepared().
-            const QByteArray text = value.toString().toUtf8();
-            sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-        break;
-    }
-}
-
 } // namespace
 
 DbConnection::DbConnection(const QString &role)
     : m_name(QStringLiteral("%1#%2").arg(role).arg(connectionCounter.fetchAndAddRelaxed(1) + 1)),
-      m_engine(SqlEngine::forLocation({}))
+      m_engine(engineFor(LibraryLocation()))
 {
     QSqlDatabase::addDatabase(m_engine->driverName(), m_name);
 }
@@ -171,30 +78,31 @@ DbConnection::~DbConnection()
 
 void DbConnection::setDatabaseFile(const QString &location)
 {
-    m_configurationError.clear();
     try {
-        useLocation(location);
+        setLocation(LibraryLocation::parse(location));
     } catch (const AppError &error) {
         setConfigurationError(error.message());
     }
 }
 
+void DbConnection::setLocation(const LibraryLocation &location)
+{
+    m_configurationError.clear();
+    useLocation(location);
+}
+
 void DbConnection::setConfigurationError(const QString &message)
 {
-    m_file.clear();
-    m_server.reset();
+    m_location = {};
     m_configurationError = message;
 }
 
 // Each engine has its own Qt driver, so the named connection is made anew for another one.
-void DbConnection::useLocation(const QString &location)
+void DbConnection::useLocation(const LibraryLocation &location)
 {
     close();
-    std::unique_ptr<SqlEngine> engine = SqlEngine::forLocation(location);
-    m_server.reset();
-    if (engine->isServer())
-        m_server = ServerAddress::parse(location);
-    m_file = location;
+    std::unique_ptr<SqlEngine> engine = engineFor(location);
+    m_location = location;
     if (engine->driverName() != m_engine->driverName()) {
         QSqlDatabase::removeDatabase(m_name);
         QSqlDatabase::addDatabase(engine->driverName(), m_name);
@@ -204,12 +112,7 @@ void DbConnection::useLocation(const QString &location)
 
 QString DbConnection::describe() const
 {
-    return m_server ? m_server->describe() : m_file;
-}
-
-bool DbConnection::canChange(const QString &file)
-{
-    return canWrite(QFileInfo(file).absolutePath()) && canWrite(file);
+    return m_location.describe();
 }
 
 void DbConnection::setNewFileHook(std::function<void(const QString &)> hook)
@@ -241,108 +144,25 @@ void DbConnection::open()
         return;
     if (!m_configurationError.isEmpty())
         throw AppError(m_configurationError);
-    if (m_file.isEmpty())
+    if (m_location.isEmpty())
         throw AppError(tr("未设置数据库文件"));
 
-    if (m_server) {
-        openServerConnection();
-    } else {
-        if (!QFileInfo::exists(m_file))
-            createDatabaseFile();
-        openConnection(!canChange(m_file));
-    }
-    try {
-        prepareForUse();
-    } catch (const AppError &) {
-        close();
-        throw;
-    }
-}
-
-// A crash while the tables are made must never leave a file without them under the
-// real name, so the new database is completed under a temporary name first.
-void DbConnection::createDatabaseFile()
-{
-    const QFileInfo target(m_file);
-    QString temporary;
-    {
-        QTemporaryFile file(target.absoluteFilePath() + QStringLiteral(".new-XXXXXX"));
-        file.setAutoRemove(false);
-        if (!file.open())
-            throw AppError(tr("无法建立数据库文件“%1”：%2").arg(m_file, file.errorString()));
-        // The owner's alone, unless the folder is shared with a group (PrivateFiles).
-        ::fchmod(file.handle(), PrivateFiles::fileModeIn(target.absolutePath()));
-        temporary = file.fileName();
-    }
-    try {
+    m_engine->createIfMissing([](const QString &temporary) {
         DbConnection builder(QStringLiteral("new"));
         builder.setDatabaseFile(temporary);
         builder.open(); // an empty file gets the tables
         builder.close();
         if (newFileHook())
             newFileHook()(temporary);
+    });
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    m_readOnly = m_engine->open(db, {m_busyTimeoutMs, m_quickConnectSeconds});
+    try {
+        prepareForUse();
     } catch (const AppError &) {
-        removeWithCompanions(temporary);
+        close();
         throw;
     }
-    if (!QFile::rename(temporary, m_file)) {
-        removeWithCompanions(temporary);
-        // Another connection may have made it meanwhile; that one is used.
-        if (!QFileInfo::exists(m_file))
-            throw AppError(tr("无法建立数据库文件“%1”").arg(m_file));
-    }
-}
-
-void DbConnection::openConnection(bool readOnly)
-{
-    QSqlDatabase db = QSqlDatabase::database(m_name, false);
-    m_readOnly = readOnly;
-    QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs)};
-    QString name = m_file;
-    if (m_readOnly) {
-        options << QStringLiteral("QSQLITE_OPEN_READONLY");
-        // The shared journal needs its index file beside the database; where it cannot be
-        // made, the file is read as it is. A journal left behind is still read normally;
-        // an empty one (a read on a full disk leaves it) holds nothing to read.
-        if (QFileInfo(m_file + QStringLiteral("-wal")).size() == 0) {
-            options << QStringLiteral("QSQLITE_OPEN_URI");
-            name = QUrl::fromLocalFile(m_file).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
-        }
-    }
-    db.setDatabaseName(name);
-    db.setConnectOptions(options.join(QLatin1Char(';')));
-    if (!db.open())
-        throw errorFrom(db.lastError());
-    // On a full disk the shared journal's index file cannot be made, and not even a read
-    // succeeds; read as for a read-only folder, the library can still be looked up.
-    if (!m_readOnly && !canReadWithJournal(db)) {
-        db.close();
-        openConnection(true);
-    }
-}
-
-// The password never reaches this text: it is not in the settings, and the client
-// library's reasons do not repeat it.
-void DbConnection::openServerConnection()
-{
-    QSqlDatabase db = QSqlDatabase::database(m_name, false);
-    m_readOnly = false;
-    db.setHostName(m_server->host);
-    db.setPort(m_server->port);
-    db.setUserName(m_server->user);
-    db.setDatabaseName(m_server->database);
-    QString options = m_server->connectOptions();
-    // A server that does not answer is given up after a while, as a busy file is.
-    if (m_quickConnectSeconds > 0) // the later setting wins
-        options = QStringLiteral("%1connect_timeout=%2")
-                      .arg(options.isEmpty() ? QString() : options + QLatin1Char(';'))
-                      .arg(m_quickConnectSeconds);
-    else if (m_server->connectTimeout.isEmpty())
-        options = QStringLiteral("connect_timeout=10;") + options;
-    db.setConnectOptions(options);
-    if (!db.open())
-        throw AppError(tr("无法连接数据库（%1）：%2").arg(m_server->describe(), db.lastError().text().trimmed()),
-                       AppError::Kind::Unreachable);
 }
 
 void DbConnection::prepareForUse()
@@ -371,7 +191,7 @@ void DbConnection::prepareForUse()
     // number; a server's tables without that record were made by someone else.
     if (!empty && version == 0 && m_engine->isServer())
         throw AppError(tr("数据库“%1”缺少记录版本的表 %2，无法确定其中的表是否由本程序建立，未作任何改动。")
-                           .arg(where, QLatin1String(PostgresEngine::VersionTable)));
+                           .arg(where, m_engine->schemaVersionTable()));
     if (m_readOnly) {
         if (empty || version < Schema::Version)
             throw AppError(tr("数据库“%1”所在的位置是只读的，无法建立或升级数据库。").arg(where),
@@ -409,7 +229,7 @@ void DbConnection::upgradeFrom(int version)
         for (const QString &statement : Schema::upgradeStatements(*m_engine, version))
             runStatement(statement);
         if (version == 0)
-            AddressStore::refoldAll(*this);
+            FoldedColumns::refoldAll(*this);
     }
     for (const QString &statement : m_engine->setSchemaVersionStatements(Schema::Version))
         runStatement(statement);
@@ -433,11 +253,12 @@ AppError DbConnection::failure(const QSqlError &error)
                         AppError::Kind::Unreachable);
     }
     if (m_engine->isReadOnlyRefusal(error))
-        return AppError(readOnlyText(), AppError::Kind::ReadOnly);
+        return SqlEngine::readOnlyError();
     // A Jet file left unconverted, or any other file under the database's name.
     if (m_engine->isForeignFile(error))
         return AppError(tr("数据库文件“%1”不是本程序的数据库，无法使用，未作任何改动。").arg(describe()));
-    return AppError(errorTextOf(error));
+    const QString text = error.text().trimmed();
+    return AppError(text.isEmpty() ? tr("数据库错误") : text);
 }
 
 template <typename Result>
@@ -458,7 +279,7 @@ Result DbConnection::retryingOnce(const std::function<Result()> &statement)
 void DbConnection::requireWritable() const
 {
     if (m_readOnly)
-        throw AppError(readOnlyText(), AppError::Kind::ReadOnly);
+        throw SqlEngine::readOnlyError();
 }
 
 QSqlQuery DbConnection::prepare(const QString &sql)
@@ -520,9 +341,7 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
                             const std::function<void(const RowReader &)> &sink)
 {
     open();
-    if (readNativeRows(sql, values, sink))
-        return;
-    if (m_engine->isServer() && PostgresRows::read(QSqlDatabase::database(m_name, false), sql, values, sink))
+    if (m_engine->readRows(QSqlDatabase::database(m_name, false), sql, values, sink))
         return;
     QSqlQuery query = this->query(sql, values);
     QueryRow row(query);
@@ -530,34 +349,6 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
         row.load();
         sink(row);
     }
-}
-
-// Qt Sql's row fetch makes a QVariant and a QString of every value, which costs more than
-// SQLite's own stepping; the C API reads the same connection without that.
-bool DbConnection::readNativeRows(const QString &sql, const QVariantList &values,
-                                  const std::function<void(const RowReader &)> &sink)
-{
-    const QVariant handle = QSqlDatabase::database(m_name, false).driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
-    if (!db)
-        return false;
-    sqlite3_stmt *statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK)
-        throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
-    // Finalised however the reading ends, a throwing sink included.
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(statement, sqlite3_finalize);
-    for (int i = 0; i < values.size(); ++i)
-        bindNative(statement, i + 1, values.at(i));
-    const SqliteRow row(statement);
-    int result = SQLITE_ROW;
-    while ((result = sqlite3_step(statement)) == SQLITE_ROW)
-        sink(row);
-    if (result != SQLITE_DONE)
-        throw AppError(QString::fromUtf8(sqlite3_errmsg(db)));
-    return true;
 }
 
 int DbConnection::execute(const QString &sql, const QVariantList &values)
@@ -578,7 +369,7 @@ void DbConnection::noteWrite(int changedRows)
     if (m_inTransaction)
         m_wroteInTransaction = true;
     else
-        LibraryWrites::report(m_file, m_name);
+        LibraryWrites::report(m_location.text(), m_name);
 }
 
 void DbConnection::beginTransaction()
@@ -607,7 +398,7 @@ void DbConnection::commit()
     // A transaction's statements may change rows through queries the connection does not
     // count (a lock, an upgrade), so every commit counts as a write.
     m_wroteInTransaction = false;
-    LibraryWrites::report(m_file, m_name);
+    LibraryWrites::report(m_location.text(), m_name);
 }
 
 void DbConnection::rollback()

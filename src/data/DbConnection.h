@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArrayView>
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -8,25 +7,11 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "data/AppError.h"
-#include "data/ServerAddress.h"
+#include "data/LibraryLocation.h"
 #include "data/SqlEngine.h"
-
-// The current row of a statement being read by DbConnection::readRows. Its texts are
-// valid only while the row is.
-class RowReader
-{
-public:
-    virtual ~RowReader() = default;
-    // The column as UTF-8 text; NULL reads as empty.
-    virtual QByteArrayView utf8(int column) const = 0;
-    QString text(int column) const { return QString::fromUtf8(utf8(column)); }
-    // Whether the column holds an integer, and the integer.
-    virtual bool isInteger(int column) const = 0;
-    virtual qint64 integer(int column) const = 0;
-};
+#include "data/SqlSession.h"
 
 // One named connection to the address database: an SQLite file, or a database on a
 // PostgreSQL server named by its URI. Every connection of the program has a unique name
@@ -48,7 +33,10 @@ public:
 // version, or one holding only some of the tables, is refused and left as it is. A file
 // that cannot be written (a read-only folder) is opened for reading only; every write
 // then throws AppError of kind ReadOnly.
-class DbConnection
+//
+// How a database is opened and read natively is its engine's (SqlEngine); this class keeps
+// the connection, its transactions and the schema's version.
+class DbConnection : public SqlSession
 {
     Q_DECLARE_TR_FUNCTIONS(DbConnection)
 
@@ -58,26 +46,29 @@ public:
 
     // `role` only helps reading connection names while debugging ("Dm1", "editor").
     explicit DbConnection(const QString &role);
-    ~DbConnection();
+    ~DbConnection() override;
     DbConnection(const DbConnection &) = delete;
     DbConnection &operator=(const DbConnection &) = delete;
 
-    // The database this connection opens: a file's path, or a PostgreSQL server's URI
-    // (ServerAddress). Or the error that keeps it from having one (a `Path` that is not
-    // a usable folder, say). Set once by the owner, before the first statement.
-    void setDatabaseFile(const QString &location);
+    // The database this connection opens: a file, or a database on a PostgreSQL server.
+    // Or the error that keeps it from having one (a `Path` that is not a usable folder,
+    // say). Set once by the owner, before the first statement.
+    void setLocation(const LibraryLocation &location);
     void setConfigurationError(const QString &message);
-    // The location given, file or URI; another connection given it opens the same database.
-    QString databaseFile() const { return m_file; }
+    // The same, given as text (a file's path or a server's URI), as tools and tests give
+    // it; a faulty URI becomes the configuration error.
+    void setDatabaseFile(const QString &location);
+    // The location given; another connection given it opens the same database.
+    const LibraryLocation &location() const { return m_location; }
     // True when the database is on a server (there is no file then).
     bool isServer() const { return m_engine->isServer(); }
-    const SqlEngine &engine() const { return *m_engine; }
+    const SqlEngine &engine() const override { return *m_engine; }
     // How messages name the database: the file, or the server, its port and database.
     QString describe() const;
     QString connectionName() const { return m_name; }
     // Takes effect at the next open.
     void setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
-    int busyTimeout() const { return m_busyTimeoutMs; }
+    int busyTimeout() const override { return m_busyTimeoutMs; }
 
     void open();
     // Opens with a connection time-out of its own (a server's), for tries that run
@@ -89,15 +80,15 @@ public:
     bool isReadOnly() const { return m_readOnly; }
 
     // Runs a statement that returns rows; the query is positioned before the first row.
-    QSqlQuery query(const QString &sql, const QVariantList &values = {});
-    // Runs a statement and hands each row to `sink` as it is stepped. On SQLite the rows
-    // are read through the driver's own handle, without a QVariant per value.
+    QSqlQuery query(const QString &sql, const QVariantList &values = {}) override;
+    // Runs a statement and hands each row to `sink` as it is stepped. Where the engine
+    // can, the rows are read through its own client library, without a QVariant per value.
     void readRows(const QString &sql, const QVariantList &values, const std::function<void(const RowReader &)> &sink);
     // Runs a statement that returns no rows; gives the number of rows it changed.
-    int execute(const QString &sql, const QVariantList &values = {});
+    int execute(const QString &sql, const QVariantList &values = {}) override;
     // A statement prepared once and run for many rows; `run` gives the rows changed.
-    QSqlQuery prepare(const QString &sql);
-    int run(QSqlQuery &statement, const QVariantList &values);
+    QSqlQuery prepare(const QString &sql) override;
+    int run(QSqlQuery &statement, const QVariantList &values) override;
 
     // Write transactions: the write lock is taken at the start.
     void beginTransaction();
@@ -108,10 +99,6 @@ public:
     // that what was read stays true until the transaction's writes are done.
     void lockTables(const QStringList &tables);
 
-    // False for a file that this program cannot change: the file or its folder is not
-    // writable (a read-only folder or mount, say).
-    static bool canChange(const QString &file);
-
     // Test seam: called once a new database is complete in its temporary file, before
     // it is renamed into place. An AppError thrown here abandons the new file.
     static void setNewFileHook(std::function<void(const QString &temporaryFile)> hook);
@@ -121,23 +108,17 @@ private:
     template <typename Result>
     Result retryingOnce(const std::function<Result()> &statement);
     AppError failure(const QSqlError &error);
-    void useLocation(const QString &location);
-    void openServerConnection();
-    bool readNativeRows(const QString &sql, const QVariantList &values,
-                        const std::function<void(const RowReader &)> &sink);
+    void useLocation(const LibraryLocation &location);
     void runStatement(const QString &sql);
     void noteWrite(int changedRows);
     void requireWritable() const;
-    void createDatabaseFile();
-    void openConnection(bool readOnly);
     void prepareForUse();
     void createSchema();
     void upgradeFrom(int version);
 
     QString m_name;
-    QString m_file;
+    LibraryLocation m_location;
     std::unique_ptr<SqlEngine> m_engine;
-    std::optional<ServerAddress> m_server;
     bool m_inTransaction = false;
     bool m_wroteInTransaction = false;
     int m_quickConnectSeconds = 0;

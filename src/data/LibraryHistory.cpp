@@ -362,9 +362,9 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
     transaction.commit();
     if (!changed)
         return succeeded;
-    if (db.databaseFile() != m_location) {
+    if (db.location().text() != m_location) {
         clear();
-        m_location = db.databaseFile();
+        m_location = db.location().text();
     }
     step->compact();
     step->measure();
@@ -406,7 +406,7 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
     if (from.empty())
         return {false, back ? tr("没有可撤销的操作。") : tr("没有可重做的操作。")};
     Step &step = *from.back();
-    if (db.databaseFile() != m_location)
+    if (db.location().text() != m_location)
         return {false,
                 back ? tr("无法撤销“%1”：它改的是另一个数据库。").arg(step.label)
                      : tr("无法重做“%1”：它改的是另一个数据库。").arg(step.label)};

@@ -1,7 +1,10 @@
 #include "data/PostgresEngine.h"
 
-#include "data/DbConnection.h"
+#include "data/PostgresRows.h"
+#include "data/SqlSession.h"
 
+#include <QCoreApplication>
+#include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
@@ -28,6 +31,36 @@ bool clientLibrarySaysBroken(const QSqlDatabase &db)
 }
 
 } // namespace
+
+// The password never reaches this text: it is not in the settings, and the client
+// library's reasons do not repeat it.
+bool PostgresEngine::open(QSqlDatabase &db, const OpenSettings &settings) const
+{
+    db.setHostName(m_server.host);
+    db.setPort(m_server.port);
+    db.setUserName(m_server.user);
+    db.setDatabaseName(m_server.database);
+    QString options = m_server.connectOptions();
+    // A server that does not answer is given up after a while, as a busy file is.
+    if (settings.quickConnectSeconds > 0) // the later setting wins
+        options = QStringLiteral("%1connect_timeout=%2")
+                      .arg(options.isEmpty() ? QString() : options + QLatin1Char(';'))
+                      .arg(settings.quickConnectSeconds);
+    else if (m_server.connectTimeout.isEmpty())
+        options = QStringLiteral("connect_timeout=10;") + options;
+    db.setConnectOptions(options);
+    if (!db.open())
+        throw AppError(QCoreApplication::translate("SqlEngine", "无法连接数据库（%1）：%2")
+                           .arg(m_server.describe(), db.lastError().text().trimmed()),
+                       AppError::Kind::Unreachable);
+    return false;
+}
+
+bool PostgresEngine::readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                              const std::function<void(const RowReader &)> &sink) const
+{
+    return PostgresRows::read(db, sql, values, sink);
+}
 
 QString PostgresEngine::lockTablesStatement(const QStringList &tables) const
 {
@@ -59,7 +92,7 @@ bool PostgresEngine::isConnectionLost(const QSqlDatabase &db, const QSqlError &e
     return clientLibrarySaysBroken(db);
 }
 
-void PostgresEngine::startSession(DbConnection &db) const
+void PostgresEngine::startSession(SqlSession &db) const
 {
     // A statement waits for another program's lock as long as it would wait for a busy
     // SQLite file, and then fails, instead of waiting for good; reading the schema's
@@ -67,7 +100,7 @@ void PostgresEngine::startSession(DbConnection &db) const
     db.execute(QStringLiteral("SET lock_timeout = %1").arg(db.busyTimeout()));
 }
 
-int PostgresEngine::schemaVersion(DbConnection &db) const
+int PostgresEngine::schemaVersion(SqlSession &db) const
 {
     QSqlQuery table = db.query(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {QLatin1String(VersionTable)});
     if (!table.next() || !table.value(0).toBool())
@@ -93,7 +126,7 @@ QString PostgresEngine::schemaLockStatement() const
     return QStringLiteral("SELECT pg_advisory_xact_lock(1977)");
 }
 
-QStringList PostgresEngine::tableNames(DbConnection &db) const
+QStringList PostgresEngine::tableNames(SqlSession &db) const
 {
     QStringList names;
     QSqlQuery query = db.query(QStringLiteral("SELECT table_name FROM information_schema.tables "

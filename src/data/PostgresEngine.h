@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ServerAddress.h"
 #include "data/SqlEngine.h"
 
 // A PostgreSQL server that several programs, on several computers, use at once. Writers
@@ -13,6 +14,8 @@ public:
     static constexpr const char *ChangesChannel = "vestrane_changes";
     static constexpr const char *VersionTable = "vestrane_schema";
 
+    explicit PostgresEngine(ServerAddress server) : m_server(std::move(server)) {}
+
     QString driverName() const override { return QStringLiteral("QPSQL"); }
     bool isServer() const override { return true; }
     QString beginWriteStatement() const override { return QStringLiteral("BEGIN"); }
@@ -20,12 +23,17 @@ public:
     bool failedStatementEndsTransaction() const override { return true; }
     bool isReadOnlyRefusal(const QSqlError &error) const override;
     bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const override;
-    void startSession(DbConnection &db) const override;
-    void prepareSession(DbConnection &) const override {}
-    int schemaVersion(DbConnection &db) const override;
+    QString describe() const override { return m_server.describe(); }
+    bool open(QSqlDatabase &db, const OpenSettings &settings) const override;
+    bool readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                  const std::function<void(const RowReader &)> &sink) const override;
+    QString schemaVersionTable() const override { return QLatin1String(VersionTable); }
+    void startSession(SqlSession &db) const override;
+    void prepareSession(SqlSession &) const override {}
+    int schemaVersion(SqlSession &db) const override;
     QStringList setSchemaVersionStatements(int version) const override;
     QString schemaLockStatement() const override;
-    QStringList tableNames(DbConnection &db) const override;
+    QStringList tableNames(SqlSession &db) const override;
     QString autoNumberColumn(const QString &name) const override;
     QString rowKeyColumn() const override { return QStringLiteral("RowNo"); }
     QString rowKeyDefinition() const override;
@@ -35,9 +43,12 @@ public:
     QStringList indexStatements() const override;
     QStringList refillSearchIndexStatements() const override { return {}; }
     IndexedSearch indexedSearch(const QString &) const override { return {}; }
-    void pauseSearchIndex(DbConnection &) const override {}
-    void resumeSearchIndex(DbConnection &, qint64) const override {}
+    void pauseSearchIndex(SqlSession &) const override {}
+    void resumeSearchIndex(SqlSession &, qint64) const override {}
     QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
     bool likeTakesPattern(const QString &) const override { return true; }
     QString containsCondition(const QString &column) const override;
+
+private:
+    ServerAddress m_server;
 };

@@ -1,6 +1,6 @@
 #include "data/PostgresRows.h"
 
-#include "data/DbConnection.h"
+#include "data/SqlSession.h"
 
 #include <QMetaObject>
 #include <QSqlDatabase>

@@ -1,6 +1,6 @@
 #include "data/RecycleBin.h"
 
-#include "data/AddressStore.h"
+#include "data/FoldedColumns.h"
 #include "data/GroupStore.h"
 #include "data/SettingsStore.h"
 
@@ -245,8 +245,8 @@ int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
                                   stored.viewTime,
                                   groups.value(group),
                                   entry.favourite ? 1 : 0,
-                                  AddressStore::folded(entry.address),
-                                  AddressStore::folded(entry.name)};
+                                  FoldedColumns::folded(entry.address),
+                                  FoldedColumns::folded(entry.name)};
         const bool free =
             stored.rowNo > 0 && (placesKnown ? !taken.contains(stored.rowNo) : rowNoFree(db, stored.rowNo));
         if (free) {

@@ -1,6 +1,6 @@
 #include "data/SharedConnection.h"
 
-#include "data/ServerAddress.h"
+#include "data/LibraryLocation.h"
 #include "data/SettingsStore.h"
 #include "data/AppError.h"
 #include "data/MessageText.h"
@@ -42,8 +42,15 @@ void configureConnection(DbConnection &connection)
         throw;
     }
     if (!database.isEmpty()) {
-        if (ServerAddress::isServerUri(database))
-            connection.setDatabaseFile(database); // a faulty URI is reported at the first statement
+        LibraryLocation location;
+        try {
+            location = LibraryLocation::parse(database);
+        } catch (const AppError &error) {
+            connection.setConfigurationError(error.message()); // reported at the first statement
+            return;
+        }
+        if (location.isServer())
+            connection.setLocation(location);
         else
             connection.setConfigurationError(QCoreApplication::translate(
                 "SharedConnection", "设置中的数据库 Database 只能为空、sqlite 或 postgresql:// 开头的服务器地址"));
@@ -58,7 +65,7 @@ void configureConnection(DbConnection &connection)
         throw;
     }
     try {
-        connection.setDatabaseFile(databaseFileFor(path));
+        connection.setLocation(LibraryLocation::file(databaseFileFor(path)));
     } catch (const AppError &error) {
         connection.setConfigurationError(error.message());
     }

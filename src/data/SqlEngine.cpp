@@ -1,12 +1,9 @@
 #include "data/SqlEngine.h"
 
-#include "data/PostgresEngine.h"
-#include "data/ServerAddress.h"
-#include "data/SqliteEngine.h"
+#include <QCoreApplication>
 
-std::unique_ptr<SqlEngine> SqlEngine::forLocation(const QString &location)
+AppError SqlEngine::readOnlyError()
 {
-    if (ServerAddress::isServerUri(location))
-        return std::make_unique<PostgresEngine>();
-    return std::make_unique<SqliteEngine>();
+    return AppError(QCoreApplication::translate("SqlEngine", "数据库所在的位置是只读的，不能修改！"),
+                    AppError::Kind::ReadOnly);
 }

@@ -4,23 +4,28 @@
 #include <QStringList>
 #include <QVariantList>
 
-#include <memory>
+#include <functional>
 
-class DbConnection;
+#include "data/AppError.h"
+
 class QSqlDatabase;
 class QSqlError;
+class RowReader;
+class SqlSession;
 
 // What differs between the database engines the program runs on, kept in one class per
 // engine (SqliteEngine, PostgresEngine) so that the stores and the schema hold only
 // statements every engine understands. DbConnection picks the engine from the place it
-// opens: a file is SQLite, a server URI PostgreSQL.
+// opens: a file is SQLite, a server URI PostgreSQL. An engine knows that place, how to
+// open a connection to it and how to read rows through its own client library; it runs
+// its statements on the SqlSession it is given.
 class SqlEngine
 {
 public:
     virtual ~SqlEngine() = default;
 
-    // The engine of a database location: a file path, or a PostgreSQL URI.
-    static std::unique_ptr<SqlEngine> forLocation(const QString &location);
+    // The refusal of every write to a database that may only be read.
+    static AppError readOnlyError();
 
     // Qt's driver name.
     virtual QString driverName() const = 0;
@@ -45,19 +50,45 @@ public:
     // Whether the connection itself is gone (a server that went away), after `error`.
     virtual bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error) const = 0;
 
+    // How messages name the database: the file, or the server, its port and database.
+    virtual QString describe() const = 0;
+
+    // Where the database does not exist yet, makes it complete before anyone can see it:
+    // `fillTables` is given a temporary location to make the tables in. Throws AppError.
+    virtual void createIfMissing(const std::function<void(const QString &temporaryLocation)> &fillTables) const
+    {
+        (void)fillTables;
+    }
+    struct OpenSettings
+    {
+        int busyTimeoutMs = 0;
+        // A connection time-out of its own for tries without a user waiting; 0: the usual.
+        int quickConnectSeconds = 0;
+    };
+    // Opens `db` (made with driverName()) on the engine's database; gives true when it
+    // could be opened for reading only. Throws AppError.
+    virtual bool open(QSqlDatabase &db, const OpenSettings &settings) const = 0;
+    // Hands each row of the statement to `sink`, read through the engine's own client
+    // library on the connection Qt's driver opened; false when it cannot, and the caller
+    // then reads through Qt's driver.
+    virtual bool readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                          const std::function<void(const RowReader &)> &sink) const = 0;
+
     // Run on every new connection before anything is read from it.
-    virtual void startSession(DbConnection &) const {}
+    virtual void startSession(SqlSession &) const {}
     // Run once on every new connection of a database that can be written.
-    virtual void prepareSession(DbConnection &db) const = 0;
+    virtual void prepareSession(SqlSession &db) const = 0;
 
     // The schema's version (0 for a database that never had one) and how it is stored.
-    virtual int schemaVersion(DbConnection &db) const = 0;
+    virtual int schemaVersion(SqlSession &db) const = 0;
     virtual QStringList setSchemaVersionStatements(int version) const = 0;
     // Inside the transaction that makes the tables: keeps another program that makes
     // them at the same moment waiting, so that it finds them made. Empty if not needed.
     virtual QString schemaLockStatement() const = 0;
+    // The table that records the schema's version, where the engine needs one.
+    virtual QString schemaVersionTable() const { return {}; }
     // Names of the program's tables in the database, the engine's own ones left out.
-    virtual QStringList tableNames(DbConnection &db) const = 0;
+    virtual QStringList tableNames(SqlSession &db) const = 0;
 
     // Column definitions for the schema. An automatic number: one more than any given
     // before, never reused; an explicitly inserted number is allowed too.
@@ -96,8 +127,8 @@ public:
     // Around many inserts of addresses in one write transaction, with no other change of
     // the address table in between: the search index takes the new rows (RowNo above
     // `lastRowNoBefore`) in one statement at the end, several times faster than one by one.
-    virtual void pauseSearchIndex(DbConnection &db) const = 0;
-    virtual void resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) const = 0;
+    virtual void pauseSearchIndex(SqlSession &db) const = 0;
+    virtual void resumeSearchIndex(SqlSession &db, qint64 lastRowNoBefore) const = 0;
     // After rows were inserted with explicit automatic numbers: the next automatic
     // number follows them.
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;

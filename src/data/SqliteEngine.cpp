@@ -1,11 +1,203 @@
 #include "data/SqliteEngine.h"
 
-#include "data/DbConnection.h"
+#include "data/PrivateFiles.h"
+#include "data/SqlSession.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QTemporaryFile>
+#include <QUrl>
 #include <QVariant>
 
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <memory>
+
+namespace {
+
+bool isReadOnlyCode(const QSqlError &error)
+{
+    constexpr int sqliteReadOnly = 8; // primary result code; extended codes keep it in the low byte
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xff) == sqliteReadOnly;
+}
+
+AppError errorFrom(const QSqlError &error)
+{
+    if (isReadOnlyCode(error))
+        return SqlEngine::readOnlyError();
+    const QString text = error.text().trimmed();
+    return AppError(text.isEmpty() ? QCoreApplication::translate("SqlEngine", "数据库错误") : text);
+}
+
+// Whether a first read works; false when it fails for want of room to write beside the
+// file (SQLite's "disk I/O error" or "database or disk is full").
+bool canReadWithJournal(const QSqlDatabase &db)
+{
+    constexpr int sqliteIoError = 10, sqliteFull = 13;
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return true;
+    bool ok = false;
+    const int code = probe.lastError().nativeErrorCode().toInt(&ok) & 0xff;
+    return !ok || (code != sqliteIoError && code != sqliteFull);
+}
+
+bool canWrite(const QString &path)
+{
+    // access() also answers for root, whom a read-only mount refuses too.
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+void removeWithCompanions(const QString &file)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(file + QLatin1String(suffix));
+}
+
+// A row of a statement stepped with the SQLite C API.
+class SqliteRow : public RowReader
+{
+public:
+    explicit SqliteRow(sqlite3_stmt *statement) : m_statement(statement) {}
+
+    QByteArrayView utf8(int column) const override
+    {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return QByteArrayView(text, text ? sqlite3_column_bytes(m_statement, column) : 0);
+    }
+    bool isInteger(int column) const override { return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER; }
+    qint64 integer(int column) const override { return sqlite3_column_int64(m_statement, column); }
+
+private:
+    sqlite3_stmt *m_statement;
+};
+
+void bindNative(sqlite3_stmt *statement, int position, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool: sqlite3_bind_int64(statement, position, value.toLongLong()); break;
+    case QMetaType::Double: sqlite3_bind_double(statement, position, value.toDouble()); break;
+    default:
+        if (value.isNull() && value.typeId() != QMetaType::QString) {
+            sqlite3_bind_null(statement, position);
+        } else {
+            // A null QString binds as an empty text, as DbConnection binds it.
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+bool SqliteEngine::canChange(const QString &file)
+{
+    return canWrite(QFileInfo(file).absolutePath()) && canWrite(file);
+}
+
+// A crash while the tables are made must never leave a file without them under the
+// real name, so the new database is completed under a temporary name first.
+void SqliteEngine::createIfMissing(const std::function<void(const QString &)> &fillTables) const
+{
+    if (QFileInfo::exists(m_file))
+        return;
+    const QFileInfo target(m_file);
+    QString temporary;
+    {
+        QTemporaryFile file(target.absoluteFilePath() + QStringLiteral(".new-XXXXXX"));
+        file.setAutoRemove(false);
+        if (!file.open())
+            throw AppError(
+                QCoreApplication::translate("SqlEngine", "无法建立数据库文件“%1”：%2").arg(m_file, file.errorString()));
+        // The owner's alone, unless the folder is shared with a group (PrivateFiles).
+        ::fchmod(file.handle(), PrivateFiles::fileModeIn(target.absolutePath()));
+        temporary = file.fileName();
+    }
+    try {
+        fillTables(temporary);
+    } catch (const AppError &) {
+        removeWithCompanions(temporary);
+        throw;
+    }
+    if (!QFile::rename(temporary, m_file)) {
+        removeWithCompanions(temporary);
+        // Another connection may have made it meanwhile; that one is used.
+        if (!QFileInfo::exists(m_file))
+            throw AppError(QCoreApplication::translate("SqlEngine", "无法建立数据库文件“%1”").arg(m_file));
+    }
+}
+
+bool SqliteEngine::open(QSqlDatabase &db, const OpenSettings &settings) const
+{
+    return openFile(db, settings, !canChange(m_file));
+}
+
+bool SqliteEngine::openFile(QSqlDatabase &db, const OpenSettings &settings, bool readOnly) const
+{
+    QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(settings.busyTimeoutMs)};
+    QString name = m_file;
+    if (readOnly) {
+        options << QStringLiteral("QSQLITE_OPEN_READONLY");
+        // The shared journal needs its index file beside the database; where it cannot be
+        // made, the file is read as it is. A journal left behind is still read normally;
+        // an empty one (a read on a full disk leaves it) holds nothing to read.
+        if (QFileInfo(m_file + QStringLiteral("-wal")).size() == 0) {
+            options << QStringLiteral("QSQLITE_OPEN_URI");
+            name = QUrl::fromLocalFile(m_file).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
+        }
+    }
+    db.setDatabaseName(name);
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open())
+        throw errorFrom(db.lastError());
+    // On a full disk the shared journal's index file cannot be made, and not even a read
+    // succeeds; read as for a read-only folder, the library can still be looked up.
+    if (!readOnly && !canReadWithJournal(db)) {
+        db.close();
+        return openFile(db, settings, true);
+    }
+    return readOnly;
+}
+
+// Qt Sql's row fetch makes a QVariant and a QString of every value, which costs more than
+// SQLite's own stepping; the C API reads the same connection without that.
+bool SqliteEngine::readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                            const std::function<void(const RowReader &)> &sink) const
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3 *native = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!native)
+        return false;
+    sqlite3_stmt *statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(native, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK)
+        throw AppError(QString::fromUtf8(sqlite3_errmsg(native)));
+    // Finalised however the reading ends, a throwing sink included.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(statement, sqlite3_finalize);
+    for (int i = 0; i < values.size(); ++i)
+        bindNative(statement, i + 1, values.at(i));
+    const SqliteRow row(statement);
+    int result = SQLITE_ROW;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW)
+        sink(row);
+    if (result != SQLITE_DONE)
+        throw AppError(QString::fromUtf8(sqlite3_errmsg(native)));
+    return true;
+}
 
 QString SqliteEngine::beginWriteStatement() const
 {
@@ -21,10 +213,7 @@ QString SqliteEngine::lockTablesStatement(const QStringList &) const
 
 bool SqliteEngine::isReadOnlyRefusal(const QSqlError &error) const
 {
-    constexpr int sqliteReadOnly = 8; // primary result code; extended codes keep it in the low byte
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok && (code & 0xff) == sqliteReadOnly;
+    return isReadOnlyCode(error);
 }
 
 bool SqliteEngine::isForeignFile(const QSqlError &error) const
@@ -35,14 +224,14 @@ bool SqliteEngine::isForeignFile(const QSqlError &error) const
     return ok && (code & 0xff) == sqliteNotADatabase;
 }
 
-void SqliteEngine::prepareSession(DbConnection &db) const
+void SqliteEngine::prepareSession(SqlSession &db) const
 {
     // Readers and writers run side by side; the setting is stored in the file. Fails with
     // "file is not a database" for a file of another kind.
     db.query(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
-int SqliteEngine::schemaVersion(DbConnection &db) const
+int SqliteEngine::schemaVersion(SqlSession &db) const
 {
     QSqlQuery query = db.query(QStringLiteral("PRAGMA user_version"));
     return query.next() ? query.value(0).toInt() : 0;
@@ -54,7 +243,7 @@ QStringList SqliteEngine::setSchemaVersionStatements(int version) const
     return {QStringLiteral("PRAGMA user_version = %1").arg(version)};
 }
 
-QStringList SqliteEngine::tableNames(DbConnection &db) const
+QStringList SqliteEngine::tableNames(SqlSession &db) const
 {
     QStringList names;
     QSqlQuery query = db.query(QStringLiteral("SELECT name FROM sqlite_master "
@@ -118,7 +307,7 @@ QStringList SqliteEngine::indexStatements() const
 // The index writes what it holds at every statement's end, so rows inserted one statement
 // each cost it several times what one statement for all of them does. The trigger is gone
 // only inside the caller's transaction: no other program ever sees the file without it.
-void SqliteEngine::pauseSearchIndex(DbConnection &db) const
+void SqliteEngine::pauseSearchIndex(SqlSession &db) const
 {
     db.execute(QStringLiteral("DROP TRIGGER IF EXISTS address_search_insert"));
     // A large import touches more pages of the table, its indexes and the search index
@@ -127,7 +316,7 @@ void SqliteEngine::pauseSearchIndex(DbConnection &db) const
     db.query(QStringLiteral("PRAGMA cache_size = -262144"));
 }
 
-void SqliteEngine::resumeSearchIndex(DbConnection &db, qint64 lastRowNoBefore) const
+void SqliteEngine::resumeSearchIndex(SqlSession &db, qint64 lastRowNoBefore) const
 {
     db.execute(QStringLiteral("INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
                               "SELECT RowNo, AddressFolded, AddressNameFolded FROM address WHERE RowNo > ?"),

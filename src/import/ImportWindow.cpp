@@ -339,7 +339,7 @@ void ImportWindow::listBookmarkFile(const QString &file)
 
 void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> reader)
 {
-    BackgroundImport job(m_sharedConnection.connection().databaseFile());
+    BackgroundImport job(m_sharedConnection.connection().location());
     m_readingJob = &job; // a close while it reads cancels the reading
     const bool read = runInBackground(job, tr("正在读取书签…"), 0, [&] { job.startPlan(std::move(reader)); });
     m_readingJob = nullptr;
@@ -373,7 +373,7 @@ void ImportWindow::importBookmarks()
         if (index < m_plan.rows.size())
             m_plan.rows[index].checked = rows->isChecked(row);
     }
-    BackgroundImport job(m_sharedConnection.connection().databaseFile());
+    BackgroundImport job(m_sharedConnection.connection().location());
     const bool stored =
         runInBackground(job, tr("正在导入书签…"), qsizetype(m_plan.rows.size()), [&] { job.startStore(m_plan); });
     m_sharedConnection.history().takeSteps(job.steps());

@@ -117,7 +117,7 @@ JetConversion::Result writeDatabase(const QString &file, const QString &work, co
 {
     JetConversion::Result result;
     DbConnection db(QStringLiteral("jet-convert"));
-    db.setDatabaseFile(work);
+    db.setLocation(LibraryLocation::file(work));
     db.open(); // creates the tables of a new library
     // Nobody else sees the work file, and a failed run throws it away: it needs no
     // journal on disk and no sync per commit. It is synced once, whole, before it takes

@@ -20,7 +20,7 @@ QString LinkFixes::newAddressOf(LinkStatus status, const QString &address, const
 {
     if (status != LinkStatus::Moved || finalAddress.isEmpty())
         return {};
-    const QString stored = AddressEditing::storedAddress(finalAddress);
+    QString stored = AddressEditing::storedAddress(finalAddress);
     // The editor would refuse an address that a browser takes for one of its options.
     if (looksLikeOption(stored) || stored == AddressEditing::storedAddress(address))
         return {};

@@ -65,7 +65,7 @@ private:
         quint64 lastUse = 0;
     };
 
-    const Page *cachedPage(int page) const;
+    const Page *cachedPage(int index) const;
     const Page &page(int index) const;
     std::vector<AddressRecord> readPage(int index, bool &failed) const;
     std::vector<AddressRecord> readKeyedPage(int first, int size) const;

@@ -10,6 +10,7 @@
 #include "WindowControls.h"
 
 #include <QDBusConnectionInterface>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -107,13 +108,36 @@ private Q_SLOTS:
         Registration::removeFiles();
     }
 
-    void busStartsTheProgramWhichEndsAfterItsCall_data()
+    // Registers `program` and has the bus start it (introspection calls no method);
+    // gives its process id, 0 when it did not start.
+    uint startThroughTheBus(const QString &program)
+    {
+        if (runToEnd(program, {QStringLiteral("-regserver")}) != 0) {
+            qWarning("-regserver failed");
+            return 0;
+        }
+        BusClient client;
+        const QDBusMessage introspection =
+            waitForReply(client.call(BusClient::method(QStringLiteral("Introspect"),
+                                                       QStringLiteral("org.freedesktop.DBus.Introspectable"))),
+                         30000);
+        if (introspection.type() != QDBusMessage::ReplyMessage) {
+            qWarning() << introspection.errorMessage();
+            return 0;
+        }
+        const uint pid = bus()->servicePid(QStringLiteral("Quorvel.PIO")).value();
+        if (pid != 0)
+            m_activated << pid;
+        return pid;
+    }
+
+    void busStartsTheRegisteredProgram_data()
     {
         QTest::addColumn<QString>("folder");
         QTest::newRow("build folder") << QString();
         QTest::newRow("blank, quotes and dollar") << QStringLiteral("my apps/it's \"q\" $HOME \\x");
     }
-    void busStartsTheProgramWhichEndsAfterItsCall()
+    void busStartsTheRegisteredProgram()
     {
         QFETCH(QString, folder);
         QTemporaryDir dir;
@@ -125,23 +149,19 @@ private Q_SLOTS:
             QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             program = copy;
         }
-        QCOMPARE(runToEnd(program, {QStringLiteral("-regserver")}), 0);
-
-        BusClient client;
-        // Introspection starts the program without a SendUrl call.
-        const QDBusMessage introspection =
-            waitForReply(client.call(BusClient::method(QStringLiteral("Introspect"),
-                                                       QStringLiteral("org.freedesktop.DBus.Introspectable"))),
-                         30000);
-        QVERIFY2(introspection.type() == QDBusMessage::ReplyMessage, qPrintable(introspection.errorMessage()));
-        const uint pid = bus()->servicePid(QStringLiteral("Quorvel.PIO")).value();
+        const uint pid = startThroughTheBus(program);
         QVERIFY(pid != 0);
-        m_activated << pid;
         QCOMPARE(commandLine(pid), (QStringList{program, QStringLiteral("-EMBEDDING")}));
         QCOMPARE(QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath(), program);
+    }
 
+    void busStartedProgramEndsAfterItsCall()
+    {
+        const uint pid = startThroughTheBus(QFileInfo(programPath()).canonicalFilePath());
+        QVERIFY(pid != 0);
         QTest::qWait(300);
         QVERIFY(running(pid)); // waits for its call
+        BusClient client;
         QCOMPARE(waitForReply(client.sendUrl({QString(), QString()})).type(), QDBusMessage::ReplyMessage);
         QTRY_VERIFY_WITH_TIMEOUT(!running(pid), 10000);
     }

@@ -156,7 +156,7 @@ private Q_SLOTS:
     {
         constexpr int imports = 4;
         const QString file = bookmarkData(QStringLiteral("chromium/Bookmarks"));
-        const QString database = m_db->databaseFile();
+        const QString database = m_db->location().text();
         std::latch planned(imports);
         std::array<ImportReport, imports> reports;
         std::array<QString, imports> errors;
@@ -201,7 +201,7 @@ private Q_SLOTS:
         const QString file = m_env->root() + QStringLiteral("/big.html");
         writeFile(file, body);
 
-        BackgroundImport job(m_db->databaseFile());
+        BackgroundImport job(m_db->location());
         QSignalSpy finished(&job, &BackgroundImport::finished);
         QSignalSpy progressed(&job, &BackgroundImport::progressed);
         job.startPlan([file](const ReadCancel &cancel) { return BookmarkFile::read(file, cancel); });

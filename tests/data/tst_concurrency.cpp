@@ -23,7 +23,7 @@ private Q_SLOTS:
         DbConnection db(QStringLiteral("check"));
         configureConnection(db);
         AddressStore::insert(db, QStringLiteral("shared.example"), QStringLiteral("共享"), 1);
-        const QString location = db.databaseFile();
+        const QString location = db.location().text();
         db.close();
 
         constexpr int rounds = 150;

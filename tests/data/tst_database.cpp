@@ -52,7 +52,7 @@ QStringList schemaObjects(DbConnection &db)
 void dropOtherConnections(DbConnection &db)
 {
     DbConnection admin(QStringLiteral("admin"));
-    admin.setDatabaseFile(db.databaseFile());
+    admin.setDatabaseFile(db.location().text());
     admin.query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
 }
@@ -521,7 +521,7 @@ private Q_SLOTS:
                            "VALUES ('shell.example/\"x\"', '外部网址', 1, 'shell.example/\"x\"', '外部网址')"),
             QStringLiteral("VACUUM"),
         };
-        TestEngine::runAsAnotherProgram(db->databaseFile(), otherProgram);
+        TestEngine::runAsAnotherProgram(db->location().text(), otherProgram);
 
         bool someFound = false;
         for (const QString &text : std::as_const(texts)) {
@@ -671,7 +671,7 @@ private Q_SLOTS:
         QFETCH(QString, said);
         db->open();
         DbConnection holder(QStringLiteral("holder"));
-        holder.setDatabaseFile(db->databaseFile());
+        holder.setDatabaseFile(db->location().text());
         // Ends by itself: without the mend the opening below would wait for it.
         holder.execute(QStringLiteral("SET idle_in_transaction_session_timeout = 20000"));
         Transaction transaction(holder);

@@ -171,11 +171,16 @@ private Q_SLOTS:
         QCOMPARE(trimmedAddress(typed), stored);
     }
 
-    void windowLayout()
+    void windowIsAFramelessTool()
     {
-        AddressEditor editor;
+        const AddressEditor editor;
         QVERIFY(editor.windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(editor.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    }
+
+    void controlsShowWholeAndApart()
+    {
+        AddressEditor editor;
         editor.show();
         // Every control shows whole and none covers another.
         const EditorControls c(editor);
@@ -191,7 +196,13 @@ private Q_SLOTS:
         QCOMPARE(controls(editor).addressLabel->text(), QStringLiteral("网址 HTTP:\\\\"));
         QCOMPARE(controls(editor).saveButton->text(), QStringLiteral("保存"));
         QCOMPARE(controls(editor).cancelButton->text(), QStringLiteral("退出"));
+        editor.close();
+    }
 
+    void focusStartsOnTheGroupListAndTabsInOrder()
+    {
+        AddressEditor editor;
+        editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(QApplication::focusWidget(), controls(editor).groupList);
         QList<QWidget *> order;

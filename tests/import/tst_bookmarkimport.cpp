@@ -272,7 +272,7 @@ private Q_SLOTS:
         // Another program holds the write lock, so the worker waits at its first row
         // until the dialog has been seen and cancelled.
         DbConnection other(QStringLiteral("other"));
-        other.setDatabaseFile(db().databaseFile());
+        other.setDatabaseFile(db().location().text());
         other.beginTransaction();
         other.execute(QStringLiteral("INSERT INTO BaseGroup (GroupNo, GroupName) VALUES (99, 'lock')"));
         bool sawProgress = false;

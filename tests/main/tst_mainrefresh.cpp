@@ -165,7 +165,7 @@ private Q_SLOTS:
         } else if (writer == QLatin1String("plain")) {
             {
                 QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
-                plain.setDatabaseName(f->db().databaseFile());
+                plain.setDatabaseName(f->db().location().text());
                 QVERIFY(plain.open());
                 QSqlQuery insert(plain);
                 QVERIFY2(insert.exec(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, "

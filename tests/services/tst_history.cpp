@@ -145,7 +145,7 @@ private:
     std::unique_ptr<DbConnection> anotherProgram()
     {
         auto other = std::make_unique<DbConnection>(QStringLiteral("other"));
-        other->setDatabaseFile(f->connection().databaseFile());
+        other->setDatabaseFile(f->connection().location().text());
         return other;
     }
 
