@@ -51,6 +51,7 @@ public:
             || type == QMetaType::ULongLong;
     }
     qint64 integer(int column) const override { return m_query.value(column).toLongLong(); }
+    bool isNull(int column) const override { return m_query.isNull(column); }
 
 private:
     const QSqlQuery &m_query;

@@ -38,6 +38,7 @@ public:
         return !PQgetisnull(m_result, m_row, column) && (type == Int4Type || type == Int8Type || type == Int2Type);
     }
     qint64 integer(int column) const override { return std::strtoll(PQgetvalue(m_result, m_row, column), nullptr, 10); }
+    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column); }
 
 private:
     const PGresult *m_result;

@@ -154,6 +154,8 @@ int RecycleBin::keepDaysSetting()
     }
 }
 
+// Each group's name is looked up once for the whole statement, not once per row: a
+// correlated lookup made the copy of a large group many times the cost of its delete.
 void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values)
 {
     if (keepDays() == 0)
@@ -163,8 +165,9 @@ void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList
     db.execute(QStringLiteral("INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, "
                               "ViewTime, GroupNo, MyAddress, GroupName) "
                               "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
-                              "a.MyAddress, (SELECT g.GroupName FROM BaseGroup g WHERE g.GroupNo = a.GroupNo "
-                              "ORDER BY g.%1 LIMIT 1) FROM address a WHERE %2 ORDER BY a.RowNo")
+                              "a.MyAddress, g.GroupName FROM address a LEFT JOIN (SELECT GroupNo, GroupName "
+                              "FROM BaseGroup WHERE %1 IN (SELECT min(%1) FROM BaseGroup GROUP BY GroupNo)) g "
+                              "ON g.GroupNo = a.GroupNo WHERE %2 ORDER BY a.RowNo")
                    .arg(db.engine().rowKeyColumn(), where),
                bound);
 }

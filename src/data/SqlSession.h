@@ -19,6 +19,7 @@ public:
     // Whether the column holds an integer, and the integer.
     virtual bool isInteger(int column) const = 0;
     virtual qint64 integer(int column) const = 0;
+    virtual bool isNull(int column) const = 0;
 };
 
 // What an engine, the schema's upgrade and the folded columns need of a connection: the

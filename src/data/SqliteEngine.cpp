@@ -75,6 +75,7 @@ public:
     }
     bool isInteger(int column) const override { return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER; }
     qint64 integer(int column) const override { return sqlite3_column_int64(m_statement, column); }
+    bool isNull(int column) const override { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
 
 private:
     sqlite3_stmt *m_statement;
