@@ -598,7 +598,7 @@ private Q_SLOTS:
     }
 
     // Rows read through SQLite's own handle: bound values of each kind, texts as stored,
-    // NULL as empty, and a failing statement reported with the database's text.
+    // NULL as empty (and told apart), and a failing statement reported with the database's text.
     void rowsAreReadWithBoundValuesAndErrorsReported()
     {
         QStringList seen;
@@ -606,11 +606,11 @@ private Q_SLOTS:
                      {QStringLiteral("它's \"%_"), QString(), 41, QVariant()}, [&seen](const RowReader &row) {
                          seen << row.text(0) << row.text(1) << QString::number(row.integer(2))
                               << QString::number(row.isInteger(2)) << QString::number(row.utf8(3).isNull())
-                              << row.text(4);
+                              << row.text(4) << QStringLiteral("%1%2").arg(row.isNull(4)).arg(row.isNull(0));
                      });
         QCOMPARE(seen,
                  (QStringList{QStringLiteral("它's \"%_"), QString(), QStringLiteral("42"), QStringLiteral("1"),
-                              QStringLiteral("1"), QString()}));
+                              QStringLiteral("1"), QString(), QStringLiteral("10")}));
         try {
             db->readRows(QStringLiteral("SELECT nosuchcolumn FROM address"), {}, [](const RowReader &) {});
             QFAIL("no error");
