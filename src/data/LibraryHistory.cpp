@@ -17,7 +17,7 @@ namespace {
 // A table whose rows a step holds: its key, the columns kept, which of them an undo
 // compares and writes back (the address table's visit count and date are neither), and
 // the column naming the row's group.
-struct TableSpec
+struct TableShape
 {
     QString name;
     QString key;
@@ -28,26 +28,26 @@ struct TableSpec
 
 enum TableIndex { Groups, Addresses, Bin, TableCount };
 
-std::array<TableSpec, TableCount> specsFor(const SqlEngine &engine)
+std::array<TableShape, TableCount> shapesFor(const SqlEngine &engine)
 {
     return {
-        TableSpec{QStringLiteral("BaseGroup"),
-                  engine.rowKeyColumn(),
-                  {QStringLiteral("GroupNo"), QStringLiteral("GroupName")},
-                  {0, 1}},
-        TableSpec{QStringLiteral("address"),
-                  QStringLiteral("RowNo"),
-                  {QStringLiteral("Address"), QStringLiteral("AddressName"), QStringLiteral("Times"),
-                   QStringLiteral("ViewTime"), QStringLiteral("GroupNo"), QStringLiteral("MyAddress")},
-                  {0, 1, 4, 5},
-                  4},
-        TableSpec{QStringLiteral("RecycleBin"),
-                  QStringLiteral("Id"),
-                  {QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"),
-                   QStringLiteral("Times"), QStringLiteral("ViewTime"), QStringLiteral("GroupNo"),
-                   QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
-                   QStringLiteral("DeletedBy")},
-                  {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        TableShape{QStringLiteral("BaseGroup"),
+                   engine.rowKeyColumn(),
+                   {QStringLiteral("GroupNo"), QStringLiteral("GroupName")},
+                   {0, 1}},
+        TableShape{QStringLiteral("address"),
+                   QStringLiteral("RowNo"),
+                   {QStringLiteral("Address"), QStringLiteral("AddressName"), QStringLiteral("Times"),
+                    QStringLiteral("ViewTime"), QStringLiteral("GroupNo"), QStringLiteral("MyAddress")},
+                   {0, 1, 4, 5},
+                   4},
+        TableShape{QStringLiteral("RecycleBin"),
+                   QStringLiteral("Id"),
+                   {QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"),
+                    QStringLiteral("Times"), QStringLiteral("ViewTime"), QStringLiteral("GroupNo"),
+                    QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
+                    QStringLiteral("DeletedBy")},
+                   {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
     };
 }
 
@@ -103,12 +103,12 @@ QSet<qint64> groupNumbers(DbConnection &db)
 // Reads the rows a statement picks (its first column the key) into `rows`, through the
 // engine's own client library: a step reads thousands of rows (a deleted group's), and Qt's
 // driver makes a record of each that costs more than the delete itself.
-void readInto(DbConnection &db, const TableSpec &spec, const QString &where, const QVariantList &values,
+void readInto(DbConnection &db, const TableShape &shape, const QString &where, const QVariantList &values,
               const QSet<qint64> &groups, Rows &rows)
 {
-    const int width = int(spec.columns.size());
+    const int width = int(shape.columns.size());
     db.readRows(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4")
-                    .arg(spec.key, spec.columns.join(QStringLiteral(", ")), spec.name, where),
+                    .arg(shape.key, shape.columns.join(QStringLiteral(", ")), shape.name, where),
                 values, [&](const RowReader &row) {
                     RowState state;
                     state.present = true;
@@ -121,9 +121,9 @@ void readInto(DbConnection &db, const TableSpec &spec, const QString &where, con
                         else
                             state.values << QVariant(row.text(column));
                     }
-                    state.digest = digestOf(state.values, spec.compared);
+                    state.digest = digestOf(state.values, shape.compared);
                     state.orphan =
-                        spec.groupColumn >= 0 && !groups.contains(state.values.at(spec.groupColumn).toLongLong());
+                        shape.groupColumn >= 0 && !groups.contains(state.values.at(shape.groupColumn).toLongLong());
                     rows[row.integer(0)] = std::move(state);
                 });
 }
@@ -139,40 +139,40 @@ QString keyList(const std::vector<qint64> &keys, size_t start, QVariantList &val
     return QStringList(qsizetype(end - start), QStringLiteral("?")).join(QLatin1Char(','));
 }
 
-void deleteKeys(DbConnection &db, const TableSpec &spec, const std::vector<qint64> &keys)
+void deleteKeys(DbConnection &db, const TableShape &shape, const std::vector<qint64> &keys)
 {
     for (size_t start = 0; start < keys.size(); start += KeyChunk) {
         QVariantList values;
         const QString list = keyList(keys, start, values);
-        db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(spec.name, spec.key, list), values);
+        db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(shape.name, shape.key, list), values);
     }
 }
 
 // The rows of these keys as stored now; a key without a row is absent.
-Rows readKeys(DbConnection &db, const TableSpec &spec, const std::vector<qint64> &keys, const QSet<qint64> &groups)
+Rows readKeys(DbConnection &db, const TableShape &shape, const std::vector<qint64> &keys, const QSet<qint64> &groups)
 {
     Rows rows;
     for (size_t start = 0; start < keys.size(); start += KeyChunk) {
         QVariantList values;
         const QString list = keyList(keys, start, values);
-        readInto(db, spec, QStringLiteral("%1 IN (%2)").arg(spec.key, list), values, groups, rows);
+        readInto(db, shape, QStringLiteral("%1 IN (%2)").arg(shape.key, list), values, groups, rows);
     }
     for (const qint64 key : keys)
         rows.try_emplace(key);
     return rows;
 }
 
-qint64 highestKey(DbConnection &db, const TableSpec &spec)
+qint64 highestKey(DbConnection &db, const TableShape &shape)
 {
-    QSqlQuery query = db.query(QStringLiteral("SELECT max(%1) FROM %2").arg(spec.key, spec.name));
+    QSqlQuery query = db.query(QStringLiteral("SELECT max(%1) FROM %2").arg(shape.key, shape.name));
     return query.next() ? query.value(0).toLongLong() : 0;
 }
 
-void lockAll(DbConnection &db, const std::array<TableSpec, TableCount> &specs)
+void lockAll(DbConnection &db, const std::array<TableShape, TableCount> &shapes)
 {
     QStringList names;
-    for (const TableSpec &spec : specs)
-        names << spec.name;
+    for (const TableShape &shape : shapes)
+        names << shape.name;
     db.lockTables(names);
 }
 
@@ -223,9 +223,9 @@ QVariantList foldedOf(const QVariantList &values)
 
 // The columns a step writes of a table's row (the address table's folded copies too), and
 // a row's values for them.
-QStringList writtenColumns(TableIndex table, const TableSpec &spec)
+QStringList writtenColumns(TableIndex table, const TableShape &shape)
 {
-    QStringList columns = spec.columns;
+    QStringList columns = shape.columns;
     if (table == Addresses)
         columns << QStringLiteral("AddressFolded") << QStringLiteral("AddressNameFolded");
     return columns;
@@ -239,9 +239,9 @@ QVariantList writtenValues(TableIndex table, const RowState &row)
 using KeyedRows = std::vector<std::pair<qint64, const RowState *>>;
 
 // Stores the rows again with their keys, many to a statement (a deleted group's thousands).
-void insertRows(DbConnection &db, TableIndex table, const TableSpec &spec, const KeyedRows &rows)
+void insertRows(DbConnection &db, TableIndex table, const TableShape &shape, const KeyedRows &rows)
 {
-    const QStringList columns = writtenColumns(table, spec);
+    const QStringList columns = writtenColumns(table, shape);
     const QString oneRow = QStringLiteral("(?%1)").arg(QStringLiteral(", ?").repeated(columns.size()));
     const size_t perStatement = std::max<size_t>(1, KeyChunk / size_t(columns.size() + 1));
     for (size_t start = 0; start < rows.size(); start += perStatement) {
@@ -250,30 +250,30 @@ void insertRows(DbConnection &db, TableIndex table, const TableSpec &spec, const
         for (size_t i = start; i < end; ++i)
             values << rows[i].first << writtenValues(table, *rows[i].second);
         db.execute(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES %4")
-                       .arg(spec.name, spec.key, columns.join(QStringLiteral(", ")),
+                       .arg(shape.name, shape.key, columns.join(QStringLiteral(", ")),
                             QStringList(qsizetype(end - start), oneRow).join(QStringLiteral(", "))),
                    values);
     }
 }
 
 // Writes `target` over the stored row `current`; a row that stays keeps its visits.
-void updateRow(DbConnection &db, TableIndex table, const TableSpec &spec, qint64 key, const RowState &current,
+void updateRow(DbConnection &db, TableIndex table, const TableShape &shape, qint64 key, const RowState &current,
                const RowState &target)
 {
     if (current.digest == target.digest)
         return;
-    const QStringList columns = writtenColumns(table, spec);
+    const QStringList columns = writtenColumns(table, shape);
     const QVariantList values = writtenValues(table, target);
     QStringList assignments;
     QVariantList assigned;
     for (qsizetype column = 0; column < columns.size(); ++column) {
-        if (column < spec.columns.size() && !spec.compared.contains(int(column)))
+        if (column < shape.columns.size() && !shape.compared.contains(int(column)))
             continue;
         assignments << columns.at(column) + QStringLiteral(" = ?");
         assigned << values.at(column);
     }
     db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                   .arg(spec.name, assignments.join(QStringLiteral(", ")), spec.key),
+                   .arg(shape.name, assignments.join(QStringLiteral(", ")), shape.key),
                assigned + QVariantList{key});
 }
 
@@ -317,9 +317,9 @@ LibraryHistory::~LibraryHistory() = default;
 bool LibraryHistory::record(DbConnection &db, const QString &label, const StepScope &scope,
                             const std::function<bool()> &command)
 {
-    const std::array<TableSpec, TableCount> specs = specsFor(db.engine());
+    const std::array<TableShape, TableCount> shapes = shapesFor(db.engine());
     Transaction transaction(db);
-    lockAll(db, specs);
+    lockAll(db, shapes);
     std::array<qint64, TableCount> highest{};
     std::array<Rows, TableCount> before;
     const QSet<qint64> groupsBefore = groupNumbers(db);
@@ -327,9 +327,9 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
         std::pair{scope.groups, scope.groupValues}, std::pair{scope.addresses, scope.addressValues},
         std::pair{scope.binRows, scope.binValues}};
     for (int table = 0; table < TableCount; ++table) {
-        highest[table] = highestKey(db, specs[table]);
+        highest[table] = highestKey(db, shapes[table]);
         if (!scopes[table].first.isEmpty())
-            readInto(db, specs[table], scopes[table].first, scopes[table].second, groupsBefore, before[table]);
+            readInto(db, shapes[table], scopes[table].first, scopes[table].second, groupsBefore, before[table]);
     }
     if (!scope.addressKeys.isEmpty()) {
         QSqlQuery query = db.query(scope.addressKeys, scope.addressKeyValues);
@@ -337,7 +337,7 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
         while (query.next())
             keys.push_back(query.value(0).toLongLong());
         query.finish();
-        before[Addresses].merge(readKeys(db, specs[Addresses], keys, groupsBefore));
+        before[Addresses].merge(readKeys(db, shapes[Addresses], keys, groupsBefore));
     }
     const bool succeeded = command();
     if (!succeeded
@@ -350,15 +350,15 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
     const QSet<qint64> groupsAfter = groupNumbers(db);
     bool changed = false;
     for (int table = 0; table < TableCount; ++table) {
-        const TableSpec &spec = specs[table];
+        const TableShape &shape = shapes[table];
         Rows after;
-        readInto(db, spec, QStringLiteral("%1 > ?").arg(spec.key), {highest[table]}, groupsAfter, after);
+        readInto(db, shape, QStringLiteral("%1 > ?").arg(shape.key), {highest[table]}, groupsAfter, after);
         std::vector<qint64> kept;
         for (const auto &[key, state] : before[table]) {
             if (!after.count(key))
                 kept.push_back(key);
         }
-        after.merge(readKeys(db, spec, kept, groupsAfter));
+        after.merge(readKeys(db, shape, kept, groupsAfter));
         for (auto &[key, state] : after) {
             auto found = before[table].find(key);
             RowState was = found == before[table].end() ? RowState() : std::move(found->second);
@@ -420,9 +420,9 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
                 back ? tr("无法撤销“%1”：它改的是另一个数据库。").arg(step.label)
                      : tr("无法重做“%1”：它改的是另一个数据库。").arg(step.label)};
 
-    const std::array<TableSpec, TableCount> specs = specsFor(db.engine());
+    const std::array<TableShape, TableCount> shapes = shapesFor(db.engine());
     Transaction transaction(db);
-    lockAll(db, specs);
+    lockAll(db, shapes);
     const QSet<qint64> groupsNow = groupNumbers(db);
     std::array<Rows, TableCount> current;
     QStringList problems;
@@ -430,7 +430,7 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
         std::vector<qint64> keys;
         for (const Entry &entry : step.tables[table])
             keys.push_back(entry.key);
-        current[table] = readKeys(db, specs[table], keys, groupsNow);
+        current[table] = readKeys(db, shapes[table], keys, groupsNow);
         for (const Entry &entry : step.tables[table]) {
             const RowState &expected = back ? entry.after : entry.before;
             const RowState &now = current[table][entry.key];
@@ -449,7 +449,7 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
             if (current[table][entry.key].present && !(back ? entry.before : entry.after).present)
                 removed.push_back(entry.key);
         }
-        deleteKeys(db, specs[table], removed);
+        deleteKeys(db, shapes[table], removed);
         KeyedRows added;
         for (const Entry &entry : step.tables[table]) {
             const RowState &target = back ? entry.before : entry.after;
@@ -457,15 +457,15 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
             if (target.present && !now.present)
                 added.emplace_back(entry.key, &target);
             else if (target.present)
-                updateRow(db, TableIndex(table), specs[table], entry.key, now, target);
+                updateRow(db, TableIndex(table), shapes[table], entry.key, now, target);
         }
-        insertRows(db, TableIndex(table), specs[table], added);
+        insertRows(db, TableIndex(table), shapes[table], added);
     }
     const QSet<qint64> groupsAfter = groupNumbers(db);
     for (const Entry &entry : step.tables[Addresses]) {
         const RowState &target = back ? entry.before : entry.after;
         if (target.present && !target.orphan
-            && !groupsAfter.contains(target.values.at(specs[Addresses].groupColumn).toLongLong()))
+            && !groupsAfter.contains(target.values.at(shapes[Addresses].groupColumn).toLongLong()))
             problems << tr("%1所在的组别已不存在").arg(describe(Addresses, target));
     }
     if (!problems.isEmpty())
