@@ -2,6 +2,8 @@
 
 #include "window/ToolPictures.h"
 
+#include <QPixmapCache>
+
 // Registers the pictures of this static library (outside any namespace, as
 // Q_INIT_RESOURCE requires).
 static void initMainResources()
@@ -28,9 +30,16 @@ const QStringList smallImageNames = {
     QStringLiteral("node_binder"),   QStringLiteral("node_openfolder"),
 };
 
+// Each drawing is rendered once: every group's node shows the same two.
 QPixmap pictureOf(const QString &name)
 {
-    return QIcon(resourcePath(name)).pixmap(PictureSize, PictureSize);
+    const QString key = QStringLiteral("vestrane-main-") + name;
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = QIcon(resourcePath(name)).pixmap(PictureSize, PictureSize);
+        QPixmapCache::insert(key, picture);
+    }
+    return picture;
 }
 
 } // namespace

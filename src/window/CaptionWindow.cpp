@@ -46,6 +46,7 @@ static void initWindowResources()
 CaptionWindow::CaptionWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint)
 {
     initWindowResources();
+    HintTimes::install();
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
     m_layout = new QVBoxLayout(this);

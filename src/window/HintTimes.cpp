@@ -48,7 +48,9 @@ protected:
     }
 };
 
-void installOnce()
+} // namespace
+
+void HintTimes::install()
 {
     static bool installed = false;
     if (installed || !qApp)
@@ -58,13 +60,11 @@ void installOnce()
     qApp->installEventFilter(new HintFilter(qApp));
 }
 
-} // namespace
-
 void HintTimes::apply(int delayMs, int displayMs)
 {
     hintDelay = delayMs;
     hintDisplay = displayMs;
-    installOnce();
+    install();
 }
 
 int HintTimes::delay()
