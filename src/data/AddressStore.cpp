@@ -5,6 +5,7 @@
 #include "data/AppError.h"
 #include "data/BulkInsert.h"
 #include "data/RecycleBin.h"
+#include "data/Schema.h"
 
 #include <QVariant>
 
@@ -391,8 +392,7 @@ QString AddressStore::containsPattern(const QString &text)
 
 int AddressStore::foldMissing(DbConnection &db)
 {
-    static const QString missing = QStringLiteral(" FROM address WHERE (AddressFolded = '' AND Address <> '') "
-                                                  "OR (AddressNameFolded = '' AND AddressName <> '')");
+    static const QString missing = QStringLiteral(" FROM address WHERE ") + Schema::UnfoldedCondition;
     // Most looks find nothing: the scan alone decides, without a write lock.
     QSqlQuery any = db.query(QStringLiteral("SELECT 1") + missing + QStringLiteral(" LIMIT 1"));
     if (!any.next())

@@ -19,8 +19,8 @@ ChangeWatcher::ChangeWatcher(DbConnection &connection, QObject *parent) : QObjec
     connect(&m_checkTimer, &QTimer::timeout, this, &ChangeWatcher::check);
     m_checkTimer.start();
     connect(&LibraryWrites::instance(), &LibraryWrites::written, this, &ChangeWatcher::writtenInProcess);
-    // The look for rows to mend reads every row: at the start it waits for the first poll,
-    // so that the window's first paint does not wait for it.
+    // The look for rows to mend waits for the first poll, so that the window's first paint
+    // does not wait for it (an index keeps those rows, but a file not yet upgraded has none).
     QTimer::singleShot(PollMs, this, &ChangeWatcher::foldMissing);
     check();
 }

@@ -28,9 +28,15 @@ QString addressTableStatement(const SqlEngine &engine)
         .arg(engine.addressKeyDefinition());
 }
 
+// The rows another program wrote without their folded copies: few or none, so the look
+// for them reads this index, not the whole table.
+const QString unfoldedIndex =
+    QStringLiteral("CREATE INDEX address_unfolded ON address(RowNo) WHERE %1").arg(Schema::UnfoldedCondition);
+
 const QStringList addressIndexes = {
     QStringLiteral("CREATE INDEX address_by_address ON address(Address)"),
     QStringLiteral("CREATE INDEX address_by_group ON address(GroupNo)"),
+    unfoldedIndex,
 };
 const QString groupIndex = QStringLiteral("CREATE INDEX basegroup_by_name ON BaseGroup(GroupName)");
 
@@ -143,6 +149,7 @@ QStringList Schema::upgradeStatements(const SqlEngine &engine, int from)
     }
     case 2: return linkCheckTables(); // the same on every engine
     case 3: return {recycleBinTable(engine)};
+    case 4: return ifMissing({unfoldedIndex});
     default: return {};
     }
 }

@@ -11,8 +11,13 @@ namespace Schema {
 // Version of the tables this program reads and writes. 0 is a file from before the
 // folded search columns, 1 one from before the search index (and, on SQLite, before the
 // column that names each address's row key), 2 one from before the stored link checks,
-// 3 one from before the recycle bin.
-constexpr int Version = 4;
+// 3 one from before the recycle bin, 4 one from before the index of unfolded rows.
+constexpr int Version = 5;
+
+// The rows whose folded copies are missing (written by another program); an index keeps
+// exactly these rows, and a query finds them through it only with this very condition.
+inline const QString UnfoldedCondition =
+    QStringLiteral("(AddressFolded = '' AND Address <> '') OR (AddressNameFolded = '' AND AddressName <> '')");
 
 // Group that receives imported favourites; it must exist in every database. A stored
 // name, the same in every language.
