@@ -10,7 +10,8 @@
 
 namespace {
 
-using Attributes = std::vector<std::pair<QString, QString>>;
+// Names point into the text being read.
+using Attributes = std::vector<std::pair<QStringView, QString>>;
 
 // Marks the toolbar folder until the file's layout tells which browser wrote it.
 const QString toolbarMark = QStringLiteral("\x01toolbar");
@@ -161,7 +162,10 @@ public:
                 m_pos = end < 0 ? m_s.size() : end + 3;
                 continue;
             }
-            tag = Tag{};
+            // The list of attributes keeps its room from tag to tag.
+            tag.name = {};
+            tag.closing = false;
+            tag.attributes.clear();
             if (m_pos < m_s.size() && m_s[m_pos] == QLatin1Char('/')) {
                 tag.closing = true;
                 ++m_pos;
@@ -210,7 +214,7 @@ private:
             while (m_pos < m_s.size() && !m_s[m_pos].isSpace() && m_s[m_pos] != QLatin1Char('=')
                    && m_s[m_pos] != QLatin1Char('>') && m_s[m_pos] != QLatin1Char('<'))
                 ++m_pos;
-            QString name = m_s.mid(nameStart, m_pos - nameStart);
+            const QStringView name = QStringView(m_s).mid(nameStart, m_pos - nameStart);
             if (name.isEmpty()) {
                 ++m_pos; // a stray character such as '=' or '/'
                 continue;
@@ -222,7 +226,7 @@ private:
                 skipSpace();
                 value = readValue();
             }
-            attributes.emplace_back(std::move(name), std::move(value));
+            attributes.emplace_back(name, std::move(value));
         }
     }
 
