@@ -19,9 +19,7 @@ WriteStatement::WriteStatement(DbConnection &db, const QString &sql)
             throw AppError(QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
         return;
     }
-    m_query = QSqlQuery(database);
-    if (!m_query.prepare(sql))
-        throw AppError(m_query.lastError().text());
+    m_query = db.prepare(sql);
 }
 
 WriteStatement::~WriteStatement()
@@ -35,8 +33,10 @@ void WriteStatement::run(std::initializer_list<QVariant> values)
         int i = 0;
         for (const QVariant &value : values)
             m_query.bindValue(i++, value);
-        if (!m_query.exec())
-            throw AppError(m_query.lastError().text());
+        if (!m_query.exec()) {
+            const QString text = m_query.lastError().text().trimmed();
+            throw AppError(text.isEmpty() ? DbConnection::tr("数据库错误") : text);
+        }
         return;
     }
     Q_ASSERT(values.size() <= m_texts.size());

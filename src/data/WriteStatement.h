@@ -23,8 +23,8 @@ public:
     WriteStatement(const WriteStatement &) = delete;
     WriteStatement &operator=(const WriteStatement &) = delete;
 
-    // A null QVariant binds NULL; a null QString binds as given (NULL through Qt Sql, as
-    // DbConnection binds it), so callers pass an empty text where they mean one.
+    // A null QVariant binds NULL. Callers pass an empty text where they mean one: a null
+    // QString may bind as NULL through Qt Sql.
     void run(std::initializer_list<QVariant> values);
 
 private:
