@@ -250,8 +250,8 @@
 <context>
     <name>DbConnection</name>
     <message>
-        <location filename="../src/data/DbConnection.cpp" line="+261"/>
-        <location filename="../src/data/ImportWriter.cpp" line="+73"/>
+        <location filename="../src/data/DbConnection.cpp" line="+262"/>
+        <location filename="../src/data/WriteStatement.cpp" line="+38"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
     </message>
@@ -339,7 +339,7 @@
         <translation>writing stopped short</translation>
     </message>
     <message>
-        <location line="+197"/>
+        <location line="+208"/>
         <source>无法写入文件：%1（%2）</source>
         <translation>Cannot write the file: %1 (%2)</translation>
     </message>
@@ -944,7 +944,7 @@
 <context>
     <name>LibraryHistory</name>
     <message>
-        <location filename="../src/data/LibraryHistory.cpp" line="+174"/>
+        <location filename="../src/data/LibraryHistory.cpp" line="+183"/>
         <source>导入时新建的组别</source>
         <translation>a group made by the import</translation>
     </message>
@@ -1536,7 +1536,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>NetscapeReader</name>
     <message>
-        <location filename="../src/bookmarks/NetscapeReader.cpp" line="+573"/>
+        <location filename="../src/bookmarks/NetscapeReader.cpp" line="+584"/>
         <source>无法读取文件声明的字符集“%1”，没有导入任何书签</source>
         <translation>Cannot read the character set “%1” that the file declares; no bookmarks were imported</translation>
     </message>
@@ -1645,12 +1645,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>The database is in a read-only location and cannot be changed.</translation>
     </message>
     <message>
-        <location filename="../src/data/SqliteEngine.cpp" line="+37"/>
+        <location filename="../src/data/SqliteEngine.cpp" line="+38"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
     </message>
     <message>
-        <location line="+86"/>
+        <location line="+87"/>
         <source>无法建立数据库文件“%1”：%2</source>
         <translation>Cannot create the database file “%1”: %2</translation>
     </message>

@@ -162,10 +162,13 @@ bool replaceWhole(const QString &file, const QByteArray &bytes, QString *reason)
     return true;
 }
 
+// A link's texts lie in its folder's `texts`, UTF-8 as the file holds them: one buffer a
+// folder instead of two allocations a link.
 struct ExportLink
 {
-    QByteArray address; // UTF-8, as the file holds it
-    QByteArray title;
+    qsizetype at = 0;
+    qsizetype addressSize = 0;
+    qsizetype titleSize = 0;
     qint64 added = 0;
 };
 
@@ -177,6 +180,7 @@ struct ExportFolder
 {
     QString name;
     std::vector<ExportLink> links;
+    QByteArray texts;
     std::vector<std::unique_ptr<ExportFolder>> folders;
     QHash<QString, ExportFolder *> byName;
 
@@ -199,10 +203,19 @@ struct ExportFolder
         return *folder;
     }
 
+    void addLink(const ExportRow &row, qint64 added)
+    {
+        links.push_back({texts.size(), row.address.size(), row.name.size(), added});
+        texts.append(row.address);
+        texts.append(row.name);
+    }
+
     void writeContents(NetscapeWriter &writer) const
     {
+        const QByteArrayView all(texts);
         for (const ExportLink &link : links)
-            writer.addLink(link.address, link.title, link.added);
+            writer.addLink(all.sliced(link.at, link.addressSize),
+                           all.sliced(link.at + link.addressSize, link.titleSize), link.added);
         for (const auto &folder : folders) {
             writer.beginFolder(folder->name);
             folder->writeContents(writer);
@@ -234,8 +247,7 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
         ExportFolder &favourites = top.child(QStringLiteral("收藏夹"));
 
         ExportRows::forEach(db, scope, [&](const ExportRow &row) {
-            favourites.links.push_back(
-                {row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
+            favourites.addLink(row, storedSeconds(clock, row.viewTime));
             ++written;
         });
     } else {
@@ -249,8 +261,7 @@ QByteArray ExportService::render(DbConnection &db, const ExportScope &scope, int
                 folder = &top.folderOf(QString::fromUtf8(row.groupName));
                 lastGroup = row.groupName.toByteArray();
             }
-            folder->links.push_back(
-                {row.address.toByteArray(), row.name.toByteArray(), storedSeconds(clock, row.viewTime)});
+            folder->addLink(row, storedSeconds(clock, row.viewTime));
             ++written;
         });
     }

@@ -1,5 +1,7 @@
 #include "bookmarks/NetscapeWriter.h"
 
+#include <string>
+
 namespace {
 
 bool hasScheme(QByteArrayView address)
@@ -10,22 +12,25 @@ bool hasScheme(QByteArrayView address)
     for (const QByteArrayView scheme : bareSchemes)
         if (address.size() >= scheme.size() && qstrnicmp(address.data(), scheme.data(), scheme.size()) == 0)
             return true;
-    const qsizetype separator = address.indexOf("://");
+    // The scheme's characters are read up to the first other one, which must begin the
+    // "://": the address itself is not searched, and most have no scheme.
     const auto isAsciiLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (separator <= 0 || !isAsciiLetter(address[0]))
+    if (address.isEmpty() || !isAsciiLetter(address[0]))
         return false;
-    for (qsizetype i = 1; i < separator; ++i) {
-        const char c = address[i];
+    qsizetype end = 1;
+    while (end < address.size()) {
+        const char c = address[end];
         if (!(isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))
-            return false;
+            break;
+        ++end;
     }
-    return true;
+    return address.sliced(end).startsWith("://");
 }
 
 // Appends `text` as UTF-8 escaped as escaped() escapes it. Every character escaped is
 // ASCII, and the bytes of a character beyond ASCII are never ASCII, so the bytes can be
 // escaped one by one; runs without any are copied whole.
-void appendEscaped(QByteArray &out, QByteArrayView utf8)
+void appendEscaped(std::string &out, QByteArrayView utf8)
 {
     const char *run = utf8.data();
     const char *const end = run + utf8.size();
@@ -33,17 +38,17 @@ void appendEscaped(QByteArray &out, QByteArrayView utf8)
         const auto c = static_cast<unsigned char>(*p);
         if (c >= 0x20 && c != 0x7F && c != '&' && c != '<' && c != '>' && c != '"')
             continue;
-        out.append(run, p - run);
+        out.append(run, size_t(p - run));
         run = p + 1;
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default: out += "&#" + QByteArray::number(c) + ';';
+        default: out += "&#" + std::to_string(c) + ';';
         }
     }
-    out.append(run, end - run);
+    out.append(run, size_t(end - run));
 }
 
 } // namespace
@@ -90,7 +95,7 @@ QString NetscapeWriter::withScheme(const QString &address)
 
 void NetscapeWriter::indent()
 {
-    m_out.append(qsizetype(4) * m_depth, ' ');
+    m_out.append(size_t(4) * size_t(m_depth), ' ');
 }
 
 void NetscapeWriter::beginFolder(const QString &name)
@@ -122,7 +127,7 @@ void NetscapeWriter::addLink(QByteArrayView address, QByteArrayView title, qint6
     appendEscaped(m_out, address);
     m_out += '"';
     if (added > 0) {
-        const QByteArray seconds = QByteArray::number(added);
+        const std::string seconds = std::to_string(added);
         m_out += " ADD_DATE=\"";
         m_out += seconds;
         m_out += "\" LAST_VISIT=\"";
@@ -139,5 +144,5 @@ QByteArray NetscapeWriter::finish()
     while (m_depth > 1)
         endFolder();
     m_out += "</DL><p>\n";
-    return std::move(m_out);
+    return QByteArray(m_out.data(), qsizetype(m_out.size()));
 }

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <string>
+
 // Writes a Netscape bookmark file: UTF-8 with its meta tag, every text escaped (control
 // characters as character references). Folders are written in the order they are begun.
 class NetscapeWriter
@@ -26,6 +28,8 @@ public:
 private:
     void indent();
 
-    QByteArray m_out;
+    // Appending to a standard string costs a fraction of QByteArray's append, a dozen
+    // times for every link.
+    std::string m_out;
     int m_depth = 1;
 };

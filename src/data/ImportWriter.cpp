@@ -5,17 +5,26 @@
 #include "data/GroupStore.h"
 #include "data/AppError.h"
 
-#include <QSqlError>
 #include <QVariant>
 
-ImportWriter::ImportWriter(DbConnection &db) : m_db(db), m_bulk(db)
+namespace {
+
+// New groups are numbered from the highest number read here: no other program may add
+// one until the caller's transaction ends.
+DbConnection &lockedGroups(DbConnection &db)
 {
-    // New groups are numbered from the highest number read here: no other program may
-    // add one until the caller's transaction ends.
-    m_db.lockTables({QStringLiteral("BaseGroup")});
-    m_insert = m_db.prepare(QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
-                                           "AddressFolded, AddressNameFolded) VALUES (?, ?, 0, ?, ?, ?, ?)"));
+    db.lockTables({QStringLiteral("BaseGroup")});
+    return db;
 }
+
+} // namespace
+
+ImportWriter::ImportWriter(DbConnection &db)
+    : m_db(lockedGroups(db)), m_bulk(db),
+      m_insert(db,
+               QStringLiteral("INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo, "
+                              "AddressFolded, AddressNameFolded) VALUES (?, ?, 0, ?, ?, ?, ?)"))
+{}
 
 int ImportWriter::groupNo(const QString &name, bool *created)
 {
@@ -42,13 +51,8 @@ void ImportWriter::insert(const QString &address, const QString &name, const QSt
 {
     const QString storedAddress = address.isNull() ? QString(QLatin1String("")) : address;
     const QString storedName = name.isNull() ? QString(QLatin1String("")) : name;
-    m_insert.bindValue(0, storedAddress);
-    m_insert.bindValue(1, storedName);
-    m_insert.bindValue(2, viewTime);
-    m_insert.bindValue(3, groupNo);
-    m_insert.bindValue(4, AddressStore::folded(storedAddress));
-    m_insert.bindValue(5, AddressStore::folded(storedName));
-    run(m_insert);
+    m_insert.run({storedAddress, storedName, viewTime, groupNo, AddressStore::folded(storedAddress),
+                  AddressStore::folded(storedName)});
 }
 
 bool ImportWriter::isStored(const QString &group, const QString &address)
@@ -64,12 +68,4 @@ bool ImportWriter::isStored(const QString &group, const QString &address)
         keys = m_storedKeys.emplace(group, std::move(stored));
     }
     return !keys->isEmpty() && keys->contains(addressKey(address));
-}
-
-void ImportWriter::run(QSqlQuery &query)
-{
-    if (!query.exec()) {
-        const QString text = query.lastError().text().trimmed();
-        throw AppError(text.isEmpty() ? DbConnection::tr("数据库错误") : text);
-    }
 }

@@ -2,10 +2,10 @@
 
 #include "data/BulkInsert.h"
 #include "data/DbConnection.h"
+#include "data/WriteStatement.h"
 
 #include <QHash>
 #include <QSet>
-#include <QSqlQuery>
 
 // Writes imported groups and addresses inside a transaction the caller holds open, with
 // the statements prepared once (an import can hold a hundred thousand rows), the search
@@ -31,11 +31,9 @@ public:
     void finish() { m_bulk.finish(); }
 
 private:
-    void run(QSqlQuery &query);
-
     DbConnection &m_db;
     BulkInsert m_bulk;
-    QSqlQuery m_insert;
+    WriteStatement m_insert;
     QHash<QString, int> m_groups;
     QHash<QString, QSet<QString>> m_storedKeys; // per group, read when first asked
     int m_nextGroupNo = 0;

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -317,11 +318,42 @@ void SqliteEngine::pauseSearchIndex(SqlSession &db) const
     db.query(QStringLiteral("PRAGMA cache_size = -262144"));
 }
 
+namespace {
+
+// The index gathers what it is given in memory and writes it out as a new segment of its
+// table whenever that passes its "hashsize" (1 MB unless set): a fill of a hundred
+// thousand rows would write dozens of segments and merge them again and again. For the
+// fill the limit is raised, then set back as the file had it, so that the file holds
+// what it held before and other programs keep their own memory use.
+constexpr int bulkHashSize = 64 << 20;
+constexpr int defaultHashSize = 1 << 20; // SQLite's own
+const QString hashSizeKey = QStringLiteral("hashsize");
+
+std::optional<QVariant> storedIndexSetting(SqlSession &db, const QString &key)
+{
+    QSqlQuery query = db.query(QStringLiteral("SELECT v FROM address_search_config WHERE k = ?"), {key});
+    return query.next() ? std::optional<QVariant>(query.value(0)) : std::nullopt;
+}
+
+void setIndexSetting(SqlSession &db, const QString &key, const QVariant &value)
+{
+    db.execute(QStringLiteral("INSERT INTO address_search (address_search, rank) VALUES (?, ?)"), {key, value});
+}
+
+} // namespace
+
 void SqliteEngine::resumeSearchIndex(SqlSession &db, qint64 lastRowNoBefore) const
 {
+    const std::optional<QVariant> hashSize = storedIndexSetting(db, hashSizeKey);
+    setIndexSetting(db, hashSizeKey, bulkHashSize);
     db.execute(QStringLiteral("INSERT INTO address_search (rowid, AddressFolded, AddressNameFolded) "
                               "SELECT RowNo, AddressFolded, AddressNameFolded FROM address WHERE RowNo > ?"),
                {lastRowNoBefore});
+    // Setting a value tells the other connections to read the settings again; the row of
+    // a value the file did not hold goes after that, and they read SQLite's default.
+    setIndexSetting(db, hashSizeKey, hashSize.value_or(QVariant(defaultHashSize)));
+    if (!hashSize)
+        db.execute(QStringLiteral("DELETE FROM address_search_config WHERE k = ?"), {hashSizeKey});
     db.execute(insertTrigger);
     db.query(QStringLiteral("PRAGMA cache_size = %1").arg(defaultCacheSize));
 }

@@ -2,33 +2,47 @@
 
 namespace {
 
-// Browsers drop leading blanks and control characters from an address, and tabs and line
-// breaks anywhere in it.
-QString asBrowserReads(const QString &address)
+// As many characters as the longest scheme looked for ("javascript:").
+constexpr qsizetype startLength = 11;
+
+// The first characters of an address as browsers read it: they drop leading blanks and
+// control characters, and tabs and line breaks anywhere in it. Kept on the stack: an
+// import asks for every address it reads.
+struct ReadStart
 {
-    qsizetype start = 0;
-    while (start < address.size() && address.at(start).unicode() <= 0x20)
-        ++start;
-    QString s = address.mid(start);
-    s.remove(QLatin1Char('\t'));
-    s.remove(QLatin1Char('\n'));
-    s.remove(QLatin1Char('\r'));
-    return s;
+    char16_t text[startLength];
+    qsizetype size = 0;
+
+    QStringView view() const { return QStringView(text, size); }
+};
+
+ReadStart startAsBrowserReads(const QString &address)
+{
+    ReadStart start;
+    qsizetype i = 0;
+    while (i < address.size() && address.at(i).unicode() <= 0x20)
+        ++i;
+    for (; i < address.size() && start.size < startLength; ++i) {
+        const char16_t c = address.at(i).unicode();
+        if (c != u'\t' && c != u'\n' && c != u'\r')
+            start.text[start.size++] = c;
+    }
+    return start;
 }
 
 } // namespace
 
 bool looksLikeOption(const QString &address)
 {
-    return asBrowserReads(address).startsWith(QLatin1Char('-'));
+    return startAsBrowserReads(address).view().startsWith(QLatin1Char('-'));
 }
 
 bool isScriptAddress(const QString &address)
 {
-    const QString s = asBrowserReads(address);
+    const ReadStart start = startAsBrowserReads(address);
     for (const QLatin1String scheme :
          {QLatin1String("javascript:"), QLatin1String("vbscript:"), QLatin1String("data:")}) {
-        if (s.startsWith(scheme, Qt::CaseInsensitive))
+        if (start.view().startsWith(scheme, Qt::CaseInsensitive))
             return true;
     }
     return false;

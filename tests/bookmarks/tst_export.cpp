@@ -121,6 +121,10 @@ private Q_SLOTS:
         QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("https://x.com")), QStringLiteral("https://x.com"));
         QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("ftp://x.com")), QStringLiteral("ftp://x.com"));
         QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("mailto:a@x.com")), QStringLiteral("mailto:a@x.com"));
+        QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("svn+ssh://x.com")), QStringLiteral("svn+ssh://x.com"));
+        QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("x.com/go?to=https://y.com")),
+                 QStringLiteral("http://x.com/go?to=https://y.com"));
+        QCOMPARE(NetscapeWriter::withScheme(QStringLiteral("1x://y.com")), QStringLiteral("http://1x://y.com"));
     }
 
     void exportThenImportGivesTheSameAddresses()

@@ -302,6 +302,13 @@ private Q_SLOTS:
             << QByteArray("<DL><DT><H3>\xe4\xb8\xad\xe6\x96\x87</H3><DL><DT><A HREF=\"https://c.example/\">"
                           "\xe4\xb8\xad\xe6\x96\x87\xff\xe7\xbd\x91\xe9\xa1\xb5</A></DL></DL>")
             << QStringLiteral("中文|中文\uFFFD网页|https://c.example/") << 1;
+        // Declared UTF-8 with a surrogate and an overlong form: each of their bytes is one fault.
+        QTest::newRow("utf-8 declared, faults")
+            << QByteArray("<META CONTENT=\"text/html; charset=UTF-8\"><DL><DT><A HREF=\"https://d.example/\">"
+                          "a\xed\xa0\x80"
+                          "b\xc0\xaf"
+                          "c</A></DL>")
+            << QStringLiteral("f|a\uFFFD\uFFFD\uFFFDb\uFFFD\uFFFDc|https://d.example/") << 5;
     }
 
     void charsetsAreHonoured()

@@ -406,6 +406,26 @@ private Q_SLOTS:
                  0);
     }
 
+    // The folded columns hold Unicode's case fold of the text, which files written before
+    // hold too; ASCII takes a shorter way there.
+    void foldedTextIsTheCaseFold_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << u""_s;
+        QTest::newRow("null") << QString();
+        QTest::newRow("ASCII lower case") << u"www.example.com/a?b=c&d"_s;
+        QTest::newRow("ASCII capitals, and the characters beside them") << u"@AZ[`az{ HTTP://WWW.X.COM/Path~"_s;
+        QTest::newRow("capitals after Chinese") << u"网站 News 中国 ABC"_s;
+        QTest::newRow("capitals before other letters") << u"ABC Straße ÄRGER ΣΊΣΥΦΟΣ ǅemal ﬁ 😀"_s;
+    }
+    void foldedTextIsTheCaseFold()
+    {
+        QFETCH(QString, text);
+        const QString folded = AddressStore::folded(text);
+        QCOMPARE(folded, text.toCaseFolded());
+        QCOMPARE(folded.isNull(), text.isNull());
+    }
+
     // A library of any older version, once opened, has exactly the indexes (and on SQLite
     // every table, view and trigger) of a new one, keeps its rows and finds them by index.
     void upgradedLibraryHasTheSchemaOfANewOne_data()
@@ -531,6 +551,37 @@ private Q_SLOTS:
             someFound |= !expected.isEmpty();
         }
         QCOMPARE(someFound, findsSome);
+    }
+
+    // Many rows inserted at once fill the search index with settings of their own for the
+    // while, and leave the file's settings as they found them, set by another program or not.
+    void bulkInsertLeavesTheSearchIndexSettingsAsFound_data()
+    {
+        QTest::addColumn<QStringList>("otherProgram");
+        QTest::newRow("none set") << QStringList();
+        QTest::newRow("set by another program")
+            << QStringList{u"INSERT INTO address_search (address_search, rank) VALUES ('hashsize', 2097152)"_s};
+    }
+    void bulkInsertLeavesTheSearchIndexSettingsAsFound()
+    {
+        QFETCH(QStringList, otherProgram);
+        if (TestEngine::isPostgres())
+            QSKIP("a property of the SQLite file");
+        db->open();
+        TestEngine::runAsAnotherProgram(db->location().text(), otherProgram);
+        const auto settings = [this] {
+            QStringList rows;
+            QSqlQuery query = db->query(u"SELECT k || '=' || v FROM address_search_config ORDER BY k"_s);
+            while (query.next())
+                rows << query.value(0).toString();
+            return rows;
+        };
+        const QStringList before = settings();
+        AddressStore::insertAll(*db, {{u"www.Bulk.example/a"_s, u"批量"_s}, {u"b.example"_s, u"B"_s}}, 1);
+        QCOMPARE(settings(), before);
+        QCOMPARE(searchResult(*db, u"bulk.EX"_s), QStringList{u"www.Bulk.example/a|批量"_s});
+        QVERIFY_THROWS_NO_EXCEPTION(
+            db->execute(u"INSERT INTO address_search (address_search) VALUES ('integrity-check')"_s));
     }
 
     // A changed row keeps its place (a server stores a changed row anew elsewhere).

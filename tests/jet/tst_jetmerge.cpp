@@ -58,6 +58,10 @@ private Q_SLOTS:
                                            << "www.x.com?q=1" << false;
         QTest::newRow("secure scheme is kept") << "https://www.x.com"
                                                << "www.x.com" << false;
+        QTest::newRow("host case beyond ASCII") << "ÄRGER.Straße.de/Ä"
+                                                << "ärger.straße.de/Ä" << true;
+        QTest::newRow("a colon before the scheme's") << "A:B://X.COM/P"
+                                                     << "a:b://x.com/P" << true;
     }
 
     void addressKeyIgnoresHostCaseAndTheEditorsTrim()
