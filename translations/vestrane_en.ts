@@ -250,7 +250,7 @@
 <context>
     <name>DbConnection</name>
     <message>
-        <location filename="../src/data/DbConnection.cpp" line="+261"/>
+        <location filename="../src/data/DbConnection.cpp" line="+262"/>
         <location filename="../src/data/ImportWriter.cpp" line="+73"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
@@ -944,7 +944,7 @@
 <context>
     <name>LibraryHistory</name>
     <message>
-        <location filename="../src/data/LibraryHistory.cpp" line="+174"/>
+        <location filename="../src/data/LibraryHistory.cpp" line="+183"/>
         <source>导入时新建的组别</source>
         <translation>a group made by the import</translation>
     </message>
@@ -1192,6 +1192,75 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     </message>
 </context>
 <context>
+    <name>MainToolBar</name>
+    <message>
+        <location filename="../src/main/MainToolBar.cpp" line="+41"/>
+        <source>透明</source>
+        <translation>Fade</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>使窗体变透明</source>
+        <translation>Make the window translucent</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>置后</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>把窗体置后</source>
+        <translation>Let other windows cover this one</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>以文字方式或以IP地址方式访问网址</source>
+        <translation>Visit addresses by name or by IP address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>收藏夹</source>
+        <comment>tool button</comment>
+        <translation>Favs</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>直接跳到收藏夹</source>
+        <translation>Go straight to the favorites</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>从IE收藏夹导入</source>
+        <translation>Import from the IE Favorites</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>寻求帮助</source>
+        <translation>Get help</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>退出软件</source>
+        <translation>Exit the program</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <location filename="../src/main/MainWindow.cpp" line="+23"/>
@@ -1211,7 +1280,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     <message>
         <location line="+43"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+141"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="+75"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
@@ -1258,7 +1327,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Redo</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+202"/>
+        <location filename="../src/main/MainWindowLayout.cpp" line="+197"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
@@ -1418,73 +1487,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="-91"/>
-        <source>透明</source>
-        <translation>Fade</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>使窗体变透明</source>
-        <translation>Make the window translucent</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>置后</source>
-        <translation>Back</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>把窗体置后</source>
-        <translation>Let other windows cover this one</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>以文字方式或以IP地址方式访问网址</source>
-        <translation>Visit addresses by name or by IP address</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>直接跳到收藏夹</source>
-        <translation>Go straight to the favorites</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>收藏夹</source>
-        <comment>tool button</comment>
-        <translation>Favs</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>导入</source>
-        <translation>Import</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>从IE收藏夹导入</source>
-        <translation>Import from the IE Favorites</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>帮助</source>
-        <translation>Help</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>寻求帮助</source>
-        <translation>Get help</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>退出</source>
-        <translation>Exit</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>退出软件</source>
-        <translation>Exit the program</translation>
-    </message>
-    <message>
-        <location line="+72"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="-11"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
     </message>
@@ -1650,7 +1653,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Database error</translation>
     </message>
     <message>
-        <location line="+86"/>
+        <location line="+87"/>
         <source>无法建立数据库文件“%1”：%2</source>
         <translation>Cannot create the database file “%1”: %2</translation>
     </message>

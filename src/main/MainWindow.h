@@ -21,6 +21,7 @@
 
 class HostResolver;
 class LibraryHistory;
+class MainToolBar;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -120,6 +121,9 @@ public:
     QString addressByIp(const QString &address) const;
 
     QString statusPanelText(int panel) const;
+
+    // The window's parts.
+    MainToolBar *toolBar() const { return m_toolBar; }
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
@@ -139,15 +143,7 @@ protected:
 
 private:
     // Controls; each carries its member name as its object name.
-    QWidget *toolBand = nullptr;
-    QToolBar *toolBar = nullptr;
-    QToolButton *translucencyButton = nullptr;
-    QToolButton *stayOnTopButton = nullptr;
-    QToolButton *visitByIpButton = nullptr;
-    QToolButton *favouritesButton = nullptr;
-    QToolButton *importButton = nullptr;
-    QToolButton *helpButton = nullptr;
-    QToolButton *exitButton = nullptr;
+    MainToolBar *m_toolBar = nullptr;
     QSplitter *paneSplitter = nullptr;
     QWidget *leftPane = nullptr;
     QWidget *rightPane = nullptr;
@@ -187,9 +183,7 @@ private:
     void createContents();
     void onActivated();
     void buildLayout();
-    void buildToolBar(QWidget *parent);
-    QToolButton *addToolButton(const QString &caption, const QString &hint, const QString &picture, bool checkable,
-                               bool handCursor);
+    void connectToolBar();
     void buildLeftPane();
     void buildSearchTab();
     void arrangeSearchTab();

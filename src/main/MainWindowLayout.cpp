@@ -6,6 +6,7 @@
 #include "data/SharedConnection.h"
 #include "main/AddressListModel.h"
 #include "main/MainPictures.h"
+#include "main/MainToolBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,8 +91,9 @@ void MainWindow::buildLayout()
     auto *column = new QVBoxLayout(area);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    buildToolBar(area);
-    column->addWidget(toolBand);
+    m_toolBar = new MainToolBar(area);
+    column->addWidget(m_toolBar);
+    connectToolBar();
 
     paneSplitter = new QSplitter(Qt::Horizontal, area);
     paneSplitter->setObjectName(QStringLiteral("paneSplitter"));
@@ -126,13 +128,6 @@ void MainWindow::buildLayout()
 void MainWindow::nameControls()
 {
     const std::pair<QObject *, const char *> controls[] = {
-        {translucencyButton, "translucencyButton"},
-        {stayOnTopButton, "stayOnTopButton"},
-        {visitByIpButton, "visitByIpButton"},
-        {favouritesButton, "favouritesButton"},
-        {importButton, "importButton"},
-        {helpButton, "helpButton"},
-        {exitButton, "exitButton"},
         {searchPromptLabel, "searchPromptLabel"},
         {searchSpaceAbove, "searchSpaceAbove"},
         {searchSpaceBelow, "searchSpaceBelow"},

@@ -78,7 +78,7 @@ private Q_SLOTS:
     void toolbarHintIsOneLine()
     {
         MainWindow &w = f->openShown();
-        restMouse(controls(w).visitByIpButton, controls(w).visitByIpButton->rect().center());
+        restMouse(w.toolBar()->visitByIpButton(), w.toolBar()->visitByIpButton()->rect().center());
         expectHintInWholeLines(QStringLiteral("以文字方式或以IP地址方式访问网址"));
     }
 

@@ -119,8 +119,8 @@ private Q_SLOTS:
         f->add(QStringLiteral(" intranet "), QStringLiteral("J"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
         useResolver(w, {{QStringLiteral("intranet"), QStringLiteral("10.0.0.1")}});
-        QTest::mouseClick(controls(w).visitByIpButton, Qt::LeftButton);
-        QVERIFY(controls(w).visitByIpButton->isChecked());
+        QTest::mouseClick(w.toolBar()->visitByIpButton(), Qt::LeftButton);
+        QVERIFY(w.toolBar()->visitByIpButton()->isChecked());
         doubleClickRow(w, 0);
         doubleClickRow(w, 1);
         QCOMPARE(env->waitForBrowserCalls(2), (QStringList{"http:\\\\10.0.0.1/a/b.html", "http:\\\\10.0.0.1"}));
@@ -143,7 +143,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("nowhere.invalid/p"), QStringLiteral("N"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
         useResolver(w, {});
-        QTest::mouseClick(controls(w).visitByIpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->visitByIpButton(), Qt::LeftButton);
         doubleClickRow(w, 0);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("不在线！"));

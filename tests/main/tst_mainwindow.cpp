@@ -76,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(int(w.alphaValue()), 255);
         for (QToolButton *check :
-             {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton}) {
+             {w.toolBar()->translucencyButton(), w.toolBar()->stayOnTopButton(), w.toolBar()->visitByIpButton()}) {
             QVERIFY(check->isCheckable());
             QVERIFY(!check->isChecked());
         }
@@ -94,10 +94,10 @@ private Q_SLOTS:
     void toolbarButtonsInOrder()
     {
         MainWindow &w = f->open();
-        const QList<QToolButton *> buttons = {controls(w).translucencyButton, controls(w).stayOnTopButton,
-                                              controls(w).visitByIpButton,    controls(w).favouritesButton,
-                                              controls(w).importButton,       controls(w).helpButton,
-                                              controls(w).exitButton};
+        const QList<QToolButton *> buttons = {w.toolBar()->translucencyButton(), w.toolBar()->stayOnTopButton(),
+                                              w.toolBar()->visitByIpButton(),    w.toolBar()->favouritesButton(),
+                                              w.toolBar()->importButton(),       w.toolBar()->helpButton(),
+                                              w.toolBar()->exitButton()};
         const QStringList captions = {"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出"};
         const QStringList hints = {"使窗体变透明",   "把窗体置后",     "以文字方式或以IP地址方式访问网址",
                                    "直接跳到收藏夹", "从IE收藏夹导入", "寻求帮助",
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(controls(w).favouritesButton, Qt::LeftButton); // no favourites node: nothing happens
+        QTest::mouseClick(w.toolBar()->favouritesButton(), Qt::LeftButton); // no favourites node: nothing happens
         QCOMPARE(Dialogs::recorded().size(), 1);
     }
 
@@ -185,12 +185,12 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowOpacity(), 1.0);
-        QTest::mouseClick(controls(w).translucencyButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->translucencyButton(), Qt::LeftButton);
         QCOMPARE(qRound(w.windowOpacity() * 255), 200);
-        QVERIFY(controls(w).translucencyButton->isChecked());
-        QTest::mouseClick(controls(w).translucencyButton, Qt::LeftButton);
+        QVERIFY(w.toolBar()->translucencyButton()->isChecked());
+        QTest::mouseClick(w.toolBar()->translucencyButton(), Qt::LeftButton);
         QCOMPARE(w.windowOpacity(), 1.0);
-        QVERIFY(!controls(w).translucencyButton->isChecked());
+        QVERIFY(!w.toolBar()->translucencyButton()->isChecked());
     }
 
     void putBehindToggle()
@@ -202,13 +202,13 @@ private Q_SLOTS:
         // Only the stacking changes: the same native window carries the new flag, so
         // its opacity and normal geometry stay.
         QWindow *const native = w.windowHandle();
-        QTest::mouseClick(controls(w).stayOnTopButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->stayOnTopButton(), Qt::LeftButton);
         QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
         QCOMPARE(w.windowHandle(), native);
         QVERIFY(!(native->flags() & Qt::WindowStaysOnTopHint));
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), before);
-        QTest::mouseClick(controls(w).stayOnTopButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->stayOnTopButton(), Qt::LeftButton);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(native->flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible());
@@ -220,7 +220,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         controls(w).leftTabs->setCurrentIndex(1);
-        QTest::mouseClick(controls(w).favouritesButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->favouritesButton(), Qt::LeftButton);
         QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
         QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
         QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
@@ -237,7 +237,7 @@ private Q_SLOTS:
             minimisedWhenOpened = w.isMinimized();
             return true;
         });
-        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->helpButton(), Qt::LeftButton);
         QVERIFY(minimisedWhenOpened);
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -249,7 +249,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.setHelpOpener([] { return false; });
-        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->helpButton(), Qt::LeftButton);
         QVERIFY(!w.isMinimized());
         MainFixture::expectOnlyBox(MainWindow::helpFailureText(), QStringLiteral("提示"));
     }
@@ -265,7 +265,7 @@ private Q_SLOTS:
             ++asked;
             return allow;
         });
-        QTest::mouseClick(controls(w).exitButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->exitButton(), Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(w.isVisible());
         QVERIFY(!w.isClosing());
@@ -325,10 +325,10 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([] { Language::uninstall(); });
         MainWindow &w = f->open();
         w.setHelpOpener([] { return false; });
-        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->helpButton(), Qt::LeftButton);
         const auto box = Dialogs::makeBox(&w, QStringLiteral("x"), Dialogs::recorded().value(0).caption);
         const QStringList shown{w.windowTitle(),
-                                controls(w).helpButton->text(),
+                                w.toolBar()->helpButton()->text(),
                                 controls(w).treeAddAddressAction->text(),
                                 w.statusPanelText(2),
                                 box->windowTitle(),

@@ -79,13 +79,7 @@ struct ImportControls : CaptionControls
 struct MainControls : CaptionControls
 {
     explicit MainControls(const MainWindow &w)
-        : CaptionControls(w), toolBand(controlOf<QWidget>(w, "toolBand")), toolBar(controlOf<QToolBar>(w, "toolBar")),
-          translucencyButton(controlOf<QToolButton>(w, "translucencyButton")),
-          stayOnTopButton(controlOf<QToolButton>(w, "stayOnTopButton")),
-          visitByIpButton(controlOf<QToolButton>(w, "visitByIpButton")),
-          favouritesButton(controlOf<QToolButton>(w, "favouritesButton")),
-          importButton(controlOf<QToolButton>(w, "importButton")), helpButton(controlOf<QToolButton>(w, "helpButton")),
-          exitButton(controlOf<QToolButton>(w, "exitButton")), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
+        : CaptionControls(w), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
           leftPane(controlOf<QWidget>(w, "leftPane")), rightPane(controlOf<QWidget>(w, "rightPane")),
           leftTabs(controlOf<QTabWidget>(w, "leftTabs")), treeTab(controlOf<QWidget>(w, "treeTab")),
           searchTab(controlOf<QWidget>(w, "searchTab")), groupTree(controlOf<QTreeWidget>(w, "groupTree")),
@@ -109,15 +103,6 @@ struct MainControls : CaptionControls
           listRestoreAction(controlOf<QAction>(w, "listRestoreAction")),
           listPurgeAction(controlOf<QAction>(w, "listPurgeAction"))
     {}
-    QWidget *toolBand;
-    QToolBar *toolBar;
-    QToolButton *translucencyButton;
-    QToolButton *stayOnTopButton;
-    QToolButton *visitByIpButton;
-    QToolButton *favouritesButton;
-    QToolButton *importButton;
-    QToolButton *helpButton;
-    QToolButton *exitButton;
     QSplitter *paneSplitter;
     QWidget *leftPane;
     QWidget *rightPane;
