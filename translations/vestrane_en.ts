@@ -1204,7 +1204,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Make the window translucent</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>置后</source>
         <translation>Back</translation>
     </message>
@@ -1230,7 +1230,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Go straight to the favorites</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>导入</source>
         <translation>Import</translation>
     </message>
@@ -1278,7 +1278,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Dead Links</translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+42"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+75"/>
         <source>提示</source>
@@ -1327,27 +1327,17 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Redo</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+197"/>
+        <location filename="../src/main/MainWindowLayout.cpp" line="+188"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>查询</source>
         <translation>Find</translation>
     </message>
     <message>
-        <location line="+15"/>
-        <source>查询内容：</source>
-        <translation>Search for:</translation>
-    </message>
-    <message>
-        <location line="+23"/>
-        <source>开始查询</source>
-        <translation>Search</translation>
-    </message>
-    <message>
-        <location line="+63"/>
+        <location line="+52"/>
         <location line="+9"/>
         <source>添加网址</source>
         <translation>Add Address</translation>
@@ -1542,6 +1532,19 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <location filename="../src/bookmarks/NetscapeReader.cpp" line="+573"/>
         <source>无法读取文件声明的字符集“%1”，没有导入任何书签</source>
         <translation>Cannot read the character set “%1” that the file declares; no bookmarks were imported</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPane</name>
+    <message>
+        <location filename="../src/main/SearchPane.cpp" line="+57"/>
+        <source>查询内容：</source>
+        <translation>Search for:</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>开始查询</source>
+        <translation>Search</translation>
     </message>
 </context>
 <context>

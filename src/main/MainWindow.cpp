@@ -47,8 +47,7 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     resize(DesignWidth, DesignHeight);
     buildLayout();
-    // Sees the activation of every window of the program, the search tab's resizing and
-    // the keys pressed in the list.
+    // Sees the activation of every window of the program and the keys pressed in the list.
     qApp->installEventFilter(this);
     createContents();
     setupRefresh();
@@ -119,8 +118,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             if (window == this && cameFromElsewhere)
                 onActivated();
         }
-    } else if (event->type() == QEvent::Resize && watched == searchTab) {
-        arrangeSearchTab();
     } else if (event->type() == QEvent::KeyPress && watched == addressList) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)

@@ -10,6 +10,8 @@
 
 #include "editor/AddressEditor.h"
 #include "links/LinkFailureHints.h"
+#include "main/MainToolBar.h"
+#include "main/SearchPane.h"
 #include "main/SiteIcons.h"
 #include "window/CaptionWindow.h"
 
@@ -21,18 +23,12 @@
 
 class HostResolver;
 class LibraryHistory;
-class MainToolBar;
 class QAction;
-class QComboBox;
-class QFrame;
 class QLabel;
 class QMenu;
 class QPropertyAnimation;
-class QPushButton;
 class QSplitter;
 class QTabWidget;
-class QToolBar;
-class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class AddressListModel;
@@ -124,6 +120,7 @@ public:
 
     // The window's parts.
     MainToolBar *toolBar() const { return m_toolBar; }
+    SearchPane *searchPane() const { return m_searchPane; }
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
@@ -135,7 +132,8 @@ public Q_SLOTS:
     void showHelpPage();
     void exitFromToolBar();
     void onTabChanged(int index);
-    void searchFromBox();
+    // "开始查询": the search, then its history anew.
+    void searchFor(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -149,14 +147,8 @@ private:
     QWidget *rightPane = nullptr;
     QTabWidget *leftTabs = nullptr;
     QWidget *treeTab = nullptr;
-    QWidget *searchTab = nullptr;
+    SearchPane *m_searchPane = nullptr;
     QTreeWidget *groupTree = nullptr;
-    QLabel *searchPromptLabel = nullptr;
-    QLabel *searchSpaceAbove = nullptr;
-    QLabel *searchSpaceBelow = nullptr;
-    QFrame *searchRule = nullptr;
-    QComboBox *searchBox = nullptr;
-    QPushButton *searchButton = nullptr;
     AddressListView *addressList = nullptr;
     QWidget *statusBar = nullptr;
     QMenu *treeMenu = nullptr;
@@ -185,9 +177,6 @@ private:
     void buildLayout();
     void connectToolBar();
     void buildLeftPane();
-    void buildSearchTab();
-    void arrangeSearchTab();
-    void connectSearchTab();
     void buildListPane();
     void buildStatusBar(QWidget *parent);
     void buildPopupMenus();

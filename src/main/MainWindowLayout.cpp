@@ -7,26 +7,21 @@
 #include "main/AddressListModel.h"
 #include "main/MainPictures.h"
 #include "main/MainToolBar.h"
+#include "main/SearchPane.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QPushButton>
 #include <QSplitter>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <limits>
 #include <utility>
 
 namespace {
@@ -128,10 +123,6 @@ void MainWindow::buildLayout()
 void MainWindow::nameControls()
 {
     const std::pair<QObject *, const char *> controls[] = {
-        {searchPromptLabel, "searchPromptLabel"},
-        {searchSpaceAbove, "searchSpaceAbove"},
-        {searchSpaceBelow, "searchSpaceBelow"},
-        {searchRule, "searchRule"},
         {treeMenu, "treeMenu"},
         {treeAddAddressAction, "treeAddAddressAction"},
         {treeRenameGroupAction, "treeRenameGroupAction"},
@@ -196,59 +187,11 @@ void MainWindow::buildLeftPane()
     connect(groupTree, &QTreeWidget::currentItemChanged, this, &MainWindow::onCurrentNodeChanged);
     leftTabs->addTab(treeTab, MainPictures::tabImage(0), tr("目录"));
 
-    buildSearchTab();
-    leftTabs->addTab(searchTab, MainPictures::tabImage(1), tr("查询"));
+    m_searchPane = new SearchPane;
+    connect(m_searchPane, &SearchPane::searchRequested, this, &MainWindow::searchFor);
+    leftTabs->addTab(m_searchPane, MainPictures::tabImage(1), tr("查询"));
     leftTabs->setCurrentIndex(0);
     connect(leftTabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
-}
-
-// Three lines of text and a separating line across the top, then the search box and its
-// button at fixed places that stretch with the tab's width.
-void MainWindow::buildSearchTab()
-{
-    searchTab = new QWidget;
-    searchTab->setObjectName(QStringLiteral("searchTab"));
-    auto *top = new QVBoxLayout(searchTab);
-    top->setContentsMargins(0, 0, 0, 0);
-    top->setSpacing(0);
-    searchSpaceAbove = new QLabel(searchTab);
-    searchPromptLabel = new QLabel(tr("查询内容："), searchTab);
-    searchSpaceBelow = new QLabel(searchTab);
-    for (QLabel *label : {searchSpaceAbove, searchPromptLabel, searchSpaceBelow}) {
-        label->setFixedHeight(13);
-        top->addWidget(label);
-    }
-    searchRule = new QFrame(searchTab);
-    searchRule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    searchRule->setFixedHeight(3);
-    top->addWidget(searchRule);
-    top->addStretch(1);
-
-    searchBox = new QComboBox(searchTab);
-    searchBox->setObjectName(QStringLiteral("searchBox"));
-    searchBox->setEditable(true);
-    searchBox->setInsertPolicy(QComboBox::NoInsert);
-    // What is typed is what is searched: no inline completion from the history (Enter
-    // would search the completed text). The drop-down still lists the history.
-    searchBox->setCompleter(nullptr);
-    // A line edit cuts at 32,767 characters by default; a pasted text is taken whole.
-    searchBox->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
-    searchBox->setMaxVisibleItems(20);
-    searchBox->setFrame(false);
-    searchButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("开始查询"), searchTab);
-    searchButton->setObjectName(QStringLiteral("searchButton"));
-    arrangeSearchTab();
-    connectSearchTab();
-}
-
-void MainWindow::arrangeSearchTab()
-{
-    // Design places: the box at (0, 43), 147 × 22, and the button at (2, 71), 144 × 25, in a
-    // tab 151 pixels wide; both keep their right margins when the tab changes width.
-    constexpr int designTabWidth = 151;
-    const int width = searchTab->width() > 1 ? searchTab->width() : designTabWidth;
-    searchBox->setGeometry(0, 43, qMax(0, 147 + width - designTabWidth), 22);
-    searchButton->setGeometry(2, 71, qMax(0, 144 + width - designTabWidth), 25);
 }
 
 void MainWindow::buildListPane()

@@ -5,7 +5,6 @@
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
 #include "data/GroupStore.h"
-#include "main/MainToolBar.h"
 #include "main/MainWindow.h"
 #include "platform/Dialogs.h"
 #include "WindowControls.h"

@@ -34,7 +34,7 @@ private:
 
     static AddressListView *list(MainWindow &w) { return controls(w).addressList; }
     static QTreeWidget *tree(MainWindow &w) { return controls(w).groupTree; }
-    static QComboBox *searchBox(MainWindow &w) { return controls(w).searchBox; }
+    static QComboBox *searchBox(MainWindow &w) { return w.searchPane()->searchBox(); }
 
     MainWindow &openActive()
     {

@@ -228,7 +228,7 @@ private Q_SLOTS:
         MainWindow &w = openWindow();
         QCOMPARE(captions(), QStringList{"www.server.example"});
         list()->selectRow(0);
-        controls(w).searchBox->setEditText(QStringLiteral("typed"));
+        w.searchPane()->searchBox()->setEditText(QStringLiteral("typed"));
         const int group =
             stored(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = '服务器组'")).value(0).toInt();
         const auto insertElsewhere = [&](const QString &address) {
@@ -245,7 +245,7 @@ private Q_SLOTS:
         QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(list()->model()->index(list()->selectedRow(), 0).data().toString(),
                  QStringLiteral("www.server.example"));
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("typed"));
 
         other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                      "WHERE datname = current_database() AND pid <> pg_backend_pid()"));

@@ -82,13 +82,8 @@ struct MainControls : CaptionControls
         : CaptionControls(w), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
           leftPane(controlOf<QWidget>(w, "leftPane")), rightPane(controlOf<QWidget>(w, "rightPane")),
           leftTabs(controlOf<QTabWidget>(w, "leftTabs")), treeTab(controlOf<QWidget>(w, "treeTab")),
-          searchTab(controlOf<QWidget>(w, "searchTab")), groupTree(controlOf<QTreeWidget>(w, "groupTree")),
-          searchPromptLabel(controlOf<QLabel>(w, "searchPromptLabel")),
-          searchSpaceAbove(controlOf<QLabel>(w, "searchSpaceAbove")),
-          searchSpaceBelow(controlOf<QLabel>(w, "searchSpaceBelow")), searchRule(controlOf<QFrame>(w, "searchRule")),
-          searchBox(controlOf<QComboBox>(w, "searchBox")), searchButton(controlOf<QPushButton>(w, "searchButton")),
-          addressList(controlOf<AddressListView>(w, "addressList")), statusBar(controlOf<QWidget>(w, "statusBar")),
-          treeMenu(controlOf<QMenu>(w, "treeMenu")),
+          groupTree(controlOf<QTreeWidget>(w, "groupTree")), addressList(controlOf<AddressListView>(w, "addressList")),
+          statusBar(controlOf<QWidget>(w, "statusBar")), treeMenu(controlOf<QMenu>(w, "treeMenu")),
           treeAddAddressAction(controlOf<QAction>(w, "treeAddAddressAction")),
           treeRenameGroupAction(controlOf<QAction>(w, "treeRenameGroupAction")),
           treeAddGroupAction(controlOf<QAction>(w, "treeAddGroupAction")),
@@ -108,14 +103,7 @@ struct MainControls : CaptionControls
     QWidget *rightPane;
     QTabWidget *leftTabs;
     QWidget *treeTab;
-    QWidget *searchTab;
     QTreeWidget *groupTree;
-    QLabel *searchPromptLabel;
-    QLabel *searchSpaceAbove;
-    QLabel *searchSpaceBelow;
-    QFrame *searchRule;
-    QComboBox *searchBox;
-    QPushButton *searchButton;
     AddressListView *addressList;
     QWidget *statusBar;
     QMenu *treeMenu;
