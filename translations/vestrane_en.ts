@@ -421,6 +421,64 @@
     </message>
 </context>
 <context>
+    <name>GroupTreePane</name>
+    <message>
+        <location filename="../src/main/GroupTreePane.cpp" line="+81"/>
+        <source>网址</source>
+        <translation>Addresses</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>收藏夹</source>
+        <translation>Favorites</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>失效网址</source>
+        <translation>Dead Links</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>回收站</source>
+        <translation>Recycle Bin</translation>
+    </message>
+    <message>
+        <location line="+57"/>
+        <source>添加网址</source>
+        <translation>Add Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>修改组别名</source>
+        <translation>Rename Group</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>添加网址组别</source>
+        <translation>Add Group</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除网址组别</source>
+        <translation>Delete Group</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>导出网址…</source>
+        <translation>Export Addresses…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>检查链接</source>
+        <translation>Check Links</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>清空回收站</source>
+        <translation>Empty Recycle Bin</translation>
+    </message>
+</context>
+<context>
     <name>HistoryCommands</name>
     <message>
         <location filename="../src/services/HistoryCommands.cpp" line="+86"/>
@@ -1263,34 +1321,14 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+23"/>
-        <source>网址</source>
-        <translation>Addresses</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>收藏夹</source>
-        <translation>Favorites</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>失效网址</source>
-        <translation>Dead Links</translation>
-    </message>
-    <message>
-        <location line="+42"/>
+        <location filename="../src/main/MainWindow.cpp" line="+60"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+75"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowBin.cpp" line="+24"/>
-        <source>回收站</source>
-        <translation>Recycle Bin</translation>
-    </message>
-    <message>
-        <location line="+91"/>
+        <location filename="../src/main/MainWindowBin.cpp" line="+95"/>
         <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
         <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
@@ -1327,7 +1365,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Redo</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+188"/>
+        <location filename="../src/main/MainWindowLayout.cpp" line="+158"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
@@ -1338,42 +1376,11 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     </message>
     <message>
         <location line="+52"/>
-        <location line="+9"/>
         <source>添加网址</source>
         <translation>Add Address</translation>
     </message>
     <message>
-        <location line="-8"/>
-        <source>修改组别名</source>
-        <translation>Rename Group</translation>
-    </message>
-    <message>
         <location line="+1"/>
-        <source>添加网址组别</source>
-        <translation>Add Group</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>删除网址组别</source>
-        <translation>Delete Group</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>导出网址…</source>
-        <translation>Export Addresses…</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>检查链接</source>
-        <translation>Check Links</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>清空回收站</source>
-        <translation>Empty Recycle Bin</translation>
-    </message>
-    <message>
-        <location line="+4"/>
         <source>修改网址</source>
         <translation>Edit Address</translation>
     </message>
@@ -1413,7 +1420,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Delete Permanently</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowList.cpp" line="+20"/>
+        <location filename="../src/main/MainWindowList.cpp" line="+19"/>
         <source>网址</source>
         <comment>list column</comment>
         <translation>Address</translation>
@@ -1439,7 +1446,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Group</translation>
     </message>
     <message numerus="yes">
-        <location line="+52"/>
+        <location line="+48"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1472,7 +1479,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Visits: </translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+133"/>
+        <location filename="../src/main/MainWindowListCommands.cpp" line="+128"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>

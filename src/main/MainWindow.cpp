@@ -18,21 +18,6 @@
 #include <QLayout>
 #include <QPropertyAnimation>
 
-QString MainWindow::rootLabel()
-{
-    return tr("网址");
-}
-
-QString MainWindow::favouritesLabel()
-{
-    return tr("收藏夹");
-}
-
-QString MainWindow::failingLabel()
-{
-    return tr("失效网址");
-}
-
 namespace {
 
 constexpr int CloseAnimationMs = 200;
@@ -90,7 +75,7 @@ void MainWindow::createContents()
     setWindowTitle(Dialogs::applicationTitle());
     try {
         setCurrentAddress(QString());
-        setCurrentGroup(rootLabel());
+        setCurrentGroup(GroupTreePane::rootLabel());
         // The list fill selects the tree's root node and its rows need the columns: this
         // order matters.
         loadTree();

@@ -10,6 +10,7 @@
 
 #include "editor/AddressEditor.h"
 #include "links/LinkFailureHints.h"
+#include "main/GroupTreePane.h"
 #include "main/MainToolBar.h"
 #include "main/SearchPane.h"
 #include "main/SiteIcons.h"
@@ -51,22 +52,6 @@ public:
     static constexpr int DesignWidth = 591;
     static constexpr int DesignHeight = 404;
 
-    // Labels of the fixed tree nodes.
-    static QString rootLabel(); // "网址": every address
-    static QString favouritesLabel(); // "收藏夹": the favourites
-    static QString failingLabel(); // "失效网址": the addresses whose last link check failed
-    static QString binLabel(); // "回收站": the deleted addresses kept in the recycle bin
-    // Item data of a tree node: its picture and its picture while selected (indices of
-    // MainPictures::SmallImage).
-    static constexpr int NodeImageRole = Qt::UserRole;
-    static constexpr int NodeSelectedImageRole = Qt::UserRole + 1;
-    // A group's node: the group's number, which stays when the group is renamed.
-    static constexpr int NodeGroupNoRole = Qt::UserRole + 2;
-    // True on the node of the failing addresses, which stands among the groups' nodes.
-    static constexpr int NodeFailingRole = Qt::UserRole + 3;
-    // True on the recycle bin's node, which comes after the groups' nodes too.
-    static constexpr int NodeBinRole = Qt::UserRole + 4;
-
     explicit MainWindow(SharedConnection &sharedConnection, QWidget *owner = nullptr);
     ~MainWindow() override;
 
@@ -87,7 +72,6 @@ public:
     void reloadTreeIfGroupsChanged();
     // Writes the addresses of the node's scope to a bookmark file and says how it went.
     void exportAddresses(const QTreeWidgetItem *node, const QString &file);
-    QTreeWidgetItem *favouritesNode() const { return m_favouritesNode; }
     void listSelectedNode();
     void updateMenus();
 
@@ -121,6 +105,7 @@ public:
     // The window's parts.
     MainToolBar *toolBar() const { return m_toolBar; }
     SearchPane *searchPane() const { return m_searchPane; }
+    GroupTreePane *groupTreePane() const { return m_groupTree; }
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
@@ -146,19 +131,10 @@ private:
     QWidget *leftPane = nullptr;
     QWidget *rightPane = nullptr;
     QTabWidget *leftTabs = nullptr;
-    QWidget *treeTab = nullptr;
     SearchPane *m_searchPane = nullptr;
-    QTreeWidget *groupTree = nullptr;
+    GroupTreePane *m_groupTree = nullptr;
     AddressListView *addressList = nullptr;
     QWidget *statusBar = nullptr;
-    QMenu *treeMenu = nullptr;
-    QAction *treeAddAddressAction = nullptr;
-    QAction *treeRenameGroupAction = nullptr;
-    QAction *treeAddGroupAction = nullptr;
-    QAction *treeDeleteGroupAction = nullptr;
-    QAction *treeExportAction = nullptr;
-    QAction *treeCheckLinksAction = nullptr;
-    QAction *treeEmptyBinAction = nullptr;
     QMenu *listMenu = nullptr;
     QAction *listAddAddressAction = nullptr;
     QAction *listChangeAddressAction = nullptr;
@@ -190,11 +166,6 @@ private:
     void playCloseAnimation();
     void finishClose();
 
-    // Tree.
-    void onCurrentNodeChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
-    // Makes the node current; its addresses are not listed (listSelectedNode does that).
-    void selectNodeWithoutListing(QTreeWidgetItem *node);
-
     // List.
     void onRowSelected(int row, bool selected);
     void onListKeyReleased(int key);
@@ -216,7 +187,6 @@ private:
     QString m_currentGroup;
     QString m_currentAddress;
     QString m_hintText;
-    QTreeWidgetItem *m_favouritesNode = nullptr;
     QLabel *m_statusPanels[3] = {};
     AddressListModel *m_addressRows = nullptr;
 
@@ -230,21 +200,12 @@ private:
     // Commands of the tree's and the list's popup menus (MainWindowTreeCommands.cpp,
     // MainWindowListCommands.cpp).
 public:
-    // Tree: the right button, the four commands and in-place editing of group names.
-    void onTreeMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void addAddressFromTree();
-    void renameGroupFromMenu();
-    void addGroupFromMenu();
+    // Tree: the group commands; the tree itself edits the names in place.
     void deleteGroupFromMenu();
     // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
     void exportFromMenu();
     // "检查链接": the root checks every group, a group itself (MainWindowLinks.cpp).
     void checkLinksFromMenu();
-    // Whether in-place editing of the node's label may start.
-    bool mayEditLabel(QTreeWidgetItem *node) const;
-    // The text the user confirmed for a label.
-    void onLabelEdited(QTreeWidgetItem *node, const QString &text);
-    bool isAddingGroup() const { return m_addingGroup; }
     // Group statements; each tells the user why when it stores nothing and gives false.
     bool addGroupNamed(const QString &name);
     bool renameGroupTo(const QString &name);
@@ -265,11 +226,12 @@ public:
     bool unmarkFavourite();
 
 private:
-    void connectTreeCommands();
+    void connectGroupTree();
+    // The names the user typed into the tree: stored, the label shows them; not stored, a
+    // new group's node goes and a renamed one keeps its old label.
+    void onNewGroupNamed(QTreeWidgetItem *node, const QString &name);
+    void onGroupRenamed(QTreeWidgetItem *node, const QString &name);
     void connectListCommands();
-    void startEditing(QTreeWidgetItem *node);
-    void treeEditCancelled(QTreeWidgetItem *node);
-    void dropNewGroupNode(QTreeWidgetItem *node);
     void showListMenu(const QPoint &position);
     // Shows listTakeNewAddressAction and listUsePageTitleAction only where the selected row's last check offers them.
     void offerLinkFixes();
@@ -278,12 +240,12 @@ private:
     // The link check's views (MainWindowLinks.cpp): the site icons of the list's rows, the
     // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
     void setupLinkViews();
-    void addFailingNode(QTreeWidgetItem *root);
+    // Whether the library holds results of a link check: the tree then shows the failing node.
+    bool hasLinkChecks();
 
     // The recycle bin (MainWindowBin.cpp): its node, shown while the bin holds rows; the
     // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
-    void addBinNode(QTreeWidgetItem *root);
-    bool isBinNode(const QTreeWidgetItem *node) const;
+    bool binHoldsRows();
     // Several rows may be chosen in the bin's list, for "还原" and "彻底删除"; one elsewhere.
     void chooseRowsForListing(const AddressFilter &filter);
     void connectBinCommands();
@@ -298,12 +260,6 @@ private:
     LinkFailureHints m_failureHints;
     // The group column of the selected row.
     QString selectedRowGroup() const;
-
-    bool m_addingGroup = false;
-    // The node that "添加网址组别" appended and that no edit has ended yet, and the node
-    // selected before it.
-    QTreeWidgetItem *m_newGroupNode = nullptr;
-    QTreeWidgetItem *m_nodeBeforeNewGroup = nullptr;
 
     // Reloading from the database: F5, and changes that other programs made
     // (MainWindowRefresh.cpp).
@@ -334,10 +290,5 @@ private:
     void relistKeepingView();
     bool refreshMustWait() const;
     void reloadKeepingView(bool reportFailure);
-    bool isListedNode(const QString &label) const;
-    // A group's number by its node's label, and the label of the node of a number (empty
-    // when there is none).
-    QVariant groupNoOfNode(const QString &label) const;
-    QString labelOfGroupNo(const QVariant &number) const;
     Refresher *m_refresher = nullptr;
 };

@@ -6,11 +6,11 @@
 #include "data/SharedConnection.h"
 #include "main/AddressListModel.h"
 #include "main/MainPictures.h"
+#include "main/GroupTreePane.h"
 #include "main/MainToolBar.h"
 #include "main/SearchPane.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -19,7 +19,6 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -36,7 +35,6 @@ constexpr int StatusPanelTop = 2;
 constexpr int StatusPanelSpacing = 2;
 
 const QColor buttonFace(0xEC, 0xE9, 0xD8);
-const QColor light3D(0xE3, 0xE3, 0xE3);
 
 void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
@@ -113,7 +111,6 @@ void MainWindow::buildLayout()
     column->addWidget(statusBar);
     buildPopupMenus();
     nameControls();
-    connectTreeCommands();
     connectListCommands();
     connectBinCommands();
 }
@@ -123,14 +120,6 @@ void MainWindow::buildLayout()
 void MainWindow::nameControls()
 {
     const std::pair<QObject *, const char *> controls[] = {
-        {treeMenu, "treeMenu"},
-        {treeAddAddressAction, "treeAddAddressAction"},
-        {treeRenameGroupAction, "treeRenameGroupAction"},
-        {treeAddGroupAction, "treeAddGroupAction"},
-        {treeDeleteGroupAction, "treeDeleteGroupAction"},
-        {treeExportAction, "treeExportAction"},
-        {treeCheckLinksAction, "treeCheckLinksAction"},
-        {treeEmptyBinAction, "treeEmptyBinAction"},
         {listMenu, "listMenu"},
         {listAddAddressAction, "listAddAddressAction"},
         {listChangeAddressAction, "listChangeAddressAction"},
@@ -164,28 +153,9 @@ void MainWindow::buildLeftPane()
         "QTabBar::tab:selected { border: 1px inset #c0c0c0; background: #dcd8c8; }"));
     layout->addWidget(leftTabs);
 
-    treeTab = new QWidget;
-    treeTab->setObjectName(QStringLiteral("treeTab"));
-    auto *treeLayout = new QVBoxLayout(treeTab);
-    treeLayout->setContentsMargins(0, 0, 0, 0);
-    groupTree = new QTreeWidget(treeTab);
-    groupTree->setObjectName(QStringLiteral("groupTree"));
-    groupTree->setHeaderHidden(true);
-    groupTree->setColumnCount(1);
-    groupTree->setIndentation(19);
-    groupTree->setIconSize(QSize(16, 16));
-    groupTree->setEditTriggers(QAbstractItemView::NoEditTriggers); // labels change only by command
-    groupTree->setSelectionMode(QAbstractItemView::SingleSelection);
-    setColour(groupTree, QPalette::Base, light3D);
-    treeLayout->addWidget(groupTree);
-    // The left press lists the node: selecting it may fold the branch above it, so the
-    // release can land on another node and a whole click would go unnoticed.
-    connect(groupTree, &QTreeWidget::pressed, this, [this] {
-        if (QApplication::mouseButtons() & Qt::LeftButton)
-            listSelectedNode();
-    });
-    connect(groupTree, &QTreeWidget::currentItemChanged, this, &MainWindow::onCurrentNodeChanged);
-    leftTabs->addTab(treeTab, MainPictures::tabImage(0), tr("目录"));
+    m_groupTree = new GroupTreePane(this);
+    connectGroupTree();
+    leftTabs->addTab(m_groupTree, MainPictures::tabImage(0), tr("目录"));
 
     m_searchPane = new SearchPane;
     connect(m_searchPane, &SearchPane::searchRequested, this, &MainWindow::searchFor);
@@ -240,15 +210,6 @@ void MainWindow::buildStatusBar(QWidget *parent)
 
 void MainWindow::buildPopupMenus()
 {
-    treeMenu = new QMenu(this);
-    treeAddAddressAction = treeMenu->addAction(tr("添加网址"));
-    treeRenameGroupAction = treeMenu->addAction(tr("修改组别名"));
-    treeAddGroupAction = treeMenu->addAction(tr("添加网址组别"));
-    treeDeleteGroupAction = treeMenu->addAction(tr("删除网址组别"));
-    treeExportAction = treeMenu->addAction(tr("导出网址…"));
-    treeCheckLinksAction = treeMenu->addAction(tr("检查链接"));
-    treeEmptyBinAction = treeMenu->addAction(tr("清空回收站"));
-
     listMenu = new QMenu(this);
     listAddAddressAction = listMenu->addAction(tr("添加网址"));
     listChangeAddressAction = listMenu->addAction(tr("修改网址"));

@@ -11,17 +11,17 @@
 #include "links/LinkStore.h"
 #include "main/AddressListModel.h"
 #include "main/LinkCheckProgress.h"
-#include "main/MainPictures.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
 
 #include <QAction>
-#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 void MainWindow::checkLinksFromMenu()
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
-    if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool() || isBinNode(node))
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
+    if (!node || node == m_groupTree->favouritesNode() || GroupTreePane::isFailingNode(node)
+        || GroupTreePane::isBinNode(node))
         return;
     const LinkCheckProgress::CheckRun outcome =
         LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());
@@ -75,7 +75,7 @@ void MainWindow::setupLinkViews()
     });
 }
 
-void MainWindow::addFailingNode(QTreeWidgetItem *root)
+bool MainWindow::hasLinkChecks()
 {
     bool checked = false;
     try {
@@ -83,21 +83,13 @@ void MainWindow::addFailingNode(QTreeWidgetItem *root)
     } catch (const AppError &) {
         // a library that cannot tell: the tree shows its groups all the same
     }
-    if (!checked)
-        return;
-    auto *node = new QTreeWidgetItem(QStringList{failingLabel()});
-    node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
-    node->setData(0, NodeImageRole, MainPictures::Binders);
-    node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
-    node->setData(0, NodeFailingRole, true);
-    root->addChild(node);
+    return checked;
 }
 
 // Only the failing node's rows tell why they fail; the lines follow the row's details.
 QString MainWindow::failureHintOf(int row)
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
-    if (!node || !node->data(0, NodeFailingRole).toBool() || m_currentGroup != failingLabel())
+    if (!GroupTreePane::isFailingNode(m_groupTree->currentNode()) || m_currentGroup != GroupTreePane::failingLabel())
         return {};
     const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), listedRecord(row).address);
     return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;

@@ -9,8 +9,7 @@
 #include "platform/Dialogs.h"
 
 #include <QLabel>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QTreeWidgetItem>
 
 void MainWindow::setUpColumns()
 {
@@ -39,22 +38,18 @@ void MainWindow::fillList()
 
 AddressFilter MainWindow::filterForCurrentGroup()
 {
-    if (m_currentGroup == rootLabel()) {
-        for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-            if ((*node)->text(0) == rootLabel()) {
-                selectNodeWithoutListing(*node);
-                setCurrentGroup((*node)->text(0));
-                break;
-            }
+    if (m_currentGroup == GroupTreePane::rootLabel()) {
+        if (QTreeWidgetItem *root = m_groupTree->nodeLabelled(GroupTreePane::rootLabel())) {
+            m_groupTree->selectNode(root);
+            setCurrentGroup(root->text(0));
         }
         return AddressFilter::all();
     }
-    if (m_currentGroup == favouritesLabel())
+    if (m_currentGroup == GroupTreePane::favouritesLabel())
         return AddressFilter::favourites();
-    if (m_currentGroup == failingLabel() && groupTree->currentItem()
-        && groupTree->currentItem()->data(0, NodeFailingRole).toBool())
+    if (m_currentGroup == GroupTreePane::failingLabel() && GroupTreePane::isFailingNode(m_groupTree->currentNode()))
         return AddressFilter::failing();
-    if (m_currentGroup == binLabel() && isBinNode(groupTree->currentItem()))
+    if (m_currentGroup == GroupTreePane::binLabel() && GroupTreePane::isBinNode(m_groupTree->currentNode()))
         return AddressFilter::bin();
     return AddressFilter::group(m_currentGroup);
 }

@@ -12,7 +12,7 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 void MainWindow::connectListCommands()
 {
@@ -31,7 +31,7 @@ void MainWindow::connectListCommands()
 void MainWindow::showListMenu(const QPoint &position)
 {
     offerLinkFixes();
-    if (isBinNode(groupTree->currentItem())) {
+    if (GroupTreePane::isBinNode(m_groupTree->currentNode())) {
         listTakeNewAddressAction->setVisible(false);
         listUsePageTitleAction->setVisible(false);
     }
@@ -42,15 +42,10 @@ void MainWindow::showListMenu(const QPoint &position)
 // of the group commands; every other node offers marking.
 void MainWindow::updateMenus()
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
-    const bool favourites = node && node->text(0) == favouritesLabel();
-    const bool bin = isBinNode(node); // only its own commands
-    const bool failing = bin || (node && node->data(0, NodeFailingRole).toBool()); // no group: no group commands
-    for (QAction *item :
-         {treeAddAddressAction, treeRenameGroupAction, treeAddGroupAction, treeDeleteGroupAction, treeCheckLinksAction})
-        item->setVisible(!favourites && !failing);
-    treeExportAction->setVisible(!failing); // the favourites can be exported too
-    treeEmptyBinAction->setVisible(bin);
+    m_groupTree->offerCommands();
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
+    const bool favourites = node && node->text(0) == GroupTreePane::favouritesLabel();
+    const bool bin = GroupTreePane::isBinNode(node); // only its own commands
     for (QAction *item : {listAddAddressAction, listChangeAddressAction, listDeleteAddressAction})
         item->setVisible(!bin);
     listAddFavouriteAction->setVisible(!favourites && !bin);
@@ -68,7 +63,7 @@ void MainWindow::addAddressFromList()
 // that an address added to the shown group appears at once.
 void MainWindow::addAddressToGroup()
 {
-    QTreeWidgetItem *node = groupTree->currentItem();
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
     if (!node || !m_editor)
         return;
     // An editor that could not open has told why; a reload would only say it again.

@@ -8,15 +8,12 @@
 #include "data/ChangeWatcher.h"
 #include "data/SharedConnection.h"
 #include "main/AddressListModel.h"
-#include "main/TreeLabelDelegate.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 #include <optional>
 
@@ -24,49 +21,6 @@ namespace {
 
 // How often a reload that waits for the user looks again.
 constexpr int RetryMs = 200;
-
-// The tree's selected node and open branches, by their labels.
-struct TreeView
-{
-    QString currentLabel;
-    bool currentIsGroup = false;
-    QStringList expandedTopLabels;
-    int verticalScroll = 0;
-
-    static TreeView of(const QTreeWidget &tree)
-    {
-        TreeView view;
-        if (const QTreeWidgetItem *current = tree.currentItem()) {
-            view.currentLabel = current->text(0);
-            view.currentIsGroup = current->parent() != nullptr;
-        }
-        for (int index = 0; index < tree.topLevelItemCount(); ++index) {
-            if (tree.topLevelItem(index)->isExpanded())
-                view.expandedTopLabels << tree.topLevelItem(index)->text(0);
-        }
-        view.verticalScroll = tree.verticalScrollBar()->value();
-        return view;
-    }
-
-    // The node with the label at the same level, or null when it is gone.
-    QTreeWidgetItem *currentIn(const QTreeWidget &tree) const
-    {
-        for (QTreeWidgetItemIterator node(const_cast<QTreeWidget *>(&tree)); *node; ++node) {
-            if ((*node)->text(0) == currentLabel && ((*node)->parent() != nullptr) == currentIsGroup)
-                return *node;
-        }
-        return nullptr;
-    }
-
-    void restoreIn(QTreeWidget &tree) const
-    {
-        for (int index = 0; index < tree.topLevelItemCount(); ++index) {
-            QTreeWidgetItem *top = tree.topLevelItem(index);
-            top->setExpanded(expandedTopLabels.contains(top->text(0)));
-        }
-        tree.verticalScrollBar()->setValue(verticalScroll);
-    }
-};
 
 } // namespace
 
@@ -171,9 +125,8 @@ void MainWindow::reloadFromLibrary()
 // still works on the rows it saw), an open menu, a mouse button held down.
 bool MainWindow::refreshMustWait() const
 {
-    const auto *labels = qobject_cast<const TreeLabelDelegate *>(groupTree->itemDelegate());
-    return (labels && labels->isEditing()) || m_newGroupNode || QApplication::activeModalWidget()
-        || QApplication::activePopupWidget() || QApplication::mouseButtons() != Qt::NoButton;
+    return m_groupTree->isEditing() || QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || QApplication::mouseButtons() != Qt::NoButton;
 }
 
 void MainWindow::reloadKeepingView(bool reportFailure)
@@ -190,23 +143,22 @@ void MainWindow::reloadKeepingView(bool reportFailure)
     m_refresher->pendingReports = false;
     forgetLinkResults(); // a check may have stored new ones
 
-    TreeView tree = TreeView::of(*groupTree);
+    GroupTreePane::View tree = m_groupTree->view();
     ListPlace list = ListPlace::of(*addressList, *m_addressRows);
-    const QVariant listedGroupNo = groupNoOfNode(m_currentGroup);
+    const QVariant listedGroupNo = m_groupTree->groupNoOf(m_currentGroup);
     const bool sorted = m_addressRows->isSorted();
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
         loadTree();
-        m_nodeBeforeNewGroup = nullptr; // gone with the old nodes
         // A group renamed elsewhere is followed under its new name; one that is gone
         // leaves every address listed, none of them chosen.
-        if (!m_refresher->listShowsSearch && !isListedNode(m_currentGroup)) {
-            const QString renamed = labelOfGroupNo(listedGroupNo);
+        if (!m_refresher->listShowsSearch && !m_groupTree->nodeLabelled(m_currentGroup)) {
+            const QString renamed = m_groupTree->labelOfGroupNo(listedGroupNo);
             if (tree.currentLabel == m_currentGroup && tree.currentIsGroup)
                 tree.currentLabel = renamed;
             if (renamed.isEmpty())
                 list = ListPlace();
-            setCurrentGroup(renamed.isEmpty() ? rootLabel() : renamed);
+            setCurrentGroup(renamed.isEmpty() ? GroupTreePane::rootLabel() : renamed);
         }
         loadRows(listedFilter());
     } catch (const AppError &error) {
@@ -214,9 +166,7 @@ void MainWindow::reloadKeepingView(bool reportFailure)
             Dialogs::failure(this, error);
         return;
     }
-    if (QTreeWidgetItem *current = tree.currentIn(*groupTree))
-        groupTree->setCurrentItem(current);
-    tree.restoreIn(*groupTree);
+    m_groupTree->restoreView(tree);
     restoreListView(list, sorted);
 }
 
@@ -246,34 +196,4 @@ void MainWindow::relistKeepingView()
         return;
     }
     restoreListView(list, sorted);
-}
-
-QVariant MainWindow::groupNoOfNode(const QString &label) const
-{
-    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-        if ((*node)->parent() && (*node)->text(0) == label)
-            return (*node)->data(0, NodeGroupNoRole);
-    }
-    return {};
-}
-
-QString MainWindow::labelOfGroupNo(const QVariant &number) const
-{
-    if (!number.isValid())
-        return {};
-    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-        if ((*node)->parent() && (*node)->data(0, NodeGroupNoRole) == number)
-            return (*node)->text(0);
-    }
-    return {};
-}
-
-// Whether the tree has a node that lists the addresses under this label.
-bool MainWindow::isListedNode(const QString &label) const
-{
-    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-        if ((*node)->text(0) == label)
-            return true;
-    }
-    return false;
 }

@@ -8,7 +8,6 @@
 #include "window/WindowLayer.h"
 
 #include <QTabWidget>
-#include <QTreeWidget>
 
 #include <memory>
 
@@ -38,9 +37,9 @@ void MainWindow::toggleStayOnTop()
 void MainWindow::showFavourites()
 {
     leftTabs->setCurrentIndex(0);
-    if (!m_favouritesNode)
+    if (!m_groupTree->favouritesNode())
         return; // the tree could not be loaded
-    selectNodeWithoutListing(m_favouritesNode);
+    m_groupTree->selectNode(m_groupTree->favouritesNode());
     listSelectedNode();
 }
 

@@ -60,7 +60,7 @@ private:
 
     QTreeWidgetItem *node(MainWindow &w, const QString &label)
     {
-        return controls(w).groupTree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        return w.groupTreePane()->tree()->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
     }
 
 private Q_SLOTS:
@@ -136,14 +136,14 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *cut = node(w, longGroup);
         QVERIFY(cut);
-        const QRect cutRect = controls(w).groupTree->visualItemRect(cut);
-        QVERIFY(QFontMetrics(controls(w).groupTree->font()).horizontalAdvance(longGroup) > cutRect.width());
-        restMouse(controls(w).groupTree->viewport(), cutRect.center());
+        const QRect cutRect = w.groupTreePane()->tree()->visualItemRect(cut);
+        QVERIFY(QFontMetrics(w.groupTreePane()->tree()->font()).horizontalAdvance(longGroup) > cutRect.width());
+        restMouse(w.groupTreePane()->tree()->viewport(), cutRect.center());
         expectHintInWholeLines(longGroup);
 
         // A name shown whole needs no hint.
-        restMouse(controls(w).groupTree->viewport(),
-                  controls(w).groupTree->visualItemRect(node(w, QStringLiteral("新闻"))).center());
+        restMouse(w.groupTreePane()->tree()->viewport(),
+                  w.groupTreePane()->tree()->visualItemRect(node(w, QStringLiteral("新闻"))).center());
         QTest::qWait(100);
         QVERIFY(!shownHint());
     }

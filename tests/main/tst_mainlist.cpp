@@ -216,16 +216,16 @@ private Q_SLOTS:
         f->add(QStringLiteral("plain.com"), QStringLiteral("P"), QStringLiteral("收藏夹"));
         f->add(QStringLiteral("root.com"), QStringLiteral("R"), QStringLiteral("网址"));
         MainWindow &w = f->openShown();
-        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
+        QTreeWidgetItem *root = w.groupTreePane()->tree()->topLevelItem(0);
         auto click = [&w](QTreeWidgetItem *node) {
-            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
-                              controls(w).groupTree->visualItemRect(node).center());
+            QTest::mouseClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+                              w.groupTreePane()->tree()->visualItemRect(node).center());
         };
         click(root->child(1)); // the group "收藏夹" lists the favourites of all groups
         QCOMPARE(f->captions(), QStringList{"fav.com"});
         click(root->child(2)); // the group "网址" lists everything and selects the root
         QCOMPARE(f->captions().size(), 3);
-        QCOMPARE(controls(w).groupTree->currentItem(), root);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), root);
     }
 
     void awkwardTextsShowAsStored()
@@ -240,8 +240,8 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), addresses);
         QCOMPARE(f->column(1).first(), QStringLiteral("O'Brien \"引号\" 100%"));
         QTest::mouseClick(
-            controls(w).groupTree->viewport(), Qt::LeftButton, {},
-            controls(w).groupTree->visualItemRect(controls(w).groupTree->topLevelItem(0)->child(0)).center());
+            w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+            w.groupTreePane()->tree()->visualItemRect(w.groupTreePane()->tree()->topLevelItem(0)->child(0)).center());
         QCOMPARE(f->captions().size(), 3); // the group with an apostrophe is found by its name
         clickHeader(w, 1);
         // The first click on another column sorts descending, by GB18030 bytes: Chinese after

@@ -75,7 +75,7 @@ private:
 
     void clickNode(const QString &label)
     {
-        QTreeWidget *tree = controls(*f->window).groupTree;
+        QTreeWidget *tree = f->window->groupTreePane()->tree();
         const QList<QTreeWidgetItem *> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         QVERIFY(!found.isEmpty());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found.first()).center());
@@ -138,13 +138,14 @@ private Q_SLOTS:
             chooseRow(address, QStringLiteral("新闻"));
             QVERIFY(choose(controls(w).listDeleteAddressAction));
             Dialogs::clearRecorded();
-            clickNode(MainWindow::binLabel());
+            clickNode(GroupTreePane::binLabel());
             QVERIFY(f->captions().contains(address));
             chooseRow(address, QStringLiteral("新闻"));
         };
         const auto binShown = [&] {
-            return !controls(w)
-                        .groupTree->findItems(MainWindow::binLabel(), Qt::MatchExactly | Qt::MatchRecursive)
+            return !w.groupTreePane()
+                        ->tree()
+                        ->findItems(GroupTreePane::binLabel(), Qt::MatchExactly | Qt::MatchRecursive)
                         .isEmpty();
         };
 
@@ -190,18 +191,18 @@ private Q_SLOTS:
         clickNode(QStringLiteral("软件"));
         QTest::keyClick(controls(w).addressList, Qt::Key_A, Qt::ControlModifier);
         QVERIFY(controls(w).addressList->selectionModel()->selectedRows().size() <= 1);
-        clickNode(MainWindow::binLabel());
+        clickNode(GroupTreePane::binLabel());
 
-        QTreeWidget *tree = controls(w).groupTree;
+        QTreeWidget *tree = w.groupTreePane()->tree();
         for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
             Dialogs::clearRecorded();
             Dialogs::setNextAnswer(answer);
             const QPoint at = tree->visualItemRect(tree->currentItem()).center();
             QTest::mousePress(tree->viewport(), Qt::RightButton, {}, at);
-            QVERIFY(chooseMenuItem(controls(w).treeMenu, controls(w).treeEmptyBinAction));
+            QVERIFY(chooseMenuItem(w.groupTreePane()->menu(), w.groupTreePane()->emptyBinAction()));
             QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, at);
             QCOMPARE(Dialogs::recorded().size(), 1);
-            QCOMPARE(Dialogs::recorded().first().caption, MainWindow::binLabel());
+            QCOMPARE(Dialogs::recorded().first().caption, GroupTreePane::binLabel());
             QCOMPARE(RecycleBin::list(f->db()).size(), size_t(answer == QMessageBox::No ? 2 : 0));
         }
         QTRY_VERIFY(!binShown()); // the tree is built anew once the menus are closed
@@ -241,14 +242,14 @@ private Q_SLOTS:
         QCOMPARE(imageOf(1), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Crystal));
 
-        clickNode(MainWindow::favouritesLabel());
+        clickNode(GroupTreePane::favouritesLabel());
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         chooseRow(shared, QStringLiteral("新闻"));
         QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
         QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
-        clickNode(MainWindow::favouritesLabel());
+        clickNode(GroupTreePane::favouritesLabel());
         QCOMPARE(f->column(4), QStringList{"软件"});
     }
 
@@ -277,7 +278,7 @@ private Q_SLOTS:
         f->other().execute(QStringLiteral("DROP TRIGGER refuse"));
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        clickNode(MainWindow::favouritesLabel());
+        clickNode(GroupTreePane::favouritesLabel());
         chooseRow(shared, QStringLiteral("新闻"));
         QVERIFY(choose(controls(w).listRemoveFavouriteAction));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));

@@ -95,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), expected);
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条%1记录").arg(expected.size()));
         QCOMPARE(w.currentGroup(), groupBefore);
-        QCOMPARE(controls(w).groupTree->currentItem()->text(0), MainWindow::rootLabel());
+        QCOMPARE(w.groupTreePane()->tree()->currentItem()->text(0), GroupTreePane::rootLabel());
         QCOMPARE(stored(), QStringList{text});
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -224,7 +224,7 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), QStringList{QStringLiteral("shop.cn/50%_off")});
         QCOMPARE(stored(), (QStringList{QStringLiteral("sale"), QStringLiteral("news")}));
 
-        QTest::keyClick(controls(w).groupTree, Qt::Key_Return);
+        QTest::keyClick(w.groupTreePane()->tree(), Qt::Key_Return);
         QTest::keyClick(w.searchPane()->searchButton(), Qt::Key_Space);
         QCOMPARE(stored().size(), 3);
     }

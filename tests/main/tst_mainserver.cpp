@@ -37,7 +37,7 @@ private:
     std::unique_ptr<DbConnection> m_other;
 
     AddressListView *list() { return controls(*m_window).addressList; }
-    QTreeWidget *tree() { return controls(*m_window).groupTree; }
+    QTreeWidget *tree() { return m_window->groupTreePane()->tree(); }
 
     MainWindow &openWindow()
     {

@@ -42,8 +42,8 @@ private:
 
     static QPair<int, int> imagesOf(QTreeWidgetItem *node)
     {
-        return {node->data(0, MainWindow::NodeImageRole).toInt(),
-                node->data(0, MainWindow::NodeSelectedImageRole).toInt()};
+        return {node->data(0, GroupTreePane::NodeImageRole).toInt(),
+                node->data(0, GroupTreePane::NodeSelectedImageRole).toInt()};
     }
 
 private Q_SLOTS:
@@ -86,7 +86,7 @@ private Q_SLOTS:
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
         QCOMPARE(w.currentGroup(), QStringLiteral("网址"));
         QCOMPARE(w.currentAddress(), QString());
-        QCOMPARE(controls(w).groupTree->currentItem(), controls(w).groupTree->topLevelItem(0));
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->tree()->topLevelItem(0));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com", "www.c.com"}));
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
         QVERIFY(Dialogs::recorded().first().text != QStringLiteral("error!!!"));
-        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 0); // later steps skipped
+        QCOMPARE(w.groupTreePane()->tree()->topLevelItemCount(), 0); // later steps skipped
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -138,19 +138,19 @@ private Q_SLOTS:
     void treeShape()
     {
         MainWindow &w = f->open();
-        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
-        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
-        QTreeWidgetItem *favourites = controls(w).groupTree->topLevelItem(1);
+        QCOMPARE(w.groupTreePane()->tree()->topLevelItemCount(), 2);
+        QTreeWidgetItem *root = w.groupTreePane()->tree()->topLevelItem(0);
+        QTreeWidgetItem *favourites = w.groupTreePane()->tree()->topLevelItem(1);
         QCOMPARE(root->text(0), QStringLiteral("网址"));
         QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
-        QCOMPARE(w.favouritesNode(), favourites);
+        QCOMPARE(w.groupTreePane()->favouritesNode(), favourites);
         QCOMPARE(childLabels(root), (QStringList{"新闻", "软件", "空组"}));
         QCOMPARE(imagesOf(root), qMakePair(0, 0));
         QCOMPARE(imagesOf(root->child(0)), qMakePair(2, 4));
         QCOMPARE(imagesOf(favourites), qMakePair(1, 4));
         QCOMPARE(favourites->childCount(), 0);
         QVERIFY(root->isExpanded());
-        QCOMPARE(controls(w).groupTree->indentation(), 19);
+        QCOMPARE(w.groupTreePane()->tree()->indentation(), 19);
     }
 
     void leftClickOnEachKindOfNode()
@@ -159,15 +159,15 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto click = [&w](QTreeWidgetItem *node) {
-            const QRect rect = controls(w).groupTree->visualItemRect(node);
-            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, rect.center());
+            const QRect rect = w.groupTreePane()->tree()->visualItemRect(node);
+            QTest::mouseClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {}, rect.center());
         };
-        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
+        QTreeWidgetItem *root = w.groupTreePane()->tree()->topLevelItem(0);
         click(root->child(1));
         QCOMPARE(w.currentGroup(), QStringLiteral("软件"));
         QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
         QCOMPARE(f->captions(), (QStringList{"www.b.com", "www.c.com"}));
-        click(w.favouritesNode());
+        click(w.groupTreePane()->favouritesNode());
         QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
         click(root);
@@ -222,7 +222,7 @@ private Q_SLOTS:
         controls(w).leftTabs->setCurrentIndex(1);
         QTest::mouseClick(w.toolBar()->favouritesButton(), Qt::LeftButton);
         QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
-        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->favouritesNode());
         QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
     }
@@ -329,7 +329,7 @@ private Q_SLOTS:
         const auto box = Dialogs::makeBox(&w, QStringLiteral("x"), Dialogs::recorded().value(0).caption);
         const QStringList shown{w.windowTitle(),
                                 w.toolBar()->helpButton()->text(),
-                                controls(w).treeAddAddressAction->text(),
+                                w.groupTreePane()->addAddressAction()->text(),
                                 w.statusPanelText(2),
                                 box->windowTitle(),
                                 box->button(QMessageBox::Ok)->text()};

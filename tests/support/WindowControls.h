@@ -81,20 +81,13 @@ struct MainControls : CaptionControls
     explicit MainControls(const MainWindow &w)
         : CaptionControls(w), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
           leftPane(controlOf<QWidget>(w, "leftPane")), rightPane(controlOf<QWidget>(w, "rightPane")),
-          leftTabs(controlOf<QTabWidget>(w, "leftTabs")), treeTab(controlOf<QWidget>(w, "treeTab")),
-          groupTree(controlOf<QTreeWidget>(w, "groupTree")), addressList(controlOf<AddressListView>(w, "addressList")),
-          statusBar(controlOf<QWidget>(w, "statusBar")), treeMenu(controlOf<QMenu>(w, "treeMenu")),
-          treeAddAddressAction(controlOf<QAction>(w, "treeAddAddressAction")),
-          treeRenameGroupAction(controlOf<QAction>(w, "treeRenameGroupAction")),
-          treeAddGroupAction(controlOf<QAction>(w, "treeAddGroupAction")),
-          treeDeleteGroupAction(controlOf<QAction>(w, "treeDeleteGroupAction")),
-          treeExportAction(controlOf<QAction>(w, "treeExportAction")), listMenu(controlOf<QMenu>(w, "listMenu")),
+          leftTabs(controlOf<QTabWidget>(w, "leftTabs")), addressList(controlOf<AddressListView>(w, "addressList")),
+          statusBar(controlOf<QWidget>(w, "statusBar")), listMenu(controlOf<QMenu>(w, "listMenu")),
           listAddAddressAction(controlOf<QAction>(w, "listAddAddressAction")),
           listChangeAddressAction(controlOf<QAction>(w, "listChangeAddressAction")),
           listDeleteAddressAction(controlOf<QAction>(w, "listDeleteAddressAction")),
           listAddFavouriteAction(controlOf<QAction>(w, "listAddFavouriteAction")),
           listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction")),
-          treeEmptyBinAction(controlOf<QAction>(w, "treeEmptyBinAction")),
           listRestoreAction(controlOf<QAction>(w, "listRestoreAction")),
           listPurgeAction(controlOf<QAction>(w, "listPurgeAction"))
     {}
@@ -102,23 +95,14 @@ struct MainControls : CaptionControls
     QWidget *leftPane;
     QWidget *rightPane;
     QTabWidget *leftTabs;
-    QWidget *treeTab;
-    QTreeWidget *groupTree;
     AddressListView *addressList;
     QWidget *statusBar;
-    QMenu *treeMenu;
-    QAction *treeAddAddressAction;
-    QAction *treeRenameGroupAction;
-    QAction *treeAddGroupAction;
-    QAction *treeDeleteGroupAction;
-    QAction *treeExportAction;
     QMenu *listMenu;
     QAction *listAddAddressAction;
     QAction *listChangeAddressAction;
     QAction *listDeleteAddressAction;
     QAction *listAddFavouriteAction;
     QAction *listRemoveFavouriteAction;
-    QAction *treeEmptyBinAction;
     QAction *listRestoreAction;
     QAction *listPurgeAction;
 };
