@@ -98,6 +98,105 @@
     </message>
 </context>
 <context>
+    <name>AddressListPane</name>
+    <message>
+        <location filename="../src/main/AddressListPane.cpp" line="+66"/>
+        <source>添加网址</source>
+        <translation>Add Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>修改网址</source>
+        <translation>Edit Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除网址</source>
+        <translation>Delete Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>加入到收藏夹</source>
+        <translation>Add to Favorites</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>从收藏夹中删除</source>
+        <translation>Remove from Favorites</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>改为新网址</source>
+        <translation>Use New Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>使用网页标题</source>
+        <translation>Use Page Title</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>彻底删除</source>
+        <translation>Delete Permanently</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>网址</source>
+        <comment>list column</comment>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>访问时间</source>
+        <translation>Last Visit</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>访问次数</source>
+        <translation>Visits</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>组</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>组        别：</source>
+        <translation>Group: </translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>网        址：</source>
+        <translation>Address: </translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>网址名称：</source>
+        <translation>Name: </translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>访问时间：</source>
+        <translation>Last visit: </translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>访问次数：</source>
+        <translation>Visits: </translation>
+    </message>
+</context>
+<context>
     <name>BackgroundImport</name>
     <message>
         <location filename="../src/bookmarks/BackgroundImport.cpp" line="+34"/>
@@ -1321,14 +1420,14 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+60"/>
+        <location filename="../src/main/MainWindow.cpp" line="+55"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowBin.cpp" line="+95"/>
+        <location filename="../src/main/MainWindowBin.cpp" line="+61"/>
         <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
         <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
@@ -1365,7 +1464,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Redo</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+158"/>
+        <location filename="../src/main/MainWindowLayout.cpp" line="+126"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
@@ -1374,79 +1473,8 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <source>查询</source>
         <translation>Find</translation>
     </message>
-    <message>
-        <location line="+52"/>
-        <source>添加网址</source>
-        <translation>Add Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>修改网址</source>
-        <translation>Edit Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>删除网址</source>
-        <translation>Delete Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>加入到收藏夹</source>
-        <translation>Add to Favorites</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>从收藏夹中删除</source>
-        <translation>Remove from Favorites</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>改为新网址</source>
-        <translation>Use New Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>使用网页标题</source>
-        <translation>Use Page Title</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>还原</source>
-        <translation>Restore</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>彻底删除</source>
-        <translation>Delete Permanently</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowList.cpp" line="+19"/>
-        <source>网址</source>
-        <comment>list column</comment>
-        <translation>Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>名称</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>访问时间</source>
-        <translation>Last Visit</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>访问次数</source>
-        <translation>Visits</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>组</source>
-        <translation>Group</translation>
-    </message>
     <message numerus="yes">
-        <location line="+48"/>
+        <location filename="../src/main/MainWindowList.cpp" line="+55"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1454,32 +1482,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location line="+75"/>
-        <source>组        别：</source>
-        <translation>Group: </translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>网        址：</source>
-        <translation>Address: </translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>网址名称：</source>
-        <translation>Name: </translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>访问时间：</source>
-        <translation>Last visit: </translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>访问次数：</source>
-        <translation>Visits: </translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+128"/>
+        <location filename="../src/main/MainWindowListCommands.cpp" line="+109"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>

@@ -1,15 +1,15 @@
-// The main window. The tool bar's buttons: translucency (a second click makes the window
-// opaque again), stay-on-top (down lets other windows cover the window), visit by IP,
-// favourites, import, help and exit. The left pane's tabs hold the group tree (the root
-// "网址" lists every address, one node per group, then "收藏夹" the favourites) and the
-// search, whose box's drop-down holds the search history. The splitter folds the left pane
-// away when it is narrowed to 30 pixels or less. The status bar shows the current group,
-// the current address and the row count. The commands' rules live in the services
-// (src/services); showOutcome shows what a service answered.
+// The main window, made of parts: the tool bar (MainToolBar), the left pane's tabs with
+// the group tree (GroupTreePane) and the search (SearchPane), the address list
+// (AddressListPane) and the status bar with the current group, the current address and
+// the row count. The splitter folds the left pane away when it is narrowed to 30 pixels
+// or less. The parts own their controls and say what the user chose; the window wires
+// their signals to the commands, whose rules live in the services (src/services), and
+// showOutcome shows what a service answered.
 #pragma once
 
 #include "editor/AddressEditor.h"
 #include "links/LinkFailureHints.h"
+#include "main/AddressListPane.h"
 #include "main/GroupTreePane.h"
 #include "main/MainToolBar.h"
 #include "main/SearchPane.h"
@@ -20,30 +20,25 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class HostResolver;
 class LibraryHistory;
-class QAction;
 class QLabel;
-class QMenu;
 class QPropertyAnimation;
 class QSplitter;
 class QTabWidget;
-class QTreeWidget;
 class QTreeWidgetItem;
-class AddressListModel;
 class SharedConnection;
-class AddressListView;
 struct AddressFilter;
 struct AddressRecord;
 struct Outcome;
 
-// The main window: toolbar, the group tree and the search tab on the left, the address
-// list on the right, the status bar with the current group, the current address and the
-// row count. Its code is split by concern: MainWindow.cpp (creation, activation, closing),
-// MainWindowLayout.cpp (the controls), MainWindowToolbar.cpp, MainWindowTree.cpp, MainWindowList.cpp,
-// MainWindowSearch.cpp and MainWindowVisit.cpp.
+// Its code is split by concern: MainWindow.cpp (creation, activation, closing),
+// MainWindowLayout.cpp (where the parts sit), MainWindowToolbar.cpp (the tool bar's
+// commands), MainWindowTree.cpp and MainWindowTreeCommands.cpp (listing a node, the group
+// commands), MainWindowList.cpp and MainWindowListCommands.cpp (the listing, the address
+// commands), MainWindowSearch.cpp, MainWindowVisit.cpp, MainWindowExport.cpp,
+// MainWindowLinks.cpp, MainWindowBin.cpp, MainWindowHistory.cpp and MainWindowRefresh.cpp.
 class MainWindow : public CaptionWindow
 {
     Q_OBJECT
@@ -54,6 +49,16 @@ public:
 
     explicit MainWindow(SharedConnection &sharedConnection, QWidget *owner = nullptr);
     ~MainWindow() override;
+
+    // The window's parts and the controls that hold them.
+    MainToolBar *toolBar() const { return m_toolBar; }
+    GroupTreePane *groupTreePane() const { return m_groupTree; }
+    SearchPane *searchPane() const { return m_searchPane; }
+    AddressListPane *addressListPane() const { return m_addressList; }
+    QSplitter *paneSplitter() const { return m_paneSplitter; }
+    QWidget *leftPane() const { return m_leftPane; }
+    QTabWidget *leftTabs() const { return m_leftTabs; }
+    QWidget *statusBar() const { return m_statusBar; }
 
     // The long-lived editor, created after the main window.
     void setEditor(AddressEditor *editor) { m_editor = editor; }
@@ -73,10 +78,10 @@ public:
     // Writes the addresses of the node's scope to a bookmark file and says how it went.
     void exportAddresses(const QTreeWidgetItem *node, const QString &file);
     void listSelectedNode();
+    // The popup menus' items follow the selected node.
     void updateMenus();
 
     // Address list.
-    void setUpColumns();
     void fillList();
     // Replaces the list's rows with the listing, writes the row count into panel 2 and
     // gives the count. A search with more rows than a page gives those of its first page;
@@ -89,8 +94,6 @@ public:
     const QString &currentGroup() const { return m_currentGroup; }
     const QString &currentAddress() const { return m_currentAddress; }
     const QString &hoverText() const { return m_hintText; }
-    // The five-line detail text of a list row.
-    QString detailTextOf(int row) const;
 
     // Search and its history.
     void runSearch(const QString &text);
@@ -101,11 +104,6 @@ public:
     QString addressByIp(const QString &address) const;
 
     QString statusPanelText(int panel) const;
-
-    // The window's parts.
-    MainToolBar *toolBar() const { return m_toolBar; }
-    SearchPane *searchPane() const { return m_searchPane; }
-    GroupTreePane *groupTreePane() const { return m_groupTree; }
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
@@ -125,37 +123,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Controls; each carries its member name as its object name.
     MainToolBar *m_toolBar = nullptr;
-    QSplitter *paneSplitter = nullptr;
-    QWidget *leftPane = nullptr;
-    QWidget *rightPane = nullptr;
-    QTabWidget *leftTabs = nullptr;
-    SearchPane *m_searchPane = nullptr;
+    QSplitter *m_paneSplitter = nullptr;
+    QWidget *m_leftPane = nullptr;
+    QTabWidget *m_leftTabs = nullptr;
     GroupTreePane *m_groupTree = nullptr;
-    AddressListView *addressList = nullptr;
-    QWidget *statusBar = nullptr;
-    QMenu *listMenu = nullptr;
-    QAction *listAddAddressAction = nullptr;
-    QAction *listChangeAddressAction = nullptr;
-    QAction *listDeleteAddressAction = nullptr;
-    QAction *listAddFavouriteAction = nullptr;
-    QAction *listRemoveFavouriteAction = nullptr;
-    QAction *listTakeNewAddressAction = nullptr;
-    QAction *listUsePageTitleAction = nullptr;
-    QAction *listRestoreAction = nullptr;
-    QAction *listPurgeAction = nullptr;
+    SearchPane *m_searchPane = nullptr;
+    AddressListPane *m_addressList = nullptr;
+    QWidget *m_statusBar = nullptr;
+    QLabel *m_statusPanels[3] = {};
 
     // Creation.
-    void nameControls();
     void createContents();
     void onActivated();
     void buildLayout();
-    void connectToolBar();
     void buildLeftPane();
-    void buildListPane();
     void buildStatusBar(QWidget *parent);
-    void buildPopupMenus();
+    void connectToolBar();
     void onSplitterMoved();
 
     // Shows why a command did nothing (the usual failure box, a refusal's text, a database
@@ -167,13 +151,10 @@ private:
     void finishClose();
 
     // List.
-    void onRowSelected(int row, bool selected);
-    void onListKeyReleased(int key);
-    void onListMouseMoved(const QPoint &position);
-    void onListDoubleClicked();
+    // Over a row the list's hint becomes that row's details; over no row only hoverText is
+    // emptied and the list keeps its last hint.
+    void onPointerOverRow(int row);
     AddressFilter filterForCurrentGroup();
-    // A listed row; an empty record for no row.
-    const AddressRecord &listedRecord(int row) const;
 
     // Visit.
     void openAddress(const QString &address);
@@ -187,15 +168,12 @@ private:
     QString m_currentGroup;
     QString m_currentAddress;
     QString m_hintText;
-    QLabel *m_statusPanels[3] = {};
-    AddressListModel *m_addressRows = nullptr;
 
     // The program window that was activated last: activation from another window of the
     // program re-centres the main window, activation from another program does not.
     QPointer<QWidget> m_lastActivated;
     QPropertyAnimation *m_closeAnimation = nullptr;
     bool m_closeConfirmed = false;
-    bool m_enterPressedInList = false;
 
     // Commands of the tree's and the list's popup menus (MainWindowTreeCommands.cpp,
     // MainWindowListCommands.cpp).
@@ -212,7 +190,6 @@ public:
     bool deleteGroupNamed(const QString &name);
 
     // List: the five commands and the favourites.
-    void addAddressFromList();
     void changeAddressFromMenu();
     void deleteAddressFromMenu();
     void addFavouriteFromMenu();
@@ -231,9 +208,9 @@ private:
     // new group's node goes and a renamed one keeps its old label.
     void onNewGroupNamed(QTreeWidgetItem *node, const QString &name);
     void onGroupRenamed(QTreeWidgetItem *node, const QString &name);
-    void connectListCommands();
-    void showListMenu(const QPoint &position);
-    // Shows listTakeNewAddressAction and listUsePageTitleAction only where the selected row's last check offers them.
+    void connectAddressList();
+    // Before the list's menu opens: the link check's fixes where the selected row's last
+    // check offers them, and none in the bin.
     void offerLinkFixes();
     using LinkFix = Outcome (*)(LibraryHistory *, DbConnection &, const QString &, const QString &, const QString &);
     void applyLinkFix(LinkFix fix);
@@ -246,9 +223,7 @@ private:
     // The recycle bin (MainWindowBin.cpp): its node, shown while the bin holds rows; the
     // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
     bool binHoldsRows();
-    // Several rows may be chosen in the bin's list, for "还原" and "彻底删除"; one elsewhere.
-    void chooseRowsForListing(const AddressFilter &filter);
-    void connectBinCommands();
+    QList<qint64> chosenBinRows() const;
     void restoreFromBinMenu();
     void purgeFromBinMenu();
     void emptyBinFromMenu();
@@ -280,12 +255,11 @@ public:
 private:
     void setupHistory();
     class Refresher;
-    struct ListPlace;
     void setupRefresh();
     void noteListing(const AddressFilter &filter);
     // The filter of what the list shows: the search shown, or the current node.
     AddressFilter listedFilter();
-    void restoreListView(const ListPlace &list, bool sorted);
+    void restoreListView(const AddressListPane::Place &place);
     // After a command of the list: the listing anew, with the view kept.
     void relistKeepingView();
     bool refreshMustWait() const;

@@ -4,26 +4,11 @@
 // the node's "清空回收站".
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
-#include "main/AddressListModel.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
-
-#include <QAction>
-#include <QItemSelectionModel>
-
-#include <algorithm>
-
-void MainWindow::connectBinCommands()
-{
-    for (QAction *item : {listRestoreAction, listPurgeAction})
-        item->setVisible(false);
-    connect(listRestoreAction, &QAction::triggered, this, &MainWindow::restoreFromBinMenu);
-    connect(listPurgeAction, &QAction::triggered, this, &MainWindow::purgeFromBinMenu);
-}
 
 bool MainWindow::binHoldsRows()
 {
@@ -36,41 +21,23 @@ bool MainWindow::binHoldsRows()
     return kept > 0;
 }
 
-void MainWindow::chooseRowsForListing(const AddressFilter &filter)
-{
-    addressList->setSelectionMode(filter.kind == AddressFilter::Kind::Bin ? QAbstractItemView::ExtendedSelection
-                                                                          : QAbstractItemView::SingleSelection);
-}
-
 void MainWindow::followBin()
 {
     if (!m_groupTree->showsBin())
         reloadKeepingView(true);
 }
 
-namespace {
-
 // The chosen rows' numbers in the bin, in the listed order; none outside the bin.
-QList<qint64> chosenBinRows(bool inBin, const AddressListView &list, const AddressListModel &rows)
+QList<qint64> MainWindow::chosenBinRows() const
 {
-    if (!inBin)
+    if (!GroupTreePane::isBinNode(m_groupTree->currentNode()))
         return {};
-    QList<int> listed;
-    for (const QModelIndex &index : list.selectionModel()->selectedRows())
-        listed << index.row();
-    std::sort(listed.begin(), listed.end());
-    QList<qint64> ids;
-    for (const int row : listed)
-        ids << rows.recordAt(row).rowNo;
-    return ids;
+    return m_addressList->chosenRowNumbers();
 }
-
-} // namespace
 
 void MainWindow::restoreFromBinMenu()
 {
-    const QList<qint64> ids =
-        chosenBinRows(GroupTreePane::isBinNode(m_groupTree->currentNode()), *addressList, *m_addressRows);
+    const QList<qint64> ids = chosenBinRows();
     if (ids.isEmpty())
         return;
     if (showOutcome(
@@ -80,8 +47,7 @@ void MainWindow::restoreFromBinMenu()
 
 void MainWindow::purgeFromBinMenu()
 {
-    const QList<qint64> ids =
-        chosenBinRows(GroupTreePane::isBinNode(m_groupTree->currentNode()), *addressList, *m_addressRows);
+    const QList<qint64> ids = chosenBinRows();
     if (ids.isEmpty())
         return;
     if (showOutcome(HistoryCommands::purgeFromBin(&m_sharedConnection.history(), m_sharedConnection.connection(), ids)))

@@ -3,18 +3,15 @@
 // node "失效网址" with the reasons in its rows' hints; the site icons of the list's rows.
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
 #include "links/LinkFixes.h"
 #include "links/LinkStore.h"
-#include "main/AddressListModel.h"
 #include "main/LinkCheckProgress.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
 
-#include <QAction>
 #include <QTreeWidgetItem>
 
 void MainWindow::checkLinksFromMenu()
@@ -34,16 +31,16 @@ void MainWindow::checkLinksFromMenu()
 void MainWindow::offerLinkFixes()
 {
     LinkFixes::Offer offer;
-    const int row = addressList->selectedRow();
-    if (row >= 0) {
+    const int row = m_addressList->selectedRow();
+    if (row >= 0 && !GroupTreePane::isBinNode(m_groupTree->currentNode())) {
         try {
-            offer = LinkFixes::offeredFor(m_sharedConnection.connection(), m_currentAddress, listedRecord(row).name);
+            offer = LinkFixes::offeredFor(m_sharedConnection.connection(), m_currentAddress,
+                                          m_addressList->recordAt(row).name);
         } catch (const AppError &) {
             // no check to go by: nothing is offered
         }
     }
-    listTakeNewAddressAction->setVisible(offer.newAddress);
-    listUsePageTitleAction->setVisible(offer.pageTitle);
+    m_addressList->offerLinkFixes(offer.newAddress, offer.pageTitle);
 }
 
 void MainWindow::takeNewAddressFromMenu()
@@ -59,10 +56,10 @@ void MainWindow::usePageTitleFromMenu()
 // The fix changes the row as the editor's save does; the node is listed anew.
 void MainWindow::applyLinkFix(LinkFix fix)
 {
-    const int row = addressList->selectedRow();
+    const int row = m_addressList->selectedRow();
     if (row < 0)
         return;
-    const QString name = listedRecord(row).name;
+    const QString name = m_addressList->recordAt(row).name;
     if (showOutcome(fix(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, name,
                         selectedRowGroup())))
         listSelectedNode();
@@ -70,7 +67,7 @@ void MainWindow::applyLinkFix(LinkFix fix)
 
 void MainWindow::setupLinkViews()
 {
-    m_addressRows->setRowIcon([this](const AddressRecord &record) {
+    m_addressList->setRowIcon([this](const AddressRecord &record) {
         return m_siteIcons.iconFor(m_sharedConnection.connection(), record.address);
     });
 }
@@ -91,7 +88,7 @@ QString MainWindow::failureHintOf(int row)
 {
     if (!GroupTreePane::isFailingNode(m_groupTree->currentNode()) || m_currentGroup != GroupTreePane::failingLabel())
         return {};
-    const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), listedRecord(row).address);
+    const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), m_addressList->recordAt(row).address);
     return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;
 }
 

@@ -2,16 +2,12 @@
 // programs make to a shared database. The reload keeps what the user sees and is doing.
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
-#include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/ChangeWatcher.h"
 #include "data/SharedConnection.h"
-#include "main/AddressListModel.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 
@@ -23,44 +19,6 @@ namespace {
 constexpr int RetryMs = 200;
 
 } // namespace
-
-// What the list shows and where the user is in it: rows are told apart by their keys.
-struct MainWindow::ListPlace
-{
-    qint64 selectedKey = 0;
-    int selectedRow = -1;
-    qint64 topKey = 0;
-    int topRow = -1;
-    int verticalScroll = 0;
-    int horizontalScroll = 0;
-
-    static ListPlace of(const AddressListView &list, const AddressListModel &rows)
-    {
-        ListPlace view;
-        view.selectedRow = list.selectedRow();
-        view.selectedKey = rows.recordAt(view.selectedRow).rowNo;
-        view.topRow = list.rowAt(QPoint(0, 0));
-        view.topKey = rows.recordAt(view.topRow).rowNo;
-        view.verticalScroll = list.verticalScrollBar()->value();
-        view.horizontalScroll = list.horizontalScrollBar()->value();
-        return view;
-    }
-
-    void restoreIn(AddressListView &list, const AddressListModel &rows) const
-    {
-        const int selected = rows.rowOfKey(selectedKey, selectedRow);
-        if (selected >= 0)
-            list.selectRow(selected);
-        // The same row at the top where it is still listed, else the same distance from
-        // the start.
-        const int top = rows.rowOfKey(topKey, topRow);
-        if (top >= 0)
-            list.scrollTo(rows.index(top, 0), QAbstractItemView::PositionAtTop);
-        else
-            list.verticalScrollBar()->setValue(verticalScroll);
-        list.horizontalScrollBar()->setValue(horizontalScroll);
-    }
-};
 
 // The state of reloading: what the list was last filled with, whether the user sorted it
 // since, and a reload that waits.
@@ -144,9 +102,8 @@ void MainWindow::reloadKeepingView(bool reportFailure)
     forgetLinkResults(); // a check may have stored new ones
 
     GroupTreePane::View tree = m_groupTree->view();
-    ListPlace list = ListPlace::of(*addressList, *m_addressRows);
+    AddressListPane::Place list = m_addressList->place();
     const QVariant listedGroupNo = m_groupTree->groupNoOf(m_currentGroup);
-    const bool sorted = m_addressRows->isSorted();
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
         loadTree();
@@ -156,8 +113,11 @@ void MainWindow::reloadKeepingView(bool reportFailure)
             const QString renamed = m_groupTree->labelOfGroupNo(listedGroupNo);
             if (tree.currentLabel == m_currentGroup && tree.currentIsGroup)
                 tree.currentLabel = renamed;
-            if (renamed.isEmpty())
-                list = ListPlace();
+            if (renamed.isEmpty()) {
+                const bool sorted = list.sorted;
+                list = AddressListPane::Place();
+                list.sorted = sorted;
+            }
             setCurrentGroup(renamed.isEmpty() ? GroupTreePane::rootLabel() : renamed);
         }
         loadRows(listedFilter());
@@ -167,7 +127,7 @@ void MainWindow::reloadKeepingView(bool reportFailure)
         return;
     }
     m_groupTree->restoreView(tree);
-    restoreListView(list, sorted);
+    restoreListView(list);
 }
 
 AddressFilter MainWindow::listedFilter()
@@ -175,25 +135,22 @@ AddressFilter MainWindow::listedFilter()
     return m_refresher->listShowsSearch ? AddressFilter::search(m_refresher->searchText) : filterForCurrentGroup();
 }
 
-void MainWindow::restoreListView(const ListPlace &list, bool sorted)
+void MainWindow::restoreListView(const AddressListPane::Place &place)
 {
-    if (sorted)
-        m_addressRows->sortRows(addressList->SortColumn, addressList->SortAscending);
-    list.restoreIn(*addressList, *m_addressRows);
+    m_addressList->restorePlace(place);
     // The status bar names the row that is selected now, or none when it is gone.
-    setCurrentAddress(m_addressRows->recordAt(addressList->selectedRow()).address);
+    setCurrentAddress(m_addressList->recordAt(m_addressList->selectedRow()).address);
 }
 
 // After a command of the list: the listing anew, the view kept; a failure is shown.
 void MainWindow::relistKeepingView()
 {
-    const ListPlace list = ListPlace::of(*addressList, *m_addressRows);
-    const bool sorted = m_addressRows->isSorted();
+    const AddressListPane::Place list = m_addressList->place();
     try {
         loadRows(listedFilter());
     } catch (const AppError &error) {
         Dialogs::failure(this, error);
         return;
     }
-    restoreListView(list, sorted);
+    restoreListView(list);
 }

@@ -36,7 +36,7 @@ void MainWindow::toggleStayOnTop()
 
 void MainWindow::showFavourites()
 {
-    leftTabs->setCurrentIndex(0);
+    m_leftTabs->setCurrentIndex(0);
     if (!m_groupTree->favouritesNode())
         return; // the tree could not be loaded
     m_groupTree->selectNode(m_groupTree->favouritesNode());

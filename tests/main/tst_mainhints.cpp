@@ -89,7 +89,7 @@ private Q_SLOTS:
         const QString huge = QStringLiteral("www.huge.com/") + QStringLiteral("ab/").repeated(600);
         f->add(huge, QStringLiteral("巨长"), QStringLiteral("新闻"));
         MainWindow &w = f->openShown();
-        AddressListView *list = controls(w).addressList;
+        AddressListView *list = w.addressListPane()->view();
         const QPoint onRow = list->visualRect(list->model()->index(0, 1)).center();
         QTest::mouseMove(list->viewport(), onRow);
         QCOMPARE(w.hoverText().section(QLatin1Char('\n'), 1, 1), QStringLiteral("网        址：") + longAddress);
@@ -114,18 +114,18 @@ private Q_SLOTS:
     void longCurrentAddressStaysInItsPanel()
     {
         MainWindow &w = f->openShown();
-        auto panels = controls(w).statusBar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+        auto panels = w.statusBar()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
         QCOMPARE(panels.size(), 3);
         std::sort(panels.begin(), panels.end(), [](QLabel *a, QLabel *b) { return a->x() < b->x(); });
         QVERIFY(panels[0]->geometry().right() < panels[1]->x());
         QVERIFY(panels[1]->geometry().right() < panels[2]->x());
 
-        const QRect countArea = panels[2]->geometry().intersected(controls(w).statusBar->rect());
+        const QRect countArea = panels[2]->geometry().intersected(w.statusBar()->rect());
         QVERIFY(!countArea.isEmpty());
-        const QImage withoutAddress = controls(w).statusBar->grab(countArea).toImage();
+        const QImage withoutAddress = w.statusBar()->grab(countArea).toImage();
         w.setCurrentAddress(longAddress + longAddress);
         QCOMPARE(w.statusPanelText(1), longAddress + longAddress);
-        QCOMPARE(controls(w).statusBar->grab(countArea).toImage(), withoutAddress);
+        QCOMPARE(w.statusBar()->grab(countArea).toImage(), withoutAddress);
         const QImage addressShown = panels[1]->grab().toImage();
         w.setCurrentAddress(QString());
         QVERIFY(panels[1]->grab().toImage() != addressShown);

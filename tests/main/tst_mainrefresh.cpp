@@ -32,7 +32,7 @@ class TestMainRefresh : public QObject
 private:
     std::unique_ptr<MainFixture> f;
 
-    static AddressListView *list(MainWindow &w) { return controls(w).addressList; }
+    static AddressListView *list(MainWindow &w) { return w.addressListPane()->view(); }
     static QTreeWidget *tree(MainWindow &w) { return w.groupTreePane()->tree(); }
     static QComboBox *searchBox(MainWindow &w) { return w.searchPane()->searchBox(); }
 

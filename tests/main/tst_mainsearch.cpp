@@ -28,7 +28,7 @@ private:
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("main window not shown");
-        controls(w).leftTabs->setCurrentIndex(1);
+        w.leftTabs()->setCurrentIndex(1);
         return w;
     }
 
@@ -173,9 +173,9 @@ private Q_SLOTS:
         MainWindow &w = openOnSearchTab();
         QCOMPARE(w.searchPane()->searchBox()->count(), 0);
         SearchStore::save(f->db(), QStringLiteral("elsewhere"));
-        controls(w).leftTabs->setCurrentIndex(0);
+        w.leftTabs()->setCurrentIndex(0);
         QCOMPARE(w.searchPane()->searchBox()->count(), 0);
-        controls(w).leftTabs->setCurrentIndex(1);
+        w.leftTabs()->setCurrentIndex(1);
         QCOMPARE(dropDown(w), QStringList{QStringLiteral("elsewhere")});
     }
 

@@ -36,7 +36,7 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<DbConnection> m_other;
 
-    AddressListView *list() { return controls(*m_window).addressList; }
+    AddressListView *list() { return m_window->addressListPane()->view(); }
     QTreeWidget *tree() { return m_window->groupTreePane()->tree(); }
 
     MainWindow &openWindow()

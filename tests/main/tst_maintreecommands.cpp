@@ -179,9 +179,10 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         const QList<QAction *> treeItems{w.groupTreePane()->addAddressAction(), w.groupTreePane()->renameGroupAction(),
                                          w.groupTreePane()->addGroupAction(), w.groupTreePane()->deleteGroupAction()};
-        const QList<QAction *> listItems{controls(w).listAddAddressAction, controls(w).listChangeAddressAction,
-                                         controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction,
-                                         controls(w).listRemoveFavouriteAction};
+        const QList<QAction *> listItems{
+            w.addressListPane()->addAddressAction(), w.addressListPane()->changeAddressAction(),
+            w.addressListPane()->deleteAddressAction(), w.addressListPane()->addFavouriteAction(),
+            w.addressListPane()->removeFavouriteAction()};
         auto visible = [](const QList<QAction *> &items) {
             QList<bool> shown;
             for (QAction *item : items)
@@ -456,7 +457,7 @@ private Q_SLOTS:
         auto *newAddress = controlOf<QAction>(w, "listTakeNewAddressAction");
         auto *pageTitle = controlOf<QAction>(w, "listUsePageTitleAction");
         const auto rightClickRow = [&w](int row) {
-            AddressListView *list = controls(w).addressList;
+            AddressListView *list = w.addressListPane()->view();
             const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
             QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
             QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
@@ -465,7 +466,7 @@ private Q_SLOTS:
         };
         rightClickRow(1);
         QVERIFY(!newAddress->isVisible() && !pageTitle->isVisible());
-        controls(w).listMenu->hide();
+        w.addressListPane()->menu()->hide();
         rightClickRow(2);
         QVERIFY(newAddress->isVisible() && !pageTitle->isVisible());
         QVERIFY(choose(newAddress));

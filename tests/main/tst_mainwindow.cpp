@@ -80,7 +80,7 @@ private Q_SLOTS:
             QVERIFY(check->isCheckable());
             QVERIFY(!check->isChecked());
         }
-        QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
+        QCOMPARE(w.leftTabs()->currentIndex(), 0);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         QCOMPARE(w.statusPanelText(1), QString());
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
@@ -219,9 +219,9 @@ private Q_SLOTS:
         MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        controls(w).leftTabs->setCurrentIndex(1);
+        w.leftTabs()->setCurrentIndex(1);
         QTest::mouseClick(w.toolBar()->favouritesButton(), Qt::LeftButton);
-        QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
+        QCOMPARE(w.leftTabs()->currentIndex(), 0);
         QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->favouritesNode());
         QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
@@ -341,7 +341,7 @@ private Q_SLOTS:
         MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QSplitter *splitter = controls(w).paneSplitter;
+        QSplitter *splitter = w.paneSplitter();
         const int total = splitter->sizes()[0] + splitter->sizes()[1];
         splitter->setSizes({31, total - 31});
         Q_EMIT splitter->splitterMoved(31, 1);

@@ -76,37 +76,6 @@ struct ImportControls : CaptionControls
     QToolButton *exitButton;
 };
 
-struct MainControls : CaptionControls
-{
-    explicit MainControls(const MainWindow &w)
-        : CaptionControls(w), paneSplitter(controlOf<QSplitter>(w, "paneSplitter")),
-          leftPane(controlOf<QWidget>(w, "leftPane")), rightPane(controlOf<QWidget>(w, "rightPane")),
-          leftTabs(controlOf<QTabWidget>(w, "leftTabs")), addressList(controlOf<AddressListView>(w, "addressList")),
-          statusBar(controlOf<QWidget>(w, "statusBar")), listMenu(controlOf<QMenu>(w, "listMenu")),
-          listAddAddressAction(controlOf<QAction>(w, "listAddAddressAction")),
-          listChangeAddressAction(controlOf<QAction>(w, "listChangeAddressAction")),
-          listDeleteAddressAction(controlOf<QAction>(w, "listDeleteAddressAction")),
-          listAddFavouriteAction(controlOf<QAction>(w, "listAddFavouriteAction")),
-          listRemoveFavouriteAction(controlOf<QAction>(w, "listRemoveFavouriteAction")),
-          listRestoreAction(controlOf<QAction>(w, "listRestoreAction")),
-          listPurgeAction(controlOf<QAction>(w, "listPurgeAction"))
-    {}
-    QSplitter *paneSplitter;
-    QWidget *leftPane;
-    QWidget *rightPane;
-    QTabWidget *leftTabs;
-    AddressListView *addressList;
-    QWidget *statusBar;
-    QMenu *listMenu;
-    QAction *listAddAddressAction;
-    QAction *listChangeAddressAction;
-    QAction *listDeleteAddressAction;
-    QAction *listAddFavouriteAction;
-    QAction *listRemoveFavouriteAction;
-    QAction *listRestoreAction;
-    QAction *listPurgeAction;
-};
-
 inline EditorControls controls(const AddressEditor &w)
 {
     return EditorControls(w);
@@ -114,8 +83,4 @@ inline EditorControls controls(const AddressEditor &w)
 inline ImportControls controls(const ImportWindow &w)
 {
     return ImportControls(w);
-}
-inline MainControls controls(const MainWindow &w)
-{
-    return MainControls(w);
 }
