@@ -5,11 +5,22 @@
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
 #include "data/GroupStore.h"
+#include "editor/AddressEditor.h"
 #include "main/MainWindow.h"
 #include "platform/Dialogs.h"
-#include "WindowControls.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QSqlQuery>
 #include <QTest>
 #include <QVariant>

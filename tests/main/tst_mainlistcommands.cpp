@@ -314,11 +314,12 @@ private Q_SLOTS:
         QString proposed;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
-                                                                     : QString();
-                controls(editor).addressEdit->setText(QStringLiteral("HTTP://www.new.com/"));
-                controls(editor).nameEdit->setText(QStringLiteral("新站"));
-                controls(editor).saveButton->click();
+                proposed = editor.controls().groupList->currentItem()
+                    ? editor.controls().groupList->currentItem()->text()
+                    : QString();
+                editor.controls().addressEdit->setText(QStringLiteral("HTTP://www.new.com/"));
+                editor.controls().nameEdit->setText(QStringLiteral("新站"));
+                editor.controls().saveButton->click();
             }
             if (editor.isVisible())
                 editor.close();
@@ -339,15 +340,16 @@ private Q_SLOTS:
         QStringList shown;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                shown << editor.captionText() << controls(editor).addressEdit->text()
-                      << controls(editor).nameEdit->text()
-                      << (controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
-                                                                    : QString());
-                controls(editor).addressEdit->setText(address);
-                controls(editor).nameEdit->setText(name);
-                controls(editor).groupList->setCurrentItem(
-                    controls(editor).groupList->findItems(group, Qt::MatchExactly).value(0));
-                controls(editor).saveButton->click();
+                shown << editor.captionText() << editor.controls().addressEdit->text()
+                      << editor.controls().nameEdit->text()
+                      << (editor.controls().groupList->currentItem()
+                              ? editor.controls().groupList->currentItem()->text()
+                              : QString());
+                editor.controls().addressEdit->setText(address);
+                editor.controls().nameEdit->setText(name);
+                editor.controls().groupList->setCurrentItem(
+                    editor.controls().groupList->findItems(group, Qt::MatchExactly).value(0));
+                editor.controls().saveButton->click();
             }
             if (editor.isVisible())
                 editor.close();

@@ -2,7 +2,6 @@
 // sees and is doing kept.
 #include "MainTestSupport.h"
 #include "TestEnv.h"
-#include "WindowControls.h"
 
 #include "TestEngine.h"
 #include "data/Schema.h"

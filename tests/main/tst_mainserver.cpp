@@ -2,7 +2,6 @@
 // rows there, and what another program stores shows in the open list by itself.
 #include "TestEngine.h"
 #include "TestEnv.h"
-#include "WindowControls.h"
 
 #include "controls/AddressListView.h"
 #include "data/AddressStore.h"
@@ -170,9 +169,9 @@ private Q_SLOTS:
         chooseMenuItem(list()->viewport(), QPoint(20, 20), QStringLiteral("添加网址"), [&] {
             QTimer::singleShot(0, &editor, [&] {
                 if (QTest::qWaitForWindowActive(&editor)) {
-                    controls(editor).addressEdit->setText(QStringLiteral("http://www.server.example/"));
-                    controls(editor).nameEdit->setText(QStringLiteral("服务器上的站"));
-                    controls(editor).saveButton->click();
+                    editor.controls().addressEdit->setText(QStringLiteral("http://www.server.example/"));
+                    editor.controls().nameEdit->setText(QStringLiteral("服务器上的站"));
+                    editor.controls().saveButton->click();
                 }
                 if (editor.isVisible())
                     editor.close();

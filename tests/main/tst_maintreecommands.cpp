@@ -406,11 +406,11 @@ private Q_SLOTS:
                 editor.close();
                 return;
             }
-            proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
-                                                                 : QString();
-            controls(editor).addressEdit->setText(QStringLiteral("http://www.new.com/"));
-            controls(editor).nameEdit->setText(QStringLiteral("新站"));
-            controls(editor).saveButton->click();
+            proposed = editor.controls().groupList->currentItem() ? editor.controls().groupList->currentItem()->text()
+                                                                  : QString();
+            editor.controls().addressEdit->setText(QStringLiteral("http://www.new.com/"));
+            editor.controls().nameEdit->setText(QStringLiteral("新站"));
+            editor.controls().saveButton->click();
             if (editor.isVisible())
                 editor.close();
         });
@@ -454,8 +454,8 @@ private Q_SLOTS:
         const std::optional<LinkStore::StoredCheck> gone = LinkStore::checkOf(f->db(), site + QStringLiteral("/gone"));
         QVERIFY(gone && gone->status == LinkStatus::Broken && gone->httpCode == 404);
 
-        auto *newAddress = controlOf<QAction>(w, "listTakeNewAddressAction");
-        auto *pageTitle = controlOf<QAction>(w, "listUsePageTitleAction");
+        auto *newAddress = w.addressListPane()->takeNewAddressAction();
+        auto *pageTitle = w.addressListPane()->usePageTitleAction();
         const auto rightClickRow = [&w](int row) {
             AddressListView *list = w.addressListPane()->view();
             const QPoint at = list->visualRect(list->model()->index(row, 1)).center();

@@ -273,7 +273,7 @@ private Q_SLOTS:
         allow = true;
         const QRect start = w.geometry();
         QSignalSpy closed(&w, &CaptionWindow::closed);
-        QTest::mouseClick(controls(w).closeButton, Qt::LeftButton);
+        QTest::mouseClick(w.captionControls().closeButton, Qt::LeftButton);
         QVERIFY(w.isClosing());
         QTest::qWait(100);
         QVERIFY(w.isVisible());
