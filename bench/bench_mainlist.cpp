@@ -178,7 +178,7 @@ void measureWindow(MainWindow &window, PlainReader *floor, const char *label)
     QScrollBar *bar = list->verticalScrollBar();
     const auto paint = [&] { list->viewport()->repaint(); };
     const auto fill = [&] {
-        window.setCurrentGroup(MainWindow::rootLabel());
+        window.setCurrentGroup(GroupTreePane::rootLabel());
         window.fillList();
         paint();
     };

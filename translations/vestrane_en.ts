@@ -98,6 +98,105 @@
     </message>
 </context>
 <context>
+    <name>AddressListPane</name>
+    <message>
+        <location filename="../src/main/AddressListPane.cpp" line="+66"/>
+        <source>添加网址</source>
+        <translation>Add Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>修改网址</source>
+        <translation>Edit Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除网址</source>
+        <translation>Delete Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>加入到收藏夹</source>
+        <translation>Add to Favorites</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>从收藏夹中删除</source>
+        <translation>Remove from Favorites</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>改为新网址</source>
+        <translation>Use New Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>使用网页标题</source>
+        <translation>Use Page Title</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>彻底删除</source>
+        <translation>Delete Permanently</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>网址</source>
+        <comment>list column</comment>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>访问时间</source>
+        <translation>Last Visit</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>访问次数</source>
+        <translation>Visits</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>组</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>组        别：</source>
+        <translation>Group: </translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>网        址：</source>
+        <translation>Address: </translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>网址名称：</source>
+        <translation>Name: </translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>访问时间：</source>
+        <translation>Last visit: </translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>访问次数：</source>
+        <translation>Visits: </translation>
+    </message>
+</context>
+<context>
     <name>BackgroundImport</name>
     <message>
         <location filename="../src/bookmarks/BackgroundImport.cpp" line="+34"/>
@@ -175,7 +274,7 @@
 <context>
     <name>CaptionWindow</name>
     <message>
-        <location filename="../src/window/CaptionWindow.cpp" line="+172"/>
+        <location filename="../src/window/CaptionWindow.cpp" line="+173"/>
         <source>关闭</source>
         <translation>Close</translation>
     </message>
@@ -418,6 +517,64 @@
         <location filename="../src/services/GroupService.cpp" line="+20"/>
         <source>该组别已存在！</source>
         <translation>A group of this name exists already.</translation>
+    </message>
+</context>
+<context>
+    <name>GroupTreePane</name>
+    <message>
+        <location filename="../src/main/GroupTreePane.cpp" line="+81"/>
+        <source>网址</source>
+        <translation>Addresses</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>收藏夹</source>
+        <translation>Favorites</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>失效网址</source>
+        <translation>Dead Links</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>回收站</source>
+        <translation>Recycle Bin</translation>
+    </message>
+    <message>
+        <location line="+57"/>
+        <source>添加网址</source>
+        <translation>Add Address</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>修改组别名</source>
+        <translation>Rename Group</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>添加网址组别</source>
+        <translation>Add Group</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除网址组别</source>
+        <translation>Delete Group</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>导出网址…</source>
+        <translation>Export Addresses…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>检查链接</source>
+        <translation>Check Links</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>清空回收站</source>
+        <translation>Empty Recycle Bin</translation>
     </message>
 </context>
 <context>
@@ -694,18 +851,18 @@
         <translation>Import IE Favorites</translation>
     </message>
     <message>
-        <location line="+24"/>
+        <location line="+25"/>
         <source>从IE导入</source>
         <translation>From IE</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location line="+235"/>
+        <location line="+3"/>
+        <location line="+237"/>
         <source>从浏览器导入</source>
         <translation>From Browser</translation>
     </message>
     <message>
-        <location line="-233"/>
+        <location line="-234"/>
         <source>从文件导入…</source>
         <translation>From File…</translation>
     </message>
@@ -715,7 +872,7 @@
         <translation>Select All</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+2"/>
         <source>全不选</source>
         <translation>Select None</translation>
     </message>
@@ -1192,36 +1349,85 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
     </message>
 </context>
 <context>
+    <name>MainToolBar</name>
+    <message>
+        <location filename="../src/main/MainToolBar.cpp" line="+41"/>
+        <source>透明</source>
+        <translation>Fade</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>使窗体变透明</source>
+        <translation>Make the window translucent</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>置后</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>把窗体置后</source>
+        <translation>Let other windows cover this one</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>以文字方式或以IP地址方式访问网址</source>
+        <translation>Visit addresses by name or by IP address</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>收藏夹</source>
+        <comment>tool button</comment>
+        <translation>Favs</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>直接跳到收藏夹</source>
+        <translation>Go straight to the favorites</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>从IE收藏夹导入</source>
+        <translation>Import from the IE Favorites</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>寻求帮助</source>
+        <translation>Get help</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>退出软件</source>
+        <translation>Exit the program</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+23"/>
-        <source>网址</source>
-        <translation>Addresses</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>收藏夹</source>
-        <translation>Favorites</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>失效网址</source>
-        <translation>Dead Links</translation>
-    </message>
-    <message>
-        <location line="+43"/>
+        <location filename="../src/main/MainWindow.cpp" line="+55"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+141"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowBin.cpp" line="+24"/>
-        <source>回收站</source>
-        <translation>Recycle Bin</translation>
-    </message>
-    <message>
-        <location line="+91"/>
+        <location filename="../src/main/MainWindowBin.cpp" line="+61"/>
         <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
         <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
@@ -1258,129 +1464,17 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Redo</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+202"/>
+        <location filename="../src/main/MainWindowLayout.cpp" line="+126"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>查询</source>
         <translation>Find</translation>
     </message>
-    <message>
-        <location line="+15"/>
-        <source>查询内容：</source>
-        <translation>Search for:</translation>
-    </message>
-    <message>
-        <location line="+23"/>
-        <source>开始查询</source>
-        <translation>Search</translation>
-    </message>
-    <message>
-        <location line="+63"/>
-        <location line="+9"/>
-        <source>添加网址</source>
-        <translation>Add Address</translation>
-    </message>
-    <message>
-        <location line="-8"/>
-        <source>修改组别名</source>
-        <translation>Rename Group</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>添加网址组别</source>
-        <translation>Add Group</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>删除网址组别</source>
-        <translation>Delete Group</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>导出网址…</source>
-        <translation>Export Addresses…</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>检查链接</source>
-        <translation>Check Links</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>清空回收站</source>
-        <translation>Empty Recycle Bin</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>修改网址</source>
-        <translation>Edit Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>删除网址</source>
-        <translation>Delete Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>加入到收藏夹</source>
-        <translation>Add to Favorites</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>从收藏夹中删除</source>
-        <translation>Remove from Favorites</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>改为新网址</source>
-        <translation>Use New Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>使用网页标题</source>
-        <translation>Use Page Title</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>还原</source>
-        <translation>Restore</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>彻底删除</source>
-        <translation>Delete Permanently</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowList.cpp" line="+20"/>
-        <source>网址</source>
-        <comment>list column</comment>
-        <translation>Address</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>名称</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>访问时间</source>
-        <translation>Last Visit</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>访问次数</source>
-        <translation>Visits</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>组</source>
-        <translation>Group</translation>
-    </message>
     <message numerus="yes">
-        <location line="+52"/>
+        <location filename="../src/main/MainWindowList.cpp" line="+55"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1388,103 +1482,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location line="+75"/>
-        <source>组        别：</source>
-        <translation>Group: </translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>网        址：</source>
-        <translation>Address: </translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>网址名称：</source>
-        <translation>Name: </translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>访问时间：</source>
-        <translation>Last visit: </translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>访问次数：</source>
-        <translation>Visits: </translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+133"/>
+        <location filename="../src/main/MainWindowListCommands.cpp" line="+109"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="-91"/>
-        <source>透明</source>
-        <translation>Fade</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>使窗体变透明</source>
-        <translation>Make the window translucent</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>置后</source>
-        <translation>Back</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>把窗体置后</source>
-        <translation>Let other windows cover this one</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>以文字方式或以IP地址方式访问网址</source>
-        <translation>Visit addresses by name or by IP address</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>直接跳到收藏夹</source>
-        <translation>Go straight to the favorites</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>收藏夹</source>
-        <comment>tool button</comment>
-        <translation>Favs</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>导入</source>
-        <translation>Import</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>从IE收藏夹导入</source>
-        <translation>Import from the IE Favorites</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>帮助</source>
-        <translation>Help</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>寻求帮助</source>
-        <translation>Get help</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>退出</source>
-        <translation>Exit</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>退出软件</source>
-        <translation>Exit the program</translation>
-    </message>
-    <message>
-        <location line="+72"/>
+        <location filename="../src/main/MainWindowToolbar.cpp" line="-11"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
     </message>
@@ -1539,6 +1542,19 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <location filename="../src/bookmarks/NetscapeReader.cpp" line="+584"/>
         <source>无法读取文件声明的字符集“%1”，没有导入任何书签</source>
         <translation>Cannot read the character set “%1” that the file declares; no bookmarks were imported</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPane</name>
+    <message>
+        <location filename="../src/main/SearchPane.cpp" line="+57"/>
+        <source>查询内容：</source>
+        <translation>Search for:</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>开始查询</source>
+        <translation>Search</translation>
     </message>
 </context>
 <context>

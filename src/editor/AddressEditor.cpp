@@ -122,51 +122,51 @@ void AddressEditor::buildControls()
         widget->move(left, top);
     };
 
-    addressLabel = new QLabel(addressLabelText(), panel);
-    place(addressLabel, "addressLabel", 14, 11);
-    nameLabel = new QLabel(tr("网址名称"), panel);
-    place(nameLabel, "nameLabel", 34, 34);
-    groupLabel = new QLabel(tr("组别"), panel);
-    place(groupLabel, "groupLabel", 61, 60);
+    m_controls.addressLabel = new QLabel(addressLabelText(), panel);
+    place(m_controls.addressLabel, "addressLabel", 14, 11);
+    m_controls.nameLabel = new QLabel(tr("网址名称"), panel);
+    place(m_controls.nameLabel, "nameLabel", 34, 34);
+    m_controls.groupLabel = new QLabel(tr("组别"), panel);
+    place(m_controls.groupLabel, "groupLabel", 61, 60);
 
-    groupList = new QListWidget(panel);
-    groupList->setSelectionMode(QAbstractItemView::SingleSelection);
-    groupList->setUniformItemSizes(true);
-    place(groupList, "groupList", 96, 56, 237, 97);
+    m_controls.groupList = new QListWidget(panel);
+    m_controls.groupList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_controls.groupList->setUniformItemSizes(true);
+    place(m_controls.groupList, "groupList", 96, 56, 237, 97);
 
-    saveButton = new QPushButton(okGlyph(), tr("保存"), panel);
-    saveButton->setDefault(true);
-    place(saveButton, "saveButton", 338, 81, 57, 33);
-    connect(saveButton, &QPushButton::clicked, this, &AddressEditor::saveFromButton);
+    m_controls.saveButton = new QPushButton(okGlyph(), tr("保存"), panel);
+    m_controls.saveButton->setDefault(true);
+    place(m_controls.saveButton, "saveButton", 338, 81, 57, 33);
+    connect(m_controls.saveButton, &QPushButton::clicked, this, &AddressEditor::saveFromButton);
 
-    cancelButton = new QPushButton(tr("退出"), panel);
-    place(cancelButton, "cancelButton", 338, 121, 57, 33);
-    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
-    cancelButton->installEventFilter(this);
+    m_controls.cancelButton = new QPushButton(tr("退出"), panel);
+    place(m_controls.cancelButton, "cancelButton", 338, 121, 57, 33);
+    connect(m_controls.cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    m_controls.cancelButton->installEventFilter(this);
 
-    addressEdit = new QLineEdit(panel);
-    place(addressEdit, "addressEdit", 96, 8, 298, 21);
-    nameEdit = new QLineEdit(panel);
-    place(nameEdit, "nameEdit", 96, 32, 298, 21);
+    m_controls.addressEdit = new QLineEdit(panel);
+    place(m_controls.addressEdit, "addressEdit", 96, 8, 298, 21);
+    m_controls.nameEdit = new QLineEdit(panel);
+    place(m_controls.nameEdit, "nameEdit", 96, 32, 298, 21);
     // No length limit of the editor's own: an address handed over by another program may
     // be long, and the line edit would otherwise cut it at 32,767 characters.
-    for (QLineEdit *edit : {addressEdit, nameEdit})
+    for (QLineEdit *edit : {m_controls.addressEdit, m_controls.nameEdit})
         edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void AddressEditor::arrangeTabOrder()
 {
-    QWidget::setTabOrder(groupList, saveButton);
-    QWidget::setTabOrder(saveButton, cancelButton);
-    QWidget::setTabOrder(cancelButton, addressEdit);
-    QWidget::setTabOrder(addressEdit, nameEdit);
+    QWidget::setTabOrder(m_controls.groupList, m_controls.saveButton);
+    QWidget::setTabOrder(m_controls.saveButton, m_controls.cancelButton);
+    QWidget::setTabOrder(m_controls.cancelButton, m_controls.addressEdit);
+    QWidget::setTabOrder(m_controls.addressEdit, m_controls.nameEdit);
 }
 
 bool AddressEditor::showToAdd(const QString &groupName)
 {
     m_saved.reset();
-    addressEdit->clear();
-    nameEdit->clear();
+    m_controls.addressEdit->clear();
+    m_controls.nameEdit->clear();
     m_editMode = EditMode::Add;
     setCaptionText(tr("添加网址"));
     setPresetGroup(groupName);
@@ -182,9 +182,9 @@ std::optional<AddressEditor::SavedAddress> AddressEditor::showToChange(const QSt
     m_saved.reset();
     m_editMode = EditMode::Change;
     setCaptionText(tr("修改网址"));
-    addressEdit->setText(address);
+    m_controls.addressEdit->setText(address);
     m_oldAddress = address;
-    nameEdit->setText(name);
+    m_controls.nameEdit->setText(name);
     m_oldName = name;
     setPresetGroup(groupName);
     if (groupsReadable())
@@ -196,8 +196,8 @@ void AddressEditor::fillForAdd(const QString &address, const QString &name)
 {
     m_editMode = EditMode::Add;
     setCaptionText(tr("添加网址"));
-    addressEdit->setText(address);
-    nameEdit->setText(name);
+    m_controls.addressEdit->setText(address);
+    m_controls.nameEdit->setText(name);
 }
 
 void AddressEditor::setEditMode(EditMode mode)
@@ -231,7 +231,7 @@ bool AddressEditor::groupsReadable()
 
 void AddressEditor::fillGroups()
 {
-    groupList->clear();
+    m_controls.groupList->clear();
     QStringList names;
     try {
         names = GroupStore::groupNames(*m_connection);
@@ -244,24 +244,24 @@ void AddressEditor::fillGroups()
 
     int index = -1;
     for (const QString &name : std::as_const(names)) {
-        auto *item = new QListWidgetItem(name, groupList);
+        auto *item = new QListWidgetItem(name, m_controls.groupList);
         item->setSizeHint(QSize(item->sizeHint().width(), ListItemHeight));
         // With two equal names the later line wins.
         if (name == m_presetGroup)
-            index = groupList->count() - 1;
+            index = m_controls.groupList->count() - 1;
     }
     if (!m_presetGroup.isEmpty())
-        groupList->setCurrentRow(index);
-    if (index == -1 && groupList->count() > 0)
-        groupList->setCurrentRow(0);
-    if (QListWidgetItem *current = groupList->currentItem())
-        groupList->scrollToItem(current);
+        m_controls.groupList->setCurrentRow(index);
+    if (index == -1 && m_controls.groupList->count() > 0)
+        m_controls.groupList->setCurrentRow(0);
+    if (QListWidgetItem *current = m_controls.groupList->currentItem())
+        m_controls.groupList->scrollToItem(current);
 }
 
 TypedAddress AddressEditor::typedInput() const
 {
-    TypedAddress typed{addressEdit->text(), nameEdit->text(), std::nullopt};
-    const QList<QListWidgetItem *> selected = groupList->selectedItems();
+    TypedAddress typed{m_controls.addressEdit->text(), m_controls.nameEdit->text(), std::nullopt};
+    const QList<QListWidgetItem *> selected = m_controls.groupList->selectedItems();
     if (!selected.isEmpty())
         typed.groupName = selected.first()->text();
     return typed;
@@ -279,10 +279,10 @@ bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneT
             return false;
         }
         Dialogs::show(this, outcome.message, promptCaption());
-        if (addressEdit->text().isEmpty())
-            addressEdit->setFocus();
-        else if (nameEdit->text().isEmpty())
-            nameEdit->setFocus();
+        if (m_controls.addressEdit->text().isEmpty())
+            m_controls.addressEdit->setFocus();
+        else if (m_controls.nameEdit->text().isEmpty())
+            m_controls.nameEdit->setFocus();
         return false;
     case Outcome::Kind::Failed:
     case Outcome::Kind::ReadOnly:
@@ -333,7 +333,7 @@ void AddressEditor::showEvent(QShowEvent *event)
     fillGroups();
     if (!m_shownBefore) {
         m_shownBefore = true;
-        groupList->setFocus();
+        m_controls.groupList->setFocus();
     }
 }
 
@@ -345,8 +345,8 @@ void AddressEditor::keyPressEvent(QKeyEvent *event)
     }
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: saveButton->click(); return;
-    case Qt::Key_Escape: cancelButton->click(); return;
+    case Qt::Key_Enter: m_controls.saveButton->click(); return;
+    case Qt::Key_Escape: m_controls.cancelButton->click(); return;
     default: CaptionWindow::keyPressEvent(event);
     }
 }
@@ -354,10 +354,10 @@ void AddressEditor::keyPressEvent(QKeyEvent *event)
 bool AddressEditor::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter on the exit button presses that button, not the default one.
-    if (watched == cancelButton && event->type() == QEvent::KeyPress) {
+    if (watched == m_controls.cancelButton && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            cancelButton->click();
+            m_controls.cancelButton->click();
             return true;
         }
     }

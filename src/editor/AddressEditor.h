@@ -27,6 +27,20 @@ class AddressEditor : public CaptionWindow
     Q_OBJECT
 
 public:
+    // The editor's controls; each carries its field name as its object name.
+    struct Controls
+    {
+        QLabel *addressLabel = nullptr;
+        QLabel *nameLabel = nullptr;
+        QLabel *groupLabel = nullptr;
+        QListWidget *groupList = nullptr;
+        QPushButton *saveButton = nullptr;
+        QPushButton *cancelButton = nullptr;
+        QLineEdit *addressEdit = nullptr;
+        QLineEdit *nameEdit = nullptr;
+    };
+    const Controls &controls() const { return m_controls; }
+
     // The texts a save wrote: the address as stored, the name and the group's name.
     struct SavedAddress
     {
@@ -86,15 +100,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Controls; each carries its member name as its object name.
-    QLabel *addressLabel = nullptr;
-    QLabel *nameLabel = nullptr;
-    QLabel *groupLabel = nullptr;
-    QListWidget *groupList = nullptr;
-    QPushButton *saveButton = nullptr;
-    QPushButton *cancelButton = nullptr;
-    QLineEdit *addressEdit = nullptr;
-    QLineEdit *nameEdit = nullptr;
+    Controls m_controls;
 
     void buildControls();
     void arrangeTabOrder();

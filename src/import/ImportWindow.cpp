@@ -50,7 +50,7 @@ ImportWindow::ImportWindow(SharedConnection &sharedConnection, QWidget *owner)
     buildList();
     // The browser and file buttons make the tool bar wider than the design width; the
     // window grows so that "导入数据" and "退出" stay on the bar.
-    resize(qMax(DesignWidth, toolBand->sizeHint().width()), DesignHeight);
+    resize(qMax(DesignWidth, m_controls.toolBand->sizeHint().width()), DesignHeight);
 
     standardSetup();
     setCaptionText(tr("导入IE数据"));
@@ -59,65 +59,69 @@ ImportWindow::ImportWindow(SharedConnection &sharedConnection, QWidget *owner)
 
 void ImportWindow::buildToolBar()
 {
-    toolBand = new QWidget(contentArea());
-    toolBand->setObjectName(QStringLiteral("toolBand"));
-    toolBand->setFixedHeight(BandHeight);
-    toolBand->setAutoFillBackground(true);
-    QPalette band = toolBand->palette();
+    m_controls.toolBand = new QWidget(contentArea());
+    m_controls.toolBand->setObjectName(QStringLiteral("toolBand"));
+    m_controls.toolBand->setFixedHeight(BandHeight);
+    m_controls.toolBand->setAutoFillBackground(true);
+    QPalette band = m_controls.toolBand->palette();
     band.setBrush(QPalette::Window, QBrush(ImportPictures::bandTile(BandHeight)));
-    toolBand->setPalette(band);
+    m_controls.toolBand->setPalette(band);
 
-    toolBar = new QToolBar(toolBand);
-    toolBar->setObjectName(QStringLiteral("toolBar"));
-    toolBar->setMovable(false);
-    toolBar->setFloatable(false);
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    toolBar->setIconSize(QSize(16, 16));
-    toolBar->setAutoFillBackground(false);
-    toolBar->setAttribute(Qt::WA_NoSystemBackground);
-    toolBar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
+    m_controls.toolBar = new QToolBar(m_controls.toolBand);
+    m_controls.toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_controls.toolBar->setMovable(false);
+    m_controls.toolBar->setFloatable(false);
+    m_controls.toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_controls.toolBar->setIconSize(QSize(16, 16));
+    m_controls.toolBar->setAutoFillBackground(false);
+    m_controls.toolBar->setAttribute(Qt::WA_NoSystemBackground);
+    m_controls.toolBar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
 
-    favoritesButton = addToolButton(tr("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
-    favoritesButton->setMinimumWidth(0); // sized to its caption
-    browserButton = addToolButton(tr("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
-    browserButton->setMinimumWidth(0);
-    fileButton = addToolButton(tr("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
-    fileButton->setMinimumWidth(0);
-    gapAfterSources = addSeparator();
-    checkAllButton = addToolButton(tr("全选"), QStringLiteral("tb_selectall"), &ImportWindow::checkAll);
-    uncheckAllButton = addToolButton(tr("全不选"), QStringLiteral("tb_selectnone"), &ImportWindow::uncheckAll);
-    flipChecksButton = addToolButton(tr("反选"), QStringLiteral("tb_invert"), &ImportWindow::flipChecks);
-    gapAfterChecks = addSeparator();
-    importButton = addToolButton(tr("导入数据"), QStringLiteral("tb_import"), &ImportWindow::importChecked);
-    gapAfterImport = addSeparator();
-    exitButton = addToolButton(tr("退出"), QStringLiteral("tb_exit"), &ImportWindow::exitWindow);
+    m_controls.favoritesButton =
+        addToolButton(tr("从IE导入"), QStringLiteral("tb_ie"), &ImportWindow::listFavoritesFolder);
+    m_controls.favoritesButton->setMinimumWidth(0); // sized to its caption
+    m_controls.browserButton =
+        addToolButton(tr("从浏览器导入"), QStringLiteral("tb_browser"), &ImportWindow::listBrowserProfile);
+    m_controls.browserButton->setMinimumWidth(0);
+    m_controls.fileButton =
+        addToolButton(tr("从文件导入…"), QStringLiteral("tb_file"), &ImportWindow::chooseBookmarkFile);
+    m_controls.fileButton->setMinimumWidth(0);
+    m_controls.gapAfterSources = addSeparator();
+    m_controls.checkAllButton = addToolButton(tr("全选"), QStringLiteral("tb_selectall"), &ImportWindow::checkAll);
+    m_controls.uncheckAllButton =
+        addToolButton(tr("全不选"), QStringLiteral("tb_selectnone"), &ImportWindow::uncheckAll);
+    m_controls.flipChecksButton = addToolButton(tr("反选"), QStringLiteral("tb_invert"), &ImportWindow::flipChecks);
+    m_controls.gapAfterChecks = addSeparator();
+    m_controls.importButton = addToolButton(tr("导入数据"), QStringLiteral("tb_import"), &ImportWindow::importChecked);
+    m_controls.gapAfterImport = addSeparator();
+    m_controls.exitButton = addToolButton(tr("退出"), QStringLiteral("tb_exit"), &ImportWindow::exitWindow);
     const std::pair<QWidget *, const char *> names[] = {
-        {favoritesButton, "favoritesButton"},
-        {browserButton, "browserButton"},
-        {fileButton, "fileButton"},
-        {gapAfterSources, "gapAfterSources"},
-        {checkAllButton, "checkAllButton"},
-        {uncheckAllButton, "uncheckAllButton"},
-        {flipChecksButton, "flipChecksButton"},
-        {gapAfterChecks, "gapAfterChecks"},
-        {importButton, "importButton"},
-        {gapAfterImport, "gapAfterImport"},
-        {exitButton, "exitButton"},
+        {m_controls.favoritesButton, "favoritesButton"},
+        {m_controls.browserButton, "browserButton"},
+        {m_controls.fileButton, "fileButton"},
+        {m_controls.gapAfterSources, "gapAfterSources"},
+        {m_controls.checkAllButton, "checkAllButton"},
+        {m_controls.uncheckAllButton, "uncheckAllButton"},
+        {m_controls.flipChecksButton, "flipChecksButton"},
+        {m_controls.gapAfterChecks, "gapAfterChecks"},
+        {m_controls.importButton, "importButton"},
+        {m_controls.gapAfterImport, "gapAfterImport"},
+        {m_controls.exitButton, "exitButton"},
     };
     for (const auto &[control, name] : names)
         control->setObjectName(QLatin1String(name));
 
-    auto *bandLayout = new QHBoxLayout(toolBand);
+    auto *bandLayout = new QHBoxLayout(m_controls.toolBand);
     bandLayout->setContentsMargins(2, 2, 2, 2);
     bandLayout->setSpacing(0);
-    bandLayout->addWidget(toolBar);
+    bandLayout->addWidget(m_controls.toolBar);
     bandLayout->addStretch(1);
 }
 
 QToolButton *ImportWindow::addToolButton(const QString &caption, const QString &picture,
                                          void (ImportWindow::*handler)())
 {
-    auto *button = new QToolButton(toolBar);
+    auto *button = new QToolButton(m_controls.toolBar);
     button->setText(caption);
     button->setIcon(ImportPictures::toolButtonIcon(picture));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -125,39 +129,39 @@ QToolButton *ImportWindow::addToolButton(const QString &caption, const QString &
     // At least the design width; never narrower than the caption needs.
     button->setMinimumWidth(ButtonWidth);
     connect(button, &QToolButton::clicked, this, handler);
-    toolBar->addWidget(button);
+    m_controls.toolBar->addWidget(button);
     return button;
 }
 
 ToolSeparator *ImportWindow::addSeparator()
 {
-    auto *separator = new ToolSeparator(SeparatorWidth, toolBar);
-    toolBar->addWidget(separator);
+    auto *separator = new ToolSeparator(SeparatorWidth, m_controls.toolBar);
+    m_controls.toolBar->addWidget(separator);
     return separator;
 }
 
 void ImportWindow::buildList()
 {
-    addressList = new AddressListView(contentArea());
-    addressList->setObjectName(QStringLiteral("addressList"));
-    addressList->setCheckBoxes(true);
-    addressList->addColumn(tr("网址地址"), 200);
-    addressList->addColumn(tr("网址名称"), 350);
-    addressList->addColumn(tr("组别"), 150);
-    addressList->setSmallImages({ImportPictures::duplicateIcon()});
-    addressList->SetHeaderFont(designFont(11));
-    connect(addressList, &AddressListView::mouseMovedTo, this, &ImportWindow::onListMouseMoved);
+    m_controls.addressList = new AddressListView(contentArea());
+    m_controls.addressList->setObjectName(QStringLiteral("addressList"));
+    m_controls.addressList->setCheckBoxes(true);
+    m_controls.addressList->addColumn(tr("网址地址"), 200);
+    m_controls.addressList->addColumn(tr("网址名称"), 350);
+    m_controls.addressList->addColumn(tr("组别"), 150);
+    m_controls.addressList->setSmallImages({ImportPictures::duplicateIcon()});
+    m_controls.addressList->SetHeaderFont(designFont(11));
+    connect(m_controls.addressList, &AddressListView::mouseMovedTo, this, &ImportWindow::onListMouseMoved);
 
     auto *layout = new QVBoxLayout(contentArea());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(toolBand);
-    layout->addWidget(addressList, 1);
+    layout->addWidget(m_controls.toolBand);
+    layout->addWidget(m_controls.addressList, 1);
 }
 
 void ImportWindow::listFavoritesFolder()
 {
-    ListRowModel *rows = addressList->rows();
+    ListRowModel *rows = m_controls.addressList->rows();
     rows->clear();
     m_plan = ImportPlan{};
     m_listsBookmarks = false;
@@ -179,7 +183,7 @@ void ImportWindow::listFavoritesFolder()
         Dialogs::errorReport(this, listing.outcome.message);
         return;
     }
-    favoritesButton->setEnabled(false);
+    m_controls.favoritesButton->setEnabled(false);
 }
 
 UrlImportService::Listing ImportWindow::listFavoritesWithProgress()
@@ -209,12 +213,12 @@ UrlImportService::Listing ImportWindow::listFavoritesWithProgress()
 
 void ImportWindow::setChecks(bool (*newState)(bool checked))
 {
-    ListRowModel *rows = addressList->rows();
+    ListRowModel *rows = m_controls.addressList->rows();
     const int count = rows->count();
     for (int row = 0; row < count; ++row)
         rows->setChecked(row, newState(rows->isChecked(row)));
     if (count > 0)
-        addressList->selectRow(count - 1);
+        m_controls.addressList->selectRow(count - 1);
 }
 
 void ImportWindow::checkAll()
@@ -238,7 +242,7 @@ void ImportWindow::importChecked()
         importBookmarks();
         return;
     }
-    ListRowModel *rows = addressList->rows();
+    ListRowModel *rows = m_controls.addressList->rows();
     std::vector<ShortcutEntry> chosen;
     std::vector<int> sourceRow; // the list row of each entry of chosen
     for (int row = 0; row < rows->count(); ++row) {
@@ -255,12 +259,12 @@ void ImportWindow::importChecked()
     if (!outcome.ok()) {
         // After a failed row the selection rests on that row.
         if (outcome.kind != Outcome::Kind::Refused && outcome.count >= 0 && size_t(outcome.count) < sourceRow.size())
-            addressList->selectRow(sourceRow[size_t(outcome.count)]);
+            m_controls.addressList->selectRow(sourceRow[size_t(outcome.count)]);
         Dialogs::errorReport(this, outcome.message);
         return;
     }
     if (rows->count() > 0)
-        addressList->selectRow(rows->count() - 1);
+        m_controls.addressList->selectRow(rows->count() - 1);
     Dialogs::message(this, tr("成功导入！"));
 }
 
@@ -271,10 +275,10 @@ void ImportWindow::exitWindow()
 
 void ImportWindow::onListMouseMoved(const QPoint &viewportPos)
 {
-    const int row = addressList->rowAt(viewportPos);
+    const int row = m_controls.addressList->rowAt(viewportPos);
     if (row < 0)
         return;
-    const ListRow &shown = addressList->rows()->rowAt(row);
+    const ListRow &shown = m_controls.addressList->rows()->rowAt(row);
     // A line feed separates the two lines (a carriage return would run them together).
     QString hint =
         tr("网址地址: ") + shown.caption.toString() + QLatin1Char('\n') + tr("网址名称: ") + shown.subItems.value(0);
@@ -284,7 +288,7 @@ void ImportWindow::onListMouseMoved(const QPoint &viewportPos)
         if (planned.duplicate)
             hint += QLatin1Char('\n') + tr("重复：") + planned.duplicateHint;
     }
-    addressList->setHintText(hint);
+    m_controls.addressList->setHintText(hint);
 }
 
 void ImportWindow::closeEvent(QCloseEvent *event)
@@ -350,7 +354,7 @@ void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> 
     if (!read)
         return;
 
-    ListRowModel *rows = addressList->rows();
+    ListRowModel *rows = m_controls.addressList->rows();
     rows->clear();
     m_plan = job.takePlan();
     m_listsBookmarks = true;
@@ -362,12 +366,12 @@ void ImportWindow::listBookmarks(std::function<BookmarkSet(const ReadCancel &)> 
             ListRow{row.url, {row.title, row.group, QString::number(i)}, row.duplicate ? 0 : -1, row.checked});
     }
     rows->append(std::move(listed));
-    favoritesButton->setEnabled(true);
+    m_controls.favoritesButton->setEnabled(true);
 }
 
 void ImportWindow::importBookmarks()
 {
-    ListRowModel *rows = addressList->rows();
+    ListRowModel *rows = m_controls.addressList->rows();
     for (int row = 0; row < rows->count(); ++row) {
         const size_t index = size_t(rows->rowAt(row).subItems.value(PlanIndexItem).toLongLong());
         if (index < m_plan.rows.size())

@@ -26,6 +26,28 @@ class ImportWindow : public CaptionWindow
     Q_OBJECT
 
 public:
+    // The window's controls; each carries its field name as its object name. The list's
+    // rows are the window's whole state: caption = the address as read, sub-item = the
+    // display name, check box = whether to import it.
+    struct Controls
+    {
+        AddressListView *addressList = nullptr;
+        QWidget *toolBand = nullptr;
+        QToolBar *toolBar = nullptr;
+        QToolButton *favoritesButton = nullptr;
+        QToolButton *browserButton = nullptr;
+        QToolButton *fileButton = nullptr;
+        ToolSeparator *gapAfterSources = nullptr;
+        QToolButton *checkAllButton = nullptr;
+        QToolButton *uncheckAllButton = nullptr;
+        QToolButton *flipChecksButton = nullptr;
+        ToolSeparator *gapAfterChecks = nullptr;
+        QToolButton *importButton = nullptr;
+        ToolSeparator *gapAfterImport = nullptr;
+        QToolButton *exitButton = nullptr;
+    };
+    const Controls &controls() const { return m_controls; }
+
     explicit ImportWindow(SharedConnection &sharedConnection, QWidget *owner = nullptr);
 
     static constexpr int DesignWidth = 544;
@@ -66,23 +88,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Controls; each carries its member name as its object name.
-    // The list's rows are the window's whole state: caption = the address as read,
-    // sub-item = the display name, check box = whether to import it.
-    AddressListView *addressList = nullptr;
-    QWidget *toolBand = nullptr;
-    QToolBar *toolBar = nullptr;
-    QToolButton *favoritesButton = nullptr;
-    QToolButton *browserButton = nullptr;
-    QToolButton *fileButton = nullptr;
-    ToolSeparator *gapAfterSources = nullptr;
-    QToolButton *checkAllButton = nullptr;
-    QToolButton *uncheckAllButton = nullptr;
-    QToolButton *flipChecksButton = nullptr;
-    ToolSeparator *gapAfterChecks = nullptr;
-    QToolButton *importButton = nullptr;
-    ToolSeparator *gapAfterImport = nullptr;
-    QToolButton *exitButton = nullptr;
+    Controls m_controls;
 
     // Reads the Favorites folder, with a progress dialog for a large one.
     UrlImportService::Listing listFavoritesWithProgress();

@@ -1,11 +1,7 @@
 // Creation, activation and closing of the main window.
 #include "main/MainWindow.h"
 
-#include "main/AddressListModel.h"
-
 #include "data/SharedConnection.h"
-#include "controls/ListRowModel.h"
-#include "controls/AddressListView.h"
 #include "data/AppError.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
@@ -14,24 +10,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLayout>
 #include <QPropertyAnimation>
-
-QString MainWindow::rootLabel()
-{
-    return tr("网址");
-}
-
-QString MainWindow::favouritesLabel()
-{
-    return tr("收藏夹");
-}
-
-QString MainWindow::failingLabel()
-{
-    return tr("失效网址");
-}
 
 namespace {
 
@@ -47,8 +27,7 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     resize(DesignWidth, DesignHeight);
     buildLayout();
-    // Sees the activation of every window of the program, the search tab's resizing and
-    // the keys pressed in the list.
+    // Sees the activation of every window of the program.
     qApp->installEventFilter(this);
     createContents();
     setupRefresh();
@@ -59,7 +38,7 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
 MainWindow::~MainWindow()
 {
     // The list outlives the members that its rows' icons come from.
-    m_addressRows->setRowIcon({});
+    m_addressList->setRowIcon({});
 }
 
 void MainWindow::setHostResolver(std::unique_ptr<HostResolver> resolver)
@@ -91,11 +70,11 @@ void MainWindow::createContents()
     setWindowTitle(Dialogs::applicationTitle());
     try {
         setCurrentAddress(QString());
-        setCurrentGroup(rootLabel());
+        setCurrentGroup(GroupTreePane::rootLabel());
         // The list fill selects the tree's root node and its rows need the columns: this
         // order matters.
         loadTree();
-        setUpColumns();
+        m_addressList->setUpColumns();
         fillList();
     } catch (const AppError &error) {
         Dialogs::errorReport(this, error.message());
@@ -119,12 +98,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             if (window == this && cameFromElsewhere)
                 onActivated();
         }
-    } else if (event->type() == QEvent::Resize && watched == searchTab) {
-        arrangeSearchTab();
-    } else if (event->type() == QEvent::KeyPress && watched == addressList) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            m_enterPressedInList = true;
     }
     return CaptionWindow::eventFilter(watched, event);
 }

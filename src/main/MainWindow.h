@@ -1,15 +1,18 @@
-// The main window. The tool bar's buttons: translucency (a second click makes the window
-// opaque again), stay-on-top (down lets other windows cover the window), visit by IP,
-// favourites, import, help and exit. The left pane's tabs hold the group tree (the root
-// "网址" lists every address, one node per group, then "收藏夹" the favourites) and the
-// search, whose box's drop-down holds the search history. The splitter folds the left pane
-// away when it is narrowed to 30 pixels or less. The status bar shows the current group,
-// the current address and the row count. The commands' rules live in the services
-// (src/services); showOutcome shows what a service answered.
+// The main window, made of parts: the tool bar (MainToolBar), the left pane's tabs with
+// the group tree (GroupTreePane) and the search (SearchPane), the address list
+// (AddressListPane) and the status bar with the current group, the current address and
+// the row count. The splitter folds the left pane away when it is narrowed to 30 pixels
+// or less. The parts own their controls and say what the user chose; the window wires
+// their signals to the commands, whose rules live in the services (src/services), and
+// showOutcome shows what a service answered.
 #pragma once
 
 #include "editor/AddressEditor.h"
 #include "links/LinkFailureHints.h"
+#include "main/AddressListPane.h"
+#include "main/GroupTreePane.h"
+#include "main/MainToolBar.h"
+#include "main/SearchPane.h"
 #include "main/SiteIcons.h"
 #include "window/CaptionWindow.h"
 
@@ -17,35 +20,25 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class HostResolver;
 class LibraryHistory;
-class QAction;
-class QComboBox;
-class QFrame;
 class QLabel;
-class QMenu;
 class QPropertyAnimation;
-class QPushButton;
 class QSplitter;
 class QTabWidget;
-class QToolBar;
-class QToolButton;
-class QTreeWidget;
 class QTreeWidgetItem;
-class AddressListModel;
 class SharedConnection;
-class AddressListView;
 struct AddressFilter;
 struct AddressRecord;
 struct Outcome;
 
-// The main window: toolbar, the group tree and the search tab on the left, the address
-// list on the right, the status bar with the current group, the current address and the
-// row count. Its code is split by concern: MainWindow.cpp (creation, activation, closing),
-// MainWindowLayout.cpp (the controls), MainWindowToolbar.cpp, MainWindowTree.cpp, MainWindowList.cpp,
-// MainWindowSearch.cpp and MainWindowVisit.cpp.
+// Its code is split by concern: MainWindow.cpp (creation, activation, closing),
+// MainWindowLayout.cpp (where the parts sit), MainWindowToolbar.cpp (the tool bar's
+// commands), MainWindowTree.cpp and MainWindowTreeCommands.cpp (listing a node, the group
+// commands), MainWindowList.cpp and MainWindowListCommands.cpp (the listing, the address
+// commands), MainWindowSearch.cpp, MainWindowVisit.cpp, MainWindowExport.cpp,
+// MainWindowLinks.cpp, MainWindowBin.cpp, MainWindowHistory.cpp and MainWindowRefresh.cpp.
 class MainWindow : public CaptionWindow
 {
     Q_OBJECT
@@ -54,24 +47,18 @@ public:
     static constexpr int DesignWidth = 591;
     static constexpr int DesignHeight = 404;
 
-    // Labels of the fixed tree nodes.
-    static QString rootLabel(); // "网址": every address
-    static QString favouritesLabel(); // "收藏夹": the favourites
-    static QString failingLabel(); // "失效网址": the addresses whose last link check failed
-    static QString binLabel(); // "回收站": the deleted addresses kept in the recycle bin
-    // Item data of a tree node: its picture and its picture while selected (indices of
-    // MainPictures::SmallImage).
-    static constexpr int NodeImageRole = Qt::UserRole;
-    static constexpr int NodeSelectedImageRole = Qt::UserRole + 1;
-    // A group's node: the group's number, which stays when the group is renamed.
-    static constexpr int NodeGroupNoRole = Qt::UserRole + 2;
-    // True on the node of the failing addresses, which stands among the groups' nodes.
-    static constexpr int NodeFailingRole = Qt::UserRole + 3;
-    // True on the recycle bin's node, which comes after the groups' nodes too.
-    static constexpr int NodeBinRole = Qt::UserRole + 4;
-
     explicit MainWindow(SharedConnection &sharedConnection, QWidget *owner = nullptr);
     ~MainWindow() override;
+
+    // The window's parts and the controls that hold them.
+    MainToolBar *toolBar() const { return m_toolBar; }
+    GroupTreePane *groupTreePane() const { return m_groupTree; }
+    SearchPane *searchPane() const { return m_searchPane; }
+    AddressListPane *addressListPane() const { return m_addressList; }
+    QSplitter *paneSplitter() const { return m_paneSplitter; }
+    QWidget *leftPane() const { return m_leftPane; }
+    QTabWidget *leftTabs() const { return m_leftTabs; }
+    QWidget *statusBar() const { return m_statusBar; }
 
     // The long-lived editor, created after the main window.
     void setEditor(AddressEditor *editor) { m_editor = editor; }
@@ -90,12 +77,11 @@ public:
     void reloadTreeIfGroupsChanged();
     // Writes the addresses of the node's scope to a bookmark file and says how it went.
     void exportAddresses(const QTreeWidgetItem *node, const QString &file);
-    QTreeWidgetItem *favouritesNode() const { return m_favouritesNode; }
     void listSelectedNode();
+    // The popup menus' items follow the selected node.
     void updateMenus();
 
     // Address list.
-    void setUpColumns();
     void fillList();
     // Replaces the list's rows with the listing, writes the row count into panel 2 and
     // gives the count. A search with more rows than a page gives those of its first page;
@@ -108,8 +94,6 @@ public:
     const QString &currentGroup() const { return m_currentGroup; }
     const QString &currentAddress() const { return m_currentAddress; }
     const QString &hoverText() const { return m_hintText; }
-    // The five-line detail text of a list row.
-    QString detailTextOf(int row) const;
 
     // Search and its history.
     void runSearch(const QString &text);
@@ -131,72 +115,31 @@ public Q_SLOTS:
     void showHelpPage();
     void exitFromToolBar();
     void onTabChanged(int index);
-    void searchFromBox();
+    // "开始查询": the search, then its history anew.
+    void searchFor(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Controls; each carries its member name as its object name.
-    QWidget *toolBand = nullptr;
-    QToolBar *toolBar = nullptr;
-    QToolButton *translucencyButton = nullptr;
-    QToolButton *stayOnTopButton = nullptr;
-    QToolButton *visitByIpButton = nullptr;
-    QToolButton *favouritesButton = nullptr;
-    QToolButton *importButton = nullptr;
-    QToolButton *helpButton = nullptr;
-    QToolButton *exitButton = nullptr;
-    QSplitter *paneSplitter = nullptr;
-    QWidget *leftPane = nullptr;
-    QWidget *rightPane = nullptr;
-    QTabWidget *leftTabs = nullptr;
-    QWidget *treeTab = nullptr;
-    QWidget *searchTab = nullptr;
-    QTreeWidget *groupTree = nullptr;
-    QLabel *searchPromptLabel = nullptr;
-    QLabel *searchSpaceAbove = nullptr;
-    QLabel *searchSpaceBelow = nullptr;
-    QFrame *searchRule = nullptr;
-    QComboBox *searchBox = nullptr;
-    QPushButton *searchButton = nullptr;
-    AddressListView *addressList = nullptr;
-    QWidget *statusBar = nullptr;
-    QMenu *treeMenu = nullptr;
-    QAction *treeAddAddressAction = nullptr;
-    QAction *treeRenameGroupAction = nullptr;
-    QAction *treeAddGroupAction = nullptr;
-    QAction *treeDeleteGroupAction = nullptr;
-    QAction *treeExportAction = nullptr;
-    QAction *treeCheckLinksAction = nullptr;
-    QAction *treeEmptyBinAction = nullptr;
-    QMenu *listMenu = nullptr;
-    QAction *listAddAddressAction = nullptr;
-    QAction *listChangeAddressAction = nullptr;
-    QAction *listDeleteAddressAction = nullptr;
-    QAction *listAddFavouriteAction = nullptr;
-    QAction *listRemoveFavouriteAction = nullptr;
-    QAction *listTakeNewAddressAction = nullptr;
-    QAction *listUsePageTitleAction = nullptr;
-    QAction *listRestoreAction = nullptr;
-    QAction *listPurgeAction = nullptr;
+    MainToolBar *m_toolBar = nullptr;
+    QSplitter *m_paneSplitter = nullptr;
+    QWidget *m_leftPane = nullptr;
+    QTabWidget *m_leftTabs = nullptr;
+    GroupTreePane *m_groupTree = nullptr;
+    SearchPane *m_searchPane = nullptr;
+    AddressListPane *m_addressList = nullptr;
+    QWidget *m_statusBar = nullptr;
+    QLabel *m_statusPanels[3] = {};
 
     // Creation.
-    void nameControls();
     void createContents();
     void onActivated();
     void buildLayout();
-    void buildToolBar(QWidget *parent);
-    QToolButton *addToolButton(const QString &caption, const QString &hint, const QString &picture, bool checkable,
-                               bool handCursor);
     void buildLeftPane();
-    void buildSearchTab();
-    void arrangeSearchTab();
-    void connectSearchTab();
-    void buildListPane();
     void buildStatusBar(QWidget *parent);
-    void buildPopupMenus();
+    void connectToolBar();
     void onSplitterMoved();
 
     // Shows why a command did nothing (the usual failure box, a refusal's text, a database
@@ -207,19 +150,11 @@ private:
     void playCloseAnimation();
     void finishClose();
 
-    // Tree.
-    void onCurrentNodeChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
-    // Makes the node current; its addresses are not listed (listSelectedNode does that).
-    void selectNodeWithoutListing(QTreeWidgetItem *node);
-
     // List.
-    void onRowSelected(int row, bool selected);
-    void onListKeyReleased(int key);
-    void onListMouseMoved(const QPoint &position);
-    void onListDoubleClicked();
+    // Over a row the list's hint becomes that row's details; over no row only hoverText is
+    // emptied and the list keeps its last hint.
+    void onPointerOverRow(int row);
     AddressFilter filterForCurrentGroup();
-    // A listed row; an empty record for no row.
-    const AddressRecord &listedRecord(int row) const;
 
     // Visit.
     void openAddress(const QString &address);
@@ -233,42 +168,28 @@ private:
     QString m_currentGroup;
     QString m_currentAddress;
     QString m_hintText;
-    QTreeWidgetItem *m_favouritesNode = nullptr;
-    QLabel *m_statusPanels[3] = {};
-    AddressListModel *m_addressRows = nullptr;
 
     // The program window that was activated last: activation from another window of the
     // program re-centres the main window, activation from another program does not.
     QPointer<QWidget> m_lastActivated;
     QPropertyAnimation *m_closeAnimation = nullptr;
     bool m_closeConfirmed = false;
-    bool m_enterPressedInList = false;
 
     // Commands of the tree's and the list's popup menus (MainWindowTreeCommands.cpp,
     // MainWindowListCommands.cpp).
 public:
-    // Tree: the right button, the four commands and in-place editing of group names.
-    void onTreeMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void addAddressFromTree();
-    void renameGroupFromMenu();
-    void addGroupFromMenu();
+    // Tree: the group commands; the tree itself edits the names in place.
     void deleteGroupFromMenu();
     // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
     void exportFromMenu();
     // "检查链接": the root checks every group, a group itself (MainWindowLinks.cpp).
     void checkLinksFromMenu();
-    // Whether in-place editing of the node's label may start.
-    bool mayEditLabel(QTreeWidgetItem *node) const;
-    // The text the user confirmed for a label.
-    void onLabelEdited(QTreeWidgetItem *node, const QString &text);
-    bool isAddingGroup() const { return m_addingGroup; }
     // Group statements; each tells the user why when it stores nothing and gives false.
     bool addGroupNamed(const QString &name);
     bool renameGroupTo(const QString &name);
     bool deleteGroupNamed(const QString &name);
 
     // List: the five commands and the favourites.
-    void addAddressFromList();
     void changeAddressFromMenu();
     void deleteAddressFromMenu();
     void addFavouriteFromMenu();
@@ -282,28 +203,27 @@ public:
     bool unmarkFavourite();
 
 private:
-    void connectTreeCommands();
-    void connectListCommands();
-    void startEditing(QTreeWidgetItem *node);
-    void treeEditCancelled(QTreeWidgetItem *node);
-    void dropNewGroupNode(QTreeWidgetItem *node);
-    void showListMenu(const QPoint &position);
-    // Shows listTakeNewAddressAction and listUsePageTitleAction only where the selected row's last check offers them.
+    void connectGroupTree();
+    // The names the user typed into the tree: stored, the label shows them; not stored, a
+    // new group's node goes and a renamed one keeps its old label.
+    void onNewGroupNamed(QTreeWidgetItem *node, const QString &name);
+    void onGroupRenamed(QTreeWidgetItem *node, const QString &name);
+    void connectAddressList();
+    // Before the list's menu opens: the link check's fixes where the selected row's last
+    // check offers them, and none in the bin.
     void offerLinkFixes();
     using LinkFix = Outcome (*)(LibraryHistory *, DbConnection &, const QString &, const QString &, const QString &);
     void applyLinkFix(LinkFix fix);
     // The link check's views (MainWindowLinks.cpp): the site icons of the list's rows, the
     // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
     void setupLinkViews();
-    void addFailingNode(QTreeWidgetItem *root);
+    // Whether the library holds results of a link check: the tree then shows the failing node.
+    bool hasLinkChecks();
 
     // The recycle bin (MainWindowBin.cpp): its node, shown while the bin holds rows; the
     // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
-    void addBinNode(QTreeWidgetItem *root);
-    bool isBinNode(const QTreeWidgetItem *node) const;
-    // Several rows may be chosen in the bin's list, for "还原" and "彻底删除"; one elsewhere.
-    void chooseRowsForListing(const AddressFilter &filter);
-    void connectBinCommands();
+    bool binHoldsRows();
+    QList<qint64> chosenBinRows() const;
     void restoreFromBinMenu();
     void purgeFromBinMenu();
     void emptyBinFromMenu();
@@ -315,12 +235,6 @@ private:
     LinkFailureHints m_failureHints;
     // The group column of the selected row.
     QString selectedRowGroup() const;
-
-    bool m_addingGroup = false;
-    // The node that "添加网址组别" appended and that no edit has ended yet, and the node
-    // selected before it.
-    QTreeWidgetItem *m_newGroupNode = nullptr;
-    QTreeWidgetItem *m_nodeBeforeNewGroup = nullptr;
 
     // Reloading from the database: F5, and changes that other programs made
     // (MainWindowRefresh.cpp).
@@ -341,20 +255,14 @@ public:
 private:
     void setupHistory();
     class Refresher;
-    struct ListPlace;
     void setupRefresh();
     void noteListing(const AddressFilter &filter);
     // The filter of what the list shows: the search shown, or the current node.
     AddressFilter listedFilter();
-    void restoreListView(const ListPlace &list, bool sorted);
+    void restoreListView(const AddressListPane::Place &place);
     // After a command of the list: the listing anew, with the view kept.
     void relistKeepingView();
     bool refreshMustWait() const;
     void reloadKeepingView(bool reportFailure);
-    bool isListedNode(const QString &label) const;
-    // A group's number by its node's label, and the label of the node of a number (empty
-    // when there is none).
-    QVariant groupNoOfNode(const QString &label) const;
-    QString labelOfGroupNo(const QVariant &number) const;
     Refresher *m_refresher = nullptr;
 };

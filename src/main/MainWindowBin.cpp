@@ -4,41 +4,13 @@
 // the node's "清空回收站".
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
-#include "main/AddressListModel.h"
-#include "main/MainPictures.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
 
-#include <QAction>
-#include <QItemSelectionModel>
-#include <QTreeWidget>
-
-#include <algorithm>
-
-QString MainWindow::binLabel()
-{
-    return tr("回收站");
-}
-
-void MainWindow::connectBinCommands()
-{
-    for (QAction *item : {treeEmptyBinAction, listRestoreAction, listPurgeAction})
-        item->setVisible(false);
-    connect(listRestoreAction, &QAction::triggered, this, &MainWindow::restoreFromBinMenu);
-    connect(listPurgeAction, &QAction::triggered, this, &MainWindow::purgeFromBinMenu);
-    connect(treeEmptyBinAction, &QAction::triggered, this, &MainWindow::emptyBinFromMenu);
-}
-
-bool MainWindow::isBinNode(const QTreeWidgetItem *node) const
-{
-    return node && node->data(0, NodeBinRole).toBool();
-}
-
-void MainWindow::addBinNode(QTreeWidgetItem *root)
+bool MainWindow::binHoldsRows()
 {
     int kept = 0;
     try {
@@ -46,52 +18,26 @@ void MainWindow::addBinNode(QTreeWidgetItem *root)
     } catch (const AppError &) {
         // a library without a bin, or one that cannot tell: the tree shows its groups all the same
     }
-    if (kept == 0)
-        return;
-    auto *node = new QTreeWidgetItem(QStringList{binLabel()});
-    node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
-    node->setData(0, NodeImageRole, MainPictures::Binders);
-    node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
-    node->setData(0, NodeBinRole, true);
-    root->addChild(node);
-}
-
-void MainWindow::chooseRowsForListing(const AddressFilter &filter)
-{
-    addressList->setSelectionMode(filter.kind == AddressFilter::Kind::Bin ? QAbstractItemView::ExtendedSelection
-                                                                          : QAbstractItemView::SingleSelection);
+    return kept > 0;
 }
 
 void MainWindow::followBin()
 {
-    const QTreeWidgetItem *root = groupTree->topLevelItem(0);
-    const bool shown = root && root->childCount() > 0 && isBinNode(root->child(root->childCount() - 1));
-    if (!shown)
+    if (!m_groupTree->showsBin())
         reloadKeepingView(true);
 }
 
-namespace {
-
 // The chosen rows' numbers in the bin, in the listed order; none outside the bin.
-QList<qint64> chosenBinRows(bool inBin, const AddressListView &list, const AddressListModel &rows)
+QList<qint64> MainWindow::chosenBinRows() const
 {
-    if (!inBin)
+    if (!GroupTreePane::isBinNode(m_groupTree->currentNode()))
         return {};
-    QList<int> listed;
-    for (const QModelIndex &index : list.selectionModel()->selectedRows())
-        listed << index.row();
-    std::sort(listed.begin(), listed.end());
-    QList<qint64> ids;
-    for (const int row : listed)
-        ids << rows.recordAt(row).rowNo;
-    return ids;
+    return m_addressList->chosenRowNumbers();
 }
-
-} // namespace
 
 void MainWindow::restoreFromBinMenu()
 {
-    const QList<qint64> ids = chosenBinRows(isBinNode(groupTree->currentItem()), *addressList, *m_addressRows);
+    const QList<qint64> ids = chosenBinRows();
     if (ids.isEmpty())
         return;
     if (showOutcome(
@@ -101,7 +47,7 @@ void MainWindow::restoreFromBinMenu()
 
 void MainWindow::purgeFromBinMenu()
 {
-    const QList<qint64> ids = chosenBinRows(isBinNode(groupTree->currentItem()), *addressList, *m_addressRows);
+    const QList<qint64> ids = chosenBinRows();
     if (ids.isEmpty())
         return;
     if (showOutcome(HistoryCommands::purgeFromBin(&m_sharedConnection.history(), m_sharedConnection.connection(), ids)))
@@ -110,9 +56,9 @@ void MainWindow::purgeFromBinMenu()
 
 void MainWindow::emptyBinFromMenu()
 {
-    if (!isBinNode(groupTree->currentItem()))
+    if (!GroupTreePane::isBinNode(m_groupTree->currentNode()))
         return;
-    if (Dialogs::show(this, tr("回收站中的网址将被彻底删除，确定清空回收站吗？"), binLabel(),
+    if (Dialogs::show(this, tr("回收站中的网址将被彻底删除，确定清空回收站吗？"), GroupTreePane::binLabel(),
                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Question)
         != QMessageBox::Yes)
         return;

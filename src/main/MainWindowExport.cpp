@@ -9,11 +9,11 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 void MainWindow::exportFromMenu()
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
     if (!node)
         return;
     const QString file = QFileDialog::getSaveFileName(
@@ -25,7 +25,7 @@ void MainWindow::exportFromMenu()
 void MainWindow::exportAddresses(const QTreeWidgetItem *node, const QString &file)
 {
     ExportScope scope = ExportScope::all();
-    if (node == m_favouritesNode)
+    if (node == m_groupTree->favouritesNode())
         scope = ExportScope::favourites();
     else if (node->parent())
         scope = ExportScope::group(node->text(0));
@@ -42,27 +42,22 @@ void MainWindow::exportAddresses(const QTreeWidgetItem *node, const QString &fil
 void MainWindow::reloadTreeIfGroupsChanged()
 {
     const QStringList groups = GroupStore::groupNames(m_sharedConnection.connection());
-    QTreeWidgetItem *root = groupTree->topLevelItem(0);
-    QStringList shown;
-    for (int i = 0; root && i < root->childCount(); ++i)
-        shown << root->child(i)->text(0);
-    if (groups == shown)
+    if (groups == m_groupTree->childLabelsOfRoot())
         return;
-    const QTreeWidgetItem *current = groupTree->currentItem();
+    const QTreeWidgetItem *current = m_groupTree->currentNode();
     const QString label = current ? current->text(0) : QString();
-    const bool wasFavourites = current && current == m_favouritesNode;
+    const bool wasFavourites = current && current == m_groupTree->favouritesNode();
     const bool wasGroup = current && current->parent();
     loadTree(); // `current` is gone from here on
 
-    QTreeWidgetItem *again = groupTree->topLevelItem(0);
+    QTreeWidgetItem *again = m_groupTree->rootNode();
     if (wasFavourites) {
-        again = m_favouritesNode;
+        again = m_groupTree->favouritesNode();
     } else if (wasGroup) {
-        const QList<QTreeWidgetItem *> found = groupTree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
-        if (!found.isEmpty())
-            again = found.first();
+        if (QTreeWidgetItem *found = m_groupTree->nodeLabelled(label))
+            again = found;
     }
-    selectNodeWithoutListing(again);
+    m_groupTree->selectNode(again);
     setCurrentGroup(again->text(0));
     updateMenus();
 }

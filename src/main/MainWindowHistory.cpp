@@ -46,7 +46,7 @@ void MainWindow::setupHistory()
     connect(undo, &QAction::triggered, this, &MainWindow::undoLastStep);
     connect(redo, &QAction::triggered, this, &MainWindow::redoLastStep);
 
-    for (QMenu *menu : {treeMenu, listMenu}) {
+    for (QMenu *menu : {m_groupTree->menu(), m_addressList->menu()}) {
         const HistoryItems items{menu->addSeparator(), menu->addAction(tr("撤销")), menu->addAction(tr("重做"))};
         items.undo->setObjectName(QStringLiteral("%1Undo").arg(menu->objectName()));
         items.redo->setObjectName(QStringLiteral("%1Redo").arg(menu->objectName()));

@@ -1,38 +1,24 @@
-// The controls of the main window and where they sit.
+// Where the main window's parts sit: the tool bar, the splitter with the left pane's tabs and
+// the address list, the status bar.
 #include "main/MainWindow.h"
 
 #include "platform/DesignFont.h"
-#include "controls/AddressListView.h"
 #include "data/SharedConnection.h"
-#include "main/AddressListModel.h"
 #include "main/MainPictures.h"
+#include "main/GroupTreePane.h"
+#include "main/MainToolBar.h"
+#include "main/SearchPane.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
-#include <QPushButton>
 #include <QSplitter>
-#include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <limits>
-#include <utility>
 
 namespace {
 
 constexpr int leftPaneWidth = 159;
 constexpr int SplitterWidth = 5;
-constexpr int rightPaneMinimumWidth = 30;
 constexpr int CollapseWidth = 30;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanelWidths[3] = {150, 300, 200};
@@ -40,7 +26,6 @@ constexpr int StatusPanelTop = 2;
 constexpr int StatusPanelSpacing = 2;
 
 const QColor buttonFace(0xEC, 0xE9, 0xD8);
-const QColor light3D(0xE3, 0xE3, 0xE3);
 
 void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
@@ -90,248 +75,86 @@ void MainWindow::buildLayout()
     auto *column = new QVBoxLayout(area);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    buildToolBar(area);
-    column->addWidget(toolBand);
+    m_toolBar = new MainToolBar(area);
+    column->addWidget(m_toolBar);
+    connectToolBar();
 
-    paneSplitter = new QSplitter(Qt::Horizontal, area);
-    paneSplitter->setObjectName(QStringLiteral("paneSplitter"));
-    paneSplitter->setHandleWidth(SplitterWidth);
+    m_paneSplitter = new QSplitter(Qt::Horizontal, area);
+    m_paneSplitter->setObjectName(QStringLiteral("paneSplitter"));
+    m_paneSplitter->setHandleWidth(SplitterWidth);
     // The handle draws a line while it is dragged; the panes change when it is let go.
-    paneSplitter->setOpaqueResize(false);
-    paneSplitter->setStyleSheet(QStringLiteral("QSplitter::handle { border-left: 1px solid #ffffff; "
-                                               "border-right: 1px solid #a0a0a0; background: #ece9d8; }"));
+    m_paneSplitter->setOpaqueResize(false);
+    m_paneSplitter->setStyleSheet(QStringLiteral("QSplitter::handle { border-left: 1px solid #ffffff; "
+                                                 "border-right: 1px solid #a0a0a0; background: #ece9d8; }"));
     buildLeftPane();
-    buildListPane();
-    paneSplitter->addWidget(leftPane);
-    paneSplitter->addWidget(rightPane);
-    paneSplitter->setStretchFactor(0, 0);
-    paneSplitter->setStretchFactor(1, 1);
-    paneSplitter->setCollapsible(0, true);
-    paneSplitter->setCollapsible(1, false);
-    paneSplitter->setSizes({leftPaneWidth, DesignWidth - leftPaneWidth - SplitterWidth});
-    connect(paneSplitter, &QSplitter::splitterMoved, this, &MainWindow::onSplitterMoved);
-    column->addWidget(paneSplitter, 1);
+    m_addressList = new AddressListPane(m_sharedConnection.connection(), this);
+    connectAddressList();
+    m_paneSplitter->addWidget(m_leftPane);
+    m_paneSplitter->addWidget(m_addressList);
+    m_paneSplitter->setStretchFactor(0, 0);
+    m_paneSplitter->setStretchFactor(1, 1);
+    m_paneSplitter->setCollapsible(0, true);
+    m_paneSplitter->setCollapsible(1, false);
+    m_paneSplitter->setSizes({leftPaneWidth, DesignWidth - leftPaneWidth - SplitterWidth});
+    connect(m_paneSplitter, &QSplitter::splitterMoved, this, &MainWindow::onSplitterMoved);
+    column->addWidget(m_paneSplitter, 1);
 
     buildStatusBar(area);
-    column->addWidget(statusBar);
-    buildPopupMenus();
-    nameControls();
-    connectTreeCommands();
-    connectListCommands();
-    connectBinCommands();
-}
-
-// The controls not named where they are made get their design names as object names, by
-// which tests and tools find them.
-void MainWindow::nameControls()
-{
-    const std::pair<QObject *, const char *> controls[] = {
-        {translucencyButton, "translucencyButton"},
-        {stayOnTopButton, "stayOnTopButton"},
-        {visitByIpButton, "visitByIpButton"},
-        {favouritesButton, "favouritesButton"},
-        {importButton, "importButton"},
-        {helpButton, "helpButton"},
-        {exitButton, "exitButton"},
-        {searchPromptLabel, "searchPromptLabel"},
-        {searchSpaceAbove, "searchSpaceAbove"},
-        {searchSpaceBelow, "searchSpaceBelow"},
-        {searchRule, "searchRule"},
-        {treeMenu, "treeMenu"},
-        {treeAddAddressAction, "treeAddAddressAction"},
-        {treeRenameGroupAction, "treeRenameGroupAction"},
-        {treeAddGroupAction, "treeAddGroupAction"},
-        {treeDeleteGroupAction, "treeDeleteGroupAction"},
-        {treeExportAction, "treeExportAction"},
-        {treeCheckLinksAction, "treeCheckLinksAction"},
-        {treeEmptyBinAction, "treeEmptyBinAction"},
-        {listMenu, "listMenu"},
-        {listAddAddressAction, "listAddAddressAction"},
-        {listChangeAddressAction, "listChangeAddressAction"},
-        {listDeleteAddressAction, "listDeleteAddressAction"},
-        {listAddFavouriteAction, "listAddFavouriteAction"},
-        {listRemoveFavouriteAction, "listRemoveFavouriteAction"},
-        {listTakeNewAddressAction, "listTakeNewAddressAction"},
-        {listUsePageTitleAction, "listUsePageTitleAction"},
-        {listRestoreAction, "listRestoreAction"},
-        {listPurgeAction, "listPurgeAction"},
-    };
-    for (const auto &[control, name] : controls)
-        control->setObjectName(QLatin1String(name));
+    column->addWidget(m_statusBar);
 }
 
 void MainWindow::buildLeftPane()
 {
-    leftPane = new QWidget;
-    leftPane->setObjectName(QStringLiteral("leftPane"));
+    m_leftPane = new QWidget;
+    m_leftPane->setObjectName(QStringLiteral("leftPane"));
     // Any width is allowed; a width of 30 or less collapses the pane (onSplitterMoved).
-    leftPane->setMinimumWidth(1);
-    auto *layout = new QVBoxLayout(leftPane);
+    m_leftPane->setMinimumWidth(1);
+    auto *layout = new QVBoxLayout(m_leftPane);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    leftTabs = new QTabWidget(leftPane);
-    leftTabs->setObjectName(QStringLiteral("leftTabs"));
-    leftTabs->setIconSize(QSize(16, 16));
-    leftTabs->setUsesScrollButtons(false);
-    leftTabs->setStyleSheet(QStringLiteral(
+    m_leftTabs = new QTabWidget(m_leftPane);
+    m_leftTabs->setObjectName(QStringLiteral("leftTabs"));
+    m_leftTabs->setIconSize(QSize(16, 16));
+    m_leftTabs->setUsesScrollButtons(false);
+    m_leftTabs->setStyleSheet(QStringLiteral(
         "QTabBar::tab { border: 1px outset #c0c0c0; background: #ece9d8; padding: 2px 6px; margin-right: 2px; }"
         "QTabBar::tab:selected { border: 1px inset #c0c0c0; background: #dcd8c8; }"));
-    layout->addWidget(leftTabs);
+    layout->addWidget(m_leftTabs);
 
-    treeTab = new QWidget;
-    treeTab->setObjectName(QStringLiteral("treeTab"));
-    auto *treeLayout = new QVBoxLayout(treeTab);
-    treeLayout->setContentsMargins(0, 0, 0, 0);
-    groupTree = new QTreeWidget(treeTab);
-    groupTree->setObjectName(QStringLiteral("groupTree"));
-    groupTree->setHeaderHidden(true);
-    groupTree->setColumnCount(1);
-    groupTree->setIndentation(19);
-    groupTree->setIconSize(QSize(16, 16));
-    groupTree->setEditTriggers(QAbstractItemView::NoEditTriggers); // labels change only by command
-    groupTree->setSelectionMode(QAbstractItemView::SingleSelection);
-    setColour(groupTree, QPalette::Base, light3D);
-    treeLayout->addWidget(groupTree);
-    // The left press lists the node: selecting it may fold the branch above it, so the
-    // release can land on another node and a whole click would go unnoticed.
-    connect(groupTree, &QTreeWidget::pressed, this, [this] {
-        if (QApplication::mouseButtons() & Qt::LeftButton)
-            listSelectedNode();
-    });
-    connect(groupTree, &QTreeWidget::currentItemChanged, this, &MainWindow::onCurrentNodeChanged);
-    leftTabs->addTab(treeTab, MainPictures::tabImage(0), tr("目录"));
+    m_groupTree = new GroupTreePane(this);
+    connectGroupTree();
+    m_leftTabs->addTab(m_groupTree, MainPictures::tabImage(0), tr("目录"));
 
-    buildSearchTab();
-    leftTabs->addTab(searchTab, MainPictures::tabImage(1), tr("查询"));
-    leftTabs->setCurrentIndex(0);
-    connect(leftTabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
-}
-
-// Three lines of text and a separating line across the top, then the search box and its
-// button at fixed places that stretch with the tab's width.
-void MainWindow::buildSearchTab()
-{
-    searchTab = new QWidget;
-    searchTab->setObjectName(QStringLiteral("searchTab"));
-    auto *top = new QVBoxLayout(searchTab);
-    top->setContentsMargins(0, 0, 0, 0);
-    top->setSpacing(0);
-    searchSpaceAbove = new QLabel(searchTab);
-    searchPromptLabel = new QLabel(tr("查询内容："), searchTab);
-    searchSpaceBelow = new QLabel(searchTab);
-    for (QLabel *label : {searchSpaceAbove, searchPromptLabel, searchSpaceBelow}) {
-        label->setFixedHeight(13);
-        top->addWidget(label);
-    }
-    searchRule = new QFrame(searchTab);
-    searchRule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    searchRule->setFixedHeight(3);
-    top->addWidget(searchRule);
-    top->addStretch(1);
-
-    searchBox = new QComboBox(searchTab);
-    searchBox->setObjectName(QStringLiteral("searchBox"));
-    searchBox->setEditable(true);
-    searchBox->setInsertPolicy(QComboBox::NoInsert);
-    // What is typed is what is searched: no inline completion from the history (Enter
-    // would search the completed text). The drop-down still lists the history.
-    searchBox->setCompleter(nullptr);
-    // A line edit cuts at 32,767 characters by default; a pasted text is taken whole.
-    searchBox->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
-    searchBox->setMaxVisibleItems(20);
-    searchBox->setFrame(false);
-    searchButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("开始查询"), searchTab);
-    searchButton->setObjectName(QStringLiteral("searchButton"));
-    arrangeSearchTab();
-    connectSearchTab();
-}
-
-void MainWindow::arrangeSearchTab()
-{
-    // Design places: the box at (0, 43), 147 × 22, and the button at (2, 71), 144 × 25, in a
-    // tab 151 pixels wide; both keep their right margins when the tab changes width.
-    constexpr int designTabWidth = 151;
-    const int width = searchTab->width() > 1 ? searchTab->width() : designTabWidth;
-    searchBox->setGeometry(0, 43, qMax(0, 147 + width - designTabWidth), 22);
-    searchButton->setGeometry(2, 71, qMax(0, 144 + width - designTabWidth), 25);
-}
-
-void MainWindow::buildListPane()
-{
-    rightPane = new QWidget;
-    rightPane->setObjectName(QStringLiteral("rightPane"));
-    rightPane->setMinimumWidth(rightPaneMinimumWidth);
-    auto *layout = new QVBoxLayout(rightPane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    addressList = new AddressListView(rightPane);
-    addressList->setObjectName(QStringLiteral("addressList"));
-    m_addressRows = new AddressListModel(m_sharedConnection.connection(), addressList);
-    addressList->setReportRows(m_addressRows);
-    connect(m_addressRows, &AddressListModel::countKnown, this, &MainWindow::showRowCount);
-    addressList->setMinimumWidth(rightPaneMinimumWidth);
-    setColour(addressList, QPalette::Base, Qt::white);
-    QFont header = designFont(11);
-    addressList->SetHeaderFont(header);
-    QPalette headerPalette = addressList->header()->palette();
-    headerPalette.setColor(QPalette::ButtonText, Qt::black);
-    addressList->header()->setPalette(headerPalette);
-    addressList->setSmallImages(MainPictures::smallImages());
-    layout->addWidget(addressList);
-
-    connect(addressList, &AddressListView::rowSelected, this, &MainWindow::onRowSelected);
-    connect(addressList, &AddressListView::keyReleased, this, &MainWindow::onListKeyReleased);
-    connect(addressList, &AddressListView::mouseMovedTo, this, &MainWindow::onListMouseMoved);
-    connect(addressList, &AddressListView::doubleClickedAnywhere, this, &MainWindow::onListDoubleClicked);
+    m_searchPane = new SearchPane;
+    connect(m_searchPane, &SearchPane::searchRequested, this, &MainWindow::searchFor);
+    m_leftTabs->addTab(m_searchPane, MainPictures::tabImage(1), tr("查询"));
+    m_leftTabs->setCurrentIndex(0);
+    connect(m_leftTabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
 }
 
 void MainWindow::buildStatusBar(QWidget *parent)
 {
-    statusBar = new QWidget(parent);
-    statusBar->setObjectName(QStringLiteral("statusBar"));
-    statusBar->setFixedHeight(StatusBarHeight);
+    m_statusBar = new QWidget(parent);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusBar->setFixedHeight(StatusBarHeight);
     // The panels keep their widths and places, and a narrow window cuts them off at its
     // right edge; they never make the window wider than it is. (A layout would squeeze
     // their places but not their fixed widths, and the panels would overlap.)
-    statusBar->setMinimumWidth(1);
+    m_statusBar->setMinimumWidth(1);
     int left = 0;
     for (int panel = 0; panel < 3; ++panel) {
-        m_statusPanels[panel] = makeStatusPanel(statusBar, left, StatusPanelWidths[panel]);
+        m_statusPanels[panel] = makeStatusPanel(m_statusBar, left, StatusPanelWidths[panel]);
         left += StatusPanelWidths[panel] + StatusPanelSpacing;
     }
-}
-
-void MainWindow::buildPopupMenus()
-{
-    treeMenu = new QMenu(this);
-    treeAddAddressAction = treeMenu->addAction(tr("添加网址"));
-    treeRenameGroupAction = treeMenu->addAction(tr("修改组别名"));
-    treeAddGroupAction = treeMenu->addAction(tr("添加网址组别"));
-    treeDeleteGroupAction = treeMenu->addAction(tr("删除网址组别"));
-    treeExportAction = treeMenu->addAction(tr("导出网址…"));
-    treeCheckLinksAction = treeMenu->addAction(tr("检查链接"));
-    treeEmptyBinAction = treeMenu->addAction(tr("清空回收站"));
-
-    listMenu = new QMenu(this);
-    listAddAddressAction = listMenu->addAction(tr("添加网址"));
-    listChangeAddressAction = listMenu->addAction(tr("修改网址"));
-    listDeleteAddressAction = listMenu->addAction(tr("删除网址"));
-    listAddFavouriteAction = listMenu->addAction(tr("加入到收藏夹"));
-    listRemoveFavouriteAction = listMenu->addAction(tr("从收藏夹中删除"));
-    listTakeNewAddressAction = listMenu->addAction(tr("改为新网址"));
-    listUsePageTitleAction = listMenu->addAction(tr("使用网页标题"));
-    listRestoreAction = listMenu->addAction(tr("还原"));
-    listPurgeAction = listMenu->addAction(tr("彻底删除"));
-    listTakeNewAddressAction->setVisible(false); // offered by the row's last link check
-    listUsePageTitleAction->setVisible(false);
 }
 
 // The left pane folds away once narrowed to 30 pixels or less; the list keeps at least 30 pixels
 // (its minimum width).
 void MainWindow::onSplitterMoved()
 {
-    const QList<int> sizes = paneSplitter->sizes();
+    const QList<int> sizes = m_paneSplitter->sizes();
     if (sizes.size() == 2 && sizes[0] > 0 && sizes[0] <= CollapseWidth)
-        paneSplitter->setSizes({0, sizes[0] + sizes[1]});
+        m_paneSplitter->setSizes({0, sizes[0] + sizes[1]});
 }
 
 QString MainWindow::statusPanelText(int panel) const

@@ -3,25 +3,22 @@
 // node "失效网址" with the reasons in its rows' hints; the site icons of the list's rows.
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
 #include "links/LinkFixes.h"
 #include "links/LinkStore.h"
-#include "main/AddressListModel.h"
 #include "main/LinkCheckProgress.h"
-#include "main/MainPictures.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
 
-#include <QAction>
-#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 void MainWindow::checkLinksFromMenu()
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
-    if (!node || node == m_favouritesNode || node->data(0, NodeFailingRole).toBool() || isBinNode(node))
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
+    if (!node || node == m_groupTree->favouritesNode() || GroupTreePane::isFailingNode(node)
+        || GroupTreePane::isBinNode(node))
         return;
     const LinkCheckProgress::CheckRun outcome =
         LinkCheckProgress::run(this, node->parent() ? node->text(0) : QString());
@@ -34,16 +31,16 @@ void MainWindow::checkLinksFromMenu()
 void MainWindow::offerLinkFixes()
 {
     LinkFixes::Offer offer;
-    const int row = addressList->selectedRow();
-    if (row >= 0) {
+    const int row = m_addressList->selectedRow();
+    if (row >= 0 && !GroupTreePane::isBinNode(m_groupTree->currentNode())) {
         try {
-            offer = LinkFixes::offeredFor(m_sharedConnection.connection(), m_currentAddress, listedRecord(row).name);
+            offer = LinkFixes::offeredFor(m_sharedConnection.connection(), m_currentAddress,
+                                          m_addressList->recordAt(row).name);
         } catch (const AppError &) {
             // no check to go by: nothing is offered
         }
     }
-    listTakeNewAddressAction->setVisible(offer.newAddress);
-    listUsePageTitleAction->setVisible(offer.pageTitle);
+    m_addressList->offerLinkFixes(offer.newAddress, offer.pageTitle);
 }
 
 void MainWindow::takeNewAddressFromMenu()
@@ -59,10 +56,10 @@ void MainWindow::usePageTitleFromMenu()
 // The fix changes the row as the editor's save does; the node is listed anew.
 void MainWindow::applyLinkFix(LinkFix fix)
 {
-    const int row = addressList->selectedRow();
+    const int row = m_addressList->selectedRow();
     if (row < 0)
         return;
-    const QString name = listedRecord(row).name;
+    const QString name = m_addressList->recordAt(row).name;
     if (showOutcome(fix(&m_sharedConnection.history(), m_sharedConnection.connection(), m_currentAddress, name,
                         selectedRowGroup())))
         listSelectedNode();
@@ -70,12 +67,12 @@ void MainWindow::applyLinkFix(LinkFix fix)
 
 void MainWindow::setupLinkViews()
 {
-    m_addressRows->setRowIcon([this](const AddressRecord &record) {
+    m_addressList->setRowIcon([this](const AddressRecord &record) {
         return m_siteIcons.iconFor(m_sharedConnection.connection(), record.address);
     });
 }
 
-void MainWindow::addFailingNode(QTreeWidgetItem *root)
+bool MainWindow::hasLinkChecks()
 {
     bool checked = false;
     try {
@@ -83,23 +80,15 @@ void MainWindow::addFailingNode(QTreeWidgetItem *root)
     } catch (const AppError &) {
         // a library that cannot tell: the tree shows its groups all the same
     }
-    if (!checked)
-        return;
-    auto *node = new QTreeWidgetItem(QStringList{failingLabel()});
-    node->setIcon(0, MainPictures::nodeIcon(MainPictures::Binders, MainPictures::OpenFolder));
-    node->setData(0, NodeImageRole, MainPictures::Binders);
-    node->setData(0, NodeSelectedImageRole, MainPictures::OpenFolder);
-    node->setData(0, NodeFailingRole, true);
-    root->addChild(node);
+    return checked;
 }
 
 // Only the failing node's rows tell why they fail; the lines follow the row's details.
 QString MainWindow::failureHintOf(int row)
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
-    if (!node || !node->data(0, NodeFailingRole).toBool() || m_currentGroup != failingLabel())
+    if (!GroupTreePane::isFailingNode(m_groupTree->currentNode()) || m_currentGroup != GroupTreePane::failingLabel())
         return {};
-    const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), listedRecord(row).address);
+    const QString hint = m_failureHints.hintFor(m_sharedConnection.connection(), m_addressList->recordAt(row).address);
     return hint.isEmpty() ? hint : QLatin1Char('\n') + hint;
 }
 

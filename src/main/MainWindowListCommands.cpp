@@ -2,7 +2,6 @@
 // favourite; and the visibility of both popup menus' items.
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
 #include "editor/AddressEditor.h"
@@ -10,65 +9,42 @@
 #include "services/AddressCommands.h"
 #include "services/HistoryCommands.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
-void MainWindow::connectListCommands()
+void MainWindow::connectAddressList()
 {
-    // A right click selects the row under the pointer first (the list's own press).
-    addressList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(addressList, &QWidget::customContextMenuRequested, this, &MainWindow::showListMenu);
-    connect(listAddAddressAction, &QAction::triggered, this, &MainWindow::addAddressFromList);
-    connect(listChangeAddressAction, &QAction::triggered, this, &MainWindow::changeAddressFromMenu);
-    connect(listDeleteAddressAction, &QAction::triggered, this, &MainWindow::deleteAddressFromMenu);
-    connect(listAddFavouriteAction, &QAction::triggered, this, &MainWindow::addFavouriteFromMenu);
-    connect(listRemoveFavouriteAction, &QAction::triggered, this, &MainWindow::removeFavouriteFromMenu);
-    connect(listTakeNewAddressAction, &QAction::triggered, this, &MainWindow::takeNewAddressFromMenu);
-    connect(listUsePageTitleAction, &QAction::triggered, this, &MainWindow::usePageTitleFromMenu);
-}
-
-void MainWindow::showListMenu(const QPoint &position)
-{
-    offerLinkFixes();
-    if (isBinNode(groupTree->currentItem())) {
-        listTakeNewAddressAction->setVisible(false);
-        listUsePageTitleAction->setVisible(false);
-    }
-    listMenu->popup(addressList->viewport()->mapToGlobal(position));
+    AddressListPane *list = m_addressList;
+    connect(list, &AddressListPane::countKnown, this, &MainWindow::showRowCount);
+    connect(list, &AddressListPane::addressChosen, this, &MainWindow::setCurrentAddress);
+    connect(list, &AddressListPane::visitRequested, this, &MainWindow::visitCurrentAddress);
+    connect(list, &AddressListPane::pointerOverRow, this, &MainWindow::onPointerOverRow);
+    connect(list, &AddressListPane::menuOpening, this, &MainWindow::offerLinkFixes);
+    connect(list, &AddressListPane::addAddressChosen, this, &MainWindow::addAddressToGroup);
+    connect(list, &AddressListPane::changeAddressChosen, this, &MainWindow::changeAddressFromMenu);
+    connect(list, &AddressListPane::deleteAddressChosen, this, &MainWindow::deleteAddressFromMenu);
+    connect(list, &AddressListPane::addFavouriteChosen, this, &MainWindow::addFavouriteFromMenu);
+    connect(list, &AddressListPane::removeFavouriteChosen, this, &MainWindow::removeFavouriteFromMenu);
+    connect(list, &AddressListPane::takeNewAddressChosen, this, &MainWindow::takeNewAddressFromMenu);
+    connect(list, &AddressListPane::usePageTitleChosen, this, &MainWindow::usePageTitleFromMenu);
+    connect(list, &AddressListPane::restoreChosen, this, &MainWindow::restoreFromBinMenu);
+    connect(list, &AddressListPane::purgeChosen, this, &MainWindow::purgeFromBinMenu);
 }
 
 // The items follow the selected tree node: the favourites offer only unmarking and none
-// of the group commands; every other node offers marking.
+// of the group commands; every other node offers marking; the bin only its own commands.
 void MainWindow::updateMenus()
 {
-    const QTreeWidgetItem *node = groupTree->currentItem();
-    const bool favourites = node && node->text(0) == favouritesLabel();
-    const bool bin = isBinNode(node); // only its own commands
-    const bool failing = bin || (node && node->data(0, NodeFailingRole).toBool()); // no group: no group commands
-    for (QAction *item :
-         {treeAddAddressAction, treeRenameGroupAction, treeAddGroupAction, treeDeleteGroupAction, treeCheckLinksAction})
-        item->setVisible(!favourites && !failing);
-    treeExportAction->setVisible(!failing); // the favourites can be exported too
-    treeEmptyBinAction->setVisible(bin);
-    for (QAction *item : {listAddAddressAction, listChangeAddressAction, listDeleteAddressAction})
-        item->setVisible(!bin);
-    listAddFavouriteAction->setVisible(!favourites && !bin);
-    listRemoveFavouriteAction->setVisible(favourites);
-    listRestoreAction->setVisible(bin);
-    listPurgeAction->setVisible(bin);
-}
-
-void MainWindow::addAddressFromList()
-{
-    addAddressToGroup();
+    m_groupTree->offerCommands();
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
+    const bool favourites = node && node->text(0) == GroupTreePane::favouritesLabel();
+    m_addressList->offerCommands(favourites, GroupTreePane::isBinNode(node));
 }
 
 // The editor proposes the selected node's group; afterwards the node is listed anew, so
 // that an address added to the shown group appears at once.
 void MainWindow::addAddressToGroup()
 {
-    QTreeWidgetItem *node = groupTree->currentItem();
+    const QTreeWidgetItem *node = m_groupTree->currentNode();
     if (!node || !m_editor)
         return;
     // An editor that could not open has told why; a reload would only say it again.
@@ -80,10 +56,10 @@ void MainWindow::addAddressToGroup()
 // is read anew and shows them so, the changed row still chosen.
 void MainWindow::changeAddressFromMenu()
 {
-    const int row = addressList->selectedRow();
+    const int row = m_addressList->selectedRow();
     if (row < 0 || !m_editor)
         return;
-    const AddressRecord shown = listedRecord(row);
+    const AddressRecord shown = m_addressList->recordAt(row);
     if (m_editor->showToChange(m_currentAddress, shown.name, shown.groupName))
         relistKeepingView();
 }
@@ -92,7 +68,7 @@ void MainWindow::changeAddressFromMenu()
 // the database let it go.
 void MainWindow::deleteAddressFromMenu()
 {
-    if (addressList->selectedRow() < 0)
+    if (m_addressList->selectedRow() < 0)
         return;
     if (deleteSelectedAddress()) {
         relistKeepingView();
@@ -103,7 +79,7 @@ void MainWindow::deleteAddressFromMenu()
 // "加入到收藏夹": every row with this address, in every group, becomes a favourite.
 void MainWindow::addFavouriteFromMenu()
 {
-    if (addressList->selectedRow() < 0)
+    if (m_addressList->selectedRow() < 0)
         return;
     if (markFavourite(m_currentAddress))
         relistKeepingView();
@@ -113,7 +89,7 @@ void MainWindow::addFavouriteFromMenu()
 // list; elsewhere it keeps its place with the plain picture.
 void MainWindow::removeFavouriteFromMenu()
 {
-    if (addressList->selectedRow() < 0)
+    if (m_addressList->selectedRow() < 0)
         return;
     if (unmarkFavourite())
         relistKeepingView();
@@ -121,7 +97,7 @@ void MainWindow::removeFavouriteFromMenu()
 
 QString MainWindow::selectedRowGroup() const
 {
-    return listedRecord(addressList->selectedRow()).groupName;
+    return m_addressList->recordAt(m_addressList->selectedRow()).groupName;
 }
 
 bool MainWindow::deleteSelectedAddress()

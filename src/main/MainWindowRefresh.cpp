@@ -2,21 +2,14 @@
 // programs make to a shared database. The reload keeps what the user sees and is doing.
 #include "main/MainWindow.h"
 
-#include "controls/AddressListView.h"
-#include "data/AddressStore.h"
 #include "data/AppError.h"
 #include "data/ChangeWatcher.h"
 #include "data/SharedConnection.h"
-#include "main/AddressListModel.h"
-#include "main/TreeLabelDelegate.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 #include <optional>
 
@@ -25,88 +18,7 @@ namespace {
 // How often a reload that waits for the user looks again.
 constexpr int RetryMs = 200;
 
-// The tree's selected node and open branches, by their labels.
-struct TreeView
-{
-    QString currentLabel;
-    bool currentIsGroup = false;
-    QStringList expandedTopLabels;
-    int verticalScroll = 0;
-
-    static TreeView of(const QTreeWidget &tree)
-    {
-        TreeView view;
-        if (const QTreeWidgetItem *current = tree.currentItem()) {
-            view.currentLabel = current->text(0);
-            view.currentIsGroup = current->parent() != nullptr;
-        }
-        for (int index = 0; index < tree.topLevelItemCount(); ++index) {
-            if (tree.topLevelItem(index)->isExpanded())
-                view.expandedTopLabels << tree.topLevelItem(index)->text(0);
-        }
-        view.verticalScroll = tree.verticalScrollBar()->value();
-        return view;
-    }
-
-    // The node with the label at the same level, or null when it is gone.
-    QTreeWidgetItem *currentIn(const QTreeWidget &tree) const
-    {
-        for (QTreeWidgetItemIterator node(const_cast<QTreeWidget *>(&tree)); *node; ++node) {
-            if ((*node)->text(0) == currentLabel && ((*node)->parent() != nullptr) == currentIsGroup)
-                return *node;
-        }
-        return nullptr;
-    }
-
-    void restoreIn(QTreeWidget &tree) const
-    {
-        for (int index = 0; index < tree.topLevelItemCount(); ++index) {
-            QTreeWidgetItem *top = tree.topLevelItem(index);
-            top->setExpanded(expandedTopLabels.contains(top->text(0)));
-        }
-        tree.verticalScrollBar()->setValue(verticalScroll);
-    }
-};
-
 } // namespace
-
-// What the list shows and where the user is in it: rows are told apart by their keys.
-struct MainWindow::ListPlace
-{
-    qint64 selectedKey = 0;
-    int selectedRow = -1;
-    qint64 topKey = 0;
-    int topRow = -1;
-    int verticalScroll = 0;
-    int horizontalScroll = 0;
-
-    static ListPlace of(const AddressListView &list, const AddressListModel &rows)
-    {
-        ListPlace view;
-        view.selectedRow = list.selectedRow();
-        view.selectedKey = rows.recordAt(view.selectedRow).rowNo;
-        view.topRow = list.rowAt(QPoint(0, 0));
-        view.topKey = rows.recordAt(view.topRow).rowNo;
-        view.verticalScroll = list.verticalScrollBar()->value();
-        view.horizontalScroll = list.horizontalScrollBar()->value();
-        return view;
-    }
-
-    void restoreIn(AddressListView &list, const AddressListModel &rows) const
-    {
-        const int selected = rows.rowOfKey(selectedKey, selectedRow);
-        if (selected >= 0)
-            list.selectRow(selected);
-        // The same row at the top where it is still listed, else the same distance from
-        // the start.
-        const int top = rows.rowOfKey(topKey, topRow);
-        if (top >= 0)
-            list.scrollTo(rows.index(top, 0), QAbstractItemView::PositionAtTop);
-        else
-            list.verticalScrollBar()->setValue(verticalScroll);
-        list.horizontalScrollBar()->setValue(horizontalScroll);
-    }
-};
 
 // The state of reloading: what the list was last filled with, whether the user sorted it
 // since, and a reload that waits.
@@ -171,9 +83,8 @@ void MainWindow::reloadFromLibrary()
 // still works on the rows it saw), an open menu, a mouse button held down.
 bool MainWindow::refreshMustWait() const
 {
-    const auto *labels = qobject_cast<const TreeLabelDelegate *>(groupTree->itemDelegate());
-    return (labels && labels->isEditing()) || m_newGroupNode || QApplication::activeModalWidget()
-        || QApplication::activePopupWidget() || QApplication::mouseButtons() != Qt::NoButton;
+    return m_groupTree->isEditing() || QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || QApplication::mouseButtons() != Qt::NoButton;
 }
 
 void MainWindow::reloadKeepingView(bool reportFailure)
@@ -190,23 +101,24 @@ void MainWindow::reloadKeepingView(bool reportFailure)
     m_refresher->pendingReports = false;
     forgetLinkResults(); // a check may have stored new ones
 
-    TreeView tree = TreeView::of(*groupTree);
-    ListPlace list = ListPlace::of(*addressList, *m_addressRows);
-    const QVariant listedGroupNo = groupNoOfNode(m_currentGroup);
-    const bool sorted = m_addressRows->isSorted();
+    GroupTreePane::View tree = m_groupTree->view();
+    AddressListPane::Place list = m_addressList->place();
+    const QVariant listedGroupNo = m_groupTree->groupNoOf(m_currentGroup);
     try {
         // The groups are read before the tree changes: when they cannot be read, it stays.
         loadTree();
-        m_nodeBeforeNewGroup = nullptr; // gone with the old nodes
         // A group renamed elsewhere is followed under its new name; one that is gone
         // leaves every address listed, none of them chosen.
-        if (!m_refresher->listShowsSearch && !isListedNode(m_currentGroup)) {
-            const QString renamed = labelOfGroupNo(listedGroupNo);
+        if (!m_refresher->listShowsSearch && !m_groupTree->nodeLabelled(m_currentGroup)) {
+            const QString renamed = m_groupTree->labelOfGroupNo(listedGroupNo);
             if (tree.currentLabel == m_currentGroup && tree.currentIsGroup)
                 tree.currentLabel = renamed;
-            if (renamed.isEmpty())
-                list = ListPlace();
-            setCurrentGroup(renamed.isEmpty() ? rootLabel() : renamed);
+            if (renamed.isEmpty()) {
+                const bool sorted = list.sorted;
+                list = AddressListPane::Place();
+                list.sorted = sorted;
+            }
+            setCurrentGroup(renamed.isEmpty() ? GroupTreePane::rootLabel() : renamed);
         }
         loadRows(listedFilter());
     } catch (const AppError &error) {
@@ -214,10 +126,8 @@ void MainWindow::reloadKeepingView(bool reportFailure)
             Dialogs::failure(this, error);
         return;
     }
-    if (QTreeWidgetItem *current = tree.currentIn(*groupTree))
-        groupTree->setCurrentItem(current);
-    tree.restoreIn(*groupTree);
-    restoreListView(list, sorted);
+    m_groupTree->restoreView(tree);
+    restoreListView(list);
 }
 
 AddressFilter MainWindow::listedFilter()
@@ -225,55 +135,22 @@ AddressFilter MainWindow::listedFilter()
     return m_refresher->listShowsSearch ? AddressFilter::search(m_refresher->searchText) : filterForCurrentGroup();
 }
 
-void MainWindow::restoreListView(const ListPlace &list, bool sorted)
+void MainWindow::restoreListView(const AddressListPane::Place &place)
 {
-    if (sorted)
-        m_addressRows->sortRows(addressList->SortColumn, addressList->SortAscending);
-    list.restoreIn(*addressList, *m_addressRows);
+    m_addressList->restorePlace(place);
     // The status bar names the row that is selected now, or none when it is gone.
-    setCurrentAddress(m_addressRows->recordAt(addressList->selectedRow()).address);
+    setCurrentAddress(m_addressList->recordAt(m_addressList->selectedRow()).address);
 }
 
 // After a command of the list: the listing anew, the view kept; a failure is shown.
 void MainWindow::relistKeepingView()
 {
-    const ListPlace list = ListPlace::of(*addressList, *m_addressRows);
-    const bool sorted = m_addressRows->isSorted();
+    const AddressListPane::Place list = m_addressList->place();
     try {
         loadRows(listedFilter());
     } catch (const AppError &error) {
         Dialogs::failure(this, error);
         return;
     }
-    restoreListView(list, sorted);
-}
-
-QVariant MainWindow::groupNoOfNode(const QString &label) const
-{
-    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-        if ((*node)->parent() && (*node)->text(0) == label)
-            return (*node)->data(0, NodeGroupNoRole);
-    }
-    return {};
-}
-
-QString MainWindow::labelOfGroupNo(const QVariant &number) const
-{
-    if (!number.isValid())
-        return {};
-    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-        if ((*node)->parent() && (*node)->data(0, NodeGroupNoRole) == number)
-            return (*node)->text(0);
-    }
-    return {};
-}
-
-// Whether the tree has a node that lists the addresses under this label.
-bool MainWindow::isListedNode(const QString &label) const
-{
-    for (QTreeWidgetItemIterator node(groupTree); *node; ++node) {
-        if ((*node)->text(0) == label)
-            return true;
-    }
-    return false;
+    restoreListView(list);
 }

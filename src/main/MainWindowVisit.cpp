@@ -2,13 +2,13 @@
 #include "main/MainWindow.h"
 
 #include "data/SharedConnection.h"
+#include "main/MainToolBar.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
 #include "services/AddressCommands.h"
 
 #include <QApplication>
-#include <QToolButton>
 
 namespace {
 
@@ -40,7 +40,7 @@ void MainWindow::visitCurrentAddress()
 void MainWindow::openAddress(const QString &address)
 {
     QString target = address;
-    if (visitByIpButton->isChecked()) {
+    if (m_toolBar->visitsByIp()) {
         const QString byAddress = addressByIp(address);
         if (byAddress.isEmpty()) {
             Dialogs::message(this, tr("不在线！"));

@@ -64,56 +64,56 @@ CaptionWindow::CaptionWindow(QWidget *owner) : QWidget(owner, Qt::Window | Qt::F
 
 void CaptionWindow::buildCaptionBar()
 {
-    captionBar = new QWidget(this);
-    captionBar->setObjectName(QStringLiteral("captionBar"));
-    captionBar->setFixedHeight(CaptionHeight);
-    setBackground(captionBar, designCaptionColour);
-    auto *bar = new QHBoxLayout(captionBar);
+    m_caption.captionBar = new QWidget(this);
+    m_caption.captionBar->setObjectName(QStringLiteral("captionBar"));
+    m_caption.captionBar->setFixedHeight(CaptionHeight);
+    setBackground(m_caption.captionBar, designCaptionColour);
+    auto *bar = new QHBoxLayout(m_caption.captionBar);
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(0);
 
-    captionIcon = new QLabel(captionBar);
-    captionIcon->setObjectName(QStringLiteral("captionIcon"));
-    captionIcon->setFixedSize(CaptionHeight, CaptionHeight);
-    captionIcon->setAlignment(Qt::AlignCenter);
-    captionIcon->setPixmap(SharedIcons::fromFile(QStringLiteral(":/window/icon.svg")).pixmap(16, 16));
-    captionIcon->installEventFilter(this);
-    bar->addWidget(captionIcon);
+    m_caption.captionIcon = new QLabel(m_caption.captionBar);
+    m_caption.captionIcon->setObjectName(QStringLiteral("captionIcon"));
+    m_caption.captionIcon->setFixedSize(CaptionHeight, CaptionHeight);
+    m_caption.captionIcon->setAlignment(Qt::AlignCenter);
+    m_caption.captionIcon->setPixmap(SharedIcons::fromFile(QStringLiteral(":/window/icon.svg")).pixmap(16, 16));
+    m_caption.captionIcon->installEventFilter(this);
+    bar->addWidget(m_caption.captionIcon);
 
-    captionLabel = new QLabel(QStringLiteral("SimpleForm"), captionBar);
-    captionLabel->setObjectName(QStringLiteral("captionLabel"));
-    captionLabel->setAlignment(Qt::AlignCenter);
-    QPalette captionPalette = captionLabel->palette();
+    m_caption.captionLabel = new QLabel(QStringLiteral("SimpleForm"), m_caption.captionBar);
+    m_caption.captionLabel->setObjectName(QStringLiteral("captionLabel"));
+    m_caption.captionLabel->setAlignment(Qt::AlignCenter);
+    QPalette captionPalette = m_caption.captionLabel->palette();
     captionPalette.setColor(QPalette::WindowText, infoBackground);
-    captionLabel->setPalette(captionPalette);
-    QFont captionFont = captionLabel->font();
+    m_caption.captionLabel->setPalette(captionPalette);
+    QFont captionFont = m_caption.captionLabel->font();
     captionFont.setPixelSize(20);
     captionFont.setBold(true);
-    captionLabel->setFont(captionFont);
-    captionLabel->installEventFilter(this);
-    bar->addWidget(captionLabel, 1);
+    m_caption.captionLabel->setFont(captionFont);
+    m_caption.captionLabel->installEventFilter(this);
+    bar->addWidget(m_caption.captionLabel, 1);
 
-    captionButtons = new QWidget(captionBar);
-    captionButtons->setObjectName(QStringLiteral("captionButtons"));
-    captionButtons->setFixedSize(CaptionButtonsWidth, CaptionHeight);
-    captionButtons->installEventFilter(this);
-    bar->addWidget(captionButtons);
+    m_caption.captionButtons = new QWidget(m_caption.captionBar);
+    m_caption.captionButtons->setObjectName(QStringLiteral("captionButtons"));
+    m_caption.captionButtons->setFixedSize(CaptionButtonsWidth, CaptionHeight);
+    m_caption.captionButtons->installEventFilter(this);
+    bar->addWidget(m_caption.captionButtons);
 
-    minimiseButton = makeCaptionButton(QStringLiteral(":/window/min.svg"), &CaptionWindow::minimiseClicked);
-    maximiseButton = makeCaptionButton(QStringLiteral(":/window/max.svg"), &CaptionWindow::maximiseClicked);
-    closeButton = makeCaptionButton(QStringLiteral(":/window/close.svg"), &CaptionWindow::closeClicked);
-    minimiseButton->setObjectName(QStringLiteral("minimiseButton"));
-    maximiseButton->setObjectName(QStringLiteral("maximiseButton"));
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    minimiseButton->move(1, 1);
-    maximiseButton->move(22, 1);
-    closeButton->move(43, 1);
-    m_layout->addWidget(captionBar);
+    m_caption.minimiseButton = makeCaptionButton(QStringLiteral(":/window/min.svg"), &CaptionWindow::minimiseClicked);
+    m_caption.maximiseButton = makeCaptionButton(QStringLiteral(":/window/max.svg"), &CaptionWindow::maximiseClicked);
+    m_caption.closeButton = makeCaptionButton(QStringLiteral(":/window/close.svg"), &CaptionWindow::closeClicked);
+    m_caption.minimiseButton->setObjectName(QStringLiteral("minimiseButton"));
+    m_caption.maximiseButton->setObjectName(QStringLiteral("maximiseButton"));
+    m_caption.closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_caption.minimiseButton->move(1, 1);
+    m_caption.maximiseButton->move(22, 1);
+    m_caption.closeButton->move(43, 1);
+    m_layout->addWidget(m_caption.captionBar);
 }
 
 QToolButton *CaptionWindow::makeCaptionButton(const QString &iconPath, void (CaptionWindow::*handler)())
 {
-    auto *button = new QToolButton(captionButtons);
+    auto *button = new QToolButton(m_caption.captionButtons);
     button->setAutoRaise(true);
     button->setFixedSize(CaptionButtonSize, CaptionButtonSize);
     button->setIcon(SharedIcons::fromFile(iconPath));
@@ -125,70 +125,70 @@ QToolButton *CaptionWindow::makeCaptionButton(const QString &iconPath, void (Cap
 
 void CaptionWindow::setCaptionText(const QString &text)
 {
-    captionLabel->setText(text);
+    m_caption.captionLabel->setText(text);
     setWindowTitle(text);
 }
 
 QString CaptionWindow::captionText() const
 {
-    return captionLabel->text();
+    return m_caption.captionLabel->text();
 }
 
 QPixmap CaptionWindow::iconPicture() const
 {
-    return captionIcon->pixmap();
+    return m_caption.captionIcon->pixmap();
 }
 
 void CaptionWindow::setCaptionButtonsEnabled(bool enabled)
 {
-    captionButtons->setEnabled(enabled);
+    m_caption.captionButtons->setEnabled(enabled);
 }
 
 void CaptionWindow::setMinimiseButtonVisible(bool visible)
 {
-    if (minimiseButton->isHidden() == !visible)
+    if (m_caption.minimiseButton->isHidden() == !visible)
         return;
-    minimiseButton->setVisible(visible);
+    m_caption.minimiseButton->setVisible(visible);
     arrangeCaptionButtons();
 }
 
 void CaptionWindow::setMaximiseButtonVisible(bool visible)
 {
-    if (maximiseButton->isHidden() == !visible)
+    if (m_caption.maximiseButton->isHidden() == !visible)
         return;
-    maximiseButton->setVisible(visible);
+    m_caption.maximiseButton->setVisible(visible);
     arrangeCaptionButtons();
 }
 
 void CaptionWindow::setCloseButtonVisible(bool visible)
 {
-    if (closeButton->isHidden() == !visible)
+    if (m_caption.closeButton->isHidden() == !visible)
         return;
-    closeButton->setVisible(visible);
+    m_caption.closeButton->setVisible(visible);
     arrangeCaptionButtons();
 }
 
 void CaptionWindow::arrangeCaptionButtons()
 {
-    closeButton->setToolTip(tr("关闭"));
-    minimiseButton->setToolTip(tr("最小化"));
-    maximiseButton->setToolTip(tr("最大化"));
+    m_caption.closeButton->setToolTip(tr("关闭"));
+    m_caption.minimiseButton->setToolTip(tr("最小化"));
+    m_caption.maximiseButton->setToolTip(tr("最大化"));
     // The caption bar has no bevel: margin 1, top 1.
     const int margin = 1;
     const int top = 1;
-    const int right = captionButtons->width() - margin;
+    const int right = m_caption.captionButtons->width() - margin;
     int x = right - CaptionButtonSize;
-    for (QToolButton *button : {maximiseButton, minimiseButton, closeButton})
+    for (QToolButton *button : {m_caption.maximiseButton, m_caption.minimiseButton, m_caption.closeButton})
         button->move(button->x(), top);
-    if (!closeButton->isHidden()) {
-        closeButton->move(x, top);
+    if (!m_caption.closeButton->isHidden()) {
+        m_caption.closeButton->move(x, top);
         x -= CaptionButtonSize;
     }
-    if (!maximiseButton->isHidden()) {
-        maximiseButton->move(x, top);
+    if (!m_caption.maximiseButton->isHidden()) {
+        m_caption.maximiseButton->move(x, top);
         x -= CaptionButtonSize;
     }
-    minimiseButton->move(x, top);
+    m_caption.minimiseButton->move(x, top);
 }
 
 void CaptionWindow::setAlpha(quint8 value)
@@ -220,11 +220,11 @@ void CaptionWindow::standardSetup()
     setMinimiseButtonVisible(true);
     setMaximiseButtonVisible(true);
     setCloseButtonVisible(true);
-    setBackground(captionBar, standardCaptionColour);
-    QFont captionFont = captionLabel->font();
+    setBackground(m_caption.captionBar, standardCaptionColour);
+    QFont captionFont = m_caption.captionLabel->font();
     captionFont.setPointSize(13);
     captionFont.setBold(true);
-    captionLabel->setFont(captionFont);
+    m_caption.captionLabel->setFont(captionFont);
 }
 
 void CaptionWindow::openModal()
@@ -295,7 +295,7 @@ void CaptionWindow::execModal()
 
 void CaptionWindow::minimiseClicked()
 {
-    if (minimiseButton->isHidden())
+    if (m_caption.minimiseButton->isHidden())
         return;
     if (!m_isApplicationMainWindow) {
         showMinimized();
@@ -309,15 +309,15 @@ void CaptionWindow::minimiseClicked()
 
 void CaptionWindow::maximiseClicked()
 {
-    if (maximiseButton->isHidden())
+    if (m_caption.maximiseButton->isHidden())
         return;
     m_maximized = !m_maximized;
     if (m_maximized) {
         maximise();
-        maximiseButton->setToolTip(tr("还原"));
+        m_caption.maximiseButton->setToolTip(tr("还原"));
     } else {
         restore();
-        maximiseButton->setToolTip(tr("最大化"));
+        m_caption.maximiseButton->setToolTip(tr("最大化"));
     }
 }
 
@@ -352,7 +352,7 @@ bool CaptionWindow::isMaximisedNow() const
 
 void CaptionWindow::closeClicked()
 {
-    if (closeButton->isHidden())
+    if (m_caption.closeButton->isHidden())
         return;
     close();
 }
@@ -373,20 +373,20 @@ void CaptionWindow::closeEvent(QCloseEvent *event)
 
 bool CaptionWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool onCaption = watched == captionLabel || watched == captionButtons;
+    const bool onCaption = watched == m_caption.captionLabel || watched == m_caption.captionButtons;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (onCaption)
             captionMousePressed(static_cast<QMouseEvent *>(event));
-        else if (watched == captionIcon)
+        else if (watched == m_caption.captionIcon)
             iconClicked();
         break;
     case QEvent::MouseButtonDblClick:
         if (onCaption)
             maximiseClicked();
-        else if (watched == captionIcon)
+        else if (watched == m_caption.captionIcon)
             closeClicked();
-        return onCaption || watched == captionIcon;
+        return onCaption || watched == m_caption.captionIcon;
     case QEvent::MouseMove:
         if (onCaption && m_drag == Drag::Move) {
             mouseMoveEvent(static_cast<QMouseEvent *>(event));

@@ -21,6 +21,19 @@ class CaptionWindow : public QWidget
     Q_OBJECT
 
 public:
+    // The caption bar's controls; each carries its field name as its object name.
+    struct CaptionControls
+    {
+        QWidget *captionBar = nullptr;
+        QLabel *captionIcon = nullptr;
+        QLabel *captionLabel = nullptr;
+        QWidget *captionButtons = nullptr;
+        QToolButton *minimiseButton = nullptr;
+        QToolButton *maximiseButton = nullptr;
+        QToolButton *closeButton = nullptr;
+    };
+    const CaptionControls &captionControls() const { return m_caption; }
+
     static constexpr int CaptionHeight = 25;
     static constexpr int CaptionButtonsWidth = 65;
     static constexpr int CaptionButtonSize = 21;
@@ -83,15 +96,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    // Caption-bar controls; each carries its member name as its
-    // object name.
-    QWidget *captionBar = nullptr;
-    QLabel *captionIcon = nullptr;
-    QLabel *captionLabel = nullptr;
-    QWidget *captionButtons = nullptr;
-    QToolButton *minimiseButton = nullptr;
-    QToolButton *maximiseButton = nullptr;
-    QToolButton *closeButton = nullptr;
+    CaptionControls m_caption;
 
     void buildCaptionBar();
     void placeAboveOwner();

@@ -7,7 +7,6 @@
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "OpenEditors.h"
-#include "WindowControls.h"
 
 #include <QDBusConnectionInterface>
 #include <QDebug>
@@ -217,8 +216,8 @@ private Q_SLOTS:
                      {QStringLiteral("--send-url"), QStringLiteral("http://example.com/"), QStringLiteral("例子")});
         AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://example.com/"));
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("例子"));
+        QCOMPARE(editor->controls().addressEdit->text(), QStringLiteral("http://example.com/"));
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("例子"));
         QTest::qWait(300);
         QCOMPARE(client.state(), QProcess::Running);
         editor->close();

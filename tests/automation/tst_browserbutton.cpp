@@ -5,7 +5,6 @@
 #include "automation/AutomationObject.h"
 #include "editor/AddressEditor.h"
 #include "platform/Dialogs.h"
-#include "WindowControls.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -108,16 +107,16 @@ private Q_SLOTS:
         AddressEditor *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://127.0.0.1:9/浏览器/页面?q=1"));
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("测试页面 Test"));
-        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
+        QCOMPARE(editor->controls().addressEdit->text(), QStringLiteral("http://127.0.0.1:9/浏览器/页面?q=1"));
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("测试页面 Test"));
+        QTimer::singleShot(0, editor->controls().saveButton, &QPushButton::click);
 
         // The context menu on a link: the link's address names it; cancelled.
         QTRY_VERIFY_WITH_TIMEOUT(m_server->editors()->openEditors().isEmpty(), 10000);
         editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
-        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://127.0.0.1:9/link"));
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("http://127.0.0.1:9/link"));
+        QCOMPARE(editor->controls().addressEdit->text(), QStringLiteral("http://127.0.0.1:9/link"));
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("http://127.0.0.1:9/link"));
         QTimer::singleShot(0, editor, &QWidget::close);
 
         const QList<QJsonObject> results = driverResults();
@@ -140,12 +139,12 @@ private Q_SLOTS:
                     QLatin1String(BrowserHosts::FirefoxExtensionId));
         AddressEditor *editor = waitForEditor();
         QVERIFY2(editor, qPrintable(driverOutput()));
-        const QString address = controls(*editor).addressEdit->text();
+        const QString address = editor->controls().addressEdit->text();
         QVERIFY2(address.startsWith(QLatin1String("http://127.0.0.1:"))
                      && address.endsWith(QLatin1String("/%E9%A1%B5%E9%9D%A2")),
                  qPrintable(address));
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("火狐页面 Test"));
-        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("火狐页面 Test"));
+        QTimer::singleShot(0, editor->controls().saveButton, &QPushButton::click);
 
         const QList<QJsonObject> results = driverResults();
         QCOMPARE(results.size(), 1);

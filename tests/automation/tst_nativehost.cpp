@@ -6,7 +6,6 @@
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "OpenEditors.h"
-#include "WindowControls.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -141,9 +140,9 @@ private Q_SLOTS:
         AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
-        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral("http://example.com/page"));
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("例子页面"));
-        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
+        QCOMPARE(editor->controls().addressEdit->text(), QStringLiteral("http://example.com/page"));
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("例子页面"));
+        QTimer::singleShot(0, editor->controls().saveButton, &QPushButton::click);
         QCOMPARE(host.answer(), result("saved"));
         QCOMPARE(storedName(QStringLiteral("example.com/page")), QStringLiteral("例子页面"));
 
@@ -151,7 +150,7 @@ private Q_SLOTS:
         host.write(request(QStringLiteral("http://example.com/other"), QStringLiteral("  ")));
         editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("http://example.com/other"));
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("http://example.com/other"));
         QTimer::singleShot(0, editor, &QWidget::close);
         QCOMPARE(host.answer(), result("cancelled"));
         QVERIFY(storedName(QStringLiteral("example.com/other")).isEmpty());
@@ -275,7 +274,7 @@ private Q_SLOTS:
         QDBusPendingCall plain = client.sendUrl({QStringLiteral("http://example.com/plain"), QStringLiteral("p")});
         AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
+        QTimer::singleShot(0, editor->controls().saveButton, &QPushButton::click);
         reply = waitForReply(plain);
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QVERIFY(reply.arguments().isEmpty());

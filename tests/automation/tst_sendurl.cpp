@@ -11,7 +11,6 @@
 #include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "OpenEditors.h"
-#include "WindowControls.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -112,9 +111,9 @@ private Q_SLOTS:
         QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
         QCOMPARE(editor->captionText(), QStringLiteral("添加网址"));
         QCOMPARE(editor->editMode(), AddressEditor::EditMode::Add);
-        QCOMPARE(controls(*editor).addressEdit->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("例子"));
-        QCOMPARE(controls(*editor).groupList->currentRow(), 0); // the first group
+        QCOMPARE(editor->controls().addressEdit->text(), QStringLiteral(" http://example.com/ ")); // untrimmed
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("例子"));
+        QCOMPARE(editor->controls().groupList->currentRow(), 0); // the first group
 
         QTest::qWait(200);
         QVERIFY(!call.isFinished()); // still waiting for the user
@@ -137,7 +136,7 @@ private Q_SLOTS:
         QDBusPendingCall call = client.sendUrl({QStringLiteral("http://example.com/path/"), QStringLiteral("例子")});
         AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QTimer::singleShot(0, controls(*editor).saveButton, &QPushButton::click);
+        QTimer::singleShot(0, editor->controls().saveButton, &QPushButton::click);
         QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("保存成功！!"));
@@ -190,8 +189,8 @@ private Q_SLOTS:
         QDBusPendingCall call = client.sendUrl({address, name});
         AddressEditor *editor = waitForEditor();
         QVERIFY(editor);
-        QCOMPARE(controls(*editor).addressEdit->text(), address);
-        QCOMPARE(controls(*editor).nameEdit->text(), name);
+        QCOMPARE(editor->controls().addressEdit->text(), address);
+        QCOMPARE(editor->controls().nameEdit->text(), name);
         closeLater(editor);
         QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
     }
@@ -381,7 +380,7 @@ private Q_SLOTS:
         QDBusPendingCall second = client.sendUrl({QStringLiteral("http://two/"), QStringLiteral("二")});
         AddressEditor *secondEditor = waitForEditor(2);
         QVERIFY(firstEditor && secondEditor && firstEditor != secondEditor);
-        QCOMPARE(controls(*secondEditor).addressEdit->text(), QStringLiteral("http://two/"));
+        QCOMPARE(secondEditor->controls().addressEdit->text(), QStringLiteral("http://two/"));
         QCOMPARE(QApplication::activeModalWidget(), secondEditor); // the later one on top
 
         closeLater(secondEditor);
@@ -407,9 +406,10 @@ private Q_SLOTS:
             AddressEditor *editor = waitForEditor();
             QVERIFY(editor);
             QTest::qWait(20); // painted once
-            key = {controls(*editor).saveButton->icon().cacheKey(), controls(*editor).closeButton->icon().cacheKey(),
-                   controls(*editor).minimiseButton->icon().cacheKey(),
-                   controls(*editor).captionIcon->pixmap().cacheKey()};
+            key = {editor->controls().saveButton->icon().cacheKey(),
+                   editor->captionControls().closeButton->icon().cacheKey(),
+                   editor->captionControls().minimiseButton->icon().cacheKey(),
+                   editor->captionControls().captionIcon->pixmap().cacheKey()};
             closeLater(editor);
             QCOMPARE(waitForReply(call).type(), QDBusMessage::ReplyMessage);
             QTRY_COMPARE(m_server->pendingCalls(), 0);
@@ -427,9 +427,9 @@ private Q_SLOTS:
         client.reset();
         QTest::qWait(100);
         QVERIFY(editor->isVisible());
-        controls(*editor).nameEdit->clear();
-        QTest::keyClicks(controls(*editor).nameEdit, QStringLiteral("still here"));
-        QCOMPARE(controls(*editor).nameEdit->text(), QStringLiteral("still here"));
+        editor->controls().nameEdit->clear();
+        QTest::keyClicks(editor->controls().nameEdit, QStringLiteral("still here"));
+        QCOMPARE(editor->controls().nameEdit->text(), QStringLiteral("still here"));
         closeLater(editor);
         QTRY_COMPARE(m_server->pendingCalls(), 0);
     }

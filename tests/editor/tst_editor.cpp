@@ -7,7 +7,6 @@
 #include "editor/AddressEditor.h"
 #include "data/TrimUrl.h"
 #include "platform/Dialogs.h"
-#include "WindowControls.h"
 
 #include <QDate>
 #include <QDir>
@@ -183,7 +182,7 @@ private Q_SLOTS:
         AddressEditor editor;
         editor.show();
         // Every control shows whole and none covers another.
-        const EditorControls c(editor);
+        const AddressEditor::Controls &c = editor.controls();
         const QList<QWidget *> placed{c.addressLabel, c.nameLabel,    c.groupLabel,  c.groupList,
                                       c.saveButton,   c.cancelButton, c.addressEdit, c.nameEdit};
         for (QWidget *control : placed) {
@@ -193,9 +192,9 @@ private Q_SLOTS:
                          qPrintable(control->objectName() + QLatin1Char('/') + other->objectName()));
             }
         }
-        QCOMPARE(controls(editor).addressLabel->text(), QStringLiteral("网址 HTTP:\\\\"));
-        QCOMPARE(controls(editor).saveButton->text(), QStringLiteral("保存"));
-        QCOMPARE(controls(editor).cancelButton->text(), QStringLiteral("退出"));
+        QCOMPARE(editor.controls().addressLabel->text(), QStringLiteral("网址 HTTP:\\\\"));
+        QCOMPARE(editor.controls().saveButton->text(), QStringLiteral("保存"));
+        QCOMPARE(editor.controls().cancelButton->text(), QStringLiteral("退出"));
         editor.close();
     }
 
@@ -204,7 +203,7 @@ private Q_SLOTS:
         AddressEditor editor;
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        QCOMPARE(QApplication::focusWidget(), controls(editor).groupList);
+        QCOMPARE(QApplication::focusWidget(), editor.controls().groupList);
         QList<QWidget *> order;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -212,8 +211,8 @@ private Q_SLOTS:
         }
         QCOMPARE(
             order,
-            (QList<QWidget *>{controls(editor).saveButton, controls(editor).cancelButton, controls(editor).addressEdit,
-                              controls(editor).nameEdit, controls(editor).groupList}));
+            (QList<QWidget *>{editor.controls().saveButton, editor.controls().cancelButton,
+                              editor.controls().addressEdit, editor.controls().nameEdit, editor.controls().groupList}));
         editor.close();
     }
 
@@ -244,11 +243,11 @@ private Q_SLOTS:
         QCOMPARE(editor.presetGroup(), preset);
         editor.fillGroups();
         QStringList listed;
-        for (int i = 0; i < controls(editor).groupList->count(); ++i)
-            listed << controls(editor).groupList->item(i)->text();
+        for (int i = 0; i < editor.controls().groupList->count(); ++i)
+            listed << editor.controls().groupList->item(i)->text();
         QCOMPARE(listed, groups);
-        QCOMPARE(controls(editor).groupList->selectedItems().size(), 1);
-        QCOMPARE(controls(editor).groupList->row(controls(editor).groupList->selectedItems().first()), selectedRow);
+        QCOMPARE(editor.controls().groupList->selectedItems().size(), 1);
+        QCOMPARE(editor.controls().groupList->row(editor.controls().groupList->selectedItems().first()), selectedRow);
         QVERIFY(!editor.connection().isOpen());
     }
 
@@ -259,9 +258,9 @@ private Q_SLOTS:
         editor.showToAdd(QStringLiteral("新闻"));
         m_db->execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '要闻' WHERE GroupName = '新闻'"));
         whileOpen(editor, [&] {
-            QCOMPARE(controls(editor).groupList->currentRow(), 0);
-            QCOMPARE(controls(editor).groupList->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
-            QVERIFY(controls(editor).groupList->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
+            QCOMPARE(editor.controls().groupList->currentRow(), 0);
+            QCOMPARE(editor.controls().groupList->findItems(QStringLiteral("要闻"), Qt::MatchExactly).size(), 1);
+            QVERIFY(editor.controls().groupList->findItems(QStringLiteral("新闻"), Qt::MatchExactly).isEmpty());
         });
         editor.showToAdd(QStringLiteral("新闻"));
     }
@@ -269,15 +268,15 @@ private Q_SLOTS:
     void addSavesAsTyped()
     {
         AddressEditor editor;
-        controls(editor).addressEdit->setText(QStringLiteral("left over"));
+        editor.controls().addressEdit->setText(QStringLiteral("left over"));
         const QString name = QStringLiteral(" 老王's \"网站\" ");
         whileOpen(editor, [&] {
-            QVERIFY(controls(editor).addressEdit->text().isEmpty());
+            QVERIFY(editor.controls().addressEdit->text().isEmpty());
             QCOMPARE(editor.captionText(), QStringLiteral("添加网址"));
-            QCOMPARE(controls(editor).groupList->currentItem()->text(), QStringLiteral("工作"));
-            typeText(controls(editor).addressEdit, QStringLiteral("http://www.o'hara.com/\"q\"/"));
-            typeText(controls(editor).nameEdit, name);
-            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
+            QCOMPARE(editor.controls().groupList->currentItem()->text(), QStringLiteral("工作"));
+            typeText(editor.controls().addressEdit, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(editor.controls().nameEdit, name);
+            QTest::mouseClick(editor.controls().saveButton, Qt::LeftButton);
             QVERIFY(!editor.isVisible());
         });
         editor.showToAdd(QStringLiteral("工作"));
@@ -294,9 +293,9 @@ private Q_SLOTS:
 
         // The same address again is a second row.
         whileOpen(editor, [&] {
-            typeText(controls(editor).addressEdit, QStringLiteral("http://www.o'hara.com/\"q\"/"));
-            typeText(controls(editor).nameEdit, name);
-            QTest::keyClick(controls(editor).nameEdit, Qt::Key_Return);
+            typeText(editor.controls().addressEdit, QStringLiteral("http://www.o'hara.com/\"q\"/"));
+            typeText(editor.controls().nameEdit, name);
+            QTest::keyClick(editor.controls().nameEdit, Qt::Key_Return);
         });
         editor.showToAdd(QString());
         QCOMPARE(rows().size(), 2);
@@ -310,14 +309,14 @@ private Q_SLOTS:
         AddressEditor editor;
         whileOpen(editor, [&] {
             QCOMPARE(editor.captionText(), QStringLiteral("修改网址"));
-            QCOMPARE(controls(editor).addressEdit->text(), QStringLiteral("http://old.cn/"));
-            QCOMPARE(controls(editor).nameEdit->text(), QStringLiteral("旧"));
-            QCOMPARE(controls(editor).groupList->currentItem()->text(), QStringLiteral("新闻"));
-            controls(editor).addressEdit->clear();
-            typeText(controls(editor).addressEdit, QStringLiteral("HTTP://new.cn/it's"));
-            controls(editor).groupList->setCurrentItem(
-                controls(editor).groupList->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
-            QTest::keyClick(controls(editor).addressEdit, Qt::Key_Enter);
+            QCOMPARE(editor.controls().addressEdit->text(), QStringLiteral("http://old.cn/"));
+            QCOMPARE(editor.controls().nameEdit->text(), QStringLiteral("旧"));
+            QCOMPARE(editor.controls().groupList->currentItem()->text(), QStringLiteral("新闻"));
+            editor.controls().addressEdit->clear();
+            typeText(editor.controls().addressEdit, QStringLiteral("HTTP://new.cn/it's"));
+            editor.controls().groupList->setCurrentItem(
+                editor.controls().groupList->findItems(QStringLiteral("工作"), Qt::MatchExactly).value(0));
+            QTest::keyClick(editor.controls().addressEdit, Qt::Key_Enter);
         });
         editor.showToChange(QStringLiteral("http://old.cn/"), QStringLiteral("旧"), QStringLiteral("新闻"));
 
@@ -338,20 +337,20 @@ private Q_SLOTS:
     {
         AddressEditor editor;
         whileOpen(editor, [&] {
-            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
+            QTest::mouseClick(editor.controls().saveButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("请输入网址!"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).addressEdit);
+            QTRY_COMPARE(QApplication::focusWidget(), editor.controls().addressEdit);
 
-            typeText(controls(editor).addressEdit, QStringLiteral(" "));
-            QTest::keyClick(controls(editor).addressEdit, Qt::Key_Return);
+            typeText(editor.controls().addressEdit, QStringLiteral(" "));
+            QTest::keyClick(editor.controls().addressEdit, Qt::Key_Return);
             QCOMPARE(lastText(), QStringLiteral("请输入网址名称!"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
-            QTRY_COMPARE(QApplication::focusWidget(), controls(editor).nameEdit);
+            QTRY_COMPARE(QApplication::focusWidget(), editor.controls().nameEdit);
 
-            QTest::keyClick(controls(editor).nameEdit, Qt::Key_Escape);
+            QTest::keyClick(editor.controls().nameEdit, Qt::Key_Escape);
             QVERIFY(!editor.isVisible());
         });
         editor.showToAdd(QString());
@@ -363,10 +362,10 @@ private Q_SLOTS:
     {
         AddressEditor editor;
         whileOpen(editor, [&] {
-            typeText(controls(editor).addressEdit, QStringLiteral("a.com"));
-            typeText(controls(editor).nameEdit, QStringLiteral("a"));
-            controls(editor).cancelButton->setFocus();
-            QTest::keyClick(controls(editor).cancelButton, Qt::Key_Return);
+            typeText(editor.controls().addressEdit, QStringLiteral("a.com"));
+            typeText(editor.controls().nameEdit, QStringLiteral("a"));
+            editor.controls().cancelButton->setFocus();
+            QTest::keyClick(editor.controls().cancelButton, Qt::Key_Return);
             QVERIFY(!editor.isVisible());
         });
         editor.showToAdd(QString());
@@ -378,12 +377,12 @@ private Q_SLOTS:
     {
         AddressEditor editor;
         whileOpen(editor, [&] {
-            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
+            QTest::mouseClick(editor.controls().saveButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("该网址已不存在，未能修改！"));
             QCOMPARE(lastCaption(), QStringLiteral("保存"));
             QVERIFY(editor.isVisible());
-            QCOMPARE(controls(editor).addressEdit->text(), QStringLiteral("gone.com"));
-            QCOMPARE(controls(editor).nameEdit->text(), QStringLiteral("没了"));
+            QCOMPARE(editor.controls().addressEdit->text(), QStringLiteral("gone.com"));
+            QCOMPARE(editor.controls().nameEdit->text(), QStringLiteral("没了"));
         });
         editor.showToChange(QStringLiteral("gone.com"), QStringLiteral("没了"), QStringLiteral("工作"));
         QVERIFY(rows().isEmpty());
@@ -394,10 +393,10 @@ private Q_SLOTS:
         resetTables({});
         AddressEditor editor;
         whileOpen(editor, [&] {
-            QCOMPARE(controls(editor).groupList->count(), 0);
-            typeText(controls(editor).addressEdit, QStringLiteral("a.com"));
-            typeText(controls(editor).nameEdit, QStringLiteral("a"));
-            QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
+            QCOMPARE(editor.controls().groupList->count(), 0);
+            typeText(editor.controls().addressEdit, QStringLiteral("a.com"));
+            typeText(editor.controls().nameEdit, QStringLiteral("a"));
+            QTest::mouseClick(editor.controls().saveButton, Qt::LeftButton);
             QCOMPARE(lastText(), QStringLiteral("请先添加网址组别！"));
             QCOMPARE(lastCaption(), QStringLiteral("提示"));
             QVERIFY(editor.isVisible());
@@ -422,22 +421,22 @@ private Q_SLOTS:
         addRow(QStringLiteral("b.com"), QStringLiteral("b"), 0, QStringLiteral("2001-02-03"), 2);
         AddressEditor editor;
         whileOpen(editor, [&] {
-            typeText(controls(editor).addressEdit, QStringLiteral("c.com"));
-            typeText(controls(editor).nameEdit, QStringLiteral("c"));
+            typeText(editor.controls().addressEdit, QStringLiteral("c.com"));
+            typeText(editor.controls().nameEdit, QStringLiteral("c"));
             // The group, or the whole group table, disappears behind the editor's back.
             if (onlyGroupGone) {
                 m_db->execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'"));
-                QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
+                QTest::mouseClick(editor.controls().saveButton, Qt::LeftButton);
             } else {
                 m_db->execute(QStringLiteral("ALTER TABLE BaseGroup RENAME TO BaseGroupAway"));
-                QTest::mouseClick(controls(editor).saveButton, Qt::LeftButton);
+                QTest::mouseClick(editor.controls().saveButton, Qt::LeftButton);
                 m_db->execute(QStringLiteral("ALTER TABLE BaseGroupAway RENAME TO BaseGroup"));
             }
             QCOMPARE(lastText(), QStringLiteral("error!!!"));
             QCOMPARE(lastCaption(), QStringLiteral("error"));
             QVERIFY(editor.isVisible());
-            QVERIFY(controls(editor).addressEdit->text().endsWith(QStringLiteral("c.com")));
-            QVERIFY(controls(editor).nameEdit->text().endsWith(QStringLiteral("c")));
+            QVERIFY(editor.controls().addressEdit->text().endsWith(QStringLiteral("c.com")));
+            QVERIFY(editor.controls().nameEdit->text().endsWith(QStringLiteral("c")));
         });
         if (addMode)
             editor.showToAdd(QStringLiteral("新闻"));
@@ -462,14 +461,14 @@ private Q_SLOTS:
             editor->setEditMode(AddressEditor::EditMode::Add);
             editor->setCaptionText(QStringLiteral("添加网址"));
         }
-        controls(*first).addressEdit->setText(QStringLiteral("http://one.com"));
-        controls(*first).nameEdit->setText(QStringLiteral("一"));
-        controls(*second).addressEdit->setText(QStringLiteral("http://two.com"));
-        controls(*second).nameEdit->setText(QStringLiteral("二"));
+        first->controls().addressEdit->setText(QStringLiteral("http://one.com"));
+        first->controls().nameEdit->setText(QStringLiteral("一"));
+        second->controls().addressEdit->setText(QStringLiteral("http://two.com"));
+        second->controls().nameEdit->setText(QStringLiteral("二"));
         first->openModal();
         second->openModal();
-        QTest::mouseClick(controls(*second).saveButton, Qt::LeftButton);
-        QTest::mouseClick(controls(*first).saveButton, Qt::LeftButton);
+        QTest::mouseClick(second->controls().saveButton, Qt::LeftButton);
+        QTest::mouseClick(first->controls().saveButton, Qt::LeftButton);
         QCOMPARE(closedCount, 2);
         const QList<StoredRow> stored = rows();
         QCOMPARE(stored.size(), 2);

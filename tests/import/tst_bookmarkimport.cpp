@@ -9,7 +9,6 @@
 #include "data/GroupStore.h"
 #include "platform/Dialogs.h"
 #include "UserInput.h"
-#include "WindowControls.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -82,13 +81,14 @@ private Q_SLOTS:
     void buttonsFollowTheFavoritesButton()
     {
         ImportWindow window(*m_sharedConnection);
-        const QList<QToolButton *> buttons = controls(window).toolBar->findChildren<QToolButton *>();
+        const QList<QToolButton *> buttons = window.controls().toolBar->findChildren<QToolButton *>();
         QStringList captions;
         for (QToolButton *button : buttons)
             if (!button->text().isEmpty()) // the tool bar's own extension button has none
                 captions << button->text();
         QCOMPARE(captions.mid(0, 3), (QStringList{"从IE导入", "从浏览器导入", "从文件导入…"}));
-        QCOMPARE(controls(window).addressList->rows()->columnCaptions(), (QStringList{"网址地址", "网址名称", "组别"}));
+        QCOMPARE(window.controls().addressList->rows()->columnCaptions(),
+                 (QStringList{"网址地址", "网址名称", "组别"}));
     }
 
     void fileRowsShowGroupsAndDuplicatesThenReport()
@@ -100,7 +100,7 @@ private Q_SLOTS:
         ImportWindow window(*m_sharedConnection);
         showWindow(window);
         window.listBookmarkFile(fixture(QStringLiteral("chromium/bookmarks.html")));
-        ListRowModel *rows = controls(window).addressList->rows();
+        ListRowModel *rows = window.controls().addressList->rows();
         QCOMPARE(rows->count(), 28);
         QCOMPARE(rows->rowAt(0).caption.toString(), QStringLiteral("http://www.people.com.cn/"));
         QCOMPARE(rows->rowAt(0).subItems.toList().mid(0, 2), (QStringList{"人民网", "书签栏 / 新闻 / 国内"}));
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(duplicates, 1);
         rows->setChecked(0, false);
 
-        QVERIFY(clickButton(controls(window).importButton));
+        QVERIFY(clickButton(window.controls().importButton));
         QCOMPARE(Dialogs::recorded().size(), 1);
         const QString report = Dialogs::recorded().first().text;
         QVERIFY2(report.contains(QStringLiteral("导入：26 条")) && report.contains(QStringLiteral("重复跳过：1 条"))
@@ -134,7 +134,7 @@ private Q_SLOTS:
     {
         ImportWindow window(*m_sharedConnection);
         showWindow(window);
-        QVERIFY(clickButton(controls(window).browserButton));
+        QVERIFY(clickButton(window.controls().browserButton));
         QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("没有找到浏览器的书签。"));
 
         const QString home = QDir::homePath();
@@ -151,10 +151,11 @@ private Q_SLOTS:
 
         Dialogs::clearRecorded();
         Dialogs::setNextChoice(1);
-        QVERIFY(clickButton(controls(window).browserButton));
+        QVERIFY(clickButton(window.controls().browserButton));
         QCOMPARE(Dialogs::lastChoices(), (QStringList{"Firefox – 工作", "Chromium – 家里"}));
-        QCOMPARE(controls(window).addressList->rows()->count(), 28);
-        QCOMPARE(controls(window).addressList->rows()->rowAt(27).subItems.value(1), QStringLiteral("其他书签 / Later"));
+        QCOMPARE(window.controls().addressList->rows()->count(), 28);
+        QCOMPARE(window.controls().addressList->rows()->rowAt(27).subItems.value(1),
+                 QStringLiteral("其他书签 / Later"));
     }
 
     // Every place a browser of the user's keeps its profiles is searched; a store reached
@@ -236,9 +237,9 @@ private Q_SLOTS:
         std::atomic<bool> stopped{false};
         QTimer poll;
         connect(&poll, &QTimer::timeout, &window, [&] {
-            if (reading && controls(window).closeButton->isEnabled()) {
+            if (reading && window.captionControls().closeButton->isEnabled()) {
                 poll.stop();
-                QVERIFY(clickButton(controls(window).closeButton));
+                QVERIFY(clickButton(window.captionControls().closeButton));
             }
         });
         poll.start(0);
@@ -267,7 +268,7 @@ private Q_SLOTS:
         ImportWindow window(*m_sharedConnection);
         showWindow(window);
         window.listBookmarkFile(file);
-        QCOMPARE(controls(window).addressList->rows()->count(), 6000);
+        QCOMPARE(window.controls().addressList->rows()->count(), 6000);
 
         // Another program holds the write lock, so the worker waits at its first row
         // until the dialog has been seen and cancelled.
@@ -283,18 +284,18 @@ private Q_SLOTS:
                 return;
             sawProgress = progress->isVisible();
             QVERIFY(!window.close()); // not while the worker runs
-            QVERIFY(!controls(window).importButton->isEnabled());
+            QVERIFY(!window.controls().importButton->isEnabled());
             if (auto *cancel = progress->findChild<QPushButton *>())
                 cancel->click(); // as the user does
             other.rollback();
         });
         poll.start(0);
-        QVERIFY(clickButton(controls(window).importButton));
+        QVERIFY(clickButton(window.controls().importButton));
         poll.stop();
         QVERIFY(sawProgress);
         QCOMPARE(Dialogs::recorded().last().text, QStringLiteral("已取消，没有导入任何网址。"));
         QCOMPARE(storedCount(db()), 0);
-        QCOMPARE(controls(window).addressList->rows()->count(), 6000); // still there to try again
+        QCOMPARE(window.controls().addressList->rows()->count(), 6000); // still there to try again
     }
 };
 

@@ -11,7 +11,6 @@
 #include "import/ToolSeparator.h"
 #include "platform/Dialogs.h"
 #include "UserInput.h"
-#include "WindowControls.h"
 
 #include <QDate>
 #include <QDir>
@@ -89,7 +88,7 @@ private:
     std::unique_ptr<SharedConnection> m_sharedConnection;
     std::unique_ptr<ImportWindow> m_window;
 
-    ListRowModel *rows() const { return controls(*m_window).addressList->rows(); }
+    ListRowModel *rows() const { return m_window->controls().addressList->rows(); }
     QList<bool> checks() const
     {
         QList<bool> states;
@@ -142,23 +141,23 @@ private Q_SLOTS:
     void windowLayout()
     {
         // Every button fits: the window is as wide as the toolbar needs.
-        QVERIFY(m_window->width() >= controls(*m_window).toolBar->sizeHint().width());
+        QVERIFY(m_window->width() >= m_window->controls().toolBar->sizeHint().width());
         QCOMPARE(m_window->captionText(), u"导入IE数据"_s);
         QCOMPARE(rows()->columnCaptions(), QStringList({u"网址地址"_s, u"网址名称"_s, u"组别"_s}));
         QCOMPARE(rows()->count(), 0);
 
         QList<QWidget *> order;
-        for (QAction *action : controls(*m_window).toolBar->actions())
-            order << controls(*m_window).toolBar->widgetForAction(action);
-        const QList<QWidget *> expected = {controls(*m_window).favoritesButton,  controls(*m_window).browserButton,
-                                           controls(*m_window).fileButton,       controls(*m_window).gapAfterSources,
-                                           controls(*m_window).checkAllButton,   controls(*m_window).uncheckAllButton,
-                                           controls(*m_window).flipChecksButton, controls(*m_window).gapAfterChecks,
-                                           controls(*m_window).importButton,     controls(*m_window).gapAfterImport,
-                                           controls(*m_window).exitButton};
+        for (QAction *action : m_window->controls().toolBar->actions())
+            order << m_window->controls().toolBar->widgetForAction(action);
+        const QList<QWidget *> expected = {m_window->controls().favoritesButton,  m_window->controls().browserButton,
+                                           m_window->controls().fileButton,       m_window->controls().gapAfterSources,
+                                           m_window->controls().checkAllButton,   m_window->controls().uncheckAllButton,
+                                           m_window->controls().flipChecksButton, m_window->controls().gapAfterChecks,
+                                           m_window->controls().importButton,     m_window->controls().gapAfterImport,
+                                           m_window->controls().exitButton};
         QCOMPARE(order, expected);
-        QCOMPARE(controls(*m_window).importButton->text(), u"导入数据"_s);
-        QVERIFY(!controls(*m_window).exitButton->icon().isNull());
+        QCOMPARE(m_window->controls().importButton->text(), u"导入数据"_s);
+        QVERIFY(!m_window->controls().exitButton->icon().isNull());
     }
 
     void missingShellFolderGroupIsReported()
@@ -168,7 +167,7 @@ private Q_SLOTS:
             settings.remove(QLatin1String(SettingsStore::ShellFolderGroup));
         }
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         {
             QSettings settings(SettingsStore::userFileName(), QSettings::IniFormat);
             settings.setValue(u"%1/%2"_s.arg(QLatin1String(SettingsStore::ShellFolderGroup),
@@ -180,7 +179,7 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
         QCOMPARE(Dialogs::recorded().first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(rows()->count(), 0);
-        QVERIFY(controls(*m_window).favoritesButton->isEnabled());
+        QVERIFY(m_window->controls().favoritesButton->isEnabled());
     }
 
     void listingFillsCheckedRowsAndDisablesTheButton()
@@ -188,7 +187,7 @@ private Q_SLOTS:
         writeShortcutTo(u"b.url"_s, "http://b.com/");
         writeShortcutTo(u"A.URL"_s, "http://a.com/x");
         writeShortcut(u"notes.txt"_s, "x");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
 
         QCOMPARE(rows()->count(), 2);
         QCOMPARE(rows()->rowAt(0).caption.toString(), u"http://a.com/x"_s);
@@ -196,15 +195,15 @@ private Q_SLOTS:
         QCOMPARE(rows()->rowAt(1).caption.toString(), u"http://b.com/"_s);
         QCOMPARE(rows()->rowAt(1).subItems.toList(), QStringList({u"b"_s, u"IE收藏夹"_s}));
         QCOMPARE(checks(), QList<bool>({true, true}));
-        QVERIFY(!controls(*m_window).favoritesButton->isEnabled());
+        QVERIFY(!m_window->controls().favoritesButton->isEnabled());
         QVERIFY(Dialogs::recorded().isEmpty());
     }
 
     void emptyFolderAlsoDisablesTheButton()
     {
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         QCOMPARE(rows()->count(), 0);
-        QVERIFY(!controls(*m_window).favoritesButton->isEnabled());
+        QVERIFY(!m_window->controls().favoritesButton->isEnabled());
     }
 
     void unreadableShortcutEndsTheListingKeepingRowsBefore()
@@ -212,43 +211,43 @@ private Q_SLOTS:
         writeShortcutTo(u"a.url"_s, "http://a.com/");
         writeShortcut(u"b.url"_s, "[InternetShortcut]"); // the header is its last line
         writeShortcutTo(u"c.url"_s, "http://c.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
 
         QCOMPARE(rows()->count(), 1);
         QCOMPARE(rows()->rowAt(0).caption.toString(), u"http://a.com/"_s);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(!Dialogs::recorded().first().text.isEmpty());
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QVERIFY(controls(*m_window).favoritesButton->isEnabled());
+        QVERIFY(m_window->controls().favoritesButton->isEnabled());
 
         // Once the file is mended, a second listing starts afresh.
         writeShortcutTo(u"b.url"_s, "http://b.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         QCOMPARE(rows()->count(), 3);
-        QVERIFY(!controls(*m_window).favoritesButton->isEnabled());
+        QVERIFY(!m_window->controls().favoritesButton->isEnabled());
     }
 
     void checkButtonsSetTheBoxesAndSelectTheLastRow()
     {
         for (const char *name : {"a.url", "b.url", "c.url"})
             writeShortcutTo(QString::fromLatin1(name), "http://x.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         rows()->setChecked(0, false);
 
-        controls(*m_window).addressList->selectRow(0);
-        QVERIFY(clickButton(controls(*m_window).flipChecksButton));
+        m_window->controls().addressList->selectRow(0);
+        QVERIFY(clickButton(m_window->controls().flipChecksButton));
         QCOMPARE(checks(), QList<bool>({true, false, false}));
-        QCOMPARE(controls(*m_window).addressList->selectedRow(), 2);
+        QCOMPARE(m_window->controls().addressList->selectedRow(), 2);
 
-        controls(*m_window).addressList->selectRow(0);
-        QVERIFY(clickButton(controls(*m_window).checkAllButton));
+        m_window->controls().addressList->selectRow(0);
+        QVERIFY(clickButton(m_window->controls().checkAllButton));
         QCOMPARE(checks(), QList<bool>({true, true, true}));
-        QCOMPARE(controls(*m_window).addressList->selectedRow(), 2);
+        QCOMPARE(m_window->controls().addressList->selectedRow(), 2);
 
-        controls(*m_window).addressList->selectRow(1);
-        QVERIFY(clickButton(controls(*m_window).uncheckAllButton));
+        m_window->controls().addressList->selectRow(1);
+        QVERIFY(clickButton(m_window->controls().uncheckAllButton));
         QCOMPARE(checks(), QList<bool>({false, false, false}));
-        QCOMPARE(controls(*m_window).addressList->selectedRow(), 2);
+        QCOMPARE(m_window->controls().addressList->selectedRow(), 2);
     }
 
     void importStoresTheCheckedRows()
@@ -258,14 +257,14 @@ private Q_SLOTS:
         writeShortcutTo(u"3 skipped.url"_s, "http://skipped.com/");
         writeShortcut(u"4 no header.url"_s, "[Other]\r\nURL=http://c.com/\r\n");
         writeShortcutTo(u"5 ftp.url"_s, "ftp://d.net/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         QCOMPARE(rows()->count(), 5);
         rows()->setChecked(2, false);
 
-        QVERIFY(clickButton(controls(*m_window).importButton));
+        QVERIFY(clickButton(m_window->controls().importButton));
         QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QCOMPARE(controls(*m_window).addressList->selectedRow(), 4);
+        QCOMPARE(m_window->controls().addressList->selectedRow(), 4);
 
         const QList<StoredRow> stored = storedAddresses();
         QCOMPARE(stored.size(), 4);
@@ -282,7 +281,7 @@ private Q_SLOTS:
 
         // The rows stay as they were, and a second import stores them all again.
         QCOMPARE(checks(), QList<bool>({true, true, false, true, true}));
-        QVERIFY(clickButton(controls(*m_window).importButton));
+        QVERIFY(clickButton(m_window->controls().importButton));
         QCOMPARE(storedAddressTexts(), expectedAddresses + expectedAddresses);
         QCOMPARE(recordedTexts(), QStringList({u"成功导入！"_s, u"成功导入！"_s}));
     }
@@ -290,9 +289,9 @@ private Q_SLOTS:
     void importWithNothingCheckedWritesNothing()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
-        QVERIFY(clickButton(controls(*m_window).uncheckAllButton));
-        QVERIFY(clickButton(controls(*m_window).importButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
+        QVERIFY(clickButton(m_window->controls().uncheckAllButton));
+        QVERIFY(clickButton(m_window->controls().importButton));
         QVERIFY(storedAddresses().isEmpty());
         QCOMPARE(recordedTexts(), QStringList{u"成功导入！"_s});
     }
@@ -302,22 +301,22 @@ private Q_SLOTS:
         writeShortcutTo(u"a.url"_s, "http://good-1.com/");
         writeShortcutTo(u"b.url"_s, "http://bad.com/");
         writeShortcutTo(u"c.url"_s, "http://good-2.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         sql(u"CREATE TRIGGER refuse BEFORE INSERT ON address WHEN NEW.Address = 'bad.com' "
             "BEGIN SELECT RAISE(ABORT, 'address refused'); END"_s);
 
-        QVERIFY(clickButton(controls(*m_window).importButton));
+        QVERIFY(clickButton(m_window->controls().importButton));
         QCOMPARE(storedAddressTexts(), QStringList{u"good-1.com"_s});
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY2(Dialogs::recorded().first().text.contains(u"address refused"_s),
                  qPrintable(Dialogs::recorded().first().text));
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
-        QCOMPARE(controls(*m_window).addressList->selectedRow(), 1);
+        QCOMPARE(m_window->controls().addressList->selectedRow(), 1);
 
         // No transaction is left open: another connection can write, and so can the window.
         sql(u"INSERT INTO address (Address, AddressName, Times, ViewTime, GroupNo) VALUES ('x', 'x', 0, '', 0)"_s);
         sql(u"DROP TRIGGER refuse"_s);
-        QVERIFY(clickButton(controls(*m_window).importButton));
+        QVERIFY(clickButton(m_window->controls().importButton));
         QCOMPARE(storedAddressTexts(),
                  QStringList({u"good-1.com"_s, u"x"_s, u"good-1.com"_s, u"bad.com"_s, u"good-2.com"_s}));
         QCOMPARE(recordedTexts().last(), u"成功导入！"_s);
@@ -326,10 +325,10 @@ private Q_SLOTS:
     void missingGroupIsReportedBeforeAnythingIsWritten()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         sql(u"DELETE FROM BaseGroup WHERE GroupName = ?"_s, {Schema::ImportGroup});
 
-        QVERIFY(clickButton(controls(*m_window).importButton));
+        QVERIFY(clickButton(m_window->controls().importButton));
         QVERIFY(storedAddresses().isEmpty());
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(Dialogs::recorded().first().text.contains(Schema::ImportGroup));
@@ -343,7 +342,7 @@ private Q_SLOTS:
             writeShortcutTo(u"s%1.url"_s.arg(i, 5, 10, QLatin1Char('0')), "http://x.com/" + QByteArray::number(i));
 
         // Read to the end, the dialog goes with the listing.
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         QCOMPARE(rows()->count(), count);
         QVERIFY(Dialogs::recorded().isEmpty());
         auto *progress = m_window->findChild<QProgressDialog *>(u"ImportProgress"_s);
@@ -365,20 +364,20 @@ private Q_SLOTS:
             }
         });
         presser.start(0);
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
         QVERIFY(pressed);
         QCOMPARE(rows()->count(), 0);
         QCOMPARE(recordedTexts(), QStringList{u"已取消，没有导入任何网址。"_s});
         QCOMPARE(Dialogs::recorded().first().caption, u"提示信息"_s);
-        QVERIFY(controls(*m_window).favoritesButton->isEnabled());
+        QVERIFY(m_window->controls().favoritesButton->isEnabled());
     }
 
     void hoverTextNamesTheRowUnderThePointer()
     {
         writeShortcutTo(u"a.url"_s, "http://a.com/");
         writeShortcutTo(u"b.url"_s, "http://b.com/");
-        QVERIFY(clickButton(controls(*m_window).favoritesButton));
-        AddressListView *list = controls(*m_window).addressList;
+        QVERIFY(clickButton(m_window->controls().favoritesButton));
+        AddressListView *list = m_window->controls().addressList;
         const QPoint overSecond = list->visualRect(rows()->index(1, 1)).center();
 
         QTest::mouseMove(list->viewport(), overSecond);
@@ -391,7 +390,7 @@ private Q_SLOTS:
 
     void exitButtonClosesTheWindow()
     {
-        QVERIFY(clickButton(controls(*m_window).exitButton));
+        QVERIFY(clickButton(m_window->controls().exitButton));
         QVERIFY(!m_window->isVisible());
     }
 };

@@ -5,11 +5,22 @@
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
 #include "data/GroupStore.h"
+#include "editor/AddressEditor.h"
 #include "main/MainWindow.h"
 #include "platform/Dialogs.h"
-#include "WindowControls.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QSqlQuery>
 #include <QTest>
 #include <QVariant>
@@ -110,7 +121,7 @@ public:
     static QStringList columnOf(MainWindow &w, int index)
     {
         QStringList texts;
-        const QAbstractItemModel *rows = controls(w).addressList->model();
+        const QAbstractItemModel *rows = w.addressListPane()->view()->model();
         for (int row = 0; row < rows->rowCount(); ++row)
             texts << rows->index(row, index).data().toString();
         return texts;
@@ -118,11 +129,11 @@ public:
     // A listed row's text in one column, and the index of its picture.
     static QString cellText(MainWindow &w, int row, int column)
     {
-        return controls(w).addressList->model()->index(row, column).data().toString();
+        return w.addressListPane()->view()->model()->index(row, column).data().toString();
     }
     static int imageOf(MainWindow &w, int row)
     {
-        const QVariant image = controls(w).addressList->model()->index(row, 0).data(ReportRows::ImageIndexRole);
+        const QVariant image = w.addressListPane()->view()->model()->index(row, 0).data(ReportRows::ImageIndexRole);
         return image.isValid() ? image.toInt() : -1;
     }
 

@@ -32,7 +32,7 @@ private Q_SLOTS:
         m_fixture->add(QStringLiteral("https://b.com/"), QStringLiteral("B"), QStringLiteral("二组"), 0,
                        QStringLiteral("2024-03-05"), true);
         MainWindow &window = m_fixture->open();
-        QTreeWidgetItem *root = controls(window).groupTree->topLevelItem(0);
+        QTreeWidgetItem *root = window.groupTreePane()->tree()->topLevelItem(0);
 
         const QByteArray all = exported(root);
         QCOMPARE(all.count("<DT><H3>"), 2);
@@ -44,7 +44,7 @@ private Q_SLOTS:
         QVERIFY(group.contains("<DT><H3>二组</H3>"));
         Dialogs::clearRecorded();
 
-        const QByteArray favourites = exported(window.favouritesNode());
+        const QByteArray favourites = exported(window.groupTreePane()->favouritesNode());
         QVERIFY(favourites.contains("<DT><H3>收藏夹</H3>"));
         QVERIFY(favourites.contains("HREF=\"https://b.com/\""));
         Dialogs::clearRecorded();
@@ -58,11 +58,11 @@ private Q_SLOTS:
     {
         m_fixture->reset();
         MainWindow &window = m_fixture->open();
-        controls(window).groupTree->setCurrentItem(window.favouritesNode());
+        window.groupTreePane()->tree()->setCurrentItem(window.groupTreePane()->favouritesNode());
         window.updateMenus();
-        QVERIFY(controls(window).treeExportAction->isVisible());
-        QVERIFY(!controls(window).treeAddAddressAction->isVisible());
-        QCOMPARE(controls(window).treeExportAction->text(), QStringLiteral("导出网址…"));
+        QVERIFY(window.groupTreePane()->exportAction()->isVisible());
+        QVERIFY(!window.groupTreePane()->addAddressAction()->isVisible());
+        QCOMPARE(window.groupTreePane()->exportAction()->text(), QStringLiteral("导出网址…"));
     }
 };
 

@@ -60,7 +60,7 @@ private:
 
     QTreeWidgetItem *node(MainWindow &w, const QString &label)
     {
-        return controls(w).groupTree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        return w.groupTreePane()->tree()->findItems(label, Qt::MatchExactly | Qt::MatchRecursive).value(0);
     }
 
 private Q_SLOTS:
@@ -78,7 +78,7 @@ private Q_SLOTS:
     void toolbarHintIsOneLine()
     {
         MainWindow &w = f->openShown();
-        restMouse(controls(w).visitByIpButton, controls(w).visitByIpButton->rect().center());
+        restMouse(w.toolBar()->visitByIpButton(), w.toolBar()->visitByIpButton()->rect().center());
         expectHintInWholeLines(QStringLiteral("以文字方式或以IP地址方式访问网址"));
     }
 
@@ -89,7 +89,7 @@ private Q_SLOTS:
         const QString huge = QStringLiteral("www.huge.com/") + QStringLiteral("ab/").repeated(600);
         f->add(huge, QStringLiteral("巨长"), QStringLiteral("新闻"));
         MainWindow &w = f->openShown();
-        AddressListView *list = controls(w).addressList;
+        AddressListView *list = w.addressListPane()->view();
         const QPoint onRow = list->visualRect(list->model()->index(0, 1)).center();
         QTest::mouseMove(list->viewport(), onRow);
         QCOMPARE(w.hoverText().section(QLatin1Char('\n'), 1, 1), QStringLiteral("网        址：") + longAddress);
@@ -114,18 +114,18 @@ private Q_SLOTS:
     void longCurrentAddressStaysInItsPanel()
     {
         MainWindow &w = f->openShown();
-        auto panels = controls(w).statusBar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+        auto panels = w.statusBar()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
         QCOMPARE(panels.size(), 3);
         std::sort(panels.begin(), panels.end(), [](QLabel *a, QLabel *b) { return a->x() < b->x(); });
         QVERIFY(panels[0]->geometry().right() < panels[1]->x());
         QVERIFY(panels[1]->geometry().right() < panels[2]->x());
 
-        const QRect countArea = panels[2]->geometry().intersected(controls(w).statusBar->rect());
+        const QRect countArea = panels[2]->geometry().intersected(w.statusBar()->rect());
         QVERIFY(!countArea.isEmpty());
-        const QImage withoutAddress = controls(w).statusBar->grab(countArea).toImage();
+        const QImage withoutAddress = w.statusBar()->grab(countArea).toImage();
         w.setCurrentAddress(longAddress + longAddress);
         QCOMPARE(w.statusPanelText(1), longAddress + longAddress);
-        QCOMPARE(controls(w).statusBar->grab(countArea).toImage(), withoutAddress);
+        QCOMPARE(w.statusBar()->grab(countArea).toImage(), withoutAddress);
         const QImage addressShown = panels[1]->grab().toImage();
         w.setCurrentAddress(QString());
         QVERIFY(panels[1]->grab().toImage() != addressShown);
@@ -136,14 +136,14 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *cut = node(w, longGroup);
         QVERIFY(cut);
-        const QRect cutRect = controls(w).groupTree->visualItemRect(cut);
-        QVERIFY(QFontMetrics(controls(w).groupTree->font()).horizontalAdvance(longGroup) > cutRect.width());
-        restMouse(controls(w).groupTree->viewport(), cutRect.center());
+        const QRect cutRect = w.groupTreePane()->tree()->visualItemRect(cut);
+        QVERIFY(QFontMetrics(w.groupTreePane()->tree()->font()).horizontalAdvance(longGroup) > cutRect.width());
+        restMouse(w.groupTreePane()->tree()->viewport(), cutRect.center());
         expectHintInWholeLines(longGroup);
 
         // A name shown whole needs no hint.
-        restMouse(controls(w).groupTree->viewport(),
-                  controls(w).groupTree->visualItemRect(node(w, QStringLiteral("新闻"))).center());
+        restMouse(w.groupTreePane()->tree()->viewport(),
+                  w.groupTreePane()->tree()->visualItemRect(node(w, QStringLiteral("新闻"))).center());
         QTest::qWait(100);
         QVERIFY(!shownHint());
     }

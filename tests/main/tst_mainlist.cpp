@@ -20,7 +20,7 @@ private:
 
     void clickHeader(MainWindow &w, int column)
     {
-        QHeaderView *header = controls(w).addressList->header();
+        QHeaderView *header = w.addressListPane()->view()->header();
         const QPoint point(header->sectionViewportPosition(column) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, point);
     }
@@ -36,7 +36,7 @@ private:
 
     QPoint rowPoint(MainWindow &w, int row)
     {
-        return controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
+        return w.addressListPane()->view()->visualRect(w.addressListPane()->view()->model()->index(row, 1)).center();
     }
 
     // Rows in three groups whose texts tie and differ in every column: mixed case, Chinese
@@ -196,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(MainFixture::imageOf(w, 1), 1);
         // The test locale is zh_CN; the stored time has no zone, so none is shown.
         QCOMPARE(MainFixture::cellText(w, 1, 2), QStringLiteral("2024/3/6 14:05:09"));
-        QCOMPARE(controls(w).addressList->reportRows()->columnCaptions(),
+        QCOMPARE(w.addressListPane()->view()->reportRows()->columnCaptions(),
                  (QStringList{"网址", "名称", "访问时间", "访问次数", "组"}));
     }
 
@@ -216,16 +216,16 @@ private Q_SLOTS:
         f->add(QStringLiteral("plain.com"), QStringLiteral("P"), QStringLiteral("收藏夹"));
         f->add(QStringLiteral("root.com"), QStringLiteral("R"), QStringLiteral("网址"));
         MainWindow &w = f->openShown();
-        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
+        QTreeWidgetItem *root = w.groupTreePane()->tree()->topLevelItem(0);
         auto click = [&w](QTreeWidgetItem *node) {
-            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
-                              controls(w).groupTree->visualItemRect(node).center());
+            QTest::mouseClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+                              w.groupTreePane()->tree()->visualItemRect(node).center());
         };
         click(root->child(1)); // the group "收藏夹" lists the favourites of all groups
         QCOMPARE(f->captions(), QStringList{"fav.com"});
         click(root->child(2)); // the group "网址" lists everything and selects the root
         QCOMPARE(f->captions().size(), 3);
-        QCOMPARE(controls(w).groupTree->currentItem(), root);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), root);
     }
 
     void awkwardTextsShowAsStored()
@@ -240,8 +240,8 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), addresses);
         QCOMPARE(f->column(1).first(), QStringLiteral("O'Brien \"引号\" 100%"));
         QTest::mouseClick(
-            controls(w).groupTree->viewport(), Qt::LeftButton, {},
-            controls(w).groupTree->visualItemRect(controls(w).groupTree->topLevelItem(0)->child(0)).center());
+            w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+            w.groupTreePane()->tree()->visualItemRect(w.groupTreePane()->tree()->topLevelItem(0)->child(0)).center());
         QCOMPARE(f->captions().size(), 3); // the group with an apostrophe is found by its name
         clickHeader(w, 1);
         // The first click on another column sorts descending, by GB18030 bytes: Chinese after
@@ -261,8 +261,8 @@ private Q_SLOTS:
         QCOMPARE(f->column(3), (QStringList{"9", "10", "100"}));
         clickHeader(w, 1); // direction carries over: ascending; letters compare case-folded
         QCOMPARE(f->column(1), (QStringList{"Alpha", "ALPHB", "beta"}));
-        QCOMPARE(controls(w).addressList->SortColumn, 1);
-        QVERIFY(controls(w).addressList->SortAscending);
+        QCOMPARE(w.addressListPane()->view()->SortColumn, 1);
+        QVERIFY(w.addressListPane()->view()->SortAscending);
         // A refill keeps the statement's order.
         w.fillList();
         QCOMPARE(f->captions(), (QStringList{"b.com", "A.com", "c.com"}));
@@ -285,18 +285,18 @@ private Q_SLOTS:
         for (const char *address : {"one.com", "two.com", "three.com"})
             f->add(QString::fromLatin1(address), QStringLiteral("n"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
-        QTest::mouseClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, rowPoint(w, 0));
+        QTest::mouseClick(w.addressListPane()->view()->viewport(), Qt::LeftButton, {}, rowPoint(w, 0));
         QCOMPARE(w.currentAddress(), QStringLiteral("one.com"));
         QCOMPARE(w.statusPanelText(1), QStringLiteral("one.com"));
-        controls(w).addressList->setFocus();
-        QTest::keyClick(controls(w).addressList, Qt::Key_Down);
+        w.addressListPane()->view()->setFocus();
+        QTest::keyClick(w.addressListPane()->view(), Qt::Key_Down);
         QCOMPARE(w.statusPanelText(1), QStringLiteral("two.com"));
-        QTest::keyClick(controls(w).addressList, Qt::Key_End);
+        QTest::keyClick(w.addressListPane()->view(), Qt::Key_End);
         QCOMPARE(w.currentAddress(), QStringLiteral("three.com"));
         // A click on the empty part deselects: the row just left stays current.
-        QTest::mouseClick(controls(w).addressList->viewport(), Qt::LeftButton, {},
-                          QPoint(5, controls(w).addressList->viewport()->height() - 5));
-        QCOMPARE(controls(w).addressList->selectedRow(), -1);
+        QTest::mouseClick(w.addressListPane()->view()->viewport(), Qt::LeftButton, {},
+                          QPoint(5, w.addressListPane()->view()->viewport()->height() - 5));
+        QCOMPARE(w.addressListPane()->view()->selectedRow(), -1);
         QCOMPARE(w.currentAddress(), QStringLiteral("three.com"));
         // A refill does not clear it.
         w.fillList();
@@ -307,15 +307,15 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("甲"), QStringLiteral("新闻"), 4);
         MainWindow &w = f->openShown();
-        QTest::mouseMove(controls(w).addressList->viewport(), rowPoint(w, 0));
+        QTest::mouseMove(w.addressListPane()->view()->viewport(), rowPoint(w, 0));
         const QString expected = QStringLiteral("组        别：新闻\n网        址：www.a.com\n网址名称：甲\n访问时间：")
             + QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat) + QStringLiteral("\n访问次数：4");
         QCOMPARE(w.hoverText(), expected);
-        QCOMPARE(controls(w).addressList->hintText(), expected);
-        QTest::mouseMove(controls(w).addressList->viewport(),
-                         QPoint(5, controls(w).addressList->viewport()->height() - 5));
+        QCOMPARE(w.addressListPane()->view()->hintText(), expected);
+        QTest::mouseMove(w.addressListPane()->view()->viewport(),
+                         QPoint(5, w.addressListPane()->view()->viewport()->height() - 5));
         QCOMPARE(w.hoverText(), QString());
-        QCOMPARE(controls(w).addressList->hintText(), expected);
+        QCOMPARE(w.addressListPane()->view()->hintText(), expected);
     }
 
     void fillErrorShowsFailureAndLeavesWindowUsable()

@@ -41,7 +41,7 @@ private:
     // A right click on the row: the row is chosen and the menu opens.
     void rightClickRow(int row)
     {
-        AddressListView *list = controls(*f->window).addressList;
+        AddressListView *list = f->window->addressListPane()->view();
         const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
         QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
@@ -56,26 +56,26 @@ private:
         const int row = rowOf(address, group);
         QVERIFY(row >= 0);
         rightClickRow(row);
-        QVERIFY(controls(*f->window).listMenu->isVisible());
-        QCOMPARE(controls(*f->window).addressList->selectedRow(), row);
+        QVERIFY(f->window->addressListPane()->menu()->isVisible());
+        QCOMPARE(f->window->addressListPane()->view()->selectedRow(), row);
         QCOMPARE(f->window->currentAddress(), address);
     }
 
     // A right click below the rows opens the menu without choosing a row.
     void rightClickBelowTheRows()
     {
-        AddressListView *list = controls(*f->window).addressList;
+        AddressListView *list = f->window->addressListPane()->view();
         const QPoint at(list->viewport()->width() / 2, list->viewport()->height() - 3);
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &menuEvent);
     }
 
     // Chooses an item of the list's open menu.
-    bool choose(QAction *item) const { return chooseMenuItem(controls(*f->window).listMenu, item); }
+    bool choose(QAction *item) const { return chooseMenuItem(f->window->addressListPane()->menu(), item); }
 
     void clickNode(const QString &label)
     {
-        QTreeWidget *tree = controls(*f->window).groupTree;
+        QTreeWidget *tree = f->window->groupTreePane()->tree();
         const QList<QTreeWidgetItem *> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
         QVERIFY(!found.isEmpty());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found.first()).center());
@@ -120,7 +120,7 @@ private Q_SLOTS:
     {
         MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).listDeleteAddressAction));
+        QVERIFY(choose(w.addressListPane()->deleteAddressAction()));
         MainFixture::expectOnlyBox(QStringLiteral("成功删除！!"), QStringLiteral("删除"));
         QCOMPARE(storedFlags(shared).keys(), QStringList{"软件"});
         QCOMPARE(f->captions(), (QStringList{"www.other.com", shared}));
@@ -136,21 +136,22 @@ private Q_SLOTS:
         const auto deleteRow = [&](const QString &address) {
             clickNode(QStringLiteral("新闻"));
             chooseRow(address, QStringLiteral("新闻"));
-            QVERIFY(choose(controls(w).listDeleteAddressAction));
+            QVERIFY(choose(w.addressListPane()->deleteAddressAction()));
             Dialogs::clearRecorded();
-            clickNode(MainWindow::binLabel());
+            clickNode(GroupTreePane::binLabel());
             QVERIFY(f->captions().contains(address));
             chooseRow(address, QStringLiteral("新闻"));
         };
         const auto binShown = [&] {
-            return !controls(w)
-                        .groupTree->findItems(MainWindow::binLabel(), Qt::MatchExactly | Qt::MatchRecursive)
+            return !w.groupTreePane()
+                        ->tree()
+                        ->findItems(GroupTreePane::binLabel(), Qt::MatchExactly | Qt::MatchRecursive)
                         .isEmpty();
         };
 
         deleteRow(shared);
         QVERIFY(!f->column(2).first().isEmpty()); // when it was deleted
-        QVERIFY(choose(controls(w).listRestoreAction));
+        QVERIFY(choose(w.addressListPane()->restoreAction()));
         QCOMPARE(storedFlags(shared).keys(), (QStringList{"新闻", "软件"}));
         QVERIFY(!binShown());
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // back into the bin
@@ -163,16 +164,16 @@ private Q_SLOTS:
         // Every row chosen (Ctrl+A) goes back, or for good, as one step; a restore makes
         // their group again, with its number, when it went meanwhile.
         const std::optional<int> newsNo = GroupStore::groupNoOf(f->db(), QStringLiteral("新闻"));
-        for (QAction *command : {controls(w).listRestoreAction, controls(w).listPurgeAction}) {
-            const bool restore = command == controls(w).listRestoreAction;
+        for (QAction *command : {w.addressListPane()->restoreAction(), w.addressListPane()->purgeAction()}) {
+            const bool restore = command == w.addressListPane()->restoreAction();
             deleteRow(shared);
             deleteRow(QStringLiteral("www.other.com"));
-            controls(w).listMenu->close();
+            w.addressListPane()->menu()->close();
             if (restore)
                 f->other().execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = '新闻'"));
-            QTest::keyClick(controls(w).addressList, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(w.addressListPane()->view(), Qt::Key_A, Qt::ControlModifier);
             rightClickRow(1);
-            QCOMPARE(controls(w).addressList->selectionModel()->selectedRows().size(), 2);
+            QCOMPARE(w.addressListPane()->view()->selectionModel()->selectedRows().size(), 2);
             QVERIFY(choose(command));
             QVERIFY(RecycleBin::list(f->db()).empty());
             QCOMPARE(storedFlags(shared).size(), restore ? 2 : 1);
@@ -188,20 +189,20 @@ private Q_SLOTS:
         }
         // Elsewhere one row at most is chosen.
         clickNode(QStringLiteral("软件"));
-        QTest::keyClick(controls(w).addressList, Qt::Key_A, Qt::ControlModifier);
-        QVERIFY(controls(w).addressList->selectionModel()->selectedRows().size() <= 1);
-        clickNode(MainWindow::binLabel());
+        QTest::keyClick(w.addressListPane()->view(), Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(w.addressListPane()->view()->selectionModel()->selectedRows().size() <= 1);
+        clickNode(GroupTreePane::binLabel());
 
-        QTreeWidget *tree = controls(w).groupTree;
+        QTreeWidget *tree = w.groupTreePane()->tree();
         for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
             Dialogs::clearRecorded();
             Dialogs::setNextAnswer(answer);
             const QPoint at = tree->visualItemRect(tree->currentItem()).center();
             QTest::mousePress(tree->viewport(), Qt::RightButton, {}, at);
-            QVERIFY(chooseMenuItem(controls(w).treeMenu, controls(w).treeEmptyBinAction));
+            QVERIFY(chooseMenuItem(w.groupTreePane()->menu(), w.groupTreePane()->emptyBinAction()));
             QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, at);
             QCOMPARE(Dialogs::recorded().size(), 1);
-            QCOMPARE(Dialogs::recorded().first().caption, MainWindow::binLabel());
+            QCOMPARE(Dialogs::recorded().first().caption, GroupTreePane::binLabel());
             QCOMPARE(RecycleBin::list(f->db()).size(), size_t(answer == QMessageBox::No ? 2 : 0));
         }
         QTRY_VERIFY(!binShown()); // the tree is built anew once the menus are closed
@@ -223,7 +224,7 @@ private Q_SLOTS:
             f->other().execute(QStringLiteral("UPDATE BaseGroup SET GroupName = '别处' WHERE GroupName = '新闻'"));
         else
             refuseThroughTrigger(QStringLiteral("DELETE"));
-        QVERIFY(choose(controls(w).listDeleteAddressAction));
+        QVERIFY(choose(w.addressListPane()->deleteAddressAction()));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(storedFlags(shared).size(), 2);
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
@@ -233,7 +234,7 @@ private Q_SLOTS:
     {
         MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("软件"));
-        QVERIFY(choose(controls(w).listAddFavouriteAction));
+        QVERIFY(choose(w.addressListPane()->addFavouriteAction()));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
         // Both listed rows of the address show the favourite picture.
@@ -241,14 +242,14 @@ private Q_SLOTS:
         QCOMPARE(imageOf(1), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Crystal));
 
-        clickNode(MainWindow::favouritesLabel());
+        clickNode(GroupTreePane::favouritesLabel());
         QCOMPARE(f->column(4), (QStringList{"新闻", "软件"}));
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).listRemoveFavouriteAction));
+        QVERIFY(choose(w.addressListPane()->removeFavouriteAction()));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", false}, {"软件", true}}));
         QCOMPARE(f->column(4), QStringList{"软件"}); // the unmarked row left the favourites
-        clickNode(MainWindow::favouritesLabel());
+        clickNode(GroupTreePane::favouritesLabel());
         QCOMPARE(f->column(4), QStringList{"软件"});
     }
 
@@ -257,7 +258,7 @@ private Q_SLOTS:
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         MainWindow &w = f->openShown(); // before any tree click both favourite items are offered
         chooseRow(shared, QStringLiteral("软件"));
-        QVERIFY(choose(controls(w).listRemoveFavouriteAction));
+        QVERIFY(choose(w.addressListPane()->removeFavouriteAction()));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", false}}));
         QCOMPARE(f->captions().size(), 3);
         QCOMPARE(imageOf(rowOf(shared, QStringLiteral("软件"))), int(MainPictures::Binder));
@@ -269,7 +270,7 @@ private Q_SLOTS:
         refuseThroughTrigger(QStringLiteral("UPDATE"));
         MainWindow &w = f->openShown();
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).listAddFavouriteAction));
+        QVERIFY(choose(w.addressListPane()->addFavouriteAction()));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(imageOf(0), int(MainPictures::Binder));
         QCOMPARE(imageOf(2), int(MainPictures::Binder));
@@ -277,9 +278,9 @@ private Q_SLOTS:
         f->other().execute(QStringLiteral("DROP TRIGGER refuse"));
         f->db().execute(QStringLiteral("UPDATE address SET MyAddress = 1"));
         refuseThroughTrigger(QStringLiteral("UPDATE"));
-        clickNode(MainWindow::favouritesLabel());
+        clickNode(GroupTreePane::favouritesLabel());
         chooseRow(shared, QStringLiteral("新闻"));
-        QVERIFY(choose(controls(w).listRemoveFavouriteAction));
+        QVERIFY(choose(w.addressListPane()->removeFavouriteAction()));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.other.com", shared}));
         QCOMPARE(storedFlags(shared), (QMap<QString, bool>{{"新闻", true}, {"软件", true}}));
@@ -290,10 +291,11 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         AddressEditor editor;
         w.setEditor(&editor);
-        for (QAction *item : {controls(w).listChangeAddressAction, controls(w).listDeleteAddressAction,
-                              controls(w).listAddFavouriteAction, controls(w).listRemoveFavouriteAction}) {
+        for (QAction *item :
+             {w.addressListPane()->changeAddressAction(), w.addressListPane()->deleteAddressAction(),
+              w.addressListPane()->addFavouriteAction(), w.addressListPane()->removeFavouriteAction()}) {
             rightClickBelowTheRows();
-            QVERIFY(controls(w).addressList->selectedRow() < 0);
+            QVERIFY(w.addressListPane()->view()->selectedRow() < 0);
             QVERIFY(choose(item));
         }
         QVERIFY(Dialogs::recorded().isEmpty());
@@ -312,17 +314,18 @@ private Q_SLOTS:
         QString proposed;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
-                                                                     : QString();
-                controls(editor).addressEdit->setText(QStringLiteral("HTTP://www.new.com/"));
-                controls(editor).nameEdit->setText(QStringLiteral("新站"));
-                controls(editor).saveButton->click();
+                proposed = editor.controls().groupList->currentItem()
+                    ? editor.controls().groupList->currentItem()->text()
+                    : QString();
+                editor.controls().addressEdit->setText(QStringLiteral("HTTP://www.new.com/"));
+                editor.controls().nameEdit->setText(QStringLiteral("新站"));
+                editor.controls().saveButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
         rightClickBelowTheRows();
-        QVERIFY(choose(controls(w).listAddAddressAction));
+        QVERIFY(choose(w.addressListPane()->addAddressAction()));
         QCOMPARE(proposed, QStringLiteral("软件"));
         MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{shared, "www.new.com"}));
@@ -337,20 +340,21 @@ private Q_SLOTS:
         QStringList shown;
         QTimer::singleShot(0, &editor, [&] {
             if (QTest::qWaitForWindowActive(&editor)) {
-                shown << editor.captionText() << controls(editor).addressEdit->text()
-                      << controls(editor).nameEdit->text()
-                      << (controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
-                                                                    : QString());
-                controls(editor).addressEdit->setText(address);
-                controls(editor).nameEdit->setText(name);
-                controls(editor).groupList->setCurrentItem(
-                    controls(editor).groupList->findItems(group, Qt::MatchExactly).value(0));
-                controls(editor).saveButton->click();
+                shown << editor.captionText() << editor.controls().addressEdit->text()
+                      << editor.controls().nameEdit->text()
+                      << (editor.controls().groupList->currentItem()
+                              ? editor.controls().groupList->currentItem()->text()
+                              : QString());
+                editor.controls().addressEdit->setText(address);
+                editor.controls().nameEdit->setText(name);
+                editor.controls().groupList->setCurrentItem(
+                    editor.controls().groupList->findItems(group, Qt::MatchExactly).value(0));
+                editor.controls().saveButton->click();
             }
             if (editor.isVisible())
                 editor.close();
         });
-        if (!choose(controls(*f->window).listChangeAddressAction))
+        if (!choose(f->window->addressListPane()->changeAddressAction()))
             shown << QStringLiteral("the menu offers no change");
         return shown;
     }

@@ -2,7 +2,6 @@
 // sees and is doing kept.
 #include "MainTestSupport.h"
 #include "TestEnv.h"
-#include "WindowControls.h"
 
 #include "TestEngine.h"
 #include "data/Schema.h"
@@ -32,9 +31,9 @@ class TestMainRefresh : public QObject
 private:
     std::unique_ptr<MainFixture> f;
 
-    static AddressListView *list(MainWindow &w) { return controls(w).addressList; }
-    static QTreeWidget *tree(MainWindow &w) { return controls(w).groupTree; }
-    static QComboBox *searchBox(MainWindow &w) { return controls(w).searchBox; }
+    static AddressListView *list(MainWindow &w) { return w.addressListPane()->view(); }
+    static QTreeWidget *tree(MainWindow &w) { return w.groupTreePane()->tree(); }
+    static QComboBox *searchBox(MainWindow &w) { return w.searchPane()->searchBox(); }
 
     MainWindow &openActive()
     {
@@ -246,9 +245,9 @@ private Q_SLOTS:
             f->other(),
             {result("www.gone.com/a", LinkStatus::Broken, 404), result("www.fine.com", LinkStatus::Ok, 200)},
             checkedAt);
-        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", MainWindow::failingLabel()}), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(groupLabels(w), (QStringList{"新闻", GroupTreePane::failingLabel()}), 1000);
 
-        clickNode(w, MainWindow::failingLabel());
+        clickNode(w, GroupTreePane::failingLabel());
         QCOMPARE(f->captions(), QStringList{"www.gone.com/a"});
         QTest::mouseMove(list(w)->viewport(), list(w)->visualRect(list(w)->model()->index(0, 1)).center());
         QCOMPARE(
@@ -263,7 +262,7 @@ private Q_SLOTS:
         LinkStore::storeIcon(f->other(), QStringLiteral("www.fine.com:80"), png.data(), checkedAt);
         LinkStore::record(f->other(), {result("www.gone.com/a", LinkStatus::Ok, 200)}, checkedAt);
         QTRY_COMPARE_WITH_TIMEOUT(f->captions(), QStringList(), 1000);
-        QCOMPARE(w.currentGroup(), MainWindow::failingLabel());
+        QCOMPARE(w.currentGroup(), GroupTreePane::failingLabel());
 
         clickNode(w, QStringLiteral("新闻"));
         const auto iconColour = [&](int row) {
@@ -345,7 +344,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("a.com"), QStringLiteral("甲"), QStringLiteral("新闻"));
         MainWindow &w = openActive();
         clickNode(w, QStringLiteral("新闻"));
-        w.renameGroupFromMenu();
+        w.groupTreePane()->renameGroupAction()->trigger();
         auto *editor = tree(w)->viewport()->findChild<QLineEdit *>();
         QVERIFY(editor);
         editor->setText(QStringLiteral("要闻"));

@@ -28,7 +28,7 @@ private:
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("main window not shown");
-        controls(w).leftTabs->setCurrentIndex(1);
+        w.leftTabs()->setCurrentIndex(1);
         return w;
     }
 
@@ -36,15 +36,15 @@ private:
     void search(MainWindow &w, const QString &text)
     {
         // keyClicks cannot type Chinese: the text is put in, the Enter is pressed.
-        controls(w).searchBox->lineEdit()->setText(text);
-        QTest::keyClick(controls(w).searchBox->lineEdit(), Qt::Key_Return);
+        w.searchPane()->searchBox()->lineEdit()->setText(text);
+        QTest::keyClick(w.searchPane()->searchBox()->lineEdit(), Qt::Key_Return);
     }
 
     QStringList dropDown(MainWindow &w)
     {
         QStringList items;
-        for (int i = 0; i < controls(w).searchBox->count(); ++i)
-            items << controls(w).searchBox->itemText(i);
+        for (int i = 0; i < w.searchPane()->searchBox()->count(); ++i)
+            items << w.searchPane()->searchBox()->itemText(i);
         return items;
     }
 
@@ -95,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(f->captions(), expected);
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条%1记录").arg(expected.size()));
         QCOMPARE(w.currentGroup(), groupBefore);
-        QCOMPARE(controls(w).groupTree->currentItem()->text(0), MainWindow::rootLabel());
+        QCOMPARE(w.groupTreePane()->tree()->currentItem()->text(0), GroupTreePane::rootLabel());
         QCOMPARE(stored(), QStringList{text});
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -128,7 +128,7 @@ private Q_SLOTS:
     void emptyTextListsEverythingAndStoresNothing()
     {
         MainWindow &w = openOnSearchTab();
-        QTest::mouseClick(controls(w).searchButton, Qt::LeftButton);
+        QTest::mouseClick(w.searchPane()->searchButton(), Qt::LeftButton);
         QCOMPARE(f->captions().size(), 5);
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条5记录"));
         QVERIFY(stored().isEmpty());
@@ -142,12 +142,12 @@ private Q_SLOTS:
         search(w, QStringLiteral("a"));
         QCOMPARE(dropDown(w), (QStringList{QStringLiteral("a"), QStringLiteral("新闻"), QStringLiteral("a")}));
         QCOMPARE(stored(), dropDown(w));
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("a"));
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("a"));
 
-        controls(w).searchBox->lineEdit()->setText(QStringLiteral("半截"));
+        w.searchPane()->searchBox()->lineEdit()->setText(QStringLiteral("半截"));
         w.loadSearchHistory();
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("半截"));
-        QCOMPARE(controls(w).searchBox->count(), 3);
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("半截"));
+        QCOMPARE(w.searchPane()->searchBox()->count(), 3);
     }
 
     void historyIsTrimmedToNineteenAfterShowingTwenty()
@@ -155,27 +155,27 @@ private Q_SLOTS:
         for (int i = 1; i <= 19; ++i)
             SearchStore::save(f->db(), QStringLiteral("old%1").arg(i));
         MainWindow &w = openOnSearchTab();
-        QCOMPARE(controls(w).searchBox->count(), 19);
+        QCOMPARE(w.searchPane()->searchBox()->count(), 19);
 
         search(w, QStringLiteral("new"));
-        QCOMPARE(controls(w).searchBox->count(), 20); // all that was stored, before trimming
-        QCOMPARE(controls(w).searchBox->itemText(0), QStringLiteral("new"));
-        QCOMPARE(controls(w).searchBox->itemText(19), QStringLiteral("old1"));
+        QCOMPARE(w.searchPane()->searchBox()->count(), 20); // all that was stored, before trimming
+        QCOMPARE(w.searchPane()->searchBox()->itemText(0), QStringLiteral("new"));
+        QCOMPARE(w.searchPane()->searchBox()->itemText(19), QStringLiteral("old1"));
         QCOMPARE(stored().size(), 19);
         QVERIFY(!stored().contains(QStringLiteral("old1")));
 
         w.loadSearchHistory();
-        QCOMPARE(controls(w).searchBox->count(), 19);
+        QCOMPARE(w.searchPane()->searchBox()->count(), 19);
     }
 
     void switchingToTheSearchTabReloadsTheHistory()
     {
         MainWindow &w = openOnSearchTab();
-        QCOMPARE(controls(w).searchBox->count(), 0);
+        QCOMPARE(w.searchPane()->searchBox()->count(), 0);
         SearchStore::save(f->db(), QStringLiteral("elsewhere"));
-        controls(w).leftTabs->setCurrentIndex(0);
-        QCOMPARE(controls(w).searchBox->count(), 0);
-        controls(w).leftTabs->setCurrentIndex(1);
+        w.leftTabs()->setCurrentIndex(0);
+        QCOMPARE(w.searchPane()->searchBox()->count(), 0);
+        w.leftTabs()->setCurrentIndex(1);
         QCOMPARE(dropDown(w), QStringList{QStringLiteral("elsewhere")});
     }
 
@@ -186,11 +186,11 @@ private Q_SLOTS:
         MainWindow &w = openOnSearchTab();
         f->db().execute(
             QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Search BEGIN SELECT RAISE(ABORT, 'full'); END"));
-        QSignalSpy inserted(controls(w).searchBox->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy inserted(w.searchPane()->searchBox()->model(), &QAbstractItemModel::rowsInserted);
         search(w, QStringLiteral("typed"));
         QCOMPARE(inserted.count(), 0); // no history was stored, so nothing may come in
-        QCOMPARE(controls(w).searchBox->count(), 0); // the failed save is silent and adds nothing
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
+        QCOMPARE(w.searchPane()->searchBox()->count(), 0); // the failed save is silent and adds nothing
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("typed"));
         QCOMPARE(f->captions().size(), 0);
         QVERIFY(Dialogs::recorded().isEmpty());
         f->db().execute(QStringLiteral("DROP TRIGGER refuse"));
@@ -200,13 +200,13 @@ private Q_SLOTS:
     {
         SearchStore::save(f->db(), QStringLiteral("sina"));
         MainWindow &w = openOnSearchTab();
-        QTest::keyClicks(controls(w).searchBox, QStringLiteral("s"));
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("s"));
-        QTest::keyClick(controls(w).searchBox, Qt::Key_Return);
+        QTest::keyClicks(w.searchPane()->searchBox(), QStringLiteral("s"));
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("s"));
+        QTest::keyClick(w.searchPane()->searchBox(), Qt::Key_Return);
         QCOMPARE(f->captions(),
                  (QStringList{QStringLiteral("www.Example.com/news"), QStringLiteral("shop.cn/50%_off")}));
         QCOMPARE(dropDown(w), (QStringList{QStringLiteral("s"), QStringLiteral("sina")}));
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("s"));
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("s"));
     }
 
     // The button acts as a dialog's default button would, once per Enter, wherever the
@@ -214,18 +214,18 @@ private Q_SLOTS:
     void enterAnywhereOnTheSearchTabSearchesOnce()
     {
         MainWindow &w = openOnSearchTab();
-        controls(w).searchBox->lineEdit()->setText(QStringLiteral("news"));
-        QTest::keyClick(controls(w).searchButton, Qt::Key_Return);
+        w.searchPane()->searchBox()->lineEdit()->setText(QStringLiteral("news"));
+        QTest::keyClick(w.searchPane()->searchButton(), Qt::Key_Return);
         QCOMPARE(f->captions(), QStringList{QStringLiteral("www.Example.com/news")});
         QCOMPARE(stored(), QStringList{QStringLiteral("news")});
 
-        controls(w).searchBox->lineEdit()->setText(QStringLiteral("sale"));
-        QTest::keyClick(controls(w).searchPromptLabel, Qt::Key_Enter, Qt::KeypadModifier);
+        w.searchPane()->searchBox()->lineEdit()->setText(QStringLiteral("sale"));
+        QTest::keyClick(w.searchPane()->promptLabel(), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(f->captions(), QStringList{QStringLiteral("shop.cn/50%_off")});
         QCOMPARE(stored(), (QStringList{QStringLiteral("sale"), QStringLiteral("news")}));
 
-        QTest::keyClick(controls(w).groupTree, Qt::Key_Return);
-        QTest::keyClick(controls(w).searchButton, Qt::Key_Space);
+        QTest::keyClick(w.groupTreePane()->tree(), Qt::Key_Return);
+        QTest::keyClick(w.searchPane()->searchButton(), Qt::Key_Space);
         QCOMPARE(stored().size(), 3);
     }
 
@@ -239,13 +239,13 @@ private Q_SLOTS:
         f->add(whole, QStringLiteral("完整"), QStringLiteral("新闻"));
         MainWindow &w = openOnSearchTab();
         QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(controls(w).searchBox, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(controls(w).searchBox->currentText().size(), text.size());
-        QTest::keyClick(controls(w).searchBox, Qt::Key_Return);
+        QTest::keyClick(w.searchPane()->searchBox(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.searchPane()->searchBox()->currentText().size(), text.size());
+        QTest::keyClick(w.searchPane()->searchBox(), Qt::Key_Return);
         QVERIFY(f->captions() == QStringList{whole});
         QVERIFY(stored() == QStringList{text});
-        QVERIFY(controls(w).searchBox->currentText() == text);
-        QVERIFY(controls(w).searchBox->itemText(0) == text);
+        QVERIFY(w.searchPane()->searchBox()->currentText() == text);
+        QVERIFY(w.searchPane()->searchBox()->itemText(0) == text);
     }
 
     void aFailedSearchSaysErrorAndRemembersNothing()

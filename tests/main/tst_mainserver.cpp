@@ -2,7 +2,6 @@
 // rows there, and what another program stores shows in the open list by itself.
 #include "TestEngine.h"
 #include "TestEnv.h"
-#include "WindowControls.h"
 
 #include "controls/AddressListView.h"
 #include "data/AddressStore.h"
@@ -36,8 +35,8 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<DbConnection> m_other;
 
-    AddressListView *list() { return controls(*m_window).addressList; }
-    QTreeWidget *tree() { return controls(*m_window).groupTree; }
+    AddressListView *list() { return m_window->addressListPane()->view(); }
+    QTreeWidget *tree() { return m_window->groupTreePane()->tree(); }
 
     MainWindow &openWindow()
     {
@@ -170,9 +169,9 @@ private Q_SLOTS:
         chooseMenuItem(list()->viewport(), QPoint(20, 20), QStringLiteral("添加网址"), [&] {
             QTimer::singleShot(0, &editor, [&] {
                 if (QTest::qWaitForWindowActive(&editor)) {
-                    controls(editor).addressEdit->setText(QStringLiteral("http://www.server.example/"));
-                    controls(editor).nameEdit->setText(QStringLiteral("服务器上的站"));
-                    controls(editor).saveButton->click();
+                    editor.controls().addressEdit->setText(QStringLiteral("http://www.server.example/"));
+                    editor.controls().nameEdit->setText(QStringLiteral("服务器上的站"));
+                    editor.controls().saveButton->click();
                 }
                 if (editor.isVisible())
                     editor.close();
@@ -228,7 +227,7 @@ private Q_SLOTS:
         MainWindow &w = openWindow();
         QCOMPARE(captions(), QStringList{"www.server.example"});
         list()->selectRow(0);
-        controls(w).searchBox->setEditText(QStringLiteral("typed"));
+        w.searchPane()->searchBox()->setEditText(QStringLiteral("typed"));
         const int group =
             stored(QStringLiteral("SELECT GroupNo FROM BaseGroup WHERE GroupName = '服务器组'")).value(0).toInt();
         const auto insertElsewhere = [&](const QString &address) {
@@ -245,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(list()->model()->index(list()->selectedRow(), 0).data().toString(),
                  QStringLiteral("www.server.example"));
-        QCOMPARE(controls(w).searchBox->currentText(), QStringLiteral("typed"));
+        QCOMPARE(w.searchPane()->searchBox()->currentText(), QStringLiteral("typed"));
 
         other().query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                      "WHERE datname = current_database() AND pid <> pg_backend_pid()"));

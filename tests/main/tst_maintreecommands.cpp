@@ -48,18 +48,18 @@ private:
 
     QTreeWidgetItem *node(const QString &label) const
     {
-        for (QTreeWidgetItemIterator it(controls(*f->window).groupTree); *it; ++it) {
+        for (QTreeWidgetItemIterator it(f->window->groupTreePane()->tree()); *it; ++it) {
             if ((*it)->text(0) == label)
                 return *it;
         }
         return nullptr;
     }
 
-    QTreeWidgetItem *root() const { return controls(*f->window).groupTree->topLevelItem(0); }
+    QTreeWidgetItem *root() const { return f->window->groupTreePane()->tree()->topLevelItem(0); }
 
     void rightClick(QTreeWidgetItem *target)
     {
-        QTreeWidget *tree = controls(*f->window).groupTree;
+        QTreeWidget *tree = f->window->groupTreePane()->tree();
         QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(target).center());
     }
 
@@ -68,7 +68,7 @@ private:
 
     QLineEdit *labelEditor() const
     {
-        QTreeWidget *tree = controls(*f->window).groupTree;
+        QTreeWidget *tree = f->window->groupTreePane()->tree();
         return qobject_cast<QLineEdit *>(tree->indexWidget(tree->currentIndex()));
     }
 
@@ -88,13 +88,13 @@ private:
     {
         MainWindow &w = *f->window;
         QStringList groups = childLabels(root());
-        groups.removeAll(MainWindow::binLabel()); // what the deletes kept
+        groups.removeAll(GroupTreePane::binLabel()); // what the deletes kept
         QCOMPARE(groups, GroupStore::groupNames(f->db()));
-        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
-        QCOMPARE(controls(w).groupTree->topLevelItem(1)->text(0), MainWindow::favouritesLabel());
-        const AddressFilter filter = w.currentGroup() == MainWindow::rootLabel() ? AddressFilter::all()
-            : w.currentGroup() == MainWindow::favouritesLabel()                  ? AddressFilter::favourites()
-                                                                : AddressFilter::group(w.currentGroup());
+        QCOMPARE(w.groupTreePane()->tree()->topLevelItemCount(), 2);
+        QCOMPARE(w.groupTreePane()->tree()->topLevelItem(1)->text(0), GroupTreePane::favouritesLabel());
+        const AddressFilter filter = w.currentGroup() == GroupTreePane::rootLabel() ? AddressFilter::all()
+            : w.currentGroup() == GroupTreePane::favouritesLabel()                  ? AddressFilter::favourites()
+                                                                   : AddressFilter::group(w.currentGroup());
         QStringList stored, storedGroups;
         for (const AddressRecord &record : AddressStore::list(f->db(), filter)) {
             stored << record.address;
@@ -134,42 +134,42 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QCOMPARE(controls(w).groupTree->currentItem(), news);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), news);
         QCOMPARE(w.currentGroup(), QStringLiteral("新闻"));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com"}));
-        QVERIFY(controls(w).treeMenu->isVisible());
-        const QPoint pointer =
-            controls(w).groupTree->viewport()->mapToGlobal(controls(w).groupTree->visualItemRect(news).center());
-        QCOMPARE(controls(w).treeMenu->pos(), pointer);
-        controls(w).treeMenu->hide();
+        QVERIFY(w.groupTreePane()->menu()->isVisible());
+        const QPoint pointer = w.groupTreePane()->tree()->viewport()->mapToGlobal(
+            w.groupTreePane()->tree()->visualItemRect(news).center());
+        QCOMPARE(w.groupTreePane()->menu()->pos(), pointer);
+        w.groupTreePane()->menu()->hide();
 
         // Empty space: nothing changes.
-        QTest::mousePress(controls(w).groupTree->viewport(), Qt::RightButton, {},
-                          QPoint(5, controls(w).groupTree->viewport()->height() - 3));
-        QCOMPARE(controls(w).groupTree->currentItem(), news);
-        QVERIFY(!controls(w).treeMenu->isVisible());
+        QTest::mousePress(w.groupTreePane()->tree()->viewport(), Qt::RightButton, {},
+                          QPoint(5, w.groupTreePane()->tree()->viewport()->height() - 3));
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), news);
+        QVERIFY(!w.groupTreePane()->menu()->isVisible());
 
         // The import group is listed but offers no menu; "收藏夹" offers only the export.
         rightClick(node(QStringLiteral("IE收藏夹")));
         QCOMPARE(w.currentGroup(), QStringLiteral("IE收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.ie.com"});
-        QVERIFY(!controls(w).treeMenu->isVisible());
-        rightClick(w.favouritesNode());
+        QVERIFY(!w.groupTreePane()->menu()->isVisible());
+        rightClick(w.groupTreePane()->favouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
-        QVERIFY(controls(w).treeMenu->isVisible());
-        QVERIFY(controls(w).treeExportAction->isVisible() && !controls(w).treeAddAddressAction->isVisible());
-        controls(w).treeMenu->hide();
+        QVERIFY(w.groupTreePane()->menu()->isVisible());
+        QVERIFY(w.groupTreePane()->exportAction()->isVisible() && !w.groupTreePane()->addAddressAction()->isVisible());
+        w.groupTreePane()->menu()->hide();
 
         // The left button lists without a menu.
-        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
-                          controls(w).groupTree->visualItemRect(root()).center());
-        QCOMPARE(w.currentGroup(), MainWindow::rootLabel());
-        QVERIFY(!controls(w).treeMenu->isVisible());
+        QTest::mouseClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+                          w.groupTreePane()->tree()->visualItemRect(root()).center());
+        QCOMPARE(w.currentGroup(), GroupTreePane::rootLabel());
+        QVERIFY(!w.groupTreePane()->menu()->isVisible());
         // Choosing "收藏夹" folds the open root above it: the click still lists it.
-        QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
-                          controls(w).groupTree->visualItemRect(w.favouritesNode()).center());
-        QCOMPARE(w.currentGroup(), MainWindow::favouritesLabel());
-        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
+        QTest::mouseClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+                          w.groupTreePane()->tree()->visualItemRect(w.groupTreePane()->favouritesNode()).center());
+        QCOMPARE(w.currentGroup(), GroupTreePane::favouritesLabel());
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->favouritesNode());
         QCOMPARE(f->captions(), QStringList{"www.c.com"});
         QTRY_VERIFY(!root()->isExpanded());
     }
@@ -177,11 +177,12 @@ private Q_SLOTS:
     void menusFollowTheChosenNode()
     {
         MainWindow &w = f->openShown();
-        const QList<QAction *> treeItems{controls(w).treeAddAddressAction, controls(w).treeRenameGroupAction,
-                                         controls(w).treeAddGroupAction, controls(w).treeDeleteGroupAction};
-        const QList<QAction *> listItems{controls(w).listAddAddressAction, controls(w).listChangeAddressAction,
-                                         controls(w).listDeleteAddressAction, controls(w).listAddFavouriteAction,
-                                         controls(w).listRemoveFavouriteAction};
+        const QList<QAction *> treeItems{w.groupTreePane()->addAddressAction(), w.groupTreePane()->renameGroupAction(),
+                                         w.groupTreePane()->addGroupAction(), w.groupTreePane()->deleteGroupAction()};
+        const QList<QAction *> listItems{
+            w.addressListPane()->addAddressAction(), w.addressListPane()->changeAddressAction(),
+            w.addressListPane()->deleteAddressAction(), w.addressListPane()->addFavouriteAction(),
+            w.addressListPane()->removeFavouriteAction()};
         auto visible = [](const QList<QAction *> &items) {
             QList<bool> shown;
             for (QAction *item : items)
@@ -195,11 +196,11 @@ private Q_SLOTS:
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, true}));
         for (const QString &label : {QStringLiteral("网址"), QStringLiteral("新闻"), QStringLiteral("IE收藏夹")}) {
             rightClick(node(label));
-            controls(w).treeMenu->hide();
+            w.groupTreePane()->menu()->hide();
             QCOMPARE(visible(treeItems), allTree);
             QCOMPARE(visible(listItems), (QList<bool>{true, true, true, true, false}));
         }
-        rightClick(w.favouritesNode());
+        rightClick(w.groupTreePane()->favouritesNode());
         QCOMPARE(visible(treeItems), noTree);
         QCOMPARE(visible(listItems), (QList<bool>{true, true, true, false, true}));
     }
@@ -208,11 +209,11 @@ private Q_SLOTS:
     {
         MainWindow &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
-        QVERIFY(choose(controls(w).treeAddGroupAction)); // chosen on a group: the new node still goes under "网址"
-        QVERIFY(w.isAddingGroup());
+        QVERIFY(choose(w.groupTreePane()->addGroupAction())); // chosen on a group: the new node still goes under "网址"
+        QVERIFY(w.groupTreePane()->isAddingGroup());
         QCOMPARE(root()->childCount(), 4);
         QTreeWidgetItem *added = root()->child(3);
-        QCOMPARE(controls(w).groupTree->currentItem(), added);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), added);
         QCOMPARE(added->text(0), QString());
         QCOMPARE(w.currentGroup(), QStringLiteral("软件")); // selecting the new node lists nothing
         const QString name = QStringLiteral(" 朋友's \"站\" ");
@@ -222,9 +223,9 @@ private Q_SLOTS:
         QVERIFY(Dialogs::recorded().isEmpty());
         expectScreenMatchesDatabase();
         // The label can't be edited by the user.
-        QTest::mouseDClick(controls(w).groupTree->viewport(), Qt::LeftButton, {},
-                           controls(w).groupTree->visualItemRect(added).center());
-        QTest::keyClick(controls(w).groupTree, Qt::Key_F2);
+        QTest::mouseDClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {},
+                           w.groupTreePane()->tree()->visualItemRect(added).center());
+        QTest::keyClick(w.groupTreePane()->tree(), Qt::Key_F2);
         QVERIFY(!labelEditor());
     }
 
@@ -252,10 +253,10 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).treeAddGroupAction));
+        QVERIFY(choose(w.groupTreePane()->addGroupAction()));
         endEdit(typed, Qt::Key(key));
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
-        QCOMPARE(controls(w).groupTree->currentItem(), news);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), news);
         if (box.isEmpty())
             QVERIFY(Dialogs::recorded().isEmpty());
         else
@@ -269,8 +270,8 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).treeRenameGroupAction));
-        QVERIFY(!w.isAddingGroup());
+        QVERIFY(choose(w.groupTreePane()->renameGroupAction()));
+        QVERIFY(!w.groupTreePane()->isAddingGroup());
         QCOMPARE(labelEditor()->text(), QStringLiteral("新闻"));
         endEdit(QStringLiteral("要闻 'x'"));
         QCOMPARE(news->text(0), QStringLiteral("要闻 'x'"));
@@ -280,7 +281,7 @@ private Q_SLOTS:
         expectScreenMatchesDatabase();
         // A second rename right away starts from the new name.
         rightClick(news);
-        QVERIFY(choose(controls(w).treeRenameGroupAction));
+        QVERIFY(choose(w.groupTreePane()->renameGroupAction()));
         endEdit(QStringLiteral("新闻"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
         expectScreenMatchesDatabase();
@@ -309,7 +310,7 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).treeRenameGroupAction));
+        QVERIFY(choose(w.groupTreePane()->renameGroupAction()));
         endEdit(typed, Qt::Key(key));
         QCOMPARE(news->text(0), QStringLiteral("新闻"));
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件"}));
@@ -325,19 +326,19 @@ private Q_SLOTS:
     {
         MainWindow &w = f->openShown();
         rightClick(node(QStringLiteral("软件")));
-        QVERIFY(choose(controls(w).treeAddGroupAction));
+        QVERIFY(choose(w.groupTreePane()->addGroupAction()));
         endEdit(QString(), Qt::Key_Escape);
-        QVERIFY(w.isAddingGroup());
+        QVERIFY(w.groupTreePane()->isAddingGroup());
         rightClick(root());
-        QVERIFY(choose(controls(w).treeRenameGroupAction));
-        QVERIFY(!w.isAddingGroup());
+        QVERIFY(choose(w.groupTreePane()->renameGroupAction()));
+        QVERIFY(!w.groupTreePane()->isAddingGroup());
         QVERIFY(!labelEditor());
         // The import group offers no menu at all; its label can't be edited either.
         rightClick(node(QStringLiteral("IE收藏夹")));
-        QVERIFY(!controls(w).treeMenu->isVisible());
-        QVERIFY(!w.mayEditLabel(node(QStringLiteral("IE收藏夹"))));
+        QVERIFY(!w.groupTreePane()->menu()->isVisible());
+        QVERIFY(!w.groupTreePane()->mayEditLabel(node(QStringLiteral("IE收藏夹"))));
         QTreeWidgetItem blankLabel(QStringList{QStringLiteral(" ")});
-        QVERIFY(!w.mayEditLabel(&blankLabel));
+        QVERIFY(!w.groupTreePane()->mayEditLabel(&blankLabel));
         expectScreenMatchesDatabase();
     }
 
@@ -345,20 +346,20 @@ private Q_SLOTS:
     {
         MainWindow &w = f->openShown();
         rightClick(node(QStringLiteral("新闻")));
-        QVERIFY(choose(controls(w).treeDeleteGroupAction));
+        QVERIFY(choose(w.groupTreePane()->deleteGroupAction()));
         QVERIFY(Dialogs::recorded().isEmpty());
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "软件"}));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 0);
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(2));
         // The next node is chosen and listed.
-        QCOMPARE(controls(w).groupTree->currentItem()->text(0), QStringLiteral("软件"));
+        QCOMPARE(w.groupTreePane()->tree()->currentItem()->text(0), QStringLiteral("软件"));
         QCOMPARE(w.currentGroup(), QStringLiteral("软件"));
         expectScreenMatchesDatabase();
         // After the last group comes "收藏夹".
         rightClick(node(QStringLiteral("软件")));
-        QVERIFY(choose(controls(w).treeDeleteGroupAction));
-        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
-        QCOMPARE(w.currentGroup(), MainWindow::favouritesLabel());
+        QVERIFY(choose(w.groupTreePane()->deleteGroupAction()));
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->favouritesNode());
+        QCOMPARE(w.currentGroup(), GroupTreePane::favouritesLabel());
         expectScreenMatchesDatabase();
     }
 
@@ -370,23 +371,23 @@ private Q_SLOTS:
         MainWindow &w = f->openShown();
         QTreeWidgetItem *news = node(QStringLiteral("新闻"));
         rightClick(news);
-        QVERIFY(choose(controls(w).treeDeleteGroupAction));
+        QVERIFY(choose(w.groupTreePane()->deleteGroupAction()));
         MainFixture::expectOnlyBox(QStringLiteral("error!!!"), QStringLiteral("error"));
         QCOMPARE(addressCount(QStringLiteral("新闻")), 2);
-        QCOMPARE(controls(w).groupTree->currentItem(), news);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), news);
         expectScreenMatchesDatabase();
     }
 
     void deleteOnTheRootOrTheFavouritesChangesNothing()
     {
-        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), MainWindow::rootLabel());
-        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), MainWindow::favouritesLabel());
+        f->add(QStringLiteral("www.root.com"), QStringLiteral("根"), GroupTreePane::rootLabel());
+        f->add(QStringLiteral("www.fav.com"), QStringLiteral("藏"), GroupTreePane::favouritesLabel());
         MainWindow &w = f->openShown();
         rightClick(root());
-        QVERIFY(choose(controls(w).treeDeleteGroupAction));
-        QCOMPARE(controls(w).groupTree->currentItem(), root());
-        rightClick(w.favouritesNode());
-        QVERIFY(!controls(w).treeDeleteGroupAction->isVisible()); // "收藏夹" offers no delete
+        QVERIFY(choose(w.groupTreePane()->deleteGroupAction()));
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), root());
+        rightClick(w.groupTreePane()->favouritesNode());
+        QVERIFY(!w.groupTreePane()->deleteGroupAction()->isVisible()); // "收藏夹" offers no delete
         QCOMPARE(GroupStore::groupNames(f->db()), (QStringList{"IE收藏夹", "新闻", "软件", "网址", "收藏夹"}));
         QCOMPARE(AddressStore::list(f->db(), AddressFilter::all()).size(), size_t(6));
         QCOMPARE(root()->childCount(), 5);
@@ -405,15 +406,15 @@ private Q_SLOTS:
                 editor.close();
                 return;
             }
-            proposed = controls(editor).groupList->currentItem() ? controls(editor).groupList->currentItem()->text()
-                                                                 : QString();
-            controls(editor).addressEdit->setText(QStringLiteral("http://www.new.com/"));
-            controls(editor).nameEdit->setText(QStringLiteral("新站"));
-            controls(editor).saveButton->click();
+            proposed = editor.controls().groupList->currentItem() ? editor.controls().groupList->currentItem()->text()
+                                                                  : QString();
+            editor.controls().addressEdit->setText(QStringLiteral("http://www.new.com/"));
+            editor.controls().nameEdit->setText(QStringLiteral("新站"));
+            editor.controls().saveButton->click();
             if (editor.isVisible())
                 editor.close();
         });
-        QVERIFY(choose(controls(w).treeAddAddressAction));
+        QVERIFY(choose(w.groupTreePane()->addAddressAction()));
         QCOMPARE(proposed, QStringLiteral("软件"));
         MainFixture::expectOnlyBox(QStringLiteral("保存成功！!"), QStringLiteral("保存"));
         QCOMPARE(f->captions(), (QStringList{"www.c.com", "www.new.com"}));
@@ -441,10 +442,10 @@ private Q_SLOTS:
         f->add(site + QStringLiteral("/gone"), QStringLiteral("坏"), QStringLiteral("链接"));
         f->add(site + QStringLiteral("/moved"), QStringLiteral("搬"), QStringLiteral("链接"));
         MainWindow &w = f->openShown();
-        auto *checkLinks = controlOf<QAction>(w, "treeCheckLinksAction");
-        rightClick(w.favouritesNode());
+        auto *checkLinks = w.groupTreePane()->checkLinksAction();
+        rightClick(w.groupTreePane()->favouritesNode());
         QVERIFY(!checkLinks->isVisible());
-        controls(w).treeMenu->hide();
+        w.groupTreePane()->menu()->hide();
         rightClick(node(QStringLiteral("链接")));
         QVERIFY(choose(checkLinks));
         MainFixture::expectOnlyBox(QStringLiteral("检查了 3 个网址：正常 1，已搬迁 1，失效 1，无法访问 0，未检查 0。\n"
@@ -453,10 +454,10 @@ private Q_SLOTS:
         const std::optional<LinkStore::StoredCheck> gone = LinkStore::checkOf(f->db(), site + QStringLiteral("/gone"));
         QVERIFY(gone && gone->status == LinkStatus::Broken && gone->httpCode == 404);
 
-        auto *newAddress = controlOf<QAction>(w, "listTakeNewAddressAction");
-        auto *pageTitle = controlOf<QAction>(w, "listUsePageTitleAction");
+        auto *newAddress = w.addressListPane()->takeNewAddressAction();
+        auto *pageTitle = w.addressListPane()->usePageTitleAction();
         const auto rightClickRow = [&w](int row) {
-            AddressListView *list = controls(w).addressList;
+            AddressListView *list = w.addressListPane()->view();
             const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
             QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
             QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
@@ -465,7 +466,7 @@ private Q_SLOTS:
         };
         rightClickRow(1);
         QVERIFY(!newAddress->isVisible() && !pageTitle->isVisible());
-        controls(w).listMenu->hide();
+        w.addressListPane()->menu()->hide();
         rightClickRow(2);
         QVERIFY(newAddress->isVisible() && !pageTitle->isVisible());
         QVERIFY(choose(newAddress));
@@ -479,9 +480,9 @@ private Q_SLOTS:
         QCOMPARE(f->column(1), (QStringList{QStringLiteral("好网页"), QStringLiteral("坏"), QStringLiteral("搬")}));
 
         // The check's results bring the node of the failing addresses, which is no group.
-        QTRY_VERIFY_WITH_TIMEOUT(node(MainWindow::failingLabel()), 1000);
-        rightClick(node(MainWindow::failingLabel()));
-        QVERIFY(!controls(w).treeMenu->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(node(GroupTreePane::failingLabel()), 1000);
+        rightClick(node(GroupTreePane::failingLabel()));
+        QVERIFY(!w.groupTreePane()->menu()->isVisible());
         QCOMPARE(f->captions(), QStringList{site + QStringLiteral("/gone")});
     }
 };

@@ -42,15 +42,15 @@ private:
     void selectRow(MainWindow &w, int row)
     {
         const QPoint point =
-            controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
-        QTest::mouseClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, point);
+            w.addressListPane()->view()->visualRect(w.addressListPane()->view()->model()->index(row, 1)).center();
+        QTest::mouseClick(w.addressListPane()->view()->viewport(), Qt::LeftButton, {}, point);
     }
 
     void doubleClickRow(MainWindow &w, int row)
     {
         const QPoint point =
-            controls(w).addressList->visualRect(controls(w).addressList->model()->index(row, 1)).center();
-        QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {}, point);
+            w.addressListPane()->view()->visualRect(w.addressListPane()->view()->model()->index(row, 1)).center();
+        QTest::mouseDClick(w.addressListPane()->view()->viewport(), Qt::LeftButton, {}, point);
     }
 
     void useResolver(MainWindow &w, QHash<QString, QString> answers)
@@ -103,11 +103,11 @@ private Q_SLOTS:
         f->add(QStringLiteral("www.b.com"), QStringLiteral("B"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
         selectRow(w, 1);
-        controls(w).addressList->setFocus();
-        QTest::keyClick(controls(w).addressList, Qt::Key_Return);
+        w.addressListPane()->view()->setFocus();
+        QTest::keyClick(w.addressListPane()->view(), Qt::Key_Return);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.b.com"});
         // A release alone (the Enter that closed a message box) does not visit.
-        QTest::keyRelease(controls(w).addressList, Qt::Key_Return);
+        QTest::keyRelease(w.addressListPane()->view(), Qt::Key_Return);
         QTest::qWait(300);
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{"www.b.com"});
         QCOMPARE(f->timesOf(QStringLiteral("www.b.com"), QStringLiteral("G")), 1);
@@ -119,8 +119,8 @@ private Q_SLOTS:
         f->add(QStringLiteral(" intranet "), QStringLiteral("J"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
         useResolver(w, {{QStringLiteral("intranet"), QStringLiteral("10.0.0.1")}});
-        QTest::mouseClick(controls(w).visitByIpButton, Qt::LeftButton);
-        QVERIFY(controls(w).visitByIpButton->isChecked());
+        QTest::mouseClick(w.toolBar()->visitByIpButton(), Qt::LeftButton);
+        QVERIFY(w.toolBar()->visitByIpButton()->isChecked());
         doubleClickRow(w, 0);
         doubleClickRow(w, 1);
         QCOMPARE(env->waitForBrowserCalls(2), (QStringList{"http:\\\\10.0.0.1/a/b.html", "http:\\\\10.0.0.1"}));
@@ -143,7 +143,7 @@ private Q_SLOTS:
         f->add(QStringLiteral("nowhere.invalid/p"), QStringLiteral("N"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
         useResolver(w, {});
-        QTest::mouseClick(controls(w).visitByIpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->visitByIpButton(), Qt::LeftButton);
         doubleClickRow(w, 0);
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().text, QStringLiteral("不在线！"));
@@ -157,8 +157,8 @@ private Q_SLOTS:
     {
         f->add(QStringLiteral("www.a.com"), QStringLiteral("A"), QStringLiteral("G"), 3);
         MainWindow &w = f->openShown();
-        QTest::mouseDClick(controls(w).addressList->viewport(), Qt::LeftButton, {},
-                           QPoint(5, controls(w).addressList->viewport()->height() - 5));
+        QTest::mouseDClick(w.addressListPane()->view()->viewport(), Qt::LeftButton, {},
+                           QPoint(5, w.addressListPane()->view()->viewport()->height() - 5));
         QCOMPARE(env->waitForBrowserCalls(1), QStringList{QString()});
         QCOMPARE(f->timesOf(QStringLiteral("www.a.com"), QStringLiteral("G")), 3);
         QVERIFY(Dialogs::recorded().isEmpty());

@@ -42,8 +42,8 @@ private:
 
     static QPair<int, int> imagesOf(QTreeWidgetItem *node)
     {
-        return {node->data(0, MainWindow::NodeImageRole).toInt(),
-                node->data(0, MainWindow::NodeSelectedImageRole).toInt()};
+        return {node->data(0, GroupTreePane::NodeImageRole).toInt(),
+                node->data(0, GroupTreePane::NodeSelectedImageRole).toInt()};
     }
 
 private Q_SLOTS:
@@ -76,17 +76,17 @@ private Q_SLOTS:
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(int(w.alphaValue()), 255);
         for (QToolButton *check :
-             {controls(w).translucencyButton, controls(w).stayOnTopButton, controls(w).visitByIpButton}) {
+             {w.toolBar()->translucencyButton(), w.toolBar()->stayOnTopButton(), w.toolBar()->visitByIpButton()}) {
             QVERIFY(check->isCheckable());
             QVERIFY(!check->isChecked());
         }
-        QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
+        QCOMPARE(w.leftTabs()->currentIndex(), 0);
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         QCOMPARE(w.statusPanelText(1), QString());
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
         QCOMPARE(w.currentGroup(), QStringLiteral("网址"));
         QCOMPARE(w.currentAddress(), QString());
-        QCOMPARE(controls(w).groupTree->currentItem(), controls(w).groupTree->topLevelItem(0));
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->tree()->topLevelItem(0));
         QCOMPARE(f->captions(), (QStringList{"www.a.com", "www.b.com", "www.c.com"}));
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -94,10 +94,10 @@ private Q_SLOTS:
     void toolbarButtonsInOrder()
     {
         MainWindow &w = f->open();
-        const QList<QToolButton *> buttons = {controls(w).translucencyButton, controls(w).stayOnTopButton,
-                                              controls(w).visitByIpButton,    controls(w).favouritesButton,
-                                              controls(w).importButton,       controls(w).helpButton,
-                                              controls(w).exitButton};
+        const QList<QToolButton *> buttons = {w.toolBar()->translucencyButton(), w.toolBar()->stayOnTopButton(),
+                                              w.toolBar()->visitByIpButton(),    w.toolBar()->favouritesButton(),
+                                              w.toolBar()->importButton(),       w.toolBar()->helpButton(),
+                                              w.toolBar()->exitButton()};
         const QStringList captions = {"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出"};
         const QStringList hints = {"使窗体变透明",   "把窗体置后",     "以文字方式或以IP地址方式访问网址",
                                    "直接跳到收藏夹", "从IE收藏夹导入", "寻求帮助",
@@ -127,30 +127,30 @@ private Q_SLOTS:
         QCOMPARE(Dialogs::recorded().size(), 1);
         QCOMPARE(Dialogs::recorded().first().caption, Dialogs::applicationTitle());
         QVERIFY(Dialogs::recorded().first().text != QStringLiteral("error!!!"));
-        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 0); // later steps skipped
+        QCOMPARE(w.groupTreePane()->tree()->topLevelItemCount(), 0); // later steps skipped
         QCOMPARE(w.statusPanelText(0), QStringLiteral("网址"));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(controls(w).favouritesButton, Qt::LeftButton); // no favourites node: nothing happens
+        QTest::mouseClick(w.toolBar()->favouritesButton(), Qt::LeftButton); // no favourites node: nothing happens
         QCOMPARE(Dialogs::recorded().size(), 1);
     }
 
     void treeShape()
     {
         MainWindow &w = f->open();
-        QCOMPARE(controls(w).groupTree->topLevelItemCount(), 2);
-        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
-        QTreeWidgetItem *favourites = controls(w).groupTree->topLevelItem(1);
+        QCOMPARE(w.groupTreePane()->tree()->topLevelItemCount(), 2);
+        QTreeWidgetItem *root = w.groupTreePane()->tree()->topLevelItem(0);
+        QTreeWidgetItem *favourites = w.groupTreePane()->tree()->topLevelItem(1);
         QCOMPARE(root->text(0), QStringLiteral("网址"));
         QCOMPARE(favourites->text(0), QStringLiteral("收藏夹"));
-        QCOMPARE(w.favouritesNode(), favourites);
+        QCOMPARE(w.groupTreePane()->favouritesNode(), favourites);
         QCOMPARE(childLabels(root), (QStringList{"新闻", "软件", "空组"}));
         QCOMPARE(imagesOf(root), qMakePair(0, 0));
         QCOMPARE(imagesOf(root->child(0)), qMakePair(2, 4));
         QCOMPARE(imagesOf(favourites), qMakePair(1, 4));
         QCOMPARE(favourites->childCount(), 0);
         QVERIFY(root->isExpanded());
-        QCOMPARE(controls(w).groupTree->indentation(), 19);
+        QCOMPARE(w.groupTreePane()->tree()->indentation(), 19);
     }
 
     void leftClickOnEachKindOfNode()
@@ -159,15 +159,15 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto click = [&w](QTreeWidgetItem *node) {
-            const QRect rect = controls(w).groupTree->visualItemRect(node);
-            QTest::mouseClick(controls(w).groupTree->viewport(), Qt::LeftButton, {}, rect.center());
+            const QRect rect = w.groupTreePane()->tree()->visualItemRect(node);
+            QTest::mouseClick(w.groupTreePane()->tree()->viewport(), Qt::LeftButton, {}, rect.center());
         };
-        QTreeWidgetItem *root = controls(w).groupTree->topLevelItem(0);
+        QTreeWidgetItem *root = w.groupTreePane()->tree()->topLevelItem(0);
         click(root->child(1));
         QCOMPARE(w.currentGroup(), QStringLiteral("软件"));
         QCOMPARE(w.statusPanelText(0), QStringLiteral("软件"));
         QCOMPARE(f->captions(), (QStringList{"www.b.com", "www.c.com"}));
-        click(w.favouritesNode());
+        click(w.groupTreePane()->favouritesNode());
         QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
         click(root);
@@ -185,12 +185,12 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowOpacity(), 1.0);
-        QTest::mouseClick(controls(w).translucencyButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->translucencyButton(), Qt::LeftButton);
         QCOMPARE(qRound(w.windowOpacity() * 255), 200);
-        QVERIFY(controls(w).translucencyButton->isChecked());
-        QTest::mouseClick(controls(w).translucencyButton, Qt::LeftButton);
+        QVERIFY(w.toolBar()->translucencyButton()->isChecked());
+        QTest::mouseClick(w.toolBar()->translucencyButton(), Qt::LeftButton);
         QCOMPARE(w.windowOpacity(), 1.0);
-        QVERIFY(!controls(w).translucencyButton->isChecked());
+        QVERIFY(!w.toolBar()->translucencyButton()->isChecked());
     }
 
     void putBehindToggle()
@@ -202,13 +202,13 @@ private Q_SLOTS:
         // Only the stacking changes: the same native window carries the new flag, so
         // its opacity and normal geometry stay.
         QWindow *const native = w.windowHandle();
-        QTest::mouseClick(controls(w).stayOnTopButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->stayOnTopButton(), Qt::LeftButton);
         QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
         QCOMPARE(w.windowHandle(), native);
         QVERIFY(!(native->flags() & Qt::WindowStaysOnTopHint));
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), before);
-        QTest::mouseClick(controls(w).stayOnTopButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->stayOnTopButton(), Qt::LeftButton);
         QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(native->flags() & Qt::WindowStaysOnTopHint);
         QVERIFY(w.isVisible());
@@ -219,10 +219,10 @@ private Q_SLOTS:
         MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        controls(w).leftTabs->setCurrentIndex(1);
-        QTest::mouseClick(controls(w).favouritesButton, Qt::LeftButton);
-        QCOMPARE(controls(w).leftTabs->currentIndex(), 0);
-        QCOMPARE(controls(w).groupTree->currentItem(), w.favouritesNode());
+        w.leftTabs()->setCurrentIndex(1);
+        QTest::mouseClick(w.toolBar()->favouritesButton(), Qt::LeftButton);
+        QCOMPARE(w.leftTabs()->currentIndex(), 0);
+        QCOMPARE(w.groupTreePane()->tree()->currentItem(), w.groupTreePane()->favouritesNode());
         QCOMPARE(w.currentGroup(), QStringLiteral("收藏夹"));
         QCOMPARE(f->captions(), QStringList{"www.b.com"});
     }
@@ -237,7 +237,7 @@ private Q_SLOTS:
             minimisedWhenOpened = w.isMinimized();
             return true;
         });
-        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->helpButton(), Qt::LeftButton);
         QVERIFY(minimisedWhenOpened);
         QVERIFY(Dialogs::recorded().isEmpty());
     }
@@ -249,7 +249,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.setHelpOpener([] { return false; });
-        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->helpButton(), Qt::LeftButton);
         QVERIFY(!w.isMinimized());
         MainFixture::expectOnlyBox(MainWindow::helpFailureText(), QStringLiteral("提示"));
     }
@@ -265,7 +265,7 @@ private Q_SLOTS:
             ++asked;
             return allow;
         });
-        QTest::mouseClick(controls(w).exitButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->exitButton(), Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(w.isVisible());
         QVERIFY(!w.isClosing());
@@ -273,7 +273,7 @@ private Q_SLOTS:
         allow = true;
         const QRect start = w.geometry();
         QSignalSpy closed(&w, &CaptionWindow::closed);
-        QTest::mouseClick(controls(w).closeButton, Qt::LeftButton);
+        QTest::mouseClick(w.captionControls().closeButton, Qt::LeftButton);
         QVERIFY(w.isClosing());
         QTest::qWait(100);
         QVERIFY(w.isVisible());
@@ -325,11 +325,11 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([] { Language::uninstall(); });
         MainWindow &w = f->open();
         w.setHelpOpener([] { return false; });
-        QTest::mouseClick(controls(w).helpButton, Qt::LeftButton);
+        QTest::mouseClick(w.toolBar()->helpButton(), Qt::LeftButton);
         const auto box = Dialogs::makeBox(&w, QStringLiteral("x"), Dialogs::recorded().value(0).caption);
         const QStringList shown{w.windowTitle(),
-                                controls(w).helpButton->text(),
-                                controls(w).treeAddAddressAction->text(),
+                                w.toolBar()->helpButton()->text(),
+                                w.groupTreePane()->addAddressAction()->text(),
                                 w.statusPanelText(2),
                                 box->windowTitle(),
                                 box->button(QMessageBox::Ok)->text()};
@@ -341,7 +341,7 @@ private Q_SLOTS:
         MainWindow &w = f->open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QSplitter *splitter = controls(w).paneSplitter;
+        QSplitter *splitter = w.paneSplitter();
         const int total = splitter->sizes()[0] + splitter->sizes()[1];
         splitter->setSizes({31, total - 31});
         Q_EMIT splitter->splitterMoved(31, 1);

@@ -2,7 +2,6 @@
 
 #include "window/WindowLayer.h"
 #include "window/CaptionWindow.h"
-#include "CaptionControls.h"
 
 #include <QLabel>
 #include <QScreen>
@@ -19,24 +18,24 @@ private Q_SLOTS:
         CaptionWindow form;
         QCOMPARE(form.alphaValue(), quint8(255));
         QVERIFY(!form.maximizedByButton());
-        QCOMPARE(controls(form).closeButton->toolTip(), QStringLiteral("关闭"));
-        QCOMPARE(controls(form).minimiseButton->toolTip(), QStringLiteral("最小化"));
-        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("最大化"));
-        QVERIFY(!controls(form).captionIcon->pixmap().isNull());
+        QCOMPARE(form.captionControls().closeButton->toolTip(), QStringLiteral("关闭"));
+        QCOMPARE(form.captionControls().minimiseButton->toolTip(), QStringLiteral("最小化"));
+        QCOMPARE(form.captionControls().maximiseButton->toolTip(), QStringLiteral("最大化"));
+        QVERIFY(!form.captionControls().captionIcon->pixmap().isNull());
     }
 
     void hiddenButtonsTakeNoSlot()
     {
         CaptionWindow form;
         form.setMaximiseButtonVisible(false);
-        QCOMPARE(controls(form).minimiseButton->x(), 22);
-        QCOMPARE(controls(form).closeButton->x(), 43);
+        QCOMPARE(form.captionControls().minimiseButton->x(), 22);
+        QCOMPARE(form.captionControls().closeButton->x(), 43);
         form.setCloseButtonVisible(false);
-        QCOMPARE(controls(form).minimiseButton->x(), 43);
-        QCOMPARE(controls(form).maximiseButton->x(), 22); // a hidden button keeps its old place
+        QCOMPARE(form.captionControls().minimiseButton->x(), 43);
+        QCOMPARE(form.captionControls().maximiseButton->x(), 22); // a hidden button keeps its old place
         form.setMaximiseButtonVisible(true);
         form.setCloseButtonVisible(true);
-        QCOMPARE(controls(form).minimiseButton->x(), 1);
+        QCOMPARE(form.captionControls().minimiseButton->x(), 1);
     }
 
     void maximiseToggleAndItsHint()
@@ -45,24 +44,24 @@ private Q_SLOTS:
         form.resize(300, 200);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseDClick(controls(form).captionLabel, Qt::LeftButton);
+        QTest::mouseDClick(form.captionControls().captionLabel, Qt::LeftButton);
         QVERIFY(form.maximizedByButton());
         QTRY_VERIFY(form.windowState() & Qt::WindowMaximized);
-        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("还原"));
+        QCOMPARE(form.captionControls().maximiseButton->toolTip(), QStringLiteral("还原"));
 
         // Changing a button's visibility resets the hint while the window stays maximised.
         form.setMinimiseButtonVisible(false);
-        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("最大化"));
+        QCOMPARE(form.captionControls().maximiseButton->toolTip(), QStringLiteral("最大化"));
         QVERIFY(form.maximizedByButton());
         form.setMinimiseButtonVisible(true);
 
-        QTest::mouseClick(controls(form).maximiseButton, Qt::LeftButton);
+        QTest::mouseClick(form.captionControls().maximiseButton, Qt::LeftButton);
         QVERIFY(!form.maximizedByButton());
         QTRY_VERIFY(!(form.windowState() & Qt::WindowMaximized));
-        QCOMPARE(controls(form).maximiseButton->toolTip(), QStringLiteral("最大化"));
+        QCOMPARE(form.captionControls().maximiseButton->toolTip(), QStringLiteral("最大化"));
 
         form.setMaximiseButtonVisible(false);
-        QTest::mouseDClick(controls(form).captionLabel, Qt::LeftButton);
+        QTest::mouseDClick(form.captionControls().captionLabel, Qt::LeftButton);
         QVERIFY(!form.maximizedByButton());
     }
 
@@ -76,10 +75,10 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QRect before = form.geometry();
-        QTest::mouseClick(controls(form).maximiseButton, Qt::LeftButton);
+        QTest::mouseClick(form.captionControls().maximiseButton, Qt::LeftButton);
         QVERIFY(form.maximizedByButton());
         QCOMPARE(form.geometry(), form.screen()->availableGeometry());
-        QTest::mouseClick(controls(form).maximiseButton, Qt::LeftButton);
+        QTest::mouseClick(form.captionControls().maximiseButton, Qt::LeftButton);
         QVERIFY(!form.maximizedByButton());
         QCOMPARE(form.geometry(), before);
     }
@@ -114,13 +113,13 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QSignalSpy closed(&form, &CaptionWindow::closed);
-        QTest::mouseClick(controls(form).captionIcon, Qt::LeftButton);
+        QTest::mouseClick(form.captionControls().captionIcon, Qt::LeftButton);
         QVERIFY(form.isVisible());
         form.setCloseButtonVisible(false);
-        QTest::mouseDClick(controls(form).captionIcon, Qt::LeftButton);
+        QTest::mouseDClick(form.captionControls().captionIcon, Qt::LeftButton);
         QVERIFY(form.isVisible());
         form.setCloseButtonVisible(true);
-        QTest::mouseDClick(controls(form).captionIcon, Qt::LeftButton);
+        QTest::mouseDClick(form.captionControls().captionIcon, Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(closed.count(), 1);
     }
@@ -133,11 +132,11 @@ private Q_SLOTS:
         main.show();
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
-        QTest::mouseClick(controls(other).minimiseButton, Qt::LeftButton);
+        QTest::mouseClick(other.captionControls().minimiseButton, Qt::LeftButton);
         QTRY_VERIFY(other.windowState() & Qt::WindowMinimized);
         QVERIFY(!(main.windowState() & Qt::WindowMinimized));
         other.showNormal();
-        QTest::mouseClick(controls(main).minimiseButton, Qt::LeftButton);
+        QTest::mouseClick(main.captionControls().minimiseButton, Qt::LeftButton);
         QTRY_VERIFY(main.windowState() & Qt::WindowMinimized);
         QTRY_VERIFY(other.windowState() & Qt::WindowMinimized);
     }
