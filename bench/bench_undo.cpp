@@ -45,7 +45,7 @@
 
 namespace {
 
-constexpr int Runs = 5;
+constexpr int Runs = 7;
 constexpr int Count = 100000;
 constexpr int GroupSize = 20000;
 

@@ -352,6 +352,20 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
     }
 }
 
+int DbConnection::changeRows(const QString &sql, const QVariantList &values,
+                             const std::function<void(const RowReader &)> &sink)
+{
+    open();
+    requireWritable();
+    int changed = 0;
+    readRows(sql, values, [&](const RowReader &row) {
+        ++changed;
+        sink(row);
+    });
+    noteWrite(changed);
+    return changed;
+}
+
 int DbConnection::execute(const QString &sql, const QVariantList &values)
 {
     open();

@@ -48,6 +48,8 @@ public:
     QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
     bool likeTakesPattern(const QString &) const override { return true; }
     QString containsCondition(const QString &column) const override;
+    QString moveIntoBinStatement(const QString &where) const override;
+    QString insertAddressesStatement() const override;
 
 private:
     ServerAddress m_server;

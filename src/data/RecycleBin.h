@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+struct MovedRows;
+
 // The recycle bin: every address deleted, alone or with its group, is kept in a table of
 // the library until it expires, is restored, or is deleted for good. On a server the bin
 // is shared and tells who deleted each row. Every function throws AppError when the
@@ -26,6 +28,16 @@ int keepDaysSetting();
 // Puts the address rows that `where` picks (columns of table `address` named with the
 // alias `a`) into the bin, before the caller deletes them. Nothing when keepDays() is 0.
 void keep(DbConnection &db, const QString &where, const QVariantList &values);
+
+// Whether moveIntoBin() can be used, and restore() can report the rows it moves: where the
+// engine moves them with one statement that gives them back (and, for the delete, the bin
+// keeps rows).
+bool deleteReportsRows(const DbConnection &db);
+bool restoreReportsRows(const DbConnection &db);
+// Deletes the address rows that `where` picks (as for keep()) and puts them into the bin
+// with one statement, telling `moved` each row deleted and each row of the bin made. Only
+// where deleteReportsRows(); gives the rows moved.
+int moveIntoBin(DbConnection &db, const QString &where, const QVariantList &values, MovedRows &moved);
 
 struct Entry
 {
@@ -56,8 +68,9 @@ std::vector<Entry> list(DbConnection &db);
 
 // Puts the rows back into their group (made again, with its number where still free, when
 // it is gone) at their old place where still free, in one transaction. Ids not in the bin
-// are left out; gives the rows restored.
-int restore(DbConnection &db, const QList<qint64> &ids);
+// are left out; gives the rows restored. Where restoreReportsRows(), `moved` (when given)
+// is told each row of the bin deleted and each address row stored.
+int restore(DbConnection &db, const QList<qint64> &ids, MovedRows *moved = nullptr);
 // Deletes these rows of the bin for good; gives the rows deleted.
 int purge(DbConnection &db, const QList<qint64> &ids);
 // Deletes every row of the bin; gives the rows deleted.

@@ -133,6 +133,24 @@ public:
     // number follows them.
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;
 
+    // A statement that deletes the address rows `where` picks (the table named `a`) and
+    // keeps them in the recycle bin in one go; it binds the condition's values, then the
+    // time of the deletion and who deleted, and gives back the rows the bin took (Id,
+    // RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, GroupName,
+    // DeletedAt, DeletedBy). Empty where the engine has none: the rows are then copied and
+    // deleted with a statement each.
+    virtual QString moveIntoBinStatement(const QString &where) const
+    {
+        (void)where;
+        return {};
+    }
+    // A statement that stores the address rows of one bound JSON array in one go (objects
+    // with the keys rowno, address, addressname, times, viewtime, groupno, myaddress,
+    // addressfolded and addressnamefolded; a null rowno takes the next number), giving
+    // back each row stored (RowNo, Address, AddressName, Times, ViewTime, GroupNo,
+    // MyAddress). Empty where the engine has none: the rows are then stored one by one.
+    virtual QString insertAddressesStatement() const { return {}; }
+
     // Whether LIKE takes a pattern this long.
     virtual bool likeTakesPattern(const QString &pattern) const = 0;
     // A condition true where `column` holds the bound text literally, for texts too long
