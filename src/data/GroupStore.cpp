@@ -71,12 +71,8 @@ GroupStore::GroupChange GroupStore::deleteGroupWithAddresses(DbConnection &db, c
     const std::optional<int> groupNo = groupNoOf(db, name);
     if (!groupNo)
         return GroupChange::NotFound;
-    if (moved) {
-        RecycleBin::moveIntoBin(db, QStringLiteral("a.GroupNo = ?"), {*groupNo}, *moved);
-    } else {
-        RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo});
-        db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
-    }
+    RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo}, moved);
+    db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
     db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
     transaction.commit();
     return GroupChange::Done;

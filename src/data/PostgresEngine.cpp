@@ -189,27 +189,6 @@ QStringList PostgresEngine::indexStatements() const
     };
 }
 
-// The deleted rows feed the bin's insert inside the statement, and the bin's new rows come
-// back to the caller: one scan of the group, one trip to the server, no read before or
-// after. Each group's name is looked up once (the first row of its number), as the
-// two-statement copy does.
-QString PostgresEngine::moveIntoBinStatement(const QString &where) const
-{
-    return QStringLiteral(
-               "WITH gone AS (DELETE FROM address a WHERE %1 RETURNING a.RowNo, a.Address, a.AddressName, a.Times, "
-               "a.ViewTime, a.GroupNo, a.MyAddress), "
-               "kept AS (INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, ViewTime, "
-               "GroupNo, MyAddress, GroupName) SELECT ?, ?, gone.RowNo, gone.Address, gone.AddressName, gone.Times, "
-               "gone.ViewTime, gone.GroupNo, gone.MyAddress, g.GroupName FROM gone LEFT JOIN (SELECT GroupNo, "
-               "GroupName FROM BaseGroup WHERE RowNo IN (SELECT min(RowNo) FROM BaseGroup GROUP BY GroupNo)) g "
-               "ON g.GroupNo = gone.GroupNo ORDER BY gone.RowNo "
-               "RETURNING Id, RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, GroupName, DeletedAt, "
-               "DeletedBy) "
-               "SELECT Id, RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, GroupName, DeletedAt, "
-               "DeletedBy FROM kept")
-        .arg(where);
-}
-
 // Thousands of rows (a group's, restored) in one statement: the JSON text is read into
 // rows of the address table's own type, so each value takes its column's type.
 QString PostgresEngine::insertAddressesStatement() const

@@ -238,42 +238,42 @@ int RecycleBin::keepDaysSetting()
 
 // Each group's name is looked up once for the whole statement, not once per row: a
 // correlated lookup made the copy of a large group many times the cost of its delete.
-void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values)
+// Reported, the bin's new rows come back from the copy itself, each holding the address
+// row as it was: nothing is read before or after it.
+void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved)
 {
     if (keepDays() == 0)
         return;
     QVariantList bound{QDateTime::currentDateTime().toString(timeFormat), deleterOn(db)};
     bound += values;
-    db.execute(QStringLiteral("INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, "
-                              "ViewTime, GroupNo, MyAddress, GroupName) "
-                              "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
-                              "a.MyAddress, g.GroupName FROM address a LEFT JOIN (SELECT GroupNo, GroupName "
-                              "FROM BaseGroup WHERE %1 IN (SELECT min(%1) FROM BaseGroup GROUP BY GroupNo)) g "
-                              "ON g.GroupNo = a.GroupNo WHERE %2 ORDER BY a.RowNo")
-                   .arg(db.engine().rowKeyColumn(), where),
-               bound);
+    const QString statement =
+        QStringLiteral("INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, "
+                       "ViewTime, GroupNo, MyAddress, GroupName) "
+                       "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
+                       "a.MyAddress, g.GroupName FROM address a LEFT JOIN (SELECT GroupNo, GroupName "
+                       "FROM BaseGroup WHERE %1 IN (SELECT min(%1) FROM BaseGroup GROUP BY GroupNo)) g "
+                       "ON g.GroupNo = a.GroupNo WHERE %2 ORDER BY a.RowNo")
+            .arg(db.engine().rowKeyColumn(), where);
+    if (!moved) {
+        db.execute(statement, bound);
+        return;
+    }
+    db.changeRows(statement + db.engine().returningClause(QStringLiteral("Id, ") + binColumns), bound,
+                  [&](const RowReader &row) {
+                      QVariantList binValues = MovedRows::valuesOf(row, 1, BinColumnCount);
+                      moved->addressesDeleted.push_back({binValues.at(0).toLongLong(), binValues.mid(1, 6)});
+                      moved->binAdded.push_back({row.integer(0), std::move(binValues)});
+                  });
 }
 
 bool RecycleBin::deleteReportsRows(const DbConnection &db)
 {
-    return keepDays() > 0 && !db.engine().moveIntoBinStatement(QString()).isEmpty();
+    return keepDays() > 0 && !db.engine().returningClause(QStringLiteral("Id")).isEmpty();
 }
 
 bool RecycleBin::restoreReportsRows(const DbConnection &db)
 {
     return !db.engine().insertAddressesStatement().isEmpty();
-}
-
-// The bin's new row holds the address row as it was: both are read from it.
-int RecycleBin::moveIntoBin(DbConnection &db, const QString &where, const QVariantList &values, MovedRows &moved)
-{
-    return db.changeRows(db.engine().moveIntoBinStatement(where),
-                         values + QVariantList{QDateTime::currentDateTime().toString(timeFormat), deleterOn(db)},
-                         [&](const RowReader &row) {
-                             QVariantList binValues = MovedRows::valuesOf(row, 1, BinColumnCount);
-                             moved.addressesDeleted.push_back({binValues.at(0).toLongLong(), binValues.mid(1, 6)});
-                             moved.binAdded.push_back({row.integer(0), std::move(binValues)});
-                         });
 }
 
 std::vector<RecycleBin::Entry> RecycleBin::list(DbConnection &db)

@@ -27,17 +27,15 @@ int keepDaysSetting();
 
 // Puts the address rows that `where` picks (columns of table `address` named with the
 // alias `a`) into the bin, before the caller deletes them. Nothing when keepDays() is 0.
-void keep(DbConnection &db, const QString &where, const QVariantList &values);
+// Given `moved` (see deleteReportsRows()), tells it each row copied as a row deleted from
+// the address table and a row added to the bin: the caller then deletes exactly these
+// rows in the same transaction, its tables locked.
+void keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved = nullptr);
 
-// Whether moveIntoBin() can be used, and restore() can report the rows it moves: where the
-// engine moves them with one statement that gives them back (and, for the delete, the bin
-// keeps rows).
+// Whether keep() and restore() can report the rows they move (MovedRows): where the
+// engine's statements give back the rows they write (and, for keep(), the bin keeps rows).
 bool deleteReportsRows(const DbConnection &db);
 bool restoreReportsRows(const DbConnection &db);
-// Deletes the address rows that `where` picks (as for keep()) and puts them into the bin
-// with one statement, telling `moved` each row deleted and each row of the bin made. Only
-// where deleteReportsRows(); gives the rows moved.
-int moveIntoBin(DbConnection &db, const QString &where, const QVariantList &values, MovedRows &moved);
 
 struct Entry
 {

@@ -133,15 +133,12 @@ public:
     // number follows them.
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;
 
-    // A statement that deletes the address rows `where` picks (the table named `a`) and
-    // keeps them in the recycle bin in one go; it binds the condition's values, then the
-    // time of the deletion and who deleted, and gives back the rows the bin took (Id,
-    // RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, GroupName,
-    // DeletedAt, DeletedBy). Empty where the engine has none: the rows are then copied and
-    // deleted with a statement each.
-    virtual QString moveIntoBinStatement(const QString &where) const
+    // What an INSERT, UPDATE or DELETE appends to give back these columns of each row it
+    // wrote (with a leading space). Empty where the engine's statements do not: the
+    // history then reads the rows itself.
+    virtual QString returningClause(const QString &columns) const
     {
-        (void)where;
+        (void)columns;
         return {};
     }
     // A statement that stores the address rows of one bound JSON array in one go (objects
