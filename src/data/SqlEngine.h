@@ -134,8 +134,8 @@ public:
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;
 
     // What an INSERT, UPDATE or DELETE appends to give back these columns of each row it
-    // wrote (with a leading space). Empty where the engine's statements do not: the
-    // history then reads the rows itself.
+    // wrote (with a leading space). Empty where the engine does without: the history then
+    // reads the rows itself, which costs little in a file read in the same process.
     virtual QString returningClause(const QString &columns) const
     {
         (void)columns;
