@@ -352,6 +352,8 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
     }
 }
 
+// Its callers write inside a transaction, where a lost connection is never tried again: a
+// write that failed is not run twice.
 int DbConnection::changeRows(const QString &sql, const QVariantList &values,
                              const std::function<void(const RowReader &)> &sink)
 {
