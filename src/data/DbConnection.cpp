@@ -352,6 +352,22 @@ void DbConnection::readRows(const QString &sql, const QVariantList &values,
     }
 }
 
+// Its callers write inside a transaction, where a lost connection is never tried again: a
+// write that failed is not run twice.
+int DbConnection::changeRows(const QString &sql, const QVariantList &values,
+                             const std::function<void(const RowReader &)> &sink)
+{
+    open();
+    requireWritable();
+    int changed = 0;
+    readRows(sql, values, [&](const RowReader &row) {
+        ++changed;
+        sink(row);
+    });
+    noteWrite(changed);
+    return changed;
+}
+
 int DbConnection::execute(const QString &sql, const QVariantList &values)
 {
     open();

@@ -84,6 +84,9 @@ public:
     // Runs a statement and hands each row to `sink` as it is stepped. Where the engine
     // can, the rows are read through its own client library, without a QVariant per value.
     void readRows(const QString &sql, const QVariantList &values, const std::function<void(const RowReader &)> &sink);
+    // Runs a statement that changes rows and gives back one row for each (RETURNING), read
+    // as readRows() reads them; gives the number of rows.
+    int changeRows(const QString &sql, const QVariantList &values, const std::function<void(const RowReader &)> &sink);
     // Runs a statement that returns no rows; gives the number of rows it changed.
     int execute(const QString &sql, const QVariantList &values = {}) override;
     // A statement prepared once and run for many rows; `run` gives the rows changed.

@@ -65,13 +65,13 @@ GroupStore::GroupChange GroupStore::renameGroup(DbConnection &db, const QString 
     return changed > 0 ? GroupChange::Done : GroupChange::NotFound;
 }
 
-GroupStore::GroupChange GroupStore::deleteGroupWithAddresses(DbConnection &db, const QString &name)
+GroupStore::GroupChange GroupStore::deleteGroupWithAddresses(DbConnection &db, const QString &name, MovedRows *moved)
 {
     Transaction transaction(db);
     const std::optional<int> groupNo = groupNoOf(db, name);
     if (!groupNo)
         return GroupChange::NotFound;
-    RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo});
+    RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo}, moved);
     db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
     db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
     transaction.commit();

@@ -91,6 +91,16 @@ qint64 bytesOf(const RowState &state)
 
 using Rows = std::map<qint64, RowState>;
 
+RowState presentRow(const TableShape &shape, QVariantList values, const QSet<qint64> &groups)
+{
+    RowState state;
+    state.present = true;
+    state.values = std::move(values);
+    state.digest = digestOf(state.values, shape.compared);
+    state.orphan = shape.groupColumn >= 0 && !groups.contains(state.values.at(shape.groupColumn).toLongLong());
+    return state;
+}
+
 QSet<qint64> groupNumbers(DbConnection &db)
 {
     QSet<qint64> numbers;
@@ -110,21 +120,7 @@ void readInto(DbConnection &db, const TableShape &shape, const QString &where, c
     db.readRows(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4")
                     .arg(shape.key, shape.columns.join(QStringLiteral(", ")), shape.name, where),
                 values, [&](const RowReader &row) {
-                    RowState state;
-                    state.present = true;
-                    state.values.reserve(width);
-                    for (int column = 1; column <= width; ++column) {
-                        if (row.isNull(column))
-                            state.values << QVariant();
-                        else if (row.isInteger(column))
-                            state.values << QVariant(row.integer(column));
-                        else
-                            state.values << QVariant(row.text(column));
-                    }
-                    state.digest = digestOf(state.values, shape.compared);
-                    state.orphan =
-                        shape.groupColumn >= 0 && !groups.contains(state.values.at(shape.groupColumn).toLongLong());
-                    rows[row.integer(0)] = std::move(state);
+                    rows[row.integer(0)] = presentRow(shape, MovedRows::valuesOf(row, 1, width), groups);
                 });
 }
 
@@ -279,6 +275,21 @@ void updateRow(DbConnection &db, TableIndex table, const TableShape &shape, qint
 
 } // namespace
 
+QVariantList MovedRows::valuesOf(const RowReader &row, int first, int count)
+{
+    QVariantList values;
+    values.reserve(count);
+    for (int column = first; column < first + count; ++column) {
+        if (row.isNull(column))
+            values << QVariant();
+        else if (row.isInteger(column))
+            values << QVariant(row.integer(column));
+        else
+            values << QVariant(row.text(column));
+    }
+    return values;
+}
+
 struct LibraryHistory::Step
 {
     QString label;
@@ -317,7 +328,22 @@ LibraryHistory::~LibraryHistory() = default;
 bool LibraryHistory::record(DbConnection &db, const QString &label, const StepScope &scope,
                             const std::function<bool()> &command)
 {
+    return recordStep(db, label, scope, nullptr, command);
+}
+
+bool LibraryHistory::record(DbConnection &db, const QString &label, const StepScope &scope,
+                            const std::function<bool(MovedRows *)> &command)
+{
+    MovedRows moved;
+    MovedRows *reporting = scope.reportsMovedRows ? &moved : nullptr;
+    return recordStep(db, label, scope, reporting, [&] { return command(reporting); });
+}
+
+bool LibraryHistory::recordStep(DbConnection &db, const QString &label, const StepScope &scope, MovedRows *moved,
+                                const std::function<bool()> &command)
+{
     const std::array<TableShape, TableCount> shapes = shapesFor(db.engine());
+    const auto reported = [moved](int table) { return moved && (table == Addresses || table == Bin); };
     Transaction transaction(db);
     lockAll(db, shapes);
     std::array<qint64, TableCount> highest{};
@@ -327,11 +353,13 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
         std::pair{scope.groups, scope.groupValues}, std::pair{scope.addresses, scope.addressValues},
         std::pair{scope.binRows, scope.binValues}};
     for (int table = 0; table < TableCount; ++table) {
+        if (reported(table))
+            continue;
         highest[table] = highestKey(db, shapes[table]);
         if (!scopes[table].first.isEmpty())
             readInto(db, shapes[table], scopes[table].first, scopes[table].second, groupsBefore, before[table]);
     }
-    if (!scope.addressKeys.isEmpty()) {
+    if (!scope.addressKeys.isEmpty() && !moved) {
         QSqlQuery query = db.query(scope.addressKeys, scope.addressKeyValues);
         std::vector<qint64> keys;
         while (query.next())
@@ -352,13 +380,23 @@ bool LibraryHistory::record(DbConnection &db, const QString &label, const StepSc
     for (int table = 0; table < TableCount; ++table) {
         const TableShape &shape = shapes[table];
         Rows after;
-        readInto(db, shape, QStringLiteral("%1 > ?").arg(shape.key), {highest[table]}, groupsAfter, after);
-        std::vector<qint64> kept;
-        for (const auto &[key, state] : before[table]) {
-            if (!after.count(key))
-                kept.push_back(key);
+        if (reported(table)) {
+            const bool addresses = table == Addresses;
+            for (MovedRows::Row &row : addresses ? moved->addressesDeleted : moved->binDeleted) {
+                after.try_emplace(row.key);
+                before[table][row.key] = presentRow(shape, std::move(row.values), groupsBefore);
+            }
+            for (MovedRows::Row &row : addresses ? moved->addressesAdded : moved->binAdded)
+                after[row.key] = presentRow(shape, std::move(row.values), groupsAfter);
+        } else {
+            readInto(db, shape, QStringLiteral("%1 > ?").arg(shape.key), {highest[table]}, groupsAfter, after);
+            std::vector<qint64> kept;
+            for (const auto &[key, state] : before[table]) {
+                if (!after.count(key))
+                    kept.push_back(key);
+            }
+            after.merge(readKeys(db, shape, kept, groupsAfter));
         }
-        after.merge(readKeys(db, shape, kept, groupsAfter));
         for (auto &[key, state] : after) {
             auto found = before[table].find(key);
             RowState was = found == before[table].end() ? RowState() : std::move(found->second);

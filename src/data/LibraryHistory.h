@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // Which stored rows a command may change or delete, besides the rows it adds (found by
 // their keys, above every key stored before it ran). Each condition names columns of its
@@ -31,6 +32,32 @@ struct StepScope
     // the rows before a refused one), where the engine lets the transaction go on; that is
     // then the step. Otherwise a failure takes back all of it.
     bool keepsWorkBeforeFailure = false;
+    // The command tells the history every row it moves between the address table and the
+    // recycle bin (MovedRows), so that the history reads neither table before or after it:
+    // for a group's thousands of rows those reads cost more than the move. The conditions
+    // `addresses` and `binRows` are then left empty.
+    bool reportsMovedRows = false;
+};
+
+// The rows a command moved between the address table and the recycle bin, as the
+// statements that moved them gave them back, each with its key. The values of an address
+// row: Address, AddressName, Times, ViewTime, GroupNo, MyAddress; of a row of the bin:
+// RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, GroupName, DeletedAt,
+// DeletedBy. NULL is an invalid QVariant, an integer a qint64, anything else a QString.
+struct MovedRows
+{
+    struct Row
+    {
+        qint64 key = 0;
+        QVariantList values;
+    };
+    std::vector<Row> addressesDeleted;
+    std::vector<Row> addressesAdded;
+    std::vector<Row> binDeleted;
+    std::vector<Row> binAdded;
+
+    // The values of `count` columns of a row read, from `first` on, as above.
+    static QVariantList valuesOf(const RowReader &row, int first, int count);
 };
 
 // What an undo or a redo did: done, or refused with the text for the user (nothing changed).
@@ -66,6 +93,10 @@ public:
     // StepScope::keepsWorkBeforeFailure). A step that changed nothing is not kept. Gives
     // what `command` gave.
     bool record(DbConnection &db, const QString &label, const StepScope &scope, const std::function<bool()> &command);
+    // The same for a command that can report the rows it moves: it is given where to
+    // report them when the scope says it does (StepScope::reportsMovedRows), else null.
+    bool record(DbConnection &db, const QString &label, const StepScope &scope,
+                const std::function<bool(MovedRows *)> &command);
 
     bool canUndo() const { return !m_undo.empty(); }
     bool canRedo() const { return !m_redo.empty(); }
@@ -87,6 +118,8 @@ public:
     struct Step;
 
 private:
+    bool recordStep(DbConnection &db, const QString &label, const StepScope &scope, MovedRows *moved,
+                    const std::function<bool()> &command);
     HistoryResult move(DbConnection &db, bool back);
     void trim();
 

@@ -188,3 +188,15 @@ QStringList PostgresEngine::indexStatements() const
         QStringLiteral("CREATE INDEX address_search_name ON address USING gin (AddressNameFolded gin_trgm_ops)"),
     };
 }
+
+// Thousands of rows (a group's, restored) in one statement: the JSON text is read into
+// rows of the address table's own type, so each value takes its column's type.
+QString PostgresEngine::insertAddressesStatement() const
+{
+    return QStringLiteral(
+        "INSERT INTO address (RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, AddressFolded, "
+        "AddressNameFolded) SELECT coalesce(r.rowno, nextval(pg_get_serial_sequence('address', 'rowno'))), "
+        "r.address, r.addressname, r.times, r.viewtime, r.groupno, r.myaddress, r.addressfolded, "
+        "r.addressnamefolded FROM json_populate_recordset(NULL::address, ?::json) r "
+        "RETURNING RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress");
+}

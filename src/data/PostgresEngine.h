@@ -48,6 +48,8 @@ public:
     QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const override;
     bool likeTakesPattern(const QString &) const override { return true; }
     QString containsCondition(const QString &column) const override;
+    QString returningClause(const QString &columns) const override { return QStringLiteral(" RETURNING ") + columns; }
+    QString insertAddressesStatement() const override;
 
 private:
     ServerAddress m_server;

@@ -2,6 +2,7 @@
 
 #include "data/FoldedColumns.h"
 #include "data/GroupStore.h"
+#include "data/LibraryHistory.h"
 #include "data/SettingsStore.h"
 
 #include <QAtomicInt>
@@ -12,6 +13,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <array>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -65,65 +67,145 @@ int groupFor(DbConnection &db, const RecycleBin::Entry &entry)
     return number;
 }
 
-bool rowNoFree(DbConnection &db, qint64 rowNo)
-{
-    if (rowNo <= 0)
-        return false;
-    QSqlQuery query = db.query(QStringLiteral("SELECT 1 FROM address WHERE RowNo = ?"), {rowNo});
-    return !query.next();
-}
+// The columns of a row of the bin as the history keeps them, after its Id.
+const QString binColumns = QStringLiteral("RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                          "GroupName, DeletedAt, DeletedBy");
+constexpr int BinColumnCount = 10;
 
 struct StoredEntry
 {
     RecycleBin::Entry entry;
     qint64 rowNo = 0;
     QVariant viewTime;
+    QVariantList values; // binColumns' values
 };
 
-std::vector<StoredEntry> entriesWhere(DbConnection &db, const QString &where, const QVariantList &values = {})
+// Read through the engine's client library: a restore reads a whole group's rows.
+void readEntries(DbConnection &db, const QString &where, const QVariantList &values, std::vector<StoredEntry> &entries)
 {
-    std::vector<StoredEntry> entries;
-    QSqlQuery query = db.query(QStringLiteral("SELECT Id, DeletedAt, DeletedBy, GroupName, GroupNo, Address, "
-                                              "AddressName, Times, ViewTime, MyAddress, RowNo FROM RecycleBin %1")
-                                   .arg(where),
-                               values);
-    while (query.next()) {
-        StoredEntry stored;
-        RecycleBin::Entry &entry = stored.entry;
-        entry.id = query.value(0).toLongLong();
-        entry.deletedAt = query.value(1).toString();
-        entry.deletedBy = query.value(2).toString();
-        entry.groupName = query.value(3).toString();
-        entry.groupNo = query.value(4).toInt();
-        entry.address = query.value(5).toString();
-        entry.name = query.value(6).toString();
-        entry.times = query.value(7).toLongLong();
-        entry.viewTime = query.value(8).toString();
-        entry.favourite = query.value(9).toInt() != 0;
-        stored.rowNo = query.value(10).toLongLong();
-        stored.viewTime = query.isNull(8) ? QVariant() : query.value(8);
-        entries.push_back(std::move(stored));
-    }
-    return entries;
+    db.readRows(QStringLiteral("SELECT Id, %1 FROM RecycleBin %2").arg(binColumns, where), values,
+                [&](const RowReader &row) {
+                    StoredEntry stored;
+                    stored.values = MovedRows::valuesOf(row, 1, BinColumnCount);
+                    const QVariantList &v = stored.values;
+                    RecycleBin::Entry &entry = stored.entry;
+                    entry.id = row.integer(0);
+                    stored.rowNo = v.at(0).toLongLong();
+                    entry.address = v.at(1).toString();
+                    entry.name = v.at(2).toString();
+                    entry.times = v.at(3).toLongLong();
+                    entry.viewTime = v.at(4).toString();
+                    stored.viewTime = v.at(4);
+                    entry.groupNo = v.at(5).toInt();
+                    entry.favourite = v.at(6).toLongLong() != 0;
+                    entry.groupName = v.at(7).toString();
+                    entry.deletedAt = v.at(8).toString();
+                    entry.deletedBy = v.at(9).toString();
+                    entries.push_back(std::move(stored));
+                });
 }
 
-// The entries' old places that rows of the address table hold now.
-QSet<qint64> takenRowNos(DbConnection &db, const std::vector<StoredEntry> &entries)
+// The old places of the chosen rows that rows of the address table hold now.
+QSet<qint64> takenRowNos(DbConnection &db, const std::vector<RecycleBin::IdCondition> &conditions)
 {
     QSet<qint64> taken;
-    constexpr size_t Chunk = 500;
-    for (size_t start = 0; start < entries.size(); start += Chunk) {
-        const size_t end = std::min(entries.size(), start + Chunk);
-        QVariantList values;
-        for (size_t i = start; i < end; ++i)
-            values << entries[i].rowNo;
-        QSqlQuery query = db.query(QStringLiteral("SELECT RowNo FROM address WHERE RowNo IN (%1)")
-                                       .arg(QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','))),
-                                   values);
-        while (query.next())
-            taken.insert(query.value(0).toLongLong());
+    for (const RecycleBin::IdCondition &condition : conditions) {
+        db.readRows(QStringLiteral("SELECT RowNo FROM address WHERE RowNo IN (SELECT RowNo FROM RecycleBin WHERE %1)")
+                        .arg(condition.sql),
+                    condition.values, [&](const RowReader &row) { taken.insert(row.integer(0)); });
     }
     return taken;
+}
+
+// A row going back into the address table: its place (0 where the engine numbers it) and
+// the values of addressColumns.
+struct RestoredRow
+{
+    qint64 rowNo = 0;
+    QVariantList values;
+};
+
+const QString addressColumns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
+                                              "AddressFolded, AddressNameFolded");
+
+void appendJson(QByteArray &json, const QVariant &value)
+{
+    if (value.isNull()) {
+        json += "null";
+        return;
+    }
+    if (value.typeId() != QMetaType::QString) {
+        json += QByteArray::number(value.toLongLong());
+        return;
+    }
+    // Runs of plain characters are copied whole; quotes, backslashes and control
+    // characters are escaped.
+    const QByteArray text = value.toString().toUtf8();
+    json += '"';
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto c = uchar(text[i]);
+        if (c != '"' && c != '\\' && c >= 0x20)
+            continue;
+        json.append(text.constData() + plainFrom, i - plainFrom);
+        if (c < 0x20)
+            json += "\\u00" + QByteArray::number(c, 16).rightJustified(2, '0');
+        else
+            json += '\\' + QByteArray(1, char(c));
+        plainFrom = i + 1;
+    }
+    json.append(text.constData() + plainFrom, text.size() - plainFrom);
+    json += '"';
+}
+
+// Written by hand: Qt's JSON objects cost more than the insert of a group's rows.
+QByteArray rowsAsJson(const std::vector<RestoredRow> &rows)
+{
+    static const std::array<const char *, 8> keys{"address", "addressname", "times",         "viewtime",
+                                                  "groupno", "myaddress",   "addressfolded", "addressnamefolded"};
+    QByteArray json;
+    json.reserve(qsizetype(rows.size()) * 400);
+    json += '[';
+    for (const RestoredRow &row : rows) {
+        if (json.size() > 1)
+            json += ',';
+        json += "{\"rowno\":";
+        appendJson(json, row.rowNo > 0 ? QVariant(row.rowNo) : QVariant());
+        for (size_t column = 0; column < keys.size(); ++column) {
+            json += ",\"";
+            json += keys[column];
+            json += "\":";
+            appendJson(json, row.values.at(qsizetype(column)));
+        }
+        json += '}';
+    }
+    json += ']';
+    return json;
+}
+
+// Stores the rows in their order, with one statement where the engine has it (which tells
+// `moved` the rows stored), else one each.
+void storeRows(DbConnection &db, const std::vector<RestoredRow> &rows, MovedRows *moved)
+{
+    if (rows.empty())
+        return;
+    if (const QString statement = db.engine().insertAddressesStatement(); !statement.isEmpty()) {
+        db.changeRows(statement, {QString::fromUtf8(rowsAsJson(rows))}, [&](const RowReader &row) {
+            if (moved)
+                moved->addressesAdded.push_back({row.integer(0), MovedRows::valuesOf(row, 1, 6)});
+        });
+        return;
+    }
+    QSqlQuery placed = db.prepare(
+        QStringLiteral("INSERT INTO address (RowNo, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(addressColumns));
+    QSqlQuery numbered =
+        db.prepare(QStringLiteral("INSERT INTO address (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(addressColumns));
+    for (const RestoredRow &row : rows) {
+        if (row.rowNo > 0)
+            db.run(placed, QVariantList{row.rowNo} + row.values);
+        else
+            db.run(numbered, row.values);
+    }
 }
 
 } // namespace
@@ -156,27 +238,52 @@ int RecycleBin::keepDaysSetting()
 
 // Each group's name is looked up once for the whole statement, not once per row: a
 // correlated lookup made the copy of a large group many times the cost of its delete.
-void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values)
+// Reported, the bin's new rows come back from the copy itself, each holding the address
+// row as it was: nothing is read before or after it.
+void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved)
 {
     if (keepDays() == 0)
         return;
     QVariantList bound{QDateTime::currentDateTime().toString(timeFormat), deleterOn(db)};
     bound += values;
-    db.execute(QStringLiteral("INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, "
-                              "ViewTime, GroupNo, MyAddress, GroupName) "
-                              "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
-                              "a.MyAddress, g.GroupName FROM address a LEFT JOIN (SELECT GroupNo, GroupName "
-                              "FROM BaseGroup WHERE %1 IN (SELECT min(%1) FROM BaseGroup GROUP BY GroupNo)) g "
-                              "ON g.GroupNo = a.GroupNo WHERE %2 ORDER BY a.RowNo")
-                   .arg(db.engine().rowKeyColumn(), where),
-               bound);
+    const QString statement =
+        QStringLiteral("INSERT INTO RecycleBin (DeletedAt, DeletedBy, RowNo, Address, AddressName, Times, "
+                       "ViewTime, GroupNo, MyAddress, GroupName) "
+                       "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
+                       "a.MyAddress, g.GroupName FROM address a LEFT JOIN (SELECT GroupNo, GroupName "
+                       "FROM BaseGroup WHERE %1 IN (SELECT min(%1) FROM BaseGroup GROUP BY GroupNo)) g "
+                       "ON g.GroupNo = a.GroupNo WHERE %2 ORDER BY a.RowNo")
+            .arg(db.engine().rowKeyColumn(), where);
+    if (!moved) {
+        db.execute(statement, bound);
+        return;
+    }
+    db.changeRows(statement + db.engine().returningClause(QStringLiteral("Id, ") + binColumns), bound,
+                  [&](const RowReader &row) {
+                      QVariantList binValues = MovedRows::valuesOf(row, 1, BinColumnCount);
+                      moved->addressesDeleted.push_back({binValues.at(0).toLongLong(), binValues.mid(1, 6)});
+                      moved->binAdded.push_back({row.integer(0), std::move(binValues)});
+                  });
+}
+
+bool RecycleBin::deleteReportsRows(const DbConnection &db)
+{
+    return keepDays() > 0 && !db.engine().returningClause(QStringLiteral("Id")).isEmpty();
+}
+
+bool RecycleBin::restoreReportsRows(const DbConnection &db)
+{
+    return !db.engine().insertAddressesStatement().isEmpty();
 }
 
 std::vector<RecycleBin::Entry> RecycleBin::list(DbConnection &db)
 {
+    std::vector<StoredEntry> stored;
+    readEntries(db, QStringLiteral("ORDER BY DeletedAt DESC, Id DESC"), {}, stored);
     std::vector<Entry> entries;
-    for (StoredEntry &stored : entriesWhere(db, QStringLiteral("ORDER BY DeletedAt DESC, Id DESC")))
-        entries.push_back(std::move(stored.entry));
+    entries.reserve(stored.size());
+    for (StoredEntry &one : stored)
+        entries.push_back(std::move(one.entry));
     return entries;
 }
 
@@ -217,7 +324,7 @@ std::vector<RecycleBin::IdCondition> RecycleBin::idConditions(QList<qint64> ids,
     return conditions;
 }
 
-int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
+int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids, MovedRows *moved)
 {
     if (ids.isEmpty())
         return 0;
@@ -225,45 +332,41 @@ int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids)
     db.lockTables({QStringLiteral("BaseGroup"), QStringLiteral("address"), QStringLiteral("RecycleBin")});
     const std::vector<IdCondition> conditions = idConditions(ids);
     std::vector<StoredEntry> entries;
-    for (const IdCondition &condition : conditions) {
-        for (StoredEntry &stored :
-             entriesWhere(db, QStringLiteral("WHERE %1 ORDER BY Id").arg(condition.sql), condition.values))
-            entries.push_back(std::move(stored));
-    }
-    // Thousands of rows (a group's, all chosen) are restored with a statement or two each,
-    // not five: their group is looked up once, the places taken are read at the start.
+    for (const IdCondition &condition : conditions)
+        readEntries(db, QStringLiteral("WHERE %1 ORDER BY Id").arg(condition.sql), condition.values, entries);
+    // Thousands of rows (a group's, all chosen) are restored with a few statements: their
+    // group is looked up once, the places taken are read at the start. The rows that go
+    // back to their places are stored first, so that a number the engine gives one of the
+    // others is never the old place of a row still to come.
     QHash<QPair<int, QString>, int> groups;
-    QSet<qint64> taken = takenRowNos(db, entries);
-    bool placesKnown = true;
-    const QString columns = QStringLiteral("Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                                           "AddressFolded, AddressNameFolded");
+    QSet<qint64> taken = takenRowNos(db, conditions);
+    std::vector<RestoredRow> placed;
+    std::vector<RestoredRow> numbered;
     for (const StoredEntry &stored : entries) {
         const Entry &entry = stored.entry;
         const QPair<int, QString> group{entry.groupNo, entry.groupName};
         if (!groups.contains(group))
             groups.insert(group, groupFor(db, entry));
-        const QVariantList values{entry.address,
-                                  entry.name,
-                                  entry.times,
-                                  stored.viewTime,
-                                  groups.value(group),
-                                  entry.favourite ? 1 : 0,
-                                  FoldedColumns::folded(entry.address),
-                                  FoldedColumns::folded(entry.name)};
-        const bool free =
-            stored.rowNo > 0 && (placesKnown ? !taken.contains(stored.rowNo) : rowNoFree(db, stored.rowNo));
-        if (free) {
-            db.execute(
-                QStringLiteral("INSERT INTO address (RowNo, %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(columns),
-                QVariantList{stored.rowNo} + values);
+        RestoredRow row{0,
+                        {entry.address, entry.name, entry.times, stored.viewTime, groups.value(group),
+                         entry.favourite ? 1 : 0, FoldedColumns::folded(entry.address),
+                         FoldedColumns::folded(entry.name)}};
+        if (stored.rowNo > 0 && !taken.contains(stored.rowNo)) {
+            row.rowNo = stored.rowNo;
             taken.insert(stored.rowNo);
+            placed.push_back(std::move(row));
         } else {
-            db.execute(QStringLiteral("INSERT INTO address (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(columns), values);
-            placesKnown = false; // the engine chose a place, which a later row may want
+            numbered.push_back(std::move(row));
         }
     }
+    placed.insert(placed.end(), std::make_move_iterator(numbered.begin()), std::make_move_iterator(numbered.end()));
+    storeRows(db, placed, moved);
     for (const IdCondition &condition : conditions)
         db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE %1").arg(condition.sql), condition.values);
+    if (moved) {
+        for (StoredEntry &stored : entries)
+            moved->binDeleted.push_back({stored.entry.id, std::move(stored.values)});
+    }
     transaction.commit();
     return int(entries.size());
 }

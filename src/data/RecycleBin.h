@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+struct MovedRows;
+
 // The recycle bin: every address deleted, alone or with its group, is kept in a table of
 // the library until it expires, is restored, or is deleted for good. On a server the bin
 // is shared and tells who deleted each row. Every function throws AppError when the
@@ -25,7 +27,15 @@ int keepDaysSetting();
 
 // Puts the address rows that `where` picks (columns of table `address` named with the
 // alias `a`) into the bin, before the caller deletes them. Nothing when keepDays() is 0.
-void keep(DbConnection &db, const QString &where, const QVariantList &values);
+// Given `moved` (see deleteReportsRows()), tells it each row copied as a row deleted from
+// the address table and a row added to the bin: the caller then deletes exactly these
+// rows in the same transaction, its tables locked.
+void keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved = nullptr);
+
+// Whether keep() and restore() can report the rows they move (MovedRows): where the
+// engine's statements give back the rows they write (and, for keep(), the bin keeps rows).
+bool deleteReportsRows(const DbConnection &db);
+bool restoreReportsRows(const DbConnection &db);
 
 struct Entry
 {
@@ -56,8 +66,9 @@ std::vector<Entry> list(DbConnection &db);
 
 // Puts the rows back into their group (made again, with its number where still free, when
 // it is gone) at their old place where still free, in one transaction. Ids not in the bin
-// are left out; gives the rows restored.
-int restore(DbConnection &db, const QList<qint64> &ids);
+// are left out; gives the rows restored. Where restoreReportsRows(), `moved` (when given)
+// is told each row of the bin deleted and each address row stored.
+int restore(DbConnection &db, const QList<qint64> &ids, MovedRows *moved = nullptr);
 // Deletes these rows of the bin for good; gives the rows deleted.
 int purge(DbConnection &db, const QList<qint64> &ids);
 // Deletes every row of the bin; gives the rows deleted.

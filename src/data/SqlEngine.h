@@ -133,6 +133,21 @@ public:
     // number follows them.
     virtual QStringList followExplicitNumbersStatements(const QString &table, const QString &column) const = 0;
 
+    // What an INSERT, UPDATE or DELETE appends to give back these columns of each row it
+    // wrote (with a leading space). Empty where the engine does without: the history then
+    // reads the rows itself, which costs little in a file read in the same process.
+    virtual QString returningClause(const QString &columns) const
+    {
+        (void)columns;
+        return {};
+    }
+    // A statement that stores the address rows of one bound JSON array in one go (objects
+    // with the keys rowno, address, addressname, times, viewtime, groupno, myaddress,
+    // addressfolded and addressnamefolded; a null rowno takes the next number), giving
+    // back each row stored (RowNo, Address, AddressName, Times, ViewTime, GroupNo,
+    // MyAddress). Empty where the engine has none: the rows are then stored one by one.
+    virtual QString insertAddressesStatement() const { return {}; }
+
     // Whether LIKE takes a pattern this long.
     virtual bool likeTakesPattern(const QString &pattern) const = 0;
     // A condition true where `column` holds the bound text literally, for texts too long

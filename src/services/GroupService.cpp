@@ -55,10 +55,10 @@ Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QSt
     return Outcome::failed(QStringLiteral("no group named \"%1\"").arg(oldName));
 }
 
-Outcome GroupService::remove(DbConnection &db, const QString &name)
+Outcome GroupService::remove(DbConnection &db, const QString &name, MovedRows *moved)
 {
     try {
-        const bool deleted = GroupStore::deleteGroupWithAddresses(db, name) == GroupStore::GroupChange::Done;
+        const bool deleted = GroupStore::deleteGroupWithAddresses(db, name, moved) == GroupStore::GroupChange::Done;
         return Outcome::done(deleted ? 1 : 0);
     } catch (const AppError &error) {
         return failureOutcome(error);

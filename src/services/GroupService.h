@@ -3,6 +3,8 @@
 #include "data/DbConnection.h"
 #include "services/Outcome.h"
 
+struct MovedRows;
+
 // Adding, renaming and deleting address groups. Every function catches the data layer's
 // errors and gives them as its outcome.
 namespace GroupService {
@@ -22,7 +24,8 @@ Outcome add(DbConnection &db, const QString &name);
 // bears the old name.
 Outcome rename(DbConnection &db, const QString &oldName, const QString &newName);
 // Deletes the group and all its addresses in one transaction. Done with count 1, or count
-// 0 when there was no such group (nothing left to delete).
-Outcome remove(DbConnection &db, const QString &name);
+// 0 when there was no such group (nothing left to delete). `moved` as for
+// GroupStore::deleteGroupWithAddresses().
+Outcome remove(DbConnection &db, const QString &name, MovedRows *moved = nullptr);
 
 } // namespace GroupService

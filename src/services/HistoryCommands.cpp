@@ -17,22 +17,29 @@ namespace {
 
 const QString inGroupNamed = QStringLiteral("GroupNo IN (SELECT GroupNo FROM BaseGroup WHERE GroupName = ?)");
 
-// Runs the command as one step of the history; its outcome decides whether the step is kept.
-Outcome recorded(LibraryHistory *history, DbConnection &db, const QString &label, const StepScope &scope,
-                 const std::function<Outcome()> &command)
+// Runs the command as one step of the history; its outcome decides whether the step is
+// kept. A command that reports the rows it moves is given where to (see StepScope).
+Outcome recordedMoving(LibraryHistory *history, DbConnection &db, const QString &label, const StepScope &scope,
+                       const std::function<Outcome(MovedRows *)> &command)
 {
     if (!history)
-        return command();
+        return command(nullptr);
     Outcome outcome = Outcome::done();
     try {
-        history->record(db, label, scope, [&] {
-            outcome = command();
+        history->record(db, label, scope, [&](MovedRows *moved) {
+            outcome = command(moved);
             return outcome.ok();
         });
     } catch (const AppError &error) {
         return failureOutcome(error);
     }
     return outcome;
+}
+
+Outcome recorded(LibraryHistory *history, DbConnection &db, const QString &label, const StepScope &scope,
+                 const std::function<Outcome()> &command)
+{
+    return recordedMoving(history, db, label, scope, [&](MovedRows *) { return command(); });
 }
 
 // Rows of the address in the named group.
@@ -102,10 +109,13 @@ Outcome HistoryCommands::removeGroup(LibraryHistory *history, DbConnection &db, 
     StepScope scope;
     scope.groups = QStringLiteral("GroupName = ?");
     scope.groupValues = {name};
-    scope.addresses = inGroupNamed;
-    scope.addressValues = {name};
-    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "删除网址组别“%1”").arg(name), scope,
-                    [&] { return GroupService::remove(db, name); });
+    scope.reportsMovedRows = RecycleBin::deleteReportsRows(db);
+    if (!scope.reportsMovedRows) {
+        scope.addresses = inGroupNamed;
+        scope.addressValues = {name};
+    }
+    return recordedMoving(history, db, QCoreApplication::translate("HistoryCommands", "删除网址组别“%1”").arg(name),
+                          scope, [&](MovedRows *moved) { return GroupService::remove(db, name, moved); });
 }
 
 Outcome HistoryCommands::addAddress(LibraryHistory *history, DbConnection &db, const TypedAddress &typed)
@@ -179,14 +189,19 @@ Outcome HistoryCommands::importShortcuts(LibraryHistory *history, DbConnection &
 
 Outcome HistoryCommands::restoreFromBin(LibraryHistory *history, DbConnection &db, const QList<qint64> &ids)
 {
-    // A row goes back to its old place, below the keys of new rows: that place is watched too.
-    StepScope scope = binRows(ids);
-    if (!ids.isEmpty()) {
-        scope.addressKeys = QStringLiteral("SELECT RowNo FROM RecycleBin WHERE %1").arg(scope.binRows);
-        scope.addressKeyValues = scope.binValues;
+    StepScope scope;
+    scope.reportsMovedRows = RecycleBin::restoreReportsRows(db);
+    if (!scope.reportsMovedRows) {
+        // A row goes back to its old place, below the keys of new rows: that place is watched too.
+        scope = binRows(ids);
+        if (!ids.isEmpty()) {
+            scope.addressKeys = QStringLiteral("SELECT RowNo FROM RecycleBin WHERE %1").arg(scope.binRows);
+            scope.addressKeyValues = scope.binValues;
+        }
     }
-    return recorded(history, db, QCoreApplication::translate("HistoryCommands", "从回收站还原"), scope,
-                    [&] { return counted([&] { return RecycleBin::restore(db, ids); }); });
+    return recordedMoving(
+        history, db, QCoreApplication::translate("HistoryCommands", "从回收站还原"), scope,
+        [&](MovedRows *moved) { return counted([&] { return RecycleBin::restore(db, ids, moved); }); });
 }
 
 Outcome HistoryCommands::purgeFromBin(LibraryHistory *history, DbConnection &db, const QList<qint64> &ids)

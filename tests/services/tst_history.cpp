@@ -122,7 +122,8 @@ private:
     QString address()
     {
         static const QStringList sites{QStringLiteral("news.example.cn"), QStringLiteral("www.Example.com"),
-                                       QStringLiteral("bbs.例子.中国"), QStringLiteral("docs.example.org")};
+                                       QStringLiteral("bbs.例子.中国"), QStringLiteral("docs.example.org"),
+                                       QStringLiteral("q.example.net/\"引号\"\\")};
         return QStringLiteral("%1/%2?id=%3").arg(pick(sites), QStringLiteral("页面")).arg(m_random.bounded(200));
     }
 
@@ -192,7 +193,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("command");
         QTest::addColumn<QString>("otherStatement");
         QTest::addColumn<QString>("said");
-        enum { AddAddress, RemoveAddress, RenameGroup, Import };
+        enum { AddAddress, RemoveAddress, RenameGroup, Import, RemoveGroup };
         QTest::newRow("row changed since")
             << int(AddAddress) << QStringLiteral("UPDATE address SET AddressName = 'B' WHERE AddressName = '新'")
             << QStringLiteral("网址“新”（www.new.com）已被修改");
@@ -208,6 +209,9 @@ private Q_SLOTS:
         QTest::newRow("imported row changed since")
             << int(Import) << QStringLiteral("UPDATE address SET MyAddress = 1 WHERE AddressName = '导入'")
             << QStringLiteral("导入的网址已被修改");
+        QTest::newRow("binned row changed since")
+            << int(RemoveGroup) << QStringLiteral("UPDATE RecycleBin SET Times = 7 WHERE AddressName = 'A'")
+            << QStringLiteral("回收站中的“A”（www.a.com）已被修改");
     }
     void undoRefusedAfterAnotherWriter()
     {
@@ -228,10 +232,11 @@ private Q_SLOTS:
         case 2:
             done = HistoryCommands::renameGroup(&history, db, QStringLiteral("新闻"), QStringLiteral("要闻"));
             break;
-        default:
+        case 3:
             done =
                 HistoryCommands::importShortcuts(&history, db, {{QStringLiteral("www.i.com"), QStringLiteral("导入")}});
             break;
+        default: done = HistoryCommands::removeGroup(&history, db, QStringLiteral("新闻")); break;
         }
         QVERIFY2(done.ok(), qPrintable(done.message));
         anotherProgram()->execute(otherStatement);
