@@ -1,7 +1,5 @@
 #include "data/GroupStore.h"
 
-#include "data/RecycleBin.h"
-
 #include <QVariant>
 
 QStringList GroupStore::groupNames(DbConnection &db)
@@ -63,17 +61,4 @@ GroupStore::GroupChange GroupStore::renameGroup(DbConnection &db, const QString 
         db.execute(QStringLiteral("UPDATE BaseGroup SET GroupName = ? WHERE GroupName = ?"), {newName, oldName});
     transaction.commit();
     return changed > 0 ? GroupChange::Done : GroupChange::NotFound;
-}
-
-GroupStore::GroupChange GroupStore::deleteGroupWithAddresses(DbConnection &db, const QString &name, MovedRows *moved)
-{
-    Transaction transaction(db);
-    const std::optional<int> groupNo = groupNoOf(db, name);
-    if (!groupNo)
-        return GroupChange::NotFound;
-    RecycleBin::keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo}, moved);
-    db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
-    db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
-    transaction.commit();
-    return GroupChange::Done;
 }

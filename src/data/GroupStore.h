@@ -5,8 +5,6 @@
 #include <QStringList>
 #include <optional>
 
-struct MovedRows;
-
 // Statements on the address groups (`BaseGroup`). Groups are looked up by name; the
 // first matching row wins. Every function throws AppError when the database refuses.
 namespace GroupStore {
@@ -27,9 +25,5 @@ std::optional<int> groupNoOf(DbConnection &db, const QString &name);
 int nextGroupNo(DbConnection &db);
 GroupChange addGroup(DbConnection &db, const QString &name);
 GroupChange renameGroup(DbConnection &db, const QString &oldName, const QString &newName);
-// Deletes the group and all its addresses (kept in the recycle bin), in one transaction.
-// Given `moved` (where RecycleBin::deleteReportsRows()), it is told each address row moved
-// into the bin.
-GroupChange deleteGroupWithAddresses(DbConnection &db, const QString &name, MovedRows *moved = nullptr);
 
 } // namespace GroupStore

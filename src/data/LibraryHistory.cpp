@@ -275,21 +275,6 @@ void updateRow(DbConnection &db, TableIndex table, const TableShape &shape, qint
 
 } // namespace
 
-QVariantList MovedRows::valuesOf(const RowReader &row, int first, int count)
-{
-    QVariantList values;
-    values.reserve(count);
-    for (int column = first; column < first + count; ++column) {
-        if (row.isNull(column))
-            values << QVariant();
-        else if (row.isInteger(column))
-            values << QVariant(row.integer(column));
-        else
-            values << QVariant(row.text(column));
-    }
-    return values;
-}
-
 struct LibraryHistory::Step
 {
     QString label;

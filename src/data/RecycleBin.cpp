@@ -2,7 +2,7 @@
 
 #include "data/FoldedColumns.h"
 #include "data/GroupStore.h"
-#include "data/LibraryHistory.h"
+#include "data/MovedRows.h"
 #include "data/SettingsStore.h"
 
 #include <QAtomicInt>
@@ -264,6 +264,19 @@ void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList
                       moved->addressesDeleted.push_back({binValues.at(0).toLongLong(), binValues.mid(1, 6)});
                       moved->binAdded.push_back({row.integer(0), std::move(binValues)});
                   });
+}
+
+GroupStore::GroupChange RecycleBin::deleteGroupWithAddresses(DbConnection &db, const QString &name, MovedRows *moved)
+{
+    Transaction transaction(db);
+    const std::optional<int> groupNo = GroupStore::groupNoOf(db, name);
+    if (!groupNo)
+        return GroupStore::GroupChange::NotFound;
+    keep(db, QStringLiteral("a.GroupNo = ?"), {*groupNo}, moved);
+    db.execute(QStringLiteral("DELETE FROM address WHERE GroupNo = ?"), {*groupNo});
+    db.execute(QStringLiteral("DELETE FROM BaseGroup WHERE GroupName = ?"), {name});
+    transaction.commit();
+    return GroupStore::GroupChange::Done;
 }
 
 bool RecycleBin::deleteReportsRows(const DbConnection &db)

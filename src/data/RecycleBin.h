@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DbConnection.h"
+#include "data/GroupStore.h"
 
 #include <QDateTime>
 #include <QList>
@@ -31,6 +32,10 @@ int keepDaysSetting();
 // the address table and a row added to the bin: the caller then deletes exactly these
 // rows in the same transaction, its tables locked.
 void keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved = nullptr);
+
+// Deletes the group and all its addresses (kept in the bin), in one transaction. Given
+// `moved` (where deleteReportsRows()), it is told each address row moved into the bin.
+GroupStore::GroupChange deleteGroupWithAddresses(DbConnection &db, const QString &name, MovedRows *moved = nullptr);
 
 // Whether keep() and restore() can report the rows they move (MovedRows): where the
 // engine's statements give back the rows they write (and, for keep(), the bin keeps rows).

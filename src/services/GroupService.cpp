@@ -1,6 +1,7 @@
 #include "services/GroupService.h"
 
 #include "data/GroupStore.h"
+#include "data/RecycleBin.h"
 #include "data/Schema.h"
 #include "services/FailureOutcome.h"
 
@@ -58,7 +59,7 @@ Outcome GroupService::rename(DbConnection &db, const QString &oldName, const QSt
 Outcome GroupService::remove(DbConnection &db, const QString &name, MovedRows *moved)
 {
     try {
-        const bool deleted = GroupStore::deleteGroupWithAddresses(db, name, moved) == GroupStore::GroupChange::Done;
+        const bool deleted = RecycleBin::deleteGroupWithAddresses(db, name, moved) == GroupStore::GroupChange::Done;
         return Outcome::done(deleted ? 1 : 0);
     } catch (const AppError &error) {
         return failureOutcome(error);

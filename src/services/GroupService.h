@@ -25,7 +25,7 @@ Outcome add(DbConnection &db, const QString &name);
 Outcome rename(DbConnection &db, const QString &oldName, const QString &newName);
 // Deletes the group and all its addresses in one transaction. Done with count 1, or count
 // 0 when there was no such group (nothing left to delete). `moved` as for
-// GroupStore::deleteGroupWithAddresses().
+// RecycleBin::deleteGroupWithAddresses().
 Outcome remove(DbConnection &db, const QString &name, MovedRows *moved = nullptr);
 
 } // namespace GroupService

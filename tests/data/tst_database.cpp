@@ -7,6 +7,7 @@
 #include "data/SharedConnection.h"
 #include "data/Dates.h"
 #include "data/GroupStore.h"
+#include "data/RecycleBin.h"
 #include "data/Schema.h"
 #include "data/SearchStore.h"
 #include "data/SettingsStore.h"
@@ -345,14 +346,14 @@ private Q_SLOTS:
 
         // A trigger makes the last statement fail: nothing of the group may be gone.
         TestEngine::refuseWrites(*db, QStringLiteral("BaseGroup"), QStringLiteral("DELETE"));
-        QVERIFY_THROWS_EXCEPTION(AppError, GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")));
+        QVERIFY_THROWS_EXCEPTION(AppError, RecycleBin::deleteGroupWithAddresses(*db, QStringLiteral("g")));
         QCOMPARE(AddressStore::list(*db, AddressFilter::group(QStringLiteral("g"))).size(), size_t(1));
         QVERIFY(GroupStore::groupNoOf(*db, QStringLiteral("g")));
 
         TestEngine::allowWrites(*db, QStringLiteral("BaseGroup"));
-        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::GroupChange::Done);
+        QCOMPARE(RecycleBin::deleteGroupWithAddresses(*db, QStringLiteral("g")), GroupStore::GroupChange::Done);
         QCOMPARE(AddressStore::list(*db, AddressFilter::all()).size(), size_t(1));
-        QCOMPARE(GroupStore::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::GroupChange::NotFound);
+        QCOMPARE(RecycleBin::deleteGroupWithAddresses(*db, QStringLiteral("网址")), GroupStore::GroupChange::NotFound);
     }
 
     void listingsFavouritesVisitsAndSearch()

@@ -1,0 +1,18 @@
+#include "data/MovedRows.h"
+
+#include "data/SqlSession.h"
+
+QVariantList MovedRows::valuesOf(const RowReader &row, int first, int count)
+{
+    QVariantList values;
+    values.reserve(count);
+    for (int column = first; column < first + count; ++column) {
+        if (row.isNull(column))
+            values << QVariant();
+        else if (row.isInteger(column))
+            values << QVariant(row.integer(column));
+        else
+            values << QVariant(row.text(column));
+    }
+    return values;
+}
