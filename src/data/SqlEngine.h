@@ -5,6 +5,8 @@
 #include <QVariantList>
 
 #include <functional>
+#include <initializer_list>
+#include <memory>
 
 #include "data/AppError.h"
 
@@ -12,6 +14,16 @@ class QSqlDatabase;
 class QSqlError;
 class RowReader;
 class SqlSession;
+
+// A statement that writes, prepared once through an engine's own client library and run
+// for many rows with its values in column order (see WriteStatement).
+class PreparedWrite
+{
+public:
+    virtual ~PreparedWrite() = default;
+    // Throws AppError with the engine's text when the row is refused.
+    virtual void run(std::initializer_list<QVariant> values) = 0;
+};
 
 // What differs between the database engines the program runs on, kept in one class per
 // engine (SqliteEngine, PostgresEngine) so that the stores and the schema hold only
@@ -147,6 +159,15 @@ public:
     // back each row stored (RowNo, Address, AddressName, Times, ViewTime, GroupNo,
     // MyAddress). Empty where the engine has none: the rows are then stored one by one.
     virtual QString insertAddressesStatement() const { return {}; }
+    // A write statement for many rows through the engine's own client library, where Qt
+    // Sql's layer costs several times the write itself; null where the engine has none
+    // (the statement then goes through Qt Sql).
+    virtual std::unique_ptr<PreparedWrite> prepareWrite(const QSqlDatabase &db, const QString &sql) const
+    {
+        (void)db;
+        (void)sql;
+        return nullptr;
+    }
 
     // Whether LIKE takes a pattern this long.
     virtual bool likeTakesPattern(const QString &pattern) const = 0;

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -102,6 +103,63 @@ void bindNative(sqlite3_stmt *statement, int position, const QVariant &value)
     }
 }
 
+// The connection's own handle; null where the driver is not SQLite's.
+sqlite3 *nativeHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+class SqliteWrite : public PreparedWrite
+{
+public:
+    SqliteWrite(sqlite3 *native, const QString &sql) : m_native(native)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_native, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+            throw AppError(QString::fromUtf8(sqlite3_errmsg(m_native)));
+    }
+    ~SqliteWrite() override { sqlite3_finalize(m_statement); }
+    SqliteWrite(const SqliteWrite &) = delete;
+    SqliteWrite &operator=(const SqliteWrite &) = delete;
+
+    void run(std::initializer_list<QVariant> values) override
+    {
+        Q_ASSERT(values.size() <= m_texts.size());
+        int column = 1;
+        for (const QVariant &value : values)
+            bind(column++, value);
+        const int rc = sqlite3_step(m_statement);
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        if (rc != SQLITE_DONE)
+            throw AppError(QString::fromUtf8(sqlite3_errmsg(m_native)));
+    }
+
+private:
+    // A null QVariant binds NULL.
+    void bind(int column, const QVariant &value)
+    {
+        if (value.isNull()) {
+            sqlite3_bind_null(m_statement, column);
+        } else if (value.typeId() == QMetaType::QString) {
+            // Qt's conversion to UTF-8 is quicker than the engine's own; the text stays
+            // alive here until the statement has run, so the engine need not copy it.
+            QByteArray &text = m_texts[size_t(column - 1)];
+            text = value.toString().toUtf8();
+            sqlite3_bind_text(m_statement, column, text.constData(), int(text.size()), SQLITE_STATIC);
+        } else {
+            sqlite3_bind_int64(m_statement, column, value.toLongLong());
+        }
+    }
+
+    sqlite3 *m_native;
+    sqlite3_stmt *m_statement = nullptr;
+    std::array<QByteArray, 8> m_texts;
+};
+
 } // namespace
 
 bool SqliteEngine::canChange(const QString &file)
@@ -178,10 +236,7 @@ bool SqliteEngine::openFile(QSqlDatabase &db, const OpenSettings &settings, bool
 bool SqliteEngine::readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                             const std::function<void(const RowReader &)> &sink) const
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *native = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3 *native = nativeHandle(db);
     if (!native)
         return false;
     sqlite3_stmt *statement = nullptr;
@@ -199,6 +254,12 @@ bool SqliteEngine::readRows(const QSqlDatabase &db, const QString &sql, const QV
     if (result != SQLITE_DONE)
         throw AppError(QString::fromUtf8(sqlite3_errmsg(native)));
     return true;
+}
+
+std::unique_ptr<PreparedWrite> SqliteEngine::prepareWrite(const QSqlDatabase &db, const QString &sql) const
+{
+    sqlite3 *native = nativeHandle(db);
+    return native ? std::make_unique<SqliteWrite>(native, sql) : nullptr;
 }
 
 QString SqliteEngine::beginWriteStatement() const

@@ -27,6 +27,7 @@ public:
     bool open(QSqlDatabase &db, const OpenSettings &settings) const override;
     bool readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                   const std::function<void(const RowReader &)> &sink) const override;
+    std::unique_ptr<PreparedWrite> prepareWrite(const QSqlDatabase &db, const QString &sql) const override;
     void prepareSession(SqlSession &db) const override;
     int schemaVersion(SqlSession &db) const override;
     QStringList setSchemaVersionStatements(int version) const override;

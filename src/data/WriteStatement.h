@@ -3,18 +3,17 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <array>
 #include <initializer_list>
+#include <memory>
 
 class DbConnection;
-struct sqlite3;
-struct sqlite3_stmt;
+class PreparedWrite;
 
 // A statement that writes, prepared once and run for many rows with its values in column
 // order (at most eight). A refused row throws AppError with the database's text.
 //
-// On SQLite it runs through the engine's own interface, which a bulk insert needs: Qt's
-// layer costs several times the insert itself per row. Another engine goes through Qt Sql.
+// Where the engine has its own way (SQLite: a bulk insert through Qt's layer costs several
+// times the insert itself per row) it runs that way, else through Qt Sql.
 class WriteStatement
 {
 public:
@@ -28,10 +27,6 @@ public:
     void run(std::initializer_list<QVariant> values);
 
 private:
-    void bind(int column, const QVariant &value);
-
-    sqlite3 *m_sqlite = nullptr;
-    sqlite3_stmt *m_statement = nullptr;
-    std::array<QByteArray, 8> m_texts;
+    std::unique_ptr<PreparedWrite> m_native;
     QSqlQuery m_query;
 };
