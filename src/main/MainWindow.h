@@ -28,6 +28,7 @@ class QPropertyAnimation;
 class QSplitter;
 class QTabWidget;
 class QTreeWidgetItem;
+class ReloadScheduler;
 class SharedConnection;
 struct AddressFilter;
 struct AddressRecord;
@@ -254,7 +255,6 @@ public:
 
 private:
     void setupHistory();
-    class Refresher;
     void setupRefresh();
     void noteListing(const AddressFilter &filter);
     // The filter of what the list shows: the search shown, or the current node.
@@ -262,7 +262,11 @@ private:
     void restoreListView(const AddressListPane::Place &place);
     // After a command of the list: the listing anew, with the view kept.
     void relistKeepingView();
-    bool refreshMustWait() const;
+    // A reload now or once the user is done; the reload itself.
     void reloadKeepingView(bool reportFailure);
-    Refresher *m_refresher = nullptr;
+    void reloadViews(bool reportFailure);
+    ReloadScheduler *m_reloads = nullptr;
+    // What the list was last filled with: a search, or the current node.
+    bool m_listShowsSearch = false;
+    QString m_listedSearch;
 };
