@@ -205,6 +205,14 @@
     </message>
 </context>
 <context>
+    <name>BinCommands</name>
+    <message>
+        <location filename="../src/main/BinCommands.cpp" line="+68"/>
+        <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
+        <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
+    </message>
+</context>
+<context>
     <name>BookmarkCommands</name>
     <message>
         <location filename="../src/app/BookmarkCommands.cpp" line="+46"/>
@@ -1420,16 +1428,11 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+55"/>
+        <location filename="../src/main/MainWindow.cpp" line="+60"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
         <translation>Notice</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowBin.cpp" line="+61"/>
-        <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
-        <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
     <message>
         <location filename="../src/main/MainWindowExport.cpp" line="+20"/>
@@ -1482,7 +1485,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+109"/>
+        <location filename="../src/main/MainWindowListCommands.cpp" line="+111"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>

@@ -3,6 +3,7 @@
 
 #include "data/SharedConnection.h"
 #include "data/AppError.h"
+#include "main/BinCommands.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
@@ -27,6 +28,10 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     resize(DesignWidth, DesignHeight);
     buildLayout();
+    // The parts' commands, before the first listing needs them.
+    const auto showOutcomeHere = [this](const Outcome &outcome) { return showOutcome(outcome); };
+    m_bin = std::make_unique<BinCommands>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
+                                          [this] { reloadKeepingView(true); });
     // Sees the activation of every window of the program.
     qApp->installEventFilter(this);
     createContents();

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+class BinCommands;
 class HostResolver;
 class LibraryHistory;
 class QLabel;
@@ -221,15 +222,7 @@ private:
     // Whether the library holds results of a link check: the tree then shows the failing node.
     bool hasLinkChecks();
 
-    // The recycle bin (MainWindowBin.cpp): its node, shown while the bin holds rows; the
-    // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
-    bool binHoldsRows();
-    QList<qint64> chosenBinRows() const;
-    void restoreFromBinMenu();
-    void purgeFromBinMenu();
-    void emptyBinFromMenu();
-    // After a delete: the tree is built anew when the bin's node is to appear.
-    void followBin();
+    std::unique_ptr<BinCommands> m_bin;
     QString failureHintOf(int row);
     void forgetLinkResults();
     SiteIcons m_siteIcons;

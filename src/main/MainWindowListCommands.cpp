@@ -2,6 +2,8 @@
 // favourite; and the visibility of both popup menus' items.
 #include "main/MainWindow.h"
 
+#include "main/BinCommands.h"
+
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
 #include "editor/AddressEditor.h"
@@ -26,8 +28,8 @@ void MainWindow::connectAddressList()
     connect(list, &AddressListPane::removeFavouriteChosen, this, &MainWindow::removeFavouriteFromMenu);
     connect(list, &AddressListPane::takeNewAddressChosen, this, &MainWindow::takeNewAddressFromMenu);
     connect(list, &AddressListPane::usePageTitleChosen, this, &MainWindow::usePageTitleFromMenu);
-    connect(list, &AddressListPane::restoreChosen, this, &MainWindow::restoreFromBinMenu);
-    connect(list, &AddressListPane::purgeChosen, this, &MainWindow::purgeFromBinMenu);
+    connect(list, &AddressListPane::restoreChosen, this, [this] { m_bin->restoreChosen(); });
+    connect(list, &AddressListPane::purgeChosen, this, [this] { m_bin->purgeChosen(); });
 }
 
 // The items follow the selected tree node: the favourites offer only unmarking and none
@@ -72,7 +74,7 @@ void MainWindow::deleteAddressFromMenu()
         return;
     if (deleteSelectedAddress()) {
         relistKeepingView();
-        followBin();
+        m_bin->followDelete();
     }
 }
 

@@ -2,6 +2,7 @@
 #include "main/MainWindow.h"
 
 #include "data/GroupStore.h"
+#include "main/BinCommands.h"
 #include "data/SharedConnection.h"
 
 #include <QTreeWidgetItem>
@@ -14,7 +15,7 @@
 void MainWindow::loadTree()
 {
     const QList<GroupStore::Group> groups = GroupStore::groups(m_sharedConnection.connection());
-    m_groupTree->load(groups, hasLinkChecks(), binHoldsRows());
+    m_groupTree->load(groups, hasLinkChecks(), m_bin->holdsRows());
 }
 
 // A press on a node (and the favourites button): list the addresses of the selected node.

@@ -1,6 +1,8 @@
 // The group commands of the tree's popup menu: adding, renaming and deleting groups.
 #include "main/MainWindow.h"
 
+#include "main/BinCommands.h"
+
 #include "data/SharedConnection.h"
 #include "services/HistoryCommands.h"
 
@@ -13,7 +15,7 @@ void MainWindow::connectGroupTree()
     connect(m_groupTree, &GroupTreePane::deleteGroupChosen, this, &MainWindow::deleteGroupFromMenu);
     connect(m_groupTree, &GroupTreePane::exportChosen, this, &MainWindow::exportFromMenu);
     connect(m_groupTree, &GroupTreePane::checkLinksChosen, this, &MainWindow::checkLinksFromMenu);
-    connect(m_groupTree, &GroupTreePane::emptyBinChosen, this, &MainWindow::emptyBinFromMenu);
+    connect(m_groupTree, &GroupTreePane::emptyBinChosen, this, [this] { m_bin->emptyBin(); });
     connect(m_groupTree, &GroupTreePane::newGroupNamed, this, &MainWindow::onNewGroupNamed);
     connect(m_groupTree, &GroupTreePane::groupRenamed, this, &MainWindow::onGroupRenamed);
 }
@@ -30,7 +32,7 @@ void MainWindow::deleteGroupFromMenu()
         return;
     if (m_groupTree->removeGroupNode(node))
         listSelectedNode();
-    followBin();
+    m_bin->followDelete();
 }
 
 void MainWindow::onNewGroupNamed(QTreeWidgetItem *node, const QString &name)
