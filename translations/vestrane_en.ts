@@ -1428,7 +1428,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+60"/>
+        <location filename="../src/main/MainWindow.cpp" line="+59"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
@@ -1477,7 +1477,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Find</translation>
     </message>
     <message numerus="yes">
-        <location filename="../src/main/MainWindowList.cpp" line="+55"/>
+        <location filename="../src/main/MainWindowList.cpp" line="+56"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1485,7 +1485,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+111"/>
+        <location filename="../src/main/MainWindowListCommands.cpp" line="+112"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>

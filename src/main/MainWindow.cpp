@@ -4,6 +4,7 @@
 #include "data/SharedConnection.h"
 #include "data/AppError.h"
 #include "main/BinCommands.h"
+#include "main/LinkViews.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
@@ -32,19 +33,17 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     const auto showOutcomeHere = [this](const Outcome &outcome) { return showOutcome(outcome); };
     m_bin = std::make_unique<BinCommands>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
                                           [this] { reloadKeepingView(true); });
+    m_links = std::make_unique<LinkViews>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
+                                          [this] { listSelectedNode(); });
     // Sees the activation of every window of the program.
     qApp->installEventFilter(this);
     createContents();
     setupRefresh();
-    setupLinkViews();
     setupHistory();
 }
 
-MainWindow::~MainWindow()
-{
-    // The list outlives the members that its rows' icons come from.
-    m_addressList->setRowIcon({});
-}
+// The commands go before the parts, which are the window's children.
+MainWindow::~MainWindow() = default;
 
 void MainWindow::setHostResolver(std::unique_ptr<HostResolver> resolver)
 {

@@ -8,12 +8,10 @@
 #pragma once
 
 #include "editor/AddressEditor.h"
-#include "links/LinkFailureHints.h"
 #include "main/AddressListPane.h"
 #include "main/GroupTreePane.h"
 #include "main/MainToolBar.h"
 #include "main/SearchPane.h"
-#include "main/SiteIcons.h"
 #include "window/CaptionWindow.h"
 
 #include <QPointer>
@@ -23,7 +21,7 @@
 
 class BinCommands;
 class HostResolver;
-class LibraryHistory;
+class LinkViews;
 class QLabel;
 class QPropertyAnimation;
 class QSplitter;
@@ -184,8 +182,6 @@ public:
     void deleteGroupFromMenu();
     // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
     void exportFromMenu();
-    // "检查链接": the root checks every group, a group itself (MainWindowLinks.cpp).
-    void checkLinksFromMenu();
     // Group statements; each tells the user why when it stores nothing and gives false.
     bool addGroupNamed(const QString &name);
     bool renameGroupTo(const QString &name);
@@ -196,9 +192,6 @@ public:
     void deleteAddressFromMenu();
     void addFavouriteFromMenu();
     void removeFavouriteFromMenu();
-    // The link check's fixes of the selected row (MainWindowLinks.cpp).
-    void takeNewAddressFromMenu();
-    void usePageTitleFromMenu();
     void addAddressToGroup();
     bool deleteSelectedAddress();
     bool markFavourite(const QString &address);
@@ -211,22 +204,8 @@ private:
     void onNewGroupNamed(QTreeWidgetItem *node, const QString &name);
     void onGroupRenamed(QTreeWidgetItem *node, const QString &name);
     void connectAddressList();
-    // Before the list's menu opens: the link check's fixes where the selected row's last
-    // check offers them, and none in the bin.
-    void offerLinkFixes();
-    using LinkFix = Outcome (*)(LibraryHistory *, DbConnection &, const QString &, const QString &, const QString &);
-    void applyLinkFix(LinkFix fix);
-    // The link check's views (MainWindowLinks.cpp): the site icons of the list's rows, the
-    // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
-    void setupLinkViews();
-    // Whether the library holds results of a link check: the tree then shows the failing node.
-    bool hasLinkChecks();
-
     std::unique_ptr<BinCommands> m_bin;
-    QString failureHintOf(int row);
-    void forgetLinkResults();
-    SiteIcons m_siteIcons;
-    LinkFailureHints m_failureHints;
+    std::unique_ptr<LinkViews> m_links;
     // The group column of the selected row.
     QString selectedRowGroup() const;
 

@@ -4,6 +4,7 @@
 
 #include "data/AddressStore.h"
 #include "data/AppError.h"
+#include "main/LinkViews.h"
 #include "platform/Dialogs.h"
 
 #include <QLabel>
@@ -73,6 +74,6 @@ void MainWindow::onPointerOverRow(int row)
         m_hintText.clear();
         return;
     }
-    m_hintText = m_addressList->detailTextOf(row) + failureHintOf(row);
+    m_hintText = m_addressList->detailTextOf(row) + m_links->failureHintOf(row, m_currentGroup);
     m_addressList->showHint(m_hintText);
 }

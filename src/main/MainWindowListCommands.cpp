@@ -3,6 +3,7 @@
 #include "main/MainWindow.h"
 
 #include "main/BinCommands.h"
+#include "main/LinkViews.h"
 
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
@@ -20,14 +21,14 @@ void MainWindow::connectAddressList()
     connect(list, &AddressListPane::addressChosen, this, &MainWindow::setCurrentAddress);
     connect(list, &AddressListPane::visitRequested, this, &MainWindow::visitCurrentAddress);
     connect(list, &AddressListPane::pointerOverRow, this, &MainWindow::onPointerOverRow);
-    connect(list, &AddressListPane::menuOpening, this, &MainWindow::offerLinkFixes);
+    connect(list, &AddressListPane::menuOpening, this, [this] { m_links->offerFixes(m_currentAddress); });
     connect(list, &AddressListPane::addAddressChosen, this, &MainWindow::addAddressToGroup);
     connect(list, &AddressListPane::changeAddressChosen, this, &MainWindow::changeAddressFromMenu);
     connect(list, &AddressListPane::deleteAddressChosen, this, &MainWindow::deleteAddressFromMenu);
     connect(list, &AddressListPane::addFavouriteChosen, this, &MainWindow::addFavouriteFromMenu);
     connect(list, &AddressListPane::removeFavouriteChosen, this, &MainWindow::removeFavouriteFromMenu);
-    connect(list, &AddressListPane::takeNewAddressChosen, this, &MainWindow::takeNewAddressFromMenu);
-    connect(list, &AddressListPane::usePageTitleChosen, this, &MainWindow::usePageTitleFromMenu);
+    connect(list, &AddressListPane::takeNewAddressChosen, this, [this] { m_links->takeNewAddress(m_currentAddress); });
+    connect(list, &AddressListPane::usePageTitleChosen, this, [this] { m_links->usePageTitle(m_currentAddress); });
     connect(list, &AddressListPane::restoreChosen, this, [this] { m_bin->restoreChosen(); });
     connect(list, &AddressListPane::purgeChosen, this, [this] { m_bin->purgeChosen(); });
 }

@@ -4,6 +4,7 @@
 
 #include "data/AppError.h"
 #include "data/SharedConnection.h"
+#include "main/LinkViews.h"
 #include "main/ReloadScheduler.h"
 #include "platform/Dialogs.h"
 
@@ -39,7 +40,7 @@ void MainWindow::reloadViews(bool reportFailure)
 {
     if (isClosing())
         return;
-    forgetLinkResults(); // a check may have stored new ones
+    m_links->forget(); // a check may have stored new ones
 
     GroupTreePane::View tree = m_groupTree->view();
     AddressListPane::Place list = m_addressList->place();

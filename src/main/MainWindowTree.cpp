@@ -3,6 +3,7 @@
 
 #include "data/GroupStore.h"
 #include "main/BinCommands.h"
+#include "main/LinkViews.h"
 #include "data/SharedConnection.h"
 
 #include <QTreeWidgetItem>
@@ -15,7 +16,7 @@
 void MainWindow::loadTree()
 {
     const QList<GroupStore::Group> groups = GroupStore::groups(m_sharedConnection.connection());
-    m_groupTree->load(groups, hasLinkChecks(), m_bin->holdsRows());
+    m_groupTree->load(groups, m_links->anyChecks(), m_bin->holdsRows());
 }
 
 // A press on a node (and the favourites button): list the addresses of the selected node.

@@ -2,6 +2,7 @@
 #include "main/MainWindow.h"
 
 #include "main/BinCommands.h"
+#include "main/LinkViews.h"
 
 #include "data/SharedConnection.h"
 #include "services/HistoryCommands.h"
@@ -14,7 +15,7 @@ void MainWindow::connectGroupTree()
     connect(m_groupTree, &GroupTreePane::addAddressChosen, this, &MainWindow::addAddressToGroup);
     connect(m_groupTree, &GroupTreePane::deleteGroupChosen, this, &MainWindow::deleteGroupFromMenu);
     connect(m_groupTree, &GroupTreePane::exportChosen, this, &MainWindow::exportFromMenu);
-    connect(m_groupTree, &GroupTreePane::checkLinksChosen, this, &MainWindow::checkLinksFromMenu);
+    connect(m_groupTree, &GroupTreePane::checkLinksChosen, this, [this] { m_links->checkSelectedNode(); });
     connect(m_groupTree, &GroupTreePane::emptyBinChosen, this, [this] { m_bin->emptyBin(); });
     connect(m_groupTree, &GroupTreePane::newGroupNamed, this, &MainWindow::onNewGroupNamed);
     connect(m_groupTree, &GroupTreePane::groupRenamed, this, &MainWindow::onGroupRenamed);
