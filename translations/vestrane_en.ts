@@ -586,6 +586,23 @@
     </message>
 </context>
 <context>
+    <name>HistoryActions</name>
+    <message>
+        <location filename="../src/main/HistoryActions.cpp" line="+40"/>
+        <location line="+16"/>
+        <location line="+8"/>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <location line="-22"/>
+        <location line="+14"/>
+        <location line="+10"/>
+        <source>重做</source>
+        <translation>Redo</translation>
+    </message>
+</context>
+<context>
     <name>HistoryCommands</name>
     <message>
         <location filename="../src/services/HistoryCommands.cpp" line="+86"/>
@@ -1428,7 +1445,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+59"/>
+        <location filename="../src/main/MainWindow.cpp" line="+61"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
@@ -1451,20 +1468,6 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
             <numerusform>Exported %n address!</numerusform>
             <numerusform>Exported %n addresses!</numerusform>
         </translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowHistory.cpp" line="+38"/>
-        <location line="+12"/>
-        <location line="+8"/>
-        <source>撤销</source>
-        <translation>Undo</translation>
-    </message>
-    <message>
-        <location line="-18"/>
-        <location line="+10"/>
-        <location line="+10"/>
-        <source>重做</source>
-        <translation>Redo</translation>
     </message>
     <message>
         <location filename="../src/main/MainWindowLayout.cpp" line="+126"/>

@@ -4,6 +4,7 @@
 #include "data/SharedConnection.h"
 #include "data/AppError.h"
 #include "main/BinCommands.h"
+#include "main/HistoryActions.h"
 #include "main/LinkViews.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
@@ -39,7 +40,8 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     qApp->installEventFilter(this);
     createContents();
     setupRefresh();
-    setupHistory();
+    new HistoryActions(m_sharedConnection, this, {m_groupTree->menu(), m_addressList->menu()}, showOutcomeHere,
+                       [this] { reloadKeepingView(true); });
 }
 
 // The commands go before the parts, which are the window's children.

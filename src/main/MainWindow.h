@@ -220,13 +220,7 @@ public:
     // A reload that waits for the user, or for a burst of changes to end.
     bool refreshPending() const;
 
-    // Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; and the menus' "撤销 …" and "重做 …": the session's
-    // newest step taken back or done again, then every view reloaded.
-    void undoLastStep();
-    void redoLastStep();
-
 private:
-    void setupHistory();
     void setupRefresh();
     void noteListing(const AddressFilter &filter);
     // The filter of what the list shows: the search shown, or the current node.
