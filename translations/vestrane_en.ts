@@ -197,6 +197,14 @@
     </message>
 </context>
 <context>
+    <name>AddressVisitor</name>
+    <message>
+        <location filename="../src/main/AddressVisitor.cpp" line="+57"/>
+        <source>不在线！</source>
+        <translation>Not online!</translation>
+    </message>
+</context>
+<context>
     <name>BackgroundImport</name>
     <message>
         <location filename="../src/bookmarks/BackgroundImport.cpp" line="+34"/>
@@ -1496,11 +1504,6 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <location filename="../src/main/MainWindowToolbar.cpp" line="-11"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowVisit.cpp" line="+46"/>
-        <source>不在线！</source>
-        <translation>Not online!</translation>
     </message>
 </context>
 <context>

@@ -3,12 +3,12 @@
 
 #include "data/SharedConnection.h"
 #include "data/AppError.h"
+#include "main/AddressVisitor.h"
 #include "main/BinCommands.h"
 #include "main/HistoryActions.h"
 #include "main/LinkViews.h"
 #include "platform/DesktopHelp.h"
 #include "platform/Dialogs.h"
-#include "platform/HostResolver.h"
 #include "services/Outcome.h"
 
 #include <QApplication>
@@ -23,8 +23,7 @@ constexpr int CloseAnimationMs = 200;
 } // namespace
 
 MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
-    : CaptionWindow(owner), m_sharedConnection(sharedConnection), m_openHelp(&DesktopHelp::open),
-      m_resolver(std::make_unique<HostResolver>())
+    : CaptionWindow(owner), m_sharedConnection(sharedConnection), m_openHelp(&DesktopHelp::open)
 {
     setApplicationMainWindow(true);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -34,6 +33,7 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     const auto showOutcomeHere = [this](const Outcome &outcome) { return showOutcome(outcome); };
     m_bin = std::make_unique<BinCommands>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
                                           [this] { reloadKeepingView(true); });
+    m_visitor = std::make_unique<AddressVisitor>(m_sharedConnection.connection(), *m_toolBar, this, showOutcomeHere);
     m_links = std::make_unique<LinkViews>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
                                           [this] { listSelectedNode(); });
     // Sees the activation of every window of the program.
@@ -47,9 +47,9 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
 // The commands go before the parts, which are the window's children.
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setHostResolver(std::unique_ptr<HostResolver> resolver)
+void MainWindow::visitCurrentAddress()
 {
-    m_resolver = resolver ? std::move(resolver) : std::make_unique<HostResolver>();
+    m_visitor->visit(m_currentAddress);
 }
 
 bool MainWindow::showOutcome(const Outcome &outcome)

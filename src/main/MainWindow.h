@@ -20,7 +20,7 @@
 #include <memory>
 
 class BinCommands;
-class HostResolver;
+class AddressVisitor;
 class LinkViews;
 class QLabel;
 class QPropertyAnimation;
@@ -65,9 +65,9 @@ public:
     // Asked in the close handler before the window goes; false keeps the window open
     // (the automation server asks the user while calls are pending).
     void setCloseQuestion(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
-    // Seams for tests: the host lookup of visits by IP and the opening of the help page.
-    void setHostResolver(std::unique_ptr<HostResolver> resolver);
-    // The opener gives false when no browser could be started.
+    // Visiting addresses, with its seam for tests (the host lookup of visits by IP).
+    AddressVisitor &visitor() const { return *m_visitor; }
+    // A seam for tests: the opening of the help page. The opener gives false when no browser could be started.
     void setHelpOpener(std::function<bool()> openHelp) { m_openHelp = std::move(openHelp); }
     static QString helpFailureText();
 
@@ -99,9 +99,8 @@ public:
     void runSearch(const QString &text);
     void loadSearchHistory();
 
-    // Visiting: counts a visit of the current address and opens it.
+    // Counts a visit of the current address and opens it.
     void visitCurrentAddress();
-    QString addressByIp(const QString &address) const;
 
     QString statusPanelText(int panel) const;
     // True between the start of the close animation and the end of the window.
@@ -156,14 +155,11 @@ private:
     void onPointerOverRow(int row);
     AddressFilter filterForCurrentGroup();
 
-    // Visit.
-    void openAddress(const QString &address);
-
     SharedConnection &m_sharedConnection;
     AddressEditor *m_editor = nullptr;
     std::function<bool()> m_mayClose;
     std::function<bool()> m_openHelp;
-    std::unique_ptr<HostResolver> m_resolver;
+    std::unique_ptr<AddressVisitor> m_visitor;
 
     QString m_currentGroup;
     QString m_currentAddress;
