@@ -1453,7 +1453,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+61"/>
+        <location filename="../src/main/MainWindow.cpp" line="+66"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>

@@ -5,6 +5,7 @@
 #include "data/AppError.h"
 #include "main/AddressVisitor.h"
 #include "main/BinCommands.h"
+#include "main/GroupCommands.h"
 #include "main/HistoryActions.h"
 #include "main/LinkViews.h"
 #include "platform/DesktopHelp.h"
@@ -33,6 +34,10 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
     const auto showOutcomeHere = [this](const Outcome &outcome) { return showOutcome(outcome); };
     m_bin = std::make_unique<BinCommands>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
                                           [this] { reloadKeepingView(true); });
+    m_groups = std::make_unique<GroupCommands>(
+        m_sharedConnection, *m_groupTree,
+        GroupCommands::Callbacks{showOutcomeHere, [this] { return m_currentGroup; }, [this] { listSelectedNode(); },
+                                 [this] { m_bin->followDelete(); }});
     m_visitor = std::make_unique<AddressVisitor>(m_sharedConnection.connection(), *m_toolBar, this, showOutcomeHere);
     m_links = std::make_unique<LinkViews>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
                                           [this] { listSelectedNode(); });

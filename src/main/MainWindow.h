@@ -20,6 +20,7 @@
 #include <memory>
 
 class BinCommands;
+class GroupCommands;
 class AddressVisitor;
 class LinkViews;
 class QLabel;
@@ -174,14 +175,8 @@ private:
     // Commands of the tree's and the list's popup menus (MainWindowTreeCommands.cpp,
     // MainWindowListCommands.cpp).
 public:
-    // Tree: the group commands; the tree itself edits the names in place.
-    void deleteGroupFromMenu();
     // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
     void exportFromMenu();
-    // Group statements; each tells the user why when it stores nothing and gives false.
-    bool addGroupNamed(const QString &name);
-    bool renameGroupTo(const QString &name);
-    bool deleteGroupNamed(const QString &name);
 
     // List: the five commands and the favourites.
     void changeAddressFromMenu();
@@ -195,12 +190,9 @@ public:
 
 private:
     void connectGroupTree();
-    // The names the user typed into the tree: stored, the label shows them; not stored, a
-    // new group's node goes and a renamed one keeps its old label.
-    void onNewGroupNamed(QTreeWidgetItem *node, const QString &name);
-    void onGroupRenamed(QTreeWidgetItem *node, const QString &name);
     void connectAddressList();
     std::unique_ptr<BinCommands> m_bin;
+    std::unique_ptr<GroupCommands> m_groups;
     std::unique_ptr<LinkViews> m_links;
     // The group column of the selected row.
     QString selectedRowGroup() const;
