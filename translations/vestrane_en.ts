@@ -98,6 +98,27 @@
     </message>
 </context>
 <context>
+    <name>AddressExport</name>
+    <message>
+        <location filename="../src/main/AddressExport.cpp" line="+22"/>
+        <source>导出网址</source>
+        <translation>Export Addresses</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>书签文件 (*.html *.htm)</source>
+        <translation>Bookmark files (*.html *.htm)</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+19"/>
+        <source>成功导出 %n 个网址！</source>
+        <translation>
+            <numerusform>Exported %n address!</numerusform>
+            <numerusform>Exported %n addresses!</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>AddressListPane</name>
     <message>
         <location filename="../src/main/AddressListPane.cpp" line="+66"/>
@@ -1453,29 +1474,11 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+66"/>
+        <location filename="../src/main/MainWindow.cpp" line="+68"/>
         <location line="+3"/>
         <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
         <source>提示</source>
         <translation>Notice</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowExport.cpp" line="+20"/>
-        <source>导出网址</source>
-        <translation>Export Addresses</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>书签文件 (*.html *.htm)</source>
-        <translation>Bookmark files (*.html *.htm)</translation>
-    </message>
-    <message numerus="yes">
-        <location line="+19"/>
-        <source>成功导出 %n 个网址！</source>
-        <translation>
-            <numerusform>Exported %n address!</numerusform>
-            <numerusform>Exported %n addresses!</numerusform>
-        </translation>
     </message>
     <message>
         <location filename="../src/main/MainWindowLayout.cpp" line="+126"/>

@@ -3,6 +3,7 @@
 
 #include "data/SharedConnection.h"
 #include "data/AppError.h"
+#include "main/AddressExport.h"
 #include "main/AddressVisitor.h"
 #include "main/BinCommands.h"
 #include "main/GroupCommands.h"
@@ -38,6 +39,7 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
         m_sharedConnection, *m_groupTree,
         GroupCommands::Callbacks{showOutcomeHere, [this] { return m_currentGroup; }, [this] { listSelectedNode(); },
                                  [this] { m_bin->followDelete(); }});
+    m_export = std::make_unique<AddressExport>(m_sharedConnection.connection(), *m_groupTree, this);
     m_visitor = std::make_unique<AddressVisitor>(m_sharedConnection.connection(), *m_toolBar, this, showOutcomeHere);
     m_links = std::make_unique<LinkViews>(m_sharedConnection, *m_groupTree, *m_addressList, this, showOutcomeHere,
                                           [this] { listSelectedNode(); });

@@ -21,6 +21,7 @@
 
 class BinCommands;
 class GroupCommands;
+class AddressExport;
 class AddressVisitor;
 class LinkViews;
 class QLabel;
@@ -76,8 +77,8 @@ public:
     void loadTree();
     // After an import created groups: the tree anew, the same node selected again.
     void reloadTreeIfGroupsChanged();
-    // Writes the addresses of the node's scope to a bookmark file and says how it went.
-    void exportAddresses(const QTreeWidgetItem *node, const QString &file);
+    // The tree's export to a bookmark file.
+    AddressExport &addressExport() const { return *m_export; }
     void listSelectedNode();
     // The popup menus' items follow the selected node.
     void updateMenus();
@@ -175,9 +176,6 @@ private:
     // Commands of the tree's and the list's popup menus (MainWindowTreeCommands.cpp,
     // MainWindowListCommands.cpp).
 public:
-    // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
-    void exportFromMenu();
-
     // List: the five commands and the favourites.
     void changeAddressFromMenu();
     void deleteAddressFromMenu();
@@ -192,6 +190,7 @@ private:
     void connectGroupTree();
     void connectAddressList();
     std::unique_ptr<BinCommands> m_bin;
+    std::unique_ptr<AddressExport> m_export;
     std::unique_ptr<GroupCommands> m_groups;
     std::unique_ptr<LinkViews> m_links;
     // The group column of the selected row.
