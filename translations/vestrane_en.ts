@@ -1474,14 +1474,14 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+68"/>
+        <location filename="../src/main/MainWindow.cpp" line="+128"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
+        <location line="+257"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+126"/>
+        <location line="-99"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
@@ -1491,7 +1491,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Find</translation>
     </message>
     <message numerus="yes">
-        <location filename="../src/main/MainWindowList.cpp" line="+56"/>
+        <location line="+183"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1499,12 +1499,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+112"/>
+        <location line="+120"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="-11"/>
+        <location line="-219"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
     </message>
