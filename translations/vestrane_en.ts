@@ -1474,7 +1474,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+128"/>
+        <location filename="../src/main/MainWindow.cpp" line="+123"/>
         <location line="+3"/>
         <location line="+257"/>
         <source>提示</source>
@@ -1499,12 +1499,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location line="+120"/>
+        <location line="+125"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location line="-219"/>
+        <location line="-224"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
     </message>

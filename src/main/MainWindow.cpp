@@ -114,11 +114,6 @@ MainWindow::MainWindow(SharedConnection &sharedConnection, QWidget *owner)
 // The commands go before the parts, which are the window's children.
 MainWindow::~MainWindow() = default;
 
-void MainWindow::visitCurrentAddress()
-{
-    m_visitor->visit(m_currentAddress);
-}
-
 bool MainWindow::showOutcome(const Outcome &outcome)
 {
     switch (outcome.kind) {
@@ -580,6 +575,11 @@ void MainWindow::removeFavouriteFromMenu()
         return;
     if (unmarkFavourite())
         relistKeepingView();
+}
+
+void MainWindow::visitCurrentAddress()
+{
+    m_visitor->visit(m_currentAddress);
 }
 
 QString MainWindow::selectedRowGroup() const
