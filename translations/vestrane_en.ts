@@ -98,6 +98,27 @@
     </message>
 </context>
 <context>
+    <name>AddressExport</name>
+    <message>
+        <location filename="../src/main/AddressExport.cpp" line="+22"/>
+        <source>导出网址</source>
+        <translation>Export Addresses</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>书签文件 (*.html *.htm)</source>
+        <translation>Bookmark files (*.html *.htm)</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+19"/>
+        <source>成功导出 %n 个网址！</source>
+        <translation>
+            <numerusform>Exported %n address!</numerusform>
+            <numerusform>Exported %n addresses!</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>AddressListPane</name>
     <message>
         <location filename="../src/main/AddressListPane.cpp" line="+66"/>
@@ -197,11 +218,27 @@
     </message>
 </context>
 <context>
+    <name>AddressVisitor</name>
+    <message>
+        <location filename="../src/main/AddressVisitor.cpp" line="+57"/>
+        <source>不在线！</source>
+        <translation>Not online!</translation>
+    </message>
+</context>
+<context>
     <name>BackgroundImport</name>
     <message>
         <location filename="../src/bookmarks/BackgroundImport.cpp" line="+34"/>
         <source>导入书签</source>
         <translation>Import bookmarks</translation>
+    </message>
+</context>
+<context>
+    <name>BinCommands</name>
+    <message>
+        <location filename="../src/main/BinCommands.cpp" line="+68"/>
+        <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
+        <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
 </context>
 <context>
@@ -575,6 +612,23 @@
         <location line="+1"/>
         <source>清空回收站</source>
         <translation>Empty Recycle Bin</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryActions</name>
+    <message>
+        <location filename="../src/main/HistoryActions.cpp" line="+40"/>
+        <location line="+16"/>
+        <location line="+8"/>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <location line="-22"/>
+        <location line="+14"/>
+        <location line="+10"/>
+        <source>重做</source>
+        <translation>Redo</translation>
     </message>
 </context>
 <context>
@@ -1420,51 +1474,14 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+55"/>
+        <location filename="../src/main/MainWindow.cpp" line="+123"/>
         <location line="+3"/>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="+74"/>
+        <location line="+257"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowBin.cpp" line="+61"/>
-        <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
-        <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowExport.cpp" line="+20"/>
-        <source>导出网址</source>
-        <translation>Export Addresses</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>书签文件 (*.html *.htm)</source>
-        <translation>Bookmark files (*.html *.htm)</translation>
-    </message>
-    <message numerus="yes">
-        <location line="+19"/>
-        <source>成功导出 %n 个网址！</source>
-        <translation>
-            <numerusform>Exported %n address!</numerusform>
-            <numerusform>Exported %n addresses!</numerusform>
-        </translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowHistory.cpp" line="+38"/>
-        <location line="+12"/>
-        <location line="+8"/>
-        <source>撤销</source>
-        <translation>Undo</translation>
-    </message>
-    <message>
-        <location line="-18"/>
-        <location line="+10"/>
-        <location line="+10"/>
-        <source>重做</source>
-        <translation>Redo</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowLayout.cpp" line="+126"/>
+        <location line="-99"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
@@ -1474,7 +1491,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Find</translation>
     </message>
     <message numerus="yes">
-        <location filename="../src/main/MainWindowList.cpp" line="+55"/>
+        <location line="+183"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1482,19 +1499,14 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         </translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowListCommands.cpp" line="+109"/>
+        <location line="+125"/>
         <source>删除</source>
         <translation>Delete</translation>
     </message>
     <message>
-        <location filename="../src/main/MainWindowToolbar.cpp" line="-11"/>
+        <location line="-224"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
-    </message>
-    <message>
-        <location filename="../src/main/MainWindowVisit.cpp" line="+46"/>
-        <source>不在线！</source>
-        <translation>Not online!</translation>
     </message>
 </context>
 <context>

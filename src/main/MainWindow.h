@@ -4,16 +4,16 @@
 // the row count. The splitter folds the left pane away when it is narrowed to 30 pixels
 // or less. The parts own their controls and say what the user chose; the window wires
 // their signals to the commands, whose rules live in the services (src/services), and
-// showOutcome shows what a service answered.
+// showOutcome shows what a service answered. The commands that stand alone are classes of
+// their own, given what they need: GroupCommands, BinCommands, LinkViews, AddressExport,
+// AddressVisitor, HistoryActions; ReloadScheduler decides when the views are read anew.
 #pragma once
 
 #include "editor/AddressEditor.h"
-#include "links/LinkFailureHints.h"
 #include "main/AddressListPane.h"
 #include "main/GroupTreePane.h"
 #include "main/MainToolBar.h"
 #include "main/SearchPane.h"
-#include "main/SiteIcons.h"
 #include "window/CaptionWindow.h"
 
 #include <QPointer>
@@ -21,24 +21,22 @@
 #include <functional>
 #include <memory>
 
-class HostResolver;
-class LibraryHistory;
+class AddressExport;
+class AddressVisitor;
+class BinCommands;
+class GroupCommands;
+class LinkViews;
 class QLabel;
 class QPropertyAnimation;
 class QSplitter;
 class QTabWidget;
 class QTreeWidgetItem;
+class ReloadScheduler;
 class SharedConnection;
 struct AddressFilter;
 struct AddressRecord;
 struct Outcome;
 
-// Its code is split by concern: MainWindow.cpp (creation, activation, closing),
-// MainWindowLayout.cpp (where the parts sit), MainWindowToolbar.cpp (the tool bar's
-// commands), MainWindowTree.cpp and MainWindowTreeCommands.cpp (listing a node, the group
-// commands), MainWindowList.cpp and MainWindowListCommands.cpp (the listing, the address
-// commands), MainWindowSearch.cpp, MainWindowVisit.cpp, MainWindowExport.cpp,
-// MainWindowLinks.cpp, MainWindowBin.cpp, MainWindowHistory.cpp and MainWindowRefresh.cpp.
 class MainWindow : public CaptionWindow
 {
     Q_OBJECT
@@ -59,15 +57,20 @@ public:
     QWidget *leftPane() const { return m_leftPane; }
     QTabWidget *leftTabs() const { return m_leftTabs; }
     QWidget *statusBar() const { return m_statusBar; }
+    QString statusPanelText(int panel) const;
+
+    // The tree's export to a bookmark file.
+    AddressExport &addressExport() const { return *m_export; }
+    // Visiting addresses, with its seam for tests (the host lookup of visits by IP).
+    AddressVisitor &visitor() const { return *m_visitor; }
 
     // The long-lived editor, created after the main window.
     void setEditor(AddressEditor *editor) { m_editor = editor; }
     // Asked in the close handler before the window goes; false keeps the window open
     // (the automation server asks the user while calls are pending).
     void setCloseQuestion(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
-    // Seams for tests: the host lookup of visits by IP and the opening of the help page.
-    void setHostResolver(std::unique_ptr<HostResolver> resolver);
-    // The opener gives false when no browser could be started.
+    // A seam for tests: the opening of the help page. The opener gives false when no
+    // browser could be started.
     void setHelpOpener(std::function<bool()> openHelp) { m_openHelp = std::move(openHelp); }
     static QString helpFailureText();
 
@@ -75,8 +78,6 @@ public:
     void loadTree();
     // After an import created groups: the tree anew, the same node selected again.
     void reloadTreeIfGroupsChanged();
-    // Writes the addresses of the node's scope to a bookmark file and says how it went.
-    void exportAddresses(const QTreeWidgetItem *node, const QString &file);
     void listSelectedNode();
     // The popup menus' items follow the selected node.
     void updateMenus();
@@ -95,15 +96,28 @@ public:
     const QString &currentAddress() const { return m_currentAddress; }
     const QString &hoverText() const { return m_hintText; }
 
+    // The list's menu: the editor proposes the selected node's group; the five commands
+    // and the favourites.
+    void addAddressToGroup();
+    void changeAddressFromMenu();
+    void deleteAddressFromMenu();
+    void addFavouriteFromMenu();
+    void removeFavouriteFromMenu();
+    // Counts a visit of the current address and opens it.
+    void visitCurrentAddress();
+
     // Search and its history.
     void runSearch(const QString &text);
     void loadSearchHistory();
 
-    // Visiting: counts a visit of the current address and opens it.
-    void visitCurrentAddress();
-    QString addressByIp(const QString &address) const;
+    // The tree and the list anew, as they are stored now. The selected node, the selected
+    // row where it still exists, the scroll position, the sort and the search box stay;
+    // a list that showed a search shows the same search again. While the user edits a
+    // label, or a dialog or a menu is open, the reload waits until that has ended.
+    void reloadFromLibrary();
+    // A reload that waits for the user, or for a burst of changes to end.
+    bool refreshPending() const;
 
-    QString statusPanelText(int panel) const;
     // True between the start of the close animation and the end of the window.
     bool isClosing() const { return m_closeAnimation != nullptr; }
 
@@ -123,6 +137,50 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Creation and the wiring of the parts.
+    void buildLayout();
+    void buildLeftPane();
+    void buildStatusBar(QWidget *parent);
+    void createCommands();
+    void createContents();
+    void connectToolBar();
+    void connectGroupTree();
+    void connectAddressList();
+    void onSplitterMoved();
+    void onActivated();
+
+    // Shows why a command did nothing (the usual failure box, a refusal's text, a database
+    // that cannot be changed); true when it was done.
+    bool showOutcome(const Outcome &outcome);
+
+    // Closing.
+    void playCloseAnimation();
+    void finishClose();
+
+    // The listing.
+    AddressFilter filterForCurrentGroup();
+    // Over a row the list's hint becomes that row's details; over no row only hoverText is
+    // emptied and the list keeps its last hint.
+    void onPointerOverRow(int row);
+    // The group column of the selected row.
+    QString selectedRowGroup() const;
+    bool deleteSelectedAddress();
+    bool markFavourite(const QString &address);
+    bool unmarkFavourite();
+
+    // Reloading.
+    void noteListing(const AddressFilter &filter);
+    // The filter of what the list shows: the search shown, or the current node.
+    AddressFilter listedFilter();
+    void restoreListView(const AddressListPane::Place &place);
+    // After a command of the list: the listing anew, with the view kept.
+    void relistKeepingView();
+    // A reload now or once the user is done; the reload itself.
+    void reloadKeepingView(bool reportFailure);
+    void reloadViews(bool reportFailure);
+
+    SharedConnection &m_sharedConnection;
+
     MainToolBar *m_toolBar = nullptr;
     QSplitter *m_paneSplitter = nullptr;
     QWidget *m_leftPane = nullptr;
@@ -133,136 +191,27 @@ private:
     QWidget *m_statusBar = nullptr;
     QLabel *m_statusPanels[3] = {};
 
-    // Creation.
-    void createContents();
-    void onActivated();
-    void buildLayout();
-    void buildLeftPane();
-    void buildStatusBar(QWidget *parent);
-    void connectToolBar();
-    void onSplitterMoved();
+    std::unique_ptr<GroupCommands> m_groups;
+    std::unique_ptr<BinCommands> m_bin;
+    std::unique_ptr<LinkViews> m_links;
+    std::unique_ptr<AddressExport> m_export;
+    std::unique_ptr<AddressVisitor> m_visitor;
+    ReloadScheduler *m_reloads = nullptr;
 
-    // Shows why a command did nothing (the usual failure box, a refusal's text, a database
-    // that cannot be changed); true when it was done.
-    bool showOutcome(const Outcome &outcome);
-
-    // Closing.
-    void playCloseAnimation();
-    void finishClose();
-
-    // List.
-    // Over a row the list's hint becomes that row's details; over no row only hoverText is
-    // emptied and the list keeps its last hint.
-    void onPointerOverRow(int row);
-    AddressFilter filterForCurrentGroup();
-
-    // Visit.
-    void openAddress(const QString &address);
-
-    SharedConnection &m_sharedConnection;
     AddressEditor *m_editor = nullptr;
     std::function<bool()> m_mayClose;
     std::function<bool()> m_openHelp;
-    std::unique_ptr<HostResolver> m_resolver;
 
     QString m_currentGroup;
     QString m_currentAddress;
     QString m_hintText;
+    // What the list was last filled with: a search, or the current node.
+    bool m_listShowsSearch = false;
+    QString m_listedSearch;
 
     // The program window that was activated last: activation from another window of the
     // program re-centres the main window, activation from another program does not.
     QPointer<QWidget> m_lastActivated;
     QPropertyAnimation *m_closeAnimation = nullptr;
     bool m_closeConfirmed = false;
-
-    // Commands of the tree's and the list's popup menus (MainWindowTreeCommands.cpp,
-    // MainWindowListCommands.cpp).
-public:
-    // Tree: the group commands; the tree itself edits the names in place.
-    void deleteGroupFromMenu();
-    // "导出网址…": the root exports every group, a group itself, 收藏夹 the favourites.
-    void exportFromMenu();
-    // "检查链接": the root checks every group, a group itself (MainWindowLinks.cpp).
-    void checkLinksFromMenu();
-    // Group statements; each tells the user why when it stores nothing and gives false.
-    bool addGroupNamed(const QString &name);
-    bool renameGroupTo(const QString &name);
-    bool deleteGroupNamed(const QString &name);
-
-    // List: the five commands and the favourites.
-    void changeAddressFromMenu();
-    void deleteAddressFromMenu();
-    void addFavouriteFromMenu();
-    void removeFavouriteFromMenu();
-    // The link check's fixes of the selected row (MainWindowLinks.cpp).
-    void takeNewAddressFromMenu();
-    void usePageTitleFromMenu();
-    void addAddressToGroup();
-    bool deleteSelectedAddress();
-    bool markFavourite(const QString &address);
-    bool unmarkFavourite();
-
-private:
-    void connectGroupTree();
-    // The names the user typed into the tree: stored, the label shows them; not stored, a
-    // new group's node goes and a renamed one keeps its old label.
-    void onNewGroupNamed(QTreeWidgetItem *node, const QString &name);
-    void onGroupRenamed(QTreeWidgetItem *node, const QString &name);
-    void connectAddressList();
-    // Before the list's menu opens: the link check's fixes where the selected row's last
-    // check offers them, and none in the bin.
-    void offerLinkFixes();
-    using LinkFix = Outcome (*)(LibraryHistory *, DbConnection &, const QString &, const QString &, const QString &);
-    void applyLinkFix(LinkFix fix);
-    // The link check's views (MainWindowLinks.cpp): the site icons of the list's rows, the
-    // failing node, the reasons in its rows' hints; forgetLinkResults() after new results.
-    void setupLinkViews();
-    // Whether the library holds results of a link check: the tree then shows the failing node.
-    bool hasLinkChecks();
-
-    // The recycle bin (MainWindowBin.cpp): its node, shown while the bin holds rows; the
-    // list's "还原" and "彻底删除" and the node's "清空回收站", each a step of the history.
-    bool binHoldsRows();
-    QList<qint64> chosenBinRows() const;
-    void restoreFromBinMenu();
-    void purgeFromBinMenu();
-    void emptyBinFromMenu();
-    // After a delete: the tree is built anew when the bin's node is to appear.
-    void followBin();
-    QString failureHintOf(int row);
-    void forgetLinkResults();
-    SiteIcons m_siteIcons;
-    LinkFailureHints m_failureHints;
-    // The group column of the selected row.
-    QString selectedRowGroup() const;
-
-    // Reloading from the database: F5, and changes that other programs made
-    // (MainWindowRefresh.cpp).
-public:
-    // The tree and the list anew, as they are stored now. The selected node, the selected
-    // row where it still exists, the scroll position, the sort and the search box stay;
-    // a list that showed a search shows the same search again. While the user edits a
-    // label, or a dialog or a menu is open, the reload waits until that has ended.
-    void reloadFromLibrary();
-    // A reload that waits for the user, or for a burst of changes to end.
-    bool refreshPending() const;
-
-    // Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; and the menus' "撤销 …" and "重做 …": the session's
-    // newest step taken back or done again, then every view reloaded.
-    void undoLastStep();
-    void redoLastStep();
-
-private:
-    void setupHistory();
-    class Refresher;
-    void setupRefresh();
-    void noteListing(const AddressFilter &filter);
-    // The filter of what the list shows: the search shown, or the current node.
-    AddressFilter listedFilter();
-    void restoreListView(const AddressListPane::Place &place);
-    // After a command of the list: the listing anew, with the view kept.
-    void relistKeepingView();
-    bool refreshMustWait() const;
-    void reloadKeepingView(bool reportFailure);
-    Refresher *m_refresher = nullptr;
 };

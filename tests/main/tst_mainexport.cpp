@@ -2,6 +2,8 @@
 #include "MainTestSupport.h"
 #include "TestEnv.h"
 
+#include "main/AddressExport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -17,7 +19,7 @@ class TestMainExport : public QObject
     {
         const QString file = QDir::home().filePath(QStringLiteral("out.html"));
         QFile::remove(file);
-        m_fixture->window->exportAddresses(node, file);
+        m_fixture->window->addressExport().exportNode(node, file);
         QFile in(file);
         return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
     }
@@ -49,7 +51,7 @@ private Q_SLOTS:
         QVERIFY(favourites.contains("HREF=\"https://b.com/\""));
         Dialogs::clearRecorded();
 
-        window.exportAddresses(root, QDir::home().filePath(QStringLiteral("missing/dir/out.html")));
+        window.addressExport().exportNode(root, QDir::home().filePath(QStringLiteral("missing/dir/out.html")));
         QCOMPARE(Dialogs::recorded().size(), 1);
         QVERIFY(Dialogs::recorded().first().text.contains(QStringLiteral("无法写入文件")));
     }

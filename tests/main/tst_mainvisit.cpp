@@ -3,6 +3,7 @@
 #include "MainTestSupport.h"
 #include "TestEnv.h"
 
+#include "main/AddressVisitor.h"
 #include "platform/HostResolver.h"
 
 #include <QHeaderView>
@@ -56,7 +57,7 @@ private:
     void useResolver(MainWindow &w, QHash<QString, QString> answers)
     {
         asked.clear();
-        w.setHostResolver(std::make_unique<TableResolver>(std::move(answers), &asked));
+        w.visitor().setHostResolver(std::make_unique<TableResolver>(std::move(answers), &asked));
     }
 
 private Q_SLOTS:
@@ -133,9 +134,9 @@ private Q_SLOTS:
         f->add(QStringLiteral("127.0.0.1/x"), QStringLiteral("N"), QStringLiteral("G"));
         f->add(QStringLiteral("localhost/y"), QStringLiteral("L"), QStringLiteral("G"));
         MainWindow &w = f->openShown();
-        QCOMPARE(w.addressByIp(QStringLiteral("127.0.0.1/x")), QStringLiteral("127.0.0.1/x"));
-        QCOMPARE(w.addressByIp(QStringLiteral("localhost/y")), QStringLiteral("127.0.0.1/y"));
-        QCOMPARE(w.addressByIp(QStringLiteral("/no-host")), QString());
+        QCOMPARE(w.visitor().addressByIp(QStringLiteral("127.0.0.1/x")), QStringLiteral("127.0.0.1/x"));
+        QCOMPARE(w.visitor().addressByIp(QStringLiteral("localhost/y")), QStringLiteral("127.0.0.1/y"));
+        QCOMPARE(w.visitor().addressByIp(QStringLiteral("/no-host")), QString());
     }
 
     void unresolvedHostIsNotOnline()

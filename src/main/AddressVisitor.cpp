@@ -1,12 +1,11 @@
-// Visiting an address: count the visit, resolve the host where asked, start the browser.
-#include "main/MainWindow.h"
+#include "main/AddressVisitor.h"
 
-#include "data/SharedConnection.h"
 #include "main/MainToolBar.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "platform/HostResolver.h"
 #include "services/AddressCommands.h"
+#include "services/Outcome.h"
 
 #include <QApplication>
 
@@ -24,26 +23,38 @@ public:
 
 } // namespace
 
+AddressVisitor::AddressVisitor(DbConnection &connection, const MainToolBar &toolBar, QWidget *window,
+                               std::function<bool(const Outcome &)> showOutcome)
+    : m_connection(connection), m_toolBar(toolBar), m_window(window), m_showOutcome(std::move(showOutcome)),
+      m_resolver(std::make_unique<HostResolver>())
+{}
+
+AddressVisitor::~AddressVisitor() = default;
+
+void AddressVisitor::setHostResolver(std::unique_ptr<HostResolver> resolver)
+{
+    m_resolver = resolver ? std::move(resolver) : std::make_unique<HostResolver>();
+}
+
 // The visit is counted first, in every group that holds the address; a failure there
 // opens nothing, unless the database only cannot be changed. The list is not refreshed.
-void MainWindow::visitCurrentAddress()
+void AddressVisitor::visit(const QString &address)
 {
-    const QString address = m_currentAddress;
-    const Outcome counted = AddressCommands::countVisit(m_sharedConnection.connection(), address);
-    showOutcome(counted);
+    const Outcome counted = AddressCommands::countVisit(m_connection, address);
+    m_showOutcome(counted);
     if (AddressCommands::mayOpenAfter(counted))
-        openAddress(address);
+        open(address);
 }
 
 // Starts the browser on the address, or on its host's IPv4 address while the IP button
 // is down.
-void MainWindow::openAddress(const QString &address)
+void AddressVisitor::open(const QString &address)
 {
     QString target = address;
-    if (m_toolBar->visitsByIp()) {
+    if (m_toolBar.visitsByIp()) {
         const QString byAddress = addressByIp(address);
         if (byAddress.isEmpty()) {
-            Dialogs::message(this, tr("不在线！"));
+            Dialogs::message(m_window, tr("不在线！"));
             return;
         }
         target = AddressCommands::ByIpPrefix + byAddress;
@@ -51,9 +62,7 @@ void MainWindow::openAddress(const QString &address)
     Browser::open(target); // a browser that does not start is not reported
 }
 
-// The address with its host replaced by the host's dotted IPv4 address; empty when the
-// host does not resolve.
-QString MainWindow::addressByIp(const QString &address) const
+QString AddressVisitor::addressByIp(const QString &address) const
 {
     return AddressCommands::withHostAsIpv4(address, [this](const QString &host) {
         WaitCursor waiting;
