@@ -387,7 +387,7 @@
     <name>DbConnection</name>
     <message>
         <location filename="../src/data/DbConnection.cpp" line="+262"/>
-        <location filename="../src/data/WriteStatement.cpp" line="+38"/>
+        <location filename="../src/data/WriteStatement.cpp" line="+29"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
     </message>
@@ -433,7 +433,7 @@
         <translation>The database file “%1” is not a database of this program and cannot be used. Nothing was changed.</translation>
     </message>
     <message>
-        <location line="+135"/>
+        <location line="+151"/>
         <source>与数据库的连接已中断，所作的修改未保存</source>
         <translation>The connection to the database was lost; the changes were not saved</translation>
     </message>
@@ -551,7 +551,7 @@
 <context>
     <name>GroupService</name>
     <message>
-        <location filename="../src/services/GroupService.cpp" line="+20"/>
+        <location filename="../src/services/GroupService.cpp" line="+21"/>
         <source>该组别已存在！</source>
         <translation>A group of this name exists already.</translation>
     </message>
@@ -634,7 +634,7 @@
 <context>
     <name>HistoryCommands</name>
     <message>
-        <location filename="../src/services/HistoryCommands.cpp" line="+86"/>
+        <location filename="../src/services/HistoryCommands.cpp" line="+93"/>
         <source>新建网址组别“%1”</source>
         <translation>New group “%1”</translation>
     </message>
@@ -644,7 +644,7 @@
         <translation>Rename group “%1”</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+14"/>
         <source>删除网址组别“%1”</source>
         <translation>Delete group “%1”</translation>
     </message>
@@ -689,7 +689,7 @@
         <translation>Import favorites</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+17"/>
         <source>从回收站还原</source>
         <translation>Restore from the recycle bin</translation>
     </message>
@@ -1155,7 +1155,7 @@
 <context>
     <name>LibraryHistory</name>
     <message>
-        <location filename="../src/data/LibraryHistory.cpp" line="+183"/>
+        <location filename="../src/data/LibraryHistory.cpp" line="+179"/>
         <source>导入时新建的组别</source>
         <translation>a group made by the import</translation>
     </message>
@@ -1227,7 +1227,7 @@
         <translation>Cannot redo “%1”: since then, %2. Nothing was changed.</translation>
     </message>
     <message>
-        <location line="+200"/>
+        <location line="+227"/>
         <source>没有可撤销的操作。</source>
         <translation>There is nothing to undo.</translation>
     </message>
@@ -1673,12 +1673,12 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>The database is in a read-only location and cannot be changed.</translation>
     </message>
     <message>
-        <location filename="../src/data/SqliteEngine.cpp" line="+38"/>
+        <location filename="../src/data/SqliteEngine.cpp" line="+39"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
     </message>
     <message>
-        <location line="+87"/>
+        <location line="+144"/>
         <source>无法建立数据库文件“%1”：%2</source>
         <translation>Cannot create the database file “%1”: %2</translation>
     </message>
