@@ -10,42 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <sqlite3.h>
-
 namespace {
-
-// Copies the database page by page with SQLite's online backup, which reads a
-// consistent state even while another program writes. Gives the error text, or empty.
-QString copyDatabase(const QString &source, const QString &target)
-{
-    sqlite3 *from = nullptr;
-    sqlite3 *to = nullptr;
-    QString error;
-    if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        error = QString::fromUtf8(sqlite3_errmsg(from));
-    } else if (sqlite3_open_v2(QFile::encodeName(target).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                               nullptr)
-               != SQLITE_OK) {
-        error = QString::fromUtf8(sqlite3_errmsg(to));
-    } else {
-        sqlite3_busy_timeout(from, DbConnection::DefaultBusyTimeoutMs);
-        sqlite3_backup *backup = sqlite3_backup_init(to, "main", from, "main");
-        if (!backup) {
-            error = QString::fromUtf8(sqlite3_errmsg(to));
-        } else {
-            const int stepped = sqlite3_backup_step(backup, -1);
-            sqlite3_backup_finish(backup);
-            if (stepped != SQLITE_DONE)
-                error = QString::fromUtf8(sqlite3_errstr(stepped));
-            // The copy is one self-contained file, whatever journal the library uses.
-            else if (sqlite3_exec(to, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
-                error = QString::fromUtf8(sqlite3_errmsg(to));
-        }
-    }
-    sqlite3_close(from);
-    sqlite3_close(to);
-    return error;
-}
 
 void removeOldCopies(const QString &folder, int keep)
 {
@@ -100,7 +65,7 @@ QString DailyBackup::takeIfDue(const QString &databaseFile, const QDate &today, 
     // Made first, so that the copy (and its journal) has the modes of the library's files.
     if (!PrivateFiles::createEmpty(partial))
         return failed(QCoreApplication::translate("DailyBackup", "无法写入“%1”").arg(partial));
-    const QString error = copyDatabase(databaseFile, partial);
+    const QString error = SqliteEngine::copyFile(databaseFile, partial, DbConnection::DefaultBusyTimeoutMs);
     if (!error.isEmpty()) {
         QFile::remove(partial);
         return failed(error);

@@ -256,6 +256,38 @@ bool SqliteEngine::readRows(const QSqlDatabase &db, const QString &sql, const QV
     return true;
 }
 
+// SQLite's online backup reads a consistent state even while another program writes.
+QString SqliteEngine::copyFile(const QString &source, const QString &target, int busyTimeoutMs)
+{
+    sqlite3 *from = nullptr;
+    sqlite3 *to = nullptr;
+    QString error;
+    if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errmsg(from));
+    } else if (sqlite3_open_v2(QFile::encodeName(target).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                               nullptr)
+               != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errmsg(to));
+    } else {
+        sqlite3_busy_timeout(from, busyTimeoutMs);
+        sqlite3_backup *backup = sqlite3_backup_init(to, "main", from, "main");
+        if (!backup) {
+            error = QString::fromUtf8(sqlite3_errmsg(to));
+        } else {
+            const int stepped = sqlite3_backup_step(backup, -1);
+            sqlite3_backup_finish(backup);
+            if (stepped != SQLITE_DONE)
+                error = QString::fromUtf8(sqlite3_errstr(stepped));
+            // The copy is one self-contained file, whatever journal the library uses.
+            else if (sqlite3_exec(to, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
+                error = QString::fromUtf8(sqlite3_errmsg(to));
+        }
+    }
+    sqlite3_close(from);
+    sqlite3_close(to);
+    return error;
+}
+
 std::unique_ptr<PreparedWrite> SqliteEngine::prepareWrite(const QSqlDatabase &db, const QString &sql) const
 {
     sqlite3 *native = nativeHandle(db);

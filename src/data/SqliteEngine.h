@@ -13,6 +13,10 @@ public:
     // False for a file that this program cannot change: the file or its folder is not
     // writable (a read-only folder or mount, say).
     static bool canChange(const QString &file);
+    // Copies the database in `source` page by page into a new file `target` of one piece
+    // (no shared journal), while other programs may write the source, waiting up to
+    // `busyTimeoutMs` for a writer. Gives the error text, or empty.
+    static QString copyFile(const QString &source, const QString &target, int busyTimeoutMs);
 
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     bool isServer() const override { return false; }
