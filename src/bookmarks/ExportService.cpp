@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
+
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -64,11 +66,14 @@ bool isSpecialFile(const QString &file)
 
 // Writes all of `bytes`. A short write is tried again, so that the error of the write
 // that fails (a full disk) is the one reported, not an unnamed short count.
+// Written a piece at a time: one write of the whole file (tens of megabytes) made the
+// kernel's copy into the page cache take up to thirty times as long in some runs.
 bool writeAll(QFileDevice &out, const QByteArray &bytes, QString *reason)
 {
+    constexpr qsizetype Piece = qsizetype(1) << 20;
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        const qint64 n = out.write(bytes.constData() + done, std::min(Piece, bytes.size() - done));
         if (n <= 0) {
             *reason = out.error() != QFileDevice::NoError ? out.errorString()
                                                           : QCoreApplication::translate("ExportService", "写入中断");
