@@ -139,7 +139,8 @@ public:
     }
 
 private:
-    // A null QVariant binds NULL.
+    // A null QVariant binds NULL, a null text's too (the Jet conversion stores NULL so),
+    // where bindNative() binds a null text as an empty one, as DbConnection does.
     void bind(int column, const QVariant &value)
     {
         if (value.isNull()) {

@@ -1,8 +1,7 @@
 #include "main/MainPictures.h"
 
+#include "window/SharedIcons.h"
 #include "window/ToolPictures.h"
-
-#include <QPixmapCache>
 
 // Registers the pictures of this static library (outside any namespace, as
 // Q_INIT_RESOURCE requires).
@@ -30,16 +29,11 @@ const QStringList smallImageNames = {
     QStringLiteral("node_binder"),   QStringLiteral("node_openfolder"),
 };
 
-// Each drawing is rendered once: every group's node shows the same two.
+// One icon a drawing for the whole program: its rendered picture is kept with it, so
+// every group's node does not render the same two drawings again.
 QPixmap pictureOf(const QString &name)
 {
-    const QString key = QStringLiteral("vestrane-main-") + name;
-    QPixmap picture;
-    if (!QPixmapCache::find(key, &picture)) {
-        picture = QIcon(resourcePath(name)).pixmap(PictureSize, PictureSize);
-        QPixmapCache::insert(key, picture);
-    }
-    return picture;
+    return SharedIcons::fromFile(resourcePath(name)).pixmap(PictureSize, PictureSize);
 }
 
 } // namespace
