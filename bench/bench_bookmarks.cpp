@@ -15,16 +15,22 @@
 // the runs' own ratios.
 // entities: a title of 1 MB of '&' closed by one ';' read by NetscapeReader
 //     vs   a title of 1 MB of "&amp;" references, which are decoded (in this process).
+// With --postgres the library is a database of a PostgreSQL server (BenchServer.h), made
+// anew with its tables for each import; the floors stay the same.
 // Targets: import at most 2 times its floor, export at most 1.3 times and below buku,
 // entities at most 3.
 
 #include "BenchData.h"
+#include "BenchServer.h"
 
 #include "bookmarks/NetscapeReader.h"
+#include "data/DbConnection.h"
+#include "data/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -33,6 +39,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -76,6 +83,14 @@ long long countRows(const std::string &file, const char *table)
     sqlite3_finalize(query);
     sqlite3_close(db);
     return rows;
+}
+
+long long serverRows(const QString &uri)
+{
+    DbConnection db(QStringLiteral("bench-count"));
+    db.setDatabaseFile(uri);
+    QSqlQuery query = db.query(QStringLiteral("SELECT count(*) FROM address"));
+    return query.next() ? query.value(0).toLongLong() : -1;
 }
 
 // A buku database of the same rows: the address (with a scheme, as buku keeps them), the
@@ -133,7 +148,8 @@ void printPair(const char *what, const Pair &pair, const char *floorName)
 
 int main(int argc, char **argv)
 {
-    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const bool postgres = argc > 1 && qstrcmp(argv[1], "--postgres") == 0;
+    const int count = argc > 1 + int(postgres) ? std::atoi(argv[1 + int(postgres)]) : 100000;
     QTemporaryDir dir;
     BenchData::useOwnHome(dir.path());
     for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
@@ -145,7 +161,21 @@ int main(int argc, char **argv)
     BenchData::writeBookmarkFile(html, count);
     BenchData::writePlainLibrary(plain, count);
     const std::string library = qEnvironmentVariable("XDG_DATA_HOME").toStdString() + "/Kelvo/address.mdb";
+    std::unique_ptr<BenchServer> server;
+    const QString seed = QStringLiteral("vestrane_import_seed");
+    if (postgres) {
+        server = std::make_unique<BenchServer>();
+        DbConnection tables(QStringLiteral("bench-seed"));
+        tables.setDatabaseFile(server->createDatabase(seed));
+        tables.open();
+    }
+    QString serverLibrary;
     const auto emptyLibrary = [&] {
+        if (server) {
+            serverLibrary = server->createDatabase(QStringLiteral("vestrane_import_run"), seed);
+            SettingsStore::setDatabase(serverLibrary);
+            return;
+        }
         for (const char *suffix : {"", "-wal", "-shm"})
             std::remove((library + suffix).c_str());
     };
@@ -168,7 +198,8 @@ int main(int argc, char **argv)
     }
     printPair("import", import, "floor_import");
     printPair("import", importIndexed, "  --indexed");
-    std::printf("         rows stored: program %lld, floor %lld\n", countRows(library, "address"),
+    std::printf("         rows stored: program %lld, floor %lld\n",
+                server ? serverRows(serverLibrary) : countRows(library, "address"),
                 countRows(folder + "/floor.mdb", "address"));
 
     Pair exportPair;

@@ -55,10 +55,17 @@ void ImportWriter::insert(const QString &address, const QString &name, const QSt
                   AddressStore::folded(storedName)});
 }
 
+void ImportWriter::finish()
+{
+    m_insert.flush();
+    m_bulk.finish();
+}
+
 bool ImportWriter::isStored(const QString &group, const QString &address)
 {
     auto keys = m_storedKeys.find(group);
     if (keys == m_storedKeys.end()) {
+        m_insert.flush(); // the group may hold rows of this import already
         QSet<QString> stored;
         if (const std::optional<int> number = GroupStore::groupNoOf(m_db, group)) {
             QSqlQuery query = m_db.query(QStringLiteral("SELECT Address FROM address WHERE GroupNo = ?"), {*number});

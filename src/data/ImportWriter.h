@@ -8,8 +8,9 @@
 #include <QSet>
 
 // Writes imported groups and addresses inside a transaction the caller holds open, with
-// the statements prepared once (an import can hold a hundred thousand rows), the search
-// index brought up to date once by finish(), which comes before the commit. It takes the
+// the statements prepared once (an import can hold a hundred thousand rows, which a server
+// takes many at a time), the search index brought up to date once by finish(), which comes
+// before the commit. It takes the
 // groups' write lock first, so imports run one after the other: what one of them finds
 // stored stays true until it commits. Throws AppError with the database's text when a
 // statement fails.
@@ -28,7 +29,8 @@ public:
     // planned). A group's keys are read when it is first asked about: ask before
     // inserting into it.
     bool isStored(const QString &group, const QString &address);
-    void finish() { m_bulk.finish(); }
+    // Sends the rows still held back and brings the search index up to date.
+    void finish();
 
 private:
     DbConnection &m_db;

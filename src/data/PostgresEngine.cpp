@@ -56,6 +56,11 @@ bool PostgresEngine::open(QSqlDatabase &db, const OpenSettings &settings) const
     return false;
 }
 
+std::unique_ptr<PreparedWrite> PostgresEngine::prepareWrite(const QSqlDatabase &db, const QString &sql) const
+{
+    return PostgresRows::batchedWrite(db, sql);
+}
+
 bool PostgresEngine::readRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                               const std::function<void(const RowReader &)> &sink) const
 {

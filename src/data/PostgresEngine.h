@@ -50,6 +50,7 @@ public:
     QString containsCondition(const QString &column) const override;
     QString returningClause(const QString &columns) const override { return QStringLiteral(" RETURNING ") + columns; }
     QString insertAddressesStatement() const override;
+    std::unique_ptr<PreparedWrite> prepareWrite(const QSqlDatabase &db, const QString &sql) const override;
 
 private:
     ServerAddress m_server;

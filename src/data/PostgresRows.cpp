@@ -1,14 +1,20 @@
 #include "data/PostgresRows.h"
 
+#include "data/AppError.h"
+#include "data/SqlEngine.h"
 #include "data/SqlSession.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -62,14 +68,130 @@ void passOnNotices(QSqlDriver *driver)
         QMetaObject::invokeMethod(driver, "_q_handleNotification", Qt::QueuedConnection);
 }
 
+// The client library's connection under Qt's driver, when it is open and free.
+PGconn *freeConnection(const QSqlDatabase &db)
+{
+    QSqlDriver *driver = db.driver();
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return nullptr;
+    const QVariant handle = driver->handle();
+    // The driver declares the handle's type by the library's struct name.
+    if (!handle.isValid()
+        || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
+    if (!connection || PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE)
+        return nullptr;
+    return connection;
+}
+
+using Result = std::unique_ptr<PGresult, void (*)(PGresult *)>;
+
+// The rows of one INSERT ... VALUES (...) sent many to a statement: every statement waits
+// for the server's answer, which takes longer than the insert of a row itself. The rows
+// stay in their order, and a statement's values are bound, never written into it.
+class BatchedWrite : public PreparedWrite
+{
+public:
+    // `head` is the statement up to its VALUES list, `row` the list of one row.
+    // The connection is looked up by its name for each statement sent: it may have been
+    // opened anew since.
+    BatchedWrite(const QString &connectionName, const QString &head, const QString &row)
+        : m_connectionName(connectionName), m_head(head), m_row(row)
+    {}
+    ~BatchedWrite() override
+    {
+        if (m_rows > 0 && std::uncaught_exceptions() == 0)
+            qWarning("%d rows of an insert were never sent", m_rows);
+    }
+    BatchedWrite(const BatchedWrite &) = delete;
+    BatchedWrite &operator=(const BatchedWrite &) = delete;
+
+    // A null QVariant binds NULL, a null text's too, as on SQLite. Every row has as many
+    // values as the list has placeholders.
+    void run(std::initializer_list<QVariant> values) override
+    {
+        if (m_columns == 0) {
+            m_columns = std::max(1, int(values.size()));
+            // The server takes at most 65,535 values a statement.
+            m_batchRows = std::min(BatchRows, 65535 / m_columns);
+        }
+        Q_ASSERT(int(values.size()) == m_columns);
+        for (const QVariant &value : values) {
+            m_isNull.push_back(value.isNull());
+            m_texts.push_back(value.isNull() ? QByteArray() : parameterText(value));
+        }
+        if (++m_rows == m_batchRows)
+            flush();
+    }
+
+    void flush() override
+    {
+        if (m_rows == 0)
+            return;
+        if (m_rows == m_batchRows && m_fullStatement.isEmpty())
+            m_fullStatement = statementOf(m_batchRows);
+        const QByteArray statement = m_rows == m_batchRows ? m_fullStatement : statementOf(m_rows);
+        std::vector<const char *> parameters(m_texts.size());
+        for (size_t i = 0; i < m_texts.size(); ++i)
+            parameters[i] = m_isNull[i] ? nullptr : m_texts[i].constData();
+        m_rows = 0;
+        const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        PGconn *connection = freeConnection(db);
+        if (!connection)
+            throw AppError(QCoreApplication::translate("DbConnection", "数据库错误"));
+        const Result result(PQexecParams(connection, statement.constData(), int(parameters.size()), nullptr,
+                                         parameters.data(), nullptr, nullptr, 0),
+                            PQclear);
+        passOnNotices(db.driver());
+        m_texts.clear();
+        m_isNull.clear();
+        if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+            throw AppError(errorText(connection, result.get()));
+    }
+
+private:
+    QByteArray statementOf(int rows) const
+    {
+        QString statement = m_head;
+        statement.reserve(m_head.size() + rows * (m_row.size() + m_columns * 5));
+        for (int row = 0; row < rows; ++row) {
+            if (row > 0)
+                statement += QLatin1String(", ");
+            statement += PostgresRows::numberedPlaceholders(m_row, row * m_columns + 1);
+        }
+        return statement.toUtf8();
+    }
+
+    // The server's own words, as Qt's driver gives them.
+    static QString errorText(PGconn *connection, const PGresult *result)
+    {
+        const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+        const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(connection)).trimmed();
+        return text.isEmpty() ? QCoreApplication::translate("DbConnection", "数据库错误") : text;
+    }
+
+    static constexpr int BatchRows = 1000;
+
+    QString m_connectionName;
+    QString m_head;
+    QString m_row;
+    int m_columns = 0;
+    int m_batchRows = BatchRows;
+    int m_rows = 0;
+    QByteArray m_fullStatement;
+    std::vector<QByteArray> m_texts;
+    std::vector<bool> m_isNull;
+};
+
 } // namespace
 
-QString PostgresRows::numberedPlaceholders(const QString &sql)
+QString PostgresRows::numberedPlaceholders(const QString &sql, int first)
 {
     QString numbered;
     numbered.reserve(sql.size() + 8);
     QChar quote;
-    int number = 0;
+    int number = first - 1;
     for (const QChar c : sql) {
         if (!quote.isNull()) {
             if (c == quote)
@@ -88,16 +210,8 @@ QString PostgresRows::numberedPlaceholders(const QString &sql)
 bool PostgresRows::read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                         const std::function<void(const RowReader &)> &sink)
 {
-    QSqlDriver *driver = db.driver();
-    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
-        return false;
-    const QVariant handle = driver->handle();
-    // The driver declares the handle's type by the library's struct name.
-    if (!handle.isValid()
-        || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-        return false;
-    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
-    if (!connection || PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE)
+    PGconn *connection = freeConnection(db);
+    if (!connection)
         return false;
 
     std::vector<QByteArray> texts;
@@ -109,11 +223,10 @@ bool PostgresRows::read(const QSqlDatabase &db, const QString &sql, const QVaria
                                                                                     : texts.back().constData());
     }
     const QByteArray statement = numberedPlaceholders(sql).toUtf8();
-    const std::unique_ptr<PGresult, void (*)(PGresult *)> result(PQexecParams(connection, statement.constData(),
-                                                                              int(parameters.size()), nullptr,
-                                                                              parameters.data(), nullptr, nullptr, 0),
-                                                                 PQclear);
-    passOnNotices(driver);
+    const Result result(PQexecParams(connection, statement.constData(), int(parameters.size()), nullptr,
+                                     parameters.data(), nullptr, nullptr, 0),
+                        PQclear);
+    passOnNotices(db.driver());
     if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
         return false;
     ResultRow row(result.get());
@@ -123,4 +236,16 @@ bool PostgresRows::read(const QSqlDatabase &db, const QString &sql, const QVaria
         sink(row);
     }
     return true;
+}
+
+std::unique_ptr<PreparedWrite> PostgresRows::batchedWrite(const QSqlDatabase &db, const QString &sql)
+{
+    // The program's inserts end with the VALUES list of their one row.
+    static const QRegularExpression insert(QStringLiteral(R"(^(INSERT INTO .*\bVALUES\s*)(\([^()]*\))\s*$)"),
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = insert.match(sql);
+    if (!match.hasMatch() || !freeConnection(db))
+        return nullptr;
+    return std::make_unique<BatchedWrite>(db.connectionName(), match.captured(1), match.captured(2));
 }

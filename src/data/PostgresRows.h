@@ -4,7 +4,9 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 
+class PreparedWrite;
 class QSqlDatabase;
 class RowReader;
 
@@ -22,8 +24,13 @@ namespace PostgresRows {
 bool read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
           const std::function<void(const RowReader &)> &sink);
 
-// The statement with `?` placeholders numbered as PostgreSQL wants them ($1, $2, ...);
-// a `?` inside a quoted text or name stays.
-QString numberedPlaceholders(const QString &sql);
+// The statement with `?` placeholders numbered as PostgreSQL wants them ($1, $2, ...
+// from `first`); a `?` inside a quoted text or name stays.
+QString numberedPlaceholders(const QString &sql, int first = 1);
+
+// An INSERT ending in the VALUES list of one row, run for many rows that go to the server
+// a thousand or so a statement; their values are bound. Null where the statement has
+// another form or the connection is no open PostgreSQL connection.
+std::unique_ptr<PreparedWrite> batchedWrite(const QSqlDatabase &db, const QString &sql);
 
 } // namespace PostgresRows

@@ -16,13 +16,15 @@ class RowReader;
 class SqlSession;
 
 // A statement that writes, prepared once through an engine's own client library and run
-// for many rows with its values in column order (see WriteStatement).
+// for many rows with its values in column order (see WriteStatement). An engine may hold
+// rows back to send many at once: flush() sends them.
 class PreparedWrite
 {
 public:
     virtual ~PreparedWrite() = default;
-    // Throws AppError with the engine's text when the row is refused.
+    // Throws AppError with the engine's text when a row is refused.
     virtual void run(std::initializer_list<QVariant> values) = 0;
+    virtual void flush() {}
 };
 
 // What differs between the database engines the program runs on, kept in one class per
@@ -160,8 +162,9 @@ public:
     // MyAddress). Empty where the engine has none: the rows are then stored one by one.
     virtual QString insertAddressesStatement() const { return {}; }
     // A write statement for many rows through the engine's own client library, where Qt
-    // Sql's layer costs several times the write itself; null where the engine has none
-    // (the statement then goes through Qt Sql).
+    // Sql's layer costs several times the write itself or a server's answer to each row
+    // costs more than its insert; null where the engine has none (the statement then goes
+    // through Qt Sql).
     virtual std::unique_ptr<PreparedWrite> prepareWrite(const QSqlDatabase &db, const QString &sql) const
     {
         (void)db;

@@ -15,6 +15,12 @@ WriteStatement::WriteStatement(DbConnection &db, const QString &sql)
 
 WriteStatement::~WriteStatement() = default;
 
+void WriteStatement::flush()
+{
+    if (m_native)
+        m_native->flush();
+}
+
 void WriteStatement::run(std::initializer_list<QVariant> values)
 {
     if (m_native) {

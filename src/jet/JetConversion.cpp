@@ -34,6 +34,7 @@ public:
     }
     void address(const JetAddress &row) override { m_rows.insertAddress(row, row.groupNo); }
     void search(const JetSearch &row) override { m_rows.insertSearch(row, true); }
+    void finish() { m_rows.flush(); }
 
     bool importGroupSeen() const { return m_importGroupSeen; }
 
@@ -137,6 +138,7 @@ JetConversion::Result writeDatabase(const QString &file, const QString &work, co
         BulkInsert bulk(db);
         CopyingSink sink(db);
         result.counts = JetReader::read(file, sink, options);
+        sink.finish();
         bulk.finish();
         for (const QString &statement : addressIndexes)
             db.execute(statement);

@@ -50,6 +50,7 @@ public:
         ++m_result.searchesAppended;
     }
 
+    void finish() { m_rows.flush(); }
     const JetMerge::Result &result() const { return m_result; }
 
 private:
@@ -71,6 +72,7 @@ private:
         auto found = m_keysByGroup.find(groupNo);
         if (found != m_keysByGroup.end())
             return *found;
+        m_rows.flush();
         QSet<QString> keys;
         QSqlQuery stored = m_db.query(QStringLiteral("SELECT Address FROM address WHERE GroupNo = ?"), {groupNo});
         while (stored.next())
@@ -98,6 +100,7 @@ JetMerge::Result JetMerge::merge(DbConnection &db, const QString &jetFile, const
     BulkInsert bulk(db);
     MergingSink sink(db);
     JetReader::read(jetFile, sink, options);
+    sink.finish();
     bulk.finish();
     transaction.commit();
     return sink.result();

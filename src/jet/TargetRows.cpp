@@ -41,6 +41,12 @@ std::unique_ptr<WriteStatement> TargetRows::prepare(const QString &sql)
     return std::make_unique<WriteStatement>(m_db, sql);
 }
 
+void TargetRows::flush()
+{
+    for (WriteStatement *statement : {m_group.get(), m_address.get(), m_searchNumbered.get(), m_search.get()})
+        statement->flush();
+}
+
 void TargetRows::insertGroup(qint64 groupNo, const QString &name)
 {
     m_group->run({groupNo, notNull(name)});

@@ -22,6 +22,9 @@ public:
     void insertAddress(const JetAddress &row, std::optional<qint64> groupNo);
     // Without a number the database gives the next one.
     void insertSearch(const JetSearch &row, bool keepNumber);
+    // Sends the rows held back (see WriteStatement): before the rows are read, and before
+    // the commit.
+    void flush();
 
 private:
     std::unique_ptr<WriteStatement> prepare(const QString &sql);

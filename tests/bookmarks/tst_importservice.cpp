@@ -192,12 +192,15 @@ private Q_SLOTS:
         QCOMPARE(countRows(*m_db, QStringLiteral("address")), 28);
     }
 
-    // The worker has a connection of its own; a cancel there rolls back as well.
+    // The worker has a connection of its own; a cancel there rolls back as well. A count
+    // just above a multiple of a thousand leaves rows held back at the end on a server.
     void backgroundImportStoresOrRollsBack()
     {
+        constexpr int count = 5001;
+        const QString title = QStringLiteral("it's \"q\" \\ 中文");
         QByteArray body = "<DL>";
-        for (int i = 0; i < 5000; ++i)
-            body += "<DT><A HREF=\"https://host" + QByteArray::number(i) + ".example/\">n</A>\n";
+        for (int i = 0; i < count; ++i)
+            body += "<DT><A HREF=\"https://host" + QByteArray::number(i) + ".example/\">" + title.toUtf8() + "</A>\n";
         const QString file = m_env->root() + QStringLiteral("/big.html");
         writeFile(file, body);
 
@@ -207,7 +210,7 @@ private Q_SLOTS:
         job.startPlan([file](const ReadCancel &cancel) { return BookmarkFile::read(file, cancel); });
         QVERIFY(finished.wait(20000));
         ImportPlan plan = job.takePlan();
-        QCOMPARE(plan.rows.size(), size_t(5000));
+        QCOMPARE(plan.rows.size(), size_t(count));
         QVERIFY(progressed.size() >= 5);
 
         connect(&job, &BackgroundImport::progressed, &job, [&job](qint64 done) {
@@ -223,8 +226,13 @@ private Q_SLOTS:
         job.startStore(plan);
         QVERIFY(finished.wait(20000));
         QVERIFY(job.error().isEmpty());
-        QCOMPARE(job.report().imported, 5000);
-        QCOMPARE(countRows(*m_db, QStringLiteral("address")), 5000);
+        QCOMPARE(job.report().imported, count);
+        const auto rows = AddressStore::list(*m_db, AddressFilter::group(QStringLiteral("big.html")));
+        QCOMPARE(rows.size(), size_t(count));
+        for (int i = 0; i < count; i += 1000) { // in the file's order, each as written
+            QCOMPARE(rows[size_t(i)].address, QStringLiteral("https://host%1.example").arg(i));
+            QCOMPARE(rows[size_t(i)].name, title);
+        }
     }
 };
 
