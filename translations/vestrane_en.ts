@@ -356,7 +356,7 @@
 <context>
     <name>DailyBackup</name>
     <message>
-        <location filename="../src/data/DailyBackup.cpp" line="+93"/>
+        <location filename="../src/data/DailyBackup.cpp" line="+58"/>
         <source>今天的数据库备份未能完成：%1</source>
         <translation>Today&apos;s backup of the database could not be completed: %1</translation>
     </message>
@@ -387,7 +387,9 @@
     <name>DbConnection</name>
     <message>
         <location filename="../src/data/DbConnection.cpp" line="+262"/>
-        <location filename="../src/data/WriteStatement.cpp" line="+29"/>
+        <location filename="../src/data/PostgresRows.cpp" line="+142"/>
+        <location line="+29"/>
+        <location filename="../src/data/WriteStatement.cpp" line="+35"/>
         <source>数据库错误</source>
         <translation>Database error</translation>
     </message>
@@ -470,7 +472,7 @@
 <context>
     <name>ExportService</name>
     <message>
-        <location filename="../src/bookmarks/ExportService.cpp" line="+74"/>
+        <location filename="../src/bookmarks/ExportService.cpp" line="+79"/>
         <source>写入中断</source>
         <translation>writing stopped short</translation>
     </message>
@@ -1042,7 +1044,7 @@
 <context>
     <name>JetConversion</name>
     <message>
-        <location filename="../src/jet/JetConversion.cpp" line="+74"/>
+        <location filename="../src/jet/JetConversion.cpp" line="+75"/>
         <source>转换后的表 %1 有 %2 行，应有 %3 行</source>
         <translation>The converted table %1 has %2 rows instead of %3</translation>
     </message>
@@ -1063,7 +1065,7 @@
         <translation>%1: %2</translation>
     </message>
     <message>
-        <location line="+82"/>
+        <location line="+83"/>
         <source>无法转换 %1：%2</source>
         <translation>Cannot convert %1: %2</translation>
     </message>
@@ -1678,7 +1680,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Database error</translation>
     </message>
     <message>
-        <location line="+144"/>
+        <location line="+145"/>
         <source>无法建立数据库文件“%1”：%2</source>
         <translation>Cannot create the database file “%1”: %2</translation>
     </message>
