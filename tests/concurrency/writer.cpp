@@ -35,6 +35,7 @@ int main(int argc, char **argv)
                 for (int row = 0; row < 20; ++row)
                     writer.insert(QStringLiteral("%1.example/%2/%3").arg(tag).arg(round).arg(row), tag, QString(),
                                   groupNo);
+                writer.finish();
                 transaction.commit();
             }
         }
