@@ -387,8 +387,8 @@
     <name>DbConnection</name>
     <message>
         <location filename="../src/data/DbConnection.cpp" line="+262"/>
-        <location filename="../src/data/PostgresRows.cpp" line="+142"/>
-        <location line="+29"/>
+        <location filename="../src/data/PostgresRows.cpp" line="+147"/>
+        <location line="+27"/>
         <location filename="../src/data/WriteStatement.cpp" line="+35"/>
         <source>数据库错误</source>
         <translation>Database error</translation>

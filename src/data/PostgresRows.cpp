@@ -132,10 +132,15 @@ public:
         if (m_rows == m_batchRows && m_fullStatement.isEmpty())
             m_fullStatement = statementOf(m_batchRows);
         const QByteArray statement = m_rows == m_batchRows ? m_fullStatement : statementOf(m_rows);
-        std::vector<const char *> parameters(m_texts.size());
-        for (size_t i = 0; i < m_texts.size(); ++i)
-            parameters[i] = m_isNull[i] ? nullptr : m_texts[i].constData();
+        // Sent or refused, the rows are no longer held back.
+        std::vector<QByteArray> texts;
+        std::vector<bool> isNull;
+        texts.swap(m_texts);
+        isNull.swap(m_isNull);
         m_rows = 0;
+        std::vector<const char *> parameters(texts.size());
+        for (size_t i = 0; i < texts.size(); ++i)
+            parameters[i] = isNull[i] ? nullptr : texts[i].constData();
         const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         PGconn *connection = freeConnection(db);
         if (!connection)
@@ -144,8 +149,6 @@ public:
                                          parameters.data(), nullptr, nullptr, 0),
                             PQclear);
         passOnNotices(db.driver());
-        m_texts.clear();
-        m_isNull.clear();
         if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
             throw AppError(errorText(connection, result.get()));
     }
@@ -163,7 +166,7 @@ private:
         return statement.toUtf8();
     }
 
-    // The server's own words, as Qt's driver gives them.
+    // The server's own words for the refusal.
     static QString errorText(PGconn *connection, const PGresult *result)
     {
         const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
