@@ -35,6 +35,7 @@
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidgetItem>
 #include <QVBoxLayout>
@@ -54,6 +55,33 @@ constexpr int StatusPanelTop = 2;
 constexpr int StatusPanelSpacing = 2;
 
 const QColor buttonFace(0xEC, 0xE9, 0xD8);
+
+// The bar between the panes: a raised edge, white on the left and grey on the right. Drawn
+// here rather than by a style sheet, which would put every control of both panes under the
+// style-sheet style (a fifth of the start-up's work, and slower painting ever after).
+class PaneHandle : public QSplitterHandle
+{
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), buttonFace);
+        painter.fillRect(0, 0, 1, height(), Qt::white);
+        painter.fillRect(width() - 1, 0, 1, height(), QColor(0xA0, 0xA0, 0xA0));
+    }
+};
+
+class PaneSplitter : public QSplitter
+{
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    QSplitterHandle *createHandle() override { return new PaneHandle(orientation(), this); }
+};
 
 void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
@@ -237,13 +265,11 @@ void MainWindow::buildLayout()
     column->addWidget(m_toolBar);
     connectToolBar();
 
-    m_paneSplitter = new QSplitter(Qt::Horizontal, area);
+    m_paneSplitter = new PaneSplitter(Qt::Horizontal, area);
     m_paneSplitter->setObjectName(QStringLiteral("paneSplitter"));
     m_paneSplitter->setHandleWidth(SplitterWidth);
     // The handle draws a line while it is dragged; the panes change when it is let go.
     m_paneSplitter->setOpaqueResize(false);
-    m_paneSplitter->setStyleSheet(QStringLiteral("QSplitter::handle { border-left: 1px solid #ffffff; "
-                                                 "border-right: 1px solid #a0a0a0; background: #ece9d8; }"));
     buildLeftPane();
     m_addressList = new AddressListPane(m_sharedConnection.connection(), this);
     connectAddressList();
@@ -274,7 +300,8 @@ void MainWindow::buildLeftPane()
     m_leftTabs->setObjectName(QStringLiteral("leftTabs"));
     m_leftTabs->setIconSize(QSize(16, 16));
     m_leftTabs->setUsesScrollButtons(false);
-    m_leftTabs->setStyleSheet(QStringLiteral(
+    // On the bar alone: a style sheet on the tab widget would restyle the tree and the search pane.
+    m_leftTabs->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { border: 1px outset #c0c0c0; background: #ece9d8; padding: 2px 6px; margin-right: 2px; }"
         "QTabBar::tab:selected { border: 1px inset #c0c0c0; background: #dcd8c8; }"));
     layout->addWidget(m_leftTabs);
