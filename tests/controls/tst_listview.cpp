@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
@@ -99,6 +100,8 @@ private Q_SLOTS:
     void rowsAreAsTallAsTheFirstNeeds();
     void hintShownAsPlainText();
     void checkBoxesToggleByClickAndSpace();
+    void longTextsDrawAsTheStyleElidesThem_data();
+    void longTextsDrawAsTheStyleElidesThem();
 };
 
 void TestListView::cleanup()
@@ -802,4 +805,39 @@ void TestListView::checkBoxesToggleByClickAndSpace()
 }
 
 VESTRANE_TEST_MAIN(TestListView)
+// The list cuts long texts before the style elides them; what shows must be what the style
+// draws from the whole text, in the narrow first column and the wider second.
+void TestListView::longTextsDrawAsTheStyleElidesThem_data()
+{
+    QTest::addColumn<QString>("text");
+    const QString address =
+        QStringLiteral("http://www.example.com/download/2019/category/item75663/list?id=24627&lang=zh");
+    QTest::newRow("long address") << address.repeated(4);
+    QTest::newRow("kerned pairs") << QStringLiteral("AVAWAYTo").repeated(40);
+    QTest::newRow("ligatures") << QStringLiteral("ffiffl").repeated(40);
+    QTest::newRow("narrow letters") << QStringLiteral("il1.|").repeated(60);
+    QTest::newRow("marks") << QStringLiteral("a\u0301e\u0308").repeated(60);
+    QTest::newRow("astral letters") << QStringLiteral("\U0001F600x\U00020000").repeated(40);
+    QTest::newRow("Chinese and Latin") << QStringLiteral("网址组别abc").repeated(30);
+    QTest::newRow("fits") << QStringLiteral("short");
+    QTest::newRow("just too long") << QStringLiteral("m").repeated(14);
+}
+
+void TestListView::longTextsDrawAsTheStyleElidesThem()
+{
+    QFETCH(QString, text);
+    AddressList list;
+    list.rows()->append(makeRow(text, {text}));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    // No current or chosen row: the list's own delegate draws those across the whole row.
+    list.selectionModel()->clear();
+    const QImage cut = list.viewport()->grab().toImage();
+    list.setItemDelegate(new QStyledItemDelegate(&list));
+    const QImage whole = list.viewport()->grab().toImage();
+    cut.save("/tmp/su2/cut.png");
+    whole.save("/tmp/su2/whole.png");
+    QCOMPARE(cut, whole);
+}
+
 #include "tst_listview.moc"
