@@ -42,14 +42,19 @@ public:
         cell.state &= ~QStyle::State_HasFocus;
         cell.state.setFlag(QStyle::State_MouseOver, index.row() == m_list->hoverRow());
         cell.viewItemPosition = placeInRow(index.column());
+        m_painting = true;
         QStyledItemDelegate::paint(painter, cell, index);
+        m_painting = false;
     }
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->text = startThatCanShow(option->text, option->font, option->rect.width());
+        // Only a painted cell is cut: a size asked for (a row's height, a column fitted to its
+        // texts) is that of the whole text.
+        if (m_painting)
+            option->text = startThatCanShow(option->text, option->font, option->rect.width());
     }
 
 private:
@@ -59,6 +64,11 @@ private:
     // never narrow a text by half, so what is drawn, the ellipsis included, is the same.
     QString startThatCanShow(const QString &text, const QFont &font, int width) const
     {
+        // A text of several lines (the delegate shows a line break as a line separator) may
+        // show any of its lines in a tall row: it is drawn whole.
+        if (text.contains(QChar::LineSeparator) || text.contains(QChar::ParagraphSeparator)
+            || text.contains(QLatin1Char('\n')))
+            return text;
         const int enough = 2 * qMax(width, 0);
         int advance = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -88,6 +98,7 @@ private:
         return advance;
     }
 
+    mutable bool m_painting = false;
     mutable QFont m_measuredFont;
     mutable std::array<int, 128> m_asciiAdvances = unmeasured();
 
