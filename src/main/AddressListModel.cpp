@@ -209,7 +209,7 @@ Outcome AddressListModel::readSortKeys(int column, std::vector<qint64> &keys)
 {
     auto columnKeys = std::make_unique<ListSortKeys::ColumnKeys>(column);
     Dates::DisplayFormatter dates;
-    const Outcome read = m_paging->forEachColumn(column, [&](const RowReader &row) {
+    Outcome read = m_paging->forEachColumn(column, [&](const RowReader &row) {
         keys.push_back(row.integer(0));
         if (column == ListSortKeys::RowSortKeys::CountColumn)
             columnKeys->addCount(row.isInteger(1) ? ListSortKeys::CountKey{true, row.integer(1)}

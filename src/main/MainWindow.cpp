@@ -458,7 +458,7 @@ AddressFilter MainWindow::filterForCurrentGroup()
 // The count is read first and shown at once; the rows are read as they are shown.
 Outcome MainWindow::loadRows(const AddressFilter &filter)
 {
-    const Outcome listed = m_addressList->show(filter);
+    Outcome listed = m_addressList->show(filter);
     if (!listed.ok())
         return listed;
     showRowCount(listed.count);
@@ -647,7 +647,7 @@ Outcome MainWindow::reloadTreeIfGroupsChanged()
     const QString label = current ? current->text(0) : QString();
     const bool wasFavourites = current && current == m_groupTree->favouritesNode();
     const bool wasGroup = current && current->parent();
-    const Outcome tree = loadTree(); // `current` is gone from here on
+    Outcome tree = loadTree(); // `current` is gone from here on
     if (!tree.ok())
         return tree;
 

@@ -19,7 +19,7 @@ QIcon SiteIcons::iconFor(DbConnection &db, const QString &address)
     const Fetched<QByteArray> bytes = LibraryReads::siteIcon(db, site);
     if (!bytes.ok())
         return {}; // asked again at the next showing
-    const QIcon icon = iconFrom(bytes.value);
+    QIcon icon = iconFrom(bytes.value);
     m_icons.insert(site, icon);
     return icon;
 }

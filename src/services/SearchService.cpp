@@ -26,7 +26,7 @@ Outcome SearchService::search(DbConnection &db, const QString &text, const std::
 Outcome SearchService::searchListed(DbConnection &db, const QString &text,
                                     const std::function<Outcome(const AddressFilter &)> &list)
 {
-    const Outcome listed = list(filterFor(text));
+    Outcome listed = list(filterFor(text));
     if (!listed.ok())
         return listed;
     remember(db, text);
