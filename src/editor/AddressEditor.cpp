@@ -1,7 +1,7 @@
 #include "editor/AddressEditor.h"
 
 #include "platform/DesignFont.h"
-#include "data/SharedConnection.h"
+#include "data/DbConnection.h"
 #include "platform/Dialogs.h"
 #include "services/AddressEditing.h"
 #include "services/HistoryCommands.h"

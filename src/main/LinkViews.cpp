@@ -3,7 +3,6 @@
 #include "data/AddressStore.h"
 #include "data/SharedConnection.h"
 #include "links/LinkFixes.h"
-#include "links/LinkStore.h"
 #include "main/AddressListPane.h"
 #include "main/GroupTreePane.h"
 #include "main/LinkCheckProgress.h"
