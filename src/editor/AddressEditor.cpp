@@ -277,8 +277,8 @@ bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneT
         return false;
     case Outcome::Kind::Failed:
     case Outcome::Kind::ReadOnly:
-    case Outcome::Kind::Unreachable:
-    case Outcome::Kind::Cancelled: break;
+    case Outcome::Kind::Unreachable: break;
+    case Outcome::Kind::Cancelled: return false; // the user stopped it: nothing to tell
     }
     qWarning().noquote() << (m_editMode == EditMode::Add ? "Saving the new address failed:"
                                                          : "Saving the changed address failed:")

@@ -166,7 +166,7 @@ void ImportWindow::listFavoritesFolder()
     m_listsBookmarks = false;
 
     const UrlImportService::Listing listing = listFavoritesWithProgress();
-    if (listing.outcome.kind == Outcome::Kind::Refused) {
+    if (listing.outcome.kind == Outcome::Kind::Refused || listing.outcome.kind == Outcome::Kind::Cancelled) {
         Dialogs::show(this, listing.outcome.message, tr("提示信息"), QMessageBox::Ok);
         return;
     }

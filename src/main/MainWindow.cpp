@@ -118,13 +118,13 @@ bool MainWindow::showOutcome(const Outcome &outcome)
     switch (outcome.kind) {
     case Outcome::Kind::Done: return true;
     case Outcome::Kind::Refused:
+    case Outcome::Kind::Cancelled:
         if (!outcome.message.isEmpty())
             Dialogs::show(this, outcome.message, tr("提示"));
         break;
     case Outcome::Kind::ReadOnly:
     case Outcome::Kind::Unreachable: Dialogs::show(this, outcome.message, tr("提示")); break;
     case Outcome::Kind::Failed: Dialogs::failure(this); break;
-    case Outcome::Kind::Cancelled: break;
     }
     return false;
 }
