@@ -3,7 +3,6 @@
 #include "main/MainWindow.h"
 
 #include "data/AddressStore.h"
-#include "data/AppError.h"
 #include "data/GroupStore.h"
 #include "data/SharedConnection.h"
 #include "editor/AddressEditor.h"
@@ -24,7 +23,7 @@
 #include "platform/Dialogs.h"
 #include "services/AddressCommands.h"
 #include "services/HistoryCommands.h"
-#include "services/Outcome.h"
+#include "services/LibraryReads.h"
 #include "services/SearchService.h"
 #include "window/WindowLayer.h"
 
@@ -147,6 +146,7 @@ bool MainWindow::showOutcome(const Outcome &outcome)
     switch (outcome.kind) {
     case Outcome::Kind::Done: return true;
     case Outcome::Kind::Refused:
+    case Outcome::Kind::Cancelled:
         if (!outcome.message.isEmpty())
             Dialogs::show(this, outcome.message, tr("提示"));
         break;
@@ -179,17 +179,17 @@ void MainWindow::createContents()
     standardSetup(); // centred, hint times, the three caption buttons, caption colours
     setCaptionText(QStringLiteral("Vestrane V1.1.2"));
     setWindowTitle(Dialogs::applicationTitle());
-    try {
-        setCurrentAddress(QString());
-        setCurrentGroup(GroupTreePane::rootLabel());
-        // The list fill selects the tree's root node and its rows need the columns: this
-        // order matters.
-        loadTree();
-        m_addressList->setUpColumns();
-        fillList();
-    } catch (const AppError &error) {
-        Dialogs::errorReport(this, error.message());
+    setCurrentAddress(QString());
+    setCurrentGroup(GroupTreePane::rootLabel());
+    // The list fill selects the tree's root node and its rows need the columns: this
+    // order matters.
+    const Outcome tree = loadTree();
+    if (!tree.ok()) {
+        Dialogs::errorReport(this, tree.message);
+        return;
     }
+    m_addressList->setUpColumns();
+    fillList();
 }
 
 void MainWindow::onActivated()
@@ -383,12 +383,11 @@ void MainWindow::showFavourites()
 // list shows what was imported into the current listing.
 void MainWindow::openImportWindow()
 {
-    try {
-        auto importWindow = std::make_unique<ImportWindow>(m_sharedConnection, this);
-        importWindow->execModal();
-        reloadTreeIfGroupsChanged();
-    } catch (const AppError &error) {
-        Dialogs::errorReport(this, error.message());
+    auto importWindow = std::make_unique<ImportWindow>(m_sharedConnection, this);
+    importWindow->execModal();
+    const Outcome tree = reloadTreeIfGroupsChanged();
+    if (!tree.ok()) {
+        Dialogs::errorReport(this, tree.message);
         return;
     }
     fillList();
@@ -420,10 +419,13 @@ void MainWindow::exitFromToolBar()
 // results of a link check, the bin's node while the bin holds rows. Nothing is selected:
 // the first list fill selects the root. When the groups cannot be read the error goes to
 // the caller and the tree stays as it was.
-void MainWindow::loadTree()
+Outcome MainWindow::loadTree()
 {
-    const QList<GroupStore::Group> groups = GroupStore::groups(m_sharedConnection.connection());
-    m_groupTree->load(groups, m_links->anyChecks(), m_bin->holdsRows());
+    const Fetched<QList<GroupStore::Group>> groups = LibraryReads::groups(m_sharedConnection.connection());
+    if (!groups.ok())
+        return groups.outcome;
+    m_groupTree->load(groups.value, m_links->anyChecks(), m_bin->holdsRows());
+    return Outcome::done();
 }
 
 // A press on a node (and the favourites button): list the addresses of the selected node.
@@ -457,11 +459,9 @@ void MainWindow::connectGroupTree()
 // is never listed by its own name.
 void MainWindow::fillList()
 {
-    try {
-        loadRows(filterForCurrentGroup());
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
-    }
+    const Outcome listed = loadRows(filterForCurrentGroup());
+    if (!listed.ok())
+        Dialogs::failure(this, listed);
 }
 
 AddressFilter MainWindow::filterForCurrentGroup()
@@ -483,12 +483,14 @@ AddressFilter MainWindow::filterForCurrentGroup()
 }
 
 // The count is read first and shown at once; the rows are read as they are shown.
-int MainWindow::loadRows(const AddressFilter &filter)
+Outcome MainWindow::loadRows(const AddressFilter &filter)
 {
-    const int count = m_addressList->show(filter);
-    showRowCount(count);
+    Outcome listed = m_addressList->show(filter);
+    if (!listed.ok())
+        return listed;
+    showRowCount(listed.count);
     noteListing(filter);
-    return count;
+    return listed;
 }
 
 // Also when a search's rows are all found, after its first page is shown.
@@ -663,16 +665,18 @@ void MainWindow::loadSearchHistory()
     m_searchPane->showHistory(SearchService::loadHistory(m_sharedConnection.connection()).entries);
 }
 
-void MainWindow::reloadTreeIfGroupsChanged()
+Outcome MainWindow::reloadTreeIfGroupsChanged()
 {
-    const QStringList groups = GroupStore::groupNames(m_sharedConnection.connection());
-    if (groups == m_groupTree->childLabelsOfRoot())
-        return;
+    const Fetched<QStringList> groups = LibraryReads::groupNames(m_sharedConnection.connection());
+    if (!groups.ok() || groups.value == m_groupTree->childLabelsOfRoot())
+        return groups.outcome;
     const QTreeWidgetItem *current = m_groupTree->currentNode();
     const QString label = current ? current->text(0) : QString();
     const bool wasFavourites = current && current == m_groupTree->favouritesNode();
     const bool wasGroup = current && current->parent();
-    loadTree(); // `current` is gone from here on
+    Outcome tree = loadTree(); // `current` is gone from here on
+    if (!tree.ok())
+        return tree;
 
     QTreeWidgetItem *again = m_groupTree->rootNode();
     if (wasFavourites) {
@@ -684,6 +688,7 @@ void MainWindow::reloadTreeIfGroupsChanged()
     m_groupTree->selectNode(again);
     setCurrentGroup(again->text(0));
     updateMenus();
+    return Outcome::done();
 }
 
 void MainWindow::noteListing(const AddressFilter &filter)
@@ -717,9 +722,9 @@ void MainWindow::reloadViews(bool reportFailure)
     GroupTreePane::View tree = m_groupTree->view();
     AddressListPane::Place list = m_addressList->place();
     const QVariant listedGroupNo = m_groupTree->groupNoOf(m_currentGroup);
-    try {
-        // The groups are read before the tree changes: when they cannot be read, it stays.
-        loadTree();
+    // The groups are read before the tree changes: when they cannot be read, it stays.
+    Outcome read = loadTree();
+    if (read.ok()) {
         // A group renamed elsewhere is followed under its new name; one that is gone
         // leaves every address listed, none of them chosen.
         if (!m_listShowsSearch && !m_groupTree->nodeLabelled(m_currentGroup)) {
@@ -733,10 +738,11 @@ void MainWindow::reloadViews(bool reportFailure)
             }
             setCurrentGroup(renamed.isEmpty() ? GroupTreePane::rootLabel() : renamed);
         }
-        loadRows(listedFilter());
-    } catch (const AppError &error) {
+        read = loadRows(listedFilter());
+    }
+    if (!read.ok()) {
         if (reportFailure)
-            Dialogs::failure(this, error);
+            Dialogs::failure(this, read);
         return;
     }
     m_groupTree->restoreView(tree);
@@ -759,10 +765,9 @@ void MainWindow::restoreListView(const AddressListPane::Place &place)
 void MainWindow::relistKeepingView()
 {
     const AddressListPane::Place list = m_addressList->place();
-    try {
-        loadRows(listedFilter());
-    } catch (const AppError &error) {
-        Dialogs::failure(this, error);
+    const Outcome listed = loadRows(listedFilter());
+    if (!listed.ok()) {
+        Dialogs::failure(this, listed);
         return;
     }
     restoreListView(list);
