@@ -4,10 +4,13 @@
 // median (min-max) of whole processes, the ratio that of the runs' own ratios.
 //
 // The floor is the sum of two processes that do only what the first screen cannot avoid:
-//   - a bare Qt window of the main window's size, shown, ended after its first paint
-//     (this program with --bare-window);
-//   - floor_first_page: the count of the addresses and the first page of rows read with
-//     the SQLite C API from a plain library of the same rows (no Qt, no folded copies).
+//   - a Qt window of the main window's size, shown, ended after its first paint: bare (this
+//     program with --bare-window), and, as a second floor, painting the first screen's texts
+//     (--text-window: the fonts a Chinese screen needs and the shaping of its texts, which
+//     the bare window never pays);
+//   - floor_first_page: the count of the addresses, the first page of rows and the names of
+//     the groups read with the SQLite C API from a plain library of the same rows (no Qt, no
+//     folded copies).
 // The program is started with VESTRANE_EXIT_AFTER_FIRST_PAINT=1 and the platform this
 // program has (offscreen unless QT_QPA_PLATFORM or a display says otherwise).
 //
@@ -19,6 +22,8 @@
 #include "data/SettingsStore.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QPainter>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,11 +58,76 @@ struct Series
     }
 };
 
-int bareWindow(int argc, char **argv)
+// The texts of the first screen as floor_first_page wrote them: the number of groups' names,
+// the names, then the rows' six columns.
+struct ScreenTexts
+{
+    QStringList groups;
+    QStringList cells;
+};
+
+ScreenTexts readScreenTexts(const QString &path)
+{
+    QFile file(path);
+    ScreenTexts texts;
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    const int groups = lines.isEmpty() ? 0 : lines.takeFirst().toInt();
+    texts.groups = lines.mid(0, groups);
+    texts.cells = lines.mid(groups);
+    return texts;
+}
+
+// A window that paints the first screen's texts where the main window shows them: the
+// tool bar's captions, the tree's names, the list's header and visible rows (each cell
+// elided to its column) and the status line. No widgets inside, no models, no database.
+class TextWindow : public QWidget
+{
+public:
+    explicit TextWindow(ScreenTexts texts) : m_texts(std::move(texts)) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        static const QStringList bar{"透明", "置后", "IP", "收藏夹", "导入", "帮助", "退出", "目录", "查询"};
+        static const QStringList header{"网址", "名称", "访问时间", "访问次数", "组别", "收藏"};
+        static const int widths[6] = {95, 160, 60, 55, 60, 40};
+        constexpr int RowHeight = 18;
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(0xEC, 0xE9, 0xD8));
+        const QFontMetrics metrics = painter.fontMetrics();
+        for (int i = 0; i < bar.size(); ++i)
+            painter.drawText(10 + 70 * (i % 7), 15 + 22 * (i / 7), bar[i]);
+        for (int i = 0; i < m_texts.groups.size() && 70 + i * RowHeight < height() - 20; ++i)
+            painter.drawText(20, 70 + i * RowHeight, metrics.elidedText(m_texts.groups[i], Qt::ElideRight, 130));
+        int x = 170;
+        for (int column = 0; column < 6; ++column) {
+            painter.drawText(x, 55, header[column]);
+            for (int row = 0; 6 * row + column < m_texts.cells.size() && 70 + row * RowHeight < height() - 20; ++row)
+                painter.drawText(x, 70 + row * RowHeight,
+                                 metrics.elidedText(m_texts.cells[6 * row + column], Qt::ElideRight, widths[column]));
+            x += widths[column];
+        }
+        painter.drawText(5, height() - 4, "网址");
+        painter.drawText(450, height() - 4, QString::fromUtf8("共%1条记录").arg(m_texts.cells.size() / 6));
+    }
+
+private:
+    ScreenTexts m_texts;
+};
+
+// A window of the main window's size, ended after its first paint: bare, or painting the
+// first screen's texts (given the file floor_first_page wrote).
+int floorWindow(int argc, char **argv, const char *texts)
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.resize(WindowWidth, WindowHeight);
+    std::unique_ptr<QWidget> window;
+    if (texts)
+        window = std::make_unique<TextWindow>(readScreenTexts(QString::fromLocal8Bit(texts)));
+    else
+        window = std::make_unique<QWidget>();
+    window->resize(WindowWidth, WindowHeight);
     struct FirstPaint : QObject
     {
         bool eventFilter(QObject *, QEvent *event) override
@@ -66,8 +137,8 @@ int bareWindow(int argc, char **argv)
             return false;
         }
     } firstPaint;
-    window.installEventFilter(&firstPaint);
-    window.show();
+    window->installEventFilter(&firstPaint);
+    window->show();
     return app.exec();
 }
 
@@ -87,21 +158,29 @@ void measure(const std::string &self, const QString &folder, int count)
     prepareDatabase(folder, count, BenchData::Kind::Realistic);
     const std::string plain = (folder + QStringLiteral("/plain.mdb")).toStdString();
     BenchData::writePlainLibrary(plain, count);
-    Series program, window, read;
-    std::vector<double> ratios;
+    const std::string texts = (folder + QStringLiteral("/texts.txt")).toStdString();
+    Series program, window, textWindow, read;
+    std::vector<double> ratios, textRatios;
     BenchData::runProcess({VESTRANE_EXECUTABLE}); // warm-up: caches, fonts
-    BenchData::runProcess({FLOOR_FIRST_PAGE, plain});
+    BenchData::runProcess({FLOOR_FIRST_PAGE, plain, texts});
     for (int run = 0; run < Runs; ++run) {
         program.add(BenchData::runProcess({VESTRANE_EXECUTABLE}));
         window.add(BenchData::runProcess({self, "--bare-window"}));
+        textWindow.add(BenchData::runProcess({self, "--text-window", texts}));
         read.add(BenchData::runProcess({FLOOR_FIRST_PAGE, plain}));
         ratios.push_back(program.ms.back() / (window.ms.back() + read.ms.back()));
+        textRatios.push_back(program.ms.back() / (textWindow.ms.back() + read.ms.back()));
     }
-    std::printf("%8d | %-22s | %-22s | %-20s | %5.2fx (%.2f-%.2f) | %5.1f MB (window %.1f MB)\n", count,
+    const auto ratio = [](const std::vector<double> &values) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2fx (%.2f-%.2f)", BenchData::median(values),
+                      *std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end()));
+        return std::string(text);
+    };
+    std::printf("%8d | %-22s | %-22s | %-22s | %-20s | %-18s | %-18s | %5.1f MB (window %.1f MB)\n", count,
                 BenchData::spread(program.ms).c_str(), BenchData::spread(window.ms).c_str(),
-                BenchData::spread(read.ms).c_str(), BenchData::median(ratios),
-                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
-                BenchData::median(program.peakMb), BenchData::median(window.peakMb));
+                BenchData::spread(textWindow.ms).c_str(), BenchData::spread(read.ms).c_str(), ratio(ratios).c_str(),
+                ratio(textRatios).c_str(), BenchData::median(program.peakMb), BenchData::median(window.peakMb));
     std::fflush(stdout);
 }
 
@@ -110,7 +189,9 @@ void measure(const std::string &self, const QString &folder, int count)
 int main(int argc, char **argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--bare-window") == 0)
-        return bareWindow(argc, argv);
+        return floorWindow(argc, argv, nullptr);
+    if (argc == 3 && std::strcmp(argv[1], "--text-window") == 0)
+        return floorWindow(argc, argv, argv[2]);
 
     if (argc == 4 && std::strcmp(argv[1], "--prepare") == 0) {
         QCoreApplication app(argc, argv);
@@ -143,8 +224,9 @@ int main(int argc, char **argv)
         counts = {0, 100000, 1000000};
     std::printf("%d runs each, program and floor in turn; ms as median (min-max); platform %s\n", Runs,
                 qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? "xcb" : qgetenv("QT_QPA_PLATFORM").constData());
-    std::printf("%8s | %-22s | %-22s | %-20s | %-18s | %s\n", "rows", "start to first paint", "bare Qt window",
-                "count + first page", "ratio to the sum", "peak memory");
+    std::printf("%8s | %-22s | %-22s | %-22s | %-20s | %-18s | %-18s | %s\n", "rows", "start to first paint",
+                "bare Qt window", "window painting texts", "count + first page", "ratio, bare window",
+                "ratio, text window", "peak memory");
     const std::string self = QCoreApplication::applicationFilePath().toStdString();
     for (int count : counts)
         measure(self, home.path() + QStringLiteral("/db%1").arg(count), count);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs clang-tidy with the checks of .clang-tidy over every source file of src/, using the
-# build's compile commands, and looks for include loops between the parts of src/; prints
-# the findings and exits non-zero when there is any.
+# build's compile commands, looks for include loops between the parts of src/ and for the
+# data layer's exception caught outside the core; prints the findings and exits non-zero
+# when there is any.
 #   bash scripts/lint.sh [BUILD_FOLDER]   (default ./build, made by scripts/setup.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +21,7 @@ log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 status=0
 python3 scripts/include-loops.py src || status=1
+bash scripts/app-error-catches.sh src || status=1
 git ls-files -z 'src/*.cpp' | xargs -0 run-clang-tidy -quiet -j 2 -p "$build" >"$log" 2>&1 || status=$?
 sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E 'warning:|error:' -A3 | grep -v '^--$' || true
 exit "$status"

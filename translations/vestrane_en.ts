@@ -40,18 +40,18 @@
 <context>
     <name>AddressEditor</name>
     <message>
-        <location filename="../src/editor/AddressEditor.cpp" line="+41"/>
+        <location filename="../src/editor/AddressEditor.cpp" line="+40"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
         <location line="+5"/>
-        <location line="+91"/>
+        <location line="+89"/>
         <source>保存</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location line="-85"/>
+        <location line="-83"/>
         <source>网址 HTTP:\\</source>
         <translation>URL HTTP:\\</translation>
     </message>
@@ -71,7 +71,7 @@
         <translation>Add Group</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+39"/>
         <source>网址名称</source>
         <translation>Name</translation>
     </message>
@@ -100,7 +100,7 @@
 <context>
     <name>AddressExport</name>
     <message>
-        <location filename="../src/main/AddressExport.cpp" line="+22"/>
+        <location filename="../src/main/AddressExport.cpp" line="+21"/>
         <source>导出网址</source>
         <translation>Export Addresses</translation>
     </message>
@@ -110,7 +110,7 @@
         <translation>Bookmark files (*.html *.htm)</translation>
     </message>
     <message numerus="yes">
-        <location line="+19"/>
+        <location line="+17"/>
         <source>成功导出 %n 个网址！</source>
         <translation>
             <numerusform>Exported %n address!</numerusform>
@@ -228,7 +228,7 @@
 <context>
     <name>BackgroundImport</name>
     <message>
-        <location filename="../src/bookmarks/BackgroundImport.cpp" line="+34"/>
+        <location filename="../src/bookmarks/BackgroundImport.cpp" line="+35"/>
         <source>导入书签</source>
         <translation>Import bookmarks</translation>
     </message>
@@ -236,7 +236,7 @@
 <context>
     <name>BinCommands</name>
     <message>
-        <location filename="../src/main/BinCommands.cpp" line="+68"/>
+        <location filename="../src/main/BinCommands.cpp" line="+64"/>
         <source>回收站中的网址将被彻底删除，确定清空回收站吗？</source>
         <translation>The addresses in the recycle bin will be deleted for good. Empty the recycle bin?</translation>
     </message>
@@ -244,17 +244,17 @@
 <context>
     <name>BookmarkCommands</name>
     <message>
-        <location filename="../src/app/BookmarkCommands.cpp" line="+46"/>
+        <location filename="../src/app/BookmarkCommands.cpp" line="+47"/>
         <source>组别不存在：%1</source>
         <translation>No such group: %1</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+16"/>
         <source>vestrane: 无法写出结果（%1）</source>
         <translation>vestrane: cannot write the result (%1)</translation>
     </message>
     <message numerus="yes">
-        <location line="+17"/>
+        <location line="+23"/>
         <source>导出 %n 条</source>
         <translation>
             <numerusform>%n exported</numerusform>
@@ -348,7 +348,7 @@
 <context>
     <name>CopyDatabaseCommand</name>
     <message>
-        <location filename="../src/app/CopyDatabaseCommand.cpp" line="+26"/>
+        <location filename="../src/app/CopyDatabaseCommand.cpp" line="+24"/>
         <source>命令行 --copy-database 的目标 TO</source>
         <translation>The target TO of --copy-database</translation>
     </message>
@@ -709,7 +709,7 @@
 <context>
     <name>ImportMdbCommand</name>
     <message>
-        <location filename="../src/app/ImportMdbCommand.cpp" line="+24"/>
+        <location filename="../src/app/ImportMdbCommand.cpp" line="+21"/>
         <source>数据库 %1 是旧版（Jet）数据文件，请先启动本程序把它转换为本程序的格式</source>
         <translation>The database %1 is an old (Jet) data file; start the program first to convert it to this program&apos;s format</translation>
     </message>
@@ -893,7 +893,7 @@
 <context>
     <name>ImportWindow</name>
     <message>
-        <location filename="../src/import/ImportWindow.cpp" line="+39"/>
+        <location filename="../src/import/ImportWindow.cpp" line="+38"/>
         <source>导入完成。
 
 </source>
@@ -1141,7 +1141,7 @@
         <translation>Notice</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+9"/>
         <source>%1。原文件未作任何改动。</source>
         <translation>%1. The original file was not changed.</translation>
     </message>
@@ -1257,7 +1257,7 @@
 <context>
     <name>LinkCheckProgress</name>
     <message>
-        <location filename="../src/main/LinkCheckProgress.cpp" line="+86"/>
+        <location filename="../src/main/LinkCheckProgress.cpp" line="+90"/>
         <source>正在检查链接…</source>
         <translation>Checking links…</translation>
     </message>
@@ -1399,7 +1399,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>LinkHealthCheck</name>
     <message>
-        <location filename="../src/links/LinkHealthCheck.cpp" line="+27"/>
+        <location filename="../src/links/LinkHealthCheck.cpp" line="+28"/>
         <source>组别不存在：%1</source>
         <translation>No such group: %1</translation>
     </message>
@@ -1476,14 +1476,14 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../src/main/MainWindow.cpp" line="+123"/>
+        <location filename="../src/main/MainWindow.cpp" line="+151"/>
         <location line="+3"/>
-        <location line="+257"/>
+        <location line="+255"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
     <message>
-        <location line="-99"/>
+        <location line="-98"/>
         <source>目录</source>
         <translation>Groups</translation>
     </message>
@@ -1493,7 +1493,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Find</translation>
     </message>
     <message numerus="yes">
-        <location line="+183"/>
+        <location line="+185"/>
         <source>共条%n记录</source>
         <translation>
             <numerusform>%n address</numerusform>
@@ -1506,7 +1506,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
         <translation>Delete</translation>
     </message>
     <message>
-        <location line="-224"/>
+        <location line="-227"/>
         <source>未能打开帮助页面：没有可以启动的浏览器。</source>
         <translation>Could not open the help page: no browser could be started.</translation>
     </message>
@@ -1693,7 +1693,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>Startup</name>
     <message>
-        <location filename="../src/app/Startup.cpp" line="+163"/>
+        <location filename="../src/app/Startup.cpp" line="+153"/>
         <source>提示</source>
         <translation>Notice</translation>
     </message>

@@ -1,12 +1,9 @@
 #include "app/BookmarkCommands.h"
 
-#include "bookmarks/ExportService.h"
-#include "bookmarks/ImportService.h"
-#include "data/SharedConnection.h"
-#include "data/GroupStore.h"
 #include "data/SettingsStore.h"
-#include "data/AppError.h"
 #include "platform/Language.h"
+#include "services/CommandWork.h"
+#include "services/LibraryReads.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,16 +31,26 @@ bool isStandardOutput(const QString &file)
         && target.st_dev == output.st_dev && target.st_ino == output.st_ino;
 }
 
-ExportScope exportScope(DbConnection &db, const QString &group)
+Fetched<ExportScope> exportScope(DbConnection &db, const QString &group)
 {
     if (group.isEmpty())
-        return ExportScope::all();
-    if (GroupStore::groupNoOf(db, group))
-        return ExportScope::group(group);
+        return {ExportScope::all()};
+    const Fetched<bool> exists = CommandWork::groupExists(db, group);
+    if (!exists.ok())
+        return {ExportScope::all(), exists.outcome};
+    if (exists.value)
+        return {ExportScope::group(group)};
     if (group == QStringLiteral("收藏夹")) // a switch's value: the same in every language
 
-        return ExportScope::favourites();
-    throw AppError(QCoreApplication::translate("BookmarkCommands", "组别不存在：%1").arg(group));
+        return {ExportScope::favourites()};
+    return {ExportScope::all(),
+            Outcome::refused(QCoreApplication::translate("BookmarkCommands", "组别不存在：%1").arg(group))};
+}
+
+int printFailure(const Outcome &outcome)
+{
+    printLine(stderr, QStringLiteral("vestrane: ") + outcome.message);
+    return 1;
 }
 
 // The command's one line of result; a line that cannot be written fails the command.
@@ -62,15 +69,21 @@ int runCommand(const StartOptions &options)
 {
     SettingsStore::writeDefaultsIfMissing();
     DbConnection db(QStringLiteral("command"));
-    configureConnection(db);
-    db.open(); // creates the library when there is none yet
+    const Outcome opened = CommandWork::openLibrary(db, true); // creates the library when there is none yet
+    if (!opened.ok())
+        return printFailure(opened);
     if (options.mode == StartMode::Import) {
-        const ImportReport report = ImportService::importFile(db, options.file);
-        return printResult(stdout, report.summary());
+        const Fetched<ImportReport> report = CommandWork::importBookmarks(db, options.file);
+        return report.ok() ? printResult(stdout, report.value.summary()) : printFailure(report.outcome);
     }
-    const int written = ExportService::exportTo(db, options.file, exportScope(db, options.group));
+    const Fetched<ExportScope> scope = exportScope(db, options.group);
+    if (!scope.ok())
+        return printFailure(scope.outcome);
+    const Outcome written = LibraryReads::exportTo(db, options.file, scope.value);
+    if (!written.ok())
+        return printFailure(written);
     return printResult(isStandardOutput(options.file) ? stderr : stdout,
-                       QCoreApplication::translate("BookmarkCommands", "导出 %n 条", nullptr, written));
+                       QCoreApplication::translate("BookmarkCommands", "导出 %n 条", nullptr, written.count));
 }
 
 } // namespace
@@ -87,10 +100,5 @@ int BookmarkCommands::run(int &argc, char **argv, const StartOptions &options)
     QCoreApplication app(argc, argv);
     Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
-    try {
-        return runCommand(options);
-    } catch (const AppError &error) {
-        printLine(stderr, QStringLiteral("vestrane: ") + error.message());
-        return 1;
-    }
+    return runCommand(options);
 }

@@ -1,10 +1,10 @@
 #include "app/CheckLinksCommand.h"
 
-#include "data/AppError.h"
-#include "data/SharedConnection.h"
 #include "data/SettingsStore.h"
 #include "links/LinkHealthCheck.h"
 #include "platform/Language.h"
+#include "services/CommandWork.h"
+#include "services/LibraryReads.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -25,14 +25,23 @@ QString problemLine(const LinkResult &result)
         .join(QLatin1Char('\t'));
 }
 
+int printFailure(const QString &reason)
+{
+    printLine(stderr, QStringLiteral("vestrane: ") + reason);
+    return 1;
+}
+
 int runCheck(const QString &group)
 {
     SettingsStore::writeDefaultsIfMissing();
-    const LinkCheckSettings settings = LinkCheckSettings::fromSettingsFile();
+    const Fetched<LinkCheckSettings> settings = LibraryReads::linkCheckSettings();
+    if (!settings.ok())
+        return printFailure(settings.outcome.message);
     DbConnection db(QStringLiteral("check-links"));
-    configureConnection(db);
-    db.open(); // creates the library when there is none yet
-    LinkHealthCheck check(db, settings);
+    const Outcome opened = CommandWork::openLibrary(db, true); // creates the library when there is none yet
+    if (!opened.ok())
+        return printFailure(opened.message);
+    LinkHealthCheck check(db, settings.value);
     if (::isatty(STDERR_FILENO)) {
         QObject::connect(&check, &LinkHealthCheck::progress, [](int done, int total) {
             std::fprintf(stderr, "\rchecked %d/%d", done, total);
@@ -42,10 +51,12 @@ int runCheck(const QString &group)
     }
     QEventLoop loop;
     QObject::connect(&check, &LinkHealthCheck::finished, &loop, &QEventLoop::quit);
-    check.start(group);
+    const Outcome started = check.start(group);
+    if (!started.ok())
+        return printFailure(started.message);
     loop.exec();
     if (!check.storeError().isEmpty())
-        throw AppError(check.storeError());
+        return printFailure(check.storeError());
     for (const LinkResult &result : check.problems())
         printLine(stdout, problemLine(result));
     printLine(stdout, check.summary().line());
@@ -66,10 +77,5 @@ int CheckLinksCommand::run(int &argc, char **argv, const StartOptions &options)
     QCoreApplication app(argc, argv);
     Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
-    try {
-        return runCheck(options.group);
-    } catch (const AppError &error) {
-        printLine(stderr, QStringLiteral("vestrane: ") + error.message());
-        return 1;
-    }
+    return runCheck(options.group);
 }

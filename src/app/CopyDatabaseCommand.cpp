@@ -1,11 +1,9 @@
 #include "app/CopyDatabaseCommand.h"
 
-#include "data/AppError.h"
-#include "data/SharedConnection.h"
-#include "data/DatabaseCopy.h"
 #include "data/LibraryLocation.h"
 #include "data/SettingsStore.h"
 #include "platform/Language.h"
+#include "services/CommandWork.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,11 +18,13 @@ void printLine(FILE *stream, const QString &text)
 
 // A file named relative to the current folder, as a shell user means it. A malformed
 // URI is refused with what is wrong with it, named as the command line's.
-LibraryLocation targetLocation(const QString &target)
+Fetched<LibraryLocation> targetLocation(const QString &target)
 {
-    const LibraryLocation location = LibraryLocation::parse(
+    Fetched<LibraryLocation> location = CommandWork::parseLocation(
         target, QCoreApplication::translate("CopyDatabaseCommand", "命令行 --copy-database 的目标 TO"));
-    return location.isServer() ? location : LibraryLocation::file(QDir::current().absoluteFilePath(target));
+    if (location.ok() && !location.value.isServer())
+        location.value = LibraryLocation::file(QDir::current().absoluteFilePath(target));
+    return location;
 }
 
 } // namespace
@@ -34,18 +34,23 @@ int CopyDatabaseCommand::run(int &argc, char **argv, const QString &target)
     QCoreApplication app(argc, argv);
     Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
-    try {
-        SettingsStore::writeDefaultsIfMissing();
-        DbConnection from(QStringLiteral("copy-from"));
-        configureConnection(from);
-        const LibraryLocation location = targetLocation(target);
-        DbConnection to(QStringLiteral("copy-to"));
-        to.setLocation(location);
-        const DatabaseCopy::Result result = DatabaseCopy::copy(from, to);
-        printLine(stdout, DatabaseCopy::summary(result, to.describe()));
-        return 0;
-    } catch (const AppError &error) {
-        printLine(stderr, QStringLiteral("vestrane: ") + error.message());
+    SettingsStore::writeDefaultsIfMissing();
+    DbConnection from(QStringLiteral("copy-from"));
+    Fetched<DatabaseCopy::Result> copied{{}, CommandWork::openLibrary(from, false)};
+    Fetched<LibraryLocation> location;
+    if (copied.ok())
+        location = targetLocation(target);
+    if (!location.ok())
+        copied.outcome = location.outcome;
+    DbConnection to(QStringLiteral("copy-to"));
+    if (copied.ok()) {
+        to.setLocation(location.value);
+        copied = CommandWork::copyLibrary(from, to);
+    }
+    if (!copied.ok()) {
+        printLine(stderr, QStringLiteral("vestrane: ") + copied.outcome.message);
         return 1;
     }
+    printLine(stdout, DatabaseCopy::summary(copied.value, to.describe()));
+    return 0;
 }

@@ -3,8 +3,8 @@
 #include "data/DbConnection.h"
 #include "jet/JetConversion.h"
 #include "jet/JetFile.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
+#include "services/CommandWork.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -27,13 +27,9 @@ void offerJetConversion(DbConnection &connection)
         != QMessageBox::Yes)
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QString failure;
-    try {
-        JetConversion::convertInPlace(file);
-    } catch (const AppError &error) {
-        failure = error.message();
-    }
+    const Outcome converted = CommandWork::convertJetFile(file);
     QGuiApplication::restoreOverrideCursor();
-    if (!failure.isEmpty())
-        Dialogs::errorReport(nullptr, QCoreApplication::translate("JetStart", "%1。原文件未作任何改动。").arg(failure));
+    if (!converted.ok())
+        Dialogs::errorReport(
+            nullptr, QCoreApplication::translate("JetStart", "%1。原文件未作任何改动。").arg(converted.message));
 }

@@ -1,11 +1,9 @@
 #include "app/RecycleBinCommand.h"
 
-#include "data/AppError.h"
-#include "data/SharedConnection.h"
-#include "data/RecycleBin.h"
 #include "data/SettingsStore.h"
-#include "services/HistoryCommands.h"
 #include "platform/Language.h"
+#include "services/CommandWork.h"
+#include "services/HistoryCommands.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -26,9 +24,18 @@ QString field(QString text)
         .replace(QLatin1Char('\r'), QLatin1Char(' '));
 }
 
+int printFailure(const Outcome &outcome)
+{
+    printLine(stderr, QStringLiteral("vestrane: ") + outcome.message);
+    return 1;
+}
+
 int list(DbConnection &db)
 {
-    for (const RecycleBin::Entry &entry : RecycleBin::list(db)) {
+    const Fetched<std::vector<RecycleBin::Entry>> entries = CommandWork::binEntries(db);
+    if (!entries.ok())
+        return printFailure(entries.outcome);
+    for (const RecycleBin::Entry &entry : entries.value) {
         printLine(stdout,
                   QStringList{QString::number(entry.id), entry.deletedAt, field(entry.groupName), field(entry.address),
                               field(entry.name)}
@@ -42,8 +49,11 @@ int restore(DbConnection &db, const QStringList &arguments)
     QList<qint64> ids;
     for (const QString &argument : arguments)
         ids << argument.toLongLong();
+    const Fetched<std::vector<RecycleBin::Entry>> entries = CommandWork::binEntries(db);
+    if (!entries.ok())
+        return printFailure(entries.outcome);
     QSet<qint64> stored;
-    for (const RecycleBin::Entry &entry : RecycleBin::list(db))
+    for (const RecycleBin::Entry &entry : entries.value)
         stored.insert(entry.id);
     for (const qint64 id : ids) {
         if (!stored.contains(id)) {
@@ -52,10 +62,8 @@ int restore(DbConnection &db, const QStringList &arguments)
         }
     }
     const Outcome outcome = HistoryCommands::restoreFromBin(nullptr, db, ids);
-    if (!outcome.ok()) {
-        printLine(stderr, QStringLiteral("vestrane: ") + outcome.message);
-        return 1;
-    }
+    if (!outcome.ok())
+        return printFailure(outcome);
     printLine(stdout, QStringLiteral("%1 addresses restored").arg(outcome.count));
     return 0;
 }
@@ -67,14 +75,12 @@ int RecycleBinCommand::run(int &argc, char **argv, const StartOptions &options)
     QCoreApplication app(argc, argv);
     Language::install(Language::messagesLocaleName(), Language::Scope::ProgramOnly); // what it prints
     QCoreApplication::setApplicationName(QStringLiteral("vestrane"));
-    try {
-        SettingsStore::writeDefaultsIfMissing();
-        DbConnection db(QStringLiteral("recycle-bin"));
-        configureConnection(db);
-        RecycleBin::dropExpired(db, RecycleBin::keepDays());
-        return options.mode == StartMode::Restore ? restore(db, options.ids) : list(db);
-    } catch (const AppError &error) {
-        printLine(stderr, QStringLiteral("vestrane: ") + error.message());
-        return 1;
-    }
+    SettingsStore::writeDefaultsIfMissing();
+    DbConnection db(QStringLiteral("recycle-bin"));
+    Outcome ready = CommandWork::openLibrary(db, false);
+    if (ready.ok())
+        ready = CommandWork::dropExpiredDeletions(db);
+    if (!ready.ok())
+        return printFailure(ready);
+    return options.mode == StartMode::Restore ? restore(db, options.ids) : list(db);
 }

@@ -18,9 +18,10 @@
 #include "editor/AddressEditor.h"
 #include "jet/JetFile.h"
 #include "main/MainWindow.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/Language.h"
+#include "services/CommandWork.h"
+#include "services/LibraryReads.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -29,18 +30,6 @@
 #include <memory>
 
 namespace {
-
-// The default error report for an error raised while an object is created: its text in
-// a message box, then start-up goes on with the next step.
-template <typename Create>
-void createReportingErrors(Create create)
-{
-    try {
-        create();
-    } catch (const AppError &error) {
-        Dialogs::errorReport(nullptr, error.message());
-    }
-}
 
 // For start-up benchmarks: ends the program once the main window has been painted for
 // the first time, as though the user closed it at once (no question, no animation).
@@ -75,9 +64,7 @@ void dropExpiredDeletions(DbConnection &db)
 {
     if (!db.isOpen() || db.isReadOnly())
         return;
-    try {
-        RecycleBin::dropExpired(db, RecycleBin::keepDays());
-    } catch (const AppError &) {}
+    CommandWork::dropExpiredDeletions(db);
 }
 
 } // namespace
@@ -137,7 +124,10 @@ int runVestrane(int argc, char **argv)
     server.startServing();
 
     SharedConnection sharedConnection;
-    createReportingErrors([&] { sharedConnection.init(); });
+    // A failure has the default error report, then start-up goes on with the next step.
+    const Outcome configured = LibraryReads::configure(sharedConnection);
+    if (!configured.ok())
+        Dialogs::errorReport(nullptr, configured.message);
     offerJetConversion(sharedConnection.connection());
     // Before the main window opens the database, which may upgrade it. A Jet file the user
     // chose not to convert is no SQLite database to copy; its error comes with the window.

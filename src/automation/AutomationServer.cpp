@@ -4,7 +4,6 @@
 #include "automation/Registration.h"
 #include "automation/AutomationObject.h"
 #include "window/CaptionWindow.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/Language.h"
 
@@ -44,28 +43,29 @@ void reportRegistrationFailure(const QString &text, int &argc, char **argv)
 std::optional<int> AutomationServer::registrationStep(StartMode mode, int &argc, char **argv)
 {
     switch (mode) {
-    case StartMode::Unregister:
-        try {
-            Registration::removeFiles();
-            BrowserHosts::removeFiles();
-        } catch (const AppError &error) {
-            std::fprintf(stderr, "vestrane: %s\n", qPrintable(error.message()));
+    case StartMode::Unregister: {
+        Outcome removed = Registration::removeFiles();
+        if (removed.ok())
+            removed = BrowserHosts::removeFiles();
+        if (!removed.ok()) {
+            std::fprintf(stderr, "vestrane: %s\n", qPrintable(removed.message));
             return 1;
         }
         return 0;
-    case StartMode::Register:
-        try {
-            Registration::writeFiles(Registration::executablePath());
-            BrowserHosts::writeFiles(Registration::executablePath());
-        } catch (const AppError &error) {
-            reportRegistrationFailure(error.message(), argc, argv);
+    }
+    case StartMode::Register: {
+        Outcome written = Registration::writeFiles(Registration::executablePath());
+        if (written.ok())
+            written = BrowserHosts::writeFiles(Registration::executablePath());
+        if (!written.ok()) {
+            reportRegistrationFailure(written.message, argc, argv);
             return 1;
         }
         return 0;
-    default: try { Registration::writeFiles(Registration::executablePath());
-        } catch (const AppError &) {
-            // A normal start goes on without an up-to-date registration.
-        }
+    }
+    default:
+        // A normal start goes on without an up-to-date registration.
+        Registration::writeFiles(Registration::executablePath());
         return std::nullopt;
     }
 }

@@ -1,7 +1,6 @@
 #include "automation/BrowserHosts.h"
 
 #include "automation/Registration.h"
-#include "data/AppError.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,24 +45,23 @@ QByteArray manifest(const QString &launcher, const QString &allowedKey, const QS
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-void writeIfChanged(const QString &file, const QByteArray &contents, QFileDevice::Permissions permissions)
+// False when the file cannot be written.
+bool writeIfChanged(const QString &file, const QByteArray &contents, QFileDevice::Permissions permissions)
 {
     QFile current(file);
     if (current.open(QIODevice::ReadOnly) && current.readAll() == contents)
-        return;
+        return true;
     current.close();
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        throw AppError(Registration::writeErrorText());
+        return false;
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() || !out.setPermissions(permissions)
-        || !out.commit())
-        throw AppError(Registration::writeErrorText());
+    return out.open(QIODevice::WriteOnly) && out.write(contents) == contents.size() && out.setPermissions(permissions)
+        && out.commit();
 }
 
-void removeIfPresent(const QString &file)
+bool removeIfPresent(const QString &file)
 {
-    if (QFileInfo::exists(file) && !QFile::remove(file))
-        throw AppError(QStringLiteral("Cannot remove %1").arg(file));
+    return !QFileInfo::exists(file) || QFile::remove(file);
 }
 
 constexpr QFileDevice::Permissions readable =
@@ -117,7 +115,7 @@ QStringList installedBrowsersManifestFiles()
 QByteArray launcherContents(const QString &executable)
 {
     if (executable.isEmpty())
-        throw AppError(Registration::writeErrorText());
+        return {};
     return QStringLiteral(
                "#!/bin/sh\n# Started by a browser for the Vestrane extension.\nexec %1 --native-messaging \"$@\"\n")
         .arg(shellQuoted(executable))
@@ -135,21 +133,28 @@ QByteArray chromiumManifest(const QString &launcher)
                     QStringLiteral("chrome-extension://%1/").arg(QLatin1String(ChromiumExtensionId)));
 }
 
-void writeFiles(const QString &executablePath)
+Outcome writeFiles(const QString &executablePath)
 {
     const QString launcher = launcherFile();
-    writeIfChanged(launcher, launcherContents(executablePath), executable);
+    const QByteArray script = launcherContents(executablePath);
+    if (script.isEmpty() || !writeIfChanged(launcher, script, executable))
+        return Outcome::failed(Registration::writeErrorText());
     const QStringList firefoxFiles = firefoxManifestFiles();
-    for (const QString &file : installedBrowsersManifestFiles())
-        writeIfChanged(file, firefoxFiles.contains(file) ? firefoxManifest(launcher) : chromiumManifest(launcher),
-                       readable);
+    for (const QString &file : installedBrowsersManifestFiles()) {
+        if (!writeIfChanged(file, firefoxFiles.contains(file) ? firefoxManifest(launcher) : chromiumManifest(launcher),
+                            readable))
+            return Outcome::failed(Registration::writeErrorText());
+    }
+    return Outcome::done();
 }
 
-void removeFiles()
+Outcome removeFiles()
 {
-    for (const QString &file : firefoxManifestFiles() + chromiumManifestFiles())
-        removeIfPresent(file);
-    removeIfPresent(launcherFile());
+    for (const QString &file : firefoxManifestFiles() + chromiumManifestFiles() + QStringList{launcherFile()}) {
+        if (!removeIfPresent(file))
+            return Outcome::failed(Registration::removeErrorText(file));
+    }
+    return Outcome::done();
 }
 
 } // namespace BrowserHosts

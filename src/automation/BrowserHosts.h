@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -35,10 +37,10 @@ QByteArray firefoxManifest(const QString &launcher);
 QByteArray chromiumManifest(const QString &launcher);
 
 // Writes the launcher and the manifests of the installed browsers (only where they
-// differ; no browser's folder is made); throws AppError with
-// the registration's write error at the first file that cannot be written.
-void writeFiles(const QString &executable);
-// Removes them; throws AppError naming a file that exists and cannot be removed.
-void removeFiles();
+// differ; no browser's folder is made); Failed with the registration's write error at the
+// first file that cannot be written.
+Outcome writeFiles(const QString &executable);
+// Removes them; Failed naming a file that exists and cannot be removed.
+Outcome removeFiles();
 
 } // namespace BrowserHosts

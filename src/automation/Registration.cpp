@@ -1,7 +1,5 @@
 #include "automation/Registration.h"
 
-#include "data/AppError.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,23 +38,21 @@ QString quotedForExec(const QString &path)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-// Writes `contents` to `file` unless it already holds exactly that.
-void writeIfChanged(const QString &file, const QByteArray &contents)
+// Writes `contents` to `file` unless it already holds exactly that; false when it cannot.
+bool writeIfChanged(const QString &file, const QByteArray &contents)
 {
     QFile current(file);
     if (current.open(QIODevice::ReadOnly) && current.readAll() == contents)
-        return;
+        return true;
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        throw AppError(writeErrorText());
+        return false;
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() || !out.commit())
-        throw AppError(writeErrorText());
+    return out.open(QIODevice::WriteOnly) && out.write(contents) == contents.size() && out.commit();
 }
 
-void removeIfPresent(const QString &file)
+bool removeIfPresent(const QString &file)
 {
-    if (QFileInfo::exists(file) && !QFile::remove(file))
-        throw AppError(QStringLiteral("Cannot remove %1").arg(file));
+    return !QFileInfo::exists(file) || QFile::remove(file);
 }
 
 } // namespace
@@ -103,23 +99,33 @@ QString executablePath()
 QByteArray serviceFileContents(const QString &executable)
 {
     if (executable.isEmpty() || executable.contains(QLatin1Char('\n')) || executable.contains(QLatin1Char('\r')))
-        throw AppError(writeErrorText());
+        return {};
     const QString text = QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2 -EMBEDDING\n")
                              .arg(QLatin1String(BusName), quotedForExec(executable));
     return text.toUtf8();
 }
 
-void writeFiles(const QString &executable)
+QString removeErrorText(const QString &file)
 {
-    const QByteArray service = serviceFileContents(executable);
-    writeIfChanged(interfaceFile(), interfaceXml());
-    writeIfChanged(serviceFile(), service);
+    return QStringLiteral("Cannot remove %1").arg(file);
 }
 
-void removeFiles()
+Outcome writeFiles(const QString &executable)
 {
-    removeIfPresent(interfaceFile());
-    removeIfPresent(serviceFile());
+    const QByteArray service = serviceFileContents(executable);
+    if (service.isEmpty() || !writeIfChanged(interfaceFile(), interfaceXml())
+        || !writeIfChanged(serviceFile(), service))
+        return Outcome::failed(writeErrorText());
+    return Outcome::done();
+}
+
+Outcome removeFiles()
+{
+    for (const QString &file : {interfaceFile(), serviceFile()}) {
+        if (!removeIfPresent(file))
+            return Outcome::failed(removeErrorText(file));
+    }
+    return Outcome::done();
 }
 
 } // namespace Registration

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,13 +27,15 @@ QString interfaceFile();
 // The running executable's absolute path (works before any application object exists).
 QString executablePath();
 // The service file's text: Exec is the quoted executable with the switch -EMBEDDING.
-// Throws AppError for a path that cannot be written on one line.
+// Empty for a path that cannot be written on one line.
 QByteArray serviceFileContents(const QString &executable);
+// The error text when a file exists and cannot be removed.
+QString removeErrorText(const QString &file);
 
-// Writes both files (only where they differ); throws AppError with writeErrorText() at
-// the first file that cannot be written, leaving the rest unwritten.
-void writeFiles(const QString &executable);
-// Removes both files; throws AppError naming a file that exists and cannot be removed.
-void removeFiles();
+// Writes both files (only where they differ); Failed with writeErrorText() at the first
+// file that cannot be written, leaving the rest unwritten.
+Outcome writeFiles(const QString &executable);
+// Removes both files; Failed naming a file that exists and cannot be removed.
+Outcome removeFiles();
 
 } // namespace Registration

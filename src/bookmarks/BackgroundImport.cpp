@@ -1,6 +1,7 @@
 #include "bookmarks/BackgroundImport.h"
 
 #include "data/AppError.h"
+#include "services/FailureOutcome.h"
 
 BackgroundImport::BackgroundImport(LibraryLocation library, QObject *parent)
     : QObject(parent), m_library(std::move(library))
@@ -42,8 +43,7 @@ void BackgroundImport::start(std::function<void(DbConnection &, const ImportServ
 {
     wait();
     m_cancel = false;
-    m_cancelled = false;
-    m_error.clear();
+    m_outcome = Outcome::done();
     m_report = ImportReport{};
     m_thread.reset(QThread::create([this, work = std::move(work)] {
         const ImportService::Progress progress = [this](qsizetype done, qsizetype total) {
@@ -59,9 +59,9 @@ void BackgroundImport::start(std::function<void(DbConnection &, const ImportServ
         try {
             work(db, progress);
         } catch (const ImportCancelled &) {
-            m_cancelled = true;
+            m_outcome = Outcome::cancelled();
         } catch (const AppError &error) {
-            m_error = error.message();
+            m_outcome = failureOutcome(error);
         }
     }));
     // Queued to the owner's thread: the results are complete when it arrives.

@@ -3,6 +3,7 @@
 #include "bookmarks/ImportService.h"
 #include "data/LibraryHistory.h"
 #include "data/LibraryLocation.h"
+#include "services/Outcome.h"
 
 #include <QObject>
 #include <QThread>
@@ -34,10 +35,10 @@ public:
     // After finished(): what the work gave.
     ImportPlan takePlan() { return std::move(m_plan); }
     const ImportReport &report() const { return m_report; }
-    const QString &error() const { return m_error; }
+    // Done, cancelled (nothing stored), or failed with the database's text.
+    const Outcome &outcome() const { return m_outcome; }
     // After finished(): the store as a step of history, for the session's to take over.
     LibraryHistory &steps() { return m_steps; }
-    bool cancelled() const { return m_cancelled; }
 
 Q_SIGNALS:
     void progressed(qint64 done, qint64 total);
@@ -53,6 +54,5 @@ private:
     ImportPlan m_plan;
     ImportReport m_report;
     LibraryHistory m_steps;
-    QString m_error;
-    bool m_cancelled = false;
+    Outcome m_outcome = Outcome::done();
 };

@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include <array>
+
 namespace {
 
 // First coordinate of a run of tiles that starts at `start` and steps by
@@ -40,10 +42,73 @@ public:
         cell.state &= ~QStyle::State_HasFocus;
         cell.state.setFlag(QStyle::State_MouseOver, index.row() == m_list->hoverRow());
         cell.viewItemPosition = placeInRow(index.column());
+        m_painting = true;
         QStyledItemDelegate::paint(painter, cell, index);
+        m_painting = false;
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // Only a painted cell is cut: a size asked for (a row's height, a column fitted to its
+        // texts) is that of the whole text.
+        if (m_painting)
+            option->text = startThatCanShow(option->text, option->font, option->rect.width());
     }
 
 private:
+    // The style lays out a cell's whole text before it elides it to the cell, and an address
+    // may be hundreds of characters long where a dozen show. The text is cut once its
+    // letters, measured one by one, are twice as wide as the cell: kerning and ligatures
+    // never narrow a text by half, so what is drawn, the ellipsis included, is the same.
+    QString startThatCanShow(const QString &text, const QFont &font, int width) const
+    {
+        // A text of several lines (the delegate shows a line break as a line separator) may
+        // show any of its lines in a tall row: it is drawn whole.
+        if (text.contains(QChar::LineSeparator) || text.contains(QChar::ParagraphSeparator)
+            || text.contains(QLatin1Char('\n')))
+            return text;
+        const int enough = 2 * qMax(width, 0);
+        int advance = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar letter = text[i];
+            if (advance > enough && !letter.isLowSurrogate() && letter.category() != QChar::Mark_NonSpacing)
+                return text.left(i);
+            advance += advanceOf(letter, font);
+        }
+        return text;
+    }
+
+    // Measuring a letter costs as much as a short text (more where a fallback font is sought),
+    // so only printable ASCII, of which addresses are made, is measured, once per font; any
+    // other letter counts as no width, which can only cut a text later.
+    int advanceOf(QChar letter, const QFont &font) const
+    {
+        const char16_t code = letter.unicode();
+        if (code < u' ' || code >= m_asciiAdvances.size())
+            return 0;
+        if (font != m_measuredFont) {
+            m_measuredFont = font;
+            m_asciiAdvances.fill(-1);
+        }
+        int &advance = m_asciiAdvances[code];
+        if (advance < 0)
+            advance = QFontMetrics(font).horizontalAdvance(letter);
+        return advance;
+    }
+
+    mutable bool m_painting = false;
+    mutable QFont m_measuredFont;
+    mutable std::array<int, 128> m_asciiAdvances = unmeasured();
+
+    static std::array<int, 128> unmeasured()
+    {
+        std::array<int, 128> advances;
+        advances.fill(-1);
+        return advances;
+    }
+
     // Where the column stands among the shown columns, for styles that round a row's ends.
     QStyleOptionViewItem::ViewItemPosition placeInRow(int column) const
     {

@@ -1,12 +1,11 @@
 #include "editor/AddressEditor.h"
 
 #include "platform/DesignFont.h"
-#include "data/SharedConnection.h"
-#include "data/GroupStore.h"
-#include "data/AppError.h"
+#include "data/DbConnection.h"
 #include "platform/Dialogs.h"
 #include "services/AddressEditing.h"
 #include "services/HistoryCommands.h"
+#include "services/LibraryReads.h"
 #include "window/SharedIcons.h"
 
 #include <QKeyEvent>
@@ -88,12 +87,10 @@ AddressEditor::AddressEditor(QWidget *owner, ErrorReporting reporting)
     arrangeTabOrder();
     resize(ClientWidth + 2 * ResizeBorder, ClientHeight + CaptionHeight + 2 * ResizeBorder);
 
-    try {
-        configureConnection(*m_connection);
-    } catch (const AppError &error) {
-        // The connection keeps the error and reports it again at its first statement.
-        reportError(owner, error.message());
-    }
+    // The connection keeps the error and reports it again at its first statement.
+    const Outcome configured = LibraryReads::configure(*m_connection);
+    if (!configured.ok())
+        reportError(owner, configured.message);
     standardSetup();
 }
 
@@ -218,29 +215,23 @@ QString AddressEditor::presetGroup() const
 // An editor without its groups could only fail at the save: it says why and stays shut.
 bool AddressEditor::groupsReadable()
 {
-    try {
-        GroupStore::groupNames(*m_connection);
-    } catch (const AppError &error) {
-        m_connection->close();
-        reportError(parentWidget(), error.message());
-        return false;
-    }
+    const Fetched<QStringList> names = LibraryReads::groupNames(*m_connection);
     m_connection->close();
-    return true;
+    if (!names.ok())
+        reportError(parentWidget(), names.outcome.message);
+    return names.ok();
 }
 
 void AddressEditor::fillGroups()
 {
     m_controls.groupList->clear();
-    QStringList names;
-    try {
-        names = GroupStore::groupNames(*m_connection);
-    } catch (const AppError &error) {
-        m_connection->close();
-        reportError(this, error.message());
+    const Fetched<QStringList> read = LibraryReads::groupNames(*m_connection);
+    m_connection->close();
+    if (!read.ok()) {
+        reportError(this, read.outcome.message);
         return;
     }
-    m_connection->close();
+    const QStringList &names = read.value;
 
     int index = -1;
     for (const QString &name : std::as_const(names)) {
@@ -287,14 +278,12 @@ bool AddressEditor::showSaveOutcome(const Outcome &outcome, const QString &doneT
     case Outcome::Kind::Failed:
     case Outcome::Kind::ReadOnly:
     case Outcome::Kind::Unreachable: break;
+    case Outcome::Kind::Cancelled: return false; // the user stopped it: nothing to tell
     }
     qWarning().noquote() << (m_editMode == EditMode::Add ? "Saving the new address failed:"
                                                          : "Saving the changed address failed:")
                          << outcome.message;
-    const auto kind = outcome.kind == Outcome::Kind::ReadOnly ? AppError::Kind::ReadOnly
-        : outcome.kind == Outcome::Kind::Unreachable          ? AppError::Kind::Unreachable
-                                                              : AppError::Kind::Failure;
-    Dialogs::failure(this, AppError(outcome.message, kind));
+    Dialogs::failure(this, outcome);
     return false;
 }
 

@@ -1,6 +1,5 @@
 #include "editor/EditorOpener.h"
 
-#include "data/AppError.h"
 #include "editor/AddressEditor.h"
 
 #include <exception>
@@ -27,15 +26,16 @@ void EditorOpener::setOwner(QWidget *owner)
 QString EditorOpener::openEditor(const QString &address, const QString &name, ClosedHandler whenClosed)
 {
     AddressEditor *editor = nullptr;
+    QString failure;
     try {
-        editor = makeFilledEditor(address, name);
-    } catch (const AppError &error) {
-        return error.message();
+        editor = makeFilledEditor(address, name, failure);
     } catch (const std::exception &error) {
         return QString::fromLocal8Bit(error.what());
     } catch (...) {
         return QStringLiteral("Unexpected error");
     }
+    if (!editor)
+        return failure;
     m_editors.append(editor);
     // Told once: when the editor closes, or should it be destroyed unclosed (which saved
     // nothing).
@@ -51,7 +51,7 @@ QString EditorOpener::openEditor(const QString &address, const QString &name, Cl
     return QString();
 }
 
-AddressEditor *EditorOpener::makeFilledEditor(const QString &address, const QString &name)
+AddressEditor *EditorOpener::makeFilledEditor(const QString &address, const QString &name, QString &failure)
 {
     std::unique_ptr<AddressEditor> editor(m_makeEditor());
     if (m_history)
@@ -59,21 +59,22 @@ AddressEditor *EditorOpener::makeFilledEditor(const QString &address, const QStr
     // An editor that cannot read its settings or its groups is the call's error, never a
     // box and never an editor with an empty group list. The groups are read once before
     // the editor shows, so that a failure shows nothing at all.
-    throwKeptError(*editor);
+    const auto keptError = [&] {
+        failure = editor->keptError();
+        return !failure.isEmpty();
+    };
+    if (keptError())
+        return nullptr;
     editor->fillGroups();
-    throwKeptError(*editor);
+    if (keptError())
+        return nullptr;
     editor->raise();
     editor->fillForAdd(address, name);
     // Set off from the editor opened last, so that the user sees there are two.
     if (!m_editors.isEmpty())
         editor->move(m_editors.last()->pos() + QPoint(CascadeOffset, CascadeOffset));
     editor->openModal();
-    throwKeptError(*editor);
+    if (keptError())
+        return nullptr;
     return editor.release();
-}
-
-void EditorOpener::throwKeptError(const AddressEditor &editor)
-{
-    if (!editor.keptError().isEmpty())
-        throw AppError(editor.keptError());
 }

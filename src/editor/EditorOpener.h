@@ -47,8 +47,8 @@ public:
     QList<AddressEditor *> openEditors() const { return m_editors; }
 
 private:
-    AddressEditor *makeFilledEditor(const QString &address, const QString &name);
-    static void throwKeptError(const AddressEditor &editor);
+    // The editor shown, or none when it failed and then `failure` says why.
+    AddressEditor *makeFilledEditor(const QString &address, const QString &name, QString &failure);
 
     QPointer<QWidget> m_owner;
     LibraryHistory *m_history = nullptr;

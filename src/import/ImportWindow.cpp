@@ -9,7 +9,6 @@
 #include "data/Schema.h"
 #include "import/ImportPictures.h"
 #include "import/ToolSeparator.h"
-#include "data/AppError.h"
 #include "platform/DesignFont.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
@@ -167,7 +166,7 @@ void ImportWindow::listFavoritesFolder()
     m_listsBookmarks = false;
 
     const UrlImportService::Listing listing = listFavoritesWithProgress();
-    if (listing.outcome.kind == Outcome::Kind::Refused) {
+    if (listing.outcome.kind == Outcome::Kind::Refused || listing.outcome.kind == Outcome::Kind::Cancelled) {
         Dialogs::show(this, listing.outcome.message, tr("提示信息"), QMessageBox::Ok);
         return;
     }
@@ -433,12 +432,12 @@ bool ImportWindow::runInBackground(BackgroundImport &job, const QString &label, 
         progress->hide();
     if (m_closeAsked)
         return false; // the window closes: no box about what it no longer shows
-    if (job.cancelled()) {
+    if (job.outcome().kind == Outcome::Kind::Cancelled) {
         Dialogs::show(this, tr("已取消，没有导入任何网址。"), tr("提示信息"), QMessageBox::Ok);
         return false;
     }
-    if (!job.error().isEmpty()) {
-        Dialogs::errorReport(this, job.error());
+    if (!job.outcome().ok()) {
+        Dialogs::errorReport(this, job.outcome().message);
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "data/DbConnection.h"
 #include "data/GroupStore.h"
 #include "links/LinkStore.h"
+#include "services/FailureOutcome.h"
 
 #include <QDateTime>
 
@@ -89,15 +90,20 @@ LinkHealthCheck::LinkHealthCheck(DbConnection &db, const LinkCheckSettings &sett
     });
 }
 
-void LinkHealthCheck::start(const QString &group)
+Outcome LinkHealthCheck::start(const QString &group)
 {
-    m_targets = targetsOf(m_db, group);
+    try {
+        m_targets = targetsOf(m_db, group);
+    } catch (const AppError &error) {
+        return failureOutcome(error);
+    }
     m_results.assign(m_targets.size(), LinkResult());
     m_unstored.clear();
     m_summary = {};
     m_storeError.clear();
     m_checkedAt = now();
     m_checker.start(m_targets);
+    return Outcome::done();
 }
 
 void LinkHealthCheck::cancel()

@@ -35,9 +35,9 @@ class LinkHealthCheck : public QObject
 public:
     LinkHealthCheck(DbConnection &db, const LinkCheckSettings &settings, QObject *parent = nullptr);
 
-    // Reads the addresses and starts. Throws AppError for a group that does not exist or
-    // a database that cannot be read.
-    void start(const QString &group = {});
+    // Reads the addresses and starts. Failed, and then nothing starts and `finished` does
+    // not follow, for a group that does not exist or a database that cannot be read.
+    Outcome start(const QString &group = {});
     // Stops; what was checked is stored, `finished` follows.
     void cancel();
 

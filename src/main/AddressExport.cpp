@@ -1,9 +1,8 @@
 #include "main/AddressExport.h"
 
-#include "bookmarks/ExportService.h"
-#include "data/AppError.h"
 #include "main/GroupTreePane.h"
 #include "platform/Dialogs.h"
+#include "services/LibraryReads.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -32,12 +31,10 @@ void AddressExport::exportNode(const QTreeWidgetItem *node, const QString &file)
         scope = ExportScope::favourites();
     else if (node->parent())
         scope = ExportScope::group(node->text(0));
-    int written = 0;
-    try {
-        written = ExportService::exportTo(m_connection, file, scope);
-    } catch (const AppError &error) {
-        Dialogs::errorReport(m_window, error.message());
+    const Outcome written = LibraryReads::exportTo(m_connection, file, scope);
+    if (!written.ok()) {
+        Dialogs::errorReport(m_window, written.message);
         return;
     }
-    Dialogs::message(m_window, tr("成功导出 %n 个网址！", nullptr, written));
+    Dialogs::message(m_window, tr("成功导出 %n 个网址！", nullptr, written.count));
 }

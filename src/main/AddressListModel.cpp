@@ -1,6 +1,5 @@
 #include "main/AddressListModel.h"
 
-#include "data/AppError.h"
 #include "data/Dates.h"
 #include "data/DbConnection.h"
 #include "main/MainPictures.h"
@@ -15,31 +14,21 @@ AddressListModel::AddressListModel(DbConnection &db, QObject *parent) : ReportRo
 
 AddressListModel::~AddressListModel() = default;
 
-int AddressListModel::show(const AddressFilter &filter)
+Outcome AddressListModel::show(const AddressFilter &filter)
 {
-    auto paging = std::make_unique<AddressPaging>(m_db, filter);
-    std::vector<qint64> keys;
-    int count = 0;
-    std::vector<AddressRecord> firstRows;
-    bool keysPending = false;
     // The first page is read before the list changes: a listing that cannot be read
     // leaves the list as it was.
-    if (paging->readsKeys()) {
-        keys = paging->keys(0, PageSize + 1);
-        keysPending = keys.size() > size_t(PageSize);
-        if (keysPending)
-            keys.pop_back(); // read again with the rest
-        count = int(keys.size());
-        firstRows = paging->rowsOf(keys);
-    } else {
-        count = paging->count();
-        firstRows = paging->atOffset(0, PageSize, count);
-    }
+    Fetched<AddressListing::Start> start = AddressListing::start(m_db, filter, PageSize);
+    if (!start.ok())
+        return start.outcome;
+    const int count = start.value.count;
+    const bool keysPending = start.value.keysPending;
+    std::vector<AddressRecord> firstRows = std::move(start.value.firstRows);
     beginResetModel();
-    m_paging = std::move(paging);
+    m_paging = std::move(start.value.listing);
     m_count = count;
     m_keyed = m_paging->readsKeys();
-    m_keys = std::move(keys);
+    m_keys = std::move(start.value.keys);
     m_order.clear();
     m_sorted = false;
     m_keysColumn = -1;
@@ -59,7 +48,7 @@ int AddressListModel::show(const AddressFilter &filter)
                 readRemainingKeys();
         });
     }
-    return count;
+    return Outcome::done(count);
 }
 
 // The rows found after the first page join the list at its end, in the order of their keys.
@@ -68,13 +57,11 @@ void AddressListModel::readRemainingKeys()
     if (!m_keysPending)
         return;
     m_keysPending = false;
-    std::vector<qint64> rest;
-    try {
-        rest = m_paging->keys(m_keys.back());
-    } catch (const AppError &error) {
-        // The list keeps the rows found; the user's next statement reports the failure.
-        qWarning() << "address list:" << error.message();
-    }
+    const Fetched<std::vector<qint64>> read = m_paging->keysAfter(m_keys.back());
+    // The list keeps the rows found; the user's next statement reports the failure.
+    if (!read.ok())
+        qWarning() << "address list:" << read.outcome.message;
+    const std::vector<qint64> &rest = read.value;
     if (!rest.empty()) {
         beginInsertRows({}, m_count, m_count + int(rest.size()) - 1);
         m_keys.insert(m_keys.end(), rest.begin(), rest.end());
@@ -129,26 +116,26 @@ std::vector<AddressRecord> AddressListModel::readPage(int index, bool &failed) c
 {
     const int first = index * PageSize;
     const int size = std::min(PageSize, m_count - first);
-    std::vector<AddressRecord> rows;
-    try {
-        if (m_keyed) {
-            rows = readKeyedPage(first, size);
-        } else {
-            // Next to a page at hand, the rows follow from its key; else they are counted off.
-            const Page *previous = cachedPage(index - 1);
-            const Page *next = cachedPage(index + 1);
-            if (previous && !previous->rows.empty() && previous->rows.back().rowNo != 0)
-                rows = m_paging->after(previous->rows.back().rowNo, size);
-            else if (next && !next->rows.empty() && next->rows.front().rowNo != 0)
-                rows = m_paging->before(next->rows.front().rowNo, size);
-            else
-                rows = m_paging->atOffset(first, size, m_count);
-        }
-    } catch (const AppError &error) {
-        qWarning() << "address list:" << error.message();
-        rows.clear();
+    Fetched<std::vector<AddressRecord>> read;
+    if (m_keyed) {
+        read = readKeyedPage(first, size);
+    } else {
+        // Next to a page at hand, the rows follow from its key; else they are counted off.
+        const Page *previous = cachedPage(index - 1);
+        const Page *next = cachedPage(index + 1);
+        if (previous && !previous->rows.empty() && previous->rows.back().rowNo != 0)
+            read = m_paging->after(previous->rows.back().rowNo, size);
+        else if (next && !next->rows.empty() && next->rows.front().rowNo != 0)
+            read = m_paging->before(next->rows.front().rowNo, size);
+        else
+            read = m_paging->atOffset(first, size, m_count);
+    }
+    if (!read.ok()) {
+        qWarning() << "address list:" << read.outcome.message;
+        read.value.clear();
         failed = true;
     }
+    std::vector<AddressRecord> rows = std::move(read.value);
     rows.resize(size_t(std::max(0, size)));
     return rows;
 }
@@ -158,12 +145,15 @@ qint64 AddressListModel::keyAtPosition(int position) const
     return m_keys[size_t(m_order.empty() ? position : m_order[size_t(position)])];
 }
 
-std::vector<AddressRecord> AddressListModel::readKeyedPage(int first, int size) const
+Fetched<std::vector<AddressRecord>> AddressListModel::readKeyedPage(int first, int size) const
 {
     std::vector<qint64> keys;
     for (int position = first; position < first + size; ++position)
         keys.push_back(keyAtPosition(position));
-    return arrangedByKeys(m_paging->rowsOf(keys), first, size);
+    Fetched<std::vector<AddressRecord>> read = m_paging->rowsOf(keys);
+    if (read.ok())
+        read.value = arrangedByKeys(read.value, first, size);
+    return read;
 }
 
 // The rows found for the keys of these positions, in the positions' order.
@@ -210,20 +200,16 @@ int AddressListModel::rowOfKey(qint64 key, int near) const
             return index;
         return int(std::find(m_order.begin(), m_order.end(), index) - m_order.begin());
     }
-    try {
-        const int row = m_paging->countBefore(key);
-        return row < m_count && recordAt(row).rowNo == key ? row : -1;
-    } catch (const AppError &) {
-        return -1;
-    }
+    const Fetched<int> row = m_paging->countBefore(key);
+    return row.ok() && row.value < m_count && recordAt(row.value).rowNo == key ? row.value : -1;
 }
 
 // Reads every listed row's key and the column's text; the listing's order is the order read.
-void AddressListModel::readSortKeys(int column, std::vector<qint64> &keys)
+Outcome AddressListModel::readSortKeys(int column, std::vector<qint64> &keys)
 {
     auto columnKeys = std::make_unique<ListSortKeys::ColumnKeys>(column);
     Dates::DisplayFormatter dates;
-    m_paging->forEachColumn(column, [&](const RowReader &row) {
+    Outcome read = m_paging->forEachColumn(column, [&](const RowReader &row) {
         keys.push_back(row.integer(0));
         if (column == ListSortKeys::RowSortKeys::CountColumn)
             columnKeys->addCount(row.isInteger(1) ? ListSortKeys::CountKey{true, row.integer(1)}
@@ -233,8 +219,11 @@ void AddressListModel::readSortKeys(int column, std::vector<qint64> &keys)
         else
             columnKeys->add(row.text(1));
     });
+    if (!read.ok())
+        return read;
     m_columnKeys = std::move(columnKeys);
     m_keysColumn = column;
+    return read;
 }
 
 void AddressListModel::sortRows(int column, bool ascending)
@@ -244,10 +233,9 @@ void AddressListModel::sortRows(int column, bool ascending)
     readRemainingKeys();
     std::vector<qint64> keys;
     if (column != m_keysColumn || !m_columnKeys) {
-        try {
-            readSortKeys(column, keys);
-        } catch (const AppError &error) {
-            qWarning() << "address list:" << error.message();
+        const Outcome read = readSortKeys(column, keys);
+        if (!read.ok()) {
+            qWarning() << "address list:" << read.message;
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include "controls/ListSortKeys.h"
 #include "controls/ReportRows.h"
 #include "data/AddressStore.h"
+#include "services/AddressListing.h"
 
 #include <QIcon>
 
@@ -32,9 +33,9 @@ public:
     explicit AddressListModel(DbConnection &db, QObject *parent = nullptr);
     ~AddressListModel() override;
 
-    // The rows of the filter, unsorted; gives their number. Throws AppError when the
-    // database refuses, and the list stays as it was.
-    int show(const AddressFilter &filter);
+    // The rows of the filter, unsorted; done with their number. When the database
+    // refuses, the list stays as it was.
+    Outcome show(const AddressFilter &filter);
     bool isSorted() const { return m_sorted; }
 
     // A listed row, read when it is not at hand; a row outside the list, or one that
@@ -68,14 +69,14 @@ private:
     const Page *cachedPage(int index) const;
     const Page &page(int index) const;
     std::vector<AddressRecord> readPage(int index, bool &failed) const;
-    std::vector<AddressRecord> readKeyedPage(int first, int size) const;
+    Fetched<std::vector<AddressRecord>> readKeyedPage(int first, int size) const;
     std::vector<AddressRecord> arrangedByKeys(const std::vector<AddressRecord> &found, int first, int size) const;
     qint64 keyAtPosition(int position) const;
-    void readSortKeys(int column, std::vector<qint64> &keys);
+    Outcome readSortKeys(int column, std::vector<qint64> &keys);
     void readRemainingKeys();
 
     DbConnection &m_db;
-    std::unique_ptr<AddressPaging> m_paging;
+    std::unique_ptr<AddressListing> m_paging;
     int m_count = 0;
     // Keyed: every listed key in the listing's order, and the rows' order as indexes into
     // them (empty: that order itself).

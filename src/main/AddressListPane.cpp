@@ -99,7 +99,7 @@ void AddressListPane::setUpColumns()
 }
 
 // The count is read first; the rows are read as they are shown.
-int AddressListPane::show(const AddressFilter &filter)
+Outcome AddressListPane::show(const AddressFilter &filter)
 {
     m_view->setSelectionMode(filter.kind == AddressFilter::Kind::Bin ? QAbstractItemView::ExtendedSelection
                                                                      : QAbstractItemView::SingleSelection);

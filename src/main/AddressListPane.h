@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/AddressStore.h"
+#include "services/Outcome.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -37,9 +38,9 @@ public:
     QAction *purgeAction() const { return m_purgeAction; }
 
     void setUpColumns();
-    // Replaces the rows with the filter's and gives their count; several rows may be
-    // chosen in the bin's list, one elsewhere. Throws AppError when the database refuses.
-    int show(const AddressFilter &filter);
+    // Replaces the rows with the filter's, done with their count; several rows may be
+    // chosen in the bin's list, one elsewhere. When the database refuses, the rows stay.
+    Outcome show(const AddressFilter &filter);
     int count() const;
     // A listed row; an empty record for no row.
     const AddressRecord &recordAt(int row) const;

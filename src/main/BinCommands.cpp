@@ -1,12 +1,12 @@
 #include "main/BinCommands.h"
 
 #include "data/AddressStore.h"
-#include "data/AppError.h"
 #include "data/SharedConnection.h"
 #include "main/AddressListPane.h"
 #include "main/GroupTreePane.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
+#include "services/LibraryReads.h"
 
 BinCommands::BinCommands(SharedConnection &sharedConnection, GroupTreePane &groupTree, AddressListPane &addressList,
                          QWidget *window, std::function<bool(const Outcome &)> showOutcome,
@@ -17,13 +17,9 @@ BinCommands::BinCommands(SharedConnection &sharedConnection, GroupTreePane &grou
 
 bool BinCommands::holdsRows() const
 {
-    int kept = 0;
-    try {
-        kept = AddressPaging(m_sharedConnection.connection(), AddressFilter::bin()).count();
-    } catch (const AppError &) {
-        // a library without a bin, or one that cannot tell: the tree shows its groups all the same
-    }
-    return kept > 0;
+    // A library without a bin, or one that cannot tell, counts none: the tree shows its
+    // groups all the same.
+    return LibraryReads::binCount(m_sharedConnection.connection()).value > 0;
 }
 
 void BinCommands::followDelete()

@@ -1,7 +1,7 @@
 #include "main/LinkCheckProgress.h"
 
-#include "data/AppError.h"
 #include "data/SharedConnection.h"
+#include "services/LibraryReads.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -20,32 +20,7 @@ class LinkCheckWorker : public QObject
 public:
     explicit LinkCheckWorker(const LinkCheckSettings &settings) : m_settings(settings) {}
 
-    void run(const QString &group)
-    {
-        LinkCheckProgress::CheckRun outcome;
-        try {
-            DbConnection db(QStringLiteral("link-check"));
-            configureConnection(db);
-            LinkHealthCheck check(db, m_settings);
-            m_check = &check;
-            QEventLoop loop;
-            connect(&check, &LinkHealthCheck::progress, this, &LinkCheckWorker::progress);
-            connect(&check, &LinkHealthCheck::finished, &loop, &QEventLoop::quit);
-            check.start(group);
-            loop.exec();
-            m_check = nullptr;
-            outcome.ran = check.storeError().isEmpty();
-            outcome.error = check.storeError();
-            outcome.cancelled = m_cancelled;
-            outcome.summary = check.summary();
-            for (const LinkFixes::Fix &fix : check.fixes())
-                ++(fix.kind == LinkFixes::Fix::Kind::NewAddress ? outcome.newAddresses : outcome.pageTitles);
-        } catch (const AppError &error) {
-            m_check = nullptr;
-            outcome.error = error.message();
-        }
-        Q_EMIT ended(outcome);
-    }
+    void run(const QString &group) { Q_EMIT ended(checkGroup(group)); }
 
     // Called through the event loop of the worker thread.
     void cancel()
@@ -61,6 +36,37 @@ Q_SIGNALS:
     void ended(const LinkCheckProgress::CheckRun &);
 
 private:
+    LinkCheckProgress::CheckRun checkGroup(const QString &group)
+    {
+        LinkCheckProgress::CheckRun outcome;
+        DbConnection db(QStringLiteral("link-check"));
+        const Outcome configured = LibraryReads::configure(db);
+        if (!configured.ok()) {
+            outcome.error = configured.message;
+            return outcome;
+        }
+        LinkHealthCheck check(db, m_settings);
+        m_check = &check;
+        QEventLoop loop;
+        connect(&check, &LinkHealthCheck::progress, this, &LinkCheckWorker::progress);
+        connect(&check, &LinkHealthCheck::finished, &loop, &QEventLoop::quit);
+        const Outcome started = check.start(group);
+        if (started.ok())
+            loop.exec();
+        m_check = nullptr;
+        if (!started.ok()) {
+            outcome.error = started.message;
+            return outcome;
+        }
+        outcome.ran = check.storeError().isEmpty();
+        outcome.error = check.storeError();
+        outcome.cancelled = m_cancelled;
+        outcome.summary = check.summary();
+        for (const LinkFixes::Fix &fix : check.fixes())
+            ++(fix.kind == LinkFixes::Fix::Kind::NewAddress ? outcome.newAddresses : outcome.pageTitles);
+        return outcome;
+    }
+
     LinkCheckSettings m_settings;
     QPointer<LinkHealthCheck> m_check;
     bool m_cancelled = false;
@@ -70,16 +76,14 @@ private:
 
 LinkCheckProgress::CheckRun LinkCheckProgress::run(QWidget *parent, const QString &group)
 {
-    LinkCheckSettings settings;
-    try {
-        settings = LinkCheckSettings::fromSettingsFile();
-    } catch (const AppError &error) {
+    const Fetched<LinkCheckSettings> settings = LibraryReads::linkCheckSettings();
+    if (!settings.ok()) {
         CheckRun failed;
-        failed.error = error.message();
+        failed.error = settings.outcome.message;
         return failed;
     }
     QThread thread;
-    auto *worker = new LinkCheckWorker(settings);
+    auto *worker = new LinkCheckWorker(settings.value);
     worker->moveToThread(&thread);
     QObject::connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
 

@@ -1,15 +1,14 @@
 #include "main/LinkViews.h"
 
 #include "data/AddressStore.h"
-#include "data/AppError.h"
 #include "data/SharedConnection.h"
 #include "links/LinkFixes.h"
-#include "links/LinkStore.h"
 #include "main/AddressListPane.h"
 #include "main/GroupTreePane.h"
 #include "main/LinkCheckProgress.h"
 #include "platform/Dialogs.h"
 #include "services/HistoryCommands.h"
+#include "services/LibraryReads.h"
 
 #include <QTreeWidgetItem>
 
@@ -48,11 +47,9 @@ void LinkViews::offerFixes(const QString &address)
     LinkFixes::Offer offer;
     const int row = m_addressList.selectedRow();
     if (row >= 0 && !GroupTreePane::isBinNode(m_groupTree.currentNode())) {
-        try {
-            offer = LinkFixes::offeredFor(m_sharedConnection.connection(), address, m_addressList.recordAt(row).name);
-        } catch (const AppError &) {
-            // no check to go by: nothing is offered
-        }
+        // With no check to go by, nothing is offered.
+        offer = LibraryReads::fixesOffered(m_sharedConnection.connection(), address, m_addressList.recordAt(row).name)
+                    .value;
     }
     m_addressList.offerLinkFixes(offer.newAddress, offer.pageTitle);
 }
@@ -81,13 +78,8 @@ void LinkViews::applyFix(Fix fix, const QString &address)
 
 bool LinkViews::anyChecks() const
 {
-    bool checked = false;
-    try {
-        checked = LinkStore::anyChecks(m_sharedConnection.connection());
-    } catch (const AppError &) {
-        // a library that cannot tell: the tree shows its groups all the same
-    }
-    return checked;
+    // A library that cannot tell has none: the tree shows its groups all the same.
+    return LibraryReads::anyLinkChecks(m_sharedConnection.connection()).value;
 }
 
 // The lines follow the row's details.

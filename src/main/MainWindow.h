@@ -14,6 +14,7 @@
 #include "main/GroupTreePane.h"
 #include "main/MainToolBar.h"
 #include "main/SearchPane.h"
+#include "services/Outcome.h"
 #include "window/CaptionWindow.h"
 
 #include <QPointer>
@@ -75,9 +76,9 @@ public:
     static QString helpFailureText();
 
     // Group tree.
-    void loadTree();
+    Outcome loadTree();
     // After an import created groups: the tree anew, the same node selected again.
-    void reloadTreeIfGroupsChanged();
+    Outcome reloadTreeIfGroupsChanged();
     void listSelectedNode();
     // The popup menus' items follow the selected node.
     void updateMenus();
@@ -85,10 +86,10 @@ public:
     // Address list.
     void fillList();
     // Replaces the list's rows with the listing, writes the row count into panel 2 and
-    // gives the count. A search with more rows than a page gives those of its first page;
-    // the panel shows all of them once they are found. Throws AppError when the database
-    // refuses.
-    int loadRows(const AddressFilter &filter);
+    // gives the count (done) or why the rows could not be read, and then the list stays as
+    // it was. A search with more rows than a page gives those of its first page; the panel
+    // shows all of them once they are found.
+    Outcome loadRows(const AddressFilter &filter);
     void showRowCount(int count);
     void setCurrentGroup(const QString &group);
     void setCurrentAddress(const QString &address);

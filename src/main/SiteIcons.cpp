@@ -1,8 +1,7 @@
 #include "main/SiteIcons.h"
 
-#include "data/AppError.h"
 #include "links/LinkChecker.h"
-#include "links/LinkStore.h"
+#include "services/LibraryReads.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -17,12 +16,10 @@ QIcon SiteIcons::iconFor(DbConnection &db, const QString &address)
     const auto known = m_icons.constFind(site);
     if (known != m_icons.constEnd())
         return *known;
-    QIcon icon;
-    try {
-        icon = iconFrom(LinkStore::iconOf(db, site));
-    } catch (const AppError &) {
+    const Fetched<QByteArray> bytes = LibraryReads::siteIcon(db, site);
+    if (!bytes.ok())
         return {}; // asked again at the next showing
-    }
+    QIcon icon = iconFrom(bytes.value);
     m_icons.insert(site, icon);
     return icon;
 }

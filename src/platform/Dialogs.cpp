@@ -103,10 +103,10 @@ void Dialogs::failure(QWidget *parent)
     show(parent, QStringLiteral("error!!!"), QStringLiteral("error"));
 }
 
-void Dialogs::failure(QWidget *parent, const AppError &error)
+void Dialogs::failure(QWidget *parent, const Outcome &outcome)
 {
-    if (error.kind() == AppError::Kind::ReadOnly || error.kind() == AppError::Kind::Unreachable)
-        show(parent, error.message(), tr("提示"));
+    if (outcome.kind == Outcome::Kind::ReadOnly || outcome.kind == Outcome::Kind::Unreachable)
+        show(parent, outcome.message, tr("提示"));
     else
         failure(parent);
 }

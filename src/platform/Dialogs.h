@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/AppError.h"
+#include "services/Outcome.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -48,10 +48,10 @@ public:
     static void message(QWidget *parent, const QString &text);
     // The usual failure box: "error!!!", caption "error", OK, no icon.
     static void failure(QWidget *parent);
-    // The failure box for a command that caught `error`: a database that cannot be
+    // The failure box for a command that did not go through: a database that cannot be
     // changed or a server that cannot be reached is said in words (caption "提示"); any
-    // other error gives the usual box.
-    static void failure(QWidget *parent, const AppError &error);
+    // other failure gives the usual box.
+    static void failure(QWidget *parent, const Outcome &outcome);
     // The default error report: the error's own text, captioned with the application's title.
     static void errorReport(QWidget *parent, const QString &errorText);
 

@@ -9,7 +9,9 @@
 struct Outcome
 {
     // Unreachable: the database's server cannot be reached, `message` names it and why.
-    enum class Kind { Done, Refused, Failed, ReadOnly, Unreachable };
+    // Cancelled: the user stopped the command and nothing was changed; `message` is the
+    // text the user sees (empty: nothing to tell).
+    enum class Kind { Done, Refused, Failed, ReadOnly, Unreachable, Cancelled };
     Kind kind;
     QString message;
     int count = 0;
@@ -19,5 +21,6 @@ struct Outcome
     static Outcome failed(QString message) { return {Kind::Failed, std::move(message)}; }
     static Outcome readOnly(QString message) { return {Kind::ReadOnly, std::move(message)}; }
     static Outcome unreachable(QString message) { return {Kind::Unreachable, std::move(message)}; }
+    static Outcome cancelled(QString message = {}) { return {Kind::Cancelled, std::move(message)}; }
     bool ok() const { return kind == Kind::Done; }
 };

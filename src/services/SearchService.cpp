@@ -24,16 +24,13 @@ Outcome SearchService::search(DbConnection &db, const QString &text, const std::
 }
 
 Outcome SearchService::searchListed(DbConnection &db, const QString &text,
-                                    const std::function<int(const AddressFilter &)> &list)
+                                    const std::function<Outcome(const AddressFilter &)> &list)
 {
-    int found = 0;
-    try {
-        found = list(filterFor(text));
-    } catch (const AppError &error) {
-        return failureOutcome(error);
-    }
+    Outcome listed = list(filterFor(text));
+    if (!listed.ok())
+        return listed;
     remember(db, text);
-    return Outcome::done(found);
+    return Outcome::done(listed.count);
 }
 
 Outcome SearchService::remember(DbConnection &db, const QString &text)

@@ -22,9 +22,9 @@ AddressFilter filterFor(const QString &text);
 // Failed or ReadOnly when the search failed, and then nothing is remembered. Failing to
 // remember the text does not make the search fail: the history is a convenience.
 Outcome search(DbConnection &db, const QString &text, const std::function<void(AddressRecord &&)> &sink);
-// The same for a list that reads the rows itself: `list` shows the filter's rows and gives
-// their number, throwing AppError when the database refuses.
-Outcome searchListed(DbConnection &db, const QString &text, const std::function<int(const AddressFilter &)> &list);
+// The same for a list that reads the rows itself: `list` shows the filter's rows, done
+// with their number, or says why it could not.
+Outcome searchListed(DbConnection &db, const QString &text, const std::function<Outcome(const AddressFilter &)> &list);
 // Adds a text to the history. Refused with no text for an empty one.
 Outcome remember(DbConnection &db, const QString &text);
 

@@ -55,7 +55,7 @@ UrlImportService::Listing UrlImportService::listFavorites(const Progress &progre
         return listing;
     } catch (const ListingCancelled &) {
         listing.entries.clear();
-        listing.outcome = Outcome::refused(cancelledText());
+        listing.outcome = Outcome::cancelled(cancelledText());
         return listing;
     }
     listing.outcome.count = int(listing.entries.size());

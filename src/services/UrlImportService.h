@@ -19,8 +19,9 @@ struct Listing
     // The shortcuts read, in name order ignoring letter case. A failure keeps the ones
     // read before it; a cancel keeps none.
     std::vector<ShortcutEntry> entries;
-    // Done (count = entries); Refused: no Favorites setting, or cancelled; Failed: the
-    // setting has the wrong type, or a file or the folder could not be read.
+    // Done (count = entries); Refused: no Favorites setting; Cancelled, with the text the
+    // user sees; Failed: the setting has the wrong type, or a file or the folder could not
+    // be read.
     Outcome outcome;
 };
 

@@ -1,9 +1,11 @@
 #include "window/HintTimes.h"
 
 #include "platform/PlainHint.h"
+#include "window/SharedIcons.h"
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QTextDocument>
 #include <QToolTip>
@@ -23,6 +25,19 @@ public:
         if (hint == SH_ToolTip_WakeUpDelay)
             return hintDelay;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    // Qt's own pictures are picture files, and the first one read makes Qt load every
+    // picture format plug-in to ask which one reads it. The main window asks for two (the
+    // tool bar's extension arrow and the search button's mark) that its first screen never
+    // draws; they are read when first drawn.
+    QIcon standardIcon(StandardPixmap picture, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (picture != SP_ToolBarHorizontalExtensionButton && picture != SP_ToolBarVerticalExtensionButton
+            && picture != SP_DialogOkButton)
+            return QProxyStyle::standardIcon(picture, option, widget);
+        return SharedIcons::deferred(
+            [base = QPointer<QStyle>(baseStyle()), picture] { return base ? base->standardIcon(picture) : QIcon(); });
     }
 };
 

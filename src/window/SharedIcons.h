@@ -15,5 +15,7 @@ namespace SharedIcons {
 QIcon fromFile(const QString &path);
 // The icon known by `key`, made by `make` the first time.
 QIcon cached(const QString &key, const std::function<QIcon()> &make);
+// An icon made by `make` only when it is first drawn or measured.
+QIcon deferred(std::function<QIcon()> make);
 
 } // namespace SharedIcons

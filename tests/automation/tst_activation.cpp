@@ -4,7 +4,6 @@
 #include "automation/Registration.h"
 #include "automation/AutomationObject.h"
 #include "editor/AddressEditor.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "OpenEditors.h"
 
@@ -21,6 +20,7 @@
 
 #include <csignal>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -254,7 +254,7 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<AutomationServer>(StartMode::Normal);
         m_server->startServing();
-        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw AppError(QStringLiteral("磁盘已满")); });
+        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw std::runtime_error("磁盘已满"); });
         QProcess client;
         client.setProcessEnvironment(withoutDisplay());
         client.start(programPath(), {QStringLiteral("--send-url"), QStringLiteral("a"), QStringLiteral("b")});

@@ -3,7 +3,6 @@
 #include "automation/AutomationServer.h"
 #include "automation/AutomationObject.h"
 #include "editor/AddressEditor.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "OpenEditors.h"
 
@@ -17,6 +16,7 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -162,7 +162,7 @@ private Q_SLOTS:
     void theProgramsErrorIsTheAnswer()
     {
         serve();
-        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw AppError(QStringLiteral("磁盘已满")); });
+        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw std::runtime_error("磁盘已满"); });
         Host host;
         host.write(request(QStringLiteral("http://a/"), QStringLiteral("b")));
         const QJsonObject answer = host.answer();

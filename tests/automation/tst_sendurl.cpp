@@ -8,7 +8,6 @@
 #include "data/SharedConnection.h"
 #include "services/HistoryCommands.h"
 #include "editor/AddressEditor.h"
-#include "data/AppError.h"
 #include "platform/Dialogs.h"
 #include "OpenEditors.h"
 
@@ -30,6 +29,7 @@
 #include <QStandardPaths>
 
 #include <memory>
+#include <stdexcept>
 
 using namespace std::chrono_literals;
 
@@ -360,8 +360,7 @@ private Q_SLOTS:
     void failureInsideTheCallReturnsItsText()
     {
         serve();
-        m_server->editors()->setEditorFactory(
-            []() -> AddressEditor * { throw AppError(QStringLiteral("无法打开数据库")); });
+        m_server->editors()->setEditorFactory([]() -> AddressEditor * { throw std::runtime_error("无法打开数据库"); });
         BusClient client;
         const QDBusMessage reply = waitForReply(client.sendUrl({QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);

@@ -219,13 +219,13 @@ private Q_SLOTS:
         });
         job.startStore(plan);
         QVERIFY(finished.wait(20000));
-        QVERIFY(job.cancelled());
+        QCOMPARE(job.outcome().kind, Outcome::Kind::Cancelled);
         QCOMPARE(countRows(*m_db, QStringLiteral("address")), 0);
 
         job.disconnect(&job);
         job.startStore(plan);
         QVERIFY(finished.wait(20000));
-        QVERIFY(job.error().isEmpty());
+        QVERIFY(job.outcome().ok());
         QCOMPARE(job.report().imported, count);
         const auto rows = AddressStore::list(*m_db, AddressFilter::group(QStringLiteral("big.html")));
         QCOMPARE(rows.size(), size_t(count));

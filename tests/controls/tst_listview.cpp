@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
@@ -99,6 +100,8 @@ private Q_SLOTS:
     void rowsAreAsTallAsTheFirstNeeds();
     void hintShownAsPlainText();
     void checkBoxesToggleByClickAndSpace();
+    void longTextsDrawAsTheStyleElidesThem_data();
+    void longTextsDrawAsTheStyleElidesThem();
 };
 
 void TestListView::cleanup()
@@ -802,4 +805,47 @@ void TestListView::checkBoxesToggleByClickAndSpace()
 }
 
 VESTRANE_TEST_MAIN(TestListView)
+// The list cuts long texts before the style elides them; what shows must be what the style
+// draws from the whole text, in the narrow first column and the wider second, and a column
+// fitted to its texts takes the whole text's width.
+void TestListView::longTextsDrawAsTheStyleElidesThem_data()
+{
+    QTest::addColumn<QString>("text");
+    const QString address =
+        QStringLiteral("http://www.example.com/download/2019/category/item75663/list?id=24627&lang=zh");
+    QTest::newRow("long address") << address.repeated(4);
+    QTest::newRow("kerned pairs") << QStringLiteral("AVAWAYTo").repeated(40);
+    QTest::newRow("ligatures") << QStringLiteral("ffiffl").repeated(40);
+    QTest::newRow("narrow letters") << QStringLiteral("il1.|").repeated(60);
+    QTest::newRow("marks") << QStringLiteral("a\u0301e\u0308").repeated(60);
+    QTest::newRow("astral letters") << QStringLiteral("\U0001F600x\U00020000").repeated(40);
+    QTest::newRow("Chinese and Latin") << QStringLiteral("网址组别abc").repeated(30);
+    QTest::newRow("lines") << QStringLiteral("m\nsecond line of a name written by another program").repeated(3);
+    QTest::newRow("fits") << QStringLiteral("short");
+    QTest::newRow("just too long") << QStringLiteral("m").repeated(14);
+}
+
+void TestListView::longTextsDrawAsTheStyleElidesThem()
+{
+    QFETCH(QString, text);
+    // What shows, and the width a double click on the header's divider gives the column.
+    const auto drawn = [&text](bool plainDelegate) -> std::pair<QImage, int> {
+        AddressList list;
+        if (plainDelegate)
+            list.setItemDelegate(new QStyledItemDelegate(&list));
+        list.rows()->append(makeRow(text, {text}));
+        list.show();
+        if (!QTest::qWaitForWindowExposed(&list))
+            return {};
+        // No current or chosen row: the list's own delegate draws those across the whole row.
+        list.selectionModel()->clear();
+        const QImage image = list.viewport()->grab().toImage();
+        list.resizeColumnToContents(0);
+        return {image, list.columnWidth(0)};
+    };
+    const auto cut = drawn(false);
+    QVERIFY(!cut.first.isNull());
+    QCOMPARE(cut, drawn(true));
+}
+
 #include "tst_listview.moc"

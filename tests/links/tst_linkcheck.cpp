@@ -325,6 +325,12 @@ private Q_SLOTS:
         QCOMPARE(noGroup.exitCode, 1);
         QVERIFY(noGroup.err.contains(QStringLiteral("没有这个组")));
         QCOMPARE(runProgram({QStringLiteral("--check-links"), QStringLiteral("a"), QStringLiteral("b")}).exitCode, 2);
+
+        // A setting that is no number stops the check before it reads the library.
+        QSettings(env.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("LinkCheck/Timeout"), "soon");
+        const ProgramRun badSetting = runProgram({QStringLiteral("--check-links")});
+        QCOMPARE(badSetting.exitCode, 1);
+        QVERIFY2(badSetting.err.contains(QStringLiteral("'Timeout'")), qPrintable(badSetting.err));
     }
 };
 

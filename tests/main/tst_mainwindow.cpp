@@ -6,6 +6,8 @@
 #include "platform/Language.h"
 
 #include <QComboBox>
+#include <QProxyStyle>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
@@ -113,6 +115,17 @@ private Q_SLOTS:
             lastRight = buttons[i]->x() + buttons[i]->width();
         }
         QCOMPARE(w.statusPanelText(2), QStringLiteral("共条3记录"));
+
+        // Qt's own pictures, read only when first drawn, are those of the style beneath.
+        const QProxyStyle plain;
+        for (const QStyle::StandardPixmap picture :
+             {QStyle::SP_DialogOkButton, QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_DialogCancelButton}) {
+            const QImage expected = plain.standardIcon(picture).pixmap(16).toImage();
+            QVERIFY(!expected.isNull());
+            QCOMPARE(w.style()->standardIcon(picture).pixmap(16).toImage(), expected);
+        }
+        QCOMPARE(w.searchPane()->searchButton()->icon().pixmap(16).toImage(),
+                 plain.standardIcon(QStyle::SP_DialogOkButton).pixmap(16).toImage());
     }
 
     void creationErrorIsReportedAndWindowStillOpens()

@@ -7,7 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Language.h"
 #include "platform/QtTranslations.h"
-#include "data/AppError.h"
+#include "services/Outcome.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -366,8 +366,8 @@ private Q_SLOTS:
     void failureBoxSaysReadOnlyInItsOwnWords()
     {
         Dialogs::startRecording();
-        Dialogs::failure(nullptr, AppError(QStringLiteral("只读"), AppError::Kind::ReadOnly));
-        Dialogs::failure(nullptr, AppError(QStringLiteral("disk I/O error")));
+        Dialogs::failure(nullptr, Outcome::readOnly(QStringLiteral("只读")));
+        Dialogs::failure(nullptr, Outcome::failed(QStringLiteral("disk I/O error")));
         QCOMPARE(Dialogs::recorded().size(), 2);
         QCOMPARE(Dialogs::recorded().at(0).text, QStringLiteral("只读"));
         QCOMPARE(Dialogs::recorded().at(0).caption, QStringLiteral("提示"));

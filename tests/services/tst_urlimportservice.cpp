@@ -100,7 +100,7 @@ private Q_SLOTS:
             return done < 2;
         });
         QCOMPARE(calls, 2); // no file is read after the cancel
-        QCOMPARE(listing.outcome.kind, Outcome::Kind::Refused);
+        QCOMPARE(listing.outcome.kind, Outcome::Kind::Cancelled);
         QCOMPARE(listing.outcome.message, UrlImportService::cancelledText());
         QVERIFY(listing.entries.empty());
     }
