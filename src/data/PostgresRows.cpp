@@ -157,7 +157,7 @@ private:
     QByteArray statementOf(int rows) const
     {
         QString statement = m_head;
-        statement.reserve(m_head.size() + rows * (m_row.size() + m_columns * 5));
+        statement.reserve(m_head.size() + qsizetype(rows) * (m_row.size() + qsizetype(m_columns) * 5));
         for (int row = 0; row < rows; ++row) {
             if (row > 0)
                 statement += QLatin1String(", ");
