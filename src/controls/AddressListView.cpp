@@ -5,6 +5,7 @@
 #include "platform/DesignFont.h"
 #include "platform/PlainHint.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -42,19 +43,13 @@ public:
         cell.state &= ~QStyle::State_HasFocus;
         cell.state.setFlag(QStyle::State_MouseOver, index.row() == m_list->hoverRow());
         cell.viewItemPosition = placeInRow(index.column());
-        m_painting = true;
-        QStyledItemDelegate::paint(painter, cell, index);
-        m_painting = false;
-    }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        // Only a painted cell is cut: a size asked for (a row's height, a column fitted to its
-        // texts) is that of the whole text.
-        if (m_painting)
-            option->text = startThatCanShow(option->text, option->font, option->rect.width());
+        // As the base class paints, with the text cut; a size asked for (a row's height, a
+        // column fitted to its texts) is still that of the whole text.
+        initStyleOption(&cell, index);
+        cell.text = startThatCanShow(cell.text, cell.font, cell.rect.width());
+        const QWidget *widget = cell.widget;
+        (widget ? widget->style() : QApplication::style())
+            ->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
     }
 
 private:
@@ -98,7 +93,6 @@ private:
         return advance;
     }
 
-    mutable bool m_painting = false;
     mutable QFont m_measuredFont;
     mutable std::array<int, 128> m_asciiAdvances = unmeasured();
 
