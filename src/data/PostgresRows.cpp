@@ -5,6 +5,7 @@
 #include "data/SqlSession.h"
 
 #include <QCoreApplication>
+#include <QLibrary>
 #include <QMetaObject>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -20,6 +21,74 @@
 
 namespace {
 
+// The client library's functions, looked up when first wanted. Linked, the library and the
+// dozens it needs (TLS, Kerberos, LDAP) would be loaded at every start of the program, a
+// library on SQLite included, which costs more than a bare window's whole start. By the
+// time a connection is open Qt's driver has loaded it, so the lookup finds it in memory.
+struct ClientLibrary
+{
+    decltype(&PQstatus) status = nullptr;
+    decltype(&PQtransactionStatus) transactionStatus = nullptr;
+    decltype(&PQexecParams) execParams = nullptr;
+    decltype(&PQclear) clear = nullptr;
+    decltype(&PQresultStatus) resultStatus = nullptr;
+    decltype(&PQresultErrorField) resultErrorField = nullptr;
+    decltype(&PQerrorMessage) errorMessage = nullptr;
+    decltype(&PQntuples) ntuples = nullptr;
+    decltype(&PQftype) ftype = nullptr;
+    decltype(&PQgetisnull) getisnull = nullptr;
+    decltype(&PQgetvalue) getvalue = nullptr;
+    decltype(&PQgetlength) getlength = nullptr;
+
+    bool complete() const
+    {
+        return status && transactionStatus && execParams && clear && resultStatus && resultErrorField && errorMessage
+            && ntuples && ftype && getisnull && getvalue && getlength;
+    }
+};
+
+template <typename Function>
+void lookUp(QLibrary &library, Function &function, const char *name)
+{
+    function = reinterpret_cast<Function>(library.resolve(name));
+}
+
+ClientLibrary loadClientLibrary()
+{
+    ClientLibrary functions;
+    QLibrary library(QStringLiteral("pq"), 5);
+    if (!library.load())
+        return functions;
+    lookUp(library, functions.status, "PQstatus");
+    lookUp(library, functions.transactionStatus, "PQtransactionStatus");
+    lookUp(library, functions.execParams, "PQexecParams");
+    lookUp(library, functions.clear, "PQclear");
+    lookUp(library, functions.resultStatus, "PQresultStatus");
+    lookUp(library, functions.resultErrorField, "PQresultErrorField");
+    lookUp(library, functions.errorMessage, "PQerrorMessage");
+    lookUp(library, functions.ntuples, "PQntuples");
+    lookUp(library, functions.ftype, "PQftype");
+    lookUp(library, functions.getisnull, "PQgetisnull");
+    lookUp(library, functions.getvalue, "PQgetvalue");
+    lookUp(library, functions.getlength, "PQgetlength");
+    return functions;
+}
+
+// Null when the library cannot be loaded or lacks a function: the callers then take the
+// usual way through Qt's driver.
+const ClientLibrary *clientLibrary()
+{
+    static const ClientLibrary functions = loadClientLibrary();
+    static const ClientLibrary *const usable = functions.complete() ? &functions : nullptr;
+    return usable;
+}
+
+// The functions, once freeConnection() has found a connection (so they are there).
+const ClientLibrary &pq()
+{
+    return *clientLibrary();
+}
+
 // Type numbers of PostgreSQL's integer types.
 constexpr Oid Int8Type = 20;
 constexpr Oid Int2Type = 21;
@@ -34,17 +103,20 @@ public:
     QByteArrayView utf8(int column) const override
     {
         // A NULL reads as an empty text, as on the other engines.
-        if (PQgetisnull(m_result, m_row, column))
+        if (pq().getisnull(m_result, m_row, column))
             return QByteArrayView();
-        return QByteArrayView(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+        return QByteArrayView(pq().getvalue(m_result, m_row, column), pq().getlength(m_result, m_row, column));
     }
     bool isInteger(int column) const override
     {
-        const Oid type = PQftype(m_result, column);
-        return !PQgetisnull(m_result, m_row, column) && (type == Int4Type || type == Int8Type || type == Int2Type);
+        const Oid type = pq().ftype(m_result, column);
+        return !pq().getisnull(m_result, m_row, column) && (type == Int4Type || type == Int8Type || type == Int2Type);
     }
-    qint64 integer(int column) const override { return std::strtoll(PQgetvalue(m_result, m_row, column), nullptr, 10); }
-    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column); }
+    qint64 integer(int column) const override
+    {
+        return std::strtoll(pq().getvalue(m_result, m_row, column), nullptr, 10);
+    }
+    bool isNull(int column) const override { return pq().getisnull(m_result, m_row, column); }
 
 private:
     const PGresult *m_result;
@@ -72,7 +144,7 @@ void passOnNotices(QSqlDriver *driver)
 PGconn *freeConnection(const QSqlDatabase &db)
 {
     QSqlDriver *driver = db.driver();
-    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL || !clientLibrary())
         return nullptr;
     const QVariant handle = driver->handle();
     // The driver declares the handle's type by the library's struct name.
@@ -80,7 +152,7 @@ PGconn *freeConnection(const QSqlDatabase &db)
         || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
     PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
-    if (!connection || PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) == PQTRANS_ACTIVE)
+    if (!connection || pq().status(connection) != CONNECTION_OK || pq().transactionStatus(connection) == PQTRANS_ACTIVE)
         return nullptr;
     return connection;
 }
@@ -145,11 +217,11 @@ public:
         PGconn *connection = freeConnection(db);
         if (!connection)
             throw AppError(QCoreApplication::translate("DbConnection", "数据库错误"));
-        const Result result(PQexecParams(connection, statement.constData(), int(parameters.size()), nullptr,
-                                         parameters.data(), nullptr, nullptr, 0),
-                            PQclear);
+        const Result result(pq().execParams(connection, statement.constData(), int(parameters.size()), nullptr,
+                                            parameters.data(), nullptr, nullptr, 0),
+                            pq().clear);
         passOnNotices(db.driver());
-        if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        if (!result || pq().resultStatus(result.get()) != PGRES_COMMAND_OK)
             throw AppError(errorText(connection, result.get()));
     }
 
@@ -169,8 +241,8 @@ private:
     // The server's own words for the refusal.
     static QString errorText(PGconn *connection, const PGresult *result)
     {
-        const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-        const QString text = QString::fromUtf8(primary ? primary : PQerrorMessage(connection)).trimmed();
+        const char *primary = result ? pq().resultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+        const QString text = QString::fromUtf8(primary ? primary : pq().errorMessage(connection)).trimmed();
         return text.isEmpty() ? QCoreApplication::translate("DbConnection", "数据库错误") : text;
     }
 
@@ -226,14 +298,14 @@ bool PostgresRows::read(const QSqlDatabase &db, const QString &sql, const QVaria
                                                                                     : texts.back().constData());
     }
     const QByteArray statement = numberedPlaceholders(sql).toUtf8();
-    const Result result(PQexecParams(connection, statement.constData(), int(parameters.size()), nullptr,
-                                     parameters.data(), nullptr, nullptr, 0),
-                        PQclear);
+    const Result result(pq().execParams(connection, statement.constData(), int(parameters.size()), nullptr,
+                                        parameters.data(), nullptr, nullptr, 0),
+                        pq().clear);
     passOnNotices(db.driver());
-    if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+    if (!result || pq().resultStatus(result.get()) != PGRES_TUPLES_OK)
         return false;
     ResultRow row(result.get());
-    const int rows = PQntuples(result.get());
+    const int rows = pq().ntuples(result.get());
     for (int index = 0; index < rows; ++index) {
         row.moveTo(index);
         sink(row);
