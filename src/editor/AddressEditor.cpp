@@ -64,12 +64,16 @@ QString changedText()
 
 QIcon okGlyph()
 {
-    // Two images: the normal one and the one of the disabled button.
+    // Two images: the normal one and the one of the disabled button. Read when the editor
+    // is first drawn: the main window makes its editor at start, and the first SVG read
+    // loads Qt's SVG icon engine.
     return SharedIcons::cached(QStringLiteral("editor/ok"), [] {
-        QIcon icon;
-        icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
-        icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
-        return icon;
+        return SharedIcons::deferred([] {
+            QIcon icon;
+            icon.addFile(QStringLiteral(":/editor/ok.svg"), QSize(16, 16), QIcon::Normal);
+            icon.addFile(QStringLiteral(":/editor/ok-disabled.svg"), QSize(16, 16), QIcon::Disabled);
+            return icon;
+        });
     });
 }
 

@@ -66,6 +66,6 @@ QIcon MainPictures::tabImage(int index)
 
 QPixmap MainPictures::bandPicture(const QSize &size)
 {
-    const QPixmap drawing = QIcon(resourcePath(QStringLiteral("band"))).pixmap(64, 32);
+    const QPixmap drawing = SharedIcons::fromFile(resourcePath(QStringLiteral("band"))).pixmap(64, 32);
     return drawing.scaled(size.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }

@@ -1,9 +1,14 @@
 #include "window/SharedIcons.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QHash>
 #include <QIconEngine>
+#include <QPaintDevice>
 #include <QPainter>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace {
 
@@ -61,6 +66,95 @@ private:
     QIcon m_icon;
 };
 
+// A picture copy as tools/DrawPictures.cpp writes it: width and height, then the pixels.
+QPixmap readDrawnCopy(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    quint32 size[2] = {0, 0};
+    if (data.size() < qsizetype(sizeof size))
+        return {};
+    std::memcpy(size, data.constData(), sizeof size);
+    const qsizetype width = qFromLittleEndian(size[0]);
+    const qsizetype height = qFromLittleEndian(size[1]);
+    if (width <= 0 || height <= 0 || width > 1024 || height > 1024
+        || data.size() != qsizetype(sizeof size) + width * height * 4)
+        return {};
+    const QImage pixels(reinterpret_cast<const uchar *>(data.constData() + sizeof size), int(width), int(height),
+                        int(width * 4), QImage::Format_ARGB32_Premultiplied);
+    return QPixmap::fromImage(pixels.copy()); // the image borrows `data`, which goes now
+}
+
+// An SVG picture with copies drawn when the program was built (at one size, for screens of
+// scale 1 and 2): the copies serve the pixels they hold, the drawing every other size.
+// Reading an SVG file costs more than the rest of a small picture's work, and the first one
+// loads Qt's SVG icon engine; the first screen shows the copies and reads no drawing.
+class DrawnIconEngine : public QIconEngine
+{
+public:
+    DrawnIconEngine(const QPixmap &copy, const QPixmap &doubleCopy, const QString &svgPath) : m_svgPath(svgPath)
+    {
+        // Qt's own engine for pictures, which makes the disabled and the other modes' pictures
+        // from the normal one as it would from the drawing.
+        m_copies.addPixmap(copy);
+        if (!doubleCopy.isNull())
+            m_copies.addPixmap(doubleCopy);
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QPixmap picture = pixmap((QSizeF(rect.size()) * scale).toSize(), mode, state);
+        picture.setDevicePixelRatio(scale);
+        painter->drawPixmap(rect, picture);
+    }
+    // `size` in pixels, as QIcon asks its engine.
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (isDrawn(size))
+            return m_copies.pixmap(size, 1.0, mode, state);
+        return drawing().pixmap(size, 1.0, mode, state);
+    }
+    // What the drawing answers for the copies' sizes, without reading it: it draws at the
+    // size asked for, in its own proportions, which are the copies'.
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (isDrawn(size) || isDrawn(size * 2))
+            return size;
+        return drawing().actualSize(size, mode, state);
+    }
+    bool isNull() override { return false; }
+    QIconEngine *clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    bool isDrawn(const QSize &pixels) const { return m_copies.availableSizes().contains(pixels); }
+    const QIcon &drawing()
+    {
+        if (m_svg.isNull())
+            m_svg = QIcon(m_svgPath);
+        return m_svg;
+    }
+
+    QIcon m_copies;
+    QString m_svgPath;
+    QIcon m_svg;
+};
+
+// ":/main/tb_help.svg" has its drawn copies at ":/drawn/main/tb_help.argb" and
+// ":/drawn/main/tb_help@2x.argb", if it has them. Null when it has none.
+QIcon drawnIcon(const QString &svgPath)
+{
+    if (!svgPath.startsWith(QLatin1String(":/")) || !svgPath.endsWith(QLatin1String(".svg")))
+        return {};
+    const QString stem = QLatin1String(":/drawn/") + svgPath.mid(2, svgPath.size() - 6);
+    const QPixmap copy = readDrawnCopy(stem + QLatin1String(".argb"));
+    if (copy.isNull())
+        return {};
+    return QIcon(new DrawnIconEngine(copy, readDrawnCopy(stem + QLatin1String("@2x.argb")), svgPath));
+}
+
 } // namespace
 
 namespace SharedIcons {
@@ -83,7 +177,10 @@ QIcon cached(const QString &key, const std::function<QIcon()> &make)
 
 QIcon fromFile(const QString &path)
 {
-    return cached(path, [&path] { return QIcon(path); });
+    return cached(path, [&path] {
+        const QIcon drawn = drawnIcon(path);
+        return drawn.isNull() ? QIcon(path) : drawn;
+    });
 }
 
 } // namespace SharedIcons

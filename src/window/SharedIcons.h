@@ -11,7 +11,9 @@
 // SVG icon under a key of its own, so each new icon would add to that cache for good.
 namespace SharedIcons {
 
-// The icon of one picture file (a resource path such as ":/window/close.svg").
+// The icon of one picture file (a resource path such as ":/window/close.svg"). An SVG file
+// whose copy was drawn when the program was built (see src/CMakeLists.txt) is drawn from
+// that copy at the copy's size and read only for other sizes.
 QIcon fromFile(const QString &path);
 // The icon known by `key`, made by `make` the first time.
 QIcon cached(const QString &key, const std::function<QIcon()> &make);

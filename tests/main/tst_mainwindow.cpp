@@ -4,8 +4,11 @@
 
 #include "data/SettingsStore.h"
 #include "platform/Language.h"
+#include "window/SharedIcons.h"
 
 #include <QComboBox>
+#include <QDirIterator>
+#include <QtEndian>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -347,6 +350,54 @@ private Q_SLOTS:
                                 box->windowTitle(),
                                 box->button(QMessageBox::Ok)->text()};
         QCOMPARE(shown, texts);
+    }
+
+    // The copies of the pictures drawn at build time show what their drawings show: at the
+    // copies' size on screens of scale 1 and 2, in the normal and the disabled mode, and at
+    // a scale of 1.5, which no copy holds.
+    void drawnPicturesEqualTheirDrawings_data()
+    {
+        QTest::addColumn<QString>("drawing");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<int>("mode");
+        QDirIterator copies(QStringLiteral(":/drawn"), {QStringLiteral("*.argb")}, QDir::Files,
+                            QDirIterator::Subdirectories);
+        int pictures = 0;
+        while (copies.hasNext()) {
+            QFile copy(copies.next());
+            if (copy.fileName().endsWith(QLatin1String("@2x.argb")) || !copy.open(QIODevice::ReadOnly))
+                continue;
+            ++pictures;
+            // The copy begins with its width and height.
+            const QByteArray head = copy.read(8);
+            const QSize size(qFromLittleEndian<quint32>(head.constData()),
+                             qFromLittleEndian<quint32>(head.constData() + 4));
+            const QString drawing = QLatin1String(":/") + copy.fileName().mid(8).chopped(5) + QLatin1String(".svg");
+            for (const qreal scale : {1.0, 2.0, 1.5})
+                for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled})
+                    QTest::addRow("%s %.1f %d", qPrintable(drawing), scale, int(mode))
+                        << drawing << size << scale << int(mode);
+        }
+        QVERIFY2(pictures >= 19, "the build drew the first screen's pictures");
+    }
+
+    void drawnPicturesEqualTheirDrawings()
+    {
+        QFETCH(QString, drawing);
+        QFETCH(QSize, size);
+        QFETCH(qreal, scale);
+        QFETCH(int, mode);
+        QVERIFY(QFile::exists(drawing));
+        const QIcon svg(drawing);
+        const auto pixels = [&](const QIcon &icon) {
+            return icon.pixmap(size, scale, QIcon::Mode(mode))
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        const QImage expected = pixels(svg);
+        QCOMPARE(expected.size(), (QSizeF(size) * scale).toSize());
+        QCOMPARE(pixels(SharedIcons::fromFile(drawing)), expected);
     }
 
     void splitterFoldsANarrowPane()
