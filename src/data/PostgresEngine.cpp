@@ -195,10 +195,14 @@ QStringList PostgresEngine::indexStatements() const
     };
 }
 
-// The row's text form writes a NULL as nothing and an empty text as "".
+// Each column's text hashed with its place as the seed, a NULL hashing to the place
+// itself: several times cheaper for thousands of rows than hashing the row's text form.
 QString PostgresEngine::rowDigest(const QStringList &columns) const
 {
-    return QStringLiteral("hashtextextended(ROW(%1)::text, 0)").arg(columns.join(QStringLiteral(", ")));
+    QStringList hashes;
+    for (qsizetype place = 1; place <= columns.size(); ++place)
+        hashes << QStringLiteral("coalesce(hashtextextended(%1::text, %2), %2)").arg(columns.at(place - 1)).arg(place);
+    return QStringLiteral("(%1)").arg(hashes.join(QStringLiteral(" # ")));
 }
 
 // Thousands of rows (a group's, restored) in one statement: the JSON text is read into
