@@ -60,8 +60,8 @@ QStringList comparedColumns(const TableShape &shape)
 
 // A row as a step knows it: absent, or present with a digest of its compared columns and,
 // unless the step keeps only keys or the row was moved into the bin (MovedRows), its
-// values. `orphan` tells that its group was missing
-// when it was read, so that its group's absence refuses nothing.
+// values. `orphan` tells that its group was missing when it was read, so that its group's
+// absence refuses nothing.
 struct RowState
 {
     bool present = false;
