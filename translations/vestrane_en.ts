@@ -1157,7 +1157,12 @@
 <context>
     <name>LibraryHistory</name>
     <message>
-        <location filename="../src/data/LibraryHistory.cpp" line="+179"/>
+        <location filename="../src/data/LibraryHistory.cpp" line="+196"/>
+        <source>回收站中的网址</source>
+        <translation>an address in the recycle bin</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>导入时新建的组别</source>
         <translation>a group made by the import</translation>
     </message>
@@ -1183,21 +1188,22 @@
     </message>
     <message>
         <location line="+9"/>
+        <location line="+298"/>
         <source>%1已被删除</source>
         <translation>%1 has been deleted</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-296"/>
         <source>%1已占用它原来的位置</source>
         <translation>%1 has taken its old place</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+3"/>
         <source>%1已被修改</source>
         <translation>%1 has been changed</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+30"/>
         <source>，</source>
         <comment>between the problems of a list</comment>
         <translation>; </translation>
@@ -1249,7 +1255,7 @@
         <translation>Cannot redo “%1”: it changed another database.</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+50"/>
         <source>%1所在的组别已不存在</source>
         <translation>the group of %1 no longer exists</translation>
     </message>
@@ -1665,7 +1671,7 @@ Fixes now in the list&apos;s context menu: new address %1, page title %2.</trans
 <context>
     <name>SqlEngine</name>
     <message>
-        <location filename="../src/data/PostgresEngine.cpp" line="+53"/>
+        <location filename="../src/data/PostgresEngine.cpp" line="+54"/>
         <source>无法连接数据库（%1）：%2</source>
         <translation>Cannot connect to the database (%1): %2</translation>
     </message>

@@ -43,17 +43,25 @@ std::array<TableShape, TableCount> shapesFor(const SqlEngine &engine)
                    4},
         TableShape{QStringLiteral("RecycleBin"),
                    QStringLiteral("Id"),
-                   {QStringLiteral("RowNo"), QStringLiteral("Address"), QStringLiteral("AddressName"),
-                    QStringLiteral("Times"), QStringLiteral("ViewTime"), QStringLiteral("GroupNo"),
-                    QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
-                    QStringLiteral("DeletedBy")},
+                   MovedRows::comparedBinColumns(),
                    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
     };
 }
 
+// The columns whose digest tells that a row changed; for the address table those of
+// MovedRows::comparedAddressColumns(), the digest a move reports.
+QStringList comparedColumns(const TableShape &shape)
+{
+    QStringList columns;
+    for (const int column : shape.compared)
+        columns << shape.columns.at(column);
+    return columns;
+}
+
 // A row as a step knows it: absent, or present with a digest of its compared columns and,
-// unless the step keeps only keys, its values. `orphan` tells that its group was missing
-// when it was read, so that its group's absence refuses nothing.
+// unless the step keeps only keys or the row was moved into the bin (MovedRows), its
+// values. `orphan` tells that its group was missing when it was read, so that its group's
+// absence refuses nothing.
 struct RowState
 {
     bool present = false;
@@ -91,13 +99,18 @@ qint64 bytesOf(const RowState &state)
 
 using Rows = std::map<qint64, RowState>;
 
-RowState presentRow(const TableShape &shape, QVariantList values, const QSet<qint64> &groups)
+// The digest is the engine's where it digests rows (then every digest of a row is), else
+// one of the values. A row known by its digest alone (moved into the bin with its group)
+// is of a group that exists.
+RowState presentRow(const TableShape &shape, QVariantList values, const QSet<qint64> &groups,
+                    const quint64 *engineDigest)
 {
     RowState state;
     state.present = true;
     state.values = std::move(values);
-    state.digest = digestOf(state.values, shape.compared);
-    state.orphan = shape.groupColumn >= 0 && !groups.contains(state.values.at(shape.groupColumn).toLongLong());
+    state.digest = engineDigest ? *engineDigest : digestOf(state.values, shape.compared);
+    state.orphan = shape.groupColumn >= 0 && !state.values.isEmpty()
+        && !groups.contains(state.values.at(shape.groupColumn).toLongLong());
     return state;
 }
 
@@ -117,10 +130,14 @@ void readInto(DbConnection &db, const TableShape &shape, const QString &where, c
               const QSet<qint64> &groups, Rows &rows)
 {
     const int width = int(shape.columns.size());
-    db.readRows(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4")
-                    .arg(shape.key, shape.columns.join(QStringLiteral(", ")), shape.name, where),
+    const QString digest = db.engine().rowDigest(comparedColumns(shape));
+    db.readRows(QStringLiteral("SELECT %1, %2%3 FROM %4 WHERE %5")
+                    .arg(shape.key, shape.columns.join(QStringLiteral(", ")),
+                         digest.isEmpty() ? QString() : QStringLiteral(", ") + digest, shape.name, where),
                 values, [&](const RowReader &row) {
-                    rows[row.integer(0)] = presentRow(shape, MovedRows::valuesOf(row, 1, width), groups);
+                    const quint64 engineDigest = digest.isEmpty() ? 0 : quint64(row.integer(width + 1));
+                    rows[row.integer(0)] = presentRow(shape, MovedRows::valuesOf(row, 1, width), groups,
+                                                      digest.isEmpty() ? nullptr : &engineDigest);
                 });
 }
 
@@ -175,6 +192,8 @@ void lockAll(DbConnection &db, const std::array<TableShape, TableCount> &shapes)
 // How a refusal names a row.
 QString describe(TableIndex table, const RowState &row)
 {
+    if (row.values.isEmpty() && table == Bin)
+        return LibraryHistory::tr("回收站中的网址");
     if (row.values.isEmpty())
         return table == Groups ? LibraryHistory::tr("导入时新建的组别") : LibraryHistory::tr("导入的网址");
     switch (table) {
@@ -194,7 +213,32 @@ QString problemWith(TableIndex table, const RowState &expected, const RowState &
         return LibraryHistory::tr("%1已被删除").arg(describe(table, expected));
     if (!expected.present && current.present)
         return LibraryHistory::tr("%1已占用它原来的位置").arg(describe(table, current));
-    return LibraryHistory::tr("%1已被修改").arg(describe(table, expected));
+    // A row moved into the bin, which the step knows by its digest alone, is named as it
+    // is stored now.
+    return LibraryHistory::tr("%1已被修改")
+        .arg(describe(table, table == Bin && expected.values.isEmpty() && current.present ? current : expected));
+}
+
+// The rows a group delete moved into the bin are known by key and digest alone; going
+// back, each takes the values of its row of the bin (RowNo first), read now and found as
+// the delete left it.
+bool takeValuesFromBin(std::vector<Entry> &addresses, const Rows &bin)
+{
+    bool allFound = true;
+    QHash<qint64, const QVariantList *> byRowNo;
+    for (const auto &[key, row] : bin) {
+        if (row.present && !row.values.isEmpty())
+            byRowNo.insert(row.values.at(0).toLongLong(), &row.values);
+    }
+    for (Entry &entry : addresses) {
+        if (!entry.before.present || !entry.before.values.isEmpty())
+            continue;
+        if (const QVariantList *values = byRowNo.value(entry.key))
+            entry.before.values = values->mid(1, 6);
+        else
+            allFound = false;
+    }
+    return allFound;
 }
 
 // Names at most three problems; a longer list ends with how many there are in all.
@@ -369,10 +413,10 @@ bool LibraryHistory::recordStep(DbConnection &db, const QString &label, const St
             const bool addresses = table == Addresses;
             for (MovedRows::Row &row : addresses ? moved->addressesDeleted : moved->binDeleted) {
                 after.try_emplace(row.key);
-                before[table][row.key] = presentRow(shape, std::move(row.values), groupsBefore);
+                before[table][row.key] = presentRow(shape, std::move(row.values), groupsBefore, &row.digest);
             }
             for (MovedRows::Row &row : addresses ? moved->addressesAdded : moved->binAdded)
-                after[row.key] = presentRow(shape, std::move(row.values), groupsAfter);
+                after[row.key] = presentRow(shape, std::move(row.values), groupsAfter, &row.digest);
         } else {
             readInto(db, shape, QStringLiteral("%1 > ?").arg(shape.key), {highest[table]}, groupsAfter, after);
             std::vector<qint64> kept;
@@ -463,6 +507,8 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
     }
     if (!problems.isEmpty())
         return {false, refusalText(back, step.label, problems)};
+    if (back && !takeValuesFromBin(step.tables[Addresses], current[Bin]))
+        return {false, refusalText(back, step.label, {tr("%1已被删除").arg(describe(Bin, RowState()))})};
 
     for (int table = 0; table < TableCount; ++table) {
         // Rows to remove go first, then the rows stored again, a few statements for
@@ -487,7 +533,7 @@ HistoryResult LibraryHistory::move(DbConnection &db, bool back)
     const QSet<qint64> groupsAfter = groupNumbers(db);
     for (const Entry &entry : step.tables[Addresses]) {
         const RowState &target = back ? entry.before : entry.after;
-        if (target.present && !target.orphan
+        if (target.present && !target.orphan && !target.values.isEmpty()
             && !groupsAfter.contains(target.values.at(shapes[Addresses].groupColumn).toLongLong()))
             problems << tr("%1所在的组别已不存在").arg(describe(Addresses, target));
     }

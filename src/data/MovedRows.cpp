@@ -16,3 +16,17 @@ QVariantList MovedRows::valuesOf(const RowReader &row, int first, int count)
     }
     return values;
 }
+
+QStringList MovedRows::comparedAddressColumns()
+{
+    return {QStringLiteral("Address"), QStringLiteral("AddressName"), QStringLiteral("GroupNo"),
+            QStringLiteral("MyAddress")};
+}
+
+QStringList MovedRows::comparedBinColumns()
+{
+    return {QStringLiteral("RowNo"),     QStringLiteral("Address"),   QStringLiteral("AddressName"),
+            QStringLiteral("Times"),     QStringLiteral("ViewTime"),  QStringLiteral("GroupNo"),
+            QStringLiteral("MyAddress"), QStringLiteral("GroupName"), QStringLiteral("DeletedAt"),
+            QStringLiteral("DeletedBy")};
+}

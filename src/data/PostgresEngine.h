@@ -49,6 +49,7 @@ public:
     bool likeTakesPattern(const QString &) const override { return true; }
     QString containsCondition(const QString &column) const override;
     QString returningClause(const QString &columns) const override { return QStringLiteral(" RETURNING ") + columns; }
+    QString rowDigest(const QStringList &columns) const override;
     QString insertAddressesStatement() const override;
     std::unique_ptr<PreparedWrite> prepareWrite(const QSqlDatabase &db, const QString &sql) const override;
 

@@ -68,8 +68,7 @@ int groupFor(DbConnection &db, const RecycleBin::Entry &entry)
 }
 
 // The columns of a row of the bin as the history keeps them, after its Id.
-const QString binColumns = QStringLiteral("RowNo, Address, AddressName, Times, ViewTime, GroupNo, MyAddress, "
-                                          "GroupName, DeletedAt, DeletedBy");
+const QString binColumns = MovedRows::comparedBinColumns().join(QStringLiteral(", "));
 constexpr int BinColumnCount = 10;
 
 struct StoredEntry
@@ -78,15 +77,19 @@ struct StoredEntry
     qint64 rowNo = 0;
     QVariant viewTime;
     QVariantList values; // binColumns' values
+    quint64 digest = 0; // the engine's, where it digests rows
 };
 
 // Read through the engine's client library: a restore reads a whole group's rows.
 void readEntries(DbConnection &db, const QString &where, const QVariantList &values, std::vector<StoredEntry> &entries)
 {
-    db.readRows(QStringLiteral("SELECT Id, %1 FROM RecycleBin %2").arg(binColumns, where), values,
-                [&](const RowReader &row) {
+    const QString digest = db.engine().rowDigest(MovedRows::comparedBinColumns());
+    db.readRows(QStringLiteral("SELECT Id, %1%2 FROM RecycleBin %3")
+                    .arg(binColumns, digest.isEmpty() ? QString() : QStringLiteral(", ") + digest, where),
+                values, [&](const RowReader &row) {
                     StoredEntry stored;
                     stored.values = MovedRows::valuesOf(row, 1, BinColumnCount);
+                    stored.digest = digest.isEmpty() ? 0 : quint64(row.integer(BinColumnCount + 1));
                     const QVariantList &v = stored.values;
                     RecycleBin::Entry &entry = stored.entry;
                     entry.id = row.integer(0);
@@ -192,7 +195,8 @@ void storeRows(DbConnection &db, const std::vector<RestoredRow> &rows, MovedRows
     if (const QString statement = db.engine().insertAddressesStatement(); !statement.isEmpty()) {
         db.changeRows(statement, {QString::fromUtf8(rowsAsJson(rows))}, [&](const RowReader &row) {
             if (moved)
-                moved->addressesAdded.push_back({row.integer(0), MovedRows::valuesOf(row, 1, 6)});
+                moved->addressesAdded.push_back(
+                    {row.integer(0), MovedRows::valuesOf(row, 1, 6), quint64(row.integer(7))});
         });
         return;
     }
@@ -238,8 +242,11 @@ int RecycleBin::keepDaysSetting()
 
 // Each group's name is looked up once for the whole statement, not once per row: a
 // correlated lookup made the copy of a large group many times the cost of its delete.
-// Reported, the bin's new rows come back from the copy itself, each holding the address
-// row as it was: nothing is read before or after it.
+// The rows are copied in the order the server finds them: ordered by RowNo, a server
+// read the whole address table in that order to pick a group's rows, which cost a third
+// of the copy. A restore puts each row at its RowNo whatever its Id.
+// Reported, the copy itself gives back each row's keys and digests, nothing more: the
+// values stay in the bin, where an undo reads them (see MovedRows).
 void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved)
 {
     if (keepDays() == 0)
@@ -252,18 +259,20 @@ void RecycleBin::keep(DbConnection &db, const QString &where, const QVariantList
                        "SELECT ?, ?, a.RowNo, a.Address, a.AddressName, a.Times, a.ViewTime, a.GroupNo, "
                        "a.MyAddress, g.GroupName FROM address a LEFT JOIN (SELECT GroupNo, GroupName "
                        "FROM BaseGroup WHERE %1 IN (SELECT min(%1) FROM BaseGroup GROUP BY GroupNo)) g "
-                       "ON g.GroupNo = a.GroupNo WHERE %2 ORDER BY a.RowNo")
+                       "ON g.GroupNo = a.GroupNo WHERE %2")
             .arg(db.engine().rowKeyColumn(), where);
     if (!moved) {
         db.execute(statement, bound);
         return;
     }
-    db.changeRows(statement + db.engine().returningClause(QStringLiteral("Id, ") + binColumns), bound,
-                  [&](const RowReader &row) {
-                      QVariantList binValues = MovedRows::valuesOf(row, 1, BinColumnCount);
-                      moved->addressesDeleted.push_back({binValues.at(0).toLongLong(), binValues.mid(1, 6)});
-                      moved->binAdded.push_back({row.integer(0), std::move(binValues)});
-                  });
+    const SqlEngine &engine = db.engine();
+    const QString returned = QStringLiteral("Id, RowNo, %1, %2")
+                                 .arg(engine.rowDigest(MovedRows::comparedAddressColumns()),
+                                      engine.rowDigest(MovedRows::comparedBinColumns()));
+    db.changeRows(statement + engine.returningClause(returned), bound, [&](const RowReader &row) {
+        moved->addressesDeleted.push_back({row.integer(1), {}, quint64(row.integer(2))});
+        moved->binAdded.push_back({row.integer(0), {}, quint64(row.integer(3))});
+    });
 }
 
 GroupStore::GroupChange RecycleBin::deleteGroupWithAddresses(DbConnection &db, const QString &name, MovedRows *moved)
@@ -281,12 +290,14 @@ GroupStore::GroupChange RecycleBin::deleteGroupWithAddresses(DbConnection &db, c
 
 bool RecycleBin::deleteReportsRows(const DbConnection &db)
 {
-    return keepDays() > 0 && !db.engine().returningClause(QStringLiteral("Id")).isEmpty();
+    return keepDays() > 0 && !db.engine().returningClause(QStringLiteral("Id")).isEmpty()
+        && !db.engine().rowDigest({QStringLiteral("Id")}).isEmpty();
 }
 
 bool RecycleBin::restoreReportsRows(const DbConnection &db)
 {
-    return !db.engine().insertAddressesStatement().isEmpty();
+    return !db.engine().insertAddressesStatement().isEmpty()
+        && !db.engine().rowDigest({QStringLiteral("Id")}).isEmpty();
 }
 
 std::vector<RecycleBin::Entry> RecycleBin::list(DbConnection &db)
@@ -378,7 +389,7 @@ int RecycleBin::restore(DbConnection &db, const QList<qint64> &ids, MovedRows *m
         db.execute(QStringLiteral("DELETE FROM RecycleBin WHERE %1").arg(condition.sql), condition.values);
     if (moved) {
         for (StoredEntry &stored : entries)
-            moved->binDeleted.push_back({stored.entry.id, std::move(stored.values)});
+            moved->binDeleted.push_back({stored.entry.id, std::move(stored.values), stored.digest});
     }
     transaction.commit();
     return int(entries.size());

@@ -29,8 +29,8 @@ int keepDaysSetting();
 // Puts the address rows that `where` picks (columns of table `address` named with the
 // alias `a`) into the bin, before the caller deletes them. Nothing when keepDays() is 0.
 // Given `moved` (see deleteReportsRows()), tells it each row copied as a row deleted from
-// the address table and a row added to the bin: the caller then deletes exactly these
-// rows in the same transaction, its tables locked.
+// the address table and a row added to the bin, by key and digest (MovedRows): the caller
+// then deletes exactly these rows in the same transaction, its tables locked.
 void keep(DbConnection &db, const QString &where, const QVariantList &values, MovedRows *moved = nullptr);
 
 // Deletes the group and all its addresses (kept in the bin), in one transaction. Given

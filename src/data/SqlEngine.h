@@ -155,11 +155,21 @@ public:
         (void)columns;
         return {};
     }
+    // An expression giving a 64-bit digest of these columns of a row, NULL told from an
+    // empty text, computed where the row is stored: whether a row changed is then told
+    // without sending its values. Empty where the program digests the values it reads.
+    virtual QString rowDigest(const QStringList &columns) const
+    {
+        (void)columns;
+        return {};
+    }
     // A statement that stores the address rows of one bound JSON array in one go (objects
     // with the keys rowno, address, addressname, times, viewtime, groupno, myaddress,
     // addressfolded and addressnamefolded; a null rowno takes the next number), giving
     // back each row stored (RowNo, Address, AddressName, Times, ViewTime, GroupNo,
-    // MyAddress). Empty where the engine has none: the rows are then stored one by one.
+    // MyAddress, and the rowDigest() of MovedRows::comparedAddressColumns() where the
+    // engine digests rows). Empty where the engine has none: the rows are then stored one
+    // by one.
     virtual QString insertAddressesStatement() const { return {}; }
     // A write statement for many rows through the engine's own client library, where Qt
     // Sql's layer costs several times the write itself or a server's answer to each row

@@ -212,6 +212,10 @@ private Q_SLOTS:
         QTest::newRow("binned row changed since")
             << int(RemoveGroup) << QStringLiteral("UPDATE RecycleBin SET Times = 7 WHERE AddressName = 'A'")
             << QStringLiteral("回收站中的“A”（www.a.com）已被修改");
+        // On a server the step knows that row by its digest alone, and cannot name it.
+        QTest::newRow("binned row deleted since")
+            << int(RemoveGroup) << QStringLiteral("DELETE FROM RecycleBin WHERE AddressName = 'A'")
+            << QStringLiteral("已被删除");
     }
     void undoRefusedAfterAnotherWriter()
     {
