@@ -40,17 +40,14 @@ struct ClientLibrary
     decltype(&PQgetvalue) getvalue = nullptr;
     decltype(&PQgetlength) getlength = nullptr;
 
-    bool complete() const
-    {
-        return status && transactionStatus && execParams && clear && resultStatus && resultErrorField && errorMessage
-            && ntuples && ftype && getisnull && getvalue && getlength;
-    }
+    bool complete = false; // every function found
 };
 
 template <typename Function>
-void lookUp(QLibrary &library, Function &function, const char *name)
+bool lookUp(QLibrary &library, Function &function, const char *name)
 {
     function = reinterpret_cast<Function>(library.resolve(name));
+    return function != nullptr;
 }
 
 ClientLibrary loadClientLibrary()
@@ -59,18 +56,14 @@ ClientLibrary loadClientLibrary()
     QLibrary library(QStringLiteral("pq"), 5);
     if (!library.load())
         return functions;
-    lookUp(library, functions.status, "PQstatus");
-    lookUp(library, functions.transactionStatus, "PQtransactionStatus");
-    lookUp(library, functions.execParams, "PQexecParams");
-    lookUp(library, functions.clear, "PQclear");
-    lookUp(library, functions.resultStatus, "PQresultStatus");
-    lookUp(library, functions.resultErrorField, "PQresultErrorField");
-    lookUp(library, functions.errorMessage, "PQerrorMessage");
-    lookUp(library, functions.ntuples, "PQntuples");
-    lookUp(library, functions.ftype, "PQftype");
-    lookUp(library, functions.getisnull, "PQgetisnull");
-    lookUp(library, functions.getvalue, "PQgetvalue");
-    lookUp(library, functions.getlength, "PQgetlength");
+    functions.complete = lookUp(library, functions.status, "PQstatus")
+        && lookUp(library, functions.transactionStatus, "PQtransactionStatus")
+        && lookUp(library, functions.execParams, "PQexecParams") && lookUp(library, functions.clear, "PQclear")
+        && lookUp(library, functions.resultStatus, "PQresultStatus")
+        && lookUp(library, functions.resultErrorField, "PQresultErrorField")
+        && lookUp(library, functions.errorMessage, "PQerrorMessage") && lookUp(library, functions.ntuples, "PQntuples")
+        && lookUp(library, functions.ftype, "PQftype") && lookUp(library, functions.getisnull, "PQgetisnull")
+        && lookUp(library, functions.getvalue, "PQgetvalue") && lookUp(library, functions.getlength, "PQgetlength");
     return functions;
 }
 
@@ -79,7 +72,7 @@ ClientLibrary loadClientLibrary()
 const ClientLibrary *clientLibrary()
 {
     static const ClientLibrary functions = loadClientLibrary();
-    static const ClientLibrary *const usable = functions.complete() ? &functions : nullptr;
+    static const ClientLibrary *const usable = functions.complete ? &functions : nullptr;
     return usable;
 }
 
